@@ -1,0 +1,202 @@
+#include "Cli.h"
+
+#include "AuditLog.h"
+#include "Table.h"
+
+#include <QFile>
+#include <cstdio>
+#include <termios.h>
+#include <unistd.h>
+
+namespace folha::cli {
+
+namespace {
+
+const QStringList booleanFlags = {
+    "--demo", "--force", "--yes", "--family-allowance", "--auto", "--write-net", "--previous-month", "--help",
+};
+
+QString readLine(bool hidden) {
+    termios old {};
+    bool tty = isatty(STDIN_FILENO);
+    if (hidden && tty) {
+        tcgetattr(STDIN_FILENO, &old);
+        termios noEcho = old;
+        noEcho.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &noEcho);
+    }
+    char buf[512] = {0};
+    QString line;
+    if (fgets(buf, sizeof buf, stdin)) line = QString::fromLocal8Bit(buf);
+    if (hidden && tty) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &old);
+        fputs("\n", stderr);
+    }
+    while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+    return line;
+}
+
+} // namespace
+
+void TextUi::message(MessageKind kind, const QString& text, const QString&) {
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (kind == MessageKind::Information) {
+        fprintf(stdout, "%s\n", t.toLocal8Bit().constData());
+        fflush(stdout);
+    } else {
+        if (kind == MessageKind::Error) ++errors_;
+        fprintf(stderr, "%s: %s\n", kind == MessageKind::Error ? "Erro" : "Aviso", t.toLocal8Bit().constData());
+    }
+}
+
+bool TextUi::question(const QString& text, QuestionKind kind, const QString&) {
+    const bool okCancel = kind == QuestionKind::OkCancel;
+    if (assumeYes_) {
+        fprintf(stderr, "%s %s\n", text.toLocal8Bit().constData(), okCancel ? "(OK)" : "(Sim)");
+        return true;
+    }
+    if (!interactive_) {
+        fprintf(stderr, "%s %s\n", text.toLocal8Bit().constData(), okCancel ? "(Cancelar)" : "(Não)");
+        return false;
+    }
+    for (;;) {
+        fprintf(stderr, "%s %s ", text.toLocal8Bit().constData(), okCancel ? "[OK/Cancelar]" : "[S/N]");
+        QString a = readLine(false).trimmed().toUpper();
+        if (a == "S" || a == "SIM" || a == "OK" || a == "Y") return true;
+        if (a == "N" || a == "NAO" || a == "NÃO" || a == "CANCELAR" || a.isEmpty()) return false;
+    }
+}
+
+void TextUi::log(const QString& line) {
+    fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
+    fflush(stdout);
+}
+
+void TextUi::progressStart(const QString& caption, int steps) {
+    caption_ = caption;
+    steps_ = steps;
+    if (isatty(STDERR_FILENO)) fprintf(stderr, "%s...\n", caption.toLocal8Bit().constData());
+}
+
+void TextUi::progressStep(int done) {
+    if (isatty(STDERR_FILENO) && steps_ > 0) {
+        fprintf(stderr, "\r%3d%%", int(100LL * done / steps_));
+        fflush(stderr);
+    }
+}
+
+void TextUi::progressEnd() {
+    if (isatty(STDERR_FILENO) && steps_ > 0) fprintf(stderr, "\n");
+}
+
+Arguments parseArguments(const QStringList& argv) {
+    Arguments a;
+    for (int i = 0; i < argv.size(); ++i) {
+        const QString& s = argv[i];
+        if (s.startsWith(QLatin1String("--"))) {
+            int eq = s.indexOf('=');
+            if (eq > 0) {
+                a.options.insert(s.left(eq), s.mid(eq + 1));
+            } else if (booleanFlags.contains(s)) {
+                a.flags << s;
+            } else {
+                if (i + 1 >= argv.size()) throw CliError{QStringLiteral("Falta o valor da opção %1").arg(s)};
+                a.options.insert(s, argv[++i]);
+            }
+        } else if (a.command.isEmpty()) {
+            a.command = s;
+        } else {
+            a.positional << s;
+        }
+    }
+    return a;
+}
+
+QString csvField(const QString& text) {
+    if (text.contains(',') || text.contains('"') || text.contains('\n') || text.contains('\r')) {
+        QString t = text;
+        t.replace('"', QLatin1String("\"\""));
+        return '"' + t + '"';
+    }
+    return text;
+}
+
+Context::Context(Arguments a, QTextStream& o) : args(std::move(a)), out(o) {
+    session_ = std::make_unique<Session>(Installation::choose(args.value("--root")));
+    ui_ = std::make_unique<TextUi>(args.has("--yes"), isatty(STDIN_FILENO));
+}
+
+QString Context::requireOption(const QString& name) const {
+    QString v = args.value(name);
+    if (v.isEmpty()) throw CliError{QStringLiteral("Informe a opção %1").arg(name)};
+    return v;
+}
+
+void Context::signInUser() {
+    QString code = args.value("--user");
+    if (code.isEmpty()) return;
+    QString password = qEnvironmentVariable("FOLHA_PASSWORD");
+    if (password.isNull() || !qEnvironmentVariableIsSet("FOLHA_PASSWORD")) {
+        if (!isatty(STDIN_FILENO))
+            throw CliError{QStringLiteral("Informe a senha do usuário %1 em FOLHA_PASSWORD").arg(code)};
+        fprintf(stderr, "Senha do usuário %s: ", code.toLocal8Bit().constData());
+        password = readLine(true);
+    }
+    SignIn signIn(session());
+    auto u = signIn.authenticate(code, password, ui());
+    if (!u) throw CliError{QString(), 3};
+    user = u;
+}
+
+CompanyRow Context::openCompany() {
+    if (company_) return *company_;
+    QString text = requireOption("--company");
+    bool ok = false;
+    int code = text.toInt(&ok);
+    if (!ok) throw CliError{QStringLiteral("Código de empresa inválido: %1").arg(text)};
+    SignIn signIn(session());
+    QList<CompanyRow> list = user ? signIn.allowedCompanies(*user) : signIn.allCompanies();
+    for (const auto& c : list)
+        if (c.code == code) company_ = c;
+    if (!company_) {
+        if (user && signIn.company(code))
+            throw CliError{QStringLiteral("Empresa %1 não liberada para acesso do usuario %2").arg(code).arg(user->name)};
+        throw CliError{QStringLiteral("Empresa não cadastrada: %1").arg(code)};
+    }
+    session().SetaDiretorio(company_->directory);
+    return *company_;
+}
+
+QString Context::branchCode() {
+    if (!branch_.isEmpty()) return branch_;
+    openCompany();
+    Table filial(session().folha(), QStringLiteral("Filial"));
+    QString wanted = args.value("--branch");
+    if (!wanted.isEmpty()) {
+        bool ok = false;
+        int n = wanted.toInt(&ok);
+        if (ok && wanted.size() < 3) wanted = QStringLiteral("%1").arg(n, 3, 10, QChar('0'));
+        if (!filial.find({wanted})) throw CliError{QStringLiteral("Filial não cadastrada: %1").arg(wanted)};
+        branch_ = wanted;
+    } else {
+        auto rows = filial.select();
+        if (rows.empty()) throw CliError{QStringLiteral("Nenhuma filial cadastrada na base selecionada!")};
+        branch_ = rows.front().text("CODIGO");
+    }
+    if (user) {
+        SignIn signIn(session());
+        if (!signIn.confirm(*user, *company_, branch_, ui())) throw CliError{QString()};
+    }
+    return branch_;
+}
+
+int Context::branchNumber() { return branchCode().trimmed().toInt(); }
+
+void Context::audit(const QString& action, const QString& table, const QString& text) {
+    int branch = company_ ? branchNumber() : 0;
+    WriteAuditLog(session().zorvan(), branch, QStringLiteral("folha ") + args.command, action, userCode(), table, text,
+                  ui());
+}
+
+} // namespace folha::cli

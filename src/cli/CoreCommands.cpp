@@ -1,0 +1,118 @@
+// init, companies, sql, set-period.
+#include "Cli.h"
+#include "DemoBuilder.h"
+#include "Table.h"
+
+#include <QDate>
+#include <QSqlRecord>
+
+namespace folha::cli {
+
+namespace {
+
+int cmdInit(Context& c) {
+    if (!c.args.has("--demo"))
+        throw CliError{QStringLiteral("Use: folha init --demo (cria a instalação de demonstração)")};
+    demo::DemoBuilder builder(c.session());
+    builder.buildDemo(c.ui());
+    c.out << QStringLiteral("Instalação de demonstração criada em %1").arg(c.session().installation().root()) << Qt::endl;
+    c.out << QStringLiteral("Usuário %1 (ADMINISTRADOR), senha \"%2\"")
+                 .arg(QLatin1String(demo::DemoBuilder::SupervisorCode), QLatin1String(demo::DemoBuilder::SupervisorPassword))
+          << Qt::endl;
+    return 0;
+}
+
+int cmdCompanies(Context& c) {
+    SignIn signIn(c.session());
+    QList<CompanyRow> list = c.user ? signIn.allowedCompanies(*c.user) : signIn.allCompanies();
+    if (list.isEmpty() && c.user)
+        throw CliError{QStringLiteral("Nenhuma empresa liberada para acesso do usuario ") + c.user->name};
+    c.out << "Codigo,Nome,Diretorio,Filiais" << Qt::endl;
+    std::sort(list.begin(), list.end(), [](const CompanyRow& a, const CompanyRow& b) { return a.code < b.code; });
+    for (const auto& co : list) {
+        QStringList branches;
+        try {
+            auto db = c.session().openCompanyDirectory(c.session().companyDirectory(co.directory));
+            Table filial(*db, QStringLiteral("Filial"));
+            for (const auto& r : filial.select()) branches << r.text("CODIGO");
+        } catch (const DbError&) {
+            branches << QStringLiteral("(diretório não encontrado)");
+        }
+        c.out << co.code << ',' << csvField(co.name) << ',' << csvField(co.directory) << ','
+              << csvField(branches.join(' ')) << Qt::endl;
+    }
+    return 0;
+}
+
+QString cellText(const QVariant& v) {
+    if (v.isNull()) return {};
+    if (v.typeId() == QMetaType::Double) {
+        // Stored amounts carry four places at most.
+        return Fixed::fromDouble(v.toDouble()).toString();
+    }
+    return v.toString();
+}
+
+int cmdSql(Context& c) {
+    if (c.args.positional.size() != 1)
+        throw CliError{QStringLiteral("Use: folha sql --company C [--branch B] \"COMANDO\"")};
+    const QString statement = c.args.positional.first();
+    c.openCompany();
+    if (c.args.has("--branch")) c.branchCode();
+    Database& db = c.session().folha();
+    QSqlQuery q = db.exec(statement);
+    if (q.isSelect()) {
+        QSqlRecord rec = q.record();
+        QStringList header;
+        for (int i = 0; i < rec.count(); ++i) header << csvField(rec.fieldName(i));
+        c.out << header.join(',') << Qt::endl;
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < rec.count(); ++i) cells << csvField(cellText(q.value(i)));
+            c.out << cells.join(',') << Qt::endl;
+        }
+    } else {
+        int n = q.numRowsAffected();
+        c.out << QStringLiteral("%1 registro(s) afetado(s)").arg(n) << Qt::endl;
+        c.audit(QStringLiteral("E"), QString(), statement.left(250));
+    }
+    return 0;
+}
+
+int cmdSetPeriod(Context& c) {
+    const QString dateText = c.requireOption("--date");
+    const QString sheet = c.requireOption("--sheet").toUpper();
+    QDate date = QDate::fromString(dateText, QStringLiteral("dd/MM/yyyy"));
+    if (!date.isValid()) throw CliError{QStringLiteral("Data inválida: %1 (use DD/MM/AAAA)").arg(dateText)};
+    bool known = false;
+    for (const auto& code : sheetTypeCodes()) known = known || code.value == sheet;
+    if (!known) throw CliError{QStringLiteral("Tipo de folha inválido: %1 (F, I, D, A, P ou Q)").arg(sheet)};
+    if (!c.args.has("--branch")) throw CliError{QStringLiteral("Informe a opção --branch")};
+    const QString branch = c.branchCode();
+    Database& db = c.session().folha();
+    Table filial(db, QStringLiteral("Filial"));
+    Transaction t(db);
+    auto row = filial.find({branch});
+    if (!row) throw CliError{QStringLiteral("Filial não cadastrada: %1").arg(branch)};
+    const QString before = row->text("DATA_FOLHA") + ' ' + row->text("TIPO_FOL");
+    row->set("DATA_FOLHA", date).set("TIPO_FOL", sheet);
+    filial.update(*row);
+    t.commit();
+    c.audit(QStringLiteral("E"), QStringLiteral("Filial"),
+            QStringLiteral("Filial %1: DATA_FOLHA/TIPO_FOL de %2 para %3 %4").arg(branch, before, dateText, sheet));
+    c.out << QStringLiteral("Filial %1: competência %2, folha %3").arg(branch, date.toString("MM/yyyy"), sheet) << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+QList<Command> coreCommands() {
+    return {
+        {"init", "init --demo", cmdInit},
+        {"companies", "companies", cmdCompanies},
+        {"sql", "sql --company C [--branch B] \"COMANDO\"", cmdSql},
+        {"set-period", "set-period --company C --branch B --date DD/MM/AAAA --sheet X", cmdSetPeriod},
+    };
+}
+
+} // namespace folha::cli

@@ -1,0 +1,316 @@
+#include "Database.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace folha {
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+QString engineMessage(const QSqlError& e) {
+    QString text = e.databaseText();
+    if (text.isEmpty()) text = e.text();
+    return text.trimmed();
+}
+
+bool isIdentChar(QChar c) { return c.isLetterOrNumber() || c == '_' || c == '$'; }
+
+} // namespace
+
+QString DatabaseLocation::schemaName() const {
+    // "c:\folha\emp1\" -> "folha_emp1": a stable, valid schema name.
+    QString s;
+    for (QChar c : directory.toLower()) {
+        if (c.isLetterOrNumber() && c.unicode() < 128)
+            s += c;
+        else if (!s.isEmpty() && !s.endsWith('_'))
+            s += '_';
+    }
+    while (s.endsWith('_')) s.chop(1);
+    if (s.size() > 1 && s[1] == '_' && s[0].isLetter()) s = s.mid(2); // drive letter
+    if (s.isEmpty() || s[0].isDigit()) s.prepend(QStringLiteral("d_"));
+    return s.left(63);
+}
+
+QString translateLegacySql(const QString& sql) {
+    QString out;
+    out.reserve(sql.size());
+    int i = 0;
+    const int n = sql.size();
+    auto stripDb = [](QString name) {
+        int sep = std::max(name.lastIndexOf('\\'), name.lastIndexOf('/'));
+        if (sep >= 0) name = name.mid(sep + 1);
+        if (name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive)) name.chop(3);
+        return name;
+    };
+    while (i < n) {
+        QChar c = sql[i];
+        if (c == '\'') { // string literal: copied as it stands
+            int j = i + 1;
+            while (j < n) {
+                if (sql[j] == '\'') {
+                    if (j + 1 < n && sql[j + 1] == '\'') {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            out += sql.mid(i, j - i + 1);
+            i = j + 1;
+            continue;
+        }
+        if (c == '"') { // quoted identifier or file name
+            int j = sql.indexOf('"', i + 1);
+            if (j < 0) {
+                out += sql.mid(i);
+                break;
+            }
+            QString inner = sql.mid(i + 1, j - i - 1);
+            if (inner.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || inner.contains('\\') ||
+                inner.contains('/'))
+                out += stripDb(inner);
+            else
+                out += sql.mid(i, j - i + 1);
+            i = j + 1;
+            continue;
+        }
+        if (isIdentChar(c) && (i == 0 || !isIdentChar(sql[i - 1]))) {
+            int j = i;
+            while (j < n && isIdentChar(sql[j])) ++j;
+            QString word = sql.mid(i, j - i);
+            // name.db (not followed by more identifier characters)
+            if (j + 2 < n && sql[j] == '.' && sql.mid(j + 1, 2).compare(QLatin1String("db"), Qt::CaseInsensitive) == 0 &&
+                (j + 3 >= n || !isIdentChar(sql[j + 3]))) {
+                out += word;
+                i = j + 3;
+                continue;
+            }
+            out += word;
+            i = j;
+            continue;
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
+std::unique_ptr<Database> Database::openDirectory(const QString& directory, bool create) {
+    DatabaseLocation loc;
+    loc.directory = directory;
+    return open(loc, create);
+}
+
+std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool create) {
+    std::unique_ptr<Database> d(new Database());
+    d->location_ = location;
+    d->connectionName_ = QStringLiteral("folha_%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+    if (location.backend == Backend::SQLite) {
+        QDir dir(location.directory);
+        if (!dir.exists()) {
+            if (!create || !QDir().mkpath(location.directory))
+                throw DbError(QStringLiteral("Diretório de dados não encontrado: %1").arg(location.directory));
+        }
+        QString file = dir.filePath(DatabaseLocation::sqliteFileName());
+        if (!create && !QFileInfo::exists(file))
+            throw DbError(QStringLiteral("Base de dados não encontrada: %1").arg(file));
+        d->db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connectionName_);
+        d->db_.setDatabaseName(file);
+        d->db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!d->db_.open()) throw DbError(QStringLiteral("Erro ao abrir a base %1: %2").arg(file, engineMessage(d->db_.lastError())));
+        d->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        // A record is on disk when its commit returns.
+        d->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    } else {
+        d->db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), d->connectionName_);
+        d->db_.setHostName(location.host);
+        d->db_.setPort(location.port);
+        d->db_.setDatabaseName(location.databaseName);
+        d->db_.setUserName(location.user);
+        if (!d->db_.open())
+            throw DbError(QStringLiteral("Erro ao conectar ao servidor %1: %2").arg(location.host, engineMessage(d->db_.lastError())));
+        QString schema = location.schemaName();
+        if (create) d->exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema));
+        d->exec(QStringLiteral("SET search_path TO %1").arg(schema));
+    }
+    return d;
+}
+
+Database::~Database() {
+    if (db_.isValid()) {
+        if (depth_ > 0) db_.rollback();
+        db_.close();
+    }
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+QString Database::translate(const QString& statement) const { return translateLegacySql(statement); }
+
+QSqlQuery Database::exec(const QString& statement, const QVariantList& params) {
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    QString text = translate(statement);
+    if (!q.prepare(text)) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + text);
+    for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    if (!q.exec()) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + text);
+    return q;
+}
+
+QStringList Database::tableNames() {
+    QStringList names;
+    if (backend() == Backend::SQLite) {
+        auto q = exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+        while (q.next()) names << q.value(0).toString();
+    } else {
+        auto q = exec(QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = ? ORDER BY table_name"),
+                      {location_.schemaName()});
+        while (q.next()) names << q.value(0).toString();
+    }
+    return names;
+}
+
+bool Database::hasTable(const QString& name) {
+    if (backend() == Backend::SQLite) {
+        auto q = exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"), {name});
+        return q.next();
+    }
+    auto q = exec(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_schema = ? AND table_name = ?"),
+                  {location_.schemaName(), name.toLower()});
+    return q.next();
+}
+
+QString Database::physicalIndexName(const TableDef& def, const IndexDef& index) {
+    QString n = def.name + QStringLiteral("__");
+    for (QChar c : index.name) n += (c.isLetterOrNumber() && c.unicode() < 128) ? c : QChar('_');
+    return n;
+}
+
+bool Database::hasIndex(const TableDef& def, const IndexDef& index) {
+    QString name = physicalIndexName(def, index);
+    if (backend() == Backend::SQLite) {
+        auto q = exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='index' AND name = ? COLLATE NOCASE"), {name});
+        return q.next();
+    }
+    auto q = exec(QStringLiteral("SELECT 1 FROM pg_indexes WHERE schemaname = ? AND indexname = ?"),
+                  {location_.schemaName(), name.toLower()});
+    return q.next();
+}
+
+void Database::createIndex(const TableDef& def, const IndexDef& index) {
+    exec(QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4)")
+             .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), physicalIndexName(def, index), def.name,
+                  index.fields.join(QStringLiteral(", "))));
+}
+
+QString Database::columnType(const FieldDef& f) const {
+    const bool pg = backend() == Backend::PostgreSQL;
+    switch (f.type) {
+    case FieldType::Text:
+        return QStringLiteral("VARCHAR(%1)").arg(f.size);
+    case FieldType::Number:
+        return QStringLiteral("NUMERIC(18,4)");
+    case FieldType::ShortInt:
+        return QStringLiteral("SMALLINT");
+    case FieldType::LongInt:
+        return QStringLiteral("INTEGER");
+    case FieldType::Date:
+        return QStringLiteral("DATE");
+    case FieldType::Time:
+        return pg ? QStringLiteral("TIME") : QStringLiteral("VARCHAR(8)");
+    case FieldType::Logical:
+        return QStringLiteral("BOOLEAN");
+    case FieldType::AutoInc:
+        return pg ? QStringLiteral("INTEGER GENERATED BY DEFAULT AS IDENTITY") : QStringLiteral("INTEGER");
+    case FieldType::Memo:
+        return QStringLiteral("TEXT");
+    }
+    return QStringLiteral("TEXT");
+}
+
+QString Database::createTableStatement(const TableDef& def) const {
+    const bool sqlite = backend() == Backend::SQLite;
+    QStringList cols;
+    bool autoKey = def.primaryKey.size() == 1 && def.field(def.primaryKey[0]) &&
+                   def.field(def.primaryKey[0])->type == FieldType::AutoInc;
+    for (const auto& f : def.fields) {
+        QString col = f.name + ' ' + columnType(f);
+        if (autoKey && f.name == def.primaryKey[0]) {
+            col = sqlite ? f.name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT")
+                         : f.name + ' ' + columnType(f) + QStringLiteral(" PRIMARY KEY");
+        } else if (f.required) {
+            col += QStringLiteral(" NOT NULL");
+        }
+        // SQLite keeps no width of its own: the field's width is a check.
+        if (sqlite && f.type == FieldType::Text)
+            col += QStringLiteral(" CHECK (length(%1) <= %2)").arg(f.name).arg(f.size);
+        if (sqlite && f.type == FieldType::ShortInt)
+            col += QStringLiteral(" CHECK (%1 BETWEEN -32768 AND 32767)").arg(f.name);
+        cols << col;
+    }
+    if (!def.primaryKey.isEmpty() && !autoKey)
+        cols << QStringLiteral("PRIMARY KEY (%1)").arg(def.primaryKey.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\n  %2\n)").arg(def.name, cols.join(QStringLiteral(",\n  ")));
+}
+
+void Database::ensureTable(const TableDef& def) {
+    if (!hasTable(def.name)) exec(createTableStatement(def));
+    for (const auto& ix : def.indexes)
+        if (!hasIndex(def, ix)) createIndex(def, ix);
+}
+
+void Database::ensureSchema(Scope scope) {
+    Transaction t(*this);
+    for (const TableDef* def : Registry::instance().tables(scope)) ensureTable(*def);
+    t.commit();
+}
+
+void Database::dropTable(const QString& name) { exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
+
+void Database::begin() {
+    if (depth_++ > 0) return;
+    rollbackOnly_ = false;
+    if (backend() == Backend::SQLite) {
+        QSqlQuery q(db_);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            --depth_;
+            throw DbError(engineMessage(q.lastError()));
+        }
+    } else if (!db_.transaction()) {
+        --depth_;
+        throw DbError(engineMessage(db_.lastError()));
+    }
+}
+
+void Database::commit() {
+    if (depth_ <= 0) throw DbError(QStringLiteral("Nenhuma transação aberta"));
+    if (--depth_ > 0) return;
+    if (rollbackOnly_) {
+        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+        throw DbError(QStringLiteral("Gravação desfeita: uma etapa anterior falhou"));
+    }
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        QString msg = engineMessage(q.lastError());
+        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+        throw DbError(msg);
+    }
+}
+
+void Database::rollback() {
+    if (depth_ <= 0) return;
+    if (--depth_ > 0) {
+        rollbackOnly_ = true;
+        return;
+    }
+    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+}
+
+} // namespace folha

@@ -1,0 +1,123 @@
+#pragma once
+// One named database of the system (a company's data, the sign-in tables,
+// the company list, the shared "Zorvan" tables, temporary tables), reached
+// through Qt SQL. SQLite keeps one file per database directory; PostgreSQL
+// keeps one schema per directory on the office server. Callers never see the
+// difference: schema statements come from the registry through the dialect,
+// and every value is bound as a parameter.
+
+#include "DbError.h"
+#include "Registry.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+namespace folha {
+
+enum class Backend { SQLite, PostgreSQL };
+
+// How to reach a database. For SQLite `directory` is the folder holding the
+// database file; for PostgreSQL `directory` names the schema (made from the
+// directory text) and the connection fields say where the server is; the
+// password comes from the usual libpq sources (~/.pgpass, PGPASSWORD).
+struct DatabaseLocation {
+    Backend backend = Backend::SQLite;
+    QString directory;
+    QString host;
+    int port = 5432;
+    QString databaseName;
+    QString user;
+
+    // The file that holds a directory's tables on SQLite.
+    static QString sqliteFileName() { return QStringLiteral("dados.sqlite"); }
+    // The schema that holds a directory's tables on PostgreSQL.
+    QString schemaName() const;
+};
+
+class Database {
+public:
+    // Opens the database of a location; with `create`, a missing SQLite
+    // directory and file are created. Throws DbError with the engine's text.
+    static std::unique_ptr<Database> open(const DatabaseLocation& location, bool create = true);
+    // Shorthand for a SQLite database directory.
+    static std::unique_ptr<Database> openDirectory(const QString& directory, bool create = true);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const DatabaseLocation& location() const { return location_; }
+    Backend backend() const { return location_.backend; }
+    QSqlDatabase& connection() { return db_; }
+
+    // Tables.
+    QStringList tableNames();
+    bool hasTable(const QString& name);
+    // Creates the table and its indexes when missing; adds missing indexes
+    // of an existing table.
+    void ensureTable(const TableDef& def);
+    // Every table of a scope (a new company directory, the sign-in database...).
+    void ensureSchema(Scope scope);
+    void dropTable(const QString& name);
+    bool hasIndex(const TableDef& def, const IndexDef& index);
+    void createIndex(const TableDef& def, const IndexDef& index);
+    // The stored name of a named index (index names are unique per database).
+    static QString physicalIndexName(const TableDef& def, const IndexDef& index);
+
+    // Runs a statement with bound values. The statement may name tables the
+    // legacy way ("CADFUN.DB", "c:\dados\CADFUN.db"). Throws DbError with the
+    // engine's message.
+    QSqlQuery exec(const QString& statement, const QVariantList& params = {});
+    // Statement text as the engine receives it.
+    QString translate(const QString& statement) const;
+
+    // Transactions (nested calls join the outer one).
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return depth_ > 0; }
+
+    // DDL pieces for the dialect.
+    QString columnType(const FieldDef& f) const;
+    QString createTableStatement(const TableDef& def) const;
+
+private:
+    Database() = default;
+    DatabaseLocation location_;
+    QSqlDatabase db_;
+    QString connectionName_;
+    int depth_ = 0;
+    bool rollbackOnly_ = false;
+};
+
+// Groups writes that belong together; rolls back unless committed.
+class Transaction {
+public:
+    explicit Transaction(Database& db) : db_(db) { db_.begin(); }
+    ~Transaction() {
+        if (!done_) {
+            try {
+                db_.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    void commit() {
+        db_.commit();
+        done_ = true;
+    }
+
+private:
+    Database& db_;
+    bool done_ = false;
+};
+
+// Maps table names written the legacy way to the stored tables: a quoted file
+// name or path ("CADFUN.DB", "c:\x\CADFUN.db") and a bare name with the ".db"
+// extension (empresaFOLHA.DB) become the plain table name. Text inside single
+// quotes is left alone.
+QString translateLegacySql(const QString& statement);
+
+} // namespace folha

@@ -1,0 +1,140 @@
+#pragma once
+// The one description of every table and field of the system: name, type,
+// size, caption, code list, keys and indexes. The schema is created from it,
+// the register forms and field lists are built from it, and legacy imports
+// map through it. Nothing else keeps a field list.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+namespace folha {
+
+enum class FieldType {
+    Text,     // fixed-width alphanumeric of `size` characters
+    Number,   // money, hours, rates: four-place fixed point
+    ShortInt, // 16-bit signed
+    LongInt,  // 32-bit signed
+    Date,
+    Time,
+    Logical,
+    AutoInc,  // sequence kept by the database
+    Memo,     // free text without a width limit
+};
+
+// Where a table lives: the database (directory) that holds it.
+enum class Scope {
+    SignIn,      // sign-in database in LoginDir
+    CompanyList, // company list in the program folder
+    Company,     // one per company data directory, alias "Folha"
+    Shared,      // alias "Zorvan": branch parameters and the audit log
+};
+
+struct CodeEntry {
+    QString value; // the stored value (the code before the dash)
+    QString text;  // the entry as the selection box shows it
+};
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Text;
+    int size = 0; // text width; 0 for other types
+    QString caption;
+    QList<CodeEntry> codes;
+    bool required = false;
+
+    // The entry text for a stored value, or empty.
+    QString codeText(const QString& value) const;
+};
+
+struct IndexDef {
+    QString name;
+    QStringList fields;
+    bool unique = false;
+};
+
+struct TableDef {
+    QString name;     // stored table name, as the system spells it ("CADFUN")
+    QString fileName; // the legacy file name ("CADFUN.db")
+    Scope scope = Scope::Company;
+    QString caption;
+    std::vector<FieldDef> fields;
+    QStringList primaryKey;
+    std::vector<IndexDef> indexes;
+
+    const FieldDef* field(const QString& name) const; // case-insensitive
+    int fieldIndex(const QString& name) const;         // -1 when missing
+    const IndexDef* index(const QString& name) const;  // case-insensitive
+    QStringList fieldNames() const;
+    // A copy under another stored name (the monthly audit log tables).
+    TableDef renamed(const QString& newName) const;
+};
+
+// Fluent builder used by the definitions.
+class TableBuilder {
+public:
+    TableBuilder(QString name, QString fileName, Scope scope, QString caption);
+    TableBuilder& text(const QString& name, int size, const QString& caption = {},
+                       std::initializer_list<CodeEntry> codes = {});
+    TableBuilder& number(const QString& name, const QString& caption = {});
+    TableBuilder& shortInt(const QString& name, const QString& caption = {},
+                           std::initializer_list<CodeEntry> codes = {});
+    TableBuilder& longInt(const QString& name, const QString& caption = {});
+    TableBuilder& date(const QString& name, const QString& caption = {});
+    TableBuilder& time(const QString& name, const QString& caption = {});
+    TableBuilder& logical(const QString& name, const QString& caption = {});
+    TableBuilder& autoInc(const QString& name, const QString& caption = {});
+    TableBuilder& memo(const QString& name, const QString& caption = {});
+    // Code list given separately (long lists kept beside the table).
+    TableBuilder& codes(const QString& field, const QList<CodeEntry>& codes);
+    TableBuilder& required(const QStringList& fields);
+    TableBuilder& key(const QStringList& fields);
+    TableBuilder& index(const QString& name, const QStringList& fields, bool unique = false);
+    TableDef build();
+
+private:
+    TableBuilder& add(const QString& name, FieldType type, int size, const QString& caption,
+                      std::initializer_list<CodeEntry> codes);
+    TableDef def_;
+};
+
+class Registry {
+public:
+    static const Registry& instance();
+
+    // By stored name or legacy file name, any case, with or without ".db"
+    // and with or without a directory in front. Null when unknown.
+    const TableDef* table(const QString& name) const;
+    const TableDef& require(const QString& name) const; // throws DbError when unknown
+    std::vector<const TableDef*> tables(Scope scope) const;
+    const std::vector<TableDef>& all() const { return tables_; }
+
+    // Monthly audit log table name for a month and year: "LogSys_03_2013".
+    static QString auditLogName(int month, int year);
+    // The definition of a monthly audit log table.
+    TableDef auditLogTable(int month, int year) const;
+
+private:
+    Registry();
+    std::vector<TableDef> tables_;
+};
+
+// Table definitions, grouped as the data model groups them. Each returns the
+// tables of its group; Registry collects them.
+std::vector<TableDef> signInTables();       // Usuarios, UsuariosPorEmpresa, EmpresaFOLHA
+std::vector<TableDef> branchTables();       // Filial, ParametrosEmpresa
+std::vector<TableDef> employeeTables();     // CADFUN, DEPENDE, AFASTFUN, HISTAFAS
+std::vector<TableDef> eventTables();        // HISTFP, FIXAOCOR, OCORRENC
+std::vector<TableDef> otherRegisterTables(); // Tabelas ... TMPVALORES
+std::vector<TableDef> auditTables();        // LogSys template, LogSys_Tipos
+std::vector<TableDef> internalTables();     // TRAVAS (rows held for editing)
+
+// Shared code lists.
+const QList<CodeEntry>& sheetTypeCodes();     // TIPOFOLHA / TIPO_FOL
+const QList<CodeEntry>& movementCodes();      // CAUS_RESC / CAUS_RETOR
+const QList<CodeEntry>& auditActionCodes();   // L A C E X I S R
+
+} // namespace folha

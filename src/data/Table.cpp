@@ -1,0 +1,416 @@
+#include "Table.h"
+
+#include <QSqlRecord>
+#include <limits>
+
+namespace folha {
+
+namespace {
+
+QString fieldLabel(const TableDef& t, const FieldDef& f) {
+    return QStringLiteral("%1.%2 (\"%3\")").arg(t.name, f.name, f.caption);
+}
+
+QDate parseDate(const QString& s) {
+    QString t = s.trimmed();
+    if (t.isEmpty()) return {};
+    QDate d = QDate::fromString(t.left(10), Qt::ISODate);
+    if (!d.isValid()) d = QDate::fromString(t, QStringLiteral("dd/MM/yyyy"));
+    return d;
+}
+
+} // namespace
+
+QVariant normaliseStored(const FieldDef& f, const QVariant& v) {
+    if (v.isNull() || !v.isValid()) return {};
+    switch (f.type) {
+    case FieldType::Text:
+    case FieldType::Memo: {
+        QString s = v.toString();
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    }
+    case FieldType::Number: {
+        auto fx = Fixed::fromVariant(v);
+        return fx ? QVariant::fromValue(*fx) : QVariant();
+    }
+    case FieldType::ShortInt:
+    case FieldType::LongInt:
+    case FieldType::AutoInc:
+        return QVariant(v.toInt());
+    case FieldType::Date: {
+        QDate d = v.typeId() == QMetaType::QDate ? v.toDate() : parseDate(v.toString());
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    case FieldType::Time: {
+        QTime t = v.typeId() == QMetaType::QTime ? v.toTime() : QTime::fromString(v.toString(), Qt::ISODate);
+        return t.isValid() ? QVariant(t) : QVariant();
+    }
+    case FieldType::Logical:
+        if (v.typeId() == QMetaType::QString) {
+            QString s = v.toString().trimmed().toLower();
+            return QVariant(s == "1" || s == "true" || s == "t" || s == "s" || s == "y");
+        }
+        return QVariant(v.toBool());
+    }
+    return v;
+}
+
+Record::Record(const TableDef& def) : def_(&def), values_(int(def.fields.size())) {}
+
+int Record::require(const QString& field) const {
+    int i = def_->fieldIndex(field);
+    if (i < 0) throw DbError(QStringLiteral("Campo %1 não existe na tabela %2").arg(field, def_->name));
+    return i;
+}
+
+bool Record::isNull(const QString& field) const { return values_[require(field)].isNull(); }
+QVariant Record::value(const QString& field) const { return values_[require(field)]; }
+
+QString Record::text(const QString& field) const {
+    const QVariant& v = values_[require(field)];
+    if (v.isNull()) return {};
+    if (v.canConvert<Fixed>() && v.typeId() == qMetaTypeId<Fixed>()) return v.value<Fixed>().toString();
+    if (v.typeId() == QMetaType::QDate) return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    return v.toString();
+}
+
+Fixed Record::number(const QString& field) const {
+    const QVariant& v = values_[require(field)];
+    if (v.isNull()) return {};
+    if (v.typeId() == qMetaTypeId<Fixed>()) return v.value<Fixed>();
+    return Fixed::fromInt(v.toLongLong());
+}
+
+int Record::integer(const QString& field) const {
+    const QVariant& v = values_[require(field)];
+    if (v.isNull()) return 0;
+    if (v.typeId() == qMetaTypeId<Fixed>()) return int(v.value<Fixed>().truncated());
+    if (v.typeId() == QMetaType::QString) return v.toString().trimmed().toInt();
+    return v.toInt();
+}
+
+QDate Record::date(const QString& field) const { return values_[require(field)].toDate(); }
+QTime Record::time(const QString& field) const { return values_[require(field)].toTime(); }
+bool Record::logical(const QString& field) const { return values_[require(field)].toBool(); }
+
+Record& Record::setNull(const QString& field) {
+    values_[require(field)] = QVariant();
+    return *this;
+}
+
+Record& Record::setNumber(const QString& field, Fixed value) { return set(field, QVariant::fromValue(value)); }
+
+Record& Record::set(const QString& field, const QVariant& v) {
+    int i = require(field);
+    const FieldDef& f = def_->fields[size_t(i)];
+    if (v.isNull() || !v.isValid()) {
+        values_[i] = QVariant();
+        return *this;
+    }
+    auto refuse = [&](const QString& why) {
+        throw DbError(QStringLiteral("Valor inválido para o campo %1: %2").arg(fieldLabel(*def_, f), why));
+    };
+    switch (f.type) {
+    case FieldType::Text: {
+        QString s = v.toString();
+        if (s.size() > f.size)
+            throw DbError(QStringLiteral("O campo %1 aceita no máximo %2 caracteres; o valor \"%3\" tem %4.")
+                              .arg(fieldLabel(*def_, f))
+                              .arg(f.size)
+                              .arg(s)
+                              .arg(s.size()));
+        values_[i] = s.isEmpty() ? QVariant() : QVariant(s);
+        break;
+    }
+    case FieldType::Memo: {
+        QString s = v.toString();
+        values_[i] = s.isEmpty() ? QVariant() : QVariant(s);
+        break;
+    }
+    case FieldType::Number: {
+        if (v.typeId() == qMetaTypeId<Fixed>()) {
+            values_[i] = v;
+        } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
+            values_[i] = QVariant::fromValue(Fixed::fromInt(v.toLongLong()));
+        } else if (v.typeId() == QMetaType::Double) {
+            values_[i] = QVariant::fromValue(Fixed::fromDouble(v.toDouble()));
+        } else {
+            QString s = v.toString().trimmed();
+            if (s.isEmpty()) {
+                values_[i] = QVariant();
+                break;
+            }
+            auto fx = Fixed::parse(s);
+            if (!fx) refuse(QStringLiteral("\"%1\" não é um número com até quatro casas decimais").arg(s));
+            values_[i] = QVariant::fromValue(*fx);
+        }
+        break;
+    }
+    case FieldType::ShortInt:
+    case FieldType::LongInt:
+    case FieldType::AutoInc: {
+        bool ok = false;
+        qlonglong n;
+        if (v.typeId() == QMetaType::QString) {
+            QString s = v.toString().trimmed();
+            if (s.isEmpty()) {
+                values_[i] = QVariant();
+                break;
+            }
+            n = s.toLongLong(&ok);
+        } else if (v.typeId() == qMetaTypeId<Fixed>()) {
+            Fixed fx = v.value<Fixed>();
+            ok = fx.raw() % Fixed::Scale == 0;
+            n = fx.truncated();
+        } else {
+            n = v.toLongLong(&ok);
+        }
+        if (!ok) refuse(QStringLiteral("\"%1\" não é um número inteiro").arg(v.toString()));
+        qlonglong lo = f.type == FieldType::ShortInt ? -32768 : std::numeric_limits<int>::min();
+        qlonglong hi = f.type == FieldType::ShortInt ? 32767 : std::numeric_limits<int>::max();
+        if (n < lo || n > hi) refuse(QStringLiteral("%1 fora da faixa %2 a %3").arg(n).arg(lo).arg(hi));
+        values_[i] = QVariant(int(n));
+        break;
+    }
+    case FieldType::Date: {
+        QDate d;
+        if (v.typeId() == QMetaType::QDate)
+            d = v.toDate();
+        else if (v.typeId() == QMetaType::QDateTime)
+            d = v.toDateTime().date();
+        else {
+            QString s = v.toString().trimmed();
+            if (s.isEmpty()) {
+                values_[i] = QVariant();
+                break;
+            }
+            d = parseDate(s);
+        }
+        if (!d.isValid()) refuse(QStringLiteral("\"%1\" não é uma data válida").arg(v.toString()));
+        values_[i] = QVariant(d);
+        break;
+    }
+    case FieldType::Time: {
+        QTime t = v.typeId() == QMetaType::QTime ? v.toTime() : QTime::fromString(v.toString().trimmed(), Qt::ISODate);
+        if (!t.isValid()) refuse(QStringLiteral("\"%1\" não é uma hora válida").arg(v.toString()));
+        values_[i] = QVariant(t);
+        break;
+    }
+    case FieldType::Logical:
+        values_[i] = normaliseStored(f, v);
+        break;
+    }
+    return *this;
+}
+
+QVariant Record::boundValue(int i) const {
+    const FieldDef& f = def_->fields[size_t(i)];
+    const QVariant& v = values_[i];
+    if (v.isNull()) {
+        switch (f.type) {
+        case FieldType::ShortInt:
+        case FieldType::LongInt:
+        case FieldType::AutoInc:
+            return QVariant(QMetaType(QMetaType::Int));
+        case FieldType::Logical:
+            return QVariant(QMetaType(QMetaType::Bool));
+        default:
+            return QVariant(QMetaType(QMetaType::QString));
+        }
+    }
+    switch (f.type) {
+    case FieldType::Number:
+        // Decimal text: exact on a NUMERIC column, numeric affinity on SQLite.
+        return v.value<Fixed>().toString();
+    case FieldType::Date:
+        return v.toDate().toString(Qt::ISODate);
+    case FieldType::Time:
+        return v.toTime().toString(QStringLiteral("HH:mm:ss"));
+    default:
+        return v;
+    }
+}
+
+QVariantList Record::keyValues() const {
+    QVariantList out;
+    for (const auto& k : def_->primaryKey) out << boundValue(def_->fieldIndex(k));
+    return out;
+}
+
+bool Record::operator==(const Record& o) const {
+    if (def_->name != o.def_->name) return false;
+    for (int i = 0; i < values_.size(); ++i) {
+        const QVariant& a = values_[i];
+        const QVariant& b = o.values_[i];
+        if (a.isNull() != b.isNull()) return false;
+        if (a.isNull()) continue;
+        if (a.typeId() == qMetaTypeId<Fixed>() || b.typeId() == qMetaTypeId<Fixed>()) {
+            if (a.value<Fixed>() != b.value<Fixed>()) return false;
+        } else if (a != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Table::Table(Database& db, const QString& name) : db_(db), def_(Registry::instance().require(name)) {}
+Table::Table(Database& db, const TableDef& def) : db_(db), def_(def) {}
+
+void Table::setIndex(const QString& indexName) {
+    if (indexName.isEmpty()) {
+        indexName_.clear();
+        return;
+    }
+    if (!def_.index(indexName))
+        throw DbError(QStringLiteral("Índice %1 não existe na tabela %2").arg(indexName, def_.name));
+    indexName_ = def_.index(indexName)->name;
+}
+
+QStringList Table::orderFields() const {
+    if (!indexName_.isEmpty()) {
+        QStringList fields = def_.index(indexName_)->fields;
+        // Rows equal on the index keep a stable order by the primary key.
+        for (const auto& k : def_.primaryKey)
+            if (!fields.contains(k, Qt::CaseInsensitive)) fields << k;
+        return fields;
+    }
+    return def_.primaryKey;
+}
+
+QString Table::selectList() const { return def_.fieldNames().join(QStringLiteral(", ")); }
+
+QString Table::keyCondition() const {
+    QStringList parts;
+    for (const auto& k : def_.primaryKey) parts << k + QStringLiteral(" = ?");
+    return parts.join(QStringLiteral(" AND "));
+}
+
+Record Table::fromQuery(const QSqlQuery& q) const {
+    Record r(def_);
+    for (size_t i = 0; i < def_.fields.size(); ++i) r.setRaw(int(i), normaliseStored(def_.fields[i], q.value(int(i))));
+    return r;
+}
+
+std::optional<Record> Table::find(const QVariantList& key) {
+    if (key.size() != def_.primaryKey.size())
+        throw DbError(QStringLiteral("Chave incompleta para a tabela %1").arg(def_.name));
+    auto q = db_.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(selectList(), def_.name, keyCondition()), key);
+    if (!q.next()) return std::nullopt;
+    return fromQuery(q);
+}
+
+std::optional<Record> Table::findIndexed(const QVariantList& values) {
+    QStringList fields = orderFields();
+    if (values.size() > fields.size()) throw DbError(QStringLiteral("Valores demais para o índice de %1").arg(def_.name));
+    QStringList cond;
+    for (int i = 0; i < values.size(); ++i) cond << fields[i] + QStringLiteral(" = ?");
+    auto rows = select(cond.join(QStringLiteral(" AND ")), values);
+    if (rows.empty()) return std::nullopt;
+    return rows.front();
+}
+
+std::optional<Record> Table::findNearest(const QVariantList& values) {
+    QStringList fields = orderFields();
+    if (values.size() > fields.size()) throw DbError(QStringLiteral("Valores demais para o índice de %1").arg(def_.name));
+    // (f1 > v1) OR (f1 = v1 AND f2 > v2) ... OR (all equal): at or after the key.
+    QStringList alternatives;
+    QVariantList params;
+    for (int i = 0; i <= values.size(); ++i) {
+        QStringList parts;
+        for (int j = 0; j < i && j < values.size(); ++j) {
+            parts << fields[j] + QStringLiteral(" = ?");
+            params << values[j];
+        }
+        if (i < values.size()) {
+            parts << fields[i] + QStringLiteral(" > ?");
+            params << values[i];
+        }
+        alternatives << '(' + parts.join(QStringLiteral(" AND ")) + ')';
+    }
+    QString where = values.isEmpty() ? QString() : alternatives.join(QStringLiteral(" OR "));
+    std::optional<Record> out;
+    forEach(where, params, [&](const Record& r) {
+        out = r;
+        return false;
+    });
+    return out;
+}
+
+std::vector<Record> Table::select(const QString& where, const QVariantList& params, const QString& orderBy) {
+    std::vector<Record> rows;
+    forEach(where, params, [&](const Record& r) {
+        rows.push_back(r);
+        return true;
+    }, orderBy);
+    return rows;
+}
+
+void Table::forEach(const QString& where, const QVariantList& params, const std::function<bool(const Record&)>& fn,
+                    const QString& orderBy) {
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), def_.name);
+    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
+    QString order = orderBy.isEmpty() ? orderFields().join(QStringLiteral(", ")) : orderBy;
+    if (!order.isEmpty()) sql += QStringLiteral(" ORDER BY ") + order;
+    auto q = db_.exec(sql, params);
+    while (q.next())
+        if (!fn(fromQuery(q))) break;
+}
+
+qint64 Table::count(const QString& where, const QVariantList& params) {
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(def_.name);
+    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
+    auto q = db_.exec(sql, params);
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+void Table::insert(const Record& r) {
+    QStringList names, marks;
+    QVariantList params;
+    for (size_t i = 0; i < def_.fields.size(); ++i) {
+        const FieldDef& f = def_.fields[i];
+        if (f.type == FieldType::AutoInc && r.rawValue(int(i)).isNull()) continue;
+        if (f.required && r.rawValue(int(i)).isNull())
+            throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
+        names << f.name;
+        marks << QStringLiteral("?");
+        params << r.boundValue(int(i));
+    }
+    db_.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                 .arg(def_.name, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+             params);
+}
+
+bool Table::update(const Record& r) {
+    QStringList sets;
+    QVariantList params;
+    for (size_t i = 0; i < def_.fields.size(); ++i) {
+        const FieldDef& f = def_.fields[i];
+        if (def_.primaryKey.contains(f.name)) continue;
+        if (f.required && r.rawValue(int(i)).isNull())
+            throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
+        sets << f.name + QStringLiteral(" = ?");
+        params << r.boundValue(int(i));
+    }
+    params += r.keyValues();
+    if (sets.isEmpty()) return find(r.keyValues()).has_value();
+    auto q = db_.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(def_.name, sets.join(QStringLiteral(", ")), keyCondition()),
+                      params);
+    return q.numRowsAffected() > 0;
+}
+
+void Table::save(const Record& r) {
+    if (!update(r)) insert(r);
+}
+
+bool Table::remove(const QVariantList& key) {
+    auto q = db_.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, keyCondition()), key);
+    return q.numRowsAffected() > 0;
+}
+
+int Table::removeWhere(const QString& where, const QVariantList& params) {
+    if (where.trimmed().isEmpty()) throw DbError(QStringLiteral("Exclusão sem condição recusada na tabela %1").arg(def_.name));
+    auto q = db_.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, where), params);
+    return q.numRowsAffected();
+}
+
+} // namespace folha

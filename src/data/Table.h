@@ -1,0 +1,111 @@
+#pragma once
+// Rows and tables by field name, over the registry's definitions. A Record
+// holds one row with its values checked against the field types and widths;
+// a Table reads and writes the rows of one registered table of a database,
+// by key, by index or by a condition written with "?" placeholders.
+
+#include "Database.h"
+#include "Fixed.h"
+#include "Registry.h"
+
+#include <QDate>
+#include <QTime>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace folha {
+
+class Record {
+public:
+    explicit Record(const TableDef& def);
+
+    const TableDef& def() const { return *def_; }
+
+    bool isNull(const QString& field) const;
+    QVariant value(const QString& field) const;
+    // Typed reads; a null field reads as empty, zero, a null date or false.
+    QString text(const QString& field) const;
+    Fixed number(const QString& field) const;
+    int integer(const QString& field) const;
+    QDate date(const QString& field) const;
+    QTime time(const QString& field) const;
+    bool logical(const QString& field) const;
+
+    // Writes a value converted to the field's type. Throws DbError with a
+    // clear message for an unknown field, a text longer than its field (never
+    // cut), a number that is not a number or has more than four decimals, an
+    // integer out of range or a malformed date.
+    Record& set(const QString& field, const QVariant& value);
+    Record& setNumber(const QString& field, Fixed value);
+    Record& setNull(const QString& field);
+
+    // The values in field order, as bound to a statement.
+    QVariant boundValue(int fieldIndex) const;
+    QVariant rawValue(int fieldIndex) const { return values_[fieldIndex]; }
+    void setRaw(int fieldIndex, const QVariant& v) { values_[fieldIndex] = v; }
+    QVariantList keyValues() const;
+
+    bool operator==(const Record& o) const;
+
+private:
+    int require(const QString& field) const;
+    const TableDef* def_;
+    QVector<QVariant> values_; // normalised: QString, Fixed raw (qint64 in a Fixed wrapper), int, QDate, QTime, bool
+};
+
+// The stored form of a value read from the database, normalised to the
+// field's type (text, Fixed, int, QDate, QTime, bool); null stays null.
+QVariant normaliseStored(const FieldDef& f, const QVariant& stored);
+
+class Table {
+public:
+    Table(Database& db, const QString& name);
+    Table(Database& db, const TableDef& def);
+
+    const TableDef& def() const { return def_; }
+    Database& database() { return db_; }
+    Record newRecord() const { return Record(def_); }
+
+    // The active index orders select() and forEach() when no order is given.
+    void setIndex(const QString& indexName); // throws DbError for an unknown index
+    QString indexName() const { return indexName_; }
+    QStringList orderFields() const;
+
+    // By primary key (values in key order).
+    std::optional<Record> find(const QVariantList& key);
+    // Exact lookup on the leading fields of the active index.
+    std::optional<Record> findIndexed(const QVariantList& values);
+    // First row at or after the given leading values of the active index.
+    std::optional<Record> findNearest(const QVariantList& values);
+
+    // Rows matching a condition ("CODFUN = ? AND OCORRANO = ?"), in the given
+    // order or the active index's order.
+    std::vector<Record> select(const QString& where = {}, const QVariantList& params = {},
+                               const QString& orderBy = {});
+    // Streams the rows; the callback returns false to stop.
+    void forEach(const QString& where, const QVariantList& params, const std::function<bool(const Record&)>& fn,
+                 const QString& orderBy = {});
+    qint64 count(const QString& where = {}, const QVariantList& params = {});
+
+    void insert(const Record& r);
+    // By primary key; returns false when no row had that key.
+    bool update(const Record& r);
+    // Replaces the row of the same key or inserts it.
+    void save(const Record& r);
+    bool remove(const QVariantList& key);
+    int removeWhere(const QString& where, const QVariantList& params);
+
+    Record fromQuery(const QSqlQuery& q) const;
+
+private:
+    QString selectList() const;
+    QString keyCondition() const;
+    Database& db_;
+    TableDef def_;
+    QString indexName_;
+};
+
+} // namespace folha

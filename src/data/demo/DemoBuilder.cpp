@@ -1,0 +1,168 @@
+#include "DemoBuilder.h"
+
+#include "IniFile.h"
+#include "Passwords.h"
+#include "Table.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <map>
+
+namespace folha::demo {
+
+namespace {
+
+struct DemoCompany {
+    int code;
+    const char* name;
+    const char* directory;
+};
+
+const DemoCompany companies[] = {
+    {1, "ZORVAN DEMONSTRACAO INDUSTRIA LTDA", "folha\\emp1\\"},
+    {2, "COMERCIAL MODELO DEMONSTRACAO LTDA", "folha\\emp2\\"},
+};
+
+} // namespace
+
+bool DemoBuilder::installationExists() const {
+    return QFileInfo::exists(QDir(session_.installation().programDir()).filePath(DatabaseLocation::sqliteFileName()));
+}
+
+void DemoBuilder::insertRows(Database& db, const QList<DemoRow>& rows) {
+    std::map<QString, std::unique_ptr<Table>> tables;
+    for (const auto& row : rows) {
+        auto& t = tables[row.table.toLower()];
+        if (!t) t = std::make_unique<Table>(db, row.table);
+        Record r = t->newRecord();
+        for (const auto& [field, value] : row.values) r.set(field, value);
+        try {
+            t->insert(r);
+        } catch (const DbError& e) {
+            QStringList key;
+            for (const auto& k : r.def().primaryKey) key << r.text(k);
+            throw DbError(QStringLiteral("%1 [%2]: %3").arg(row.table, key.join(','), e.message()));
+        }
+    }
+}
+
+void DemoBuilder::buildDemo(UserInterface& ui) {
+    if (installationExists())
+        throw DbError(QStringLiteral("Já existe uma instalação em %1").arg(session_.installation().root()));
+    const Installation& inst = session_.installation();
+    session_.setCreateMissing(true);
+
+    // Configuration files of the program folder.
+    QDir().mkpath(inst.programDir());
+    const QString aliases = inst.programFile(QStringLiteral("Aliases.ini"));
+    WriteIniFileValue(aliases, QStringLiteral("Folha"), QStringLiteral("PATH"), QStringLiteral("c:\\folha\\"));
+    WriteIniFileValue(aliases, QStringLiteral("Folha"), QStringLiteral("TYPE"), QStringLiteral("SQLITE"));
+    WriteIniFileValue(aliases, QStringLiteral("Zorvan"), QStringLiteral("PATH"),
+                      Installation::ProgramFolder + QStringLiteral("\\Zorvan\\"));
+    WriteIniFileValue(aliases, QStringLiteral("Zorvan"), QStringLiteral("TYPE"), QStringLiteral("SQLITE"));
+    WriteIniFileValue(inst.programFile(QStringLiteral("versao.ini")), QStringLiteral("Folha"), QStringLiteral("Versao"),
+                      QStringLiteral("1.0"));
+    session_.startUp(ui);
+
+    const int steps = 4 + int(std::size(companies));
+    int step = 0;
+    ui.progressStart(QStringLiteral("Criando a instalação de demonstração"), steps);
+
+    // Sign-in database.
+    {
+        Database& db = session_.signInDb();
+        db.ensureSchema(Scope::SignIn);
+        Transaction t(db);
+        QList<DemoRow> rows;
+        rows << DemoRow{"Usuarios",
+                        {{"Codigo", QString::fromLatin1(SupervisorCode)},
+                         {"Nome", QStringLiteral("ADMINISTRADOR")},
+                         {"Senha", HashPassword(QString::fromLatin1(SupervisorPassword))},
+                         {"Nivel", QStringLiteral("SUP")},
+                         {"Ativo", QStringLiteral("S")}}};
+        rows << DemoRow{"Usuarios",
+                        {{"Codigo", QStringLiteral("000002")},
+                         {"Nome", QStringLiteral("OPERADOR FILIAL")},
+                         {"Senha", HashPassword(QStringLiteral("operador"))},
+                         {"Nivel", QStringLiteral("USU")},
+                         {"Ativo", QStringLiteral("S")}}};
+        rows << DemoRow{"UsuariosPorEmpresa", {{"Usuario", QStringLiteral("000002")}, {"Empresa", 2}}};
+        insertRows(db, rows);
+        t.commit();
+    }
+    ui.progressStep(++step);
+
+    // Company list.
+    {
+        Database& db = session_.companyListDb();
+        db.ensureSchema(Scope::CompanyList);
+        Transaction t(db);
+        QList<DemoRow> rows;
+        for (const auto& c : companies)
+            rows << DemoRow{"EmpresaFOLHA",
+                            {{"Codigo", c.code}, {"Nome", QString::fromLatin1(c.name)}, {"Diretorio", QString::fromLatin1(c.directory)}}};
+        insertRows(db, rows);
+        t.commit();
+    }
+    ui.progressStep(++step);
+
+    // Shared database: branch parameters and the audit log catalogue.
+    {
+        Database& db = session_.zorvan();
+        db.ensureSchema(Scope::Shared);
+        Transaction t(db);
+        QList<DemoRow> rows;
+        for (int filial : {1, 2})
+            rows << DemoRow{"ParametrosEmpresa",
+                            {{"filial", filial},
+                             {"CodParametro", 1},
+                             {"DescParametro", QStringLiteral("Pasta de impressão temporária")},
+                             {"NomeParametro", QStringLiteral("DirImpTmp")},
+                             {"ValorStr", QString()}}};
+        insertRows(db, rows);
+        t.commit();
+    }
+    ui.progressStep(++step);
+
+    // Company data directories.
+    for (const auto& c : companies) {
+        auto db = session_.openCompanyDirectory(session_.companyDirectory(QString::fromLatin1(c.directory)), true);
+        db->ensureSchema(Scope::Company);
+        Transaction t(*db);
+        insertRows(*db, branchRows(c.code));
+        insertRows(*db, commonCompanyRows());
+        insertRows(*db, employeeRows(c.code));
+        t.commit();
+        ui.progressStep(++step);
+    }
+    ui.progressStep(++step);
+    ui.progressEnd();
+}
+
+void DemoBuilder::buildSyntheticCompany(Database& db, int employees, UserInterface* ui) {
+    db.ensureSchema(Scope::Company);
+    {
+        Transaction t(db);
+        QList<DemoRow> branch = branchRows(1);
+        insertRows(db, branch);
+        insertRows(db, commonCompanyRows());
+        t.commit();
+    }
+    if (ui) ui->progressStart(QStringLiteral("Criando funcionários"), employees);
+    const int batch = 1000;
+    for (int start = 0; start < employees; start += batch) {
+        Transaction t(db);
+        QList<DemoRow> rows;
+        for (int i = start; i < std::min(employees, start + batch); ++i) {
+            QString code = QStringLiteral("%1").arg(i + 1, 6, 10, QChar('0'));
+            rows << syntheticEmployee(code, i);
+            rows += syntheticEvents(code, i);
+        }
+        insertRows(db, rows);
+        t.commit();
+        if (ui) ui->progressStep(std::min(employees, start + batch));
+    }
+    if (ui) ui->progressEnd();
+}
+
+} // namespace folha::demo

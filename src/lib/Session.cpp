@@ -1,0 +1,201 @@
+#include "Session.h"
+
+#include "IniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace folha {
+
+namespace {
+
+QString ensureTrailing(QString p) {
+    if (!p.endsWith('/')) p += '/';
+    return p;
+}
+
+QString defaultAliasPath(const QString& alias) {
+    if (alias.compare(QLatin1String("Zorvan"), Qt::CaseInsensitive) == 0)
+        return Installation::ProgramFolder + QStringLiteral("\\Zorvan\\");
+    return QStringLiteral("c:\\folha\\");
+}
+
+} // namespace
+
+Session::Session(Installation installation) : installation_(std::move(installation)) {}
+
+Session::~Session() { closeConnections(); }
+
+void Session::startUp(UserInterface& ui, bool printersFound) {
+    const QString prog = installation_.programDir();
+    const struct {
+        QString* var;
+        const char* folder;
+    } folders[] = {{&values.IniDir, "ini"}, {&values.TmpDbDir, "TmpDb"}, {&values.RelCfgDir, "RelCfg"}, {&values.ExpCfgDir, "ExpCfg"}};
+    for (const auto& f : folders) {
+        *f.var = installation_.localPath(Installation::ProgramFolder + '\\' + QLatin1String(f.folder) + '\\');
+        QDir().mkpath(*f.var);
+    }
+    values.ExpExcelCfgDir = installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\ExpExcelCfg\\"));
+    QDir().mkpath(values.ExpExcelCfgDir);
+
+    if (!printersFound)
+        ui.message(MessageKind::Error,
+                   QStringLiteral("Nenhuma impressora encontrada no windows/usuario... o sistema precisa de uma impressora instalada!"));
+
+    QString login = ReadIniValue(installation_.programFile(QStringLiteral("CfgFolha.ini")), QStringLiteral("DirLogin"),
+                                 QStringLiteral("Dir"));
+    if (login.isEmpty())
+        login = ReadIniValue(installation_.programFile(QStringLiteral("newlogin.ini")), QStringLiteral("BaseLogin"),
+                             QStringLiteral("Base"));
+    if (login.isEmpty()) login = Installation::ProgramFolder + QStringLiteral("\\LoginFolha\\");
+    values.LoginDir = ensureTrailing(installation_.localPath(login));
+
+    if (values.TextViewerPath.isEmpty())
+        values.TextViewerPath = QStringLiteral("C:\\Arquivos de programas\\Windows NT\\Acessórios\\wordpad.exe");
+    values.ApplicationTitle = QStringLiteral("Zorvan - Folha de Pagamento");
+
+    QString version = ReadIniValue(installation_.programFile(QStringLiteral("versao.ini")), QStringLiteral("Folha"),
+                                   QStringLiteral("Versao"));
+    values.SystemVersion = version.isEmpty() ? QStringLiteral("1.0") : version;
+}
+
+QStringList Session::aliasParams(const QString& alias) const {
+    for (auto it = aliasOverrides_.begin(); it != aliasOverrides_.end(); ++it)
+        if (it.key().compare(alias, Qt::CaseInsensitive) == 0) return it.value();
+    const QString file = installation_.programFile(QStringLiteral("Aliases.ini"));
+    QStringList params;
+    QString path = ReadIniValue(file, alias, QStringLiteral("PATH"));
+    params << QStringLiteral("PATH=") + (path.isEmpty() ? defaultAliasPath(alias) : path);
+    for (const char* key : {"TYPE", "HOST", "PORT", "DATABASE", "USER"}) {
+        QString v = ReadIniValue(file, alias, QLatin1String(key));
+        if (!v.isEmpty()) params << QLatin1String(key) + '=' + v;
+    }
+    return params;
+}
+
+QString Session::paramValue(const QStringList& params, const QString& name) {
+    for (const QString& line : params) {
+        int eq = line.indexOf('=');
+        if (eq > 0 && line.left(eq).trimmed().compare(name, Qt::CaseInsensitive) == 0) return line.mid(eq + 1).trimmed();
+    }
+    return {};
+}
+
+void Session::modifyAlias(const QString& alias, const QStringList& params) {
+    for (auto it = aliasOverrides_.begin(); it != aliasOverrides_.end(); ++it)
+        if (it.key().compare(alias, Qt::CaseInsensitive) == 0) {
+            it.value() = params;
+            return;
+        }
+    aliasOverrides_.insert(alias, params);
+}
+
+DatabaseLocation Session::locationOf(const QStringList& params) const {
+    DatabaseLocation loc;
+    QString path = paramValue(params, QStringLiteral("PATH"));
+    if (paramValue(params, QStringLiteral("TYPE")).compare(QLatin1String("POSTGRES"), Qt::CaseInsensitive) == 0) {
+        loc.backend = Backend::PostgreSQL;
+        loc.directory = path;
+        loc.host = paramValue(params, QStringLiteral("HOST"));
+        QString port = paramValue(params, QStringLiteral("PORT"));
+        if (!port.isEmpty()) loc.port = port.toInt();
+        loc.databaseName = paramValue(params, QStringLiteral("DATABASE"));
+        loc.user = paramValue(params, QStringLiteral("USER"));
+    } else {
+        loc.directory = installation_.localPath(path);
+    }
+    return loc;
+}
+
+Database& Session::alias(const QString& name) {
+    QString key = name.toLower();
+    auto it = open_.find(key);
+    if (it != open_.end()) return **it;
+    auto db = Database::open(locationOf(aliasParams(name)), createMissing_);
+    Database& ref = *db;
+    open_.insert(key, std::shared_ptr<Database>(std::move(db)));
+    return ref;
+}
+
+Database& Session::signInDb() {
+    auto it = open_.find(QStringLiteral(":login"));
+    if (it != open_.end()) return **it;
+    auto db = Database::openDirectory(values.LoginDir.isEmpty()
+                                          ? installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\LoginFolha\\"))
+                                          : values.LoginDir,
+                                      createMissing_);
+    Database& ref = *db;
+    open_.insert(QStringLiteral(":login"), std::shared_ptr<Database>(std::move(db)));
+    return ref;
+}
+
+Database& Session::companyListDb() {
+    auto it = open_.find(QStringLiteral(":empresas"));
+    if (it != open_.end()) return **it;
+    auto db = Database::openDirectory(installation_.programDir(), createMissing_);
+    Database& ref = *db;
+    open_.insert(QStringLiteral(":empresas"), std::shared_ptr<Database>(std::move(db)));
+    return ref;
+}
+
+Database& Session::tmpDb() {
+    auto it = open_.find(QStringLiteral(":tmp"));
+    if (it != open_.end()) return **it;
+    QString dir = values.TmpDbDir.isEmpty() ? installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\TmpDb\\"))
+                                            : values.TmpDbDir;
+    auto db = Database::openDirectory(dir, true);
+    Database& ref = *db;
+    open_.insert(QStringLiteral(":tmp"), std::shared_ptr<Database>(std::move(db)));
+    return ref;
+}
+
+QString Session::companyDirectory(const QString& diretorio) const {
+    const QString path = paramValue(aliasParams(QStringLiteral("Folha")), QStringLiteral("PATH"));
+    // Only the root of the configured path survives: a drive ("E:\"), a
+    // server share ("\\server\share\") or "/".
+    QString root;
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
+    static const QRegularExpression unc(QStringLiteral("^\\\\\\\\[^\\\\]+\\\\[^\\\\]+\\\\"));
+    if (auto m = drive.match(path); m.hasMatch())
+        root = m.captured(0);
+    else if (auto u = unc.match(path); u.hasMatch())
+        root = u.captured(0);
+    else if (path.startsWith('/'))
+        root = QStringLiteral("/");
+    else
+        root = QStringLiteral("c:\\");
+    QString rest = diretorio.trimmed();
+    while (rest.startsWith('\\') || rest.startsWith('/')) rest = rest.mid(1);
+    return root + rest;
+}
+
+QString Session::SetaDiretorio(const QString& diretorio) {
+    QString dir = companyDirectory(diretorio);
+    QStringList params = aliasParams(QStringLiteral("Folha"));
+    bool replaced = false;
+    for (QString& line : params)
+        if (line.section('=', 0, 0).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0) {
+            line = QStringLiteral("PATH=") + dir;
+            replaced = true;
+        }
+    if (!replaced) params.prepend(QStringLiteral("PATH=") + dir);
+    // Close the company connection; the next use opens the new directory.
+    open_.remove(QStringLiteral("folha"));
+    modifyAlias(QStringLiteral("Folha"), params);
+    values.DataDir = dir;
+    return dir;
+}
+
+std::unique_ptr<Database> Session::openCompanyDirectory(const QString& aliasDirectory, bool create) {
+    QStringList params = aliasParams(QStringLiteral("Folha"));
+    for (QString& line : params)
+        if (line.section('=', 0, 0).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
+            line = QStringLiteral("PATH=") + aliasDirectory;
+    return Database::open(locationOf(params), create);
+}
+
+void Session::closeConnections() { open_.clear(); }
+
+} // namespace folha

@@ -1,0 +1,102 @@
+#pragma once
+// The program-wide values and the named databases of one running program:
+// the working folders and configuration read at start-up, the sign-in
+// values, the aliases "Folha" (the chosen company's data) and "Zorvan" (the
+// shared tables), the sign-in database, the company list and the temporary
+// tables. The aliases are configured in "Aliases.ini" in the program folder
+// (section per alias; keys PATH, TYPE = SQLITE or POSTGRES, and for POSTGRES
+// HOST, PORT, DATABASE, USER).
+
+#include "Database.h"
+#include "Installation.h"
+#include "UserInterface.h"
+
+#include <QDate>
+#include <QMap>
+#include <QStringList>
+#include <memory>
+
+namespace folha {
+
+struct ProgramValues {
+    QString IniDir;          // program folder + "ini/"
+    QString TmpDbDir;        // program folder + "TmpDb/"
+    QString RelCfgDir;       // program folder + "RelCfg/"
+    QString ExpCfgDir;       // program folder + "ExpCfg/"
+    QString ExpExcelCfgDir;  // "c:\arquivos de programas\zorvan\ExpExcelCfg\"
+    QString LoginDir;        // sign-in database directory (local path)
+    QString TextViewerPath;
+    QString SystemVersion = QStringLiteral("1.0");
+    QString DataDir;         // chosen company's data directory, as the alias holds it
+    QString ApplicationTitle;
+};
+
+struct SignInValues {
+    bool LoginConfirmed = false;
+    QString CurrentUserName;
+    QString CurrentWindowsUser;
+    QString CurrentIp;
+    QString CurrentComputerName;
+    QString ReportSystemTitle;
+    int CurrentBranchCode = 0;
+    QString CurrentBranchCodeText;
+    int CurrentCompanyCode = 0;
+    QString CurrentBranchName;
+    int CurrentFatModNf = 0;
+    QDate CurrentProcessingDate;
+    QString CurrentUserCode;
+    QString CurrentUserLevel;
+    QString WindowCaptionPrefix;
+};
+
+class Session {
+public:
+    explicit Session(Installation installation);
+    ~Session();
+
+    const Installation& installation() const { return installation_; }
+    ProgramValues values;
+    SignInValues signIn;
+
+    // Start-up: creates the working folders, reads "CfgFolha.ini",
+    // "newlogin.ini" and "versao.ini" with their fallbacks and sets the
+    // program-wide values. `printersFound` false gives the start-up warning.
+    void startUp(UserInterface& ui, bool printersFound = true);
+
+    // Alias parameters as NAME=value lines (from "Aliases.ini", or the
+    // defaults when the file has none).
+    QStringList aliasParams(const QString& alias) const;
+    void modifyAlias(const QString& alias, const QStringList& params);
+    static QString paramValue(const QStringList& params, const QString& name);
+
+    // Named databases, opened on first use. Alias names compare without case.
+    Database& alias(const QString& name);
+    Database& folha() { return alias(QStringLiteral("Folha")); }
+    Database& zorvan() { return alias(QStringLiteral("Zorvan")); }
+    Database& signInDb();
+    Database& companyListDb();
+    Database& tmpDb();
+    // A company data directory opened directly (government files open each
+    // ticked company from its own directory).
+    std::unique_ptr<Database> openCompanyDirectory(const QString& aliasDirectory, bool create = false);
+
+    // Re-points the alias "Folha" at a company's directory: the company's
+    // `Diretorio` below the drive root of the alias's configured path. Returns
+    // the new data directory; DataDir holds it too.
+    QString SetaDiretorio(const QString& diretorio);
+    // The data directory that SetaDiretorio would choose.
+    QString companyDirectory(const QString& diretorio) const;
+
+    // Whether databases are created when missing (the installer sets it).
+    void setCreateMissing(bool create) { createMissing_ = create; }
+    void closeConnections();
+
+private:
+    DatabaseLocation locationOf(const QStringList& params) const;
+    Installation installation_;
+    QMap<QString, QStringList> aliasOverrides_;
+    QMap<QString, std::shared_ptr<Database>> open_;
+    bool createMissing_ = false;
+};
+
+} // namespace folha

@@ -1,0 +1,129 @@
+#include "TableRoutines.h"
+
+#include "Workstation.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
+namespace folha {
+
+bool EnsureIndex(Table& table, const QString& indexName, UserInterface& ui) {
+    if (table.indexName().compare(indexName, Qt::CaseInsensitive) == 0 && !indexName.isEmpty()) return true;
+    for (;;) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            try {
+                const IndexDef* ix = table.def().index(indexName);
+                if (!ix) throw DbError(QStringLiteral("Índice não definido"));
+                if (!table.database().hasIndex(table.def(), *ix)) table.database().createIndex(table.def(), *ix);
+                table.setIndex(indexName);
+                return true;
+            } catch (const DbError&) {
+            }
+        }
+        if (!ui.question(QStringLiteral("Impossivel mudar chave:") + indexName + QStringLiteral(" do arquivo:") +
+                             table.def().fileName + QStringLiteral(",tentar novamente"),
+                         QuestionKind::YesNo)) {
+            ui.message(MessageKind::Error, QStringLiteral("Sair do programa e entrar novamente"));
+            return false;
+        }
+    }
+}
+
+QString StationId() { return GetComputerNameText(); }
+
+static QString keyText(const TableDef& def, const QVariantList& key) {
+    Record r(def);
+    QStringList parts;
+    for (int i = 0; i < key.size() && i < def.primaryKey.size(); ++i) {
+        r.set(def.primaryKey[i], key[i]);
+        parts << r.boundValue(def.fieldIndex(def.primaryKey[i])).toString();
+    }
+    return parts.join('|');
+}
+
+RowLock::~RowLock() { release(); }
+
+void RowLock::release() {
+    if (!db_) return;
+    try {
+        db_->exec(QStringLiteral("DELETE FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {table_, key_});
+    } catch (const DbError&) {
+    }
+    db_ = nullptr;
+}
+
+QString RowHolder(Database& db, const TableDef& def, const QVariantList& key) {
+    db.ensureTable(Registry::instance().require(QStringLiteral("TRAVAS")));
+    auto q = db.exec(QStringLiteral("SELECT ESTACAO, USUARIO FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"),
+                     {def.name, keyText(def, key)});
+    return q.next() ? q.value(0).toString() : QString();
+}
+
+std::optional<RowLock> TryEdit(Database& db, const TableDef& def, const QVariantList& key, const QString& userCode,
+                               UserInterface& ui) {
+    const TableDef& locks = Registry::instance().require(QStringLiteral("TRAVAS"));
+    db.ensureTable(locks);
+    const QString k = keyText(def, key);
+    const QString station = StationId();
+    const int pid = int(getpid());
+    for (;;) {
+        bool held = false;
+        {
+            Transaction t(db);
+            Table tb(db, locks);
+            auto cur = tb.find({def.name, k});
+            bool mine = cur && cur->text("ESTACAO") == station &&
+                        (cur->integer("PROCESSO") == pid || (kill(cur->integer("PROCESSO"), 0) != 0 && errno == ESRCH));
+            if (!cur || mine) {
+                Record r = tb.newRecord();
+                r.set("TABELA", def.name).set("CHAVE", k).set("ESTACAO", station).set("PROCESSO", pid);
+                r.set("USUARIO", userCode.left(6));
+                r.set("INICIO", QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+                tb.save(r);
+                t.commit();
+                return RowLock(db, def.name, k);
+            }
+            held = true;
+        }
+        if (held && !ui.question(QStringLiteral("Existe outro usuário alterando este registro"), QuestionKind::OkCancel,
+                                 QStringLiteral("Registro bloqueado")))
+            return std::nullopt;
+    }
+}
+
+void CreateTempTable(Database& tmpDb, const TableDef& def) {
+    if (tmpDb.hasTable(def.name)) tmpDb.dropTable(def.name);
+    tmpDb.exec(tmpDb.createTableStatement(def));
+    for (const auto& ix : def.indexes) tmpDb.createIndex(def, ix);
+}
+
+QStringList FillFieldLabels(const TableDef& def) {
+    QStringList labels;
+    for (const auto& f : def.fields) labels << f.caption;
+    return labels;
+}
+
+QString FieldNameByLabel(const TableDef& def, const QString& label) {
+    for (const auto& f : def.fields)
+        if (f.caption == label) return f.name;
+    return label;
+}
+
+static QString inDir(const QString& dir, const QString& name) {
+    QString d = dir;
+    if (!d.isEmpty() && !d.endsWith('/')) d += '/';
+    return d + name + QStringLiteral(".ini");
+}
+
+QString GridLayoutFile(const QString& iniDir, const QString& gridName) { return inDir(iniDir, gridName); }
+
+QString WindowPlacementFile(const QString& iniDir, const QString& screenName) {
+    QDir().mkpath(iniDir);
+    return inDir(iniDir, screenName);
+}
+
+} // namespace folha

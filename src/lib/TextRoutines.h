@@ -1,0 +1,20 @@
+#pragma once
+// Small text and date routines the calculations, reports and government
+// files share.
+
+#include <QDate>
+#include <QString>
+
+namespace folha {
+
+// Keeps the characters 0 to 9 in order.
+QString OnlyDigits(const QString& text);
+// "YYYYMM" of a date, whatever the machine's date settings.
+QString CompetenceOfDate(const QDate& date);
+// 14 characters: 99.999.999/9999-99; any other length: 999.999.999-99.
+QString FormatCnpjCpf(const QString& text);
+// Fill to the width on the left / right; a longer text is returned whole.
+QString PadLeft(const QString& text, int width, QChar fill);
+QString PadRight(const QString& text, int width, QChar fill);
+
+} // namespace folha

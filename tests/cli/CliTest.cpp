@@ -1,0 +1,120 @@
+// The folha command line, run as a user runs it.
+#include "TempDir.h"
+
+#include "Table.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun folha(const QStringList& args, const QString& password = {}) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!password.isNull()) env.insert("FOLHA_PASSWORD", password);
+    env.remove("ZORVAN_ROOT");
+    p.setProcessEnvironment(env);
+    p.start(qEnvironmentVariable("FOLHA_BIN") + "/folha", args);
+    p.closeWriteChannel();
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        root = new TempDir;
+        CliRun r = folha({"--root", root->path(), "init", "--demo"});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    }
+    static void TearDownTestSuite() {
+        delete root;
+        root = nullptr;
+    }
+    static CliRun run(QStringList args, const QString& password = {}) {
+        args.prepend(root->path());
+        args.prepend("--root");
+        return folha(args, password);
+    }
+    static TempDir* root;
+};
+TempDir* CliTest::root = nullptr;
+
+} // namespace
+
+TEST_F(CliTest, InitRefusesAnExistingInstallation) {
+    CliRun r = run({"init", "--demo"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(r.err.contains("Já existe uma instalação")) << r.err.toStdString();
+}
+
+TEST_F(CliTest, SqlPrintsCsvWithAHeader) {
+    CliRun r = run({"sql", "--company", "1", "select count(*) as N from CADFUN"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QStringList lines = r.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("N"));
+    EXPECT_GE(lines[1].toInt(), 20);
+    // The legacy spelling of a table reaches the same table.
+    CliRun legacy = run({"sql", "--company", "1", "select count(*) as N from \"CADFUN.DB\" CADFUN"});
+    EXPECT_EQ(legacy.out, r.out);
+    CliRun filial = run({"sql", "--company", "2", "select CODIGO, TIPO_FOL, DATA_FOLHA from Filial order by CODIGO"});
+    EXPECT_EQ(filial.out, QStringLiteral("CODIGO,TIPO_FOL,DATA_FOLHA\n001,F,2013-04-30\n002,F,2013-04-30\n"));
+}
+
+TEST_F(CliTest, BadSqlGivesTheEnginesErrorAndAFailureStatus) {
+    CliRun r = run({"sql", "--company", "1", "selec * from CADFUN"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(r.err.contains("syntax error")) << r.err.toStdString();
+    CliRun unknown = run({"sql", "--company", "9", "select 1"});
+    EXPECT_NE(unknown.status, 0);
+    EXPECT_TRUE(unknown.err.contains("Empresa não cadastrada: 9"));
+}
+
+TEST_F(CliTest, UsersSignInAndSeeOnlyTheirCompanies) {
+    CliRun wrong = run({"--user", "000001", "companies"}, "errada");
+    EXPECT_NE(wrong.status, 0);
+    EXPECT_TRUE(wrong.err.contains("Senha digitada não confere..."));
+    CliRun sup = run({"--user", "000001", "companies"}, "zorvan");
+    ASSERT_EQ(sup.status, 0) << sup.err.toStdString();
+    EXPECT_EQ(sup.out.trimmed().split('\n').size(), 3);
+    CliRun usu = run({"--user", "000002", "companies"}, "operador");
+    ASSERT_EQ(usu.status, 0);
+    QStringList lines = usu.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith("2,"));
+    EXPECT_TRUE(lines[1].endsWith(",001 002"));
+    CliRun refused = run({"--user", "000002", "sql", "--company", "1", "select 1"}, "operador");
+    EXPECT_NE(refused.status, 0);
+    EXPECT_TRUE(refused.err.contains("não liberada"));
+}
+
+TEST_F(CliTest, SetPeriodChangesTheBranchAndWritesTheAuditLog) {
+    CliRun bad = run({"set-period", "--company", "2", "--branch", "002", "--date", "31/02/2013", "--sheet", "F"});
+    EXPECT_NE(bad.status, 0);
+    EXPECT_TRUE(bad.err.contains("Data inválida"));
+    CliRun badSheet = run({"set-period", "--company", "2", "--branch", "002", "--date", "31/05/2013", "--sheet", "X"});
+    EXPECT_NE(badSheet.status, 0);
+    CliRun ok = run({"--user", "000001", "set-period", "--company", "2", "--branch", "002", "--date", "31/05/2013", "--sheet", "D"},
+                 "zorvan");
+    ASSERT_EQ(ok.status, 0) << ok.err.toStdString();
+    CliRun check = run({"sql", "--company", "2", "select CODIGO, TIPO_FOL, DATA_FOLHA from Filial order by CODIGO"});
+    EXPECT_EQ(check.out, QStringLiteral("CODIGO,TIPO_FOL,DATA_FOLHA\n001,F,2013-04-30\n002,D,2013-05-31\n"));
+    // The entry went to this month's log of the shared database, under the user.
+    auto zorvan = folha::Database::openDirectory(root->path() + "/programa/Zorvan", false);
+    const QDate today = QDate::currentDate();
+    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
+    auto rows = log.select("Tabela = ?", {"Filial"});
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().text("Usuario"), QStringLiteral("000001"));
+    EXPECT_EQ(rows.back().text("Acao"), QStringLiteral("E"));
+    EXPECT_EQ(rows.back().integer("Filial"), 2);
+    EXPECT_TRUE(rows.back().text("Log").contains("31/05/2013 D"));
+    run({"set-period", "--company", "2", "--branch", "002", "--date", "30/04/2013", "--sheet", "F"});
+}

@@ -1,0 +1,160 @@
+#include "Database.h"
+#include "Table.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace folha;
+
+TEST(LegacySql, MapsTableFileNamesToStoredTables) {
+    struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"SELECT * FROM \"CADFUN.DB\" CADFUN", "SELECT * FROM CADFUN CADFUN"},
+        {"Select * from empresaFOLHA.DB", "Select * from empresaFOLHA"},
+        {"select * from \"c:\\dados\\emp1\\Ocorrenc.db\" o where o.CODFUN = '1.db'",
+         "select * from Ocorrenc o where o.CODFUN = '1.db'"},
+        {"delete from ocorrenc Where Ocorrenc.CODFUN = 'it''s \"X.db\"'",
+         "delete from ocorrenc Where Ocorrenc.CODFUN = 'it''s \"X.db\"'"},
+        {"select \"NOME\" from CADFUN.dbx", "select \"NOME\" from CADFUN.dbx"},
+        {"update Filial.db set VALOR = 1.5", "update Filial set VALOR = 1.5"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(translateLegacySql(QString::fromLatin1(c.in)), QString::fromLatin1(c.out)) << c.in;
+}
+
+class DatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = Database::openDirectory(dir.path());
+        db->ensureSchema(Scope::Company);
+    }
+    TempDir dir;
+    std::unique_ptr<Database> db;
+};
+
+TEST_F(DatabaseTest, OpensInWalModeWithTheCompanyTables) {
+    auto q = db->exec("PRAGMA journal_mode");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString().toLower(), QStringLiteral("wal"));
+    EXPECT_TRUE(db->hasTable("cadfun"));
+    EXPECT_TRUE(db->hasTable("OCORRENC"));
+    EXPECT_TRUE(db->hasIndex(Registry::instance().require("OCORRENC"), *Registry::instance().require("OCORRENC").index("id_ocor_func")));
+}
+
+TEST_F(DatabaseTest, OverlongTextIsRefusedNeverCut) {
+    Table cad(*db, "CADFUN");
+    Record r = cad.newRecord();
+    EXPECT_NO_THROW(r.set("NOME", QString(40, 'A')));
+    try {
+        r.set("NOME", QString(41, 'A'));
+        FAIL() << "no refusal";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.message().contains("NOME"));
+        EXPECT_TRUE(e.message().contains("40"));
+    }
+    EXPECT_EQ(r.text("NOME"), QString(40, 'A'));
+    // The stored table keeps the width too, for statements typed by hand.
+    EXPECT_THROW(db->exec("INSERT INTO CADFUN (CODFUN, NOME) VALUES (?, ?)", {"000001", QString(41, 'B')}), DbError);
+}
+
+TEST_F(DatabaseTest, BadValuesAreRefusedWithTheFieldNamed) {
+    Table cad(*db, "CADFUN");
+    Record r = cad.newRecord();
+    struct {
+        const char* field;
+        QVariant value;
+    } bad[] = {{"VLR_SALAR", "12,3,4"}, {"VLR_SALAR", "1.23456"}, {"HR_SEMAN", 40000}, {"HR_SEMAN", "quarenta"},
+               {"DT_ADMIS", "31/02/2013"}, {"NAOEXISTE", 1}};
+    for (const auto& b : bad) {
+        try {
+            r.set(b.field, b.value);
+            ADD_FAILURE() << b.field << " accepted " << b.value.toString().toStdString();
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.message().contains(b.field)) << e.message().toStdString();
+        }
+    }
+    r.set("DT_ADMIS", "05/01/2013").set("VLR_SALAR", "1500,5").set("HR_SEMAN", "44");
+    EXPECT_EQ(r.date("DT_ADMIS"), QDate(2013, 1, 5));
+    EXPECT_EQ(r.number("VLR_SALAR"), Fixed::fromRaw(15005000));
+    EXPECT_EQ(r.integer("HR_SEMAN"), 44);
+}
+
+TEST_F(DatabaseTest, EventRowsOfOtherSheetsAndUnpaddedMonthsAreDistinct) {
+    Table oc(*db, "OCORRENC");
+    auto row = [&](const char* month, const char* sheet, const char* valor) {
+        Record r = oc.newRecord();
+        r.set("OCORRANO", "2013").set("OCORRMES", month).set("TIPOFOLHA", sheet).set("HCODIGO", "001");
+        r.set("CODFUN", "000001").set("VALOR", valor);
+        return r;
+    };
+    oc.insert(row("03", "F", "100"));
+    oc.insert(row("03", "A", "40"));
+    oc.insert(row("3", "F", "7"));
+    EXPECT_EQ(oc.count(), 3);
+    EXPECT_EQ(oc.find({"2013", "03", "F", "001", "000001"})->number("VALOR"), Fixed::fromInt(100));
+    EXPECT_EQ(oc.find({"2013", "03", "A", "001", "000001"})->number("VALOR"), Fixed::fromInt(40));
+    // Writing the same key replaces the values.
+    oc.save(row("03", "F", "123.45"));
+    EXPECT_EQ(oc.count(), 3);
+    EXPECT_EQ(oc.find({"2013", "03", "F", "001", "000001"})->number("VALOR"), Fixed::fromRaw(1234500));
+    EXPECT_THROW(oc.insert(row("03", "F", "1")), DbError);
+}
+
+TEST_F(DatabaseTest, IndexOrderAndNearestPositioning) {
+    Table oc(*db, "OCORRENC");
+    for (const char* fun : {"000003", "000001", "000002"})
+        for (const char* cod : {"010", "001"}) {
+            Record r = oc.newRecord();
+            r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", cod).set("CODFUN", fun);
+            oc.insert(r);
+        }
+    oc.setIndex("id_ocor_func");
+    auto first = oc.findNearest({"2013", "04", "F", "000002"});
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->text("CODFUN"), QStringLiteral("000002"));
+    EXPECT_EQ(first->text("HCODIGO"), QStringLiteral("001"));
+    auto after = oc.findNearest({"2013", "04", "F", "0000025"});
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->text("CODFUN"), QStringLiteral("000003"));
+    EXPECT_FALSE(oc.findNearest({"2013", "04", "F", "000004"}).has_value());
+    QStringList order;
+    for (const auto& r : oc.select()) order << r.text("CODFUN") + r.text("HCODIGO");
+    EXPECT_EQ(order, (QStringList{"000001001", "000001010", "000002001", "000002010", "000003001", "000003010"}));
+    EXPECT_THROW(oc.setIndex("nao_existe"), DbError);
+}
+
+TEST_F(DatabaseTest, WritesThatBelongTogetherRollBackTogether) {
+    Table cad(*db, "CADFUN");
+    auto emp = [&](const char* code) {
+        Record r = cad.newRecord();
+        r.set("CODFUN", code).set("NOME", "X");
+        return r;
+    };
+    {
+        Transaction outer(*db);
+        cad.insert(emp("000001"));
+        {
+            Transaction inner(*db);
+            cad.insert(emp("000002"));
+            // inner not committed: the whole outer transaction is spoiled
+        }
+        EXPECT_THROW(outer.commit(), DbError);
+    }
+    EXPECT_EQ(cad.count(), 0);
+    {
+        Transaction t(*db);
+        cad.insert(emp("000001"));
+        t.commit();
+    }
+    EXPECT_EQ(cad.count(), 1);
+}
+
+TEST_F(DatabaseTest, EngineErrorsCarryTheEngineMessage) {
+    try {
+        db->exec("SELEC * FROM CADFUN");
+        FAIL();
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.message().contains("syntax error")) << e.message().toStdString();
+    }
+}
