@@ -20,7 +20,7 @@ CliRun folha(const QStringList& args, const QString& password = {}) {
     if (!password.isNull()) env.insert("FOLHA_PASSWORD", password);
     env.remove("ZORVAN_ROOT");
     p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("FOLHA_BIN") + "/folha", args);
+    p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), args);
     p.closeWriteChannel();
     p.waitForFinished(120000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
@@ -31,8 +31,10 @@ protected:
     static void SetUpTestSuite() {
         root = new TempDir;
         CliRun r = folha({"--root", root->path(), "init", "--demo"});
-        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        initStatus = r.status;
+        initError = r.err;
     }
+    void SetUp() override { ASSERT_EQ(initStatus, 0) << initError.toStdString(); }
     static void TearDownTestSuite() {
         delete root;
         root = nullptr;
@@ -43,8 +45,12 @@ protected:
         return folha(args, password);
     }
     static TempDir* root;
+    static int initStatus;
+    static QString initError;
 };
 TempDir* CliTest::root = nullptr;
+int CliTest::initStatus = -1;
+QString CliTest::initError;
 
 } // namespace
 

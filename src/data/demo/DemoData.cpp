@@ -1,0 +1,463 @@
+// The demo installation's data: April 2013, with the contribution tables of
+// that year.
+#include "DemoData.h"
+
+namespace folha::demo {
+
+namespace {
+
+using Values = QList<QPair<QString, QVariant>>;
+
+DemoRow row(const char* table, Values values) { return DemoRow{QString::fromLatin1(table), std::move(values)}; }
+
+QString code3(int n) { return QStringLiteral("%1").arg(n, 3, 10, QChar('0')); }
+QString code6(int n) { return QStringLiteral("%1").arg(n, 6, 10, QChar('0')); }
+
+// An event code of the chart: how it is valued and what it is subject to.
+struct Event {
+    int code;
+    const char* name;
+    int prodesc;   // 1 earning, 0 deduction, 2 base or information
+    int parametro; // 1 reference x hours, 3 amount typed on the event
+    const char* perc;
+    int inps, irrf, fgts;
+    int re50 = 0, re70 = 0, re100 = 0, read = 0, var13i = 0, fen = 0, fev = 0, fep = 0, n13 = 0, ins = 0, per = 0;
+};
+
+const Event chart[] = {
+    // Pay of the month
+    {1, "SALARIO", 1, 1, "1", 1, 1, 1},
+    {2, "HORAS EXTRAS 50%", 1, 1, "1.5", 1, 1, 1, 1, 0, 0, 0, 1},
+    {3, "HORAS EXTRAS 70%", 1, 1, "1.7", 1, 1, 1, 0, 1, 0, 0, 1},
+    {4, "HORAS EXTRAS 100%", 1, 1, "2", 1, 1, 1, 0, 0, 1, 0, 1},
+    {5, "ADICIONAL NOTURNO", 1, 1, "0.2", 1, 1, 1, 0, 0, 0, 1, 1},
+    {6, "DSR S/ HORAS EXTRAS 100%", 1, 3, "1", 1, 1, 1},
+    {7, "DSR S/ HORAS EXTRAS 50/70%", 1, 3, "1", 1, 1, 1},
+    {8, "DSR S/ HORAS EXTRAS 60%", 1, 3, "1", 1, 1, 1},
+    {9, "DSR S/ ADICIONAL NOTURNO", 1, 3, "1", 1, 1, 1},
+    {10, "COMISSOES", 1, 3, "1", 1, 1, 1, 0, 0, 0, 0, 1},
+    {11, "DSR S/ COMISSOES", 1, 3, "1", 1, 1, 1},
+    {12, "DSR S/ VARIAVEIS", 1, 3, "1", 1, 1, 1},
+    {13, "GRATIFICACAO", 1, 3, "1", 1, 1, 1},
+    {14, "PREMIO PRODUCAO", 1, 3, "1", 1, 1, 1},
+    {15, "REAJUSTE DISSIDIO", 1, 3, "1", 1, 1, 1},
+    {16, "ANUENIO", 1, 3, "1", 1, 1, 1},
+    {20, "INSALUBRIDADE 10%", 1, 3, "10", 1, 1, 1},
+    {21, "INSALUBRIDADE 20%", 1, 3, "20", 1, 1, 1},
+    {22, "INSALUBRIDADE 40%", 1, 3, "40", 1, 1, 1},
+    {23, "INSALUBRIDADE FERIAS", 1, 3, "20", 3, 3, 1},
+    {24, "INSALUBRIDADE 13 SALARIO", 1, 3, "20", 2, 2, 1},
+    {25, "INSALUBRIDADE FERIAS VENC.", 1, 3, "20", 4, 4, 1},
+    {26, "INSALUBRIDADE FERIAS PROP.", 1, 3, "20", 4, 4, 1},
+    {27, "INSALUBRIDADE AVISO PREVIO", 1, 3, "20", 4, 4, 1},
+    {30, "PERICULOSIDADE 30%", 1, 3, "30", 1, 1, 1},
+    {31, "PERICULOSIDADE FERIAS", 1, 3, "30", 3, 3, 1},
+    {32, "PERICULOSIDADE 13 SALARIO", 1, 3, "30", 2, 2, 1},
+    {33, "PERICULOSIDADE FERIAS VENC.", 1, 3, "30", 4, 4, 1},
+    {34, "PERICULOSIDADE FERIAS PROP.", 1, 3, "30", 4, 4, 1},
+    {35, "PERICULOSIDADE AVISO PREVIO", 1, 3, "30", 4, 4, 1},
+    {40, "SALARIO FAMILIA", 1, 3, "1", 0, 0, 0},
+    {41, "AUXILIO NATALIDADE", 1, 3, "1", 0, 0, 0},
+    {42, "SALARIO MATERNIDADE", 1, 3, "1", 1, 1, 1},
+    {50, "FERIAS NORMAIS", 1, 1, "1", 3, 3, 1, 0, 0, 0, 0, 0, 1},
+    {51, "ABONO PECUNIARIO", 1, 1, "1", 0, 3, 0},
+    {52, "1/3 FERIAS NORMAIS", 1, 3, "1", 3, 3, 1},
+    {53, "1/3 FERIAS VENCIDAS", 1, 3, "1", 4, 4, 1},
+    {54, "1/3 FERIAS PROPORCIONAIS", 1, 3, "1", 4, 4, 1},
+    {55, "1/3 S/ 13 SALARIO", 1, 3, "1", 2, 2, 1},
+    {56, "FERIAS VENCIDAS", 1, 1, "1", 4, 4, 0, 0, 0, 0, 0, 0, 0, 1},
+    {57, "FERIAS PROPORCIONAIS", 1, 1, "1", 4, 4, 0, 0, 0, 0, 0, 0, 0, 0, 1},
+    {58, "LIQUIDO DE FERIAS", 0, 3, "1", 0, 0, 0},
+    {59, "MEDIA HORAS EXTRAS FERIAS", 1, 1, "1", 3, 3, 1},
+    {60, "MEDIA VALORES FERIAS", 1, 3, "1", 3, 3, 1},
+    {61, "MEDIA COMISSOES FERIAS", 1, 3, "1", 3, 3, 1},
+    {62, "FERIAS EM DOBRO", 1, 1, "1", 3, 3, 1},
+    {63, "HORAS FERIAS NO MES", 2, 3, "1", 0, 0, 0},
+    {64, "HORAS ABONO NO MES", 2, 3, "1", 0, 0, 0},
+    {70, "13 SALARIO", 1, 1, "1", 2, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1},
+    {71, "13 SALARIO INDENIZADO", 1, 1, "1", 4, 2, 1},
+    {72, "13 SALARIO PROPORCIONAL", 1, 1, "1", 2, 2, 1},
+    {73, "MEDIA HORAS 13 SALARIO", 1, 1, "1", 2, 2, 1},
+    {74, "MEDIA VALORES 13 SALARIO", 1, 3, "1", 2, 2, 1},
+    {75, "MEDIA COMISSOES 13 SALARIO", 1, 3, "1", 2, 2, 1},
+    {76, "1A PARCELA 13 SALARIO", 1, 1, "1", 0, 0, 1},
+    {77, "DESCONTO 1A PARCELA 13", 0, 3, "1", 0, 0, 0},
+    {80, "SALDO DE SALARIO", 1, 1, "1", 1, 1, 1},
+    {81, "AVISO PREVIO INDENIZADO", 1, 1, "1", 4, 4, 1},
+    {82, "MEDIA HORAS AVISO PREVIO", 1, 1, "1", 4, 4, 1},
+    {83, "MEDIA VALORES AVISO", 1, 3, "1", 4, 4, 1},
+    {84, "MEDIA HORAS FERIAS VENC.", 1, 1, "1", 4, 4, 0},
+    {85, "MEDIA HORAS FERIAS PROP.", 1, 1, "1", 4, 4, 0},
+    {86, "MEDIA VALORES FERIAS RESC.", 1, 3, "1", 4, 4, 0},
+    {87, "LIQUIDO RESCISAO", 2, 3, "1", 0, 0, 0},
+    {90, "FALTAS", 0, 1, "1", 1, 1, 1},
+    {91, "ATRASOS", 0, 1, "1", 1, 1, 1},
+    {92, "DSR S/ FALTAS", 0, 3, "1", 1, 1, 1},
+    {93, "VALE TRANSPORTE", 0, 3, "1", 0, 0, 0},
+    {94, "CONTRIBUICAO ASSOCIATIVA", 0, 3, "1", 0, 0, 0},
+    {95, "MENSALIDADE SINDICAL", 0, 3, "1", 0, 0, 0},
+    {96, "ADIANTAMENTO SALARIAL", 0, 3, "1", 0, 0, 0},
+    {97, "ADIANTAMENTO JA PAGO", 0, 3, "1", 0, 0, 0},
+    {98, "CONVENIO FARMACIA", 0, 3, "1", 0, 0, 0},
+    {99, "EMPRESTIMO CONSIGNADO", 0, 3, "1", 0, 0, 0},
+    {100, "SALDO DEVEDOR MES ANTERIOR", 0, 3, "1", 0, 0, 0},
+    {101, "SALDO DEVEDOR PARA PROXIMO MES", 1, 3, "1", 0, 0, 0},
+    {102, "ARREDONDAMENTO MES ANTERIOR", 0, 3, "1", 0, 0, 0},
+    {103, "ARREDONDAMENTO DO LIQUIDO", 1, 3, "1", 0, 0, 0},
+    {104, "DESC. ARREDONDAMENTO", 0, 3, "1", 0, 0, 0},
+    {110, "INSS", 0, 3, "1", 0, 0, 0},
+    {111, "BASE INSS", 2, 3, "1", 0, 0, 0},
+    {112, "INSS 13 SALARIO", 0, 3, "1", 0, 0, 0},
+    {113, "BASE INSS 13 SALARIO", 2, 3, "1", 0, 0, 0},
+    {114, "BASE INSS ACIMA DO TETO", 2, 3, "1", 0, 0, 0},
+    {115, "BASE INSS 13 ACIMA DO TETO", 2, 3, "1", 0, 0, 0},
+    {116, "BASE INSS FERIAS MES SEGUINTE", 2, 3, "1", 0, 0, 0},
+    {120, "IRRF", 0, 3, "1", 0, 0, 0},
+    {121, "BASE IRRF", 2, 3, "1", 0, 0, 0},
+    {122, "DEDUCAO DEPENDENTES IRRF", 2, 3, "1", 0, 0, 0},
+    {123, "IRRF 13 SALARIO", 0, 3, "1", 0, 0, 0},
+    {124, "BASE IRRF 13 SALARIO", 2, 3, "1", 0, 0, 0},
+    {125, "DEDUCAO DEPEND. IRRF 13", 2, 3, "1", 0, 0, 0},
+    {126, "IRRF FERIAS/RESCISAO", 0, 3, "1", 0, 0, 0},
+    {127, "BASE IRRF FERIAS/RESCISAO", 2, 3, "1", 0, 0, 0},
+    {128, "DEDUCAO DEPEND. FERIAS/RESC.", 2, 3, "1", 0, 0, 0},
+    {130, "BASE FGTS", 2, 3, "1", 0, 0, 0},
+    {131, "FGTS DO MES", 2, 3, "1", 0, 0, 0},
+    {132, "FGTS RESCISAO", 2, 3, "1", 0, 0, 0},
+    {133, "MULTA FGTS 40%", 2, 3, "1", 0, 0, 0},
+    {134, "BASE FGTS FERIAS MES SEGUINTE", 2, 3, "1", 0, 0, 0},
+    {140, "TOTAL DE PROVENTOS", 2, 3, "1", 0, 0, 0},
+    {141, "TOTAL DE DESCONTOS", 2, 3, "1", 0, 0, 0},
+    {142, "LIQUIDO A RECEBER", 2, 3, "1", 0, 0, 0},
+    {143, "LIQUIDO 13 SALARIO", 2, 3, "1", 0, 0, 0},
+    {144, "SALARIO DE REFERENCIA", 2, 3, "1", 0, 0, 0},
+    {150, "HORAS NORMAIS", 2, 1, "1", 0, 0, 0},
+    {151, "HORAS DSR", 2, 1, "1", 0, 0, 0},
+    {152, "HORAS PLANTAO", 1, 1, "1", 1, 1, 1},
+    {153, "HORAS PLANTAO NOTURNO", 1, 1, "0.4", 1, 1, 1},
+};
+
+// Fixed roles: role -> event code of the chart.
+const struct {
+    int role;
+    int code;
+    const char* description;
+} roles[] = {
+    {1, 21, "INSALUBRIDADE CLASSE 2"}, {2, 22, "INSALUBRIDADE CLASSE 3"}, {37, 23, "INSALUBRIDADE FERIAS"},
+    {93, 25, "INSALUBRIDADE CLASSE 5"}, {94, 26, "INSALUBRIDADE CLASSE 6"}, {4, 6, "DSR S/ HORAS EXTRAS 100%"},
+    {5, 7, "DSR S/ HORAS EXTRAS 50% E 70%"}, {6, 8, "DSR S/ HORAS EXTRAS 60%"}, {8, 9, "DSR S/ ADICIONAL NOTURNO"},
+    {9, 53, "1/3 FERIAS VENCIDAS"}, {10, 54, "1/3 FERIAS PROPORCIONAIS"}, {41, 52, "1/3 FERIAS NORMAIS"},
+    {74, 55, "1/3 S/ 13 SALARIO"}, {11, 40, "SALARIO FAMILIA"}, {12, 110, "INSS"}, {13, 111, "BASE INSS"},
+    {14, 112, "INSS 13 SALARIO"}, {15, 113, "BASE INSS 13 SALARIO"}, {16, 120, "IRRF"}, {17, 121, "BASE IRRF"},
+    {34, 122, "DEDUCAO DEPENDENTES IRRF"}, {18, 123, "IRRF 13 SALARIO"}, {19, 124, "BASE IRRF 13 SALARIO"},
+    {35, 125, "DEDUCAO DEPENDENTES IRRF 13"}, {20, 126, "IRRF FERIAS/RESCISAO"}, {21, 127, "BASE IRRF FERIAS/RESCISAO"},
+    {36, 128, "DEDUCAO DEPENDENTES FERIAS/RESCISAO"}, {22, 100, "SALDO DEVEDOR MES ANTERIOR"},
+    {23, 101, "SALDO DEVEDOR PARA PROXIMO MES"}, {24, 102, "ARREDONDAMENTO MES ANTERIOR"},
+    {25, 103, "ARREDONDAMENTO DO LIQUIDO"}, {70, 104, "DESCONTO ARREDONDAMENTO"}, {26, 140, "TOTAL DE PROVENTOS"},
+    {27, 141, "TOTAL DE DESCONTOS"}, {28, 142, "LIQUIDO A RECEBER"}, {30, 114, "BASE INSS ACIMA DO TETO"},
+    {62, 115, "BASE INSS 13 ACIMA DO TETO"}, {31, 130, "BASE FGTS"}, {32, 131, "FGTS DO MES"},
+    {67, 132, "FGTS RESCISAO"}, {50, 133, "MULTA FGTS 40%"}, {42, 30, "PERICULOSIDADE CLASSE 1"},
+    {63, 31, "PERICULOSIDADE CLASSE 2"}, {64, 32, "PERICULOSIDADE CLASSE 3"}, {65, 33, "PERICULOSIDADE CLASSE 4"},
+    {95, 34, "PERICULOSIDADE CLASSE 5"}, {96, 35, "PERICULOSIDADE CLASSE 6"}, {43, 96, "ADIANTAMENTO SALARIAL"},
+    {53, 97, "ADIANTAMENTO JA PAGO"}, {49, 116, "BASE INSS FERIAS MES SEGUINTE"},
+    {75, 134, "BASE FGTS FERIAS MES SEGUINTE"}, {55, 87, "LIQUIDO DE RESCISAO"}, {58, 144, "SALARIO DE REFERENCIA"},
+    {69, 94, "CONTRIBUICAO ASSOCIATIVA"}, {72, 95, "MENSALIDADE SINDICAL"}, {76, 93, "VALE TRANSPORTE"},
+    {79, 11, "DSR S/ COMISSOES"}, {80, 12, "DSR S/ VARIAVEIS"}, {57, 58, "LIQUIDO DE FERIAS"},
+    {77, 150, "HORAS NORMAIS"}, {78, 151, "HORAS DSR"}, {92, 152, "HORAS PLANTAO"}, {38, 63, "HORAS FERIAS NO MES"},
+    {45, 80, "SALDO DE SALARIO"}, {46, 81, "AVISO PREVIO INDENIZADO"}, {47, 56, "FERIAS VENCIDAS"},
+    {48, 57, "FERIAS PROPORCIONAIS"}, {51, 50, "FERIAS NORMAIS"}, {52, 51, "ABONO PECUNIARIO"},
+    {54, 71, "13 SALARIO INDENIZADO"}, {59, 76, "1A PARCELA 13 SALARIO"}, {60, 70, "13 SALARIO"},
+    {61, 72, "13 SALARIO PROPORCIONAL"}, {66, 77, "DESCONTO 1A PARCELA 13"}, {68, 143, "LIQUIDO 13 SALARIO"},
+    {73, 64, "HORAS ABONO NO MES"}, {81, 62, "FERIAS EM DOBRO"}, {120, 10, "COMISSOES"}, {201, 61, "MEDIA COMISSOES FERIAS"},
+    {202, 75, "MEDIA COMISSOES 13 SALARIO"}, {551, 59, "MEDIA HORAS EXTRAS FERIAS"}, {552, 84, "MEDIA HORAS FERIAS VENCIDAS"},
+    {553, 85, "MEDIA HORAS FERIAS PROPORCIONAIS"}, {554, 73, "MEDIA HORAS 13 SALARIO"}, {555, 82, "MEDIA HORAS AVISO PREVIO"},
+    {561, 60, "MEDIA VALORES FERIAS"}, {565, 83, "MEDIA VALORES AVISO PREVIO"}, {601, 2, "HORAS EXTRAS 50% (MEDIA)"},
+    {602, 3, "HORAS EXTRAS 70% (MEDIA)"}, {603, 4, "HORAS EXTRAS 100% (MEDIA)"}, {604, 5, "ADICIONAL NOTURNO (MEDIA)"},
+    {605, 153, "HORAS PLANTAO NOTURNO (MEDIA)"}, {701, 13, "GRATIFICACAO (MEDIA)"}, {702, 14, "PREMIO PRODUCAO (MEDIA)"},
+};
+
+} // namespace
+
+QList<DemoRow> commonCompanyRows() {
+    QList<DemoRow> rows;
+    // 2013 contribution tables.
+    auto tab = [&](const char* code, const char* name, const char* c1, const char* c2, const char* c3, const char* c4) {
+        rows << row("Tabelas", {{"COD_TABELA", code}, {"NOME", name}, {"COL1_TAB", c1}, {"COL2_TAB", c2},
+                                {"COL3_TAB", c3}, {"COL4_TAB", c4}});
+    };
+    tab("001", "IRRF ISENTO", "0", "1710.79", "0", "0");
+    tab("002", "IRRF 7,5%", "1710.79", "2563.92", "0.075", "128.31");
+    tab("003", "IRRF 15%", "2563.92", "3418.60", "0.15", "320.60");
+    tab("004", "IRRF 22,5%", "3418.60", "4271.60", "0.225", "577.00");
+    tab("005", "IRRF 27,5%", "4271.60", "99999999.99", "0.275", "790.58");
+    tab("010", "INSS 8%", "0", "1247.70", "8", "0");
+    tab("011", "INSS 9%", "1247.71", "2079.50", "9", "0");
+    tab("012", "INSS 11%", "2079.51", "4159.00", "11", "0");
+    tab("013", "INSS 11% ATE O TETO", "4159.01", "4159.00", "11", "0");
+    tab("020", "SALARIO FAMILIA", "646.55", "971.78", "33.16", "23.36");
+    tab("021", "DEDUCAO POR DEPENDENTE IRRF", "171.97", "0", "0", "0");
+    tab("31", "FALTAS ATE 5: 30 DIAS", "0", "5", "30", "0");
+    tab("32", "FALTAS 6 A 14: 24 DIAS", "6", "14", "24", "0");
+    tab("33", "FALTAS 15 A 23: 18 DIAS", "15", "23", "18", "0");
+    tab("34", "FALTAS 24 A 32: 12 DIAS", "24", "32", "12", "0");
+
+    for (const auto& e : chart) {
+        rows << row("HISTFP", {{"HCODIGO", code3(e.code)}, {"HNOME", e.name}, {"HPRODESC", e.prodesc},
+                               {"HPARAMETRO", e.parametro}, {"HPERC", e.perc}, {"HFLAGINPS", e.inps},
+                               {"HFLAGIRRF", e.irrf}, {"HFLAGFGTS", e.fgts}, {"HFLAGRE50", e.re50},
+                               {"HFLAGRE70", e.re70}, {"HFLAGRE100", e.re100}, {"HFLAGREAD", e.read},
+                               {"HFLAG13I", e.var13i}, {"HFLAGFEN", e.fen}, {"HFLAGFEV", e.fev}, {"HFLAGFEP", e.fep},
+                               {"HFLAG13N", e.n13}, {"HFLAGINS", e.ins}, {"HFLAGPER", e.per}, {"HFLAGRE60", 0},
+                               {"HFLAGINS13", 0}, {"HFLAGINSF", 0}, {"HFLAGINSN", 0}, {"HFLAGMED", 0},
+                               {"HACUMNOR", e.prodesc == 2 ? 0 : 1}, {"HACUM13", 0}, {"HACUMFEV", 0},
+                               {"HACUMBSIR", e.irrf > 0 ? 1 : 0}, {"HACUMIRRF", 0}});
+    }
+    for (const auto& r : roles)
+        rows << row("FIXAOCOR", {{"FCODIGO", code3(r.role)}, {"FDESCRICAO", r.description},
+                                 {"FHISTORICO", code3(r.code)}, {"FVALOR", r.role == 25 ? "1" : "0"}});
+
+    auto afas = [&](const char* c, const char* n, const char* rais) {
+        rows << row("HISTAFAS", {{"HCODIGO", c}, {"HNOME", n}, {"CALC13", "S"}, {"CALCFERIAS", "S"},
+                                 {"CALCNORMAL", "N"}, {"CODIGORAIS", rais}, {"TIPO", "A"}});
+    };
+    afas("001", "DOENCA ACIMA DE 15 DIAS", "40");
+    afas("002", "ACIDENTE DE TRABALHO", "10");
+    afas("003", "LICENCA MATERNIDADE", "50");
+    afas("004", "DEMISSAO", "11");
+
+    auto cargo = [&](const char* c, const char* n) { rows << row("Cargos", {{"COD_CARGOS", c}, {"NOME_CARGO", n}}); };
+    cargo("001", "AUXILIAR ADMINISTRATIVO");
+    cargo("002", "OPERADOR DE MAQUINAS");
+    cargo("003", "VIGILANTE");
+    cargo("004", "VENDEDOR");
+    cargo("005", "APRENDIZ");
+    cargo("006", "GERENTE");
+    rows << row("SINDICAT", {{"COD_SIND", "001"}, {"NOME_SIND", "SINDICATO DOS METALURGICOS"}, {"CNPJ", "60628468000150"}});
+    rows << row("SINDICAT", {{"COD_SIND", "002"}, {"NOME_SIND", "SINDICATO DOS COMERCIARIOS"}, {"CNPJ", "62657168000123"}});
+    rows << row("centcust", {{"COD_CCUSTO", "ADM"}, {"DESC_CUSTO", "ADMINISTRACAO"}});
+    rows << row("centcust", {{"COD_CCUSTO", "PROD"}, {"DESC_CUSTO", "PRODUCAO"}});
+    rows << row("centcust", {{"COD_CCUSTO", "VENDAS"}, {"DESC_CUSTO", "VENDAS"}});
+    rows << row("BANCO", {{"COD_BANCO", "00100001"}, {"NUMERO", "001"}, {"AGENCIA", "0001"}, {"NOME", "BANCO DO BRASIL"},
+                          {"NOMEAGENCI", "CENTRO"}, {"CIDADE", "SAO PAULO"}, {"ESTADO", "SP"}});
+    rows << row("BANCO", {{"COD_BANCO", "10400002"}, {"NUMERO", "104"}, {"AGENCIA", "0002"},
+                          {"NOME", "CAIXA ECONOMICA FEDERAL"}, {"NOMEAGENCI", "PAULISTA"}, {"CIDADE", "SAO PAULO"}, {"ESTADO", "SP"}});
+    rows << row("Linha", {{"CODIGO", "001"}, {"NOME", "ONIBUS MUNICIPAL"}, {"VALOR", "3.00"}});
+    rows << row("Linha", {{"CODIGO", "002"}, {"NOME", "METRO"}, {"VALOR", "3.00"}});
+    rows << row("Linha", {{"CODIGO", "003"}, {"NOME", "INTERMUNICIPAL"}, {"VALOR", "4.65"}});
+    rows << row("PLANTOES", {{"COD_PLANTA", "001"}, {"NOME", "PLANTAO 12X36 DIURNO"}, {"HRS_NORMA", "12"}, {"HRS_PLANTA", "12"}});
+    rows << row("PLANTOES", {{"COD_PLANTA", "002"}, {"NOME", "PLANTAO 12X36 NOTURNO"}, {"HRS_NORMA", "12"},
+                             {"ADIC_NOT", "7"}, {"HRS_REDUC", "1"}, {"HRS_PLANTA", "12"}});
+    rows << row("Tomador", {{"COD_TOMAD", "001"}, {"NOME", "CONSTRUTORA ALFA LTDA"}, {"CIDADE", "SAO PAULO"}, {"UF", "SP"},
+                            {"TIPO", "1"}, {"CGC", "11222333000181"}, {"RETENCAO", "1100.00"}, {"FATURAS", "10000.00"}});
+    rows << row("Tomador", {{"COD_TOMAD", "002"}, {"NOME", "OBRA RUA DAS FLORES"}, {"CIDADE", "SAO PAULO"}, {"UF", "SP"},
+                            {"TIPO", "2"}, {"CGC", "11222333000262"}, {"RETENCAO", "550.00"}, {"FATURAS", "5000.00"}});
+    rows << row("RESPONSA", {{"COD_RES", "001"}, {"NOME", "CONTABIL EXEMPLO LTDA"}, {"ENDERECO", "RUA DO CONTADOR"},
+                             {"NUMERO", "100"}, {"CIDADE", "SAO PAULO"}, {"BAIRRO", "CENTRO"}, {"UF", "SP"},
+                             {"CEP", "01001000"}, {"DDDFONE", "11"}, {"FONE", "32221000"}, {"TIPO", "1"},
+                             {"CGC", "44555666000199"}, {"CONTATO", "MARIA CONTADORA"}, {"E_MAIL", "folha@contabil.example"}});
+    return rows;
+}
+
+QList<DemoRow> branchRows(int company) {
+    QList<DemoRow> rows;
+    auto branch = [&](const char* code, const char* name, const char* cgc, const char* usaPlanto) {
+        rows << row("Filial", {{"CODIGO", code}, {"NOME", name}, {"FIL_FONE", "1132220000"}, {"FIL_ENDERE", "AVENIDA INDUSTRIAL"},
+                               {"FIL_NUMERO", "1500"}, {"FIL_CIDADE", "SAO PAULO"}, {"FIL_BAIRRO", "MOOCA"}, {"FIL_ESTADO", "SP"},
+                               {"FIL_CEP", "03101000"}, {"CGC", cgc}, {"INSCEST", "111222333444"}, {"HORAS_MES", "220"},
+                               {"HORAS_DESC", "30"}, {"TETO_INSS", "4159.00"}, {"V_ASSOCIAC", "15.00"},
+                               {"DATA_FOLHA", QDate(2013, 4, 30)}, {"TIPO_FOL", "F"}, {"VLR_MINIMO", "678.00"},
+                               {"FVALOR", "1.00"}, {"BCOAGFGTS", "10400002"}, {"HISTAUXNAT", "041"}, {"HISTSALMAT", "042"},
+                               {"PER_GRPS17", "20"}, {"PER_GRPS18", "5.8"}, {"COD_GRPS18", "0115"}, {"COD_SAT", "2"},
+                               {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "N"},
+                               {"COD_PAGA", "2100"}, {"COD_CIDADE", "3550308"}, {"USA_PLANTO", usaPlanto},
+                               {"MODALIDADE", " "}, {"INDICE_FAP", "1"}, {"DATAPROCES", QDate(2013, 4, 30)}});
+    };
+    if (company == 1) {
+        branch("001", "ZORVAN DEMONSTRACAO - MATRIZ", "12345678000195", "S");
+    } else {
+        branch("001", "COMERCIAL MODELO - MATRIZ", "98765432000198", "N");
+        branch("002", "COMERCIAL MODELO - FILIAL CENTRO", "98765432000279", "N");
+    }
+    return rows;
+}
+
+namespace {
+
+struct Employee {
+    int code;
+    const char* name;
+    const char* salary;
+    int tipoPag;     // 1 monthly, 5 hourly
+    int vinculo;     // 7 apprentice
+    int aposent;     // 1 retiree: no INSS
+    int dependents;  // income-tax dependants
+    int cargo;
+    const char* centcusto;
+    QDate admission;
+    const char* sex;
+};
+
+QList<DemoRow> employee(const Employee& e, const Values& extra) {
+    Values v = {{"CODFUN", code6(e.code)}, {"NOME", e.name}, {"ENDERECO", "RUA DAS PALMEIRAS, 100"},
+                {"CIDADE", "SAO PAULO"}, {"BAIRRO", "CENTRO"}, {"UF", "SP"}, {"CEP", "01010000"},
+                {"NR_PIS", QString::number(12000000000LL + e.code * 1111LL)}, {"NR_CPF", QString::number(10000000000LL + e.code * 9876LL)},
+                {"VLR_SALAR", e.salary}, {"TIPO_PAG", e.tipoPag}, {"VINCULO", e.vinculo}, {"APOSENT", e.aposent},
+                {"DEPENDEN", e.dependents}, {"CARGO", e.cargo}, {"CENTCUSTO", e.centcusto}, {"DT_ADMIS", e.admission},
+                {"DT_OPCAO", e.admission}, {"DT_NASC", QDate(1980, 1, 1).addDays(e.code * 97)}, {"SEXO", e.sex},
+                {"HR_SEMAN", 44}, {"CONDICAO", 1}, {"CALCULO", 1}, {"CALC_FLAG", 0}, {"NACIONAL", 10},
+                {"INSTRUCAO", 7}, {"RACACOR", "2"}, {"EST_CIVIL", "S"}, {"COD_ADMISS", "10"}, {"CBO", "411005"},
+                {"NR_CART", QString::number(1000 + e.code)}, {"SERIE", "123"}, {"SIGLA", "SP"}, {"COD_SIND", 1},
+                {"SAL_FAM", 40}, {"CHEQUE", 0}, {"MAO_OBRA", 1}, {"AD_QUINZ", 0}, {"PERC_ADI", "40"},
+                {"FLAG_13", "S"}, {"FLAG_13I", "N"}, {"FLAG_AVISO", "N"}, {"FLAG_FERVC", "N"}, {"FLAG_FERPR", "N"},
+                {"DT_INIFERI", QDate(2013, e.admission.month(), std::min(e.admission.day(), 28)).addYears(e.admission.year() < 2013 ? 0 : -1)},
+                {"DEFICIENTE", "2"}, {"COD_BANCO", "104"}, {"NR_CONTA", QString::number(5000 + e.code)}};
+    for (const auto& [k, val] : extra) {
+        bool replaced = false;
+        for (auto& p : v)
+            if (p.first == k) {
+                p.second = val;
+                replaced = true;
+            }
+        if (!replaced) v << qMakePair(k, val);
+    }
+    return {row("CADFUN", v)};
+}
+
+DemoRow event(const QString& fun, const char* code, const char* refer, const char* valor, const char* month = "04",
+              const char* sheet = "F", const char* flag = "") {
+    return row("OCORRENC", {{"OCORRANO", "2013"}, {"OCORRMES", month}, {"TIPOFOLHA", sheet}, {"HCODIGO", code},
+                            {"CODFUN", fun}, {"REFER", refer}, {"VALOR", valor}, {"FLAG", flag}});
+}
+
+} // namespace
+
+QList<DemoRow> employeeRows(int company) {
+    QList<DemoRow> rows;
+    const QDate old(2010, 3, 1);
+    if (company == 2) {
+        const Employee list[] = {
+            {1, "ANTONIO CARLOS VENDEDOR", "1800.00", 1, 1, 0, 0, 4, "VENDAS", old, "M"},
+            {2, "BEATRIZ SOUZA CAIXA", "1100.00", 1, 1, 0, 1, 1, "VENDAS", QDate(2012, 6, 1), "F"},
+            {3, "CARLOS EDUARDO GERENTE", "6500.00", 1, 1, 0, 2, 6, "ADM", QDate(2008, 1, 10), "M"},
+            {4, "DANIELA LIMA ESTOQUISTA", "950.00", 1, 1, 0, 0, 1, "VENDAS", QDate(2011, 9, 5), "F"},
+            {5, "EDSON PEREIRA APRENDIZ", "339.00", 1, 7, 0, 0, 5, "ADM", QDate(2012, 8, 1), "M"},
+        };
+        for (const auto& e : list) rows += employee(e, {{"COD_SIND", 2}});
+        rows << event(code6(1), "010", "0", "850.00") << event(code6(1), "002", "6", "0");
+        rows << event(code6(3), "098", "0", "120.00") << event(code6(4), "090", "8", "0");
+        return rows;
+    }
+    const Employee list[] = {
+        {1, "ADRIANO SILVA SANTOS", "1500.00", 1, 1, 0, 0, 1, "ADM", old, "M"},
+        {2, "BRUNA COSTA OLIVEIRA", "2800.00", 1, 1, 0, 2, 2, "PROD", old, "F"},
+        {3, "CELSO RIBEIRO HORISTA", "8.50", 5, 1, 0, 0, 2, "PROD", old, "M"},
+        {4, "DENISE ALVES APRENDIZ", "339.00", 1, 7, 0, 0, 5, "ADM", QDate(2012, 7, 2), "F"},
+        {5, "EMILIO MOURA APOSENTADO", "2100.00", 1, 1, 1, 0, 1, "ADM", QDate(2005, 2, 1), "M"},
+        {6, "FATIMA REGINA FILHOS", "900.00", 1, 1, 0, 2, 1, "PROD", old, "F"},
+        {7, "GILBERTO NUNES INSALUBRE", "1300.00", 1, 1, 0, 0, 2, "PROD", old, "M"},
+        {8, "HELENA PIRES PERICULOSA", "1700.00", 1, 1, 0, 1, 3, "PROD", old, "F"},
+        {9, "IVAN ROCHA TRANSPORTE", "1000.00", 1, 1, 0, 0, 2, "PROD", old, "M"},
+        {10, "JULIA FERREIRA EXTRAS", "2079.50", 1, 1, 0, 0, 2, "PROD", old, "F"},
+        {11, "KLEBER DIAS NOTURNO", "1400.00", 1, 1, 0, 0, 3, "PROD", old, "M"},
+        {12, "LAURA MENDES FERIAS", "2000.00", 1, 1, 0, 1, 1, "ADM", QDate(2011, 3, 15), "F"},
+        {13, "MARCOS VIEIRA DEMITIDO", "1600.00", 1, 1, 0, 0, 2, "PROD", QDate(2011, 8, 10), "M"},
+        {14, "NATALIA GOMES AFASTADA", "1250.00", 1, 1, 0, 0, 1, "ADM", old, "F"},
+        {15, "OSCAR LOPES RETORNO", "1350.00", 1, 1, 0, 0, 2, "PROD", old, "M"},
+        {16, "PATRICIA ADMITIDA ABRIL", "1200.00", 1, 1, 0, 0, 1, "ADM", QDate(2013, 4, 15), "F"},
+        {17, "QUEIROZ PLANTONISTA", "1500.00", 1, 1, 0, 0, 3, "PROD", old, "M"},
+        {18, "RENATA TOMADOR OBRA", "1450.00", 1, 1, 0, 0, 2, "PROD", old, "F"},
+        {19, "SERGIO CASTRO DIRETOR", "9000.00", 1, 1, 0, 3, 6, "ADM", QDate(2001, 5, 2), "M"},
+        {20, "TANIA VENDAS COMISSAO", "1000.00", 1, 1, 0, 0, 4, "VENDAS", old, "F"},
+        {21, "ULISSES FARIAS SINDICAL", "1550.00", 1, 1, 0, 1, 2, "PROD", old, "M"},
+        {22, "VANESSA ROCHA DISSIDIO", "1650.00", 1, 1, 0, 0, 1, "ADM", old, "F"},
+        {23, "WAGNER ADIANTAMENTO", "1800.00", 1, 1, 0, 0, 1, "ADM", old, "M"},
+        {24, "XAVIER DEBITO ANTERIOR", "800.00", 1, 1, 0, 0, 2, "PROD", old, "M"},
+        {25, "YARA TETO INSS", "5200.00", 1, 1, 0, 1, 6, "ADM", QDate(2009, 11, 3), "F"},
+    };
+    for (const auto& e : list) {
+        Values extra;
+        switch (e.code) {
+        case 7: extra = {{"INSALUBRE", 21}, {"COBERTURA", "0"}}; break;
+        case 8: extra = {{"PERICULOS", 30}}; break;
+        case 9: extra = {{"COD_LINHA1", "001"}, {"QTD_LINHA1", 2}, {"COD_LINHA2", "003"}, {"QTD_LINHA2", 2}}; break;
+        case 12:
+            extra = {{"DT_INIFERI", QDate(2011, 3, 15)}, {"DT_FINFERI", QDate(2012, 3, 14)},
+                     {"DT_IGOZFER", QDate(2013, 4, 15)}, {"DT_FGOZFER", QDate(2013, 5, 4)},
+                     {"DT_IABOFER", QDate(2013, 5, 5)}, {"DT_FABOFER", QDate(2013, 5, 14)}, {"DIAS_FER", "20"}};
+            break;
+        case 13:
+            extra = {{"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}, {"FLAG_13I", "S"}, {"FLAG_AVISO", "S"},
+                     {"FLAG_FERVC", "S"}, {"FLAG_FERPR", "S"}, {"FLAG_SALDO", "S"}, {"VLR_FGTSBA", "3200.00"}};
+            break;
+        case 14: extra = {{"CALCULO", 4}, {"CAUS_RESC", "P1"}, {"DT_AFAST", QDate(2013, 2, 10)}}; break;
+        case 15: extra = {{"DT_RETORNO", QDate(2013, 4, 16)}, {"CAUS_RETOR", "Z5"}}; break;
+        case 17: extra = {{"COD_PLANTA", "002"}, {"QTD_PLANTA", 10}}; break;
+        case 18: extra = {{"COD_TOMAD", 1}}; break;
+        case 21: extra = {{"COD_SIND", 1}}; break;
+        case 22: extra = {{"COD_DISSID", 15}, {"HISTO1", 98}, {"HISTO2", 99}}; break;
+        case 23: extra = {{"AD_QUINZ", 1}, {"PERC_ADI", "40"}}; break;
+        }
+        rows += employee(e, extra);
+    }
+    // Dependants: children under 14 for the family allowance and income tax.
+    auto child = [&](int fun, const char* num, const char* name, QDate birth) {
+        rows << row("DEPENDE", {{"CODFUN", code6(fun)}, {"NUMERO", num}, {"NOME_DEPEN", name}, {"DT_NASC", birth},
+                                {"ANOS_IRPF", 21}});
+    };
+    child(6, "01", "FELIPE REGINA", QDate(2008, 5, 10));
+    child(6, "02", "FLAVIA REGINA", QDate(2013, 4, 30).addDays(-5144)); // 5144 days on the payroll date: counts
+    child(6, "03", "FABIO REGINA", QDate(2013, 4, 30).addDays(-5145));  // 5145 days: no longer counts
+    child(2, "01", "BRENO COSTA", QDate(2006, 2, 20));
+    child(2, "02", "BIANCA COSTA", QDate(2010, 9, 1));
+    child(19, "01", "SOFIA CASTRO", QDate(2003, 1, 1));
+    rows << row("AFASTFUN", {{"CODFUN", code6(14)}, {"HCODIGO", "001"}, {"DATA", QDate(2013, 2, 10)}, {"CAUS_RESC", "P1"}});
+    rows << row("AFASTFUN", {{"CODFUN", code6(13)}, {"HCODIGO", "004"}, {"DATA", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}});
+    rows << row("MovPlant", {{"PLANT_ANO", "2013"}, {"PLANT_MES", "04"}, {"TIPOFOLHA", "F"}, {"CODFUN", code6(17)},
+                             {"COD_PLANTA", "002"}, {"QUANTIDADE", "10"}});
+    rows << row("FUNTOMAD", {{"ANOMES", "201304"}, {"CODFUN", code6(18)}, {"TOMADOR", "001"}, {"VALOR", "1450.00"},
+                             {"PIS", QString::number(12000000000LL + 18 * 1111LL)}, {"VALORAFAST", "0"}});
+
+    // The month's entered events (April 2013, sheet "F").
+    for (int fun = 1; fun <= 25; ++fun)
+        if (fun != 3 && fun != 13 && fun != 14) rows << event(code6(fun), "001", "220", "0");
+    rows << event(code6(3), "001", "180", "0"); // the hourly worker's hours
+    rows << event(code6(10), "002", "10", "0") << event(code6(10), "003", "4", "0") << event(code6(10), "004", "2", "0");
+    rows << event(code6(11), "005", "60", "0") << event(code6(11), "002", "5", "0");
+    rows << event(code6(1), "090", "8", "0") << event(code6(1), "013", "0", "150.00");
+    rows << event(code6(20), "010", "0", "1250.00");
+    rows << event(code6(24), "099", "0", "900.00");
+    rows << event(code6(13), "080", "20", "0");
+    rows << event(code6(12), "050", "88", "0", "04", "I");
+    // Earlier months, as calculated, for the averages of variable pay.
+    for (const char* month : {"01", "02", "03"}) {
+        rows << event(code6(10), "002", "8", "90.73", month, "F", "*");
+        rows << event(code6(20), "010", "0", "1100.00", month, "F", "*");
+        rows << event(code6(12), "002", "6", "81.82", month, "F", "*");
+        rows << event(code6(13), "002", "4", "43.64", month, "F", "*");
+    }
+    return rows;
+}
+
+DemoRow syntheticEmployee(const QString& code, int seq) {
+    return row("CADFUN", {{"CODFUN", code}, {"NOME", QStringLiteral("FUNCIONARIO SINTETICO %1").arg(seq + 1)},
+                          {"VLR_SALAR", QStringLiteral("%1.%2").arg(900 + (seq * 37) % 5000).arg(seq % 100, 2, 10, QChar('0'))},
+                          {"TIPO_PAG", 1}, {"VINCULO", 1}, {"APOSENT", 0}, {"DEPENDEN", seq % 3}, {"CARGO", 1 + seq % 6},
+                          {"CENTCUSTO", "PROD"}, {"DT_ADMIS", QDate(2010, 1, 1).addDays(seq % 1000)}, {"HR_SEMAN", 44},
+                          {"CONDICAO", 1}, {"CALCULO", 1}, {"CALC_FLAG", 0}, {"SAL_FAM", 40}, {"COD_SIND", 1},
+                          {"NR_PIS", QString::number(13000000000LL + seq)}, {"SEXO", seq % 2 ? "F" : "M"}});
+}
+
+QList<DemoRow> syntheticEvents(const QString& code, int seq) {
+    static const char* codes[] = {"001", "002", "003", "004", "005", "010", "013", "014", "090", "091", "098", "099"};
+    QList<DemoRow> rows;
+    for (int i = 0; i < 12; ++i) {
+        bool typed = i >= 5 && i != 8 && i != 9;
+        QString refer = i == 0 ? QStringLiteral("220") : typed ? QStringLiteral("0") : QString::number(1 + (seq + i) % 9);
+        QString valor = typed ? QString::number(50 + (seq * 7 + i * 13) % 400) : QStringLiteral("0");
+        rows << row("OCORRENC", {{"OCORRANO", "2013"}, {"OCORRMES", "04"}, {"TIPOFOLHA", "F"}, {"HCODIGO", codes[i]},
+                                 {"CODFUN", code}, {"REFER", refer}, {"VALOR", valor}});
+    }
+    return rows;
+}
+
+} // namespace folha::demo

@@ -1,0 +1,269 @@
+// Employees, dependants, leave records and leave reasons.
+#include "../Registry.h"
+
+namespace folha {
+
+namespace {
+
+
+const QList<CodeEntry>& instrucaoCodes() {
+    static const QList<CodeEntry> codes = {
+        {"1", "01 - Analfabeto"},
+        {"2", "02 - Ate 4a Serie incompleta do 1a Grau"},
+        {"3", "03 - 4a Serie Completa do 1a Grau"},
+        {"4", "04 - da 5a a 8a Serie Incompleta do 1a Grau"},
+        {"5", "05 - 1a Grau Completo"},
+        {"6", "06 - 2a Grau Incompleto"},
+        {"7", "07 - 2a Grau Completo"},
+        {"8", "08 - Superior Incompleto"},
+        {"9", "09 - Superior Completo"},
+    };
+    return codes;
+}
+
+const QList<CodeEntry>& admissaoCodes() {
+    static const QList<CodeEntry> codes = {
+        {"10", "10 - Primeiro Emprego"},
+        {"20", "20 - Reemprego"},
+        {"25", "25 - Contr. Prazo Determinado"},
+        {"35", "35 - Reintegracao"},
+        {"70", "70 - Transferencia de entrada com onus para o cedente"},
+        {"71", "71 - Transferencia de entrada Sem onus para o cedente "},
+    };
+    return codes;
+}
+
+const QList<CodeEntry>& vinculoCodes() {
+    static const QList<CodeEntry> codes = {
+        {"", ""},
+        {"1", "01-Empregado"},
+        {"2", "02-Trabalhador avulso"},
+        {"3", "03-Trabalhador nao vinculado ao RGPS mas com direito ao FGTS."},
+        {"4", "04-Empregado sob contrato de trabalho por prazo determinado (Lei Nro 9.601/98."},
+        {"5", "05-Contrib. Individual-Diretor nao empregado com FGTS(Lei 8.036/90)"},
+        {"6", "06-Empregado Domestico"},
+        {"7", "07-Menor Aprendiz (Lei 10.097/2000)"},
+        {"11", "11-Contrib. Individual-Diretor Nao empregado e demais empresarios sem FGTS."},
+        {"12", "12-Agente Publico."},
+        {"13", "13-Contrib. Individual-Trabalhador Autonomo ou a este equiparado, inclusive o operador de maquina com contrib. sobre remuneracao."},
+        {"14", "14-Contrib. Individual-Trabalhador Autonomo ou a este equiparado, inclusive o operador de maquina com contrib. sobre salario-base."},
+        {"15", "15-Contrib. Individual-Transportador com contrib. sobre remuneracao"},
+        {"16", "16-Contrib. Individual-Transportador com contrib. sobre salario-bas"},
+        {"17", "17-Contrib. Individual-Cooperado que presta servico a empresas contratantes de cooperativa de trabalho por prazo determinado.  (lei Nro  9.601/98"},
+        {"18", "18-Contrib. Individual-Transportador cooperado que presta servicos a empresas contratantes de cooperativas de trabalho."},
+        {"19", "19-Agente politico."},
+        {"20", "20-Servidor Publico ocupante, exclusivamente, de cargo em comissao; Servidor Publico ocupante de cargo temporario."},
+        {"21", "21-Servidor Publico de cargo efetivo, magistrado, menbro do Ministerio Publico e do Tribunal e Conselho de Contas."},
+    };
+    return codes;
+}
+
+} // namespace
+
+const QList<CodeEntry>& movementCodes() {
+    static const QList<CodeEntry> codes = {
+        {"H ", "H - Rescisao com justa causa por iniciativa do empregador."},
+        {"I1", "I1- Rescisao sem justa causa por iniciativa do empregador."},
+        {"I2", "I2- Rescisao por culpa reciproca ou forca maior."},
+        {"I3", "I3- Rescisao por finalizacao do contrato a termo."},
+        {"I4", "I4- Rescisao,sem justa causa, do contarato de trabalho do empregado domestico, por iniciativa do empregador."},
+        {"J ", "J - Rescisao do contrato de trabalho por iniciativa do empregado."},
+        {"K ", "K - Rescisao a pedido do empregado ou por iniciativa do empregador, com justa causa,no caso de trabalhador nao optante, com menos de um ano de servico."},
+        {"L ", "L - Outros motivos de rescisao de contrato de trabalho."},
+        {"M ", "M - Mudanca para o regime estatutario."},
+        {"N1", "N1- Transferencia do empregado para outro estabel. da mesma empresa"},
+        {"N2", "N2- Transferencia do empregado para outra empresa que tenha assumido os encargos trabalhistas,sem que tenha havido rescisao do contrato trabalho"},
+        {"N3", "N3- Empregado proveniente de transferencia de outro estabelecimento da mesma empresa ou de outra empresa, sem rescisao de contrato."},
+        {"O1", "O1- Afastamento temporario  por motivo do acidente de trabalho, por periodo superior a 15 dias."},
+        {"O2", "O2- Novo Afastamento temporario  em decorrencia do mesmo acidente do Trabalho."},
+        {"P1", "P1- Afastamento temporario por motivo de doenca por periodo superior a 15 dias."},
+        {"P2", "P2- Novo afastamento temporario em decorrencia da mesma doenca,dentro de 60 dias contados da cessacao de afastamento anterior"},
+        {"Q1", "Q1- Afastamento temporario por motivo de licensa-matermidade"},
+        {"Q2", "Q2- Prorrogacao de afast. temporario por motivo licensa-matermidade"},
+        {"Q3", "Q3- Afastamento temporario por motivo de aborto nao criminoso"},
+        {"R ", "R - Afastamento Temporario para prestar servico militar."},
+        {"S ", "S - Falecimento."},
+        {"U1", "U1- Aposentadoria por tempo de servico ou idade sem continuidade de Vinculo empregaticio."},
+        {"U2", "U2- Aposentadoria por tempo de servico ou idade com continuidade de Vinculo empregaticio."},
+        {"U3", "U3- Aposentadoria por Invalidez."},
+        {"V3", "V3- Remuneracao de comissao ou % devidas apos rescisao de contrato"},
+        {"W ", "W - Afastamento temporario para exercicio de mandato sindical."},
+        {"X ", "X - Licensa sem vencimento."},
+        {"Y ", "Y - Outros motivos de afastamento temporario."},
+        {"Z1", "Z1- Retorno de Afast. temporario por motivo de licenca-maternidade."},
+        {"Z2", "Z2- Retorno de Afast. temporario por motivo de acidente trabalho."},
+        {"Z3", "Z3- Retorno de Afast. temporario em decorrencia do mesmo acidente de trabalho."},
+        {"Z4", "Z4- Retorno de Afast. temporario por Motivo de prestacao servico militar."},
+        {"Z5", "Z5- Outros retornos de afast. temporario e/ou licensa."},
+    };
+    return codes;
+}
+
+
+std::vector<TableDef> employeeTables() {
+    std::vector<TableDef> t;
+    t.push_back(TableBuilder("CADFUN", "CADFUN.db", Scope::Company, "Funcionários")
+                    .text("CODFUN", 6, "Codigo")
+                    .text("NOME", 40, "Nome")
+                    .text("ENDERECO", 40, "Endereço")
+                    .text("CIDADE", 20, "Cidade")
+                    .text("BAIRRO", 25, "Bairro")
+                    .text("UF", 2, "Uf")
+                    .text("CEP", 8, "Cep")
+                    .number("CART_PONT", "Cartão Ponto")
+                    .number("NR_PIS", "PIS")
+                    .number("NR_CPF", "CPF")
+                    .number("VLR_SALAR", "Valor Salário")
+                    .number("COBERTURA", "Cobertura")
+                    .number("ARREDOND", "Arredondamento")
+                    .number("DIAS_FER", "Dias Férias")
+                    .shortInt("SAL_FAM", "Salário Família")
+                    .shortInt("INSALUBRE", "Insalubre")
+                    .shortInt("PERICULOS", "Periculosidade")
+                    .number("COD_BANCO", "Cod. Banco")
+                    .shortInt("TIPO_CONTA", "Tipo Conta")
+                    .number("NR_CONTA", "Nro Conta")
+                    .number("BCO_FGTS", "Bco FGTS")
+                    .date("DT_NASC", "Data Nasc.")
+                    .date("DT_ADMIS", "Data Admissão")
+                    .date("DT_AFAST", "Data Afastamento")
+                    .date("DT_OPCAO", "Data Opção")
+                    .shortInt("ANO_CHEG", "Ano Chegada")
+                    .shortInt("NACIONAL", "Nacionalidade", {{"10", "10 - Brasileiro"}, {"99", "99 - Estrangeiro"}})
+                    .number("NR_CART", "Numero")
+                    .number("SERIE", "Série")
+                    .text("SIGLA", 2, "Sigla")
+                    .shortInt("INSTRUCAO", "Instrução")
+                    .shortInt("HR_SEMAN", "Hr Semana")
+                    .shortInt("TIPO_PAG", "Tipo Pag", {{"1", "1 - Mensalista"}, {"5", "5 - Horista"}})
+                    .shortInt("CONDICAO", "Condição", {{"0", "0 - Demitido"}, {"1", "1 - Ativo"}})
+                    .shortInt("CALCULO", "Calculo", {{"1", "1 - Calcula na Folha"}, {"4", "4 - Afastado temporariamente"}})
+                    .text("CAUS_RESC", 2, "Causa Rescisão")
+                    .shortInt("CALC_FLAG", "Calc Flag", {{"0", "0 - Descalculado"}, {"1", "1 - Calculado"}})
+                    .number("PERC_ADI", "% Adicional")
+                    .shortInt("AD_QUINZ", "Ad Quinz", {{"1", "1 - Calcula Adiantamento quinzenal"}, {"0", "0 - Nao calcula Adiantamento quinzenal"}})
+                    .shortInt("CHEQUE", "Cheque", {{"1", "1 - Emite Cheque salario"}, {"0", "0 - Nao emite cheque salario"}})
+                    .shortInt("MAO_OBRA", "Mão de Obra", {{"1", "1 - Direta"}, {"2", "2 - Indireta"}, {"3", "3 - Administrativa"}})
+                    .shortInt("DEPENDEN", "Dependente")
+                    .shortInt("APOSENT", "Aposentado", {{"0", "0 - Calcula INSS"}, {"1", "1 - Nao Calcula INSS"}})
+                    .shortInt("VINCULO", "Vinculo")
+                    .number("CBO", "Cbo")
+                    .text("CENTCUSTO", 10, "Centro de Custo")
+                    .shortInt("QTD_QUIN", "Qtd Quinzena")
+                    .date("DT_INIFERI", "Data Inicio Férias")
+                    .date("DT_FINFERI", "Data Fim Férias")
+                    .date("DT_IGOZFER", "Data Inicio Goza Férias")
+                    .date("DT_FGOZFER", "Data Fim Goza Férias")
+                    .text("COD_ADMISS", 2, "Codigo Adimssão")
+                    .text("SEXO", 1, "Sexo", {{"M", "Masculino"}, {"F", "Feminino"}})
+                    .text("RG", 10, "Rg")
+                    .text("FLAG_13I", 1, "13o Indenizado", {{"S", "S - Calcula Automatico"}, {"N", "N - Nao Calcula"}})
+                    .text("FLAG_13", 1, "Flag 13º", {{"S", "S - Calcula Automatico"}, {"N", "N - Nao Calcula"}})
+                    .text("FLAG_AVISO", 1, "Aviso Prévio", {{"S", "S - Calcula Automatico"}, {"N", "N - Nao Calcula"}, {"A", "A - Ausencia/Dispensa "}})
+                    .text("FLAG_FERVC", 1, "Flag Férias Vencidas", {{"S", "S - Calcula Automatico"}, {"N", "N - Nao Calcula"}})
+                    .text("FLAG_FERPR", 1, "Flag Ferias Prorrog", {{"S", "S - Calcula Automatico"}, {"N", "N - Nao Calcula"}})
+                    .number("VLR_FGTSBA", "Valor FGTS Base")
+                    .text("EST_CIVIL", 1, "Estado Civíl", {{"C", "C - Casado(a)"}, {"S", "S - Solteiro(a)"}, {"D", "D - Divorciado(a)"}, {"V", "V - Viuvo(a)"}})
+                    .text("FONE", 15, "Fone")
+                    .text("NOMEPAI", 35, "Nome Pai")
+                    .text("NOMEMAE", 35, "Nome Mãe")
+                    .text("CIDADE_NAS", 20, "Cidade Nascimento")
+                    .text("TIT_ELEI", 12, "Numero")
+                    .text("SECAO_ELEI", 3, "Seção")
+                    .text("ZONA_ELEI", 4, "Zona")
+                    .text("CART_RESER", 12, "Numero Carteira")
+                    .text("SERI_RESER", 5, "Série")
+                    .text("CATE_RESER", 6, "Categoria")
+                    .text("CART_MENOR", 12, "Cart. Menor")
+                    .text("NR_IDENTID", 10, "Nro Identidade")
+                    .text("UF_NASC", 2, "Uf Nascimento")
+                    .date("DT_FIMFERI", "DT_FIMFERI")
+                    .number("CTA_FGTS", "Cta FGTS")
+                    .shortInt("COND_ANT", "COND_ANT")
+                    .date("DT_IABOFER", "Data Inicio Abono Férias")
+                    .date("DT_FABOFER", "Data Fim Abono Férias")
+                    .text("CONTABIL", 2, "Resumo Contabil")
+                    .shortInt("COD_DISSID", "Codigo Dissidio")
+                    .date("DT_QUIN", "Data Quinzena")
+                    .text("NR_INSS", 11, "Nro INSS")
+                    .text("CLAS_INSS", 2, "Classe INSS")
+                    .number("VLRCONTINS", "Valor Contins")
+                    .number("TEMP", "TEMP")
+                    .text("MEIO_DIA", 1, "Meio Dia")
+                    .date("DT_RETORNO", "Data Retorno")
+                    .text("COD_LINHA1", 3, "Codigo Linha 1")
+                    .text("COD_LINHA2", 3, "Codigo Linha 2")
+                    .shortInt("QTD_LINHA1", "Qtd Linha 1")
+                    .shortInt("QTD_LINHA2", "Qtd Linha 2")
+                    .text("FLAG_SALDO", 1, "Flag Saldo")
+                    .text("TIPO_ENIO", 1, "Tipo ENIO", {{"A", "A - Anuenio"}, {"T", "T - Trienio"}, {"Q", "Q - Quinquenio "}})
+                    .text("RACACOR", 1, "Raça / Cor", {{"0", "0 - Indigena"}, {"2", "2 - Branca"}, {"4", "4 - Preta"}, {"6", "6 - Amarela"}, {"8", "8 - Parda"}})
+                    .shortInt("QTD_PLANTA", "Qtd Plant")
+                    .text("BASE_ENIO", 1, "Base ENIO", {{"I", "I - INSS"}, {"S", "S - Salario"}})
+                    .text("COD_PLANTA", 3, "Cod Planta")
+                    .text("ALT_CADAST", 3, "Alt Cadastro")
+                    .text("CAUS_RETOR", 2, "Causa Retorno")
+                    .text("DEFICIENTE", 1, "Deficiente", {{"1", "1 - Sim"}, {"2", "2 - Nao"}})
+                    .text("INFSEFIPAN", 1, "Inf Sefip An")
+                    .text("CTABCOPAG", 10, "Conta Pag. Banco")
+                    .shortInt("HISTO1", "Histórico 001")
+                    .shortInt("HISTO2", "Histórico 002")
+                    .shortInt("HISTO3", "Histórico 003")
+                    .shortInt("HISTO4", "Histórico 004")
+                    .shortInt("HISTO5", "Histórico 005")
+                    .text("DVSERIECAR", 1, "Dígito Ver.")
+                    .text("CART_MOTOR", 11, "Numero")
+                    .text("CATE_MOTOR", 2, "Categoria")
+                    .date("VALI_MOTOR", "Data Validade")
+                    .date("CP_EMISSAO", "Data de Emissão")
+                    .date("CI_EMISSAO", "Data de Emissão")
+                    .text("CI_ORGAO", 6, "Orgão")
+                    .text("CI_ESTADO", 2, "Estado")
+                    .shortInt("CARGO", "Codigo Cargo")
+                    .shortInt("COD_SIND", "Codigo Sindicato")
+                    .shortInt("COD_TOMAD", "Codigo Tomador")
+                    .codes("INSTRUCAO", instrucaoCodes())
+                    .codes("COD_ADMISS", admissaoCodes())
+                    .codes("VINCULO", vinculoCodes())
+                    .codes("CAUS_RESC", movementCodes())
+                    .codes("CAUS_RETOR", movementCodes())
+                    .key({"CODFUN"})
+                    .index("NOMEFUNCIONARIO", {"NOME"})
+                    .index("Pis_DataAdmis", {"NR_PIS", "DT_ADMIS"})
+                    .index("Pis_DataAdmiss", {"NR_PIS", "DT_ADMIS"})
+                    .build());
+
+    t.push_back(TableBuilder("DEPENDE", "DEPENDE.db", Scope::Company, "Dependentes")
+                    .text("CODFUN", 6, "Funcionario")
+                    .text("NUMERO", 2, "Numero")
+                    .text("NOME_DEPEN", 40, "Nome Dependente")
+                    .date("DT_NASC", "DT_NASC")
+                    .shortInt("ANOS_IRPF", "Anos IRPF")
+                    .key({"CODFUN", "NUMERO"})
+                    .index("CODFUN", {"CODFUN"})
+                    .build());
+
+    t.push_back(TableBuilder("AFASTFUN", "AFASTFUN.db", Scope::Company, "Afastamentos")
+                    .text("CODFUN", 6, "Codigo")
+                    .text("HCODIGO", 3, "Historico")
+                    .date("DATA", "DATA")
+                    .text("CAUS_RESC", 2, "Causa Rescisão")
+                    .codes("CAUS_RESC", movementCodes())
+                    .key({"CODFUN", "DATA", "HCODIGO"})
+                    .build());
+
+    t.push_back(TableBuilder("HISTAFAS", "HISTAFAS.db", Scope::Company, "Históricos de Afastamento")
+                    .text("HCODIGO", 3, "Codigo")
+                    .text("HNOME", 30, "Nome")
+                    .text("CALC13", 1, "Calcula 13º")
+                    .text("CALCFERIAS", 1, "Calcula Ferias")
+                    .text("CALCNORMAL", 1, "Calc. Normal")
+                    .text("CODIGORAIS", 2, "Codigo RAIS")
+                    .text("TIPO", 1, "Tipo")
+                    .key({"HCODIGO"})
+                    .build());
+
+    return t;
+}
+
+} // namespace folha

@@ -1,0 +1,84 @@
+// Event codes, fixed roles and the monthly events.
+#include "../Registry.h"
+
+namespace folha {
+
+const QList<CodeEntry>& sheetTypeCodes() {
+    static const QList<CodeEntry> codes = {
+        {"F", "F - Folha"},          {"I", "I - Férias"},          {"D", "D - 13º Salário"},
+        {"A", "A - Adiantamento"},   {"P", "P - Provisão Férias"}, {"Q", "Q - Provisão 13º Salário"},
+    };
+    return codes;
+}
+
+std::vector<TableDef> eventTables() {
+    std::vector<TableDef> t;
+    t.push_back(TableBuilder("HISTFP", "HISTFP.db", Scope::Company, "Históricos")
+                    .text("HCODIGO", 3, "Codigo")
+                    .text("HNOME", 30, "Descrição")
+                    .shortInt("HFLAGINS13", "Flag 13º")
+                    .shortInt("HFLAGINSF", "Flag Insalubr. Férias")
+                    .shortInt("HFLAGINSN", "Flag Insalub. Normal", {{"0", "0 - Não Incide Insalubridade"}, {"1", "1 - Insalubridade Normal"}, {"2", "2 - Insalubridade 13º Salário"}, {"3", "3 - Insalubridade Férias"}, {"4", "4 - Insalubridade Férias Vencidas"}, {"5", "5 - Insalubridade Férias Proporcionais"}, {"6", "6 - Insalubridade Aviso Prévio"}})
+                    .shortInt("HFLAGREAD", "Reflexo Ad")
+                    .shortInt("HFLAGRE100", "Reflexo 100")
+                    .shortInt("HFLAGRE70", "Reflexo 70")
+                    .shortInt("HFLAGRE60", "Reflexo 60")
+                    .shortInt("HFLAGRE50", "Reflexo 50")
+                    .shortInt("HFLAGFEN", "Férias Normal")
+                    .shortInt("HFLAGFEV", "Férias Vencidas")
+                    .shortInt("HFLAGFEP", "Férias Proporcionais")
+                    .shortInt("HFLAG13N", "Flag 13º Normal")
+                    .shortInt("HFLAG13I", "13º Av. Prev")
+                    .shortInt("HFLAGINPS", "Flag INPS", {{"0", "0 - Não Incide INSS"}, {"1", "1 - Inps Normal"}, {"2", "2 - Inps 13º Salário"}, {"3", "3 - Inps Férias"}, {"4", "4 - Inps Recisão"}})
+                    .shortInt("HFLAGIRRF", "Flag IRPF", {{"0", "0 - Não Incide IRRF"}, {"1", "1 - IRRF Normal"}, {"2", "2 - IRRF 13º Salário"}, {"3", "3 - IRRF Férias"}, {"4", "4 - IRRF Recisão"}})
+                    .shortInt("HFLAGFGTS", "Flag FGTS", {{"0", "0 - Não Incide"}, {"1", "1 - Normal"}})
+                    .shortInt("HFLAGINS", "Flag INSS")
+                    .shortInt("HFLAGMED", "Flag  Quinquênio", {{"0", "0 - Não Incide Quinquênio"}, {"1", "1 - Quinquênio Normal"}, {"2", "2 - Quinquênio 13º Salário"}, {"3", "3 - Quinquênio Férias"}, {"4", "4 - Quinquênio Férias Vencidas"}, {"5", "5 - Quinquênio Férias Proporcionais"}, {"6", "6 - Quinquênio Aviso Prévio Indenizado"}})
+                    .number("HPERC", "Percentual")
+                    .shortInt("HPRODESC", "Prov. Desc")
+                    .shortInt("HPARAMETRO", "Parametro", {{"1", "1 - Referencia x Horas"}, {"3", "3 - Lança Valor na Ocorrência"}})
+                    .shortInt("HACUMNOR", "Flag Acum Normal")
+                    .shortInt("HACUM13", "Flag Acum 13º")
+                    .shortInt("HACUMFEV", "Flag Acum Fev")
+                    .shortInt("HACUMBSIR", "Flag Acum Bs Ir")
+                    .shortInt("HACUMIRRF", "Flag Acumula IRPF")
+                    .number("HFLAGPER", "Flag Periculosidade")
+                    .key({"HCODIGO"})
+                    .index("NomeHistorico", {"HNOME"})
+                    .build());
+
+    t.push_back(TableBuilder("FIXAOCOR", "FIXAOCOR.db", Scope::Company, "Ocorrências Fixas")
+                    .text("FCODIGO", 3, "Codigo")
+                    .text("FDESCRICAO", 40, "Descrição")
+                    .text("FHISTORICO", 3, "Histórico")
+                    .number("FVALOR", "Valor")
+                    .key({"FCODIGO"})
+                    .build());
+
+    t.push_back(TableBuilder("OCORRENC", "OCORRENC.db", Scope::Company, "Ocorrências")
+                    .text("OCORRANO", 4, "Ano")
+                    .text("OCORRMES", 2, "Mês")
+                    .text("TIPOFOLHA", 1, "Tipo Folha")
+                    .text("HCODIGO", 3, "HCODIGO")
+                    .text("CODFUN", 6, "CODFUN")
+                    .number("REFER", "Refer")
+                    .number("VALOR", "Valor")
+                    .text("CENTCUSTO", 10, "CENTCUSTO")
+                    .text("FLAG", 1, "Flag")
+                    .date("DT_INIFERI", "DT_INIFERI")
+                    .date("DT_FINFERI", "DT_FINFERI")
+                    .date("DT_IGOZFER", "DT_IGOZFER")
+                    .date("DT_FGOZFER", "DT_FGOZFER")
+                    .date("DT_IABOFER", "DT_IABOFER")
+                    .date("DT_FABOFER", "DT_FABOFER")
+                    .codes("TIPOFOLHA", sheetTypeCodes())
+                    .key({"OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO", "CODFUN"})
+                    .index("id_ocor_hcod", {"OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO", "CODFUN"})
+                    .index("id_ocor_func", {"OCORRANO", "OCORRMES", "TIPOFOLHA", "CODFUN", "HCODIGO"})
+                    .index("id_ocor_func2", {"CODFUN", "TIPOFOLHA", "HCODIGO", "OCORRANO", "OCORRMES"})
+                    .build());
+
+    return t;
+}
+
+} // namespace folha
