@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     for (qint64 i = 0; i < rows;) {
         Transaction tx(*bare);
         for (int k = 0; k < 13000 && i < rows; ++k, ++i)
-            bare->exec("INSERT INTO T VALUES (?, ?, ?)", {QString::number(i / 13), QString::number(i % 13), "1.5"});
+            bare->execWrite("INSERT INTO T VALUES (?, ?, ?)", {QString::number(i / 13), QString::number(i % 13), "1.5"});
         tx.commit();
     }
     double bareSecs = t.elapsed() / 1000.0;

@@ -144,6 +144,7 @@ std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool 
 }
 
 Database::~Database() {
+    prepared_.clear();
     if (db_.isValid()) {
         if (depth_ > 0) db_.rollback();
         db_.close();
@@ -162,6 +163,23 @@ QSqlQuery Database::exec(const QString& statement, const QVariantList& params) {
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
     if (!q.exec()) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + text);
     return q;
+}
+
+int Database::execWrite(const QString& statement, const QVariantList& params) {
+    // Writes are prepared once and kept: a run writes the same few statements
+    // many thousands of times.
+    auto it = prepared_.find(statement);
+    if (it == prepared_.end()) {
+        auto q = std::make_shared<QSqlQuery>(db_);
+        QString text = translate(statement);
+        if (!q->prepare(text)) throw DbError(engineMessage(q->lastError()) + QStringLiteral("\n") + text);
+        if (prepared_.size() > 200) prepared_.clear();
+        it = prepared_.insert(statement, q);
+    }
+    QSqlQuery& q = *it.value();
+    for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    if (!q.exec()) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + q.lastQuery());
+    return q.numRowsAffected();
 }
 
 QStringList Database::tableNames() {
@@ -272,7 +290,8 @@ void Database::ensureSchema(Scope scope) {
     t.commit();
 }
 
-void Database::dropTable(const QString& name) { exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
+void Database::dropTable(const QString& name) {
+    prepared_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
 
 void Database::begin() {
     if (depth_++ > 0) return;

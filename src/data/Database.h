@@ -9,6 +9,7 @@
 #include "DbError.h"
 #include "Registry.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -70,6 +71,9 @@ public:
     // legacy way ("CADFUN.DB", "c:\dados\CADFUN.db"). Throws DbError with the
     // engine's message.
     QSqlQuery exec(const QString& statement, const QVariantList& params = {});
+    // An INSERT, UPDATE or DELETE kept prepared for reuse; returns the
+    // number of rows it changed.
+    int execWrite(const QString& statement, const QVariantList& params = {});
     // Statement text as the engine receives it.
     QString translate(const QString& statement) const;
 
@@ -90,6 +94,7 @@ private:
     QString connectionName_;
     int depth_ = 0;
     bool rollbackOnly_ = false;
+    QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
 };
 
 // Groups writes that belong together; rolls back unless committed.

@@ -375,7 +375,7 @@ void Table::insert(const Record& r) {
         marks << QStringLiteral("?");
         params << r.boundValue(int(i));
     }
-    db_.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+    db_.execWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                  .arg(def_.name, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
              params);
 }
@@ -393,9 +393,8 @@ bool Table::update(const Record& r) {
     }
     params += r.keyValues();
     if (sets.isEmpty()) return find(r.keyValues()).has_value();
-    auto q = db_.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(def_.name, sets.join(QStringLiteral(", ")), keyCondition()),
-                      params);
-    return q.numRowsAffected() > 0;
+    return db_.execWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(def_.name, sets.join(QStringLiteral(", ")), keyCondition()),
+                         params) > 0;
 }
 
 void Table::save(const Record& r) {
@@ -403,14 +402,12 @@ void Table::save(const Record& r) {
 }
 
 bool Table::remove(const QVariantList& key) {
-    auto q = db_.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, keyCondition()), key);
-    return q.numRowsAffected() > 0;
+    return db_.execWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, keyCondition()), key) > 0;
 }
 
 int Table::removeWhere(const QString& where, const QVariantList& params) {
     if (where.trimmed().isEmpty()) throw DbError(QStringLiteral("Exclusão sem condição recusada na tabela %1").arg(def_.name));
-    auto q = db_.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, where), params);
-    return q.numRowsAffected();
+    return db_.execWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, where), params);
 }
 
 } // namespace folha
