@@ -145,6 +145,7 @@ std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool 
 
 Database::~Database() {
     prepared_.clear();
+    preparedReads_.clear();
     if (db_.isValid()) {
         if (depth_ > 0) db_.rollback();
         db_.close();
@@ -180,6 +181,23 @@ int Database::execWrite(const QString& statement, const QVariantList& params) {
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
     if (!q.exec()) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + q.lastQuery());
     return q.numRowsAffected();
+}
+
+QSqlQuery& Database::execCached(const QString& statement, const QVariantList& params) {
+    auto it = preparedReads_.find(statement);
+    if (it == preparedReads_.end()) {
+        auto q = std::make_shared<QSqlQuery>(db_);
+        q->setForwardOnly(true);
+        QString text = translate(statement);
+        if (!q->prepare(text)) throw DbError(engineMessage(q->lastError()) + QStringLiteral("\n") + text);
+        if (preparedReads_.size() > 200) preparedReads_.clear();
+        it = preparedReads_.insert(statement, q);
+    }
+    QSqlQuery& q = *it.value();
+    q.finish();
+    for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    if (!q.exec()) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + q.lastQuery());
+    return q;
 }
 
 QStringList Database::tableNames() {
@@ -291,7 +309,7 @@ void Database::ensureSchema(Scope scope) {
 }
 
 void Database::dropTable(const QString& name) {
-    prepared_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
+    prepared_.clear(); preparedReads_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
 
 void Database::begin() {
     if (depth_++ > 0) return;

@@ -74,6 +74,9 @@ public:
     // An INSERT, UPDATE or DELETE kept prepared for reuse; returns the
     // number of rows it changed.
     int execWrite(const QString& statement, const QVariantList& params = {});
+    // A query kept prepared for reuse. The caller reads it to the end (or
+    // calls finish()) before the same statement text is run again.
+    QSqlQuery& execCached(const QString& statement, const QVariantList& params = {});
     // Statement text as the engine receives it.
     QString translate(const QString& statement) const;
 
@@ -95,6 +98,7 @@ private:
     int depth_ = 0;
     bool rollbackOnly_ = false;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
+    QHash<QString, std::shared_ptr<QSqlQuery>> preparedReads_;
 };
 
 // Groups writes that belong together; rolls back unless committed.

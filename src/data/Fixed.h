@@ -106,6 +106,8 @@ inline Ratio operator*(const Ratio& a, Fixed b) { return a * Ratio(b); }
 inline Ratio operator/(const Ratio& a, Fixed b) { return a / Ratio(b); }
 inline Ratio operator+(const Ratio& a, Fixed b) { return a + Ratio(b); }
 inline Ratio operator-(const Ratio& a, Fixed b) { return a - Ratio(b); }
+inline Ratio operator*(const Ratio& a, int64_t b) { return a * Ratio::fromInt(b); }
+inline Ratio operator/(const Ratio& a, int64_t b) { return a / Ratio::fromInt(b); }
 
 // The system's one rounding routine. The value is first held to four places
 // beyond the kept decimals (nearest), then the kept part is increased by one

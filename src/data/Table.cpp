@@ -294,9 +294,11 @@ Record Table::fromQuery(const QSqlQuery& q) const {
 std::optional<Record> Table::find(const QVariantList& key) {
     if (key.size() != def_.primaryKey.size())
         throw DbError(QStringLiteral("Chave incompleta para a tabela %1").arg(def_.name));
-    auto q = db_.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(selectList(), def_.name, keyCondition()), key);
-    if (!q.next()) return std::nullopt;
-    return fromQuery(q);
+    QSqlQuery& q = db_.execCached(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(selectList(), def_.name, keyCondition()), key);
+    std::optional<Record> out;
+    if (q.next()) out = fromQuery(q);
+    q.finish();
+    return out;
 }
 
 std::optional<Record> Table::findIndexed(const QVariantList& values) {
@@ -338,22 +340,25 @@ std::optional<Record> Table::findNearest(const QVariantList& values) {
 
 std::vector<Record> Table::select(const QString& where, const QVariantList& params, const QString& orderBy) {
     std::vector<Record> rows;
-    forEach(where, params, [&](const Record& r) {
-        rows.push_back(r);
-        return true;
-    }, orderBy);
+    QSqlQuery& q = db_.execCached(selectStatement(where, orderBy), params);
+    while (q.next()) rows.push_back(fromQuery(q));
+    q.finish();
     return rows;
 }
 
 void Table::forEach(const QString& where, const QVariantList& params, const std::function<bool(const Record&)>& fn,
                     const QString& orderBy) {
+    auto q = db_.exec(selectStatement(where, orderBy), params);
+    while (q.next())
+        if (!fn(fromQuery(q))) break;
+}
+
+QString Table::selectStatement(const QString& where, const QString& orderBy) const {
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), def_.name);
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
     QString order = orderBy.isEmpty() ? orderFields().join(QStringLiteral(", ")) : orderBy;
     if (!order.isEmpty()) sql += QStringLiteral(" ORDER BY ") + order;
-    auto q = db_.exec(sql, params);
-    while (q.next())
-        if (!fn(fromQuery(q))) break;
+    return sql;
 }
 
 qint64 Table::count(const QString& where, const QVariantList& params) {

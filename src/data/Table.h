@@ -102,6 +102,7 @@ public:
 
 private:
     QString selectList() const;
+    QString selectStatement(const QString& where, const QString& orderBy) const;
     QString keyCondition() const;
     Database& db_;
     TableDef def_;
