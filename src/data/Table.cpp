@@ -1,7 +1,9 @@
 #include "Table.h"
 
 #include <QSqlRecord>
+#include <deque>
 #include <limits>
+#include <mutex>
 
 namespace folha {
 
@@ -254,7 +256,41 @@ bool Record::operator==(const Record& o) const {
 }
 
 Table::Table(Database& db, const QString& name) : db_(db), def_(Registry::instance().require(name)) {}
-Table::Table(Database& db, const TableDef& def) : db_(db), def_(def) {}
+namespace {
+
+bool sameDef(const TableDef& a, const TableDef& b) {
+    if (a.name != b.name || a.fileName != b.fileName || a.caption != b.caption || a.primaryKey != b.primaryKey ||
+        a.fields.size() != b.fields.size() || a.indexes.size() != b.indexes.size())
+        return false;
+    for (size_t i = 0; i < a.fields.size(); ++i) {
+        const FieldDef &x = a.fields[i], &y = b.fields[i];
+        if (x.name != y.name || x.type != y.type || x.size != y.size || x.caption != y.caption ||
+            x.required != y.required || x.codes.size() != y.codes.size())
+            return false;
+        for (int c = 0; c < x.codes.size(); ++c)
+            if (x.codes[c].value != y.codes[c].value || x.codes[c].text != y.codes[c].text) return false;
+    }
+    for (size_t i = 0; i < a.indexes.size(); ++i)
+        if (a.indexes[i].name != b.indexes[i].name || a.indexes[i].fields != b.indexes[i].fields ||
+            a.indexes[i].unique != b.indexes[i].unique)
+            return false;
+    return true;
+}
+
+const TableDef& lastingDef(const TableDef& def) {
+    if (Registry::instance().table(def.name) == &def) return def;
+    static std::mutex mutex;
+    static std::deque<TableDef> kept;
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const TableDef& k : kept)
+        if (sameDef(k, def)) return k;
+    kept.push_back(def);
+    return kept.back();
+}
+
+} // namespace
+
+Table::Table(Database& db, const TableDef& def) : db_(db), def_(lastingDef(def)) {}
 
 void Table::setIndex(const QString& indexName) {
     if (indexName.isEmpty()) {

@@ -105,7 +105,10 @@ private:
     QString selectStatement(const QString& where, const QString& orderBy) const;
     QString keyCondition() const;
     Database& db_;
-    TableDef def_;
+    // Records keep a pointer to their table's definition, so it must
+    // outlive any one Table: the registry's own, or a kept copy of a
+    // definition made at run time (monthly audit logs, work tables).
+    const TableDef& def_;
     QString indexName_;
 };
 

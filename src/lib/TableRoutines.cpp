@@ -87,6 +87,9 @@ std::optional<RowLock> TryEdit(Database& db, const TableDef& def, const QVariant
                 t.commit();
                 return RowLock(db, def.name, k);
             }
+            // Nothing was written: end the reading cleanly, so a transaction
+            // of the caller is not spoilt by it.
+            t.commit();
             held = true;
         }
         if (held && !ui.question(QStringLiteral("Existe outro usuário alterando este registro"), QuestionKind::OkCancel,

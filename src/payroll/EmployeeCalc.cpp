@@ -1,0 +1,205 @@
+// One employee's calculation: the event rows, the writer, the valuation.
+#include "EmployeeCalc.h"
+
+namespace folha::payroll {
+
+void RunTables::load(Database& db) {
+    histfp.clear();
+    roles.clear();
+    fixaocor.clear();
+    tabelas.clear();
+    Table h(db, QStringLiteral("HISTFP"));
+    for (const Record& r : h.select()) histfp.insert(r.text("HCODIGO"), r);
+    Table f(db, QStringLiteral("FIXAOCOR"));
+    for (const Record& r : f.select()) {
+        roles.insert(r.text("FCODIGO"), r.text("FHISTORICO").trimmed());
+        fixaocor.insert(r.text("FCODIGO"), r);
+    }
+    Table t(db, QStringLiteral("Tabelas"));
+    for (const Record& r : t.select()) tabelas.emplace(r.text("COD_TABELA"), r);
+}
+
+const Record* RunTables::event(const QString& code) const {
+    auto it = histfp.constFind(code);
+    return it == histfp.constEnd() ? nullptr : &it.value();
+}
+
+const Record* RunTables::table(const QString& code) const {
+    auto it = tabelas.find(code);
+    return it == tabelas.end() ? nullptr : &it->second;
+}
+
+Fixed RunTables::tableColumn(const QString& code, int column) const {
+    const Record* r = table(code);
+    return r ? r->number(QStringLiteral("COL%1_TAB").arg(column)) : Fixed();
+}
+
+EmployeeCalc::EmployeeCalc(Database& db, UserInterface& ui, const RunTables& tables, const RunValues& run,
+                           const Record& employee, const QSet<QString>& resultCodes)
+    : db_(db), ui_(ui), tables_(tables), run_(run), employee_(employee), ocorrenc_(db, QStringLiteral("OCORRENC")) {
+    code = employee.text("CODFUN");
+    name = employee.text("NOME");
+    terminationCause = employee.text("CAUS_RESC").trimmed();
+    costCentre = employee.text("CENTCUSTO");
+    salary = employee.number("VLR_SALAR");
+    weeklyHours = employee.number("HR_SEMAN");
+    fgtsBalanceAtStart = employee.number("VLR_FGTSBA");
+    fgtsBalance = fgtsBalanceAtStart;
+    payType = employee.integer("TIPO_PAG");
+    calculo = employee.integer("CALCULO");
+    condicao = employee.integer("CONDICAO");
+    vinculo = employee.integer("VINCULO");
+    aposent = employee.integer("APOSENT");
+    dependants = employee.integer("DEPENDEN");
+    admission = employee.date("DT_ADMIS");
+    leaving = employee.date("DT_AFAST");
+    returnFromLeave = employee.date("DT_RETORNO");
+    vacationStart = employee.date("DT_IGOZFER");
+    vacationEnd = employee.date("DT_FGOZFER");
+
+    ocorrenc_.setIndex(QStringLiteral("id_ocor_func"));
+    for (Record& r : ocorrenc_.select(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?"),
+                                      {run.year, run.month, run.sheet, code})) {
+        SheetRow row{r, r, false};
+        // What an earlier run wrote as a result is computed again; until it
+        // is, the row does not exist for this calculation.
+        row.staleResult = r.text("FLAG") == QLatin1String("*") && resultCodes.contains(r.text("HCODIGO"));
+        rows_.emplace(r.text("HCODIGO"), std::move(row));
+    }
+}
+
+EmployeeCalc::SheetRow* EmployeeCalc::current(const QString& eventCode) {
+    auto it = rows_.find(eventCode);
+    if (it == rows_.end() || it->second.staleResult) return nullptr;
+    return &it->second;
+}
+
+void EmployeeCalc::valueEnteredRows() {
+    // Rows are valued in event-code order; the list is taken first because
+    // valuing never adds a row.
+    QStringList codes;
+    for (const auto& [c, row] : rows_)
+        if (!row.staleResult) codes << c;
+    ui_.progressStep(0);
+    for (const QString& eventCode : codes) {
+        SheetRow& row = rows_.at(eventCode);
+        const Fixed refer = row.record.number("REFER");
+        const Fixed entered = row.record.number("VALOR");
+        const Record* event = tables_.event(eventCode);
+        if (!event) {
+            ui_.log(QStringLiteral("Histórico da ocorrencia não localizado: ") + eventCode);
+            continue; // no rule and no multiplier: the row stays as entered and enters no total
+        }
+        const Fixed perc = event->number("HPERC");
+        int rule = event->integer("HPARAMETRO");
+        if (event->integer("HFLAGINPS") == 3 && run_.sheet == QLatin1String("F") && rule == 1) rule = 3;
+
+        std::optional<Fixed> valor;
+        const Fixed monthHours = Fixed::fromRaw(weeklyHours.raw() * 5);
+        if (rule == 1 && payType == 5) {
+            const Fixed v = RoundValue(2, perc * refer);
+            valor = RoundValue(2, v * salary);
+        } else if ((rule == 1 || rule == 2) && payType == 1) {
+            if (monthHours.isZero()) {
+                ui_.log(QStringLiteral("Horas semanais não informadas, ocorrência %1 não valorizada: funcionário %2")
+                            .arg(eventCode, code));
+                continue;
+            }
+            if (rule == 1) {
+                const Fixed v = RoundValue(2, perc * refer);
+                valor = RoundValue(2, v * salary / monthHours);
+            } else {
+                const Fixed rate = RoundValue(2, salary / monthHours);
+                valor = RoundValue(2, perc * refer * rate);
+            }
+        } else if (rule == 3) {
+            valor = entered;
+        }
+        if (!valor) continue; // another rule, or a rule for another kind of pay: left as it is
+        row.record.setNumber("VALOR", *valor);
+        row.record.set("CENTCUSTO", costCentre);
+        totals.accumulate(EventFlags::fromHistfp(*event), refer, *valor);
+    }
+}
+
+void EmployeeCalc::writeEvent(const QString& eventCode, Fixed refer, Fixed valor) {
+    if (valor.isZero()) return;
+    auto it = rows_.find(eventCode);
+    if (it == rows_.end()) {
+        Record r = ocorrenc_.newRecord();
+        r.set("OCORRANO", run_.year).set("OCORRMES", run_.month).set("TIPOFOLHA", run_.sheet);
+        r.set("HCODIGO", eventCode).set("CODFUN", code);
+        it = rows_.emplace(eventCode, SheetRow{r, std::nullopt, false}).first;
+    }
+    SheetRow& row = it->second;
+    row.staleResult = false;
+    row.record.setNumber("REFER", refer).setNumber("VALOR", valor).set("FLAG", QStringLiteral("*"));
+}
+
+void EmployeeCalc::reportBlankRole(const QString& role) {
+    ui_.message(MessageKind::Warning, QStringLiteral("Ocorrencia Fixa sem Historico:") + role);
+    ui_.message(MessageKind::Warning, QStringLiteral("Corrija a Ocorrencia Fixa e Descalcule a Folha"));
+}
+
+QString EmployeeCalc::roleEvent(const QString& role) const {
+    const QString event = tables_.roles.value(role);
+    return event < QLatin1String("001") ? QString() : event;
+}
+
+QString EmployeeCalc::writeRole(const QString& role, Fixed refer, Fixed valor, bool accumulateIt) {
+    const QString event = roleEvent(role);
+    if (event.isEmpty()) {
+        // Only a result that has something to write is worth the warning.
+        if (!valor.isZero()) reportBlankRole(role);
+        return {};
+    }
+    writeEvent(event, refer, valor);
+    if (accumulateIt) accumulate(event, refer, valor);
+    return event;
+}
+
+void EmployeeCalc::accumulate(const QString& eventCode, Fixed refer, Fixed valor) {
+    const Record* event = tables_.event(eventCode);
+    if (!event) {
+        if (!valor.isZero()) ui_.log(QStringLiteral("Histórico da ocorrencia não localizado: ") + eventCode);
+        return;
+    }
+    totals.accumulate(EventFlags::fromHistfp(*event), refer, valor);
+}
+
+std::optional<Record> EmployeeCalc::row(const QString& period, const QString& sheet, const QString& eventCode) {
+    if (eventCode.isEmpty()) return std::nullopt;
+    if (period == run_.period && sheet == run_.sheet) {
+        if (SheetRow* r = current(eventCode)) return r->record;
+        return std::nullopt;
+    }
+    return ocorrenc_.find({period.left(4), period.mid(4, 2), sheet, eventCode, code});
+}
+
+std::optional<Record> EmployeeCalc::roleRow(const QString& period, const QString& sheet, const QString& role) {
+    // A role without an event code has no row to read; writing under it is
+    // what gets reported.
+    const QString event = roleEvent(role);
+    if (event.isEmpty()) return std::nullopt;
+    return row(period, sheet, event);
+}
+
+int EmployeeCalc::flush() {
+    int n = 0;
+    for (auto& [eventCode, row] : rows_) {
+        if (row.staleResult) {
+            ocorrenc_.remove(row.stored->keyValues());
+            ++n;
+        } else if (!row.stored) {
+            ocorrenc_.insert(row.record);
+            ++n;
+        } else if (!(row.record == *row.stored)) {
+            ocorrenc_.update(row.record);
+            ++n;
+        }
+    }
+    rowsWritten_ += n;
+    return n;
+}
+
+} // namespace folha::payroll

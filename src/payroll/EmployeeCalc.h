@@ -1,0 +1,126 @@
+#pragma once
+// One employee's calculation inside a payroll run: the values read from the
+// register, the incidence totals, the employee's event rows of the period
+// and sheet being calculated, and the writer through which every result is
+// recorded. Nothing reaches the database until the employee is finished;
+// then the changed rows are written together.
+
+#include "Fixed.h"
+#include "Incidence.h"
+#include "Table.h"
+#include "UserInterface.h"
+
+#include <QDate>
+#include <QHash>
+#include <QSet>
+#include <map>
+#include <optional>
+
+namespace folha::payroll {
+
+// Calculation kinds of the run: the monthly screen, or the valuation step
+// of the termination, 13th-salary and vacation calculations.
+enum class CalcKind { Monthly = 0, Termination = 1, Thirteenth = 2, Vacation = 3 };
+
+// Tables the run reads but never changes, loaded once per run.
+struct RunTables {
+    QHash<QString, Record> histfp;   // by HCODIGO
+    QHash<QString, QString> roles;   // FIXAOCOR: FCODIGO -> FHISTORICO (as stored)
+    QHash<QString, Record> fixaocor; // the whole FIXAOCOR rows, by FCODIGO
+    std::map<QString, Record> tabelas; // by COD_TABELA, in key order
+
+    void load(Database& db);
+    const Record* event(const QString& code) const;
+    // The contribution table row, or nothing.
+    const Record* table(const QString& code) const;
+    Fixed tableColumn(const QString& code, int column) const; // zero when missing
+};
+
+// The values of the run that every employee shares.
+struct RunValues {
+    QString sheet;          // TIPOFOLHA of the rows read and written
+    CalcKind kind = CalcKind::Monthly;
+    bool familyAllowance = false;
+    bool defaultHours = false; // "Automatico <S/N>?"
+    QDate payrollDate;      // FILIAL.DATA_FOLHA
+    QString period;         // YYYYMM of the payroll date
+    QString year, month;
+    QString previousPeriod; // YYYYMM of the payroll date less 40 days
+    Record branch;          // the FILIAL row
+    Fixed inssCeiling;      // COL2_TAB of table "013"
+    Fixed netRoundingStep;  // FILIAL.FVALOR
+
+    explicit RunValues(const TableDef& filialDef) : branch(filialDef) {}
+};
+
+class EmployeeCalc {
+public:
+    EmployeeCalc(Database& db, UserInterface& ui, const RunTables& tables, const RunValues& run, const Record& employee,
+                 const QSet<QString>& resultCodes);
+
+    Database& db() { return db_; }
+    UserInterface& ui() { return ui_; }
+    const RunTables& tables() const { return tables_; }
+    const RunValues& run() const { return run_; }
+    const Record& employee() const { return employee_; }
+
+    // Register values read at the start of the employee.
+    QString code, name, terminationCause, costCentre;
+    Fixed salary, weeklyHours, fgtsBalanceAtStart;
+    int payType = 0, calculo = 0, condicao = 0, vinculo = 0, aposent = 0, dependants = 0;
+    QDate admission, leaving, returnFromLeave, vacationStart, vacationEnd;
+
+    IncidenceTotals totals;
+    // Kept between the statutory steps.
+    Fixed inssAmount, inss13Amount, dependantDeduction, fgtsBalance;
+    int children = 0;
+
+    // Values and accumulates the entered event rows (the rows of this
+    // employee, period and sheet, in event-code order).
+    void valueEnteredRows();
+
+    // The event writer: nothing for a zero value; otherwise the row of this
+    // employee, period, sheet and event code gets REFER, VALOR and FLAG "*".
+    void writeEvent(const QString& eventCode, Fixed refer, Fixed valor);
+    // Writes a result under a role of FIXAOCOR and, when asked, accumulates
+    // it by the flags of the role's event code. A role without an event code
+    // is reported and nothing is written. Returns the event code used.
+    QString writeRole(const QString& role, Fixed refer, Fixed valor, bool accumulate);
+    void accumulate(const QString& eventCode, Fixed refer, Fixed valor);
+
+    // The event code of a role, or empty.
+    QString roleEvent(const QString& role) const;
+    // A row of this employee in any period and sheet (the rows of the period
+    // and sheet being calculated as they stand in the calculation).
+    std::optional<Record> row(const QString& period, const QString& sheet, const QString& eventCode);
+    std::optional<Record> roleRow(const QString& period, const QString& sheet, const QString& role);
+
+    // Writes the employee's changed rows: new rows, changed rows, and the
+    // results of an earlier run that this run did not write again. Returns
+    // the number of rows written or removed.
+    int flush();
+    int rowsWritten() const { return rowsWritten_; }
+
+private:
+    struct SheetRow {
+        Record record;
+        std::optional<Record> stored; // as read, for rows already in the table
+        bool staleResult = false;     // a result of an earlier run, not (yet) written again
+    };
+    SheetRow* current(const QString& eventCode);
+    void reportBlankRole(const QString& role);
+
+    Database& db_;
+    UserInterface& ui_;
+    const RunTables& tables_;
+    const RunValues& run_;
+    const Record& employee_;
+    Table ocorrenc_;
+    std::map<QString, SheetRow> rows_; // by HCODIGO
+    int rowsWritten_ = 0;
+};
+
+// Whole days from `from` to `to` (to − from).
+inline qint64 DaysBetween(const QDate& from, const QDate& to) { return from.daysTo(to); }
+
+} // namespace folha::payroll

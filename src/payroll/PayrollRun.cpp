@@ -1,0 +1,211 @@
+// The payroll run over the employees of the company.
+#include "PayrollRun.h"
+
+#include "Statutory.h"
+#include "TableRoutines.h"
+#include "TextRoutines.h"
+
+#include <QElapsedTimer>
+
+namespace folha::payroll {
+
+// The automatic events of an employee, after the entered rows are valued.
+// The company's additional pay, dues and deductions take their places in
+// this order: bases of CALCULO 4, reference salary, transport voucher,
+// insalubrity, DSR on overtime and night hours, DSR on variable pay, dues,
+// union agreement and HISTO1..HISTO5, hazard pay, one third of vacation,
+// advance already paid, [INSS shares, INSS, INSS 13th, family allowance,
+// IRRF], SAL_FAM, [FGTS, FGTS fine], advance and prior-payment deductions,
+// rounding of the net pay.
+const std::vector<AutomaticStep>& AutomaticSteps() {
+    static const std::vector<AutomaticStep> steps = {
+        {QStringLiteral("Parcela de férias da base do INSS"), {QStringLiteral("049")}, VacationShareOfInssBase},
+        {QStringLiteral("INSS"), {QStringLiteral("012"), QStringLiteral("013"), QStringLiteral("030")}, Inss},
+        {QStringLiteral("INSS 13º Salário"), {QStringLiteral("014"), QStringLiteral("015"), QStringLiteral("062")}, Inss13},
+        {QStringLiteral("Salário Família"), {QStringLiteral("011")}, FamilyAllowance},
+        {QStringLiteral("IRRF"),
+         {QStringLiteral("016"), QStringLiteral("017"), QStringLiteral("034"), QStringLiteral("018"), QStringLiteral("019"),
+          QStringLiteral("035"), QStringLiteral("020"), QStringLiteral("021"), QStringLiteral("036")},
+         Irrf},
+        {QStringLiteral("FGTS"), {QStringLiteral("075"), QStringLiteral("031"), QStringLiteral("067"), QStringLiteral("032")}, Fgts},
+        {QStringLiteral("Multa FGTS"), {QStringLiteral("050")}, FgtsFine},
+    };
+    return steps;
+}
+
+QStringList TotalRoles() {
+    return {QStringLiteral("026"), QStringLiteral("027"), QStringLiteral("028"), QStringLiteral("055")};
+}
+
+void WriteTotals(EmployeeCalc& c) {
+    const Fixed earnings = c.totals.totalEarnings;
+    const Fixed deductions = c.totals.totalDeductions;
+    const Fixed net = c.totals.netPay;
+    const CalcKind kind = c.run().kind;
+    if (earnings > Fixed()) c.writeRole(QStringLiteral("026"), Fixed(), earnings, false);
+    if (kind != CalcKind::Termination) c.writeRole(QStringLiteral("027"), Fixed(), deductions, false);
+    if (net > Fixed()) {
+        switch (kind) {
+        case CalcKind::Termination:
+            c.writeRole(QStringLiteral("055"), Fixed(), net, true);
+            // Deductions and net together balance the earnings of the statement.
+            c.writeRole(QStringLiteral("027"), Fixed(), deductions + net, false);
+            break;
+        case CalcKind::Monthly:
+        case CalcKind::Vacation:
+        case CalcKind::Thirteenth: // the 13th salary's net is the net of its own sheet
+            c.writeRole(QStringLiteral("028"), Fixed(), net, false);
+            break;
+        }
+    }
+}
+
+PayrollRun::PayrollRun(Database& db, UserInterface& ui) : db_(db), ui_(ui) {}
+
+namespace {
+
+// Employees are committed in groups; every employee is whole in its group.
+class CommitGroup {
+public:
+    CommitGroup(Database& db, int employees, int ms) : db_(db), maxEmployees_(employees), maxMs_(ms) {}
+    ~CommitGroup() {
+        if (open_) {
+            try {
+                db_.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    void beginEmployee() {
+        if (!open_) {
+            db_.begin();
+            open_ = true;
+            employees_ = 0;
+            timer_.start();
+        }
+    }
+    void endEmployee() {
+        ++employees_;
+        if (employees_ >= maxEmployees_ || timer_.elapsed() >= maxMs_) commit();
+    }
+    void commit() {
+        if (!open_) return;
+        open_ = false;
+        db_.commit();
+    }
+
+private:
+    Database& db_;
+    int maxEmployees_;
+    int maxMs_;
+    int employees_ = 0;
+    bool open_ = false;
+    QElapsedTimer timer_;
+};
+
+} // namespace
+
+RunSummary PayrollRun::run(const RunOptions& options) {
+    RunSummary summary;
+    Table filial(db_, QStringLiteral("Filial"));
+    auto branch = filial.find({options.branchCode});
+    if (!branch) throw DbError(QStringLiteral("Filial não cadastrada: %1").arg(options.branchCode));
+    const QDate payrollDate = branch->date("DATA_FOLHA");
+    if (!payrollDate.isValid())
+        throw DbError(QStringLiteral("A data da folha da filial %1 não está preenchida.").arg(options.branchCode));
+    const QString sheet = branch->text("TIPO_FOL").trimmed();
+    if (sheet.isEmpty()) throw DbError(QStringLiteral("O tipo da folha da filial %1 não está preenchido.").arg(options.branchCode));
+
+    RunTables tables;
+    tables.load(db_);
+    RunValues values(filial.def());
+    values.sheet = sheet;
+    values.kind = options.kind;
+    values.familyAllowance = options.familyAllowance;
+    values.defaultHours = options.defaultHours;
+    values.payrollDate = payrollDate;
+    values.period = CompetenceOfDate(payrollDate);
+    values.year = values.period.left(4);
+    values.month = values.period.mid(4, 2);
+    values.previousPeriod = CompetenceOfDate(payrollDate.addDays(-40));
+    values.branch = *branch;
+    values.inssCeiling = tables.tableColumn(QStringLiteral("013"), 2);
+    values.netRoundingStep = branch->number("FVALOR");
+    if (!tables.table(QStringLiteral("013")))
+        ui_.message(MessageKind::Warning, QStringLiteral("Tabela 013 (teto do INSS) não cadastrada: o INSS não será calculado."));
+
+    // The event codes whose calculated rows this run writes again: results
+    // of an earlier run under these codes are replaced, never added up.
+    QSet<QString> resultCodes;
+    QStringList resultRoles = TotalRoles();
+    for (const auto& step : AutomaticSteps()) resultRoles += step.roles;
+    for (const QString& role : resultRoles) {
+        const QString event = tables.roles.value(role);
+        if (event >= QLatin1String("001")) resultCodes.insert(event);
+    }
+
+    const TableDef& cadfunDef = Registry::instance().require(QStringLiteral("CADFUN"));
+    Table cadfun(db_, cadfunDef);
+    const qint64 total = cadfun.count();
+    ui_.progressStart(QStringLiteral("Calculando a folha"), int(total));
+    const bool range = !options.firstEmployee.isEmpty() && !options.lastEmployee.isEmpty();
+
+    CommitGroup group(db_, groupEmployees_, groupMilliseconds_);
+    QString after; // employees are read in pages, in code order
+    bool more = true;
+    while (more) {
+        std::vector<Record> page =
+            after.isNull() ? cadfun.select({}, {}, QStringLiteral("CODFUN LIMIT 256"))
+                           : cadfun.select(QStringLiteral("CODFUN > ?"), {after}, QStringLiteral("CODFUN LIMIT 256"));
+        more = page.size() == 256;
+        for (const Record& employee : page) {
+            after = employee.text("CODFUN");
+            ++summary.employeesRead;
+            ui_.progressStep(summary.employeesRead);
+            const QString code = employee.text("CODFUN");
+            if (range && (code < options.firstEmployee || code > options.lastEmployee)) {
+                ++summary.employeesSkipped;
+                continue;
+            }
+            if (employee.integer("CONDICAO") == 0 || employee.integer("CALC_FLAG") == 1) {
+                ++summary.employeesSkipped;
+                continue;
+            }
+            // Someone else editing the employee: do not hold other writers
+            // while the question waits.
+            if (!RowHolder(db_, cadfunDef, {code}).isEmpty()) group.commit();
+            group.beginEmployee();
+            auto hold = TryEdit(db_, cadfunDef, {code}, options.userCode, ui_);
+            if (!hold) {
+                ui_.message(MessageKind::Warning, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") + QStringLiteral(" NAO CALCULADO"));
+                ++summary.employeesNotCalculated;
+                group.endEmployee();
+                continue;
+            }
+            EmployeeCalc calc(db_, ui_, tables, values, employee, resultCodes);
+            try {
+                calc.valueEnteredRows();
+                for (const auto& step : AutomaticSteps()) step.run(calc);
+                WriteTotals(calc);
+            } catch (const std::exception& e) {
+                // Nothing of the employee was written yet.
+                ui_.message(MessageKind::Error, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") +
+                                                    QStringLiteral(" NAO CALCULADO: ") + QString::fromUtf8(e.what()));
+                ++summary.employeesNotCalculated;
+                hold.reset();
+                group.endEmployee();
+                continue;
+            }
+            summary.rowsWritten += calc.flush();
+            hold.reset();
+            ++summary.employeesCalculated;
+            group.endEmployee();
+        }
+    }
+    group.commit();
+    ui_.progressEnd();
+    if (!options.automaticMode) ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    return summary;
+}
+
+} // namespace folha::payroll

@@ -1,0 +1,73 @@
+#pragma once
+// The payroll run: for every chosen employee of the company, values the
+// month's event rows, adds the automatic events (INSS, IRRF, FGTS, family
+// allowance and the company's additional pay), writes every result into
+// OCORRENC as a calculated row (FLAG "*") and closes the employee with the
+// statement totals. The monthly screen, the vacation, 13th-salary and
+// termination calculations and `folha calc` all drive this one engine.
+
+#include "EmployeeCalc.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace folha::payroll {
+
+struct RunOptions {
+    QString branchCode;    // the FILIAL row whose DATA_FOLHA and TIPO_FOL are used
+    QString firstEmployee; // the range applies only when both are filled
+    QString lastEmployee;
+    bool familyAllowance = false; // "Sal. Familia <S/N>?"
+    bool defaultHours = false;    // "Automatico <S/N>?"
+    CalcKind kind = CalcKind::Monthly;
+    bool automaticMode = false;   // a driving calculation: no closing message
+    QString userCode;             // who holds the employee rows while they are calculated
+};
+
+struct RunSummary {
+    int employeesRead = 0;
+    int employeesCalculated = 0;
+    int employeesSkipped = 0; // range, dismissed, already calculated
+    int employeesNotCalculated = 0; // locked elsewhere, or failed
+    qint64 rowsWritten = 0;
+};
+
+// One automatic step of the employee's calculation, with the roles whose
+// results it writes (those are recomputed on every run).
+struct AutomaticStep {
+    QString name;
+    QStringList roles;
+    std::function<void(EmployeeCalc&)> run;
+};
+
+// The automatic steps in the order the run applies them.
+const std::vector<AutomaticStep>& AutomaticSteps();
+// Roles of the closing totals.
+QStringList TotalRoles();
+
+class PayrollRun {
+public:
+    PayrollRun(Database& db, UserInterface& ui);
+
+    RunSummary run(const RunOptions& options);
+
+    // How many employees are committed together (each employee is always
+    // whole in one transaction); the default keeps an interrupted run's loss
+    // to a fraction of a second of work.
+    void setCommitGroup(int employees, int milliseconds) {
+        groupEmployees_ = employees;
+        groupMilliseconds_ = milliseconds;
+    }
+
+private:
+    Database& db_;
+    UserInterface& ui_;
+    int groupEmployees_ = 200;
+    int groupMilliseconds_ = 250;
+};
+
+// Writes the closing totals of an employee (roles 026, 027, 028, 055).
+void WriteTotals(EmployeeCalc& calc);
+
+} // namespace folha::payroll

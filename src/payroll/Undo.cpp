@@ -1,0 +1,36 @@
+// Undoing a calculation of one employee, period and sheet type.
+#include "Undo.h"
+
+namespace folha::payroll {
+
+bool PayrollUndo::run(const UndoRequest& request) {
+    removed_ = 0;
+    const struct {
+        const QString& value;
+        const char* message;
+    } required[] = {
+        {request.year, "Preencher o ano!"},
+        {request.month, "Preencher o mês!"},
+        {request.sheet, "Preencher o tipo da folha!"},
+        {request.employee, "Preencher o código do funcionário!"},
+    };
+    for (const auto& r : required) {
+        if (r.value.trimmed().isEmpty()) {
+            ui_.message(MessageKind::Error, QString::fromUtf8(r.message));
+            return false;
+        }
+    }
+    if (!ui_.question(QStringLiteral("Tem certeza que deseja descalcular a folha?"))) return false;
+    // Only the calculated rows go; what the user typed stays. Every value is
+    // bound, whatever the fields hold.
+    Transaction t(db_);
+    removed_ = db_.execWrite(QStringLiteral("DELETE FROM OCORRENC WHERE CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? "
+                                            "AND TIPOFOLHA = ? AND FLAG = ?"),
+                             {request.employee, request.year, request.month, request.sheet.trimmed().left(1),
+                              QStringLiteral("*")});
+    t.commit();
+    ui_.message(MessageKind::Information, QStringLiteral("Ok, procedimento concluído!"));
+    return true;
+}
+
+} // namespace folha::payroll

@@ -1,0 +1,578 @@
+// The monthly payroll run on a small company built for each test, with
+// every expected amount worked out by hand from the 2013 tables.
+#include "PayrollRun.h"
+#include "TempDir.h"
+#include "Undo.h"
+
+#include <gtest/gtest.h>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+using namespace folha;
+using namespace folha::payroll;
+
+namespace {
+
+using Values = QList<QPair<QString, QVariant>>;
+
+class PayrollRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = Database::openDirectory(d.path());
+        db->ensureSchema(Scope::Company);
+        // Tables of April 2013.
+        table("001", "0", "1710.79", "0", "0");
+        table("002", "1710.79", "2563.92", "0.075", "128.31");
+        table("003", "2563.92", "3418.60", "0.15", "320.60");
+        table("004", "3418.60", "4271.60", "0.225", "577.00");
+        table("005", "4271.60", "99999999.99", "0.275", "790.58");
+        table("010", "0", "1247.70", "8", "0");
+        table("011", "1247.71", "2079.50", "9", "0");
+        table("012", "2079.51", "4159.00", "11", "0");
+        table("013", "4159.01", "4159.00", "11", "0");
+        table("020", "646.55", "971.78", "33.16", "23.36");
+        table("021", "171.97", "0", "0", "0");
+        // Entered events: prodesc, rule, multiplier, INSS, IRRF, FGTS.
+        event("001", 1, 1, "1", 1, 1, 1);   // hours worked
+        event("002", 1, 1, "1.5", 1, 1, 1); // overtime 50 %
+        event("003", 1, 3, "0", 1, 1, 1);   // typed bonus
+        event("004", 1, 2, "1.5", 1, 1, 1); // overtime on the rounded hourly rate
+        event("090", 0, 1, "1", 1, 1, 1);   // absence hours
+        event("098", 0, 3, "0", 0, 0, 0);   // pharmacy, typed
+        // Results.
+        event("040", 1, 3, "0", 0, 0, 0); // family allowance
+        event("110", 0, 3, "0", 0, 0, 0); // INSS
+        event("120", 0, 3, "0", 0, 0, 0); // IRRF
+        event("087", 2, 3, "0", 0, 0, 0); // termination net
+        for (const char* base : {"111", "114", "121", "122", "130", "131", "132", "140", "141", "142", "143"})
+            event(base, 2, 3, "0", 0, 0, 0);
+        event("133", 1, 3, "0", 0, 0, 0); // the fine is paid with the termination
+        const char* roles[][2] = {{"011", "040"}, {"012", "110"}, {"013", "111"}, {"030", "114"}, {"016", "120"},
+                                  {"017", "121"}, {"034", "122"}, {"031", "130"}, {"032", "131"}, {"067", "132"},
+                                  {"050", "133"}, {"026", "140"}, {"027", "141"}, {"028", "142"}, {"055", "087"}};
+        for (auto& r : roles) role(r[0], r[1]);
+        put("Filial", {{"CODIGO", "001"}, {"NOME", "MATRIZ"}, {"DATA_FOLHA", QDate(2013, 4, 30)}, {"TIPO_FOL", "F"},
+                       {"FVALOR", "1.00"}, {"TETO_INSS", "4159.00"}});
+    }
+
+    void put(const QString& tableName, const Values& values) {
+        Table t(*db, tableName);
+        Record r = t.newRecord();
+        for (const auto& [k, v] : values) r.set(k, v);
+        t.insert(r);
+    }
+    void table(const char* code, const char* c1, const char* c2, const char* c3, const char* c4) {
+        put("Tabelas", {{"COD_TABELA", code}, {"COL1_TAB", c1}, {"COL2_TAB", c2}, {"COL3_TAB", c3}, {"COL4_TAB", c4}});
+    }
+    void event(const char* code, int prodesc, int rule, const char* perc, int inps, int irrf, int fgts) {
+        put("HISTFP", {{"HCODIGO", code}, {"HNOME", QStringLiteral("EVENTO %1").arg(code)}, {"HPRODESC", prodesc},
+                       {"HPARAMETRO", rule}, {"HPERC", perc}, {"HFLAGINPS", inps}, {"HFLAGIRRF", irrf}, {"HFLAGFGTS", fgts},
+                       {"HFLAGRE50", QString(code) == "002" ? 1 : 0}});
+    }
+    void role(const char* role, const char* code) {
+        Table t(*db, "FIXAOCOR");
+        Record r = t.newRecord();
+        r.set("FCODIGO", role).set("FHISTORICO", code).set("FDESCRICAO", QStringLiteral("FUNCAO %1").arg(role));
+        t.save(r);
+    }
+    // A monthly employee, 44 weekly hours (220 in the month), active and not calculated.
+    void employee(const char* code, const char* salary, Values extra = {}) {
+        Values v = {{"CODFUN", code}, {"NOME", QStringLiteral("FUNCIONARIO %1").arg(code)}, {"VLR_SALAR", salary},
+                    {"TIPO_PAG", 1}, {"HR_SEMAN", 44}, {"VINCULO", 1}, {"APOSENT", 0}, {"DEPENDEN", 0},
+                    {"CONDICAO", 1}, {"CALCULO", 1}, {"CALC_FLAG", 0}, {"CENTCUSTO", "PROD"},
+                    {"DT_ADMIS", QDate(2010, 3, 1)}};
+        for (const auto& [k, val] : extra) {
+            auto it = std::find_if(v.begin(), v.end(), [&](const auto& p) { return p.first == k; });
+            if (it != v.end()) it->second = val;
+            else v << qMakePair(k, val);
+        }
+        put("CADFUN", v);
+    }
+    void entered(const char* fun, const char* code, const char* refer, const char* valor = "0",
+                 const char* sheet = "F", const char* flag = "") {
+        put("OCORRENC", {{"OCORRANO", "2013"}, {"OCORRMES", "04"}, {"TIPOFOLHA", sheet}, {"HCODIGO", code},
+                         {"CODFUN", fun}, {"REFER", refer}, {"VALOR", valor}, {"FLAG", flag}});
+    }
+
+    RunSummary calc(RunOptions o = {}) {
+        o.branchCode = "001";
+        return PayrollRun(*db, ui).run(o);
+    }
+
+    // The employee's rows of April 2013, sheet F: code -> "REFER VALOR FLAG".
+    std::map<QString, QString> rows(const char* fun, const char* sheet = "F") {
+        std::map<QString, QString> out;
+        Table t(*db, "OCORRENC");
+        for (const Record& r : t.select("CODFUN = ? AND OCORRANO = '2013' AND OCORRMES = '04' AND TIPOFOLHA = ?",
+                                        {fun, sheet}))
+            out[r.text("HCODIGO")] = r.number("REFER").toString(2) + ' ' + r.number("VALOR").toString(2) + ' ' +
+                                     r.text("FLAG");
+        return out;
+    }
+    QString dump() {
+        QStringList lines;
+        Table t(*db, "OCORRENC");
+        for (const Record& r : t.select())
+            for (const QString& f : r.def().fieldNames()) lines << f + '=' + r.value(f).toString();
+        return lines.join('\n');
+    }
+
+    TempDir d;
+    std::unique_ptr<Database> db;
+    ScriptedUi ui;
+};
+
+using Rows = std::map<QString, QString>;
+
+TEST_F(PayrollRunTest, MonthlyEmployeeWithOvertimeBonusAndDependant) {
+    employee("000001", "2200.00", {{"DEPENDEN", 1}});
+    entered("000001", "001", "220");
+    entered("000001", "002", "10");         // 10 × 1.5 = 15 hours × 2200 / 220 = 150.00
+    entered("000001", "003", "0", "100.00"); // typed
+    entered("000001", "004", "4");           // rate 10.00 × 1.5 × 4 = 60.00
+    RunSummary s = calc();
+    EXPECT_EQ(s.employeesCalculated, 1) << s.employeesRead << " " << s.employeesSkipped << " " << ui.texts().join("|").toStdString();
+    // Earnings 2510.00. INSS 11 %: 276.10. IRRF: 2510 − 171.97 − 276.10 = 2061.93;
+    // 2061.93 × 7.5 % = 154.64 − 128.31 = 26.33. FGTS 8 %: 200.80.
+    EXPECT_EQ(rows("000001"), (Rows{{"001", "220.00 2200.00 "},
+                                    {"002", "10.00 150.00 "},
+                                    {"003", "0.00 100.00 "},
+                                    {"004", "4.00 60.00 "},
+                                    {"110", "0.00 276.10 *"},
+                                    {"111", "0.00 2510.00 *"},
+                                    {"120", "0.00 26.33 *"},
+                                    {"121", "0.00 2510.00 *"},
+                                    {"122", "1.00 171.97 *"},
+                                    {"130", "0.00 2510.00 *"},
+                                    {"131", "0.00 200.80 *"},
+                                    {"140", "0.00 2510.00 *"},
+                                    {"141", "0.00 302.43 *"},
+                                    {"142", "0.00 2207.57 *"}}));
+    Table t(*db, "OCORRENC");
+    EXPECT_EQ(t.find({"2013", "04", "F", "002", "000001"})->text("CENTCUSTO"), QStringLiteral("PROD"));
+    EXPECT_EQ(ui.texts("message"), QStringList{"Procedimento concluído!"});
+}
+
+TEST_F(PayrollRunTest, HourlyEmployeeAndARuleThatDoesNotApply) {
+    employee("000002", "8.50", {{"TIPO_PAG", 5}});
+    entered("000002", "001", "180");  // 180 × 8.50 = 1530.00
+    entered("000002", "002", "3");    // 4.5 × 8.50 = 38.25
+    entered("000002", "004", "5", "12.34"); // rule 2 is for monthly pay: left as typed, enters nothing
+    calc();
+    // Base 1568.25: INSS 9 % = 141.14 (truncated); IRRF base below the exemption.
+    EXPECT_EQ(rows("000002"), (Rows{{"001", "180.00 1530.00 "},
+                                    {"002", "3.00 38.25 "},
+                                    {"004", "5.00 12.34 "},
+                                    {"110", "0.00 141.14 *"},
+                                    {"111", "0.00 1568.25 *"},
+                                    {"121", "0.00 1568.25 *"},
+                                    {"130", "0.00 1568.25 *"},
+                                    {"131", "0.00 125.46 *"},
+                                    {"140", "0.00 1568.25 *"},
+                                    {"141", "0.00 141.14 *"},
+                                    {"142", "0.00 1427.11 *"}}));
+}
+
+struct StatutoryCase {
+    const char* what;
+    const char* salary;
+    Values extra;
+    Rows expected; // only these codes are compared; "-" means no row
+};
+
+TEST_F(PayrollRunTest, InssIrrfAndFgtsByHand) {
+    const StatutoryCase cases[] = {
+        {"INSS base on the upper limit of the first bracket", "1247.70", {},
+         {{"110", "0.00 99.81 *"}, {"111", "0.00 1247.70 *"}, {"114", "-"}}},
+        {"one cent above it: the next bracket", "1247.71", {}, {{"110", "0.00 112.29 *"}}},
+        {"above the ceiling: INSS on the ceiling, the full base and the ceiling", "5200.00", {},
+         {{"110", "0.00 457.49 *"}, {"111", "0.00 5200.00 *"}, {"114", "0.00 4159.00 *"},
+          // 5200 − 457.49 = 4742.51 × 27.5 % = 1304.19 − 790.58
+          {"120", "0.00 513.61 *"}}},
+        {"retiree: no INSS row and no INSS off the IRRF base", "2100.00", {{"APOSENT", 1}},
+         {{"110", "-"}, {"111", "0.00 2100.00 *"}, {"120", "0.00 29.19 *"}}},
+        {"IRRF of exactly 10.00 is not withheld", "1844.13", {{"APOSENT", 1}},
+         {{"120", "-"}, {"121", "0.00 1844.13 *"}}},
+        {"IRRF of 10.01 is", "1844.27", {{"APOSENT", 1}}, {{"120", "0.00 10.01 *"}}},
+        {"categories from 8 on pay 11 %", "1000.00", {{"VINCULO", 8}}, {{"110", "0.00 110.00 *"}}},
+        {"FGTS 8 %", "678.00", {}, {{"110", "0.00 54.24 *"}, {"130", "0.00 678.00 *"}, {"131", "0.00 54.24 *"}}},
+        {"apprentice FGTS 2 %", "678.00", {{"VINCULO", 7}}, {{"131", "0.00 13.56 *"}}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const QByteArray code = QStringLiteral("%1").arg(++n, 6, 10, QChar('0')).toLatin1();
+        employee(code.constData(), c.salary, c.extra);
+        entered(code.constData(), "001", "220");
+    }
+    calc();
+    n = 0;
+    for (const auto& c : cases) {
+        const QByteArray code = QStringLiteral("%1").arg(++n, 6, 10, QChar('0')).toLatin1();
+        const Rows got = rows(code.constData());
+        for (const auto& [event, want] : c.expected) {
+            auto it = got.find(event);
+            EXPECT_EQ(it == got.end() ? QStringLiteral("-") : it->second, want) << c.what << ", event " << event.toStdString();
+        }
+    }
+}
+
+TEST_F(PayrollRunTest, FamilyAllowanceCountsChildrenUnder5145DaysAndProratesAnAdmission) {
+    employee("000001", "900.00");
+    entered("000001", "001", "220");
+    put("DEPENDE", {{"CODFUN", "000001"}, {"NUMERO", "01"}, {"DT_NASC", QDate(2013, 4, 30).addDays(-5144)}});
+    put("DEPENDE", {{"CODFUN", "000001"}, {"NUMERO", "02"}, {"DT_NASC", QDate(2013, 4, 30).addDays(-5145)}});
+    // Admitted on 15 April: 15 days + 1 for a 30-day month = 16 / 30 = 0.5333.
+    employee("000002", "600.00", {{"DT_ADMIS", QDate(2013, 4, 15)}});
+    entered("000002", "001", "220");
+    put("DEPENDE", {{"CODFUN", "000002"}, {"NUMERO", "01"}, {"DT_NASC", QDate(2010, 1, 1)}});
+    put("DEPENDE", {{"CODFUN", "000002"}, {"NUMERO", "02"}, {"DT_NASC", QDate(2011, 1, 1)}});
+    // Too much income for a quota.
+    employee("000003", "1000.00");
+    entered("000003", "001", "220");
+    put("DEPENDE", {{"CODFUN", "000003"}, {"NUMERO", "01"}, {"DT_NASC", QDate(2010, 1, 1)}});
+
+    RunOptions o;
+    o.familyAllowance = true;
+    calc(o);
+    EXPECT_EQ(rows("000001")["040"], QStringLiteral("1.00 23.36 *")); // 646.55 < 900 ≤ 971.78
+    EXPECT_EQ(rows("000002")["040"], QStringLiteral("2.00 35.37 *")); // 33.16 × 2 × 0.5333 = 35.3686
+    EXPECT_EQ(rows("000003").count("040"), 0u);
+    // The allowance is an earning of the statement.
+    EXPECT_EQ(rows("000001")["140"], QStringLiteral("0.00 923.36 *"));
+}
+
+TEST_F(PayrollRunTest, WithoutTheSwitchThereIsNoFamilyAllowance) {
+    employee("000001", "900.00");
+    entered("000001", "001", "220");
+    put("DEPENDE", {{"CODFUN", "000001"}, {"NUMERO", "01"}, {"DT_NASC", QDate(2010, 1, 1)}});
+    calc();
+    EXPECT_EQ(rows("000001").count("040"), 0u);
+}
+
+TEST_F(PayrollRunTest, DismissalWithoutCauseGetsTerminationFgtsAndTheFine) {
+    employee("000013", "1600.00", {{"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}, {"VLR_FGTSBA", "3200.00"}});
+    entered("000013", "001", "140"); // 140 × 1600 / 220 = 1018.18
+    // A resignation: the month's FGTS as usual, no fine.
+    employee("000014", "1600.00", {{"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "J"}, {"VLR_FGTSBA", "3200.00"}});
+    entered("000014", "001", "140");
+    calc();
+    const Rows dismissed = rows("000013");
+    EXPECT_EQ(dismissed.at("130"), QStringLiteral("0.00 1018.18 *"));
+    EXPECT_EQ(dismissed.at("132"), QStringLiteral("0.00 81.45 *"));
+    EXPECT_EQ(dismissed.count("131"), 0u);
+    EXPECT_EQ(dismissed.at("133"), QStringLiteral("0.00 1312.58 *")); // (3200 + 81.45) × 40 %
+    // The fine is an earning: 1018.18 + 1312.58 = 2330.76.
+    EXPECT_EQ(dismissed.at("140"), QStringLiteral("0.00 2330.76 *"));
+    const Rows resigned = rows("000014");
+    EXPECT_EQ(resigned.at("131"), QStringLiteral("0.00 81.45 *"));
+    EXPECT_EQ(resigned.count("132"), 0u);
+    EXPECT_EQ(resigned.count("133"), 0u);
+}
+
+TEST_F(PayrollRunTest, ReturnFromLeaveAddsTheDaysBeforeToTheBasesAfterTheInss) {
+    // Back on 16 April: 16 / 30 = 0.5333 × 1500 = 799.95.
+    employee("000015", "1500.00", {{"DT_RETORNO", QDate(2013, 4, 16)}});
+    entered("000015", "001", "110"); // 750.00
+    calc();
+    const Rows r = rows("000015");
+    EXPECT_EQ(r.at("110"), QStringLiteral("0.00 60.00 *")); // 8 % of 750.00, before the share
+    EXPECT_EQ(r.at("111"), QStringLiteral("0.00 1549.95 *"));
+    EXPECT_EQ(r.at("130"), QStringLiteral("0.00 750.00 *"));
+    EXPECT_EQ(r.at("131"), QStringLiteral("0.00 124.00 *")); // 8 % of 1549.95
+}
+
+TEST_F(PayrollRunTest, VacationSheetCarriesTheNextMonthPartIntoTheNextMonthlySheet) {
+    event("050", 1, 3, "0", 3, 3, 1); // vacation pay: INSS, IRRF and FGTS of vacation
+    for (const char* base : {"116", "127", "128", "134"}) event(base, 2, 3, "0", 0, 0, 0);
+    event("126", 0, 3, "0", 0, 0, 0);
+    const char* roles[][2] = {{"049", "116"}, {"075", "134"}, {"020", "126"}, {"021", "127"}, {"036", "128"}};
+    for (auto& r : roles) role(r[0], r[1]);
+    Table filial(*db, "Filial");
+    Record b = *filial.find({"001"});
+    b.set("TIPO_FOL", "I");
+    filial.update(b);
+    // Enjoyed from 15 April to 4 May: 20 days, 4 of them after the payroll date.
+    employee("000012", "3000.00", {{"DT_IGOZFER", QDate(2013, 4, 15)}, {"DT_FGOZFER", QDate(2013, 5, 4)}});
+    entered("000012", "050", "0", "3000.00", "I");
+    RunOptions o;
+    o.kind = CalcKind::Vacation;
+    o.automaticMode = true;
+    calc(o);
+    const Rows v = rows("000012", "I");
+    EXPECT_EQ(v.at("116"), QStringLiteral("0.00 600.00 *"));  // 4 / 20 × 3000
+    EXPECT_EQ(v.at("134"), QStringLiteral("0.00 600.00 *"));
+    EXPECT_EQ(v.at("110"), QStringLiteral("0.00 330.00 *"));  // 11 % of the whole vacation
+    EXPECT_EQ(v.at("127"), QStringLiteral("0.00 2670.00 *")); // the vacation base less the INSS
+    EXPECT_EQ(v.at("126"), QStringLiteral("0.00 79.90 *"));   // 2670 × 15 % = 400.50 − 320.60
+    EXPECT_EQ(v.at("130"), QStringLiteral("0.00 3000.00 *"));
+    EXPECT_EQ(v.at("131"), QStringLiteral("0.00 240.00 *"));
+    EXPECT_EQ(v.at("142"), QStringLiteral("0.00 2590.10 *"));
+
+    // May's monthly sheet: the 600.00 of April's vacation enter the bases.
+    b = *filial.find({"001"});
+    b.set("TIPO_FOL", "F").set("DATA_FOLHA", QDate(2013, 5, 31));
+    filial.update(b);
+    put("OCORRENC", {{"OCORRANO", "2013"}, {"OCORRMES", "05"}, {"TIPOFOLHA", "F"}, {"HCODIGO", "001"},
+                     {"CODFUN", "000012"}, {"REFER", "88"}, {"VALOR", "0"}});
+    calc();
+    Table t(*db, "OCORRENC");
+    EXPECT_EQ(t.find({"2013", "05", "F", "111", "000012"})->number("VALOR"), *Fixed::parse("1800.00")); // 1200 + 600
+    EXPECT_EQ(t.find({"2013", "05", "F", "110", "000012"})->number("VALOR"), *Fixed::parse("162.00"));  // 9 %
+    EXPECT_EQ(t.find({"2013", "05", "F", "131", "000012"})->number("VALOR"), *Fixed::parse("144.00"));  // 8 % of 1800
+}
+
+TEST_F(PayrollRunTest, ThirteenthSalaryInssKeepsFourDecimals) {
+    event("070", 1, 3, "0", 2, 2, 1); // 13th salary
+    for (const char* base : {"113", "115", "124", "125"}) event(base, 2, 3, "0", 0, 0, 0);
+    event("112", 0, 3, "0", 0, 0, 0);
+    event("123", 0, 3, "0", 0, 0, 0);
+    const char* roles[][2] = {{"014", "112"}, {"015", "113"}, {"062", "115"}, {"018", "123"}, {"019", "124"}, {"035", "125"}};
+    for (auto& r : roles) role(r[0], r[1]);
+    Table filial(*db, "Filial");
+    Record b = *filial.find({"001"});
+    b.set("TIPO_FOL", "D");
+    filial.update(b);
+    employee("000001", "1234.56");
+    entered("000001", "070", "0", "1234.56", "D");
+    employee("000002", "6000.00", {{"APOSENT", 1}}); // the 13th INSS is due whatever APOSENT says
+    entered("000002", "070", "0", "6000.00", "D");
+    RunOptions o;
+    o.kind = CalcKind::Thirteenth;
+    o.automaticMode = true;
+    calc(o);
+    const Rows a = rows("000001", "D");
+    EXPECT_EQ(a.at("112"), QStringLiteral("0.00 98.76 *"));
+    Table t(*db, "OCORRENC");
+    EXPECT_EQ(t.find({"2013", "04", "D", "112", "000001"})->number("VALOR"), *Fixed::parse("98.7648"));
+    EXPECT_EQ(a.at("113"), QStringLiteral("0.00 1234.56 *"));
+    EXPECT_EQ(a.at("124"), QStringLiteral("0.00 1234.56 *"));
+    EXPECT_EQ(a.count("123"), 0u);
+    // The net of the 13th salary is the sheet's net pay.
+    EXPECT_EQ(t.find({"2013", "04", "D", "142", "000001"})->number("VALOR"), *Fixed::parse("1135.7952"));
+    const Rows r = rows("000002", "D");
+    EXPECT_EQ(r.at("112"), QStringLiteral("0.00 457.49 *")); // on the ceiling
+    EXPECT_EQ(r.at("115"), QStringLiteral("0.00 4159.00 *"));
+    // 6000 − 457.49 = 5542.51 × 27.5 % = 1524.19 − 790.58
+    EXPECT_EQ(r.at("123"), QStringLiteral("0.00 733.61 *"));
+    // Not the monthly INSS: that one is only for sheets F, I and A.
+    EXPECT_EQ(r.count("110"), 0u);
+}
+
+TEST_F(PayrollRunTest, ASecondRunWritesExactlyTheRowsOfTheFirst) {
+    employee("000001", "2200.00", {{"DEPENDEN", 1}});
+    entered("000001", "001", "220");
+    entered("000001", "002", "10");
+    entered("000001", "098", "0", "45.00");
+    employee("000002", "5200.00");
+    entered("000002", "001", "220");
+    const RunSummary first = calc();
+    const QString once = dump();
+    EXPECT_GT(first.rowsWritten, 0);
+    const RunSummary second = calc();
+    EXPECT_EQ(dump(), once);
+    EXPECT_EQ(second.rowsWritten, 0); // nothing changed, nothing rewritten
+
+    // The overtime goes away and fewer hours are worked: the results follow,
+    // and a result that is no longer due (the IRRF at the lower pay) is removed.
+    Table t(*db, "OCORRENC");
+    t.remove({"2013", "04", "F", "002", "000001"});
+    Record salaryRow = *t.find({"2013", "04", "F", "001", "000001"});
+    salaryRow.set("REFER", "100");
+    t.update(salaryRow);
+    calc();
+    const Rows r = rows("000001");
+    EXPECT_EQ(r.at("110"), QStringLiteral("0.00 80.00 *")); // 1000.00 × 8 %
+    EXPECT_EQ(r.count("120"), 0u);
+    EXPECT_EQ(r.at("141"), QStringLiteral("0.00 125.00 *")); // 80 + 45
+}
+
+TEST_F(PayrollRunTest, QuantityRowsOfOtherCalculationsAreValuedAgainAndKept) {
+    // A row written by another calculation (FLAG "*") under an event the run
+    // does not produce: valued like a typed row, not removed.
+    employee("000001", "2200.00");
+    entered("000001", "001", "220", "0", "F", "*");
+    calc();
+    calc();
+    EXPECT_EQ(rows("000001").at("001"), QStringLiteral("220.00 2200.00 *"));
+    EXPECT_EQ(rows("000001").at("140"), QStringLiteral("0.00 2200.00 *"));
+}
+
+TEST_F(PayrollRunTest, FiltersRangeDismissedAndAlreadyCalculated) {
+    for (const char* code : {"000001", "000002", "000003", "000004", "000005"}) {
+        employee(code, "1000.00", QString(code) == "000004"   ? Values{{"CONDICAO", 0}}
+                                  : QString(code) == "000005" ? Values{{"CALC_FLAG", 1}}
+                                                              : Values{});
+        entered(code, "001", "220");
+    }
+    RunOptions onlyFirst;
+    onlyFirst.firstEmployee = "000002"; // no final code: no range
+    RunSummary s = calc(onlyFirst);
+    EXPECT_EQ(s.employeesCalculated, 3);
+    EXPECT_EQ(s.employeesSkipped, 2);
+    EXPECT_EQ(rows("000004").count("140"), 0u);
+    EXPECT_EQ(rows("000005").count("140"), 0u);
+
+    ScriptedUi yes({}, true);
+    for (const char* code : {"000001", "000002", "000003"})
+        ASSERT_TRUE(PayrollUndo(*db, yes).run({"2013", "04", "F - Folha", code}));
+    RunOptions range;
+    range.firstEmployee = "000002";
+    range.lastEmployee = "000003";
+    s = calc(range);
+    EXPECT_EQ(s.employeesCalculated, 2);
+    EXPECT_EQ(rows("000001").count("140"), 0u);
+    EXPECT_EQ(rows("000002").count("140"), 1u);
+    EXPECT_EQ(rows("000003").count("140"), 1u);
+}
+
+TEST_F(PayrollRunTest, AutomaticModeHasNoClosingMessage) {
+    employee("000001", "1000.00");
+    entered("000001", "001", "220");
+    RunOptions o;
+    o.automaticMode = true;
+    calc(o);
+    EXPECT_FALSE(ui.texts().contains("Procedimento concluído!"));
+    EXPECT_EQ(rows("000001").at("142"), QStringLiteral("0.00 920.00 *"));
+}
+
+TEST_F(PayrollRunTest, ABlankRoleIsReportedAndWritesNothingElsewhere) {
+    role("016", "   "); // IRRF without an event code
+    employee("000001", "5200.00");
+    entered("000001", "001", "220");
+    calc();
+    EXPECT_EQ(ui.texts("warning"),
+              (QStringList{"Ocorrencia Fixa sem Historico:016", "Corrija a Ocorrencia Fixa e Descalcule a Folha"}));
+    const Rows r = rows("000001");
+    EXPECT_EQ(r.count("120"), 0u);
+    // The deductions hold only the INSS: the tax was written nowhere.
+    EXPECT_EQ(r.at("141"), QStringLiteral("0.00 457.49 *"));
+    // A role that has nothing to write is not reported.
+    ScriptedUi quiet;
+    employee("000002", "1000.00");
+    entered("000002", "001", "220");
+    RunOptions o;
+    o.firstEmployee = o.lastEmployee = "000002";
+    o.branchCode = "001";
+    PayrollRun(*db, quiet).run(o);
+    EXPECT_TRUE(quiet.texts("warning").isEmpty());
+}
+
+TEST_F(PayrollRunTest, MissingEventsAndMissingWeeklyHoursAreLoggedAndTheRunGoesOn) {
+    employee("000001", "1000.00", {{"HR_SEMAN", 0}});
+    entered("000001", "001", "220");
+    entered("000001", "003", "0", "100.00");
+    entered("000001", "777", "1", "5.00");
+    employee("000002", "1000.00");
+    entered("000002", "001", "220");
+    calc();
+    EXPECT_EQ(ui.texts("log"),
+              (QStringList{"Horas semanais não informadas, ocorrência 001 não valorizada: funcionário 000001",
+                           "Histórico da ocorrencia não localizado: 777"}));
+    const Rows r = rows("000001");
+    EXPECT_EQ(r.at("001"), QStringLiteral("220.00 0.00 ")); // not valued
+    EXPECT_EQ(r.at("777"), QStringLiteral("1.00 5.00 "));   // stays as typed
+    EXPECT_EQ(r.at("140"), QStringLiteral("0.00 100.00 *"));
+    EXPECT_EQ(rows("000002").at("140"), QStringLiteral("0.00 1000.00 *"));
+}
+
+TEST_F(PayrollRunTest, AnEmployeeWithNothingToPayGetsNoRows) {
+    employee("000001", "1000.00");
+    calc();
+    EXPECT_TRUE(rows("000001").empty());
+}
+
+TEST_F(PayrollRunTest, TerminationKindWritesTheNetUnderItsRoleAndBalancesTheDeductions) {
+    employee("000001", "1000.00");
+    entered("000001", "001", "220");
+    RunOptions o;
+    o.kind = CalcKind::Termination;
+    o.automaticMode = true;
+    calc(o);
+    const Rows r = rows("000001");
+    EXPECT_EQ(r.at("140"), QStringLiteral("0.00 1000.00 *"));
+    EXPECT_EQ(r.at("087"), QStringLiteral("0.00 920.00 *"));
+    EXPECT_EQ(r.at("141"), QStringLiteral("0.00 1000.00 *")); // 80.00 + 920.00
+    EXPECT_EQ(r.count("142"), 0u);
+}
+
+TEST_F(PayrollRunTest, ALockedEmployeeIsNotCalculatedAndTheOthersAre) {
+    employee("000001", "1000.00");
+    entered("000001", "001", "220");
+    employee("000002", "1000.00");
+    entered("000002", "001", "220");
+    db->exec("INSERT INTO TRAVAS (TABELA, CHAVE, ESTACAO, PROCESSO) VALUES ('CADFUN', '000001', 'OUTRA-ESTACAO', 1)");
+    ScriptedUi giveUp({false});
+    RunOptions o;
+    o.branchCode = "001";
+    RunSummary s = PayrollRun(*db, giveUp).run(o);
+    EXPECT_EQ(s.employeesNotCalculated, 1);
+    EXPECT_EQ(s.employeesCalculated, 1);
+    EXPECT_TRUE(giveUp.texts("warning").contains("FUNCIONARIO FUNCIONARIO 000001 NAO CALCULADO"));
+    EXPECT_EQ(rows("000001").count("140"), 0u);
+    EXPECT_EQ(rows("000002").count("140"), 1u);
+}
+
+TEST_F(PayrollRunTest, ABranchWithoutPayrollDateStopsBeforeAnyEmployee) {
+    Table filial(*db, "Filial");
+    Record b = *filial.find({"001"});
+    b.setNull("DATA_FOLHA");
+    filial.update(b);
+    employee("000001", "1000.00");
+    entered("000001", "001", "220");
+    EXPECT_THROW(calc(), DbError);
+    EXPECT_EQ(rows("000001").size(), 1u);
+}
+
+TEST_F(PayrollRunTest, UndoRemovesOnlyTheCalculatedRowsOfThatEmployeePeriodAndSheet) {
+    employee("000001", "1000.00");
+    entered("000001", "001", "220");
+    entered("000001", "050", "88", "0", "I", "*"); // another sheet
+    employee("000002", "1000.00");
+    entered("000002", "001", "220");
+    calc();
+    const auto before2 = rows("000002");
+
+    ScriptedUi no({false});
+    EXPECT_FALSE(PayrollUndo(*db, no).run({"2013", "04", "F - Folha", "000001"}));
+    EXPECT_EQ(no.texts("question"), QStringList{"Tem certeza que deseja descalcular a folha?"});
+    EXPECT_GT(rows("000001").size(), 1u);
+
+    ScriptedUi yes({true});
+    PayrollUndo undo(*db, yes);
+    ASSERT_TRUE(undo.run({"2013", "04", "F - Folha", "000001"}));
+    EXPECT_EQ(undo.rowsRemoved(), 8); // 110 111 121 130 131 140 141 142
+    EXPECT_EQ(rows("000001"), (Rows{{"001", "220.00 1000.00 "}}));
+    EXPECT_EQ(rows("000001", "I"), (Rows{{"050", "88.00 0.00 *"}}));
+    EXPECT_EQ(rows("000002"), before2);
+    EXPECT_EQ(yes.texts("message"), QStringList{"Ok, procedimento concluído!"});
+}
+
+TEST_F(PayrollRunTest, UndoChecksItsFieldsInOrder) {
+    const struct {
+        UndoRequest request;
+        const char* message;
+    } cases[] = {
+        {{"", "", "", ""}, "Preencher o ano!"},
+        {{"2013", "", "F", "000001"}, "Preencher o mês!"},
+        {{"2013", "04", " ", "000001"}, "Preencher o tipo da folha!"},
+        {{"2013", "04", "F", ""}, "Preencher o código do funcionário!"},
+    };
+    for (const auto& c : cases) {
+        ScriptedUi answers({}, true);
+        EXPECT_FALSE(PayrollUndo(*db, answers).run(c.request));
+        EXPECT_EQ(answers.texts(), QStringList{QString::fromUtf8(c.message)});
+    }
+    // Quotes in the fields are values, not statement text.
+    employee("000001", "1000.00");
+    entered("000001", "001", "220");
+    calc();
+    ScriptedUi yes({}, true);
+    PayrollUndo odd(*db, yes);
+    EXPECT_TRUE(odd.run({"2013", "04", "F", "000001' OR '1'='1"}));
+    EXPECT_EQ(odd.rowsRemoved(), 0);
+    EXPECT_EQ(rows("000001").count("140"), 1u);
+}
+
+} // namespace
