@@ -124,3 +124,43 @@ TEST_F(CliTest, SetPeriodChangesTheBranchAndWritesTheAuditLog) {
     EXPECT_TRUE(rows.back().text("Log").contains("31/05/2013 D"));
     run({"set-period", "--company", "2", "--branch", "002", "--date", "30/04/2013", "--sheet", "F"});
 }
+
+TEST_F(CliTest, CalcTwiceLeavesTheEventsAsAfterTheFirstRun) {
+    const QStringList dump = {"sql", "--company", "1",
+                              "select * from OCORRENC order by OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN"};
+    CliRun first = run({"calc", "--company", "1", "--branch", "001", "--family-allowance"});
+    ASSERT_EQ(first.status, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.endsWith("Procedimento concluído!\n25 funcionário(s) calculado(s)\n")) << first.out.toStdString();
+    const CliRun once = run(dump);
+    const CliRun listed = run({"events", "--company", "1", "--branch", "001"});
+    CliRun second = run({"calc", "--company", "1", "--branch", "001", "--family-allowance"});
+    ASSERT_EQ(second.status, 0);
+    EXPECT_EQ(run(dump).out, once.out);
+    EXPECT_EQ(run({"events", "--company", "1", "--branch", "001"}).out, listed.out);
+
+    // The listing: a header, names of employee and event, calculated rows marked.
+    const QStringList lines = listed.out.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.first(), QStringLiteral("Ano,Mes,Folha,Funcionario,Nome,Evento,Descricao,Referencia,Valor,CentroCusto,Calculado"));
+    EXPECT_TRUE(lines.contains("2013,04,F,000025,YARA TETO INSS,114,BASE INSS ACIMA DO TETO,0.00,4159.00,,*"));
+    EXPECT_TRUE(lines.contains("2013,04,F,000025,YARA TETO INSS,001,SALARIO,220.00,5200.00,ADM,"));
+    EXPECT_TRUE(lines.contains("2013,04,F,000006,FATIMA REGINA FILHOS,040,SALARIO FAMILIA,2.00,46.72,,*"));
+}
+
+TEST_F(CliTest, UndoRemovesTheCalculatedRowsOfOneEmployee) {
+    ASSERT_EQ(run({"calc", "--company", "1", "--branch", "001", "--from", "24", "--to", "25"}).status, 0);
+    const QString before = run({"events", "--company", "1", "--branch", "001", "--employee", "24"}).out;
+    CliRun refused = run({"undo", "--company", "1", "--branch", "001", "--employee", "25"}); // nobody says yes
+    EXPECT_NE(refused.status, 0);
+    CliRun undone = run({"undo", "--company", "1", "--branch", "001", "--employee", "25", "--yes"});
+    ASSERT_EQ(undone.status, 0) << undone.err.toStdString();
+    EXPECT_TRUE(undone.out.contains("11 registro(s) calculado(s) excluído(s) de 000025")) << undone.out.toStdString();
+    EXPECT_EQ(run({"events", "--company", "1", "--branch", "001", "--employee", "25"}).out,
+              QStringLiteral("Ano,Mes,Folha,Funcionario,Nome,Evento,Descricao,Referencia,Valor,CentroCusto,Calculado\n"
+                             "2013,04,F,000025,YARA TETO INSS,001,SALARIO,220.00,5200.00,ADM,\n"));
+    EXPECT_EQ(run({"events", "--company", "1", "--branch", "001", "--employee", "24"}).out, before);
+    // The other sheets of the month are untouched.
+    EXPECT_EQ(run({"events", "--company", "1", "--branch", "001", "--employee", "12", "--sheet", "I"}).out.count('\n'), 2);
+    CliRun bad = run({"undo", "--company", "1", "--branch", "001", "--employee", "25'--", "--yes"});
+    EXPECT_NE(bad.status, 0);
+    EXPECT_TRUE(bad.err.contains("Código de funcionário inválido")) << bad.err.toStdString();
+}

@@ -1,0 +1,142 @@
+// calc, undo, events: the monthly payroll from the command line.
+#include "Cli.h"
+#include "PayrollRun.h"
+#include "Table.h"
+#include "TextRoutines.h"
+#include "Undo.h"
+
+#include <QDate>
+#include <QHash>
+
+namespace folha::cli {
+
+namespace {
+
+// An employee code as typed ("25") in the register's form ("000025").
+QString employeeCode(const QString& typed) {
+    const QString t = typed.trimmed();
+    bool digits = !t.isEmpty();
+    for (QChar ch : t) digits = digits && ch.isDigit();
+    if (!digits || t.size() > 6)
+        throw CliError{QStringLiteral("Código de funcionário inválido: %1").arg(typed)};
+    return PadLeft(t, 6, QChar('0'));
+}
+
+// An amount with two decimals, or with as many of the four stored as it has.
+QString amountText(Fixed v) {
+    QString s = v.toString(4);
+    while (s.endsWith('0') && s.indexOf('.') < s.size() - 3) s.chop(1);
+    return s;
+}
+
+struct Period {
+    QString year, month, sheet;
+};
+
+// The period and sheet asked for, or the branch's own.
+Period periodOf(Context& c) {
+    Table filial(c.session().folha(), QStringLiteral("Filial"));
+    auto branch = filial.find({c.branchCode()});
+    if (!branch) throw CliError{QStringLiteral("Filial não cadastrada: %1").arg(c.branchCode())};
+    const QString competence = CompetenceOfDate(branch->date("DATA_FOLHA"));
+    Period p{competence.left(4), competence.mid(4, 2), branch->text("TIPO_FOL").trimmed()};
+    if (c.args.has("--year")) p.year = c.args.value("--year").trimmed();
+    if (c.args.has("--month")) p.month = PadLeft(c.args.value("--month").trimmed(), 2, QChar('0'));
+    if (c.args.has("--sheet")) p.sheet = c.args.value("--sheet").trimmed().toUpper();
+    bool ok = false;
+    if (p.year.size() != 4 || p.year.toInt(&ok) < 1900 || !ok)
+        throw CliError{QStringLiteral("Ano inválido: %1").arg(p.year)};
+    const int m = p.month.toInt(&ok);
+    if (!ok || m < 1 || m > 12) throw CliError{QStringLiteral("Mês inválido: %1").arg(p.month)};
+    bool known = false;
+    for (const auto& code : sheetTypeCodes()) known = known || code.value == p.sheet;
+    if (!known) throw CliError{QStringLiteral("Tipo de folha inválido: %1 (F, I, D, A, P ou Q)").arg(p.sheet)};
+    return p;
+}
+
+int cmdCalc(Context& c) {
+    c.openCompany();
+    payroll::RunOptions o;
+    o.branchCode = c.branchCode();
+    if (c.args.has("--from")) o.firstEmployee = employeeCode(c.args.value("--from"));
+    if (c.args.has("--to")) o.lastEmployee = employeeCode(c.args.value("--to"));
+    o.familyAllowance = c.args.has("--family-allowance");
+    o.defaultHours = c.args.has("--auto");
+    o.userCode = c.userCode();
+    payroll::PayrollRun run(c.session().folha(), c.ui());
+    const payroll::RunSummary s = run.run(o);
+    c.out << QStringLiteral("%1 funcionário(s) calculado(s)").arg(s.employeesCalculated) << Qt::endl;
+    if (s.employeesNotCalculated > 0)
+        c.out << QStringLiteral("%1 funcionário(s) não calculado(s)").arg(s.employeesNotCalculated) << Qt::endl;
+    c.audit(QStringLiteral("C"), QStringLiteral("OCORRENC"),
+            QStringLiteral("Cálculo da folha, filial %1, funcionários %2 a %3: %4 calculado(s), %5 registro(s) gravado(s)")
+                .arg(o.branchCode, o.firstEmployee.isEmpty() ? QStringLiteral("(todos)") : o.firstEmployee,
+                     o.lastEmployee.isEmpty() ? QStringLiteral("(todos)") : o.lastEmployee)
+                .arg(s.employeesCalculated)
+                .arg(s.rowsWritten));
+    return s.employeesNotCalculated > 0 ? 1 : 0;
+}
+
+int cmdUndo(Context& c) {
+    c.openCompany();
+    const QString code = employeeCode(c.requireOption("--employee"));
+    const Period p = periodOf(c);
+    Table cadfun(c.session().folha(), QStringLiteral("CADFUN"));
+    auto employee = cadfun.find({code});
+    if (!employee) throw CliError{QStringLiteral("Funcionário não cadastrado: %1").arg(code)};
+    payroll::PayrollUndo undo(c.session().folha(), c.ui());
+    if (!undo.run({p.year, p.month, p.sheet, code})) return 1;
+    c.out << QStringLiteral("%1 registro(s) calculado(s) excluído(s) de %2 %3 (%4/%5, folha %6)")
+                 .arg(undo.rowsRemoved())
+                 .arg(code, employee->text("NOME"), p.month, p.year, p.sheet)
+          << Qt::endl;
+    c.audit(QStringLiteral("E"), QStringLiteral("OCORRENC"),
+            QStringLiteral("Descalcular %1 %2/%3 folha %4: %5 registro(s)")
+                .arg(code, p.month, p.year, p.sheet)
+                .arg(undo.rowsRemoved()));
+    return 0;
+}
+
+int cmdEvents(Context& c) {
+    c.openCompany();
+    const Period p = periodOf(c);
+    Database& db = c.session().folha();
+    QString where = QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?");
+    QVariantList params{p.year, p.month, p.sheet};
+    if (c.args.has("--employee")) {
+        where += QStringLiteral(" AND CODFUN = ?");
+        params << employeeCode(c.args.value("--employee"));
+    }
+    QHash<QString, QString> eventNames, employeeNames;
+    Table histfp(db, QStringLiteral("HISTFP"));
+    for (const Record& r : histfp.select()) eventNames.insert(r.text("HCODIGO"), r.text("HNOME"));
+    Table cadfun(db, QStringLiteral("CADFUN"));
+    cadfun.forEach({}, {}, [&](const Record& r) {
+        employeeNames.insert(r.text("CODFUN"), r.text("NOME"));
+        return true;
+    });
+    c.out << "Ano,Mes,Folha,Funcionario,Nome,Evento,Descricao,Referencia,Valor,CentroCusto,Calculado" << Qt::endl;
+    Table ocorrenc(db, QStringLiteral("OCORRENC"));
+    ocorrenc.forEach(where, params, [&](const Record& r) {
+        const QString fun = r.text("CODFUN"), ev = r.text("HCODIGO");
+        c.out << r.text("OCORRANO") << ',' << r.text("OCORRMES") << ',' << r.text("TIPOFOLHA") << ',' << fun << ','
+              << csvField(employeeNames.value(fun)) << ',' << ev << ',' << csvField(eventNames.value(ev)) << ','
+              << amountText(r.number("REFER")) << ',' << amountText(r.number("VALOR")) << ','
+              << csvField(r.text("CENTCUSTO")) << ',' << (r.text("FLAG") == QLatin1String("*") ? "*" : "") << '\n';
+        return true;
+    }, QStringLiteral("CODFUN, HCODIGO"));
+    c.out.flush();
+    return 0;
+}
+
+} // namespace
+
+QList<Command> payrollCommands() {
+    return {
+        {"calc", "calc --company C --branch B [--from CODIGO] [--to CODIGO] [--family-allowance] [--auto]", cmdCalc},
+        {"undo", "undo --company C --branch B --employee CODIGO [--year AAAA --month MM --sheet X] [--yes]", cmdUndo},
+        {"events", "events --company C --branch B [--employee CODIGO] [--year AAAA --month MM --sheet X]", cmdEvents},
+    };
+}
+
+} // namespace folha::cli
