@@ -297,9 +297,11 @@ QString Database::createTableStatement(const TableDef& def) const {
 }
 
 void Database::ensureTable(const TableDef& def) {
+    if (ensuredTables_.contains(def.name)) return;
     if (!hasTable(def.name)) exec(createTableStatement(def));
     for (const auto& ix : def.indexes)
         if (!hasIndex(def, ix)) createIndex(def, ix);
+    ensuredTables_.insert(def.name);
 }
 
 void Database::ensureSchema(Scope scope) {
@@ -309,7 +311,7 @@ void Database::ensureSchema(Scope scope) {
 }
 
 void Database::dropTable(const QString& name) {
-    prepared_.clear(); preparedReads_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
+    prepared_.clear(); preparedReads_.clear(); ensuredTables_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
 
 void Database::begin() {
     if (depth_++ > 0) return;
@@ -330,12 +332,14 @@ void Database::commit() {
     if (depth_ <= 0) throw DbError(QStringLiteral("Nenhuma transação aberta"));
     if (--depth_ > 0) return;
     if (rollbackOnly_) {
+        ensuredTables_.clear(); // what the transaction created is gone
         QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
         throw DbError(QStringLiteral("Gravação desfeita: uma etapa anterior falhou"));
     }
     QSqlQuery q(db_);
     if (!q.exec(QStringLiteral("COMMIT"))) {
         QString msg = engineMessage(q.lastError());
+        ensuredTables_.clear();
         QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
         throw DbError(msg);
     }
@@ -347,6 +351,7 @@ void Database::rollback() {
         rollbackOnly_ = true;
         return;
     }
+    ensuredTables_.clear();
     QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
 }
 

@@ -10,6 +10,7 @@
 #include "Registry.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -99,6 +100,7 @@ private:
     bool rollbackOnly_ = false;
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     QHash<QString, std::shared_ptr<QSqlQuery>> preparedReads_;
+    QSet<QString> ensuredTables_; // tables (with their indexes) known to exist
 };
 
 // Groups writes that belong together; rolls back unless committed.

@@ -19,6 +19,9 @@ const FieldDef* TableDef::field(const QString& n) const {
 }
 
 int TableDef::fieldIndex(const QString& n) const {
+    // Callers nearly always spell the name as the registry does.
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name == n) return int(i);
     for (size_t i = 0; i < fields.size(); ++i)
         if (fields[i].name.compare(n, Qt::CaseInsensitive) == 0) return int(i);
     return -1;

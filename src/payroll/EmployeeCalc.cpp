@@ -5,11 +5,16 @@ namespace folha::payroll {
 
 void RunTables::load(Database& db) {
     histfp.clear();
+    events.clear();
     roles.clear();
     fixaocor.clear();
     tabelas.clear();
     Table h(db, QStringLiteral("HISTFP"));
-    for (const Record& r : h.select()) histfp.insert(r.text("HCODIGO"), r);
+    for (const Record& r : h.select()) {
+        histfp.insert(r.text("HCODIGO"), r);
+        events.insert(r.text("HCODIGO"),
+                      EventInfo{EventFlags::fromHistfp(r), r.number("HPERC"), r.integer("HPARAMETRO"), r.integer("HFLAGINPS")});
+    }
     Table f(db, QStringLiteral("FIXAOCOR"));
     for (const Record& r : f.select()) {
         roles.insert(r.text("FCODIGO"), r.text("FHISTORICO").trimmed());
@@ -22,6 +27,11 @@ void RunTables::load(Database& db) {
 const Record* RunTables::event(const QString& code) const {
     auto it = histfp.constFind(code);
     return it == histfp.constEnd() ? nullptr : &it.value();
+}
+
+const EventInfo* RunTables::eventInfo(const QString& code) const {
+    auto it = events.constFind(code);
+    return it == events.constEnd() ? nullptr : &it.value();
 }
 
 const Record* RunTables::table(const QString& code) const {
@@ -85,14 +95,14 @@ void EmployeeCalc::valueEnteredRows() {
         SheetRow& row = rows_.at(eventCode);
         const Fixed refer = row.record.number("REFER");
         const Fixed entered = row.record.number("VALOR");
-        const Record* event = tables_.event(eventCode);
+        const EventInfo* event = tables_.eventInfo(eventCode);
         if (!event) {
             ui_.log(QStringLiteral("Histórico da ocorrencia não localizado: ") + eventCode);
             continue; // no rule and no multiplier: the row stays as entered and enters no total
         }
-        const Fixed perc = event->number("HPERC");
-        int rule = event->integer("HPARAMETRO");
-        if (event->integer("HFLAGINPS") == 3 && run_.sheet == QLatin1String("F") && rule == 1) rule = 3;
+        const Fixed perc = event->perc;
+        int rule = event->rule;
+        if (event->inps == 3 && run_.sheet == QLatin1String("F") && rule == 1) rule = 3;
 
         std::optional<Fixed> valor;
         const Fixed monthHours = Fixed::fromRaw(weeklyHours.raw() * 5);
@@ -118,7 +128,7 @@ void EmployeeCalc::valueEnteredRows() {
         if (!valor) continue; // another rule, or a rule for another kind of pay: left as it is
         row.record.setNumber("VALOR", *valor);
         row.record.set("CENTCUSTO", costCentre);
-        totals.accumulate(EventFlags::fromHistfp(*event), refer, *valor);
+        totals.accumulate(event->flags, refer, *valor);
     }
 }
 
@@ -159,12 +169,12 @@ QString EmployeeCalc::writeRole(const QString& role, Fixed refer, Fixed valor, b
 }
 
 void EmployeeCalc::accumulate(const QString& eventCode, Fixed refer, Fixed valor) {
-    const Record* event = tables_.event(eventCode);
+    const EventInfo* event = tables_.eventInfo(eventCode);
     if (!event) {
         if (!valor.isZero()) ui_.log(QStringLiteral("Histórico da ocorrencia não localizado: ") + eventCode);
         return;
     }
-    totals.accumulate(EventFlags::fromHistfp(*event), refer, valor);
+    totals.accumulate(event->flags, refer, valor);
 }
 
 std::optional<Record> EmployeeCalc::row(const QString& period, const QString& sheet, const QString& eventCode) {

@@ -22,15 +22,25 @@ namespace folha::payroll {
 // of the termination, 13th-salary and vacation calculations.
 enum class CalcKind { Monthly = 0, Termination = 1, Thirteenth = 2, Vacation = 3 };
 
+// What the run reads of an event code, taken once from its HISTFP row.
+struct EventInfo {
+    EventFlags flags;
+    Fixed perc;    // HPERC
+    int rule = 0;  // HPARAMETRO
+    int inps = 0;  // HFLAGINPS
+};
+
 // Tables the run reads but never changes, loaded once per run.
 struct RunTables {
     QHash<QString, Record> histfp;   // by HCODIGO
+    QHash<QString, EventInfo> events; // by HCODIGO
     QHash<QString, QString> roles;   // FIXAOCOR: FCODIGO -> FHISTORICO (as stored)
     QHash<QString, Record> fixaocor; // the whole FIXAOCOR rows, by FCODIGO
     std::map<QString, Record> tabelas; // by COD_TABELA, in key order
 
     void load(Database& db);
     const Record* event(const QString& code) const;
+    const EventInfo* eventInfo(const QString& code) const;
     // The contribution table row, or nothing.
     const Record* table(const QString& code) const;
     Fixed tableColumn(const QString& code, int column) const; // zero when missing

@@ -1,0 +1,114 @@
+// Runs the monthly payroll over a synthetic company (about a dozen entered
+// events per employee) and reports its throughput and memory beside a bare
+// prepared SQLite insert of the same number of rows into the same table.
+//   bench_run [employees...]   (default: 10000 100000)
+#include "DemoBuilder.h"
+#include "PayrollRun.h"
+#include "Table.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace folha;
+
+namespace {
+
+// Says nothing: a benchmark has nobody to answer.
+class SilentUi : public UserInterface {
+public:
+    void message(MessageKind, const QString&, const QString&) override {}
+    bool question(const QString&, QuestionKind, const QString&) override { return true; }
+    void log(const QString&) override { ++lines; }
+    int lines = 0;
+};
+
+// Resident memory now and at its peak since the last reset, in KiB.
+long statusKb(const char* key) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(int(strlen(key))).trimmed().split(' ').first().toLong();
+    return -1;
+}
+void resetPeak() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
+void bench(int employees) {
+    QTemporaryDir dir;
+    auto db = Database::openDirectory(dir.path() + "/synthetic");
+    demo::DemoBuilder::buildSyntheticCompany(*db, employees);
+    const qint64 entered = Table(*db, "OCORRENC").count();
+
+    SilentUi ui;
+    payroll::RunOptions options;
+    options.branchCode = QStringLiteral("001");
+    options.automaticMode = true;
+    resetPeak();
+    const long rssBefore = statusKb("VmRSS:");
+    QElapsedTimer t;
+    t.start();
+    const payroll::RunSummary s = payroll::PayrollRun(*db, ui).run(options);
+    const double runSecs = t.elapsed() / 1000.0;
+    const long peak = statusKb("VmHWM:");
+    t.restart();
+    const payroll::RunSummary again = payroll::PayrollRun(*db, ui).run(options);
+    const double againSecs = t.elapsed() / 1000.0;
+
+    // The storage limit: the same number of rows, one prepared insert per
+    // row, into an empty events table with the same keys and indexes,
+    // committed in groups of the run's size.
+    auto bare = Database::openDirectory(dir.path() + "/bare");
+    bare->ensureTable(Registry::instance().require("OCORRENC"));
+    QSqlQuery q(bare->connection());
+    q.prepare("INSERT INTO OCORRENC (OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REFER, VALOR, FLAG) "
+              "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    const qint64 rows = s.rowsWritten;
+    const qint64 perEmployee = std::max<qint64>(1, rows / std::max(1, s.employeesCalculated));
+    t.restart();
+    for (qint64 i = 0; i < rows;) {
+        Transaction tx(*bare);
+        for (qint64 k = 0; k < 200 * perEmployee && i < rows; ++k, ++i) {
+            q.addBindValue(QStringLiteral("2013"));
+            q.addBindValue(QStringLiteral("04"));
+            q.addBindValue(QStringLiteral("F"));
+            q.addBindValue(QString::number(100 + i % perEmployee));
+            q.addBindValue(QStringLiteral("%1").arg(i / perEmployee, 6, 10, QChar('0')));
+            q.addBindValue(qint64(0));
+            q.addBindValue(qint64(12345600));
+            q.addBindValue(QStringLiteral("*"));
+            if (!q.exec()) {
+                fprintf(stderr, "bare insert failed\n");
+                return;
+            }
+        }
+        tx.commit();
+    }
+    const double bareSecs = t.elapsed() / 1000.0;
+
+    printf("employees=%d entered_rows=%lld calculated=%d rows_written=%lld\n", employees, (long long)entered,
+           s.employeesCalculated, (long long)rows);
+    printf("  run:    %.2f s  %.0f employees/s  %.0f rows written/s  rss before %ld KiB, peak %ld KiB\n", runSecs,
+           s.employeesCalculated / runSecs, rows / runSecs, rssBefore, peak);
+    printf("  rerun:  %.2f s  %.0f employees/s  (%lld rows changed)\n", againSecs, again.employeesCalculated / againSecs,
+           (long long)again.rowsWritten);
+    printf("  bare:   %.2f s  %.0f rows/s\n", bareSecs, rows / bareSecs);
+    printf("  ratio run/bare: %.2f\n", runSecs / bareSecs);
+    fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i) sizes << atoi(argv[i]);
+    if (sizes.isEmpty()) sizes = {10000, 100000};
+    for (int n : sizes) bench(n);
+    return 0;
+}
