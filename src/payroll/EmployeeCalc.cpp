@@ -22,6 +22,10 @@ void RunTables::load(Database& db) {
     }
     Table t(db, QStringLiteral("Tabelas"));
     for (const Record& r : t.select()) tabelas.emplace(r.text("COD_TABELA"), r);
+    lineFares.clear();
+    for (const Record& r : Table(db, QStringLiteral("Linha")).select()) lineFares.insert(r.text("CODIGO"), r.number("VALOR"));
+    shifts.clear();
+    for (const Record& r : Table(db, QStringLiteral("PLANTOES")).select()) shifts.insert(r.text("COD_PLANTA"), r);
 }
 
 const Record* RunTables::event(const QString& code) const {
@@ -66,14 +70,27 @@ EmployeeCalc::EmployeeCalc(Database& db, UserInterface& ui, const RunTables& tab
     returnFromLeave = employee.date("DT_RETORNO");
     vacationStart = employee.date("DT_IGOZFER");
     vacationEnd = employee.date("DT_FGOZFER");
+    cobertura = employee.number("COBERTURA");
+    insalubre = employee.integer("INSALUBRE");
+    periculos = employee.integer("PERICULOS");
+    unionAgreement = employee.integer("COD_DISSID");
+    familyEvent = employee.integer("SAL_FAM");
+    for (int i = 0; i < 5; ++i) fixedEvents[i] = employee.integer(QStringLiteral("HISTO%1").arg(i + 1));
+    line1 = employee.text("COD_LINHA1").trimmed();
+    line2 = employee.text("COD_LINHA2").trimmed();
+    trips1 = employee.integer("QTD_LINHA1");
+    trips2 = employee.integer("QTD_LINHA2");
+    referenceSalary = payType == 5 ? RoundValue(2, salary * weeklyHours * 5) : salary;
 
     ocorrenc_.setIndex(QStringLiteral("id_ocor_func"));
+    const QSet<QString> ownCodes = EmployeeResultCodes(employee);
     for (Record& r : ocorrenc_.select(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?"),
                                       {run.year, run.month, run.sheet, code})) {
         SheetRow row{r, r, false};
         // What an earlier run wrote as a result is computed again; until it
         // is, the row does not exist for this calculation.
-        row.staleResult = r.text("FLAG") == QLatin1String("*") && resultCodes.contains(r.text("HCODIGO"));
+        const QString event = r.text("HCODIGO");
+        row.staleResult = r.text("FLAG") == QLatin1String("*") && (resultCodes.contains(event) || ownCodes.contains(event));
         rows_.emplace(r.text("HCODIGO"), std::move(row));
     }
 }
@@ -166,6 +183,26 @@ QString EmployeeCalc::writeRole(const QString& role, Fixed refer, Fixed valor, b
     writeEvent(event, refer, valor);
     if (accumulateIt) accumulate(event, refer, valor);
     return event;
+}
+
+void EmployeeCalc::writeCode(const QString& eventCode, Fixed refer, Fixed valor, bool accumulateIt) {
+    if (eventCode.isEmpty()) return;
+    writeEvent(eventCode, refer, valor);
+    if (accumulateIt) accumulate(eventCode, refer, valor);
+}
+
+Fixed EmployeeCalc::multiplierOf(const QString& eventCode) const {
+    const EventInfo* e = tables_.eventInfo(eventCode);
+    return e ? e->perc : Fixed();
+}
+
+QSet<QString> EmployeeResultCodes(const Record& employee) {
+    QSet<QString> codes;
+    for (const char* field : {"INSALUBRE", "COD_DISSID", "SAL_FAM", "HISTO1", "HISTO2", "HISTO3", "HISTO4", "HISTO5"}) {
+        const QString c = EventOfNumber(employee.integer(QLatin1String(field)));
+        if (!c.isEmpty()) codes.insert(c);
+    }
+    return codes;
 }
 
 void EmployeeCalc::accumulate(const QString& eventCode, Fixed refer, Fixed valor) {

@@ -37,6 +37,8 @@ struct RunTables {
     QHash<QString, QString> roles;   // FIXAOCOR: FCODIGO -> FHISTORICO (as stored)
     QHash<QString, Record> fixaocor; // the whole FIXAOCOR rows, by FCODIGO
     std::map<QString, Record> tabelas; // by COD_TABELA, in key order
+    QHash<QString, Fixed> lineFares;   // LINHA: CODIGO -> VALOR per trip
+    QHash<QString, Record> shifts;     // PLANTOES by COD_PLANTA
 
     void load(Database& db);
     const Record* event(const QString& code) const;
@@ -59,6 +61,9 @@ struct RunValues {
     Record branch;          // the FILIAL row
     Fixed inssCeiling;      // COL2_TAB of table "013"
     Fixed netRoundingStep;  // FILIAL.FVALOR
+    Fixed monthHours;       // FILIAL.HORAS_MES (working hours of the month)
+    Fixed restHours;        // FILIAL.HORAS_DESC (rest hours of the month)
+    Fixed minimumWage;      // FILIAL.VLR_MINIMO, the insalubrity base
 
     explicit RunValues(const TableDef& filialDef) : branch(filialDef) {}
 };
@@ -78,12 +83,23 @@ public:
     QString code, name, terminationCause, costCentre;
     Fixed salary, weeklyHours, fgtsBalanceAtStart;
     int payType = 0, calculo = 0, condicao = 0, vinculo = 0, aposent = 0, dependants = 0;
+    Fixed cobertura;
+    int insalubre = 0, periculos = 0, unionAgreement = 0, familyEvent = 0;
+    int fixedEvents[5] = {0, 0, 0, 0, 0}; // HISTO1..HISTO5
+    QString line1, line2;
+    int trips1 = 0, trips2 = 0;
+    // VLR_SALAR, or the month's pay of an hourly employee.
+    Fixed referenceSalary;
     QDate admission, leaving, returnFromLeave, vacationStart, vacationEnd;
 
     IncidenceTotals totals;
     // Kept between the statutory steps.
     Fixed inssAmount, inss13Amount, dependantDeduction, fgtsBalance;
     int children = 0;
+    Fixed familyAllowanceAmount;
+    // A month whose vacation sheet carried a net into the monthly sheet.
+    bool vacationMonth = false;
+    Fixed vacationNet, workedHours;
 
     // Values and accumulates the entered event rows (the rows of this
     // employee, period and sheet, in event-code order).
@@ -96,6 +112,10 @@ public:
     // it by the flags of the role's event code. A role without an event code
     // is reported and nothing is written. Returns the event code used.
     QString writeRole(const QString& role, Fixed refer, Fixed valor, bool accumulate);
+    // Writes under an event code the employee register names.
+    void writeCode(const QString& eventCode, Fixed refer, Fixed valor, bool accumulate);
+    // HPERC of an event code (zero when the code is unknown).
+    Fixed multiplierOf(const QString& eventCode) const;
     void accumulate(const QString& eventCode, Fixed refer, Fixed valor);
 
     // The event code of a role, or empty.
@@ -129,6 +149,13 @@ private:
     std::map<QString, SheetRow> rows_; // by HCODIGO
     int rowsWritten_ = 0;
 };
+
+// The event code an employee's number names ("021" for 21), or empty for 0.
+inline QString EventOfNumber(int n) { return n > 0 ? QStringLiteral("%1").arg(n, 3, 10, QChar('0')) : QString(); }
+
+// Event codes that the register of an employee names for results of the
+// run (insalubrity, union agreement, fixed events, family event).
+QSet<QString> EmployeeResultCodes(const Record& employee);
 
 // Whole days from `from` to `to` (to − from).
 inline qint64 DaysBetween(const QDate& from, const QDate& to) { return from.daysTo(to); }

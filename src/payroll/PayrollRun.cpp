@@ -1,6 +1,7 @@
 // The payroll run over the employees of the company.
 #include "PayrollRun.h"
 
+#include "Additional.h"
 #include "Statutory.h"
 #include "TableRoutines.h"
 #include "TextRoutines.h"
@@ -9,26 +10,43 @@
 
 namespace folha::payroll {
 
-// The automatic events of an employee, after the entered rows are valued.
-// The company's additional pay, dues and deductions take their places in
-// this order: bases of CALCULO 4, reference salary, transport voucher,
-// insalubrity, DSR on overtime and night hours, DSR on variable pay, dues,
-// union agreement and HISTO1..HISTO5, hazard pay, one third of vacation,
-// advance already paid, [INSS shares, INSS, INSS 13th, family allowance,
-// IRRF], SAL_FAM, [FGTS, FGTS fine], advance and prior-payment deductions,
-// rounding of the net pay.
+// The automatic events of an employee: first what brings rows into the
+// monthly sheet before the entered rows are valued, then the additional pay,
+// the statutory contributions, the balances and the rounding of the net.
 const std::vector<AutomaticStep>& AutomaticSteps() {
+    auto roles = [](std::initializer_list<const char*> list) {
+        QStringList out;
+        for (const char* r : list) out << QLatin1String(r);
+        return out;
+    };
     static const std::vector<AutomaticStep> steps = {
-        {QStringLiteral("Parcela de férias da base do INSS"), {QStringLiteral("049")}, VacationShareOfInssBase},
-        {QStringLiteral("INSS"), {QStringLiteral("012"), QStringLiteral("013"), QStringLiteral("030")}, Inss},
-        {QStringLiteral("INSS 13º Salário"), {QStringLiteral("014"), QStringLiteral("015"), QStringLiteral("062")}, Inss13},
-        {QStringLiteral("Salário Família"), {QStringLiteral("011")}, FamilyAllowance},
-        {QStringLiteral("IRRF"),
-         {QStringLiteral("016"), QStringLiteral("017"), QStringLiteral("034"), QStringLiteral("018"), QStringLiteral("019"),
-          QStringLiteral("035"), QStringLiteral("020"), QStringLiteral("021"), QStringLiteral("036")},
-         Irrf},
-        {QStringLiteral("FGTS"), {QStringLiteral("075"), QStringLiteral("031"), QStringLiteral("067"), QStringLiteral("032")}, Fgts},
-        {QStringLiteral("Multa FGTS"), {QStringLiteral("050")}, FgtsFine},
+        {QStringLiteral("Plantões"), roles({"077", "605", "601", "604", "097", "098", "090", "091"}), Shifts,
+         QStringLiteral("F"), true},
+        // The copies of the vacation sheet replace themselves by key; only
+        // the default hours are computed here.
+        {QStringLiteral("Férias do mês e horas automáticas"), roles({"077", "078", "092"}), VacationSheetAndDefaultHours,
+         QStringLiteral("F"), true},
+        {QStringLiteral("Bases do salário"), roles({"031", "013", "032"}), BasesFromSalary},
+        {QStringLiteral("Salário de referência"), roles({"058"}), ReferenceSalary},
+        {QStringLiteral("Vale transporte"), roles({"076"}), TransportVoucher, QStringLiteral("F")},
+        {QStringLiteral("Insalubridade"), roles({"001", "002", "037", "093", "094"}), Insalubrity},
+        {QStringLiteral("DSR sobre horas"), roles({"004", "005", "006", "008"}), OvertimeRest},
+        {QStringLiteral("DSR sobre variáveis"), roles({"079"}), VariablePayRest},
+        {QStringLiteral("Mensalidades"), roles({"069", "072"}), Dues},
+        {QStringLiteral("Dissídio e históricos fixos"), {}, UnionAgreementAndFixedEvents},
+        {QStringLiteral("Periculosidade"), roles({"042", "063", "064", "065", "095", "096"}), Hazard},
+        {QStringLiteral("1/3 de férias"), roles({"009", "010", "041", "074"}), VacationThird},
+        {QStringLiteral("Adiantamento já pago"), roles({"053"}), AdvancePaid, QStringLiteral("F")},
+        {QStringLiteral("Parcela de férias da base do INSS"), roles({"049"}), VacationShareOfInssBase},
+        {QStringLiteral("INSS"), roles({"012", "013", "030"}), Inss},
+        {QStringLiteral("INSS 13º Salário"), roles({"014", "015", "062"}), Inss13},
+        {QStringLiteral("Salário Família"), roles({"011"}), FamilyAllowance},
+        {QStringLiteral("IRRF"), roles({"016", "017", "034", "018", "019", "035", "020", "021", "036"}), Irrf},
+        {QStringLiteral("Evento de salário família"), {}, FamilyEvent},
+        {QStringLiteral("FGTS"), roles({"075", "031", "067", "032"}), Fgts},
+        {QStringLiteral("Multa FGTS"), roles({"050"}), FgtsFine},
+        {QStringLiteral("Saldos e arredondamentos"), roles({"022", "070", "024", "023"}), CarriedBalances},
+        {QStringLiteral("Arredondamento do líquido"), roles({"025"}), NetRounding},
     };
     return steps;
 }
@@ -58,6 +76,19 @@ void WriteTotals(EmployeeCalc& c) {
             break;
         }
     }
+}
+
+QSet<QString> ResultCodes(const RunTables& tables, const QString& sheet) {
+    // Results of an earlier run under these codes are replaced, never added up.
+    QSet<QString> codes;
+    QStringList roles = TotalRoles();
+    for (const auto& step : AutomaticSteps())
+        if (step.sheets.isEmpty() || step.sheets.contains(sheet)) roles += step.roles;
+    for (const QString& role : roles) {
+        const QString event = tables.roles.value(role);
+        if (event >= QLatin1String("001")) codes.insert(event);
+    }
+    return codes;
 }
 
 PayrollRun::PayrollRun(Database& db, UserInterface& ui) : db_(db), ui_(ui) {}
@@ -131,18 +162,14 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     values.branch = *branch;
     values.inssCeiling = tables.tableColumn(QStringLiteral("013"), 2);
     values.netRoundingStep = branch->number("FVALOR");
+    // Loaded for every employee: the rest on overtime divides by them.
+    values.monthHours = branch->number("HORAS_MES");
+    values.restHours = branch->number("HORAS_DESC");
+    values.minimumWage = branch->number("VLR_MINIMO");
     if (!tables.table(QStringLiteral("013")))
         ui_.message(MessageKind::Warning, QStringLiteral("Tabela 013 (teto do INSS) não cadastrada: o INSS não será calculado."));
 
-    // The event codes whose calculated rows this run writes again: results
-    // of an earlier run under these codes are replaced, never added up.
-    QSet<QString> resultCodes;
-    QStringList resultRoles = TotalRoles();
-    for (const auto& step : AutomaticSteps()) resultRoles += step.roles;
-    for (const QString& role : resultRoles) {
-        const QString event = tables.roles.value(role);
-        if (event >= QLatin1String("001")) resultCodes.insert(event);
-    }
+    const QSet<QString> resultCodes = ResultCodes(tables, sheet);
 
     const TableDef& cadfunDef = Registry::instance().require(QStringLiteral("CADFUN"));
     Table cadfun(db_, cadfunDef);
@@ -184,8 +211,11 @@ RunSummary PayrollRun::run(const RunOptions& options) {
             }
             EmployeeCalc calc(db_, ui_, tables, values, employee, resultCodes);
             try {
+                for (const auto& step : AutomaticSteps())
+                    if (step.beforeValuation) step.run(calc);
                 calc.valueEnteredRows();
-                for (const auto& step : AutomaticSteps()) step.run(calc);
+                for (const auto& step : AutomaticSteps())
+                    if (!step.beforeValuation) step.run(calc);
                 WriteTotals(calc);
             } catch (const std::exception& e) {
                 // Nothing of the employee was written yet.

@@ -36,13 +36,19 @@ struct RunSummary {
 // One automatic step of the employee's calculation, with the roles whose
 // results it writes (those are recomputed on every run).
 struct AutomaticStep {
+    AutomaticStep(QString n, QStringList r, std::function<void(EmployeeCalc&)> f, QString s = {}, bool before = false)
+        : name(std::move(n)), roles(std::move(r)), run(std::move(f)), sheets(std::move(s)), beforeValuation(before) {}
     QString name;
     QStringList roles;
     std::function<void(EmployeeCalc&)> run;
+    QString sheets;            // the sheet types it writes in; empty for every one
+    bool beforeValuation = false; // brings rows that the valuation then values
 };
 
 // The automatic steps in the order the run applies them.
 const std::vector<AutomaticStep>& AutomaticSteps();
+// The event codes whose calculated rows a run on this sheet writes again.
+QSet<QString> ResultCodes(const RunTables& tables, const QString& sheet);
 // Roles of the closing totals.
 QStringList TotalRoles();
 

@@ -154,6 +154,7 @@ void FamilyAllowance(EmployeeCalc& c) {
         else if (income <= t->number("COL2_TAB")) quota = t->number("COL4_TAB");
     }
     const Fixed allowance = RoundValue(2, Ratio(quota) * Ratio::fromInt(c.children) * factor);
+    c.familyAllowanceAmount = allowance;
     c.writeRole(QStringLiteral("011"), Fixed::fromInt(c.children), allowance, true);
 }
 

@@ -46,15 +46,17 @@ protected:
         event("110", 0, 3, "0", 0, 0, 0); // INSS
         event("120", 0, 3, "0", 0, 0, 0); // IRRF
         event("087", 2, 3, "0", 0, 0, 0); // termination net
-        for (const char* base : {"111", "114", "121", "122", "130", "131", "132", "140", "141", "142", "143"})
+        event("103", 1, 3, "0", 0, 0, 0); // rounding of the net
+        for (const char* base : {"144", "111", "114", "121", "122", "130", "131", "132", "140", "141", "142", "143"})
             event(base, 2, 3, "0", 0, 0, 0);
         event("133", 1, 3, "0", 0, 0, 0); // the fine is paid with the termination
         const char* roles[][2] = {{"011", "040"}, {"012", "110"}, {"013", "111"}, {"030", "114"}, {"016", "120"},
                                   {"017", "121"}, {"034", "122"}, {"031", "130"}, {"032", "131"}, {"067", "132"},
-                                  {"050", "133"}, {"026", "140"}, {"027", "141"}, {"028", "142"}, {"055", "087"}};
+                                  {"050", "133"}, {"026", "140"}, {"027", "141"}, {"028", "142"}, {"055", "087"},
+                                  {"058", "144"}, {"025", "103"}};
         for (auto& r : roles) role(r[0], r[1]);
         put("Filial", {{"CODIGO", "001"}, {"NOME", "MATRIZ"}, {"DATA_FOLHA", QDate(2013, 4, 30)}, {"TIPO_FOL", "F"},
-                       {"FVALOR", "1.00"}, {"TETO_INSS", "4159.00"}});
+                       {"FVALOR", "0"}, {"TETO_INSS", "4159.00"}});
     }
 
     void put(const QString& tableName, const Values& values) {
@@ -149,7 +151,8 @@ TEST_F(PayrollRunTest, MonthlyEmployeeWithOvertimeBonusAndDependant) {
                                     {"131", "0.00 200.80 *"},
                                     {"140", "0.00 2510.00 *"},
                                     {"141", "0.00 302.43 *"},
-                                    {"142", "0.00 2207.57 *"}}));
+                                    {"142", "0.00 2207.57 *"},
+                                    {"144", "0.00 2200.00 *"}}));
     Table t(*db, "OCORRENC");
     EXPECT_EQ(t.find({"2013", "04", "F", "002", "000001"})->text("CENTCUSTO"), QStringLiteral("PROD"));
     EXPECT_EQ(ui.texts("message"), QStringList{"Procedimento concluído!"});
@@ -172,7 +175,8 @@ TEST_F(PayrollRunTest, HourlyEmployeeAndARuleThatDoesNotApply) {
                                     {"131", "0.00 125.46 *"},
                                     {"140", "0.00 1568.25 *"},
                                     {"141", "0.00 141.14 *"},
-                                    {"142", "0.00 1427.11 *"}}));
+                                    {"142", "0.00 1427.11 *"},
+                                    {"144", "0.00 1870.00 *"}})); // 8.50 × 44 × 5
 }
 
 struct StatutoryCase {
@@ -478,7 +482,7 @@ TEST_F(PayrollRunTest, MissingEventsAndMissingWeeklyHoursAreLoggedAndTheRunGoesO
 }
 
 TEST_F(PayrollRunTest, AnEmployeeWithNothingToPayGetsNoRows) {
-    employee("000001", "1000.00");
+    employee("000001", "0");
     calc();
     EXPECT_TRUE(rows("000001").empty());
 }
@@ -542,7 +546,7 @@ TEST_F(PayrollRunTest, UndoRemovesOnlyTheCalculatedRowsOfThatEmployeePeriodAndSh
     ScriptedUi yes({true});
     PayrollUndo undo(*db, yes);
     ASSERT_TRUE(undo.run({"2013", "04", "F - Folha", "000001"}));
-    EXPECT_EQ(undo.rowsRemoved(), 8); // 110 111 121 130 131 140 141 142
+    EXPECT_EQ(undo.rowsRemoved(), 9); // 110 111 121 130 131 140 141 142 144
     EXPECT_EQ(rows("000001"), (Rows{{"001", "220.00 1000.00 "}}));
     EXPECT_EQ(rows("000001", "I"), (Rows{{"050", "88.00 0.00 *"}}));
     EXPECT_EQ(rows("000002"), before2);
