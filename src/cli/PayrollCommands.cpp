@@ -1,4 +1,5 @@
 // calc, undo, events: the monthly payroll from the command line.
+#include "Advance.h"
 #include "Cli.h"
 #include "PayrollRun.h"
 #include "Table.h"
@@ -77,6 +78,34 @@ int cmdCalc(Context& c) {
     return s.employeesNotCalculated > 0 ? 1 : 0;
 }
 
+int cmdAdvance(Context& c) {
+    c.openCompany();
+    payroll::AdvanceOptions o;
+    o.branchCode = c.branchCode();
+    if (c.args.has("--from")) o.firstEmployee = employeeCode(c.args.value("--from"));
+    if (c.args.has("--to")) o.lastEmployee = employeeCode(c.args.value("--to"));
+    if (c.args.has("--base-event")) {
+        const QString event = c.args.value("--base-event").trimmed();
+        if (event.size() > 3 || OnlyDigits(event) != event || event.isEmpty())
+            throw CliError{QStringLiteral("Código de ocorrência inválido: %1").arg(event)};
+        o.baseOnSalary = false;
+        o.baseEvent = PadLeft(event, 3, QChar('0'));
+        o.baseMonth = c.args.value("--base-month");
+    } else if (c.args.has("--base-month")) {
+        throw CliError{QStringLiteral("Informe a opção --base-event junto com --base-month")};
+    }
+    o.writeNet = c.args.has("--write-net");
+    payroll::AdvanceRun run(c.session().folha(), c.ui());
+    const payroll::AdvanceSummary s = run.run(o);
+    c.out << QStringLiteral("%1 adiantamento(s) calculado(s)").arg(s.employeesCalculated) << Qt::endl;
+    c.audit(QStringLiteral("C"), QStringLiteral("OCORRENC"),
+            QStringLiteral("Cálculo do adiantamento, filial %1: %2 calculado(s), %3 registro(s) gravado(s)")
+                .arg(o.branchCode)
+                .arg(s.employeesCalculated)
+                .arg(s.rowsWritten));
+    return 0;
+}
+
 int cmdUndo(Context& c) {
     c.openCompany();
     const QString code = employeeCode(c.requireOption("--employee"));
@@ -134,6 +163,8 @@ int cmdEvents(Context& c) {
 QList<Command> payrollCommands() {
     return {
         {"calc", "calc --company C --branch B [--from CODIGO] [--to CODIGO] [--family-allowance] [--auto]", cmdCalc},
+        {"advance", "advance --company C --branch B [--from CODIGO] [--to CODIGO] [--base-event COD --base-month AAAAMM] [--write-net]",
+         cmdAdvance},
         {"undo", "undo --company C --branch B --employee CODIGO [--year AAAA --month MM --sheet X] [--yes]", cmdUndo},
         {"events", "events --company C --branch B [--employee CODIGO] [--year AAAA --month MM --sheet X]", cmdEvents},
     };

@@ -1,5 +1,7 @@
 #include "DemoBuilder.h"
 
+#include "PayrollRun.h"
+
 #include "IniFile.h"
 #include "Passwords.h"
 #include "Table.h"
@@ -45,6 +47,27 @@ void DemoBuilder::insertRows(Database& db, const QList<DemoRow>& rows) {
         }
     }
 }
+
+namespace {
+
+// The vacation of April (employee 12) valued as the vacation calculation
+// leaves it, so that April's payroll has a vacation sheet to carry.
+void valueDemoVacation(Database& db, UserInterface& ui) {
+    Table filial(db, QStringLiteral("Filial"));
+    Record branch = *filial.find({QStringLiteral("001")});
+    branch.set("TIPO_FOL", QStringLiteral("I"));
+    filial.update(branch);
+    payroll::RunOptions o;
+    o.branchCode = QStringLiteral("001");
+    o.firstEmployee = o.lastEmployee = QStringLiteral("000012");
+    o.kind = payroll::CalcKind::Vacation;
+    o.automaticMode = true;
+    payroll::PayrollRun(db, ui).run(o);
+    branch.set("TIPO_FOL", QStringLiteral("F"));
+    filial.update(branch);
+}
+
+} // namespace
 
 void DemoBuilder::buildDemo(UserInterface& ui) {
     if (installationExists())
@@ -133,6 +156,7 @@ void DemoBuilder::buildDemo(UserInterface& ui) {
         insertRows(*db, commonCompanyRows());
         insertRows(*db, employeeRows(c.code));
         t.commit();
+        if (c.code == 1) valueDemoVacation(*db, ui);
         ui.progressStep(++step);
     }
     ui.progressStep(++step);

@@ -26,11 +26,11 @@ struct Event {
 
 const Event chart[] = {
     // Pay of the month
-    {1, "SALARIO", 1, 1, "1", 1, 1, 1},
-    {2, "HORAS EXTRAS 50%", 1, 1, "1.5", 1, 1, 1, 1, 0, 0, 0, 1},
-    {3, "HORAS EXTRAS 70%", 1, 1, "1.7", 1, 1, 1, 0, 1, 0, 0, 1},
-    {4, "HORAS EXTRAS 100%", 1, 1, "2", 1, 1, 1, 0, 0, 1, 0, 1},
-    {5, "ADICIONAL NOTURNO", 1, 1, "0.2", 1, 1, 1, 0, 0, 0, 1, 1},
+    {1, "SALARIO", 1, 1, "1", 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1},
+    {2, "HORAS EXTRAS 50%", 1, 1, "1.5", 1, 1, 1, 1, 0, 0, 0},
+    {3, "HORAS EXTRAS 70%", 1, 1, "1.7", 1, 1, 1, 0, 1, 0, 0},
+    {4, "HORAS EXTRAS 100%", 1, 1, "2", 1, 1, 1, 0, 0, 1, 0},
+    {5, "ADICIONAL NOTURNO", 1, 1, "0.2", 1, 1, 1, 0, 0, 0, 1},
     {6, "DSR S/ HORAS EXTRAS 100%", 1, 3, "1", 1, 1, 1},
     {7, "DSR S/ HORAS EXTRAS 50/70%", 1, 3, "1", 1, 1, 1},
     {8, "DSR S/ HORAS EXTRAS 60%", 1, 3, "1", 1, 1, 1},
@@ -40,22 +40,22 @@ const Event chart[] = {
     {12, "DSR S/ VARIAVEIS", 1, 3, "1", 1, 1, 1},
     {13, "GRATIFICACAO", 1, 3, "1", 1, 1, 1},
     {14, "PREMIO PRODUCAO", 1, 3, "1", 1, 1, 1},
-    {15, "REAJUSTE DISSIDIO", 1, 3, "1", 1, 1, 1},
+    {15, "REAJUSTE DISSIDIO", 1, 3, "0.08", 1, 1, 1},
     {16, "ANUENIO", 1, 3, "1", 1, 1, 1},
-    {20, "INSALUBRIDADE 10%", 1, 3, "10", 1, 1, 1},
-    {21, "INSALUBRIDADE 20%", 1, 3, "20", 1, 1, 1},
-    {22, "INSALUBRIDADE 40%", 1, 3, "40", 1, 1, 1},
-    {23, "INSALUBRIDADE FERIAS", 1, 3, "20", 3, 3, 1},
-    {24, "INSALUBRIDADE 13 SALARIO", 1, 3, "20", 2, 2, 1},
-    {25, "INSALUBRIDADE FERIAS VENC.", 1, 3, "20", 4, 4, 1},
-    {26, "INSALUBRIDADE FERIAS PROP.", 1, 3, "20", 4, 4, 1},
-    {27, "INSALUBRIDADE AVISO PREVIO", 1, 3, "20", 4, 4, 1},
-    {30, "PERICULOSIDADE 30%", 1, 3, "30", 1, 1, 1},
-    {31, "PERICULOSIDADE FERIAS", 1, 3, "30", 3, 3, 1},
-    {32, "PERICULOSIDADE 13 SALARIO", 1, 3, "30", 2, 2, 1},
-    {33, "PERICULOSIDADE FERIAS VENC.", 1, 3, "30", 4, 4, 1},
-    {34, "PERICULOSIDADE FERIAS PROP.", 1, 3, "30", 4, 4, 1},
-    {35, "PERICULOSIDADE AVISO PREVIO", 1, 3, "30", 4, 4, 1},
+    {20, "INSALUBRIDADE 10%", 1, 3, "0.1", 1, 1, 1},
+    {21, "INSALUBRIDADE 20%", 1, 3, "0.2", 1, 1, 1},
+    {22, "INSALUBRIDADE 40%", 1, 3, "0.4", 1, 1, 1},
+    {23, "INSALUBRIDADE FERIAS", 1, 3, "0.2", 3, 3, 1},
+    {24, "INSALUBRIDADE 13 SALARIO", 1, 3, "0.2", 2, 2, 1},
+    {25, "INSALUBRIDADE FERIAS VENC.", 1, 3, "0.2", 4, 4, 1},
+    {26, "INSALUBRIDADE FERIAS PROP.", 1, 3, "0.2", 4, 4, 1},
+    {27, "INSALUBRIDADE AVISO PREVIO", 1, 3, "0.2", 4, 4, 1},
+    {30, "PERICULOSIDADE 30%", 1, 3, "0.3", 1, 1, 1},
+    {31, "PERICULOSIDADE FERIAS", 1, 3, "0.3", 3, 3, 1},
+    {32, "PERICULOSIDADE 13 SALARIO", 1, 3, "0.3", 2, 2, 1},
+    {33, "PERICULOSIDADE FERIAS VENC.", 1, 3, "0.3", 4, 4, 1},
+    {34, "PERICULOSIDADE FERIAS PROP.", 1, 3, "0.3", 4, 4, 1},
+    {35, "PERICULOSIDADE AVISO PREVIO", 1, 3, "0.3", 4, 4, 1},
     {40, "SALARIO FAMILIA", 1, 3, "1", 0, 0, 0},
     {41, "AUXILIO NATALIDADE", 1, 3, "1", 0, 0, 0},
     {42, "SALARIO MATERNIDADE", 1, 3, "1", 1, 1, 1},
@@ -95,11 +95,11 @@ const Event chart[] = {
     {92, "DSR S/ FALTAS", 0, 3, "1", 1, 1, 1},
     {93, "VALE TRANSPORTE", 0, 3, "1", 0, 0, 0},
     {94, "CONTRIBUICAO ASSOCIATIVA", 0, 3, "1", 0, 0, 0},
-    {95, "MENSALIDADE SINDICAL", 0, 3, "1", 0, 0, 0},
+    {95, "MENSALIDADE SINDICAL", 0, 3, "0.01", 0, 0, 0},
     {96, "ADIANTAMENTO SALARIAL", 0, 3, "1", 0, 0, 0},
     {97, "ADIANTAMENTO JA PAGO", 0, 3, "1", 0, 0, 0},
-    {98, "CONVENIO FARMACIA", 0, 3, "1", 0, 0, 0},
-    {99, "EMPRESTIMO CONSIGNADO", 0, 3, "1", 0, 0, 0},
+    {98, "CONVENIO FARMACIA", 0, 3, "0.02", 0, 0, 0},
+    {99, "EMPRESTIMO CONSIGNADO", 0, 3, "0.1", 0, 0, 0},
     {100, "SALDO DEVEDOR MES ANTERIOR", 0, 3, "1", 0, 0, 0},
     {101, "SALDO DEVEDOR PARA PROXIMO MES", 1, 3, "1", 0, 0, 0},
     {102, "ARREDONDAMENTO MES ANTERIOR", 0, 3, "1", 0, 0, 0},
@@ -135,6 +135,11 @@ const Event chart[] = {
     {151, "HORAS DSR", 2, 1, "1", 0, 0, 0},
     {152, "HORAS PLANTAO", 1, 1, "1", 1, 1, 1},
     {153, "HORAS PLANTAO NOTURNO", 1, 1, "0.4", 1, 1, 1},
+    {154, "HORAS REDUCAO NOTURNA", 1, 1, "1.2", 1, 1, 1},
+    {155, "HORAS PLANTAO LEI 3999", 1, 1, "1", 1, 1, 1},
+    {156, "HORAS NOTURNAS EXTRAS 50%", 1, 1, "2.1", 1, 1, 1},
+    {157, "HORAS NOTURNAS EXTRAS 100%", 1, 1, "2.8", 1, 1, 1},
+    {44, "SEGURO DE VIDA", 0, 3, "0.005", 0, 0, 0},
 };
 
 // Fixed roles: role -> event code of the chart.
@@ -173,7 +178,8 @@ const struct {
     {553, 85, "MEDIA HORAS FERIAS PROPORCIONAIS"}, {554, 73, "MEDIA HORAS 13 SALARIO"}, {555, 82, "MEDIA HORAS AVISO PREVIO"},
     {561, 60, "MEDIA VALORES FERIAS"}, {565, 83, "MEDIA VALORES AVISO PREVIO"}, {601, 2, "HORAS EXTRAS 50% (MEDIA)"},
     {602, 3, "HORAS EXTRAS 70% (MEDIA)"}, {603, 4, "HORAS EXTRAS 100% (MEDIA)"}, {604, 5, "ADICIONAL NOTURNO (MEDIA)"},
-    {605, 153, "HORAS PLANTAO NOTURNO (MEDIA)"}, {701, 13, "GRATIFICACAO (MEDIA)"}, {702, 14, "PREMIO PRODUCAO (MEDIA)"},
+    {605, 153, "HORAS PLANTAO NOTURNO (MEDIA)"}, {701, 13, "GRATIFICACAO (MEDIA)"}, {702, 14, "PREMIO PRODUCAO (MEDIA)"}, {90, 154, "HORAS REDUCAO NOTURNA"},
+    {91, 155, "HORAS PLANTAO LEI 3999"}, {97, 156, "HORAS NOTURNAS EXTRAS 50%"}, {98, 157, "HORAS NOTURNAS EXTRAS 100%"},
 };
 
 } // namespace
@@ -266,7 +272,7 @@ QList<DemoRow> branchRows(int company) {
                                {"FIL_CEP", "03101000"}, {"CGC", cgc}, {"INSCEST", "111222333444"}, {"HORAS_MES", "220"},
                                {"HORAS_DESC", "30"}, {"TETO_INSS", "4159.00"}, {"V_ASSOCIAC", "15.00"},
                                {"DATA_FOLHA", QDate(2013, 4, 30)}, {"TIPO_FOL", "F"}, {"VLR_MINIMO", "678.00"},
-                               {"FVALOR", "1.00"}, {"BCOAGFGTS", "10400002"}, {"HISTAUXNAT", "041"}, {"HISTSALMAT", "042"},
+                               {"FVALOR", "1.00"}, {"TIPOASS", 0}, {"TIPODIS", 1}, {"BCOAGFGTS", "10400002"}, {"HISTAUXNAT", "041"}, {"HISTSALMAT", "042"},
                                {"PER_GRPS17", "20"}, {"PER_GRPS18", "5.8"}, {"COD_GRPS18", "0115"}, {"COD_SAT", "2"},
                                {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "N"},
                                {"COD_PAGA", "2100"}, {"COD_CIDADE", "3550308"}, {"USA_PLANTO", usaPlanto},
@@ -307,7 +313,7 @@ QList<DemoRow> employee(const Employee& e, const Values& extra) {
                 {"HR_SEMAN", 44}, {"CONDICAO", 1}, {"CALCULO", 1}, {"CALC_FLAG", 0}, {"NACIONAL", 10},
                 {"INSTRUCAO", 7}, {"RACACOR", "2"}, {"EST_CIVIL", "S"}, {"COD_ADMISS", "10"}, {"CBO", "411005"},
                 {"NR_CART", QString::number(1000 + e.code)}, {"SERIE", "123"}, {"SIGLA", "SP"}, {"COD_SIND", 1},
-                {"SAL_FAM", 40}, {"CHEQUE", 0}, {"MAO_OBRA", 1}, {"AD_QUINZ", 0}, {"PERC_ADI", "40"},
+                {"SAL_FAM", 0}, {"CHEQUE", 0}, {"MAO_OBRA", 1}, {"AD_QUINZ", 0}, {"PERC_ADI", "40"},
                 {"FLAG_13", "S"}, {"FLAG_13I", "N"}, {"FLAG_AVISO", "N"}, {"FLAG_FERVC", "N"}, {"FLAG_FERPR", "N"},
                 {"DT_INIFERI", QDate(2013, e.admission.month(), std::min(e.admission.day(), 28)).addYears(e.admission.year() < 2013 ? 0 : -1)},
                 {"DEFICIENTE", "2"}, {"COD_BANCO", "104"}, {"NR_CONTA", QString::number(5000 + e.code)}};
@@ -379,7 +385,7 @@ QList<DemoRow> employeeRows(int company) {
         switch (e.code) {
         case 7: extra = {{"INSALUBRE", 21}, {"COBERTURA", "0"}}; break;
         case 8: extra = {{"PERICULOS", 30}}; break;
-        case 9: extra = {{"COD_LINHA1", "001"}, {"QTD_LINHA1", 2}, {"COD_LINHA2", "003"}, {"QTD_LINHA2", 2}}; break;
+        case 9: extra = {{"COD_LINHA1", "001"}, {"QTD_LINHA1", 44}, {"COD_LINHA2", "003"}, {"QTD_LINHA2", 44}}; break;
         case 12:
             extra = {{"DT_INIFERI", QDate(2011, 3, 15)}, {"DT_FINFERI", QDate(2012, 3, 14)},
                      {"DT_IGOZFER", QDate(2013, 4, 15)}, {"DT_FGOZFER", QDate(2013, 5, 4)},
@@ -393,7 +399,7 @@ QList<DemoRow> employeeRows(int company) {
         case 15: extra = {{"DT_RETORNO", QDate(2013, 4, 16)}, {"CAUS_RETOR", "Z5"}}; break;
         case 17: extra = {{"COD_PLANTA", "002"}, {"QTD_PLANTA", 10}}; break;
         case 18: extra = {{"COD_TOMAD", 1}}; break;
-        case 21: extra = {{"COD_SIND", 1}}; break;
+        case 21: extra = {{"COD_SIND", 1}, {"SAL_FAM", 44}}; break;
         case 22: extra = {{"COD_DISSID", 15}, {"HISTO1", 98}, {"HISTO2", 99}}; break;
         case 23: extra = {{"AD_QUINZ", 1}, {"PERC_ADI", "40"}}; break;
         }
@@ -428,6 +434,11 @@ QList<DemoRow> employeeRows(int company) {
     rows << event(code6(24), "099", "0", "900.00");
     rows << event(code6(13), "080", "20", "0");
     rows << event(code6(12), "050", "88", "0", "04", "I");
+    // The advance of April as calculated (sheet "A"), deducted by April's payroll.
+    rows << event(code6(23), "096", "0", "721.00", "04", "A", "*"); // 40 % of 1800.00, up to the next 1.00
+    // March, as calculated: a debt and a rounding that April's payroll takes back.
+    rows << event(code6(24), "101", "0", "120.00", "03", "F", "*");
+    rows << event(code6(1), "103", "0", "0.45", "03", "F", "*");
     // Earlier months, as calculated, for the averages of variable pay.
     for (const char* month : {"01", "02", "03"}) {
         rows << event(code6(10), "002", "8", "90.73", month, "F", "*");
@@ -443,7 +454,7 @@ DemoRow syntheticEmployee(const QString& code, int seq) {
                           {"VLR_SALAR", QStringLiteral("%1.%2").arg(900 + (seq * 37) % 5000).arg(seq % 100, 2, 10, QChar('0'))},
                           {"TIPO_PAG", 1}, {"VINCULO", 1}, {"APOSENT", 0}, {"DEPENDEN", seq % 3}, {"CARGO", 1 + seq % 6},
                           {"CENTCUSTO", "PROD"}, {"DT_ADMIS", QDate(2010, 1, 1).addDays(seq % 1000)}, {"HR_SEMAN", 44},
-                          {"CONDICAO", 1}, {"CALCULO", 1}, {"CALC_FLAG", 0}, {"SAL_FAM", 40}, {"COD_SIND", 1},
+                          {"CONDICAO", 1}, {"CALCULO", 1}, {"CALC_FLAG", 0}, {"SAL_FAM", 0}, {"COD_SIND", 1},
                           {"NR_PIS", QString::number(13000000000LL + seq)}, {"SEXO", seq % 2 ? "F" : "M"}});
 }
 

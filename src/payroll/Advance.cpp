@@ -1,0 +1,129 @@
+// The salary advance calculation.
+#include "Advance.h"
+
+#include "Table.h"
+#include "TextRoutines.h"
+
+#include <map>
+
+namespace folha::payroll {
+
+Fixed AdvanceAmount(Fixed base, Fixed percent, int payType, Fixed step) {
+    if (percent <= Fixed() || base <= Fixed()) return Fixed();
+    Fixed advance = RoundValue(4, RoundValue(2, base * percent) / 100);
+    if (payType == 5) advance = RoundValue(2, advance * 220); // the base is an hourly rate
+    if (step > Fixed()) {
+        // Up to the step; an exact multiple also goes up by one step.
+        const int64_t whole = advance.raw() / Fixed::Scale;
+        const Ratio steps = Ratio::fromInt(whole) / step;
+        advance = RoundValue(2, step * int64_t(steps.num() / steps.den())) + step;
+    }
+    return advance;
+}
+
+namespace {
+
+// The event code of a role, or empty when the role has none.
+QString roleEvent(Table& fixaocor, const QString& role) {
+    auto r = fixaocor.find({role});
+    const QString event = r ? r->text("FHISTORICO").trimmed() : QString();
+    return event < QLatin1String("001") ? QString() : event;
+}
+
+} // namespace
+
+AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
+    AdvanceSummary summary;
+    Table filial(db_, QStringLiteral("Filial"));
+    auto branch = filial.find({o.branchCode});
+    if (!branch) throw DbError(QStringLiteral("Filial não cadastrada: %1").arg(o.branchCode));
+    const QDate payrollDate = branch->date("DATA_FOLHA");
+    if (!payrollDate.isValid())
+        throw DbError(QStringLiteral("A data da folha da filial %1 não está preenchida.").arg(o.branchCode));
+    const QString period = CompetenceOfDate(payrollDate);
+    const QString year = period.left(4), month = period.mid(4, 2);
+    const Fixed step = branch->number("FVALOR");
+    QString baseMonth = o.baseMonth.trimmed().isEmpty() ? period : o.baseMonth.trimmed();
+    if (!o.baseOnSalary && (baseMonth.size() != 6 || OnlyDigits(baseMonth) != baseMonth))
+        throw DbError(QStringLiteral("Ano e mês da base inválido: %1 (use AAAAMM)").arg(o.baseMonth));
+
+    Table fixaocor(db_, QStringLiteral("FIXAOCOR"));
+    Table histfp(db_, QStringLiteral("HISTFP"));
+    Table ocorrenc(db_, QStringLiteral("OCORRENC"));
+    Table cadfun(db_, QStringLiteral("CADFUN"));
+    const QString advanceEvent = roleEvent(fixaocor, QStringLiteral("043"));
+    const QString earningsEvent = roleEvent(fixaocor, QStringLiteral("026"));
+    const QString netEvent = roleEvent(fixaocor, QStringLiteral("028"));
+    auto kindOf = [&](const QString& event) {
+        auto h = event.isEmpty() ? std::nullopt : histfp.find({event});
+        return h ? h->integer("HPRODESC") : 2;
+    };
+    const int advanceKind = kindOf(advanceEvent);
+    bool reported = false;
+
+    const bool range = !o.firstEmployee.isEmpty() && !o.lastEmployee.isEmpty();
+    const std::vector<Record> employees =
+        o.firstEmployee.isEmpty() ? cadfun.select({}, {}, QStringLiteral("CODFUN"))
+                                  : cadfun.select(QStringLiteral("CODFUN >= ?"), {o.firstEmployee}, QStringLiteral("CODFUN"));
+    ui_.progressStart(QStringLiteral("Calculando o adiantamento"), int(employees.size()));
+    int done = 0;
+    for (const Record& e : employees) {
+        ui_.progressStep(++done);
+        const QString code = e.text("CODFUN");
+        if (range && (code < o.firstEmployee || code > o.lastEmployee)) continue;
+        if (e.integer("CONDICAO") > 1 || e.integer("CALC_FLAG") == 1) continue;
+
+        Fixed base = e.number("VLR_SALAR");
+        if (!o.baseOnSalary && !o.baseEvent.trimmed().isEmpty()) {
+            auto row = ocorrenc.find({baseMonth.left(4), baseMonth.mid(4, 2), QStringLiteral("F"), o.baseEvent.trimmed(), code});
+            if (row) base = row->number("VALOR");
+        }
+        Fixed advance;
+        if (base > Fixed() && e.integer("CONDICAO") == 1 && e.integer("CALCULO") == 1)
+            advance = AdvanceAmount(base, e.number("PERC_ADI"), e.integer("TIPO_PAG"), step);
+        if (!advance.isZero() && advanceEvent.isEmpty() && !reported) {
+            ui_.message(MessageKind::Warning, QStringLiteral("Ocorrencia Fixa sem Historico:043"));
+            ui_.message(MessageKind::Warning, QStringLiteral("Corrija a Ocorrencia Fixa e Descalcule a Folha"));
+            reported = true;
+        }
+        Fixed earnings, deductions;
+        if (advanceKind == 1) earnings += advance;
+        else if (advanceKind == 0) deductions += advance;
+        const Fixed net = earnings - deductions;
+
+        // What this calculation writes for the employee; an earlier result
+        // that is no longer due goes.
+        std::map<QString, Fixed> results;
+        if (!advanceEvent.isEmpty()) results[advanceEvent] = advance;
+        if (o.writeNet) {
+            if (!earningsEvent.isEmpty()) results[earningsEvent] = earnings > Fixed() ? earnings : Fixed();
+            if (!netEvent.isEmpty()) results[netEvent] = net > Fixed() ? net : Fixed();
+        }
+        Transaction t(db_);
+        for (const auto& [event, value] : results) {
+            const QVariantList key{year, month, QStringLiteral("A"), event, code};
+            auto row = ocorrenc.find(key);
+            if (value.isZero()) {
+                if (row && row->text("FLAG") == QLatin1String("*")) {
+                    ocorrenc.remove(key);
+                    ++summary.rowsWritten;
+                }
+                continue;
+            }
+            Record r = row ? *row : ocorrenc.newRecord();
+            if (!row) r.set("OCORRANO", year).set("OCORRMES", month).set("TIPOFOLHA", QStringLiteral("A")).set("HCODIGO", event).set("CODFUN", code);
+            r.setNumber("REFER", Fixed()).setNumber("VALOR", value).set("FLAG", QStringLiteral("*"));
+            if (row && r == *row) continue;
+            if (row) ocorrenc.update(r);
+            else ocorrenc.insert(r);
+            ++summary.rowsWritten;
+        }
+        t.commit();
+        if (!advance.isZero() && !advanceEvent.isEmpty()) ++summary.employeesCalculated;
+    }
+    ui_.progressEnd();
+    ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    return summary;
+}
+
+} // namespace folha::payroll
