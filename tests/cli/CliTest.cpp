@@ -130,7 +130,9 @@ TEST_F(CliTest, CalcTwiceLeavesTheEventsAsAfterTheFirstRun) {
                               "select * from OCORRENC order by OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN"};
     CliRun first = run({"calc", "--company", "1", "--branch", "001", "--family-allowance"});
     ASSERT_EQ(first.status, 0) << first.err.toStdString();
-    EXPECT_TRUE(first.out.endsWith("Procedimento concluído!\n25 funcionário(s) calculado(s)\n")) << first.out.toStdString();
+    // The whole demo month: no role message, no missing event.
+    EXPECT_EQ(first.out, QStringLiteral("Procedimento concluído!\n25 funcionário(s) calculado(s)\n"));
+    EXPECT_EQ(first.err, QString());
     const CliRun once = run(dump);
     const CliRun listed = run({"events", "--company", "1", "--branch", "001"});
     CliRun second = run({"calc", "--company", "1", "--branch", "001", "--family-allowance"});
@@ -169,4 +171,21 @@ TEST_F(CliTest, UndoRemovesTheCalculatedRowsOfOneEmployee) {
     CliRun bad = run({"undo", "--company", "1", "--branch", "001", "--employee", "25'--", "--yes"});
     EXPECT_NE(bad.status, 0);
     EXPECT_TRUE(bad.err.contains("Código de funcionário inválido")) << bad.err.toStdString();
+}
+
+TEST_F(CliTest, AdvanceWritesTheAdvanceSheetRoundedUpToTheBranchStep) {
+    CliRun bad = run({"advance", "--company", "2", "--branch", "001", "--base-month", "201303"});
+    EXPECT_NE(bad.status, 0);
+    CliRun r = run({"advance", "--company", "2", "--branch", "001", "--write-net"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("Procedimento concluído!\n5 adiantamento(s) calculado(s)\n"));
+    // 1800.00 × 40 % = 720.00, up to the next 1.00.
+    const QString rows = run({"events", "--company", "2", "--branch", "001", "--employee", "1", "--sheet", "A"}).out;
+    EXPECT_TRUE(rows.contains("2013,04,A,000001,ANTONIO CARLOS VENDEDOR,096,ADIANTAMENTO SALARIAL,0.00,721.00,,*\n"))
+        << rows.toStdString();
+    EXPECT_TRUE(rows.contains(",142,LIQUIDO A RECEBER,0.00,721.00,,*\n"));
+    // The month's payroll deducts it.
+    ASSERT_EQ(run({"calc", "--company", "2", "--branch", "001"}).status, 0);
+    EXPECT_TRUE(run({"events", "--company", "2", "--branch", "001", "--employee", "1"})
+                    .out.contains(",097,ADIANTAMENTO JA PAGO,0.00,721.00,,*\n"));
 }

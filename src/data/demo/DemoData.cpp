@@ -96,7 +96,7 @@ const Event chart[] = {
     {93, "VALE TRANSPORTE", 0, 3, "1", 0, 0, 0},
     {94, "CONTRIBUICAO ASSOCIATIVA", 0, 3, "1", 0, 0, 0},
     {95, "MENSALIDADE SINDICAL", 0, 3, "0.01", 0, 0, 0},
-    {96, "ADIANTAMENTO SALARIAL", 0, 3, "1", 0, 0, 0},
+    {96, "ADIANTAMENTO SALARIAL", 1, 3, "1", 0, 0, 0},
     {97, "ADIANTAMENTO JA PAGO", 0, 3, "1", 0, 0, 0},
     {98, "CONVENIO FARMACIA", 0, 3, "0.02", 0, 0, 0},
     {99, "EMPRESTIMO CONSIGNADO", 0, 3, "0.1", 0, 0, 0},
