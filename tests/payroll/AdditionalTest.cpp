@@ -129,6 +129,34 @@ TEST_F(AdditionalTest, AVacationMonthTakesTheVacationBasesLessTheNextMonthPart) 
     EXPECT_EQ(r.at("131"), QStringLiteral("0.00 288.00 *"));
 }
 
+TEST_F(AdditionalTest, ShiftsAndDefaultHoursBecomeRowsThatTheValuationValues) {
+    event("150", 2, 1, "1", 0, 0, 0); // normal hours (information)
+    event("151", 2, 1, "1", 0, 0, 0); // rest hours (information)
+    role("077", "150");
+    role("078", "151");
+    role("601", "002"); // shift overtime goes to the 50 % overtime event
+    put("PLANTOES", {{"COD_PLANTA", "001"}, {"NOME", "12X36"}, {"HRS_NORMA", "12"}, {"EXTRA_50", "2"}});
+    employee("000001", "2200.00");
+    for (const auto& [shift, quantity] : {std::pair{"001", "10"}, std::pair{"009", "3"}})
+        put("MovPlant", {{"PLANT_ANO", "2013"}, {"PLANT_MES", "04"}, {"TIPOFOLHA", "F"}, {"CODFUN", "000001"},
+                         {"COD_PLANTA", shift}, {"QUANTIDADE", quantity}});
+    employee("000002", "10.00", {{"TIPO_PAG", 5}});
+    RunOptions o;
+    o.defaultHours = true;
+    calc(o);
+    const Rows shiftWorker = rows("000001");
+    EXPECT_EQ(shiftWorker.at("150"), QStringLiteral("120.00 1200.00 *")); // 10 × 12 h, kept over the default
+    EXPECT_EQ(shiftWorker.at("002"), QStringLiteral("20.00 300.00 *"));   // 10 × 2 h × 1.5 × 10.00
+    EXPECT_TRUE(ui.texts("log").contains("Plantão não cadastrado: 009 (funcionário 000001)"));
+    const Rows hourly = rows("000002");
+    EXPECT_EQ(hourly.at("150"), QStringLiteral("220.00 2200.00 *")); // 44 × 5 hours × 10.00
+    EXPECT_EQ(hourly.at("151"), QStringLiteral("30.00 300.00 *"));   // the branch's rest hours
+    // A second run writes the same rows.
+    const Rows before = rows("000001");
+    calc(o);
+    EXPECT_EQ(rows("000001"), before);
+}
+
 TEST(Advance, AmountsByHand) {
     const struct {
         const char *base, *percent;
