@@ -30,6 +30,12 @@ QString amountText(Fixed v) {
     return s;
 }
 
+// --from and --to, as employee codes (empty when not given).
+void employeeRange(Context& c, QString& first, QString& last) {
+    if (c.args.has("--from")) first = employeeCode(c.args.value("--from"));
+    if (c.args.has("--to")) last = employeeCode(c.args.value("--to"));
+}
+
 struct Period {
     QString year, month, sheet;
 };
@@ -59,8 +65,7 @@ int cmdCalc(Context& c) {
     c.openCompany();
     payroll::RunOptions o;
     o.branchCode = c.branchCode();
-    if (c.args.has("--from")) o.firstEmployee = employeeCode(c.args.value("--from"));
-    if (c.args.has("--to")) o.lastEmployee = employeeCode(c.args.value("--to"));
+    employeeRange(c, o.firstEmployee, o.lastEmployee);
     o.familyAllowance = c.args.has("--family-allowance");
     o.defaultHours = c.args.has("--auto");
     o.userCode = c.userCode();
@@ -82,8 +87,7 @@ int cmdAdvance(Context& c) {
     c.openCompany();
     payroll::AdvanceOptions o;
     o.branchCode = c.branchCode();
-    if (c.args.has("--from")) o.firstEmployee = employeeCode(c.args.value("--from"));
-    if (c.args.has("--to")) o.lastEmployee = employeeCode(c.args.value("--to"));
+    employeeRange(c, o.firstEmployee, o.lastEmployee);
     if (c.args.has("--base-event")) {
         const QString event = c.args.value("--base-event").trimmed();
         if (event.size() > 3 || OnlyDigits(event) != event || event.isEmpty())

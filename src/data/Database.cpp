@@ -332,17 +332,20 @@ void Database::commit() {
     if (depth_ <= 0) throw DbError(QStringLiteral("Nenhuma transação aberta"));
     if (--depth_ > 0) return;
     if (rollbackOnly_) {
-        ensuredTables_.clear(); // what the transaction created is gone
-        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+        undoTransaction();
         throw DbError(QStringLiteral("Gravação desfeita: uma etapa anterior falhou"));
     }
     QSqlQuery q(db_);
     if (!q.exec(QStringLiteral("COMMIT"))) {
         QString msg = engineMessage(q.lastError());
-        ensuredTables_.clear();
-        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+        undoTransaction();
         throw DbError(msg);
     }
+}
+
+void Database::undoTransaction() {
+    ensuredTables_.clear(); // what the transaction created is gone
+    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
 }
 
 void Database::rollback() {
@@ -351,8 +354,7 @@ void Database::rollback() {
         rollbackOnly_ = true;
         return;
     }
-    ensuredTables_.clear();
-    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    undoTransaction();
 }
 
 } // namespace folha

@@ -98,6 +98,7 @@ private:
     QString connectionName_;
     int depth_ = 0;
     bool rollbackOnly_ = false;
+    void undoTransaction(); // ROLLBACK of the outermost transaction
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     QHash<QString, std::shared_ptr<QSqlQuery>> preparedReads_;
     QSet<QString> ensuredTables_; // tables (with their indexes) known to exist

@@ -77,7 +77,6 @@ void VacationSheetAndDefaultHours(EmployeeCalc& c) {
     if (auto net = usable(c, period, vacation, QStringLiteral("028"))) {
         c.writeRole(QStringLiteral("057"), net->number("REFER"), net->number("VALOR"), false);
         c.vacationMonth = true;
-        c.vacationNet = net->number("VALOR");
     }
     if (c.vacationMonth) {
         if (auto worked = usable(c, period, monthly, QStringLiteral("077"), true)) c.workedHours = worked->number("REFER");

@@ -1,7 +1,7 @@
 // The salary advance calculation.
 #include "Advance.h"
 
-#include "Table.h"
+#include "EmployeeCalc.h"
 #include "TextRoutines.h"
 
 #include <map>
@@ -21,44 +21,25 @@ Fixed AdvanceAmount(Fixed base, Fixed percent, int payType, Fixed step) {
     return advance;
 }
 
-namespace {
-
-// The event code of a role, or empty when the role has none.
-QString roleEvent(Table& fixaocor, const QString& role) {
-    auto r = fixaocor.find({role});
-    const QString event = r ? r->text("FHISTORICO").trimmed() : QString();
-    return event < QLatin1String("001") ? QString() : event;
-}
-
-} // namespace
-
 AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
     AdvanceSummary summary;
-    Table filial(db_, QStringLiteral("Filial"));
-    auto branch = filial.find({o.branchCode});
-    if (!branch) throw DbError(QStringLiteral("Filial não cadastrada: %1").arg(o.branchCode));
-    const QDate payrollDate = branch->date("DATA_FOLHA");
-    if (!payrollDate.isValid())
-        throw DbError(QStringLiteral("A data da folha da filial %1 não está preenchida.").arg(o.branchCode));
-    const QString period = CompetenceOfDate(payrollDate);
+    const Record branch = PayrollBranch(db_, o.branchCode);
+    const QString period = CompetenceOfDate(branch.date("DATA_FOLHA"));
     const QString year = period.left(4), month = period.mid(4, 2);
-    const Fixed step = branch->number("FVALOR");
+    const Fixed step = branch.number("FVALOR");
     QString baseMonth = o.baseMonth.trimmed().isEmpty() ? period : o.baseMonth.trimmed();
     if (!o.baseOnSalary && (baseMonth.size() != 6 || OnlyDigits(baseMonth) != baseMonth))
         throw DbError(QStringLiteral("Ano e mês da base inválido: %1 (use AAAAMM)").arg(o.baseMonth));
 
-    Table fixaocor(db_, QStringLiteral("FIXAOCOR"));
-    Table histfp(db_, QStringLiteral("HISTFP"));
+    RunTables tables;
+    tables.load(db_);
     Table ocorrenc(db_, QStringLiteral("OCORRENC"));
     Table cadfun(db_, QStringLiteral("CADFUN"));
-    const QString advanceEvent = roleEvent(fixaocor, QStringLiteral("043"));
-    const QString earningsEvent = roleEvent(fixaocor, QStringLiteral("026"));
-    const QString netEvent = roleEvent(fixaocor, QStringLiteral("028"));
-    auto kindOf = [&](const QString& event) {
-        auto h = event.isEmpty() ? std::nullopt : histfp.find({event});
-        return h ? h->integer("HPRODESC") : 2;
-    };
-    const int advanceKind = kindOf(advanceEvent);
+    const QString advanceEvent = tables.roleEvent(QStringLiteral("043"));
+    const QString earningsEvent = tables.roleEvent(QStringLiteral("026"));
+    const QString netEvent = tables.roleEvent(QStringLiteral("028"));
+    const EventInfo* advanceInfo = tables.eventInfo(advanceEvent);
+    const int advanceKind = advanceInfo ? advanceInfo->flags.prodesc : 2;
     bool reported = false;
 
     const bool range = !o.firstEmployee.isEmpty() && !o.lastEmployee.isEmpty();

@@ -4,22 +4,16 @@
 namespace folha::payroll {
 
 void RunTables::load(Database& db) {
-    histfp.clear();
     events.clear();
     roles.clear();
-    fixaocor.clear();
     tabelas.clear();
     Table h(db, QStringLiteral("HISTFP"));
     for (const Record& r : h.select()) {
-        histfp.insert(r.text("HCODIGO"), r);
         events.insert(r.text("HCODIGO"),
                       EventInfo{EventFlags::fromHistfp(r), r.number("HPERC"), r.integer("HPARAMETRO"), r.integer("HFLAGINPS")});
     }
     Table f(db, QStringLiteral("FIXAOCOR"));
-    for (const Record& r : f.select()) {
-        roles.insert(r.text("FCODIGO"), r.text("FHISTORICO").trimmed());
-        fixaocor.insert(r.text("FCODIGO"), r);
-    }
+    for (const Record& r : f.select()) roles.insert(r.text("FCODIGO"), r.text("FHISTORICO").trimmed());
     Table t(db, QStringLiteral("Tabelas"));
     for (const Record& r : t.select()) tabelas.emplace(r.text("COD_TABELA"), r);
     lineFares.clear();
@@ -28,9 +22,9 @@ void RunTables::load(Database& db) {
     for (const Record& r : Table(db, QStringLiteral("PLANTOES")).select()) shifts.insert(r.text("COD_PLANTA"), r);
 }
 
-const Record* RunTables::event(const QString& code) const {
-    auto it = histfp.constFind(code);
-    return it == histfp.constEnd() ? nullptr : &it.value();
+QString RunTables::roleEvent(const QString& role) const {
+    const QString event = roles.value(role);
+    return event < QLatin1String("001") ? QString() : event;
 }
 
 const EventInfo* RunTables::eventInfo(const QString& code) const {
@@ -48,6 +42,14 @@ Fixed RunTables::tableColumn(const QString& code, int column) const {
     return r ? r->number(QStringLiteral("COL%1_TAB").arg(column)) : Fixed();
 }
 
+Record PayrollBranch(Database& db, const QString& branchCode) {
+    auto branch = Table(db, QStringLiteral("Filial")).find({branchCode});
+    if (!branch) throw DbError(QStringLiteral("Filial não cadastrada: %1").arg(branchCode));
+    if (!branch->date("DATA_FOLHA").isValid())
+        throw DbError(QStringLiteral("A data da folha da filial %1 não está preenchida.").arg(branchCode));
+    return *branch;
+}
+
 EmployeeCalc::EmployeeCalc(Database& db, UserInterface& ui, const RunTables& tables, const RunValues& run,
                            const Record& employee, const QSet<QString>& resultCodes)
     : db_(db), ui_(ui), tables_(tables), run_(run), employee_(employee), ocorrenc_(db, QStringLiteral("OCORRENC")) {
@@ -57,8 +59,7 @@ EmployeeCalc::EmployeeCalc(Database& db, UserInterface& ui, const RunTables& tab
     costCentre = employee.text("CENTCUSTO");
     salary = employee.number("VLR_SALAR");
     weeklyHours = employee.number("HR_SEMAN");
-    fgtsBalanceAtStart = employee.number("VLR_FGTSBA");
-    fgtsBalance = fgtsBalanceAtStart;
+    fgtsBalance = employee.number("VLR_FGTSBA");
     payType = employee.integer("TIPO_PAG");
     calculo = employee.integer("CALCULO");
     condicao = employee.integer("CONDICAO");
@@ -168,10 +169,7 @@ void EmployeeCalc::reportBlankRole(const QString& role) {
     ui_.message(MessageKind::Warning, QStringLiteral("Corrija a Ocorrencia Fixa e Descalcule a Folha"));
 }
 
-QString EmployeeCalc::roleEvent(const QString& role) const {
-    const QString event = tables_.roles.value(role);
-    return event < QLatin1String("001") ? QString() : event;
-}
+QString EmployeeCalc::roleEvent(const QString& role) const { return tables_.roleEvent(role); }
 
 QString EmployeeCalc::writeRole(const QString& role, Fixed refer, Fixed valor, bool accumulateIt) {
     const QString event = roleEvent(role);

@@ -32,21 +32,25 @@ struct EventInfo {
 
 // Tables the run reads but never changes, loaded once per run.
 struct RunTables {
-    QHash<QString, Record> histfp;   // by HCODIGO
     QHash<QString, EventInfo> events; // by HCODIGO
-    QHash<QString, QString> roles;   // FIXAOCOR: FCODIGO -> FHISTORICO (as stored)
-    QHash<QString, Record> fixaocor; // the whole FIXAOCOR rows, by FCODIGO
+    QHash<QString, QString> roles;   // FIXAOCOR: FCODIGO -> FHISTORICO (trimmed)
     std::map<QString, Record> tabelas; // by COD_TABELA, in key order
     QHash<QString, Fixed> lineFares;   // LINHA: CODIGO -> VALOR per trip
     QHash<QString, Record> shifts;     // PLANTOES by COD_PLANTA
 
     void load(Database& db);
-    const Record* event(const QString& code) const;
+    // The event code of a role, or empty when FHISTORICO is blank or the
+    // role has no row.
+    QString roleEvent(const QString& role) const;
     const EventInfo* eventInfo(const QString& code) const;
     // The contribution table row, or nothing.
     const Record* table(const QString& code) const;
     Fixed tableColumn(const QString& code, int column) const; // zero when missing
 };
+
+// The branch row a calculation works on; a branch that is missing or has no
+// payroll date is refused.
+Record PayrollBranch(Database& db, const QString& branchCode);
 
 // The values of the run that every employee shares.
 struct RunValues {
@@ -81,7 +85,7 @@ public:
 
     // Register values read at the start of the employee.
     QString code, name, terminationCause, costCentre;
-    Fixed salary, weeklyHours, fgtsBalanceAtStart;
+    Fixed salary, weeklyHours;
     int payType = 0, calculo = 0, condicao = 0, vinculo = 0, aposent = 0, dependants = 0;
     Fixed cobertura;
     int insalubre = 0, periculos = 0, unionAgreement = 0, familyEvent = 0;
@@ -94,12 +98,13 @@ public:
 
     IncidenceTotals totals;
     // Kept between the statutory steps.
-    Fixed inssAmount, inss13Amount, dependantDeduction, fgtsBalance;
+    Fixed inssAmount, inss13Amount, dependantDeduction;
+    Fixed fgtsBalance; // VLR_FGTSBA as read, plus the FGTS written for the month
     int children = 0;
     Fixed familyAllowanceAmount;
     // A month whose vacation sheet carried a net into the monthly sheet.
     bool vacationMonth = false;
-    Fixed vacationNet, workedHours;
+    Fixed workedHours;
 
     // Values and accumulates the entered event rows (the rows of this
     // employee, period and sheet, in event-code order).
@@ -156,8 +161,5 @@ inline QString EventOfNumber(int n) { return n > 0 ? QStringLiteral("%1").arg(n,
 // Event codes that the register of an employee names for results of the
 // run (insalubrity, union agreement, fixed events, family event).
 QSet<QString> EmployeeResultCodes(const Record& employee);
-
-// Whole days from `from` to `to` (to − from).
-inline qint64 DaysBetween(const QDate& from, const QDate& to) { return from.daysTo(to); }
 
 } // namespace folha::payroll

@@ -85,8 +85,8 @@ QSet<QString> ResultCodes(const RunTables& tables, const QString& sheet) {
     for (const auto& step : AutomaticSteps())
         if (step.sheets.isEmpty() || step.sheets.contains(sheet)) roles += step.roles;
     for (const QString& role : roles) {
-        const QString event = tables.roles.value(role);
-        if (event >= QLatin1String("001")) codes.insert(event);
+        const QString event = tables.roleEvent(role);
+        if (!event.isEmpty()) codes.insert(event);
     }
     return codes;
 }
@@ -138,18 +138,14 @@ private:
 
 RunSummary PayrollRun::run(const RunOptions& options) {
     RunSummary summary;
-    Table filial(db_, QStringLiteral("Filial"));
-    auto branch = filial.find({options.branchCode});
-    if (!branch) throw DbError(QStringLiteral("Filial não cadastrada: %1").arg(options.branchCode));
-    const QDate payrollDate = branch->date("DATA_FOLHA");
-    if (!payrollDate.isValid())
-        throw DbError(QStringLiteral("A data da folha da filial %1 não está preenchida.").arg(options.branchCode));
-    const QString sheet = branch->text("TIPO_FOL").trimmed();
+    const Record branch = PayrollBranch(db_, options.branchCode);
+    const QDate payrollDate = branch.date("DATA_FOLHA");
+    const QString sheet = branch.text("TIPO_FOL").trimmed();
     if (sheet.isEmpty()) throw DbError(QStringLiteral("O tipo da folha da filial %1 não está preenchido.").arg(options.branchCode));
 
     RunTables tables;
     tables.load(db_);
-    RunValues values(filial.def());
+    RunValues values(branch.def());
     values.sheet = sheet;
     values.kind = options.kind;
     values.familyAllowance = options.familyAllowance;
@@ -159,13 +155,13 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     values.year = values.period.left(4);
     values.month = values.period.mid(4, 2);
     values.previousPeriod = CompetenceOfDate(payrollDate.addDays(-40));
-    values.branch = *branch;
+    values.branch = branch;
     values.inssCeiling = tables.tableColumn(QStringLiteral("013"), 2);
-    values.netRoundingStep = branch->number("FVALOR");
+    values.netRoundingStep = branch.number("FVALOR");
     // Loaded for every employee: the rest on overtime divides by them.
-    values.monthHours = branch->number("HORAS_MES");
-    values.restHours = branch->number("HORAS_DESC");
-    values.minimumWage = branch->number("VLR_MINIMO");
+    values.monthHours = branch.number("HORAS_MES");
+    values.restHours = branch.number("HORAS_DESC");
+    values.minimumWage = branch.number("VLR_MINIMO");
     if (!tables.table(QStringLiteral("013")))
         ui_.message(MessageKind::Warning, QStringLiteral("Tabela 013 (teto do INSS) não cadastrada: o INSS não será calculado."));
 
