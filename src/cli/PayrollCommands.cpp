@@ -2,6 +2,9 @@
 #include "Advance.h"
 #include "Cli.h"
 #include "PayrollRun.h"
+#include "Termination.h"
+#include "Thirteenth.h"
+#include "Vacation.h"
 #include "Table.h"
 #include "TextRoutines.h"
 #include "Undo.h"
@@ -162,6 +165,46 @@ int cmdEvents(Context& c) {
     return 0;
 }
 
+// vacation, thirteenth, termination: the quantities and averages written and
+// each employee valued by the payroll run.
+int runLeave(Context& c, leave::LeaveCalc& calc, const QString& title) {
+    leave::LeaveOptions o;
+    o.branchCode = c.branchCode();
+    employeeRange(c, o.firstEmployee, o.lastEmployee);
+    o.commissionMonths = c.args.value("--months", QStringLiteral("99"));
+    o.userCode = c.userCode();
+    const leave::LeaveSummary s = calc.run(o);
+    if (s.refused) return 2;
+    c.out << QStringLiteral("%1 funcionário(s) calculado(s)").arg(s.employeesCalculated) << Qt::endl;
+    if (s.employeesNotValued > 0)
+        c.out << QStringLiteral("%1 funcionário(s) não valorizado(s) pela folha").arg(s.employeesNotValued) << Qt::endl;
+    c.audit(QStringLiteral("C"), QStringLiteral("OCORRENC"),
+            QStringLiteral("%1, filial %2, funcionários %3 a %4: %5 calculado(s), %6 registro(s) gravado(s)")
+                .arg(title, o.branchCode, o.firstEmployee.isEmpty() ? QStringLiteral("(todos)") : o.firstEmployee,
+                     o.lastEmployee.isEmpty() ? QStringLiteral("(todos)") : o.lastEmployee)
+                .arg(s.employeesCalculated)
+                .arg(s.rowsWritten));
+    return s.employeesNotValued > 0 ? 1 : 0;
+}
+
+int cmdVacation(Context& c) {
+    c.openCompany();
+    leave::VacationCalc calc(c.session().folha(), c.ui());
+    return runLeave(c, calc, QStringLiteral("Cálculo das férias"));
+}
+
+int cmdThirteenth(Context& c) {
+    c.openCompany();
+    leave::ThirteenthCalc calc(c.session().folha(), c.ui());
+    return runLeave(c, calc, QStringLiteral("Cálculo do 13º salário"));
+}
+
+int cmdTermination(Context& c) {
+    c.openCompany();
+    leave::TerminationCalc calc(c.session().folha(), c.ui());
+    return runLeave(c, calc, QStringLiteral("Cálculo da rescisão"));
+}
+
 } // namespace
 
 QList<Command> payrollCommands() {
@@ -171,6 +214,9 @@ QList<Command> payrollCommands() {
          cmdAdvance},
         {"undo", "undo --company C --branch B --employee CODIGO [--year AAAA --month MM --sheet X] [--yes]", cmdUndo},
         {"events", "events --company C --branch B [--employee CODIGO] [--year AAAA --month MM --sheet X]", cmdEvents},
+        {"vacation", "vacation --company C --branch B [--from CODIGO --to CODIGO] [--months N]", cmdVacation},
+        {"thirteenth", "thirteenth --company C --branch B [--from CODIGO --to CODIGO] [--months N]", cmdThirteenth},
+        {"termination", "termination --company C --branch B [--from CODIGO --to CODIGO] [--months N]", cmdTermination},
     };
 }
 

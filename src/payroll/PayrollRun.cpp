@@ -143,8 +143,11 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     const QString sheet = branch.text("TIPO_FOL").trimmed();
     if (sheet.isEmpty()) throw DbError(QStringLiteral("O tipo da folha da filial %1 não está preenchido.").arg(options.branchCode));
 
-    RunTables tables;
-    tables.load(db_);
+    if (!keepTables_ || !tables_) {
+        tables_ = std::make_unique<RunTables>();
+        tables_->load(db_);
+    }
+    const RunTables& tables = *tables_;
     RunValues values(branch.def());
     values.sheet = sheet;
     values.kind = options.kind;
@@ -169,28 +172,40 @@ RunSummary PayrollRun::run(const RunOptions& options) {
 
     const TableDef& cadfunDef = Registry::instance().require(QStringLiteral("CADFUN"));
     Table cadfun(db_, cadfunDef);
-    const qint64 total = cadfun.count();
-    ui_.progressStart(QStringLiteral("Calculando a folha"), int(total));
     const bool range = !options.firstEmployee.isEmpty() && !options.lastEmployee.isEmpty();
+    const qint64 total = range ? cadfun.count(QStringLiteral("CODFUN >= ? AND CODFUN <= ?"),
+                                              {options.firstEmployee, options.lastEmployee})
+                               : cadfun.count();
+    ui_.progressStart(QStringLiteral("Calculando a folha"), int(total));
 
     CommitGroup group(db_, groupEmployees_, groupMilliseconds_);
-    QString after; // employees are read in pages, in code order
+    // Employees are read in pages, in code order; a range starts at its
+    // first code and ends after its last.
+    QString after;
     bool more = true;
     while (more) {
         std::vector<Record> page =
-            after.isNull() ? cadfun.select({}, {}, QStringLiteral("CODFUN LIMIT 256"))
-                           : cadfun.select(QStringLiteral("CODFUN > ?"), {after}, QStringLiteral("CODFUN LIMIT 256"));
+            !after.isNull() ? cadfun.select(QStringLiteral("CODFUN > ?"), {after}, QStringLiteral("CODFUN LIMIT 256"))
+            : range         ? cadfun.select(QStringLiteral("CODFUN >= ?"), {options.firstEmployee}, QStringLiteral("CODFUN LIMIT 256"))
+                            : cadfun.select({}, {}, QStringLiteral("CODFUN LIMIT 256"));
         more = page.size() == 256;
         for (const Record& employee : page) {
             after = employee.text("CODFUN");
             ++summary.employeesRead;
             ui_.progressStep(summary.employeesRead);
             const QString code = employee.text("CODFUN");
-            if (range && (code < options.firstEmployee || code > options.lastEmployee)) {
+            if (range && code > options.lastEmployee) {
+                more = false;
+                break;
+            }
+            if (range && code < options.firstEmployee) {
                 ++summary.employeesSkipped;
                 continue;
             }
-            if (employee.integer("CONDICAO") == 0 || employee.integer("CALC_FLAG") == 1) {
+            // A termination values the employee it was asked to, also one
+            // already marked as dismissed.
+            const bool dismissed = employee.integer("CONDICAO") == 0 && options.kind != CalcKind::Termination;
+            if (dismissed || employee.integer("CALC_FLAG") == 1) {
                 ++summary.employeesSkipped;
                 continue;
             }

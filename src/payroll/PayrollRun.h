@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace folha::payroll {
@@ -66,9 +67,16 @@ public:
         groupMilliseconds_ = milliseconds;
     }
 
+    // Keeps the event, role and contribution tables read by the first run
+    // for the next runs of this object (a calculation that values its
+    // employees one by one changes none of them meanwhile).
+    void keepTables(bool keep) { keepTables_ = keep; }
+
 private:
     Database& db_;
     UserInterface& ui_;
+    bool keepTables_ = false;
+    std::unique_ptr<RunTables> tables_;
     int groupEmployees_ = 200;
     int groupMilliseconds_ = 250;
 };

@@ -1,0 +1,230 @@
+// The machinery the vacation, 13th-salary and termination calculations share.
+#include "LeaveCalc.h"
+
+#include "Registry.h"
+#include "TextRoutines.h"
+
+namespace folha::leave {
+
+QString MonthOf(const QDate& date) { return CompetenceOfDate(date); }
+
+QString PreviousMonth(const QString& yyyymm) {
+    const int year = yyyymm.left(4).toInt();
+    const int month = yyyymm.mid(4, 2).toInt();
+    return month <= 1 ? QStringLiteral("%112").arg(year - 1, 4, 10, QChar('0'))
+                      : QStringLiteral("%1%2").arg(year, 4, 10, QChar('0')).arg(month - 1, 2, 10, QChar('0'));
+}
+
+std::optional<int> MonthsOf(const QString& typed) {
+    bool ok = false;
+    const int n = typed.trimmed().toInt(&ok);
+    if (!ok) return std::nullopt;
+    return n;
+}
+
+bool AdmissionMonthCounts(const QDate& admission) {
+    // The first day that no longer gives 15 days of the month (February
+    // always as a month of 28 days).
+    static const int bounds[12] = {18, 15, 18, 17, 18, 17, 18, 18, 17, 18, 17, 18};
+    return admission.isValid() && admission.day() < bounds[admission.month() - 1];
+}
+
+Fixed HoursOfDays(int weeklyHours, const Ratio& days) { return RoundValue(2, Ratio::fromInt(weeklyHours) / 6 * days); }
+
+// ---------------------------------------------------------------- writer
+
+LeaveWriter::LeaveWriter(Database& db, UserInterface& ui, const payroll::RunTables& tables, const QString& period,
+                         const Record& employee, Style style)
+    : db_(db), ui_(ui), tables_(tables), period_(period), employee_(employee), style_(std::move(style)),
+      ocorrenc_(db, QStringLiteral("OCORRENC")) {}
+
+std::optional<QString> LeaveWriter::lookUp(const QString& role, bool dialog) {
+    auto it = tables_.roles.constFind(role);
+    if (it == tables_.roles.constEnd()) return std::nullopt; // the company does not use the role
+    const QString event = it.value();
+    if (event < QLatin1String("001")) {
+        // A row without an event code would be read by nobody: reported, not written.
+        const QString line = QStringLiteral("Ocorrencia Fixa sem Historico:") + event + QStringLiteral(" - Fix Oco: ") + role;
+        if (dialog) ui_.message(MessageKind::Warning, line);
+        else ui_.log(line);
+        return std::nullopt;
+    }
+    return event;
+}
+
+void LeaveWriter::write(const QString& role, Fixed refer, Fixed valor, const QString& sheet, bool dialog) {
+    const auto event = lookUp(role, dialog);
+    if (!event) return;
+    results_[{sheet.isEmpty() ? style_.sheet : sheet, *event}] = RowSums{refer, valor};
+}
+
+std::optional<RowSums> LeaveWriter::sums(const QString& role, const QString& sheet, const QString& first,
+                                         const QString& last) {
+    const auto event = lookUp(role);
+    if (!event) return std::nullopt;
+    RowSums s;
+    if (first.isEmpty() || last.isEmpty() || first > last) return s;
+    ocorrenc_.forEach(QStringLiteral("CODFUN = ? AND TIPOFOLHA = ? AND HCODIGO = ? AND OCORRANO || OCORRMES >= ? AND "
+                                     "OCORRANO || OCORRMES <= ?"),
+                      {employee_.text("CODFUN"), sheet, *event, first, last}, [&](const Record& r) {
+                          s.refer += r.number("REFER");
+                          s.valor += r.number("VALOR");
+                          return true;
+                      });
+    return s;
+}
+
+void LeaveWriter::ownRoles(const QStringList& roles, const QString& sheet) {
+    for (const QString& role : roles) {
+        const QString event = tables_.roleEvent(role);
+        if (!event.isEmpty() && !style_.runResults.contains(event)) own_[{sheet.isEmpty() ? style_.sheet : sheet, event}] = true;
+    }
+}
+
+int LeaveWriter::flush() {
+    int written = 0;
+    const QString code = employee_.text("CODFUN");
+    const QString year = period_.left(4), month = period_.mid(4, 2);
+    static const char* const vacationDates[] = {"DT_INIFERI", "DT_FINFERI", "DT_IGOZFER",
+                                                "DT_FGOZFER", "DT_IABOFER", "DT_FABOFER"};
+    for (const auto& [key, values] : results_) {
+        const QVariantList k{year, month, key.first, key.second, code};
+        const auto stored = ocorrenc_.find(k);
+        Record r = stored ? *stored : ocorrenc_.newRecord();
+        if (!stored) r.set("OCORRANO", year).set("OCORRMES", month).set("TIPOFOLHA", key.first).set("HCODIGO", key.second).set("CODFUN", code);
+        r.setNumber("REFER", values.refer).setNumber("VALOR", values.valor).set("FLAG", QStringLiteral("*"));
+        if (style_.setCostCentre) r.set("CENTCUSTO", employee_.text("CENTCUSTO"));
+        if (style_.carryVacationDates)
+            for (const char* f : vacationDates) {
+                const QString field = QLatin1String(f);
+                if (employee_.isNull(field)) r.setNull(field);
+                else r.set(field, employee_.date(field));
+            }
+        if (stored && r == *stored) continue;
+        if (stored) ocorrenc_.update(r);
+        else ocorrenc_.insert(r);
+        ++written;
+    }
+    for (const auto& [key, unused] : own_) {
+        (void)unused;
+        if (results_.count(key)) continue;
+        const QVariantList k{year, month, key.first, key.second, code};
+        const auto stored = ocorrenc_.find(k);
+        if (stored && stored->text("FLAG") == QLatin1String("*")) {
+            ocorrenc_.remove(k);
+            ++written;
+        }
+    }
+    return written;
+}
+
+// ---------------------------------------------------------------- the run
+
+namespace {
+
+// The payroll run that values an employee speaks through the calculation's
+// messages but keeps its own progress to itself.
+class ValuationUi : public UserInterface {
+public:
+    explicit ValuationUi(UserInterface& ui) : ui_(ui) {}
+    void message(MessageKind kind, const QString& text, const QString& title) override { ui_.message(kind, text, title); }
+    bool question(const QString& text, QuestionKind kind, const QString& title) override {
+        return ui_.question(text, kind, title);
+    }
+    void log(const QString& line) override { ui_.log(line); }
+
+private:
+    UserInterface& ui_;
+};
+
+} // namespace
+
+void LeaveCalc::range(const LeaveOptions& o, QString& first, QString& last) {
+    if (o.firstEmployee.isEmpty() || o.lastEmployee.isEmpty()) return;
+    first = o.firstEmployee;
+    last = o.lastEmployee;
+}
+
+LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
+    LeaveSummary summary;
+    if (!readMonths(options.commissionMonths)) {
+        summary.refused = true;
+        return summary;
+    }
+    branch_ = payroll::PayrollBranch(db_, options.branchCode);
+    const QString sheet = branch_.text("TIPO_FOL").trimmed();
+    if (sheet != requiredSheet()) {
+        // The payroll run values the branch's sheet: on another sheet the
+        // rows would be written under one sheet and another one valued.
+        ui_.message(MessageKind::Warning,
+                    QStringLiteral("A filial %1 está com o Tipo Folha \"%2\"; %3 exige o Tipo Folha \"%4\". "
+                                   "Altere o Tipo Folha da filial e calcule novamente.")
+                        .arg(options.branchCode, sheet.isEmpty() ? QStringLiteral(" ") : sheet, calculationName(),
+                             requiredSheet()));
+        summary.refused = true;
+        return summary;
+    }
+    payrollDate_ = branch_.date("DATA_FOLHA");
+    period_ = MonthOf(payrollDate_);
+    yearStart_ = period_.left(4) + QStringLiteral("01");
+
+    payroll::RunTables tables;
+    tables.load(db_);
+    tables_ = &tables;
+    LeaveWriter::Style writerStyle = style();
+    writerStyle.sheet = sheet;
+    writerStyle.runResults = payroll::ResultCodes(tables, sheet);
+
+    ValuationUi quiet(ui_);
+    payroll::PayrollRun valuation(db_, quiet);
+    valuation.keepTables(true);
+
+    QString first, last;
+    range(options, first, last);
+    const bool ranged = !first.isEmpty() || !last.isEmpty();
+    Table cadfun(db_, QStringLiteral("CADFUN"));
+    ui_.progressStart(caption(), int(cadfun.count()));
+    int read = 0;
+    QString after;
+    bool more = true;
+    while (more) {
+        std::vector<Record> page =
+            after.isNull() ? cadfun.select({}, {}, QStringLiteral("CODFUN LIMIT 256"))
+                           : cadfun.select(QStringLiteral("CODFUN > ?"), {after}, QStringLiteral("CODFUN LIMIT 256"));
+        more = page.size() == 256;
+        for (const Record& employee : page) {
+            after = employee.text("CODFUN");
+            ui_.progressStep(++read);
+            const QString code = employee.text("CODFUN");
+            if (ranged && ((!first.isEmpty() && code < first) || (!last.isEmpty() && code > last))) continue;
+            const int condicao = employee.integer("CONDICAO");
+            if (takesDismissed() ? condicao > 1 : condicao != 1) continue;
+            if (employee.integer("CALC_FLAG") == 1) continue;
+
+            LeaveWriter w(db_, ui_, tables, period_, employee, writerStyle);
+            if (!calculate(employee, w)) continue;
+            {
+                Transaction t(db_);
+                summary.rowsWritten += w.flush();
+                t.commit();
+            }
+            ++summary.employeesCalculated;
+
+            payroll::RunOptions value;
+            value.branchCode = options.branchCode;
+            value.firstEmployee = value.lastEmployee = code;
+            value.kind = kind();
+            value.automaticMode = true;
+            value.userCode = options.userCode;
+            const payroll::RunSummary valued = valuation.run(value);
+            if (valued.employeesCalculated == 1) ++summary.employeesValued;
+            else ++summary.employeesNotValued;
+        }
+    }
+    ui_.progressEnd();
+    tables_ = nullptr;
+    ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    return summary;
+}
+
+} // namespace folha::leave

@@ -1,0 +1,67 @@
+// The 13th salary calculation.
+#include "Thirteenth.h"
+
+namespace folha::leave {
+
+int ThirteenthCalc::MonthsOfYear(const QDate& admission, const QDate& payrollDate) {
+    if (admission < QDate(payrollDate.year(), 1, 1)) return 12;
+    return (12 - admission.month()) + (AdmissionMonthCounts(admission) ? 1 : 0);
+}
+
+bool ThirteenthCalc::readMonths(const QString& typed) {
+    const auto months = MonthsOf(typed);
+    if (!months || *months <= 0) {
+        // The commission averages divide by the months.
+        ui_.message(MessageKind::Warning,
+                    typed.trimmed().isEmpty()
+                        ? QStringLiteral("Informar o campo Meses para média de comissões!")
+                        : QStringLiteral("Meses para média de comissões inválido: %1 (informe um número maior que zero)")
+                              .arg(typed.trimmed()));
+        return false;
+    }
+    months_ = *months;
+    return true;
+}
+
+bool ThirteenthCalc::calculate(const Record& e, LeaveWriter& w) {
+    const QDate admission = e.date("DT_ADMIS");
+    if (!admission.isValid()) {
+        ui_.log(QStringLiteral("Data de admissão não informada: funcionário %1").arg(e.text("CODFUN")));
+        return false;
+    }
+    w.ownRoles({QStringLiteral("052"), QStringLiteral("561"), QStringLiteral("562"), QStringLiteral("563"),
+                QStringLiteral("564"), QStringLiteral("565"), QStringLiteral("781"), QStringLiteral("782"),
+                QStringLiteral("203"), QStringLiteral("204"), QStringLiteral("066")});
+    const int months = MonthsOfYear(admission, payrollDate_);
+    const Fixed hours = HoursOfDays(e.integer("HR_SEMAN"), Ratio::of(5, 2) * months);
+    const bool hasHours = hours > Fixed();
+    if (hasHours) w.write(QStringLiteral("052"), hours, Fixed());
+
+    // The months of the year already paid: January to the month before.
+    const QString last = PreviousMonth(period_);
+    auto hoursAverage = [&](const char* source, const char* target) {
+        const auto s = w.sums(QLatin1String(source), QStringLiteral("F"), yearStart_, last);
+        if (hasHours && s && s->refer > Fixed()) w.write(QLatin1String(target), RoundValue(3, s->refer / 11), Fixed());
+    };
+    for (const auto& [source, target] : {std::pair{"601", "561"}, std::pair{"602", "562"}, std::pair{"603", "563"},
+                                         std::pair{"604", "564"}})
+        hoursAverage(source, target);
+    for (const auto& [source, target] : {std::pair{"701", "781"}, std::pair{"702", "782"}}) {
+        const auto s = w.sums(QLatin1String(source), QStringLiteral("F"), yearStart_, last);
+        if (hasHours && s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / 11));
+    }
+    // Commissions up to the working month itself.
+    const QString commissionFirst = MonthOf(payrollDate_.addDays(-31 - int64_t(months_) * 29));
+    for (const auto& [source, target] : {std::pair{"079", "203"}, std::pair{"080", "204"}}) {
+        const auto s = w.sums(QLatin1String(source), QStringLiteral("F"), commissionFirst, period_);
+        if (s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / months_));
+    }
+    hoursAverage("605", "565");
+
+    // The first instalment paid earlier in the year is deducted.
+    if (const auto paid = w.sums(QStringLiteral("059"), QStringLiteral("D"), yearStart_, last); paid && paid->valor > Fixed())
+        w.write(QStringLiteral("066"), paid->refer, paid->valor);
+    return true;
+}
+
+} // namespace folha::leave
