@@ -259,3 +259,42 @@ TEST(GovRecordTest, FieldsArePaddedCutAndRefused) {
 }
 
 } // namespace
+
+namespace {
+
+class SefipSelectionTest : public SefipTest {};
+
+TEST_F(SefipSelectionTest, IndividualListAndUnregisteredJob) {
+    month();
+    worker(*db, 8, "HUGO", {{"CARGO", 9}});
+    row(*db, 8, "130", "100");
+    SefipOptions o = sefipOptions();
+    ASSERT_TRUE(run(o).written);
+    EXPECT_TRUE(ui.texts("warning").contains(QStringLiteral("Cargo Nao Cadastrado no funcionário 000008-009")));
+    // Only the listed workers; no registration records.
+    {
+        QFile list(d.file("201304F.TXT"));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write("000003 CARLA\r\n000004\r\n");
+    }
+    o.individual = true;
+    o.employeeListFolder = d.path();
+    ui.entries.clear();
+    ASSERT_TRUE(run(o).written);
+    QStringList types;
+    for (const QString& l : records(o.outputPath)) types << l.left(2) + (l.startsWith("3") ? l.mid(32, 11) : QString());
+    EXPECT_EQ(types, QStringList({"00", "10", "3012000003333", "3212000003333", "90"}));
+}
+
+TEST_F(SefipSelectionTest, PisRangeLimitsTheWorkers) {
+    month();
+    SefipOptions o = sefipOptions();
+    o.pisFrom = "12000002222";
+    o.pisTo = "12000002222";
+    ASSERT_TRUE(run(o).written);
+    QStringList types;
+    for (const QString& l : records(o.outputPath)) types << l.left(2);
+    EXPECT_EQ(types, QStringList({"00", "10", "30", "32", "90"}));
+}
+
+} // namespace
