@@ -14,6 +14,7 @@ namespace {
 
 const QStringList booleanFlags = {
     "--demo", "--force", "--yes", "--family-allowance", "--auto", "--write-net", "--previous-month", "--help",
+    "--individual", "--old-cbo",
 };
 
 QString readLine(bool hidden) {

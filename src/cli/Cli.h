@@ -93,6 +93,7 @@ struct Command {
 // Every subcommand; each group of engine jobs adds its own.
 QList<Command> coreCommands();
 QList<Command> payrollCommands(); // calc, undo, events
+QList<Command> govCommands();     // sefip, grrf
 
 // Parses argv (without the program name). Boolean flags take no value.
 Arguments parseArguments(const QStringList& argv);

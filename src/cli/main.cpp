@@ -8,7 +8,7 @@
 using namespace folha;
 using namespace folha::cli;
 
-static QList<Command> allCommands() { return coreCommands() + payrollCommands(); }
+static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands(); }
 
 static void usage(QTextStream& err) {
     err << "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"

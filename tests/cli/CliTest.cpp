@@ -3,6 +3,8 @@
 
 #include "Table.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -188,4 +190,70 @@ TEST_F(CliTest, AdvanceWritesTheAdvanceSheetRoundedUpToTheBranchStep) {
     ASSERT_EQ(run({"calc", "--company", "2", "--branch", "001"}).status, 0);
     EXPECT_TRUE(run({"events", "--company", "2", "--branch", "001", "--employee", "1"})
                     .out.contains(",097,ADIANTAMENTO JA PAGO,0.00,721.00,,*\n"));
+}
+
+namespace {
+
+// The lines of a government file; every one a 360-character record ending
+// in "*" and followed by CR LF.
+QStringList govRecords(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.takeLast(), QString());
+    for (const QString& l : lines) {
+        EXPECT_EQ(l.size(), 360) << l.toStdString();
+        EXPECT_TRUE(l.endsWith('*'));
+        EXPECT_FALSE(l.contains('\n'));
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(CliTest, SefipOfTheDemoMonth) {
+    ASSERT_EQ(run({"calc", "--company", "1", "--branch", "001", "--family-allowance"}).status, 0);
+    ASSERT_EQ(run({"sql", "--company", "1", "update Filial set COD_RFGTS = '115'"}).status, 0);
+    CliRun r = run({"sefip", "--company", "1", "--branch", "001", "--companies", "1,2", "--responsible", "1",
+                    "--fgts-collected", "S", "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString path = root->path() + "/c/CAIXA/SEFIP/SEFIP.TXT";
+    EXPECT_TRUE(r.out.contains(path + "\n")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("Registro 00: 1\nRegistro 10: 1\n")) << r.out.toStdString();
+    const QStringList lines = govRecords(path);
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines.first().startsWith("00"));
+    EXPECT_TRUE(lines.last().startsWith("90" + QString(51, '9')));
+    int workers = 0;
+    for (const QString& l : lines) workers += l.startsWith("30");
+    EXPECT_GE(workers, 20);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Registro 30: %1\n").arg(workers)));
+    // Without anyone to answer, the existing file is kept.
+    CliRun kept = run({"sefip", "--company", "1", "--branch", "001", "--responsible", "1", "--fgts-collected", "S"});
+    EXPECT_NE(kept.status, 0);
+    EXPECT_TRUE(kept.err.contains("Ja existe. Regravar ?")) << kept.err.toStdString();
+    EXPECT_EQ(govRecords(path), lines);
+    CliRun bad = run({"sefip", "--company", "1", "--branch", "001", "--fgts-collected", "X"});
+    EXPECT_NE(bad.status, 0);
+}
+
+TEST_F(CliTest, GrrfOfTheDemoMonth) {
+    CliRun r = run({"grrf", "--company", "1", "--branch", "001", "--responsible", "1", "--withdrawal", "01",
+                    "--collection-date", "10/05/2013", "--previous-month", "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString path = root->path() + "/c/CAIXA/GRRF/GRRF.TXT";
+    EXPECT_TRUE(r.out.contains(path + "\n")) << r.out.toStdString();
+    const QStringList lines = govRecords(path);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines.first().startsWith("00"));
+    EXPECT_TRUE(lines.last().startsWith("90"));
+    EXPECT_TRUE(QFileInfo::exists(root->path() + "/c/CAIXA/GRRF/GRRF.RE"));
+    // The demo's worker dismissed in April (cause I1) is the one record 40.
+    QStringList workers;
+    for (const QString& l : lines)
+        if (l.startsWith("40")) workers << l.mid(53, 70).trimmed();
+    EXPECT_EQ(workers, QStringList{"MARCOS VIEIRA DEMITIDO"});
+    CliRun badDate = run({"grrf", "--company", "1", "--branch", "001", "--collection-date", "31/02/2013"});
+    EXPECT_NE(badDate.status, 0);
+    EXPECT_TRUE(badDate.err.contains("Data inválida")) << badDate.err.toStdString();
 }

@@ -1,0 +1,158 @@
+// sefip, grrf: the government files from the command line.
+#include "Cli.h"
+#include "GovOutput.h"
+#include "Grrf.h"
+#include "Sefip.h"
+#include "Table.h"
+#include "TextRoutines.h"
+
+#include <QDate>
+
+namespace folha::cli {
+
+namespace {
+
+QDate dateOption(Context& c, const QString& name) {
+    if (!c.args.has(name)) return {};
+    const QDate d = QDate::fromString(c.args.value(name).trimmed(), QStringLiteral("dd/MM/yyyy"));
+    if (!d.isValid()) throw CliError{QStringLiteral("Data inválida em %1: %2 (use DD/MM/AAAA)").arg(name, c.args.value(name))};
+    return d;
+}
+
+QString pisOption(Context& c, const QString& name, const QString& fallback) {
+    if (!c.args.has(name)) return fallback;
+    const QString v = c.args.value(name).trimmed();
+    if (v.isEmpty() || v.size() > 11 || OnlyDigits(v) != v) throw CliError{QStringLiteral("PIS inválido em %1: %2").arg(name, v)};
+    return PadLeft(v, 11, QChar('0'));
+}
+
+// The ticked companies: --companies 1,2 or the company open; each opened
+// from its own directory (the company open through the alias).
+struct Companies {
+    std::vector<gov::GovCompany> list;
+    std::vector<std::unique_ptr<Database>> opened;
+};
+
+Companies tickedCompanies(Context& c) {
+    const CompanyRow current = c.openCompany();
+    Companies out;
+    QList<int> codes;
+    if (c.args.has("--companies")) {
+        for (const QString& part : c.args.value("--companies").split(',', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            const int n = part.trimmed().toInt(&ok);
+            if (!ok) throw CliError{QStringLiteral("Código de empresa inválido: %1").arg(part)};
+            if (!codes.contains(n)) codes << n;
+        }
+    } else {
+        codes << current.code;
+    }
+    SignIn signIn(c.session());
+    const QList<CompanyRow> known = c.user ? signIn.allowedCompanies(*c.user) : signIn.allCompanies();
+    for (const CompanyRow& row : known) {
+        if (!codes.contains(row.code)) continue;
+        gov::GovCompany g;
+        g.code = row.code;
+        g.name = row.name;
+        if (row.code == current.code) {
+            g.db = &c.session().folha();
+        } else {
+            out.opened.push_back(c.session().openCompanyDirectory(c.session().companyDirectory(row.directory)));
+            g.db = out.opened.back().get();
+        }
+        out.list.push_back(g);
+    }
+    for (int code : codes) {
+        bool found = false;
+        for (const auto& g : out.list) found = found || g.code == code;
+        if (!found) throw CliError{QStringLiteral("Empresa não cadastrada: %1").arg(code)};
+    }
+    return out;
+}
+
+int report(Context& c, const gov::GovFileResult& r) {
+    if (!r.written) return 1;
+    c.out << r.path << Qt::endl;
+    for (const auto& [type, n] : r.records) c.out << QStringLiteral("Registro %1: %2").arg(type).arg(n) << Qt::endl;
+    return 0;
+}
+
+std::optional<bool> yesNoOption(Context& c, const QString& name) {
+    if (!c.args.has(name)) return std::nullopt;
+    const QString v = c.args.value(name).trimmed().toUpper();
+    if (v == QLatin1String("S")) return true;
+    if (v == QLatin1String("N")) return false;
+    throw CliError{QStringLiteral("Valor inválido em %1: %2 (S ou N)").arg(name, v)};
+}
+
+int cmdSefip(Context& c) {
+    Companies companies = tickedCompanies(c);
+    gov::SefipOptions o;
+    o.branchCode = c.branchCode();
+    auto branch = Table(c.session().folha(), QStringLiteral("Filial")).find({o.branchCode});
+    o.competence = c.args.value("--competence");
+    o.collectionCode = c.args.value("--collection", branch->text("COD_RFGTS").trimmed());
+    o.modality = c.args.value("--modality", branch->text("MODALIDADE"));
+    o.fgtsIndicator = c.args.value("--fgts-indicator", o.fgtsIndicator);
+    o.inssIndicator = c.args.value("--inss-indicator", o.inssIndicator);
+    o.fgtsDate = dateOption(c, "--fgts-date");
+    o.inssDate = dateOption(c, "--inss-date");
+    o.responsible = c.args.value("--responsible", o.responsible);
+    o.pisFrom = pisOption(c, "--pis-from", o.pisFrom);
+    o.pisTo = pisOption(c, "--pis-to", o.pisTo);
+    o.individual = c.args.has("--individual");
+    o.employeeListFolder = c.session().installation().programDir();
+    o.oldCbo = c.args.has("--old-cbo");
+    o.fgtsCollected = yesNoOption(c, "--fgts-collected");
+    for (const auto& g : companies.list) {
+        gov::SefipCompany s;
+        static_cast<gov::GovCompany&>(s) = g;
+        o.companies.push_back(s);
+    }
+    o.outputPath = c.session().installation().localPath(gov::SefipRun::SystemPath);
+    gov::SefipRun run(c.session().folha(), c.ui());
+    const gov::GovFileResult r = run.run(o);
+    if (r.written)
+        c.audit(QStringLiteral("R"), QStringLiteral("Sefip"),
+                QStringLiteral("SEFIP gerada, recolhimento %1: %2").arg(o.collectionCode, gov::CountsText(r.records)));
+    return report(c, r);
+}
+
+int cmdGrrf(Context& c) {
+    Companies companies = tickedCompanies(c);
+    gov::GrrfOptions o;
+    o.branchCode = c.branchCode();
+    o.collectionDate = dateOption(c, "--collection-date");
+    o.noticeDate = dateOption(c, "--notice-date");
+    o.withdrawalCode = c.args.value("--withdrawal");
+    o.responsible = c.args.value("--responsible", o.responsible);
+    o.pisFrom = pisOption(c, "--pis-from", o.pisFrom);
+    o.pisTo = pisOption(c, "--pis-to", o.pisTo);
+    o.previousMonth = c.args.has("--previous-month");
+    o.companies = companies.list;
+    o.outputPath = c.session().installation().localPath(gov::GrrfRun::SystemPath);
+    o.companionPath = c.session().installation().localPath(gov::GrrfRun::CompanionSystemPath);
+    gov::GrrfRun run(c.session().folha(), c.ui());
+    const gov::GovFileResult r = run.run(o);
+    if (r.written)
+        c.audit(QStringLiteral("R"), QStringLiteral("grrf"), QStringLiteral("GRRF gerada: %1").arg(gov::CountsText(r.records)));
+    return report(c, r);
+}
+
+} // namespace
+
+QList<Command> govCommands() {
+    return {
+        {"sefip",
+         "sefip --company C --branch B [--companies 1,2] [--competence MM/AAAA] [--collection COD] [--modality X] "
+         "[--fgts-indicator X] [--fgts-date DD/MM/AAAA] [--inss-indicator X] [--inss-date DD/MM/AAAA] "
+         "[--responsible COD] [--pis-from PIS --pis-to PIS] [--individual] [--old-cbo] [--fgts-collected S|N] [--yes]",
+         cmdSefip},
+        {"grrf",
+         "grrf --company C --branch B [--companies 1,2] [--collection-date DD/MM/AAAA] [--notice-date DD/MM/AAAA] "
+         "[--withdrawal COD] [--responsible COD] [--pis-from PIS --pis-to PIS] [--previous-month] [--yes]",
+         cmdGrrf},
+    };
+}
+
+} // namespace folha::cli

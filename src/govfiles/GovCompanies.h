@@ -1,0 +1,64 @@
+#pragma once
+// What the SEFIP and GRRF runs share: the ticked companies, each opened
+// from its own directory, the fixed occurrences of a company, the value
+// formats of the records and the result of a run.
+
+#include "Database.h"
+#include "Fixed.h"
+#include "GovRecord.h"
+#include "Table.h"
+#include "UserInterface.h"
+
+#include <QHash>
+#include <map>
+
+namespace folha::gov {
+
+// A company of the installation's list, ticked for the run, with its data
+// opened from its directory by the caller.
+struct GovCompany {
+    int code = 0;
+    QString name;
+    Database* db = nullptr;
+};
+
+struct GovFileResult {
+    bool written = false;       // the file was replaced
+    QString path;               // local path of the file
+    std::map<QString, int> records; // by record type
+    int companiesWritten = 0;
+};
+
+// A fixed occurrence to read: role and the message shown when it is missing.
+struct FixedOccurrence {
+    const char* role;
+    const char* missingMessage;
+};
+
+// The event code of each role (empty when the role has no row, after its
+// message was shown).
+QHash<QString, QString> ReadFixedOccurrences(Database& db, std::initializer_list<FixedOccurrence> roles,
+                                             UserInterface& ui);
+
+// The inscription type of a CGC: "1" when longer than 12 characters, else "2".
+QString InscriptionType(const QString& cgc);
+// The PIS as 11 characters, as the ranges compare it.
+QString PisText(const Record& employee);
+// YYYYMM of a date (empty for a date not filled in).
+QString MonthOf(const QDate& d);
+// The one sum the files read: VALOR of an employee's rows of a period, sheet
+// and event code (zero for an empty code).
+class EventSums {
+public:
+    explicit EventSums(Database& db);
+    Fixed sum(const QString& codfun, const QString& year, const QString& month, const QString& sheet,
+              const QString& eventCode);
+
+private:
+    Database& db_;
+};
+
+// True when the trimmed value is one of the listed codes.
+bool OneOf(const QString& value, std::initializer_list<const char*> list);
+
+} // namespace folha::gov

@@ -1,0 +1,60 @@
+#include "GovOutput.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace folha::gov {
+
+bool ConfirmOverwrite(const QString& systemPath, const QString& localPath, UserInterface& ui) {
+    if (!QFileInfo::exists(localPath)) return true;
+    return ui.question(QStringLiteral("ARQUIVO ") + systemPath + QStringLiteral(" Ja existe. Regravar ? "));
+}
+
+namespace {
+
+void makeFolder(const QString& localPath) {
+    const QString dir = QFileInfo(localPath).absolutePath();
+    if (!QDir().mkpath(dir)) throw GovFileStop(QStringLiteral("Não foi possível criar a pasta %1").arg(dir));
+}
+
+} // namespace
+
+GovOutput::GovOutput(const QString& localPath) : path_(localPath) {
+    makeFolder(localPath);
+    file_ = std::make_unique<QSaveFile>(localPath);
+    file_->setDirectWriteFallback(false);
+    if (!file_->open(QIODevice::WriteOnly))
+        throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(localPath, file_->errorString()));
+}
+
+GovOutput::~GovOutput() {
+    if (file_ && file_->isOpen()) file_->cancelWriting();
+}
+
+void GovOutput::write(const GovRecord& record) {
+    const QByteArray bytes = (record.finish() + QStringLiteral("\r\n")).toLatin1();
+    if (file_->write(bytes) != bytes.size())
+        throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(path_, file_->errorString()));
+    ++counts_[record.type()];
+}
+
+void GovOutput::commit() {
+    if (!file_->commit())
+        throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(path_, file_->errorString()));
+}
+
+void WriteEmptyFile(const QString& localPath) {
+    makeFolder(localPath);
+    QSaveFile f(localPath);
+    f.setDirectWriteFallback(false);
+    if (!f.open(QIODevice::WriteOnly) || !f.commit())
+        throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(localPath, f.errorString()));
+}
+
+QString CountsText(const std::map<QString, int>& counts) {
+    QStringList parts;
+    for (const auto& [type, n] : counts) parts << QStringLiteral("%1: %2").arg(type).arg(n);
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace folha::gov

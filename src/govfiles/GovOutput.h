@@ -1,0 +1,48 @@
+#pragma once
+// Writing a government file: the records go to a temporary file beside the
+// target, which replaces the target only when the whole run has succeeded.
+// A stopped run, or the answer No to the overwrite question, leaves an
+// existing file as it was. Text is written in ISO-8859-1, each record
+// followed by CR LF.
+
+#include "GovRecord.h"
+#include "UserInterface.h"
+
+#include <QSaveFile>
+#include <map>
+#include <memory>
+
+namespace folha::gov {
+
+// Asks "ARQUIVO <path> Ja existe. Regravar ? " when the file exists. False
+// when the user answers No.
+bool ConfirmOverwrite(const QString& systemPath, const QString& localPath, UserInterface& ui);
+
+class GovOutput {
+public:
+    // Creates the folder when missing and opens the temporary file; a
+    // failure of the file system stops the run with the system's message.
+    explicit GovOutput(const QString& localPath);
+    ~GovOutput(); // an uncommitted file is thrown away
+
+    void write(const GovRecord& record);
+    // Replaces the target by what was written.
+    void commit();
+
+    const QString& path() const { return path_; }
+    // Records written, by record type.
+    const std::map<QString, int>& counts() const { return counts_; }
+
+private:
+    QString path_;
+    std::unique_ptr<QSaveFile> file_;
+    std::map<QString, int> counts_;
+};
+
+// Creates an empty file (the GRRF companion ".RE"), replacing an existing one.
+void WriteEmptyFile(const QString& localPath);
+
+// "10: 1, 30: 4" style summary of the counts.
+QString CountsText(const std::map<QString, int>& counts);
+
+} // namespace folha::gov
