@@ -81,8 +81,8 @@ bool TerminationCalc::calculate(const Record& e, LeaveWriter& w) {
     const QString code = e.text("CODFUN");
     const QDate leaving = e.date("DT_AFAST");
     if (MonthOf(leaving) != period_) {
-        // Without a range, an employee who is not leaving is simply not one of them.
-        if (leaving.isValid() || explicitRange_)
+        // Without a range, an employee who is not leaving this month is simply not one of them.
+        if (explicitRange_)
             ui_.message(MessageKind::Warning, QStringLiteral("Data de afastamento errada: ") + code);
         return false;
     }

@@ -73,7 +73,7 @@ TEST_F(CliTest, SqlPrintsCsvWithAHeader) {
     CliRun legacy = run({"sql", "--company", "1", "select count(*) as N from \"CADFUN.DB\" CADFUN"});
     EXPECT_EQ(legacy.out, r.out);
     CliRun filial = run({"sql", "--company", "2", "select CODIGO, TIPO_FOL, DATA_FOLHA from Filial order by CODIGO"});
-    EXPECT_EQ(filial.out, QStringLiteral("CODIGO,TIPO_FOL,DATA_FOLHA\n001,F,2013-04-30\n002,F,2013-04-30\n"));
+    EXPECT_EQ(filial.out, QStringLiteral("CODIGO,TIPO_FOL,DATA_FOLHA\n001,F,2013-04-30\n002,D,2013-12-31\n"));
 }
 
 TEST_F(CliTest, BadSqlGivesTheEnginesErrorAndAFailureStatus) {
@@ -124,7 +124,7 @@ TEST_F(CliTest, SetPeriodChangesTheBranchAndWritesTheAuditLog) {
     EXPECT_EQ(rows.back().text("Acao"), QStringLiteral("E"));
     EXPECT_EQ(rows.back().integer("Filial"), 2);
     EXPECT_TRUE(rows.back().text("Log").contains("31/05/2013 D"));
-    run({"set-period", "--company", "2", "--branch", "002", "--date", "30/04/2013", "--sheet", "F"});
+    run({"set-period", "--company", "2", "--branch", "002", "--date", "31/12/2013", "--sheet", "D"});
 }
 
 TEST_F(CliTest, CalcTwiceLeavesTheEventsAsAfterTheFirstRun) {
@@ -133,7 +133,7 @@ TEST_F(CliTest, CalcTwiceLeavesTheEventsAsAfterTheFirstRun) {
     CliRun first = run({"calc", "--company", "1", "--branch", "001", "--family-allowance"});
     ASSERT_EQ(first.status, 0) << first.err.toStdString();
     // The whole demo month: no role message, no missing event.
-    EXPECT_EQ(first.out, QStringLiteral("Procedimento concluído!\n25 funcionário(s) calculado(s)\n"));
+    EXPECT_EQ(first.out, QStringLiteral("Procedimento concluído!\n24 funcionário(s) calculado(s)\n"));
     EXPECT_EQ(first.err, QString());
     const CliRun once = run(dump);
     const CliRun listed = run({"events", "--company", "1", "--branch", "001"});
@@ -213,13 +213,13 @@ QStringList govRecords(const QString& path) {
 
 TEST_F(CliTest, SefipOfTheDemoMonth) {
     ASSERT_EQ(run({"calc", "--company", "1", "--branch", "001", "--family-allowance"}).status, 0);
-    ASSERT_EQ(run({"sql", "--company", "1", "update Filial set COD_RFGTS = '115'"}).status, 0);
+    // Both demo companies collect FGTS under code 115: one record 10 each.
     CliRun r = run({"sefip", "--company", "1", "--branch", "001", "--companies", "1,2", "--responsible", "1",
                     "--fgts-collected", "S", "--yes"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QString path = root->path() + "/c/CAIXA/SEFIP/SEFIP.TXT";
     EXPECT_TRUE(r.out.contains(path + "\n")) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains("Registro 00: 1\nRegistro 10: 1\n")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("Registro 00: 1\nRegistro 10: 2\n")) << r.out.toStdString();
     const QStringList lines = govRecords(path);
     ASSERT_GE(lines.size(), 4);
     EXPECT_TRUE(lines.first().startsWith("00"));
@@ -256,4 +256,50 @@ TEST_F(CliTest, GrrfOfTheDemoMonth) {
     CliRun badDate = run({"grrf", "--company", "1", "--branch", "001", "--collection-date", "31/02/2013"});
     EXPECT_NE(badDate.status, 0);
     EXPECT_TRUE(badDate.err.contains("Data inválida")) << badDate.err.toStdString();
+}
+
+// The vacation, 13th salary and termination of the demo month: each refuses
+// a branch on another sheet, and a second run leaves the rows as they were.
+TEST_F(CliTest, VacationThirteenthAndTerminationOnTheDemo) {
+    auto rowsOf = [](const char* company) {
+        return run({"sql", "--company", company, "select * from OCORRENC order by OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN"}).out;
+    };
+    const QString company1 = rowsOf("1"), company2 = rowsOf("2");
+
+    CliRun refused = run({"vacation", "--company", "1", "--branch", "001"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(refused.err.contains("exige o Tipo Folha \"I\"")) << refused.err.toStdString();
+    ASSERT_EQ(run({"set-period", "--company", "1", "--branch", "001", "--date", "30/04/2013", "--sheet", "I"}).status, 0);
+    CliRun noMonths = run({"vacation", "--company", "1", "--branch", "001", "--months", ""});
+    EXPECT_EQ(noMonths.status, 2);
+    EXPECT_TRUE(noMonths.err.contains("Informar o campo Meses para média de comissões!")) << noMonths.err.toStdString();
+    CliRun vacation = run({"vacation", "--company", "1", "--branch", "001"});
+    EXPECT_EQ(vacation.status, 0) << vacation.err.toStdString();
+    EXPECT_EQ(vacation.out, QStringLiteral("Procedimento concluído!\n1 funcionário(s) calculado(s)\n"));
+    EXPECT_EQ(vacation.err, QString());
+    const QString laura = run({"events", "--company", "1", "--branch", "001", "--employee", "12"}).out;
+    EXPECT_TRUE(laura.contains("050,FERIAS NORMAIS,146.67,1333.36,ADM,*")) << laura.toStdString();
+    EXPECT_TRUE(laura.contains("200,MEDIA HE 50% FERIAS,1.50,20.45,ADM,*")) << laura.toStdString();
+    EXPECT_TRUE(laura.contains("142,LIQUIDO A RECEBER")) << laura.toStdString();
+
+    EXPECT_EQ(run({"termination", "--company", "1", "--branch", "001"}).status, 2);
+    ASSERT_EQ(run({"set-period", "--company", "1", "--branch", "001", "--date", "30/04/2013", "--sheet", "F"}).status, 0);
+    CliRun termination = run({"termination", "--company", "1", "--branch", "001", "--from", "13", "--to", "13"});
+    EXPECT_EQ(termination.status, 0) << termination.err.toStdString();
+    EXPECT_EQ(termination.out, QStringLiteral("Procedimento concluído!\n1 funcionário(s) calculado(s)\n"));
+    const QString marcos = run({"events", "--company", "1", "--branch", "001", "--employee", "13"}).out;
+    for (const char* line : {"080,SALDO DE SALARIO,146.67,1066.69,PROD,*", "081,AVISO PREVIO INDENIZADO,220.00,1600.00,PROD,*",
+                             "057,FERIAS PROPORCIONAIS,165.00,1200.00,PROD,*", "087,LIQUIDO RESCISAO,", "133,MULTA FGTS 40%,"})
+        EXPECT_TRUE(marcos.contains(QLatin1String(line))) << line << "\n" << marcos.toStdString();
+    EXPECT_EQ(rowsOf("1"), company1);
+
+    CliRun thirteenth = run({"thirteenth", "--company", "2", "--branch", "002"});
+    EXPECT_EQ(thirteenth.status, 0) << thirteenth.err.toStdString();
+    EXPECT_EQ(thirteenth.out, QStringLiteral("Procedimento concluído!\n5 funcionário(s) calculado(s)\n"));
+    const QString antonio = run({"events", "--company", "2", "--branch", "002", "--employee", "1"}).out;
+    EXPECT_TRUE(antonio.contains("070,13 SALARIO,220.00,1800.00,VENDAS,*")) << antonio.toStdString();
+    EXPECT_TRUE(antonio.contains("077,DESCONTO 1A PARCELA 13,0.00,900.00,VENDAS,*")) << antonio.toStdString();
+    EXPECT_TRUE(antonio.contains("210,MEDIA HE 50% 13 SAL.,4.182,")) << antonio.toStdString(); // 46 hours ÷ 11
+    EXPECT_EQ(rowsOf("2"), company2);
+    EXPECT_NE(run({"thirteenth", "--company", "2", "--branch", "002", "--months", "0"}).status, 0);
 }

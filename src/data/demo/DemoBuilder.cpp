@@ -1,6 +1,9 @@
 #include "DemoBuilder.h"
 
 #include "PayrollRun.h"
+#include "Termination.h"
+#include "Thirteenth.h"
+#include "Vacation.h"
 
 #include "IniFile.h"
 #include "Passwords.h"
@@ -50,21 +53,40 @@ void DemoBuilder::insertRows(Database& db, const QList<DemoRow>& rows) {
 
 namespace {
 
-// The vacation of April (employee 12) valued as the vacation calculation
-// leaves it, so that April's payroll has a vacation sheet to carry.
-void valueDemoVacation(Database& db, UserInterface& ui) {
+void setSheet(Database& db, const char* branchCode, const char* sheet) {
     Table filial(db, QStringLiteral("Filial"));
-    Record branch = *filial.find({QStringLiteral("001")});
-    branch.set("TIPO_FOL", QStringLiteral("I"));
+    Record branch = *filial.find({QLatin1String(branchCode)});
+    branch.set("TIPO_FOL", QLatin1String(sheet));
     filial.update(branch);
-    payroll::RunOptions o;
-    o.branchCode = QStringLiteral("001");
-    o.firstEmployee = o.lastEmployee = QStringLiteral("000012");
-    o.kind = payroll::CalcKind::Vacation;
-    o.automaticMode = true;
-    payroll::PayrollRun(db, ui).run(o);
-    branch.set("TIPO_FOL", QStringLiteral("F"));
-    filial.update(branch);
+}
+
+// The month's special calculations as the office leaves them: April's
+// vacation (employee 12) and termination (employee 13) in the first company,
+// December's 13th salary in the second company's second branch.
+void calculateDemoMonth(Database& db, int company, UserInterface& out) {
+    // Only what goes wrong is told; the closing notices are not.
+    struct Quiet : UserInterface {
+        explicit Quiet(UserInterface& u) : ui(u) {}
+        void message(MessageKind kind, const QString& text, const QString& title) override {
+            if (kind != MessageKind::Information) ui.message(kind, text, title);
+        }
+        bool question(const QString& text, QuestionKind kind, const QString& title) override {
+            return ui.question(text, kind, title);
+        }
+        void log(const QString& line) override { ui.log(line); }
+        UserInterface& ui;
+    } ui(out);
+    leave::LeaveOptions o;
+    if (company == 1) {
+        o.branchCode = QStringLiteral("001");
+        setSheet(db, "001", "I");
+        leave::VacationCalc(db, ui).run(o);
+        setSheet(db, "001", "F");
+        leave::TerminationCalc(db, ui).run(o);
+    } else {
+        o.branchCode = QStringLiteral("002");
+        leave::ThirteenthCalc(db, ui).run(o);
+    }
 }
 
 } // namespace
@@ -156,7 +178,7 @@ void DemoBuilder::buildDemo(UserInterface& ui) {
         insertRows(*db, commonCompanyRows());
         insertRows(*db, employeeRows(c.code));
         t.commit();
-        if (c.code == 1) valueDemoVacation(*db, ui);
+        calculateDemoMonth(*db, c.code, ui);
         ui.progressStep(++step);
     }
     ui.progressStep(++step);

@@ -68,27 +68,16 @@ const Event chart[] = {
     {56, "FERIAS VENCIDAS", 1, 1, "1", 4, 4, 0, 0, 0, 0, 0, 0, 0, 1},
     {57, "FERIAS PROPORCIONAIS", 1, 1, "1", 4, 4, 0, 0, 0, 0, 0, 0, 0, 0, 1},
     {58, "LIQUIDO DE FERIAS", 0, 3, "1", 0, 0, 0},
-    {59, "MEDIA HORAS EXTRAS FERIAS", 1, 1, "1", 3, 3, 1},
-    {60, "MEDIA VALORES FERIAS", 1, 3, "1", 3, 3, 1},
-    {61, "MEDIA COMISSOES FERIAS", 1, 3, "1", 3, 3, 1},
     {62, "FERIAS EM DOBRO", 1, 1, "1", 3, 3, 1},
     {63, "HORAS FERIAS NO MES", 2, 3, "1", 0, 0, 0},
     {64, "HORAS ABONO NO MES", 2, 3, "1", 0, 0, 0},
     {70, "13 SALARIO", 1, 1, "1", 2, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1},
     {71, "13 SALARIO INDENIZADO", 1, 1, "1", 4, 2, 1},
     {72, "13 SALARIO PROPORCIONAL", 1, 1, "1", 2, 2, 1},
-    {73, "MEDIA HORAS 13 SALARIO", 1, 1, "1", 2, 2, 1},
-    {74, "MEDIA VALORES 13 SALARIO", 1, 3, "1", 2, 2, 1},
-    {75, "MEDIA COMISSOES 13 SALARIO", 1, 3, "1", 2, 2, 1},
     {76, "1A PARCELA 13 SALARIO", 1, 1, "1", 0, 0, 1},
     {77, "DESCONTO 1A PARCELA 13", 0, 3, "1", 0, 0, 0},
     {80, "SALDO DE SALARIO", 1, 1, "1", 1, 1, 1},
     {81, "AVISO PREVIO INDENIZADO", 1, 1, "1", 4, 4, 1},
-    {82, "MEDIA HORAS AVISO PREVIO", 1, 1, "1", 4, 4, 1},
-    {83, "MEDIA VALORES AVISO", 1, 3, "1", 4, 4, 1},
-    {84, "MEDIA HORAS FERIAS VENC.", 1, 1, "1", 4, 4, 0},
-    {85, "MEDIA HORAS FERIAS PROP.", 1, 1, "1", 4, 4, 0},
-    {86, "MEDIA VALORES FERIAS RESC.", 1, 3, "1", 4, 4, 0},
     {87, "LIQUIDO RESCISAO", 2, 3, "1", 0, 0, 0},
     {90, "FALTAS", 0, 1, "1", 1, 1, 1},
     {91, "ATRASOS", 0, 1, "1", 1, 1, 1},
@@ -105,6 +94,8 @@ const Event chart[] = {
     {102, "ARREDONDAMENTO MES ANTERIOR", 0, 3, "1", 0, 0, 0},
     {103, "ARREDONDAMENTO DO LIQUIDO", 1, 3, "1", 0, 0, 0},
     {104, "DESC. ARREDONDAMENTO", 0, 3, "1", 0, 0, 0},
+    {105, "ARREDONDAMENTO DAS FERIAS", 0, 3, "1", 0, 0, 0},
+    {106, "VALOR CARNE INSS", 2, 3, "1", 0, 0, 0},
     {110, "INSS", 0, 3, "1", 0, 0, 0},
     {111, "BASE INSS", 2, 3, "1", 0, 0, 0},
     {112, "INSS 13 SALARIO", 0, 3, "1", 0, 0, 0},
@@ -167,16 +158,14 @@ const struct {
     {53, 97, "ADIANTAMENTO JA PAGO"}, {49, 116, "BASE INSS FERIAS MES SEGUINTE"},
     {75, 134, "BASE FGTS FERIAS MES SEGUINTE"}, {55, 87, "LIQUIDO DE RESCISAO"}, {58, 144, "SALARIO DE REFERENCIA"},
     {69, 94, "CONTRIBUICAO ASSOCIATIVA"}, {72, 95, "MENSALIDADE SINDICAL"}, {76, 93, "VALE TRANSPORTE"},
-    {79, 11, "DSR S/ COMISSOES"}, {80, 12, "DSR S/ VARIAVEIS"}, {57, 58, "LIQUIDO DE FERIAS"},
+    {79, 11, "DSR S/ COMISSOES"}, {80, 10, "COMISSOES"}, {57, 58, "LIQUIDO DE FERIAS"},
     {77, 150, "HORAS NORMAIS"}, {78, 151, "HORAS DSR"}, {92, 152, "HORAS PLANTAO"}, {38, 63, "HORAS FERIAS NO MES"},
-    {45, 80, "SALDO DE SALARIO"}, {46, 81, "AVISO PREVIO INDENIZADO"}, {47, 56, "FERIAS VENCIDAS"},
-    {48, 57, "FERIAS PROPORCIONAIS"}, {51, 50, "FERIAS NORMAIS"}, {52, 51, "ABONO PECUNIARIO"},
-    {54, 71, "13 SALARIO INDENIZADO"}, {59, 76, "1A PARCELA 13 SALARIO"}, {60, 70, "13 SALARIO"},
-    {61, 72, "13 SALARIO PROPORCIONAL"}, {66, 77, "DESCONTO 1A PARCELA 13"}, {68, 143, "LIQUIDO 13 SALARIO"},
-    {73, 64, "HORAS ABONO NO MES"}, {81, 62, "FERIAS EM DOBRO"}, {120, 10, "COMISSOES"}, {201, 61, "MEDIA COMISSOES FERIAS"},
-    {202, 75, "MEDIA COMISSOES 13 SALARIO"}, {551, 59, "MEDIA HORAS EXTRAS FERIAS"}, {552, 84, "MEDIA HORAS FERIAS VENCIDAS"},
-    {553, 85, "MEDIA HORAS FERIAS PROPORCIONAIS"}, {554, 73, "MEDIA HORAS 13 SALARIO"}, {555, 82, "MEDIA HORAS AVISO PREVIO"},
-    {561, 60, "MEDIA VALORES FERIAS"}, {565, 83, "MEDIA VALORES AVISO PREVIO"}, {601, 2, "HORAS EXTRAS 50% (MEDIA)"},
+    {81, 80, "SALDO DE SALARIO"}, {61, 71, "13 SALARIO AVISO PREVIO"}, {45, 72, "13 SALARIO PROPORCIONAL"},
+    {46, 81, "AVISO PREVIO INDENIZADO"}, {47, 56, "FERIAS VENCIDAS"}, {48, 57, "FERIAS PROPORCIONAIS"},
+    {51, 50, "HORAS DE FERIAS"}, {68, 51, "HORAS DE ABONO PECUNIARIO"}, {54, 90, "FALTAS DO PERIODO AQUISITIVO"},
+    {52, 70, "HORAS DE 13 SALARIO"}, {59, 76, "1A PARCELA 13 SALARIO"}, {66, 77, "DESCONTO 1A PARCELA 13"},
+    {60, 105, "ARREDONDAMENTO DAS FERIAS"}, {73, 64, "HORAS ABONO NO MES"}, {100, 106, "VALOR CARNE INSS"},
+    {601, 2, "HORAS EXTRAS 50% (MEDIA)"},
     {602, 3, "HORAS EXTRAS 70% (MEDIA)"}, {603, 4, "HORAS EXTRAS 100% (MEDIA)"}, {604, 5, "ADICIONAL NOTURNO (MEDIA)"},
     {605, 153, "HORAS PLANTAO NOTURNO (MEDIA)"}, {701, 13, "GRATIFICACAO (MEDIA)"}, {702, 14, "PREMIO PRODUCAO (MEDIA)"}, {90, 154, "HORAS REDUCAO NOTURNA"},
     {91, 155, "HORAS PLANTAO LEI 3999"}, {97, 156, "HORAS NOTURNAS EXTRAS 50%"}, {98, 157, "HORAS NOTURNAS EXTRAS 100%"},
@@ -202,10 +191,11 @@ QList<DemoRow> commonCompanyRows() {
     tab("013", "INSS 11% ATE O TETO", "4159.01", "4159.00", "11", "0");
     tab("020", "SALARIO FAMILIA", "646.55", "971.78", "33.16", "23.36");
     tab("021", "DEDUCAO POR DEPENDENTE IRRF", "171.97", "0", "0", "0");
-    tab("31", "FALTAS ATE 5: 30 DIAS", "0", "5", "30", "0");
-    tab("32", "FALTAS 6 A 14: 24 DIAS", "6", "14", "24", "0");
-    tab("33", "FALTAS 15 A 23: 18 DIAS", "15", "23", "18", "0");
-    tab("34", "FALTAS 24 A 32: 12 DIAS", "24", "32", "12", "0");
+    // Absences of the acquisition period: days of vacation lost.
+    tab("31", "FALTAS ATE 5: NENHUM DIA", "0", "5", "0", "0");
+    tab("32", "FALTAS 6 A 14: PERDE 6 DIAS", "6", "14", "6", "0");
+    tab("33", "FALTAS 15 A 23: PERDE 12 DIAS", "15", "23", "12", "0");
+    tab("34", "FALTAS 24 A 32: PERDE 18 DIAS", "24", "32", "18", "0");
 
     for (const auto& e : chart) {
         rows << row("HISTFP", {{"HCODIGO", code3(e.code)}, {"HNOME", e.name}, {"HPRODESC", e.prodesc},
@@ -217,6 +207,39 @@ QList<DemoRow> commonCompanyRows() {
                                {"HFLAGINS13", 0}, {"HFLAGINSF", 0}, {"HFLAGINSN", 0}, {"HFLAGMED", 0},
                                {"HACUMNOR", e.prodesc == 2 ? 0 : 1}, {"HACUM13", 0}, {"HACUMFEV", 0},
                                {"HACUMBSIR", e.irrf > 0 ? 1 : 0}, {"HACUMIRRF", 0}});
+    }
+    // The averages of variable pay of the vacation, 13th salary and
+    // termination: five kinds of hours (valued like their source events),
+    // two of amounts and two of commissions, one block of events per item.
+    struct AverageGroup {
+        int code;        // first event code of the block
+        const char* item;
+        int hours, amounts, commissions; // first target role of each kind (0: none)
+        int inps, irrf, fgts;
+    };
+    static const AverageGroup groups[] = {
+        {200, "FERIAS", 551, 751, 201, 3, 3, 1},     {210, "13 SAL.", 561, 781, 203, 2, 2, 1},
+        {220, "13 AVISO", 501, 761, 0, 4, 2, 1},    {230, "13 PROP.", 511, 763, 107, 2, 2, 1},
+        {240, "AVISO", 521, 765, 105, 4, 4, 1}, {250, "FER. VENC.", 531, 767, 103, 4, 4, 0},
+        {260, "FER. PROP.", 541, 769, 101, 4, 4, 0},
+    };
+    static const struct {
+        const char* name;
+        const char* perc;
+    } kinds[] = {{"MEDIA HE 50%", "1.5"}, {"MEDIA HE 70%", "1.7"}, {"MEDIA HE 100%", "2"}, {"MEDIA AD. NOTURNO", "0.2"},
+                 {"MEDIA PLANTAO NOT.", "0.4"}, {"MEDIA GRATIFICACAO", "1"}, {"MEDIA PREMIOS", "1"},
+                 {"MEDIA DSR COMISSOES", "1"}, {"MEDIA COMISSOES", "1"}};
+    for (const auto& g : groups) {
+        for (int k = 0; k < 9; ++k) {
+            if (k >= 7 && !g.commissions) continue;
+            const int code = g.code + k;
+            const QString name = QStringLiteral("%1 %2").arg(QLatin1String(kinds[k].name), QLatin1String(g.item));
+            rows << row("HISTFP", {{"HCODIGO", code3(code)}, {"HNOME", name}, {"HPRODESC", 1}, {"HPARAMETRO", k < 5 ? 1 : 3},
+                                   {"HPERC", kinds[k].perc}, {"HFLAGINPS", g.inps}, {"HFLAGIRRF", g.irrf},
+                                   {"HFLAGFGTS", g.fgts}, {"HACUMNOR", 1}, {"HACUMBSIR", 1}});
+            const int role = k < 5 ? g.hours + k : k < 7 ? g.amounts + (k - 5) : g.commissions + (k - 7);
+            rows << row("FIXAOCOR", {{"FCODIGO", code3(role)}, {"FDESCRICAO", name}, {"FHISTORICO", code3(code)}, {"FVALOR", "0"}});
+        }
     }
     for (const auto& r : roles)
         rows << row("FIXAOCOR", {{"FCODIGO", code3(r.role)}, {"FDESCRICAO", r.description},
@@ -266,12 +289,13 @@ QList<DemoRow> commonCompanyRows() {
 
 QList<DemoRow> branchRows(int company) {
     QList<DemoRow> rows;
-    auto branch = [&](const char* code, const char* name, const char* cgc, const char* usaPlanto) {
+    auto branch = [&](const char* code, const char* name, const char* cgc, const char* usaPlanto,
+                      QDate payrollDate = QDate(2013, 4, 30), const char* sheet = "F") {
         rows << row("Filial", {{"CODIGO", code}, {"NOME", name}, {"FIL_FONE", "1132220000"}, {"FIL_ENDERE", "AVENIDA INDUSTRIAL"},
                                {"FIL_NUMERO", "1500"}, {"FIL_CIDADE", "SAO PAULO"}, {"FIL_BAIRRO", "MOOCA"}, {"FIL_ESTADO", "SP"},
                                {"FIL_CEP", "03101000"}, {"CGC", cgc}, {"INSCEST", "111222333444"}, {"HORAS_MES", "220"},
                                {"HORAS_DESC", "30"}, {"TETO_INSS", "4159.00"}, {"V_ASSOCIAC", "15.00"},
-                               {"DATA_FOLHA", QDate(2013, 4, 30)}, {"TIPO_FOL", "F"}, {"VLR_MINIMO", "678.00"},
+                               {"DATA_FOLHA", payrollDate}, {"TIPO_FOL", sheet}, {"COD_RFGTS", "115"}, {"VLR_MINIMO", "678.00"},
                                {"FVALOR", "1.00"}, {"TIPOASS", 0}, {"TIPODIS", 1}, {"BCOAGFGTS", "10400002"}, {"HISTAUXNAT", "041"}, {"HISTSALMAT", "042"},
                                {"PER_GRPS17", "20"}, {"PER_GRPS18", "5.8"}, {"COD_GRPS18", "0115"}, {"COD_SAT", "2"},
                                {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "N"},
@@ -282,7 +306,8 @@ QList<DemoRow> branchRows(int company) {
         branch("001", "ZORVAN DEMONSTRACAO - MATRIZ", "12345678000195", "S");
     } else {
         branch("001", "COMERCIAL MODELO - MATRIZ", "98765432000198", "N");
-        branch("002", "COMERCIAL MODELO - FILIAL CENTRO", "98765432000279", "N");
+        // The second branch is on December's 13th salary.
+        branch("002", "COMERCIAL MODELO - FILIAL CENTRO", "98765432000279", "N", QDate(2013, 12, 31), "D");
     }
     return rows;
 }
@@ -329,10 +354,19 @@ QList<DemoRow> employee(const Employee& e, const Values& extra) {
     return {row("CADFUN", v)};
 }
 
-DemoRow event(const QString& fun, const char* code, const char* refer, const char* valor, const char* month = "04",
+struct EventRow : DemoRow {
+    EventRow withYear(const char* year) const {
+        EventRow r = *this;
+        for (auto& v : r.values)
+            if (v.first == QLatin1String("OCORRANO")) v.second = QLatin1String(year);
+        return r;
+    }
+};
+
+EventRow event(const QString& fun, const char* code, const char* refer, const char* valor, const char* month = "04",
               const char* sheet = "F", const char* flag = "") {
-    return row("OCORRENC", {{"OCORRANO", "2013"}, {"OCORRMES", month}, {"TIPOFOLHA", sheet}, {"HCODIGO", code},
-                            {"CODFUN", fun}, {"REFER", refer}, {"VALOR", valor}, {"FLAG", flag}});
+    return EventRow{row("OCORRENC", {{"OCORRANO", "2013"}, {"OCORRMES", month}, {"TIPOFOLHA", sheet}, {"HCODIGO", code},
+                                     {"CODFUN", fun}, {"REFER", refer}, {"VALOR", valor}, {"FLAG", flag}})};
 }
 
 } // namespace
@@ -346,10 +380,20 @@ QList<DemoRow> employeeRows(int company) {
             {2, "BEATRIZ SOUZA CAIXA", "1100.00", 1, 1, 0, 1, 1, "VENDAS", QDate(2012, 6, 1), "F"},
             {3, "CARLOS EDUARDO GERENTE", "6500.00", 1, 1, 0, 2, 6, "ADM", QDate(2008, 1, 10), "M"},
             {4, "DANIELA LIMA ESTOQUISTA", "950.00", 1, 1, 0, 0, 1, "VENDAS", QDate(2011, 9, 5), "F"},
-            {5, "EDSON PEREIRA APRENDIZ", "339.00", 1, 7, 0, 0, 5, "ADM", QDate(2012, 8, 1), "M"},
+            {5, "EDSON PEREIRA APRENDIZ", "339.00", 1, 7, 0, 0, 5, "ADM", QDate(2013, 2, 14), "M"}, // 11 months of 13th
         };
         for (const auto& e : list) rows += employee(e, {{"COD_SIND", 2}});
         rows << event(code6(1), "010", "0", "850.00") << event(code6(1), "002", "6", "0");
+        // The rest of the year as calculated, for the averages of the 13th
+        // salary in December, and the first instalment paid in November.
+        static const char* const months[] = {"01", "02", "03", "05", "06", "07", "08", "09", "10", "11"};
+        for (int i = 0; i < 10; ++i) {
+            rows << event(code6(1), "010", "0", QByteArray::number(700 + 50 * i).append(".00").constData(), months[i], "F", "*");
+            rows << event(code6(1), "002", QByteArray::number(2 + i % 5).constData(), "0", months[i], "F", "*");
+            rows << event(code6(3), "013", "0", "500.00", months[i], "F", "*");
+        }
+        rows << event(code6(1), "076", "0", "900.00", "11", "D", "*") << event(code6(2), "076", "0", "550.00", "11", "D", "*")
+             << event(code6(3), "076", "0", "3250.00", "11", "D", "*") << event(code6(4), "076", "0", "475.00", "11", "D", "*");
         rows << event(code6(3), "098", "0", "120.00") << event(code6(4), "090", "8", "0");
         return rows;
     }
@@ -387,12 +431,14 @@ QList<DemoRow> employeeRows(int company) {
         case 8: extra = {{"PERICULOS", 30}}; break;
         case 9: extra = {{"COD_LINHA1", "001"}, {"QTD_LINHA1", 44}, {"COD_LINHA2", "003"}, {"QTD_LINHA2", 44}}; break;
         case 12:
-            extra = {{"DT_INIFERI", QDate(2011, 3, 15)}, {"DT_FINFERI", QDate(2012, 3, 14)},
+            extra = {{"DT_INIFERI", QDate(2012, 3, 15)}, {"DT_FINFERI", QDate(2013, 3, 14)},
                      {"DT_IGOZFER", QDate(2013, 4, 15)}, {"DT_FGOZFER", QDate(2013, 5, 4)},
                      {"DT_IABOFER", QDate(2013, 5, 5)}, {"DT_FABOFER", QDate(2013, 5, 14)}, {"DIAS_FER", "20"}};
             break;
         case 13:
-            extra = {{"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}, {"FLAG_13I", "S"}, {"FLAG_AVISO", "S"},
+            // Dismissed on 20 April with every item of the termination.
+            extra = {{"CONDICAO", 0}, {"DT_INIFERI", QDate(2011, 8, 10)}, {"DT_FINFERI", QDate(2012, 8, 9)},
+                     {"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}, {"FLAG_13I", "S"}, {"FLAG_AVISO", "S"},
                      {"FLAG_FERVC", "S"}, {"FLAG_FERPR", "S"}, {"FLAG_SALDO", "S"}, {"VLR_FGTSBA", "3200.00"}};
             break;
         case 14: extra = {{"CALCULO", 4}, {"CAUS_RESC", "P1"}, {"DT_AFAST", QDate(2013, 2, 10)}}; break;
@@ -432,8 +478,10 @@ QList<DemoRow> employeeRows(int company) {
     rows << event(code6(1), "090", "8", "0") << event(code6(1), "013", "0", "150.00");
     rows << event(code6(20), "010", "0", "1250.00");
     rows << event(code6(24), "099", "0", "900.00");
-    rows << event(code6(13), "080", "20", "0");
-    rows << event(code6(12), "050", "88", "0", "04", "I");
+    // Variable pay of the acquisition periods: averages of the vacation and the termination.
+    rows << event(code6(12), "013", "0", "400.00", "12", "F", "*").withYear("2012");
+    rows << event(code6(13), "002", "10", "109.09", "11", "F", "*").withYear("2011");
+    rows << event(code6(13), "002", "6", "65.45", "06", "F", "*").withYear("2012");
     // The advance of April as calculated (sheet "A"), deducted by April's payroll.
     rows << event(code6(23), "096", "0", "721.00", "04", "A", "*"); // 40 % of 1800.00, up to the next 1.00
     // March, as calculated: a debt and a rounding that April's payroll takes back.
