@@ -2,6 +2,7 @@
 #include "LeaveCalc.h"
 
 #include "Registry.h"
+#include "TableRoutines.h"
 #include "TextRoutines.h"
 
 namespace folha::leave {
@@ -203,6 +204,12 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
 
             LeaveWriter w(db_, ui_, tables, period_, employee, writerStyle);
             if (!calculate(employee, w)) continue;
+            // The rows and their valuation are written together, unless the
+            // employee is held elsewhere: then the rows are written first and
+            // the valuation asks about the hold without keeping others waiting.
+            const bool held = !RowHolder(db_, cadfun.def(), {code}).isEmpty();
+            std::optional<Transaction> both;
+            if (!held) both.emplace(db_);
             {
                 Transaction t(db_);
                 summary.rowsWritten += w.flush();
@@ -217,6 +224,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
             value.automaticMode = true;
             value.userCode = options.userCode;
             const payroll::RunSummary valued = valuation.run(value);
+            if (both) both->commit();
             if (valued.employeesCalculated == 1) ++summary.employeesValued;
             else ++summary.employeesNotValued;
         }

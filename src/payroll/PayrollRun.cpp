@@ -185,9 +185,12 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     bool more = true;
     while (more) {
         std::vector<Record> page =
-            !after.isNull() ? cadfun.select(QStringLiteral("CODFUN > ?"), {after}, QStringLiteral("CODFUN LIMIT 256"))
-            : range         ? cadfun.select(QStringLiteral("CODFUN >= ?"), {options.firstEmployee}, QStringLiteral("CODFUN LIMIT 256"))
-                            : cadfun.select({}, {}, QStringLiteral("CODFUN LIMIT 256"));
+            range ? (after.isNull() ? cadfun.select(QStringLiteral("CODFUN >= ? AND CODFUN <= ?"),
+                                                    {options.firstEmployee, options.lastEmployee}, QStringLiteral("CODFUN LIMIT 256"))
+                                    : cadfun.select(QStringLiteral("CODFUN > ? AND CODFUN <= ?"), {after, options.lastEmployee},
+                                                    QStringLiteral("CODFUN LIMIT 256")))
+            : after.isNull() ? cadfun.select({}, {}, QStringLiteral("CODFUN LIMIT 256"))
+                             : cadfun.select(QStringLiteral("CODFUN > ?"), {after}, QStringLiteral("CODFUN LIMIT 256"));
         more = page.size() == 256;
         for (const Record& employee : page) {
             after = employee.text("CODFUN");
