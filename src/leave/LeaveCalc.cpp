@@ -140,6 +140,29 @@ private:
 
 } // namespace
 
+bool LeaveCalc::readMonths(const QString& typed) {
+    const auto months = MonthsOf(typed);
+    if (typed.trimmed().isEmpty()) {
+        ui_.message(MessageKind::Warning, QStringLiteral("Informar o campo Meses para média de comissões!"));
+        return false;
+    }
+    if (!months) {
+        ui_.message(MessageKind::Warning, takesNoMonths()
+                                              ? QStringLiteral("Meses para média de comissões inválido: %1").arg(typed.trimmed())
+                                              : QStringLiteral("Meses para média de comissões inválido: %1 (informe um número maior que zero)")
+                                                    .arg(typed.trimmed()));
+        return false;
+    }
+    if (*months <= 0 && !takesNoMonths()) {
+        // The commission averages divide by the months.
+        ui_.message(MessageKind::Warning,
+                    QStringLiteral("Meses para média de comissões inválido: %1 (informe um número maior que zero)").arg(typed.trimmed()));
+        return false;
+    }
+    months_ = *months;
+    return true;
+}
+
 void LeaveCalc::range(const LeaveOptions& o, QString& first, QString& last) {
     if (o.firstEmployee.isEmpty() || o.lastEmployee.isEmpty()) return;
     first = o.firstEmployee;

@@ -111,8 +111,9 @@ protected:
     virtual QString calculationName() const = 0;    // "o cálculo das férias"
     virtual CalcKind kind() const = 0;
     virtual bool takesDismissed() const { return false; }
-    // The months field read; false refuses the run (after a message).
-    virtual bool readMonths(const QString& typed) = 0;
+    // Whether a months field of 0 or less is taken (as "no commission
+    // averages"); the calculations that divide by it refuse it.
+    virtual bool takesNoMonths() const { return false; }
     // The range of codes of the screen (an empty end is open); the default
     // applies it only when both codes are filled.
     virtual void range(const LeaveOptions& o, QString& first, QString& last);
@@ -129,6 +130,10 @@ protected:
     QString period_;    // YYYYMM of the payroll date
     QString yearStart_; // YYYY01
     int months_ = 0;    // commission months
+
+private:
+    // Reads the months field into months_; false refuses the run (after a message).
+    bool readMonths(const QString& typed);
 };
 
 // Reads the months field: a whole number, or nothing for empty or other text.

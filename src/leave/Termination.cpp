@@ -28,19 +28,6 @@ int TerminationCalc::VacationMonths(const QDate& start, const QDate& leaving, bo
     return noticeThirteenth ? months + 1 : months;
 }
 
-bool TerminationCalc::readMonths(const QString& typed) {
-    const auto months = MonthsOf(typed);
-    if (!months) {
-        ui_.message(MessageKind::Warning,
-                    typed.trimmed().isEmpty()
-                        ? QStringLiteral("Informar o campo Meses para média de comissões!")
-                        : QStringLiteral("Meses para média de comissões inválido: %1").arg(typed.trimmed()));
-        return false;
-    }
-    months_ = *months; // zero or less: no commission averages
-    return true;
-}
-
 void TerminationCalc::range(const LeaveOptions& o, QString& first, QString& last) {
     // Both codes are brought to six characters; an empty one leaves its end open.
     if (!o.firstEmployee.trimmed().isEmpty()) first = PadLeft(o.firstEmployee.trimmed(), 6, QChar('0'));

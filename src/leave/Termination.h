@@ -27,7 +27,7 @@ protected:
     QString calculationName() const override { return QStringLiteral("o cálculo da rescisão"); }
     CalcKind kind() const override { return CalcKind::Termination; }
     bool takesDismissed() const override { return true; }
-    bool readMonths(const QString& typed) override;
+    bool takesNoMonths() const override { return true; } // no commission averages
     void range(const LeaveOptions& o, QString& first, QString& last) override;
     LeaveWriter::Style style() const override;
     bool calculate(const Record& employee, LeaveWriter& w) override;

@@ -8,21 +8,6 @@ int ThirteenthCalc::MonthsOfYear(const QDate& admission, const QDate& payrollDat
     return (12 - admission.month()) + (AdmissionMonthCounts(admission) ? 1 : 0);
 }
 
-bool ThirteenthCalc::readMonths(const QString& typed) {
-    const auto months = MonthsOf(typed);
-    if (!months || *months <= 0) {
-        // The commission averages divide by the months.
-        ui_.message(MessageKind::Warning,
-                    typed.trimmed().isEmpty()
-                        ? QStringLiteral("Informar o campo Meses para média de comissões!")
-                        : QStringLiteral("Meses para média de comissões inválido: %1 (informe um número maior que zero)")
-                              .arg(typed.trimmed()));
-        return false;
-    }
-    months_ = *months;
-    return true;
-}
-
 bool ThirteenthCalc::calculate(const Record& e, LeaveWriter& w) {
     const QDate admission = e.date("DT_ADMIS");
     if (!admission.isValid()) {

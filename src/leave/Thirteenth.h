@@ -21,7 +21,6 @@ protected:
     QString requiredSheet() const override { return QStringLiteral("D"); }
     QString calculationName() const override { return QStringLiteral("o cálculo do 13º salário"); }
     CalcKind kind() const override { return CalcKind::Thirteenth; }
-    bool readMonths(const QString& typed) override;
     LeaveWriter::Style style() const override { return {}; }
     bool calculate(const Record& employee, LeaveWriter& w) override;
 };

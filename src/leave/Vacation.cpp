@@ -32,22 +32,6 @@ VacationCalc::Quantities VacationCalc::QuantitiesOf(int weeklyHours, const QStri
     return q;
 }
 
-bool VacationCalc::readMonths(const QString& typed) {
-    if (typed.trimmed().isEmpty()) {
-        ui_.message(MessageKind::Warning, QStringLiteral("Informar o campo Meses para média de comissões!"));
-        return false;
-    }
-    const auto months = MonthsOf(typed);
-    if (!months || *months <= 0) {
-        // The commission averages divide by the months.
-        ui_.message(MessageKind::Warning,
-                    QStringLiteral("Meses para média de comissões inválido: %1 (informe um número maior que zero)").arg(typed.trimmed()));
-        return false;
-    }
-    months_ = *months;
-    return true;
-}
-
 LeaveWriter::Style VacationCalc::style() const {
     LeaveWriter::Style s;
     s.carryVacationDates = true;

@@ -28,7 +28,6 @@ protected:
     QString requiredSheet() const override { return QStringLiteral("I"); }
     QString calculationName() const override { return QStringLiteral("o cálculo das férias"); }
     CalcKind kind() const override { return CalcKind::Vacation; }
-    bool readMonths(const QString& typed) override;
     LeaveWriter::Style style() const override;
     bool calculate(const Record& employee, LeaveWriter& w) override;
 };
