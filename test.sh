@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the whole test suite.
+# Installs what is missing, builds the test suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer (in build-asan/, apart from the normal build that
+# ./run.sh uses) and runs it whole.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/build.sh
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 600
+scripts/deps.sh
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOLHA_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$(nproc)"
+cd build-asan
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/../scripts/lsan.supp}"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 900

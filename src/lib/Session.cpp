@@ -25,7 +25,10 @@ QString defaultAliasPath(const QString& alias) {
 
 Session::Session(Installation installation) : installation_(std::move(installation)) {}
 
-Session::~Session() { closeConnections(); }
+Session::~Session() {
+    aliasTargets_.clear();
+    open_.clear();
+}
 
 void Session::startUp(UserInterface& ui, bool printersFound) {
     const QString prog = installation_.programDir();
@@ -87,9 +90,11 @@ void Session::modifyAlias(const QString& alias, const QStringList& params) {
     for (auto it = aliasOverrides_.begin(); it != aliasOverrides_.end(); ++it)
         if (it.key().compare(alias, Qt::CaseInsensitive) == 0) {
             it.value() = params;
+            aliasTargets_.remove(alias.toLower());
             return;
         }
     aliasOverrides_.insert(alias, params);
+    aliasTargets_.remove(alias.toLower());
 }
 
 DatabaseLocation Session::locationOf(const QStringList& params) const {
@@ -109,46 +114,54 @@ DatabaseLocation Session::locationOf(const QStringList& params) const {
     return loc;
 }
 
-Database& Session::alias(const QString& name) {
-    QString key = name.toLower();
+namespace {
+
+QString locationKey(const DatabaseLocation& l) {
+    if (l.backend == Backend::SQLite) return QStringLiteral("sqlite:") + QDir::cleanPath(l.directory);
+    return QStringLiteral("pg:%1:%2:%3:%4:%5").arg(l.host).arg(l.port).arg(l.databaseName, l.user, l.schemaName());
+}
+
+} // namespace
+
+Database& Session::at(const DatabaseLocation& location, bool create) {
+    const QString key = locationKey(location);
     auto it = open_.find(key);
     if (it != open_.end()) return **it;
-    auto db = Database::open(locationOf(aliasParams(name)), createMissing_);
-    Database& ref = *db;
-    open_.insert(key, std::shared_ptr<Database>(std::move(db)));
-    return ref;
+    std::shared_ptr<Database> db = Database::open(location, create);
+    open_.insert(key, db);
+    return *db;
+}
+
+Database& Session::alias(const QString& name) {
+    const QString aliasKey = name.toLower();
+    auto target = aliasTargets_.find(aliasKey);
+    if (target != aliasTargets_.end()) return **open_.find(*target);
+    const DatabaseLocation location = locationOf(aliasParams(name));
+    Database& db = at(location, createMissing_);
+    aliasTargets_.insert(aliasKey, locationKey(location));
+    return db;
 }
 
 Database& Session::signInDb() {
-    auto it = open_.find(QStringLiteral(":login"));
-    if (it != open_.end()) return **it;
-    auto db = Database::openDirectory(values.LoginDir.isEmpty()
-                                          ? installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\LoginFolha\\"))
-                                          : values.LoginDir,
-                                      createMissing_);
-    Database& ref = *db;
-    open_.insert(QStringLiteral(":login"), std::shared_ptr<Database>(std::move(db)));
-    return ref;
+    DatabaseLocation location;
+    location.directory = values.LoginDir.isEmpty()
+                             ? installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\LoginFolha\\"))
+                             : values.LoginDir;
+    return at(location, createMissing_);
 }
 
 Database& Session::companyListDb() {
-    auto it = open_.find(QStringLiteral(":empresas"));
-    if (it != open_.end()) return **it;
-    auto db = Database::openDirectory(installation_.programDir(), createMissing_);
-    Database& ref = *db;
-    open_.insert(QStringLiteral(":empresas"), std::shared_ptr<Database>(std::move(db)));
-    return ref;
+    DatabaseLocation location;
+    location.directory = installation_.programDir();
+    return at(location, createMissing_);
 }
 
 Database& Session::tmpDb() {
-    auto it = open_.find(QStringLiteral(":tmp"));
-    if (it != open_.end()) return **it;
-    QString dir = values.TmpDbDir.isEmpty() ? installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\TmpDb\\"))
-                                            : values.TmpDbDir;
-    auto db = Database::openDirectory(dir, true);
-    Database& ref = *db;
-    open_.insert(QStringLiteral(":tmp"), std::shared_ptr<Database>(std::move(db)));
-    return ref;
+    DatabaseLocation location;
+    location.directory = values.TmpDbDir.isEmpty()
+                             ? installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\TmpDb\\"))
+                             : values.TmpDbDir;
+    return at(location, true);
 }
 
 QString Session::companyDirectory(const QString& diretorio) const {
@@ -181,8 +194,9 @@ QString Session::SetaDiretorio(const QString& diretorio) {
             replaced = true;
         }
     if (!replaced) params.prepend(QStringLiteral("PATH=") + dir);
-    // Close the company connection; the next use opens the new directory.
-    open_.remove(QStringLiteral("folha"));
+    // The next use of the alias opens (or finds open) the new directory; the
+    // database it pointed at stays open for whatever still uses it.
+    aliasTargets_.remove(QStringLiteral("folha"));
     modifyAlias(QStringLiteral("Folha"), params);
     values.DataDir = dir;
     return dir;
@@ -196,6 +210,5 @@ std::unique_ptr<Database> Session::openCompanyDirectory(const QString& aliasDire
     return Database::open(locationOf(params), create);
 }
 
-void Session::closeConnections() { open_.clear(); }
 
 } // namespace folha

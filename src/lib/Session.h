@@ -70,6 +70,10 @@ public:
     static QString paramValue(const QStringList& params, const QString& name);
 
     // Named databases, opened on first use. Alias names compare without case.
+    // A database the session hands out stays open until the session ends,
+    // whatever alias is re-pointed meanwhile: a table built on the company
+    // database keeps working after the alias moves to another company, and
+    // picking a company again reuses its open database.
     Database& alias(const QString& name);
     Database& folha() { return alias(QStringLiteral("Folha")); }
     Database& zorvan() { return alias(QStringLiteral("Zorvan")); }
@@ -82,20 +86,28 @@ public:
 
     // Re-points the alias "Folha" at a company's directory: the company's
     // `Diretorio` below the drive root of the alias's configured path. Returns
-    // the new data directory; DataDir holds it too.
+    // the new data directory; DataDir holds it too. The database the alias
+    // pointed at stays open (see alias()).
     QString SetaDiretorio(const QString& diretorio);
     // The data directory that SetaDiretorio would choose.
     QString companyDirectory(const QString& diretorio) const;
 
     // Whether databases are created when missing (the installer sets it).
     void setCreateMissing(bool create) { createMissing_ = create; }
-    void closeConnections();
+    // How many databases the session holds open.
+    int openDatabases() const { return int(open_.size()); }
 
 private:
     DatabaseLocation locationOf(const QStringList& params) const;
+    // The open database of a location, opened on first use.
+    Database& at(const DatabaseLocation& location, bool create);
     Installation installation_;
     QMap<QString, QStringList> aliasOverrides_;
+    // Open databases by location; never closed before the session ends, so
+    // no reference handed out can dangle.
     QMap<QString, std::shared_ptr<Database>> open_;
+    // Alias (lower case) -> key of its location in open_.
+    QMap<QString, QString> aliasTargets_;
     bool createMissing_ = false;
 };
 

@@ -119,6 +119,35 @@ TEST_F(StartUpTest, ASecondCompanyPickReadsTheSecondCompanysTables) {
     EXPECT_TRUE(QFileInfo::exists(inst.root() + "/c/folha/emp2/dados.sqlite"));
 }
 
+TEST_F(StartUpTest, ATableOutlivesTheRepointingOfItsAlias) {
+    Session s(inst);
+    s.startUp(ui);
+    for (const char* company : {"emp1", "emp2"}) {
+        auto db = s.openCompanyDirectory(s.companyDirectory(QStringLiteral("folha\\%1\\").arg(company)), true);
+        db->ensureSchema(Scope::Company);
+        Table filial(*db, "Filial");
+        Record r = filial.newRecord();
+        r.set("CODIGO", "001").set("NOME", QStringLiteral("FILIAL DA %1").arg(company));
+        filial.insert(r);
+    }
+    s.SetaDiretorio("folha\\emp1\\");
+    Table first(s.folha(), "Filial");
+    Database* firstDb = &s.folha();
+    // Signing in re-points the alias while the table is in use (the command
+    // line opens the company, then confirms the branch).
+    s.SetaDiretorio("folha\\emp2\\");
+    EXPECT_EQ(Table(s.folha(), "Filial").find({"001"})->text("NOME"), QStringLiteral("FILIAL DA emp2"));
+    EXPECT_EQ(first.find({"001"})->text("NOME"), QStringLiteral("FILIAL DA emp1"));
+    EXPECT_EQ(first.count(), 1);
+    // Picking the first company again reuses its open database.
+    s.SetaDiretorio("folha\\emp1\\");
+    EXPECT_EQ(&s.folha(), firstDb);
+    const int open = s.openDatabases();
+    s.SetaDiretorio("folha\\emp2\\");
+    s.folha();
+    EXPECT_EQ(s.openDatabases(), open);
+}
+
 TEST_F(StartUpTest, AMissingCompanyDirectoryIsAnErrorNotANewEmptyCompany) {
     Session s(inst);
     s.startUp(ui);
