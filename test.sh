@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOLHA_SANITIZE=ON >/dev/null
+# -O1 with line tables: the sanitizers' usual build, and half the compile time.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-O1 -g1" -DFOLHA_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"
 cd build-asan
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:strict_string_checks=1}"

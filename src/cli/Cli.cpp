@@ -4,6 +4,7 @@
 #include "Table.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 #include <termios.h>
 #include <unistd.h>
@@ -11,11 +12,6 @@
 namespace folha::cli {
 
 namespace {
-
-const QStringList booleanFlags = {
-    "--demo", "--force", "--yes", "--family-allowance", "--auto", "--write-net", "--previous-month", "--help",
-    "--individual", "--old-cbo",
-};
 
 QString readLine(bool hidden) {
     termios old {};
@@ -91,23 +87,73 @@ void TextUi::progressEnd() {
     if (isatty(STDERR_FILENO) && steps_ > 0) fprintf(stderr, "\n");
 }
 
-Arguments parseArguments(const QStringList& argv) {
+const QStringList globalOptions = {QStringLiteral("--root"), QStringLiteral("--user")};
+
+OptionSpec OptionSpec::fromUsage(const QString& usage) {
+    OptionSpec spec;
+    QString plain = usage;
+    plain.replace('[', ' ').replace(']', ' ');
+    const QStringList words = plain.split(' ', Qt::SkipEmptyParts);
+    for (int i = 1; i < words.size(); ++i) {
+        const QString& w = words[i];
+        if (w.startsWith(QLatin1String("--"))) {
+            const bool takesValue = i + 1 < words.size() && !words[i + 1].startsWith(QLatin1String("--")) &&
+                                    !words[i + 1].startsWith('"');
+            (takesValue ? spec.valued : spec.flags) << w;
+            if (takesValue) ++i;
+        } else if (w.startsWith('"')) {
+            ++spec.positional;
+        }
+    }
+    return spec;
+}
+
+QString commandName(const QStringList& argv) {
+    for (int i = 0; i < argv.size(); ++i) {
+        const QString& s = argv[i];
+        if (s.startsWith('-')) {
+            if (globalOptions.contains(s)) ++i;
+            continue;
+        }
+        return s;
+    }
+    return {};
+}
+
+Arguments parseArguments(const QStringList& argv, const OptionSpec& spec) {
     Arguments a;
     for (int i = 0; i < argv.size(); ++i) {
         const QString& s = argv[i];
-        if (s.startsWith(QLatin1String("--"))) {
-            int eq = s.indexOf('=');
-            if (eq > 0) {
-                a.options.insert(s.left(eq), s.mid(eq + 1));
-            } else if (booleanFlags.contains(s)) {
-                a.flags << s;
-            } else {
-                if (i + 1 >= argv.size()) throw CliError{QStringLiteral("Falta o valor da opção %1").arg(s)};
-                a.options.insert(s, argv[++i]);
+        if (s.startsWith('-') && s.size() > 1) {
+            QString name = s;
+            QString value;
+            bool inlineValue = false;
+            if (const int eq = s.indexOf('='); eq > 0) {
+                name = s.left(eq);
+                value = s.mid(eq + 1);
+                inlineValue = true;
             }
+            const bool valued = spec.valued.contains(name) || globalOptions.contains(name);
+            if (!valued && !spec.flags.contains(name) && name != QLatin1String("--help"))
+                throw CliError{QStringLiteral("Opção desconhecida: %1").arg(name), 2, true};
+            if (!valued) {
+                if (inlineValue) throw CliError{QStringLiteral("A opção %1 não recebe valor").arg(name), 2, true};
+                a.flags << name;
+                continue;
+            }
+            if (!inlineValue) {
+                if (i + 1 >= argv.size() || (argv[i + 1].startsWith(QLatin1String("--"))))
+                    throw CliError{QStringLiteral("Falta o valor da opção %1").arg(name), 2, true};
+                value = argv[++i];
+            }
+            if (a.options.contains(name))
+                throw CliError{QStringLiteral("Opção repetida: %1").arg(name), 2, true};
+            a.options.insert(name, value);
         } else if (a.command.isEmpty()) {
             a.command = s;
         } else {
+            if (a.positional.size() >= spec.positional)
+                throw CliError{QStringLiteral("Argumento inesperado: %1").arg(s), 2, true};
             a.positional << s;
         }
     }
@@ -134,13 +180,29 @@ QString Context::requireOption(const QString& name) const {
     return v;
 }
 
+void Context::requireInstallation() {
+    const Installation& inst = session().installation();
+    if (!QFileInfo::exists(inst.programDir() + DatabaseLocation::sqliteFileName()))
+        throw CliError{QStringLiteral("Nenhuma instalação encontrada em %1. Para criar a instalação de demonstração: "
+                                      "folha --root %1 init --demo")
+                           .arg(inst.root())};
+}
+
 void Context::signInUser() {
     QString code = args.value("--user");
-    if (code.isEmpty()) return;
+    if (code.isEmpty()) code = qEnvironmentVariable("FOLHA_USER").trimmed();
+    if (code.isEmpty()) {
+        Table users(session().signInDb(), QStringLiteral("Usuarios"));
+        if (users.count() > 0)
+            throw CliError{QStringLiteral("Informe o usuário: --user CODIGO ou a variável FOLHA_USER (a senha vem de "
+                                          "FOLHA_PASSWORD ou é digitada)"),
+                           3};
+        return;
+    }
     QString password = qEnvironmentVariable("FOLHA_PASSWORD");
-    if (password.isNull() || !qEnvironmentVariableIsSet("FOLHA_PASSWORD")) {
+    if (!qEnvironmentVariableIsSet("FOLHA_PASSWORD")) {
         if (!isatty(STDIN_FILENO))
-            throw CliError{QStringLiteral("Informe a senha do usuário %1 em FOLHA_PASSWORD").arg(code)};
+            throw CliError{QStringLiteral("Informe a senha do usuário %1 em FOLHA_PASSWORD").arg(code), 3};
         fprintf(stderr, "Senha do usuário %s: ", code.toLocal8Bit().constData());
         password = readLine(true);
     }
@@ -148,6 +210,13 @@ void Context::signInUser() {
     auto u = signIn.authenticate(code, password, ui());
     if (!u) throw CliError{QString(), 3};
     user = u;
+}
+
+void Context::requireSupervisor(const QString& what) {
+    if (user && user->level != QLatin1String("SUP"))
+        throw CliError{QStringLiteral("%1 liberado somente para usuários de nível SUP; o usuário %2 é de nível %3")
+                           .arg(what, user->name, user->level.isEmpty() ? QStringLiteral("(nenhum)") : user->level),
+                       3};
 }
 
 CompanyRow Context::openCompany() {

@@ -45,10 +45,22 @@ struct Arguments {
     QString value(const QString& option, const QString& fallback = {}) const { return options.value(option, fallback); }
 };
 
-// Refusal of a command with a message for the user; exit status 2.
+// Refusal of a command with a message for the user; exit status 2. With
+// `showUsage` the command's usage follows the message.
 struct CliError {
     QString message;
     int status = 2;
+    bool showUsage = false;
+};
+
+// The options a command takes, read from its usage line: "--company C" takes
+// a value, "[--yes]" is a flag, a quoted word ("COMANDO") is a positional
+// argument.
+struct OptionSpec {
+    QStringList valued;
+    QStringList flags;
+    int positional = 0;
+    static OptionSpec fromUsage(const QString& usage);
 };
 
 class Context {
@@ -59,9 +71,14 @@ public:
     Session& session() { return *session_; }
     TextUi& ui() { return *ui_; }
 
-    // Signs in the --user (password from FOLHA_PASSWORD or a prompt); with
-    // no --user the command runs without one and logs as "Nenhum".
+    // Signs in the --user (or FOLHA_USER; password from FOLHA_PASSWORD or a
+    // prompt). An installation with users refuses a command without one;
+    // one without users (being set up) runs it as "Nenhum".
     void signInUser();
+    // The installation root holds an installation (only init creates one).
+    void requireInstallation();
+    // Refuses a user below level "SUP".
+    void requireSupervisor(const QString& what);
     std::optional<UserRow> user;
     QString userCode() const { return user ? user->code : QString(); }
 
@@ -95,8 +112,14 @@ QList<Command> coreCommands();
 QList<Command> payrollCommands(); // calc, undo, events
 QList<Command> govCommands();     // sefip, grrf
 
-// Parses argv (without the program name). Boolean flags take no value.
-Arguments parseArguments(const QStringList& argv);
+// Options every command takes: --root, --user.
+extern const QStringList globalOptions;
+// The command named in argv (without the program name), skipping the global
+// options and their values; empty when there is none.
+QString commandName(const QStringList& argv);
+// Parses argv by the command's options: an unknown option, an option without
+// its value or a stray argument is a CliError with the usage.
+Arguments parseArguments(const QStringList& argv, const OptionSpec& spec);
 QString csvField(const QString& text);
 
 } // namespace folha::cli

@@ -57,6 +57,7 @@ int cmdSql(Context& c) {
     if (c.args.positional.size() != 1)
         throw CliError{QStringLiteral("Use: folha sql --company C [--branch B] \"COMANDO\"")};
     const QString statement = c.args.positional.first();
+    c.requireSupervisor(QStringLiteral("O console SQL é"));
     c.openCompany();
     if (c.args.has("--branch")) c.branchCode();
     Database& db = c.session().folha();

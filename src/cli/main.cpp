@@ -10,36 +10,61 @@ using namespace folha::cli;
 
 static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands(); }
 
-static void usage(QTextStream& err) {
-    err << "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"
-           "  --root DIR     raiz da instalação (padrão: $ZORVAN_ROOT ou ~/.local/share/FolhaZorvan)\n"
-           "  --user CODIGO  usuário (senha em FOLHA_PASSWORD ou digitada)\n"
-           "Comandos:\n";
-    for (const auto& c : allCommands()) err << "  folha " << c.usage << "\n";
-    err.flush();
+static const char* const globalHelp =
+    "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"
+    "  --root DIR     raiz da instalação (padrão: $ZORVAN_ROOT ou ~/.local/share/FolhaZorvan)\n"
+    "  --user CODIGO  usuário (ou $FOLHA_USER); senha em $FOLHA_PASSWORD ou digitada\n"
+    "  -h, --help     esta ajuda; folha COMANDO --help mostra a ajuda do comando\n"
+    "  --version      versão do programa\n";
+
+static void usage(QTextStream& to) {
+    to << globalHelp << "Comandos:\n";
+    for (const auto& c : allCommands()) to << "  folha " << c.usage << "\n";
+    to.flush();
+}
+
+static void commandUsage(QTextStream& to, const Command& c) {
+    to << "Uso: folha [--root DIR] [--user CODIGO] " << c.usage << "\n";
+    to.flush();
 }
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("folha"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QStringList args = app.arguments().mid(1);
+    const QStringList args = app.arguments().mid(1);
+    const QString name = commandName(args);
+    const QList<Command> commands = allCommands();
+    auto it = std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == name; });
     try {
-        Arguments parsed = parseArguments(args);
-        if (parsed.command.isEmpty() || parsed.command == "help" || parsed.has("--help")) {
-            usage(err);
-            return parsed.command.isEmpty() && !parsed.has("--help") ? 2 : 0;
+        if (name.isEmpty() || name == QLatin1String("help")) {
+            if (args.contains("--version")) {
+                out << "folha (FolhaZorvan) " << PROJECT_VERSION << "\n";
+                return 0;
+            }
+            const bool asked = name == QLatin1String("help") || args.contains("--help") || args.contains("-h");
+            for (const QString& a : args)
+                if (a.startsWith('-') && !globalOptions.contains(a) && a != "--help" && a != "-h" &&
+                    !globalOptions.contains(a.section('=', 0, 0)))
+                    throw CliError{QStringLiteral("Opção desconhecida: %1").arg(a), 2, true};
+            usage(asked ? out : err);
+            return asked ? 0 : 2;
         }
-        const QList<Command> commands = allCommands();
-        auto it = std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == parsed.command; });
         if (it == commands.end()) {
-            err << "Comando desconhecido: " << parsed.command << "\n";
+            err << "Erro: Comando desconhecido: " << name << "\n";
             usage(err);
             return 2;
         }
+        Arguments parsed = parseArguments(args, OptionSpec::fromUsage(it->usage));
+        if (parsed.has("--help")) {
+            commandUsage(out, *it);
+            return 0;
+        }
         Context context(parsed, out);
         if (parsed.command != "init") {
+            context.requireInstallation();
             context.session().startUp(context.ui());
             context.signInUser();
         }
@@ -49,6 +74,12 @@ int main(int argc, char** argv) {
     } catch (const CliError& e) {
         out.flush();
         if (!e.message.isEmpty()) err << "Erro: " << e.message << "\n";
+        if (e.showUsage) {
+            if (it != commands.end())
+                commandUsage(err, *it);
+            else
+                usage(err);
+        }
         return e.status;
     } catch (const DbError& e) {
         out.flush();

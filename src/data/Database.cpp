@@ -12,15 +12,71 @@ namespace {
 
 QAtomicInt connectionCounter;
 
-QString engineMessage(const QSqlError& e) {
-    QString text = e.databaseText();
-    if (text.isEmpty()) text = e.text();
-    return text.trimmed();
+QString engineMessage(const QSqlError& e) { return DatabaseErrorText(e); }
+
+// The error of a statement: the statement follows the message when the
+// failure lies in the statement (not in the database or the disk).
+DbError statementError(const QSqlError& e, const QString& statement) {
+    bool environment = false;
+    const QString text = DatabaseErrorText(e, &environment);
+    return DbError(environment ? text : text + QStringLiteral("\n") + statement);
 }
 
 bool isIdentChar(QChar c) { return c.isLetterOrNumber() || c == '_' || c == '$'; }
 
 } // namespace
+
+QString DatabaseErrorText(const QSqlError& e, bool* environment) {
+    if (environment) *environment = true;
+    QString text = e.databaseText().trimmed();
+    if (text.isEmpty() || text.compare(QLatin1String("not an error"), Qt::CaseInsensitive) == 0)
+        text = e.driverText().trimmed();
+    const QString native = e.nativeErrorCode();
+    bool numeric = false;
+    const int code = native.toInt(&numeric) & 0xff; // SQLite's primary result code
+    const QString lower = text.toLower();
+    auto after = [&](const QString& marker) {
+        const int at = lower.indexOf(marker);
+        return at < 0 ? QString() : text.mid(at + marker.size()).trimmed();
+    };
+    // SQLite result codes and PostgreSQL SQLSTATEs of the failures a user can
+    // meet: another workstation holding the data, a read-only folder, a full
+    // disk, a damaged file, a wrong statement.
+    if ((numeric && (code == 5 || code == 6)) || native == QLatin1String("55P03") || native == QLatin1String("40P01") ||
+        lower.contains(QLatin1String("database is locked")) || lower.contains(QLatin1String("database table is locked")))
+        return QStringLiteral("A base de dados está em uso por outra estação; aguarde alguns instantes e tente novamente.");
+    if ((numeric && code == 8) || native == QLatin1String("25006") || lower.contains(QLatin1String("readonly database")))
+        return QStringLiteral("A base de dados está somente para leitura: verifique as permissões da pasta de dados.");
+    if ((numeric && code == 13) || native == QLatin1String("53100") || lower.contains(QLatin1String("disk is full")))
+        return QStringLiteral("Disco cheio: não há espaço para gravar na base de dados.");
+    if ((numeric && (code == 11 || code == 26)) || lower.contains(QLatin1String("malformed")) ||
+        lower.contains(QLatin1String("file is not a database")))
+        return QStringLiteral("A base de dados está danificada ou não é uma base do sistema.");
+    if ((numeric && code == 14) || lower.contains(QLatin1String("unable to open database")))
+        return QStringLiteral("Não foi possível abrir a base de dados: verifique a pasta de dados e suas permissões.");
+    if (numeric && code == 10) return QStringLiteral("Erro de leitura ou gravação no disco da base de dados.");
+    if (environment) *environment = false;
+    if (lower.contains(QLatin1String("unique constraint failed")) || native == QLatin1String("23505"))
+        return QStringLiteral("Registro já cadastrado com a mesma chave %1").arg(after(QStringLiteral("failed:"))).trimmed();
+    if (lower.contains(QLatin1String("not null constraint failed")) || native == QLatin1String("23502"))
+        return QStringLiteral("Campo obrigatório não preenchido %1").arg(after(QStringLiteral("failed:"))).trimmed();
+    if (lower.startsWith(QLatin1String("no such table:")) || native == QLatin1String("42P01"))
+        return QStringLiteral("Tabela não encontrada: %1").arg(after(QStringLiteral("table:")));
+    if (lower.startsWith(QLatin1String("no such column:")) || native == QLatin1String("42703"))
+        return QStringLiteral("Campo não encontrado: %1").arg(after(QStringLiteral("column:")));
+    if (lower.contains(QLatin1String("syntax error")) || native == QLatin1String("42601")) {
+        const int near = lower.indexOf(QLatin1String("near "));
+        const int colon = lower.indexOf(QLatin1String(": syntax error"));
+        if (near >= 0 && colon > near)
+            return QStringLiteral("Erro de sintaxe no comando SQL, perto de %1").arg(text.mid(near + 5, colon - near - 5));
+        return QStringLiteral("Erro de sintaxe no comando SQL");
+    }
+    if (lower.contains(QLatin1String("incomplete input"))) return QStringLiteral("Comando SQL incompleto");
+    if (lower.contains(QLatin1String("parameter count mismatch")))
+        return QStringLiteral("O número de valores não confere com o comando SQL");
+    if (text.isEmpty()) return QStringLiteral("Erro não identificado da base de dados");
+    return QStringLiteral("Erro da base de dados (código %1): %2").arg(native.isEmpty() ? QStringLiteral("?") : native, text);
+}
 
 QString DatabaseLocation::schemaName() const {
     // "c:\folha\emp1\" -> "folha_emp1": a stable, valid schema name.
@@ -125,9 +181,13 @@ std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool 
         d->db_.setDatabaseName(file);
         d->db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (!d->db_.open()) throw DbError(QStringLiteral("Erro ao abrir a base %1: %2").arg(file, engineMessage(d->db_.lastError())));
-        d->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-        // A record is on disk when its commit returns.
-        d->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        try {
+            d->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            // A record is on disk when its commit returns.
+            d->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        } catch (const DbError& e) {
+            throw DbError(QStringLiteral("%1\nBase: %2").arg(e.message(), file));
+        }
     } else {
         d->db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), d->connectionName_);
         d->db_.setHostName(location.host);
@@ -160,9 +220,9 @@ QSqlQuery Database::exec(const QString& statement, const QVariantList& params) {
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     QString text = translate(statement);
-    if (!q.prepare(text)) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + text);
+    if (!q.prepare(text)) throw statementError(q.lastError(), text);
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
-    if (!q.exec()) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + text);
+    if (!q.exec()) throw statementError(q.lastError(), text);
     return q;
 }
 
@@ -173,13 +233,13 @@ int Database::execWrite(const QString& statement, const QVariantList& params) {
     if (it == prepared_.end()) {
         auto q = std::make_shared<QSqlQuery>(db_);
         QString text = translate(statement);
-        if (!q->prepare(text)) throw DbError(engineMessage(q->lastError()) + QStringLiteral("\n") + text);
+        if (!q->prepare(text)) throw statementError(q->lastError(), text);
         if (prepared_.size() > 200) prepared_.clear();
         it = prepared_.insert(statement, q);
     }
     QSqlQuery& q = *it.value();
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
-    if (!q.exec()) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + q.lastQuery());
+    if (!q.exec()) throw statementError(q.lastError(), q.lastQuery());
     return q.numRowsAffected();
 }
 
@@ -189,14 +249,14 @@ QSqlQuery& Database::execCached(const QString& statement, const QVariantList& pa
         auto q = std::make_shared<QSqlQuery>(db_);
         q->setForwardOnly(true);
         QString text = translate(statement);
-        if (!q->prepare(text)) throw DbError(engineMessage(q->lastError()) + QStringLiteral("\n") + text);
+        if (!q->prepare(text)) throw statementError(q->lastError(), text);
         if (preparedReads_.size() > 200) preparedReads_.clear();
         it = preparedReads_.insert(statement, q);
     }
     QSqlQuery& q = *it.value();
     q.finish();
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
-    if (!q.exec()) throw DbError(engineMessage(q.lastError()) + QStringLiteral("\n") + q.lastQuery());
+    if (!q.exec()) throw statementError(q.lastError(), q.lastQuery());
     return q;
 }
 

@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -125,6 +126,12 @@ private:
     Database& db_;
     bool done_ = false;
 };
+
+// The text a user reads for an error of the database engine: a failure the
+// user can act on (another workstation holding the data, a read-only folder,
+// a full disk, a damaged file, a wrong statement) in Portuguese.
+// `environment` tells whether the failure lies outside the statement.
+QString DatabaseErrorText(const QSqlError& error, bool* environment = nullptr);
 
 // Maps table names written the legacy way to the stored tables: a quoted file
 // name or path ("CADFUN.DB", "c:\x\CADFUN.db") and a bare name with the ".db"

@@ -1,5 +1,6 @@
 // The machinery the vacation, 13th-salary and termination calculations share.
 #include "LeaveCalc.h"
+#include "CalculationLock.h"
 
 #include "Registry.h"
 #include "TableRoutines.h"
@@ -170,6 +171,7 @@ void LeaveCalc::range(const LeaveOptions& o, QString& first, QString& last) {
 }
 
 LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
+    const JobLock calculating(db_, payroll::CalculationJob, payroll::CalculationCaption);
     LeaveSummary summary;
     if (!readMonths(options.commissionMonths)) {
         summary.refused = true;

@@ -1,5 +1,6 @@
 // The salary advance calculation.
 #include "Advance.h"
+#include "CalculationLock.h"
 
 #include "EmployeeCalc.h"
 #include "TextRoutines.h"
@@ -22,6 +23,7 @@ Fixed AdvanceAmount(Fixed base, Fixed percent, int payType, Fixed step) {
 }
 
 AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
+    const JobLock calculating(db_, CalculationJob, CalculationCaption);
     AdvanceSummary summary;
     const Record branch = PayrollBranch(db_, o.branchCode);
     const QString period = CompetenceOfDate(branch.date("DATA_FOLHA"));

@@ -1,5 +1,6 @@
 // The payroll run over the employees of the company.
 #include "PayrollRun.h"
+#include "CalculationLock.h"
 
 #include "Additional.h"
 #include "Statutory.h"
@@ -137,6 +138,7 @@ private:
 } // namespace
 
 RunSummary PayrollRun::run(const RunOptions& options) {
+    const JobLock calculating(db_, CalculationJob, CalculationCaption);
     RunSummary summary;
     const Record branch = PayrollBranch(db_, options.branchCode);
     const QDate payrollDate = branch.date("DATA_FOLHA");

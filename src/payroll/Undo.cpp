@@ -1,9 +1,11 @@
 // Undoing a calculation of one employee, period and sheet type.
 #include "Undo.h"
+#include "CalculationLock.h"
 
 namespace folha::payroll {
 
 bool PayrollUndo::run(const UndoRequest& request) {
+    const JobLock calculating(db_, CalculationJob, CalculationCaption);
     removed_ = 0;
     const struct {
         const QString& value;

@@ -1,8 +1,11 @@
 // The folha command line, run as a user runs it.
 #include "TempDir.h"
 
+#include "JobLock.h"
 #include "Table.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -14,25 +17,34 @@ struct CliRun {
     int status;
     QString out;
     QString err;
+    bool crashed = false; // ended by a signal
 };
 
-CliRun folha(const QStringList& args, const QString& password = {}) {
+// Runs folha with the environment changed: a null value removes a variable.
+CliRun runFolha(const QStringList& args, const QMap<QString, QString>& environment = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!password.isNull()) env.insert("FOLHA_PASSWORD", password);
     env.remove("ZORVAN_ROOT");
+    env.remove("FOLHA_USER");
+    env.remove("FOLHA_PASSWORD");
+    for (auto it = environment.begin(); it != environment.end(); ++it)
+        if (it.value().isNull())
+            env.remove(it.key());
+        else
+            env.insert(it.key(), it.value());
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), args);
     p.closeWriteChannel();
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    p.waitForFinished(300000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()),
+            p.exitStatus() != QProcess::NormalExit};
 }
 
 class CliTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         root = new TempDir;
-        CliRun r = folha({"--root", root->path(), "init", "--demo"});
+        CliRun r = runFolha({"--root", root->path(), "init", "--demo"});
         initStatus = r.status;
         initError = r.err;
     }
@@ -41,10 +53,25 @@ protected:
         delete root;
         root = nullptr;
     }
+    // Signed in as the demo's supervisor, unless the arguments name a user
+    // (then `password` is that user's).
     static CliRun run(QStringList args, const QString& password = {}) {
+        QMap<QString, QString> env;
+        if (args.contains("--user")) {
+            if (!password.isNull()) env.insert("FOLHA_PASSWORD", password);
+        } else {
+            env.insert("FOLHA_USER", "000001");
+            env.insert("FOLHA_PASSWORD", "zorvan");
+        }
         args.prepend(root->path());
         args.prepend("--root");
-        return folha(args, password);
+        return runFolha(args, env);
+    }
+    // Nobody signed in.
+    static CliRun runAnonymous(QStringList args) {
+        args.prepend(root->path());
+        args.prepend("--root");
+        return runFolha(args);
     }
     static TempDir* root;
     static int initStatus;
@@ -79,7 +106,10 @@ TEST_F(CliTest, SqlPrintsCsvWithAHeader) {
 TEST_F(CliTest, BadSqlGivesTheEnginesErrorAndAFailureStatus) {
     CliRun r = run({"sql", "--company", "1", "selec * from CADFUN"});
     EXPECT_NE(r.status, 0);
-    EXPECT_TRUE(r.err.contains("syntax error")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Erro de sintaxe no comando SQL, perto de \"selec\""))) << r.err.toStdString();
+    CliRun noTable = run({"sql", "--company", "1", "select * from NAOEXISTE"});
+    EXPECT_EQ(noTable.status, 1);
+    EXPECT_TRUE(noTable.err.startsWith(QStringLiteral("Erro: Tabela não encontrada: NAOEXISTE"))) << noTable.err.toStdString();
     CliRun unknown = run({"sql", "--company", "9", "select 1"});
     EXPECT_NE(unknown.status, 0);
     EXPECT_TRUE(unknown.err.contains("Empresa não cadastrada: 9"));
@@ -98,9 +128,9 @@ TEST_F(CliTest, UsersSignInAndSeeOnlyTheirCompanies) {
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[1].startsWith("2,"));
     EXPECT_TRUE(lines[1].endsWith(",001 002"));
-    CliRun refused = run({"--user", "000002", "sql", "--company", "1", "select 1"}, "operador");
+    CliRun refused = run({"--user", "000002", "events", "--company", "1"}, "operador");
     EXPECT_NE(refused.status, 0);
-    EXPECT_TRUE(refused.err.contains("não liberada"));
+    EXPECT_TRUE(refused.err.contains("não liberada")) << refused.err.toStdString();
 }
 
 TEST_F(CliTest, SetPeriodChangesTheBranchAndWritesTheAuditLog) {
@@ -302,4 +332,200 @@ TEST_F(CliTest, VacationThirteenthAndTerminationOnTheDemo) {
     EXPECT_TRUE(antonio.contains("210,MEDIA HE 50% 13 SAL.,4.182,")) << antonio.toStdString(); // 46 hours ÷ 11
     EXPECT_EQ(rowsOf("2"), company2);
     EXPECT_NE(run({"thirteenth", "--company", "2", "--branch", "002", "--months", "0"}).status, 0);
+}
+
+// Every command signed in as each demo user ends normally: done, or refused
+// with a Portuguese message. The operator reaches company 2 only, and the SQL
+// console is the supervisor's.
+TEST_F(CliTest, EveryCommandSignedInAsEitherDemoUser) {
+    struct User {
+        const char* code;
+        const char* password;
+        const char* company;
+    };
+    const User users[] = {{"000001", "zorvan", "1"}, {"000002", "operador", "2"}};
+    struct Case {
+        QStringList args; // "C" stands for the user's company
+        int supervisor;   // exit status for 000001
+        int operatorStatus;
+        const char* refusal; // text of a refusal, when either status is not 0
+    };
+    const Case cases[] = {
+        {{"companies"}, 0, 0, ""},
+        {{"sql", "--company", "C", "select count(*) from CADFUN"}, 0, 3, "liberado somente para usuários de nível SUP"},
+        {{"set-period", "--company", "C", "--branch", "001", "--date", "30/04/2013", "--sheet", "F"}, 0, 0, ""},
+        {{"events", "--company", "C", "--branch", "001", "--employee", "1"}, 0, 0, ""},
+        {{"calc", "--company", "C", "--branch", "001"}, 0, 0, ""},
+        {{"advance", "--company", "C", "--branch", "001"}, 0, 0, ""},
+        {{"undo", "--company", "C", "--branch", "001", "--employee", "1", "--yes"}, 0, 0, ""},
+        {{"vacation", "--company", "C", "--branch", "001"}, 2, 2, "exige o Tipo Folha"},
+        {{"thirteenth", "--company", "2", "--branch", "002"}, 0, 0, ""},
+        {{"termination", "--company", "C", "--branch", "001"}, 0, 0, ""},
+        {{"sefip", "--company", "C", "--branch", "001", "--responsible", "1", "--fgts-collected", "S", "--yes"}, 0, 0, ""},
+        {{"grrf", "--company", "C", "--branch", "001", "--responsible", "1", "--withdrawal", "01", "--collection-date",
+          "10/05/2013", "--previous-month", "--yes"},
+         0, 1, "Empresa sem funcionarios com movimento"},
+    };
+    for (const User& u : users) {
+        for (const Case& c : cases) {
+            QStringList args{"--user", u.code};
+            for (const QString& a : c.args) args << (a == "C" ? QString::fromLatin1(u.company) : a);
+            const CliRun r = run(args, QString::fromLatin1(u.password));
+            const int expected = QLatin1String(u.code) == QLatin1String("000001") ? c.supervisor : c.operatorStatus;
+            const std::string what = (u.code + (" " + args.join(' ').toStdString())) + "\n" + r.err.toStdString();
+            EXPECT_FALSE(r.crashed) << what;
+            EXPECT_EQ(r.status, expected) << what;
+            if (expected != 0) {
+                EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.refusal))) << what;
+            }
+            EXPECT_FALSE(r.err.contains("not an error")) << what;
+        }
+    }
+}
+
+TEST_F(CliTest, AnInstallationWithUsersNeedsASignedInUser) {
+    for (const QStringList& args : {QStringList{"companies"}, QStringList{"sql", "--company", "1", "select 1"},
+                                    QStringList{"calc", "--company", "1", "--branch", "001"}}) {
+        const CliRun r = runAnonymous(args);
+        EXPECT_EQ(r.status, 3) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("Informe o usuário")) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString());
+    }
+    // FOLHA_USER signs in as well as --user.
+    const CliRun env = runFolha({"--root", root->path(), "companies"}, {{"FOLHA_USER", "000002"}, {"FOLHA_PASSWORD", "operador"}});
+    ASSERT_EQ(env.status, 0) << env.err.toStdString();
+    EXPECT_EQ(env.out.trimmed().split('\n').size(), 2);
+    // The operator reaches only company 2, whatever the command.
+    for (const QStringList& args :
+         {QStringList{"events", "--company", "1", "--branch", "001"}, QStringList{"calc", "--company", "1", "--branch", "001"},
+          QStringList{"sefip", "--company", "2", "--branch", "001", "--companies", "1,2", "--responsible", "1", "--yes"}}) {
+        QStringList signedIn{"--user", "000002"};
+        signedIn += args;
+        const CliRun r = run(signedIn, "operador");
+        EXPECT_NE(r.status, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("não liberada") || r.err.contains("não cadastrada")) << r.err.toStdString();
+    }
+    // Nothing of company 1 was calculated by the refused run.
+    EXPECT_EQ(run({"sql", "--company", "1", "select count(*) from OCORRENC where FLAG = '*' and TIPOFOLHA = 'F' and HCODIGO = '142'"})
+                  .out,
+              QStringLiteral("count(*)\n0\n"));
+}
+
+TEST_F(CliTest, ACommandLineIsReadStrictly) {
+    struct Case {
+        QStringList args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"calc", "--form", "5", "--to", "6"}, "Opção desconhecida: --form"},
+        {{"calc", "--company"}, "Falta o valor da opção --company"},
+        {{"calc", "--company", "1", "--from", "--to", "6"}, "Falta o valor da opção --from"},
+        {{"calc", "--company", "1", "--company", "2"}, "Opção repetida: --company"},
+        {{"undo", "--company", "1", "--employee", "1", "--yes=S"}, "A opção --yes não recebe valor"},
+        {{"sql", "--company", "1", "select 1", "select 2"}, "Argumento inesperado: select 2"},
+        {{"events", "--company", "1", "extra"}, "Argumento inesperado: extra"},
+        {{"init", "--demo", "--force"}, "Opção desconhecida: --force"},
+    };
+    const QStringList countNets = {"sql", "--company", "1", "select count(*) from OCORRENC where HCODIGO = '142'"};
+    const QString nets = run(countNets).out;
+    for (const Case& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 2) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("Uso: folha")) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString());
+    }
+    const CliRun unknown = run({"calcular"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.err.contains("Comando desconhecido: calcular"));
+    // Nothing was calculated by the refused lines.
+    EXPECT_EQ(run(countNets).out, nets);
+    EXPECT_EQ(run({"calc", "--company", "1", "--branch", "001"}).status, 0);
+    EXPECT_NE(run(countNets).out, nets);
+
+    // Help goes to standard output.
+    for (const QStringList& args : {QStringList{"-h"}, QStringList{"--help"}, QStringList{"help"}}) {
+        const CliRun r = runFolha(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_TRUE(r.out.startsWith("Uso: folha")) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains("folha calc --company C")) << r.out.toStdString();
+        EXPECT_EQ(r.err, QString());
+    }
+    const CliRun calcHelp = runFolha({"calc", "--help"});
+    EXPECT_EQ(calcHelp.status, 0);
+    EXPECT_EQ(calcHelp.out, QStringLiteral("Uso: folha [--root DIR] [--user CODIGO] calc --company C --branch B [--from CODIGO] "
+                                           "[--to CODIGO] [--family-allowance] [--auto]\n"));
+    const CliRun version = runFolha({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.startsWith("folha (FolhaZorvan) ")) << version.out.toStdString();
+    const CliRun nothing = runFolha({});
+    EXPECT_EQ(nothing.status, 2);
+    EXPECT_TRUE(nothing.err.startsWith("Uso: folha"));
+}
+
+TEST_F(CliTest, AWrongRootIsRefusedAndNothingIsCreated) {
+    const QString missing = root->path() + "/nao/existe";
+    const CliRun r = runFolha({"--root", missing, "companies"}, {{"FOLHA_USER", "000001"}, {"FOLHA_PASSWORD", "zorvan"}});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Nenhuma instalação encontrada em %1").arg(missing))) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(root->path() + "/nao"));
+    // A folder that exists but holds no installation is refused the same way
+    // and left as it was.
+    QDir().mkpath(root->path() + "/vazia");
+    EXPECT_EQ(runFolha({"--root", root->path() + "/vazia", "calc", "--company", "1"}).status, 2);
+    EXPECT_TRUE(QDir(root->path() + "/vazia").isEmpty());
+}
+
+// A second calculation of the same company is told at once that one is
+// running, and calculates nothing; once the first ends, it runs.
+TEST_F(CliTest, ASecondCalculationOfTheCompanyIsRefusedAtOnce) {
+    const QString countCalculated =
+        "select count(*) from OCORRENC where FLAG = '*' and TIPOFOLHA = 'F' and OCORRMES = '04' and HCODIGO = '142'";
+    const QString before = run({"sql", "--company", "1", countCalculated}).out;
+    {
+        auto db = folha::Database::openDirectory(root->path() + "/c/folha/emp1", false);
+        folha::JobLock held(*db, "calculo", "um cálculo");
+        for (const QStringList& args :
+             {QStringList{"calc", "--company", "1", "--branch", "001"}, QStringList{"advance", "--company", "1", "--branch", "001"},
+              QStringList{"undo", "--company", "1", "--branch", "001", "--employee", "1", "--yes"},
+              QStringList{"termination", "--company", "1", "--branch", "001"}}) {
+            QElapsedTimer clock;
+            clock.start();
+            const CliRun r = run(args);
+            EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
+            EXPECT_TRUE(r.err.contains("Já existe um cálculo em andamento nesta empresa")) << r.err.toStdString();
+            EXPECT_LT(clock.elapsed(), 4000) << "the refusal waited for the database";
+        }
+        EXPECT_EQ(run({"sql", "--company", "1", countCalculated}).out, before);
+        // Another company is not held.
+        EXPECT_EQ(run({"calc", "--company", "2", "--branch", "001"}).status, 0);
+    }
+    const CliRun after = run({"calc", "--company", "1", "--branch", "001"});
+    EXPECT_EQ(after.status, 0) << after.err.toStdString();
+    EXPECT_NE(run({"sql", "--company", "1", countCalculated}).out, before);
+}
+
+// Failures of the database reach the user in Portuguese.
+TEST_F(CliTest, DatabaseFailuresArePortuguese) {
+    // Another workstation holds a write on the company's data.
+    auto db = folha::Database::openDirectory(root->path() + "/c/folha/emp1", false);
+    db->begin();
+    db->exec("UPDATE CADFUN SET NOME = NOME WHERE CODFUN = '000001'");
+    const CliRun busy = run({"sql", "--company", "1", "update CADFUN set NOME = 'X' where CODFUN = '000002'"});
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_TRUE(busy.err.contains(QStringLiteral("A base de dados está em uso por outra estação"))) << busy.err.toStdString();
+    EXPECT_FALSE(busy.err.contains("locked")) << busy.err.toStdString();
+    db->rollback();
+    db.reset();
+    // A damaged company file.
+    const QString file = root->path() + "/c/folha/emp1/dados.sqlite";
+    for (const char* suffix : {"-wal", "-shm"}) QFile::remove(file + suffix);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QByteArray(8192, 'x'));
+    f.close();
+    const CliRun damaged = run({"events", "--company", "1", "--branch", "001"});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_TRUE(damaged.err.contains(QStringLiteral("danificada"))) << damaged.err.toStdString();
+    EXPECT_FALSE(damaged.err.contains("not a database")) << damaged.err.toStdString();
 }

@@ -150,11 +150,59 @@ TEST_F(DatabaseTest, WritesThatBelongTogetherRollBackTogether) {
     EXPECT_EQ(cad.count(), 1);
 }
 
-TEST_F(DatabaseTest, EngineErrorsCarryTheEngineMessage) {
+TEST_F(DatabaseTest, EngineErrorsArePortugueseAndNameTheStatement) {
     try {
         db->exec("SELEC * FROM CADFUN");
         FAIL();
     } catch (const DbError& e) {
-        EXPECT_TRUE(e.message().contains("syntax error")) << e.message().toStdString();
+        EXPECT_EQ(e.message(), QStringLiteral("Erro de sintaxe no comando SQL, perto de \"SELEC\"\nSELEC * FROM CADFUN"));
     }
+    Table cad(*db, "CADFUN");
+    cad.insert(cad.newRecord().set("CODFUN", "000001"));
+    try {
+        cad.insert(cad.newRecord().set("CODFUN", "000001"));
+        FAIL();
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Registro já cadastrado com a mesma chave CADFUN.CODFUN\n")))
+            << e.message().toStdString();
+    }
+}
+
+// What the engines say, as the user reads it: SQLite's result codes and
+// PostgreSQL's SQLSTATEs.
+TEST(DatabaseErrorText, MapsTheFailuresAUserMeets) {
+    struct Case {
+        const char* databaseText;
+        const char* code;
+        const char* expected;
+        bool environment;
+    };
+    const Case cases[] = {
+        {"database is locked", "5", "A base de dados está em uso por outra estação; aguarde alguns instantes e tente novamente.", true},
+        {"database table is locked", "6", "A base de dados está em uso por outra estação; aguarde alguns instantes e tente novamente.", true},
+        {"could not obtain lock on row", "55P03", "A base de dados está em uso por outra estação; aguarde alguns instantes e tente novamente.", true},
+        {"attempt to write a readonly database", "8", "A base de dados está somente para leitura: verifique as permissões da pasta de dados.", true},
+        {"database or disk is full", "13", "Disco cheio: não há espaço para gravar na base de dados.", true},
+        {"database disk image is malformed", "11", "A base de dados está danificada ou não é uma base do sistema.", true},
+        {"file is not a database", "26", "A base de dados está danificada ou não é uma base do sistema.", true},
+        {"unable to open database file", "14", "Não foi possível abrir a base de dados: verifique a pasta de dados e suas permissões.", true},
+        {"disk I/O error", "10", "Erro de leitura ou gravação no disco da base de dados.", true},
+        {"disk I/O error", "522", "Erro de leitura ou gravação no disco da base de dados.", true}, // extended code
+        {"no such table: XPTO", "1", "Tabela não encontrada: XPTO", false},
+        {"no such column: NOMEX", "1", "Campo não encontrado: NOMEX", false},
+        {"NOT NULL constraint failed: CADFUN.CODFUN", "19", "Campo obrigatório não preenchido CADFUN.CODFUN", false},
+        {"incomplete input", "1", "Comando SQL incompleto", false},
+        {"", "", "Erro não identificado da base de dados", false},
+    };
+    for (const Case& c : cases) {
+        bool environment = !c.environment;
+        const QSqlError e(*c.databaseText ? QStringLiteral("Unable to execute statement") : QString(), QString::fromUtf8(c.databaseText),
+                          QSqlError::StatementError, QString::fromLatin1(c.code));
+        EXPECT_EQ(DatabaseErrorText(e, &environment), QString::fromUtf8(c.expected)) << c.databaseText;
+        EXPECT_EQ(environment, c.environment) << c.databaseText;
+    }
+    // "not an error" from the engine gives the driver's own account.
+    const QSqlError mismatch(QStringLiteral("Parameter count mismatch"), QStringLiteral("not an error"),
+                             QSqlError::StatementError, QStringLiteral("0"));
+    EXPECT_EQ(DatabaseErrorText(mismatch), QStringLiteral("O número de valores não confere com o comando SQL"));
 }
