@@ -45,27 +45,27 @@ TEST_F(SefipTest, CompanyWithWorkersMovementsAndAdditionalValues) {
     ASSERT_TRUE(r.written) << ui.texts().join('\n').toStdString();
     const QStringList got = records(o.outputPath);
     const QStringList expected = {
-        rec({"00", B(51), "1", "1", "44555666000181", R(30, "CONTABIL"), R(20, "MARIA"), R(50, "RUA B"), R(20, "SE"),
-             "01002000", R(20, "SAO PAULO"), "SP", "001132221000", R(60, "a@b.c"), "201304", "115", "1", " ", B(8), "1",
+        rec({"00", B(51), "1", "1", "44555666000181", L(30, "CONTABIL"), L(20, "MARIA"), L(50, "RUA B"), L(20, "SE"),
+             "01002000", L(20, "SAO PAULO"), "SP", "001132221000", L(60, "a@b.c"), "201304", "115", "1", " ", B(8), "1",
              B(8), B(7), "1", "11444777000161", B(18), "*"}),
-        rec({"10", "2", cgc, Z(36), R(40, "EMPRESA TESTE"), R(50, "RUA A"), R(20, "CENTRO"), "01001000",
-             R(20, "SAO PAULO"), "SP", "001132220000", "N", "2599399", "N", "02", "0", "1", "507", "0115", "2100", B(5),
+        rec({"10", "2", cgc, Z(36), L(40, "EMPRESA TESTE"), L(50, "RUA A"), L(20, "CENTRO"), "01001000",
+             L(20, "SAO PAULO"), "SP", "001132220000", "N", "2599399", "N", "02", "0", "1", "507", "0115", "2100", B(5),
              "000000000003316", Z(15), Z(15), "0", Z(14), B(3), B(4), B(9), Z(45), B(4), "*"}),
-        rec({"12", "2", cgc, Z(36), Z(15), Z(15), "E", Z(15), Z(15), "00000000123", "0000", "00000", "000000", "000000",
+        rec({"12", "2", cgc, Z(36), Z(15), Z(15), "E", Z(15), Z(15), "00000000123", B(4), B(5), B(6), B(6),
              "000000000001000", "201301", "201303", Z(15), Z(15), Z(15), Z(15), Z(15), Z(15), Z(15), Z(15), Z(15), Z(45),
-             Z(6), "*"}),
-        rec({"14", "2", cgc, Z(36), "12000001116", "01032010", "01", L(70, "ANA"), "0001001", "00123", R(50, "RUA X"),
-             R(20, "BAIRRO Y"), "01010000", R(20, "SAO PAULO"), "SP", B(103), "*"}),
+             B(6), "*"}),
+        rec({"14", "2", cgc, Z(36), "12000001116", "01032010", "01", L(70, "ANA"), "0001001", "00123", L(50, "RUA X"),
+             L(20, "BAIRRO Y"), "01010000", L(20, "SAO PAULO"), "SP", B(103), "*"}),
         rec({"30", "2", cgc, B(15), "12000001116", "01032010", "01", L(70, "ANA"), "00000000001", "0001001", "00123",
              "01032010", "01011980", "04110", "000000000123450", Z(15), "  ", "  ", Z(15), Z(15), Z(15), Z(15), B(98),
              "*"}),
-        rec({"30", "2", cgc, B(15), "12000002228", "01032010", "11", L(70, "BETO"), "00000000002", Z(12), B(8), B(8),
+        rec({"30", "2", cgc, B(15), "12000002228", "01032010", "11", L(70, "BETO"), "00000000002", B(12), B(8), B(8),
              "04110", "000000000200000", Z(15), "  ", "  ", "000000000022000", Z(15), Z(15), Z(15), B(98), "*"}),
-        rec({"32", "2", cgc, B(15), "12000002228", "01032010", "11", R(70, "BETO"), "I1", "20042013", "S", B(225), "*"}),
+        rec({"32", "2", cgc, B(15), "12000002228", "01032010", "11", L(70, "BETO"), "I1", "20042013", "S", B(225), "*"}),
         rec({"30", "2", cgc, B(15), "12000003330", "01032010", "01", L(70, "CARLA"), "00000000003", "0001003", "00123",
              "01032010", "01011980", "04110", "000000000100000", Z(15), "  ", "  ", Z(15), Z(15), Z(15), Z(15), B(98),
              "*"}),
-        rec({"32", "2", cgc, B(15), "12000003330", "01032010", "01", R(70, "CARLA"), "Z5", "16042013", " ", B(225), "*"}),
+        rec({"32", "2", cgc, B(15), "12000003330", "01032010", "01", L(70, "CARLA"), "Z5", "16042013", " ", B(225), "*"}),
         rec({"90", QString(51, '9'), B(306), "*"}),
     };
     ASSERT_EQ(got.size(), expected.size()) << got.join('\n').toStdString();
@@ -109,10 +109,10 @@ TEST_F(SefipTest, TakerCompanyWritesTakerRecordsAndItsWorkers) {
     EXPECT_EQ(r10.mid(2, 15), QStringLiteral("112345678000195"));
     EXPECT_EQ(r10.mid(234, 15), Z(15)); // the family allowance goes to the taker
     const QString r20 = got[3];
-    EXPECT_EQ(r20, rec({"20", "1", "12345678000195", "1", "11222333000181", Z(21), R(40, "OBRA"), B(50), B(20), Z(8),
+    EXPECT_EQ(r20, rec({"20", "1", "12345678000195", "1", "11222333000181", Z(21), L(40, "OBRA"), B(50), B(20), Z(8),
                         B(20), "SP", B(4), "000000000003316", Z(15), "0", Z(14), "000000000011000", "000000000100000",
                         Z(45), B(42), "*"}));
-    EXPECT_EQ(got[4], rec({"21", "1", "12345678000195", "1", "11222333000181", Z(21), Z(15), "000000", "000000", Z(15),
+    EXPECT_EQ(got[4], rec({"21", "1", "12345678000195", "1", "11222333000181", Z(21), Z(15), B(6), B(6), Z(15),
                            Z(15), Z(15), Z(15), Z(15), B(204), "*"}));
     const QString r30 = got[5];
     EXPECT_EQ(r30.mid(17, 15), QStringLiteral("111222333000181"));
@@ -158,9 +158,13 @@ TEST_F(SefipTest, CompetenceValidation) {
         {QDate(1966, 1, 31), "F", "115", "Ano de Recolhimento Menor que 1967!"},
         {QDate(2013, 4, 30), "F", "906", "Recolhimento so pode ser cadastrado no SEFIP"},
     };
+    // A worker with amounts in the competences that pass.
+    worker(*db, 1, "ANA");
+    row(*db, 1, "113", "100.00", "D", "1998", "12");
+    row(*db, 1, "130", "100.00", "F", "2000", "03");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.payrollDate.toString().toStdString() + " " + c.code);
-        branch({{"DATA_FOLHA", c.payrollDate}, {"TIPO_FOL", c.sheet}});
+        branch({{"DATA_FOLHA", c.payrollDate}, {"TIPO_FOL", c.sheet}, {"COD_RFGTS", c.code}});
         ui.entries.clear();
         QFile::remove(sefipOptions().outputPath);
         const GovFileResult r = run(sefipOptions(c.code));
@@ -243,7 +247,7 @@ TEST_F(SefipTest, SeveralCompaniesInOneFileAndSkippedCompanies) {
 
 TEST(GovRecordTest, FieldsArePaddedCutAndRefused) {
     GovRecord r("99", "do teste");
-    r.money(3, 15, *Fixed::parse("1234.5"), "valor").text(18, 5, "ABCDEFG").textLeft(23, 4, "XY").number(27, 3, "7", "n");
+    r.money(3, 15, *Fixed::parse("1234.5"), "valor").text(18, 5, "ABCDEFG").code(23, 4, "XY", "c").number(27, 3, "7", "n");
     r.blanks(30, 330);
     const QString s = r.finish();
     EXPECT_EQ(s.left(29), QStringLiteral("99000000000123450ABCDEXY  007"));

@@ -304,7 +304,7 @@ QList<DemoRow> branchRows(int company) {
                                {"DATA_FOLHA", payrollDate}, {"TIPO_FOL", sheet}, {"COD_RFGTS", "115"}, {"VLR_MINIMO", "678.00"},
                                {"FVALOR", "1.00"}, {"TIPOASS", 0}, {"TIPODIS", 1}, {"BCOAGFGTS", "10400002"}, {"HISTAUXNAT", "041"}, {"HISTSALMAT", "042"},
                                {"PER_GRPS17", "20"}, {"PER_GRPS18", "5.8"}, {"COD_GRPS18", "0115"}, {"COD_SAT", "2"},
-                               {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "N"},
+                               {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "1"},
                                {"COD_PAGA", "2100"}, {"COD_CIDADE", "3550308"}, {"USA_PLANTO", usaPlanto},
                                {"MODALIDADE", " "}, {"INDICE_FAP", "1"}, {"DATAPROCES", QDate(2013, 4, 30)}});
     };
