@@ -101,6 +101,15 @@ TableBuilder& TableBuilder::required(const QStringList& fields) {
     return *this;
 }
 
+TableBuilder& TableBuilder::check(const QString& field, FieldCheck kind) {
+    for (auto& f : def_.fields)
+        if (f.name == field) {
+            f.check = kind;
+            return *this;
+        }
+    throw DbError(QStringLiteral("Campo %1 não definido na tabela %2").arg(field, def_.name));
+}
+
 TableBuilder& TableBuilder::key(const QStringList& fields) {
     def_.primaryKey = fields;
     return *this;

@@ -38,6 +38,16 @@ struct CodeEntry {
     QString text;  // the entry as the selection box shows it
 };
 
+// A registration number whose check digits a field's value must agree with
+// (see CheckDigits.h); an empty value is always accepted.
+enum class FieldCheck {
+    None,
+    Pis,     // 11 digits
+    Cpf,     // 11 digits
+    Cnpj,    // 14 digits
+    CnpjCpf, // an employer's inscription: a CNPJ of 14 digits or a CPF of 11
+};
+
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
@@ -45,6 +55,7 @@ struct FieldDef {
     QString caption;
     QList<CodeEntry> codes;
     bool required = false;
+    FieldCheck check = FieldCheck::None;
 
     // The entry text for a stored value, or empty.
     QString codeText(const QString& value) const;
@@ -91,6 +102,7 @@ public:
     // Code list given separately (long lists kept beside the table).
     TableBuilder& codes(const QString& field, const QList<CodeEntry>& codes);
     TableBuilder& required(const QStringList& fields);
+    TableBuilder& check(const QString& field, FieldCheck kind);
     TableBuilder& key(const QStringList& fields);
     TableBuilder& index(const QString& name, const QStringList& fields, bool unique = false);
     TableDef build();

@@ -1,5 +1,7 @@
 #include "Table.h"
 
+#include "CheckDigits.h"
+
 #include <QSqlRecord>
 #include <deque>
 #include <limits>
@@ -19,6 +21,43 @@ QDate parseDate(const QString& s) {
     QDate d = QDate::fromString(t.left(10), Qt::ISODate);
     if (!d.isValid()) d = QDate::fromString(t, QStringLiteral("dd/MM/yyyy"));
     return d;
+}
+
+// Refuses a registration number whose check digits do not agree. A number
+// field holds the digits as a whole number, completed here with its leading
+// zeros.
+void checkRegistration(const TableDef& t, const FieldDef& f, const QVariant& stored) {
+    if (f.check == FieldCheck::None || stored.isNull()) return;
+    QString digits;
+    if (stored.typeId() == qMetaTypeId<Fixed>()) {
+        const Fixed fx = stored.value<Fixed>();
+        const bool whole = fx.raw() % Fixed::Scale == 0 && !fx.isNegative();
+        digits = whole ? QString::number(fx.truncated()).rightJustified(f.check == FieldCheck::Cnpj ? 14 : 11, QChar('0'))
+                       : fx.toString();
+    } else {
+        digits = stored.toString().trimmed();
+    }
+    QString kind;
+    bool valid = false;
+    switch (f.check) {
+    case FieldCheck::None: return;
+    case FieldCheck::Pis: kind = QStringLiteral("PIS"); valid = ValidPis(digits); break;
+    case FieldCheck::Cpf: kind = QStringLiteral("CPF"); valid = ValidCpf(digits); break;
+    case FieldCheck::Cnpj: kind = QStringLiteral("CNPJ"); valid = ValidCnpj(digits); break;
+    case FieldCheck::CnpjCpf:
+        if (digits.size() == 14) {
+            kind = QStringLiteral("CNPJ");
+            valid = ValidCnpj(digits);
+        } else if (digits.size() == 11) {
+            kind = QStringLiteral("CPF");
+            valid = ValidCpf(digits);
+        } else {
+            kind = QStringLiteral("CNPJ ou CPF");
+        }
+        break;
+    }
+    if (!valid)
+        throw DbError(QStringLiteral("%1 inválido no campo %2 da tabela %3: %4").arg(kind, f.caption, t.name, digits));
 }
 
 } // namespace
@@ -109,6 +148,7 @@ Record& Record::set(const QString& field, const QVariant& v) {
         values_[i] = QVariant();
         return *this;
     }
+    const QVariant before = values_[i];
     auto refuse = [&](const QString& why) {
         throw DbError(QStringLiteral("Valor inválido para o campo %1: %2").arg(fieldLabel(*def_, f), why));
     };
@@ -201,6 +241,12 @@ Record& Record::set(const QString& field, const QVariant& v) {
     case FieldType::Logical:
         values_[i] = normaliseStored(f, v);
         break;
+    }
+    try {
+        checkRegistration(*def_, f, values_[i]);
+    } catch (const DbError&) {
+        values_[i] = before; // a refused number leaves the field as it was
+        throw;
     }
     return *this;
 }

@@ -41,6 +41,48 @@ Fixed EventSums::sum(const QString& codfun, const QString& year, const QString& 
     return total;
 }
 
+QString CompanyOwner(const GovCompany& company) {
+    return QStringLiteral("da empresa %1 - %2").arg(company.code).arg(company.name);
+}
+
+namespace {
+
+// The stored value of an indicator, upper-cased, when it is one of the
+// accepted values; `blank` when not filled in (empty `blank`: required).
+QString indicator(const Record& branch, const GovCompany& company, const char* field, const QStringList& accepted,
+                  const QString& blank) {
+    const FieldDef* f = branch.def().field(QString::fromLatin1(field));
+    const QString label = QStringLiteral("%1 (%2)").arg(f ? f->caption : QString(), QString::fromLatin1(field));
+    const QString v = branch.text(QString::fromLatin1(field)).trimmed().toUpper();
+    const QString use = accepted.join(QStringLiteral(", "));
+    if (v.isEmpty()) {
+        if (!blank.isEmpty()) return blank;
+        throw GovFileStop(QStringLiteral("Empresa %1 - %2: o campo %3 não está preenchido (use %4)")
+                              .arg(company.code)
+                              .arg(company.name, label, use));
+    }
+    if (!accepted.contains(v))
+        throw GovFileStop(QStringLiteral("Empresa %1 - %2: o valor \"%3\" do campo %4 não tem correspondência no "
+                                         "arquivo (use %5)")
+                              .arg(company.code)
+                              .arg(company.name, v, label, use));
+    return v;
+}
+
+} // namespace
+
+QString AddressChangeIndicator(const Record& branch, const GovCompany& company) {
+    return indicator(branch, company, "FIL_ALTEND", {"S", "N"}, QStringLiteral("N"));
+}
+
+QString CnaeChangeIndicator(const Record& branch, const GovCompany& company) {
+    return indicator(branch, company, "FIL_ALTCNA", {"S", "N", "A", "P"}, QStringLiteral("N"));
+}
+
+QString SimplesIndicator(const Record& branch, const GovCompany& company) {
+    return indicator(branch, company, "SIMPLES", {"1", "2", "3", "4", "5", "6"}, QString());
+}
+
 bool OneOf(const QString& value, std::initializer_list<const char*> list) {
     const QString v = value.trimmed();
     for (const char* c : list)

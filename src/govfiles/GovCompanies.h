@@ -58,6 +58,19 @@ private:
     Database& db_;
 };
 
+// "da empresa 1 - EMPRESA TESTE", naming a company in a message.
+QString CompanyOwner(const GovCompany& company);
+
+// The company record's indicators, from the branch row, as the layout
+// writes them. A value with no mapping stops the run with a message naming
+// the company and the field.
+// "Alteração Endereço" (FIL_ALTEND): S or N; not filled in: N.
+QString AddressChangeIndicator(const Record& branch, const GovCompany& company);
+// "Alteração Cnae" (FIL_ALTCNA): S, N, A or P; not filled in: N.
+QString CnaeChangeIndicator(const Record& branch, const GovCompany& company);
+// "Simples" (SIMPLES): 1 to 6; must be filled in.
+QString SimplesIndicator(const Record& branch, const GovCompany& company);
+
 // True when the trimmed value is one of the listed codes.
 bool OneOf(const QString& value, std::initializer_list<const char*> list);
 

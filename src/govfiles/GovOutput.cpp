@@ -43,6 +43,21 @@ void GovOutput::commit() {
         throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(path_, file_->errorString()));
 }
 
+bool NothingSelected(int companiesWritten, const GovOutput& out, const char* workerType, const QString& systemPath,
+                     UserInterface& ui) {
+    QString what;
+    if (companiesWritten == 0)
+        what = QStringLiteral("Nenhuma empresa selecionada");
+    else if (out.counts().count(QString::fromLatin1(workerType)) == 0)
+        what = QStringLiteral("Nenhum funcionário selecionado");
+    else
+        return false;
+    QString text = what + QStringLiteral(": o arquivo ") + systemPath + QStringLiteral(" não foi gravado.");
+    if (QFileInfo::exists(out.path())) text += QStringLiteral(" O arquivo existente foi mantido.");
+    ui.message(MessageKind::Warning, text);
+    return true;
+}
+
 void WriteEmptyFile(const QString& localPath) {
     makeFolder(localPath);
     QSaveFile f(localPath);

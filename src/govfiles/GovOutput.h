@@ -39,6 +39,12 @@ private:
     std::map<QString, int> counts_;
 };
 
+// True, after telling the user, when a run selected no company or wrote
+// none of the worker records `workerType`: the file is then not written,
+// and an existing one is kept as it was.
+bool NothingSelected(int companiesWritten, const GovOutput& out, const char* workerType, const QString& systemPath,
+                     UserInterface& ui);
+
 // Creates an empty file (the GRRF companion ".RE"), replacing an existing one.
 void WriteEmptyFile(const QString& localPath);
 

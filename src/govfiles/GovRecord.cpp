@@ -53,13 +53,15 @@ GovRecord& GovRecord::money(int pos, int width, Fixed amount, const QString& fie
 
 GovRecord& GovRecord::text(int pos, int width, const QString& value) {
     at(pos, width);
-    buf_ += PadLeft(value.left(width), width, QChar(' '));
+    buf_ += PadRight(LayoutText(value).left(width), width, QChar(' '));
     return *this;
 }
 
-GovRecord& GovRecord::textLeft(int pos, int width, const QString& value) {
+GovRecord& GovRecord::code(int pos, int width, const QString& value, const QString& field) {
     at(pos, width);
-    buf_ += PadRight(value.left(width), width, QChar(' '));
+    const QString v = value.trimmed();
+    if (v.size() > width) refuse(value, width, field);
+    buf_ += PadRight(v, width, QChar(' '));
     return *this;
 }
 
@@ -87,6 +89,24 @@ QString GovRecord::finish() const {
         throw std::logic_error(
             QStringLiteral("registro %1 com %2 posições antes do \"*\"").arg(type_).arg(buf_.size()).toStdString());
     return buf_ + QChar('*');
+}
+
+QString LayoutText(const QString& value) {
+    const QString decomposed = value.normalized(QString::NormalizationForm_KD).toUpper();
+    QString out;
+    out.reserve(decomposed.size());
+    bool blank = false;
+    for (QChar c : decomposed) {
+        if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))) {
+            if (blank && !out.isEmpty()) out += QLatin1Char(' ');
+            blank = false;
+            out += c;
+        } else if (c.isSpace()) {
+            blank = true;
+        }
+        // accents (combining marks) and every other character are dropped
+    }
+    return out;
 }
 
 QString WholeDigits(Fixed value) { return QString::number(value.isNegative() ? -value.truncated() : value.truncated()); }

@@ -3,8 +3,8 @@
 // one "*". Fields are appended in order, each at the position the layout
 // gives it, so a layout mistake is caught at once. Numbers are filled with
 // zeros on the left; a number wider than its field is refused (the record
-// could not be read back); texts are filled with blanks and cut to their
-// width.
+// could not be read back). Texts are reduced to the layout's characters,
+// left-aligned, filled with blanks on the right and cut to their width.
 
 #include "Fixed.h"
 
@@ -39,10 +39,12 @@ public:
     // Money as whole centavos (the amount rounded to two places, times 100).
     // A negative amount is refused.
     GovRecord& money(int pos, int width, Fixed amount, const QString& field);
-    // Text filled with blanks on the left (right-aligned) or on the right
-    // (left-aligned); cut to the width when longer.
+    // A name, address or other text of the layout: LayoutText of the value,
+    // left-aligned, blanks on the right, cut to the width when longer.
     GovRecord& text(int pos, int width, const QString& value);
-    GovRecord& textLeft(int pos, int width, const QString& value);
+    // A code or indicator written as it is (trimmed), left-aligned, blanks
+    // on the right; refused when longer than the field.
+    GovRecord& code(int pos, int width, const QString& value, const QString& field);
     // A date as DDMMYYYY; blanks for a date not filled in.
     GovRecord& date(int pos, int width, const QDate& d);
     GovRecord& blanks(int pos, int width) { return fill(pos, width, QChar(' ')); }
@@ -63,6 +65,11 @@ private:
     QString buf_;
 };
 
+// A text reduced to the layout's characters: capitals A to Z, digits and
+// single blanks between words; accents are removed ("Ç" -> "C", "Ã" -> "A"),
+// any other character is dropped, and the text never begins or ends with a
+// blank.
+QString LayoutText(const QString& value);
 // Digits of a number field read as a whole number ("12345678901" of a PIS).
 QString WholeDigits(Fixed value);
 // A stored code completed on the left with "0" ("1" -> "001").

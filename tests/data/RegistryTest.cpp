@@ -1,4 +1,5 @@
 #include "Registry.h"
+#include "CheckDigits.h"
 #include "Database.h"
 #include "Table.h"
 #include "TempDir.h"
@@ -68,8 +69,16 @@ TEST(Registry, AuditLogTableIsNamedByMonth) {
     EXPECT_NE(t.field("AutoInc"), nullptr);
 }
 
-// A value of each field's type at the edge of what the field holds.
+// A value of each field's type at the edge of what the field holds; a
+// registration number with its check digits where the field checks them.
 static QVariant sampleValue(const FieldDef& f, int seed) {
+    switch (f.check) {
+    case FieldCheck::Pis: return PisWithCheckDigit(QString::number(1200000000 + seed));
+    case FieldCheck::Cpf: return CpfWithCheckDigits(QString::number(123456700 + seed));
+    case FieldCheck::Cnpj:
+    case FieldCheck::CnpjCpf: return CnpjWithCheckDigits(QString::number(112223330000LL + seed));
+    case FieldCheck::None: break;
+    }
     switch (f.type) {
     case FieldType::Text:
         return QString(f.size, QChar(u'Ç')).replace(0, std::min<int>(f.size, 1), QString::number(seed % 10));

@@ -3,6 +3,7 @@
 // responsible party, the fixed occurrences and a few workers whose month
 // rows are typed here, and the formatters the expected records are
 // written with.
+#include "CheckDigits.h"
 #include "Grrf.h"
 #include "Sefip.h"
 #include "TempDir.h"
@@ -30,8 +31,8 @@ protected:
     void SetUp() override {
         db = Database::openDirectory(d.file("empresa1"));
         db->ensureSchema(Scope::Company);
-        company(*db, "12345678901", "EMPRESA TESTE");
-        put(*db, "RESPONSA", {{"COD_RES", "001"}, {"TIPO", "1"}, {"CGC", "44555666000199"}, {"NOME", "CONTABIL"},
+        company(*db, "12345678909", "EMPRESA TESTE");
+        put(*db, "RESPONSA", {{"COD_RES", "001"}, {"TIPO", "1"}, {"CGC", "44555666000181"}, {"NOME", "CONTABIL"},
                               {"CONTATO", "MARIA"}, {"ENDERECO", "RUA B"}, {"BAIRRO", "SE"}, {"CEP", "01002000"},
                               {"CIDADE", "SAO PAULO"}, {"UF", "SP"}, {"DDDFONE", "11"}, {"FONE", "32221000"},
                               {"E_MAIL", "a@b.c"}});
@@ -65,12 +66,12 @@ protected:
     }
     void worker(Database& target, int n, const char* name, Values extra = {}) {
         const QString code = QStringLiteral("%1").arg(n, 6, 10, QChar('0'));
-        Values v = {{"CODFUN", code}, {"NOME", name}, {"NR_PIS", QString::number(12000000000LL + n * 1111LL)},
+        Values v = {{"CODFUN", code}, {"NOME", name}, {"NR_PIS", PisWithCheckDigit(QString::number(12000000000LL + n * 1111LL).left(10))},
                     {"VINCULO", 1}, {"DT_ADMIS", QDate(2010, 3, 1)}, {"DT_OPCAO", QDate(2010, 3, 1)},
                     {"DT_NASC", QDate(1980, 1, 1)}, {"NR_CART", QString::number(1000 + n)}, {"SERIE", "123"},
                     {"CBO", "411005"}, {"CARGO", 1}, {"ENDERECO", "RUA X"}, {"BAIRRO", "BAIRRO Y"}, {"CEP", "01010000"},
                     {"CIDADE", "SAO PAULO"}, {"UF", "SP"}, {"SEXO", "M"}, {"INSTRUCAO", 7}, {"HR_SEMAN", 44},
-                    {"NR_CPF", QString::number(10000000000LL + n)}, {"FLAG_13I", "N"}, {"FLAG_AVISO", "N"}};
+                    {"NR_CPF", CpfWithCheckDigits(QString::number(100000000 + n))}, {"FLAG_13I", "N"}, {"FLAG_AVISO", "N"}};
         for (const auto& [k, val] : extra) {
             auto it = std::find_if(v.begin(), v.end(), [&](const auto& p) { return p.first == k; });
             if (it != v.end()) it->second = val;

@@ -12,7 +12,7 @@ namespace {
 class GrrfTest : public GovFixture {
 protected:
     GovFileResult run(const GrrfOptions& o) { return GrrfRun(*db, ui).run(o); }
-    const QString cgc = QStringLiteral("00012345678901");
+    const QString cgc = QStringLiteral("00012345678909");
 };
 
 TEST_F(GrrfTest, TerminatedWorkersOfTheMonth) {
@@ -33,17 +33,17 @@ TEST_F(GrrfTest, TerminatedWorkersOfTheMonth) {
     ASSERT_TRUE(r.written) << ui.texts().join('\n').toStdString();
     const QStringList got = records(o.outputPath);
     const QStringList expected = {
-        rec({"00", B(51), "2", "1", "44555666000199", R(30, "CONTABIL"), R(20, "MARIA"), R(50, "RUA B"), R(20, "SE"),
-             "01002000", R(20, "SAO PAULO"), "SP", "0011", "32221000", R(60, "a@b.c"), "10052013", B(60), "*"}),
+        rec({"00", B(51), "2", "1", "44555666000181", L(30, "CONTABIL"), L(20, "MARIA"), L(50, "RUA B"), L(20, "SE"),
+             "01002000", L(20, "SAO PAULO"), "SP", "0011", "32221000", L(60, "a@b.c"), "10052013", B(60), "*"}),
         rec({"10", "2", cgc, Z(36), L(40, "EMPRESA TESTE"), L(50, "RUA A"), L(20, "CENTRO"), "01001000",
              L(20, "SAO PAULO"), "SP", "001132220000", "2599399", "1", "507", B(143), "*"}),
-        rec({"40", "2", cgc, "0", Z(14), "12000002222", "01032010", "01", L(70, "BETO"), "0001002", "00123", "1", "07",
+        rec({"40", "2", cgc, "0", Z(14), "12000002228", "01032010", "01", L(70, "BETO"), "0001002", "00123", "1", "07",
              "01011980", "44", "004110", "01032010", "I1", "20042013", "01 ", "2", B(8), "S", B(8), Z(15),
-             "000000000180000", "000000000250000", "000000000100000", "P", "03000", Z(15), "10000000002", "000", "0000",
+             "000000000180000", "000000000250000", "000000000100000", "P", "03000", Z(15), "10000000280", "000", "0000",
              Z(13), "000000000320000", B(39), "*"}),
-        rec({"40", "2", cgc, "0", Z(14), "12000003333", "01032010", "01", L(70, "CARLA"), "0001003", "00123", "2", "07",
+        rec({"40", "2", cgc, "0", Z(14), "12000003330", "01032010", "01", L(70, "CARLA"), "0001003", "00123", "2", "07",
              "01011980", "44", "004110", "01032010", "I2", "05042013", "01 ", "1", "21032013", "S", B(8), Z(15), Z(15),
-             Z(15), Z(15), "N", "00000", Z(15), "10000000003", "000", "0000", Z(13), Z(15), B(39), "*"}),
+             Z(15), Z(15), "N", "00000", Z(15), "10000000361", "000", "0000", Z(13), Z(15), B(39), "*"}),
         rec({"90", QString(51, '9'), B(306), "*"}),
     };
     ASSERT_EQ(got.size(), expected.size()) << got.join('\n').toStdString();
@@ -60,17 +60,21 @@ TEST_F(GrrfTest, TerminatedWorkersOfTheMonth) {
     EXPECT_EQ(sent[0].text("TIPO"), QStringLiteral("2"));
 }
 
-TEST_F(GrrfTest, CompanyWithoutTerminationsGetsNoCompanyRecord) {
+// Without a termination there is nothing to send: no file, and the
+// register of the last file sent stays as it was.
+TEST_F(GrrfTest, CompanyWithoutTerminationsWritesNoFile) {
     put(*db, "grrf", {{"CGC", "77777777000177"}, {"NOME", "DE OUTRA GERACAO"}, {"TIPO", "1"}});
     worker(*db, 1, "ANA");
     worker(*db, 4, "DARIO", {{"DT_AFAST", QDate(2013, 4, 5)}, {"CAUS_RESC", "J"}});
     GrrfOptions o = grrfOptions();
-    ASSERT_TRUE(run(o).written);
-    QStringList types;
-    for (const QString& l : records(o.outputPath)) types << l.left(2);
-    EXPECT_EQ(types, QStringList({"00", "90"}));
+    EXPECT_FALSE(run(o).written);
+    EXPECT_FALSE(QFileInfo::exists(o.outputPath));
+    EXPECT_FALSE(QFileInfo::exists(o.companionPath));
     EXPECT_TRUE(ui.texts("warning").contains("Empresa sem funcionarios com movimento"));
-    EXPECT_TRUE(Table(*db, "grrf").select().empty());
+    EXPECT_FALSE(ui.texts("message").contains("Arquivo gerado com sucesso!"));
+    auto sent = Table(*db, "grrf").select();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].text("NOME"), QStringLiteral("DE OUTRA GERACAO"));
 }
 
 TEST_F(GrrfTest, RefusalsBeforeTheFile) {
@@ -100,9 +104,10 @@ TEST_F(GrrfTest, OtherCompanyOutOfTheCompetenceIsPassedOver) {
     Record b2 = *f2.find({"001"});
     b2.set("DATA_FOLHA", QDate(2013, 3, 31));
     f2.save(b2);
+    worker(*db, 2, "BETO", {{"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}});
     GrrfOptions o = grrfOptions();
     o.companies.push_back(GovCompany{2, "SEGUNDA", db2.get()});
-    ASSERT_TRUE(run(o).written);
+    ASSERT_TRUE(run(o).written) << ui.texts().join('\n').toStdString();
     EXPECT_TRUE(ui.texts("warning").contains(QStringLiteral("Data da folha fora de prazo 201303 na empresa SEGUNDA")));
 }
 

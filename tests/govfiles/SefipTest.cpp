@@ -28,7 +28,7 @@ protected:
         row(*db, 5, "130", "700.00");
     }
     GovFileResult run(const SefipOptions& o) { return SefipRun(*db, ui).run(o); }
-    const QString cgc = QStringLiteral("00012345678901");
+    const QString cgc = QStringLiteral("00012345678909");
 };
 
 TEST_F(SefipTest, CompanyWithWorkersMovementsAndAdditionalValues) {
@@ -45,27 +45,27 @@ TEST_F(SefipTest, CompanyWithWorkersMovementsAndAdditionalValues) {
     ASSERT_TRUE(r.written) << ui.texts().join('\n').toStdString();
     const QStringList got = records(o.outputPath);
     const QStringList expected = {
-        rec({"00", B(51), "1", "1", "44555666000199", R(30, "CONTABIL"), R(20, "MARIA"), R(50, "RUA B"), R(20, "SE"),
-             "01002000", R(20, "SAO PAULO"), "SP", "001132221000", R(60, "a@b.c"), "201304", "115", "1", " ", B(8), "1",
+        rec({"00", B(51), "1", "1", "44555666000181", L(30, "CONTABIL"), L(20, "MARIA"), L(50, "RUA B"), L(20, "SE"),
+             "01002000", L(20, "SAO PAULO"), "SP", "001132221000", L(60, "a@b.c"), "201304", "115", "1", " ", B(8), "1",
              B(8), B(7), "1", "11444777000161", B(18), "*"}),
-        rec({"10", "2", cgc, Z(36), R(40, "EMPRESA TESTE"), R(50, "RUA A"), R(20, "CENTRO"), "01001000",
-             R(20, "SAO PAULO"), "SP", "001132220000", "N", "2599399", "N", "02", "0", "1", "507", "0115", "2100", B(5),
+        rec({"10", "2", cgc, Z(36), L(40, "EMPRESA TESTE"), L(50, "RUA A"), L(20, "CENTRO"), "01001000",
+             L(20, "SAO PAULO"), "SP", "001132220000", "N", "2599399", "N", "02", "0", "1", "507", "0115", "2100", B(5),
              "000000000003316", Z(15), Z(15), "0", Z(14), B(3), B(4), B(9), Z(45), B(4), "*"}),
-        rec({"12", "2", cgc, Z(36), Z(15), Z(15), "E", Z(15), Z(15), "00000000123", "0000", "00000", "000000", "000000",
+        rec({"12", "2", cgc, Z(36), Z(15), Z(15), "E", Z(15), Z(15), "00000000123", B(4), B(5), B(6), B(6),
              "000000000001000", "201301", "201303", Z(15), Z(15), Z(15), Z(15), Z(15), Z(15), Z(15), Z(15), Z(15), Z(45),
-             Z(6), "*"}),
-        rec({"14", "2", cgc, Z(36), "12000001111", "01032010", "01", L(70, "ANA"), "0001001", "00123", R(50, "RUA X"),
-             R(20, "BAIRRO Y"), "01010000", R(20, "SAO PAULO"), "SP", B(103), "*"}),
-        rec({"30", "2", cgc, B(15), "12000001111", "01032010", "01", L(70, "ANA"), "00000000001", "0001001", "00123",
+             B(6), "*"}),
+        rec({"14", "2", cgc, Z(36), "12000001116", "01032010", "01", L(70, "ANA"), "0001001", "00123", L(50, "RUA X"),
+             L(20, "BAIRRO Y"), "01010000", L(20, "SAO PAULO"), "SP", B(103), "*"}),
+        rec({"30", "2", cgc, B(15), "12000001116", "01032010", "01", L(70, "ANA"), "00000000001", "0001001", "00123",
              "01032010", "01011980", "04110", "000000000123450", Z(15), "  ", "  ", Z(15), Z(15), Z(15), Z(15), B(98),
              "*"}),
-        rec({"30", "2", cgc, B(15), "12000002222", "01032010", "11", L(70, "BETO"), "00000000002", Z(12), B(8), B(8),
+        rec({"30", "2", cgc, B(15), "12000002228", "01032010", "11", L(70, "BETO"), "00000000002", B(12), B(8), B(8),
              "04110", "000000000200000", Z(15), "  ", "  ", "000000000022000", Z(15), Z(15), Z(15), B(98), "*"}),
-        rec({"32", "2", cgc, B(15), "12000002222", "01032010", "11", R(70, "BETO"), "I1", "20042013", "S", B(225), "*"}),
-        rec({"30", "2", cgc, B(15), "12000003333", "01032010", "01", L(70, "CARLA"), "00000000003", "0001003", "00123",
+        rec({"32", "2", cgc, B(15), "12000002228", "01032010", "11", L(70, "BETO"), "I1", "20042013", "S", B(225), "*"}),
+        rec({"30", "2", cgc, B(15), "12000003330", "01032010", "01", L(70, "CARLA"), "00000000003", "0001003", "00123",
              "01032010", "01011980", "04110", "000000000100000", Z(15), "  ", "  ", Z(15), Z(15), Z(15), Z(15), B(98),
              "*"}),
-        rec({"32", "2", cgc, B(15), "12000003333", "01032010", "01", R(70, "CARLA"), "Z5", "16042013", " ", B(225), "*"}),
+        rec({"32", "2", cgc, B(15), "12000003330", "01032010", "01", L(70, "CARLA"), "Z5", "16042013", " ", B(225), "*"}),
         rec({"90", QString(51, '9'), B(306), "*"}),
     };
     ASSERT_EQ(got.size(), expected.size()) << got.join('\n').toStdString();
@@ -89,11 +89,11 @@ TEST_F(SefipTest, TakerCompanyWritesTakerRecordsAndItsWorkers) {
     branch({{"COD_RFGTS", "150"}, {"CGC", "12345678000195"}});
     put(*db, "Tomador", {{"COD_TOMAD", "001"}, {"NOME", "OBRA"}, {"TIPO", "1"}, {"CGC", "11222333000181"},
                          {"RETENCAO", "110"}, {"FATURAS", "1000"}, {"UF", "SP"}});
-    put(*db, "Tomador", {{"COD_TOMAD", "002"}, {"NOME", "SEM RETENCAO"}, {"TIPO", "1"}, {"CGC", "99888777000166"},
+    put(*db, "Tomador", {{"COD_TOMAD", "002"}, {"NOME", "SEM RETENCAO"}, {"TIPO", "1"}, {"CGC", "99888777000100"},
                          {"RETENCAO", "0"}});
-    put(*db, "Tomador", {{"COD_TOMAD", "003"}, {"NOME", "OUTRA OBRA"}, {"TIPO", "2"}, {"CGC", "55666777000188"},
+    put(*db, "Tomador", {{"COD_TOMAD", "003"}, {"NOME", "OUTRA OBRA"}, {"TIPO", "2"}, {"CGC", "55666777000181"},
                          {"RETENCAO", "50"}});
-    put(*db, "FUNTOMAD", {{"ANOMES", "201304"}, {"CODFUN", "000001"}, {"TOMADOR", "001"}, {"PIS", "12000001111"},
+    put(*db, "FUNTOMAD", {{"ANOMES", "201304"}, {"CODFUN", "000001"}, {"TOMADOR", "001"}, {"PIS", "12000001116"},
                           {"VALORAFAST", "12.34"}});
     SefipOptions o = sefipOptions("150");
     o.companies[0].additional = SefipAdditionalValues{};
@@ -109,14 +109,14 @@ TEST_F(SefipTest, TakerCompanyWritesTakerRecordsAndItsWorkers) {
     EXPECT_EQ(r10.mid(2, 15), QStringLiteral("112345678000195"));
     EXPECT_EQ(r10.mid(234, 15), Z(15)); // the family allowance goes to the taker
     const QString r20 = got[3];
-    EXPECT_EQ(r20, rec({"20", "1", "12345678000195", "1", "11222333000181", Z(21), R(40, "OBRA"), B(50), B(20), Z(8),
+    EXPECT_EQ(r20, rec({"20", "1", "12345678000195", "1", "11222333000181", Z(21), L(40, "OBRA"), B(50), B(20), Z(8),
                         B(20), "SP", B(4), "000000000003316", Z(15), "0", Z(14), "000000000011000", "000000000100000",
                         Z(45), B(42), "*"}));
-    EXPECT_EQ(got[4], rec({"21", "1", "12345678000195", "1", "11222333000181", Z(21), Z(15), "000000", "000000", Z(15),
+    EXPECT_EQ(got[4], rec({"21", "1", "12345678000195", "1", "11222333000181", Z(21), Z(15), B(6), B(6), Z(15),
                            Z(15), Z(15), Z(15), Z(15), B(204), "*"}));
     const QString r30 = got[5];
     EXPECT_EQ(r30.mid(17, 15), QStringLiteral("111222333000181"));
-    EXPECT_EQ(r30.mid(32, 11), QStringLiteral("12000001111"));
+    EXPECT_EQ(r30.mid(32, 11), QStringLiteral("12000001116"));
     EXPECT_EQ(r30.mid(216, 15), QStringLiteral("000000000001234")); // the base from VALORAFAST
 }
 
@@ -133,7 +133,7 @@ TEST_F(SefipTest, CompetenceThirteenWritesTheThirteenthBaseAndSkipsCategoryTwo) 
     EXPECT_EQ(got[0].mid(291, 6), QStringLiteral("199813"));
     EXPECT_EQ(got[0].mid(300, 2), QStringLiteral(" 1")); // no FGTS indicator, modality 1
     EXPECT_EQ(got[2].left(2), QStringLiteral("30"));
-    EXPECT_EQ(got[2].mid(32, 11), QStringLiteral("12000001111"));
+    EXPECT_EQ(got[2].mid(32, 11), QStringLiteral("12000001116"));
     EXPECT_EQ(got[2].mid(167, 30), Z(30));
     EXPECT_EQ(got[2].mid(231, 15), QStringLiteral("000000000150000"));
     EXPECT_EQ(got[2].mid(246, 15), Z(15));
@@ -158,9 +158,13 @@ TEST_F(SefipTest, CompetenceValidation) {
         {QDate(1966, 1, 31), "F", "115", "Ano de Recolhimento Menor que 1967!"},
         {QDate(2013, 4, 30), "F", "906", "Recolhimento so pode ser cadastrado no SEFIP"},
     };
+    // A worker with amounts in the competences that pass.
+    worker(*db, 1, "ANA");
+    row(*db, 1, "113", "100.00", "D", "1998", "12");
+    row(*db, 1, "130", "100.00", "F", "2000", "03");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.payrollDate.toString().toStdString() + " " + c.code);
-        branch({{"DATA_FOLHA", c.payrollDate}, {"TIPO_FOL", c.sheet}});
+        branch({{"DATA_FOLHA", c.payrollDate}, {"TIPO_FOL", c.sheet}, {"COD_RFGTS", c.code}});
         ui.entries.clear();
         QFile::remove(sefipOptions().outputPath);
         const GovFileResult r = run(sefipOptions(c.code));
@@ -235,7 +239,7 @@ TEST_F(SefipTest, SeveralCompaniesInOneFileAndSkippedCompanies) {
     EXPECT_EQ(r.companiesWritten, 2);
     QStringList types;
     for (const QString& l : records(o.outputPath)) types << l.left(2) + (l.left(2) == "10" ? l.mid(3, 14) : QString());
-    EXPECT_EQ(types, QStringList({"00", "1000012345678901", "14", "30", "30", "32", "30", "32", "1098765432000198", "30",
+    EXPECT_EQ(types, QStringList({"00", "1000012345678909", "14", "30", "30", "32", "30", "32", "1098765432000198", "30",
                                   "90"}));
     EXPECT_TRUE(Table(*db2, "Sefip").find({"98765432000198"}).has_value());
     EXPECT_FALSE(Table(*db3, "Sefip").find({"11111111000191"}).has_value());
@@ -243,7 +247,7 @@ TEST_F(SefipTest, SeveralCompaniesInOneFileAndSkippedCompanies) {
 
 TEST(GovRecordTest, FieldsArePaddedCutAndRefused) {
     GovRecord r("99", "do teste");
-    r.money(3, 15, *Fixed::parse("1234.5"), "valor").text(18, 5, "ABCDEFG").textLeft(23, 4, "XY").number(27, 3, "7", "n");
+    r.money(3, 15, *Fixed::parse("1234.5"), "valor").text(18, 5, "ABCDEFG").code(23, 4, "XY", "c").number(27, 3, "7", "n");
     r.blanks(30, 330);
     const QString s = r.finish();
     EXPECT_EQ(s.left(29), QStringLiteral("99000000000123450ABCDEXY  007"));
@@ -283,14 +287,14 @@ TEST_F(SefipSelectionTest, IndividualListAndUnregisteredJob) {
     ASSERT_TRUE(run(o).written);
     QStringList types;
     for (const QString& l : records(o.outputPath)) types << l.left(2) + (l.startsWith("3") ? l.mid(32, 11) : QString());
-    EXPECT_EQ(types, QStringList({"00", "10", "3012000003333", "3212000003333", "90"}));
+    EXPECT_EQ(types, QStringList({"00", "10", "3012000003330", "3212000003330", "90"}));
 }
 
 TEST_F(SefipSelectionTest, PisRangeLimitsTheWorkers) {
     month();
     SefipOptions o = sefipOptions();
-    o.pisFrom = "12000002222";
-    o.pisTo = "12000002222";
+    o.pisFrom = "12000002228";
+    o.pisTo = "12000002228";
     ASSERT_TRUE(run(o).written);
     QStringList types;
     for (const QString& l : records(o.outputPath)) types << l.left(2);

@@ -2,6 +2,8 @@
 // that year.
 #include "DemoData.h"
 
+#include "CheckDigits.h"
+
 namespace folha::demo {
 
 namespace {
@@ -12,6 +14,10 @@ DemoRow row(const char* table, Values values) { return DemoRow{QString::fromLati
 
 QString code3(int n) { return QStringLiteral("%1").arg(n, 3, 10, QChar('0')); }
 QString code6(int n) { return QStringLiteral("%1").arg(n, 6, 10, QChar('0')); }
+
+// The PIS of a demo employee: 1200000111 and on, completed with its check
+// digit, in the order of the employee codes.
+QString demoPis(int code) { return PisWithCheckDigit(QString::number(12000000000LL + code * 1111LL).left(10)); }
 
 // An event code of the chart: how it is valued and what it is subject to.
 struct Event {
@@ -261,8 +267,8 @@ QList<DemoRow> commonCompanyRows() {
     cargo("004", "VENDEDOR");
     cargo("005", "APRENDIZ");
     cargo("006", "GERENTE");
-    rows << row("SINDICAT", {{"COD_SIND", "001"}, {"NOME_SIND", "SINDICATO DOS METALURGICOS"}, {"CNPJ", "60628468000150"}});
-    rows << row("SINDICAT", {{"COD_SIND", "002"}, {"NOME_SIND", "SINDICATO DOS COMERCIARIOS"}, {"CNPJ", "62657168000123"}});
+    rows << row("SINDICAT", {{"COD_SIND", "001"}, {"NOME_SIND", "SINDICATO DOS METALURGICOS"}, {"CNPJ", "60628468000157"}});
+    rows << row("SINDICAT", {{"COD_SIND", "002"}, {"NOME_SIND", "SINDICATO DOS COMERCIARIOS"}, {"CNPJ", "62657168000121"}});
     rows << row("centcust", {{"COD_CCUSTO", "ADM"}, {"DESC_CUSTO", "ADMINISTRACAO"}});
     rows << row("centcust", {{"COD_CCUSTO", "PROD"}, {"DESC_CUSTO", "PRODUCAO"}});
     rows << row("centcust", {{"COD_CCUSTO", "VENDAS"}, {"DESC_CUSTO", "VENDAS"}});
@@ -283,7 +289,7 @@ QList<DemoRow> commonCompanyRows() {
     rows << row("RESPONSA", {{"COD_RES", "001"}, {"NOME", "CONTABIL EXEMPLO LTDA"}, {"ENDERECO", "RUA DO CONTADOR"},
                              {"NUMERO", "100"}, {"CIDADE", "SAO PAULO"}, {"BAIRRO", "CENTRO"}, {"UF", "SP"},
                              {"CEP", "01001000"}, {"DDDFONE", "11"}, {"FONE", "32221000"}, {"TIPO", "1"},
-                             {"CGC", "44555666000199"}, {"CONTATO", "MARIA CONTADORA"}, {"E_MAIL", "folha@contabil.example"}});
+                             {"CGC", "44555666000181"}, {"CONTATO", "MARIA CONTADORA"}, {"E_MAIL", "folha@contabil.example"}});
     return rows;
 }
 
@@ -298,7 +304,7 @@ QList<DemoRow> branchRows(int company) {
                                {"DATA_FOLHA", payrollDate}, {"TIPO_FOL", sheet}, {"COD_RFGTS", "115"}, {"VLR_MINIMO", "678.00"},
                                {"FVALOR", "1.00"}, {"TIPOASS", 0}, {"TIPODIS", 1}, {"BCOAGFGTS", "10400002"}, {"HISTAUXNAT", "041"}, {"HISTSALMAT", "042"},
                                {"PER_GRPS17", "20"}, {"PER_GRPS18", "5.8"}, {"COD_GRPS18", "0115"}, {"COD_SAT", "2"},
-                               {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "N"},
+                               {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "1"},
                                {"COD_PAGA", "2100"}, {"COD_CIDADE", "3550308"}, {"USA_PLANTO", usaPlanto},
                                {"MODALIDADE", " "}, {"INDICE_FAP", "1"}, {"DATAPROCES", QDate(2013, 4, 30)}});
     };
@@ -331,7 +337,7 @@ struct Employee {
 QList<DemoRow> employee(const Employee& e, const Values& extra) {
     Values v = {{"CODFUN", code6(e.code)}, {"NOME", e.name}, {"ENDERECO", "RUA DAS PALMEIRAS, 100"},
                 {"CIDADE", "SAO PAULO"}, {"BAIRRO", "CENTRO"}, {"UF", "SP"}, {"CEP", "01010000"},
-                {"NR_PIS", QString::number(12000000000LL + e.code * 1111LL)}, {"NR_CPF", QString::number(10000000000LL + e.code * 9876LL)},
+                {"NR_PIS", demoPis(e.code)}, {"NR_CPF", CpfWithCheckDigits(QString::number(10000000000LL + e.code * 9876LL).left(9))},
                 {"VLR_SALAR", e.salary}, {"TIPO_PAG", e.tipoPag}, {"VINCULO", e.vinculo}, {"APOSENT", e.aposent},
                 {"DEPENDEN", e.dependents}, {"CARGO", e.cargo}, {"CENTCUSTO", e.centcusto}, {"DT_ADMIS", e.admission},
                 {"DT_OPCAO", e.admission}, {"DT_NASC", QDate(1980, 1, 1).addDays(e.code * 97)}, {"SEXO", e.sex},
@@ -467,7 +473,7 @@ QList<DemoRow> employeeRows(int company) {
     rows << row("MovPlant", {{"PLANT_ANO", "2013"}, {"PLANT_MES", "04"}, {"TIPOFOLHA", "F"}, {"CODFUN", code6(17)},
                              {"COD_PLANTA", "002"}, {"QUANTIDADE", "10"}});
     rows << row("FUNTOMAD", {{"ANOMES", "201304"}, {"CODFUN", code6(18)}, {"TOMADOR", "001"}, {"VALOR", "1450.00"},
-                             {"PIS", QString::number(12000000000LL + 18 * 1111LL)}, {"VALORAFAST", "0"}});
+                             {"PIS", demoPis(18)}, {"VALORAFAST", "0"}});
 
     // The month's entered events (April 2013, sheet "F").
     for (int fun = 1; fun <= 25; ++fun)
@@ -503,7 +509,7 @@ DemoRow syntheticEmployee(const QString& code, int seq) {
                           {"TIPO_PAG", 1}, {"VINCULO", 1}, {"APOSENT", 0}, {"DEPENDEN", seq % 3}, {"CARGO", 1 + seq % 6},
                           {"CENTCUSTO", "PROD"}, {"DT_ADMIS", QDate(2010, 1, 1).addDays(seq % 1000)}, {"HR_SEMAN", 44},
                           {"CONDICAO", 1}, {"CALCULO", 1}, {"CALC_FLAG", 0}, {"SAL_FAM", 0}, {"COD_SIND", 1},
-                          {"NR_PIS", QString::number(13000000000LL + seq)}, {"SEXO", seq % 2 ? "F" : "M"}});
+                          {"NR_PIS", PisWithCheckDigit(QString::number(1300000000LL + seq))}, {"SEXO", seq % 2 ? "F" : "M"}});
 }
 
 QList<DemoRow> syntheticEvents(const QString& code, int seq) {

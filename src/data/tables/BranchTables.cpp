@@ -59,6 +59,7 @@ std::vector<TableDef> branchTables() {
                     .text("MODALIDADE", 1, "Modalidade")
                     .number("INDICE_FAP", "INDICE_FAP")
                     .codes("TIPO_FOL", sheetTypeCodes())
+                    .check("CGC", FieldCheck::CnpjCpf)
                     .key({"CODIGO"})
                     .build());
 

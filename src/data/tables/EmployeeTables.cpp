@@ -227,6 +227,8 @@ std::vector<TableDef> employeeTables() {
                     .codes("VINCULO", vinculoCodes())
                     .codes("CAUS_RESC", movementCodes())
                     .codes("CAUS_RETOR", movementCodes())
+                    .check("NR_PIS", FieldCheck::Pis)
+                    .check("NR_CPF", FieldCheck::Cpf)
                     .key({"CODFUN"})
                     .index("NOMEFUNCIONARIO", {"NOME"})
                     .index("Pis_DataAdmis", {"NR_PIS", "DT_ADMIS"})

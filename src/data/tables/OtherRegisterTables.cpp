@@ -28,6 +28,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("COD_SIND", 3, "Codigo")
                     .text("NOME_SIND", 60, "Nome")
                     .text("CNPJ", 14, "Cnpj")
+                    .check("CNPJ", FieldCheck::Cnpj)
                     .key({"COD_SIND"})
                     .index("NOMEDOSINDICATO", {"NOME_SIND"})
                     .build());
@@ -107,6 +108,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("OBSERVACAO", 70, "Observação")
                     .number("RETENCAO", "Retenção")
                     .number("FATURAS", "Faturas")
+                    .check("CGC", FieldCheck::CnpjCpf)
                     .key({"COD_TOMAD"})
                     .index("Tipo_cgc", {"TIPO", "CGC"})
                     .index("NOMETOMADOR", {"NOME"})
@@ -120,6 +122,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .number("VALOR13", "Valor 13º")
                     .text("PIS", 11, "Pis")
                     .number("VALORAFAST", "Valor Afast.")
+                    .check("PIS", FieldCheck::Pis)
                     .key({"ANOMES", "CODFUN", "TOMADOR"})
                     .index("AnoMes_Tomad_Pis", {"ANOMES", "TOMADOR", "PIS"})
                     .build());
@@ -143,6 +146,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("COD_CIDADE", 8, "Cidade")
                     .text("DDDFAX", 4, "DDD Fax")
                     .text("FAX", 8, "Fax")
+                    .check("CGC", FieldCheck::CnpjCpf)
                     .key({"COD_RES"})
                     .build());
 
