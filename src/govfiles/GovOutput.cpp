@@ -1,5 +1,7 @@
 #include "GovOutput.h"
 
+#include "FileErrors.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -14,7 +16,7 @@ namespace {
 
 void makeFolder(const QString& localPath) {
     const QString dir = QFileInfo(localPath).absolutePath();
-    if (!QDir().mkpath(dir)) throw GovFileStop(QStringLiteral("Não foi possível criar a pasta %1").arg(dir));
+    if (!QDir().mkpath(dir)) throw GovFileStop(QStringLiteral("Não foi possível criar a pasta %1: existe um arquivo com esse nome ou falta permissão.").arg(dir));
 }
 
 } // namespace
@@ -24,7 +26,7 @@ GovOutput::GovOutput(const QString& localPath) : path_(localPath) {
     file_ = std::make_unique<QSaveFile>(localPath);
     file_->setDirectWriteFallback(false);
     if (!file_->open(QIODevice::WriteOnly))
-        throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(localPath, file_->errorString()));
+        throw GovFileStop(FileErrorText(*file_, localPath));
 }
 
 GovOutput::~GovOutput() {
@@ -34,13 +36,13 @@ GovOutput::~GovOutput() {
 void GovOutput::write(const GovRecord& record) {
     const QByteArray bytes = (record.finish() + QStringLiteral("\r\n")).toLatin1();
     if (file_->write(bytes) != bytes.size())
-        throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(path_, file_->errorString()));
+        throw GovFileStop(FileErrorText(*file_, path_));
     ++counts_[record.type()];
 }
 
 void GovOutput::commit() {
     if (!file_->commit())
-        throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(path_, file_->errorString()));
+        throw GovFileStop(FileErrorText(*file_, path_));
 }
 
 bool NothingSelected(int companiesWritten, const GovOutput& out, const char* workerType, const QString& systemPath,
@@ -63,7 +65,7 @@ void WriteEmptyFile(const QString& localPath) {
     QSaveFile f(localPath);
     f.setDirectWriteFallback(false);
     if (!f.open(QIODevice::WriteOnly) || !f.commit())
-        throw GovFileStop(QStringLiteral("Erro de gravação em %1: %2").arg(localPath, f.errorString()));
+        throw GovFileStop(FileErrorText(f, localPath));
 }
 
 QString CountsText(const std::map<QString, int>& counts) {

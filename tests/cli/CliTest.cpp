@@ -357,7 +357,6 @@ TEST_F(CliTest, EveryCommandSignedInAsEitherDemoUser) {
         {{"events", "--company", "C", "--branch", "001", "--employee", "1"}, 0, 0, ""},
         {{"calc", "--company", "C", "--branch", "001"}, 0, 0, ""},
         {{"advance", "--company", "C", "--branch", "001"}, 0, 0, ""},
-        {{"undo", "--company", "C", "--branch", "001", "--employee", "1", "--yes"}, 0, 0, ""},
         {{"vacation", "--company", "C", "--branch", "001"}, 2, 2, "exige o Tipo Folha"},
         {{"thirteenth", "--company", "2", "--branch", "002"}, 0, 0, ""},
         {{"termination", "--company", "C", "--branch", "001"}, 0, 0, ""},
@@ -365,6 +364,7 @@ TEST_F(CliTest, EveryCommandSignedInAsEitherDemoUser) {
         {{"grrf", "--company", "C", "--branch", "001", "--responsible", "1", "--withdrawal", "01", "--collection-date",
           "10/05/2013", "--previous-month", "--yes"},
          0, 1, "Empresa sem funcionarios com movimento"},
+        {{"undo", "--company", "C", "--branch", "001", "--employee", "1", "--yes"}, 0, 0, ""},
     };
     for (const User& u : users) {
         for (const Case& c : cases) {

@@ -186,6 +186,21 @@ TEST_F(SefipTest, UnknownResponsibleStops) {
     EXPECT_EQ(ui.texts("error"), QStringList{QStringLiteral("Empresa responsavel, 007 não localizada!")});
 }
 
+// A target that cannot be written (here a folder stands where the file
+// goes) is reported in Portuguese, and nothing is said to be written.
+TEST_F(SefipTest, AFileThatCannotBeWrittenIsReportedInPortuguese) {
+    month();
+    const QString path = sefipOptions().outputPath;
+    ASSERT_TRUE(QDir().mkpath(path));
+    ScriptedUi yes({true});
+    EXPECT_FALSE(SefipRun(*db, yes).run(sefipOptions()).written);
+    const QStringList errors = yes.texts("error");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().startsWith(QStringLiteral("Não foi possível gravar o arquivo %1: ").arg(path)))
+        << errors.first().toStdString();
+    EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
 TEST_F(SefipTest, ExistingFileIsKeptOnNoAndOnAStoppedRun) {
     month();
     const QString path = sefipOptions().outputPath;
