@@ -227,6 +227,7 @@ std::vector<TableDef> employeeTables() {
                     .codes("VINCULO", vinculoCodes())
                     .codes("CAUS_RESC", movementCodes())
                     .codes("CAUS_RETOR", movementCodes())
+                    .minimum("VLR_SALAR", Fixed())
                     .key({"CODFUN"})
                     .index("NOMEFUNCIONARIO", {"NOME"})
                     .index("Pis_DataAdmis", {"NR_PIS", "DT_ADMIS"})
