@@ -247,13 +247,8 @@ RunSummary PayrollRun::run(const RunOptions& options) {
                 for (const auto& step : AutomaticSteps())
                     if (!step.beforeValuation) step.run(*calc);
                 WriteTotals(*calc);
-            } catch (const DbError& e) {
-                // Nothing of the employee was written yet.
-                notCalculated(e.message());
-                hold.reset();
-                group.endEmployee();
-                continue;
             } catch (const std::exception& e) {
+                // Nothing of the employee was written yet.
                 notCalculated(QString::fromUtf8(e.what()));
                 hold.reset();
                 group.endEmployee();
