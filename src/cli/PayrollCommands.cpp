@@ -104,13 +104,14 @@ int cmdAdvance(Context& c) {
     o.writeNet = c.args.has("--write-net");
     payroll::AdvanceRun run(c.session().folha(), c.ui());
     const payroll::AdvanceSummary s = run.run(o);
+    if (s.refused) return 2;
     c.out << QStringLiteral("%1 adiantamento(s) calculado(s)").arg(s.employeesCalculated) << Qt::endl;
     c.audit(QStringLiteral("C"), QStringLiteral("OCORRENC"),
             QStringLiteral("Cálculo do adiantamento, filial %1: %2 calculado(s), %3 registro(s) gravado(s)")
                 .arg(o.branchCode)
                 .arg(s.employeesCalculated)
                 .arg(s.rowsWritten));
-    return 0;
+    return s.employeesNotCalculated > 0 ? 1 : 0;
 }
 
 int cmdUndo(Context& c) {

@@ -77,6 +77,7 @@ std::optional<Fixed> Fixed::parse(const QString& input) {
     int fracDigits = 0;
     bool seenSep = false;
     bool anyDigit = false;
+    bool tooLarge = false;
     for (; i < text.size(); ++i) {
         QChar c = text[i];
         if (c == '.' || c == ',') {
@@ -95,8 +96,10 @@ std::optional<Fixed> Fixed::parse(const QString& input) {
             frac = frac * 10 + d;
             ++fracDigits;
         } else {
-            if (whole > (INT64_MAX / Scale - 9) / 10) return std::nullopt;
-            whole = whole * 10 + d;
+            // Digits beyond what an int64 can hold are counted, not kept:
+            // the number is out of range whatever follows.
+            if (whole <= INT64_MAX / 10) whole = whole * 10 + d;
+            else tooLarge = true;
         }
     }
     if (!anyDigit) return std::nullopt;
@@ -104,24 +107,33 @@ std::optional<Fixed> Fixed::parse(const QString& input) {
         frac *= 10;
         ++fracDigits;
     }
-    int64_t raw = whole * Scale + frac;
+    int64_t raw = 0;
+    if (tooLarge || __builtin_mul_overflow(whole, Scale, &raw) || __builtin_add_overflow(raw, frac, &raw))
+        throw FixedRangeError(text);
     return fromRaw(neg ? -raw : raw);
 }
 
+void Fixed::throwOutOfRange(int64_t units) { throw FixedRangeError(QString::number(units)); }
+
 Fixed Fixed::fromDouble(double d) {
     double scaled = std::round(d * double(Scale));
-    if (!std::isfinite(scaled) || std::fabs(scaled) > 9.0e18)
-        throw std::overflow_error("valor numérico fora da faixa");
+    // 2^63 is the first double an int64 cannot hold.
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9223372036854775808.0)
+        throw FixedRangeError(QString::number(d, 'g', 17));
     return fromRaw(int64_t(scaled));
 }
 
 std::optional<Fixed> Fixed::fromVariant(const QVariant& v) {
     if (v.isNull() || !v.isValid()) return std::nullopt;
     switch (v.typeId()) {
+    case QMetaType::UInt:
+    case QMetaType::ULongLong: {
+        const qulonglong u = v.toULongLong();
+        if (u > qulonglong(INT64_MAX)) throw FixedRangeError(QString::number(u));
+        return fromInt(int64_t(u));
+    }
     case QMetaType::Int:
     case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
         return fromInt(v.toLongLong());
@@ -224,7 +236,11 @@ Ratio::Int Ratio::scaledNearest(int places) const { return divNearest(mulChecked
 
 Fixed Ratio::toFixedNearest() const {
     Int n = scaledNearest(4);
-    if (n > INT64_MAX || n < INT64_MIN) throw std::overflow_error("valor fora da faixa");
+    if (n > INT64_MAX || n < -Int(INT64_MAX)) {
+        const Int a = absInt(n);
+        QString frac = intToString(a % 10000).rightJustified(4, '0');
+        throw FixedRangeError((n < 0 ? QStringLiteral("-") : QString()) + intToString(a / 10000) + '.' + frac);
+    }
     return Fixed::fromRaw(int64_t(n));
 }
 

@@ -10,6 +10,7 @@
 #include <compare>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 
 namespace folha {
 
@@ -25,14 +26,28 @@ public:
         f.raw_ = raw;
         return f;
     }
-    static constexpr Fixed fromInt(int64_t units) { return fromRaw(units * Scale); }
+    // The largest magnitude held: 922 337 203 685 477.5807.
+    static constexpr Fixed max() { return fromRaw(INT64_MAX); }
+    static constexpr Fixed min() { return fromRaw(-INT64_MAX); }
+
+    // Every conversion into a Fixed checks its range: a value that does not
+    // fit throws FixedRangeError, never wraps round to another amount.
+    static constexpr Fixed fromInt(int64_t units) {
+        int64_t raw = 0;
+        if (__builtin_mul_overflow(units, Scale, &raw) || raw == INT64_MIN) throwOutOfRange(units);
+        return fromRaw(raw);
+    }
     // Parses "1234.5678", "-0,5", "12" (either decimal separator, at most four
-    // places, no thousands separators). Returns nothing for malformed text.
+    // places, no thousands separators). Returns nothing for malformed text;
+    // throws FixedRangeError for a number too large to be held.
     static std::optional<Fixed> parse(const QString& text);
     // The value held by a database column: a decimal text, an integer or a
-    // floating-point number (taken to the nearest four-place value).
+    // floating-point number (taken to the nearest four-place value). Nothing
+    // for a null or for text that is not a number; FixedRangeError for a
+    // number out of range.
     static std::optional<Fixed> fromVariant(const QVariant& v);
     // Nearest four-place value of a double; only for reading stored numbers.
+    // Throws FixedRangeError for a value out of range, infinite or NaN.
     static Fixed fromDouble(double d);
 
     constexpr int64_t raw() const { return raw_; }
@@ -59,7 +74,20 @@ public:
     Ratio operator/(int64_t o) const;
 
 private:
+    [[noreturn]] static void throwOutOfRange(int64_t units);
     int64_t raw_ = 0;
+};
+
+// A value that the fixed-point type cannot hold. The text names the value;
+// whoever knows the table, field and row adds them.
+class FixedRangeError : public std::overflow_error {
+public:
+    explicit FixedRangeError(const QString& value)
+        : std::overflow_error(QStringLiteral("valor fora da faixa: %1").arg(value).toStdString()), value_(value) {}
+    const QString& value() const { return value_; }
+
+private:
+    QString value_;
 };
 
 // An exact rational intermediate result (numerator / denominator, denominator
@@ -93,7 +121,8 @@ public:
 
     // Nearest integer of value x 10^places (ties away from zero).
     Int scaledNearest(int places) const;
-    // Nearest four-place Fixed (ties away from zero); throws when it does not fit.
+    // Nearest four-place Fixed (ties away from zero); throws FixedRangeError
+    // when it does not fit.
     Fixed toFixedNearest() const;
     QString toString() const;
 

@@ -110,6 +110,17 @@ TableBuilder& TableBuilder::check(const QString& field, FieldCheck kind) {
     throw DbError(QStringLiteral("Campo %1 não definido na tabela %2").arg(field, def_.name));
 }
 
+TableBuilder& TableBuilder::minimum(const QString& field, Fixed value) {
+    for (auto& f : def_.fields)
+        if (f.name == field) {
+            if (f.type != FieldType::Number)
+                throw DbError(QStringLiteral("Campo %1 da tabela %2 não é numérico").arg(field, def_.name));
+            f.minimum = value;
+            return *this;
+        }
+    throw DbError(QStringLiteral("Campo %1 não definido na tabela %2").arg(field, def_.name));
+}
+
 TableBuilder& TableBuilder::key(const QStringList& fields) {
     def_.primaryKey = fields;
     return *this;

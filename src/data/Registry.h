@@ -4,11 +4,14 @@
 // the register forms and field lists are built from it, and legacy imports
 // map through it. Nothing else keeps a field list.
 
+#include "Fixed.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace folha {
@@ -56,6 +59,7 @@ struct FieldDef {
     QList<CodeEntry> codes;
     bool required = false;
     FieldCheck check = FieldCheck::None;
+    std::optional<Fixed> minimum; // number fields: the smallest value taken
 
     // The entry text for a stored value, or empty.
     QString codeText(const QString& value) const;
@@ -103,6 +107,8 @@ public:
     TableBuilder& codes(const QString& field, const QList<CodeEntry>& codes);
     TableBuilder& required(const QStringList& fields);
     TableBuilder& check(const QString& field, FieldCheck kind);
+    // The smallest value a number field takes (a salary is never negative).
+    TableBuilder& minimum(const QString& field, Fixed value);
     TableBuilder& key(const QStringList& fields);
     TableBuilder& index(const QString& name, const QStringList& fields, bool unique = false);
     TableDef build();

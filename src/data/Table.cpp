@@ -3,6 +3,7 @@
 #include "CheckDigits.h"
 
 #include <QSqlRecord>
+#include <cmath>
 #include <deque>
 #include <limits>
 #include <mutex>
@@ -13,6 +14,23 @@ namespace {
 
 QString fieldLabel(const TableDef& t, const FieldDef& f) {
     return QStringLiteral("%1.%2 (\"%3\")").arg(t.name, f.name, f.caption);
+}
+
+QVariant fault(const QString& why) { return QVariant::fromValue(StoredFault{why}); }
+bool isFault(const QVariant& v) { return v.typeId() == qMetaTypeId<StoredFault>(); }
+
+QString outOfRange(const QString& value) {
+    return QStringLiteral("%1 está fora da faixa de %2 a %3")
+        .arg(value, Fixed::min().toString(), Fixed::max().toString());
+}
+
+QString belowMinimum(Fixed value, Fixed minimum) {
+    return QStringLiteral("%1 é menor que o mínimo %2").arg(value.toString(), minimum.toString());
+}
+
+void integerRange(FieldType type, qlonglong& lo, qlonglong& hi) {
+    lo = type == FieldType::ShortInt ? -32768 : std::numeric_limits<int>::min();
+    hi = type == FieldType::ShortInt ? 32767 : std::numeric_limits<int>::max();
 }
 
 QDate parseDate(const QString& s) {
@@ -71,13 +89,41 @@ QVariant normaliseStored(const FieldDef& f, const QVariant& v) {
         return s.isEmpty() ? QVariant() : QVariant(s);
     }
     case FieldType::Number: {
-        auto fx = Fixed::fromVariant(v);
-        return fx ? QVariant::fromValue(*fx) : QVariant();
+        // SQLite keeps whatever was stored: "abc" in a number column reads
+        // as text, 1e16 as an integer that the fixed point cannot hold.
+        if (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty()) return {};
+        std::optional<Fixed> fx;
+        try {
+            fx = Fixed::fromVariant(v);
+        } catch (const FixedRangeError& e) {
+            return fault(outOfRange(e.value()));
+        }
+        if (!fx) return fault(QStringLiteral("\"%1\" não é um número").arg(v.toString()));
+        if (f.minimum && *fx < *f.minimum) return fault(belowMinimum(*fx, *f.minimum));
+        return QVariant::fromValue(*fx);
     }
     case FieldType::ShortInt:
     case FieldType::LongInt:
-    case FieldType::AutoInc:
-        return QVariant(v.toInt());
+    case FieldType::AutoInc: {
+        bool ok = false;
+        qlonglong n = 0;
+        if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray) {
+            const QString t = v.toString().trimmed();
+            if (t.isEmpty()) return {};
+            n = t.toLongLong(&ok);
+        } else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) {
+            const double d = v.toDouble();
+            ok = std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.0e18;
+            if (ok) n = qlonglong(d);
+        } else {
+            n = v.toLongLong(&ok);
+        }
+        if (!ok) return fault(QStringLiteral("\"%1\" não é um número inteiro").arg(v.toString()));
+        qlonglong lo, hi;
+        integerRange(f.type, lo, hi);
+        if (n < lo || n > hi) return fault(QStringLiteral("%1 fora da faixa %2 a %3").arg(n).arg(lo).arg(hi));
+        return QVariant(int(n));
+    }
     case FieldType::Date: {
         QDate d = v.typeId() == QMetaType::QDate ? v.toDate() : parseDate(v.toString());
         return d.isValid() ? QVariant(d) : QVariant();
@@ -104,11 +150,32 @@ int Record::require(const QString& field) const {
     return i;
 }
 
-bool Record::isNull(const QString& field) const { return values_[require(field)].isNull(); }
-QVariant Record::value(const QString& field) const { return values_[require(field)]; }
+const QVariant& Record::stored(int i) const {
+    const QVariant& v = values_[i];
+    if (isFault(v)) throw DbError(v.value<StoredFault>().message);
+    return v;
+}
+
+QString Record::keyText() const {
+    QStringList parts;
+    for (const auto& k : def_->primaryKey) {
+        const int i = def_->fieldIndex(k);
+        if (i < 0 || values_[i].isNull()) continue;
+        const QVariant& v = values_[i];
+        QString shown = isFault(v) ? QStringLiteral("?")
+                        : v.typeId() == qMetaTypeId<Fixed>() ? v.value<Fixed>().toString()
+                        : v.typeId() == QMetaType::QDate ? v.toDate().toString(QStringLiteral("dd/MM/yyyy"))
+                                                           : v.toString();
+        parts << def_->fields[size_t(i)].name + ' ' + shown;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+bool Record::isNull(const QString& field) const { return stored(require(field)).isNull(); }
+QVariant Record::value(const QString& field) const { return stored(require(field)); }
 
 QString Record::text(const QString& field) const {
-    const QVariant& v = values_[require(field)];
+    const QVariant& v = stored(require(field));
     if (v.isNull()) return {};
     if (v.canConvert<Fixed>() && v.typeId() == qMetaTypeId<Fixed>()) return v.value<Fixed>().toString();
     if (v.typeId() == QMetaType::QDate) return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
@@ -116,23 +183,23 @@ QString Record::text(const QString& field) const {
 }
 
 Fixed Record::number(const QString& field) const {
-    const QVariant& v = values_[require(field)];
+    const QVariant& v = stored(require(field));
     if (v.isNull()) return {};
     if (v.typeId() == qMetaTypeId<Fixed>()) return v.value<Fixed>();
     return Fixed::fromInt(v.toLongLong());
 }
 
 int Record::integer(const QString& field) const {
-    const QVariant& v = values_[require(field)];
+    const QVariant& v = stored(require(field));
     if (v.isNull()) return 0;
     if (v.typeId() == qMetaTypeId<Fixed>()) return int(v.value<Fixed>().truncated());
     if (v.typeId() == QMetaType::QString) return v.toString().trimmed().toInt();
     return v.toInt();
 }
 
-QDate Record::date(const QString& field) const { return values_[require(field)].toDate(); }
-QTime Record::time(const QString& field) const { return values_[require(field)].toTime(); }
-bool Record::logical(const QString& field) const { return values_[require(field)].toBool(); }
+QDate Record::date(const QString& field) const { return stored(require(field)).toDate(); }
+QTime Record::time(const QString& field) const { return stored(require(field)).toTime(); }
+bool Record::logical(const QString& field) const { return stored(require(field)).toBool(); }
 
 Record& Record::setNull(const QString& field) {
     values_[require(field)] = QVariant();
@@ -150,7 +217,10 @@ Record& Record::set(const QString& field, const QVariant& v) {
     }
     const QVariant before = values_[i];
     auto refuse = [&](const QString& why) {
-        throw DbError(QStringLiteral("Valor inválido para o campo %1: %2").arg(fieldLabel(*def_, f), why));
+        const QString row = keyText();
+        throw DbError(QStringLiteral("Valor inválido para o campo %1%2: %3")
+                          .arg(fieldLabel(*def_, f),
+                               row.isEmpty() ? QString() : QStringLiteral(" do registro ") + row, why));
     };
     switch (f.type) {
     case FieldType::Text: {
@@ -170,22 +240,29 @@ Record& Record::set(const QString& field, const QVariant& v) {
         break;
     }
     case FieldType::Number: {
-        if (v.typeId() == qMetaTypeId<Fixed>()) {
-            values_[i] = v;
-        } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
-            values_[i] = QVariant::fromValue(Fixed::fromInt(v.toLongLong()));
-        } else if (v.typeId() == QMetaType::Double) {
-            values_[i] = QVariant::fromValue(Fixed::fromDouble(v.toDouble()));
-        } else {
-            QString s = v.toString().trimmed();
-            if (s.isEmpty()) {
-                values_[i] = QVariant();
-                break;
+        Fixed fx;
+        try {
+            if (v.typeId() == qMetaTypeId<Fixed>()) {
+                fx = v.value<Fixed>();
+            } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong) {
+                fx = Fixed::fromInt(v.toLongLong());
+            } else if (v.typeId() == QMetaType::Double) {
+                fx = Fixed::fromDouble(v.toDouble());
+            } else {
+                QString s = v.toString().trimmed();
+                if (s.isEmpty()) {
+                    values_[i] = QVariant();
+                    break;
+                }
+                auto parsed = Fixed::parse(s);
+                if (!parsed) refuse(QStringLiteral("\"%1\" não é um número com até quatro casas decimais").arg(s));
+                fx = *parsed;
             }
-            auto fx = Fixed::parse(s);
-            if (!fx) refuse(QStringLiteral("\"%1\" não é um número com até quatro casas decimais").arg(s));
-            values_[i] = QVariant::fromValue(*fx);
+        } catch (const FixedRangeError& e) {
+            refuse(outOfRange(e.value()));
         }
+        if (f.minimum && fx < *f.minimum) refuse(belowMinimum(fx, *f.minimum));
+        values_[i] = QVariant::fromValue(fx);
         break;
     }
     case FieldType::ShortInt:
@@ -208,8 +285,8 @@ Record& Record::set(const QString& field, const QVariant& v) {
             n = v.toLongLong(&ok);
         }
         if (!ok) refuse(QStringLiteral("\"%1\" não é um número inteiro").arg(v.toString()));
-        qlonglong lo = f.type == FieldType::ShortInt ? -32768 : std::numeric_limits<int>::min();
-        qlonglong hi = f.type == FieldType::ShortInt ? 32767 : std::numeric_limits<int>::max();
+        qlonglong lo, hi;
+        integerRange(f.type, lo, hi);
         if (n < lo || n > hi) refuse(QStringLiteral("%1 fora da faixa %2 a %3").arg(n).arg(lo).arg(hi));
         values_[i] = QVariant(int(n));
         break;
@@ -253,7 +330,8 @@ Record& Record::set(const QString& field, const QVariant& v) {
 
 QVariant Record::boundValue(int i) const {
     const FieldDef& f = def_->fields[size_t(i)];
-    const QVariant& v = values_[i];
+    // A refused stored value is never written back as something else.
+    const QVariant& v = stored(i);
     if (v.isNull()) {
         switch (f.type) {
         case FieldType::ShortInt:
@@ -292,7 +370,9 @@ bool Record::operator==(const Record& o) const {
         const QVariant& b = o.values_[i];
         if (a.isNull() != b.isNull()) return false;
         if (a.isNull()) continue;
-        if (a.typeId() == qMetaTypeId<Fixed>() || b.typeId() == qMetaTypeId<Fixed>()) {
+        if (isFault(a) || isFault(b)) {
+            if (!isFault(a) || !isFault(b) || a.value<StoredFault>() != b.value<StoredFault>()) return false;
+        } else if (a.typeId() == qMetaTypeId<Fixed>() || b.typeId() == qMetaTypeId<Fixed>()) {
             if (a.value<Fixed>() != b.value<Fixed>()) return false;
         } else if (a != b) {
             return false;
@@ -311,7 +391,7 @@ bool sameDef(const TableDef& a, const TableDef& b) {
     for (size_t i = 0; i < a.fields.size(); ++i) {
         const FieldDef &x = a.fields[i], &y = b.fields[i];
         if (x.name != y.name || x.type != y.type || x.size != y.size || x.caption != y.caption ||
-            x.required != y.required || x.codes.size() != y.codes.size())
+            x.required != y.required || x.minimum != y.minimum || x.codes.size() != y.codes.size())
             return false;
         for (int c = 0; c < x.codes.size(); ++c)
             if (x.codes[c].value != y.codes[c].value || x.codes[c].text != y.codes[c].text) return false;
@@ -369,7 +449,19 @@ QString Table::keyCondition() const {
 
 Record Table::fromQuery(const QSqlQuery& q) const {
     Record r(def_);
-    for (size_t i = 0; i < def_.fields.size(); ++i) r.setRaw(int(i), normaliseStored(def_.fields[i], q.value(int(i))));
+    std::vector<int> faults;
+    for (size_t i = 0; i < def_.fields.size(); ++i) {
+        QVariant v = normaliseStored(def_.fields[i], q.value(int(i)));
+        if (isFault(v)) faults.push_back(int(i));
+        r.setRaw(int(i), v);
+    }
+    // The reason is completed with where the value lies, once the key is known.
+    for (int i : faults) {
+        const FieldDef& f = def_.fields[size_t(i)];
+        const QString why = r.rawValue(i).value<StoredFault>().message;
+        r.setRaw(i, fault(QStringLiteral("Valor inválido gravado na tabela %1, campo %2 (\"%3\"), registro %4: %5")
+                              .arg(def_.name, f.name, f.caption, r.keyText(), why)));
+    }
     return r;
 }
 

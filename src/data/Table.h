@@ -18,6 +18,15 @@
 
 namespace folha {
 
+// A stored value that its field cannot hold: text in a number field, a
+// number out of range or below the field's minimum. The row is still read,
+// so one bad field does not hide the others; reading that field throws
+// DbError with the message, which names the table, the field and the row.
+struct StoredFault {
+    QString message;
+    bool operator==(const StoredFault& o) const { return message == o.message; }
+};
+
 class Record {
 public:
     explicit Record(const TableDef& def);
@@ -27,6 +36,7 @@ public:
     bool isNull(const QString& field) const;
     QVariant value(const QString& field) const;
     // Typed reads; a null field reads as empty, zero, a null date or false.
+    // A field whose stored value was refused throws DbError (see StoredFault).
     QString text(const QString& field) const;
     Fixed number(const QString& field) const;
     int integer(const QString& field) const;
@@ -36,8 +46,9 @@ public:
 
     // Writes a value converted to the field's type. Throws DbError with a
     // clear message for an unknown field, a text longer than its field (never
-    // cut), a number that is not a number or has more than four decimals, an
-    // integer out of range or a malformed date.
+    // cut), a number that is not a number, has more than four decimals, is
+    // out of range or below the field's minimum, an integer out of range or
+    // a malformed date.
     Record& set(const QString& field, const QVariant& value);
     Record& setNumber(const QString& field, Fixed value);
     Record& setNull(const QString& field);
@@ -50,14 +61,21 @@ public:
 
     bool operator==(const Record& o) const;
 
+    // The filled key fields as "CODFUN 000001" (empty when none is filled).
+    QString keyText() const;
+
 private:
     int require(const QString& field) const;
+    // The value of a field for reading; throws for a refused stored value.
+    const QVariant& stored(int fieldIndex) const;
     const TableDef* def_;
     QVector<QVariant> values_; // normalised: QString, Fixed raw (qint64 in a Fixed wrapper), int, QDate, QTime, bool
 };
 
 // The stored form of a value read from the database, normalised to the
-// field's type (text, Fixed, int, QDate, QTime, bool); null stays null.
+// field's type (text, Fixed, int, QDate, QTime, bool); null stays null. A
+// value the field cannot hold gives a StoredFault whose message says why;
+// Table completes it with the table and the row.
 QVariant normaliseStored(const FieldDef& f, const QVariant& stored);
 
 class Table {
@@ -113,3 +131,5 @@ private:
 };
 
 } // namespace folha
+
+Q_DECLARE_METATYPE(folha::StoredFault)

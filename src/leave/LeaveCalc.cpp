@@ -57,7 +57,8 @@ std::optional<QString> LeaveWriter::lookUp(const QString& role, bool dialog) {
 void LeaveWriter::write(const QString& role, Fixed refer, Fixed valor, const QString& sheet, bool dialog) {
     const auto event = lookUp(role, dialog);
     if (!event) return;
-    results_[{sheet.isEmpty() ? style_.sheet : sheet, *event}] = RowSums{refer, valor};
+    // Amounts are paid in whole centavos; hours and days keep four places.
+    results_[{sheet.isEmpty() ? style_.sheet : sheet, *event}] = RowSums{refer, RoundValue(2, valor)};
 }
 
 std::optional<RowSums> LeaveWriter::sums(const QString& role, const QString& sheet, const QString& first,
@@ -223,24 +224,33 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
             ui_.progressStep(++read);
             const QString code = employee.text("CODFUN");
             if (ranged && ((!first.isEmpty() && code < first) || (!last.isEmpty() && code > last))) continue;
-            const int condicao = employee.integer("CONDICAO");
-            if (takesDismissed() ? condicao > 1 : condicao != 1) continue;
-            if (employee.integer("CALC_FLAG") == 1) continue;
-
-            LeaveWriter w(db_, ui_, tables, period_, employee, writerStyle);
-            if (!calculate(employee, w)) continue;
+            std::optional<LeaveWriter> w;
+            try {
+                const int condicao = employee.integer("CONDICAO");
+                if (takesDismissed() ? condicao > 1 : condicao != 1) continue;
+                if (employee.integer("CALC_FLAG") == 1) continue;
+                w.emplace(db_, ui_, tables, period_, employee, writerStyle);
+                if (!calculate(employee, *w)) continue;
+            } catch (const DbError& e) {
+                // A stored value the register refuses (the employee's or one
+                // of his event rows): nothing is calculated for him.
+                ui_.message(MessageKind::Error, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") +
+                                                    QStringLiteral(" NAO CALCULADO: ") + e.message());
+                ++summary.employeesNotCalculated;
+                continue;
+            }
             // The rows and their valuation are written together, unless the
             // employee is held elsewhere: then the rows are written first and
             // the valuation asks about the hold without keeping others waiting.
             const bool held = !RowHolder(db_, cadfun.def(), {code}).isEmpty();
             std::optional<Transaction> both;
             if (!held) both.emplace(db_);
+            int written = 0;
             {
                 Transaction t(db_);
-                summary.rowsWritten += w.flush();
+                written = w->flush();
                 t.commit();
             }
-            ++summary.employeesCalculated;
 
             payroll::RunOptions value;
             value.branchCode = options.branchCode;
@@ -249,7 +259,15 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
             value.automaticMode = true;
             value.userCode = options.userCode;
             const payroll::RunSummary valued = valuation.run(value);
+            if (both && valued.employeesNotCalculated > 0) {
+                // The valuation refused him (it said why): his rows go with it.
+                both.reset();
+                ++summary.employeesNotCalculated;
+                continue;
+            }
             if (both) both->commit();
+            summary.rowsWritten += written;
+            ++summary.employeesCalculated;
             if (valued.employeesCalculated == 1) ++summary.employeesValued;
             else ++summary.employeesNotValued;
         }

@@ -37,6 +37,9 @@ struct LeaveSummary {
     int employeesCalculated = 0; // employees whose quantities were worked out
     int employeesValued = 0;   // of those, valued by the payroll run
     int employeesNotValued = 0;
+    // Employees for whom nothing was written: a stored value refused, or a
+    // valuation that failed (the run said why and went on).
+    int employeesNotCalculated = 0;
     int rowsWritten = 0;       // rows written or removed by the calculation itself
 };
 

@@ -170,7 +170,7 @@ void Insalubrity(EmployeeCalc& c) {
         if (k >= 4 && c.run().kind != CalcKind::Termination) continue;
         // A part-time month is brought to 220 hours.
         if (c.payType == 1 && c.weeklyHours > Fixed() && c.weeklyHours < Fixed::fromInt(44))
-            hours = RoundValue(2, hours * 220 / Fixed::fromRaw(c.weeklyHours.raw() * 5));
+            hours = RoundValue(2, hours * 220 / (c.weeklyHours * 5).toFixedNearest());
         const QString event = k == 1 ? EventOfNumber(c.insalubre) : c.roleEvent(QLatin1String(roles[k]));
         Fixed amount = RoundValue(2, hours * base / 220);
         amount = c.cobertura > Fixed() ? RoundValue(2, amount * c.cobertura) : RoundValue(2, c.multiplierOf(event) * amount);
@@ -209,7 +209,7 @@ void OvertimeRest(EmployeeCalc& c) {
                 c.ui().log(QStringLiteral("Horas semanais não informadas: DSR não calculado (funcionário %1)").arg(c.code));
                 return;
             }
-            amount = RoundValue(2, amount * c.salary / Fixed::fromRaw(c.weeklyHours.raw() * 5));
+            amount = RoundValue(2, amount * c.salary / (c.weeklyHours * 5).toFixedNearest());
         }
         if (!byRole.count(role)) order << role;
         byRole[role].first += dsrHours;

@@ -22,6 +22,16 @@ Fixed AdvanceAmount(Fixed base, Fixed percent, int payType, Fixed step) {
     return advance;
 }
 
+std::optional<QString> RefuseAdvanceBase(const QString& baseMonth, const QString& baseEvent, bool eventExists) {
+    const QString m = baseMonth.trimmed();
+    const int month = m.mid(4, 2).toInt();
+    if (m.size() != 6 || OnlyDigits(m) != m || month < 1 || month > 12)
+        return QStringLiteral("Ano e mês da base inválido: %1 (use AAAAMM, com o mês de 01 a 12)").arg(baseMonth.trimmed());
+    if (baseEvent.trimmed().isEmpty()) return QStringLiteral("Informe a ocorrência na base do adiantamento");
+    if (!eventExists) return QStringLiteral("Ocorrência na base não cadastrada: %1").arg(baseEvent.trimmed());
+    return std::nullopt;
+}
+
 AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
     const JobLock calculating(db_, CalculationJob, CalculationCaption);
     AdvanceSummary summary;
@@ -29,12 +39,20 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
     const QString period = CompetenceOfDate(branch.date("DATA_FOLHA"));
     const QString year = period.left(4), month = period.mid(4, 2);
     const Fixed step = branch.number("FVALOR");
-    QString baseMonth = o.baseMonth.trimmed().isEmpty() ? period : o.baseMonth.trimmed();
-    if (!o.baseOnSalary && (baseMonth.size() != 6 || OnlyDigits(baseMonth) != baseMonth))
-        throw DbError(QStringLiteral("Ano e mês da base inválido: %1 (use AAAAMM)").arg(o.baseMonth));
+    const QString baseMonth = o.baseMonth.trimmed().isEmpty() ? period : o.baseMonth.trimmed();
+    const QString baseEvent = o.baseEvent.trimmed();
 
     RunTables tables;
     tables.load(db_);
+    // A base that names no month or no event would silently fall back to
+    // the salary for every employee: refused before anything is written.
+    if (!o.baseOnSalary) {
+        if (auto why = RefuseAdvanceBase(baseMonth, baseEvent, tables.eventInfo(baseEvent) != nullptr)) {
+            ui_.message(MessageKind::Warning, *why);
+            summary.refused = true;
+            return summary;
+        }
+    }
     Table ocorrenc(db_, QStringLiteral("OCORRENC"));
     Table cadfun(db_, QStringLiteral("CADFUN"));
     const QString advanceEvent = tables.roleEvent(QStringLiteral("043"));
@@ -54,16 +72,25 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
         ui_.progressStep(++done);
         const QString code = e.text("CODFUN");
         if (range && (code < o.firstEmployee || code > o.lastEmployee)) continue;
-        if (e.integer("CONDICAO") > 1 || e.integer("CALC_FLAG") == 1) continue;
-
-        Fixed base = e.number("VLR_SALAR");
-        if (!o.baseOnSalary && !o.baseEvent.trimmed().isEmpty()) {
-            auto row = ocorrenc.find({baseMonth.left(4), baseMonth.mid(4, 2), QStringLiteral("F"), o.baseEvent.trimmed(), code});
-            if (row) base = row->number("VALOR");
-        }
         Fixed advance;
-        if (base > Fixed() && e.integer("CONDICAO") == 1 && e.integer("CALCULO") == 1)
-            advance = AdvanceAmount(base, e.number("PERC_ADI"), e.integer("TIPO_PAG"), step);
+        try {
+            if (e.integer("CONDICAO") > 1 || e.integer("CALC_FLAG") == 1) continue;
+            Fixed base = e.number("VLR_SALAR");
+            if (!o.baseOnSalary) {
+                auto row = ocorrenc.find({baseMonth.left(4), baseMonth.mid(4, 2), QStringLiteral("F"), baseEvent, code});
+                if (row) base = row->number("VALOR");
+            }
+            // Paid in whole centavos: the rows and the net add up.
+            if (base > Fixed() && e.integer("CONDICAO") == 1 && e.integer("CALCULO") == 1)
+                advance = RoundValue(2, AdvanceAmount(base, e.number("PERC_ADI"), e.integer("TIPO_PAG"), step));
+        } catch (const std::exception& err) {
+            // A stored value the register refuses, or an amount out of
+            // range: this employee gets nothing, the others go on.
+            ui_.message(MessageKind::Error, QStringLiteral("FUNCIONARIO ") + e.text("NOME") +
+                                                QStringLiteral(" NAO CALCULADO: ") + QString::fromUtf8(err.what()));
+            ++summary.employeesNotCalculated;
+            continue;
+        }
         if (!advance.isZero() && advanceEvent.isEmpty() && !reported) {
             ui_.message(MessageKind::Warning, QStringLiteral("Ocorrencia Fixa sem Historico:043"));
             ui_.message(MessageKind::Warning, QStringLiteral("Corrija a Ocorrencia Fixa e Descalcule a Folha"));

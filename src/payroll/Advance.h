@@ -7,6 +7,8 @@
 #include "Fixed.h"
 #include "UserInterface.h"
 
+#include <optional>
+
 namespace folha::payroll {
 
 struct AdvanceOptions {
@@ -20,11 +22,19 @@ struct AdvanceOptions {
 };
 
 struct AdvanceSummary {
+    bool refused = false;        // the run did not start (a message said why)
     int employeesCalculated = 0; // advances written
+    int employeesNotCalculated = 0; // a stored value refused: reported, nothing written
     int rowsWritten = 0;
 };
 
-// base × PERC_ADI / 100; × 220 for an hourly rate; rounded up to the step.
+// Checks the base of an advance taken from an event: the month as YYYYMM
+// with a month 01 to 12, and an event code that HISTFP holds. Returns the
+// message refusing it, or nothing when the base is good.
+std::optional<QString> RefuseAdvanceBase(const QString& baseMonth, const QString& baseEvent, bool eventExists);
+
+// base × PERC_ADI / 100 (four decimals kept); × 220 for an hourly rate;
+// rounded up to the step. What is paid is this amount in whole centavos.
 Fixed AdvanceAmount(Fixed base, Fixed percent, int payType, Fixed step);
 
 class AdvanceRun {

@@ -123,7 +123,7 @@ void EmployeeCalc::valueEnteredRows() {
         if (event->inps == 3 && run_.sheet == QLatin1String("F") && rule == 1) rule = 3;
 
         std::optional<Fixed> valor;
-        const Fixed monthHours = Fixed::fromRaw(weeklyHours.raw() * 5);
+        const Fixed monthHours = (weeklyHours * 5).toFixedNearest();
         if (rule == 1 && payType == 5) {
             const Fixed v = RoundValue(2, perc * refer);
             valor = RoundValue(2, v * salary);
@@ -141,7 +141,7 @@ void EmployeeCalc::valueEnteredRows() {
                 valor = RoundValue(2, perc * refer * rate);
             }
         } else if (rule == 3) {
-            valor = entered;
+            valor = RoundValue(2, entered); // paid in whole centavos, as every amount written
         }
         if (!valor) continue; // another rule, or a rule for another kind of pay: left as it is
         row.record.setNumber("VALOR", *valor);
@@ -150,8 +150,9 @@ void EmployeeCalc::valueEnteredRows() {
     }
 }
 
-void EmployeeCalc::writeEvent(const QString& eventCode, Fixed refer, Fixed valor) {
-    if (valor.isZero()) return;
+Fixed EmployeeCalc::writeEvent(const QString& eventCode, Fixed refer, Fixed amount) {
+    const Fixed valor = RoundValue(2, amount);
+    if (valor.isZero()) return valor;
     auto it = rows_.find(eventCode);
     if (it == rows_.end()) {
         Record r = ocorrenc_.newRecord();
@@ -162,6 +163,7 @@ void EmployeeCalc::writeEvent(const QString& eventCode, Fixed refer, Fixed valor
     SheetRow& row = it->second;
     row.staleResult = false;
     row.record.setNumber("REFER", refer).setNumber("VALOR", valor).set("FLAG", QStringLiteral("*"));
+    return valor;
 }
 
 void EmployeeCalc::reportBlankRole(const QString& role) {
@@ -178,15 +180,15 @@ QString EmployeeCalc::writeRole(const QString& role, Fixed refer, Fixed valor, b
         if (!valor.isZero()) reportBlankRole(role);
         return {};
     }
-    writeEvent(event, refer, valor);
-    if (accumulateIt) accumulate(event, refer, valor);
+    const Fixed written = writeEvent(event, refer, valor);
+    if (accumulateIt) accumulate(event, refer, written);
     return event;
 }
 
 void EmployeeCalc::writeCode(const QString& eventCode, Fixed refer, Fixed valor, bool accumulateIt) {
     if (eventCode.isEmpty()) return;
-    writeEvent(eventCode, refer, valor);
-    if (accumulateIt) accumulate(eventCode, refer, valor);
+    const Fixed written = writeEvent(eventCode, refer, valor);
+    if (accumulateIt) accumulate(eventCode, refer, written);
 }
 
 Fixed EmployeeCalc::multiplierOf(const QString& eventCode) const {

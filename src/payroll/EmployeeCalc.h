@@ -110,12 +110,16 @@ public:
     // employee, period and sheet, in event-code order).
     void valueEnteredRows();
 
-    // The event writer: nothing for a zero value; otherwise the row of this
-    // employee, period, sheet and event code gets REFER, VALOR and FLAG "*".
-    void writeEvent(const QString& eventCode, Fixed refer, Fixed valor);
+    // The event writer: the amount is paid in whole centavos, so VALOR is
+    // rounded to 2 decimals (REFER, hours, days or a rate, keeps its four);
+    // nothing is written for an amount that is then zero. Otherwise the row
+    // of this employee, period, sheet and event code gets REFER, VALOR and
+    // FLAG "*". Returns the amount written.
+    Fixed writeEvent(const QString& eventCode, Fixed refer, Fixed valor);
     // Writes a result under a role of FIXAOCOR and, when asked, accumulates
-    // it by the flags of the role's event code. A role without an event code
-    // is reported and nothing is written. Returns the event code used.
+    // the amount written by the flags of the role's event code, so that the
+    // totals are the sums of the rows. A role without an event code is
+    // reported and nothing is written. Returns the event code used.
     QString writeRole(const QString& role, Fixed refer, Fixed valor, bool accumulate);
     // Writes under an event code the employee register names.
     void writeCode(const QString& eventCode, Fixed refer, Fixed valor, bool accumulate);

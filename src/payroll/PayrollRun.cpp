@@ -207,10 +207,23 @@ RunSummary PayrollRun::run(const RunOptions& options) {
                 ++summary.employeesSkipped;
                 continue;
             }
-            // A termination values the employee it was asked to, also one
-            // already marked as dismissed.
-            const bool dismissed = employee.integer("CONDICAO") == 0 && options.kind != CalcKind::Termination;
-            if (dismissed || employee.integer("CALC_FLAG") == 1) {
+            auto notCalculated = [&](const QString& why) {
+                ui_.message(MessageKind::Error, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") +
+                                                    QStringLiteral(" NAO CALCULADO: ") + why);
+                ++summary.employeesNotCalculated;
+            };
+            bool dismissed = false, calculated = false;
+            try {
+                // A termination values the employee it was asked to, also one
+                // already marked as dismissed.
+                dismissed = employee.integer("CONDICAO") == 0 && options.kind != CalcKind::Termination;
+                calculated = employee.integer("CALC_FLAG") == 1;
+            } catch (const DbError& e) {
+                // A stored value the register refuses: this employee alone is not calculated.
+                notCalculated(e.message());
+                continue;
+            }
+            if (dismissed || calculated) {
                 ++summary.employeesSkipped;
                 continue;
             }
@@ -225,24 +238,25 @@ RunSummary PayrollRun::run(const RunOptions& options) {
                 group.endEmployee();
                 continue;
             }
-            EmployeeCalc calc(db_, ui_, tables, values, employee, resultCodes);
+            std::optional<EmployeeCalc> calc;
             try {
+                // Reading the register's values and the event rows may meet a
+                // stored value they refuse; that ends this employee only.
+                calc.emplace(db_, ui_, tables, values, employee, resultCodes);
                 for (const auto& step : AutomaticSteps())
-                    if (step.beforeValuation) step.run(calc);
-                calc.valueEnteredRows();
+                    if (step.beforeValuation) step.run(*calc);
+                calc->valueEnteredRows();
                 for (const auto& step : AutomaticSteps())
-                    if (!step.beforeValuation) step.run(calc);
-                WriteTotals(calc);
+                    if (!step.beforeValuation) step.run(*calc);
+                WriteTotals(*calc);
             } catch (const std::exception& e) {
                 // Nothing of the employee was written yet.
-                ui_.message(MessageKind::Error, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") +
-                                                    QStringLiteral(" NAO CALCULADO: ") + QString::fromUtf8(e.what()));
-                ++summary.employeesNotCalculated;
+                notCalculated(QString::fromUtf8(e.what()));
                 hold.reset();
                 group.endEmployee();
                 continue;
             }
-            summary.rowsWritten += calc.flush();
+            summary.rowsWritten += calc->flush();
             hold.reset();
             ++summary.employeesCalculated;
             group.endEmployee();

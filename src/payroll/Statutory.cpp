@@ -9,8 +9,11 @@ namespace {
 
 const Fixed TenCentsAboveTen = Fixed::fromRaw(100100); // 10.01: up to 10.00 no IRRF is withheld
 
-// Whole part of an exact amount, cut toward zero.
-Ratio::Int truncatedUnits(const Ratio& r) { return r.num() / r.den(); }
+// An exact amount in percent, cut toward zero to the centavo: the
+// contribution truncated to the cent.
+Fixed centsCut(const Ratio& percentOfBase) {
+    return Ratio::of(percentOfBase.num() / percentOfBase.den(), 100).toFixedNearest();
+}
 
 bool payrollBefore(const EmployeeCalc& c, const QDate& d) { return d.isValid() && c.run().payrollDate < d; }
 
@@ -68,14 +71,14 @@ Fixed advanceSheetValue(EmployeeCalc& c, const QString& period, const QString& r
 Fixed InssOfBase(const RunTables& tables, int vinculo, Fixed capped, bool truncateToCent) {
     if (vinculo > 7) {
         // Contributors of these categories pay 11 %, whatever the brackets say.
-        return Fixed::fromRaw(int64_t(truncatedUnits(capped * 11)) * (Fixed::Scale / 100));
+        return centsCut(capped * 11);
     }
     for (const char* code : {"010", "011", "012", "013"}) {
         const Record* r = tables.table(QLatin1String(code));
         if (!r) continue;
         if (r->number("COL1_TAB") <= capped && capped <= r->number("COL2_TAB")) {
             const Ratio contribution = capped * r->number("COL3_TAB");
-            if (truncateToCent) return Fixed::fromRaw(int64_t(truncatedUnits(contribution)) * (Fixed::Scale / 100));
+            if (truncateToCent) return centsCut(contribution);
             return RoundValue(4, contribution / 100);
         }
     }
@@ -120,7 +123,9 @@ void Inss13(EmployeeCalc& c) {
     const Fixed base = c.totals.inssBase13;
     if (base <= Fixed()) return;
     const Fixed ceiling = c.run().inssCeiling;
-    c.inss13Amount = InssOfBase(c.tables(), c.vinculo, cap(base, ceiling), false);
+    // Four decimals by the brackets; what is deducted, from the pay and from
+    // the IRRF base, is the amount written, in whole centavos.
+    c.inss13Amount = RoundValue(2, InssOfBase(c.tables(), c.vinculo, cap(base, ceiling), false));
     c.writeRole(QStringLiteral("014"), Fixed(), c.inss13Amount, true);
     c.writeRole(QStringLiteral("015"), Fixed(), base, true);
     if (ceiling < base) c.writeRole(QStringLiteral("062"), Fixed(), ceiling, true);

@@ -208,6 +208,23 @@ TEST_F(CliTest, UndoRemovesTheCalculatedRowsOfOneEmployee) {
 TEST_F(CliTest, AdvanceWritesTheAdvanceSheetRoundedUpToTheBranchStep) {
     CliRun bad = run({"advance", "--company", "2", "--branch", "001", "--base-month", "201303"});
     EXPECT_NE(bad.status, 0);
+    // A base event or month that does not exist writes nothing.
+    const QString none = run({"events", "--company", "2", "--branch", "001", "--sheet", "A"}).out;
+    const struct {
+        const char* event;
+        const char* month;
+        const char* message;
+    } refused[] = {
+        {"999", "201303", "Aviso: Ocorrência na base não cadastrada: 999\n"},
+        {"001", "201399", "Aviso: Ano e mês da base inválido: 201399 (use AAAAMM, com o mês de 01 a 12)\n"},
+    };
+    for (const auto& c : refused) {
+        CliRun no = run({"advance", "--company", "2", "--branch", "001", "--base-event", c.event, "--base-month", c.month});
+        EXPECT_EQ(no.status, 2) << c.event << " " << c.month;
+        EXPECT_EQ(no.out, QString()) << no.out.toStdString();
+        EXPECT_TRUE(no.err.contains(QString::fromUtf8(c.message))) << no.err.toStdString();
+        EXPECT_EQ(run({"events", "--company", "2", "--branch", "001", "--sheet", "A"}).out, none);
+    }
     CliRun r = run({"advance", "--company", "2", "--branch", "001", "--write-net"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("Procedimento concluído!\n5 adiantamento(s) calculado(s)\n"));

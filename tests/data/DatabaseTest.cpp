@@ -206,3 +206,140 @@ TEST(DatabaseErrorText, MapsTheFailuresAUserMeets) {
                              QSqlError::StatementError, QStringLiteral("0"));
     EXPECT_EQ(DatabaseErrorText(mismatch), QStringLiteral("O número de valores não confere com o comando SQL"));
 }
+
+// What the register takes in a number field: numbers within range, and for
+// the salary nothing below zero. Each refusal names the table and field (and
+// the row, once its key is filled).
+TEST(RecordNumbers, SetRefusesWhatIsNotAGoodNumber) {
+    const struct {
+        const char* table;
+        const char* field;
+        QVariant value;
+        const char* reason; // empty: taken
+        const char* stored;
+    } cases[] = {
+        {"CADFUN", "VLR_SALAR", QStringLiteral("1500.50"), "", "1500.5"},
+        {"CADFUN", "VLR_SALAR", QStringLiteral("0"), "", "0"},
+        {"CADFUN", "VLR_SALAR", QStringLiteral("abc"), "\"abc\" não é um número", nullptr},
+        {"CADFUN", "VLR_SALAR", QStringLiteral("-0.01"), "-0.01 é menor que o mínimo 0", nullptr},
+        {"CADFUN", "VLR_SALAR", QVariant(-1500), "-1500 é menor que o mínimo 0", nullptr},
+        {"CADFUN", "VLR_SALAR", QVariant(-0.5), "-0.5 é menor que o mínimo 0", nullptr},
+        {"CADFUN", "VLR_SALAR", QStringLiteral("1e16"), "\"1e16\" não é um número", nullptr},
+        {"CADFUN", "VLR_SALAR", QStringLiteral("10000000000000000"), "10000000000000000 está fora da faixa", nullptr},
+        {"CADFUN", "VLR_SALAR", QVariant(qlonglong(10000000000000000LL)), "10000000000000000 está fora da faixa", nullptr},
+        {"CADFUN", "VLR_SALAR", QVariant(1e16), "10000000000000000 está fora da faixa", nullptr},
+        {"OCORRENC", "VALOR", QStringLiteral("-25.10"), "", "-25.1"}, // a negative event amount is a correction
+        {"OCORRENC", "VALOR", QVariant(qlonglong(10000000000000000LL)), "10000000000000000 está fora da faixa", nullptr},
+        {"OCORRENC", "REFER", QStringLiteral("12x"), "\"12x\" não é um número", nullptr},
+    };
+    for (const auto& c : cases) {
+        Record r(Registry::instance().require(c.table));
+        const QString label = QStringLiteral("%1.%2 = %3").arg(c.table, c.field, c.value.toString());
+        if (!*c.reason) {
+            r.set(c.field, c.value);
+            EXPECT_EQ(r.number(c.field).toString(), QString::fromLatin1(c.stored)) << label.toStdString();
+            continue;
+        }
+        try {
+            r.set(c.field, c.value);
+            ADD_FAILURE() << "taken: " << label.toStdString();
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("%1.%2").arg(c.table, c.field))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.reason))) << e.message().toStdString();
+        }
+        EXPECT_TRUE(r.isNull(c.field)) << label.toStdString();
+    }
+    Record e(Registry::instance().require("CADFUN"));
+    e.set("CODFUN", "000007");
+    try {
+        e.set("VLR_SALAR", "-100");
+        ADD_FAILURE() << "a negative salary was taken";
+    } catch (const DbError& err) {
+        EXPECT_EQ(err.message(), QStringLiteral("Valor inválido para o campo CADFUN.VLR_SALAR (\"Valor Salário\") do "
+                                                "registro CODFUN 000007: -100 é menor que o mínimo 0"));
+    }
+}
+
+// SQLite keeps whatever a statement stores (`folha sql` can put "abc" into a
+// number column); reading such a value is refused by the field, with the
+// table, field and row named, while the row's other fields still read.
+TEST_F(DatabaseTest, StoredValuesThatTheFieldCannotHoldAreRefusedWhenRead) {
+    Table cadfun(*db, "CADFUN");
+    Record e = cadfun.newRecord();
+    e.set("CODFUN", "000001").set("NOME", "ANA").set("VLR_SALAR", "1000.00").set("CONDICAO", 1);
+    cadfun.insert(e);
+    Table ocorrenc(*db, "OCORRENC");
+    Record o = ocorrenc.newRecord();
+    o.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", "003").set("CODFUN", "000001");
+    o.set("VALOR", "10.00");
+    ocorrenc.insert(o);
+
+    const struct {
+        const char* update;
+        const char* table;
+        const char* field;
+        const char* message;
+    } cases[] = {
+        {"UPDATE CADFUN SET VLR_SALAR = 'abc'", "CADFUN", "VLR_SALAR",
+         "Valor inválido gravado na tabela CADFUN, campo VLR_SALAR (\"Valor Salário\"), registro CODFUN 000001: "
+         "\"abc\" não é um número"},
+        {"UPDATE CADFUN SET VLR_SALAR = -1500", "CADFUN", "VLR_SALAR",
+         "Valor inválido gravado na tabela CADFUN, campo VLR_SALAR (\"Valor Salário\"), registro CODFUN 000001: "
+         "-1500 é menor que o mínimo 0"},
+        {"UPDATE CADFUN SET VLR_SALAR = '1e16'", "CADFUN", "VLR_SALAR",
+         "Valor inválido gravado na tabela CADFUN, campo VLR_SALAR (\"Valor Salário\"), registro CODFUN 000001: "
+         "10000000000000000 está fora da faixa de -922337203685477.5807 a 922337203685477.5807"},
+        {"UPDATE OCORRENC SET VALOR = 1e16", "OCORRENC", "VALOR",
+         "Valor inválido gravado na tabela OCORRENC, campo VALOR (\"Valor\"), registro OCORRANO 2013, OCORRMES 04, "
+         "TIPOFOLHA F, HCODIGO 003, CODFUN 000001: 10000000000000000 está fora da faixa de -922337203685477.5807 a "
+         "922337203685477.5807"},
+    };
+    for (const auto& c : cases) {
+        db->exec(QString::fromLatin1(c.update));
+        Table t(*db, c.table);
+        const Record r = t.select().at(0);
+        try {
+            (void)r.value(c.field);
+            ADD_FAILURE() << "read: " << c.update;
+        } catch (const DbError& err) {
+            EXPECT_EQ(err.message(), QString::fromUtf8(c.message)) << c.update;
+        }
+        EXPECT_THROW((void)r.number(c.field), DbError) << c.update;
+        EXPECT_THROW((void)r.text(c.field), DbError) << c.update;
+        EXPECT_EQ(r.text("CODFUN"), QStringLiteral("000001")) << c.update;
+        // Written back only once the field holds a good value again.
+        EXPECT_THROW(t.update(r), DbError) << c.update;
+        Record fixed = r;
+        fixed.set(c.field, 1);
+        EXPECT_TRUE(t.update(fixed)) << c.update;
+        EXPECT_EQ(t.select().at(0).number(c.field), Fixed::fromInt(1)) << c.update;
+    }
+}
+
+// Integer columns are guarded by the schema; a value read from elsewhere (a
+// database not created by the system) is refused all the same.
+TEST(RecordNumbers, StoredIntegersThatTheFieldCannotHoldAreRefused) {
+    const FieldDef& condicao = *Registry::instance().require("CADFUN").field("CONDICAO");
+    const struct {
+        QVariant stored;
+        const char* reason; // empty: taken
+        int value;
+    } cases[] = {
+        {QVariant(qlonglong(1)), "", 1},
+        {QVariant(QStringLiteral(" 0 ")), "", 0},
+        {QVariant(2.0), "", 2},
+        {QVariant(QStringLiteral("ativo")), "\"ativo\" não é um número inteiro", 0},
+        {QVariant(1.5), "\"1.5\" não é um número inteiro", 0},
+        {QVariant(qlonglong(40000)), "40000 fora da faixa -32768 a 32767", 0},
+    };
+    for (const auto& c : cases) {
+        const QVariant v = normaliseStored(condicao, c.stored);
+        if (!*c.reason) {
+            EXPECT_EQ(v, QVariant(c.value)) << c.stored.toString().toStdString();
+            continue;
+        }
+        ASSERT_EQ(v.typeId(), qMetaTypeId<StoredFault>()) << c.stored.toString().toStdString();
+        EXPECT_EQ(v.value<StoredFault>().message, QString::fromUtf8(c.reason));
+    }
+    EXPECT_TRUE(normaliseStored(condicao, QVariant(QString())).isNull());
+}

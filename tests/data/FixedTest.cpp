@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
+
 using namespace folha;
 
 static Fixed F(const char* s) { return *Fixed::parse(QString::fromLatin1(s)); }
@@ -82,4 +85,60 @@ TEST(Ratio, DivisionByZeroAndOverflowAreRefused) {
     Ratio big = Ratio::of(Ratio::Int(1) << 100, 1);
     EXPECT_THROW(big * big, std::overflow_error);
     EXPECT_THROW(Fixed::fromRaw(INT64_MAX) + Fixed::fromRaw(1), std::overflow_error);
+}
+
+// Every way into the fixed-point type checks its range: a value that does not
+// fit is refused, never wrapped round to another amount (1e16 as an integer
+// times 10000 wraps to 776 627 963 145 224.1920).
+TEST(Fixed, ConversionsOutOfRangeAreRefused) {
+    const struct {
+        const char* what;
+        std::function<Fixed()> convert;
+    } refused[] = {
+        {"fromInt 1e16", [] { return Fixed::fromInt(10000000000000000LL); }},
+        {"fromInt one unit above the largest", [] { return Fixed::fromInt(922337203685478LL); }},
+        {"fromInt one unit below the smallest", [] { return Fixed::fromInt(-922337203685478LL); }},
+        {"fromDouble 1e16", [] { return Fixed::fromDouble(1e16); }},
+        {"fromDouble -1e16", [] { return Fixed::fromDouble(-1e16); }},
+        {"fromDouble infinity", [] { return Fixed::fromDouble(std::numeric_limits<double>::infinity()); }},
+        {"fromDouble NaN", [] { return Fixed::fromDouble(std::numeric_limits<double>::quiet_NaN()); }},
+        {"fromVariant integer 1e16", [] { return *Fixed::fromVariant(QVariant(qlonglong(10000000000000000LL))); }},
+        {"fromVariant int 1e15", [] { return *Fixed::fromVariant(QVariant(qlonglong(1000000000000000LL))); }},
+        {"fromVariant unsigned", [] { return *Fixed::fromVariant(QVariant(qulonglong(18446744073709551615ULL))); }},
+        {"fromVariant double 1e16", [] { return *Fixed::fromVariant(QVariant(1e16)); }},
+        {"fromVariant text 1e16", [] { return *Fixed::fromVariant(QVariant(QStringLiteral("1e16"))); }},
+        {"fromVariant text inf", [] { return *Fixed::fromVariant(QVariant(QStringLiteral("inf"))); }},
+        {"parse 1e16 in digits", [] { return *Fixed::parse(QStringLiteral("10000000000000000")); }},
+        {"parse just above the largest", [] { return *Fixed::parse(QStringLiteral("922337203685477.5808")); }},
+        {"parse twenty-five digits", [] { return *Fixed::parse(QStringLiteral("-1234567890123456789012345")); }},
+        {"toFixedNearest 1e16", [] { return Ratio::of(Ratio::Int(10000000000000000LL), 1).toFixedNearest(); }},
+        {"RoundValue of a product too large", [] { return RoundValue(2, F("900000000000000") * F("100")); }},
+    };
+    for (const auto& c : refused) EXPECT_THROW(c.convert(), FixedRangeError) << c.what;
+
+    // The limits themselves are held exactly.
+    const struct {
+        const char* what;
+        std::function<Fixed()> convert;
+        int64_t raw;
+    } held[] = {
+        {"parse the largest", [] { return *Fixed::parse(QStringLiteral("922337203685477.5807")); }, INT64_MAX},
+        {"parse the smallest", [] { return *Fixed::parse(QStringLiteral("-922337203685477.5807")); }, -INT64_MAX},
+        {"parse with leading zeros", [] { return *Fixed::parse(QStringLiteral("0000000000000000000012.5")); }, 125000},
+        {"fromInt the largest whole", [] { return Fixed::fromInt(922337203685477LL); }, 9223372036854770000LL},
+        {"fromVariant integer 1e14", [] { return *Fixed::fromVariant(QVariant(qlonglong(100000000000000LL))); },
+         1000000000000000000LL},
+        {"fromDouble 9e14", [] { return Fixed::fromDouble(9e14); }, 9000000000000000000LL},
+        {"toFixedNearest the largest", [] { return Ratio::of(Ratio::Int(INT64_MAX), 10000).toFixedNearest(); }, INT64_MAX},
+    };
+    for (const auto& c : held) EXPECT_EQ(c.convert().raw(), c.raw) << c.what;
+}
+
+TEST(Fixed, TheRefusalNamesTheValue) {
+    try {
+        Fixed::fromVariant(QVariant(qlonglong(10000000000000000LL)));
+        FAIL() << "1e16 was taken";
+    } catch (const FixedRangeError& e) {
+        EXPECT_EQ(e.value(), QStringLiteral("10000000000000000"));
+    }
 }

@@ -85,7 +85,8 @@ static QVariant sampleValue(const FieldDef& f, int seed) {
     case FieldType::Memo:
         return QStringLiteral("texto livre ação %1").arg(seed);
     case FieldType::Number:
-        return QVariant::fromValue(Fixed::fromRaw(seed % 2 ? 999999999999999LL : -12345678));
+        // A field with a minimum (the salary) takes no negative sample.
+        return QVariant::fromValue(Fixed::fromRaw(seed % 2 ? 999999999999999LL : f.minimum ? 12345678 : -12345678));
     case FieldType::ShortInt:
         return seed % 2 ? 32767 : -32768;
     case FieldType::LongInt:

@@ -110,8 +110,11 @@ protected:
         Rows out;
         Table t(*db, "OCORRENC");
         for (const Record& r : t.select("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?",
-                                        {fun, QString(period).left(4), QString(period).mid(4), sheet}))
+                                        {fun, QString(period).left(4), QString(period).mid(4), sheet})) {
+            EXPECT_EQ(r.number("VALOR").raw() % 100, 0) << "fraction of a centavo: " << r.keyText().toStdString() << ' '
+                                                        << r.number("VALOR").toString().toStdString();
             out[r.text("HCODIGO")] = r.number("REFER").toString(4) + ' ' + r.number("VALOR").toString(2) + ' ' + r.text("FLAG");
+        }
         return out;
     }
     template <class Calc>
@@ -273,14 +276,39 @@ TEST_F(ThirteenthTest, HoursAveragesAndFirstInstalment) {
     EXPECT_EQ(r.at("075"), "0.0000 200.00 *");    // (300.00 + 300.00) ÷ 3
     EXPECT_EQ(r.at("077"), "100.8300 1100.00 *"); // November's first instalment
     // INSS of the 13th on 2016.70 + 30.00 + 10.00 + 200.00 = 2256.70 at 11 %,
-    // kept with four decimals.
+    // 248.237 by the brackets, paid in whole centavos.
     EXPECT_EQ(r.at("113"), "0.0000 2256.70 *");
     Table t(*db, "OCORRENC");
-    EXPECT_EQ(t.find({"2013", "12", "D", "112", "000001"})->number("VALOR"), *Fixed::parse("248.237"));
+    EXPECT_EQ(t.find({"2013", "12", "D", "112", "000001"})->number("VALOR"), *Fixed::parse("248.24"));
 
     const QString before = dump();
     calculate<ThirteenthCalc>("3");
     EXPECT_EQ(dump(), before);
+}
+
+// A stored value the register refuses: met by the calculation itself (an
+// amount it averages) or by the valuation (the salary), it is reported with
+// the table, field and row, nothing of that employee is written, and the
+// others are calculated.
+TEST_F(ThirteenthTest, AStoredValueTheRegisterRefusesStopsThatEmployeeOnly) {
+    employee("000002", "2200.00", {{"DT_ADMIS", QDate(2013, 2, 14)}});
+    employee("000003", "2200.00", {{"DT_ADMIS", QDate(2013, 2, 14)}});
+    db->exec("UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000002'");
+    at("000003", "201306", "F", "003", "0", "110.00");
+    db->exec("UPDATE OCORRENC SET VALOR = 'abc' WHERE CODFUN = '000003'");
+    const LeaveSummary s = calculate<ThirteenthCalc>("3");
+    EXPECT_EQ(s.employeesCalculated, 1);
+    EXPECT_EQ(s.employeesValued, 1);
+    EXPECT_EQ(s.employeesNotCalculated, 2);
+    EXPECT_EQ(ui.texts("error"),
+              (QStringList{"FUNCIONARIO FUNCIONARIO 000002 NAO CALCULADO: Valor inválido gravado na tabela CADFUN, campo "
+                           "VLR_SALAR (\"Valor Salário\"), registro CODFUN 000002: \"abc\" não é um número",
+                           "FUNCIONARIO FUNCIONARIO 000003 NAO CALCULADO: Valor inválido gravado na tabela OCORRENC, "
+                           "campo VALOR (\"Valor\"), registro OCORRANO 2013, OCORRMES 06, TIPOFOLHA F, HCODIGO 003, "
+                           "CODFUN 000003: \"abc\" não é um número"}));
+    EXPECT_TRUE(rowsAt("000002", "201312", "D").empty());
+    EXPECT_TRUE(rowsAt("000003", "201312", "D").empty());
+    EXPECT_EQ(rowsAt("000001", "201312", "D").at("070"), "201.6700 2016.70 *");
 }
 
 TEST_F(ThirteenthTest, RefusedOffTheThirteenthSheet) {

@@ -206,4 +206,70 @@ TEST_F(AdditionalTest, TheAdvanceOfTheMonthIsDeductedByItsPayroll) {
     EXPECT_EQ(rows("000001").at("142"), QStringLiteral("0.00 520.00 *")); // 1000 − 80 − 400
 }
 
+// An advance on a base that names no event or no month would fall back to
+// the salary for everyone: refused before anything is written.
+TEST_F(AdditionalTest, AnAdvanceOnABaseThatDoesNotExistIsRefused) {
+    for (const char* code : {"000001", "000002", "000003"}) employee(code, "1000.00", {{"PERC_ADI", "40"}});
+    const struct {
+        const char* event;
+        const char* month;
+        const char* message;
+    } cases[] = {
+        {"999", "201303", "Ocorrência na base não cadastrada: 999"},
+        {"", "201303", "Informe a ocorrência na base do adiantamento"},
+        {"003", "201399", "Ano e mês da base inválido: 201399 (use AAAAMM, com o mês de 01 a 12)"},
+        {"003", "201300", "Ano e mês da base inválido: 201300 (use AAAAMM, com o mês de 01 a 12)"},
+        {"003", "201313", "Ano e mês da base inválido: 201313 (use AAAAMM, com o mês de 01 a 12)"},
+        {"003", "2013-3", "Ano e mês da base inválido: 2013-3 (use AAAAMM, com o mês de 01 a 12)"},
+        {"003", "20133", "Ano e mês da base inválido: 20133 (use AAAAMM, com o mês de 01 a 12)"},
+    };
+    for (const auto& c : cases) {
+        AdvanceOptions o;
+        o.branchCode = "001";
+        o.baseOnSalary = false;
+        o.baseEvent = QString::fromLatin1(c.event);
+        o.baseMonth = QString::fromLatin1(c.month);
+        o.writeNet = true;
+        ScriptedUi quiet;
+        const AdvanceSummary s = AdvanceRun(*db, quiet).run(o);
+        EXPECT_TRUE(s.refused) << c.event << " " << c.month;
+        EXPECT_EQ(quiet.texts(), QStringList{QString::fromUtf8(c.message)}) << c.event << " " << c.month;
+        EXPECT_EQ(Table(*db, "OCORRENC").count("TIPOFOLHA = 'A'"), 0) << c.event << " " << c.month;
+    }
+    // The months at both ends of the year are taken.
+    for (const char* month : {"201301", "201212"}) {
+        AdvanceOptions o;
+        o.branchCode = "001";
+        o.baseOnSalary = false;
+        o.baseEvent = "003";
+        o.baseMonth = QString::fromLatin1(month);
+        ScriptedUi quiet;
+        EXPECT_FALSE(AdvanceRun(*db, quiet).run(o).refused) << month;
+        EXPECT_EQ(rows("000001", "A"), (Rows{{"096", "0.00 400.00 *"}})) << month; // no event row: the salary
+    }
+}
+
+// The advance is paid in whole centavos: 333.33 × 33 % = 109.9989 is 110.00.
+// A salary the register refuses stops that employee only.
+TEST_F(AdditionalTest, TheAdvanceIsWholeCentavosAndARefusedSalaryStopsThatEmployeeOnly) {
+    employee("000001", "333.33", {{"PERC_ADI", "33"}});
+    employee("000002", "1000.00", {{"PERC_ADI", "40"}});
+    employee("000003", "1000.00", {{"PERC_ADI", "40"}});
+    db->exec("UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000002'");
+    AdvanceOptions o;
+    o.branchCode = "001";
+    o.writeNet = true;
+    ScriptedUi quiet;
+    const AdvanceSummary s = AdvanceRun(*db, quiet).run(o);
+    EXPECT_EQ(s.employeesCalculated, 2);
+    EXPECT_EQ(s.employeesNotCalculated, 1);
+    EXPECT_EQ(quiet.texts("error"),
+              QStringList{"FUNCIONARIO FUNCIONARIO 000002 NAO CALCULADO: Valor inválido gravado na tabela CADFUN, campo "
+                          "VLR_SALAR (\"Valor Salário\"), registro CODFUN 000002: \"abc\" não é um número"});
+    EXPECT_EQ(rows("000001", "A"), (Rows{{"096", "0.00 110.00 *"}, {"140", "0.00 110.00 *"}, {"142", "0.00 110.00 *"}}));
+    EXPECT_TRUE(rows("000002", "A").empty());
+    EXPECT_EQ(rows("000003", "A"), (Rows{{"096", "0.00 400.00 *"}, {"140", "0.00 400.00 *"}, {"142", "0.00 400.00 *"}}));
+    EXPECT_EQ(fractionalCentavos(), QStringList{});
+}
+
 } // namespace

@@ -102,13 +102,27 @@ protected:
     }
 
     // The employee's rows of April 2013, sheet F: code -> "REFER VALOR FLAG".
+    // Every amount read is checked to be whole centavos.
     std::map<QString, QString> rows(const char* fun, const char* sheet = "F") {
         std::map<QString, QString> out;
         Table t(*db, "OCORRENC");
         for (const Record& r : t.select("CODFUN = ? AND OCORRANO = '2013' AND OCORRMES = '04' AND TIPOFOLHA = ?",
-                                        {fun, sheet}))
+                                        {fun, sheet})) {
+            EXPECT_EQ(r.number("VALOR").raw() % 100, 0)
+                << "fraction of a centavo: " << fun << ' ' << r.text("HCODIGO").toStdString() << ' '
+                << r.number("VALOR").toString().toStdString();
             out[r.text("HCODIGO")] = r.number("REFER").toString(2) + ' ' + r.number("VALOR").toString(2) + ' ' +
                                      r.text("FLAG");
+        }
+        return out;
+    }
+    // Rows of any employee, period and sheet whose VALOR is not whole centavos.
+    QStringList fractionalCentavos() {
+        QStringList out;
+        Table t(*db, "OCORRENC");
+        for (const Record& r : t.select())
+            if (r.number("VALOR").raw() % 100 != 0)
+                out << r.keyText() + QStringLiteral(": ") + r.number("VALOR").toString();
         return out;
     }
     QString dump() {

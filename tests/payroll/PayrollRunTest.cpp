@@ -214,7 +214,7 @@ TEST_F(PayrollRunTest, VacationSheetCarriesTheNextMonthPartIntoTheNextMonthlyShe
     EXPECT_EQ(t.find({"2013", "05", "F", "131", "000012"})->number("VALOR"), *Fixed::parse("144.00"));  // 8 % of 1800
 }
 
-TEST_F(PayrollRunTest, ThirteenthSalaryInssKeepsFourDecimals) {
+TEST_F(PayrollRunTest, ThirteenthSalaryInssIsWrittenInWholeCentavos) {
     event("070", 1, 3, "0", 2, 2, 1); // 13th salary
     for (const char* base : {"113", "115", "124", "125"}) event(base, 2, 3, "0", 0, 0, 0);
     event("112", 0, 3, "0", 0, 0, 0);
@@ -229,19 +229,26 @@ TEST_F(PayrollRunTest, ThirteenthSalaryInssKeepsFourDecimals) {
     entered("000001", "070", "0", "1234.56", "D");
     employee("000002", "6000.00", {{"APOSENT", 1}}); // the 13th INSS is due whatever APOSENT says
     entered("000002", "070", "0", "6000.00", "D");
+    employee("000003", "544.22");
+    entered("000003", "070", "0", "544.22", "D");
     RunOptions o;
     o.kind = CalcKind::Thirteenth;
     o.automaticMode = true;
     calc(o);
     const Rows a = rows("000001", "D");
+    // 1234.56 × 8 % = 98.7648 by the brackets; paid 98.76.
     EXPECT_EQ(a.at("112"), QStringLiteral("0.00 98.76 *"));
     Table t(*db, "OCORRENC");
-    EXPECT_EQ(t.find({"2013", "04", "D", "112", "000001"})->number("VALOR"), *Fixed::parse("98.7648"));
+    EXPECT_EQ(t.find({"2013", "04", "D", "112", "000001"})->number("VALOR"), *Fixed::parse("98.76"));
     EXPECT_EQ(a.at("113"), QStringLiteral("0.00 1234.56 *"));
     EXPECT_EQ(a.at("124"), QStringLiteral("0.00 1234.56 *"));
     EXPECT_EQ(a.count("123"), 0u);
-    // The net of the 13th salary is the sheet's net pay.
-    EXPECT_EQ(t.find({"2013", "04", "D", "142", "000001"})->number("VALOR"), *Fixed::parse("1135.7952"));
+    // The net of the 13th salary is the sheet's net pay: 1234.56 − 98.76.
+    EXPECT_EQ(t.find({"2013", "04", "D", "142", "000001"})->number("VALOR"), *Fixed::parse("1135.80"));
+    // 544.22 × 8 % = 43.5376: paid 43.54, and the net is 544.22 − 43.54.
+    EXPECT_EQ(t.find({"2013", "04", "D", "112", "000003"})->number("VALOR"), *Fixed::parse("43.54"));
+    EXPECT_EQ(t.find({"2013", "04", "D", "141", "000003"})->number("VALOR"), *Fixed::parse("43.54"));
+    EXPECT_EQ(t.find({"2013", "04", "D", "142", "000003"})->number("VALOR"), *Fixed::parse("500.68"));
     const Rows r = rows("000002", "D");
     EXPECT_EQ(r.at("112"), QStringLiteral("0.00 457.49 *")); // on the ceiling
     EXPECT_EQ(r.at("115"), QStringLiteral("0.00 4159.00 *"));
@@ -386,6 +393,100 @@ TEST_F(PayrollRunTest, TerminationKindWritesTheNetUnderItsRoleAndBalancesTheDedu
     EXPECT_EQ(r.at("087"), QStringLiteral("0.00 920.00 *"));
     EXPECT_EQ(r.at("141"), QStringLiteral("0.00 1000.00 *")); // 80.00 + 920.00
     EXPECT_EQ(r.count("142"), 0u);
+}
+
+// A termination with the 13th salary: its INSS (8 % of 544.22 = 43.5376) and
+// the FGTS (8 % of 1544.22 = 123.5376) are paid in centavos, and the net is
+// what the rows add up to.
+TEST_F(PayrollRunTest, TerminationNetIsTheSumOfTheWrittenRows) {
+    event("170", 1, 3, "0", 2, 2, 1); // proportional 13th salary, typed
+    event("112", 0, 3, "0", 0, 0, 0); // INSS of the 13th
+    event("113", 2, 3, "0", 0, 0, 0); // its base
+    role("014", "112");
+    role("015", "113");
+    employee("000001", "1000.00", {{"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}});
+    entered("000001", "003", "0", "1000.00"); // balance of salary
+    entered("000001", "170", "0", "544.22");
+    RunOptions o;
+    o.kind = CalcKind::Termination;
+    o.automaticMode = true;
+    calc(o);
+    const Rows r = rows("000001");
+    EXPECT_EQ(r.at("110"), QStringLiteral("0.00 80.00 *"));   // 1000.00 × 8 %
+    EXPECT_EQ(r.at("112"), QStringLiteral("0.00 43.54 *"));   // 43.5376
+    EXPECT_EQ(r.at("130"), QStringLiteral("0.00 1544.22 *")); // FGTS base
+    EXPECT_EQ(r.at("132"), QStringLiteral("0.00 123.54 *"));  // 123.5376
+    EXPECT_EQ(r.at("133"), QStringLiteral("0.00 49.42 *"));   // fine: 123.54 × 40 % = 49.416
+    // Earnings 1000.00 + 544.22 + 49.42 = 1593.64; deductions 80.00 + 43.54 = 123.54.
+    EXPECT_EQ(r.at("140"), QStringLiteral("0.00 1593.64 *"));
+    EXPECT_EQ(r.at("087"), QStringLiteral("0.00 1470.10 *"));
+    EXPECT_EQ(r.at("141"), QStringLiteral("0.00 1593.64 *")); // 123.54 + 1470.10
+    Table t(*db, "OCORRENC");
+    EXPECT_EQ(t.find({"2013", "04", "F", "087", "000001"})->number("VALOR"), *Fixed::parse("1470.10"));
+    EXPECT_EQ(fractionalCentavos(), QStringList{});
+}
+
+// A typed amount with four decimals (1000.5212) is paid as 1000.52; the net
+// is rounded up to the step of 1.00 by a row of 0.48, not 0.4788.
+TEST_F(PayrollRunTest, TheRoundingOfTheNetIsWholeCentavos) {
+    event("005", 1, 3, "0", 0, 0, 0); // a typed amount with no incidence
+    Table filial(*db, "Filial");
+    Record b = *filial.find({"001"});
+    b.set("FVALOR", "1.00");
+    filial.update(b);
+    employee("000001", "1000.00");
+    entered("000001", "005", "0", "1000.5212");
+    calc();
+    Table t(*db, "OCORRENC");
+    const struct {
+        const char* event;
+        const char* valor;
+    } expected[] = {{"005", "1000.52"}, {"103", "0.48"}, {"140", "1001.00"}, {"142", "1001.00"}};
+    for (const auto& e : expected)
+        EXPECT_EQ(t.find({"2013", "04", "F", e.event, "000001"})->number("VALOR"), *Fixed::parse(e.valor)) << e.event;
+    EXPECT_EQ(fractionalCentavos(), QStringList{});
+}
+
+// Values that SQLite stores whatever they are (`folha sql` can write them):
+// the employee who has one is reported with the table, field and row, and
+// nothing is calculated for him; the run goes on with the next.
+TEST_F(PayrollRunTest, AStoredValueTheRegisterRefusesStopsThatEmployeeOnly) {
+    for (const char* code : {"000001", "000002", "000003", "000004", "000005", "000006"}) {
+        employee(code, "1000.00");
+        entered(code, "001", "220");
+    }
+    const struct {
+        const char* code;
+        const char* update;
+        const char* message;
+    } refused[] = {
+        {"000002", "UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000002'",
+         "FUNCIONARIO FUNCIONARIO 000002 NAO CALCULADO: Valor inválido gravado na tabela CADFUN, campo VLR_SALAR "
+         "(\"Valor Salário\"), registro CODFUN 000002: \"abc\" não é um número"},
+        {"000003", "UPDATE CADFUN SET VLR_SALAR = -1000 WHERE CODFUN = '000003'",
+         "FUNCIONARIO FUNCIONARIO 000003 NAO CALCULADO: Valor inválido gravado na tabela CADFUN, campo VLR_SALAR "
+         "(\"Valor Salário\"), registro CODFUN 000003: -1000 é menor que o mínimo 0"},
+        {"000004", "UPDATE OCORRENC SET VALOR = 'abc' WHERE CODFUN = '000004'",
+         "FUNCIONARIO FUNCIONARIO 000004 NAO CALCULADO: Valor inválido gravado na tabela OCORRENC, campo VALOR "
+         "(\"Valor\"), registro OCORRANO 2013, OCORRMES 04, TIPOFOLHA F, HCODIGO 001, CODFUN 000004: \"abc\" não é um "
+         "número"},
+        {"000005", "UPDATE OCORRENC SET REFER = 1e16 WHERE CODFUN = '000005'",
+         "FUNCIONARIO FUNCIONARIO 000005 NAO CALCULADO: Valor inválido gravado na tabela OCORRENC, campo REFER "
+         "(\"Refer\"), registro OCORRANO 2013, OCORRMES 04, TIPOFOLHA F, HCODIGO 001, CODFUN 000005: "
+         "10000000000000000 está fora da faixa de -922337203685477.5807 a 922337203685477.5807"},
+    };
+    for (const auto& c : refused) db->exec(QString::fromLatin1(c.update));
+    RunSummary s = calc();
+    EXPECT_EQ(s.employeesCalculated, 2);
+    EXPECT_EQ(s.employeesNotCalculated, 4);
+    QStringList messages;
+    for (const auto& c : refused) messages << QString::fromUtf8(c.message);
+    EXPECT_EQ(ui.texts("error"), messages);
+    Table t(*db, "OCORRENC");
+    for (const auto& c : refused)
+        EXPECT_EQ(t.count("CODFUN = ? AND FLAG = '*'", {QString::fromLatin1(c.code)}), 0) << c.code;
+    EXPECT_EQ(rows("000001").at("142"), QStringLiteral("0.00 920.00 *"));
+    EXPECT_EQ(rows("000006").at("142"), QStringLiteral("0.00 920.00 *"));
 }
 
 TEST_F(PayrollRunTest, ALockedEmployeeIsNotCalculatedAndTheOthersAre) {

@@ -229,6 +229,7 @@ std::vector<TableDef> employeeTables() {
                     .codes("CAUS_RETOR", movementCodes())
                     .check("NR_PIS", FieldCheck::Pis)
                     .check("NR_CPF", FieldCheck::Cpf)
+                    .minimum("VLR_SALAR", Fixed())
                     .key({"CODFUN"})
                     .index("NOMEFUNCIONARIO", {"NOME"})
                     .index("Pis_DataAdmis", {"NR_PIS", "DT_ADMIS"})
