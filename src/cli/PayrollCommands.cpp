@@ -177,6 +177,8 @@ int runLeave(Context& c, leave::LeaveCalc& calc, const QString& title) {
     const leave::LeaveSummary s = calc.run(o);
     if (s.refused) return 2;
     c.out << QStringLiteral("%1 funcionário(s) calculado(s)").arg(s.employeesCalculated) << Qt::endl;
+    if (s.employeesNotCalculated > 0)
+        c.out << QStringLiteral("%1 funcionário(s) não calculado(s)").arg(s.employeesNotCalculated) << Qt::endl;
     if (s.employeesNotValued > 0)
         c.out << QStringLiteral("%1 funcionário(s) não valorizado(s) pela folha").arg(s.employeesNotValued) << Qt::endl;
     c.audit(QStringLiteral("C"), QStringLiteral("OCORRENC"),
@@ -185,7 +187,7 @@ int runLeave(Context& c, leave::LeaveCalc& calc, const QString& title) {
                      o.lastEmployee.isEmpty() ? QStringLiteral("(todos)") : o.lastEmployee)
                 .arg(s.employeesCalculated)
                 .arg(s.rowsWritten));
-    return s.employeesNotValued > 0 ? 1 : 0;
+    return s.employeesNotValued > 0 || s.employeesNotCalculated > 0 ? 1 : 0;
 }
 
 int cmdVacation(Context& c) {
