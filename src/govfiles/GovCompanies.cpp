@@ -79,6 +79,16 @@ QString CnaeChangeIndicator(const Record& branch, const GovCompany& company) {
     return indicator(branch, company, "FIL_ALTCNA", {"S", "N", "A", "P"}, QStringLiteral("N"));
 }
 
+void CompanyAddress(GovRecord& r, const Record& branch) {
+    r.text(54, 40, branch.text("NOME"))
+        .text(94, 50, branch.text("FIL_ENDERE"))
+        .text(144, 20, branch.text("FIL_BAIRRO"))
+        .number(164, 8, OnlyDigits(branch.text("FIL_CEP")), QStringLiteral("FIL_CEP"))
+        .text(172, 20, branch.text("FIL_CIDADE"))
+        .text(192, 2, branch.text("FIL_ESTADO"))
+        .number(194, 12, OnlyDigits(branch.text("FIL_FONE")), QStringLiteral("FIL_FONE"));
+}
+
 QString SimplesIndicator(const Record& branch, const GovCompany& company) {
     return indicator(branch, company, "SIMPLES", {"1", "2", "3", "4", "5", "6"}, QString());
 }

@@ -71,6 +71,10 @@ QString CnaeChangeIndicator(const Record& branch, const GovCompany& company);
 // "Simples" (SIMPLES): 1 to 6; must be filled in.
 QString SimplesIndicator(const Record& branch, const GovCompany& company);
 
+// The company's name and address as records 10 of both files write them
+// (positions 54 to 205), from the branch row.
+void CompanyAddress(GovRecord& r, const Record& branch);
+
 // True when the trimmed value is one of the listed codes.
 bool OneOf(const QString& value, std::initializer_list<const char*> list);
 

@@ -205,15 +205,9 @@ GovRecord GrrfWriter::record10(const GovCompany& company, const Record& b) const
     GovRecord r(QStringLiteral("10"), CompanyOwner(company));
     r.literal(3, inscription_)
         .number(4, 14, cgc_, QStringLiteral("CGC"))
-        .zeros(18, 36)
-        .text(54, 40, b.text("NOME"))
-        .text(94, 50, b.text("FIL_ENDERE"))
-        .text(144, 20, b.text("FIL_BAIRRO"))
-        .number(164, 8, OnlyDigits(b.text("FIL_CEP")), QStringLiteral("FIL_CEP"))
-        .text(172, 20, b.text("FIL_CIDADE"))
-        .text(192, 2, b.text("FIL_ESTADO"))
-        .number(194, 12, OnlyDigits(b.text("FIL_FONE")), QStringLiteral("FIL_FONE"))
-        .number(206, 7, WholeDigits(b.number("COD_CNAE")), QStringLiteral("COD_CNAE"))
+        .zeros(18, 36);
+    CompanyAddress(r, b);
+    r.number(206, 7, WholeDigits(b.number("COD_CNAE")), QStringLiteral("COD_CNAE"))
         .literal(213, b.text("COD_FPAS").trimmed() == QLatin1String("868") ? QStringLiteral("1")
                                                                           : SimplesIndicator(b, company))
         .number(214, 3, b.text("COD_FPAS"), QStringLiteral("COD_FPAS"))

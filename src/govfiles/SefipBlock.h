@@ -48,6 +48,7 @@ private:
     SefipWorkerAmounts amounts(const Record& e);
     bool record30(const Record& e, const SefipWorkerAmounts& a, const Record* taker);
     void movements(const Record& e, const Record* taker);
+    GovRecord record32Start(const Record& e, const QString& taker);
     void record32Leave(const Record& e, const QString& taker);
     void record32Return(const Record& e, const QString& taker);
     void workerStart(GovRecord& r, const Record& e, const QString& taker) const;

@@ -153,15 +153,9 @@ void SefipCompanyBlock::record10() {
     GovRecord r(QStringLiteral("10"), ownerText_);
     r.literal(3, cgc_.size() == 14 ? QStringLiteral("1") : QStringLiteral("2"))
         .number(4, 14, cgc_, QStringLiteral("CGC"))
-        .zeros(18, 36)
-        .text(54, 40, branch_.text("NOME"))
-        .text(94, 50, branch_.text("FIL_ENDERE"))
-        .text(144, 20, branch_.text("FIL_BAIRRO"))
-        .number(164, 8, OnlyDigits(branch_.text("FIL_CEP")), QStringLiteral("FIL_CEP"))
-        .text(172, 20, branch_.text("FIL_CIDADE"))
-        .text(192, 2, branch_.text("FIL_ESTADO"))
-        .number(194, 12, OnlyDigits(branch_.text("FIL_FONE")), QStringLiteral("FIL_FONE"))
-        .literal(206, AddressChangeIndicator(branch_, company_))
+        .zeros(18, 36);
+    CompanyAddress(r, branch_);
+    r.literal(206, AddressChangeIndicator(branch_, company_))
         .number(207, 7, WholeDigits(branch_.number("COD_CNAE")), QStringLiteral("COD_CNAE"))
         .literal(214, CnaeChangeIndicator(branch_, company_));
     if (before9810 || code({"145", "345", "640", "660"}))

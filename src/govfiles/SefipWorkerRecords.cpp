@@ -257,7 +257,9 @@ void SefipCompanyBlock::movements(const Record& e, const Record* taker) {
     if (ret.isValid() && MonthOf(ret) == comp_) record32Return(e, tk);
 }
 
-void SefipCompanyBlock::record32Leave(const Record& e, const QString& taker) {
+// Record 32 up to the worker's name: the worker, the admission date for the
+// categories that carry it, the category and the name.
+GovRecord SefipCompanyBlock::record32Start(const Record& e, const QString& taker) {
     const int cat = FileCategory(e.integer("VINCULO"));
     GovRecord r = head("32", SefipOwner(e));
     workerStart(r, e, taker);
@@ -265,12 +267,16 @@ void SefipCompanyBlock::record32Leave(const Record& e, const QString& taker) {
         r.date(44, 8, e.date("DT_ADMIS"));
     else
         r.blanks(44, 8);
+    r.number(52, 2, cat, QStringLiteral("VINCULO")).text(54, 70, e.text("NOME"));
+    return r;
+}
+
+void SefipCompanyBlock::record32Leave(const Record& e, const QString& taker) {
+    GovRecord r = record32Start(e, taker);
     QString cause = e.text("CAUS_RESC").trimmed();
     if (cause == QLatin1String("I")) cause = QStringLiteral("I1");
     if (cause == QLatin1String("N")) cause = QStringLiteral("N1");
-    r.number(52, 2, cat, QStringLiteral("VINCULO"))
-        .text(54, 70, e.text("NOME"))
-        .code(124, 2, cause, QStringLiteral("CAUS_RESC"))
+    r.code(124, 2, cause, QStringLiteral("CAUS_RESC"))
         .date(126, 8, e.date("DT_AFAST"));
     if (OneOf(cause, {"I1", "I2", "I3", "I4", "L"})) {
         const bool collected = o_.fgtsCollected ? *o_.fgtsCollected
@@ -286,16 +292,8 @@ void SefipCompanyBlock::record32Leave(const Record& e, const QString& taker) {
 }
 
 void SefipCompanyBlock::record32Return(const Record& e, const QString& taker) {
-    const int cat = FileCategory(e.integer("VINCULO"));
-    GovRecord r = head("32", SefipOwner(e));
-    workerStart(r, e, taker);
-    if (admissionCategory(cat))
-        r.date(44, 8, e.date("DT_ADMIS"));
-    else
-        r.blanks(44, 8);
-    r.number(52, 2, cat, QStringLiteral("VINCULO"))
-        .text(54, 70, e.text("NOME"))
-        .code(124, 2, e.text("CAUS_RETOR"), QStringLiteral("CAUS_RETOR"))
+    GovRecord r = record32Start(e, taker);
+    r.code(124, 2, e.text("CAUS_RETOR"), QStringLiteral("CAUS_RETOR"))
         .date(126, 8, e.date("DT_RETORNO"))
         .blanks(134, 1)
         .blanks(135, 225);

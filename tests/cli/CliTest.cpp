@@ -546,3 +546,29 @@ TEST_F(CliTest, DatabaseFailuresArePortuguese) {
     EXPECT_TRUE(damaged.err.contains(QStringLiteral("danificada"))) << damaged.err.toStdString();
     EXPECT_FALSE(damaged.err.contains("not a database")) << damaged.err.toStdString();
 }
+
+// Values stored behind the register's back (the SQL console, an old import)
+// that the register refuses: each employee holding one is reported and not
+// calculated; the others are.
+TEST_F(CliTest, StoredValuesTheRegisterRefusesStopOnlyTheirEmployee) {
+    for (const char* statement : {"update CADFUN set VLR_SALAR = 'abc' where CODFUN = '000002'",
+                                  "update CADFUN set VLR_SALAR = -100 where CODFUN = '000003'",
+                                  "update OCORRENC set VALOR = 1e16 where CODFUN = '000004' and TIPOFOLHA = 'F' and HCODIGO = '001'"})
+        ASSERT_EQ(run({"sql", "--company", "1", statement}).status, 0) << statement;
+    const CliRun r = run({"calc", "--company", "1", "--branch", "001"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, QStringLiteral("Procedimento concluído!\n21 funcionário(s) calculado(s)\n3 funcionário(s) não calculado(s)\n"));
+    const QStringList errors = r.err.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(errors.size(), 3) << r.err.toStdString();
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("CADFUN, campo VLR_SALAR (\"Valor Salário\"), registro CODFUN 000002: \"abc\" não é um número")));
+    EXPECT_TRUE(errors[1].contains(QStringLiteral("registro CODFUN 000003: -100 é menor que o mínimo 0")));
+    EXPECT_TRUE(errors[2].contains(QStringLiteral("OCORRENC, campo VALOR")) && errors[2].contains("CODFUN 000004") &&
+                errors[2].contains(QStringLiteral("está fora da faixa")))
+        << errors[2].toStdString();
+    for (const char* code : {"000002", "000003", "000004"})
+        EXPECT_EQ(run({"sql", "--company", "1",
+                       QStringLiteral("select count(*) from OCORRENC where CODFUN = '%1' and FLAG = '*' and TIPOFOLHA = 'F'").arg(code)})
+                      .out,
+                  QStringLiteral("count(*)\n0\n"))
+            << code;
+}

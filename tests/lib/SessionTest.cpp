@@ -101,9 +101,10 @@ TEST_F(StartUpTest, SetaDiretorioKeepsOnlyTheDriveOfTheAliasPath) {
     EXPECT_EQ(s.SetaDiretorio("\\folha\\emp2\\"), QStringLiteral("E:\\folha\\emp2\\"));
 }
 
-TEST_F(StartUpTest, ASecondCompanyPickReadsTheSecondCompanysTables) {
-    Session s(inst);
-    s.startUp(ui);
+namespace {
+
+// Companies emp1 and emp2, each with branch 001 named after it.
+void twoCompanies(Session& s) {
     for (const char* company : {"emp1", "emp2"}) {
         auto db = s.openCompanyDirectory(s.companyDirectory(QStringLiteral("folha\\%1\\").arg(company)), true);
         db->ensureSchema(Scope::Company);
@@ -112,6 +113,14 @@ TEST_F(StartUpTest, ASecondCompanyPickReadsTheSecondCompanysTables) {
         r.set("CODIGO", "001").set("NOME", QStringLiteral("FILIAL DA %1").arg(company));
         filial.insert(r);
     }
+}
+
+} // namespace
+
+TEST_F(StartUpTest, ASecondCompanyPickReadsTheSecondCompanysTables) {
+    Session s(inst);
+    s.startUp(ui);
+    twoCompanies(s);
     s.SetaDiretorio("folha\\emp1\\");
     EXPECT_EQ(Table(s.folha(), "Filial").find({"001"})->text("NOME"), QStringLiteral("FILIAL DA emp1"));
     s.SetaDiretorio("folha\\emp2\\");
@@ -122,14 +131,7 @@ TEST_F(StartUpTest, ASecondCompanyPickReadsTheSecondCompanysTables) {
 TEST_F(StartUpTest, ATableOutlivesTheRepointingOfItsAlias) {
     Session s(inst);
     s.startUp(ui);
-    for (const char* company : {"emp1", "emp2"}) {
-        auto db = s.openCompanyDirectory(s.companyDirectory(QStringLiteral("folha\\%1\\").arg(company)), true);
-        db->ensureSchema(Scope::Company);
-        Table filial(*db, "Filial");
-        Record r = filial.newRecord();
-        r.set("CODIGO", "001").set("NOME", QStringLiteral("FILIAL DA %1").arg(company));
-        filial.insert(r);
-    }
+    twoCompanies(s);
     s.SetaDiretorio("folha\\emp1\\");
     Table first(s.folha(), "Filial");
     Database* firstDb = &s.folha();
