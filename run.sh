@@ -14,8 +14,12 @@ if [ -x build/bin/FolhaZorvan ]; then
   exec build/bin/FolhaZorvan --root "$ROOT" "$@"
 fi
 # The desktop program comes with the screens; until then the command line
-# shows the installation.
+# shows the installation, signed in as the demo's supervisor unless told
+# otherwise.
+export FOLHA_USER="${FOLHA_USER:-000001}"
+if [ "$FOLHA_USER" = 000001 ] && [ -z "${FOLHA_PASSWORD:-}" ]; then export FOLHA_PASSWORD=zorvan; fi
 build/bin/folha --root "$ROOT" companies
 echo
 echo "Instalação em $ROOT. Experimente:"
+echo "  export FOLHA_USER=000001 FOLHA_PASSWORD=zorvan"
 echo "  build/bin/folha --root \"$ROOT\" sql --company 1 \"select CODFUN, NOME, VLR_SALAR from CADFUN\""
