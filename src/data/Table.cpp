@@ -535,6 +535,48 @@ QString Table::selectStatement(const QString& where, const QString& orderBy) con
     return sql;
 }
 
+std::vector<Record> Table::page(const QString& where, const QVariantList& params, const QVariantList& afterKey, int limit) {
+    const QStringList& key = def_.primaryKey;
+    if (!afterKey.isEmpty() && afterKey.size() != key.size())
+        throw DbError(QStringLiteral("Chave de posição com %1 campo(s); a tabela %2 tem %3").arg(afterKey.size()).arg(def_.name).arg(key.size()));
+    QStringList conditions;
+    QVariantList values;
+    if (!where.isEmpty()) {
+        conditions << '(' + where + ')';
+        values = params;
+    }
+    if (!afterKey.isEmpty()) {
+        // (k1 > ?) OR (k1 = ? AND k2 > ?) OR ...: the rows after the key.
+        QStringList alternatives;
+        for (int i = 0; i < key.size(); ++i) {
+            QStringList parts;
+            for (int j = 0; j < i; ++j) {
+                parts << key[j] + QStringLiteral(" = ?");
+                values << boundKeyValue(key[j], afterKey[j]);
+            }
+            parts << key[i] + QStringLiteral(" > ?");
+            values << boundKeyValue(key[i], afterKey[i]);
+            alternatives << '(' + parts.join(QStringLiteral(" AND ")) + ')';
+        }
+        conditions << '(' + alternatives.join(QStringLiteral(" OR ")) + ')';
+    }
+    QString sql = selectStatement(conditions.join(QStringLiteral(" AND ")), key.join(QStringLiteral(", ")));
+    sql += QStringLiteral(" LIMIT ?");
+    values << limit;
+    std::vector<Record> rows;
+    rows.reserve(size_t(std::max(limit, 0)));
+    QSqlQuery& q = db_.execCached(sql, values);
+    while (q.next()) rows.push_back(fromQuery(q));
+    q.finish();
+    return rows;
+}
+
+QVariant Table::boundKeyValue(const QString& field, const QVariant& value) const {
+    Record r(def_);
+    r.set(field, value);
+    return r.boundValue(def_.fieldIndex(field));
+}
+
 qint64 Table::count(const QString& where, const QVariantList& params) {
     QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(def_.name);
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;

@@ -107,6 +107,11 @@ public:
     void forEach(const QString& where, const QVariantList& params, const std::function<bool(const Record&)>& fn,
                  const QString& orderBy = {});
     qint64 count(const QString& where = {}, const QVariantList& params = {});
+    // One page of rows in primary-key order: those after the row whose key
+    // is `afterKey` (from the first row when empty), at most `limit` of
+    // them, narrowed by the condition. Reading a large table page by page
+    // holds only one page in memory and no statement open between pages.
+    std::vector<Record> page(const QString& where, const QVariantList& params, const QVariantList& afterKey, int limit);
 
     void insert(const Record& r);
     // By primary key; returns false when no row had that key.
@@ -122,6 +127,8 @@ private:
     QString selectList() const;
     QString selectStatement(const QString& where, const QString& orderBy) const;
     QString keyCondition() const;
+    // A key value as the statement binds it.
+    QVariant boundKeyValue(const QString& field, const QVariant& value) const;
     Database& db_;
     // Records keep a pointer to their table's definition, so it must
     // outlive any one Table: the registry's own, or a kept copy of a

@@ -215,10 +215,9 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     QString after;
     bool more = true;
     while (more) {
-        std::vector<Record> page =
-            after.isNull() ? cadfun.select({}, {}, QStringLiteral("CODFUN LIMIT 256"))
-                           : cadfun.select(QStringLiteral("CODFUN > ?"), {after}, QStringLiteral("CODFUN LIMIT 256"));
-        more = page.size() == 256;
+        constexpr int employeePage = 256;
+        const std::vector<Record> page = cadfun.page({}, {}, after.isNull() ? QVariantList() : QVariantList{after}, employeePage);
+        more = page.size() == size_t(employeePage);
         for (const Record& employee : page) {
             after = employee.text("CODFUN");
             ui_.progressStep(++read);

@@ -137,6 +137,11 @@ private:
 
 } // namespace
 
+namespace {
+// Employees read at a time.
+constexpr int EmployeePage = 256;
+} // namespace
+
 RunSummary PayrollRun::run(const RunOptions& options) {
     const JobLock calculating(db_, CalculationJob, CalculationCaption);
     RunSummary summary;
@@ -186,14 +191,11 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     QString after;
     bool more = true;
     while (more) {
-        std::vector<Record> page =
-            range ? (after.isNull() ? cadfun.select(QStringLiteral("CODFUN >= ? AND CODFUN <= ?"),
-                                                    {options.firstEmployee, options.lastEmployee}, QStringLiteral("CODFUN LIMIT 256"))
-                                    : cadfun.select(QStringLiteral("CODFUN > ? AND CODFUN <= ?"), {after, options.lastEmployee},
-                                                    QStringLiteral("CODFUN LIMIT 256")))
-            : after.isNull() ? cadfun.select({}, {}, QStringLiteral("CODFUN LIMIT 256"))
-                             : cadfun.select(QStringLiteral("CODFUN > ?"), {after}, QStringLiteral("CODFUN LIMIT 256"));
-        more = page.size() == 256;
+        const std::vector<Record> page =
+            range ? cadfun.page(QStringLiteral("CODFUN >= ? AND CODFUN <= ?"), {options.firstEmployee, options.lastEmployee},
+                                after.isNull() ? QVariantList() : QVariantList{after}, EmployeePage)
+                  : cadfun.page({}, {}, after.isNull() ? QVariantList() : QVariantList{after}, EmployeePage);
+        more = page.size() == size_t(EmployeePage);
         for (const Record& employee : page) {
             after = employee.text("CODFUN");
             ++summary.employeesRead;

@@ -124,6 +124,44 @@ TEST_F(DatabaseTest, IndexOrderAndNearestPositioning) {
     EXPECT_THROW(oc.setIndex("nao_existe"), DbError);
 }
 
+// Page by page in key order over a five-field key: every row once, in
+// order, whatever the page size, and the condition keeps only its rows.
+TEST_F(DatabaseTest, PagesFollowTheKeyAcrossEveryField) {
+    Table oc(*db, "OCORRENC");
+    QStringList all;
+    for (const char* month : {"03", "04"})
+        for (const char* sheet : {"F", "I"})
+            for (const char* cod : {"010", "001"})
+                for (const char* fun : {"000003", "000001"}) {
+                    oc.insert(oc.newRecord()
+                                  .set("OCORRANO", "2013")
+                                  .set("OCORRMES", month)
+                                  .set("TIPOFOLHA", sheet)
+                                  .set("HCODIGO", cod)
+                                  .set("CODFUN", fun));
+                }
+    auto readAll = [&](int size, const QString& where, const QVariantList& params) {
+        QStringList keys;
+        QVariantList after;
+        for (int pages = 0; pages < 100; ++pages) {
+            const std::vector<Record> page = oc.page(where, params, after, size);
+            EXPECT_LE(int(page.size()), size);
+            for (const Record& r : page)
+                keys << r.text("OCORRMES") + r.text("TIPOFOLHA") + r.text("HCODIGO") + r.text("CODFUN");
+            if (int(page.size()) < size) break;
+            after = page.back().keyValues();
+        }
+        return keys;
+    };
+    const QStringList ordered = {"03F001000001", "03F001000003", "03F010000001", "03F010000003", "03I001000001", "03I001000003",
+                                 "03I010000001", "03I010000003", "04F001000001", "04F001000003", "04F010000001", "04F010000003",
+                                 "04I001000001", "04I001000003", "04I010000001", "04I010000003"};
+    for (int size : {1, 3, 16, 100}) EXPECT_EQ(readAll(size, {}, {}), ordered) << size;
+    EXPECT_EQ(readAll(2, "CODFUN = ? AND TIPOFOLHA = ?", {"000003", "I"}),
+              (QStringList{"03I001000003", "03I010000003", "04I001000003", "04I010000003"}));
+    EXPECT_THROW(oc.page({}, {}, {"2013"}, 10), DbError);
+}
+
 TEST_F(DatabaseTest, WritesThatBelongTogetherRollBackTogether) {
     Table cad(*db, "CADFUN");
     auto emp = [&](const char* code) {
