@@ -47,10 +47,12 @@ struct Arguments {
 
 // Refusal of a command with a message for the user; exit status 2. With
 // `showUsage` the command's usage follows the message.
-struct CliError {
-    QString message;
-    int status = 2;
-    bool showUsage = false;
+class CliError : public UserError {
+public:
+    explicit CliError(const QString& message, int status = 2, bool showUsage = false)
+        : UserError(message), status(status), showUsage(showUsage) {}
+    int status;
+    bool showUsage;
 };
 
 // The options a command takes, read from its usage line: "--company C" takes

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
         return status;
     } catch (const CliError& e) {
         out.flush();
-        if (!e.message.isEmpty()) err << "Erro: " << e.message << "\n";
+        if (!e.message().isEmpty()) err << "Erro: " << e.message() << "\n";
         if (e.showUsage) {
             if (it != commands.end())
                 commandUsage(err, *it);
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
                 usage(err);
         }
         return e.status;
-    } catch (const DbError& e) {
+    } catch (const UserError& e) {
         out.flush();
         err << "Erro: " << e.message() << "\n";
         return 1;

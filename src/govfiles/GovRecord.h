@@ -6,6 +6,7 @@
 // could not be read back). Texts are reduced to the layout's characters,
 // left-aligned, filled with blanks on the right and cut to their width.
 
+#include "DbError.h"
 #include "Fixed.h"
 
 #include <QDate>
@@ -15,13 +16,9 @@
 namespace folha::gov {
 
 // Ends a file run: the message is shown to the user and nothing is written.
-class GovFileStop : public std::runtime_error {
+class GovFileStop : public UserError {
 public:
-    explicit GovFileStop(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
+    using UserError::UserError;
 };
 
 class GovRecord {
