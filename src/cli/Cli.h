@@ -55,6 +55,19 @@ public:
     bool showUsage;
 };
 
+// A typed value read by the engine's routines; a refusal is a wrong command
+// line (exit status 2).
+template <typename Read>
+auto Typed(Read read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (const CliError&) {
+        throw;
+    } catch (const UserError& e) {
+        throw CliError(e.message());
+    }
+}
+
 // The options a command takes, read from its usage line: "--company C" takes
 // a value, "[--yes]" is a flag, a quoted word ("COMANDO") is a positional
 // argument.

@@ -2,6 +2,7 @@
 #include "Cli.h"
 #include "DemoBuilder.h"
 #include "Table.h"
+#include "TypedInput.h"
 
 #include <QDate>
 #include <QSqlRecord>
@@ -82,12 +83,9 @@ int cmdSql(Context& c) {
 
 int cmdSetPeriod(Context& c) {
     const QString dateText = c.requireOption("--date");
-    const QString sheet = c.requireOption("--sheet").toUpper();
-    QDate date = QDate::fromString(dateText, QStringLiteral("dd/MM/yyyy"));
-    if (!date.isValid()) throw CliError{QStringLiteral("Data inválida: %1 (use DD/MM/AAAA)").arg(dateText)};
-    bool known = false;
-    for (const auto& code : sheetTypeCodes()) known = known || code.value == sheet;
-    if (!known) throw CliError{QStringLiteral("Tipo de folha inválido: %1 (F, I, D, A, P ou Q)").arg(sheet)};
+    const QString typedSheet = c.requireOption("--sheet");
+    const QDate date = Typed([&] { return TypedDate(dateText); });
+    const QString sheet = Typed([&] { return TypedSheetType(typedSheet); });
     if (!c.args.has("--branch")) throw CliError{QStringLiteral("Informe a opção --branch")};
     const QString branch = c.branchCode();
     Database& db = c.session().folha();

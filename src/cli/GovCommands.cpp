@@ -5,6 +5,7 @@
 #include "Sefip.h"
 #include "Table.h"
 #include "TextRoutines.h"
+#include "TypedInput.h"
 
 #include <QDate>
 
@@ -14,9 +15,7 @@ namespace {
 
 QDate dateOption(Context& c, const QString& name) {
     if (!c.args.has(name)) return {};
-    const QDate d = QDate::fromString(c.args.value(name).trimmed(), QStringLiteral("dd/MM/yyyy"));
-    if (!d.isValid()) throw CliError{QStringLiteral("Data inválida em %1: %2 (use DD/MM/AAAA)").arg(name, c.args.value(name))};
-    return d;
+    return Typed([&] { return TypedDate(c.args.value(name), name); });
 }
 
 QString pisOption(Context& c, const QString& name, const QString& fallback) {

@@ -7,6 +7,7 @@
 #include "Vacation.h"
 #include "Table.h"
 #include "TextRoutines.h"
+#include "TypedInput.h"
 #include "Undo.h"
 
 #include <QDate>
@@ -17,14 +18,7 @@ namespace folha::cli {
 namespace {
 
 // An employee code as typed ("25") in the register's form ("000025").
-QString employeeCode(const QString& typed) {
-    const QString t = typed.trimmed();
-    bool digits = !t.isEmpty();
-    for (QChar ch : t) digits = digits && ch.isDigit();
-    if (!digits || t.size() > 6)
-        throw CliError{QStringLiteral("Código de funcionário inválido: %1").arg(typed)};
-    return PadLeft(t, 6, QChar('0'));
-}
+QString employeeCode(const QString& typed) { return Typed([&] { return TypedEmployeeCode(typed); }); }
 
 // An amount with two decimals, or with as many of the four stored as it has.
 QString amountText(Fixed v) {
@@ -50,17 +44,12 @@ Period periodOf(Context& c) {
     if (!branch) throw CliError{QStringLiteral("Filial não cadastrada: %1").arg(c.branchCode())};
     const QString competence = CompetenceOfDate(branch->date("DATA_FOLHA"));
     Period p{competence.left(4), competence.mid(4, 2), branch->text("TIPO_FOL").trimmed()};
-    if (c.args.has("--year")) p.year = c.args.value("--year").trimmed();
-    if (c.args.has("--month")) p.month = PadLeft(c.args.value("--month").trimmed(), 2, QChar('0'));
-    if (c.args.has("--sheet")) p.sheet = c.args.value("--sheet").trimmed().toUpper();
-    bool ok = false;
-    if (p.year.size() != 4 || p.year.toInt(&ok) < 1900 || !ok)
-        throw CliError{QStringLiteral("Ano inválido: %1").arg(p.year)};
-    const int m = p.month.toInt(&ok);
-    if (!ok || m < 1 || m > 12) throw CliError{QStringLiteral("Mês inválido: %1").arg(p.month)};
-    bool known = false;
-    for (const auto& code : sheetTypeCodes()) known = known || code.value == p.sheet;
-    if (!known) throw CliError{QStringLiteral("Tipo de folha inválido: %1 (F, I, D, A, P ou Q)").arg(p.sheet)};
+    const TypedPeriod typed = Typed([&] {
+        return TypedYearMonth(c.args.value("--year", p.year), c.args.has("--month") ? c.args.value("--month") : p.month);
+    });
+    p.year = typed.year;
+    p.month = typed.month;
+    p.sheet = Typed([&] { return TypedSheetType(c.args.value("--sheet", p.sheet)); });
     return p;
 }
 

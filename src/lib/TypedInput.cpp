@@ -1,0 +1,43 @@
+#include "TypedInput.h"
+
+#include "Registry.h"
+#include "TextRoutines.h"
+
+namespace folha {
+
+QString TypedEmployeeCode(const QString& typed) {
+    const QString t = typed.trimmed();
+    bool digits = !t.isEmpty();
+    for (QChar ch : t) digits = digits && ch.isDigit();
+    if (!digits || t.size() > 6) throw UserError(QStringLiteral("Código de funcionário inválido: %1").arg(typed));
+    return PadLeft(t, 6, QChar('0'));
+}
+
+QString TypedSheetType(const QString& typed) {
+    const QString sheet = typed.trimmed().toUpper();
+    for (const auto& code : sheetTypeCodes())
+        if (!sheet.isEmpty() && code.value == sheet) return sheet;
+    throw UserError(QStringLiteral("Tipo de folha inválido: %1 (F, I, D, A, P ou Q)").arg(typed.trimmed()));
+}
+
+
+TypedPeriod TypedYearMonth(const QString& year, const QString& month) {
+    TypedPeriod p{year.trimmed(), PadLeft(month.trimmed(), 2, QChar('0'))};
+    bool ok = false;
+    const int y = p.year.toInt(&ok);
+    if (p.year.size() != 4 || !ok || y < 1900) throw UserError(QStringLiteral("Ano inválido: %1").arg(year.trimmed()));
+    const int m = p.month.toInt(&ok);
+    if (!ok || m < 1 || m > 12 || p.month.size() != 2) throw UserError(QStringLiteral("Mês inválido: %1").arg(month.trimmed()));
+    return p;
+}
+
+QDate TypedDate(const QString& typed, const QString& what) {
+    const QDate d = QDate::fromString(typed.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    if (!d.isValid()) {
+        if (what.isEmpty()) throw UserError(QStringLiteral("Data inválida: %1 (use DD/MM/AAAA)").arg(typed));
+        throw UserError(QStringLiteral("Data inválida em %1: %2 (use DD/MM/AAAA)").arg(what, typed));
+    }
+    return d;
+}
+
+} // namespace folha

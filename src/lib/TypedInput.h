@@ -1,0 +1,28 @@
+#pragma once
+// What a user types where a code, a sheet type, a period or a date is asked
+// for, read the same way by every front end: the value in its stored form,
+// or a UserError with the text the user reads.
+
+#include "DbError.h"
+
+#include <QDate>
+#include <QString>
+
+namespace folha {
+
+// An employee code as typed ("25") in the register's form ("000025"): one to
+// six digits.
+QString TypedEmployeeCode(const QString& typed);
+// A sheet type (F, I, D, A, P or Q), in capitals.
+QString TypedSheetType(const QString& typed);
+
+struct TypedPeriod {
+    QString year;  // "2013"
+    QString month; // "04"
+};
+// A year of four digits from 1900 and a month from 1 to 12 ("4" -> "04").
+TypedPeriod TypedYearMonth(const QString& year, const QString& month);
+// A date typed DD/MM/AAAA; `what` names the field in the refusal.
+QDate TypedDate(const QString& typed, const QString& what = {});
+
+} // namespace folha
