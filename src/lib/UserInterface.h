@@ -11,6 +11,8 @@ namespace folha {
 enum class MessageKind { Information, Warning, Error };
 enum class QuestionKind { YesNo, OkCancel };
 
+class QObject;
+
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
@@ -26,43 +28,38 @@ public:
     }
     virtual void progressStep(int done) { (void)done; }
     virtual void progressEnd() {}
-};
+    // Whether the person asked to stop the work in progress (the cancel
+    // button of the progress). A run asks between employees and stops there,
+    // leaving whole employees only.
+    virtual bool cancelRequested() { return false; }
 
-// Answers questions from a script and records everything it is told.
-class ScriptedUi : public UserInterface {
-public:
-    struct Entry {
-        QString kind; // "message", "error", "warning", "question", "log"
-        QString text;
-    };
-    explicit ScriptedUi(QList<bool> answers = {}, bool defaultAnswer = false)
-        : answers_(std::move(answers)), defaultAnswer_(defaultAnswer) {}
+    // A run (a calculation, a file) begins and ends. Between the two, the
+    // desktop collects the warnings and errors about single employees and
+    // shows them once, together, when the run ends; the command line prints
+    // them as they come.
+    virtual void runStart(const QString& caption) { (void)caption; }
+    virtual void runEnd() {}
 
-    void message(MessageKind kind, const QString& text, const QString& = {}) override {
-        entries << Entry{kind == MessageKind::Error     ? QStringLiteral("error")
-                         : kind == MessageKind::Warning ? QStringLiteral("warning")
-                                                        : QStringLiteral("message"),
-                         text};
-    }
-    bool question(const QString& text, QuestionKind = QuestionKind::YesNo, const QString& = {}) override {
-        entries << Entry{QStringLiteral("question"), text};
-        if (answers_.isEmpty()) return defaultAnswer_;
-        return answers_.takeFirst();
-    }
-    void log(const QString& line) override { entries << Entry{QStringLiteral("log"), line}; }
-
-    QStringList texts(const QString& kind = {}) const {
-        QStringList out;
-        for (const auto& e : entries)
-            if (kind.isEmpty() || e.kind == kind) out << e.text;
-        return out;
-    }
-
-    QList<Entry> entries;
+    // The window that dialogs belong to (a screen of the desktop); none on
+    // the command line.
+    void setOwner(QObject* owner) { owner_ = owner; }
+    QObject* owner() const { return owner_; }
 
 private:
-    QList<bool> answers_;
-    bool defaultAnswer_;
+    QObject* owner_ = nullptr;
+};
+
+// Marks a run on a user interface: runStart on creation, runEnd when it goes
+// out of scope, whatever way the run ends.
+class UiRun {
+public:
+    UiRun(UserInterface& ui, const QString& caption) : ui_(ui) { ui_.runStart(caption); }
+    ~UiRun() { ui_.runEnd(); }
+    UiRun(const UiRun&) = delete;
+    UiRun& operator=(const UiRun&) = delete;
+
+private:
+    UserInterface& ui_;
 };
 
 } // namespace folha

@@ -4,6 +4,7 @@
 // rows are typed here, and the formatters the expected records are
 // written with.
 #include "CheckDigits.h"
+#include "ScriptedUi.h"
 #include "Grrf.h"
 #include "Sefip.h"
 #include "TempDir.h"

@@ -1,5 +1,6 @@
 // The SEFIP file of small hand-made companies, record by record.
 #include "GovFixture.h"
+#include "ScriptedUi.h"
 #include "GovOutput.h"
 
 using namespace folha;

@@ -1,4 +1,5 @@
 #include "AuditLog.h"
+#include "ScriptedUi.h"
 #include "Table.h"
 #include "TempDir.h"
 

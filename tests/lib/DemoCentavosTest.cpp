@@ -3,6 +3,7 @@
 // calculations wrote must be whole centavos, as the statements and the
 // government files pay them.
 #include "DemoBuilder.h"
+#include "ScriptedUi.h"
 #include "Table.h"
 #include "TempDir.h"
 

@@ -1,4 +1,5 @@
 #include "IniFile.h"
+#include "ScriptedUi.h"
 #include "Installation.h"
 #include "Session.h"
 #include "Table.h"

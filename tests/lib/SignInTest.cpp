@@ -1,4 +1,5 @@
 #include "DemoBuilder.h"
+#include "ScriptedUi.h"
 #include "IniFile.h"
 #include "Passwords.h"
 #include "SignIn.h"

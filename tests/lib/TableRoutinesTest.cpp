@@ -1,4 +1,5 @@
 #include "BranchParameters.h"
+#include "ScriptedUi.h"
 #include "TableRoutines.h"
 #include "TempDir.h"
 

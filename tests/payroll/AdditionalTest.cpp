@@ -1,6 +1,7 @@
 // The run's own events (transport, rest on overtime, balances, rounding),
 // the month's vacation sheet and the salary advance, worked out by hand.
 #include "Additional.h"
+#include "ScriptedUi.h"
 #include "Advance.h"
 #include "PayrollFixture.h"
 

@@ -2,6 +2,7 @@
 // A small company for payroll tests: the 2013 tables, a few events, the
 // fixed roles, one branch, and helpers to add employees and entered rows.
 #include "PayrollRun.h"
+#include "ScriptedUi.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // The monthly payroll run on a small company built for each test, with
 // every expected amount worked out by hand from the 2013 tables.
 #include "PayrollFixture.h"
+#include "ScriptedUi.h"
 #include "Undo.h"
 
 #include <gtest/gtest.h>
