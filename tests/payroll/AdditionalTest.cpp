@@ -190,7 +190,7 @@ TEST_F(AdditionalTest, TheAdvanceOfTheMonthIsDeductedByItsPayroll) {
     AdvanceSummary s = AdvanceRun(*db, quiet).run(o);
     EXPECT_EQ(s.employeesCalculated, 1);
     EXPECT_EQ(rows("000001", "A"), (Rows{{"096", "0.00 400.00 *"}, {"140", "0.00 400.00 *"}, {"142", "0.00 400.00 *"}}));
-    EXPECT_EQ(quiet.texts(), QStringList{"Procedimento concluído!"});
+    EXPECT_EQ(quiet.texts("message"), QStringList{"Procedimento concluído!"});
     // The base from an event of another month.
     o.firstEmployee = "000002";
     o.lastEmployee = "000003";
