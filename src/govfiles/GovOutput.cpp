@@ -60,6 +60,11 @@ bool NothingSelected(int companiesWritten, const GovOutput& out, const char* wor
     return true;
 }
 
+void StopIfCancelled(UserInterface& ui) {
+    if (ui.cancelRequested())
+        throw GovFileStop(QStringLiteral("Geração do arquivo interrompida pelo usuário: nenhum arquivo foi gravado."));
+}
+
 void WriteEmptyFile(const QString& localPath) {
     makeFolder(localPath);
     QSaveFile f(localPath);

@@ -45,6 +45,10 @@ private:
 bool NothingSelected(int companiesWritten, const GovOutput& out, const char* workerType, const QString& systemPath,
                      UserInterface& ui);
 
+// Stops the run (GovFileStop: no file written, an existing one kept) when
+// the user asked to cancel.
+void StopIfCancelled(UserInterface& ui);
+
 // Creates an empty file (the GRRF companion ".RE"), replacing an existing one.
 void WriteEmptyFile(const QString& localPath);
 

@@ -193,6 +193,7 @@ void GrrfWriter::companyBlock(const GovCompany& company) {
     ui_.progressStart(QStringLiteral("Gerando GRRF: %1").arg(company.name), int(employees.size()));
     int step = 0;
     for (const Record& e : employees) {
+        StopIfCancelled(ui_);
         ui_.progressStep(++step);
         if (PisText(e) < o_.pisFrom || !moved(e)) continue;
         out_->write(record40(e, workerAmounts(e, occ)));
@@ -317,6 +318,7 @@ GovFileResult GrrfRun::run(const GrrfOptions& o) {
     GovFileResult result;
     result.path = o.outputPath;
     try {
+        const UiRun uiRun(ui_, QStringLiteral("Geração da GRRF"));
         GrrfWriter(current_, ui_, o, result).run();
     } catch (const GovFileStop& stop) {
         ui_.message(MessageKind::Error, stop.message());

@@ -143,6 +143,7 @@ GovFileResult SefipRun::run(const SefipOptions& options) {
     GovFileResult result;
     result.path = options.outputPath;
     try {
+        const UiRun uiRun(ui_, QStringLiteral("Geração da SEFIP"));
         const SefipInputs in = readInputs(current_, options);
         const SefipOptions& o = in.o;
         const QString responsibleCode = ZeroCode(o.responsible, 3);

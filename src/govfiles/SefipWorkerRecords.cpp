@@ -79,6 +79,7 @@ void SefipCompanyBlock::workerPass() {
     ui_.progressStart(QStringLiteral("Gerando SEFIP: %1").arg(company_.name), int(employees_.size()));
     int step = 0;
     for (const Record& e : employees_) {
+        StopIfCancelled(ui_);
         ui_.progressStep(++step);
         const QString pis = PisText(e);
         if (pis < o_.pisFrom) continue;

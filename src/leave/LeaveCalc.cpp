@@ -210,6 +210,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     range(options, first, last);
     const bool ranged = !first.isEmpty() || !last.isEmpty();
     Table cadfun(db_, QStringLiteral("CADFUN"));
+    std::optional<UiRun> uiRun(std::in_place, ui_, caption());
     ui_.progressStart(caption(), int(cadfun.count()));
     int read = 0;
     QString after;
@@ -219,6 +220,12 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
         const std::vector<Record> page = cadfun.page({}, {}, after.isNull() ? QVariantList() : QVariantList{after}, employeePage);
         more = page.size() == size_t(employeePage);
         for (const Record& employee : page) {
+            // A cancel is taken between employees: those written stay whole.
+            if (ui_.cancelRequested()) {
+                summary.cancelled = true;
+                more = false;
+                break;
+            }
             after = employee.text("CODFUN");
             ui_.progressStep(++read);
             const QString code = employee.text("CODFUN");
@@ -273,7 +280,11 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     }
     ui_.progressEnd();
     tables_ = nullptr;
-    ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    uiRun.reset();
+    if (summary.cancelled)
+        ui_.message(MessageKind::Warning, payroll::CancelledText(summary.employeesCalculated));
+    else
+        ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
     return summary;
 }
 

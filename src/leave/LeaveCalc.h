@@ -41,6 +41,7 @@ struct LeaveSummary {
     // valuation that failed (the run said why and went on).
     int employeesNotCalculated = 0;
     int rowsWritten = 0;       // rows written or removed by the calculation itself
+    bool cancelled = false;    // stopped by the user between two employees
 };
 
 // YYYYMM arithmetic on working periods.

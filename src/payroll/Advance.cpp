@@ -6,6 +6,7 @@
 #include "TextRoutines.h"
 
 #include <map>
+#include <optional>
 
 namespace folha::payroll {
 
@@ -66,9 +67,15 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
     const std::vector<Record> employees =
         o.firstEmployee.isEmpty() ? cadfun.select({}, {}, QStringLiteral("CODFUN"))
                                   : cadfun.select(QStringLiteral("CODFUN >= ?"), {o.firstEmployee}, QStringLiteral("CODFUN"));
+    std::optional<UiRun> uiRun(std::in_place, ui_, QStringLiteral("Cálculo do adiantamento"));
     ui_.progressStart(QStringLiteral("Calculando o adiantamento"), int(employees.size()));
     int done = 0;
     for (const Record& e : employees) {
+        // A cancel is taken between employees: those written stay whole.
+        if (ui_.cancelRequested()) {
+            summary.cancelled = true;
+            break;
+        }
         ui_.progressStep(++done);
         const QString code = e.text("CODFUN");
         if (range && (code < o.firstEmployee || code > o.lastEmployee)) continue;
@@ -132,7 +139,11 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
         if (!advance.isZero() && !advanceEvent.isEmpty()) ++summary.employeesCalculated;
     }
     ui_.progressEnd();
-    ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    uiRun.reset();
+    if (summary.cancelled)
+        ui_.message(MessageKind::Warning, CancelledText(summary.employeesCalculated));
+    else
+        ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
     return summary;
 }
 

@@ -26,6 +26,7 @@ struct AdvanceSummary {
     int employeesCalculated = 0; // advances written
     int employeesNotCalculated = 0; // a stored value refused: reported, nothing written
     int rowsWritten = 0;
+    bool cancelled = false; // stopped by the user between two employees
 };
 
 // Checks the base of an advance taken from an event: the month as YYYYMM

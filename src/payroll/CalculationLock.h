@@ -10,4 +10,11 @@ namespace folha::payroll {
 inline const QString CalculationJob = QStringLiteral("calculo");
 inline const QString CalculationCaption = QStringLiteral("um cálculo");
 
+// The notice of a calculation the user stopped: the employees before the
+// stop are calculated whole, the rest not at all.
+inline QString CancelledText(int employeesCalculated) {
+    return QStringLiteral("Cálculo interrompido pelo usuário: %1 funcionário(s) calculado(s); os demais não foram calculados.")
+        .arg(employeesCalculated);
+}
+
 } // namespace folha::payroll

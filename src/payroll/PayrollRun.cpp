@@ -185,6 +185,8 @@ RunSummary PayrollRun::run(const RunOptions& options) {
                                : cadfun.count();
     ui_.progressStart(QStringLiteral("Calculando a folha"), int(total));
 
+    std::optional<UiRun> uiRun;
+    if (!options.automaticMode) uiRun.emplace(ui_, QStringLiteral("Cálculo da folha"));
     CommitGroup group(db_, groupEmployees_, groupMilliseconds_);
     // Employees are read in pages, in code order; a range starts at its
     // first code and ends after its last.
@@ -197,6 +199,12 @@ RunSummary PayrollRun::run(const RunOptions& options) {
                   : cadfun.page({}, {}, after.isNull() ? QVariantList() : QVariantList{after}, EmployeePage);
         more = page.size() == size_t(EmployeePage);
         for (const Record& employee : page) {
+            // A cancel is taken between employees: those written stay whole.
+            if (ui_.cancelRequested()) {
+                summary.cancelled = true;
+                more = false;
+                break;
+            }
             after = employee.text("CODFUN");
             ++summary.employeesRead;
             ui_.progressStep(summary.employeesRead);
@@ -266,7 +274,11 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     }
     group.commit();
     ui_.progressEnd();
-    if (!options.automaticMode) ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    uiRun.reset();
+    if (summary.cancelled)
+        ui_.message(MessageKind::Warning, CancelledText(summary.employeesCalculated));
+    else if (!options.automaticMode)
+        ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
     return summary;
 }
 

@@ -32,6 +32,7 @@ struct RunSummary {
     int employeesSkipped = 0; // range, dismissed, already calculated
     int employeesNotCalculated = 0; // locked elsewhere, or failed
     qint64 rowsWritten = 0;
+    bool cancelled = false; // stopped by the user between two employees
 };
 
 // One automatic step of the employee's calculation, with the roles whose

@@ -202,6 +202,26 @@ TEST_F(SefipTest, AFileThatCannotBeWrittenIsReportedInPortuguese) {
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
+// Stopped by the person during the workers: no file, the old one kept.
+TEST_F(SefipTest, ACancelledRunWritesNoFile) {
+    month();
+    const QString path = sefipOptions().outputPath;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("ANTERIOR\r\n");
+    }
+    ScriptedUi stop({true});
+    stop.cancelAfterSteps = 0;
+    EXPECT_FALSE(SefipRun(*db, stop).run(sefipOptions()).written);
+    EXPECT_EQ(stop.texts("error"),
+              QStringList{QStringLiteral("Geração do arquivo interrompida pelo usuário: nenhum arquivo foi gravado.")});
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("ANTERIOR\r\n"));
+}
+
 TEST_F(SefipTest, ExistingFileIsKeptOnNoAndOnAStoppedRun) {
     month();
     const QString path = sefipOptions().outputPath;

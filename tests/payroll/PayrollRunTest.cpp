@@ -569,3 +569,41 @@ TEST_F(PayrollRunTest, UndoChecksItsFieldsInOrder) {
 }
 
 } // namespace
+
+namespace {
+
+using PayrollCancelTest = PayrollFixture;
+
+// The person stops the run after the second employee: those two are
+// calculated whole, as a full run calculates them, the third not at all; the
+// run's start and end enclose the employees, and the notice comes after.
+TEST_F(PayrollCancelTest, ACancelledRunLeavesWholeEmployeesOnly) {
+    for (const char* code : {"000001", "000002", "000003"}) {
+        employee(code, "1500.00");
+        entered(code, "001", "220");
+        entered(code, "002", "10");
+    }
+    ui.cancelAfterSteps = 2;
+    const RunSummary s = calc();
+    EXPECT_TRUE(s.cancelled);
+    EXPECT_EQ(s.employeesCalculated, 2);
+    const auto first = rows("000001"), second = rows("000002");
+    EXPECT_EQ(rows("000003"), (Rows{{"001", "220.00 0.00 "}, {"002", "10.00 0.00 "}}));
+    EXPECT_EQ(ui.texts("warning"), QStringList{QStringLiteral(
+                                       "Cálculo interrompido pelo usuário: 2 funcionário(s) calculado(s); os demais não foram calculados.")});
+    EXPECT_FALSE(ui.texts("message").contains("Procedimento concluído!"));
+    EXPECT_EQ(ui.texts("run"), (QStringList{QStringLiteral("start Cálculo da folha"), "end"}));
+    ASSERT_GE(ui.entries.size(), 2);
+    EXPECT_EQ(ui.entries.last().kind, QStringLiteral("warning"));
+    EXPECT_EQ(ui.entries[ui.entries.size() - 2].kind, QStringLiteral("run"));
+
+    // Going on from where it stopped gives what one whole run gives.
+    ui.cancelAfterSteps = -1;
+    const RunSummary rest = calc();
+    EXPECT_FALSE(rest.cancelled);
+    EXPECT_EQ(rows("000001"), first);
+    EXPECT_EQ(rows("000002"), second);
+    EXPECT_EQ(rows("000003"), first);
+}
+
+} // namespace

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <algorithm>
 
 namespace folha {
 
@@ -37,11 +38,12 @@ public:
         entries << Entry{QStringLiteral("progress"), QStringLiteral("start %1/%2").arg(caption).arg(steps)};
     }
     void progressStep(int done) override {
-        ++stepsSeen;
+        stepsSeen = std::max(stepsSeen, done);
         entries << Entry{QStringLiteral("progress"), QStringLiteral("step %1").arg(done)};
     }
     void progressEnd() override { entries << Entry{QStringLiteral("progress"), QStringLiteral("end")}; }
-    // With cancelAfterSteps >= 0, cancel is asked once that many steps were shown.
+    // With cancelAfterSteps >= 0, cancel is asked once the progress reached
+    // that step.
     bool cancelRequested() override { return cancelAfterSteps >= 0 && stepsSeen >= cancelAfterSteps; }
     void runStart(const QString& caption) override { entries << Entry{QStringLiteral("run"), QStringLiteral("start ") + caption}; }
     void runEnd() override { entries << Entry{QStringLiteral("run"), QStringLiteral("end")}; }
