@@ -263,10 +263,9 @@ QString Context::branchCode() {
 
 int Context::branchNumber() { return branchCode().trimmed().toInt(); }
 
-void Context::audit(const QString& action, const QString& table, const QString& text) {
-    int branch = company_ ? branchNumber() : 0;
-    WriteAuditLog(session().zorvan(), branch, QStringLiteral("folha ") + args.command, action, userCode(), table, text,
-                  ui());
+void Context::audit(const AuditEntry& entry) {
+    const int branch = company_ ? branchNumber() : 0;
+    WriteAuditEntry(session().zorvan(), branch, QStringLiteral("folha ") + args.command, entry, userCode(), ui());
 }
 
 } // namespace folha::cli

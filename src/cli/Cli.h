@@ -1,6 +1,7 @@
 #pragma once
 // The `folha` command line: every engine job without a display.
 
+#include "AuditLog.h"
 #include "Session.h"
 #include "SignIn.h"
 #include "UserInterface.h"
@@ -105,7 +106,7 @@ public:
     int branchNumber();
 
     // Audit entry of a data-changing command.
-    void audit(const QString& action, const QString& table, const QString& text);
+    void audit(const AuditEntry& entry);
 
     QString requireOption(const QString& name) const;
 

@@ -76,7 +76,7 @@ int cmdSql(Context& c) {
     } else {
         int n = q.numRowsAffected();
         c.out << QStringLiteral("%1 registro(s) afetado(s)").arg(n) << Qt::endl;
-        c.audit(QStringLiteral("E"), QString(), statement.left(250));
+        c.audit({QStringLiteral("E"), QString(), statement.left(250)});
     }
     return 0;
 }
@@ -97,8 +97,8 @@ int cmdSetPeriod(Context& c) {
     row->set("DATA_FOLHA", date).set("TIPO_FOL", sheet);
     filial.update(*row);
     t.commit();
-    c.audit(QStringLiteral("E"), QStringLiteral("Filial"),
-            QStringLiteral("Filial %1: DATA_FOLHA/TIPO_FOL de %2 para %3 %4").arg(branch, before, dateText, sheet));
+    c.audit({QStringLiteral("E"), QStringLiteral("Filial"),
+            QStringLiteral("Filial %1: DATA_FOLHA/TIPO_FOL de %2 para %3 %4").arg(branch, before, dateText, sheet)});
     c.out << QStringLiteral("Filial %1: competência %2, folha %3").arg(branch, date.toString("MM/yyyy"), sheet) << Qt::endl;
     return 0;
 }

@@ -112,8 +112,7 @@ int cmdSefip(Context& c) {
     gov::SefipRun run(c.session().folha(), c.ui());
     const gov::GovFileResult r = run.run(o);
     if (r.written)
-        c.audit(QStringLiteral("R"), QStringLiteral("Sefip"),
-                QStringLiteral("SEFIP gerada, recolhimento %1: %2").arg(o.collectionCode, gov::CountsText(r.records)));
+        c.audit(gov::SefipAudit(o.collectionCode, r));
     return report(c, r);
 }
 
@@ -134,7 +133,7 @@ int cmdGrrf(Context& c) {
     gov::GrrfRun run(c.session().folha(), c.ui());
     const gov::GovFileResult r = run.run(o);
     if (r.written)
-        c.audit(QStringLiteral("R"), QStringLiteral("grrf"), QStringLiteral("GRRF gerada: %1").arg(gov::CountsText(r.records)));
+        c.audit(gov::GrrfAudit(r));
     return report(c, r);
 }
 

@@ -66,12 +66,7 @@ int cmdCalc(Context& c) {
     c.out << QStringLiteral("%1 funcionário(s) calculado(s)").arg(s.employeesCalculated) << Qt::endl;
     if (s.employeesNotCalculated > 0)
         c.out << QStringLiteral("%1 funcionário(s) não calculado(s)").arg(s.employeesNotCalculated) << Qt::endl;
-    c.audit(QStringLiteral("C"), QStringLiteral("OCORRENC"),
-            QStringLiteral("Cálculo da folha, filial %1, funcionários %2 a %3: %4 calculado(s), %5 registro(s) gravado(s)")
-                .arg(o.branchCode, o.firstEmployee.isEmpty() ? QStringLiteral("(todos)") : o.firstEmployee,
-                     o.lastEmployee.isEmpty() ? QStringLiteral("(todos)") : o.lastEmployee)
-                .arg(s.employeesCalculated)
-                .arg(s.rowsWritten));
+    c.audit(payroll::AuditOf(o, s));
     return s.employeesNotCalculated > 0 ? 1 : 0;
 }
 
@@ -95,11 +90,7 @@ int cmdAdvance(Context& c) {
     const payroll::AdvanceSummary s = run.run(o);
     if (s.refused) return 2;
     c.out << QStringLiteral("%1 adiantamento(s) calculado(s)").arg(s.employeesCalculated) << Qt::endl;
-    c.audit(QStringLiteral("C"), QStringLiteral("OCORRENC"),
-            QStringLiteral("Cálculo do adiantamento, filial %1: %2 calculado(s), %3 registro(s) gravado(s)")
-                .arg(o.branchCode)
-                .arg(s.employeesCalculated)
-                .arg(s.rowsWritten));
+    c.audit(payroll::AuditOf(o, s));
     return s.employeesNotCalculated > 0 ? 1 : 0;
 }
 
@@ -111,15 +102,13 @@ int cmdUndo(Context& c) {
     auto employee = cadfun.find({code});
     if (!employee) throw CliError{QStringLiteral("Funcionário não cadastrado: %1").arg(code)};
     payroll::PayrollUndo undo(c.session().folha(), c.ui());
-    if (!undo.run({p.year, p.month, p.sheet, code})) return 1;
+    const payroll::UndoRequest request{p.year, p.month, p.sheet, code};
+    if (!undo.run(request)) return 1;
     c.out << QStringLiteral("%1 registro(s) calculado(s) excluído(s) de %2 %3 (%4/%5, folha %6)")
                  .arg(undo.rowsRemoved())
                  .arg(code, employee->text("NOME"), p.month, p.year, p.sheet)
           << Qt::endl;
-    c.audit(QStringLiteral("E"), QStringLiteral("OCORRENC"),
-            QStringLiteral("Descalcular %1 %2/%3 folha %4: %5 registro(s)")
-                .arg(code, p.month, p.year, p.sheet)
-                .arg(undo.rowsRemoved()));
+    c.audit(undo.audit(request));
     return 0;
 }
 
@@ -157,7 +146,7 @@ int cmdEvents(Context& c) {
 
 // vacation, thirteenth, termination: the quantities and averages written and
 // each employee valued by the payroll run.
-int runLeave(Context& c, leave::LeaveCalc& calc, const QString& title) {
+int runLeave(Context& c, leave::LeaveCalc& calc) {
     leave::LeaveOptions o;
     o.branchCode = c.branchCode();
     employeeRange(c, o.firstEmployee, o.lastEmployee);
@@ -170,31 +159,26 @@ int runLeave(Context& c, leave::LeaveCalc& calc, const QString& title) {
         c.out << QStringLiteral("%1 funcionário(s) não calculado(s)").arg(s.employeesNotCalculated) << Qt::endl;
     if (s.employeesNotValued > 0)
         c.out << QStringLiteral("%1 funcionário(s) não valorizado(s) pela folha").arg(s.employeesNotValued) << Qt::endl;
-    c.audit(QStringLiteral("C"), QStringLiteral("OCORRENC"),
-            QStringLiteral("%1, filial %2, funcionários %3 a %4: %5 calculado(s), %6 registro(s) gravado(s)")
-                .arg(title, o.branchCode, o.firstEmployee.isEmpty() ? QStringLiteral("(todos)") : o.firstEmployee,
-                     o.lastEmployee.isEmpty() ? QStringLiteral("(todos)") : o.lastEmployee)
-                .arg(s.employeesCalculated)
-                .arg(s.rowsWritten));
+    c.audit(calc.audit(o, s));
     return s.employeesNotValued > 0 || s.employeesNotCalculated > 0 ? 1 : 0;
 }
 
 int cmdVacation(Context& c) {
     c.openCompany();
     leave::VacationCalc calc(c.session().folha(), c.ui());
-    return runLeave(c, calc, QStringLiteral("Cálculo das férias"));
+    return runLeave(c, calc);
 }
 
 int cmdThirteenth(Context& c) {
     c.openCompany();
     leave::ThirteenthCalc calc(c.session().folha(), c.ui());
-    return runLeave(c, calc, QStringLiteral("Cálculo do 13º salário"));
+    return runLeave(c, calc);
 }
 
 int cmdTermination(Context& c) {
     c.openCompany();
     leave::TerminationCalc calc(c.session().folha(), c.ui());
-    return runLeave(c, calc, QStringLiteral("Cálculo da rescisão"));
+    return runLeave(c, calc);
 }
 
 } // namespace

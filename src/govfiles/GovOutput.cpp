@@ -73,6 +73,15 @@ void WriteEmptyFile(const QString& localPath) {
         throw GovFileStop(FileErrorText(f, localPath));
 }
 
+AuditEntry SefipAudit(const QString& collectionCode, const GovFileResult& r) {
+    return {QStringLiteral("R"), QStringLiteral("Sefip"),
+            QStringLiteral("SEFIP gerada, recolhimento %1: %2").arg(collectionCode, CountsText(r.records))};
+}
+
+AuditEntry GrrfAudit(const GovFileResult& r) {
+    return {QStringLiteral("R"), QStringLiteral("grrf"), QStringLiteral("GRRF gerada: %1").arg(CountsText(r.records))};
+}
+
 QString CountsText(const std::map<QString, int>& counts) {
     QStringList parts;
     for (const auto& [type, n] : counts) parts << QStringLiteral("%1: %2").arg(type).arg(n);

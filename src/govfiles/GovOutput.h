@@ -5,6 +5,8 @@
 // existing file as it was. Text is written in ISO-8859-1, each record
 // followed by CR LF.
 
+#include "AuditLog.h"
+#include "GovCompanies.h"
 #include "GovRecord.h"
 #include "UserInterface.h"
 
@@ -51,6 +53,10 @@ void StopIfCancelled(UserInterface& ui);
 
 // Creates an empty file (the GRRF companion ".RE"), replacing an existing one.
 void WriteEmptyFile(const QString& localPath);
+
+// The audit entries of a written file.
+AuditEntry SefipAudit(const QString& collectionCode, const GovFileResult& result);
+AuditEntry GrrfAudit(const GovFileResult& result);
 
 // "10: 1, 30: 4" style summary of the counts.
 QString CountsText(const std::map<QString, int>& counts);

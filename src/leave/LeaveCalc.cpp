@@ -171,6 +171,18 @@ void LeaveCalc::range(const LeaveOptions& o, QString& first, QString& last) {
     last = o.lastEmployee;
 }
 
+AuditEntry LeaveCalc::audit(const LeaveOptions& o, const LeaveSummary& s) const {
+    // "o cálculo das férias" -> "Cálculo das férias"
+    QString title = calculationName().section(' ', 1);
+    if (!title.isEmpty()) title[0] = title[0].toUpper();
+    return {QStringLiteral("C"), QStringLiteral("OCORRENC"),
+            QStringLiteral("%1, filial %2, funcionários %3 a %4: %5 calculado(s), %6 registro(s) gravado(s)%7")
+                .arg(title, o.branchCode, RangeEndText(o.firstEmployee), RangeEndText(o.lastEmployee))
+                .arg(s.employeesCalculated)
+                .arg(s.rowsWritten)
+                .arg(s.cancelled ? QStringLiteral(", interrompido pelo usuário") : QString())};
+}
+
 LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     const JobLock calculating(db_, payroll::CalculationJob, payroll::CalculationCaption);
     LeaveSummary summary;

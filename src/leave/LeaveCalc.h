@@ -8,6 +8,7 @@
 // them as calculated rows (FLAG "*") of the working period; the payroll run,
 // driven for the one employee, then turns them into money.
 
+#include "AuditLog.h"
 #include "Database.h"
 #include "EmployeeCalc.h"
 #include "Fixed.h"
@@ -107,6 +108,8 @@ public:
     virtual ~LeaveCalc() = default;
 
     LeaveSummary run(const LeaveOptions& options);
+    // The audit entry of a run: "Cálculo das férias, filial ...".
+    AuditEntry audit(const LeaveOptions& options, const LeaveSummary& summary) const;
 
 protected:
     // Settings of each calculation.

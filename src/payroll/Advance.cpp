@@ -33,6 +33,15 @@ std::optional<QString> RefuseAdvanceBase(const QString& baseMonth, const QString
     return std::nullopt;
 }
 
+AuditEntry AuditOf(const AdvanceOptions& o, const AdvanceSummary& s) {
+    return {QStringLiteral("C"), QStringLiteral("OCORRENC"),
+            QStringLiteral("Cálculo do adiantamento, filial %1: %2 calculado(s), %3 registro(s) gravado(s)%4")
+                .arg(o.branchCode)
+                .arg(s.employeesCalculated)
+                .arg(s.rowsWritten)
+                .arg(s.cancelled ? QStringLiteral(", interrompido pelo usuário") : QString())};
+}
+
 AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
     const JobLock calculating(db_, CalculationJob, CalculationCaption);
     AdvanceSummary summary;

@@ -3,6 +3,7 @@
 // month), rounded up to the branch's step, written as sheet "A" rows of
 // the working period. The monthly payroll deducts it later.
 
+#include "AuditLog.h"
 #include "Database.h"
 #include "Fixed.h"
 #include "UserInterface.h"
@@ -28,6 +29,9 @@ struct AdvanceSummary {
     int rowsWritten = 0;
     bool cancelled = false; // stopped by the user between two employees
 };
+
+// The audit entry of an advance run.
+AuditEntry AuditOf(const AdvanceOptions& options, const AdvanceSummary& summary);
 
 // Checks the base of an advance taken from an event: the month as YYYYMM
 // with a month 01 to 12, and an event code that HISTFP holds. Returns the

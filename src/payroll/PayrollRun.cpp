@@ -137,6 +137,15 @@ private:
 
 } // namespace
 
+AuditEntry AuditOf(const RunOptions& o, const RunSummary& s) {
+    return {QStringLiteral("C"), QStringLiteral("OCORRENC"),
+            QStringLiteral("Cálculo da folha, filial %1, funcionários %2 a %3: %4 calculado(s), %5 registro(s) gravado(s)%6")
+                .arg(o.branchCode, RangeEndText(o.firstEmployee), RangeEndText(o.lastEmployee))
+                .arg(s.employeesCalculated)
+                .arg(s.rowsWritten)
+                .arg(s.cancelled ? QStringLiteral(", interrompido pelo usuário") : QString())};
+}
+
 namespace {
 // Employees read at a time.
 constexpr int EmployeePage = 256;

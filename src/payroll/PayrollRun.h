@@ -6,6 +6,7 @@
 // statement totals. The monthly screen, the vacation, 13th-salary and
 // termination calculations and `folha calc` all drive this one engine.
 
+#include "AuditLog.h"
 #include "EmployeeCalc.h"
 
 #include <QString>
@@ -34,6 +35,9 @@ struct RunSummary {
     qint64 rowsWritten = 0;
     bool cancelled = false; // stopped by the user between two employees
 };
+
+// The audit entry of a payroll run.
+AuditEntry AuditOf(const RunOptions& options, const RunSummary& summary);
 
 // One automatic step of the employee's calculation, with the roles whose
 // results it writes (those are recomputed on every run).

@@ -4,6 +4,11 @@
 
 namespace folha::payroll {
 
+AuditEntry PayrollUndo::audit(const UndoRequest& r) const {
+    return {QStringLiteral("E"), QStringLiteral("OCORRENC"),
+            QStringLiteral("Descalcular %1 %2/%3 folha %4: %5 registro(s)").arg(r.employee, r.month, r.year, r.sheet).arg(removed_)};
+}
+
 bool PayrollUndo::run(const UndoRequest& request) {
     const JobLock calculating(db_, CalculationJob, CalculationCaption);
     removed_ = 0;

@@ -3,6 +3,7 @@
 // employee, one working period and one sheet type are deleted, so the
 // period can be calculated again from what the user entered.
 
+#include "AuditLog.h"
 #include "Database.h"
 #include "UserInterface.h"
 
@@ -24,6 +25,8 @@ public:
     // rowsRemoved().
     bool run(const UndoRequest& request);
     int rowsRemoved() const { return removed_; }
+    // The audit entry of the undo just run.
+    AuditEntry audit(const UndoRequest& request) const;
 
 private:
     Database& db_;

@@ -572,3 +572,25 @@ TEST_F(CliTest, StoredValuesTheRegisterRefusesStopOnlyTheirEmployee) {
                   QStringLiteral("count(*)\n0\n"))
             << code;
 }
+
+// Each job leaves its entry in this month's audit log, under the signed-in
+// user, with the words the engine gives it.
+TEST_F(CliTest, JobsLeaveTheirAuditEntries) {
+    ASSERT_EQ(run({"calc", "--company", "1", "--branch", "001"}).status, 0);
+    ASSERT_EQ(run({"--user", "000002", "thirteenth", "--company", "2", "--branch", "002"}, "operador").status, 0);
+    ASSERT_EQ(run({"undo", "--company", "1", "--branch", "001", "--employee", "25", "--yes"}).status, 0);
+    auto zorvan = folha::Database::openDirectory(root->path() + "/programa/Zorvan", false);
+    const QDate today = QDate::currentDate();
+    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
+    QStringList entries;
+    for (const auto& r : log.select("Tabela = ?", {"OCORRENC"}))
+        entries << r.text("Usuario") + " " + r.text("Acao") + " " + r.text("Log");
+    EXPECT_EQ(entries,
+              (QStringList{"000001 C Cálculo da folha, filial 001, funcionários (todos) a (todos): 24 calculado(s), " +
+                               entries.value(0).section("calculado(s), ", 1),
+                           "000002 C Cálculo do 13º salário, filial 002, funcionários (todos) a (todos): 5 calculado(s), " +
+                               entries.value(1).section("calculado(s), ", 1),
+                           "000001 E Descalcular 000025 04/2013 folha F: " + entries.value(2).section("folha F: ", 1)}));
+    EXPECT_TRUE(entries.value(0).endsWith("registro(s) gravado(s)")) << entries.value(0).toStdString();
+    EXPECT_TRUE(entries.value(2).endsWith(" registro(s)")) << entries.value(2).toStdString();
+}
