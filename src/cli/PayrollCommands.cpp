@@ -1,5 +1,6 @@
 // calc, undo, events: the monthly payroll from the command line.
 #include "Advance.h"
+#include "EventsListing.h"
 #include "Cli.h"
 #include "PayrollRun.h"
 #include "Termination.h"
@@ -115,31 +116,15 @@ int cmdUndo(Context& c) {
 int cmdEvents(Context& c) {
     c.openCompany();
     const Period p = periodOf(c);
-    Database& db = c.session().folha();
-    QString where = QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?");
-    QVariantList params{p.year, p.month, p.sheet};
-    if (c.args.has("--employee")) {
-        where += QStringLiteral(" AND CODFUN = ?");
-        params << employeeCode(c.args.value("--employee"));
-    }
-    QHash<QString, QString> eventNames, employeeNames;
-    Table histfp(db, QStringLiteral("HISTFP"));
-    for (const Record& r : histfp.select()) eventNames.insert(r.text("HCODIGO"), r.text("HNOME"));
-    Table cadfun(db, QStringLiteral("CADFUN"));
-    cadfun.forEach({}, {}, [&](const Record& r) {
-        employeeNames.insert(r.text("CODFUN"), r.text("NOME"));
+    payroll::EventsFilter filter{p.year, p.month, p.sheet, {}};
+    if (c.args.has("--employee")) filter.employee = employeeCode(c.args.value("--employee"));
+    c.out << "Ano,Mes,Folha,Funcionario,Nome,Evento,Descricao,Referencia,Valor,CentroCusto,Calculado" << Qt::endl;
+    payroll::ForEachEventLine(c.session().folha(), filter, [&](const payroll::EventLine& l) {
+        c.out << l.year << ',' << l.month << ',' << l.sheet << ',' << l.employee << ',' << csvField(l.employeeName) << ','
+              << l.event << ',' << csvField(l.eventName) << ',' << amountText(l.refer) << ',' << amountText(l.value) << ','
+              << csvField(l.costCentre) << ',' << (l.calculated ? "*" : "") << '\n';
         return true;
     });
-    c.out << "Ano,Mes,Folha,Funcionario,Nome,Evento,Descricao,Referencia,Valor,CentroCusto,Calculado" << Qt::endl;
-    Table ocorrenc(db, QStringLiteral("OCORRENC"));
-    ocorrenc.forEach(where, params, [&](const Record& r) {
-        const QString fun = r.text("CODFUN"), ev = r.text("HCODIGO");
-        c.out << r.text("OCORRANO") << ',' << r.text("OCORRMES") << ',' << r.text("TIPOFOLHA") << ',' << fun << ','
-              << csvField(employeeNames.value(fun)) << ',' << ev << ',' << csvField(eventNames.value(ev)) << ','
-              << amountText(r.number("REFER")) << ',' << amountText(r.number("VALOR")) << ','
-              << csvField(r.text("CENTCUSTO")) << ',' << (r.text("FLAG") == QLatin1String("*") ? "*" : "") << '\n';
-        return true;
-    }, QStringLiteral("CODFUN, HCODIGO"));
     c.out.flush();
     return 0;
 }
