@@ -25,16 +25,9 @@ QString pisOption(Context& c, const QString& name, const QString& fallback) {
     return PadLeft(v, 11, QChar('0'));
 }
 
-// The ticked companies: --companies 1,2 or the company open; each opened
-// from its own directory (the company open through the alias).
-struct Companies {
-    std::vector<gov::GovCompany> list;
-    std::vector<std::unique_ptr<Database>> opened;
-};
-
-Companies tickedCompanies(Context& c) {
+// The ticked companies: --companies 1,2 or the company open.
+gov::TickedCompanies tickedCompanies(Context& c) {
     const CompanyRow current = c.openCompany();
-    Companies out;
     QList<int> codes;
     if (c.args.has("--companies")) {
         for (const QString& part : c.args.value("--companies").split(',', Qt::SkipEmptyParts)) {
@@ -46,27 +39,7 @@ Companies tickedCompanies(Context& c) {
     } else {
         codes << current.code;
     }
-    SignIn signIn(c.session());
-    const QList<CompanyRow> known = c.user ? signIn.allowedCompanies(*c.user) : signIn.allCompanies();
-    for (const CompanyRow& row : known) {
-        if (!codes.contains(row.code)) continue;
-        gov::GovCompany g;
-        g.code = row.code;
-        g.name = row.name;
-        if (row.code == current.code) {
-            g.db = &c.session().folha();
-        } else {
-            out.opened.push_back(c.session().openCompanyDirectory(c.session().companyDirectory(row.directory)));
-            g.db = out.opened.back().get();
-        }
-        out.list.push_back(g);
-    }
-    for (int code : codes) {
-        bool found = false;
-        for (const auto& g : out.list) found = found || g.code == code;
-        if (!found) throw CliError{QStringLiteral("Empresa não cadastrada: %1").arg(code)};
-    }
-    return out;
+    return gov::OpenTickedCompanies(c.session(), c.user, current, codes);
 }
 
 int report(Context& c, const gov::GovFileResult& r) {
@@ -85,7 +58,7 @@ std::optional<bool> yesNoOption(Context& c, const QString& name) {
 }
 
 int cmdSefip(Context& c) {
-    Companies companies = tickedCompanies(c);
+    gov::TickedCompanies companies = tickedCompanies(c);
     gov::SefipOptions o;
     o.branchCode = c.branchCode();
     auto branch = Table(c.session().folha(), QStringLiteral("Filial")).find({o.branchCode});
@@ -117,7 +90,7 @@ int cmdSefip(Context& c) {
 }
 
 int cmdGrrf(Context& c) {
-    Companies companies = tickedCompanies(c);
+    gov::TickedCompanies companies = tickedCompanies(c);
     gov::GrrfOptions o;
     o.branchCode = c.branchCode();
     o.collectionDate = dateOption(c, "--collection-date");

@@ -79,6 +79,35 @@ QString CnaeChangeIndicator(const Record& branch, const GovCompany& company) {
     return indicator(branch, company, "FIL_ALTCNA", {"S", "N", "A", "P"}, QStringLiteral("N"));
 }
 
+TickedCompanies OpenTickedCompanies(Session& session, const std::optional<UserRow>& user, const CompanyRow& current,
+                                    const QList<int>& codes) {
+    SignIn signIn(session);
+    const QList<CompanyRow> reachable = user ? signIn.allowedCompanies(*user) : signIn.allCompanies();
+    for (int code : codes) {
+        bool found = false;
+        for (const CompanyRow& row : reachable) found = found || row.code == code;
+        if (found) continue;
+        if (user && signIn.company(code))
+            throw UserError(QStringLiteral("Empresa %1 não liberada para acesso do usuario %2").arg(code).arg(user->name));
+        throw UserError(QStringLiteral("Empresa não cadastrada: %1").arg(code));
+    }
+    TickedCompanies out;
+    for (const CompanyRow& row : reachable) {
+        if (!codes.contains(row.code)) continue;
+        GovCompany g;
+        g.code = row.code;
+        g.name = row.name;
+        if (row.code == current.code) {
+            g.db = &session.folha();
+        } else {
+            out.opened.push_back(session.openCompanyDirectory(session.companyDirectory(row.directory)));
+            g.db = out.opened.back().get();
+        }
+        out.list.push_back(g);
+    }
+    return out;
+}
+
 void CompanyAddress(GovRecord& r, const Record& branch) {
     r.text(54, 40, branch.text("NOME"))
         .text(94, 50, branch.text("FIL_ENDERE"))

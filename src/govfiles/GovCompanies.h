@@ -4,6 +4,7 @@
 // formats of the records and the result of a run.
 
 #include "Database.h"
+#include "SignIn.h"
 #include "Fixed.h"
 #include "GovRecord.h"
 #include "Table.h"
@@ -11,6 +12,9 @@
 
 #include <QHash>
 #include <map>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace folha::gov {
 
@@ -57,6 +61,17 @@ public:
 private:
     Database& db_;
 };
+
+// The companies ticked for a file run, each opened from its own directory;
+// the company open through the alias "Folha" (`current`) is used as it is.
+// A code that is not registered, or that the user may not reach, is refused
+// (UserError) before anything is opened.
+struct TickedCompanies {
+    std::vector<GovCompany> list;
+    std::vector<std::unique_ptr<Database>> opened;
+};
+TickedCompanies OpenTickedCompanies(Session& session, const std::optional<UserRow>& user, const CompanyRow& current,
+                                    const QList<int>& codes);
 
 // "da empresa 1 - EMPRESA TESTE", naming a company in a message.
 QString CompanyOwner(const GovCompany& company);
