@@ -25,6 +25,7 @@ TfoEscolheFunc::TfoEscolheFunc(Session& session, UserInterface& ui, QWidget* par
     setObjectName(QStringLiteral("TfoEscolheFunc"));
     setWindowTitle(Caption);
     setModal(true);
+    setMinimumWidth(420);
 
     year_ = new QLineEdit;
     year_->setObjectName(QStringLiteral("Ano"));
