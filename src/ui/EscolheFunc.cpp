@@ -101,7 +101,7 @@ void TfoEscolheFunc::prepare() {
         sheet_->setCurrentText(start.sheetText);
         employee_->setText(start.employee);
     } catch (const UserError& e) {
-        ui_.message(MessageKind::Error, QString::fromStdString(e.what()));
+        ui_.message(MessageKind::Error, e.message());
     }
 }
 

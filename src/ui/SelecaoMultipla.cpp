@@ -152,10 +152,14 @@ void TFoSelecaoMultipla::prepare() {
     if (searchIn_->findText(DescriptionColumn) >= 0) searchIn_->setCurrentText(DescriptionColumn);
     search();
     if (!box_) return;
-    for (const QString& code : CodesOfBoxText(box_->text(), quote_)) {
-        const BoundQuery q = list_->lookup(code);
-        QSqlQuery row = db_.exec(q.statement, q.params);
-        if (row.next()) appendRow(row.value(0).toString(), row.value(1).toString(), false);
+    try {
+        for (const QString& code : CodesOfBoxText(box_->text(), quote_)) {
+            const BoundQuery q = list_->lookup(code);
+            QSqlQuery row = db_.exec(q.statement, q.params);
+            if (row.next()) appendRow(row.value(0).toString(), row.value(1).toString(), false);
+        }
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
     }
 }
 
@@ -176,6 +180,16 @@ bool TFoSelecaoMultipla::integerColumn(const QString& column) const {
 }
 
 void TFoSelecaoMultipla::search() {
+    // A failing list (a caller's query the database refuses) is told, not
+    // thrown through the event loop.
+    try {
+        runSearch();
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+    }
+}
+
+void TFoSelecaoMultipla::runSearch() {
     SearchRequest request;
     request.column = searchIn_->currentText();
     request.value = value_->text();

@@ -60,6 +60,7 @@ protected:
 
 private:
     void listDoubleClicked();
+    void runSearch();
     void orderByColumn(int section);
     void appendRow(const QString& code, const QString& description, bool moveOn);
     void showSelection();

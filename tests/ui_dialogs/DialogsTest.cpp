@@ -253,3 +253,17 @@ TEST_F(ChooserTest, EnterMovesToTheNextControl) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DialogsTest, AQueryTheDatabaseRefusesIsToldNotThrown) {
+    TFoSelecaoMultipla d(*db,
+                         std::make_unique<QuerySelectionList>(
+                             SelectionSource{"SELECT X as Codigo, Y as Descricao FROM NAOEXISTE", {}, {}, "X", "Y"}),
+                         CodeColumn, "'", nullptr, 1, ui);
+    d.prepare();
+    ASSERT_EQ(ui.texts("error").size(), 1);
+    EXPECT_EQ(listCodes(d), QStringList());
+}
+
+} // namespace
