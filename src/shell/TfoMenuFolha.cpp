@@ -3,6 +3,7 @@
 #include "MenuTable.h"
 #include "ScreenCatalog.h"
 #include "Session.h"
+#include "SignIn.h"
 #include "TfoLogin.h"
 
 #include <QDesktopServices>
@@ -120,13 +121,21 @@ void TfoMenuFolha::showEvent(QShowEvent* event) {
 }
 
 void TfoMenuFolha::logOff() {
+    const QString previousDataDir = session_.values.DataDir;
+    const int previousCompany = session_.signIn.CurrentCompanyCode;
     TfoLogin login(session_, ui_, this);
     const int result = runLogin(login);
     if (result == TfoLogin::ExitRequested || !session_.signIn.LoginConfirmed) {
         terminate();
         return;
     }
-    if (result == QDialog::Accepted) showSignedIn();
+    if (result == QDialog::Accepted) {
+        showSignedIn();
+    } else if (session_.values.DataDir != previousDataDir) {
+        // A company picked on the abandoned sign-in moved the alias: the
+        // earlier sign-in goes on with its own company's data.
+        if (auto company = SignIn(session_).company(previousCompany)) session_.SetaDiretorio(company->directory);
+    }
     setWindowTitle(QStringLiteral("ZORVAN INFORMÁTICA - Folha de Pagamento:"));
 }
 

@@ -13,7 +13,10 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace folha;
@@ -185,9 +188,18 @@ TEST_F(ShellTest, ClosingTheFirstSignInEndsTheProgramAndALaterOneKeepsThePreviou
     const QString panel = second.userPanelText();
     EXPECT_TRUE(panel.startsWith("Usuário Zorvan: ADMINISTRADOR |TS: ")) << panel.toStdString();
     EXPECT_EQ(second.versionPanelText(), QStringLiteral("Versão : 1.0"));
-    second.runLogin = [](TfoLogin&) { return int(QDialog::Rejected); };
+    const QString firstDataDir = session->values.DataDir;
+    second.runLogin = [this](TfoLogin& login) {
+        // Another company is picked, then the sign-in is abandoned.
+        signInAs(login, "ADMINISTRADOR", "zorvan");
+        login.companyClicked(login.companyNames().indexOf("COMERCIAL MODELO DEMONSTRACAO LTDA"));
+        EXPECT_EQ(session->values.DataDir, QStringLiteral("c:\\folha\\emp2\\"));
+        return int(QDialog::Rejected);
+    };
     second.logOff();
     EXPECT_EQ(secondEnded.count(), 0);
+    EXPECT_EQ(session->values.DataDir, firstDataDir);
+    EXPECT_EQ(session->signIn.CurrentCompanyCode, 1);
     EXPECT_EQ(second.userPanelText(), panel);
     EXPECT_EQ(session->signIn.CurrentUserName, QStringLiteral("ADMINISTRADOR"));
     second.runLogin = [](TfoLogin&) { return int(TfoLogin::ExitRequested); };
@@ -229,4 +241,29 @@ TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     EXPECT_EQ(lines[27], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\ta construir"));
     EXPECT_EQ(lines[43], QStringLiteral("Relatórios > Cadastro > Históricos da  Folha\tTfoRelCadHistfp\tnão-modal\ta construir"));
     EXPECT_EQ(lines.last(), QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
+}
+
+TEST_F(ShellTest, TheUpdateImageStartsTheUpdateProgramWhenPresentAndEndsTheProgram) {
+    ScriptedUi asked({false, true, true});
+    TfoLogin login(*session, asked);
+    login.updateClicked(); // "No"
+    login.updateClicked(); // "Yes", but no update program
+    EXPECT_EQ(asked.texts("question").size(), 2);
+    EXPECT_EQ(asked.texts("question").first(),
+              QStringLiteral("Ao chamar o procedimento de atualização, você automaticamente irá encerrar o sistema, "
+                             "deseja continuar???"));
+    EXPECT_NE(login.result(), int(TfoLogin::ExitRequested));
+
+    const QString program = SignIn(*session).updateProgramPath();
+    const QString marker = d.file("atualizado");
+    QDir().mkpath(QFileInfo(program).absolutePath());
+    QFile f(program);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    login.updateClicked();
+    EXPECT_EQ(login.result(), int(TfoLogin::ExitRequested));
+    for (int i = 0; i < 100 && !QFile::exists(marker); ++i) QThread::msleep(50);
+    EXPECT_TRUE(QFile::exists(marker));
 }
