@@ -1,5 +1,6 @@
 #include "TfoMenuFolha.h"
 
+#include "LayoutStore.h"
 #include "MenuTable.h"
 #include "ScreenCatalog.h"
 #include "Session.h"
@@ -8,6 +9,7 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -23,6 +25,22 @@ namespace {
 const QString HelpAddress = QStringLiteral("https://www.zorvan.example/ajuda/folha/");
 const QString ContactMail = QStringLiteral("E-mail: suporte@zorvan.example");
 const QString ContactSite = QStringLiteral("Site: www.zorvan.example");
+
+// Remembers a screen's placement when it closes.
+class PlacementKeeper : public QObject {
+public:
+    PlacementKeeper(QString iniDir, QString screen, QWidget* window)
+        : QObject(window), iniDir_(std::move(iniDir)), screen_(std::move(screen)) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Close) SaveWindowPlacement(iniDir_, screen_, static_cast<QWidget*>(watched));
+        return false;
+    }
+
+private:
+    QString iniDir_, screen_;
+};
 } // namespace
 
 TfoMenuFolha::TfoMenuFolha(Session& session, UserInterface& ui, QWidget* parent)
@@ -101,6 +119,10 @@ QWidget* TfoMenuFolha::open(const MenuEntry& entry) {
     if (!screen) return nullptr;
     screen->setWindowFlag(Qt::Window, true);
     screen->setAttribute(Qt::WA_DeleteOnClose, true);
+    if (!session_.values.IniDir.isEmpty()) {
+        RestoreWindowPlacement(session_.values.IniDir, entry.screenClass, screen);
+        new PlacementKeeper(session_.values.IniDir, entry.screenClass, screen);
+    }
     if (entry.mode == MenuEntry::Mode::Modal) {
         screen->setWindowModality(Qt::ApplicationModal);
         if (auto* dialog = qobject_cast<QDialog*>(screen)) {

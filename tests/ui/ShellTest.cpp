@@ -228,6 +228,21 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "BancosDeTeste" && w->isVisible()) ++windows;
     EXPECT_EQ(windows, 2);
+    // A screen closed remembers its placement; the next one opens there.
+    QWidget* first = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "BancosDeTeste") first = w;
+    ASSERT_NE(first, nullptr);
+    first->move(30, 40);
+    first->resize(333, 222);
+    first->close();
+    EXPECT_TRUE(QFile::exists(session->values.IniDir + "TfoCadBancos.ini"));
+    menu.action("Cadastros > Bancos")->trigger();
+    QWidget* third = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "BancosDeTeste" && w != first && w->size() == QSize(333, 222)) third = w;
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->pos(), QPoint(30, 40));
     QSignalSpy ended(&menu, &TfoMenuFolha::terminateRequested);
     menu.action("Zorvan > Sair do Sistema")->trigger();
     EXPECT_EQ(ended.count(), 1);
