@@ -10,16 +10,19 @@ ROOT="${ZORVAN_ROOT:-$PWD/demo}"
 if [ ! -f "$ROOT/programa/dados.sqlite" ]; then
   build/bin/folha --root "$ROOT" init --demo
 fi
-if [ -x build/bin/FolhaZorvan ]; then
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/bin/FolhaZorvan --root "$ROOT" "$@"
 fi
-# The desktop program comes with the screens; until then the command line
-# shows the installation, signed in as the demo's supervisor unless told
-# otherwise.
+# Without a display the desktop program cannot open its window: the demo
+# month runs through the command line instead, signed in as the demo's
+# supervisor unless told otherwise.
+echo "Nenhuma tela disponível (\$DISPLAY e \$WAYLAND_DISPLAY vazios): o FolhaZorvan não pode abrir a janela."
+echo "Rodando o mês de demonstração pelo folha (empresa 1, filial 001)."
+echo
 export FOLHA_USER="${FOLHA_USER:-000001}"
 if [ "$FOLHA_USER" = 000001 ] && [ -z "${FOLHA_PASSWORD:-}" ]; then export FOLHA_PASSWORD=zorvan; fi
-build/bin/folha --root "$ROOT" companies
+build/bin/folha --root "$ROOT" calc --company 1 --branch 001
 echo
-echo "Instalação em $ROOT. Experimente:"
-echo "  export FOLHA_USER=000001 FOLHA_PASSWORD=zorvan"
-echo "  build/bin/folha --root \"$ROOT\" sql --company 1 \"select CODFUN, NOME, VLR_SALAR from CADFUN\""
+build/bin/folha --root "$ROOT" events --company 1 --branch 001
+echo
+echo "Instalação em $ROOT. Com uma tela, ./run.sh abre o FolhaZorvan (usuário 000001, senha zorvan)."

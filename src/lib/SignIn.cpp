@@ -7,6 +7,8 @@
 
 namespace folha {
 
+QString SignIn::loginIni() const { return session_.installation().programFile(QStringLiteral("LoginFolha.ini")); }
+
 QList<UserRow> SignIn::users() {
     QList<UserRow> out;
     Table t(session_.signInDb(), QStringLiteral("Usuarios"));
@@ -83,7 +85,8 @@ QList<BranchRow> SignIn::branches() {
     return out;
 }
 
-bool SignIn::confirm(const UserRow& user, const CompanyRow& company, const QString& branchCode, UserInterface& ui) {
+bool SignIn::confirm(const UserRow& user, const CompanyRow& company, const QString& branchCode, UserInterface& ui,
+                     bool remember) {
     session_.SetaDiretorio(company.directory);
     Table filial(session_.folha(), QStringLiteral("Filial"));
     auto branch = filial.find({branchCode});
@@ -106,14 +109,57 @@ bool SignIn::confirm(const UserRow& user, const CompanyRow& company, const QStri
     s.CurrentProcessingDate = branch->date("DATAPROCES");
     s.CurrentUserCode = user.code;
     s.CurrentUserLevel = user.level;
-    const QString ini = session_.installation().programFile(QStringLiteral("LoginFolha.ini"));
-    WriteIniFileValue(ini, QStringLiteral("BaseDadosUltLogin"), QStringLiteral("Base"), QString::number(company.code));
-    WriteIniFileValue(ini, QStringLiteral("BaseDadosUltLogin"), QStringLiteral("CodFilial"), branch->text("CODIGO"));
-    WriteIniFileValue(ini, QStringLiteral("UsuarioUltLogin"), QStringLiteral("Usuario"), user.code);
+    if (remember) {
+        const QString ini = loginIni();
+        WriteIniFileValue(ini, QStringLiteral("BaseDadosUltLogin"), QStringLiteral("Base"), QString::number(company.code));
+        WriteIniFileValue(ini, QStringLiteral("BaseDadosUltLogin"), QStringLiteral("CodFilial"), branch->text("CODIGO"));
+        WriteIniFileValue(ini, QStringLiteral("UsuarioUltLogin"), QStringLiteral("Usuario"), user.code);
+    }
     s.WindowCaptionPrefix = QStringLiteral("Zorvan Informática - Sistema de Folha de Pagamento: Versão: ") +
                             session_.values.SystemVersion + QStringLiteral(" Usuário: ") + s.CurrentUserName +
                             QStringLiteral(" logado com ") + s.CurrentWindowsUser + QStringLiteral(" em IP ") + s.CurrentIp;
     return true;
+}
+
+bool SignIn::passwordMatches(const QString& userCode, const QString& password) {
+    Table t(session_.signInDb(), QStringLiteral("Usuarios"));
+    auto r = t.find({userCode});
+    return r && CheckPassword(password, r->text("Senha"));
+}
+
+QString SignIn::confirmProblems(const QString& userCode, const QString& password,
+                                const std::optional<CompanyRow>& company, const QString& branchCode) {
+    QString problems;
+    if (!passwordMatches(userCode, password))
+        problems += QStringLiteral("\nSenha digitada não confere com usuario selecionado!");
+    if (!company) problems += QStringLiteral("\nNão selecionou empresa!");
+    const bool branchesOpen = company && !branches().isEmpty();
+    if (!branchesOpen) problems += QStringLiteral("\nNão selecionou filial!");
+    bool branchFound = false;
+    if (branchesOpen && !branchCode.isEmpty()) {
+        Table filial(session_.folha(), QStringLiteral("Filial"));
+        branchFound = filial.find({branchCode}).has_value();
+    }
+    if (!branchFound) problems += QStringLiteral("\nNão selecionou filial no datamodule!");
+    return problems;
+}
+
+LastSignIn SignIn::lastSignIn() const {
+    const QString ini = loginIni();
+    return LastSignIn{ReadIniValue(ini, QStringLiteral("BaseDadosUltLogin"), QStringLiteral("Base")),
+                      ReadIniValue(ini, QStringLiteral("BaseDadosUltLogin"), QStringLiteral("CodFilial")),
+                      ReadIniValue(ini, QStringLiteral("UsuarioUltLogin"), QStringLiteral("Usuario"))};
+}
+
+void SignIn::clearLastSignIn() {
+    const QString ini = loginIni();
+    WriteIniFileValue(ini, QStringLiteral("BaseDadosUltLogin"), QStringLiteral("Base"), QString());
+    WriteIniFileValue(ini, QStringLiteral("BaseDadosUltLogin"), QStringLiteral("CodFilial"), QString());
+    WriteIniFileValue(ini, QStringLiteral("UsuarioUltLogin"), QStringLiteral("Usuario"), QString());
+}
+
+QString SignIn::updateProgramPath() const {
+    return session_.installation().localPath(QStringLiteral("C:\\arquivos de programas\\zorvan\\atualizar\\atualizar.exe"));
 }
 
 } // namespace folha

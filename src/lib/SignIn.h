@@ -27,6 +27,13 @@ struct BranchRow {
     QString name;
 };
 
+// The choices of the last confirmed sign-in ("LoginFolha.ini").
+struct LastSignIn {
+    QString company; // company `Codigo`
+    QString branch;  // branch `CODIGO`
+    QString user;    // user `Codigo`
+};
+
 class SignIn {
 public:
     explicit SignIn(Session& session) : session_(session) {}
@@ -47,12 +54,32 @@ public:
     QList<BranchRow> branches();
 
     // Re-points the alias at the company, positions its branch and fills the
-    // sign-in values; writes "LoginFolha.ini". Returns false (with the
-    // message shown) when the company has no such branch.
-    bool confirm(const UserRow& user, const CompanyRow& company, const QString& branchCode, UserInterface& ui);
+    // sign-in values; writes "LoginFolha.ini" unless `remember` is false.
+    // Returns false (with the message shown) when the company has no such
+    // branch.
+    bool confirm(const UserRow& user, const CompanyRow& company, const QString& branchCode, UserInterface& ui,
+                 bool remember = true);
+
+    // Whether the password is the user's, as exact text; tells nobody.
+    bool passwordMatches(const QString& userCode, const QString& password);
+    // The checks of the confirm button, all of them: each problem on a line of
+    // its own, preceded by a line break; empty when the sign-in may go on.
+    // `company` is the company chosen (none when the list shows none) and
+    // `branchCode` the branch chosen (empty when none); the branch is looked
+    // up in the company the alias points at.
+    QString confirmProblems(const QString& userCode, const QString& password, const std::optional<CompanyRow>& company,
+                            const QString& branchCode);
+
+    // The sign-in memory in "LoginFolha.ini" of the program folder.
+    LastSignIn lastSignIn() const;
+    // "Limpar Usuario do Ultimo Login": the three values written empty.
+    void clearLastSignIn();
+    // The update program below the installation root.
+    QString updateProgramPath() const;
 
 private:
     QList<CompanyRow> companies(const QList<int>* allowed);
+    QString loginIni() const;
     Session& session_;
 };
 

@@ -6,12 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+class QObject;
+
 namespace folha {
 
 enum class MessageKind { Information, Warning, Error };
 enum class QuestionKind { YesNo, OkCancel };
-
-class QObject;
 
 class UserInterface {
 public:

@@ -89,3 +89,38 @@ TEST_F(SignInTest, CompaniesWithoutDirectoryAreNeverOfferedAndUnlistedUsersSeeNo
     UserRow sup{"000078", "OUTRO SUP", "SUP"};
     EXPECT_EQ(s.allowedCompanies(sup).size(), 2);
 }
+
+TEST_F(SignInTest, ConfirmChecksAreCollectedIntoOneTextInTheirOrder) {
+    SignIn s(*session);
+    auto company = s.company(2);
+    ASSERT_TRUE(company);
+    session->SetaDiretorio(company->directory);
+    EXPECT_EQ(s.confirmProblems("000002", "operador", company, "002"), QString());
+    EXPECT_EQ(s.confirmProblems("000002", "Operador", company, "002"),
+              QStringLiteral("\nSenha digitada não confere com usuario selecionado!"));
+    EXPECT_EQ(s.confirmProblems("000002", "operador", company, "009"),
+              QStringLiteral("\nNão selecionou filial no datamodule!"));
+    EXPECT_EQ(s.confirmProblems("000002", "x", std::nullopt, QString()),
+              QStringLiteral("\nSenha digitada não confere com usuario selecionado!\nNão selecionou empresa!"
+                             "\nNão selecionou filial!\nNão selecionou filial no datamodule!"));
+    EXPECT_TRUE(ui.entries.isEmpty()); // the checks tell nobody
+}
+
+TEST_F(SignInTest, SignInMemoryIsReadClearedAndLeftAloneWhenAskedNotToRemember) {
+    SignIn s(*session);
+    auto sup = s.authenticate("000001", "zorvan", ui);
+    ASSERT_TRUE(sup);
+    auto company = s.company(2);
+    ASSERT_TRUE(s.confirm(*sup, *company, "002", ui));
+    LastSignIn last = s.lastSignIn();
+    EXPECT_EQ(last.company, QStringLiteral("2"));
+    EXPECT_EQ(last.branch, QStringLiteral("002"));
+    EXPECT_EQ(last.user, QStringLiteral("000001"));
+    s.clearLastSignIn();
+    last = s.lastSignIn();
+    EXPECT_TRUE(last.company.isEmpty() && last.branch.isEmpty() && last.user.isEmpty());
+    ASSERT_TRUE(s.confirm(*sup, *s.company(1), "001", ui, false));
+    EXPECT_EQ(session->signIn.CurrentCompanyCode, 1);
+    EXPECT_TRUE(s.lastSignIn().user.isEmpty());
+    EXPECT_EQ(s.updateProgramPath(), d.path() + "/programa/atualizar/atualizar.exe");
+}

@@ -1,0 +1,33 @@
+#include "ScreenCatalog.h"
+
+#include "EscolheFunc.h"
+#include "SelecaoMultipla.h"
+#include "TfoLogin.h"
+#include "TfoMenuFolha.h"
+
+namespace folha {
+
+ScreenCatalog& ScreenCatalog::instance() {
+    static ScreenCatalog catalog;
+    return catalog;
+}
+
+// Every screen of the program, by class name. A new screen adds its line.
+ScreenCatalog::ScreenCatalog() {
+    add(QStringLiteral("TfoLogin"),
+        [](Session& s, UserInterface& ui, QWidget* parent) -> QWidget* { return new TfoLogin(s, ui, parent); });
+    add(QStringLiteral("TfoMenuFolha"),
+        [](Session& s, UserInterface& ui, QWidget* parent) -> QWidget* { return new TfoMenuFolha(s, ui, parent); });
+    // The dialogs other screens borrow open on the demo's values.
+    add(QStringLiteral("TFoSelecaoMultipla"), &ui::TFoSelecaoMultipla::createForGrab);
+    add(QStringLiteral("TfoEscolheFunc"), &ui::TfoEscolheFunc::createForGrab);
+}
+
+void ScreenCatalog::add(const QString& className, ScreenFactory factory) { factories_[className] = std::move(factory); }
+
+QWidget* ScreenCatalog::create(const QString& className, Session& session, UserInterface& ui, QWidget* parent) const {
+    auto it = factories_.find(className);
+    return it == factories_.end() ? nullptr : (*it)(session, ui, parent);
+}
+
+} // namespace folha

@@ -1,0 +1,150 @@
+// FolhaZorvan: the desktop program.
+#include "MenuTable.h"
+#include "QtUserInterface.h"
+#include "ScreenCatalog.h"
+#include "Session.h"
+#include "Startup.h"
+#include "TfoMenuFolha.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QStyleFactory>
+#include <QTextStream>
+#include <cstdio>
+#include <memory>
+
+using namespace folha;
+
+namespace {
+
+const char* const Help =
+    "Uso: FolhaZorvan [--root DIR] [opções]\n"
+    "  --root DIR                raiz da instalação (padrão: $ZORVAN_ROOT ou ~/.local/share/FolhaZorvan)\n"
+    "  --list-screens            lista as entradas do menu, a tela de cada uma e se já está pronta\n"
+    "  --grab TELA ARQUIVO.png   entra no sistema sem janela (--user CODIGO ou $FOLHA_USER, senha em\n"
+    "                            $FOLHA_PASSWORD), abre a tela (nome da classe: TfoLogin, TfoMenuFolha)\n"
+    "                            e grava a sua imagem\n"
+    "  -h, --help                esta ajuda\n";
+
+// Messages of a run without a window go to the error output.
+class TextUi : public UserInterface {
+public:
+    void message(MessageKind, const QString& text, const QString& = {}) override {
+        std::fprintf(stderr, "%s\n", text.trimmed().toLocal8Bit().constData());
+    }
+    bool question(const QString& text, QuestionKind, const QString& = {}) override {
+        message(MessageKind::Information, text);
+        return false;
+    }
+};
+
+struct Options {
+    QString root, user, grabScreen, grabFile;
+    bool listScreens = false, help = false;
+    QString error;
+};
+
+Options parse(const QStringList& args) {
+    Options o;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto next = [&](QString& to) {
+            if (i + 1 >= args.size()) {
+                o.error = QStringLiteral("Falta o valor de %1").arg(a);
+                return;
+            }
+            to = args[++i];
+        };
+        if (a == QLatin1String("--root")) next(o.root);
+        else if (a == QLatin1String("--user")) next(o.user);
+        else if (a == QLatin1String("--list-screens")) o.listScreens = true;
+        else if (a == QLatin1String("--grab")) {
+            next(o.grabScreen);
+            next(o.grabFile);
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) o.help = true;
+        else o.error = QStringLiteral("Opção desconhecida: %1").arg(a);
+    }
+    return o;
+}
+
+int grab(const Options& o) {
+    TextUi ui;
+    Session session(Installation::choose(o.root));
+    const QString missing = MissingInstallationText(session);
+    if (!missing.isEmpty()) {
+        ui.message(MessageKind::Error, missing);
+        return 1;
+    }
+    if (!ScreenCatalog::instance().contains(o.grabScreen)) {
+        ui.message(MessageKind::Error, QStringLiteral("Tela desconhecida: %1. Telas: %2")
+                                           .arg(o.grabScreen, ScreenCatalog::instance().classNames().join(", ")));
+        return 2;
+    }
+    session.startUp(ui, true);
+    QString user = o.user.isEmpty() ? qEnvironmentVariable("FOLHA_USER").trimmed() : o.user;
+    const QString failure = SignInWithoutScreen(session, ui, user, qEnvironmentVariable("FOLHA_PASSWORD"));
+    if (!failure.isEmpty()) {
+        ui.message(MessageKind::Error, failure);
+        return 3;
+    }
+    std::unique_ptr<QWidget> screen(ScreenCatalog::instance().create(o.grabScreen, session, ui, nullptr));
+    if (auto* menu = qobject_cast<TfoMenuFolha*>(screen.get())) {
+        menu->signInOnFirstShow = false;
+        menu->showSignedIn();
+        menu->setWindowTitle(QStringLiteral("ZORVAN INFORMÁTICA - Folha de Pagamento:"));
+    }
+    screen->show();
+    QApplication::processEvents();
+    if (!screen->grab().save(o.grabFile, "PNG")) {
+        ui.message(MessageKind::Error, QStringLiteral("Não foi possível gravar %1").arg(o.grabFile));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const Options o = parse(args);
+    QTextStream out(stdout);
+    if (!o.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n%s", o.error.toLocal8Bit().constData(), Help);
+        return 2;
+    }
+    if (o.help) {
+        out << Help;
+        return 0;
+    }
+    if (o.listScreens) {
+        for (const QString& line : ScreenListing()) out << line << '\n';
+        return 0;
+    }
+    if (!o.grabScreen.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setApplicationName(QStringLiteral("FolhaZorvan"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Zorvan - Folha de Pagamento"));
+    if (!o.grabScreen.isEmpty()) return grab(o);
+
+    QtUserInterface ui;
+    Session session(Installation::choose(o.root));
+    const QString missing = MissingInstallationText(session);
+    if (!missing.isEmpty()) {
+        std::fprintf(stderr, "%s\n", missing.toLocal8Bit().constData());
+        ui.message(MessageKind::Error, missing);
+        return 1;
+    }
+    session.startUp(ui, !InstalledPrinters().isEmpty());
+    QApplication::setApplicationDisplayName(session.values.ApplicationTitle);
+
+    TfoMenuFolha menu(session, ui);
+    ui.setOwner(&menu);
+    QObject::connect(&menu, &TfoMenuFolha::terminateRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    menu.show();
+    return app.exec();
+}

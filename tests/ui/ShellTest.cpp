@@ -1,0 +1,284 @@
+#include "DemoBuilder.h"
+#include "IniFile.h"
+#include "MenuTable.h"
+#include "Passwords.h"
+#include "ScreenCatalog.h"
+#include "ScriptedUi.h"
+#include "Table.h"
+#include "TempDir.h"
+#include "TfoLogin.h"
+#include "TfoMenuFolha.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace folha;
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session = std::make_unique<Session>(Installation(d.path()));
+        demo::DemoBuilder(*session).buildDemo(ui);
+        session->startUp(ui, true);
+        ui.entries.clear();
+    }
+    void addCompany(int code, const QString& name, const QString& dir) {
+        Table t(session->companyListDb(), "EmpresaFOLHA");
+        Record r = t.newRecord();
+        r.set("Codigo", code).set("Nome", name).set("Diretorio", dir);
+        t.insert(r);
+    }
+    void addUser(const QString& code, const QString& name, const QString& password, const QString& level) {
+        Table users(session->signInDb(), "Usuarios");
+        Record r = users.newRecord();
+        r.set("Codigo", code).set("Nome", name).set("Senha", HashPassword(password)).set("Nivel", level);
+        users.insert(r);
+    }
+    void allow(const QString& user, int company) {
+        Table t(session->signInDb(), "UsuariosPorEmpresa");
+        Record r = t.newRecord();
+        r.set("Usuario", user).set("Empresa", company);
+        t.insert(r);
+    }
+    // Picks the user by name and types the password followed by Enter.
+    void signInAs(TfoLogin& login, const QString& name, const QString& password) {
+        const int row = login.userNames().indexOf(name);
+        ASSERT_GE(row, 0) << name.toStdString();
+        login.userClicked(row);
+        login.passwordBox()->setText(password);
+        login.passwordEntered();
+    }
+    TempDir d;
+    ScriptedUi ui;
+    std::unique_ptr<Session> session;
+};
+
+TEST_F(ShellTest, ASupervisorWithoutCompanyRowsSeesEveryCompanyWithADirectory) {
+    addCompany(5, "EMPRESA SEM DIRETORIO", QString());
+    TfoLogin login(*session, ui);
+    EXPECT_FALSE(login.passwordShown());
+    EXPECT_EQ(login.userNames(), (QStringList{"ADMINISTRADOR", "OPERADOR FILIAL"}));
+    signInAs(login, "ADMINISTRADOR", "zorvan");
+    EXPECT_TRUE(ui.entries.isEmpty()) << ui.texts().join('|').toStdString();
+    EXPECT_FALSE(login.companyChoiceCovered());
+    EXPECT_FALSE(login.confirmEnabled());
+    EXPECT_EQ(login.companyNames(),
+              (QStringList{"COMERCIAL MODELO DEMONSTRACAO LTDA", "ZORVAN DEMONSTRACAO INDUSTRIA LTDA"}));
+}
+
+TEST_F(ShellTest, AUserAllowedCompaniesThreeAndSevenSeesOnlyThose) {
+    addCompany(3, "TERCEIRA EMPRESA LTDA", "folha\\emp1\\");
+    addCompany(5, "QUINTA EMPRESA LTDA", "folha\\emp1\\");
+    addCompany(7, "SETIMA EMPRESA LTDA", "folha\\emp2\\");
+    addUser("000003", "CONTADOR", "s3nha", "USU");
+    allow("000003", 3);
+    allow("000003", 7);
+    TfoLogin login(*session, ui);
+    signInAs(login, "CONTADOR", "s3nha");
+    EXPECT_EQ(login.companyNames(), (QStringList{"SETIMA EMPRESA LTDA", "TERCEIRA EMPRESA LTDA"}));
+
+    addUser("000004", "SEM EMPRESA", "x", "USU");
+    TfoLogin other(*session, ui);
+    signInAs(other, "SEM EMPRESA", "x");
+    EXPECT_EQ(ui.texts("error"), QStringList{"Nenhuma empresa liberada para acesso do usuario SEM EMPRESA"});
+    EXPECT_TRUE(other.companyChoiceCovered());
+}
+
+TEST_F(ShellTest, ACompanyWithOneBranchNeverShowsTheBranchListAndConfirmsWithIt) {
+    TfoLogin login(*session, ui);
+    signInAs(login, "ADMINISTRADOR", "zorvan");
+    const int one = login.companyNames().indexOf("ZORVAN DEMONSTRACAO INDUSTRIA LTDA");
+    const int two = login.companyNames().indexOf("COMERCIAL MODELO DEMONSTRACAO LTDA");
+    login.companyClicked(two);
+    EXPECT_TRUE(login.branchListShown());
+    EXPECT_EQ(login.branchNames(), (QStringList{"COMERCIAL MODELO - FILIAL CENTRO", "COMERCIAL MODELO - MATRIZ"}));
+    EXPECT_FALSE(login.confirmEnabled());
+    login.companyClicked(one);
+    EXPECT_FALSE(login.branchListShown());
+    EXPECT_TRUE(login.confirmEnabled());
+    EXPECT_EQ(login.directoryText(), session->values.DataDir);
+    EXPECT_EQ(login.directoryText(), QStringLiteral("c:\\folha\\emp1\\"));
+    login.confirmClicked();
+    EXPECT_TRUE(ui.entries.isEmpty()) << ui.texts().join('|').toStdString();
+    EXPECT_EQ(login.result(), QDialog::Accepted);
+    EXPECT_TRUE(session->signIn.LoginConfirmed);
+    EXPECT_EQ(session->signIn.CurrentCompanyCode, 1);
+    EXPECT_EQ(session->signIn.CurrentBranchCodeText, QStringLiteral("001"));
+    EXPECT_EQ(session->signIn.CurrentUserName, QStringLiteral("ADMINISTRADOR"));
+}
+
+TEST_F(ShellTest, AWrongPasswordAfterUncoveringCoversAgainAndConfirmChecksComeTogether) {
+    TfoLogin login(*session, ui);
+    signInAs(login, "ADMINISTRADOR", "zorvan");
+    login.companyClicked(login.companyNames().indexOf("ZORVAN DEMONSTRACAO INDUSTRIA LTDA"));
+    ASSERT_TRUE(login.confirmEnabled());
+    login.passwordBox()->setText("zorvanx"); // any change covers
+    EXPECT_TRUE(login.companyChoiceCovered());
+    EXPECT_FALSE(login.confirmEnabled());
+    login.passwordEntered();
+    EXPECT_EQ(ui.texts("error"), QStringList{"Senha digitada não confere..."});
+    EXPECT_TRUE(login.companyChoiceCovered());
+    EXPECT_FALSE(login.confirmEnabled());
+    ui.entries.clear();
+    login.confirmClicked();
+    EXPECT_EQ(ui.texts("error"),
+              QStringList{"\nSenha digitada não confere com usuario selecionado!\nNão selecionou empresa!"
+                          "\nNão selecionou filial!\nNão selecionou filial no datamodule!"});
+    EXPECT_NE(login.result(), QDialog::Accepted);
+    EXPECT_FALSE(session->signIn.LoginConfirmed);
+}
+
+TEST_F(ShellTest, TheSignInMemoryPreselectsAndClearingItLeavesNoUserChosen) {
+    {
+        TfoLogin login(*session, ui);
+        signInAs(login, "OPERADOR FILIAL", "operador");
+        login.companyClicked(0);
+        login.branchClicked(login.branchNames().indexOf("COMERCIAL MODELO - FILIAL CENTRO"));
+        login.confirmClicked();
+        ASSERT_EQ(login.result(), QDialog::Accepted) << ui.texts().join('|').toStdString();
+    }
+    {
+        TfoLogin login(*session, ui);
+        login.show();
+        EXPECT_EQ(login.selectedUserCode(), QStringLiteral("000002"));
+        EXPECT_TRUE(login.passwordShown());
+        login.passwordBox()->setText("operador");
+        login.passwordEntered();
+        // The remembered company and branch are chosen again.
+        EXPECT_TRUE(login.confirmEnabled());
+        EXPECT_EQ(login.branchList()->currentItem()->text(), QStringLiteral("COMERCIAL MODELO - FILIAL CENTRO"));
+        login.clearLastLoginClicked();
+        login.close();
+    }
+    const QString ini = session->installation().programFile("LoginFolha.ini");
+    EXPECT_EQ(ReadIniValue(ini, "UsuarioUltLogin", "Usuario"), QString());
+    TfoLogin restarted(*session, ui);
+    restarted.show();
+    EXPECT_EQ(restarted.selectedUserCode(), QString());
+    EXPECT_FALSE(restarted.passwordShown());
+}
+
+TEST_F(ShellTest, ClosingTheFirstSignInEndsTheProgramAndALaterOneKeepsThePreviousSignIn) {
+    TfoMenuFolha menu(*session, ui);
+    QSignalSpy ended(&menu, &TfoMenuFolha::terminateRequested);
+    EXPECT_EQ(menu.userPanelText(), QStringLiteral("Usuário :"));
+    EXPECT_EQ(menu.versionPanelText(), QStringLiteral("Versão : 1.01.01"));
+    menu.runLogin = [](TfoLogin&) { return int(QDialog::Rejected); };
+    menu.logOff();
+    EXPECT_EQ(ended.count(), 1);
+
+    TfoMenuFolha second(*session, ui);
+    QSignalSpy secondEnded(&second, &TfoMenuFolha::terminateRequested);
+    second.runLogin = [this](TfoLogin& login) {
+        signInAs(login, "ADMINISTRADOR", "zorvan");
+        login.companyClicked(login.companyNames().indexOf("ZORVAN DEMONSTRACAO INDUSTRIA LTDA"));
+        login.confirmClicked();
+        return login.result();
+    };
+    second.logOff();
+    EXPECT_EQ(secondEnded.count(), 0);
+    EXPECT_EQ(second.windowTitle(), QStringLiteral("ZORVAN INFORMÁTICA - Folha de Pagamento:"));
+    const QString panel = second.userPanelText();
+    EXPECT_TRUE(panel.startsWith("Usuário Zorvan: ADMINISTRADOR |TS: ")) << panel.toStdString();
+    EXPECT_EQ(second.versionPanelText(), QStringLiteral("Versão : 1.0"));
+    const QString firstDataDir = session->values.DataDir;
+    second.runLogin = [this](TfoLogin& login) {
+        // Another company is picked, then the sign-in is abandoned.
+        signInAs(login, "ADMINISTRADOR", "zorvan");
+        login.companyClicked(login.companyNames().indexOf("COMERCIAL MODELO DEMONSTRACAO LTDA"));
+        EXPECT_EQ(session->values.DataDir, QStringLiteral("c:\\folha\\emp2\\"));
+        return int(QDialog::Rejected);
+    };
+    second.logOff();
+    EXPECT_EQ(secondEnded.count(), 0);
+    EXPECT_EQ(session->values.DataDir, firstDataDir);
+    EXPECT_EQ(session->signIn.CurrentCompanyCode, 1);
+    EXPECT_EQ(second.userPanelText(), panel);
+    EXPECT_EQ(session->signIn.CurrentUserName, QStringLiteral("ADMINISTRADOR"));
+    second.runLogin = [](TfoLogin&) { return int(TfoLogin::ExitRequested); };
+    second.logOff();
+    EXPECT_EQ(secondEnded.count(), 1);
+}
+
+TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
+    ScreenCatalog::instance().add("TfoCadBancos", [](Session&, UserInterface&, QWidget* parent) {
+        auto* w = new QWidget(parent);
+        w->setObjectName("BancosDeTeste");
+        return w;
+    });
+    TfoMenuFolha menu(*session, ui);
+    ASSERT_EQ(MenuEntries().size(), 63);
+    for (const auto& e : MenuEntries()) {
+        QAction* a = menu.action(e.path());
+        ASSERT_NE(a, nullptr) << e.path().toStdString();
+        EXPECT_EQ(a->isEnabled(), IsBuilt(e)) << e.path().toStdString();
+    }
+    EXPECT_FALSE(menu.action("Cadastros > Cargos")->isEnabled());
+    EXPECT_TRUE(menu.action("Zorvan > Sair do Sistema")->isEnabled());
+    menu.action("Cadastros > Bancos")->trigger();
+    menu.action("Cadastros > Bancos")->trigger();
+    int windows = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "BancosDeTeste" && w->isVisible()) ++windows;
+    EXPECT_EQ(windows, 2);
+    // A screen closed remembers its placement; the next one opens there.
+    QWidget* first = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "BancosDeTeste") first = w;
+    ASSERT_NE(first, nullptr);
+    first->move(30, 40);
+    first->resize(333, 222);
+    first->close();
+    EXPECT_TRUE(QFile::exists(session->values.IniDir + "TfoCadBancos.ini"));
+    menu.action("Cadastros > Bancos")->trigger();
+    QWidget* third = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "BancosDeTeste" && w != first && w->size() == QSize(333, 222)) third = w;
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(third->pos(), QPoint(30, 40));
+    QSignalSpy ended(&menu, &TfoMenuFolha::terminateRequested);
+    menu.action("Zorvan > Sair do Sistema")->trigger();
+    EXPECT_EQ(ended.count(), 1);
+}
+
+TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
+    const QStringList lines = ScreenListing();
+    ASSERT_EQ(lines.size(), 63);
+    EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\ta construir"));
+    EXPECT_EQ(lines[23], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\ta construir"));
+    EXPECT_EQ(lines[27], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\ta construir"));
+    EXPECT_EQ(lines[43], QStringLiteral("Relatórios > Cadastro > Históricos da  Folha\tTfoRelCadHistfp\tnão-modal\ta construir"));
+    EXPECT_EQ(lines.last(), QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
+}
+
+TEST_F(ShellTest, TheUpdateImageStartsTheUpdateProgramWhenPresentAndEndsTheProgram) {
+    ScriptedUi asked({false, true, true});
+    TfoLogin login(*session, asked);
+    login.updateClicked(); // "No"
+    login.updateClicked(); // "Yes", but no update program
+    EXPECT_EQ(asked.texts("question").size(), 2);
+    EXPECT_EQ(asked.texts("question").first(),
+              QStringLiteral("Ao chamar o procedimento de atualização, você automaticamente irá encerrar o sistema, "
+                             "deseja continuar???"));
+    EXPECT_NE(login.result(), int(TfoLogin::ExitRequested));
+
+    const QString program = SignIn(*session).updateProgramPath();
+    const QString marker = d.file("atualizado");
+    QDir().mkpath(QFileInfo(program).absolutePath());
+    QFile f(program);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    login.updateClicked();
+    EXPECT_EQ(login.result(), int(TfoLogin::ExitRequested));
+    for (int i = 0; i < 100 && !QFile::exists(marker); ++i) QThread::msleep(50);
+    EXPECT_TRUE(QFile::exists(marker));
+}
