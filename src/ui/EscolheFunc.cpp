@@ -1,6 +1,6 @@
 #include "EscolheFunc.h"
 
-#include "DialogPlacement.h"
+#include "LayoutStore.h"
 #include "EmployeeChoice.h"
 #include "SelecaoMultipla.h"
 
@@ -89,7 +89,7 @@ TfoEscolheFunc::TfoEscolheFunc(Session& session, UserInterface& ui, QWidget* par
     });
     connect(cancel_, &QPushButton::clicked, this, &TfoEscolheFunc::reject);
 
-    RestoreDialogPlacement(session_.values.IniDir, QStringLiteral("TfoEscolheFunc"), *this);
+    RestoreWindowPlacement(session_.values.IniDir, QStringLiteral("TfoEscolheFunc"), this);
 }
 
 void TfoEscolheFunc::prepare() {
@@ -134,7 +134,7 @@ void TfoEscolheFunc::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfoEscolheFunc::done(int r) {
-    SaveDialogPlacement(session_.values.IniDir, QStringLiteral("TfoEscolheFunc"), *this);
+    SaveWindowPlacement(session_.values.IniDir, QStringLiteral("TfoEscolheFunc"), this);
     QDialog::done(r);
 }
 

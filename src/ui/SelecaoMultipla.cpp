@@ -1,6 +1,6 @@
 #include "SelecaoMultipla.h"
 
-#include "DialogPlacement.h"
+#include "LayoutStore.h"
 
 #include <QColor>
 #include <QComboBox>
@@ -143,7 +143,7 @@ TFoSelecaoMultipla::TFoSelecaoMultipla(Database& db, std::unique_ptr<SelectionLi
     connect(selectionView_, &QTableView::doubleClicked, this, &TFoSelecaoMultipla::removeCurrent);
     connect(listView_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TFoSelecaoMultipla::orderByColumn);
 
-    RestoreDialogPlacement(iniDir_, QStringLiteral("TFoSelecaoMultipla"), *this);
+    RestoreWindowPlacement(iniDir_, QStringLiteral("TFoSelecaoMultipla"), this);
 }
 
 TFoSelecaoMultipla::~TFoSelecaoMultipla() = default;
@@ -331,7 +331,7 @@ void TFoSelecaoMultipla::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFoSelecaoMultipla::done(int r) {
-    SaveDialogPlacement(iniDir_, QStringLiteral("TFoSelecaoMultipla"), *this);
+    SaveWindowPlacement(iniDir_, QStringLiteral("TFoSelecaoMultipla"), this);
     QDialog::done(r);
 }
 

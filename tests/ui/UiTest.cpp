@@ -135,28 +135,3 @@ TEST(LayoutStore, GridLayoutsAreSavedLoadedAndDroppedWhenStale) {
     ResetGridLayout(iniDir, "gridBancos");
     EXPECT_FALSE(QFile::exists(iniDir + "gridBancos.ini"));
 }
-
-// The engine layers link no widget code: their sources include nothing of
-// QtWidgets or QtPrintSupport.
-TEST(Layers, EngineFoldersIncludeNoWidgetCode) {
-    const QRegularExpression widgetInclude(
-        QStringLiteral("#\\s*include\\s*[<\"](QtWidgets|QtPrintSupport|QWidget|QApplication|QMessageBox|QPrinter|QDialog)"));
-    int files = 0;
-    QStringList offenders;
-    for (const char* folder : {"data", "lib", "payroll", "leave", "govfiles", "demo", "cli"}) {
-        QDirIterator it(QStringLiteral(FOLHA_SOURCE_DIR "/src/") + folder, {"*.h", "*.cpp"}, QDir::Files,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-            ++files;
-            const QString text = QString::fromUtf8(f.readAll());
-            if (text.contains(widgetInclude)) offenders << path;
-        }
-    }
-    EXPECT_GT(files, 50);
-    EXPECT_TRUE(offenders.isEmpty()) << offenders.join('\n').toStdString();
-    EXPECT_TRUE(QStringLiteral("#include <QWidget>").contains(widgetInclude));
-    EXPECT_TRUE(QStringLiteral("# include \"QtPrintSupport/QPrinter\"").contains(widgetInclude));
-}
