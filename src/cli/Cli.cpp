@@ -226,14 +226,7 @@ CompanyRow Context::openCompany() {
     int code = text.toInt(&ok);
     if (!ok) throw CliError{QStringLiteral("Código de empresa inválido: %1").arg(text)};
     SignIn signIn(session());
-    QList<CompanyRow> list = user ? signIn.allowedCompanies(*user) : signIn.allCompanies();
-    for (const auto& c : list)
-        if (c.code == code) company_ = c;
-    if (!company_) {
-        if (user && signIn.company(code))
-            throw CliError{QStringLiteral("Empresa %1 não liberada para acesso do usuario %2").arg(code).arg(user->name)};
-        throw CliError{QStringLiteral("Empresa não cadastrada: %1").arg(code)};
-    }
+    company_ = Typed([&] { return signIn.reachableCompany(user, code); });
     session().SetaDiretorio(company_->directory);
     return *company_;
 }

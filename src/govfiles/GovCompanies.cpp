@@ -82,17 +82,11 @@ QString CnaeChangeIndicator(const Record& branch, const GovCompany& company) {
 TickedCompanies OpenTickedCompanies(Session& session, const std::optional<UserRow>& user, const CompanyRow& current,
                                     const QList<int>& codes) {
     SignIn signIn(session);
-    const QList<CompanyRow> reachable = user ? signIn.allowedCompanies(*user) : signIn.allCompanies();
-    for (int code : codes) {
-        bool found = false;
-        for (const CompanyRow& row : reachable) found = found || row.code == code;
-        if (found) continue;
-        if (user && signIn.company(code))
-            throw UserError(QStringLiteral("Empresa %1 não liberada para acesso do usuario %2").arg(code).arg(user->name));
-        throw UserError(QStringLiteral("Empresa não cadastrada: %1").arg(code));
-    }
+    // Every code is checked before any company is opened; they are then
+    // taken in the company list's order.
+    for (int code : codes) signIn.reachableCompany(user, code);
     TickedCompanies out;
-    for (const CompanyRow& row : reachable) {
+    for (const CompanyRow& row : user ? signIn.allowedCompanies(*user) : signIn.allCompanies()) {
         if (!codes.contains(row.code)) continue;
         GovCompany g;
         g.code = row.code;

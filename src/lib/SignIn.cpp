@@ -78,6 +78,14 @@ std::optional<CompanyRow> SignIn::company(int code) {
     return std::nullopt;
 }
 
+CompanyRow SignIn::reachableCompany(const std::optional<UserRow>& user, int code) {
+    for (const CompanyRow& c : user ? allowedCompanies(*user) : allCompanies())
+        if (c.code == code) return c;
+    if (user && company(code))
+        throw UserError(QStringLiteral("Empresa %1 não liberada para acesso do usuario %2").arg(code).arg(user->name));
+    throw UserError(QStringLiteral("Empresa não cadastrada: %1").arg(code));
+}
+
 QList<BranchRow> SignIn::branches() {
     QList<BranchRow> out;
     Table t(session_.folha(), QStringLiteral("Filial"));

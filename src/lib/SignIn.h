@@ -50,6 +50,10 @@ public:
     // All companies with a directory (a command run without a user).
     QList<CompanyRow> allCompanies();
     std::optional<CompanyRow> company(int code);
+    // The company of a code that the user (or, with none signed in, anyone)
+    // may open. A code not registered, or not allowed to the user, is
+    // refused with a UserError saying which.
+    CompanyRow reachableCompany(const std::optional<UserRow>& user, int code);
     // Branches of the company the alias points at, by name.
     QList<BranchRow> branches();
 
