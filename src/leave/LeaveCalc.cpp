@@ -180,7 +180,7 @@ AuditEntry LeaveCalc::audit(const LeaveOptions& o, const LeaveSummary& s) const 
                 .arg(title, o.branchCode, RangeEndText(o.firstEmployee), RangeEndText(o.lastEmployee))
                 .arg(s.employeesCalculated)
                 .arg(s.rowsWritten)
-                .arg(s.cancelled ? QStringLiteral(", interrompido pelo usuário") : QString())};
+                .arg(payroll::CancelledAuditText(s.cancelled))};
 }
 
 LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
@@ -293,10 +293,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     ui_.progressEnd();
     tables_ = nullptr;
     uiRun.reset();
-    if (summary.cancelled)
-        ui_.message(MessageKind::Warning, payroll::CancelledText(summary.employeesCalculated));
-    else
-        ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    payroll::ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated);
     return summary;
 }
 

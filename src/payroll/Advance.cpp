@@ -39,7 +39,7 @@ AuditEntry AuditOf(const AdvanceOptions& o, const AdvanceSummary& s) {
                 .arg(o.branchCode)
                 .arg(s.employeesCalculated)
                 .arg(s.rowsWritten)
-                .arg(s.cancelled ? QStringLiteral(", interrompido pelo usuário") : QString())};
+                .arg(CancelledAuditText(s.cancelled))};
 }
 
 AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
@@ -149,10 +149,7 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
     }
     ui_.progressEnd();
     uiRun.reset();
-    if (summary.cancelled)
-        ui_.message(MessageKind::Warning, CancelledText(summary.employeesCalculated));
-    else
-        ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated);
     return summary;
 }
 

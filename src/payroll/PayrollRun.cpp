@@ -143,7 +143,7 @@ AuditEntry AuditOf(const RunOptions& o, const RunSummary& s) {
                 .arg(o.branchCode, RangeEndText(o.firstEmployee), RangeEndText(o.lastEmployee))
                 .arg(s.employeesCalculated)
                 .arg(s.rowsWritten)
-                .arg(s.cancelled ? QStringLiteral(", interrompido pelo usuário") : QString())};
+                .arg(CancelledAuditText(s.cancelled))};
 }
 
 namespace {
@@ -284,10 +284,7 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     group.commit();
     ui_.progressEnd();
     uiRun.reset();
-    if (summary.cancelled)
-        ui_.message(MessageKind::Warning, CancelledText(summary.employeesCalculated));
-    else if (!options.automaticMode)
-        ui_.message(MessageKind::Information, QStringLiteral("Procedimento concluído!"));
+    ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated, options.automaticMode);
     return summary;
 }
 
