@@ -187,6 +187,22 @@ TEST_F(SefipTest, UnknownResponsibleStops) {
     EXPECT_EQ(ui.texts("error"), QStringList{QStringLiteral("Empresa responsavel, 007 não localizada!")});
 }
 
+namespace {
+
+// A file left by an earlier run, its folder made when missing.
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray fileContent(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
 // A target that cannot be written (here a folder stands where the file
 // goes) is reported in Portuguese, and nothing is said to be written.
 TEST_F(SefipTest, AFileThatCannotBeWrittenIsReportedInPortuguese) {
@@ -206,40 +222,24 @@ TEST_F(SefipTest, AFileThatCannotBeWrittenIsReportedInPortuguese) {
 TEST_F(SefipTest, ACancelledRunWritesNoFile) {
     month();
     const QString path = sefipOptions().outputPath;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("ANTERIOR\r\n");
-    }
+    ASSERT_TRUE(writeFile(path, "ANTERIOR\r\n"));
     ScriptedUi stop({true});
     stop.cancelAfterSteps = 0;
     EXPECT_FALSE(SefipRun(*db, stop).run(sefipOptions()).written);
     EXPECT_EQ(stop.texts("error"),
               QStringList{QStringLiteral("Geração do arquivo interrompida pelo usuário: nenhum arquivo foi gravado.")});
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("ANTERIOR\r\n"));
+    EXPECT_EQ(fileContent(path), QByteArray("ANTERIOR\r\n"));
 }
 
 TEST_F(SefipTest, ExistingFileIsKeptOnNoAndOnAStoppedRun) {
     month();
     const QString path = sefipOptions().outputPath;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("ANTERIOR\r\n");
-    }
+    ASSERT_TRUE(writeFile(path, "ANTERIOR\r\n"));
     ScriptedUi no({false});
     EXPECT_FALSE(SefipRun(*db, no).run(sefipOptions()).written);
     EXPECT_EQ(no.texts("question"),
               QStringList{QStringLiteral("ARQUIVO c:\\CAIXA\\SEFIP\\SEFIP.TXT Ja existe. Regravar ? ")});
-    auto content = [&] {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    };
+    auto content = [&] { return fileContent(path); };
     EXPECT_EQ(content(), QByteArray("ANTERIOR\r\n"));
     // A work-card number of eight digits does not fit its seven positions:
     // the run stops naming the worker and the file stays as it was.
