@@ -181,11 +181,8 @@ QString Context::requireOption(const QString& name) const {
 }
 
 void Context::requireInstallation() {
-    const Installation& inst = session().installation();
-    if (!QFileInfo::exists(inst.programDir() + DatabaseLocation::sqliteFileName()))
-        throw CliError{QStringLiteral("Nenhuma instalação encontrada em %1. Para criar a instalação de demonstração: "
-                                      "folha --root %1 init --demo")
-                           .arg(inst.root())};
+    const QString missing = session().missingInstallationText();
+    if (!missing.isEmpty()) throw CliError{missing};
 }
 
 void Context::signInUser() {

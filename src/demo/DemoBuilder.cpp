@@ -31,7 +31,7 @@ const DemoCompany companies[] = {
 } // namespace
 
 bool DemoBuilder::installationExists() const {
-    return QFileInfo::exists(QDir(session_.installation().programDir()).filePath(DatabaseLocation::sqliteFileName()));
+    return session_.installed();
 }
 
 void DemoBuilder::insertRows(Database& db, const QList<DemoRow>& rows) {

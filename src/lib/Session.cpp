@@ -30,6 +30,17 @@ Session::~Session() {
     open_.clear();
 }
 
+bool Session::installed() const {
+    return QFileInfo::exists(installation_.programDir() + DatabaseLocation::sqliteFileName());
+}
+
+QString Session::missingInstallationText() const {
+    if (installed()) return {};
+    return QStringLiteral("Nenhuma instalação encontrada em %1. Para criar a instalação de demonstração: "
+                          "folha --root %1 init --demo")
+        .arg(installation_.root());
+}
+
 void Session::startUp(UserInterface& ui, bool printersFound) {
     const QString prog = installation_.programDir();
     const struct {

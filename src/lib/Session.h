@@ -55,6 +55,11 @@ public:
     ~Session();
 
     const Installation& installation() const { return installation_; }
+    // Whether the root holds an installation (its company list); only the
+    // installer creates one.
+    bool installed() const;
+    // What the user reads when the root holds none; empty when it does.
+    QString missingInstallationText() const;
     ProgramValues values;
     SignInValues signIn;
 

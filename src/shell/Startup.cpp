@@ -10,14 +10,6 @@ namespace folha {
 
 QStringList InstalledPrinters() { return QPrinterInfo::availablePrinterNames(); }
 
-QString MissingInstallationText(const Session& session) {
-    const Installation& inst = session.installation();
-    if (QFileInfo::exists(inst.programDir() + DatabaseLocation::sqliteFileName())) return {};
-    return QStringLiteral("Nenhuma instalação encontrada em %1. Para criar a instalação de demonstração: "
-                          "folha --root %1 init --demo")
-        .arg(inst.root());
-}
-
 QString SignInWithoutScreen(Session& session, UserInterface& ui, const QString& userCode, const QString& password) {
     if (userCode.isEmpty())
         return QStringLiteral("Informe o usuário: --user CODIGO ou a variável FOLHA_USER (a senha vem de FOLHA_PASSWORD)");

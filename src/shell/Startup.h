@@ -12,9 +12,6 @@ class UserInterface;
 
 // The names of the installed printers.
 QStringList InstalledPrinters();
-// Empty when the root holds an installation; otherwise the text that says
-// how to create one.
-QString MissingInstallationText(const Session& session);
 // Signs in without the screen: the user and password given, the company and
 // branch of the last sign-in when the user may open them, else the first
 // ones. The sign-in memory is left as it was. Returns an error text, empty

@@ -71,7 +71,7 @@ Options parse(const QStringList& args) {
 int grab(const Options& o) {
     TextUi ui;
     Session session(Installation::choose(o.root));
-    const QString missing = MissingInstallationText(session);
+    const QString missing = session.missingInstallationText();
     if (!missing.isEmpty()) {
         ui.message(MessageKind::Error, missing);
         return 1;
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
 
     QtUserInterface ui;
     Session session(Installation::choose(o.root));
-    const QString missing = MissingInstallationText(session);
+    const QString missing = session.missingInstallationText();
     if (!missing.isEmpty()) {
         std::fprintf(stderr, "%s\n", missing.toLocal8Bit().constData());
         ui.message(MessageKind::Error, missing);
