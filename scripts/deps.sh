@@ -9,6 +9,7 @@ PACKAGES=(
   libsodium-dev libxlsxwriter-dev pxlib-dev
   libgtest-dev googletest
   fonts-liberation2
+  poppler-utils unzip cups-client
 )
 
 missing=()

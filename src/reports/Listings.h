@@ -1,0 +1,70 @@
+#pragma once
+// The register listings: one line (or a few) per row of a register table,
+// in code or name order, under the page header and a line of column titles.
+// One composer runs every listing from a table of listings.
+
+#include "TextReport.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace folha {
+
+class Session;
+class UserInterface;
+class Database;
+
+// A column of a listing: its title, the field it prints, where (column from
+// 1, and which line of the row's block), and the format: "" as stored,
+// "%3.3d" a zero-filled whole number of 3 digits, "%6.2n" a number with
+// thousands separators and 2 decimals right-aligned in 6 positions (wider
+// values take the room they need).
+struct ListColumn {
+    QString title;
+    QString field;
+    int column = 1;
+    QString format;
+    int line = 1;         // line within the row's block
+    QString whenEmpty;    // printed when the field is empty ("-")
+};
+
+// Formats a value by a listing format ("%3.3d", "%6.2n", "%1.1d", ...).
+QString FormatListValue(const QVariant& value, const QString& format);
+
+struct ListingDef {
+    QString screen;        // "TfoCadRelCargos"
+    QString alias;         // short name for the command line ("cargos")
+    QString caption;       // "Relatório de Cargos"
+    QString table;         // registry table name
+    QString nameIndex;     // index for name order; empty: code order only
+    int width = 80;        // page width
+    QList<ListColumn> columns;
+    // Extra lines printed below a row (the dependants of an employee), or
+    // none. Gets the row and returns the lines' texts with their columns.
+    std::function<QList<QPair<int, QString>>(Database& db, const QVariantMap& row)> detail;
+};
+
+// Every listing, in menu order.
+const QList<ListingDef>& Listings();
+// By screen class or alias (any case); null when unknown.
+const ListingDef* FindListing(const QString& nameOrAlias);
+
+enum class ListingOrder { Code, Name };
+
+// The spreadsheet titles line matching a listing's columns ("@Codigo  @Nome @").
+QString ListingTitlesLine(const ListingDef& def);
+
+struct ListingResult {
+    int rows = 0;           // rows listed
+    bool cancelled = false; // stopped by the person at a row boundary
+};
+
+// Composes a listing of the open company into the report: header and
+// column titles on each page, a new page when the page is full, progress
+// by rows with cancel (the pages so far are kept and the job still ends).
+ListingResult ComposeListing(Session& session, UserInterface& ui, const ListingDef& def, ListingOrder order, TextReport& report);
+
+} // namespace folha
