@@ -3,7 +3,10 @@
 #include "EscolheFunc.h"
 #include "SelecaoMultipla.h"
 #include "TfoLogin.h"
+#include "TfoExportarRelExcel.h"
 #include "TfoMenuFolha.h"
+#include "TfoRelListagem.h"
+#include "TfoTipoImpr.h"
 
 namespace folha {
 
@@ -21,6 +24,11 @@ ScreenCatalog::ScreenCatalog() {
     // The dialogs other screens borrow open on the demo's values.
     add(QStringLiteral("TFoSelecaoMultipla"), &ui::TFoSelecaoMultipla::createForGrab);
     add(QStringLiteral("TfoEscolheFunc"), &ui::TfoEscolheFunc::createForGrab);
+    // Printing: the set-up every report shows, the spreadsheet export on the
+    // demo's positions listing, and every register listing.
+    add(QStringLiteral("TfoTipoImpr"), &TfoTipoImpr::createForGrab);
+    add(QStringLiteral("TfoExportarRelExcel"), &TfoExportarRelExcel::createForGrab);
+    TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
 }
 
 void ScreenCatalog::add(const QString& className, ScreenFactory factory) { factories_[className] = std::move(factory); }

@@ -1,0 +1,92 @@
+#include "TfoRelListagem.h"
+
+#include "DesktopReport.h"
+#include "Session.h"
+#include "UserInterface.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace folha {
+
+TfoRelListagem::TfoRelListagem(Session& session, UserInterface& ui, const ListingDef& def, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), ui_(ui), def_(def) {
+    setObjectName(def.screen);
+    setWindowTitle(def.caption);
+    auto* layout = new QVBoxLayout(this);
+    auto* title = new QLabel(def.caption, this);
+    QFont f = title->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.2);
+    title->setFont(f);
+    layout->addWidget(title);
+
+    auto* orderGroup = new QGroupBox(QStringLiteral("Ordem"), this);
+    auto* orderLayout = new QVBoxLayout(orderGroup);
+    byCode_ = new QRadioButton(QStringLiteral("Código"), orderGroup);
+    byName_ = new QRadioButton(QStringLiteral("Nome"), orderGroup);
+    orderLayout->addWidget(byCode_);
+    orderLayout->addWidget(byName_);
+    byCode_->setChecked(true);
+    byName_->setEnabled(!def.nameIndex.isEmpty());
+    layout->addWidget(orderGroup);
+
+    auto* buttons = new QHBoxLayout;
+    auto* printButton = new QPushButton(QStringLiteral("&Imprimir"), this);
+    printButton->setObjectName(QStringLiteral("btImprimir"));
+    printButton->setDefault(true);
+    auto* closeButton = new QPushButton(QStringLiteral("&Fechar"), this);
+    buttons->addStretch();
+    buttons->addWidget(printButton);
+    buttons->addWidget(closeButton);
+    layout->addLayout(buttons);
+    connect(printButton, &QPushButton::clicked, this, [this] { print(); });
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    setMinimumWidth(360);
+}
+
+ListingOrder TfoRelListagem::order() const { return byName_->isChecked() ? ListingOrder::Name : ListingOrder::Code; }
+
+void TfoRelListagem::setOrder(ListingOrder order) {
+    if (order == ListingOrder::Name && byName_->isEnabled())
+        byName_->setChecked(true);
+    else
+        byCode_->setChecked(true);
+}
+
+bool TfoRelListagem::nameOrderOffered() const { return byName_->isEnabled(); }
+
+bool TfoRelListagem::print(bool askSetup) {
+    // Boxes and the progress belong to this screen while it prints.
+    QObject* previousOwner = ui_.owner();
+    ui_.setOwner(this);
+    struct RestoreOwner {
+        UserInterface& ui;
+        QObject* previous;
+        ~RestoreOwner() { ui.setOwner(previous); }
+    } restoreOwner{ui_, previousOwner};
+    DesktopReportRequest request;
+    request.info = {def_.caption, def_.screen};
+    request.width = def_.width;
+    request.titlesLine = ListingTitlesLine(def_);
+    const ListingOrder chosen = order();
+    return RunDesktopReport(this, session_, ui_, request, [&](TextReport& report) {
+        return !ComposeListing(session_, ui_, def_, chosen, report).cancelled;
+    }, askSetup);
+}
+
+void TfoRelListagem::registerScreens(
+    const std::function<void(const QString&, std::function<QWidget*(Session&, UserInterface&, QWidget*)>)>& add) {
+    for (const ListingDef& def : Listings()) {
+        const ListingDef* d = &def;
+        add(def.screen, [d](Session& s, UserInterface& ui, QWidget* parent) -> QWidget* {
+            return new TfoRelListagem(s, ui, *d, parent);
+        });
+    }
+}
+
+} // namespace folha
