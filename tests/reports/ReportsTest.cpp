@@ -158,6 +158,55 @@ TEST(ReportFileTest, NameAndRemovalOfOlderDaysFilesWhateverTheCase) {
     EXPECT_EQ(left, (QStringList{"TMP.txt", "TMP20261207080000.IMP", "outro.IMP"}));
 }
 
+TEST(ReportFileTest, WithoutDensityPagesAreSplitAtTheFirstHeaderLine) {
+    TempDir d;
+    QFile f(d.file("r.IMP"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("EMP:FOLHA DE PAGAMENTO\r\nlinha 1\r\n \r\nEMP:FOLHA DE PAGAMENTO\r\nlinha 2\r\n");
+    f.close();
+    const auto pages = ReadReportFile(d.file("r.IMP"));
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].lines.size(), 3u);
+    EXPECT_TRUE(pages[0].lines[2].isEmpty());
+    EXPECT_EQ(pages[1].number, 2);
+    EXPECT_EQ(pages[1].lineText(1), "linha 2");
+    EXPECT_EQ(pages[1].width, 22);
+}
+
+TEST(HtmlReportTest, EscapedUtf8OnePreBlockPerPageWithoutControlCodes) {
+    TempDir d;
+    HtmlSink sink(d.file("r.html"));
+    sink.begin({"Cargos & Salários", "X"});
+    TextPage p1;
+    p1.lines = {QStringList{QString(QChar(15)), "<", "ç", ">"}};
+    sink.page(p1);
+    sink.page(p1);
+    sink.end();
+    QFile f(d.file("r.html"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(html.contains("<title>Cargos &amp; Salários</title>"));
+    EXPECT_EQ(html.count("<pre class=\"page\">&lt;ç&gt;\n</pre>"), 2);
+    EXPECT_TRUE(html.contains("page-break-before: always"));
+    EXPECT_FALSE(html.contains(QChar(15)));
+}
+
+TEST(ReportFileTest, AQueueThatRefusesTheJobIsAUserError) {
+    TempDir d;
+    QFile f(d.file("r.IMP"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x\r\n");
+    f.close();
+    try {
+        SendRawToQueue("fila-que-nao-existe", d.file("r.IMP"));
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_TRUE(e.message().startsWith("A impressora fila-que-nao-existe recusou o relatório") ||
+                    e.message().contains("\"lp\" não está disponível"))
+            << e.message().toStdString();
+    }
+}
+
 // ---- print settings ----------------------------------------------------
 
 TEST(PrintSettingsTest, ProposedLines) {
