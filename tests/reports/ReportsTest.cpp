@@ -65,7 +65,8 @@ TEST_P(PageHeader, DateTimeAndPageAtWidthMinusFifteen) {
     EXPECT_EQ(lines[0].size(), c.width);
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, PageHeader, ::testing::Values(HeaderCase{80, 65}, HeaderCase{100, 85}, HeaderCase{132, 117}));
+INSTANTIATE_TEST_SUITE_P(Widths, PageHeader, ::testing::Values(HeaderCase{80, 65}, HeaderCase{100, 85}, HeaderCase{132, 117}),
+                         [](const ::testing::TestParamInfo<HeaderCase>& info) { return "Width" + std::to_string(info.param.width); });
 
 TEST(TextReportTest, SheetNumberingOnceThenPageCounter) {
     PagesSink sink;
