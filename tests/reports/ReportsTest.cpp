@@ -458,6 +458,22 @@ TEST_F(DemoListings, BrowserJobWritesTheReportFileAndTheHtmlBesideIt) {
     QFile::remove(r.htmlFile);
 }
 
+TEST_F(DemoListings, TextPrinterGetsTheReportFileOnItsQueue) {
+    PrintSettings s;
+    s.printerName = "fila-que-nao-existe";
+    ScriptedUi ui;
+    int composed = 0;
+    EXPECT_THROW(RunReportJob(*session, ui, s, ReportRequest{{"T", "T"}, 80, {}, nullptr},
+                              [&](TextReport& report) {
+                                  report.pageHeader("T");
+                                  report.flushPage();
+                                  ++composed;
+                                  return true;
+                              }),
+                 UserError);
+    EXPECT_EQ(composed, 1);
+}
+
 TEST_F(DemoListings, GraphicPrinterWithoutADrawnSinkIsRefused) {
     PrintSettings s;
     s.mode = PrintMode::Graphic;
