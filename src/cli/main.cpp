@@ -2,13 +2,15 @@
 #include "Cli.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
 #include <QTextStream>
 #include <cstdio>
 
 using namespace folha;
 using namespace folha::cli;
 
-static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands(); }
+static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + reportCommands(); }
 
 static const char* const globalHelp =
     "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"
@@ -29,7 +31,20 @@ static void commandUsage(QTextStream& to, const Command& c) {
 }
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Reports draw PDF pages with fonts, which needs a GUI application; it
+    // runs without a display unless told otherwise.
+    std::unique_ptr<QCoreApplication> application;
+    {
+        QStringList raw;
+        for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
+        if (commandName(raw) == QLatin1String("report")) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+            application = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            application = std::make_unique<QCoreApplication>(argc, argv);
+        }
+    }
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("folha"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
     QTextStream out(stdout);

@@ -45,7 +45,14 @@ struct ListingDef {
     // Extra lines printed below a row (the dependants of an employee), or
     // none. Gets the row and returns the lines' texts with their columns.
     std::function<QList<QPair<int, QString>>(Database& db, const QVariantMap& row)> detail;
+    // Values from other tables added to the row before it is printed (the
+    // cargo name of an employee), or none.
+    std::function<void(Database& db, QVariantMap& row)> enrich;
 };
+
+// The room a column's values take: a format's width ("%6.2n" 6, wider
+// values take more), a text field's size, 10 for a date.
+int ListColumnWidth(const ListingDef& def, const ListColumn& column);
 
 // Every listing, in menu order.
 const QList<ListingDef>& Listings();

@@ -40,8 +40,8 @@ public:
     void putText(int line, int column, const QString& text);
     // Clears the page buffer (all cells blank).
     void clear();
-    // Writes the header at the top of the page and returns the number of
-    // lines it took (5, or 6 with a subtitle or filter): company and
+    // Clears the buffer, writes the header at the top of the page and
+    // returns the last line it took (4, or 5 with a subtitle or filter): company and
     // "FOLHA DE PAGAMENTO" / "DATA.:" at column W-15, the supplier line /
     // "HORA.:  ", the title / "PAG..:" with ten digits (or "FOLHA:" once),
     // the subtitle " - " filter when either is given, then W dashes.

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -594,3 +595,70 @@ TEST_F(CliTest, JobsLeaveTheirAuditEntries) {
     EXPECT_TRUE(entries.value(0).endsWith("registro(s) gravado(s)")) << entries.value(0).toStdString();
     EXPECT_TRUE(entries.value(2).endsWith(" registro(s)")) << entries.value(2).toStdString();
 }
+
+namespace {
+
+// The date and time of a report header, which the command line takes from the clock.
+QByteArray MaskClock(QByteArray bytes) {
+    static const QRegularExpression moment("(DATA\\.:\\d\\d/\\d\\d/\\d{4}|HORA\\.:  \\d\\d:\\d\\d:\\d\\d)");
+    QString text = QString::fromLatin1(bytes);
+    text.replace(moment, "<clock>");
+    return text.toLatin1();
+}
+
+TEST_F(CliTest, ReportOfCargosAsTextIsTheGoldenListing) {
+    TempDir out;
+    const QString file = out.file("cargos.txt");
+    CliRun r = run({"report", "cargos", "--company", "1", "--order", "name", "--format", "txt", "--output", file, "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Relatório de Cargos: 6 registro(s), 1 página(s)")) << r.out.toStdString();
+    QFile written(file), golden(QStringLiteral(FOLHA_SOURCE_DIR "/tests/reports/golden/TfoCadRelCargos.txt"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    EXPECT_EQ(MaskClock(written.readAll()), MaskClock(golden.readAll()));
+}
+
+TEST_F(CliTest, ReportAsHtmlByScreenName) {
+    TempDir out;
+    const QString file = out.file("linhas.html");
+    CliRun r = run({"report", "TfoCadRelLinha", "--company", "1", "--format", "html", "--output", file, "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(written.readAll());
+    EXPECT_TRUE(html.startsWith("<!DOCTYPE html>"));
+    EXPECT_EQ(html.count("<pre class=\"page\">"), 1);
+    EXPECT_TRUE(html.contains("Relatório De Linhas"));
+    EXPECT_TRUE(html.contains("     003       INTERMUNICIPAL                    4,65\n")) << html.toStdString();
+}
+
+TEST_F(CliTest, ReportRefusesUnknownListingOrderAndFormatWritingNothing) {
+    TempDir out;
+    const QString file = out.file("x.txt");
+    struct Case {
+        QStringList args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"report", "nada", "--company", "1", "--format", "txt", "--output", file, "--yes"}, "Relatório desconhecido: nada"},
+        {{"report", "cargos", "--company", "1", "--order", "data", "--format", "txt", "--output", file, "--yes"}, "Ordem inválida: data"},
+        {{"report", "cargos", "--company", "1", "--format", "doc", "--output", file, "--yes"}, "Formato inválido: doc"},
+    };
+    for (const Case& c : cases) {
+        CliRun r = run(c.args);
+        EXPECT_EQ(r.status, 2) << c.message;
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(file));
+    }
+}
+
+TEST_F(CliTest, ReportNotConfirmedWritesNothing) {
+    TempDir out;
+    const QString file = out.file("x.txt");
+    CliRun r = run({"report", "cargos", "--company", "1", "--format", "txt", "--output", file});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.contains("Relatório não emitido.")) << r.out.toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+} // namespace

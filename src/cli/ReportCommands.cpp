@@ -1,0 +1,117 @@
+// Text reports from the command line: the register listings to a text,
+// HTML, PDF or spreadsheet file.
+#include "Cli.h"
+
+#include "Listings.h"
+#include "ReportFile.h"
+#include "ReportJob.h"
+#include "XlsxExport.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace folha::cli {
+
+namespace {
+
+int cmdReport(Context& c) {
+    const QString name = c.args.positional.value(0);
+    const ListingDef* def = FindListing(name);
+    if (!def) {
+        QStringList known;
+        for (const ListingDef& d : Listings()) known << d.alias;
+        throw CliError{QStringLiteral("Relatório desconhecido: %1 (relatórios: %2)").arg(name, known.join(QStringLiteral(", ")))};
+    }
+    const QString orderText = c.args.value("--order", QStringLiteral("code")).toLower();
+    if (orderText != QLatin1String("code") && orderText != QLatin1String("name"))
+        throw CliError{QStringLiteral("Ordem inválida: %1 (use code ou name)").arg(c.args.value("--order"))};
+    const QString format = c.requireOption("--format").toLower();
+    static const QStringList formats{"txt", "pdf", "html", "xlsx"};
+    if (!formats.contains(format))
+        throw CliError{QStringLiteral("Formato inválido: %1 (use txt, pdf, html ou xlsx)").arg(c.args.value("--format"))};
+    const QString output = c.requireOption("--output");
+    int lines = 0;
+    if (c.args.has("--lines")) {
+        bool ok = false;
+        lines = c.args.value("--lines").toInt(&ok);
+        if (!ok || lines < 1 || lines > 999)
+            throw CliError{QStringLiteral("Linhas por página inválidas: %1 (de 1 a 999)").arg(c.args.value("--lines"))};
+    }
+
+    const CompanyRow company = c.openCompany();
+    const QString branch = c.branchCode();
+    c.session().signIn.CurrentCompanyCode = company.code;
+    c.session().signIn.CurrentBranchCodeText = branch;
+    c.session().signIn.CurrentBranchCode = branch.toInt();
+
+    PrintSettings settings;
+    settings.density = c.args.has("--normal") ? DensityNormal : DensityCondensed;
+    settings.orientation = c.args.has("--portrait") ? QStringLiteral("R") : QStringLiteral("P");
+    if (format == QLatin1String("pdf")) {
+        settings.mode = PrintMode::Graphic;
+        settings.destination = PrintDestination::Pdf;
+        settings.linesPerPage = ProposedLinesPerPage(PrintMode::Graphic, settings.condensed(), settings.portrait());
+    } else {
+        settings.mode = PrintMode::Text;
+        settings.linesPerPage = ProposedLinesPerPage(PrintMode::Text, settings.condensed(), settings.portrait());
+        settings.destination = format == QLatin1String("html")   ? PrintDestination::Browser
+                               : format == QLatin1String("xlsx") ? PrintDestination::Excel
+                                                                 : PrintDestination::Preview;
+    }
+    if (lines > 0) settings.linesPerPage = lines;
+    settings = ConfirmPrintSettings(settings);
+
+    if (!c.ui().question(QStringLiteral("Confirma Emissao"))) {
+        c.out << QStringLiteral("Relatório não emitido.") << Qt::endl;
+        return 1;
+    }
+
+    ReportRequest request;
+    request.info = {def->caption, def->screen};
+    request.width = def->width;
+    request.pdfPath = QFileInfo(output).absoluteFilePath();
+    const ListingOrder order = orderText == QLatin1String("name") ? ListingOrder::Name : ListingOrder::Code;
+    ListingResult listed;
+    const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
+        listed = ComposeListing(c.session(), c.ui(), *def, order, report);
+        return !listed.cancelled;
+    });
+
+    auto copyOut = [&](const QString& from) {
+        QFile::remove(output);
+        if (!QFile::copy(from, output)) throw UserError(QStringLiteral("Não foi possível gravar %1").arg(output));
+    };
+    if (format == QLatin1String("txt")) {
+        copyOut(result.reportFile);
+    } else if (format == QLatin1String("html")) {
+        copyOut(result.htmlFile);
+        QFile::remove(result.htmlFile);
+    } else if (format == QLatin1String("xlsx")) {
+        XlsxExportOptions options;
+        options.titles = ReadRememberedTitles(c.session().installation(), def->screen);
+        if (options.titles.isEmpty()) options.titles = ListingTitlesLine(*def);
+        options.keepHeader = true;
+        WriteXlsx(result.reportFile, output, options, c.ui());
+    }
+    if (!result.reportFile.isEmpty()) QFile::remove(result.reportFile);
+    c.out << QStringLiteral("%1: %2 registro(s), %3 página(s) em %4")
+                 .arg(def->caption)
+                 .arg(listed.rows)
+                 .arg(result.pages)
+                 .arg(output)
+          << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+QList<Command> reportCommands() {
+    return {
+        {"report",
+         "report \"NOME\" --company C [--branch B] [--order code|name] --format txt|pdf|html|xlsx --output ARQUIVO "
+         "[--lines N] [--normal] [--portrait] [--yes]",
+         cmdReport},
+    };
+}
+
+} // namespace folha::cli
