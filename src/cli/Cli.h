@@ -127,6 +127,7 @@ struct Command {
 QList<Command> coreCommands();
 QList<Command> payrollCommands(); // calc, undo, events
 QList<Command> govCommands();     // sefip, grrf
+QList<Command> exportCommands();  // export-xlsx
 
 // Options every command takes: --root, --user.
 extern const QStringList globalOptions;

@@ -8,7 +8,7 @@
 using namespace folha;
 using namespace folha::cli;
 
-static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands(); }
+static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + exportCommands(); }
 
 static const char* const globalHelp =
     "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"
