@@ -109,6 +109,9 @@ TEST(PageFont, PointSizeFollowsDensityAndOrientation) {
     } cases[] = {{true, "R", 7.0}, {true, "P", 8.0}, {false, "R", 12.0}, {false, "P", 12.0}};
     for (const Case& c : cases)
         EXPECT_EQ(PageFontPointSize(graphic(c.orientation, c.condensed, 50)), c.points) << c.orientation << c.condensed;
+    PrintSettings lineFeed = graphic("P", false, 50);
+    lineFeed.density = QString(QChar(10));
+    EXPECT_EQ(PageFontPointSize(lineFeed), 10.0);
 }
 
 TEST(PdfSink, WritesEveryPageInLandscapeA4) {
