@@ -9,12 +9,12 @@
 
 #include "UserInterface.h"
 
+#include <cstdio>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <sys/resource.h>
 
 using namespace folha;
@@ -28,7 +28,7 @@ public:
 };
 
 long peakKb() {
-    rusage u {};
+    rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
 }
@@ -49,16 +49,20 @@ void writeReport(const QString& path, int lines) {
     if (!f.open(QIODevice::WriteOnly)) return;
     int written = 0;
     for (int page = 1; written < lines; ++page) {
-        f.write("\x0f\x1b" "2");
-        f.write(QStringLiteral("DEMO LTDA:FOLHA DE PAGAMENTO").leftJustified(117).toLatin1() + "DATA.:07/12/2026\r\n");
+        f.write("\x0f\x1b"
+                "2");
+        f.write(QStringLiteral("DEMO LTDA:FOLHA DE PAGAMENTO").leftJustified(117).toLatin1() +
+                "DATA.:07/12/2026\r\n");
         f.write(QStringLiteral("ZORVAN SISTEMAS").leftJustified(117).toLatin1() + "HORA.:  16:15:30\r\n");
         f.write(QStringLiteral("Relatorio de Funcionarios").leftJustified(117).toLatin1() +
                 QStringLiteral("PAG..:%1\r\n").arg(page, 10, 10, QLatin1Char('0')).toLatin1());
         f.write(QByteArray(132, '-') + "\r\n");
-        f.write(" Codigo Nome                                     Cargo                                Salario Admissao\r\n");
+        f.write(" Codigo Nome                                     Cargo                                "
+                "Salario Admissao\r\n");
         f.write(QByteArray(132, '-') + "\r\n");
         written += 6;
-        for (int i = 0; i < 84 && written < lines; ++i, ++written) f.write(line(written).toLatin1() + "\r\n");
+        for (int i = 0; i < 84 && written < lines; ++i, ++written)
+            f.write(line(written).toLatin1() + "\r\n");
     }
 }
 
@@ -71,7 +75,9 @@ int runXlsx(int lines) {
     QElapsedTimer t;
     t.start();
     const int rows = WriteXlsx(report, dir.filePath("r.xlsx"),
-                               {QStringLiteral("@Codigo@Nome                                    @Cargo                         @     Salario@Admissao  @"), true},
+                               {QStringLiteral("@Codigo@Nome                                    @Cargo       "
+                                               "                  @     Salario@Admissao  @"),
+                                true},
                                ui);
     std::printf("xlsx %7d lines: %6d rows, %6lld ms, peak %6ld KB (before export %ld KB)\n", lines, rows,
                 static_cast<long long>(t.elapsed()), peakKb(), before);
@@ -96,15 +102,16 @@ int runPdf(int pages) {
         page.lines.clear();
         for (int i = 0; i < 73; ++i) {
             QStringList cells;
-            for (QChar ch : line(++n)) cells << QString(ch);
+            for (QChar ch : line(++n))
+                cells << QString(ch);
             page.lines.push_back(cells);
         }
         sink.page(page);
     }
     sink.end();
     std::printf("pdf  %7d pages: %6lld KB file, %6lld ms, peak %6ld KB (before %ld KB)\n", pages,
-                static_cast<long long>(QFile(dir.filePath("r.pdf")).size() / 1024), static_cast<long long>(t.elapsed()),
-                peakKb(), before);
+                static_cast<long long>(QFile(dir.filePath("r.pdf")).size() / 1024),
+                static_cast<long long>(t.elapsed()), peakKb(), before);
     return 0;
 }
 

@@ -11,7 +11,8 @@ namespace {
 
 int cmdExportXlsx(Context& c) {
     const QString reportFile = c.args.positional.value(0);
-    if (!QFileInfo(reportFile).isFile()) throw CliError{QStringLiteral("Arquivo do relatório não encontrado: %1").arg(reportFile)};
+    if (!QFileInfo(reportFile).isFile())
+        throw CliError{QStringLiteral("Arquivo do relatório não encontrado: %1").arg(reportFile)};
     const QString output = c.requireOption("--output");
     const QString reportName = c.args.value("--report");
     const Installation& installation = c.session().installation();
@@ -23,9 +24,12 @@ int cmdExportXlsx(Context& c) {
     else if (!reportName.isEmpty())
         options.titles = ReadRememberedTitles(installation, reportName);
     if (options.titles.isEmpty())
-        throw CliError{reportName.isEmpty()
-                           ? QStringLiteral("Informe os títulos das colunas (--titles) ou o relatório (--report).")
-                           : QStringLiteral("Não há títulos das colunas guardados para o relatório %1: informe --titles.").arg(reportName)};
+        throw CliError{
+            reportName.isEmpty()
+                ? QStringLiteral("Informe os títulos das colunas (--titles) ou o relatório (--report).")
+                : QStringLiteral(
+                      "Não há títulos das colunas guardados para o relatório %1: informe --titles.")
+                      .arg(reportName)};
     // The titles line is remembered for the next export of the report.
     if (!reportName.isEmpty()) SaveRememberedTitles(installation, reportName, options.titles);
 
@@ -43,7 +47,9 @@ int cmdExportXlsx(Context& c) {
 
 QList<Command> exportCommands() {
     return {
-        {"export-xlsx", "export-xlsx \"RELATORIO\" [--titles T] --output ARQUIVO [--no-header] [--report NOME]", cmdExportXlsx},
+        {"export-xlsx",
+         "export-xlsx \"RELATORIO\" [--titles T] --output ARQUIVO [--no-header] [--report NOME]",
+         cmdExportXlsx},
     };
 }
 

@@ -5,10 +5,10 @@
 #include "Installation.h"
 #include "UserInterface.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
 #include <xlsxwriter.h>
 
 namespace folha {
@@ -58,7 +58,8 @@ public:
     Line next() {
         while (!file_.atEnd()) {
             QByteArray raw = file_.readLine();
-            while (raw.endsWith('\n') || raw.endsWith('\r')) raw.chop(1);
+            while (raw.endsWith('\n') || raw.endsWith('\r'))
+                raw.chop(1);
             const QString text = withoutControls(raw);
             if (text.contains(PageMarker) || page_ == 0) {
                 ++page_;
@@ -84,7 +85,8 @@ QString cellText(const QString& line, const XlsxColumn& column) {
 }
 
 QString xlsxErrorText(const QString& path, lxw_error error) {
-    return QStringLiteral("Não foi possível gravar a planilha %1: %2.").arg(path, QString::fromUtf8(lxw_strerror(error)));
+    return QStringLiteral("Não foi possível gravar a planilha %1: %2.")
+        .arg(path, QString::fromUtf8(lxw_strerror(error)));
 }
 
 // Cleans up a workbook that was not closed (an error or a stop halfway).
@@ -128,7 +130,8 @@ QList<ReportPageText> SplitReportPages(const QString& reportFile) {
     QList<ReportPageText> pages;
     PageReader reader(reportFile);
     for (PageReader::Line l = reader.next(); l.kind != PageReader::Kind::End; l = reader.next()) {
-        while (pages.size() < l.page) pages << ReportPageText{};
+        while (pages.size() < l.page)
+            pages << ReportPageText{};
         (l.kind == PageReader::Kind::Header ? pages.last().header : pages.last().body) << l.text;
     }
     // A page made only of blank lines leaves no entry.
@@ -146,11 +149,13 @@ QString ReadRememberedTitles(const Installation& installation, const QString& re
     QFile f(RememberedTitlesFile(installation, reportName));
     if (!f.open(QIODevice::ReadOnly)) return {};
     QByteArray line = f.readLine();
-    while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
     return QString::fromLatin1(line);
 }
 
-void SaveRememberedTitles(const Installation& installation, const QString& reportName, const QString& titles) {
+void SaveRememberedTitles(const Installation& installation, const QString& reportName,
+                          const QString& titles) {
     const QString path = RememberedTitlesFile(installation, reportName);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
@@ -159,7 +164,8 @@ void SaveRememberedTitles(const Installation& installation, const QString& repor
     if (!f.flush()) throw UserError(FileErrorText(f, path));
 }
 
-int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExportOptions& options, UserInterface& ui) {
+int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExportOptions& options,
+              UserInterface& ui) {
     const QList<XlsxColumn> columns = ParseTitlesLine(options.titles);
 
     // First pass: the pages to count, the first page's header and the
@@ -168,7 +174,8 @@ int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExpo
     QStringList firstHeader;
     int headerPage = 0;
     QList<int> widths;
-    for (const XlsxColumn& c : columns) widths << c.width;
+    for (const XlsxColumn& c : columns)
+        widths << c.width;
     {
         PageReader reader(reportFile);
         for (PageReader::Line l = reader.next(); l.kind != PageReader::Kind::End; l = reader.next()) {
@@ -178,7 +185,8 @@ int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExpo
                 if (l.page == headerPage && firstHeader.size() < 3) firstHeader << l.text;
                 continue;
             }
-            for (int i = 0; i < columns.size(); ++i) widths[i] = std::max(widths[i], int(cellText(l.text, columns[i]).size()));
+            for (int i = 0; i < columns.size(); ++i)
+                widths[i] = std::max(widths[i], int(cellText(l.text, columns[i]).size()));
         }
     }
 
@@ -189,7 +197,7 @@ int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExpo
         if (!probe.open(QIODevice::WriteOnly)) throw UserError(FileErrorText(probe, xlsxPath));
     }
 
-    lxw_workbook_options bookOptions {};
+    lxw_workbook_options bookOptions{};
     bookOptions.constant_memory = LXW_TRUE;
     WorkbookHolder book;
     book.path = xlsxPath;
@@ -207,23 +215,27 @@ int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExpo
     format_set_num_format(bold, "@");
     format_set_bold(bold);
 
-    for (int i = 0; i < columns.size(); ++i) worksheet_set_column(sheet, lxw_col_t(i), lxw_col_t(i), std::max(widths[i], 1) + 1, nullptr);
+    for (int i = 0; i < columns.size(); ++i)
+        worksheet_set_column(sheet, lxw_col_t(i), lxw_col_t(i), std::max(widths[i], 1) + 1, nullptr);
 
     lxw_row_t row = 0;
     auto write = [&](lxw_row_t r, int col, const QString& value, lxw_format* format) {
         if (value.isEmpty()) return;
-        const lxw_error e = worksheet_write_string(sheet, r, lxw_col_t(col), value.toUtf8().constData(), format);
+        const lxw_error e =
+            worksheet_write_string(sheet, r, lxw_col_t(col), value.toUtf8().constData(), format);
         if (e != LXW_NO_ERROR) throw UserError(xlsxErrorText(xlsxPath, e));
     };
     if (options.keepHeader) {
         for (int i = 0; i < 3; ++i) {
             const QByteArray value = firstHeader.value(i).toUtf8();
-            const lxw_error e = worksheet_merge_range(sheet, row, 0, row, MergedColumns - 1, value.constData(), text);
+            const lxw_error e =
+                worksheet_merge_range(sheet, row, 0, row, MergedColumns - 1, value.constData(), text);
             if (e != LXW_NO_ERROR) throw UserError(xlsxErrorText(xlsxPath, e));
             ++row;
         }
     }
-    for (int i = 0; i < columns.size(); ++i) write(row, i, columns[i].title, bold);
+    for (int i = 0; i < columns.size(); ++i)
+        write(row, i, columns[i].title, bold);
     ++row;
 
     ui.progressStart(QStringLiteral("Exportando relatório para o Excel"), pages);
@@ -243,7 +255,8 @@ int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExpo
             page = l.page;
         }
         if (l.kind != PageReader::Kind::Body) continue;
-        for (int i = 0; i < columns.size(); ++i) write(row, i, cellText(l.text, columns[i]), text);
+        for (int i = 0; i < columns.size(); ++i)
+            write(row, i, cellText(l.text, columns[i]), text);
         ++row;
         ++dataRows;
     }

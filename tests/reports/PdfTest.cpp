@@ -4,12 +4,12 @@
 
 #include "DbError.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 using namespace folha;
 
@@ -34,7 +34,8 @@ private:
     char* argv_[2] = {name_, nullptr};
     QGuiApplication* app_ = nullptr;
 };
-[[maybe_unused]] ::testing::Environment* const guiEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+[[maybe_unused]] ::testing::Environment* const guiEnvironment =
+    ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 // A page of the given lines, one character per cell.
 TextPage makePage(int number, int width, const QStringList& lines) {
@@ -43,7 +44,8 @@ TextPage makePage(int number, int width, const QStringList& lines) {
     page.width = width;
     for (const QString& text : lines) {
         QStringList cells;
-        for (QChar ch : text) cells << QString(ch);
+        for (QChar ch : text)
+            cells << QString(ch);
         page.lines.push_back(cells);
     }
     return page;
@@ -95,7 +97,8 @@ PrintSettings graphic(const QString& orientation, bool condensed, int lines) {
 void writePdf(const QString& path, const PrintSettings& settings, const std::vector<TextPage>& pages) {
     PdfSink sink(path, settings);
     sink.begin({QStringLiteral("Relatório de Cargos"), QStringLiteral("TfoCadRelCargos")});
-    for (const TextPage& p : pages) sink.page(p);
+    for (const TextPage& p : pages)
+        sink.page(p);
     sink.end();
 }
 
@@ -108,7 +111,8 @@ TEST(PageFont, PointSizeFollowsDensityAndOrientation) {
         double points;
     } cases[] = {{true, "R", 7.0}, {true, "P", 8.0}, {false, "R", 12.0}, {false, "P", 12.0}};
     for (const Case& c : cases)
-        EXPECT_EQ(PageFontPointSize(graphic(c.orientation, c.condensed, 50)), c.points) << c.orientation << c.condensed;
+        EXPECT_EQ(PageFontPointSize(graphic(c.orientation, c.condensed, 50)), c.points)
+            << c.orientation << c.condensed;
     PrintSettings lineFeed = graphic("P", false, 50);
     lineFeed.density = QString(QChar(10));
     EXPECT_EQ(PageFontPointSize(lineFeed), 10.0);
@@ -173,7 +177,8 @@ TEST(PdfSink, NinetyNineCondensedLinesFitAPortraitPage) {
     const QString pdf = dir.file("longa.pdf");
     QStringList lines;
     for (int i = 1; i <= 99; ++i)
-        lines << QStringLiteral("LINHA%1").arg(i, 3, 10, QLatin1Char('0')) + QString(118, '.') + QStringLiteral("FIM%1").arg(i, 3, 10, QLatin1Char('0'));
+        lines << QStringLiteral("LINHA%1").arg(i, 3, 10, QLatin1Char('0')) + QString(118, '.') +
+                     QStringLiteral("FIM%1").arg(i, 3, 10, QLatin1Char('0'));
     writePdf(pdf, graphic("R", true, 99), {makePage(1, 132, lines)});
     EXPECT_EQ(pdfInfo(pdf).pages, 1);
     const QString text = pdfText(pdf);
@@ -188,7 +193,9 @@ TEST(PdfSink, SeventyThreeNormalLinesInLandscapeAreAllDrawn) {
     TempDir dir;
     const QString pdf = dir.file("paisagem.pdf");
     QStringList lines;
-    for (int i = 1; i <= 73; ++i) lines << QStringLiteral("L%1").arg(i, 2, 10, QLatin1Char('0')) + QString(125, '-') + QStringLiteral("FIM");
+    for (int i = 1; i <= 73; ++i)
+        lines << QStringLiteral("L%1").arg(i, 2, 10, QLatin1Char('0')) + QString(125, '-') +
+                     QStringLiteral("FIM");
     writePdf(pdf, graphic("P", false, 73), {makePage(1, 132, lines)});
     const QString text = pdfText(pdf);
     EXPECT_TRUE(text.contains("L01")) << text.toStdString();
@@ -204,7 +211,8 @@ TEST(PdfSink, UnwritablePathIsAUserError) {
         sink.begin({});
         FAIL() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Não foi possível gravar o arquivo %1: a pasta não existe.").arg(pdf));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Não foi possível gravar o arquivo %1: a pasta não existe.").arg(pdf));
     }
     EXPECT_FALSE(QFile::exists(pdf));
 }

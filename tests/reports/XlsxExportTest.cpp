@@ -6,11 +6,11 @@
 #include "ScriptedUi.h"
 #include "TempDir.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QXmlStreamReader>
-#include <gtest/gtest.h>
 
 using namespace folha;
 
@@ -19,14 +19,16 @@ namespace {
 // One report line of the test listing: code, name and amount laid under
 // the titles line below.
 QString bodyLine(const QString& code, const QString& name, const QString& amount) {
-    return QStringLiteral(" ") + code + QStringLiteral(" ") + name.leftJustified(21) + QStringLiteral(" ") + amount.rightJustified(12);
+    return QStringLiteral(" ") + code + QStringLiteral(" ") + name.leftJustified(21) + QStringLiteral(" ") +
+           amount.rightJustified(12);
 }
 //                                  1      8                     30           42
 const QString Titles = QStringLiteral("@Codigo@Nome                 @     Salario@");
 
 QStringList header(int page) {
     const QString p = QStringLiteral("%1").arg(page, 10, 10, QLatin1Char('0'));
-    return {QStringLiteral("DEMO LTDA:FOLHA DE PAGAMENTO").leftJustified(65) + QStringLiteral("DATA.:07/12/2026"),
+    return {QStringLiteral("DEMO LTDA:FOLHA DE PAGAMENTO").leftJustified(65) +
+                QStringLiteral("DATA.:07/12/2026"),
             QStringLiteral("ZORVAN SISTEMAS").leftJustified(65) + QStringLiteral("HORA.:  16:15:30"),
             QStringLiteral("Relatório de Cargos").leftJustified(65) + QStringLiteral("PAG..:") + p,
             QString(80, '-'),
@@ -42,7 +44,8 @@ void writeReport(const QString& path, const QList<QStringList>& pages) {
     for (const QStringList& lines : pages) {
         f.write("\x0f\x1b"
                 "2");
-        for (const QString& line : lines) f.write(line.toLatin1() + "\r\n");
+        for (const QString& line : lines)
+            f.write(line.toLatin1() + "\r\n");
     }
 }
 
@@ -90,7 +93,8 @@ Sheet readSheet(const QString& xlsx) {
         while (!xml.atEnd()) {
             xml.readNext();
             if (xml.isStartElement() && xml.name() == QLatin1String("numFmt"))
-                codes[xml.attributes().value("numFmtId").toString()] = xml.attributes().value("formatCode").toString();
+                codes[xml.attributes().value("numFmtId").toString()] =
+                    xml.attributes().value("formatCode").toString();
             else if (xml.isStartElement() && xml.name() == QLatin1String("cellXfs"))
                 inCellXfs = true;
             else if (xml.isEndElement() && xml.name() == QLatin1String("cellXfs"))
@@ -142,8 +146,8 @@ TEST(XlsxTitles, ColumnsEndAtEachAt) {
         {"@Codigo  @Nome @", {{"Codigo", 1, 8}, {"Nome", 10, 5}}},
         {"Antes@Cod@ resto", {{"Cod", 6, 3}}},
         {"sem arroba", {}},
-        {"@@Nome@", {}},                       // the first title is empty
-        {"@ A @   @B@", {{"A", 1, 3}}},        // stops at an empty title
+        {"@@Nome@", {}},                // the first title is empty
+        {"@ A @   @B@", {{"A", 1, 3}}}, // stops at an empty title
         {"@Codigo@", {{"Codigo", 1, 6}}},
     };
     for (const Case& c : cases) {
@@ -165,13 +169,16 @@ TEST(XlsxPages, HeaderIsTheFirstSixLinesAndBlankLinesAreDropped) {
     ASSERT_EQ(pages.size(), 2);
     EXPECT_EQ(pages[0].header.size(), 6);
     // The printer codes before the first line are gone.
-    EXPECT_EQ(pages[0].header[0], QStringLiteral("DEMO LTDA:FOLHA DE PAGAMENTO") + QString(37, ' ') + QStringLiteral("DATA.:07/12/2026"));
-    EXPECT_EQ(pages[0].header[2], QStringLiteral("Relatório de Cargos") + QString(46, ' ') + QStringLiteral("PAG..:0000000001"));
+    EXPECT_EQ(pages[0].header[0], QStringLiteral("DEMO LTDA:FOLHA DE PAGAMENTO") + QString(37, ' ') +
+                                      QStringLiteral("DATA.:07/12/2026"));
+    EXPECT_EQ(pages[0].header[2],
+              QStringLiteral("Relatório de Cargos") + QString(46, ' ') + QStringLiteral("PAG..:0000000001"));
     EXPECT_EQ(pages[0].header[4], QStringLiteral("Codigo Nome                       Salario"));
-    EXPECT_EQ(pages[0].body,
-              QStringList({bodyLine("000123", "ANALISTA DE SISTEMAS", "1.234,50"), bodyLine("000124", "AUXILIAR", "980,00"),
-                           bodyLine("000125", "GERENTE", "12.345,67")}));
-    EXPECT_EQ(pages[1].body, QStringList({bodyLine("000126", "OPERADOR", "1.500,00"), QStringLiteral(" 000127 VIGIA")}));
+    EXPECT_EQ(pages[0].body, QStringList({bodyLine("000123", "ANALISTA DE SISTEMAS", "1.234,50"),
+                                          bodyLine("000124", "AUXILIAR", "980,00"),
+                                          bodyLine("000125", "GERENTE", "12.345,67")}));
+    EXPECT_EQ(pages[1].body,
+              QStringList({bodyLine("000126", "OPERADOR", "1.500,00"), QStringLiteral(" 000127 VIGIA")}));
 }
 
 TEST(XlsxExport, KeptHeaderIsMergedAndTitlesAreBold) {
@@ -208,9 +215,11 @@ TEST(XlsxExport, KeptHeaderIsMergedAndTitlesAreBold) {
     // Every cell is written as a string (shared or inline), never a number.
     const QString sheetXml = unzip(xlsx, "xl/worksheets/sheet1.xml");
     EXPECT_FALSE(sheetXml.contains("t=\"n\""));
-    for (const QString& ref : s.cells.keys()) EXPECT_EQ(s.formatOf(ref), "@") << ref.toStdString();
+    for (const QString& ref : s.cells.keys())
+        EXPECT_EQ(s.formatOf(ref), "@") << ref.toStdString();
     // Progress by page.
-    EXPECT_EQ(ui.texts("progress"), QStringList({"start Exportando relatório para o Excel/2", "step 1", "step 2", "end"}));
+    EXPECT_EQ(ui.texts("progress"),
+              QStringList({"start Exportando relatório para o Excel/2", "step 1", "step 2", "end"}));
 }
 
 TEST(XlsxExport, WithoutHeaderTitlesGoToTheFirstRow) {
@@ -263,18 +272,21 @@ TEST(XlsxExport, UnwritableWorkbookIsAUserErrorNamingTheFile) {
         WriteXlsx(report, xlsx, {Titles, true}, ui);
         FAIL() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Não foi possível gravar o arquivo %1: a pasta não existe.").arg(xlsx));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Não foi possível gravar o arquivo %1: a pasta não existe.").arg(xlsx));
     }
 }
 
 TEST(XlsxRemembered, TitlesAreKeptPerReportInTheExportFolder) {
     TempDir dir;
     const Installation installation(dir.path());
-    EXPECT_EQ(RememberedTitlesFile(installation, "Rel. Folha/Mensal"), installation.programDir() + "ExpCfg/RelFolhaMensal.cfg");
+    EXPECT_EQ(RememberedTitlesFile(installation, "Rel. Folha/Mensal"),
+              installation.programDir() + "ExpCfg/RelFolhaMensal.cfg");
     EXPECT_EQ(ReadRememberedTitles(installation, "TfoCadRelCargos"), QString());
     SaveRememberedTitles(installation, "TfoCadRelCargos", QStringLiteral("@Código@Nome @"));
     QFile f(installation.programDir() + "ExpCfg/TfoCadRelCargos.cfg");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("@C\xf3" "digo@Nome @\r\n"));
+    EXPECT_EQ(f.readAll(), QByteArray("@C\xf3"
+                                      "digo@Nome @\r\n"));
     EXPECT_EQ(ReadRememberedTitles(installation, "TfoCadRelCargos"), QStringLiteral("@Código@Nome @"));
 }

@@ -3,17 +3,17 @@
 #include "DbError.h"
 #include "FileErrors.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QMarginsF>
+#include <QPagedPaintDevice>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <algorithm>
 
 namespace folha {
 
@@ -30,7 +30,8 @@ void ensureFont() {
     done = true;
     if (QFontDatabase::families().contains(FontFamily)) return;
     const QDir fonts(QStringLiteral("/usr/share/fonts/truetype"));
-    const QStringList folders = fonts.entryList({QStringLiteral("liberation*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList folders =
+        fonts.entryList({QStringLiteral("liberation*")}, QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& folder : folders) {
         const QString file = fonts.filePath(folder + QStringLiteral("/LiberationMono-Regular.ttf"));
         if (QFile::exists(file) && QFontDatabase::addApplicationFont(file) >= 0) return;
@@ -73,7 +74,8 @@ void PagePainter::paint(const TextPage& page) {
     if (!painter_) {
         ensureFont();
         painter_ = std::make_unique<QPainter>();
-        if (!painter_->begin(&device_)) throw UserError(QStringLiteral("Não foi possível iniciar a impressão gráfica do relatório."));
+        if (!painter_->begin(&device_))
+            throw UserError(QStringLiteral("Não foi possível iniciar a impressão gráfica do relatório."));
         QFont font(FontFamily);
         font.setStyleHint(QFont::Monospace);
         font.setFixedPitch(true);
@@ -103,8 +105,8 @@ void PagePainter::paint(const TextPage& page) {
     // drawn as one text lands each character at its cell's place.
     for (size_t i = 0; i < page.lines.size(); ++i) {
         const double baseline = double(i) * lineHeight + metrics.ascent();
-        int drawn = 0;     // characters already drawn on the line
-        int runStart = 0;  // column of the run's first character
+        int drawn = 0;    // characters already drawn on the line
+        int runStart = 0; // column of the run's first character
         QString run;
         auto flush = [&] {
             if (!run.isEmpty()) painter_->drawText(QPointF(runStart * cellWidth, baseline), run);
@@ -128,7 +130,8 @@ void PagePainter::finish() {
     if (!painter_) {
         // A job without pages still gives one blank page.
         painter_ = std::make_unique<QPainter>();
-        if (!painter_->begin(&device_)) throw UserError(QStringLiteral("Não foi possível iniciar a impressão gráfica do relatório."));
+        if (!painter_->begin(&device_))
+            throw UserError(QStringLiteral("Não foi possível iniciar a impressão gráfica do relatório."));
     }
     if (painter_->isActive()) painter_->end();
 }
