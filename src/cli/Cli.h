@@ -128,6 +128,7 @@ QList<Command> coreCommands();
 QList<Command> payrollCommands(); // calc, undo, events
 QList<Command> govCommands();     // sefip, grrf
 QList<Command> reportCommands();  // report
+QList<Command> exportCommands();  // export-xlsx
 
 // Options every command takes: --root, --user.
 extern const QStringList globalOptions;

@@ -10,7 +10,7 @@
 using namespace folha;
 using namespace folha::cli;
 
-static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + reportCommands(); }
+static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands(); }
 
 static const char* const globalHelp =
     "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"

@@ -46,8 +46,12 @@ struct XlsxExportOptions {
 // three header lines merged across A to P and the titles go to row 4 in
 // bold; otherwise the titles go to row 1. Rows of every page follow. Column
 // widths are the titles' widths, then widened to fit the longest cell.
+// The report file is read line by line twice (widths first, then the
+// rows) and the workbook is written in constant memory, so no page is kept.
 // Progress by page through ui; throws UserError when the file cannot be
-// written. Returns the number of data rows.
+// written. Returns the number of data rows, or -1 when the person stopped
+// the export (asked between pages): the workbook is then closed and the
+// partial file removed.
 int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExportOptions& options, UserInterface& ui);
 
 } // namespace folha

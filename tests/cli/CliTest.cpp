@@ -3,6 +3,8 @@
 
 #include "JobLock.h"
 #include "Table.h"
+#include "XlsxExport.h"
+#include "Installation.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -662,3 +664,50 @@ TEST_F(CliTest, ReportNotConfirmedWritesNothing) {
 }
 
 } // namespace
+TEST_F(CliTest, ExportXlsxCutsAReportFileAndRemembersTheTitles) {
+    const QString report = root->file("TMP20261207161530.IMP");
+    {
+        QFile f(report);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\x0f\x1b" "2DEMO LTDA:FOLHA DE PAGAMENTO                       DATA.:07/12/2026\r\n"
+                "ZORVAN SISTEMAS                                     HORA.:  16:15:30\r\n"
+                "Relat\xf3rio de Cargos                                 PAG..:0000000001\r\n"
+                "--------------------------------------------------------------------\r\n"
+                " Codigo Nome\r\n"
+                "--------------------------------------------------------------------\r\n"
+                " 000123 ANALISTA\r\n"
+                "\r\n"
+                " 000124 AUXILIAR DE ESCRIT\xd3RIO\r\n");
+    }
+    const QString xlsx = root->file("cargos.xlsx");
+    const QString titles = QStringLiteral("@Codigo@Nome                   @");
+    CliRun r = run({"export-xlsx", report, "--titles", titles, "--output", xlsx, "--report", "TfoCadRelCargos"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, xlsx + "\nLinhas: 2\n");
+    auto sheetXml = [&] {
+        QProcess p;
+        p.start("unzip", {"-p", xlsx, "xl/worksheets/sheet1.xml"});
+        p.waitForFinished();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    // A text cell of the sheet, whatever its style.
+    auto cell = [](const QString& ref, const QString& text) {
+        return QRegularExpression(QStringLiteral("<c r=\"%1\" s=\"\\d+\" t=\"inlineStr\"><is><t>%2</t></is></c>").arg(ref, text));
+    };
+    QString sheet = sheetXml();
+    EXPECT_TRUE(sheet.contains("<mergeCell ref=\"A1:P1\"/>"));
+    EXPECT_TRUE(sheet.contains(cell("B6", QStringLiteral("AUXILIAR DE ESCRITÓRIO")))) << sheet.toStdString();
+    EXPECT_EQ(folha::ReadRememberedTitles(folha::Installation(root->path()), "TfoCadRelCargos"), titles);
+
+    // The next export of the report takes the remembered titles.
+    QFile::remove(xlsx);
+    CliRun again = run({"export-xlsx", report, "--output", xlsx, "--report", "TfoCadRelCargos", "--no-header"});
+    ASSERT_EQ(again.status, 0) << again.err.toStdString();
+    sheet = sheetXml();
+    EXPECT_TRUE(sheet.contains("<t>Codigo</t>")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains(cell("A2", "000123"))) << sheet.toStdString();
+
+    CliRun none = run({"export-xlsx", report, "--output", xlsx});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("Informe os títulos das colunas (--titles) ou o relatório (--report)."))) << none.err.toStdString();
+}

@@ -1,0 +1,218 @@
+// The PDF destination read back through poppler's text extraction.
+#include "PagePainter.h"
+#include "TempDir.h"
+
+#include "DbError.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+
+using namespace folha;
+
+namespace {
+
+// Drawing text needs the application object of the display layer (the
+// offscreen platform when there is no display).
+class GuiEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!QCoreApplication::instance()) app_ = new QGuiApplication(argc_, argv_);
+    }
+    void TearDown() override {
+        delete app_;
+        app_ = nullptr;
+    }
+
+private:
+    int argc_ = 1;
+    char name_[16] = "test_reports";
+    char* argv_[2] = {name_, nullptr};
+    QGuiApplication* app_ = nullptr;
+};
+[[maybe_unused]] ::testing::Environment* const guiEnvironment =
+    ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+// A page of the given lines, one character per cell.
+TextPage makePage(int number, int width, const QStringList& lines) {
+    TextPage page;
+    page.number = number;
+    page.width = width;
+    for (const QString& text : lines) {
+        QStringList cells;
+        for (QChar ch : text)
+            cells << QString(ch);
+        page.lines.push_back(cells);
+    }
+    return page;
+}
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << ": " << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfText(const QString& pdf, int page = 0) {
+    QStringList args{"-layout"};
+    if (page > 0) args << "-f" << QString::number(page) << "-l" << QString::number(page);
+    return run("pdftotext", args << pdf << "-");
+}
+
+// "Pages:" and "Page size:" (width and height in points) of pdfinfo.
+struct PdfInfo {
+    int pages = 0;
+    double width = 0;
+    double height = 0;
+};
+PdfInfo pdfInfo(const QString& pdf) {
+    const QString text = run("pdfinfo", {pdf});
+    PdfInfo info;
+    QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text);
+    if (m.hasMatch()) info.pages = m.captured(1).toInt();
+    m = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts")).match(text);
+    if (m.hasMatch()) {
+        info.width = m.captured(1).toDouble();
+        info.height = m.captured(2).toDouble();
+    }
+    return info;
+}
+
+PrintSettings graphic(const QString& orientation, bool condensed, int lines) {
+    PrintSettings s;
+    s.mode = PrintMode::Graphic;
+    s.destination = PrintDestination::Pdf;
+    s.orientation = orientation;
+    s.density = condensed ? DensityCondensed : DensityNormal;
+    s.linesPerPage = lines;
+    return s;
+}
+
+void writePdf(const QString& path, const PrintSettings& settings, const std::vector<TextPage>& pages) {
+    PdfSink sink(path, settings);
+    sink.begin({QStringLiteral("Relatório de Cargos"), QStringLiteral("TfoCadRelCargos")});
+    for (const TextPage& p : pages)
+        sink.page(p);
+    sink.end();
+}
+
+} // namespace
+
+TEST(PageFont, PointSizeFollowsDensityAndOrientation) {
+    struct Case {
+        bool condensed;
+        const char* orientation;
+        double points;
+    } cases[] = {{true, "R", 7.0}, {true, "P", 8.0}, {false, "R", 12.0}, {false, "P", 12.0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(PageFontPointSize(graphic(c.orientation, c.condensed, 50)), c.points)
+            << c.orientation << c.condensed;
+    PrintSettings lineFeed = graphic("P", false, 50);
+    lineFeed.density = QString(QChar(10));
+    EXPECT_EQ(PageFontPointSize(lineFeed), 10.0);
+}
+
+TEST(PdfSink, WritesEveryPageInLandscapeA4) {
+    TempDir dir;
+    const QString pdf = dir.file("cargos.pdf");
+    std::vector<TextPage> pages;
+    pages.push_back(makePage(1, 132, {"DEMO LTDA:FOLHA DE PAGAMENTO", "", "PRIMEIRA PAGINA 001 ANALISTA"}));
+    pages.push_back(makePage(2, 132, {"DEMO LTDA:FOLHA DE PAGAMENTO", "SEGUNDA PAGINA 002 OPERADOR"}));
+    writePdf(pdf, graphic("P", true, 73), pages);
+
+    const PdfInfo info = pdfInfo(pdf);
+    EXPECT_EQ(info.pages, 2);
+    // A4 is 595.28 x 841.89 points; landscape lies on its long side.
+    EXPECT_NEAR(info.width, 841.89, 1.0);
+    EXPECT_NEAR(info.height, 595.28, 1.0);
+    const QString first = pdfText(pdf, 1);
+    const QString second = pdfText(pdf, 2);
+    EXPECT_TRUE(first.contains("PRIMEIRA PAGINA 001 ANALISTA")) << first.toStdString();
+    EXPECT_FALSE(first.contains("SEGUNDA"));
+    EXPECT_TRUE(second.contains("SEGUNDA PAGINA 002 OPERADOR")) << second.toStdString();
+    EXPECT_TRUE(run("pdfinfo", {pdf}).contains("FOLHA DE PAGAMENTO"));
+}
+
+TEST(PdfSink, PortraitPageStandsUp) {
+    TempDir dir;
+    const QString pdf = dir.file("retrato.pdf");
+    writePdf(pdf, graphic("R", true, 99), {makePage(1, 80, {"RETRATO"})});
+    const PdfInfo info = pdfInfo(pdf);
+    EXPECT_EQ(info.pages, 1);
+    EXPECT_NEAR(info.width, 595.28, 1.0);
+    EXPECT_NEAR(info.height, 841.89, 1.0);
+}
+
+TEST(PdfSink, ControlCellsTakeNoColumnAndCellsFallOnTheGrid) {
+    TempDir dir;
+    const QString pdf = dir.file("grade.pdf");
+    // The condensed code before the line is not drawn and takes no column:
+    // "BBB" starts 40 columns after "AAA". Liberation Mono's characters are
+    // 0.6 em wide; 8 points at 300 dpi are 33.3 pixels, taken as 33, so a
+    // column is 19.8 pixels (4.752 points) and 40 columns 190.08 points.
+    TextPage page = makePage(1, 80, {QStringLiteral("AAA") + QString(37, ' ') + QStringLiteral("BBB")});
+    page.lines[0].prepend(DensityCondensed);
+    writePdf(pdf, graphic("P", true, 10), {page});
+    const QString boxes = run("pdftotext", {"-bbox", pdf, "-"});
+    auto xMin = [&](const QString& word) {
+        QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\"[^>]*>%1<").arg(word)).match(boxes);
+        EXPECT_TRUE(m.hasMatch()) << word.toStdString() << boxes.toStdString();
+        return m.captured(1).toDouble();
+    };
+    EXPECT_NEAR(xMin("BBB") - xMin("AAA"), 190.08, 0.2);
+    // The left margin is 5 mm (14.17 points).
+    EXPECT_NEAR(xMin("AAA"), 14.17, 0.5);
+    EXPECT_FALSE(boxes.contains(QChar(15)));
+}
+
+TEST(PdfSink, NinetyNineCondensedLinesFitAPortraitPage) {
+    TempDir dir;
+    const QString pdf = dir.file("longa.pdf");
+    QStringList lines;
+    for (int i = 1; i <= 99; ++i)
+        lines << QStringLiteral("LINHA%1").arg(i, 3, 10, QLatin1Char('0')) + QString(118, '.') +
+                     QStringLiteral("FIM%1").arg(i, 3, 10, QLatin1Char('0'));
+    writePdf(pdf, graphic("R", true, 99), {makePage(1, 132, lines)});
+    EXPECT_EQ(pdfInfo(pdf).pages, 1);
+    const QString text = pdfText(pdf);
+    for (int i = 1; i <= 99; ++i) {
+        const QString n = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+        EXPECT_TRUE(text.contains("LINHA" + n)) << n.toStdString();
+        EXPECT_TRUE(text.contains("FIM" + n)) << n.toStdString();
+    }
+}
+
+TEST(PdfSink, SeventyThreeNormalLinesInLandscapeAreAllDrawn) {
+    TempDir dir;
+    const QString pdf = dir.file("paisagem.pdf");
+    QStringList lines;
+    for (int i = 1; i <= 73; ++i)
+        lines << QStringLiteral("L%1").arg(i, 2, 10, QLatin1Char('0')) + QString(125, '-') +
+                     QStringLiteral("FIM");
+    writePdf(pdf, graphic("P", false, 73), {makePage(1, 132, lines)});
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains("L01")) << text.toStdString();
+    EXPECT_TRUE(text.contains("L73"));
+    EXPECT_EQ(text.count("FIM"), 73);
+}
+
+TEST(PdfSink, UnwritablePathIsAUserError) {
+    TempDir dir;
+    const QString pdf = dir.file("nao-existe/cargos.pdf");
+    PdfSink sink(pdf, graphic("P", true, 73));
+    try {
+        sink.begin({});
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("Não foi possível gravar o arquivo %1: a pasta não existe.").arg(pdf));
+    }
+    EXPECT_FALSE(QFile::exists(pdf));
+}
