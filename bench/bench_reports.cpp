@@ -1,10 +1,16 @@
 // Peak memory of the two streamed report destinations: the spreadsheet
 // export of a 10 000- and a 100 000-line report file, and the PDF of 200 and
-// 2000 pages. Each case runs in a process of its own, so its peak resident
-// size (ru_maxrss) is its own.
-//   bench_reports                   all four cases
-//   bench_reports xlsx LINES | pdf PAGES   one case in this process
+// 2000 pages; then the employees listing of a company of 10 000 and of
+// 100 000 employees, composed from the database to the report file and to a
+// PDF. Each case runs in a process of its own, so its peak resident size
+// (ru_maxrss) is its own.
+//   bench_reports                   every case
+//   bench_reports xlsx LINES | pdf PAGES | listing EMPLOYEES txt|pdf   one case
+#include "DemoBuilder.h"
+#include "Listings.h"
 #include "PagePainter.h"
+#include "ReportJob.h"
+#include "Table.h"
 #include "XlsxExport.h"
 
 #include "UserInterface.h"
@@ -115,6 +121,64 @@ int runPdf(int pages) {
     return 0;
 }
 
+// The demo installation with company 1 grown to `employees` employees.
+void growCompany(Session& session, int employees) {
+    QuietUi ui;
+    demo::DemoBuilder(session).buildDemo(ui);
+    for (const Record& company : Table(session.companyListDb(), "EmpresaFOLHA").select())
+        if (company.integer("Codigo") == 1) session.SetaDiretorio(company.text("Diretorio"));
+    session.signIn.CurrentCompanyCode = 1;
+    session.signIn.CurrentBranchCodeText = QStringLiteral("001");
+    Database& db = session.folha();
+    Table cadfun(db, "CADFUN");
+    const qint64 present = cadfun.count();
+    Transaction t(db);
+    for (int i = int(present) + 1; i <= employees; ++i) {
+        Record r = cadfun.newRecord();
+        r.set("CODFUN", QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')))
+            .set("NOME", QStringLiteral("FUNCIONARIO %1").arg(i))
+            .set("CARGO", 1 + i % 6)
+            .set("DT_ADMIS", QDate(2010, 1 + i % 12, 1))
+            .set("DT_NASC", QDate(1970 + i % 30, 1 + i % 12, 1 + i % 28));
+        cadfun.insert(r);
+    }
+    t.commit();
+}
+
+int runListing(int employees, const QString& format) {
+    QTemporaryDir dir;
+    Session session{Installation(dir.path())};
+    growCompany(session, employees);
+    const ListingDef* def = FindListing(QStringLiteral("TfoRelCadFunc"));
+    PrintSettings settings;
+    if (format == QLatin1String("pdf")) {
+        settings.mode = PrintMode::Graphic;
+        settings.destination = PrintDestination::Pdf;
+        settings.linesPerPage = ProposedLinesPerPage(PrintMode::Graphic, true, false);
+    } else {
+        settings.destination = PrintDestination::Preview;
+    }
+    ReportRequest request;
+    request.info = {def->caption, def->screen};
+    request.width = def->width;
+    request.pdfPath = dir.filePath("listing.pdf");
+    QuietUi ui;
+    const long before = peakKb();
+    QElapsedTimer t;
+    t.start();
+    int rows = 0;
+    const ReportResult result = RunReportJob(session, ui, settings, request, [&](TextReport& report) {
+        const ListingResult r = ComposeListing(session, ui, *def, ListingOrder::Code, report);
+        rows = r.rows;
+        return !r.cancelled;
+    });
+    const QString out = format == QLatin1String("pdf") ? result.pdfFile : result.reportFile;
+    std::printf("listing %s %7d employees: %6d rows, %5d pages, %7lld KB file, %6lld ms, peak %6ld KB (before %ld KB)\n",
+                qPrintable(format), employees, rows, result.pages, static_cast<long long>(QFile(out).size() / 1024),
+                static_cast<long long>(t.elapsed()), peakKb(), before);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -123,7 +187,10 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments().mid(1);
     if (args.size() == 2 && args[0] == QLatin1String("xlsx")) return runXlsx(args[1].toInt());
     if (args.size() == 2 && args[0] == QLatin1String("pdf")) return runPdf(args[1].toInt());
-    const QStringList cases[] = {{"xlsx", "10000"}, {"xlsx", "100000"}, {"pdf", "200"}, {"pdf", "2000"}};
+    if (args.size() == 3 && args[0] == QLatin1String("listing")) return runListing(args[1].toInt(), args[2]);
+    const QStringList cases[] = {{"xlsx", "10000"},          {"xlsx", "100000"},         {"pdf", "200"},
+                                 {"pdf", "2000"},            {"listing", "10000", "txt"}, {"listing", "100000", "txt"},
+                                 {"listing", "10000", "pdf"}, {"listing", "100000", "pdf"}};
     for (const QStringList& c : cases) {
         QProcess p;
         p.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -88,7 +88,7 @@ TEST_F(ReportScreens, PrintSetUpProposesTheLinesOfEachModeDensityAndOrientation)
 }
 
 TEST_F(ReportScreens, PrintSetUpStoresTheChoicesAndForcesNinetyLinesForTheSpreadsheetAndBrowser) {
-    for (const QString entry : {QStringLiteral("EXCEL"), QStringLiteral("BROWSER")}) {
+    for (const QString& entry : {QStringLiteral("EXCEL"), QStringLiteral("BROWSER")}) {
         TfoTipoImpr setup(*session, {"HP_Laser"}, "HP_Laser");
         setup.chooseGraphic(false);
         setup.setLinesText("120");
@@ -227,7 +227,7 @@ TEST_F(ReportScreens, ExportScreenRemembersTheTitlesAndDeletesTheReportFile) {
                }).reportFile;
     };
     const QString proposed = ListingTitlesLine(*def);
-    ASSERT_TRUE(proposed.startsWith('@'));
+    ASSERT_GE(proposed.count('@'), 3);
 
     const QString first = makeReport();
     ASSERT_TRUE(QFile::exists(first));
@@ -239,7 +239,7 @@ TEST_F(ReportScreens, ExportScreenRemembersTheTitlesAndDeletesTheReportFile) {
     screen.titlesBox()->setText("@x@");
     screen.restore();
     EXPECT_EQ(screen.titlesBox()->text(), proposed);
-    const QString mine = proposed.left(proposed.indexOf('@', 1) + 1); // the code column only
+    const QString mine = proposed.left(proposed.indexOf('@', proposed.indexOf('@') + 1) + 1); // the code column only
     screen.titlesBox()->setText(mine);
     screen.viewBox()->setChecked(false);
     ASSERT_TRUE(screen.exportReport(d.file("cargos.xlsx")));

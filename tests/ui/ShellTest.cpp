@@ -254,7 +254,7 @@ TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\ta construir"));
     EXPECT_EQ(lines[23], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\ta construir"));
     EXPECT_EQ(lines[27], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\ta construir"));
-    EXPECT_EQ(lines[43], QStringLiteral("Relatórios > Cadastro > Históricos da  Folha\tTfoRelCadHistfp\tnão-modal\ta construir"));
+    EXPECT_EQ(lines[43], QStringLiteral("Relatórios > Cadastro > Históricos da  Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
     EXPECT_EQ(lines.last(), QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
 }
 

@@ -98,12 +98,10 @@ bool RunDesktopReport(QWidget* owner, Session& session, UserInterface& ui, const
         exportScreen.exec();
         break;
     }
-    case PrintDestination::RemoteFile:
-        ui.message(MessageKind::Information, RemoteFileReadyMessage());
-        break;
     case PrintDestination::Pdf:
         ui.message(MessageKind::Information, QStringLiteral("Relatório gravado em %1").arg(result.pdfFile));
         break;
+    case PrintDestination::RemoteFile: // the job itself says where the file is
     case PrintDestination::Printer:
         break;
     }
