@@ -2,7 +2,11 @@
 #include "Cli.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 #include <QTextStream>
 #include <cstdio>
@@ -39,6 +43,11 @@ int main(int argc, char** argv) {
         for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
         if (commandName(raw) == QLatin1String("report")) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+            if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+                // A private runtime folder, as a desktop session would give.
+                const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/runtime-" + QByteArray::number(getuid());
+                if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", dir);
+            }
             application = std::make_unique<QGuiApplication>(argc, argv);
         } else {
             application = std::make_unique<QCoreApplication>(argc, argv);

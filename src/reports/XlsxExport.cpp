@@ -64,19 +64,38 @@ public:
             if (text.contains(PageMarker) || page_ == 0) {
                 ++page_;
                 lineInPage_ = 0;
+                headerEnd_ = HeaderLines;
+                dashesSeen_ = false;
             }
             ++lineInPage_;
             if (text.trimmed().isEmpty()) continue;
-            if (lineInPage_ <= HeaderLines) return {Kind::Header, page_, text.trimmed()};
+            // The header ends with the column titles, the line after the
+            // dashes: a page without a subtitle line has a header of five
+            // lines, and its sixth line is already a row of the report.
+            if (lineInPage_ <= HeaderLines && isDashes(text)) {
+                if (!dashesSeen_) {
+                    dashesSeen_ = true;
+                    headerEnd_ = std::min(HeaderLines, lineInPage_ + 1);
+                } else if (lineInPage_ == headerEnd_ + 1) {
+                    headerEnd_ = lineInPage_; // dashes under the column titles
+                }
+            }
+            if (lineInPage_ <= headerEnd_) return {Kind::Header, page_, text.trimmed()};
             return {Kind::Body, page_, text};
         }
         return {};
     }
 
 private:
+    static bool isDashes(const QString& text) {
+        const QString t = text.trimmed();
+        return t.size() >= 10 && t.count(QLatin1Char('-')) == t.size();
+    }
     QFile file_;
     int page_ = 0;
     int lineInPage_ = 0;
+    int headerEnd_ = HeaderLines;
+    bool dashesSeen_ = false;
 };
 
 QString cellText(const QString& line, const XlsxColumn& column) {

@@ -24,7 +24,7 @@ struct XlsxColumn {
 QList<XlsxColumn> ParseTitlesLine(const QString& titles);
 
 struct ReportPageText {
-    QStringList header; // lines 1 to 6, trimmed, not empty
+    QStringList header; // lines 1 to 6, or to the column titles after the dashes; trimmed, not empty
     QStringList body;   // the other lines, blank lines dropped
 };
 // The pages of a report file: a line holding the first header line

@@ -497,4 +497,22 @@ TEST_F(DemoListings, RemoteFileGoesToTheClientDriveFolderAndSaysSo) {
     EXPECT_EQ(ui.texts("message"), QStringList{RemoteFileReadyMessage()});
 }
 
+// The client tells its drive in the first line of "ImpTmp.txt" on its C:
+// drive; the report goes to that drive's folder, created when missing.
+TEST_F(DemoListings, RemoteDriveLetterComesFromTheClientsImpTmpFile) {
+    const QString impTmp = session->installation().localPath("\\\\tsClient\\C\\ImpTmp.txt");
+    QDir().mkpath(QFileInfo(impTmp).absolutePath());
+    {
+        QFile f(impTmp);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("E:\\Relatorios\r\nsegunda linha\r\n");
+    }
+    PrintSettings s;
+    s.destination = PrintDestination::RemoteFile;
+    const QString folder = ReportFolder(*session, s);
+    QFile::remove(impTmp);
+    EXPECT_EQ(QDir(folder).absolutePath(), QDir(session->installation().localPath("\\\\tsclient\\E\\")).absolutePath());
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
 } // namespace

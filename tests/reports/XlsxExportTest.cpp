@@ -3,6 +3,7 @@
 
 #include "DbError.h"
 #include "Installation.h"
+#include "Listings.h"
 #include "ScriptedUi.h"
 #include "TempDir.h"
 
@@ -289,4 +290,27 @@ TEST(XlsxRemembered, TitlesAreKeptPerReportInTheExportFolder) {
     EXPECT_EQ(f.readAll(), QByteArray("@C\xf3"
                                       "digo@Nome @\r\n"));
     EXPECT_EQ(ReadRememberedTitles(installation, "TfoCadRelCargos"), QStringLiteral("@Código@Nome @"));
+}
+
+// A listing has no subtitle line: its header is five lines (company,
+// supplier, title, dashes, column titles), and the sixth line is already the
+// first position of the report; every position reaches the workbook.
+TEST(XlsxExport, AListingWithoutSubtitleKeepsItsFirstRow) {
+    TempDir dir;
+    const QString report = QStringLiteral(FOLHA_SOURCE_DIR "/tests/reports/golden/TfoCadRelCargos.txt");
+    const ListingDef* def = FindListing("TfoCadRelCargos");
+    ASSERT_NE(def, nullptr);
+    ScriptedUi ui;
+    const QString xlsx = dir.file("cargos.xlsx");
+    EXPECT_EQ(WriteXlsx(report, xlsx, {ListingTitlesLine(*def), true}, ui), 6);
+    const Sheet s = readSheet(xlsx);
+    EXPECT_EQ(s.cells["A4"], "Cód.");
+    EXPECT_EQ(s.cells["B4"], "Nome do Cargo");
+    EXPECT_EQ(s.cells["A5"], "005");
+    EXPECT_EQ(s.cells["B5"], "APRENDIZ");
+    EXPECT_EQ(s.cells["C5"], "0,00");
+    EXPECT_EQ(s.cells["D5"], "-");
+    EXPECT_EQ(s.cells["A10"], "003");
+    EXPECT_EQ(s.cells["B10"], "VIGILANTE");
+    EXPECT_FALSE(s.cells.contains("A11"));
 }

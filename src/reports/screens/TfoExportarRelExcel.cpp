@@ -44,8 +44,10 @@ QString SampleText(const QString& reportFile) {
     while (!f.atEnd() && lines.size() < 60) {
         QString line = QString::fromLatin1(f.readLine());
         QString visible;
-        for (QChar c : line)
-            if (c >= QLatin1Char(' ')) visible += c;
+        for (int i = 0; i < line.size(); ++i) {
+            if (line[i] == QChar(27)) ++i; // a printer code: ESC and its letter
+            else if (line[i] >= QLatin1Char(' ')) visible += line[i];
+        }
         lines << visible;
     }
     return lines.join(QLatin1Char('\n'));

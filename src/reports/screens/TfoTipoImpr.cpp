@@ -59,6 +59,8 @@ void TfoTipoImpr::build(const QStringList& installedPrinters, const QString& def
         if (!run.printerName.isEmpty() && printers_[i].name == run.printerName) preselect = i;
         if (preselect < 0 && printers_[i].name == defaultPrinter.left(50)) preselect = i;
     }
+    // Without a printer of the system the preview is the safe choice.
+    if (preselect < 0) preselect = printerBox_->findText(QStringLiteral("VISUALIZAR"));
     if (preselect >= 0) printerBox_->setCurrentIndex(preselect);
     auto* printerForm = new QFormLayout;
     printerForm->addRow(QStringLiteral("Impressora:"), printerBox_);
