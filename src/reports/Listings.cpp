@@ -299,43 +299,76 @@ QString ListingTitlesLine(const ListingDef& def) {
     return line;
 }
 
+ListComposer::ListComposer(TextReport& report, QString title, QList<ListColumn> columns,
+                           std::function<int(const ListColumn&)> columnWidth, Options options)
+    : report_(report), title_(std::move(title)), columns_(std::move(columns)), columnWidth_(std::move(columnWidth)),
+      options_(options) {
+    for (const ListColumn& c : columns_) blockLines_ = std::max(blockLines_, c.line);
+    if (!columnWidth_)
+        columnWidth_ = [](const ListColumn& c) { return FormatListValue(QVariant(0), c.format).size(); };
+}
+
+void ListComposer::startPage() {
+    line_ = report_.pageHeader(title_);
+    // The column titles, one line per line of a row's block.
+    for (int b = 1; b <= blockLines_; ++b) {
+        QList<ListColumn> cols;
+        for (const ListColumn& c : columns_)
+            if (c.line == b) cols << c;
+        std::sort(cols.begin(), cols.end(), [](const ListColumn& a, const ListColumn& z) { return a.column < z.column; });
+        for (int i = 0; i < cols.size(); ++i) {
+            const int room = i + 1 < cols.size() ? cols[i + 1].column - cols[i].column - 1 : report_.width() - cols[i].column + 1;
+            QString title = cols[i].title.left(std::max(1, room));
+            if (options_.capitalTitles) title = title.toUpper();
+            // Amounts are right-aligned: so is their title.
+            if (cols[i].format.endsWith(QLatin1Char('n')))
+                title = title.rightJustified(std::min(room, columnWidth_(cols[i])));
+            report_.putText(line_ + b, cols[i].column, title);
+        }
+    }
+    line_ += blockLines_ + options_.blankLinesAfterTitles;
+    rowsOnPage_ = false;
+    started_ = true;
+}
+
+void ListComposer::addRow(const QVariantMap& row, const QList<QPair<int, QString>>& details) {
+    if (!started_) startPage();
+    const int needed = blockLines_ + int(details.size());
+    if (rowsOnPage_ && line_ + needed > report_.linesPerPage() - options_.bottomMargin) {
+        report_.flushPage(line_);
+        startPage();
+    }
+    for (const ListColumn& c : columns_) {
+        QString key = c.field;
+        if (!row.contains(key)) {
+            for (auto it = row.constBegin(); it != row.constEnd(); ++it)
+                if (it.key().compare(c.field, Qt::CaseInsensitive) == 0) key = it.key();
+        }
+        QString text = FormatListValue(row.value(key), c.format);
+        if (text.trimmed().isEmpty() && !c.whenEmpty.isEmpty()) text = c.whenEmpty;
+        report_.putText(line_ + c.line, c.column, text);
+    }
+    line_ += blockLines_;
+    for (const auto& d : details) report_.putText(++line_, d.first, d.second);
+    rowsOnPage_ = true;
+    ++rows_;
+}
+
+void ListComposer::finish() {
+    if (!started_) startPage();
+    report_.flushPage(line_);
+}
+
 ListingResult ComposeListing(Session& session, UserInterface& ui, const ListingDef& def, ListingOrder order,
                              TextReport& report) {
     ListingResult result;
     Database& db = session.folha();
     Table table(db, def.table);
     if (order == ListingOrder::Name && !def.nameIndex.isEmpty()) table.setIndex(def.nameIndex);
-
-    int blockLines = 1;
-    for (const ListColumn& c : def.columns) blockLines = std::max(blockLines, c.line);
-
-    const int pageLines = report.linesPerPage();
-    int line = 0;        // last line written on the page
-    bool rowsOnPage = false;
-    auto startPage = [&] {
-        line = report.pageHeader(def.caption);
-        // The column titles, one line per line of a row's block.
-        for (int b = 1; b <= blockLines; ++b) {
-            QList<ListColumn> cols;
-            for (const ListColumn& c : def.columns)
-                if (c.line == b) cols << c;
-            std::sort(cols.begin(), cols.end(), [](const ListColumn& a, const ListColumn& z) { return a.column < z.column; });
-            for (int i = 0; i < cols.size(); ++i) {
-                const int room = i + 1 < cols.size() ? cols[i + 1].column - cols[i].column - 1 : report.width() - cols[i].column + 1;
-                QString title = cols[i].title.left(std::max(1, room));
-                // Amounts are right-aligned: so is their title.
-                if (cols[i].format.endsWith(QLatin1Char('n')))
-                    title = title.rightJustified(std::min(room, ListColumnWidth(def, cols[i])));
-                report.putText(line + b, cols[i].column, title);
-            }
-        }
-        line += blockLines;
-        rowsOnPage = false;
-    };
+    ListComposer list(report, def.caption, def.columns, [&def](const ListColumn& c) { return ListColumnWidth(def, c); });
 
     const qint64 total = table.count();
     ui.progressStart(def.caption, int(std::min<qint64>(total, INT_MAX)));
-    startPage();
     table.forEach({}, {}, [&](const Record& record) {
         if (ui.cancelRequested()) {
             result.cancelled = true;
@@ -350,26 +383,12 @@ ListingResult ComposeListing(Session& session, UserInterface& ui, const ListingD
             }
         }
         if (def.enrich) def.enrich(db, row);
-        const QList<QPair<int, QString>> details = def.detail ? def.detail(db, row) : QList<QPair<int, QString>>();
-        const int needed = blockLines + int(details.size());
-        if (rowsOnPage && line + needed > pageLines) {
-            report.flushPage(line);
-            startPage();
-        }
-        for (const ListColumn& c : def.columns) {
-            const QString key = row.contains(c.field) ? c.field : c.field.toUpper();
-            QString text = FormatListValue(row.value(key), c.format);
-            if (text.trimmed().isEmpty() && !c.whenEmpty.isEmpty()) text = c.whenEmpty;
-            report.putText(line + c.line, c.column, text);
-        }
-        line += blockLines;
-        for (const auto& d : details) report.putText(++line, d.first, d.second);
-        rowsOnPage = true;
+        list.addRow(row, def.detail ? def.detail(db, row) : QList<QPair<int, QString>>());
         ++result.rows;
         ui.progressStep(result.rows);
         return true;
     });
-    report.flushPage(line);
+    list.finish();
     ui.progressEnd();
     return result;
 }

@@ -64,6 +64,45 @@ enum class ListingOrder { Code, Name };
 // The spreadsheet titles line matching a listing's columns ("@Codigo  @Nome @").
 QString ListingTitlesLine(const ListingDef& def);
 
+// Lays rows out as a list on the pages of a report: on each page the header
+// with the title and the column titles (one line per line of a row's
+// block, amounts' titles right-aligned), then the rows at their columns; a
+// row that would not fit starts a new page. Used by the register listings
+// and the grid lists of the register screens.
+struct ListOptions {
+    int blankLinesAfterTitles = 0; // empty lines under the column titles
+    int bottomMargin = 0;          // lines kept free at the foot of a page
+    bool capitalTitles = false;    // column titles in capitals
+};
+
+class ListComposer {
+public:
+    using Options = ListOptions;
+    // `columnWidth` gives the room a column's values take (for the titles
+    // of amounts); by default the format's width.
+    ListComposer(TextReport& report, QString title, QList<ListColumn> columns,
+                 std::function<int(const ListColumn&)> columnWidth = {}, Options options = {});
+    // One row: its fields by name (any case), and extra lines below it
+    // (column, text).
+    void addRow(const QVariantMap& row, const QList<QPair<int, QString>>& details = {});
+    // Hands the last page to the destination.
+    void finish();
+    int rows() const { return rows_; }
+
+private:
+    void startPage();
+    TextReport& report_;
+    QString title_;
+    QList<ListColumn> columns_;
+    std::function<int(const ListColumn&)> columnWidth_;
+    Options options_;
+    int blockLines_ = 1;
+    int line_ = 0;
+    bool started_ = false;
+    bool rowsOnPage_ = false;
+    int rows_ = 0;
+};
+
 struct ListingResult {
     int rows = 0;           // rows listed
     bool cancelled = false; // stopped by the person at a row boundary

@@ -339,6 +339,42 @@ TEST(ListingsTest, ColumnsFitThePageAndDoNotOverlap) {
     }
 }
 
+// A grid list: titles in capitals with an empty line under them, five
+// lines kept free at the foot, rows given one by one.
+TEST(ListComposerTest, RowsFromTheCallerTitlesInCapitalsAndAFreeFoot) {
+    PagesSink sink;
+    TextReport report(sink, 40, 14);
+    report.setCompanyName("DEMO");
+    report.setClock(Clock);
+    report.beginJob({"Relatório de Bancos", "TfoCadBancos"});
+    ListOptions options;
+    options.blankLinesAfterTitles = 1;
+    options.bottomMargin = 5;
+    options.capitalTitles = true;
+    ListComposer list(report, "Relatório de Bancos", {{"Código", "COD_BANCO", 1, "", 1, ""}, {"Valor", "NSA", 12, "%6.2n", 1, ""}}, {}, options);
+    for (int i = 1; i <= 5; ++i) {
+        QVariantMap row;
+        row.insert("cod_banco", QString("%1").arg(i, 3, 10, QChar('0')));
+        row.insert("NSA", QVariant::fromValue(Fixed::fromInt(i * 1000)));
+        list.addRow(row);
+    }
+    list.finish();
+    report.endJob();
+    ASSERT_EQ(sink.pages.size(), 2u);
+    // Header (4 lines), titles, the empty line, then rows on lines 7 to 9.
+    const QStringList first = Lines(sink.pages[0]);
+    ASSERT_EQ(first.size(), 9);
+    EXPECT_EQ(first[4], "CÓDIGO      VALOR");
+    EXPECT_EQ(first[5], "");
+    EXPECT_EQ(first[6], "001        1.000,00");
+    EXPECT_EQ(first[8], "003        3.000,00");
+    const QStringList second = Lines(sink.pages[1]);
+    ASSERT_EQ(second.size(), 8);
+    EXPECT_TRUE(second[2].startsWith("Relatório de Bancos"));
+    EXPECT_EQ(second[7], "005        5.000,00");
+    EXPECT_EQ(list.rows(), 5);
+}
+
 // ---- the listings on the demo installation -------------------------------
 
 class DemoListings : public ::testing::Test {
