@@ -51,6 +51,22 @@ enum class FieldCheck {
     CnpjCpf, // an employer's inscription: a CNPJ of 14 digits or a CPF of 11
 };
 
+// The mask of a typed box: the digits of a CPF, CNPJ, PIS, CEP or date
+// shown with their separators.
+enum class InputMask { None, Cpf, Cnpj, Pis, Cep, Date };
+// Qt's input-mask text for a mask ("999.999.999-99;_"); empty for None.
+QString InputMaskPattern(InputMask mask);
+
+// The register that describes a code field: where its code is looked up and
+// which list the pick button shows.
+struct LookupDef {
+    QString table;              // "Cargos"
+    QString keyField;           // "COD_CARGOS"
+    QString descriptionField;   // "NOME_CARGO"
+    QString descriptionCaption; // "Descrição do Cargo"
+    QString listQuery;          // " SELECT COD_CARGOS as Codigo, NOME_CARGO as Descricao FROM Cargos.db "
+};
+
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
@@ -60,6 +76,15 @@ struct FieldDef {
     bool required = false;
     FieldCheck check = FieldCheck::None;
     std::optional<Fixed> minimum; // number fields: the smallest value taken
+
+    // What the register forms need.
+    QString page;                    // page of the editing panel ("Principal"); empty: no pages
+    std::optional<LookupDef> lookup; // a code described by another register
+    bool pickerOnly = false;         // the box is read-only; only the pick button changes it
+    InputMask mask = InputMask::None;
+    int gridWidth = 0;               // characters of its grid column; 0: by type and size
+    // Characters of its grid column: gridWidth, or by type and size.
+    int displayWidth() const;
 
     // The entry text for a stored value, or empty.
     QString codeText(const QString& value) const;
@@ -84,6 +109,9 @@ struct TableDef {
     int fieldIndex(const QString& name) const;         // -1 when missing
     const IndexDef* index(const QString& name) const;  // case-insensitive
     QStringList fieldNames() const;
+    // The pages of the editing panel in the order of their first field;
+    // empty when the table has none.
+    QStringList pages() const;
     // A copy under another stored name (the monthly audit log tables).
     TableDef renamed(const QString& newName) const;
 };
@@ -109,6 +137,13 @@ public:
     TableBuilder& check(const QString& field, FieldCheck kind);
     // The smallest value a number field takes (a salary is never negative).
     TableBuilder& minimum(const QString& field, Fixed value);
+    // Form particulars: the page of fields, a code's lookup (with
+    // pickerOnly the box takes codes only from the pick button), masks and
+    // grid widths.
+    TableBuilder& page(const QStringList& fields, const QString& page);
+    TableBuilder& lookup(const QString& field, const LookupDef& lookup, bool pickerOnly = false);
+    TableBuilder& mask(const QString& field, InputMask mask);
+    TableBuilder& gridWidth(const QString& field, int characters);
     TableBuilder& key(const QStringList& fields);
     TableBuilder& index(const QString& name, const QStringList& fields, bool unique = false);
     TableDef build();
