@@ -508,6 +508,15 @@ TEST_F(DemoListings, TextPrinterGetsTheReportFileOnItsQueue) {
                               }),
                  UserError);
     EXPECT_EQ(composed, 1);
+    // Stopped by the clerk: nothing is sent to the queue, so nothing is refused.
+    const ReportResult stopped = RunReportJob(*session, ui, s, ReportRequest{{"T", "T"}, 80, {}, nullptr},
+                                              [&](TextReport& report) {
+                                                  report.pageHeader("T");
+                                                  report.flushPage();
+                                                  return false;
+                                              });
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(stopped.pages, 1);
 }
 
 TEST_F(DemoListings, GraphicPrinterWithoutADrawnSinkIsRefused) {

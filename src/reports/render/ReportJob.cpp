@@ -134,7 +134,8 @@ ReportResult RunReportJob(Session& session, UserInterface& ui, const PrintSettin
     result.pages = counting.pages;
     result.cancelled = !finished;
 
-    if (settings.destination == PrintDestination::Printer && settings.mode == PrintMode::Text)
+    // A report stopped halfway is not printed: the clerk asked to stop.
+    if (settings.destination == PrintDestination::Printer && settings.mode == PrintMode::Text && finished)
         SendRawToQueue(settings.printerName, result.reportFile);
     if (settings.destination == PrintDestination::RemoteFile)
         ui.message(MessageKind::Information, RemoteFileReadyMessage());
