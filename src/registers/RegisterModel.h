@@ -61,10 +61,14 @@ public:
 
 private:
     QString whereClause(QVariantList& params) const;
+    // The row of a record known to pass the filter, reading pages up to it.
+    int rowOfRecord(const Record& match);
     Database& db_;
     const TableDef& def_;
     std::vector<Record> rows_;
     bool atEnd_ = false;
+    bool resetting_ = false; // views asking for more while the model resets get nothing
+    std::vector<Record> readPage() const;
     QString filterField_;
     QString filterText_;
     QString lastError_;
