@@ -137,6 +137,10 @@ QVariant RegisterModel::data(const QModelIndex& index, int role) const {
     const FieldDef& f = def_.fields[size_t(index.column())];
     try {
         if (role == Qt::DisplayRole) return displayText(r, f);
+        if (role == Qt::ToolTipRole) {
+            (void)displayText(r, f); // a refused stored value explains itself
+            return {};
+        }
         if (role == Qt::EditRole) {
             if (r.isNull(f.name)) return {};
             switch (f.type) {
@@ -161,14 +165,15 @@ QVariant RegisterModel::data(const QModelIndex& index, int role) const {
             case FieldType::LongInt:
             case FieldType::AutoInc:
                 if (f.codes.isEmpty() && f.mask == InputMask::None)
-                    return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+                    return int(Qt::AlignRight | Qt::AlignVCenter);
                 break;
             default: break;
             }
         }
     } catch (const DbError& e) {
         // A stored value the field cannot hold: the cell tells why.
-        if (role == Qt::ToolTipRole || role == Qt::DisplayRole) return role == Qt::ToolTipRole ? e.message() : QString();
+        if (role == Qt::ToolTipRole) return e.message();
+        if (role == Qt::DisplayRole) return QString();
     }
     return {};
 }
@@ -222,7 +227,7 @@ bool RegisterModel::setData(const QModelIndex& index, const QVariant& value, int
     return true;
 }
 
-bool RegisterModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_ && !resetting_; }
+bool RegisterModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_ && !changing_; }
 
 std::vector<Record> RegisterModel::readPage() const {
     QVariantList params;
@@ -233,14 +238,16 @@ std::vector<Record> RegisterModel::readPage() const {
 }
 
 void RegisterModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || atEnd_ || resetting_) return;
+    if (parent.isValid() || atEnd_ || changing_) return;
     std::vector<Record> page = readPage();
     atEnd_ = int(page.size()) < PageSize;
     if (page.empty()) return;
     const int first = int(rows_.size());
+    changing_ = true;
     beginInsertRows({}, first, first + int(page.size()) - 1);
     for (auto& r : page) rows_.push_back(std::move(r));
     endInsertRows();
+    changing_ = false;
 }
 
 QString RegisterModel::whereClause(QVariantList& params) const {
@@ -253,7 +260,7 @@ QString RegisterModel::whereClause(QVariantList& params) const {
 }
 
 void RegisterModel::reload() {
-    resetting_ = true;
+    changing_ = true;
     beginResetModel();
     rows_.clear();
     try {
@@ -261,12 +268,12 @@ void RegisterModel::reload() {
     } catch (...) {
         atEnd_ = true;
         endResetModel();
-        resetting_ = false;
+        changing_ = false;
         throw;
     }
     atEnd_ = int(rows_.size()) < PageSize;
     endResetModel();
-    resetting_ = false;
+    changing_ = false;
 }
 
 void RegisterModel::setFilter(const QString& field, const QString& text) {

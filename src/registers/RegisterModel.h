@@ -67,7 +67,9 @@ private:
     const TableDef& def_;
     std::vector<Record> rows_;
     bool atEnd_ = false;
-    bool resetting_ = false; // views asking for more while the model resets get nothing
+    // True while rows are being replaced or added: a view that asks for
+    // more from its change handlers gets nothing until the change is over.
+    bool changing_ = false;
     std::vector<Record> readPage() const;
     QString filterField_;
     QString filterText_;

@@ -1,9 +1,11 @@
 // The register grid's model: pages read as the view asks, filter and search
 // in SQL with the typed text bound, and cells shown as the forms show them.
+#include "DemoBuilder.h"
 #include "RegisterModel.h"
 #include "RegistersFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QRegularExpression>
 
 using namespace folha;
 using namespace folha::registers;
@@ -180,6 +182,62 @@ TEST_F(RegisterModelTest, EditsThroughTheFieldChecks) {
     EXPECT_TRUE(model.record(0).isNull("DT_ADMIS"));
     EXPECT_FALSE(model.setData(model.index(0, admitted), "31/02/2012"));
     EXPECT_FALSE(model.setData(model.index(0, model.columnOf("NOME")), QString(41, 'X'))); // wider than the field
+}
+
+} // namespace
+
+namespace {
+
+// A synthetic company of the demo: employees with documents, dates and
+// salaries, and a dozen events each under a five-field key.
+class RegisterModelDemoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = Database::openDirectory(d.path() + "/empresa");
+        demo::DemoBuilder::buildSyntheticCompany(*db, 450);
+    }
+    TempDir d;
+    std::unique_ptr<Database> db;
+};
+
+TEST_F(RegisterModelDemoTest, EveryEmployeeCellShowsAsTheFormsDo) {
+    RegisterModel model(*db, Registry::instance().require("CADFUN"));
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    while (model.canFetchMore({})) model.fetchMore({});
+    ASSERT_EQ(model.rowCount(), 450);
+    const QRegularExpression pis(QStringLiteral("^\\d{3}\\.\\d{5}\\.\\d{2}-\\d$"));
+    const QRegularExpression date(QStringLiteral("^\\d{2}/\\d{2}/\\d{4}$"));
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int col = 0; col < model.columnCount(); ++col)
+            ASSERT_FALSE(model.data(model.index(row, col), Qt::ToolTipRole).isValid()) << row << " " << col;
+        const QString shownPis = model.data(model.index(row, model.columnOf("NR_PIS"))).toString();
+        EXPECT_TRUE(pis.match(shownPis).hasMatch()) << shownPis.toStdString();
+        EXPECT_TRUE(date.match(model.data(model.index(row, model.columnOf("DT_ADMIS"))).toString()).hasMatch());
+    }
+    // The second employee earns 937.01 and joined on 02/01/2010.
+    EXPECT_EQ(model.data(model.index(1, model.columnOf("VLR_SALAR"))).toString(), "937,01");
+    EXPECT_EQ(model.data(model.index(1, model.columnOf("DT_ADMIS"))).toString(), "02/01/2010");
+    EXPECT_EQ(model.data(model.index(1, model.columnOf("TIPO_PAG"))).toString(), "1 - Mensalista");
+}
+
+TEST_F(RegisterModelDemoTest, EventsArePagedAlongTheirFiveFieldKey) {
+    const TableDef& def = Registry::instance().require("OCORRENC");
+    RegisterModel model(*db, def);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    while (model.canFetchMore({})) model.fetchMore({});
+    Table events(*db, def);
+    ASSERT_EQ(model.rowCount(), int(events.count()));
+    ASSERT_GT(model.rowCount(), 2 * RegisterModel::PageSize);
+    // The pages meet without a gap or a repeat: the keys ascend throughout.
+    const std::vector<Record> all = events.select({}, {}, def.primaryKey.join(", "));
+    for (int i = 0; i < model.rowCount(); ++i) ASSERT_EQ(model.record(i).keyValues(), all[size_t(i)].keyValues()) << i;
+    const int sheet = model.columnOf("TIPOFOLHA");
+    EXPECT_EQ(model.data(model.index(0, sheet)).toString(), "F - Folha");
+
+    RegisterModel fresh(*db, def);
+    const int last = model.rowCount() - 1;
+    EXPECT_EQ(fresh.rowOfKey(all.back().keyValues()), last);
+    EXPECT_EQ(fresh.rowCount(), last + 1);
 }
 
 } // namespace
