@@ -102,6 +102,18 @@ TEST_F(RegisterModelTest, FiltersNumbersAndDatesAsTyped) {
     EXPECT_EQ(codesShown(model), QStringList{"000005"});
     model.setFilter("DT_ADMIS", "02/04/2013");
     EXPECT_EQ(codesShown(model), QStringList{"000005"});
+    // A date half typed filters nothing yet.
+    model.setFilter("DT_ADMIS", "02/04");
+    EXPECT_EQ(model.rowCount(), 200);
+}
+
+TEST_F(RegisterModelTest, AStoredValueTheFieldCannotHoldShowsEmptyWithItsReason) {
+    db->exec("UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000012'");
+    RegisterModel model(*db, cadfunDef());
+    const QModelIndex cell = model.index(2, model.columnOf("VLR_SALAR"));
+    EXPECT_EQ(model.data(cell).toString(), "");
+    EXPECT_FALSE(model.data(cell, Qt::ToolTipRole).toString().isEmpty());
+    EXPECT_EQ(model.data(model.index(2, model.columnOf("NOME"))).toString(), "MARIANA DIAS");
 }
 
 TEST_F(RegisterModelTest, FindsTheFirstMatchReadingPagesUpToIt) {

@@ -27,8 +27,7 @@ protected:
     // The audit entries of this month as "Janela Acao Usuario Filial: Log".
     QStringList auditEntries() {
         const QDate today = QDate::currentDate();
-        const TableDef& def = logDef_ ? *logDef_ : *(logDef_ = std::make_unique<TableDef>(
-                                                         Registry::instance().auditLogTable(today.month(), today.year())));
+        const TableDef def = Registry::instance().auditLogTable(today.month(), today.year());
         QStringList out;
         if (!session.zorvan().hasTable(def.name)) return out;
         for (const auto& r : Table(session.zorvan(), def).select({}, {}, "AutoInc"))
@@ -46,7 +45,6 @@ protected:
     TempDir d;
     Session session{Installation(d.path())};
     ScriptedUi ui;
-    std::unique_ptr<TableDef> logDef_;
 };
 
 TEST_F(RegisterServiceTest, InsertAndEditPostTheRowAndWriteTheirEntries) {
