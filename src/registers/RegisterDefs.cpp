@@ -94,8 +94,8 @@ QList<RegisterDef> buildDefs() {
         defs << d;
     }
     {
-        // The employee's shift is named after the employee, so two shifts of
-        // one month are told apart in the log.
+        // The shift code follows the employee's, so two shifts of one
+        // employee in a month are told apart in the log.
         RegisterDef d = reg("TfoCadMovPlant", "MovPlant", "Mov. Plantões", {},
                             "Inclusão de cadastro de movimento de plantões |Ano: ",
                             {{"", "PLANT_ANO"}, {"|Mes: ", "PLANT_MES"}, {"|Cod Fun: ", "CODFUN"},
