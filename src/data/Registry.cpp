@@ -4,7 +4,40 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace folha {
+
+QString InputMaskPattern(InputMask mask) {
+    switch (mask) {
+    case InputMask::Cpf: return QStringLiteral("999.999.999-99;_");
+    case InputMask::Cnpj: return QStringLiteral("99.999.999/9999-99;_");
+    case InputMask::Pis: return QStringLiteral("999.99999.99-9;_");
+    case InputMask::Cep: return QStringLiteral("99999-999;_");
+    case InputMask::Date: return QStringLiteral("99/99/9999;_");
+    case InputMask::None: break;
+    }
+    return {};
+}
+
+int FieldDef::displayWidth() const {
+    if (gridWidth > 0) return gridWidth;
+    constexpr int widest = 40;
+    int w = 0;
+    switch (type) {
+    case FieldType::Text: w = std::min(size, widest); break;
+    case FieldType::Date: w = 10; break;
+    case FieldType::Number: w = 14; break;
+    case FieldType::ShortInt:
+    case FieldType::LongInt:
+    case FieldType::AutoInc: w = 6; break;
+    case FieldType::Logical: w = 3; break;
+    case FieldType::Time: w = 8; break;
+    case FieldType::Memo: w = widest; break;
+    }
+    // The column is never narrower than its title, up to the widest column.
+    return std::max(w, std::min(int(caption.size()), widest));
+}
 
 QString FieldDef::codeText(const QString& value) const {
     for (const auto& c : codes)
@@ -73,7 +106,11 @@ TableBuilder& TableBuilder::shortInt(const QString& n, const QString& c, std::in
     return add(n, FieldType::ShortInt, 0, c, codes);
 }
 TableBuilder& TableBuilder::longInt(const QString& n, const QString& c) { return add(n, FieldType::LongInt, 0, c, {}); }
-TableBuilder& TableBuilder::date(const QString& n, const QString& c) { return add(n, FieldType::Date, 0, c, {}); }
+TableBuilder& TableBuilder::date(const QString& n, const QString& c) {
+    add(n, FieldType::Date, 0, c, {});
+    def_.fields.back().mask = InputMask::Date; // every date is typed as dd/mm/yyyy
+    return *this;
+}
 TableBuilder& TableBuilder::time(const QString& n, const QString& c) { return add(n, FieldType::Time, 0, c, {}); }
 TableBuilder& TableBuilder::logical(const QString& n, const QString& c) { return add(n, FieldType::Logical, 0, c, {}); }
 TableBuilder& TableBuilder::autoInc(const QString& n, const QString& c) { return add(n, FieldType::AutoInc, 0, c, {}); }
@@ -121,6 +158,35 @@ TableBuilder& TableBuilder::minimum(const QString& field, Fixed value) {
     throw DbError(QStringLiteral("Campo %1 não definido na tabela %2").arg(field, def_.name));
 }
 
+FieldDef& TableBuilder::fieldOf(const QString& name) {
+    for (auto& f : def_.fields)
+        if (f.name == name) return f;
+    throw DbError(QStringLiteral("Campo %1 não definido na tabela %2").arg(name, def_.name));
+}
+
+TableBuilder& TableBuilder::page(const QStringList& fields, const QString& page) {
+    for (const auto& name : fields) fieldOf(name).page = page;
+    if (!def_.pageOrder.contains(page)) def_.pageOrder << page;
+    return *this;
+}
+
+TableBuilder& TableBuilder::lookup(const QString& field, const LookupDef& lookup, bool pickerOnly) {
+    FieldDef& f = fieldOf(field);
+    f.lookup = lookup;
+    f.pickerOnly = pickerOnly;
+    return *this;
+}
+
+TableBuilder& TableBuilder::mask(const QString& field, InputMask mask) {
+    fieldOf(field).mask = mask;
+    return *this;
+}
+
+TableBuilder& TableBuilder::gridWidth(const QString& field, int characters) {
+    fieldOf(field).gridWidth = characters;
+    return *this;
+}
+
 TableBuilder& TableBuilder::key(const QStringList& fields) {
     def_.primaryKey = fields;
     return *this;
@@ -142,6 +208,11 @@ TableDef TableBuilder::build() {
         for (auto& fd : def_.fields)
             if (fd.name == f) fd.required = true;
     }
+    // A form spread over pages shows every field on one of them.
+    if (!def_.pages().isEmpty())
+        for (const auto& fd : def_.fields)
+            if (fd.page.isEmpty())
+                throw DbError(QStringLiteral("Campo %1 da tabela %2 sem página no formulário").arg(fd.name, def_.name));
     return std::move(def_);
 }
 

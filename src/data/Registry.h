@@ -109,9 +109,10 @@ struct TableDef {
     int fieldIndex(const QString& name) const;         // -1 when missing
     const IndexDef* index(const QString& name) const;  // case-insensitive
     QStringList fieldNames() const;
-    // The pages of the editing panel in the order of their first field;
-    // empty when the table has none.
-    QStringList pages() const;
+    // The pages of the editing panel in the order the definition declares
+    // them; empty when the table has none.
+    QStringList pages() const { return pageOrder; }
+    QStringList pageOrder;
     // A copy under another stored name (the monthly audit log tables).
     TableDef renamed(const QString& newName) const;
 };
@@ -149,6 +150,7 @@ public:
     TableDef build();
 
 private:
+    FieldDef& fieldOf(const QString& name); // throws DbError when missing
     TableBuilder& add(const QString& name, FieldType type, int size, const QString& caption,
                       std::initializer_list<CodeEntry> codes);
     TableDef def_;

@@ -61,10 +61,16 @@ public:
 
 private:
     QString whereClause(QVariantList& params) const;
+    // The row of a record known to pass the filter, reading pages up to it.
+    int rowOfRecord(const Record& match);
     Database& db_;
     const TableDef& def_;
     std::vector<Record> rows_;
     bool atEnd_ = false;
+    // True while rows are being replaced or added: a view that asks for
+    // more from its change handlers gets nothing until the change is over.
+    bool changing_ = false;
+    std::vector<Record> readPage() const;
     QString filterField_;
     QString filterText_;
     QString lastError_;

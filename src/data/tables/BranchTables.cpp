@@ -60,6 +60,18 @@ std::vector<TableDef> branchTables() {
                     .number("INDICE_FAP", "INDICE_FAP")
                     .codes("TIPO_FOL", sheetTypeCodes())
                     .check("CGC", FieldCheck::CnpjCpf)
+                    .mask("FIL_CEP", InputMask::Cep)
+                    .page({"CODIGO", "NOME", "CGC", "INSCEST", "FIL_ENDERE", "FIL_NUMERO", "FIL_BAIRRO", "FIL_CIDADE",
+                           "FIL_ESTADO", "FIL_CEP", "COD_CIDADE", "FIL_FONE", "FIL_FAX", "FIL_ALTEND", "DIRETORIO"},
+                          "Principal")
+                    .page({"DATA_FOLHA", "TIPO_FOL", "DATAPROCES", "BASE", "HORAS_MES", "HORAS_DESC", "VLR_MINIMO",
+                           "FVALOR", "V_ASSOCIAC", "TIPOQUI", "TIPOASS", "TIPODIS", "TIPO_COM", "COMIS_PVE", "MFOL",
+                           "HISTAUXNAT", "HISTSALMAT", "USA_PLANTO", "FIL_CONT"},
+                          "Folha")
+                    .page({"TETO_INSS", "PER_GRPS17", "PER_GRPS18", "COD_GRPS18", "COD_PAGA", "COD_SAT", "COD_FPAS",
+                           "COD_CNAE", "FIL_ALTCNA", "SIMPLES", "PER_PROLAB", "PER_FILANT", "INDICE_FAP", "MODALIDADE",
+                           "BCOAGFGTS", "CODEMPFGTS", "COD_RFGTS", "FATMODNF"},
+                          "Encargos")
                     .key({"CODIGO"})
                     .build());
 

@@ -58,6 +58,12 @@ const QList<CodeEntry>& vinculoCodes() {
     return codes;
 }
 
+// The event code of one of the employee's five standing events.
+LookupDef eventLookup(int n) {
+    return {"HISTFP", "HCODIGO", "HNOME", QStringLiteral("Descrição do Histórico %1").arg(n),
+            " SELECT HCODIGO as Codigo, HNOME as Descricao FROM HISTFP.db "};
+}
+
 } // namespace
 
 const QList<CodeEntry>& movementCodes() {
@@ -230,6 +236,51 @@ std::vector<TableDef> employeeTables() {
                     .check("NR_PIS", FieldCheck::Pis)
                     .check("NR_CPF", FieldCheck::Cpf)
                     .minimum("VLR_SALAR", Fixed())
+                    .mask("CEP", InputMask::Cep)
+                    .mask("NR_PIS", InputMask::Pis)
+                    .mask("NR_CPF", InputMask::Cpf)
+                    .page({"CODFUN", "NOME", "ENDERECO", "BAIRRO", "CIDADE", "UF", "CEP", "FONE", "DT_NASC", "SEXO",
+                           "EST_CIVIL", "DT_ADMIS", "VLR_SALAR", "CARGO", "COD_SIND", "COD_TOMAD", "CENTCUSTO",
+                           "TIPO_PAG", "HR_SEMAN", "CONDICAO", "CART_PONT"},
+                          "Principal")
+                    .page({"INSTRUCAO", "NACIONAL", "ANO_CHEG", "RACACOR", "DEFICIENTE", "VINCULO", "COD_ADMISS", "CBO",
+                           "MAO_OBRA", "DT_OPCAO", "DT_AFAST", "CAUS_RESC", "DT_RETORNO", "CAUS_RETOR", "NOMEPAI",
+                           "NOMEMAE", "CIDADE_NAS", "UF_NASC", "CONTABIL", "NR_INSS", "CLAS_INSS"},
+                          "Classificações")
+                    .page({"NR_PIS", "NR_CPF", "NR_CART", "SERIE", "DVSERIECAR", "SIGLA", "CP_EMISSAO", "RG",
+                           "NR_IDENTID", "CI_EMISSAO", "CI_ORGAO", "CI_ESTADO", "TIT_ELEI", "SECAO_ELEI", "ZONA_ELEI",
+                           "CART_RESER", "SERI_RESER", "CATE_RESER", "CART_MENOR", "CART_MOTOR", "CATE_MOTOR",
+                           "VALI_MOTOR"},
+                          "Documentação")
+                    .page({"DIAS_FER", "DT_INIFERI", "DT_FINFERI", "DT_FIMFERI", "DT_IGOZFER", "DT_FGOZFER",
+                           "DT_IABOFER", "DT_FABOFER", "FLAG_FERVC", "FLAG_FERPR", "FLAG_13", "FLAG_13I", "FLAG_AVISO"},
+                          "13º e Férias")
+                    .page({"COD_BANCO", "TIPO_CONTA", "NR_CONTA", "CTABCOPAG", "CHEQUE", "BCO_FGTS", "CTA_FGTS"}, "Banco")
+                    .page({"CALCULO", "CALC_FLAG", "COBERTURA", "ARREDOND", "SAL_FAM", "DEPENDEN", "INSALUBRE",
+                           "PERICULOS", "APOSENT", "PERC_ADI", "AD_QUINZ", "QTD_QUIN", "DT_QUIN", "VLR_FGTSBA",
+                           "VLRCONTINS", "TIPO_ENIO", "BASE_ENIO", "MEIO_DIA", "FLAG_SALDO", "COD_DISSID"},
+                          "Calculo")
+                    .page({"COD_LINHA1", "QTD_LINHA1", "COD_LINHA2", "QTD_LINHA2", "COD_PLANTA", "QTD_PLANTA",
+                           "COND_ANT", "ALT_CADAST", "INFSEFIPAN", "TEMP"},
+                          "Outros")
+                    .page({"HISTO1", "HISTO2", "HISTO3", "HISTO4", "HISTO5"}, "Históricos")
+                    .lookup("CARGO",
+                            {"Cargos", "COD_CARGOS", "NOME_CARGO", "Descrição do Cargo",
+                             " SELECT COD_CARGOS as Codigo, NOME_CARGO as Descricao FROM Cargos.db "},
+                            true)
+                    .lookup("COD_SIND",
+                            {"SINDICAT", "COD_SIND", "NOME_SIND", "Descrição do Sindicato",
+                             " SELECT COD_SIND as Codigo, NOME_SIND as Descricao FROM SINDICAT.db "},
+                            true)
+                    .lookup("COD_TOMAD",
+                            {"Tomador", "COD_TOMAD", "NOME", "Descrição do Tomador",
+                             " SELECT COD_TOMAD as Codigo, NOME as Descricao FROM Tomador.db "},
+                            true)
+                    .lookup("HISTO1", eventLookup(1), true)
+                    .lookup("HISTO2", eventLookup(2), true)
+                    .lookup("HISTO3", eventLookup(3), true)
+                    .lookup("HISTO4", eventLookup(4), true)
+                    .lookup("HISTO5", eventLookup(5), true)
                     .key({"CODFUN"})
                     .index("NOMEFUNCIONARIO", {"NOME"})
                     .index("Pis_DataAdmis", {"NR_PIS", "DT_ADMIS"})

@@ -72,6 +72,10 @@ std::vector<TableDef> eventTables() {
                     .date("DT_IABOFER", "DT_IABOFER")
                     .date("DT_FABOFER", "DT_FABOFER")
                     .codes("TIPOFOLHA", sheetTypeCodes())
+                    .lookup("HCODIGO", {"HISTFP", "HCODIGO", "HNOME", "Descrição do Histórico",
+                                        " SELECT HCODIGO as Codigo, HNOME as Descricao FROM HISTFP.db "})
+                    .lookup("CODFUN", {"CADFUN", "CODFUN", "NOME", "Nome do Funcionário",
+                                       " SELECT CODFUN as Codigo, NOME as Descricao FROM CADFUN.db "})
                     .key({"OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO", "CODFUN"})
                     .index("id_ocor_hcod", {"OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO", "CODFUN"})
                     .index("id_ocor_func", {"OCORRANO", "OCORRMES", "TIPOFOLHA", "CODFUN", "HCODIGO"})

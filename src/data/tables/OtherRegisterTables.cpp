@@ -29,6 +29,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("NOME_SIND", 60, "Nome")
                     .text("CNPJ", 14, "Cnpj")
                     .check("CNPJ", FieldCheck::Cnpj)
+                    .mask("CNPJ", InputMask::Cnpj)
                     .key({"COD_SIND"})
                     .index("NOMEDOSINDICATO", {"NOME_SIND"})
                     .build());
@@ -56,6 +57,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("INIARQREM", 3, "Ini Arq Rem")
                     .text("TDOC_COD", 6, "Tipo Doc")
                     .number("NSA", "Nsa")
+                    .mask("CEP", InputMask::Cep)
                     .key({"COD_BANCO"})
                     .index("Nome do Banco", {"NOME"})
                     .build());
@@ -109,6 +111,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .number("RETENCAO", "Retenção")
                     .number("FATURAS", "Faturas")
                     .check("CGC", FieldCheck::CnpjCpf)
+                    .mask("CEP", InputMask::Cep)
                     .key({"COD_TOMAD"})
                     .index("Tipo_cgc", {"TIPO", "CGC"})
                     .index("NOMETOMADOR", {"NOME"})
@@ -123,6 +126,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("PIS", 11, "Pis")
                     .number("VALORAFAST", "Valor Afast.")
                     .check("PIS", FieldCheck::Pis)
+                    .mask("PIS", InputMask::Pis)
                     .key({"ANOMES", "CODFUN", "TOMADOR"})
                     .index("AnoMes_Tomad_Pis", {"ANOMES", "TOMADOR", "PIS"})
                     .build());
@@ -147,6 +151,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("DDDFAX", 4, "DDD Fax")
                     .text("FAX", 8, "Fax")
                     .check("CGC", FieldCheck::CnpjCpf)
+                    .mask("CEP", InputMask::Cep)
                     .key({"COD_RES"})
                     .build());
 

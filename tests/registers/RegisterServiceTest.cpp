@@ -1,0 +1,166 @@
+// Saving and deleting register rows: the post and its audit entry together,
+// a refused post without an entry, rows held by another workstation and
+// rows deleted by another screen.
+#include "RegisterService.h"
+
+#include "DbError.h"
+#include "ScriptedUi.h"
+#include "TempDir.h"
+
+#include <QDateTime>
+#include <gtest/gtest.h>
+
+using namespace folha;
+using namespace folha::registers;
+
+namespace {
+
+class RegisterServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session.setCreateMissing(true);
+        session.signIn.CurrentUserCode = "000002";
+        session.signIn.CurrentBranchCode = 1;
+        session.folha().ensureSchema(Scope::Company);
+        session.zorvan().ensureSchema(Scope::Shared);
+    }
+    // The audit entries of this month as "Janela Acao Usuario Filial: Log".
+    QStringList auditEntries() {
+        const QDate today = QDate::currentDate();
+        const TableDef def = Registry::instance().auditLogTable(today.month(), today.year());
+        QStringList out;
+        if (!session.zorvan().hasTable(def.name)) return out;
+        for (const auto& r : Table(session.zorvan(), def).select({}, {}, "AutoInc"))
+            out << QStringLiteral("%1 %2 %3 %4: %5")
+                       .arg(r.text("Janela"), r.text("Acao"), r.text("Usuario"))
+                       .arg(r.integer("Filial"))
+                       .arg(r.text("Log"));
+        return out;
+    }
+    Record bank(const QString& code, const QString& name) {
+        Record r(Registry::instance().require("BANCO"));
+        r.set("COD_BANCO", code).set("NOME", name).set("AGENCIA", "0001");
+        return r;
+    }
+    TempDir d;
+    Session session{Installation(d.path())};
+    ScriptedUi ui;
+};
+
+TEST_F(RegisterServiceTest, InsertAndEditPostTheRowAndWriteTheirEntries) {
+    RegisterService banks(session, *FindRegister("TfoCadBancos"), ui);
+    banks.save(bank("001", "BANCO UM"), true);
+    EXPECT_EQ(banks.table().find({"001"})->text("NOME"), "BANCO UM");
+    banks.save(bank("001", "BANCO UM S.A."), false);
+    EXPECT_EQ(banks.table().find({"001"})->text("NOME"), "BANCO UM S.A.");
+    EXPECT_EQ(auditEntries(),
+              (QStringList{"TfoCadBancos I 000002 1: Inclusão de cadastro de banco |Codigo: 001 |Nome): BANCO UM |Ag: 0001",
+                           "TfoCadBancos E 000002 1: Edição de cadastro de banco |Codigo: 001 |Nome): BANCO UM S.A. |Ag: 0001"}));
+    EXPECT_TRUE(ui.entries.isEmpty());
+}
+
+TEST_F(RegisterServiceTest, ADuplicateKeyIsRefusedWithoutAnEntry) {
+    RegisterService banks(session, *FindRegister("TfoCadBancos"), ui);
+    banks.save(bank("001", "BANCO UM"), true);
+    try {
+        banks.save(bank("001", "OUTRO"), true);
+        FAIL() << "a key that exists was posted";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.message(), "Registro já cadastrado: Cod Banco 001.");
+    }
+    EXPECT_EQ(banks.table().find({"001"})->text("NOME"), "BANCO UM");
+    EXPECT_EQ(auditEntries().size(), 1);
+}
+
+TEST_F(RegisterServiceTest, ARequiredFieldLeftEmptyIsRefusedWithoutAnEntry) {
+    RegisterService employees(session, *FindRegister("TfoCadFuncionarios"), ui);
+    Record r = employees.newRecord();
+    r.set("NOME", "SEM CODIGO");
+    try {
+        employees.save(r, true);
+        FAIL() << "a row without its code was posted";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.message(), "O campo \"Codigo\" é obrigatório. Preencha-o antes de gravar.");
+    }
+    // Blanks are no value either.
+    r.set("CODFUN", "   ");
+    EXPECT_THROW(employees.save(r, true), UserError);
+    EXPECT_EQ(employees.table().count(), 0);
+    EXPECT_TRUE(auditEntries().isEmpty());
+}
+
+TEST_F(RegisterServiceTest, EditingARowGoneMeanwhileIsRefusedWithoutAnEntry) {
+    RegisterService banks(session, *FindRegister("TfoCadBancos"), ui);
+    EXPECT_THROW(banks.save(bank("009", "NENHUM"), false), UserError);
+    EXPECT_EQ(banks.table().count(), 0);
+    EXPECT_TRUE(auditEntries().isEmpty());
+}
+
+TEST_F(RegisterServiceTest, DeleteAsksFirstAndLogsTheStoredRow) {
+    RegisterService banks(session, *FindRegister("TfoCadBancos"), ui);
+    banks.save(bank("001", "BANCO UM"), true);
+    ScriptedUi no({false});
+    RegisterService refusing(session, *FindRegister("TfoCadBancos"), no);
+    EXPECT_FALSE(refusing.remove(bank("001", "BANCO UM")));
+    EXPECT_EQ(no.texts("question"), QStringList{"Confirma exclusão do registro selecionado?"});
+    EXPECT_TRUE(banks.table().find({"001"}).has_value());
+
+    ScriptedUi yes({true});
+    RegisterService deleting(session, *FindRegister("TfoCadBancos"), yes);
+    // The screen's copy is out of date; the entry names the row as stored.
+    EXPECT_TRUE(deleting.remove(bank("001", "NOME ANTIGO")));
+    EXPECT_FALSE(banks.table().find({"001"}).has_value());
+    QStringList entries = auditEntries();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[1], "TfoCadBancos X 000002 1: Exclusão de cadastro de banco |Codigo: 001 |Nome): BANCO UM |Ag: 0001");
+}
+
+TEST_F(RegisterServiceTest, ARowDeletedMeanwhileIsNotFound) {
+    RegisterService banks(session, *FindRegister("TfoCadBancos"), ui);
+    banks.save(bank("001", "BANCO UM"), true);
+    const Record shown = *banks.table().find({"001"});
+    banks.table().remove({"001"}); // another screen deleted it
+    EXPECT_FALSE(banks.reread(shown).has_value());
+    EXPECT_FALSE(banks.beginEdit(shown).has_value());
+    EXPECT_EQ(ui.texts("error"), (QStringList{"Registro não encontrado!", "Registro não encontrado!"}));
+
+    ScriptedUi yes({true});
+    RegisterService deleting(session, *FindRegister("TfoCadBancos"), yes);
+    EXPECT_FALSE(deleting.remove(shown));
+    EXPECT_EQ(yes.texts("error"), QStringList{"Registro não encontrado!"});
+    EXPECT_EQ(auditEntries().size(), 1); // the insert only
+}
+
+TEST_F(RegisterServiceTest, ARowHeldByAnotherWorkstationAsksAndGivesUpOnCancel) {
+    RegisterService banks(session, *FindRegister("TfoCadBancos"), ui);
+    banks.save(bank("001", "BANCO UM"), true);
+    banks.save(bank("002", "BANCO DOIS"), true);
+    const Record one = *banks.table().find({"001"});
+    {
+        auto lock = banks.beginEdit(one);
+        ASSERT_TRUE(lock.has_value());
+        EXPECT_EQ(RowHolder(session.folha(), banks.table().def(), {"001"}), StationId());
+    }
+    EXPECT_EQ(RowHolder(session.folha(), banks.table().def(), {"001"}), QString());
+
+    session.folha().exec("INSERT INTO TRAVAS (TABELA, CHAVE, ESTACAO, PROCESSO) VALUES ('BANCO', '002', 'OUTRA-ESTACAO', 1)");
+    ScriptedUi answers({true, false}); // OK once, then Cancel
+    RegisterService held(session, *FindRegister("TfoCadBancos"), answers);
+    EXPECT_FALSE(held.beginEdit(*banks.table().find({"002"})).has_value());
+    EXPECT_EQ(answers.texts("question"), (QStringList{"Existe outro usuário alterando este registro",
+                                                      "Existe outro usuário alterando este registro"}));
+}
+
+TEST_F(RegisterServiceTest, TheEmployeeRegisterLogsTheSalaryWithADecimalComma) {
+    RegisterService employees(session, *FindRegister("TfoCadFuncionarios"), ui);
+    Record r = employees.newRecord();
+    r.set("CODFUN", "000045").set("NOME", "JOSE O'BRIEN").set("VLR_SALAR", "2345.60");
+    employees.save(r, true);
+    r.set("VLR_SALAR", "2400");
+    employees.save(r, false);
+    EXPECT_EQ(auditEntries(),
+              (QStringList{"TfoCadFuncionarios I 000002 1: Inclusão de cadastro de funcionários |Codigo: 000045|Nome: JOSE O'BRIEN|Salário: 2345,6",
+                           "TfoCadFuncionarios E 000002 1: Edição de de cadastro de funcionários |Codigo: 000045|Nome: JOSE O'BRIEN|Salário: 2400"}));
+}
+
+} // namespace
