@@ -157,8 +157,9 @@ void EventsEntry::save(const Record& rowIn, bool inserting, const QVariantList& 
     Record row = rowIn;
     const QVariantList key = rowIn.keyValues();
     const QVariantList stored = originalKey.isEmpty() ? key : originalKey;
-    const QString duplicateText =
-        QStringLiteral("Já existe ocorrência com este ano, mês, tipo de folha, histórico e funcionário: %1").arg(row.keyText());
+    const QString duplicateText = QStringLiteral("Já existe ocorrência do histórico %1 para o funcionário %2 em %3/%4, tipo de folha %5!")
+                                      .arg(row.text("HCODIGO"), row.text("CODFUN"), row.text("OCORRMES"),
+                                           row.text("OCORRANO"), row.text("TIPOFOLHA"));
 
     Transaction t(db);
     // The row carries the employee's cost centre.

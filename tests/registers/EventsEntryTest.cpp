@@ -148,6 +148,19 @@ TEST_F(EventsEntryTest, EditingMayChangeTheEventCode) {
     EXPECT_EQ(audit().size(), 2);
 }
 
+TEST_F(EventsEntryTest, EditingHoldsTheRowUntilDone) {
+    EventsEntry entry(*session, ui);
+    const QVariantList key{"2013", "04", "F", "001", "000012"};
+    auto r = entry.find(key);
+    ASSERT_TRUE(r.has_value());
+    {
+        auto hold = entry.beginEdit(*r);
+        ASSERT_TRUE(hold.has_value());
+        EXPECT_EQ(RowHolder(db(), r->def(), key), StationId());
+    }
+    EXPECT_EQ(RowHolder(db(), r->def(), key), QString());
+}
+
 TEST_F(EventsEntryTest, InsertWithNoEmployeeMakesARowTheGridDoesNotShow) {
     EventsEntry entry(*session, ui);
     const EventsFilter april{"2013", "04", "F", "", {}};
@@ -196,7 +209,12 @@ TEST_F(EventsEntryTest, ARefusedPostWritesNothing) {
     const EventsFilter april{"2013", "04", "F", "000012", {}};
     Record dup = entry.newRow(april);
     dup.set("HCODIGO", "001").set("REFER", "200");
-    EXPECT_THROW(entry.save(dup, true), UserError);
+    try {
+        entry.save(dup, true);
+        ADD_FAILURE() << "saved a second row of one key";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Já existe ocorrência do histórico 001 para o funcionário 000012 em 04/2013, tipo de folha F!"));
+    }
     Record none = entry.newRow(april);
     none.set("REFER", "5");
     try {
