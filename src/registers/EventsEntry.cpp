@@ -1,0 +1,238 @@
+#include "EventsEntry.h"
+
+#include "AuditLog.h"
+#include "TextRoutines.h"
+
+namespace folha::registers {
+
+namespace {
+
+const QString EventsTable = QStringLiteral("OCORRENC");
+const QString EntryScreen = QStringLiteral("TfoCadOcorrenc");
+const QString NotFoundText = QStringLiteral("Registro não encontrado!");
+const QString ConfirmDeleteText = QStringLiteral("Confirma exclusão do registro selecionado?");
+
+// The grid's columns and joins. The cost centre is optional: a row whose
+// CENTCUSTO names no cost centre is still listed, without a description.
+const QString GridSelect = QStringLiteral(
+    " SELECT Ocorrenc.OCORRANO, Ocorrenc.OCORRMES, Ocorrenc.TIPOFOLHA, Ocorrenc.HCODIGO, Ocorrenc.CODFUN, Ocorrenc.REFER,"
+    " Ocorrenc.VALOR, Ocorrenc.CENTCUSTO, Ocorrenc.FLAG, Ocorrenc.DT_INIFERI, Ocorrenc.DT_FINFERI, Ocorrenc.DT_IGOZFER,"
+    " Ocorrenc.DT_FGOZFER, Ocorrenc.DT_IABOFER, Ocorrenc.DT_FABOFER, Histfp.HNOME, Cadfun.NOME, Centcust.DESC_CUSTO"
+    " FROM OCORRENC Ocorrenc"
+    "    INNER JOIN CADFUN Cadfun"
+    "    ON  (Cadfun.CODFUN = Ocorrenc.CODFUN)"
+    "    INNER JOIN HISTFP Histfp"
+    "    ON  (Histfp.HCODIGO = Ocorrenc.HCODIGO)  "
+    "    LEFT JOIN centcust Centcust"
+    "    ON  (Centcust.COD_CCUSTO = Ocorrenc.CENTCUSTO) "
+    " Where Cadfun.CODFUN is not null ");
+
+const QString GridOrder =
+    QStringLiteral(" order by Ocorrenc.OCORRANO, Ocorrenc.OCORRMES, Ocorrenc.TIPOFOLHA, Ocorrenc.HCODIGO, Ocorrenc.CODFUN");
+
+// The letter of a sheet type as the box holds it ("F - Folha" or "F").
+QString sheetLetter(const QString& sheet) { return sheet.trimmed().left(1).toUpper(); }
+
+int branchNumber(const Session& session) {
+    if (session.signIn.CurrentBranchCode != 0) return session.signIn.CurrentBranchCode;
+    return session.signIn.CurrentBranchCodeText.trimmed().toInt();
+}
+
+QString branchKey(const Session& session) {
+    const QString text = session.signIn.CurrentBranchCodeText.trimmed();
+    if (!text.isEmpty()) return text;
+    return QStringLiteral("%1").arg(session.signIn.CurrentBranchCode, 3, 10, QLatin1Char('0'));
+}
+
+// Posts a new event. A row typed with the employee box empty is kept with
+// an empty employee code, as the screen allows it (the grid never shows
+// it, for want of an employee); every other key field must be filled.
+void insertEvent(Table& events, const Record& row) {
+    if (!row.isNull("CODFUN")) {
+        events.insert(row);
+        return;
+    }
+    const TableDef& def = events.def();
+    QStringList names, marks;
+    QVariantList params;
+    for (size_t i = 0; i < def.fields.size(); ++i) {
+        const FieldDef& f = def.fields[i];
+        QVariant value = row.boundValue(int(i));
+        if (f.name == QLatin1String("CODFUN"))
+            value = QString(QLatin1String(""));
+        else if (f.required && row.isNull(f.name))
+            throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def.name));
+        names << f.name;
+        marks << QStringLiteral("?");
+        params << value;
+    }
+    events.database().execWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(def.name, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+                                params);
+}
+
+// Whether a row of that key is stored (an empty employee code included).
+bool eventExists(Database& db, const Record& row) {
+    QSqlQuery& q = db.execCached(QStringLiteral("SELECT COUNT(*) FROM OCORRENC WHERE OCORRANO = ? AND OCORRMES = ? "
+                                                "AND TIPOFOLHA = ? AND HCODIGO = ? AND CODFUN = ?"),
+                                 {row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"),
+                                  row.text("HCODIGO"), row.text("CODFUN")});
+    const bool found = q.next() && q.value(0).toLongLong() > 0;
+    q.finish();
+    return found;
+}
+
+} // namespace
+
+BoundQuery EventsGridQuery(const EventsFilter& filter, bool ordered) {
+    BoundQuery q{GridSelect, {}};
+    const QString employee = OnlyDigits(filter.employee);
+    if (!employee.isEmpty()) {
+        q.statement += QStringLiteral(" and Ocorrenc.CODFUN = ?");
+        q.params << employee;
+    }
+    if (!filter.year.trimmed().isEmpty()) {
+        q.statement += QStringLiteral(" and Ocorrenc.OCORRANO = ?");
+        q.params << filter.year.trimmed();
+    }
+    if (!filter.month.trimmed().isEmpty()) {
+        q.statement += QStringLiteral(" and Ocorrenc.OCORRMES = ?");
+        q.params << filter.month.trimmed();
+    }
+    const QString sheet = sheetLetter(filter.sheet);
+    if (!sheet.isEmpty()) {
+        q.statement += QStringLiteral(" and Ocorrenc.TIPOFOLHA = ?");
+        q.params << sheet;
+    }
+    if (!filter.eventCode.trimmed().isEmpty()) {
+        q.statement += QStringLiteral(" and Ocorrenc.HCODIGO = ?");
+        q.params << filter.eventCode.trimmed();
+    }
+    if (ordered) q.statement += GridOrder;
+    return q;
+}
+
+EventsEntry::EventsEntry(Session& session, UserInterface& ui) : session_(session), ui_(ui) {}
+
+EventsFilter EventsEntry::branchPeriod() {
+    const QString code = branchKey(session_);
+    auto branch = Table(session_.folha(), QStringLiteral("Filial")).find({code});
+    if (!branch) throw DbError(QStringLiteral("Filial não cadastrada: %1").arg(code));
+    const QDate date = branch->date("DATA_FOLHA");
+    if (!date.isValid())
+        throw DbError(QStringLiteral("A data da folha da filial %1 não está preenchida.").arg(code));
+    // The competence is read from the date written as dd/mm/yyyy.
+    const QString written = date.toString(QStringLiteral("dd/MM/yyyy"));
+    EventsFilter period;
+    period.year = written.mid(6, 4);
+    period.month = written.mid(3, 2);
+    period.sheet = sheetLetter(branch->text("TIPO_FOL"));
+    return period;
+}
+
+Record EventsEntry::newRow(const EventsFilter& filter) const {
+    Record row = Table(session_.folha(), EventsTable).newRecord();
+    row.set("CODFUN", OnlyDigits(filter.employee))
+        .set("TIPOFOLHA", sheetLetter(filter.sheet))
+        .set("OCORRANO", filter.year.trimmed())
+        .set("OCORRMES", filter.month.trimmed());
+    return row;
+}
+
+std::optional<Record> EventsEntry::find(const QVariantList& key) {
+    auto row = Table(session_.folha(), EventsTable).find(key);
+    if (!row) ui_.message(MessageKind::Error, NotFoundText);
+    return row;
+}
+
+std::optional<RowLock> EventsEntry::beginEdit(const Record& row) {
+    return TryEdit(session_.folha(), row.def(), row.keyValues(), session_.signIn.CurrentUserCode, ui_);
+}
+
+void EventsEntry::save(const Record& rowIn, bool inserting, const QVariantList& originalKey) {
+    if (rowIn.text("HCODIGO").trimmed().isEmpty())
+        throw UserError(QStringLiteral("Informe o código do histórico da ocorrência!"));
+    Database& db = session_.folha();
+    Table events(db, EventsTable);
+    Record row = rowIn;
+    const QVariantList key = rowIn.keyValues();
+    const QVariantList stored = originalKey.isEmpty() ? key : originalKey;
+    const QString duplicateText = QStringLiteral("Já existe ocorrência do histórico %1 para o funcionário %2 em %3/%4, tipo de folha %5!")
+                                      .arg(row.text("HCODIGO"), row.text("CODFUN"), row.text("OCORRMES"),
+                                           row.text("OCORRANO"), row.text("TIPOFOLHA"));
+
+    Transaction t(db);
+    // The row carries the employee's cost centre.
+    auto employee = Table(db, QStringLiteral("CADFUN")).find({row.text("CODFUN")});
+    if (employee)
+        row.set("CENTCUSTO", employee->text("CENTCUSTO"));
+    else
+        row.setNull("CENTCUSTO");
+
+    if (inserting) {
+        if (eventExists(db, row)) throw UserError(duplicateText);
+        insertEvent(events, row);
+    } else if (stored == key) {
+        if (!events.update(row)) throw UserError(NotFoundText);
+    } else {
+        // The key changed (another event code): the row moves.
+        if (eventExists(db, row)) throw UserError(duplicateText);
+        if (!events.remove(stored)) throw UserError(NotFoundText);
+        insertEvent(events, row);
+    }
+    // The employee's calculated rows of the month and sheet are discarded,
+    // so the next calculation rebuilds them; typed rows stay.
+    db.execWrite(QStringLiteral("DELETE FROM OCORRENC WHERE CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND "
+                                "TIPOFOLHA = ? AND FLAG = ?"),
+                 {row.text("CODFUN"), row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"),
+                  QStringLiteral("*")});
+    const RegisterDef& def = entryDef();
+    WriteAuditLog(session_.zorvan(), branchNumber(session_), EntryScreen, inserting ? QStringLiteral("I") : QStringLiteral("E"),
+                  session_.signIn.CurrentUserCode, EventsTable, inserting ? def.insertPrefix : def.editPrefix, ui_);
+    t.commit();
+}
+
+bool EventsEntry::remove(const QVariantList& key) {
+    Database& db = session_.folha();
+    Table events(db, EventsTable);
+    if (!find(key)) return false;
+    if (!ui_.question(ConfirmDeleteText)) return false;
+    Transaction t(db);
+    if (!events.remove(key)) {
+        ui_.message(MessageKind::Error, NotFoundText);
+        return false;
+    }
+    WriteAuditLog(session_.zorvan(), branchNumber(session_), EntryScreen, QStringLiteral("X"),
+                  session_.signIn.CurrentUserCode, EventsTable, entryDef().deletePrefix, ui_);
+    t.commit();
+    return true;
+}
+
+const RegisterDef& EventsEntry::entryDef() {
+    static const RegisterDef def{
+        .screen = EntryScreen,
+        .table = EventsTable,
+        .title = QStringLiteral("Ocorrencias"),
+        .searchField = {},
+        .insertPrefix = QStringLiteral("Inclusão de cadastro de "),
+        .editPrefix = QStringLiteral("Edição de cadastro de "),
+        .deletePrefix = QStringLiteral("Exclusão de cadastro de "),
+        .auditFields = {},
+        .listTitle = QStringLiteral("Relatório de Ocorrencias:"),
+        .keyEditable = true,
+        .fixedHeader = {},
+    };
+    return def;
+}
+
+const RegisterDef& EventsEntry::queryDef() {
+    static const RegisterDef def = [] {
+        RegisterDef d = entryDef();
+        d.screen = QStringLiteral("TfoConsOcorrenc");
+        d.keyEditable = false;
+        return d;
+    }();
+    return def;
+}
+
+} // namespace folha::registers
