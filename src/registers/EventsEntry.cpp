@@ -208,31 +208,8 @@ bool EventsEntry::remove(const QVariantList& key) {
     return true;
 }
 
-const RegisterDef& EventsEntry::entryDef() {
-    static const RegisterDef def{
-        .screen = EntryScreen,
-        .table = EventsTable,
-        .title = QStringLiteral("Ocorrencias"),
-        .searchField = {},
-        .insertPrefix = QStringLiteral("Inclusão de cadastro de "),
-        .editPrefix = QStringLiteral("Edição de cadastro de "),
-        .deletePrefix = QStringLiteral("Exclusão de cadastro de "),
-        .auditFields = {},
-        .listTitle = QStringLiteral("Relatório de Ocorrencias:"),
-        .keyEditable = true,
-        .fixedHeader = {},
-    };
-    return def;
-}
+const RegisterDef& EventsEntry::entryDef() { return *FindRegister(EntryScreen); }
 
-const RegisterDef& EventsEntry::queryDef() {
-    static const RegisterDef def = [] {
-        RegisterDef d = entryDef();
-        d.screen = QStringLiteral("TfoConsOcorrenc");
-        d.keyEditable = false;
-        return d;
-    }();
-    return def;
-}
+const RegisterDef& EventsEntry::queryDef() { return *FindRegister(QStringLiteral("TfoConsOcorrenc")); }
 
 } // namespace folha::registers

@@ -109,9 +109,11 @@ QList<RegisterDef> buildDefs() {
                 {{"", "CGC"}, {"|Nome: ", "NOME"}, {"|Tipo: ", "TIPO"}}, "Sefip:",
                 "Edição de cadastro de cadastro de sefip |Cnpj: ");
     defs << reg("TfoCadFilial", "Filial", "Filial", "CODIGO", "Inclusão de cadastro de ", {}, "Filial:");
-    // The events screens keep the register's audit texts without fields.
+    // The events screens keep the register's audit texts without fields;
+    // the entry lets the event code of a row change on Edit.
     for (const char* screen : {"TfoCadOcorrenc", "TfoConsOcorrenc"}) {
         RegisterDef d = reg(screen, "OCORRENC", "Ocorrencias", {}, "Inclusão de cadastro de ", {}, "Ocorrencias:");
+        d.keyEditable = QLatin1String(screen) == QLatin1String("TfoCadOcorrenc");
         defs << d;
     }
     return defs;

@@ -162,7 +162,7 @@ TEST(RegisterDefs, NineteenRegistersAndTheEventsScreensNameRegistryTablesAndFiel
         }
         for (const auto& a : d.auditFields) EXPECT_NE(t->field(a.field), nullptr) << a.field.toStdString();
         EXPECT_TRUE(d.listTitle.startsWith("Relatório de "));
-        EXPECT_EQ(d.keyEditable, d.screen == "TfoCadFuncTomador" || d.screen == "TfoCadMovPlant");
+        EXPECT_EQ(d.keyEditable, d.screen == "TfoCadFuncTomador" || d.screen == "TfoCadMovPlant" || d.screen == "TfoCadOcorrenc");
     }
     EXPECT_EQ(FindRegister("TfoCadNada"), nullptr);
 }
