@@ -7,7 +7,7 @@ using namespace folha::registers;
 
 namespace {
 
-class EmployeeLookups : public testing::RegistersFixture {
+class EmployeeLookups : public folha::testing::RegistersFixture {
 protected:
     void SetUp() override {
         RegistersFixture::SetUp();
