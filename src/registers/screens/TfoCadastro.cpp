@@ -202,7 +202,8 @@ void TfoCadastro::build(const QList<PanelField>& panelFields, const QString& gri
         const QString title = gridModel_->headerData(c, Qt::Horizontal).toString();
         int chars = int(title.size());
         if (model_) chars = std::max(chars, table_.fields[c].displayWidth());
-        grid_->horizontalHeader()->resizeSection(c, charWidth * std::min(chars + 2, 60) + 8);
+        const int titleWidth = grid_->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 24;
+        grid_->horizontalHeader()->resizeSection(c, std::max(charWidth * std::min(chars + 2, 60) + 8, titleWidth));
     }
     gridLayout_->addWidget(grid_, 1);
     right->addWidget(gridPanel_, 1);
@@ -347,7 +348,7 @@ QWidget* TfoCadastro::buildEditor(const PanelField& pf, QWidget* parent) {
         if (!mask.isEmpty()) e.line->setInputMask(mask);
         if (f.type == FieldType::Text && f.size > 0 && mask.isEmpty()) e.line->setMaxLength(f.size);
         const int chars = f.type == FieldType::Memo ? 60 : std::min(std::max(f.displayWidth(), 4), 60);
-        e.line->setMaximumWidth(e.line->fontMetrics().averageCharWidth() * (chars + 2) + 12);
+        e.line->setFixedWidth(e.line->fontMetrics().averageCharWidth() * (chars + 2) + 12);
         box = e.line;
     }
     editors_ << e;
