@@ -40,6 +40,7 @@ protected:
         session->signIn.CurrentBranchCode = 1;
         session->signIn.CurrentBranchCodeText = "001";
         session->signIn.CurrentUserCode = "001";
+        session->signIn.WindowCaptionPrefix = "Zorvan Informática - Sistema de Folha de Pagamento: Versão: 1.0";
         ui.entries.clear();
         RunPrintSettings() = PrintSettings{};
         qunsetenv("XRDP_SESSION");
@@ -79,6 +80,7 @@ QStringList ReportLines(const QString& folder) {
 TEST_F(RegisterScreens, F12DuringAnInsertIsRefusedAndTheScreenStaysOpen) {
     TfoCadastro screen(*session, ui, bancos());
     screen.show();
+    EXPECT_EQ(screen.windowTitle(), session->signIn.WindowCaptionPrefix);
     EXPECT_EQ(screen.headerText(), "                  Cadastro e Consulta de Bancos:");
     EXPECT_EQ(screen.statusText(), "Modo: Navegação");
     QTest::keyClick(&screen, Qt::Key_F2);
@@ -259,7 +261,9 @@ TEST_F(RegisterScreens, EmployeeWithAMissingUnionShowsAnEmptyDescription) {
     EXPECT_EQ(screen.fieldText("COD_SIND"), "999");
     ASSERT_NE(screen.descriptionLabel("COD_SIND"), nullptr);
     EXPECT_EQ(screen.descriptionLabel("COD_SIND")->text(), "");
-    if (screen.pages()) EXPECT_EQ(screen.pages()->currentIndex(), 0);
+    if (screen.pages()) {
+        EXPECT_EQ(screen.pages()->currentIndex(), 0);
+    }
     screen.cancelRow();
 
     QTest::keyClick(&screen, Qt::Key_F2);

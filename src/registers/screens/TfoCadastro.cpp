@@ -5,6 +5,7 @@
 #include "EmployeeLookups.h"
 #include "LayoutStore.h"
 #include "Listings.h"
+#include "PrintSettings.h"
 #include "RegisterModel.h"
 #include "RegisterService.h"
 #include "SelecaoMultipla.h"
@@ -935,6 +936,11 @@ bool TfoCadastro::runList(bool askLayout, bool askSetup) {
     QStringList titles;
     for (const ListColumn& c : columns) titles << QStringLiteral("@") + c.title.toUpper();
     request.titlesLine = titles.join(QLatin1Char(' '));
+    if (askSetup) {
+        // The list is proposed in text mode with condensed print.
+        RunPrintSettings().mode = PrintMode::Text;
+        RunPrintSettings().density = DensityCondensed;
+    }
     return RunDesktopReport(this, session_, ui_, request, [&](TextReport& report) {
         ListOptions options;
         options.blankLinesAfterTitles = 1;
