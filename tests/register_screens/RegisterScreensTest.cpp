@@ -315,3 +315,28 @@ TEST_F(RegisterScreens, EventsEntryKeysTheNewRowFromTheFilterBar) {
     EXPECT_TRUE(screen.fieldBox("HCODIGO")->isEnabled());
     screen.cancelRow();
 }
+
+// A click on a column title searches that column; ticked, the grid keeps
+// the matching rows; F6 goes back to the default field; unticked, the grid
+// moves to the first match.
+TEST_F(RegisterScreens, SearchBarFiltersOrMovesToTheFirstMatch) {
+    TfoCadastro screen(*session, ui, bancos());
+    screen.show();
+    ASSERT_EQ(screen.gridModel()->rowCount(), 2);
+    EXPECT_EQ(screen.searchField(), "COD_BANCO");
+    emit screen.grid()->horizontalHeader()->sectionClicked(screen.tableDef().fieldIndex("NOME"));
+    EXPECT_EQ(screen.searchField(), "NOME");
+    screen.setSearchText("CAIXA");
+    ASSERT_EQ(screen.gridModel()->rowCount(), 1);
+    EXPECT_TRUE(screen.gridModel()->index(0, screen.tableDef().fieldIndex("NOME")).data().toString().startsWith("CAIXA"));
+
+    QTest::keyClick(&screen, Qt::Key_F6);
+    EXPECT_EQ(screen.searchField(), "COD_BANCO");
+    EXPECT_EQ(screen.gridModel()->rowCount(), 2);
+
+    screen.setFiltering(false);
+    screen.setCurrentRow(0);
+    screen.setSearchText("104");
+    EXPECT_EQ(screen.gridModel()->rowCount(), 2);
+    EXPECT_EQ(screen.gridModel()->index(screen.currentRow(), 0).data().toString(), "10400002");
+}

@@ -756,7 +756,10 @@ void TfoCadastro::setSearchText(const QString& text) {
 void TfoCadastro::setFiltering(bool filtering) { filterBox_->setChecked(filtering); }
 
 void TfoCadastro::gridHeaderClicked(int section) {
-    chooseSearchLabel(gridModel_->headerData(section, Qt::Horizontal).toString());
+    // A register's columns are its fields in order: the column's label.
+    const QStringList labels = searchLabels();
+    chooseSearchLabel(model_ && section < labels.size() ? labels[section]
+                                                        : gridModel_->headerData(section, Qt::Horizontal).toString());
     searchBox_->setFocus();
 }
 
@@ -956,6 +959,7 @@ bool TfoCadastro::runList(bool askLayout, bool askSetup) {
                 stopped = true;
                 break;
             }
+            if (grid_->isRowHidden(r)) continue; // left out by the search filter
             QVariantMap row;
             for (const ListColumnSpec& s : specs) row.insert(QStringLiteral("C%1").arg(s.section), gridModel_->index(r, s.section).data());
             list.addRow(row);
