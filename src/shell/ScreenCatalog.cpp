@@ -1,6 +1,7 @@
 #include "ScreenCatalog.h"
 
 #include "EscolheFunc.h"
+#include "RegisterScreens.h"
 #include "SelecaoMultipla.h"
 #include "TfoLogin.h"
 #include "TfoExportarRelExcel.h"
@@ -29,6 +30,8 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TfoTipoImpr"), &TfoTipoImpr::createForGrab);
     add(QStringLiteral("TfoExportarRelExcel"), &TfoExportarRelExcel::createForGrab);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
+    // The registers, the employee register and the events screens.
+    RegisterRegisterScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
 }
 
 void ScreenCatalog::add(const QString& className, ScreenFactory factory) { factories_[className] = std::move(factory); }

@@ -1,0 +1,388 @@
+#include "EventsScreens.h"
+
+#include "DbError.h"
+#include "EscolheFunc.h"
+#include "SelecaoMultipla.h"
+#include "Session.h"
+#include "TextRoutines.h"
+#include "UserInterface.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace folha {
+
+using registers::EventsEntry;
+using registers::EventsFilter;
+
+namespace {
+
+// The columns of the events grid query, with the table that describes each.
+struct GridColumn {
+    const char* table;
+    const char* field;
+};
+const GridColumn EventColumns[] = {
+    {"OCORRENC", "OCORRANO"},   {"OCORRENC", "OCORRMES"},   {"OCORRENC", "TIPOFOLHA"},  {"OCORRENC", "HCODIGO"},
+    {"OCORRENC", "CODFUN"},     {"OCORRENC", "REFER"},      {"OCORRENC", "VALOR"},      {"OCORRENC", "CENTCUSTO"},
+    {"OCORRENC", "FLAG"},       {"OCORRENC", "DT_INIFERI"}, {"OCORRENC", "DT_FINFERI"}, {"OCORRENC", "DT_IGOZFER"},
+    {"OCORRENC", "DT_FGOZFER"}, {"OCORRENC", "DT_IABOFER"}, {"OCORRENC", "DT_FABOFER"}, {"HISTFP", "HNOME"},
+    {"CADFUN", "NOME"},         {"centcust", "DESC_CUSTO"},
+};
+constexpr int KeyColumns = 5;
+
+const FieldDef* columnDef(const GridColumn& c) {
+    const TableDef* t = Registry::instance().table(QString::fromLatin1(c.table));
+    return t ? t->field(QString::fromLatin1(c.field)) : nullptr;
+}
+
+// A grid value as the grid shows it: dates dd/MM/yyyy, amounts as stored.
+QString cellText(const QVariant& v, const FieldDef* f) {
+    if (v.isNull()) return {};
+    if (f && f->type == FieldType::Date) {
+        const QDate d = v.toDate();
+        return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : v.toString();
+    }
+    return v.toString();
+}
+
+QList<TfoCadastro::PanelField> entryFields() {
+    return {{"OCORRANO", QStringLiteral("Ano")},
+            {"OCORRMES", QStringLiteral("Mês")},
+            {"TIPOFOLHA", QStringLiteral("Tipo Folha")},
+            {"HCODIGO", QStringLiteral("Código \\ Descrição do Histórico")},
+            {"CODFUN", QStringLiteral("Código \\ Nome do Funcionário")},
+            {"REFER", QStringLiteral("Refer")},
+            {"VALOR", QStringLiteral("Valor")},
+            {"FLAG", QStringLiteral("Flag")}};
+}
+
+} // namespace
+
+// --- Shared by the entry and the query ---------------------------------------
+
+TfoOcorrencias::TfoOcorrencias(Session& session, UserInterface& ui, const registers::RegisterDef& def,
+                               bool withEventCode, QWidget* parent)
+    : TfoCadastro(session, ui, def, parent, DeferBuild{}), entry_(session, ui) {
+    (void)withEventCode;
+}
+
+QAbstractItemModel* TfoOcorrencias::createGridModel() {
+    rows_ = new QStandardItemModel(0, int(std::size(EventColumns)), this);
+    for (int c = 0; c < int(std::size(EventColumns)); ++c) {
+        const FieldDef* f = columnDef(EventColumns[c]);
+        rows_->setHeaderData(c, Qt::Horizontal, f && !f->caption.isEmpty() ? f->caption : QString::fromLatin1(EventColumns[c].field));
+    }
+    return rows_;
+}
+
+void TfoOcorrencias::buildFilterBar(bool withEventCode, bool pickButtons) {
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("*** Filtrar..."), this));
+    auto addBox = [&](const QString& caption, const QString& name, int chars) {
+        bar->addWidget(new QLabel(caption, this));
+        auto* box = new QLineEdit(this);
+        box->setObjectName(name);
+        box->setMaxLength(chars);
+        box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), box));
+        box->setMaximumWidth(box->fontMetrics().averageCharWidth() * (chars + 2) + 12);
+        bar->addWidget(box);
+        return box;
+    };
+    year_ = addBox(QStringLiteral("Ano"), QStringLiteral("edAno"), 4);
+    month_ = addBox(QStringLiteral("Mês"), QStringLiteral("edMes"), 2);
+    bar->addWidget(new QLabel(QStringLiteral("Tipo Folha"), this));
+    sheet_ = new QComboBox(this);
+    sheet_->setObjectName(QStringLiteral("cbTipoFolha"));
+    sheet_->addItem(QString());
+    for (const CodeEntry& c : sheetTypeCodes()) sheet_->addItem(c.text, c.value);
+    bar->addWidget(sheet_);
+    auto addPick = [&](QLineEdit* box, const QString& name, const std::function<void()>& pick) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(name);
+        button->setText(QStringLiteral("..."));
+        bar->addWidget(button);
+        connect(button, &QToolButton::clicked, this, pick);
+        (void)box;
+    };
+    if (withEventCode) {
+        eventCode_ = addBox(QStringLiteral("Cod. Histo"), QStringLiteral("edCodHisto"), 3);
+        if (pickButtons) addPick(eventCode_, QStringLiteral("btCodHisto"), [this] {
+            if (auto* q = qobject_cast<TfoConsOcorrenc*>(this)) q->pickEventCode();
+        });
+    }
+    employee_ = addBox(QStringLiteral("Cod. Func."), QStringLiteral("edCodFunc"), 6);
+    if (pickButtons) addPick(employee_, QStringLiteral("btCodFunc"), [this] {
+        if (auto* q = qobject_cast<TfoConsOcorrenc*>(this)) q->pickEmployee();
+    });
+    if (!pickButtons) {
+        period_ = new QPushButton(QStringLiteral("Período"), this);
+        period_->setObjectName(QStringLiteral("btPeriodo"));
+        bar->addWidget(period_);
+    }
+    bar->addStretch();
+    gridPanelLayout()->insertLayout(0, bar);
+    for (QWidget* w : {static_cast<QWidget*>(year_), static_cast<QWidget*>(month_), static_cast<QWidget*>(sheet_),
+                       static_cast<QWidget*>(eventCode_), static_cast<QWidget*>(employee_), static_cast<QWidget*>(period_)})
+        if (w) w->installEventFilter(this);
+    for (QToolButton* b : findChildren<QToolButton*>()) b->installEventFilter(this);
+}
+
+EventsFilter TfoOcorrencias::filter() const {
+    EventsFilter f;
+    if (!year_) return f;
+    f.year = year_->text().trimmed();
+    f.month = month_->text().trimmed();
+    f.sheet = sheet_->currentData().toString();
+    f.employee = OnlyDigits(employee_->text());
+    if (eventCode_) f.eventCode = OnlyDigits(eventCode_->text());
+    return f;
+}
+
+void TfoOcorrencias::setFilter(const EventsFilter& f) {
+    year_->setText(f.year);
+    month_->setText(f.month);
+    const int at = sheet_->findData(f.sheet);
+    sheet_->setCurrentIndex(at < 0 ? 0 : at);
+    employee_->setText(f.employee);
+    if (eventCode_) eventCode_->setText(f.eventCode);
+}
+
+void TfoOcorrencias::refresh() {
+    if (!rows_) return;
+    rows_->removeRows(0, rows_->rowCount());
+    try {
+        const registers::BoundQuery q = registers::EventsGridQuery(filter(), ordered_);
+        QSqlQuery result = session_.folha().exec(q.statement, q.params);
+        while (result.next()) {
+            QList<QStandardItem*> line;
+            for (int c = 0; c < int(std::size(EventColumns)); ++c) {
+                auto* item = new QStandardItem(cellText(result.value(c), columnDef(EventColumns[c])));
+                item->setEditable(false);
+                line << item;
+            }
+            rows_->appendRow(line);
+        }
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+    }
+    if (rows_->rowCount() > 0) setCurrentRow(0);
+}
+
+void TfoOcorrencias::applyFilter() {
+    // The filter is taken before the search is cleared: the bar's values
+    // narrow the grid, the search bar starts again.
+    const EventsFilter f = filter();
+    TfoCadastro::clearFilters();
+    setFilter(f);
+    refresh();
+}
+
+void TfoOcorrencias::clearFilters() {
+    TfoCadastro::clearFilters();
+    if (rows_) search({}, {}, true);
+    if (!year_) return;
+    year_->clear();
+    month_->clear();
+    sheet_->setCurrentIndex(0);
+    employee_->clear();
+}
+
+QVariantList TfoOcorrencias::lineKey(int row) const {
+    QVariantList key;
+    if (row < 0 || row >= rows_->rowCount()) return key;
+    for (int c = 0; c < KeyColumns; ++c) key << rows_->item(row, c)->text();
+    return key;
+}
+
+QStringList TfoOcorrencias::searchLabels() const {
+    QStringList labels;
+    for (int c = 0; c < rows_->columnCount(); ++c) labels << rows_->headerData(c, Qt::Horizontal).toString();
+    return labels;
+}
+
+int TfoOcorrencias::columnOfTitle(const QString& title) const {
+    for (int c = 0; c < rows_->columnCount(); ++c)
+        if (rows_->headerData(c, Qt::Horizontal).toString() == title) return c;
+    // The default search field by name.
+    for (int c = 0; c < int(std::size(EventColumns)); ++c)
+        if (title.compare(QString::fromLatin1(EventColumns[c].field), Qt::CaseInsensitive) == 0) return c;
+    return -1;
+}
+
+void TfoOcorrencias::search(const QString& field, const QString& text, bool filtering) {
+    const int column = columnOfTitle(field);
+    for (int r = 0; r < rows_->rowCount(); ++r) grid()->setRowHidden(r, false);
+    if (column < 0 || text.isEmpty()) return;
+    int first = -1;
+    for (int r = 0; r < rows_->rowCount(); ++r) {
+        const bool match = rows_->item(r, column)->text().startsWith(text, Qt::CaseInsensitive);
+        if (filtering) grid()->setRowHidden(r, !match);
+        if (match && first < 0) first = r;
+    }
+    if (first >= 0) setCurrentRow(first);
+}
+
+// --- The entry screen -----------------------------------------------------------
+
+TfoCadOcorrenc::TfoCadOcorrenc(Session& session, UserInterface& ui, QWidget* parent)
+    : TfoOcorrencias(session, ui, EventsEntry::entryDef(), false, parent) {
+    build(entryFields(), EventsEntry::entryDef().screen + QStringLiteral("_Grid"));
+    buildFilterBar(false, false);
+    actionButton(5)->setEnabled(true);
+    connect(addAction(11, QStringLiteral(" F11 - Filtrar"), QStringLiteral("Filtro"), true), &QPushButton::clicked,
+            this, &TfoOcorrencias::applyFilter);
+    connect(period_, &QPushButton::clicked, this, [this] { choosePeriod(); });
+    refresh();
+}
+
+void TfoCadOcorrenc::showEvent(QShowEvent* event) {
+    TfoOcorrencias::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    // The branch's working competence and sheet type, then the chooser.
+    try {
+        setFilter(entry_.branchPeriod());
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+    }
+    if (chooseOnShow) QTimer::singleShot(0, this, [this] { choosePeriod(); });
+    else refresh();
+}
+
+void TfoCadOcorrenc::choosePeriod(const std::function<std::optional<EventsFilter>()>& chooser) {
+    std::optional<EventsFilter> chosen;
+    if (chooser) {
+        chosen = chooser();
+    } else {
+        ui::TfoEscolheFunc dialog(session_, ui_, this);
+        if (!employee_->text().isEmpty()) dialog.setEmployeeText(employee_->text());
+        dialog.exec();
+        if (dialog.confirmed()) {
+            EventsFilter f;
+            f.year = dialog.year();
+            f.month = dialog.month();
+            f.employee = OnlyDigits(dialog.employeeText());
+            f.sheet = dialog.sheetText().left(1);
+            chosen = f;
+        }
+    }
+    if (!chosen) return;
+    setFilter(*chosen);
+    refresh();
+}
+
+Record TfoCadOcorrenc::newRow() { return entry_.newRow(filter()); }
+
+std::optional<Record> TfoCadOcorrenc::rowToEdit() {
+    const int row = currentRow();
+    if (row < 0) return std::nullopt;
+    std::optional<Record> stored = entry_.find(lineKey(row));
+    if (!stored) return std::nullopt;
+    hold_.reset();
+    if (std::optional<RowLock> held = entry_.beginEdit(*stored)) hold_.emplace(std::move(*held));
+    if (!hold_) return std::nullopt;
+    return stored;
+}
+
+void TfoCadOcorrenc::post(const Record& row, bool inserting) {
+    entry_.save(row, inserting, originalKey_);
+    // Back on the saved line once the grid is read again.
+    refresh();
+    for (int r = 0; r < rows_->rowCount(); ++r)
+        if (lineKey(r) == QVariantList{row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"),
+                                       row.text("HCODIGO"), row.text("CODFUN")}) {
+            setCurrentRow(r);
+            break;
+        }
+}
+
+void TfoCadOcorrenc::removeCurrent() {
+    const int row = currentRow();
+    if (row < 0) return;
+    if (entry_.remove(lineKey(row))) refresh();
+}
+
+void TfoCadOcorrenc::panelShown(bool inserting) {
+    if (inserting) clearDescriptions();
+    else fillDescriptions();
+    // The key comes from the filter bar; the event code is typed.
+    setKeyBoxesEnabled(false);
+    if (QWidget* code = fieldBox(QStringLiteral("HCODIGO"))) {
+        code->setEnabled(true);
+        code->setFocus();
+    }
+}
+
+QWidget* TfoCadOcorrenc::createForGrab(Session& session, UserInterface& ui, QWidget* parent) {
+    auto* screen = new TfoCadOcorrenc(session, ui, parent);
+    screen->chooseOnShow = false;
+    return screen;
+}
+
+// --- The query screen -----------------------------------------------------------
+
+TfoConsOcorrenc::TfoConsOcorrenc(Session& session, UserInterface& ui, QWidget* parent)
+    : TfoOcorrencias(session, ui, EventsEntry::queryDef(), true, parent) {
+    readOnly_ = true;
+    ordered_ = false;
+    build(entryFields(), EventsEntry::queryDef().screen + QStringLiteral("_Grid"));
+    buildFilterBar(true, true);
+    actionButton(5)->setEnabled(true);
+    connect(addAction(11, QStringLiteral(" F11 - Filtrar"), QStringLiteral("Filtro"), true), &QPushButton::clicked,
+            this, &TfoOcorrencias::applyFilter);
+    saveButton_->hide();
+    cancelButton_->setText(QStringLiteral("Voltar"));
+    connect(cancelButton_, &QPushButton::clicked, this, &TfoConsOcorrenc::back);
+    connect(grid(), &QTableView::doubleClicked, this, &TfoConsOcorrenc::showLine);
+    TfoCadastro::clearFilters();
+    refresh();
+}
+
+void TfoConsOcorrenc::pickEmployee() {
+    ui::SelectMultiple(session_, ui_, QStringLiteral("Folha"),
+                       QStringLiteral(" SELECT CODFUN as Codigo, NOME as Descricao FROM \"CADFUN.DB\" CADFUN "), {}, {},
+                       QStringLiteral("CODFUN"), QStringLiteral("NOME"), registers::CodeColumn, QStringLiteral("'"),
+                       employee_, 1, this);
+    employee_->setText(OnlyDigits(employee_->text()));
+}
+
+void TfoConsOcorrenc::pickEventCode() {
+    ui::SelectMultiple(session_, ui_, QStringLiteral("Folha"),
+                       QStringLiteral(" SELECT HCODIGO as Codigo, HNOME as Descricao FROM \"HISTFP.DB\" HISTFP "), {}, {},
+                       QStringLiteral("HCODIGO"), QStringLiteral("HNOME"), registers::CodeColumn, QStringLiteral("'"),
+                       eventCode_, 1, this);
+    eventCode_->setText(OnlyDigits(eventCode_->text()));
+}
+
+void TfoConsOcorrenc::showLine() {
+    const int row = currentRow();
+    if (row < 0) return;
+    for (const PanelField& pf : entryFields()) {
+        const int c = columnOfTitle(pf.field);
+        if (c >= 0) setFieldText(pf.field, rows_->item(row, c)->text());
+        if (QWidget* box = fieldBox(pf.field)) box->setEnabled(false);
+    }
+    showEditing(false);
+    fillDescriptions();
+    cancelButton_->setFocus();
+}
+
+void TfoConsOcorrenc::back() {
+    showBrowsing();
+    grid()->setFocus();
+}
+
+} // namespace folha
