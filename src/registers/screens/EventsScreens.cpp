@@ -79,8 +79,31 @@ TfoOcorrencias::TfoOcorrencias(Session& session, UserInterface& ui, const regist
     (void)withEventCode;
 }
 
+namespace {
+
+// The grid's rows, read a page at a time as the view scrolls: a month of a
+// large company is never read whole.
+class EventRows : public QStandardItemModel {
+public:
+    EventRows(int columns, QObject* parent) : QStandardItemModel(0, columns, parent) {}
+    std::function<int(int offset)> readPage; // appends up to a page; returns the rows read
+    bool atEnd = true;
+    static constexpr int PageSize = 200;
+    bool canFetchMore(const QModelIndex& parent) const override { return !parent.isValid() && !atEnd && readPage; }
+    void fetchMore(const QModelIndex& parent) override {
+        if (!canFetchMore(parent)) return;
+        atEnd = readPage(rowCount()) < PageSize;
+    }
+    // Reads every page left (before a search over the grid's lines).
+    void fetchAll() {
+        while (canFetchMore({})) fetchMore({});
+    }
+};
+
+} // namespace
+
 QAbstractItemModel* TfoOcorrencias::createGridModel() {
-    rows_ = new QStandardItemModel(0, int(std::size(EventColumns)), this);
+    rows_ = new EventRows(int(std::size(EventColumns)), this);
     for (int c = 0; c < int(std::size(EventColumns)); ++c) {
         const FieldDef* f = columnDef(EventColumns[c]);
         rows_->setHeaderData(c, Qt::Horizontal, f && !f->caption.isEmpty() ? f->caption : QString::fromLatin1(EventColumns[c].field));
@@ -162,22 +185,33 @@ void TfoOcorrencias::setFilter(const EventsFilter& f) {
 
 void TfoOcorrencias::refresh() {
     if (!rows_) return;
-    rows_->removeRows(0, rows_->rowCount());
-    try {
-        const registers::BoundQuery q = registers::EventsGridQuery(filter(), ordered_);
-        QSqlQuery result = session_.folha().exec(q.statement, q.params);
-        while (result.next()) {
-            QList<QStandardItem*> line;
-            for (int c = 0; c < int(std::size(EventColumns)); ++c) {
-                auto* item = new QStandardItem(cellText(result.value(c), columnDef(EventColumns[c])));
-                item->setEditable(false);
-                line << item;
+    auto* rows = static_cast<EventRows*>(rows_);
+    rows->removeRows(0, rows->rowCount());
+    // Each page is the grid query with its bound values, from an offset.
+    const registers::BoundQuery q = registers::EventsGridQuery(filter(), true);
+    rows->readPage = [this, rows, q](int offset) {
+        int read = 0;
+        try {
+            QVariantList params = q.params;
+            params << EventRows::PageSize << offset;
+            QSqlQuery result = session_.folha().exec(q.statement + QStringLiteral(" LIMIT ? OFFSET ?"), params);
+            while (result.next()) {
+                QList<QStandardItem*> line;
+                for (int c = 0; c < int(std::size(EventColumns)); ++c) {
+                    auto* item = new QStandardItem(cellText(result.value(c), columnDef(EventColumns[c])));
+                    item->setEditable(false);
+                    line << item;
+                }
+                rows->appendRow(line);
+                ++read;
             }
-            rows_->appendRow(line);
+        } catch (const UserError& e) {
+            ui_.message(MessageKind::Error, e.message());
         }
-    } catch (const UserError& e) {
-        ui_.message(MessageKind::Error, e.message());
-    }
+        return read;
+    };
+    rows->atEnd = false;
+    rows->fetchMore({});
     if (rows_->rowCount() > 0) setCurrentRow(0);
 }
 
@@ -226,6 +260,7 @@ void TfoOcorrencias::search(const QString& field, const QString& text, bool filt
     const int column = columnOfTitle(field);
     for (int r = 0; r < rows_->rowCount(); ++r) grid()->setRowHidden(r, false);
     if (column < 0 || text.isEmpty()) return;
+    static_cast<EventRows*>(rows_)->fetchAll(); // the search covers every line of the grid
     int first = -1;
     for (int r = 0; r < rows_->rowCount(); ++r) {
         const bool match = rows_->item(r, column)->text().startsWith(text, Qt::CaseInsensitive);
@@ -301,12 +336,20 @@ void TfoCadOcorrenc::post(const Record& row, bool inserting) {
     entry_.save(row, inserting, originalKey_);
     // Back on the saved line once the grid is read again.
     refresh();
-    for (int r = 0; r < rows_->rowCount(); ++r)
-        if (lineKey(r) == QVariantList{row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"),
-                                       row.text("HCODIGO"), row.text("CODFUN")}) {
+    const QVariantList saved{row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"), row.text("HCODIGO"),
+                             row.text("CODFUN")};
+    auto* rows = static_cast<EventRows*>(rows_);
+    for (int r = 0;; ++r) {
+        if (r >= rows->rowCount()) {
+            if (!rows->canFetchMore({})) break;
+            rows->fetchMore({});
+            if (r >= rows->rowCount()) break;
+        }
+        if (lineKey(r) == saved) {
             setCurrentRow(r);
             break;
         }
+    }
 }
 
 void TfoCadOcorrenc::removeCurrent() {
@@ -337,7 +380,6 @@ QWidget* TfoCadOcorrenc::createForGrab(Session& session, UserInterface& ui, QWid
 TfoConsOcorrenc::TfoConsOcorrenc(Session& session, UserInterface& ui, QWidget* parent)
     : TfoOcorrencias(session, ui, EventsEntry::queryDef(), true, parent) {
     readOnly_ = true;
-    ordered_ = false;
     build(entryFields(), EventsEntry::queryDef().screen + QStringLiteral("_Grid"));
     buildFilterBar(true, true);
     actionButton(5)->setEnabled(true);

@@ -39,7 +39,6 @@ protected:
 
     registers::EventsEntry entry_;
     QStandardItemModel* rows_ = nullptr;
-    bool ordered_ = true;
     QLineEdit* year_ = nullptr;
     QLineEdit* month_ = nullptr;
     QComboBox* sheet_ = nullptr;
