@@ -100,6 +100,12 @@ void TfoEscolheFunc::prepare() {
         month_->setText(start.month);
         sheet_->setCurrentText(start.sheetText);
         employee_->setText(start.employee);
+        if (!wantedYear_.isEmpty()) year_->setText(wantedYear_);
+        if (!wantedMonth_.isEmpty()) month_->setText(wantedMonth_);
+        if (!wantedSheet_.isEmpty()) {
+            for (int i = 0; i < sheet_->count(); ++i)
+                if (sheet_->itemText(i).startsWith(wantedSheet_ + QLatin1Char(' '))) sheet_->setCurrentIndex(i);
+        }
     } catch (const UserError& e) {
         ui_.message(MessageKind::Error, e.message());
     }
@@ -118,6 +124,11 @@ QString TfoEscolheFunc::month() const { return month_->text(); }
 QString TfoEscolheFunc::sheetText() const { return sheet_->currentText(); }
 QString TfoEscolheFunc::employeeText() const { return employee_->text(); }
 void TfoEscolheFunc::setEmployeeText(const QString& text) { employee_->setText(text); }
+void TfoEscolheFunc::setPeriod(const QString& year, const QString& month, const QString& sheetLetter) {
+    wantedYear_ = year;
+    wantedMonth_ = month;
+    wantedSheet_ = sheetLetter;
+}
 
 void TfoEscolheFunc::showEvent(QShowEvent* event) {
     prepare();

@@ -34,6 +34,9 @@ public:
     QString sheetText() const;
     QString employeeText() const;
     void setEmployeeText(const QString& text);
+    // Opens on this period instead of the branch's (a caller's filter
+    // bar); empty values keep the branch's.
+    void setPeriod(const QString& year, const QString& month, const QString& sheetLetter);
 
     static const QString Caption;
 
@@ -46,6 +49,7 @@ private:
     Session& session_;
     UserInterface& ui_;
     bool confirmed_ = false;
+    QString wantedYear_, wantedMonth_, wantedSheet_;
     QLineEdit* year_;
     QLineEdit* month_;
     QComboBox* sheet_;

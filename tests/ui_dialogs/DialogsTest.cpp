@@ -223,6 +223,22 @@ TEST_F(ChooserTest, OpensAtTheBranchCompetenceAndSheet) {
     EXPECT_EQ(chooser.employeeText(), QString());
 }
 
+// The events screen opens the chooser on its filter bar's period.
+TEST_F(ChooserTest, OpensAtTheCallersPeriodWhenGiven) {
+    TfoEscolheFunc chooser(*session, ui);
+    chooser.setPeriod("2012", "11", "D");
+    chooser.show();
+    EXPECT_EQ(chooser.year(), QStringLiteral("2012"));
+    EXPECT_EQ(chooser.month(), QStringLiteral("11"));
+    EXPECT_EQ(chooser.sheetText(), QStringLiteral("D - 13º Salário"));
+    TfoEscolheFunc partly(*session, ui);
+    partly.setPeriod("", "03", "");
+    partly.show();
+    EXPECT_EQ(partly.year(), QStringLiteral("2013"));
+    EXPECT_EQ(partly.month(), QStringLiteral("03"));
+    EXPECT_EQ(partly.sheetText(), QStringLiteral("F - Folha"));
+}
+
 TEST_F(ChooserTest, RemembersTheLastEmployeePicked) {
     {
         TfoEscolheFunc chooser(*session, ui);

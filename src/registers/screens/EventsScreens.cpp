@@ -55,6 +55,8 @@ QString cellText(const QVariant& v, const FieldDef* f) {
         const QDate d = v.toDate();
         return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : v.toString();
     }
+    // Amounts and hours with the decimal comma, as the register grids show them.
+    if (f && f->type == FieldType::Number) return v.toString().replace(QLatin1Char('.'), QLatin1Char(','));
     return v.toString();
 }
 
@@ -304,6 +306,8 @@ void TfoCadOcorrenc::choosePeriod(const std::function<std::optional<EventsFilter
     } else {
         ui::TfoEscolheFunc dialog(session_, ui_, this);
         if (!employee_->text().isEmpty()) dialog.setEmployeeText(employee_->text());
+        const EventsFilter current = filter();
+        dialog.setPeriod(current.year, current.month, current.sheet);
         dialog.exec();
         if (dialog.confirmed()) {
             EventsFilter f;

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
@@ -340,6 +341,10 @@ QWidget* TfoCadastro::buildEditor(const PanelField& pf, QWidget* parent) {
         e.combo->setObjectName(QStringLiteral("cb") + f.name);
         e.combo->addItem(QString(), QString());
         for (const CodeEntry& c : f.codes) e.combo->addItem(c.text, c.value);
+        // A list of long entries keeps the panel's width; the open list shows them whole.
+        e.combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        e.combo->setMinimumContentsLength(30);
+        e.combo->view()->setMinimumWidth(e.combo->view()->sizeHintForColumn(0) + 24);
         box = e.combo;
     } else {
         e.line = new QLineEdit(parent);
