@@ -571,6 +571,19 @@ std::vector<Record> Table::page(const QString& where, const QVariantList& params
     return rows;
 }
 
+std::vector<Record> Table::pageAt(const QString& where, const QVariantList& params, qint64 offset, int limit) {
+    QString sql = selectStatement(where, def_.primaryKey.join(QStringLiteral(", ")));
+    sql += QStringLiteral(" LIMIT ? OFFSET ?");
+    QVariantList values = params;
+    values << limit << offset;
+    std::vector<Record> rows;
+    rows.reserve(size_t(std::max(limit, 0)));
+    QSqlQuery& q = db_.execCached(sql, values);
+    while (q.next()) rows.push_back(fromQuery(q));
+    q.finish();
+    return rows;
+}
+
 QVariant Table::boundKeyValue(const QString& field, const QVariant& value) const {
     Record r(def_);
     r.set(field, value);

@@ -112,6 +112,10 @@ public:
     // them, narrowed by the condition. Reading a large table page by page
     // holds only one page in memory and no statement open between pages.
     std::vector<Record> page(const QString& where, const QVariantList& params, const QVariantList& afterKey, int limit);
+    // The rows from a position (0-based, in primary-key order, narrowed by
+    // the condition), at most `limit` of them: a grid's page anywhere in a
+    // large table.
+    std::vector<Record> pageAt(const QString& where, const QVariantList& params, qint64 offset, int limit);
 
     void insert(const Record& r);
     // By primary key; returns false when no row had that key.

@@ -2,6 +2,8 @@
 
 #include "DbError.h"
 
+#include <climits>
+
 namespace folha::registers {
 
 namespace {
@@ -86,7 +88,31 @@ RegisterModel::RegisterModel(Database& db, const TableDef& def, QObject* parent)
     reload();
 }
 
-int RegisterModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+int RegisterModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(std::min<qint64>(total_, INT_MAX));
+}
+
+const Record& RegisterModel::rowRecord(int row) const {
+    if (auto e = edited_.find(row); e != edited_.end()) return e->second;
+    const int page = row / PageSize;
+    auto it = pages_.find(page);
+    if (it == pages_.end()) {
+        // Let go of the page used longest ago before reading another.
+        while (int(pages_.size()) >= CachedPages && !recent_.empty()) {
+            pages_.erase(recent_.back());
+            recent_.pop_back();
+        }
+        QVariantList params;
+        const QString where = whereClause(params);
+        it = pages_.emplace(page, Table(db_, def_).pageAt(where, params, qint64(page) * PageSize, PageSize)).first;
+    }
+    recent_.remove(page);
+    recent_.push_front(page);
+    const size_t at = size_t(row - page * PageSize);
+    if (at >= it->second.size())
+        throw DbError(QStringLiteral("A linha %1 de %2 não está mais na tabela").arg(row + 1).arg(def_.name));
+    return it->second[at];
+}
 
 int RegisterModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(def_.fields.size()); }
 
@@ -131,11 +157,10 @@ QString RegisterModel::displayText(const Record& record, const FieldDef& f) {
 }
 
 QVariant RegisterModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(rows_.size()) || index.column() >= int(def_.fields.size()))
-        return {};
-    const Record& r = rows_[size_t(index.row())];
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= int(def_.fields.size())) return {};
     const FieldDef& f = def_.fields[size_t(index.column())];
     try {
+        const Record& r = rowRecord(index.row());
         if (role == Qt::DisplayRole) return displayText(r, f);
         if (role == Qt::ToolTipRole) {
             (void)displayText(r, f); // a refused stored value explains itself
@@ -191,10 +216,11 @@ Qt::ItemFlags RegisterModel::flags(const QModelIndex& index) const {
 }
 
 bool RegisterModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole || !index.isValid() || index.row() >= int(rows_.size())) return false;
+    if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount()) return false;
     const FieldDef& f = def_.fields[size_t(index.column())];
-    Record& r = rows_[size_t(index.row())];
     try {
+        if (!edited_.count(index.row())) edited_.emplace(index.row(), rowRecord(index.row()));
+        Record& r = edited_.at(index.row());
         QVariant v = value;
         if (v.typeId() == QMetaType::QString) {
             QString t = v.toString();
@@ -227,29 +253,6 @@ bool RegisterModel::setData(const QModelIndex& index, const QVariant& value, int
     return true;
 }
 
-bool RegisterModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_ && !changing_; }
-
-std::vector<Record> RegisterModel::readPage() const {
-    QVariantList params;
-    const QString where = whereClause(params);
-    Table table(db_, def_);
-    const QVariantList after = rows_.empty() ? QVariantList() : rows_.back().keyValues();
-    return table.page(where, params, after, PageSize);
-}
-
-void RegisterModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || atEnd_ || changing_) return;
-    std::vector<Record> page = readPage();
-    atEnd_ = int(page.size()) < PageSize;
-    if (page.empty()) return;
-    const int first = int(rows_.size());
-    changing_ = true;
-    beginInsertRows({}, first, first + int(page.size()) - 1);
-    for (auto& r : page) rows_.push_back(std::move(r));
-    endInsertRows();
-    changing_ = false;
-}
-
 QString RegisterModel::whereClause(QVariantList& params) const {
     if (filterText_.isEmpty()) return {};
     const FieldDef* f = def_.field(filterField_);
@@ -260,20 +263,20 @@ QString RegisterModel::whereClause(QVariantList& params) const {
 }
 
 void RegisterModel::reload() {
-    changing_ = true;
     beginResetModel();
-    rows_.clear();
+    pages_.clear();
+    recent_.clear();
+    edited_.clear();
     try {
-        rows_ = readPage();
+        QVariantList params;
+        const QString where = whereClause(params);
+        total_ = Table(db_, def_).count(where, params);
     } catch (...) {
-        atEnd_ = true;
+        total_ = 0;
         endResetModel();
-        changing_ = false;
         throw;
     }
-    atEnd_ = int(rows_.size()) < PageSize;
     endResetModel();
-    changing_ = false;
 }
 
 void RegisterModel::setFilter(const QString& field, const QString& text) {
@@ -289,7 +292,7 @@ void RegisterModel::clearFilter() { setFilter({}, {}); }
 int RegisterModel::findFirst(const QString& field, const QString& text) {
     const FieldDef* f = def_.field(field);
     if (!f) return -1;
-    if (text.isEmpty()) return rows_.empty() ? -1 : 0;
+    if (text.isEmpty()) return total_ == 0 ? -1 : 0;
     QVariantList params;
     QString where = whereClause(params);
     QString match;
@@ -303,9 +306,6 @@ int RegisterModel::findFirst(const QString& field, const QString& text) {
 
 int RegisterModel::rowOfKey(const QVariantList& key) {
     if (key.size() != def_.primaryKey.size()) return -1;
-    // Among the loaded rows first.
-    for (size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].keyValues() == key) return int(i);
     Record probe(def_);
     try {
         for (int i = 0; i < key.size(); ++i) probe.set(def_.primaryKey[i], key[i]);
@@ -347,12 +347,13 @@ int RegisterModel::rowOfRecord(const Record& match) {
     QString where = '(' + alternatives.join(QStringLiteral(" OR ")) + ')';
     if (!filter.isEmpty()) where = '(' + filter + QStringLiteral(") AND ") + where;
     const qint64 before = Table(db_, def_).count(where, params);
-    while (qint64(rows_.size()) <= before && !atEnd_) fetchMore({});
-    if (qint64(rows_.size()) <= before) return -1;
-    const int row = int(before);
-    return rows_[size_t(row)].keyValues() == match.keyValues() ? row : -1;
+    return before < total_ ? int(before) : -1;
 }
 
-const Record& RegisterModel::record(int row) const { return rows_.at(size_t(row)); }
+Record RegisterModel::record(int row) const {
+    if (row < 0 || row >= rowCount())
+        throw DbError(QStringLiteral("Linha %1 fora da tabela %2").arg(row + 1).arg(def_.name));
+    return rowRecord(row);
+}
 
 } // namespace folha::registers
