@@ -62,4 +62,18 @@ private:
     UserInterface& ui_;
 };
 
+// The window dialogs belong to while a screen works (its boxes and its
+// progress over it); the owner before comes back when the work ends.
+class UiOwner {
+public:
+    UiOwner(UserInterface& ui, QObject* owner) : ui_(ui), previous_(ui.owner()) { ui_.setOwner(owner); }
+    ~UiOwner() { ui_.setOwner(previous_); }
+    UiOwner(const UiOwner&) = delete;
+    UiOwner& operator=(const UiOwner&) = delete;
+
+private:
+    UserInterface& ui_;
+    QObject* previous_;
+};
+
 } // namespace folha

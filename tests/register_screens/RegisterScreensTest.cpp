@@ -1,6 +1,7 @@
 // The register screens' wiring: F-keys, modes, closing rules, grid
 // columns, the grid list and the employee register's pickers.
 #include "DemoBuilder.h"
+#include "DemoCompany.h"
 #include "EventsScreens.h"
 #include "PrintSettings.h"
 #include "RegisterDefs.h"
@@ -33,13 +34,7 @@ class RegisterScreens : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<Session>(Installation(d.path()));
-        demo::DemoBuilder(*session).buildDemo(ui);
-        for (const Record& company : Table(session->companyListDb(), "EmpresaFOLHA").select())
-            if (company.integer("Codigo") == 1) session->SetaDiretorio(company.text("Diretorio"));
-        session->signIn.CurrentCompanyCode = 1;
-        session->signIn.CurrentBranchCode = 1;
-        session->signIn.CurrentBranchCodeText = "001";
-        session->signIn.CurrentUserCode = "001";
+        OpenDemoCompany(*session, ui);
         session->signIn.WindowCaptionPrefix = "Zorvan Informática - Sistema de Folha de Pagamento: Versão: 1.0";
         ui.entries.clear();
         RunPrintSettings() = PrintSettings{};

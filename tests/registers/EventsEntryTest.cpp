@@ -1,6 +1,7 @@
 #include "EventsEntry.h"
 
 #include "DemoBuilder.h"
+#include "DemoCompany.h"
 #include "ScriptedUi.h"
 #include "Table.h"
 #include "TempDir.h"
@@ -17,14 +18,7 @@ class EventsEntryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<Session>(Installation(d.path()));
-        demo::DemoBuilder(*session).buildDemo(ui);
-        auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
-        ASSERT_TRUE(company.has_value());
-        session->SetaDiretorio(company->text("Diretorio"));
-        session->signIn.CurrentCompanyCode = 1;
-        session->signIn.CurrentBranchCode = 1;
-        session->signIn.CurrentBranchCodeText = "001";
-        session->signIn.CurrentUserCode = "000001";
+        OpenDemoCompany(*session, ui);
         ui.entries.clear();
     }
 

@@ -1,4 +1,5 @@
 #include "DemoBuilder.h"
+#include "DemoCompany.h"
 #include "DesktopReport.h"
 #include "Listings.h"
 #include "ReportFile.h"
@@ -29,11 +30,7 @@ class ReportScreens : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<Session>(Installation(d.path()));
-        demo::DemoBuilder(*session).buildDemo(ui);
-        for (const Record& company : Table(session->companyListDb(), "EmpresaFOLHA").select())
-            if (company.integer("Codigo") == 1) session->SetaDiretorio(company.text("Diretorio"));
-        session->signIn.CurrentCompanyCode = 1;
-        session->signIn.CurrentBranchCodeText = "001";
+        OpenDemoCompany(*session, ui);
         ui.entries.clear();
         RunPrintSettings() = PrintSettings{};
         qunsetenv("XRDP_SESSION");

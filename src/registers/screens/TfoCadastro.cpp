@@ -851,13 +851,7 @@ QList<TfoCadastro::ListColumnSpec> TfoCadastro::ListColumnsOf(const QTableView* 
 }
 
 bool TfoCadastro::listGrid(bool askLayout, bool askSetup) {
-    QObject* previousOwner = ui_.owner();
-    ui_.setOwner(this);
-    struct RestoreOwner {
-        UserInterface& ui;
-        QObject* previous;
-        ~RestoreOwner() { ui.setOwner(previous); }
-    } restoreOwner{ui_, previousOwner};
+    const UiOwner owner(ui_, this);
     try {
         return runList(askLayout, askSetup);
     } catch (const std::exception& e) {

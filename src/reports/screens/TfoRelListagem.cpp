@@ -62,13 +62,7 @@ bool TfoRelListagem::nameOrderOffered() const { return byName_->isEnabled(); }
 
 bool TfoRelListagem::print(bool askSetup) {
     // Boxes and the progress belong to this screen while it prints.
-    QObject* previousOwner = ui_.owner();
-    ui_.setOwner(this);
-    struct RestoreOwner {
-        UserInterface& ui;
-        QObject* previous;
-        ~RestoreOwner() { ui.setOwner(previous); }
-    } restoreOwner{ui_, previousOwner};
+    const UiOwner owner(ui_, this);
     DesktopReportRequest request;
     request.info = {def_.caption, def_.screen};
     request.width = def_.width;
