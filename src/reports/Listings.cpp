@@ -276,9 +276,9 @@ int ListColumnWidth(const ListingDef& def, const ListColumn& column) {
     }
 }
 
-QString ListingTitlesLine(const ListingDef& def) {
+QString ColumnTitlesLine(QList<ListColumn> columns, int lastWidth) {
     QList<ListColumn> first;
-    for (const ListColumn& c : def.columns)
+    for (const ListColumn& c : columns)
         if (c.line == 1) first << c;
     std::sort(first.begin(), first.end(), [](const ListColumn& a, const ListColumn& b) { return a.column < b.column; });
     if (first.isEmpty()) return {};
@@ -287,8 +287,7 @@ QString ListingTitlesLine(const ListingDef& def) {
     QString line;
     for (int i = 0; i < first.size(); ++i) {
         const int start = first[i].column - 1;
-        const int end = i + 1 < first.size() ? first[i + 1].column - 2
-                                              : start + std::max(ListColumnWidth(def, first[i]), int(first[i].title.size()));
+        const int end = i + 1 < first.size() ? first[i + 1].column - 2 : start + std::max(lastWidth, int(first[i].title.size()));
         const int at = std::max(0, start - 1);
         line = line.leftJustified(at, QLatin1Char(' '));
         line += QLatin1Char('@');
@@ -297,6 +296,16 @@ QString ListingTitlesLine(const ListingDef& def) {
     }
     line += QLatin1Char('@');
     return line;
+}
+
+QString ListingTitlesLine(const ListingDef& def) {
+    QList<ListColumn> first;
+    for (const ListColumn& c : def.columns)
+        if (c.line == 1) first << c;
+    if (first.isEmpty()) return {};
+    const auto last = std::max_element(first.begin(), first.end(),
+                                       [](const ListColumn& a, const ListColumn& b) { return a.column < b.column; });
+    return ColumnTitlesLine(first, ListColumnWidth(def, *last));
 }
 
 ListComposer::ListComposer(TextReport& report, QString title, QList<ListColumn> columns,

@@ -63,6 +63,10 @@ enum class ListingOrder { Code, Name };
 
 // The spreadsheet titles line matching a listing's columns ("@Codigo  @Nome @").
 QString ListingTitlesLine(const ListingDef& def);
+// The same for any columns of a row's first line: each title right after
+// the "@" that stands one place before its column; the last column is
+// `lastWidth` wide (at least its title).
+QString ColumnTitlesLine(QList<ListColumn> columns, int lastWidth);
 
 // Lays rows out as a list on the pages of a report: on each page the header
 // with the title and the column titles (one line per line of a row's

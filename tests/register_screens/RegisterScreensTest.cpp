@@ -171,7 +171,8 @@ TEST_F(RegisterScreens, RestoringGridColumnsClosesTheScreenAndTheNextOpeningShow
 }
 
 // The list prints the visible columns only, at positions from their pixel
-// widths: 60 pixels are 10 characters, so the second column starts at 11.
+// widths after one blank: 60 pixels are 10 characters, so the second column
+// starts at 12.
 TEST_F(RegisterScreens, ListPrintsOnlyTheVisibleColumns) {
     PrintSettings s;
     s.destination = PrintDestination::RemoteFile;
@@ -192,12 +193,12 @@ TEST_F(RegisterScreens, ListPrintsOnlyTheVisibleColumns) {
 
     const QStringList lines = ReportLines(folder);
     ASSERT_FALSE(lines.isEmpty());
-    const QString titles = caption("BANCO", "COD_BANCO").toUpper().left(9).leftJustified(10) +
+    const QString titles = QStringLiteral(" ") + caption("BANCO", "COD_BANCO").toUpper().left(9).leftJustified(10) +
                            caption("BANCO", "NOME").toUpper();
     const int at = lines.indexOf(titles);
     ASSERT_GE(at, 0) << lines.join('\n').toStdString();
     EXPECT_EQ(lines.value(at + 1).trimmed(), ""); // the empty line under the titles
-    EXPECT_EQ(lines.value(at + 2), "00100001  BANCO DO BRASIL");
+    EXPECT_EQ(lines.value(at + 2), " 00100001  BANCO DO BRASIL");
     // The hidden agency ("0001") and number ("001") are not printed.
     for (const QString& line : lines) EXPECT_FALSE(line.contains(caption("BANCO", "AGENCIA").toUpper()));
 }

@@ -10,6 +10,7 @@
 #include "Table.h"
 #include "TempDir.h"
 #include "TextReport.h"
+#include "XlsxExport.h"
 
 #include <QDir>
 #include <QFile>
@@ -373,6 +374,19 @@ TEST(ListComposerTest, RowsFromTheCallerTitlesInCapitalsAndAFreeFoot) {
     EXPECT_TRUE(second[2].startsWith("Relatório de Bancos"));
     EXPECT_EQ(second[7], "005        5.000,00");
     EXPECT_EQ(list.rows(), 5);
+}
+
+// A grid list's spreadsheet titles: each "@" one place before its column,
+// so the export cuts " 00100001  BANCO DO BRASIL" into its two values.
+TEST(ListComposerTest, TitlesLineStandsOverTheColumns) {
+    const QString line = ColumnTitlesLine({{"CÓD", "C0", 2, "", 1, ""}, {"NOME", "C3", 12, "", 1, ""}}, 30);
+    EXPECT_EQ(line, "@CÓD      @NOME" + QString(26, ' ') + "@");
+    const QList<XlsxColumn> cut = ParseTitlesLine(line);
+    ASSERT_EQ(cut.size(), 2);
+    const QString row = " 00100001  BANCO DO BRASIL";
+    EXPECT_EQ(row.mid(cut[0].position, cut[0].width).trimmed(), "00100001");
+    EXPECT_EQ(row.mid(cut[1].position, cut[1].width).trimmed(), "BANCO DO BRASIL");
+    EXPECT_EQ(ColumnTitlesLine({}, 10), "");
 }
 
 // ---- the listings on the demo installation -------------------------------

@@ -840,7 +840,9 @@ QList<TfoCadastro::ListColumnSpec> TfoCadastro::ListColumnsOf(const QTableView* 
     QList<ListColumnSpec> out;
     const QHeaderView* h = grid->horizontalHeader();
     const QAbstractItemModel* model = grid->model();
-    int position = 1;
+    // One blank before the first column, so that a spreadsheet titles line
+    // can put its "@" there.
+    int position = 2;
     for (int visual = 0; visual < h->count(); ++visual) {
         const int section = h->logicalIndex(visual);
         if (h->isSectionHidden(section)) continue;
@@ -934,10 +936,15 @@ bool TfoCadastro::runList(bool askLayout, bool askSetup) {
     }
     DesktopReportRequest request;
     request.info = {def_.listTitle, def_.screen};
+    // 100 characters; 160 drawn in landscape.
     request.width = 100;
-    QStringList titles;
-    for (const ListColumn& c : columns) titles << QStringLiteral("@") + c.title.toUpper();
-    request.titlesLine = titles.join(QLatin1Char(' '));
+    request.widthFor = [](const PrintSettings& s) {
+        return s.mode == PrintMode::Graphic && !s.portrait() ? 160 : 100;
+    };
+    QList<ListColumn> titled = columns;
+    for (ListColumn& c : titled) c.title = c.title.toUpper();
+    const int lastWidth = specs.isEmpty() ? 0 : copy->horizontalHeader()->sectionSize(specs.last().section) / 6;
+    request.titlesLine = ColumnTitlesLine(titled, lastWidth);
     if (askSetup) {
         // The list is proposed in text mode with condensed print.
         RunPrintSettings().mode = PrintMode::Text;

@@ -56,7 +56,7 @@ bool RunDesktopReport(QWidget* owner, Session& session, UserInterface& ui, const
 
     ReportRequest job;
     job.info = request.info;
-    job.width = request.width;
+    job.width = request.widthFor ? request.widthFor(settings) : request.width;
     if (settings.destination == PrintDestination::Pdf) {
         job.pdfPath = request.pdfPath;
         if (job.pdfPath.isEmpty())
@@ -86,7 +86,7 @@ bool RunDesktopReport(QWidget* owner, Session& session, UserInterface& ui, const
 
     switch (settings.destination) {
     case PrintDestination::Preview:
-        ShowReportPreview(owner, session, result.reportFile, request.width, settings, request.info.title);
+        ShowReportPreview(owner, session, result.reportFile, job.width, settings, request.info.title);
         break;
     case PrintDestination::Browser:
         if (!QDesktopServices::openUrl(QUrl::fromLocalFile(result.htmlFile)))

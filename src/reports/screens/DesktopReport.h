@@ -39,6 +39,9 @@ private:
 struct DesktopReportRequest {
     ReportJobInfo info;
     int width = 80;
+    // The page width for the settings chosen (a grid list is wider drawn in
+    // landscape); `width` when not set.
+    std::function<int(const PrintSettings&)> widthFor;
     QString titlesLine; // the spreadsheet titles proposed when none is remembered
     // Asks "Confirma Emissao" after the print set-up (the listings do).
     bool confirm = true;
