@@ -84,6 +84,40 @@ bool eventExists(Database& db, const Record& row) {
 
 } // namespace
 
+namespace {
+
+// "The column starts with the typed text", the column one of the grid's
+// (never a name taken from the caller as it stands), the text bound with
+// its wildcards taken as typed.
+void addSearch(BoundQuery& q, const QString& field, const QString& typed) {
+    const QString name = field.trimmed().toUpper();
+    QString column;
+    const FieldDef* f = Registry::instance().require(QStringLiteral("OCORRENC")).field(name);
+    if (f) column = QStringLiteral("Ocorrenc.") + f->name;
+    else if (name == QLatin1String("HNOME")) column = QStringLiteral("Histfp.HNOME");
+    else if (name == QLatin1String("NOME")) column = QStringLiteral("Cadfun.NOME");
+    else if (name == QLatin1String("DESC_CUSTO")) column = QStringLiteral("Centcust.DESC_CUSTO");
+    else throw DbError(QStringLiteral("A grade de ocorrências não tem a coluna %1").arg(field));
+    if (f && f->type == FieldType::Date) {
+        const QDate d = QDate::fromString(typed.trimmed(), QStringLiteral("dd/MM/yyyy"));
+        if (!d.isValid()) return; // not fully typed yet
+        q.statement += QStringLiteral(" and %1 = ?").arg(column);
+        q.params << d.toString(Qt::ISODate);
+        return;
+    }
+    QString pattern;
+    QString text = typed;
+    if (f && f->type == FieldType::Number) text.replace(QLatin1Char(','), QLatin1Char('.'));
+    for (QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) pattern += QLatin1Char('\\');
+        pattern += c;
+    }
+    q.statement += QStringLiteral(" and CAST(%1 AS VARCHAR(60)) LIKE ? ESCAPE '\\'").arg(column);
+    q.params << pattern + QLatin1Char('%');
+}
+
+} // namespace
+
 BoundQuery EventsGridQuery(const EventsFilter& filter, bool ordered) {
     BoundQuery q{GridSelect, {}};
     const QString employee = OnlyDigits(filter.employee);
@@ -108,6 +142,7 @@ BoundQuery EventsGridQuery(const EventsFilter& filter, bool ordered) {
         q.statement += QStringLiteral(" and Ocorrenc.HCODIGO = ?");
         q.params << filter.eventCode.trimmed();
     }
+    if (!filter.searchText.isEmpty()) addSearch(q, filter.searchField, filter.searchText);
     if (ordered) q.statement += GridOrder;
     return q;
 }

@@ -22,12 +22,18 @@ struct EventsFilter {
     QString sheet;     // the sheet type's letter ("F")
     QString employee;  // "000012" (digits)
     QString eventCode; // "101" (the events query's extra box)
+    // The search bar: the grid column searched (OCORRENC's fields, HNOME,
+    // NOME, DESC_CUSTO) and the beginning typed; a date searches once fully
+    // typed (dd/MM/yyyy).
+    QString searchField = {};
+    QString searchText = {};
 };
 
 // The grid: OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REFER, VALOR,
 // CENTCUSTO, FLAG, the six vacation dates, HNOME, NOME, DESC_CUSTO of the
-// rows whose employee exists, narrowed by each filled box; ordered by the
-// key when `ordered`.
+// rows whose employee exists, narrowed by each filled box and the search
+// bar; ordered by the key when `ordered`. A search field that is not a
+// column of the grid is refused (DbError).
 BoundQuery EventsGridQuery(const EventsFilter& filter, bool ordered = true);
 
 class EventsEntry {

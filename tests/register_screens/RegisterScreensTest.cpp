@@ -312,6 +312,33 @@ TEST_F(RegisterScreens, EventsEntryKeysTheNewRowFromTheFilterBar) {
     screen.cancelRow();
 }
 
+// The events grid's search bar: ticked, the grid query keeps the matching
+// lines; unticked, the grid moves to the first match, read up to it.
+TEST_F(RegisterScreens, EventsSearchBarNarrowsOrMovesInSql) {
+    TfoCadOcorrenc screen(*session, ui);
+    screen.chooseOnShow = false;
+    screen.show();
+    registers::EventsFilter f = registers::EventsEntry(*session, ui).branchPeriod();
+    screen.choosePeriod([&] { return std::optional<registers::EventsFilter>(f); });
+    const int all = screen.gridModel()->rowCount();
+    ASSERT_GT(all, 3);
+    const int employeeColumn = 4;
+    const QString last = screen.gridModel()->index(all - 1, employeeColumn).data().toString();
+    screen.chooseSearchLabel(screen.gridModel()->headerData(employeeColumn, Qt::Horizontal).toString());
+    screen.setSearchText(last);
+    ASSERT_GT(screen.gridModel()->rowCount(), 0);
+    EXPECT_LT(screen.gridModel()->rowCount(), all);
+    for (int r = 0; r < screen.gridModel()->rowCount(); ++r)
+        EXPECT_EQ(screen.gridModel()->index(r, employeeColumn).data().toString(), last);
+    screen.setSearchText("");
+    EXPECT_EQ(screen.gridModel()->rowCount(), all);
+    screen.setFiltering(false);
+    screen.setCurrentRow(0);
+    screen.setSearchText(last);
+    EXPECT_EQ(screen.gridModel()->rowCount(), all);
+    EXPECT_EQ(screen.gridModel()->index(screen.currentRow(), employeeColumn).data().toString(), last);
+}
+
 // A click on a column title searches that column; ticked, the grid keeps
 // the matching rows; F6 goes back to the default field; unticked, the grid
 // moves to the first match.

@@ -300,6 +300,36 @@ TEST_F(EventsEntryTest, GridNarrowedByEachBox) {
     EXPECT_EQ(r.value(17).toString(), QStringLiteral("ADMINISTRACAO"));
 }
 
+// The search bar narrows the grid in SQL: the beginning of a column, the
+// typed wildcards taken as themselves, a date once fully typed; a column
+// the grid does not have is refused.
+TEST_F(EventsEntryTest, SearchBarNarrowsTheGridQuery) {
+    seed("000012", "2099", "01", "F", "002", "*");
+    seed("000012", "2099", "01", "F", "004", "");
+    seed("000010", "2099", "01", "F", "002", "");
+    struct Case {
+        QString field, text;
+        QStringList keys;
+    };
+    const QList<Case> cases = {
+        {"NOME", "LAURA", {"2099/01/F/002/000012", "2099/01/F/004/000012"}},
+        {"nome", "JULIA F", {"2099/01/F/002/000010"}},
+        {"HNOME", "HORAS EXTRAS 5", {"2099/01/F/002/000010", "2099/01/F/002/000012"}},
+        {"FLAG", "*", {"2099/01/F/002/000012"}},
+        {"HCODIGO", "00", {"2099/01/F/002/000010", "2099/01/F/002/000012", "2099/01/F/004/000012"}},
+        {"NOME", "%", {}},
+        {"NOME", "L_URA", {}},
+        {"DT_IGOZFER", "01/01", {"2099/01/F/002/000010", "2099/01/F/002/000012", "2099/01/F/004/000012"}},
+    };
+    for (const Case& c : cases) {
+        EventsFilter f{"2099", "01", "F", "", "", c.field, c.text};
+        EXPECT_EQ(grid(f), c.keys) << c.field.toStdString() << " " << c.text.toStdString();
+    }
+    const BoundQuery q = EventsGridQuery({"2099", "", "", "", "", "NOME", "X' or '1'='1"});
+    EXPECT_FALSE(q.statement.contains("X'"));
+    EXPECT_THROW(EventsGridQuery({"2099", "", "", "", "", "NOME) or (1=1", "X"}), DbError);
+}
+
 TEST_F(EventsEntryTest, AnEmptyFilterListsEveryRowWhoseEmployeeExists) {
     seed("000999", "2099", "01", "F", "002", "");
     EventsEntry entry(*session, ui);

@@ -173,6 +173,8 @@ EventsFilter TfoOcorrencias::filter() const {
     f.sheet = sheet_->currentData().toString();
     f.employee = OnlyDigits(employee_->text());
     if (eventCode_) f.eventCode = OnlyDigits(eventCode_->text());
+    f.searchField = searchField_;
+    f.searchText = searchText_;
     return f;
 }
 
@@ -259,17 +261,43 @@ int TfoOcorrencias::columnOfTitle(const QString& title) const {
 }
 
 void TfoOcorrencias::search(const QString& field, const QString& text, bool filtering) {
+    // The search is SQL over the grid query: filtering narrows it, otherwise
+    // the first matching line is found and the grid read up to it.
     const int column = columnOfTitle(field);
-    for (int r = 0; r < rows_->rowCount(); ++r) grid()->setRowHidden(r, false);
-    if (column < 0 || text.isEmpty()) return;
-    static_cast<EventRows*>(rows_)->fetchAll(); // the search covers every line of the grid
-    int first = -1;
-    for (int r = 0; r < rows_->rowCount(); ++r) {
-        const bool match = rows_->item(r, column)->text().startsWith(text, Qt::CaseInsensitive);
-        if (filtering) grid()->setRowHidden(r, !match);
-        if (match && first < 0) first = r;
+    const QString name = column < 0 ? QString() : QString::fromLatin1(EventColumns[column].field);
+    const QString wanted = column < 0 ? QString() : text;
+    if (filtering || !searchText_.isEmpty()) {
+        searchField_ = filtering ? name : QString();
+        searchText_ = filtering ? wanted : QString();
+        refresh();
+        if (filtering || wanted.isEmpty()) return;
     }
-    if (first >= 0) setCurrentRow(first);
+    if (wanted.isEmpty()) return;
+    EventsFilter probe = filter();
+    probe.searchField = name;
+    probe.searchText = wanted;
+    QVariantList firstKey;
+    try {
+        const registers::BoundQuery q = registers::EventsGridQuery(probe, true);
+        QSqlQuery found = session_.folha().exec(q.statement + QStringLiteral(" LIMIT 1"), q.params);
+        if (!found.next()) return;
+        for (int c = 0; c < KeyColumns; ++c) firstKey << cellText(found.value(c), columnDef(EventColumns[c]));
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+        return;
+    }
+    auto* rows = static_cast<EventRows*>(rows_);
+    for (int r = 0;; ++r) {
+        if (r >= rows->rowCount()) {
+            if (!rows->canFetchMore({})) return;
+            rows->fetchMore({});
+            if (r >= rows->rowCount()) return;
+        }
+        if (lineKey(r) == firstKey) {
+            setCurrentRow(r);
+            return;
+        }
+    }
 }
 
 // --- The entry screen -----------------------------------------------------------

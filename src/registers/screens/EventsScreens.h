@@ -39,6 +39,9 @@ protected:
 
     registers::EventsEntry entry_;
     QStandardItemModel* rows_ = nullptr;
+    // The search bar's filter, narrowing the grid query ("Filtrar" ticked).
+    QString searchField_;
+    QString searchText_;
     QLineEdit* year_ = nullptr;
     QLineEdit* month_ = nullptr;
     QComboBox* sheet_ = nullptr;
