@@ -561,21 +561,18 @@ std::vector<Record> Table::page(const QString& where, const QVariantList& params
         conditions << '(' + alternatives.join(QStringLiteral(" OR ")) + ')';
     }
     QString sql = selectStatement(conditions.join(QStringLiteral(" AND ")), key.join(QStringLiteral(", ")));
-    sql += QStringLiteral(" LIMIT ?");
     values << limit;
-    std::vector<Record> rows;
-    rows.reserve(size_t(std::max(limit, 0)));
-    QSqlQuery& q = db_.execCached(sql, values);
-    while (q.next()) rows.push_back(fromQuery(q));
-    q.finish();
-    return rows;
+    return readPage(sql + QStringLiteral(" LIMIT ?"), values, limit);
 }
 
 std::vector<Record> Table::pageAt(const QString& where, const QVariantList& params, qint64 offset, int limit) {
-    QString sql = selectStatement(where, def_.primaryKey.join(QStringLiteral(", ")));
-    sql += QStringLiteral(" LIMIT ? OFFSET ?");
+    const QString sql = selectStatement(where, def_.primaryKey.join(QStringLiteral(", ")));
     QVariantList values = params;
     values << limit << offset;
+    return readPage(sql + QStringLiteral(" LIMIT ? OFFSET ?"), values, limit);
+}
+
+std::vector<Record> Table::readPage(const QString& sql, const QVariantList& values, int limit) {
     std::vector<Record> rows;
     rows.reserve(size_t(std::max(limit, 0)));
     QSqlQuery& q = db_.execCached(sql, values);

@@ -129,6 +129,8 @@ public:
 
 private:
     QString selectList() const;
+    // The rows of a page's statement, at most `limit`.
+    std::vector<Record> readPage(const QString& sql, const QVariantList& values, int limit);
     QString selectStatement(const QString& where, const QString& orderBy) const;
     QString keyCondition() const;
     // A key value as the statement binds it.

@@ -286,6 +286,10 @@ void TfoOcorrencias::search(const QString& field, const QString& text, bool filt
         ui_.message(MessageKind::Error, e.message());
         return;
     }
+    moveToLine(firstKey);
+}
+
+void TfoOcorrencias::moveToLine(const QVariantList& key) {
     auto* rows = static_cast<EventRows*>(rows_);
     for (int r = 0;; ++r) {
         if (r >= rows->rowCount()) {
@@ -293,7 +297,7 @@ void TfoOcorrencias::search(const QString& field, const QString& text, bool filt
             rows->fetchMore({});
             if (r >= rows->rowCount()) return;
         }
-        if (lineKey(r) == firstKey) {
+        if (lineKey(r) == key) {
             setCurrentRow(r);
             return;
         }
@@ -368,20 +372,7 @@ void TfoCadOcorrenc::post(const Record& row, bool inserting) {
     entry_.save(row, inserting, originalKey_);
     // Back on the saved line once the grid is read again.
     refresh();
-    const QVariantList saved{row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"), row.text("HCODIGO"),
-                             row.text("CODFUN")};
-    auto* rows = static_cast<EventRows*>(rows_);
-    for (int r = 0;; ++r) {
-        if (r >= rows->rowCount()) {
-            if (!rows->canFetchMore({})) break;
-            rows->fetchMore({});
-            if (r >= rows->rowCount()) break;
-        }
-        if (lineKey(r) == saved) {
-            setCurrentRow(r);
-            break;
-        }
-    }
+    moveToLine({row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"), row.text("HCODIGO"), row.text("CODFUN")});
 }
 
 void TfoCadOcorrenc::removeCurrent() {

@@ -36,6 +36,8 @@ protected:
     QString fieldOfLabel(const QString& label) const override { return label; }
     // The column of a grid title; -1 when none.
     int columnOfTitle(const QString& title) const;
+    // Makes the line of a key current, reading the grid up to it.
+    void moveToLine(const QVariantList& key);
 
     registers::EventsEntry entry_;
     QStandardItemModel* rows_ = nullptr;
