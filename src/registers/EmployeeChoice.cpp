@@ -8,16 +8,6 @@ namespace {
 
 const QString SelectEmployees = QStringLiteral("SELECT CODFUN as Codigo, NOME as Descricao FROM CADFUN");
 
-// The typed text as a LIKE pattern's literal part ('!' escapes).
-QString likeLiteral(const QString& typed) {
-    QString out;
-    for (const QChar c : typed) {
-        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('!')) out += QLatin1Char('!');
-        out += c;
-    }
-    return out;
-}
-
 // The first text above every text that begins with `prefix`.
 QString prefixEnd(const QString& prefix) { return prefix + QString::fromUcs4(U"\U0010FFFF"); }
 
@@ -39,7 +29,7 @@ BoundQuery EmployeeSelectionList::query(const SearchRequest& request) const {
             q.params << typed << prefixEnd(typed);
         } else {
             q.statement += QStringLiteral(" WHERE UPPER(%1) LIKE ? ESCAPE '!'").arg(field);
-            q.params << QStringLiteral("%") + likeLiteral(typed) + QStringLiteral("%");
+            q.params << QStringLiteral("%") + LikeLiteral(typed, QLatin1Char('!')) + QStringLiteral("%");
         }
     }
     if (!request.ordering.isEmpty())

@@ -105,15 +105,10 @@ void addSearch(BoundQuery& q, const QString& field, const QString& typed) {
         q.params << d.toString(Qt::ISODate);
         return;
     }
-    QString pattern;
     QString text = typed;
     if (f && f->type == FieldType::Number) text.replace(QLatin1Char(','), QLatin1Char('.'));
-    for (QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) pattern += QLatin1Char('\\');
-        pattern += c;
-    }
     q.statement += QStringLiteral(" and CAST(%1 AS VARCHAR(60)) LIKE ? ESCAPE '\\'").arg(column);
-    q.params << pattern + QLatin1Char('%');
+    q.params << LikeLiteral(text) + QLatin1Char('%');
 }
 
 } // namespace

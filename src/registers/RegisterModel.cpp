@@ -1,6 +1,8 @@
 #include "RegisterModel.h"
 
 #include "DbError.h"
+#include "SelectionQuery.h"
+#include "TextRoutines.h"
 
 #include <climits>
 
@@ -21,13 +23,6 @@ int maskDigits(InputMask mask) {
     return 0;
 }
 
-QString onlyDigits(const QString& text) {
-    QString out;
-    for (QChar c : text)
-        if (c.isDigit()) out += c;
-    return out;
-}
-
 // The digits laid over the mask's "9" places: "12345678909" as "123.456.789-09".
 QString applyMask(InputMask mask, const QString& digits) {
     const QString pattern = InputMaskPattern(mask).section(QLatin1Char(';'), 0, 0);
@@ -37,16 +32,6 @@ QString applyMask(InputMask mask, const QString& digits) {
     return out;
 }
 
-// A LIKE pattern for values starting with the text; the wildcards typed are
-// taken as themselves.
-QString startsWithPattern(const QString& text) {
-    QString p;
-    for (QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) p += QLatin1Char('\\');
-        p += c;
-    }
-    return p + QLatin1Char('%');
-}
 
 // The condition and bound value of "the field starts with the typed text";
 // false when the text cannot match the field yet (a date not fully typed).
@@ -64,16 +49,16 @@ bool startsWithCondition(const FieldDef& f, const QString& typed, QString& condi
     case FieldType::LongInt:
     case FieldType::AutoInc: {
         QString t = typed.trimmed();
-        if (f.mask != InputMask::None) t = onlyDigits(t);
+        if (f.mask != InputMask::None) t = OnlyDigits(t);
         t.replace(QLatin1Char(','), QLatin1Char('.'));
         condition = QStringLiteral("CAST(%1 AS VARCHAR(30)) LIKE ? ESCAPE '\\'").arg(f.name);
-        params << startsWithPattern(t);
+        params << LikeLiteral(t) + QLatin1Char('%');
         return true;
     }
     default: {
-        const QString t = f.mask != InputMask::None ? onlyDigits(typed) : typed;
+        const QString t = f.mask != InputMask::None ? OnlyDigits(typed) : typed;
         condition = f.name + QStringLiteral(" LIKE ? ESCAPE '\\'");
-        params << startsWithPattern(t);
+        params << LikeLiteral(t) + QLatin1Char('%');
         return true;
     }
     }
@@ -150,7 +135,7 @@ QString RegisterModel::displayText(const Record& record, const FieldDef& f) {
     if (f.mask != InputMask::None && f.mask != InputMask::Date) {
         const int n = maskDigits(f.mask);
         const QString digits = plain.trimmed();
-        if (!digits.isEmpty() && digits.size() <= n && onlyDigits(digits) == digits)
+        if (!digits.isEmpty() && digits.size() <= n && OnlyDigits(digits) == digits)
             return applyMask(f.mask, digits.rightJustified(n, QLatin1Char('0')));
     }
     return plain;
@@ -224,9 +209,9 @@ bool RegisterModel::setData(const QModelIndex& index, const QVariant& value, int
         QVariant v = value;
         if (v.typeId() == QMetaType::QString) {
             QString t = v.toString();
-            if (f.mask != InputMask::None && f.mask != InputMask::Date) t = onlyDigits(t);
+            if (f.mask != InputMask::None && f.mask != InputMask::Date) t = OnlyDigits(t);
             if (f.type == FieldType::Date) {
-                if (onlyDigits(t).isEmpty()) t.clear();
+                if (OnlyDigits(t).isEmpty()) t.clear();
                 else {
                     const QDate d = QDate::fromString(t.trimmed(), QStringLiteral("dd/MM/yyyy"));
                     if (!d.isValid()) throw DbError(QStringLiteral("Data inválida: %1").arg(t.trimmed()));

@@ -2,6 +2,15 @@
 
 namespace folha::registers {
 
+QString LikeLiteral(const QString& typed, QChar escape) {
+    QString out;
+    for (const QChar c : typed) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == escape) out += escape;
+        out += c;
+    }
+    return out;
+}
+
 QString SearchModeText(SearchMode mode) {
     return mode == SearchMode::StartsWith ? QStringLiteral("Iniciando") : QStringLiteral("Contendo");
 }

@@ -23,6 +23,11 @@ SearchMode SearchModeFromText(const QString& text);
 inline const QString CodeColumn = QStringLiteral("Codigo");
 inline const QString DescriptionColumn = QStringLiteral("Descricao");
 
+// The typed text as the literal part of a LIKE pattern: its wildcards ("%",
+// "_") and the escape character itself preceded by `escape`, so they match
+// as typed (the statement says "ESCAPE" with the same character).
+QString LikeLiteral(const QString& typed, QChar escape = QLatin1Char('\\'));
+
 // A statement with its bound values.
 struct BoundQuery {
     QString statement;

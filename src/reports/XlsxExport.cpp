@@ -13,16 +13,9 @@
 
 namespace folha {
 
-namespace {
-
-// The first header line of every page: company ":" system name.
-const QString PageMarker = QStringLiteral(":FOLHA DE PAGAMENTO");
-constexpr int HeaderLines = 6;
-constexpr int MergedColumns = 16; // A to P
-
 // A report line without its printer codes: ESC and the character after it
 // (ESC "2", the line spacing) and every other character below a blank.
-QString withoutControls(const QByteArray& bytes) {
+QString VisibleReportText(const QByteArray& bytes) {
     QString out;
     out.reserve(bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -36,6 +29,13 @@ QString withoutControls(const QByteArray& bytes) {
     }
     return out;
 }
+
+namespace {
+
+// The first header line of every page: company ":" system name.
+const QString PageMarker = QStringLiteral(":FOLHA DE PAGAMENTO");
+constexpr int HeaderLines = 6;
+constexpr int MergedColumns = 16; // A to P
 
 // Reads a report file line by line and cuts it into pages, handing each
 // line to the caller as header or body of its page; only the current line is
@@ -60,7 +60,7 @@ public:
             QByteArray raw = file_.readLine();
             while (raw.endsWith('\n') || raw.endsWith('\r'))
                 raw.chop(1);
-            const QString text = withoutControls(raw);
+            const QString text = VisibleReportText(raw);
             if (text.contains(PageMarker) || page_ == 0) {
                 ++page_;
                 lineInPage_ = 0;

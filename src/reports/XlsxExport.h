@@ -23,6 +23,10 @@ struct XlsxColumn {
 // is empty.
 QList<XlsxColumn> ParseTitlesLine(const QString& titles);
 
+// A line of a report file (Latin-1) as drawn: the printer codes (ESC and
+// its letter, other characters below a blank) left out.
+QString VisibleReportText(const QByteArray& bytes);
+
 struct ReportPageText {
     QStringList header; // lines 1 to 6, or to the column titles after the dashes; trimmed, not empty
     QStringList body;   // the other lines, blank lines dropped

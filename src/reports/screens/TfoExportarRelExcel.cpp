@@ -41,15 +41,7 @@ QString SampleText(const QString& reportFile) {
     QFile f(reportFile);
     if (!f.open(QIODevice::ReadOnly)) return {};
     QStringList lines;
-    while (!f.atEnd() && lines.size() < 60) {
-        QString line = QString::fromLatin1(f.readLine());
-        QString visible;
-        for (int i = 0; i < line.size(); ++i) {
-            if (line[i] == QChar(27)) ++i; // a printer code: ESC and its letter
-            else if (line[i] >= QLatin1Char(' ')) visible += line[i];
-        }
-        lines << visible;
-    }
+    while (!f.atEnd() && lines.size() < 60) lines << VisibleReportText(f.readLine());
     return lines.join(QLatin1Char('\n'));
 }
 
