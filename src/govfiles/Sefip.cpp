@@ -170,8 +170,16 @@ GovFileResult SefipRun::run(const SefipOptions& options) {
                 ui_.log(QStringLiteral("Empresa não incluída (%1):").arg(skip) + inCompany);
                 continue;
             }
+            SefipCompany asked = company;
+            if (o.askAdditional) {
+                asked.additional = o.askAdditional(company);
+                if (asked.additional && asked.additional->revenueType.trimmed().isEmpty())
+                    throw GovFileStop(QStringLiteral("Informe o Tipo - (E/P/A) dos valores adicionais da empresa %1 - %2")
+                                          .arg(company.code)
+                                          .arg(company.name));
+            }
             registers.push_back(std::make_unique<Transaction>(db));
-            SefipCompanyBlock block(o, company, *b, out, ui_);
+            SefipCompanyBlock block(o, asked, *b, out, ui_);
             block.write();
             ++result.companiesWritten;
         }

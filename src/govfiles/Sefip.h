@@ -7,6 +7,7 @@
 #include "GovCompanies.h"
 
 #include <QDate>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -62,6 +63,10 @@ struct SefipOptions {
     // Answer to every "Recolheu FGTS?"; nothing: asked per worker.
     std::optional<bool> fgtsCollected;
     std::vector<SefipCompany> companies; // the ticked companies, in list order
+    // "Informe os valores:" asked for each company that goes into the file,
+    // when it is reached; nothing back is "Cancelar..." (no record 12 from
+    // the dialog). When not set, each company's `additional` is used.
+    std::function<std::optional<SefipAdditionalValues>(const SefipCompany&)> askAdditional;
     QString outputPath;                  // local path of "c:\CAIXA\SEFIP\SEFIP.TXT"
 };
 

@@ -28,6 +28,12 @@ public:
     }
     virtual void progressStep(int done) { (void)done; }
     virtual void progressEnd() {}
+    // Progress inside one step (the event rows of the employee being
+    // calculated); shown where a screen has room for it.
+    virtual void subProgress(int done, int steps) {
+        (void)done;
+        (void)steps;
+    }
     // Whether the person asked to stop the work in progress (the cancel
     // button of the progress). A run asks between employees and stops there,
     // leaving whole employees only.

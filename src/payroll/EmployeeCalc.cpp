@@ -108,8 +108,10 @@ void EmployeeCalc::valueEnteredRows() {
     QStringList codes;
     for (const auto& [c, row] : rows_)
         if (!row.staleResult) codes << c;
-    ui_.progressStep(0);
+    int valued = 0;
+    ui_.subProgress(0, int(codes.size()));
     for (const QString& eventCode : codes) {
+        ui_.subProgress(++valued, int(codes.size()));
         SheetRow& row = rows_.at(eventCode);
         const Fixed refer = row.record.number("REFER");
         const Fixed entered = row.record.number("VALOR");

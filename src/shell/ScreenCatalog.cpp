@@ -1,6 +1,9 @@
 #include "ScreenCatalog.h"
 
 #include "EscolheFunc.h"
+#include "GovScreens.h"
+#include "LeaveScreens.h"
+#include "PayrollScreens.h"
 #include "RegisterScreens.h"
 #include "SelecaoMultipla.h"
 #include "TfoLogin.h"
@@ -32,6 +35,11 @@ ScreenCatalog::ScreenCatalog() {
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The registers, the employee register and the events screens.
     RegisterRegisterScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
+    // The jobs: the payroll, the advance and its undo; vacation, 13th salary
+    // and termination; the government files.
+    RegisterPayrollScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
+    RegisterLeaveScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
+    RegisterGovScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
 }
 
 void ScreenCatalog::add(const QString& className, ScreenFactory factory) { factories_[className] = std::move(factory); }

@@ -1,0 +1,17 @@
+#pragma once
+// The screens of the leave jobs the program can open, for the screen catalog.
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace folha {
+
+class Session;
+class UserInterface;
+
+void RegisterLeaveScreens(
+    const std::function<void(const QString&, std::function<QWidget*(Session&, UserInterface&, QWidget*)>)>& add);
+
+} // namespace folha

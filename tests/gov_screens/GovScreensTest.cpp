@@ -1,0 +1,3 @@
+#include "GovScreens.h"
+
+#include <gtest/gtest.h>

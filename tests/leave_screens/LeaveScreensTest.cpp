@@ -1,0 +1,3 @@
+#include "LeaveScreens.h"
+
+#include <gtest/gtest.h>

@@ -1,0 +1,3 @@
+#include "PayrollScreens.h"
+
+#include <gtest/gtest.h>
