@@ -456,6 +456,27 @@ TEST_F(LeaveScreens, RefusedRunsWriteNothing) {
             EXPECT_TRUE(AuditEntries(*session, name).isEmpty());
             EXPECT_TRUE(s->runButton()->isEnabled());
         }
+    // The branch on the monthly sheet: the vacation and the 13th salary are
+    // refused by the calculation, which says which sheet it needs.
+    const struct {
+        const char* name;
+        const char* message;
+    } sheets[] = {
+        {"TfoCalcFeriasMedias", "A filial 001 está com o Tipo Folha \"F\"; o cálculo das férias exige o Tipo Folha \"I\". "
+                                "Altere o Tipo Folha da filial e calcule novamente."},
+        {"TfoCalc13Medias", "A filial 001 está com o Tipo Folha \"F\"; o cálculo do 13º salário exige o Tipo Folha \"D\". "
+                            "Altere o Tipo Folha da filial e calcule novamente."},
+    };
+    for (const auto& c : sheets) {
+        SCOPED_TRACE(c.name);
+        auto s = screen(c.name);
+        fill(*s, "", "", "99");
+        ui.boxes.clear();
+        EXPECT_FALSE(s->run().has_value());
+        EXPECT_EQ(ui.boxes, QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(AllEventRows(session->folha()), before);
+        EXPECT_TRUE(AuditEntries(*session, c.name).isEmpty());
+    }
 }
 
 // Each screen opens from the catalog with its title, captions and the
