@@ -359,7 +359,8 @@ void TfoDescalcularFolha::BotaoPeriodoClick(const std::function<std::optional<Ch
 void TfoDescalcularFolha::BotaoDescalcularClick() {
     const UiOwner owner(ui_, this);
     const Choice c = current();
-    const payroll::UndoRequest request{c.year, c.month, c.sheetText, c.employee};
+    // The sheet as its letter, as the command line names it.
+    const payroll::UndoRequest request{c.year, c.month, c.sheetText.left(1), c.employee};
     removed_ = 0;
     try {
         payroll::PayrollUndo undo(session_.folha(), ui_);
