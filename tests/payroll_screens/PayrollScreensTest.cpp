@@ -262,6 +262,41 @@ TEST_F(PayrollScreens, AdvanceRowsEqualTheCommandLinesRun) {
     }
 }
 
+// The base as typed on the advance screen, read by the engine the command
+// line uses too.
+TEST(AdvanceBase, TypedOnTheScreenAsTheRunTakesIt) {
+    const struct {
+        const char* onSalary;
+        const char* month;
+        const char* event;
+        bool baseOnSalary;
+        const char* baseMonth;
+        const char* baseEvent;
+        const char* refusal;
+    } cases[] = {
+        {"Sim", "201304", "13", true, "", "", nullptr},
+        {"Não", " 201304 ", " 13 ", false, "201304", "013", nullptr},
+        {"Não", "201212", "5", false, "201212", "005", nullptr},
+        {"Não", "201304", "", false, "201304", "", nullptr}, // the run refuses it with its message
+        {"Não", "201304", "1x", false, "", "", "Código de ocorrência inválido: 1x"},
+        {"Não", "201304", "1234", false, "", "", "Código de ocorrência inválido: 1234"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.event);
+        payroll::AdvanceOptions o;
+        try {
+            payroll::SetTypedAdvanceBase(o, QString::fromUtf8(c.onSalary), c.month, c.event);
+            EXPECT_EQ(c.refusal, nullptr);
+            EXPECT_EQ(o.baseOnSalary, c.baseOnSalary);
+            EXPECT_EQ(o.baseMonth, QString::fromUtf8(c.baseMonth));
+            EXPECT_EQ(o.baseEvent, QString::fromUtf8(c.baseEvent));
+        } catch (const UserError& e) {
+            ASSERT_NE(c.refusal, nullptr) << e.message().toStdString();
+            EXPECT_EQ(e.message(), QString::fromUtf8(c.refusal));
+        }
+    }
+}
+
 TEST_F(PayrollScreens, AdvanceRefusesABadBaseAndWritesNothing) {
     const struct {
         const char* month;
