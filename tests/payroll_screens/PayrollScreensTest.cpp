@@ -130,7 +130,8 @@ QStringList auditTexts(Session& session, const QString& screen) {
     Table log(session.zorvan(), Registry::instance().auditLogTable(today.month(), today.year()));
     QStringList out;
     for (const Record& r : log.select(QStringLiteral("Janela = ?"), {screen}, QStringLiteral("AutoInc")))
-        out << r.text("Acao") + ":" + r.text("Log");
+        out << r.text("Acao") + ":" + r.text("Log") + " [" + QString::number(r.integer("Filial")) + " " + r.text("Usuario") +
+                   " " + r.text("Tabela") + "]";
     return out;
 }
 
@@ -213,9 +214,11 @@ TEST_F(PayrollScreens, PayrollRowsEqualTheCommandLinesRun) {
         auto reference = twin({c.args}, name);
         EXPECT_EQ(eventRows(session->folha()), eventRows(reference->folha()));
         EXPECT_TRUE(ui.texts().contains("Procedimento concluído!")) << ui.texts().join('\n').toStdString();
+        // The audit entry the command line writes.
         const QStringList audit = auditTexts(*session, "TfoCalculosFolha");
         ASSERT_EQ(audit.size(), 1);
         EXPECT_TRUE(audit[0].startsWith("C:")) << audit[0].toStdString();
+        EXPECT_EQ(audit, auditTexts(*reference, "folha calc"));
         // The rows bar followed the rows of the employees.
         EXPECT_GT(ui.mostRows, 1);
         EXPECT_GT(ui.rowSteps, screen.lastRun()->employeesCalculated);
@@ -259,6 +262,7 @@ TEST_F(PayrollScreens, AdvanceRowsEqualTheCommandLinesRun) {
         auto reference = twin({c.args}, name);
         EXPECT_EQ(eventRows(session->folha()), eventRows(reference->folha()));
         EXPECT_EQ(auditTexts(*session, "TfoCalcAdiantamento").size(), 1);
+        EXPECT_EQ(auditTexts(*session, "TfoCalcAdiantamento"), auditTexts(*reference, "folha advance"));
     }
 }
 
@@ -342,7 +346,9 @@ TEST_F(PayrollScreens, UndoLeavesWhatTheCommandLinesUndoLeaves) {
     EXPECT_EQ(eventRows(session->folha()), eventRows(reference->folha()));
     const QStringList audit = auditTexts(*session, "TfoDescalcularFolha");
     ASSERT_EQ(audit.size(), 1);
-    EXPECT_EQ(audit[0], QStringLiteral("E:Descalcular 000010 04/2013 folha F: %1 registro(s)").arg(screen.rowsRemoved()));
+    EXPECT_EQ(audit[0], QStringLiteral("E:Descalcular 000010 04/2013 folha F: %1 registro(s) [1 000001 OCORRENC]")
+                            .arg(screen.rowsRemoved()));
+    EXPECT_EQ(audit, auditTexts(*reference, "folha undo"));
 }
 
 // --- Wiring ----------------------------------------------------------------
@@ -555,6 +561,25 @@ TEST_F(PayrollScreens, UndoOpensTheChooserAtOnceAndTakesItsChoice) {
     EXPECT_EQ(screen.current().sheetText, QStringLiteral("D - 13º Salário"));
     EXPECT_EQ(screen.current().employee, QStringLiteral("000012"));
     EXPECT_EQ(screen.employeeName(), Table(session->folha(), "CADFUN").find({"000012"})->text("NOME"));
+
+    // The real chooser opens on the screen's values; closing it without
+    // "Escolher" changes nothing.
+    bool reopened = false;
+    QTimer::singleShot(0, &screen, [&] {
+        auto* chooser = qobject_cast<ui::TfoEscolheFunc*>(QApplication::activeModalWidget());
+        ASSERT_NE(chooser, nullptr);
+        reopened = true;
+        EXPECT_EQ(chooser->year(), QStringLiteral("2012"));
+        EXPECT_EQ(chooser->month(), QStringLiteral("11"));
+        EXPECT_EQ(chooser->sheetText(), QStringLiteral("D - 13º Salário"));
+        EXPECT_EQ(chooser->employeeText(), QStringLiteral("000012"));
+        chooser->setEmployeeText("7");
+        chooser->reject();
+    });
+    child<QPushButton>(screen, "BotaoPeriodo")->click();
+    EXPECT_TRUE(reopened);
+    EXPECT_EQ(screen.current().year, QStringLiteral("2012"));
+    EXPECT_EQ(screen.current().employee, QStringLiteral("000012"));
 }
 
 TEST_F(PayrollScreens, ACancelledRunLeavesWholeEmployeesAndSaysHowMany) {
@@ -593,7 +618,7 @@ TEST_F(PayrollScreens, ACancelledRunLeavesWholeEmployeesAndSaysHowMany) {
         << ui.texts().join('\n').toStdString();
     const QStringList audit = auditTexts(*session, "TfoCalculosFolha");
     ASSERT_EQ(audit.size(), 1);
-    EXPECT_TRUE(audit[0].endsWith(", interrompido pelo usuário")) << audit[0].toStdString();
+    EXPECT_TRUE(audit[0].contains(", interrompido pelo usuário [")) << audit[0].toStdString();
 }
 
 TEST_F(PayrollScreens, EveryScreenIsInTheCatalogAndTheGrabsOpenNoDialog) {
