@@ -77,11 +77,8 @@ int cmdAdvance(Context& c) {
     o.branchCode = c.branchCode();
     employeeRange(c, o.firstEmployee, o.lastEmployee);
     if (c.args.has("--base-event")) {
-        const QString event = c.args.value("--base-event").trimmed();
-        if (event.size() > 3 || OnlyDigits(event) != event || event.isEmpty())
-            throw CliError{QStringLiteral("Código de ocorrência inválido: %1").arg(event)};
         o.baseOnSalary = false;
-        o.baseEvent = PadLeft(event, 3, QChar('0'));
+        o.baseEvent = Typed([&] { return payroll::TypedBaseEvent(c.args.value("--base-event")); });
         o.baseMonth = c.args.value("--base-month");
     } else if (c.args.has("--base-month")) {
         throw CliError{QStringLiteral("Informe a opção --base-event junto com --base-month")};

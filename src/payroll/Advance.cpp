@@ -33,6 +33,25 @@ std::optional<QString> RefuseAdvanceBase(const QString& baseMonth, const QString
     return std::nullopt;
 }
 
+QString TypedBaseEvent(const QString& typed) {
+    const QString event = typed.trimmed();
+    if (event.size() > 3 || OnlyDigits(event) != event || event.isEmpty())
+        throw UserError(QStringLiteral("Código de ocorrência inválido: %1").arg(event));
+    return PadLeft(event, 3, QChar('0'));
+}
+
+void SetTypedAdvanceBase(AdvanceOptions& o, const QString& baseOnSalary, const QString& baseMonth,
+                         const QString& baseEvent) {
+    o.baseOnSalary = !baseOnSalary.trimmed().toUpper().startsWith(QLatin1Char('N'));
+    if (o.baseOnSalary) {
+        o.baseMonth.clear();
+        o.baseEvent.clear();
+        return;
+    }
+    o.baseMonth = baseMonth.trimmed();
+    o.baseEvent = baseEvent.trimmed().isEmpty() ? QString() : TypedBaseEvent(baseEvent);
+}
+
 AuditEntry AuditOf(const AdvanceOptions& o, const AdvanceSummary& s) {
     return {QStringLiteral("C"), QStringLiteral("OCORRENC"),
             QStringLiteral("Cálculo do adiantamento, filial %1: %2 calculado(s), %3 registro(s) gravado(s)%4")

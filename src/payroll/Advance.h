@@ -38,6 +38,18 @@ AuditEntry AuditOf(const AdvanceOptions& options, const AdvanceSummary& summary)
 // message refusing it, or nothing when the base is good.
 std::optional<QString> RefuseAdvanceBase(const QString& baseMonth, const QString& baseEvent, bool eventExists);
 
+// The code of the base event as typed ("5" -> "005"): one to three digits.
+// Throws UserError otherwise.
+QString TypedBaseEvent(const QString& typed);
+
+// "Base no Salário:", "Ano e Mês da Base" and "Ocorrência na Base" as typed
+// into the options: an entry beginning with "N" takes the base from the
+// event's sheet "F" row of that month; "Sim" keeps the salary and leaves the
+// month and event unset. An empty event is left for the run to refuse.
+// Throws UserError for an event code that is not one.
+void SetTypedAdvanceBase(AdvanceOptions& options, const QString& baseOnSalary, const QString& baseMonth,
+                         const QString& baseEvent);
+
 // base × PERC_ADI / 100 (four decimals kept); × 220 for an hourly rate;
 // rounded up to the step. What is paid is this amount in whole centavos.
 Fixed AdvanceAmount(Fixed base, Fixed percent, int payType, Fixed step);
