@@ -80,10 +80,6 @@ bool EmployeeRange::pick(QLineEdit* box) {
     // selected, so that one double click picks another code.
     QLineEdit answer;
     bool confirmed = false;
-    // The dialog puts the code in quotes into the box: longer than a code.
-    const int width = box->maxLength();
-    box->setMaxLength(32767);
-    const auto restoreWidth = qScopeGuard([box, width] { box->setMaxLength(width); });
     SelectMultiple(session_, ui_, QStringLiteral("Folha"), EmployeeLookupQuery, {}, {}, QStringLiteral("CODFUN"),
                    QStringLiteral("NOME"), registers::CodeColumn, QStringLiteral("'"), &answer, 1, window(), &confirmed);
     if (!confirmed) return false;
