@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QScopeGuard>
 #include <QToolButton>
 
 namespace folha::ui {
