@@ -2,6 +2,7 @@
 
 #include "EmployeeChoice.h"
 #include "IniFile.h"
+#include "RegisterModel.h"
 #include "SelecaoMultipla.h"
 #include "SelectionQuery.h"
 #include "Table.h"
@@ -25,6 +26,17 @@ const QString EmployeeLookupQuery = QStringLiteral(" SELECT CODFUN as Codigo, NO
 namespace {
 QString settingsFile(Session& session, const QString& screen) { return session.values.IniDir + screen + QStringLiteral(".ini"); }
 const QString FieldsSection = QStringLiteral("Campos");
+
+// An amount as the office reads it: "4.159,00".
+QString moneyText(Fixed v) {
+    const QString plain = v.toString(2);
+    const bool negative = plain.startsWith(QLatin1Char('-'));
+    const QString digits = plain.mid(negative ? 1 : 0);
+    const int point = digits.indexOf(QLatin1Char('.'));
+    QString whole = digits.left(point);
+    for (int i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QLatin1Char('.'));
+    return (negative ? QStringLiteral("-") : QString()) + whole + QLatin1Char(',') + digits.mid(point + 1);
+}
 } // namespace
 
 QString RestoreScreenField(Session& session, const QString& screen, const QString& field) {
@@ -147,11 +159,15 @@ void BranchVariables::refresh() {
     try {
         auto branch = Table(session_.folha(), QStringLiteral("Filial")).find({SessionBranchCode(session_)});
         if (!branch) return;
-        ceiling_->setText(branch->number("TETO_INSS").toString(2));
-        sheet_->setText(branch->text("TIPO_FOL").trimmed());
-        minimum_->setText(branch->number("VLR_MINIMO").toString(2));
-        const QDate d = branch->date("DATA_FOLHA");
-        date_->setText(d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString());
+        // Shown as the branch register shows them.
+        auto show = [&](QLineEdit* box, const char* field) {
+            if (const FieldDef* f = branch->def().field(QString::fromLatin1(field)))
+                box->setText(registers::RegisterModel::displayText(*branch, *f));
+        };
+        ceiling_->setText(moneyText(branch->number("TETO_INSS")));
+        show(sheet_, "TIPO_FOL");
+        minimum_->setText(moneyText(branch->number("VLR_MINIMO")));
+        show(date_, "DATA_FOLHA");
     } catch (const std::exception&) {
         // A company that cannot be read shows the group empty; the run itself says why.
     }

@@ -501,9 +501,9 @@ TEST_F(LeaveScreens, ScreensOpenWithTheirCaptions) {
         EXPECT_EQ(s->closeButton()->text(), "Fechar");
         EXPECT_EQ(s->logBox() != nullptr, c.logBox);
         EXPECT_EQ(s->variables()->title(), QStringLiteral("Variáveis especiais:"));
-        EXPECT_EQ(s->variables()->sheetText(), "F");
+        EXPECT_EQ(s->variables()->sheetText(), "F - Folha");
         EXPECT_EQ(s->variables()->dateText(), "30/04/2013");
-        EXPECT_EQ(s->variables()->ceilingText(), "4159.00");
+        EXPECT_EQ(s->variables()->ceilingText(), "4.159,00");
         EXPECT_FALSE(s->grab().isNull());
     }
 }
