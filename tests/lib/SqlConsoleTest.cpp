@@ -3,6 +3,7 @@
 #include "SqlConsole.h"
 #include "TempDir.h"
 
+#include <QCoreApplication>
 #include <QSqlRecord>
 #include <functional>
 #include <gtest/gtest.h>
@@ -255,4 +256,80 @@ TEST_F(SqlConsoleTest, CellsAreShownAsStored) {
     QStringList cells;
     for (const QVariant& v : r.rows[0]) cells << SqlConsole::cellText(v);
     EXPECT_EQ(cells, (QStringList{"1234.5678", "ELISA", "", "10000000000000000"}));
+}
+
+// The same console on a PostgreSQL server, when one is given for the tests:
+// FOLHA_TEST_PG="host port database user" (password from ~/.pgpass or
+// PGPASSWORD).
+TEST(SqlConsolePostgres, ReadOnlyUpdateErrorsAndCatalogue) {
+    const QStringList server = qEnvironmentVariable("FOLHA_TEST_PG").split(' ', Qt::SkipEmptyParts);
+    if (server.size() != 4) GTEST_SKIP() << "FOLHA_TEST_PG not set";
+    DatabaseLocation location;
+    location.backend = Backend::PostgreSQL;
+    location.directory = QStringLiteral("c:\\teste\\console%1").arg(QCoreApplication::applicationPid());
+    location.host = server[0];
+    location.port = server[1].toInt();
+    location.databaseName = server[2];
+    location.user = server[3];
+    auto db = Database::open(location);
+    const QString schema = location.schemaName();
+    struct DropSchema {
+        Database& db;
+        QString schema;
+        ~DropSchema() { db.exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)); }
+    } dropSchema{*db, schema};
+    db->exec("CREATE TABLE CADFUN (CODFUN VARCHAR(6) PRIMARY KEY, NOME VARCHAR(40), VLR_SALAR NUMERIC(18,4))");
+    db->exec("CREATE TABLE Bancos (CODIGO VARCHAR(3) PRIMARY KEY, BANCO VARCHAR(30))");
+    for (const char* code : {"000001", "000002", "000003"})
+        db->exec("INSERT INTO CADFUN (CODFUN, NOME, VLR_SALAR) VALUES (?, ?, ?)", {code, QString("N") + code, 1000.25});
+    SqlConsole console(*db);
+    auto names = [&] {
+        QStringList out;
+        for (const auto& row : console.run("select NOME from CADFUN order by CODFUN", false).rows) out << row.value(0).toString();
+        return out.join(',');
+    };
+    const QString before = names();
+    EXPECT_EQ(before, QStringLiteral("N000001,N000002,N000003"));
+
+    EXPECT_EQ(console.tableNames(), (QStringList{"bancos", "cadfun"}));
+    EXPECT_EQ(console.fieldNames("CADFUN"), (QStringList{"codfun", "nome", "vlr_salar"}));
+
+    const ConsoleResult query = console.run("select CODFUN, VLR_SALAR from \"CADFUN.DB\" CADFUN order by CODFUN", false, 2);
+    EXPECT_EQ(query.columns, (QStringList{"codfun", "vlr_salar"}));
+    ASSERT_EQ(query.rows.size(), 2u);
+    EXPECT_TRUE(query.truncated);
+    EXPECT_EQ(SqlConsole::cellText(query.rows[0].value(1)), QStringLiteral("1000.25"));
+
+    for (const char* statement : {"update CADFUN set NOME = 'X'", "delete from CADFUN", "drop table Bancos",
+                                  "create table NOVA (A integer)",
+                                  "with x as (delete from CADFUN returning 1) select count(*) from x"}) {
+        try {
+            console.run(statement, false);
+            ADD_FAILURE() << statement;
+        } catch (const UserError& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("Marque \"UPDATE\""))) << statement << e.message().toStdString();
+        }
+        EXPECT_EQ(names(), before);
+    }
+    EXPECT_EQ(console.tableNames(), (QStringList{"bancos", "cadfun"}));
+    for (const char* statement : {"set search_path to public", "select 1; select 2", "begin"}) {
+        EXPECT_THROW(console.run(statement, true), UserError) << statement;
+    }
+    try {
+        console.run("select * from NAOEXISTE", false);
+        ADD_FAILURE();
+    } catch (const UserError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Script não executado: Tabela não encontrada"))) << e.message().toStdString();
+    }
+    // A failed change is undone as a whole.
+    EXPECT_THROW(console.run("insert into CADFUN (CODFUN, NOME) values ('000009', 'A'), ('000001', 'B')", true), UserError);
+    EXPECT_EQ(names(), before);
+
+    const ConsoleResult changed = console.run("update CADFUN set NOME = 'Y' where CODFUN >= '000002'", true);
+    EXPECT_EQ(changed.rowsAffected, 2);
+    EXPECT_EQ(names(), QStringLiteral("N000001,Y,Y"));
+    // A setting made inside the change does not outlive it.
+    console.run("select set_config('search_path', 'public', false)", true);
+    EXPECT_EQ(names(), QStringLiteral("N000001,Y,Y"));
+    EXPECT_FALSE(db->inTransaction());
 }
