@@ -130,6 +130,17 @@ TEST_F(ScriptScreen, TablesAndFieldsComeFromTheDatabaseAndTheFieldGoesToTheCurso
     EXPECT_TRUE(s->execute());
     EXPECT_EQ(s->gridModel()->columnCount(), 1);
     EXPECT_EQ(s->gridModel()->rowCount(), Table(session->folha(), "CADFUN").count());
+
+    // A table the console creates is listed at once; the chosen table stays.
+    type(*s, "create table AUXILIAR (B integer, A text)");
+    s->updateBox()->setChecked(true);
+    EXPECT_TRUE(s->execute());
+    QStringList after;
+    for (int i = 0; i < s->tableBox()->count(); ++i) after << s->tableBox()->itemText(i);
+    EXPECT_EQ(after, console.tableNames());
+    EXPECT_TRUE(after.contains("AUXILIAR"));
+    EXPECT_EQ(s->tableBox()->currentText(), QStringLiteral("CADFUN"));
+    EXPECT_EQ(s->fieldList()->count(), fields.size());
 }
 
 TEST_F(ScriptScreen, AChangeNeedsUpdateAndThenLeavesItsAuditEntry) {

@@ -159,9 +159,14 @@ bool TFSCRIPT::execute() {
         ui_.message(MessageKind::Error, e.message());
         return false;
     }
-    if (update)
+    if (update) {
         WriteAuditEntry(session_.zorvan(), session_.signIn.CurrentBranchCode, QStringLiteral("TFSCRIPT"),
                         SqlConsole::auditOf(statement, result), session_.signIn.CurrentUserCode, ui_);
+        // A table may have been created or dropped: the lists follow.
+        const QString table = tables_->currentText();
+        fillTables();
+        if (tables_->findText(table) >= 0) tables_->setCurrentText(table);
+    }
     if (result.query) {
         model_->setHorizontalHeaderLabels(result.columns);
         for (const QVariantList& row : result.rows) {
