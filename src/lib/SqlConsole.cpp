@@ -2,10 +2,10 @@
 
 #include "Fixed.h"
 
+#include <cmath>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <cmath>
 
 namespace folha {
 
@@ -31,7 +31,8 @@ ScannedStatement Scan(const QString& statement) {
     while (i < n) {
         const QChar c = statement[i];
         if (c == '-' && i + 1 < n && statement[i + 1] == '-') { // comment to the end of the line
-            while (i < n && statement[i] != '\n') ++i;
+            while (i < n && statement[i] != '\n')
+                ++i;
             significant += ' ';
             continue;
         }
@@ -55,8 +56,10 @@ ScannedStatement Scan(const QString& statement) {
                 ++j;
             }
             const int stop = std::min(j + 1, n);
-            if (end < 0) significant += statement.mid(i, stop - i);
-            else out.several = true;
+            if (end < 0)
+                significant += statement.mid(i, stop - i);
+            else
+                out.several = true;
             i = stop;
             continue;
         }
@@ -80,9 +83,11 @@ ScannedStatement Scan(const QString& statement) {
 // The statement's first word, upper case ("SELECT", "PRAGMA").
 QString FirstWord(const QString& significant) {
     int i = 0;
-    while (i < significant.size() && (significant[i].isSpace() || significant[i] == '(')) ++i;
+    while (i < significant.size() && (significant[i].isSpace() || significant[i] == '('))
+        ++i;
     int j = i;
-    while (j < significant.size() && (significant[j].isLetter() || significant[j] == '_')) ++j;
+    while (j < significant.size() && (significant[j].isLetter() || significant[j] == '_'))
+        ++j;
     return significant.mid(i, j - i).toUpper();
 }
 
@@ -90,15 +95,17 @@ QString FirstWord(const QString& significant) {
 // others change how the connection works, which a console statement must not.
 bool IsReadingPragma(const QString& significant) {
     static const QStringList reading = {
-        QStringLiteral("TABLE_INFO"),  QStringLiteral("TABLE_XINFO"),      QStringLiteral("TABLE_LIST"),
-        QStringLiteral("INDEX_LIST"),  QStringLiteral("INDEX_INFO"),       QStringLiteral("INDEX_XINFO"),
+        QStringLiteral("TABLE_INFO"),       QStringLiteral("TABLE_XINFO"),     QStringLiteral("TABLE_LIST"),
+        QStringLiteral("INDEX_LIST"),       QStringLiteral("INDEX_INFO"),      QStringLiteral("INDEX_XINFO"),
         QStringLiteral("FOREIGN_KEY_LIST"), QStringLiteral("INTEGRITY_CHECK"), QStringLiteral("QUICK_CHECK"),
-        QStringLiteral("DATABASE_LIST"), QStringLiteral("COMPILE_OPTIONS"),
+        QStringLiteral("DATABASE_LIST"),    QStringLiteral("COMPILE_OPTIONS"),
     };
     if (significant.contains('=')) return false;
-    QString rest = significant.mid(significant.indexOf(QLatin1String("pragma"), 0, Qt::CaseInsensitive) + 6).trimmed();
+    QString rest =
+        significant.mid(significant.indexOf(QLatin1String("pragma"), 0, Qt::CaseInsensitive) + 6).trimmed();
     int j = 0;
-    while (j < rest.size() && (rest[j].isLetterOrNumber() || rest[j] == '_' || rest[j] == '.')) ++j;
+    while (j < rest.size() && (rest[j].isLetterOrNumber() || rest[j] == '_' || rest[j] == '.'))
+        ++j;
     QString name = rest.left(j).toUpper();
     if (name.contains('.')) name = name.section('.', -1);
     return reading.contains(name);
@@ -108,19 +115,25 @@ bool IsReadingPragma(const QString& significant) {
 // close transactions (the console keeps its own) or change the connection.
 void RefuseConnectionStatements(const ScannedStatement& s, Backend backend) {
     static const QStringList transactionWords = {
-        QStringLiteral("BEGIN"),    QStringLiteral("COMMIT"),  QStringLiteral("END"),   QStringLiteral("ROLLBACK"),
-        QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE"), QStringLiteral("START"), QStringLiteral("ABORT"),
+        QStringLiteral("BEGIN"),    QStringLiteral("COMMIT"),    QStringLiteral("END"),
+        QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE"),
+        QStringLiteral("START"),    QStringLiteral("ABORT"),
     };
     const QString word = FirstWord(s.significant);
     if (transactionWords.contains(word))
-        throw UserError(RefusedPrefix + QStringLiteral("o console controla a transação; não use %1.").arg(word));
+        throw UserError(RefusedPrefix +
+                        QStringLiteral("o console controla a transação; não use %1.").arg(word));
     if (backend == Backend::SQLite) {
-        if (word == QLatin1String("ATTACH") || word == QLatin1String("DETACH") || word == QLatin1String("VACUUM"))
+        if (word == QLatin1String("ATTACH") || word == QLatin1String("DETACH") ||
+            word == QLatin1String("VACUUM"))
             throw UserError(RefusedPrefix + QStringLiteral("%1 não é aceito no console SQL.").arg(word));
         if (word == QLatin1String("PRAGMA") && !IsReadingPragma(s.significant))
-            throw UserError(RefusedPrefix + QStringLiteral("este PRAGMA altera a conexão e não é aceito no console SQL."));
-    } else if (word == QLatin1String("SET") || word == QLatin1String("RESET") || word == QLatin1String("DISCARD")) {
-        throw UserError(RefusedPrefix + QStringLiteral("%1 altera a conexão e não é aceito no console SQL.").arg(word));
+            throw UserError(RefusedPrefix +
+                            QStringLiteral("este PRAGMA altera a conexão e não é aceito no console SQL."));
+    } else if (word == QLatin1String("SET") || word == QLatin1String("RESET") ||
+               word == QLatin1String("DISCARD")) {
+        throw UserError(RefusedPrefix +
+                        QStringLiteral("%1 altera a conexão e não é aceito no console SQL.").arg(word));
     }
 }
 
@@ -144,9 +157,9 @@ bool IsReadOnlyRefusal(const QSqlError& error, Backend backend) {
            error.databaseText().contains(QLatin1String("readonly database"), Qt::CaseInsensitive);
 }
 
-const QString ReadOnlyRefusal = QStringLiteral(
-    "Script não executado: o comando altera dados e o console está somente para leitura. Marque \"UPDATE\" para "
-    "executar comandos que alteram a base.");
+const QString ReadOnlyRefusal = QStringLiteral("Script não executado: o comando altera dados e o console "
+                                               "está somente para leitura. Marque \"UPDATE\" para "
+                                               "executar comandos que alteram a base.");
 
 // Runs the statement's text and reads its result into `out`.
 void RunStatement(QSqlDatabase& connection, const QString& text, bool update, Backend backend, int maxRows,
@@ -161,7 +174,8 @@ void RunStatement(QSqlDatabase& connection, const QString& text, bool update, Ba
     out.query = q.isSelect();
     if (out.query) {
         const QSqlRecord record = q.record();
-        for (int i = 0; i < record.count(); ++i) out.columns << record.fieldName(i);
+        for (int i = 0; i < record.count(); ++i)
+            out.columns << record.fieldName(i);
         while (q.next()) {
             if (int(out.rows.size()) >= maxRows) {
                 out.truncated = true;
@@ -169,10 +183,11 @@ void RunStatement(QSqlDatabase& connection, const QString& text, bool update, Ba
             }
             QVariantList row;
             row.reserve(record.count());
-            for (int i = 0; i < record.count(); ++i) row << q.value(i);
+            for (int i = 0; i < record.count(); ++i)
+                row << q.value(i);
             out.rows.push_back(std::move(row));
         }
-        if (q.lastError().isValid() && q.lastError().type() != QSqlError::NoError) {
+        if (q.lastError().isValid()) { // the rows stopped on an error
             const QSqlError error = q.lastError();
             if (!update && IsReadOnlyRefusal(error, backend)) throw UserError(ReadOnlyRefusal);
             throw UserError(RefusedPrefix + EngineErrorText(error));
@@ -193,20 +208,26 @@ void Plain(QSqlDatabase& connection, const QString& statement) {
 
 void SqlConsole::requireLevel(const QString& userLevel) {
     if (userLevel.trimmed() != QLatin1String("SUP"))
-        throw UserError(QStringLiteral("O console SQL é liberado somente para usuários de nível SUP; o usuário é de nível %1.")
-                            .arg(userLevel.trimmed().isEmpty() ? QStringLiteral("(nenhum)") : userLevel.trimmed()));
+        throw UserError(
+            QStringLiteral(
+                "O console SQL é liberado somente para usuários de nível SUP; o usuário é de nível %1.")
+                .arg(userLevel.trimmed().isEmpty() ? QStringLiteral("(nenhum)") : userLevel.trimmed()));
 }
 
 QStringList SqlConsole::tableNames() {
     QStringList names;
     if (db_.backend() == Backend::SQLite) {
-        QSqlQuery q = db_.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') "
-                                              "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));
-        while (q.next()) names << q.value(0).toString();
+        QSqlQuery q =
+            db_.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') "
+                                    "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));
+        while (q.next())
+            names << q.value(0).toString();
     } else {
-        QSqlQuery q = db_.exec(QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = ?"),
-                               {db_.location().schemaName()});
-        while (q.next()) names << q.value(0).toString();
+        QSqlQuery q = db_.exec(
+            QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = ?"),
+            {db_.location().schemaName()});
+        while (q.next())
+            names << q.value(0).toString();
     }
     names.sort(Qt::CaseInsensitive);
     return names;
@@ -217,12 +238,14 @@ QStringList SqlConsole::fieldNames(const QString& table) {
     if (table.trimmed().isEmpty()) return names;
     if (db_.backend() == Backend::SQLite) {
         QSqlQuery q = db_.exec(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table.trimmed()});
-        while (q.next()) names << q.value(0).toString();
+        while (q.next())
+            names << q.value(0).toString();
     } else {
         QSqlQuery q = db_.exec(QStringLiteral("SELECT column_name FROM information_schema.columns "
                                               "WHERE table_schema = ? AND lower(table_name) = lower(?)"),
                                {db_.location().schemaName(), table.trimmed()});
-        while (q.next()) names << q.value(0).toString();
+        while (q.next())
+            names << q.value(0).toString();
     }
     names.sort(Qt::CaseInsensitive);
     return names;
@@ -233,7 +256,8 @@ ConsoleResult SqlConsole::run(const QString& statement, bool update, int maxRows
     if (scanned.significant.isEmpty())
         throw UserError(QStringLiteral("Digite o comando SQL a ser executado."));
     if (scanned.several)
-        throw UserError(RefusedPrefix + QStringLiteral("execute um comando de cada vez (há texto depois do \";\")."));
+        throw UserError(RefusedPrefix +
+                        QStringLiteral("execute um comando de cada vez (há texto depois do \";\")."));
     RefuseConnectionStatements(scanned, db_.backend());
     if (db_.inTransaction())
         throw UserError(RefusedPrefix + QStringLiteral("há uma gravação em andamento nesta base."));
@@ -277,7 +301,8 @@ ConsoleResult SqlConsole::run(const QString& statement, bool update, int maxRows
     } catch (const UserError& e) {
         db_.forgetSchema();
         if (backend == Backend::PostgreSQL) // a setting made by the statement goes
-            QSqlQuery(connection).exec(QStringLiteral("SET search_path TO %1").arg(db_.location().schemaName()));
+            QSqlQuery(connection)
+                .exec(QStringLiteral("SET search_path TO %1").arg(db_.location().schemaName()));
         if (e.message().startsWith(RefusedPrefix)) throw;
         throw UserError(RefusedPrefix + e.message());
     }
@@ -289,8 +314,9 @@ ConsoleResult SqlConsole::run(const QString& statement, bool update, int maxRows
 }
 
 AuditEntry SqlConsole::auditOf(const QString& statement, const ConsoleResult& result) {
-    QString text = result.query ? QStringLiteral("Console SQL: ")
-                                : QStringLiteral("Console SQL, %1 registro(s): ").arg(std::max(0, result.rowsAffected));
+    QString text =
+        result.query ? QStringLiteral("Console SQL: ")
+                     : QStringLiteral("Console SQL, %1 registro(s): ").arg(std::max(0, result.rowsAffected));
     text += statement.simplified();
     return {QStringLiteral("E"), QString(), text.left(250)};
 }

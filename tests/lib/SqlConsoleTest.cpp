@@ -3,10 +3,10 @@
 #include "SqlConsole.h"
 #include "TempDir.h"
 
-#include <QCoreApplication>
-#include <QSqlRecord>
 #include <functional>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QSqlRecord>
 
 using namespace folha;
 
@@ -19,17 +19,23 @@ public:
     void openAt(const QString& directory) {
         console.reset();
         db = Database::openDirectory(directory);
-        db->exec("CREATE TABLE CADFUN (CODFUN VARCHAR(6) PRIMARY KEY, NOME VARCHAR(40), VLR_SALAR NUMERIC(18,4))");
-        db->exec("CREATE TABLE Bancos (CODIGO VARCHAR(3) PRIMARY KEY, AGENCIA VARCHAR(10), BANCO VARCHAR(30))");
+        db->exec(
+            "CREATE TABLE CADFUN (CODFUN VARCHAR(6) PRIMARY KEY, NOME VARCHAR(40), VLR_SALAR NUMERIC(18,4))");
+        db->exec(
+            "CREATE TABLE Bancos (CODIGO VARCHAR(3) PRIMARY KEY, AGENCIA VARCHAR(10), BANCO VARCHAR(30))");
         db->exec("CREATE INDEX CADFUN__NOME ON CADFUN (NOME)");
         const struct {
             const char* code;
             const char* name;
             double salary;
-        } employees[] = {{"000001", "ANA", 1500.5}, {"000002", "BRUNO", 2200},   {"000003", "CARLA", 980.25},
-                         {"000004", "DAVI", 3100},  {"000005", "ELISA", 1234.5678}};
+        } employees[] = {{"000001", "ANA", 1500.5},
+                         {"000002", "BRUNO", 2200},
+                         {"000003", "CARLA", 980.25},
+                         {"000004", "DAVI", 3100},
+                         {"000005", "ELISA", 1234.5678}};
         for (const auto& e : employees)
-            db->exec("INSERT INTO CADFUN (CODFUN, NOME, VLR_SALAR) VALUES (?, ?, ?)", {e.code, e.name, e.salary});
+            db->exec("INSERT INTO CADFUN (CODFUN, NOME, VLR_SALAR) VALUES (?, ?, ?)",
+                     {e.code, e.name, e.salary});
         console = std::make_unique<SqlConsole>(*db);
     }
 
@@ -41,13 +47,15 @@ public:
             auto q = db->exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(table));
             while (q.next()) {
                 QStringList cells;
-                for (int i = 0; i < q.record().count(); ++i) cells << q.value(i).toString();
+                for (int i = 0; i < q.record().count(); ++i)
+                    cells << q.value(i).toString();
                 out += cells.join('|') + ";";
             }
             out += "\n";
         }
         auto ix = db->exec("SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name");
-        while (ix.next()) out += ix.value(0).toString() + "\n";
+        while (ix.next())
+            out += ix.value(0).toString() + "\n";
         return out;
     }
     int count(const QString& table, const QString& where = "1 = 1") {
@@ -71,15 +79,18 @@ public:
 } // namespace
 
 TEST_F(SqlConsoleTest, AQueryGivesItsColumnsAndRows) {
-    const ConsoleResult r = console->run("select CODFUN, NOME as Nome from CADFUN where VLR_SALAR > 1400 order by CODFUN", false);
+    const ConsoleResult r =
+        console->run("select CODFUN, NOME as Nome from CADFUN where VLR_SALAR > 1400 order by CODFUN", false);
     EXPECT_TRUE(r.query);
     EXPECT_FALSE(r.truncated);
     EXPECT_EQ(r.columns, (QStringList{"CODFUN", "Nome"}));
     QStringList rows;
-    for (const auto& row : r.rows) rows << row.value(0).toString() + " " + row.value(1).toString();
+    for (const auto& row : r.rows)
+        rows << row.value(0).toString() + " " + row.value(1).toString();
     EXPECT_EQ(rows, (QStringList{"000001 ANA", "000002 BRUNO", "000004 DAVI"}));
     // The legacy spelling of a table, a trailing ';' and a comment after it.
-    const ConsoleResult legacy = console->run("select count(*) as N from \"CADFUN.DB\" CADFUN ;  -- todos", false);
+    const ConsoleResult legacy =
+        console->run("select count(*) as N from \"CADFUN.DB\" CADFUN ;  -- todos", false);
     ASSERT_EQ(legacy.rows.size(), 1u);
     EXPECT_EQ(legacy.rows[0].value(0).toInt(), 5);
     // A ';' inside a literal or a quoted name is part of the statement.
@@ -99,7 +110,8 @@ TEST_F(SqlConsoleTest, ADataChangingStatementRunsOnlyWithUpdate) {
          [](SqlConsoleTest& t) { return t.count("CADFUN") == 6; }, 1},
         {"update CADFUN set NOME = 'X' where VLR_SALAR > 2000",
          [](SqlConsoleTest& t) { return t.count("CADFUN", "NOME = 'X'") == 2; }, 2},
-        {"delete from CADFUN where CODFUN <= '000003'", [](SqlConsoleTest& t) { return t.count("CADFUN") == 2; }, 3},
+        {"delete from CADFUN where CODFUN <= '000003'",
+         [](SqlConsoleTest& t) { return t.count("CADFUN") == 2; }, 3},
         {"DROP TABLE Bancos", [](SqlConsoleTest& t) { return !t.db->hasTable("Bancos"); }, -1},
         {"create table NOVA (A integer)", [](SqlConsoleTest& t) { return t.db->hasTable("NOVA"); }, -1},
         {"create index CADFUN__SAL on CADFUN (VLR_SALAR)",
@@ -107,7 +119,8 @@ TEST_F(SqlConsoleTest, ADataChangingStatementRunsOnlyWithUpdate) {
         {"alter table Bancos add column CONTA varchar(10)",
          [](SqlConsoleTest& t) { return t.console->fieldNames("Bancos").contains("CONTA"); }, -1},
         // Hidden behind a WITH, the write is still refused by the database.
-        {"with velhos as (select CODFUN from CADFUN where VLR_SALAR < 1000) delete from CADFUN where CODFUN in velhos",
+        {"with velhos as (select CODFUN from CADFUN where VLR_SALAR < 1000) delete from CADFUN where CODFUN "
+         "in velhos",
          [](SqlConsoleTest& t) { return t.count("CADFUN") == 4; }, 1},
         {"create temp table RASCUNHO (A integer)",
          [](SqlConsoleTest& t) { return t.count("sqlite_temp_master", "name = 'RASCUNHO'") == 1; }, -1},
@@ -135,8 +148,10 @@ TEST_F(SqlConsoleTest, ADataChangingStatementRunsOnlyWithUpdate) {
 TEST_F(SqlConsoleTest, AFailedUpdateIsRolledBackAndTheEnginesTextIsShown) {
     const QString before = dump();
     // The second row breaks the key: the first is not kept.
-    const QString failed = refusal("insert into CADFUN (CODFUN, NOME) values ('000010', 'A'), ('000001', 'B')", true);
-    EXPECT_TRUE(failed.startsWith(QStringLiteral("Script não executado: Registro já cadastrado com a mesma chave")))
+    const QString failed =
+        refusal("insert into CADFUN (CODFUN, NOME) values ('000010', 'A'), ('000001', 'B')", true);
+    EXPECT_TRUE(
+        failed.startsWith(QStringLiteral("Script não executado: Registro já cadastrado com a mesma chave")))
         << failed.toStdString();
     EXPECT_EQ(dump(), before);
 
@@ -186,7 +201,8 @@ TEST_F(SqlConsoleTest, OneStatementAtATimeAndNothingEmpty) {
     for (bool update : {false, true}) {
         for (const Case& c : cases) {
             const QString text = refusal(c.statement, update);
-            EXPECT_TRUE(text.contains(QString::fromUtf8(c.text))) << c.statement << " " << update << "\n" << text.toStdString();
+            EXPECT_TRUE(text.contains(QString::fromUtf8(c.text))) << c.statement << " " << update << "\n"
+                                                                  << text.toStdString();
         }
     }
     EXPECT_EQ(dump(), before);
@@ -233,7 +249,8 @@ TEST_F(SqlConsoleTest, OnlyASupervisorOpensTheConsole) {
             SqlConsole::requireLevel(level);
             ADD_FAILURE() << level;
         } catch (const UserError& e) {
-            EXPECT_TRUE(e.message().startsWith(QStringLiteral("O console SQL é liberado somente para usuários de nível SUP")))
+            EXPECT_TRUE(e.message().startsWith(
+                QStringLiteral("O console SQL é liberado somente para usuários de nível SUP")))
                 << e.message().toStdString();
         }
     }
@@ -244,17 +261,21 @@ TEST_F(SqlConsoleTest, TheAuditEntryCarriesTheStatement) {
     const ConsoleResult r = console->run(statement, true);
     const AuditEntry e = SqlConsole::auditOf(statement, r);
     EXPECT_EQ(e.action, QStringLiteral("E"));
-    EXPECT_EQ(e.text, QStringLiteral("Console SQL, 1 registro(s): update CADFUN set NOME = 'X' where CODFUN = '000002'"));
+    EXPECT_EQ(
+        e.text,
+        QStringLiteral("Console SQL, 1 registro(s): update CADFUN set NOME = 'X' where CODFUN = '000002'"));
     // A long statement is cut to the log's width.
     const QString longOne = "update CADFUN set NOME = '" + QString(300, 'A') + "'";
     EXPECT_EQ(SqlConsole::auditOf(longOne, r).text.size(), 250);
 }
 
 TEST_F(SqlConsoleTest, CellsAreShownAsStored) {
-    const ConsoleResult r = console->run("select VLR_SALAR, NOME, NULL, 1e16 from CADFUN where CODFUN = '000005'", false);
+    const ConsoleResult r =
+        console->run("select VLR_SALAR, NOME, NULL, 1e16 from CADFUN where CODFUN = '000005'", false);
     ASSERT_EQ(r.rows.size(), 1u);
     QStringList cells;
-    for (const QVariant& v : r.rows[0]) cells << SqlConsole::cellText(v);
+    for (const QVariant& v : r.rows[0])
+        cells << SqlConsole::cellText(v);
     EXPECT_EQ(cells, (QStringList{"1234.5678", "ELISA", "", "10000000000000000"}));
 }
 
@@ -278,14 +299,17 @@ TEST(SqlConsolePostgres, ReadOnlyUpdateErrorsAndCatalogue) {
         QString schema;
         ~DropSchema() { db.exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)); }
     } dropSchema{*db, schema};
-    db->exec("CREATE TABLE CADFUN (CODFUN VARCHAR(6) PRIMARY KEY, NOME VARCHAR(40), VLR_SALAR NUMERIC(18,4))");
+    db->exec(
+        "CREATE TABLE CADFUN (CODFUN VARCHAR(6) PRIMARY KEY, NOME VARCHAR(40), VLR_SALAR NUMERIC(18,4))");
     db->exec("CREATE TABLE Bancos (CODIGO VARCHAR(3) PRIMARY KEY, BANCO VARCHAR(30))");
     for (const char* code : {"000001", "000002", "000003"})
-        db->exec("INSERT INTO CADFUN (CODFUN, NOME, VLR_SALAR) VALUES (?, ?, ?)", {code, QString("N") + code, 1000.25});
+        db->exec("INSERT INTO CADFUN (CODFUN, NOME, VLR_SALAR) VALUES (?, ?, ?)",
+                 {code, QString("N") + code, 1000.25});
     SqlConsole console(*db);
     auto names = [&] {
         QStringList out;
-        for (const auto& row : console.run("select NOME from CADFUN order by CODFUN", false).rows) out << row.value(0).toString();
+        for (const auto& row : console.run("select NOME from CADFUN order by CODFUN", false).rows)
+            out << row.value(0).toString();
         return out.join(',');
     };
     const QString before = names();
@@ -294,7 +318,8 @@ TEST(SqlConsolePostgres, ReadOnlyUpdateErrorsAndCatalogue) {
     EXPECT_EQ(console.tableNames(), (QStringList{"bancos", "cadfun"}));
     EXPECT_EQ(console.fieldNames("CADFUN"), (QStringList{"codfun", "nome", "vlr_salar"}));
 
-    const ConsoleResult query = console.run("select CODFUN, VLR_SALAR from \"CADFUN.DB\" CADFUN order by CODFUN", false, 2);
+    const ConsoleResult query =
+        console.run("select CODFUN, VLR_SALAR from \"CADFUN.DB\" CADFUN order by CODFUN", false, 2);
     EXPECT_EQ(query.columns, (QStringList{"codfun", "vlr_salar"}));
     ASSERT_EQ(query.rows.size(), 2u);
     EXPECT_TRUE(query.truncated);
@@ -307,7 +332,8 @@ TEST(SqlConsolePostgres, ReadOnlyUpdateErrorsAndCatalogue) {
             console.run(statement, false);
             ADD_FAILURE() << statement;
         } catch (const UserError& e) {
-            EXPECT_TRUE(e.message().contains(QStringLiteral("Marque \"UPDATE\""))) << statement << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("Marque \"UPDATE\"")))
+                << statement << e.message().toStdString();
         }
         EXPECT_EQ(names(), before);
     }
@@ -319,10 +345,13 @@ TEST(SqlConsolePostgres, ReadOnlyUpdateErrorsAndCatalogue) {
         console.run("select * from NAOEXISTE", false);
         ADD_FAILURE();
     } catch (const UserError& e) {
-        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Script não executado: Tabela não encontrada"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Script não executado: Tabela não encontrada")))
+            << e.message().toStdString();
     }
     // A failed change is undone as a whole.
-    EXPECT_THROW(console.run("insert into CADFUN (CODFUN, NOME) values ('000009', 'A'), ('000001', 'B')", true), UserError);
+    EXPECT_THROW(
+        console.run("insert into CADFUN (CODFUN, NOME) values ('000009', 'A'), ('000001', 'B')", true),
+        UserError);
     EXPECT_EQ(names(), before);
 
     const ConsoleResult changed = console.run("update CADFUN set NOME = 'Y' where CODFUN >= '000002'", true);

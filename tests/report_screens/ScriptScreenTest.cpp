@@ -4,11 +4,12 @@
 #include "ScreenCatalog.h"
 #include "ScriptedUi.h"
 #include "SqlConsole.h"
-#include "TFSCRIPT.h"
-#include "TfoMenuFolha.h"
 #include "Table.h"
 #include "TempDir.h"
+#include "TfoMenuFolha.h"
+#include "TFSCRIPT.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +20,6 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
-#include <gtest/gtest.h>
 
 using namespace folha;
 
@@ -52,11 +52,13 @@ protected:
         QStringList lines;
         const QStandardItemModel* m = s.gridModel();
         QStringList header;
-        for (int c = 0; c < m->columnCount(); ++c) header << m->headerData(c, Qt::Horizontal).toString();
+        for (int c = 0; c < m->columnCount(); ++c)
+            header << m->headerData(c, Qt::Horizontal).toString();
         lines << header.join('|');
         for (int r = 0; r < m->rowCount(); ++r) {
             QStringList cells;
-            for (int c = 0; c < m->columnCount(); ++c) cells << m->index(r, c).data().toString();
+            for (int c = 0; c < m->columnCount(); ++c)
+                cells << m->index(r, c).data().toString();
             lines << cells.join('|');
         }
         return lines;
@@ -92,8 +94,9 @@ TEST_F(ScriptScreen, ATypedQueryFillsTheReadOnlyGridAndItsNavigation) {
     const struct {
         void (TFSCRIPT::*move)();
         int row;
-    } moves[] = {{&TFSCRIPT::first, 0},    {&TFSCRIPT::previous, 0}, {&TFSCRIPT::next, 1}, {&TFSCRIPT::next, 2},
-                 {&TFSCRIPT::last, 3},     {&TFSCRIPT::next, 3},     {&TFSCRIPT::previous, 2}, {&TFSCRIPT::first, 0}};
+    } moves[] = {{&TFSCRIPT::first, 0},    {&TFSCRIPT::previous, 0}, {&TFSCRIPT::next, 1},
+                 {&TFSCRIPT::next, 2},     {&TFSCRIPT::last, 3},     {&TFSCRIPT::next, 3},
+                 {&TFSCRIPT::previous, 2}, {&TFSCRIPT::first, 0}};
     for (const auto& m : moves) {
         (s.get()->*m.move)();
         EXPECT_EQ(s->currentRow(), m.row);
@@ -110,13 +113,15 @@ TEST_F(ScriptScreen, TablesAndFieldsComeFromTheDatabaseAndTheFieldGoesToTheCurso
     ASSERT_TRUE(s);
     SqlConsole console(session->folha());
     QStringList tables;
-    for (int i = 0; i < s->tableBox()->count(); ++i) tables << s->tableBox()->itemText(i);
+    for (int i = 0; i < s->tableBox()->count(); ++i)
+        tables << s->tableBox()->itemText(i);
     EXPECT_EQ(tables, console.tableNames());
     ASSERT_TRUE(tables.contains("CADFUN"));
 
     s->tableBox()->setCurrentText("CADFUN");
     QStringList fields;
-    for (int i = 0; i < s->fieldList()->count(); ++i) fields << s->fieldList()->item(i)->text();
+    for (int i = 0; i < s->fieldList()->count(); ++i)
+        fields << s->fieldList()->item(i)->text();
     EXPECT_EQ(fields, console.fieldNames("CADFUN"));
     EXPECT_TRUE(fields.contains("NOME"));
 
@@ -136,7 +141,8 @@ TEST_F(ScriptScreen, TablesAndFieldsComeFromTheDatabaseAndTheFieldGoesToTheCurso
     s->updateBox()->setChecked(true);
     EXPECT_TRUE(s->execute());
     QStringList after;
-    for (int i = 0; i < s->tableBox()->count(); ++i) after << s->tableBox()->itemText(i);
+    for (int i = 0; i < s->tableBox()->count(); ++i)
+        after << s->tableBox()->itemText(i);
     EXPECT_EQ(after, console.tableNames());
     EXPECT_TRUE(after.contains("AUXILIAR"));
     EXPECT_EQ(s->tableBox()->currentText(), QStringLiteral("CADFUN"));
@@ -151,7 +157,8 @@ TEST_F(ScriptScreen, AChangeNeedsUpdateAndThenLeavesItsAuditEntry) {
     type(*s, statement);
     EXPECT_FALSE(s->execute());
     ASSERT_EQ(ui.texts("error").size(), 1);
-    EXPECT_TRUE(ui.texts("error")[0].contains(QStringLiteral("Marque \"UPDATE\""))) << ui.texts("error")[0].toStdString();
+    EXPECT_TRUE(ui.texts("error")[0].contains(QStringLiteral("Marque \"UPDATE\"")))
+        << ui.texts("error")[0].toStdString();
     EXPECT_FALSE(ui.texts().contains("Script executado"));
     EXPECT_TRUE(s->isVisible());
     EXPECT_EQ(s->scriptBox()->toPlainText(), statement); // the script is kept
@@ -169,7 +176,8 @@ TEST_F(ScriptScreen, AChangeNeedsUpdateAndThenLeavesItsAuditEntry) {
     s->updateBox()->setChecked(true);
     QTest::mouseClick(s->executeButton(), Qt::LeftButton);
     EXPECT_EQ(ui.texts(), QStringList{"Script executado"});
-    EXPECT_EQ(Table(session->folha(), "CADFUN").find({"000003"})->text("NOME"), QStringLiteral("ALTERADO NO CONSOLE"));
+    EXPECT_EQ(Table(session->folha(), "CADFUN").find({"000003"})->text("NOME"),
+              QStringLiteral("ALTERADO NO CONSOLE"));
     EXPECT_EQ(s->statusText(), QStringLiteral("1 registro(s) afetado(s)"));
     const QDate today = QDate::currentDate();
     Table log(session->zorvan(), Registry::instance().auditLogTable(today.month(), today.year()));
@@ -188,7 +196,8 @@ TEST_F(ScriptScreen, OnlyASupervisorOpensIt) {
         std::unique_ptr<QWidget> w(ScreenCatalog::instance().create("TFSCRIPT", *session, ui, nullptr));
         EXPECT_EQ(w, nullptr) << level;
         ASSERT_EQ(ui.texts("error").size(), 1) << level;
-        EXPECT_TRUE(ui.texts("error")[0].startsWith(QStringLiteral("O console SQL é liberado somente para usuários de nível SUP")));
+        EXPECT_TRUE(ui.texts("error")[0].startsWith(
+            QStringLiteral("O console SQL é liberado somente para usuários de nível SUP")));
     }
     // From the main menu: told, and no console window.
     auto consoles = [] {

@@ -175,16 +175,18 @@ bool TFSCRIPT::execute() {
             for (const QVariant& v : row) {
                 auto* item = new QStandardItem(SqlConsole::cellText(v));
                 item->setEditable(false);
-                if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
+                if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong ||
+                    v.typeId() == QMetaType::Int)
                     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
                 items << item;
             }
             model_->appendRow(items);
         }
         grid_->resizeColumnsToContents();
-        status_->setText(result.truncated ? QStringLiteral("%1 registro(s) exibido(s); a consulta tem mais registros")
-                                                .arg(result.rows.size())
-                                          : QStringLiteral("%1 registro(s)").arg(result.rows.size()));
+        status_->setText(result.truncated
+                             ? QStringLiteral("%1 registro(s) exibido(s); a consulta tem mais registros")
+                                   .arg(result.rows.size())
+                             : QStringLiteral("%1 registro(s)").arg(result.rows.size()));
         first();
     } else {
         status_->setText(QStringLiteral("%1 registro(s) afetado(s)").arg(std::max(0, result.rowsAffected)));
@@ -201,17 +203,27 @@ void TFSCRIPT::moveTo(int row) {
     grid_->scrollTo(index);
 }
 
-void TFSCRIPT::first() { moveTo(0); }
-void TFSCRIPT::previous() { moveTo(currentRow() - 1); }
-void TFSCRIPT::next() { moveTo(currentRow() + 1); }
-void TFSCRIPT::last() { moveTo(model_->rowCount() - 1); }
+void TFSCRIPT::first() {
+    moveTo(0);
+}
+void TFSCRIPT::previous() {
+    moveTo(currentRow() - 1);
+}
+void TFSCRIPT::next() {
+    moveTo(currentRow() + 1);
+}
+void TFSCRIPT::last() {
+    moveTo(model_->rowCount() - 1);
+}
 
 int TFSCRIPT::currentRow() const {
     if (model_->rowCount() == 0) return -1;
     return grid_->currentIndex().isValid() ? grid_->currentIndex().row() : -1;
 }
 
-QString TFSCRIPT::statusText() const { return status_->text(); }
+QString TFSCRIPT::statusText() const {
+    return status_->text();
+}
 
 QWidget* TFSCRIPT::createForGrab(Session& session, UserInterface& ui, QWidget* parent) {
     try {
