@@ -1,11 +1,12 @@
 // init, companies, sql, set-period.
 #include "Cli.h"
 #include "DemoBuilder.h"
+#include "SqlConsole.h"
 #include "Table.h"
 #include "TypedInput.h"
 
 #include <QDate>
-#include <QSqlRecord>
+#include <limits>
 
 namespace folha::cli {
 
@@ -45,39 +46,31 @@ int cmdCompanies(Context& c) {
     return 0;
 }
 
-QString cellText(const QVariant& v) {
-    if (v.isNull()) return {};
-    if (v.typeId() == QMetaType::Double) {
-        // Stored amounts carry four places at most.
-        return Fixed::fromDouble(v.toDouble()).toString();
-    }
-    return v.toString();
-}
-
+// One statement through the console engine: read-only unless --update;
+// a result as CSV with a header line.
 int cmdSql(Context& c) {
     if (c.args.positional.size() != 1)
-        throw CliError{QStringLiteral("Use: folha sql --company C [--branch B] \"COMANDO\"")};
+        throw CliError{QStringLiteral("Informe o comando SQL entre aspas"), 2, true};
     const QString statement = c.args.positional.first();
     c.requireSupervisor(QStringLiteral("O console SQL é"));
     c.openCompany();
     if (c.args.has("--branch")) c.branchCode();
-    Database& db = c.session().folha();
-    QSqlQuery q = db.exec(statement);
-    if (q.isSelect()) {
-        QSqlRecord rec = q.record();
+    const bool update = c.args.has("--update");
+    SqlConsole console(c.session().folha());
+    const ConsoleResult result = console.run(statement, update, std::numeric_limits<int>::max());
+    if (result.query) {
         QStringList header;
-        for (int i = 0; i < rec.count(); ++i) header << csvField(rec.fieldName(i));
+        for (const QString& name : result.columns) header << csvField(name);
         c.out << header.join(',') << Qt::endl;
-        while (q.next()) {
+        for (const QVariantList& row : result.rows) {
             QStringList cells;
-            for (int i = 0; i < rec.count(); ++i) cells << csvField(cellText(q.value(i)));
+            for (const QVariant& v : row) cells << csvField(SqlConsole::cellText(v));
             c.out << cells.join(',') << Qt::endl;
         }
     } else {
-        int n = q.numRowsAffected();
-        c.out << QStringLiteral("%1 registro(s) afetado(s)").arg(n) << Qt::endl;
-        c.audit({QStringLiteral("E"), QString(), statement.left(250)});
+        c.out << QStringLiteral("%1 registro(s) afetado(s)").arg(std::max(0, result.rowsAffected)) << Qt::endl;
     }
+    if (update) c.audit(SqlConsole::auditOf(statement, result));
     return 0;
 }
 
@@ -109,7 +102,7 @@ QList<Command> coreCommands() {
     return {
         {"init", "init --demo", cmdInit},
         {"companies", "companies", cmdCompanies},
-        {"sql", "sql --company C [--branch B] \"COMANDO\"", cmdSql},
+        {"sql", "sql --company C [--branch B] [--update] \"COMANDO\"", cmdSql},
         {"set-period", "set-period --company C --branch B --date DD/MM/AAAA --sheet X", cmdSetPeriod},
     };
 }

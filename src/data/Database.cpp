@@ -370,6 +370,12 @@ void Database::ensureSchema(Scope scope) {
     t.commit();
 }
 
+void Database::forgetSchema() {
+    prepared_.clear();
+    preparedReads_.clear();
+    ensuredTables_.clear();
+}
+
 void Database::dropTable(const QString& name) {
     prepared_.clear(); preparedReads_.clear(); ensuredTables_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
 

@@ -82,6 +82,10 @@ public:
     // Statement text as the engine receives it.
     QString translate(const QString& statement) const;
 
+    // Forgets the prepared statements and the tables known to exist, after
+    // a statement that may have created, changed or dropped tables.
+    void forgetSchema();
+
     // Transactions (nested calls join the outer one).
     void begin();
     void commit();

@@ -46,6 +46,10 @@ public:
     // The audit entry of a data-changing statement ("E", the statement).
     static AuditEntry auditOf(const QString& statement, const ConsoleResult& result);
 
+    // A result cell as the console shows it: a stored amount with its four
+    // places, a null as nothing.
+    static QString cellText(const QVariant& value);
+
 private:
     Database& db_;
 };

@@ -11,6 +11,7 @@
 #include "TfoMenuFolha.h"
 #include "TfoRelListagem.h"
 #include "TfoTipoImpr.h"
+#include "TFSCRIPT.h"
 
 namespace folha {
 
@@ -32,6 +33,8 @@ ScreenCatalog::ScreenCatalog() {
     // demo's positions listing, and every register listing.
     add(QStringLiteral("TfoTipoImpr"), &TfoTipoImpr::createForGrab);
     add(QStringLiteral("TfoExportarRelExcel"), &TfoExportarRelExcel::createForGrab);
+    // The SQL console, for a supervisor only.
+    add(QStringLiteral("TFSCRIPT"), &TFSCRIPT::createForGrab);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The registers, the employee register and the events screens.
     RegisterRegisterScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });

@@ -89,6 +89,7 @@ int grab(const Options& o) {
         return 3;
     }
     std::unique_ptr<QWidget> screen(ScreenCatalog::instance().create(o.grabScreen, session, ui, nullptr));
+    if (!screen) return 3; // the signed-in user may not open it (already told why)
     if (auto* menu = qobject_cast<TfoMenuFolha*>(screen.get())) {
         menu->signInOnFirstShow = false;
         menu->showSignedIn();

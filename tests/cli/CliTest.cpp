@@ -112,10 +112,62 @@ TEST_F(CliTest, BadSqlGivesTheEnginesErrorAndAFailureStatus) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("Erro de sintaxe no comando SQL, perto de \"selec\""))) << r.err.toStdString();
     CliRun noTable = run({"sql", "--company", "1", "select * from NAOEXISTE"});
     EXPECT_EQ(noTable.status, 1);
-    EXPECT_TRUE(noTable.err.startsWith(QStringLiteral("Erro: Tabela não encontrada: NAOEXISTE"))) << noTable.err.toStdString();
+    EXPECT_TRUE(noTable.err.startsWith(QStringLiteral("Erro: Script não executado: Tabela não encontrada: NAOEXISTE"))) << noTable.err.toStdString();
     CliRun unknown = run({"sql", "--company", "9", "select 1"});
     EXPECT_NE(unknown.status, 0);
     EXPECT_TRUE(unknown.err.contains("Empresa não cadastrada: 9"));
+}
+
+// A statement that changes data runs only with --update, and then leaves
+// its audit entry; without it the database refuses the write.
+TEST_F(CliTest, SqlChangesDataOnlyWithUpdate) {
+    const QStringList names = {"sql", "--company", "2", "select CODFUN, NOME from CADFUN where CODFUN in ('000001', '000002') order by 1"};
+    const QString before = run(names).out;
+    ASSERT_TRUE(before.startsWith("CODFUN,NOME\n000001,")) << before.toStdString();
+    const QString statement = "update CADFUN set NOME = 'NOME PELO CONSOLE' where CODFUN = '000002'";
+    struct Case {
+        QStringList args;
+        int status;
+        const char* message;
+    };
+    const Case refused[] = {
+        {{"sql", "--company", "2", statement}, 1, "Marque \"UPDATE\""},
+        {{"sql", "--company", "2", "drop table CADFUN"}, 1, "Marque \"UPDATE\""},
+        {{"sql", "--company", "2", "--update", "delete from CADFUN; select 1"}, 1, "execute um comando de cada vez"},
+        {{"sql", "--company", "2", "--update", "  "}, 1, "Digite o comando SQL"},
+        {{"sql", "--company", "2", "--update"}, 2, "Informe o comando SQL"},
+        {{"sql", "--company", "2", "--update=S", statement}, 2, "A opção --update não recebe valor"},
+    };
+    for (const Case& c : refused) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+        EXPECT_EQ(r.out, QString()) << c.args.join(' ').toStdString();
+    }
+    EXPECT_EQ(run(names).out, before);
+
+    const CliRun changed = run({"sql", "--company", "2", "--update", statement});
+    ASSERT_EQ(changed.status, 0) << changed.err.toStdString();
+    EXPECT_EQ(changed.out, QStringLiteral("1 registro(s) afetado(s)\n"));
+    QString expected = before;
+    expected.replace(QRegularExpression("000002,[^\n]*"), "000002,NOME PELO CONSOLE");
+    EXPECT_EQ(run(names).out, expected);
+    auto zorvan = folha::Database::openDirectory(root->path() + "/programa/Zorvan", false);
+    const QDate today = QDate::currentDate();
+    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
+    auto rows = log.select("Janela = ? and Log like ?", {"folha sql", "%PELO CONSOLE%"});
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text("Usuario"), QStringLiteral("000001"));
+    EXPECT_EQ(rows[0].text("Acao"), QStringLiteral("E"));
+    EXPECT_EQ(rows[0].integer("Filial"), 1);
+    EXPECT_EQ(rows[0].text("Log"), "Console SQL, 1 registro(s): " + statement);
+    // The name as it was, for the other cases.
+    const QString name = before.section('\n', 2, 2).section(',', 1);
+    ASSERT_EQ(run({"sql", "--company", "2", "--update",
+                   QStringLiteral("update CADFUN set NOME = '%1' where CODFUN = '000002'").arg(name)})
+                  .status,
+              0);
+    EXPECT_EQ(run(names).out, before);
 }
 
 TEST_F(CliTest, UsersSignInAndSeeOnlyTheirCompanies) {
@@ -531,7 +583,7 @@ TEST_F(CliTest, DatabaseFailuresArePortuguese) {
     auto db = folha::Database::openDirectory(root->path() + "/c/folha/emp1", false);
     db->begin();
     db->exec("UPDATE CADFUN SET NOME = NOME WHERE CODFUN = '000001'");
-    const CliRun busy = run({"sql", "--company", "1", "update CADFUN set NOME = 'X' where CODFUN = '000002'"});
+    const CliRun busy = run({"sql", "--company", "1", "--update", "update CADFUN set NOME = 'X' where CODFUN = '000002'"});
     EXPECT_EQ(busy.status, 1);
     EXPECT_TRUE(busy.err.contains(QStringLiteral("A base de dados está em uso por outra estação"))) << busy.err.toStdString();
     EXPECT_FALSE(busy.err.contains("locked")) << busy.err.toStdString();
@@ -557,7 +609,7 @@ TEST_F(CliTest, StoredValuesTheRegisterRefusesStopOnlyTheirEmployee) {
     for (const char* statement : {"update CADFUN set VLR_SALAR = 'abc' where CODFUN = '000002'",
                                   "update CADFUN set VLR_SALAR = -100 where CODFUN = '000003'",
                                   "update OCORRENC set VALOR = 1e16 where CODFUN = '000004' and TIPOFOLHA = 'F' and HCODIGO = '001'"})
-        ASSERT_EQ(run({"sql", "--company", "1", statement}).status, 0) << statement;
+        ASSERT_EQ(run({"sql", "--company", "1", "--update", statement}).status, 0) << statement;
     const CliRun r = run({"calc", "--company", "1", "--branch", "001"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, QStringLiteral("Procedimento concluído!\n21 funcionário(s) calculado(s)\n3 funcionário(s) não calculado(s)\n"));

@@ -1,0 +1,364 @@
+// The SQL console: read-only unless asked, one statement at a time, the
+// engine's errors in Portuguese, the catalogue of the database.
+#include "SqlConsole.h"
+#include "TempDir.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QSqlRecord>
+
+using namespace folha;
+
+namespace {
+
+class SqlConsoleTest : public ::testing::Test {
+public:
+    void SetUp() override { openAt(d.path()); }
+    // A fresh database with two tables and five employees.
+    void openAt(const QString& directory) {
+        console.reset();
+        db = Database::openDirectory(directory);
+        db->exec(
+            "CREATE TABLE CADFUN (CODFUN VARCHAR(6) PRIMARY KEY, NOME VARCHAR(40), VLR_SALAR NUMERIC(18,4))");
+        db->exec(
+            "CREATE TABLE Bancos (CODIGO VARCHAR(3) PRIMARY KEY, AGENCIA VARCHAR(10), BANCO VARCHAR(30))");
+        db->exec("CREATE INDEX CADFUN__NOME ON CADFUN (NOME)");
+        const struct {
+            const char* code;
+            const char* name;
+            double salary;
+        } employees[] = {{"000001", "ANA", 1500.5},
+                         {"000002", "BRUNO", 2200},
+                         {"000003", "CARLA", 980.25},
+                         {"000004", "DAVI", 3100},
+                         {"000005", "ELISA", 1234.5678}};
+        for (const auto& e : employees)
+            db->exec("INSERT INTO CADFUN (CODFUN, NOME, VLR_SALAR) VALUES (?, ?, ?)",
+                     {e.code, e.name, e.salary});
+        console = std::make_unique<SqlConsole>(*db);
+    }
+
+    // Every table with every row, to tell that nothing changed.
+    QString dump() {
+        QString out;
+        for (const QString& table : db->tableNames()) {
+            out += table + ":";
+            auto q = db->exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(table));
+            while (q.next()) {
+                QStringList cells;
+                for (int i = 0; i < q.record().count(); ++i)
+                    cells << q.value(i).toString();
+                out += cells.join('|') + ";";
+            }
+            out += "\n";
+        }
+        auto ix = db->exec("SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name");
+        while (ix.next())
+            out += ix.value(0).toString() + "\n";
+        return out;
+    }
+    int count(const QString& table, const QString& where = "1 = 1") {
+        auto q = db->exec(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(table, where));
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+    QString refusal(const QString& statement, bool update) {
+        try {
+            console->run(statement, update);
+        } catch (const UserError& e) {
+            return e.message();
+        }
+        return {};
+    }
+
+    TempDir d;
+    std::unique_ptr<Database> db;
+    std::unique_ptr<SqlConsole> console;
+};
+
+} // namespace
+
+TEST_F(SqlConsoleTest, AQueryGivesItsColumnsAndRows) {
+    const ConsoleResult r =
+        console->run("select CODFUN, NOME as Nome from CADFUN where VLR_SALAR > 1400 order by CODFUN", false);
+    EXPECT_TRUE(r.query);
+    EXPECT_FALSE(r.truncated);
+    EXPECT_EQ(r.columns, (QStringList{"CODFUN", "Nome"}));
+    QStringList rows;
+    for (const auto& row : r.rows)
+        rows << row.value(0).toString() + " " + row.value(1).toString();
+    EXPECT_EQ(rows, (QStringList{"000001 ANA", "000002 BRUNO", "000004 DAVI"}));
+    // The legacy spelling of a table, a trailing ';' and a comment after it.
+    const ConsoleResult legacy =
+        console->run("select count(*) as N from \"CADFUN.DB\" CADFUN ;  -- todos", false);
+    ASSERT_EQ(legacy.rows.size(), 1u);
+    EXPECT_EQ(legacy.rows[0].value(0).toInt(), 5);
+    // A ';' inside a literal or a quoted name is part of the statement.
+    const ConsoleResult quoted = console->run("select 'a;b' as \"x;y\"", false);
+    EXPECT_EQ(quoted.columns, QStringList{"x;y"});
+    EXPECT_EQ(quoted.rows.at(0).value(0).toString(), QStringLiteral("a;b"));
+}
+
+TEST_F(SqlConsoleTest, ADataChangingStatementRunsOnlyWithUpdate) {
+    struct Case {
+        const char* statement;
+        std::function<bool(SqlConsoleTest&)> changed;
+        int rowsAffected; // with update; -1 for a statement that counts none
+    };
+    const Case cases[] = {
+        {"insert into CADFUN (CODFUN, NOME) values ('000009', 'NOVO')",
+         [](SqlConsoleTest& t) { return t.count("CADFUN") == 6; }, 1},
+        {"update CADFUN set NOME = 'X' where VLR_SALAR > 2000",
+         [](SqlConsoleTest& t) { return t.count("CADFUN", "NOME = 'X'") == 2; }, 2},
+        {"delete from CADFUN where CODFUN <= '000003'",
+         [](SqlConsoleTest& t) { return t.count("CADFUN") == 2; }, 3},
+        {"DROP TABLE Bancos", [](SqlConsoleTest& t) { return !t.db->hasTable("Bancos"); }, -1},
+        {"create table NOVA (A integer)", [](SqlConsoleTest& t) { return t.db->hasTable("NOVA"); }, -1},
+        {"create index CADFUN__SAL on CADFUN (VLR_SALAR)",
+         [](SqlConsoleTest& t) { return t.count("sqlite_master", "name = 'CADFUN__SAL'") == 1; }, -1},
+        {"alter table Bancos add column CONTA varchar(10)",
+         [](SqlConsoleTest& t) { return t.console->fieldNames("Bancos").contains("CONTA"); }, -1},
+        // Hidden behind a WITH, the write is still refused by the database.
+        {"with velhos as (select CODFUN from CADFUN where VLR_SALAR < 1000) delete from CADFUN where CODFUN "
+         "in velhos",
+         [](SqlConsoleTest& t) { return t.count("CADFUN") == 4; }, 1},
+        {"create temp table RASCUNHO (A integer)",
+         [](SqlConsoleTest& t) { return t.count("sqlite_temp_master", "name = 'RASCUNHO'") == 1; }, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.statement);
+        openAt(d.file(QString::number(&c - cases)));
+        const QString before = dump();
+        const QString refused = refusal(c.statement, false);
+        EXPECT_TRUE(refused.contains(QStringLiteral("Marque \"UPDATE\""))) << refused.toStdString();
+        EXPECT_EQ(dump(), before);
+        EXPECT_FALSE(c.changed(*this));
+
+        const ConsoleResult r = console->run(c.statement, true);
+        EXPECT_FALSE(r.query);
+        EXPECT_TRUE(c.changed(*this));
+        if (c.rowsAffected >= 0) {
+            EXPECT_EQ(r.rowsAffected, c.rowsAffected);
+        }
+        // The connection writes again after the read-only run.
+        db->exec("INSERT INTO CADFUN (CODFUN) VALUES ('999999')");
+    }
+}
+
+TEST_F(SqlConsoleTest, AFailedUpdateIsRolledBackAndTheEnginesTextIsShown) {
+    const QString before = dump();
+    // The second row breaks the key: the first is not kept.
+    const QString failed =
+        refusal("insert into CADFUN (CODFUN, NOME) values ('000010', 'A'), ('000001', 'B')", true);
+    EXPECT_TRUE(
+        failed.startsWith(QStringLiteral("Script não executado: Registro já cadastrado com a mesma chave")))
+        << failed.toStdString();
+    EXPECT_EQ(dump(), before);
+
+    struct Case {
+        const char* statement;
+        bool update;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"select * from NAOEXISTE", false, "Script não executado: Tabela não encontrada: NAOEXISTE"},
+        {"selec * from CADFUN", false, "Erro de sintaxe no comando SQL, perto de \"selec\""},
+        {"update CADFUN set NAOHA = 1", true, "Campo não encontrado: NAOHA"},
+        // An error without a translation: the engine's own words.
+        {"select abs(1, 2)", false, "wrong number of arguments to function abs()"},
+    };
+    for (const Case& c : cases) {
+        const QString text = refusal(c.statement, c.update);
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.text))) << c.statement << "\n" << text.toStdString();
+    }
+    EXPECT_EQ(dump(), before);
+    EXPECT_FALSE(db->inTransaction());
+}
+
+TEST_F(SqlConsoleTest, OneStatementAtATimeAndNothingEmpty) {
+    const QString before = dump();
+    struct Case {
+        const char* statement;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"", "Digite o comando SQL a ser executado."},
+        {"   \n  ", "Digite o comando SQL a ser executado."},
+        {" ; ", "Digite o comando SQL a ser executado."},
+        {"-- só um comentário", "Digite o comando SQL a ser executado."},
+        {"delete from CADFUN; select 1", "execute um comando de cada vez"},
+        {"select 1; delete from CADFUN", "execute um comando de cada vez"},
+        {"update CADFUN set NOME = ';'; drop table Bancos", "execute um comando de cada vez"},
+        {"select 1; 'x'", "execute um comando de cada vez"},
+        // Statements that would take the transaction or the connection away.
+        {"BEGIN", "o console controla a transação"},
+        {"commit", "o console controla a transação"},
+        {"  rollback", "o console controla a transação"},
+        {"pragma query_only = off", "este PRAGMA altera a conexão"},
+        {"PRAGMA synchronous(0)", "este PRAGMA altera a conexão"},
+        {"attach database 'x.sqlite' as x", "ATTACH não é aceito"},
+    };
+    for (bool update : {false, true}) {
+        for (const Case& c : cases) {
+            const QString text = refusal(c.statement, update);
+            EXPECT_TRUE(text.contains(QString::fromUtf8(c.text))) << c.statement << " " << update << "\n"
+                                                                  << text.toStdString();
+        }
+    }
+    EXPECT_EQ(dump(), before);
+    // Reading the catalogue is allowed.
+    const ConsoleResult info = console->run("pragma table_info(Bancos)", false);
+    EXPECT_EQ(info.rows.size(), 3u);
+}
+
+TEST_F(SqlConsoleTest, ReadsAtMostTheRowsAsked) {
+    const struct {
+        int maxRows;
+        size_t rows;
+        bool truncated;
+    } cases[] = {{3, 3, true}, {4, 4, true}, {5, 5, false}, {100, 5, false}, {0, 0, true}};
+    for (const auto& c : cases) {
+        const ConsoleResult r = console->run("select CODFUN from CADFUN order by CODFUN", false, c.maxRows);
+        EXPECT_EQ(r.rows.size(), c.rows) << c.maxRows;
+        EXPECT_EQ(r.truncated, c.truncated) << c.maxRows;
+        if (!r.rows.empty()) {
+            EXPECT_EQ(r.rows.front().value(0).toString(), QStringLiteral("000001"));
+        }
+    }
+    // Reading stops cleanly: the connection writes afterwards.
+    console->run("update CADFUN set NOME = 'Z' where CODFUN = '000005'", true);
+    EXPECT_EQ(count("CADFUN", "NOME = 'Z'"), 1);
+}
+
+TEST_F(SqlConsoleTest, TablesAndFieldsComeFromTheDatabase) {
+    EXPECT_EQ(console->tableNames(), (QStringList{"Bancos", "CADFUN"}));
+    EXPECT_EQ(console->fieldNames("CADFUN"), (QStringList{"CODFUN", "NOME", "VLR_SALAR"}));
+    EXPECT_EQ(console->fieldNames("bancos"), (QStringList{"AGENCIA", "BANCO", "CODIGO"}));
+    EXPECT_EQ(console->fieldNames("NAOEXISTE"), QStringList());
+    EXPECT_EQ(console->fieldNames(""), QStringList());
+    // A table created through the console is listed at once.
+    console->run("create table AUXILIAR (Z integer, A text)", true);
+    EXPECT_EQ(console->tableNames(), (QStringList{"AUXILIAR", "Bancos", "CADFUN"}));
+    EXPECT_EQ(console->fieldNames("AUXILIAR"), (QStringList{"A", "Z"}));
+}
+
+TEST_F(SqlConsoleTest, OnlyASupervisorOpensTheConsole) {
+    EXPECT_NO_THROW(SqlConsole::requireLevel("SUP"));
+    for (const char* level : {"USU", "", "sup", "ADM"}) {
+        try {
+            SqlConsole::requireLevel(level);
+            ADD_FAILURE() << level;
+        } catch (const UserError& e) {
+            EXPECT_TRUE(e.message().startsWith(
+                QStringLiteral("O console SQL é liberado somente para usuários de nível SUP")))
+                << e.message().toStdString();
+        }
+    }
+}
+
+TEST_F(SqlConsoleTest, TheAuditEntryCarriesTheStatement) {
+    const QString statement = "update CADFUN\n   set NOME = 'X'\n where CODFUN = '000002'";
+    const ConsoleResult r = console->run(statement, true);
+    const AuditEntry e = SqlConsole::auditOf(statement, r);
+    EXPECT_EQ(e.action, QStringLiteral("E"));
+    EXPECT_EQ(
+        e.text,
+        QStringLiteral("Console SQL, 1 registro(s): update CADFUN set NOME = 'X' where CODFUN = '000002'"));
+    // A long statement is cut to the log's width.
+    const QString longOne = "update CADFUN set NOME = '" + QString(300, 'A') + "'";
+    EXPECT_EQ(SqlConsole::auditOf(longOne, r).text.size(), 250);
+}
+
+TEST_F(SqlConsoleTest, CellsAreShownAsStored) {
+    const ConsoleResult r =
+        console->run("select VLR_SALAR, NOME, NULL, 1e16 from CADFUN where CODFUN = '000005'", false);
+    ASSERT_EQ(r.rows.size(), 1u);
+    QStringList cells;
+    for (const QVariant& v : r.rows[0])
+        cells << SqlConsole::cellText(v);
+    EXPECT_EQ(cells, (QStringList{"1234.5678", "ELISA", "", "10000000000000000"}));
+}
+
+// The same console on a PostgreSQL server, when one is given for the tests:
+// FOLHA_TEST_PG="host port database user" (password from ~/.pgpass or
+// PGPASSWORD).
+TEST(SqlConsolePostgres, ReadOnlyUpdateErrorsAndCatalogue) {
+    const QStringList server = qEnvironmentVariable("FOLHA_TEST_PG").split(' ', Qt::SkipEmptyParts);
+    if (server.size() != 4) GTEST_SKIP() << "FOLHA_TEST_PG not set";
+    DatabaseLocation location;
+    location.backend = Backend::PostgreSQL;
+    location.directory = QStringLiteral("c:\\teste\\console%1").arg(QCoreApplication::applicationPid());
+    location.host = server[0];
+    location.port = server[1].toInt();
+    location.databaseName = server[2];
+    location.user = server[3];
+    auto db = Database::open(location);
+    const QString schema = location.schemaName();
+    struct DropSchema {
+        Database& db;
+        QString schema;
+        ~DropSchema() { db.exec(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)); }
+    } dropSchema{*db, schema};
+    db->exec(
+        "CREATE TABLE CADFUN (CODFUN VARCHAR(6) PRIMARY KEY, NOME VARCHAR(40), VLR_SALAR NUMERIC(18,4))");
+    db->exec("CREATE TABLE Bancos (CODIGO VARCHAR(3) PRIMARY KEY, BANCO VARCHAR(30))");
+    for (const char* code : {"000001", "000002", "000003"})
+        db->exec("INSERT INTO CADFUN (CODFUN, NOME, VLR_SALAR) VALUES (?, ?, ?)",
+                 {code, QString("N") + code, 1000.25});
+    SqlConsole console(*db);
+    auto names = [&] {
+        QStringList out;
+        for (const auto& row : console.run("select NOME from CADFUN order by CODFUN", false).rows)
+            out << row.value(0).toString();
+        return out.join(',');
+    };
+    const QString before = names();
+    EXPECT_EQ(before, QStringLiteral("N000001,N000002,N000003"));
+
+    EXPECT_EQ(console.tableNames(), (QStringList{"bancos", "cadfun"}));
+    EXPECT_EQ(console.fieldNames("CADFUN"), (QStringList{"codfun", "nome", "vlr_salar"}));
+
+    const ConsoleResult query =
+        console.run("select CODFUN, VLR_SALAR from \"CADFUN.DB\" CADFUN order by CODFUN", false, 2);
+    EXPECT_EQ(query.columns, (QStringList{"codfun", "vlr_salar"}));
+    ASSERT_EQ(query.rows.size(), 2u);
+    EXPECT_TRUE(query.truncated);
+    EXPECT_EQ(SqlConsole::cellText(query.rows[0].value(1)), QStringLiteral("1000.25"));
+
+    for (const char* statement : {"update CADFUN set NOME = 'X'", "delete from CADFUN", "drop table Bancos",
+                                  "create table NOVA (A integer)",
+                                  "with x as (delete from CADFUN returning 1) select count(*) from x"}) {
+        try {
+            console.run(statement, false);
+            ADD_FAILURE() << statement;
+        } catch (const UserError& e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("Marque \"UPDATE\"")))
+                << statement << e.message().toStdString();
+        }
+        EXPECT_EQ(names(), before);
+    }
+    EXPECT_EQ(console.tableNames(), (QStringList{"bancos", "cadfun"}));
+    for (const char* statement : {"set search_path to public", "select 1; select 2", "begin"}) {
+        EXPECT_THROW(console.run(statement, true), UserError) << statement;
+    }
+    try {
+        console.run("select * from NAOEXISTE", false);
+        ADD_FAILURE();
+    } catch (const UserError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Script não executado: Tabela não encontrada")))
+            << e.message().toStdString();
+    }
+    // A failed change is undone as a whole.
+    EXPECT_THROW(
+        console.run("insert into CADFUN (CODFUN, NOME) values ('000009', 'A'), ('000001', 'B')", true),
+        UserError);
+    EXPECT_EQ(names(), before);
+
+    const ConsoleResult changed = console.run("update CADFUN set NOME = 'Y' where CODFUN >= '000002'", true);
+    EXPECT_EQ(changed.rowsAffected, 2);
+    EXPECT_EQ(names(), QStringLiteral("N000001,Y,Y"));
+    // A setting made inside the change does not outlive it.
+    console.run("select set_config('search_path', 'public', false)", true);
+    EXPECT_EQ(names(), QStringLiteral("N000001,Y,Y"));
+    EXPECT_FALSE(db->inTransaction());
+}
