@@ -75,12 +75,18 @@ EmployeeRange::EmployeeRange(Session& session, UserInterface& ui, const QString&
 
 bool EmployeeRange::pick(QLineEdit* box) {
     bool confirmed = false;
+    // The dialog puts the code in quotes ("'000012'"), longer than the box
+    // takes: the box takes it whole until it is reduced to the code.
+    const int length = box->maxLength();
+    box->setMaxLength(32767);
     SelectMultiple(session_, ui_, QStringLiteral("Folha"), EmployeeLookupQuery, {}, {}, QStringLiteral("CODFUN"),
                    QStringLiteral("NOME"), registers::CodeColumn, QStringLiteral("'"), box, 1, window(), &confirmed);
-    if (!confirmed) return false;
-    const QString digits = OnlyDigits(box->text());
-    box->setText(style_ == CodeStyle::Padded && !digits.isEmpty() ? PadLeft(digits, 6, QChar('0')) : digits);
-    return true;
+    if (confirmed) {
+        const QString digits = OnlyDigits(box->text());
+        box->setText(style_ == CodeStyle::Padded && !digits.isEmpty() ? PadLeft(digits, 6, QChar('0')) : digits);
+    }
+    box->setMaxLength(length);
+    return confirmed;
 }
 
 void EmployeeRange::pickFirst() {
