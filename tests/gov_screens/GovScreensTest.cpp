@@ -9,6 +9,8 @@
 #include "Session.h"
 #include "SignIn.h"
 #include "TempDir.h"
+#include "Registry.h"
+#include "Table.h"
 #include "TextRoutines.h"
 #include "TfoGeraSefip.h"
 #include "TfoGeraSefipValores.h"
@@ -96,6 +98,16 @@ QStringList recordsOf(const QByteArray& file, const char* type) {
     QStringList out;
     for (const QString& line : QString::fromLatin1(file).split(QStringLiteral("\r\n")))
         if (line.startsWith(QLatin1String(type))) out << line;
+    return out;
+}
+
+// "screen|user|text" of each entry of this month's audit log.
+QStringList auditEntries(Session& session) {
+    const QDate today = QDate::currentDate();
+    QStringList out;
+    Table log(session.zorvan(), Registry::instance().auditLogTable(today.month(), today.year()));
+    for (const Record& r : log.select({}, {}, "AutoInc"))
+        out << r.text("Janela").trimmed() + "|" + r.text("Usuario").trimmed() + "|" + r.text("Log").trimmed();
     return out;
 }
 
@@ -277,6 +289,11 @@ TEST_F(GovScreensTest, SefipFileIsTheCommandLinesFile) {
         const QByteArray fromScreen = contents(screenFile(SefipPath));
         EXPECT_FALSE(fromScreen.isEmpty());
         EXPECT_EQ(fromScreen, contents(cliFile(SefipPath)));
+        const QString counts = typed ? "00: 1, 10: 2, 12: 2, 30: " : "00: 1, 10: 2, 30: ";
+        const QStringList audit = auditEntries(*session);
+        ASSERT_FALSE(audit.isEmpty());
+        EXPECT_TRUE(audit.last().startsWith("TfoGeraSefip|000001|SEFIP gerada, recolhimento 115: " + counts))
+            << audit.last().toStdString();
         const QStringList r12 = recordsOf(fromScreen, "12");
         ASSERT_EQ(r12.size(), typed ? 2 : 0);
         if (typed) {
@@ -438,6 +455,8 @@ TEST_F(GovScreensTest, GrrfScreenWritesTheCommandLinesFile) {
     EXPECT_EQ(recordsOf(fromScreen, "40").size(), 1);
     EXPECT_EQ(fromScreen, contents(cliFile(GrrfPath)));
     EXPECT_TRUE(QFileInfo::exists(screenFile("c/CAIXA/GRRF/GRRF.RE")));
+    EXPECT_EQ(auditEntries(*session).value(-1 + auditEntries(*session).size()),
+              "TfoGerarGRRF|000001|GRRF gerada: 00: 1, 10: 1, 40: 1, 90: 1");
 
     // A date that is not one is refused before anything is written.
     QFile::remove(screenFile(GrrfPath));
