@@ -253,7 +253,7 @@ TEST_F(GovScreensTest, SefipScreenOpensOnTheBranchWithTheOpenCompanyTicked) {
 TEST_F(GovScreensTest, SefipFileIsTheCommandLinesFile) {
     for (bool typed : {true, false}) {
         SCOPED_TRACE(typed ? "valores digitados" : "cancelado");
-        SetUp();
+        if (!typed) SetUp(); // fresh copies for the second run
         TfoGeraSefip screen(*session, ui);
         child<QLineEdit>(screen, "evCod_Res")->setText("1");
         child<QCheckBox>(screen, "chkwVariasEmp")->setChecked(true);
