@@ -74,19 +74,17 @@ EmployeeRange::EmployeeRange(Session& session, UserInterface& ui, const QString&
 }
 
 bool EmployeeRange::pick(QLineEdit* box) {
+    // The dialog answers with the code in quotes, longer than the field
+    // holds: it writes into a box of its own. It opens with nothing
+    // selected, so that one double click picks another code.
+    QLineEdit answer;
     bool confirmed = false;
-    // The dialog puts the code in quotes ("'000012'"), longer than the box
-    // takes: the box takes it whole until it is reduced to the code.
-    const int length = box->maxLength();
-    box->setMaxLength(32767);
     SelectMultiple(session_, ui_, QStringLiteral("Folha"), EmployeeLookupQuery, {}, {}, QStringLiteral("CODFUN"),
-                   QStringLiteral("NOME"), registers::CodeColumn, QStringLiteral("'"), box, 1, window(), &confirmed);
-    if (confirmed) {
-        const QString digits = OnlyDigits(box->text());
-        box->setText(style_ == CodeStyle::Padded && !digits.isEmpty() ? PadLeft(digits, 6, QChar('0')) : digits);
-    }
-    box->setMaxLength(length);
-    return confirmed;
+                   QStringLiteral("NOME"), registers::CodeColumn, QStringLiteral("'"), &answer, 1, window(), &confirmed);
+    if (!confirmed) return false;
+    const QString digits = OnlyDigits(answer.text());
+    box->setText(style_ == CodeStyle::Padded && !digits.isEmpty() ? PadLeft(digits, 6, QChar('0')) : digits);
+    return true;
 }
 
 void EmployeeRange::pickFirst() {
