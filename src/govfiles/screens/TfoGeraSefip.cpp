@@ -97,6 +97,7 @@ TfoGeraSefip::TfoGeraSefip(Session& session, UserInterface& ui, QWidget* parent)
     fgtsDate_ = GovDateBox(QStringLiteral("evDtaPagFGTS"), this);
     inssIndicator_ = edit(QStringLiteral("evInd_INSS"), QStringLiteral("123"), 60);
     inssDate_ = GovDateBox(QStringLiteral("evDtaPagINSS"), this);
+    collection_->setMaxLength(3);
     add(right, rrow, QStringLiteral("Cod. Recolhimento"), collection_);
     add(right, rrow, QStringLiteral("Modal"), modality_);
     add(right, rrow, QStringLiteral("Tipo Remessa"), remittance_);
@@ -108,6 +109,7 @@ TfoGeraSefip::TfoGeraSefip(Session& session, UserInterface& ui, QWidget* parent)
     auto* responsibleGrid = new QGridLayout(responsibleGroup);
     responsible_ = edit(QStringLiteral("evCod_Res"), QStringLiteral("999"), 60);
     responsible_->setParent(responsibleGroup);
+    responsible_->setMaxLength(3);
     int grow = 0;
     add(responsibleGrid, grow, QStringLiteral("Codigo"), responsible_);
     right->addWidget(responsibleGroup, rrow++, 0, 1, 2);
