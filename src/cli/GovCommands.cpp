@@ -3,6 +3,7 @@
 #include "GovOutput.h"
 #include "Grrf.h"
 #include "Sefip.h"
+#include "SefipAdditional.h"
 #include "Table.h"
 #include "TextRoutines.h"
 #include "TypedInput.h"
@@ -20,9 +21,50 @@ QDate dateOption(Context& c, const QString& name) {
 
 QString pisOption(Context& c, const QString& name, const QString& fallback) {
     if (!c.args.has(name)) return fallback;
-    const QString v = c.args.value(name).trimmed();
-    if (v.isEmpty() || v.size() > 11 || OnlyDigits(v) != v) throw CliError{QStringLiteral("PIS inválido em %1: %2").arg(name, v)};
-    return PadLeft(v, 11, QChar('0'));
+    return Typed([&] { return TypedPis(c.args.value(name), name); });
+}
+
+// The option of each box of the company's additional values.
+const QList<QPair<const char*, const char*>> AdditionalOptions = {
+    {"ewTipo", "--tipo"},
+    {"ewLicMat", "--lic-mat"},
+    {"ewReceita", "--receita"},
+    {"ewRurFis", "--rur-fis"},
+    {"ewRurJur", "--rur-jur"},
+    {"ewProces", "--processo"},
+    {"ewProces1", "--processo-ano"},
+    {"ewVara", "--vara"},
+    {"ewIniPerPle", "--pleito-inicio"},
+    {"ewFimPerPle", "--pleito-fim"},
+    {"ewCompens", "--compensacao"},
+    {"ewTomadComp", "--tomador-comp"},
+    {"ewInipercom", "--comp-inicio"},
+    {"ewFimPerCom", "--comp-fim"},
+    {"ewAntINSS", "--ant-inss"},
+    {"ewAntOutFol", "--ant-outras"},
+    {"ewAntINSSRu", "--ant-inss-rural"},
+    {"ewAntOutRur", "--ant-outras-rural"},
+    {"ewAntReceit", "--ant-receitas"},
+    {"ewParcFgts1", "--parc-fgts1"},
+    {"ewParcFgts2", "--parc-fgts2"},
+    {"ewParcFgtsT", "--parc-fgts-total"},
+    {"ewVlrCoop", "--cooperativas"},
+};
+
+// The additional values given on the command line, for every ticked
+// company; nothing when none was given. Any of them asks for --tipo.
+std::optional<gov::SefipAdditionalValues> additionalOptions(Context& c) {
+    QHash<QString, QString> typed;
+    QStringList given;
+    for (const auto& [control, option] : AdditionalOptions) {
+        if (!c.args.has(QLatin1String(option))) continue;
+        given << QLatin1String(option);
+        typed.insert(QLatin1String(control), c.args.value(QLatin1String(option)));
+    }
+    if (given.isEmpty()) return std::nullopt;
+    if (!c.args.has(QStringLiteral("--tipo")))
+        throw CliError{QStringLiteral("Os valores adicionais da empresa (%1) pedem --tipo E|P|A").arg(given.join(", "))};
+    return Typed([&] { return gov::ReadSefipAdditional(typed); });
 }
 
 // The ticked companies: --companies 1,2 or the company open.
@@ -76,9 +118,11 @@ int cmdSefip(Context& c) {
     o.employeeListFolder = c.session().installation().programDir();
     o.oldCbo = c.args.has("--old-cbo");
     o.fgtsCollected = yesNoOption(c, "--fgts-collected");
+    const std::optional<gov::SefipAdditionalValues> additional = additionalOptions(c);
     for (const auto& g : companies.list) {
         gov::SefipCompany s;
         static_cast<gov::GovCompany&>(s) = g;
+        s.additional = additional;
         o.companies.push_back(s);
     }
     o.outputPath = c.session().installation().localPath(gov::SefipRun::SystemPath);
@@ -117,7 +161,12 @@ QList<Command> govCommands() {
         {"sefip",
          "sefip --company C --branch B [--companies 1,2] [--competence MM/AAAA] [--collection COD] [--modality X] "
          "[--fgts-indicator X] [--fgts-date DD/MM/AAAA] [--inss-indicator X] [--inss-date DD/MM/AAAA] "
-         "[--responsible COD] [--pis-from PIS --pis-to PIS] [--individual] [--old-cbo] [--fgts-collected S|N] [--yes]",
+         "[--responsible COD] [--pis-from PIS --pis-to PIS] [--individual] [--old-cbo] [--fgts-collected S|N] "
+         "[--tipo E|P|A [--lic-mat VALOR] [--receita VALOR] [--rur-fis VALOR] [--rur-jur VALOR] [--processo NUM] "
+         "[--processo-ano AAAA] [--vara NUM] [--pleito-inicio MM/AAAA] [--pleito-fim MM/AAAA] [--compensacao VALOR] "
+         "[--tomador-comp COD] [--comp-inicio MM/AAAA] [--comp-fim MM/AAAA] [--ant-inss VALOR] [--ant-outras VALOR] "
+         "[--ant-inss-rural VALOR] [--ant-outras-rural VALOR] [--ant-receitas VALOR] [--parc-fgts1 VALOR] "
+         "[--parc-fgts2 VALOR] [--parc-fgts-total VALOR] [--cooperativas VALOR]] [--yes]",
          cmdSefip},
         {"grrf",
          "grrf --company C --branch B [--companies 1,2] [--collection-date DD/MM/AAAA] [--notice-date DD/MM/AAAA] "

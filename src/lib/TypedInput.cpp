@@ -40,4 +40,40 @@ QDate TypedDate(const QString& typed, const QString& what) {
     return d;
 }
 
+QString TypedPis(const QString& typed, const QString& what) {
+    const QString v = typed.trimmed();
+    if (v.isEmpty() || v.size() > 11 || OnlyDigits(v) != v)
+        throw UserError(QStringLiteral("PIS inválido em %1: %2").arg(what, v));
+    return PadLeft(v, 11, QChar('0'));
+}
+
+Fixed TypedMoney(const QString& typed, const QString& what) {
+    const QString t = typed.trimmed();
+    if (t.isEmpty()) return {};
+    auto refuse = [&]() -> Fixed {
+        throw UserError(QStringLiteral("Valor inválido em %1: %2 (use 1.234,56)").arg(what, t));
+    };
+    const QString whole = t.section(QLatin1Char(','), 0, 0);
+    const QString cents = t.contains(QLatin1Char(',')) ? t.section(QLatin1Char(','), 1) : QString();
+    if (whole.isEmpty() || t.count(QLatin1Char(',')) > 1 || cents.size() > 2 || OnlyDigits(cents) != cents ||
+        (t.contains(QLatin1Char(',')) && cents.isEmpty()))
+        return refuse();
+    // Dots group the whole part by thousands: "1.234.567".
+    const QStringList groups = whole.split(QLatin1Char('.'));
+    for (int i = 0; i < groups.size(); ++i) {
+        const QString& g = groups[i];
+        if (g.isEmpty() || OnlyDigits(g) != g) return refuse();
+        if (i > 0 && g.size() != 3) return refuse();
+        if (i == 0 && groups.size() > 1 && g.size() > 3) return refuse();
+    }
+    const QString number = groups.join(QString()) + (cents.isEmpty() ? QString() : QStringLiteral(".") + cents);
+    try {
+        const std::optional<Fixed> v = Fixed::parse(number);
+        if (!v) return refuse();
+        return *v;
+    } catch (const std::exception&) {
+        return refuse();
+    }
+}
+
 } // namespace folha

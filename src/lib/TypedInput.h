@@ -4,6 +4,7 @@
 // or a UserError with the text the user reads.
 
 #include "DbError.h"
+#include "Fixed.h"
 
 #include <QDate>
 #include <QString>
@@ -24,5 +25,12 @@ struct TypedPeriod {
 TypedPeriod TypedYearMonth(const QString& year, const QString& month);
 // A date typed DD/MM/AAAA; `what` names the field in the refusal.
 QDate TypedDate(const QString& typed, const QString& what = {});
+// A PIS number of one to eleven digits, completed on the left with "0" to
+// eleven ("123" -> "00000000123"); `what` names the field in the refusal.
+QString TypedPis(const QString& typed, const QString& what);
+// An amount of money typed the Brazilian way: "1.234,56", "1234,56", "1234"
+// (dots only between groups of three digits, at most two decimals after the
+// comma, never negative). An empty text is zero.
+Fixed TypedMoney(const QString& typed, const QString& what);
 
 } // namespace folha

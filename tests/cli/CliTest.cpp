@@ -339,6 +339,52 @@ TEST_F(CliTest, SefipOfTheDemoMonth) {
     EXPECT_NE(bad.status, 0);
 }
 
+// The company's additional values on the command line write record 12 of
+// every company in the file; any of them without --tipo is refused.
+TEST_F(CliTest, SefipAdditionalValuesWriteRecord12) {
+    const QStringList base = {"sefip", "--company", "1", "--branch", "001", "--companies", "1,2", "--responsible", "1",
+                              "--fgts-collected", "S", "--yes"};
+    CliRun r = run(base + QStringList{"--tipo", "e", "--lic-mat", "1.234,56", "--receita", "7", "--rur-fis", "0,01",
+                                      "--rur-jur", "10.000,5", "--processo", "98765432109", "--processo-ano", "2011",
+                                      "--vara", "12345", "--pleito-inicio", "2/2011", "--pleito-fim", "12/2011",
+                                      "--compensacao", "50", "--comp-inicio", "01/2013", "--comp-fim", "03/2013",
+                                      "--ant-inss", "1", "--ant-outras", "2", "--ant-inss-rural", "3",
+                                      "--ant-outras-rural", "4", "--ant-receitas", "5", "--parc-fgts1", "6",
+                                      "--parc-fgts2", "7", "--parc-fgts-total", "8", "--cooperativas", "9,99"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("Registro 12: 2\n")) << r.out.toStdString();
+    const QString path = root->path() + "/c/CAIXA/SEFIP/SEFIP.TXT";
+    const QStringList lines = govRecords(path);
+    QStringList twelves;
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].startsWith("12")) {
+            twelves << lines[i];
+            // Right after its company's record 10, with the same inscription.
+            ASSERT_GT(i, 0);
+            EXPECT_TRUE(lines[i - 1].startsWith("10"));
+            EXPECT_EQ(lines[i].mid(2, 15), lines[i - 1].mid(2, 15));
+        }
+    ASSERT_EQ(twelves.size(), 2);
+    auto money = [](qint64 cents) { return QStringLiteral("%1").arg(cents, 15, 10, QChar('0')); };
+    const QString expected = QString(36, '0') + money(123456) + money(700) + "E" + money(1) + money(1000050) +
+                             "98765432109" + "2011" + "12345" + "201102" + "201112" + money(5000) + "201301" +
+                             "201303" + money(100) + money(200) + money(300) + money(400) + money(500) + money(600) +
+                             money(700) + money(800) + money(999) + QString(45, '0') + QString(6, ' ') + "*";
+    for (const QString& l : twelves) EXPECT_EQ(l.mid(17), expected);
+
+    CliRun withoutType = run(base + QStringList{"--lic-mat", "10", "--vara", "1"});
+    EXPECT_EQ(withoutType.status, 2);
+    EXPECT_TRUE(withoutType.err.contains("Os valores adicionais da empresa (--lic-mat, --vara) pedem --tipo E|P|A"))
+        << withoutType.err.toStdString();
+    CliRun badAmount = run(base + QStringList{"--tipo", "P", "--compensacao", "12.5"});
+    EXPECT_EQ(badAmount.status, 2);
+    EXPECT_TRUE(badAmount.err.contains("Valor inválido em Compensacao: 12.5 (use 1.234,56)")) << badAmount.err.toStdString();
+    CliRun badType = run(base + QStringList{"--tipo", "Z"});
+    EXPECT_EQ(badType.status, 2);
+    // The refused runs left the file as it was.
+    EXPECT_EQ(govRecords(path), lines);
+}
+
 TEST_F(CliTest, GrrfOfTheDemoMonth) {
     CliRun r = run({"grrf", "--company", "1", "--branch", "001", "--responsible", "1", "--withdrawal", "01",
                     "--collection-date", "10/05/2013", "--previous-month", "--yes"});

@@ -32,7 +32,7 @@ TEST(Program, ListsEveryScreenOfTheMenu) {
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 63);
     EXPECT_EQ(lines[62], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
-    EXPECT_EQ(lines[59], QStringLiteral("Utilitarios > Geração GRRF\tTfoGerarGRRF\tmodal\ta construir"));
+    EXPECT_EQ(lines[59], QStringLiteral("Utilitarios > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
 }
 
 TEST(Program, GrabsTheSignInAndTheMenuAfterSigningIn) {

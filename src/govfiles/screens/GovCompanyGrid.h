@@ -1,0 +1,54 @@
+#pragma once
+// The group "Empresas" of the government-file screens: the installation's
+// companies the signed-in user may reach, with a tick column; the company
+// open in the program starts ticked. The ticked codes are the companies of
+// the run. Only while "Proc.Varias Empresas" is ticked may other companies be
+// ticked; otherwise the run takes the company open.
+
+#include "GovCompanies.h"
+
+#include <QDate>
+#include <QGroupBox>
+#include <QList>
+
+class QCheckBox;
+class QLineEdit;
+class QStandardItemModel;
+class QTableView;
+
+namespace folha {
+
+class Session;
+
+class GovCompanyGrid : public QGroupBox {
+    Q_OBJECT
+public:
+    GovCompanyGrid(Session& session, QCheckBox* severalCompanies, QWidget* parent = nullptr);
+
+    QTableView* view() const { return view_; }
+    int rowCount() const;
+    int codeAt(int row) const;
+    QString nameAt(int row) const;
+    bool isTicked(int row) const;
+    void setTicked(int code, bool ticked);
+    // The companies of the run, in the list's order.
+    QList<int> tickedCodes() const;
+    // The ticked companies opened for the run, as `folha` opens them; a
+    // company the user may not reach is refused (UserError).
+    gov::TickedCompanies open() const;
+
+private:
+    void updateEnabled();
+    Session& session_;
+    QCheckBox* several_;
+    QStandardItemModel* model_;
+    QTableView* view_;
+};
+
+// A date box of the government-file screens ("99/99/9999").
+QLineEdit* GovDateBox(const QString& name, QWidget* parent);
+// Its date; an invalid one for a box left empty. Refuses (UserError naming
+// `caption`) a date that is not one.
+QDate GovDateOf(const QLineEdit* box, const QString& caption);
+
+} // namespace folha
