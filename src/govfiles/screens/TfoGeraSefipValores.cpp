@@ -110,7 +110,9 @@ void TfoGeraSefip_RecebeValoresEmpresa::continueClicked() {
         values_ = gov::ReadSefipAdditional(typed);
     } catch (const UserError& e) {
         values_.reset();
-        // Shown at once, even while the run gathers its warnings for the end.
+        // Shown at once, even while the run gathers its warnings for the
+        // end, and over this dialog.
+        const UiOwner owning(ui_, this);
         ui_.message(MessageKind::Information, e.message());
         return;
     }
