@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
   libsodium-dev libxlsxwriter-dev pxlib-dev
   libgtest-dev googletest
-  fonts-liberation2
+  fonts-liberation2 qt6-translations-l10n
   poppler-utils unzip cups-client
 )
 

@@ -7,6 +7,9 @@
 #include "TfoMenuFolha.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QStyleFactory>
@@ -130,6 +133,12 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("FolhaZorvan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zorvan - Folha de Pagamento"));
+    // Qt's own words (the buttons of a question, "Cancelar" of a progress)
+    // in Brazilian Portuguese, when the translations are installed.
+    QTranslator qtWords;
+    if (qtWords.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtWords);
     if (!o.grabScreen.isEmpty()) return grab(o);
 
     QtUserInterface ui;
