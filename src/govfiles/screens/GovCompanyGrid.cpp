@@ -5,6 +5,9 @@
 #include "TypedInput.h"
 
 #include <QCheckBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QStandardItemModel>
@@ -88,6 +91,31 @@ gov::TickedCompanies GovCompanyGrid::open() const {
         throw UserError(QStringLiteral("Empresa %1 não cadastrada").arg(session_.signIn.CurrentCompanyCode));
     const auto user = signIn.user(session_.signIn.CurrentUserCode);
     return gov::OpenTickedCompanies(session_, user, *current, tickedCodes());
+}
+
+GovScreenFoot AddGovScreenFoot(Session& session, QDialog* screen, QVBoxLayout* layout,
+                               const std::function<void()>& generate) {
+    auto* several = new QCheckBox(QStringLiteral("Proc.Varias Empresas"), screen);
+    several->setObjectName(QStringLiteral("chkwVariasEmp"));
+    layout->addWidget(several);
+    auto* companies = new GovCompanyGrid(session, several, screen);
+    companies->setMinimumHeight(140);
+    layout->addWidget(companies, 1);
+
+    auto* buttons = new QHBoxLayout;
+    auto* generateButton = new QPushButton(QStringLiteral("Gerar"), screen);
+    generateButton->setObjectName(QStringLiteral("btnGerar"));
+    auto* closeButton = new QPushButton(QStringLiteral("Fechar"), screen);
+    closeButton->setObjectName(QStringLiteral("btnFechar"));
+    generateButton->setAutoDefault(false);
+    closeButton->setAutoDefault(false);
+    buttons->addStretch();
+    buttons->addWidget(generateButton);
+    buttons->addWidget(closeButton);
+    layout->addLayout(buttons);
+    QObject::connect(generateButton, &QPushButton::clicked, screen, [generate] { generate(); });
+    QObject::connect(closeButton, &QPushButton::clicked, screen, &QDialog::reject);
+    return {several, companies};
 }
 
 QLineEdit* GovDateBox(const QString& name, QWidget* parent) {

@@ -10,8 +10,11 @@
 #include <QDate>
 #include <QGroupBox>
 #include <QList>
+#include <functional>
 
 class QCheckBox;
+class QDialog;
+class QVBoxLayout;
 class QLineEdit;
 class QStandardItemModel;
 class QTableView;
@@ -44,6 +47,16 @@ private:
     QStandardItemModel* model_;
     QTableView* view_;
 };
+
+// The foot of a government-file screen: "Proc.Varias Empresas", the
+// companies' grid and the buttons "Gerar" (which calls `generate`) and
+// "Fechar", added to the screen's layout.
+struct GovScreenFoot {
+    QCheckBox* severalCompanies;
+    GovCompanyGrid* companies;
+};
+GovScreenFoot AddGovScreenFoot(Session& session, QDialog* screen, QVBoxLayout* layout,
+                               const std::function<void()>& generate);
 
 // A date box of the government-file screens ("99/99/9999").
 QLineEdit* GovDateBox(const QString& name, QWidget* parent);

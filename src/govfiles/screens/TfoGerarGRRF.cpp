@@ -60,26 +60,9 @@ TfoGerarGRRF::TfoGerarGRRF(Session& session, UserInterface& ui, QWidget* parent)
     grid->addWidget(previousMonth_, row++, 0, 1, 2);
     grid->setColumnStretch(2, 1);
 
-    several_ = new QCheckBox(QStringLiteral("Proc.Varias Empresas"), this);
-    several_->setObjectName(QStringLiteral("chkwVariasEmp"));
-    layout->addWidget(several_);
-    companies_ = new GovCompanyGrid(session_, several_, this);
-    companies_->setMinimumHeight(140);
-    layout->addWidget(companies_, 1);
-
-    auto* buttons = new QHBoxLayout;
-    auto* generateButton = new QPushButton(QStringLiteral("Gerar"), this);
-    generateButton->setObjectName(QStringLiteral("btnGerar"));
-    auto* closeButton = new QPushButton(QStringLiteral("Fechar"), this);
-    closeButton->setObjectName(QStringLiteral("btnFechar"));
-    generateButton->setAutoDefault(false);
-    closeButton->setAutoDefault(false);
-    buttons->addStretch();
-    buttons->addWidget(generateButton);
-    buttons->addWidget(closeButton);
-    layout->addLayout(buttons);
-    connect(generateButton, &QPushButton::clicked, this, [this] { generate(); });
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    const GovScreenFoot foot = AddGovScreenFoot(session_, this, layout, [this] { generate(); });
+    several_ = foot.severalCompanies;
+    companies_ = foot.companies;
 }
 
 bool TfoGerarGRRF::generate() {
