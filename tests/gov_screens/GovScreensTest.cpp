@@ -32,6 +32,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include "FolhaProcess.h"
+
 #include <gtest/gtest.h>
 
 QT_BEGIN_NAMESPACE
@@ -62,20 +64,10 @@ protected:
     }
 };
 
-int runFolha(const QString& root, QStringList args, QString* err = nullptr) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("ZORVAN_ROOT");
-    env.insert("FOLHA_USER", "000001");
-    env.insert("FOLHA_PASSWORD", "zorvan");
-    p.setProcessEnvironment(env);
-    args.prepend(root);
-    args.prepend("--root");
-    p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), args);
-    p.closeWriteChannel();
-    p.waitForFinished(300000);
-    if (err) *err = QString::fromUtf8(p.readAllStandardError());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+int runFolha(const QString& root, const QStringList& args, QString* err = nullptr) {
+    const test::FolhaRun r = test::RunFolha(root, args);
+    if (err) *err = r.err;
+    return r.status;
 }
 
 void copyTree(const QString& from, const QString& to) {

@@ -26,6 +26,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include "FolhaProcess.h"
+
 #include <gtest/gtest.h>
 
 using namespace folha;
@@ -163,23 +165,8 @@ void TerminationData(Database& db) {
                                {"FLAG_SALDO", "S"}, {"FLAG_AVISO", "S"}, {"FLAG_FERPR", "S"}});
 }
 
-struct CliRun {
-    int status = -1;
-    QString out, err;
-};
-
-CliRun RunFolha(const QString& root, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("ZORVAN_ROOT");
-    env.insert("FOLHA_USER", "000001");
-    env.insert("FOLHA_PASSWORD", "zorvan");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), QStringList{"--root", root} + args);
-    p.closeWriteChannel();
-    p.waitForFinished(300000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
+using CliRun = test::FolhaRun;
+CliRun RunFolha(const QString& root, const QStringList& args) { return test::RunFolha(root, args); }
 
 class LeaveScreens : public ::testing::Test {
 protected:

@@ -26,6 +26,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include "FolhaProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -75,25 +77,10 @@ protected:
     }
 };
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
+using CliRun = test::FolhaRun;
 
 // `folha` on an installation, signed in as the demo's supervisor.
-CliRun runFolha(const QString& root, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("ZORVAN_ROOT");
-    env.insert("FOLHA_USER", "000001");
-    env.insert("FOLHA_PASSWORD", "zorvan");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), QStringList{"--root", root} + args);
-    p.closeWriteChannel();
-    p.waitForFinished(300000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
+CliRun runFolha(const QString& root, const QStringList& args) { return test::RunFolha(root, args); }
 
 // Every row of OCORRENC, every column, in key order.
 QStringList eventRows(Database& db, const QString& where = {}, const QVariantList& params = {}) {
