@@ -14,7 +14,7 @@
 using namespace folha;
 using namespace folha::cli;
 
-static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands(); }
+static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands() + bookCommands(); }
 
 static const char* const globalHelp =
     "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"
