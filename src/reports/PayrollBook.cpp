@@ -710,7 +710,7 @@ PayrollBookOptions ReadPayrollBookInputs(const PayrollBookInputs& typed) {
         o.categories[i] = TypedWhole(typed.categories[i], 0, 99, QStringLiteral("Vínculo inválido: %1"));
     o.retirementPercent = typed.retirementPercent.trimmed().isEmpty()
                               ? 99
-                              : TypedWhole(typed.retirementPercent, 0, 99, QStringLiteral("%% Aposent. Especial inválido: %1"));
+                              : TypedWhole(typed.retirementPercent, 0, 99, QStringLiteral("% Aposent. Especial inválido: %1"));
     o.groupByCategory = typed.groupByCategory;
 
     QString status = typed.status.trimmed().toUpper();
