@@ -617,6 +617,8 @@ void BookComposer::printGeneralSummary() {
     // The observations, up to the last line typed.
     int last = int(std::min<qsizetype>(o_.observations.size(), 12));
     while (last > 0 && o_.observations[last - 1].trimmed().isEmpty()) --last;
+    // The observations are kept together on one page.
+    if (last > 0 && line_ + 1 + last > lastLine_) newPage();
     if (last > 0) nextLine();
     for (int i = 0; i < last; ++i)
         report_.putText(nextLine(), 1, QStringLiteral("Obs. %1: %2").arg(i + 1).arg(o_.observations[i].trimmed()));
