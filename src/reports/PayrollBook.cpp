@@ -421,30 +421,39 @@ bool BookComposer::listGroup(std::optional<int> category) {
     pageTitle_ = PayrollBookTitle;
     columnTitles_ = true;
 
-    QString where;
+    // From the first key not below "Inicial" (an empty one: from the first).
+    QStringList conditions;
     QVariantList params;
     QString orderBy;
+    const bool from = !o_.first.isEmpty();
     switch (o_.order) {
     case BookOrder::Code:
-        where = QStringLiteral("CODFUN >= ?");
-        params << o_.first;
+        if (from) {
+            conditions << QStringLiteral("CODFUN >= ?");
+            params << o_.first;
+        }
         orderBy = QStringLiteral("CODFUN");
         break;
     case BookOrder::Name:
-        where = QStringLiteral("NOME >= ?");
-        params << o_.first;
+        if (from) {
+            conditions << QStringLiteral("NOME >= ?");
+            params << o_.first;
+        }
         orderBy = QStringLiteral("NOME, CODFUN");
         break;
     case BookOrder::Cargo:
-        where = QStringLiteral("COALESCE(CARGO, 0) >= ?");
-        params << o_.first.toInt();
+        if (from) {
+            conditions << QStringLiteral("COALESCE(CARGO, 0) >= ?");
+            params << o_.first.toInt();
+        }
         orderBy = QStringLiteral("COALESCE(CARGO, 0), CODFUN");
         break;
     }
     if (category) {
-        where += QStringLiteral(" AND VINCULO = ?");
+        conditions << QStringLiteral("VINCULO = ?");
         params << *category;
     }
+    const QString where = conditions.join(QStringLiteral(" AND "));
 
     Table ocorrenc(db_, QStringLiteral("OCORRENC"));
     const QString rowsOf = QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?");
@@ -456,13 +465,14 @@ bool BookComposer::listGroup(std::optional<int> category) {
         }
         ui_.progressStep(++progress_);
         // The range ends at the first key above "Final" (for names, at the
-        // first name whose beginning is above it).
-        switch (o_.order) {
+        // first name whose beginning is above it); an empty "Final" sets no
+        // end.
+        if (!o_.last.isEmpty()) switch (o_.order) {
         case BookOrder::Code:
             if (e.text(QStringLiteral("CODFUN")) > o_.last) return false;
             break;
         case BookOrder::Name:
-            if (!o_.last.isEmpty() && e.text(QStringLiteral("NOME")).left(o_.last.size()) > o_.last) return false;
+            if (e.text(QStringLiteral("NOME")).left(o_.last.size()) > o_.last) return false;
             break;
         case BookOrder::Cargo:
             if (e.integer(QStringLiteral("CARGO")) > o_.last.toInt()) return false;

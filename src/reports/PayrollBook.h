@@ -48,8 +48,8 @@ struct PayrollBookInputs {
 struct PayrollBookOptions {
     QString branchCode = QStringLiteral("001");
     BookOrder order = BookOrder::Code;
-    QString first; // code "000001", name, or cargo "000"
-    QString last;
+    QString first; // code "000001", name, or cargo "000"; empty: from the first
+    QString last;  // empty: to the last
     QList<int> categories{0, 0, 0, 0, 0}; // the first 0: every category
     int retirementPercent = 99;          // 99: every job
     bool groupByCategory = false;        // "Emite uma folha para cada Vinculo"

@@ -289,6 +289,14 @@ TEST_F(PayrollBookTest, ValueZeroRowsAndEmployeesWithoutRowsAreLeftOut) {
     EXPECT_EQ(book.result.employees, 25);
 }
 
+TEST_F(PayrollBookTest, EmptyRangeRunsFromTheFirstToTheLast) {
+    for (const BookOrder order : {BookOrder::Code, BookOrder::Name, BookOrder::Cargo}) {
+        PayrollBookOptions o;
+        o.order = order;
+        EXPECT_EQ(compose(o).result.employees, 25) << int(order);
+    }
+}
+
 TEST_F(PayrollBookTest, InssAndFgtsFiguresFollowTheirComposition) {
     PayrollBookInputs typed;
     typed.prolaborePercent = "20";
