@@ -654,8 +654,8 @@ PayrollBookResult BookComposer::run() {
         groups << std::nullopt;
     }
     const qint64 employees = cadfun.count();
-    ui_.progressStart(QStringLiteral("Emissao da Folha de Pagamento"),
-                      int(std::min<qint64>(employees * std::max<qsizetype>(1, groups.size()), INT_MAX)));
+    // Each employee is read once: by one listing, or by his category's.
+    ui_.progressStart(QStringLiteral("Emissao da Folha de Pagamento"), int(std::min<qint64>(employees, INT_MAX)));
     for (const auto& g : groups) {
         if (!listGroup(g)) {
             result_.cancelled = true;

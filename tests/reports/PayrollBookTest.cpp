@@ -387,6 +387,42 @@ TEST_F(PayrollBookTest, OneListingPerCategoryThenTheGeneralSummary) {
     EXPECT_TRUE(book.shows("ABRIL/2013 - Vinculo 7"));
 }
 
+// A column of the summary keeps its first 500 events; the totals still
+// count every row.
+TEST(PayrollBookSummary, KeepsFiveHundredEventsPerColumn) {
+    TempDir dir;
+    auto db = Database::openDirectory(dir.path() + "/big");
+    demo::DemoBuilder::buildSyntheticCompany(*db, 1);
+    Table histfp(*db, "HISTFP");
+    Table ocorrenc(*db, "OCORRENC");
+    ocorrenc.removeWhere("1 = 1", {});
+    for (int code = 300; code < 820; ++code) {
+        Record h = histfp.newRecord();
+        h.set("HCODIGO", QString::number(code)).set("HNOME", QStringLiteral("EVENTO %1").arg(code)).set("HPRODESC", 1);
+        histfp.save(h);
+        Record r = ocorrenc.newRecord();
+        r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", QString::number(code));
+        r.set("CODFUN", "000001").set("REFER", "0").set("VALOR", "1.00");
+        ocorrenc.insert(r);
+    }
+    PagesSink sink;
+    TextReport report(sink, PayrollBookWidth, 66);
+    report.setClock(Clock);
+    report.beginJob({});
+    ScriptedUi ui;
+    const PayrollBookResult result = ComposePayrollBook(*db, ui, PayrollBookOptions(), report);
+    report.endJob();
+    Book book;
+    for (const TextPage& p : sink.pages)
+        for (int i = 0; i < int(p.lines.size()); ++i) book.lines << p.visibleText(i);
+    const auto summary = book.generalSummary();
+    EXPECT_EQ(summary.size(), 500u);
+    EXPECT_EQ(summary.begin()->first, "300");
+    EXPECT_EQ(summary.rbegin()->first, "799");
+    EXPECT_EQ(result.general.earnings, F("520"));
+    EXPECT_EQ(result.employees, 1);
+}
+
 struct FilterCase {
     const char* name;
     PayrollBookInputs typed;
