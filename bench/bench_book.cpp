@@ -15,12 +15,12 @@
 #include "ReportFile.h"
 #include "Table.h"
 
+#include <cstdio>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <cstdio>
 
 using namespace folha;
 
@@ -75,13 +75,11 @@ int runCompany(int employees) {
     t.restart();
     const payroll::RunSummary s = payroll::PayrollRun(*db, ui).run(run);
     const double runSecs = t.elapsed() / 1000.0;
-    std::printf("  payroll run: %8.2f s  %6d employees  %8lld rows written  rss before %6ld KiB, peak %6ld KiB\n", runSecs,
-                s.employeesCalculated, static_cast<long long>(s.rowsWritten), before, statusKb("VmHWM:"));
+    std::printf(
+        "  payroll run: %8.2f s  %6d employees  %8lld rows written  rss before %6ld KiB, peak %6ld KiB\n",
+        runSecs, s.employeesCalculated, static_cast<long long>(s.rowsWritten), before, statusKb("VmHWM:"));
     std::fflush(stdout);
 
-    if (qEnvironmentVariableIsSet("BENCH_DEBUG"))
-        std::printf("cadfun %lld ocorrenc %lld\n", (long long)Table(*db, "CADFUN").count(),
-                    (long long)Table(*db, "OCORRENC").count("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?", {"2013", "04", "F"}));
     PayrollBookOptions options;
     options.branchCode = QStringLiteral("001");
     for (const char* kind : {"txt", "pdf"}) {
@@ -105,10 +103,12 @@ int runCompany(int employees) {
         const PayrollBookResult book = ComposePayrollBook(*db, ui, options, report);
         report.endJob();
         const double secs = t.elapsed() / 1000.0;
-        std::printf("  book %s:    %8.2f s  %6d employees  %6d pages  %8lld KB file  rss before %6ld KiB, peak %6ld KiB"
+        std::printf("  book %s:    %8.2f s  %6d employees  %6d pages  %8lld KB file  rss before %6ld KiB, "
+                    "peak %6ld KiB"
                     "  (%.2f x the run)\n",
-                    kind, secs, book.employees, counting.pages, static_cast<long long>(QFile(path).size() / 1024), before,
-                    statusKb("VmHWM:"), secs / runSecs);
+                    kind, secs, book.employees, counting.pages,
+                    static_cast<long long>(QFile(path).size() / 1024), before, statusKb("VmHWM:"),
+                    secs / runSecs);
         std::fflush(stdout);
     }
     return 0;

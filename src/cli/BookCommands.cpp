@@ -49,14 +49,16 @@ int cmdPayrollBook(Context& c) {
     const QString format = c.requireOption("--format").toLower();
     static const QStringList formats{"txt", "pdf", "html", "xlsx"};
     if (!formats.contains(format))
-        throw CliError{QStringLiteral("Formato inválido: %1 (use txt, pdf, html ou xlsx)").arg(c.args.value("--format"))};
+        throw CliError{QStringLiteral("Formato inválido: %1 (use txt, pdf, html ou xlsx)")
+                           .arg(c.args.value("--format"))};
     const QString output = c.requireOption("--output");
     int lines = 0;
     if (c.args.has("--lines")) {
         bool ok = false;
         lines = c.args.value("--lines").toInt(&ok);
         if (!ok || lines < 1 || lines > 999)
-            throw CliError{QStringLiteral("Linhas por página inválidas: %1 (de 1 a 999)").arg(c.args.value("--lines"))};
+            throw CliError{
+                QStringLiteral("Linhas por página inválidas: %1 (de 1 a 999)").arg(c.args.value("--lines"))};
     }
 
     const CompanyRow company = c.openCompany();
@@ -72,10 +74,12 @@ int cmdPayrollBook(Context& c) {
     if (format == QLatin1String("pdf")) {
         settings.mode = PrintMode::Graphic;
         settings.destination = PrintDestination::Pdf;
-        settings.linesPerPage = ProposedLinesPerPage(PrintMode::Graphic, settings.condensed(), settings.portrait());
+        settings.linesPerPage =
+            ProposedLinesPerPage(PrintMode::Graphic, settings.condensed(), settings.portrait());
     } else {
         settings.mode = PrintMode::Text;
-        settings.linesPerPage = ProposedLinesPerPage(PrintMode::Text, settings.condensed(), settings.portrait());
+        settings.linesPerPage =
+            ProposedLinesPerPage(PrintMode::Text, settings.condensed(), settings.portrait());
         settings.destination = format == QLatin1String("html")   ? PrintDestination::Browser
                                : format == QLatin1String("xlsx") ? PrintDestination::Excel
                                                                  : PrintDestination::Preview;
@@ -100,7 +104,8 @@ int cmdPayrollBook(Context& c) {
 
     auto copyOut = [&](const QString& from) {
         QFile::remove(output);
-        if (!QFile::copy(from, output)) throw UserError(QStringLiteral("Não foi possível gravar %1").arg(output));
+        if (!QFile::copy(from, output))
+            throw UserError(QStringLiteral("Não foi possível gravar %1").arg(output));
     };
     if (format == QLatin1String("txt")) {
         copyOut(result.reportFile);
@@ -129,9 +134,11 @@ QList<Command> bookCommands() {
     return {
         {"payroll-book",
          "payroll-book --company C [--branch B] [--order codigo|nome|cargo] [--from INICIAL] [--to FINAL] "
-         "[--categories V1,V2,...] [--retirement PERC] [--by-category] [--status T|A|I] [--prolabore-percent P] "
+         "[--categories V1,V2,...] [--retirement PERC] [--by-category] [--status T|A|I] [--prolabore-percent "
+         "P] "
          "[--prolabore-value V] [--other-description TEXTO] [--other-value V] [--other-operation S|D|N] "
-         "[--interest V] [--observations ARQUIVO] --format txt|pdf|html|xlsx --output ARQUIVO [--lines N] [--normal] "
+         "[--interest V] [--observations ARQUIVO] --format txt|pdf|html|xlsx --output ARQUIVO [--lines N] "
+         "[--normal] "
          "[--portrait] [--yes]",
          cmdPayrollBook},
     };

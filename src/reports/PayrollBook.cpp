@@ -8,10 +8,10 @@
 #include "TypedInput.h"
 #include "UserInterface.h"
 
-#include <QHash>
-#include <QSet>
 #include <algorithm>
 #include <map>
+#include <QHash>
+#include <QSet>
 #include <set>
 
 namespace folha {
@@ -31,9 +31,13 @@ constexpr int SummaryCapacity = 500;
 // The last line of a page: the next line starts a new page.
 constexpr int LastLineOfPage = 59;
 
-QString Money(Fixed value, const QString& format) { return FormatListValue(QVariant::fromValue(value), format); }
+QString Money(Fixed value, const QString& format) {
+    return FormatListValue(QVariant::fromValue(value), format);
+}
 
-QString Cut(const QString& text, int width) { return text.left(width).leftJustified(width, QLatin1Char(' ')); }
+QString Cut(const QString& text, int width) {
+    return text.left(width).leftJustified(width, QLatin1Char(' '));
+}
 
 Fixed TypedAmount(const QString& typed, const QString& what) {
     QString t = typed.trimmed();
@@ -86,14 +90,14 @@ struct Gathered {
     SummaryColumn earningsSummary, deductionsSummary, basesSummary;
     Fixed earnings, deductions;
     int printed = 0;
-    int insuredCount = 0;     // employees of categories 1, 3 and 4
-    Fixed insured;            // INSS withheld
-    Fixed contribution;       // employer contribution, row by row
-    Fixed inssBase;           // INSS bases of the rows that took the contribution
-    Fixed inssDeductions;     // family allowance, maternity pay, birth aid
-    Fixed fgtsAmount;         // FGTS amount rows
-    Fixed fgtsBase;           // FGTS base rows
-    Fixed partnersBase;       // contribution-individual events of partners
+    int insuredCount = 0; // employees of categories 1, 3 and 4
+    Fixed insured;        // INSS withheld
+    Fixed contribution;   // employer contribution, row by row
+    Fixed inssBase;       // INSS bases of the rows that took the contribution
+    Fixed inssDeductions; // family allowance, maternity pay, birth aid
+    Fixed fgtsAmount;     // FGTS amount rows
+    Fixed fgtsBase;       // FGTS base rows
+    Fixed partnersBase;   // contribution-individual events of partners
 };
 
 struct EventInfo {
@@ -123,6 +127,9 @@ private:
     // The employees of one listing (a category when split, else all).
     bool listGroup(std::optional<int> category);
     bool passes(const Record& e, std::optional<int> category) const;
+    // The range ends at the first key above "Final" (for names, at the
+    // first name whose beginning is above it); an empty "Final" sets no end.
+    bool pastFinal(const Record& e) const;
     void printEmployee(const Record& e, const std::vector<Record>& rows);
     void gather(const Record& e, const QString& code, Fixed value);
     BookInssFigures figures(const Gathered& g, bool typedItems, bool interest) const;
@@ -146,7 +153,7 @@ private:
     Fixed employerRate_, entitiesRate_;
     QString simples_, maternityEvent_, birthAidEvent_;
     QHash<QString, QString> roleEvent_; // role -> event code
-    QSet<QString> totalEvents_;          // events printed as the totals line
+    QSet<QString> totalEvents_;         // events printed as the totals line
     QHash<QString, EventInfo> events_;
     QHash<int, JobInfo> jobs_;
     QHash<QString, QString> costCentres_;
@@ -175,7 +182,8 @@ void BookComposer::readBranch() {
     // The employer rate, adjusted by the accident-prevention factor.
     const Fixed rate = branch->number(QStringLiteral("PER_GRPS17"));
     const Fixed fap = branch->number(QStringLiteral("INDICE_FAP"));
-    employerRate_ = fap > Fixed() ? RoundValue(5, (rate - Fixed::fromInt(20)) * fap + Fixed::fromInt(20)) : rate;
+    employerRate_ =
+        fap > Fixed() ? RoundValue(5, (rate - Fixed::fromInt(20)) * fap + Fixed::fromInt(20)) : rate;
     entitiesRate_ = branch->number(QStringLiteral("PER_GRPS18"));
     simples_ = branch->text(QStringLiteral("SIMPLES")).trimmed();
     maternityEvent_ = branch->text(QStringLiteral("HISTSALMAT")).trimmed();
@@ -227,11 +235,14 @@ void BookComposer::readRegisters() {
     Table(db_, QStringLiteral("Cargos")).forEach({}, {}, [&](const Record& r) {
         bool ok = false;
         const int code = r.text(QStringLiteral("COD_CARGOS")).trimmed().toInt(&ok);
-        if (ok) jobs_.insert(code, {r.text(QStringLiteral("NOME_CARGO")).trimmed(), r.integer(QStringLiteral("PERC_APOSE"))});
+        if (ok)
+            jobs_.insert(code, {r.text(QStringLiteral("NOME_CARGO")).trimmed(),
+                                r.integer(QStringLiteral("PERC_APOSE"))});
         return true;
     });
     Table(db_, QStringLiteral("centcust")).forEach({}, {}, [&](const Record& r) {
-        costCentres_.insert(r.text(QStringLiteral("COD_CCUSTO")).trimmed(), r.text(QStringLiteral("DESC_CUSTO")).trimmed());
+        costCentres_.insert(r.text(QStringLiteral("COD_CCUSTO")).trimmed(),
+                            r.text(QStringLiteral("DESC_CUSTO")).trimmed());
         return true;
     });
 }
@@ -268,6 +279,19 @@ void BookComposer::newPage() {
 int BookComposer::nextLine() {
     if (!pageOpen_ || line_ + 1 > lastLine_) newPage();
     return ++line_;
+}
+
+bool BookComposer::pastFinal(const Record& e) const {
+    if (o_.last.isEmpty()) return false;
+    switch (o_.order) {
+    case BookOrder::Code:
+        return e.text(QStringLiteral("CODFUN")) > o_.last;
+    case BookOrder::Name:
+        return e.text(QStringLiteral("NOME")).left(o_.last.size()) > o_.last;
+    case BookOrder::Cargo:
+        return e.integer(QStringLiteral("CARGO")) > o_.last.toInt();
+    }
+    return false;
 }
 
 bool BookComposer::passes(const Record& e, std::optional<int> category) const {
@@ -313,7 +337,8 @@ void BookComposer::gather(const Record& e, const QString& code, Fixed value) {
     if (!maternityEvent_.isEmpty() && code == maternityEvent_ &&
         e.text(QStringLiteral("CAUS_RESC")).trimmed() == QLatin1String("Q1"))
         both([&](Gathered& g) { g.inssDeductions += value; });
-    if (!birthAidEvent_.isEmpty() && code == birthAidEvent_) both([&](Gathered& g) { g.inssDeductions += value; });
+    if (!birthAidEvent_.isEmpty() && code == birthAidEvent_)
+        both([&](Gathered& g) { g.inssDeductions += value; });
     if (role("032")) both([&](Gathered& g) { g.fgtsAmount += value; });
     if (role("031")) both([&](Gathered& g) { g.fgtsBase += value; });
     const bool partner = (code == QLatin1String("905") && (vinculo == 5 || vinculo == 11 || vinculo == 13)) ||
@@ -346,14 +371,14 @@ void BookComposer::printEmployee(const Record& e, const std::vector<Record>& row
         };
         switch (info->kind) {
         case 1:
-            earnings << code + QLatin1Char(' ') + Cut(info->name, 21) + QLatin1Char(' ') + Money(reference, N92) +
-                            QLatin1Char(' ') + Money(value, N102);
+            earnings << code + QLatin1Char(' ') + Cut(info->name, 21) + QLatin1Char(' ') +
+                            Money(reference, N92) + QLatin1Char(' ') + Money(value, N102);
             totalEarnings += value;
             summarise(&Gathered::earningsSummary);
             break;
         case 0:
-            deductions << code + QLatin1Char(' ') + Cut(info->name, 21) + QLatin1Char(' ') + Money(reference, N92) +
-                              QLatin1Char(' ') + Money(value, N102);
+            deductions << code + QLatin1Char(' ') + Cut(info->name, 21) + QLatin1Char(' ') +
+                              Money(reference, N92) + QLatin1Char(' ') + Money(value, N102);
             totalDeductions += value;
             summarise(&Gathered::deductionsSummary);
             break;
@@ -388,8 +413,11 @@ void BookComposer::printEmployee(const Record& e, const std::vector<Record>& row
     if (!registration.isEmpty()) {
         l = nextLine();
         report_.putText(l, 1, QStringLiteral("Nr. Inscricao INSS: ") + registration);
-        report_.putText(l, 51, QStringLiteral("Classe Enquadramento: ") + e.text(QStringLiteral("CLAS_INSS")).trimmed());
-        report_.putText(l, 91, QStringLiteral("Vlr. Contribuicao: ") + Money(e.number(QStringLiteral("VLRCONTINS")), N92).trimmed());
+        report_.putText(
+            l, 51, QStringLiteral("Classe Enquadramento: ") + e.text(QStringLiteral("CLAS_INSS")).trimmed());
+        report_.putText(l, 91,
+                        QStringLiteral("Vlr. Contribuicao: ") +
+                            Money(e.number(QStringLiteral("VLRCONTINS")), N92).trimmed());
     }
     for (qsizetype i = 0; i < eventLines; ++i) {
         l = nextLine();
@@ -400,7 +428,8 @@ void BookComposer::printEmployee(const Record& e, const std::vector<Record>& row
     const Fixed net = totalEarnings - totalDeductions;
     l = nextLine();
     report_.putText(l, 1, QStringLiteral("Total de Proventos.....          ") + Money(totalEarnings, N132));
-    report_.putText(l, 48, QStringLiteral("Total de Descontos.....          ") + Money(totalDeductions, N132));
+    report_.putText(l, 48,
+                    QStringLiteral("Total de Descontos.....          ") + Money(totalDeductions, N132));
     report_.putText(l, 95, QStringLiteral("Total Liquido..........  ") + Money(net, N132));
     nextLine(); // a blank line between employees
 
@@ -458,33 +487,25 @@ bool BookComposer::listGroup(std::optional<int> category) {
     Table ocorrenc(db_, QStringLiteral("OCORRENC"));
     const QString rowsOf = QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?");
     bool cancelled = false;
-    Table(db_, QStringLiteral("CADFUN")).forEach(where, params, [&](const Record& e) {
-        if (ui_.cancelRequested()) {
-            cancelled = true;
-            return false;
-        }
-        ui_.progressStep(++progress_);
-        // The range ends at the first key above "Final" (for names, at the
-        // first name whose beginning is above it); an empty "Final" sets no
-        // end.
-        if (!o_.last.isEmpty()) switch (o_.order) {
-        case BookOrder::Code:
-            if (e.text(QStringLiteral("CODFUN")) > o_.last) return false;
-            break;
-        case BookOrder::Name:
-            if (e.text(QStringLiteral("NOME")).left(o_.last.size()) > o_.last) return false;
-            break;
-        case BookOrder::Cargo:
-            if (e.integer(QStringLiteral("CARGO")) > o_.last.toInt()) return false;
-            break;
-        }
-        if (!passes(e, category)) return true;
-        const std::vector<Record> rows =
-            ocorrenc.select(rowsOf, {year_, month_, sheet_, e.text(QStringLiteral("CODFUN"))}, QStringLiteral("HCODIGO"));
-        if (rows.empty()) return true; // nothing in the month: not printed
-        printEmployee(e, rows);
-        return true;
-    }, orderBy);
+    Table(db_, QStringLiteral("CADFUN"))
+        .forEach(
+            where, params,
+            [&](const Record& e) {
+                if (ui_.cancelRequested()) {
+                    cancelled = true;
+                    return false;
+                }
+                ui_.progressStep(++progress_);
+                if (pastFinal(e)) return false;
+                if (!passes(e, category)) return true;
+                const std::vector<Record> rows =
+                    ocorrenc.select(rowsOf, {year_, month_, sheet_, e.text(QStringLiteral("CODFUN"))},
+                                    QStringLiteral("HCODIGO"));
+                if (rows.empty()) return true; // nothing in the month: not printed
+                printEmployee(e, rows);
+                return true;
+            },
+            orderBy);
     if (cancelled) return false;
     if (group_.printed > 0) {
         ++result_.groups;
@@ -540,8 +561,9 @@ BookInssFigures BookComposer::figures(const Gathered& g, bool typedItems, bool i
     }
     if (interest) f.interest = o_.interest;
     f.inss = f.insured + f.company + f.entities - f.deductions + f.other + f.interest;
-    f.fgts = (simples_ == QLatin1String("1") || simples_ == QLatin1String("3")) ? RoundValue(2, g.fgtsBase * 8 / 100)
-                                                                                 : g.fgtsAmount;
+    f.fgts = (simples_ == QLatin1String("1") || simples_ == QLatin1String("3"))
+                 ? RoundValue(2, g.fgtsBase * 8 / 100)
+                 : g.fgtsAmount;
     return f;
 }
 
@@ -553,9 +575,12 @@ void BookComposer::printAmountLine(const QString& label, const QString& value) {
 
 void BookComposer::printSummaryTables(const Gathered& g) {
     std::vector<const std::pair<const QString, SummaryEntry>*> e, d, b;
-    for (const auto& p : g.earningsSummary.entries()) e.push_back(&p);
-    for (const auto& p : g.deductionsSummary.entries()) d.push_back(&p);
-    for (const auto& p : g.basesSummary.entries()) b.push_back(&p);
+    for (const auto& p : g.earningsSummary.entries())
+        e.push_back(&p);
+    for (const auto& p : g.deductionsSummary.entries())
+        d.push_back(&p);
+    for (const auto& p : g.basesSummary.entries())
+        b.push_back(&p);
     const size_t lines = std::max({e.size(), d.size(), b.size()});
     for (size_t i = 0; i < lines; ++i) {
         const int l = nextLine();
@@ -588,8 +613,10 @@ void BookComposer::printGroupSummary() {
     const BookInssFigures f = figures(group_, !o_.groupByCategory, false);
     printAmountLine(QStringLiteral("Total de Proventos....."), Money(group_.earnings, N142));
     printAmountLine(QStringLiteral("Total de Descontos....."), Money(group_.deductions, N142));
-    printAmountLine(QStringLiteral("Total Liquido.........."), Money(group_.earnings - group_.deductions, N142));
-    printAmountLine(QStringLiteral("Total de funcionarios......"), QString::number(f.employees).rightJustified(14));
+    printAmountLine(QStringLiteral("Total Liquido.........."),
+                    Money(group_.earnings - group_.deductions, N142));
+    printAmountLine(QStringLiteral("Total de funcionarios......"),
+                    QString::number(f.employees).rightJustified(14));
     nextLine();
     printAmountLine(QStringLiteral("Subtotal de Segurados......"), Money(f.insured, N142));
     printAmountLine(QStringLiteral("Subtotal da Empresa........"), Money(f.company, N142));
@@ -614,9 +641,11 @@ void BookComposer::printGeneralSummary() {
     printAmountLine(QStringLiteral("Total de Proventos....."), Money(general_.earnings, N142));
     printAmountLine(QStringLiteral("Total de Descontos....."), Money(general_.deductions, N142));
     printAmountLine(QStringLiteral("Total Liquido.........."), Money(result_.general.net, N142));
-    printAmountLine(QStringLiteral("Total de funcionarios........"), QString::number(f.employees).rightJustified(14));
+    printAmountLine(QStringLiteral("Total de funcionarios........"),
+                    QString::number(f.employees).rightJustified(14));
     nextLine();
-    printAmountLine(QStringLiteral("Total de Segurados..........."), QString::number(f.employees).rightJustified(14));
+    printAmountLine(QStringLiteral("Total de Segurados..........."),
+                    QString::number(f.employees).rightJustified(14));
     printAmountLine(QStringLiteral("Total da Empresa ............"), Money(f.company, N142));
     printAmountLine(QStringLiteral("Total de Entidades..........."), Money(f.entities, N142));
     printAmountLine(QStringLiteral("Total de Deducoes ..........."), Money(f.deductions, N142));
@@ -626,12 +655,14 @@ void BookComposer::printGeneralSummary() {
     printAmountLine(QStringLiteral("Total de FGTS a Recolher....."), Money(f.fgts, N142));
     // The observations, up to the last line typed.
     int last = int(std::min<qsizetype>(o_.observations.size(), 12));
-    while (last > 0 && o_.observations[last - 1].trimmed().isEmpty()) --last;
+    while (last > 0 && o_.observations[last - 1].trimmed().isEmpty())
+        --last;
     // The observations are kept together on one page.
     if (last > 0 && line_ + 1 + last > lastLine_) newPage();
     if (last > 0) nextLine();
     for (int i = 0; i < last; ++i)
-        report_.putText(nextLine(), 1, QStringLiteral("Obs. %1: %2").arg(i + 1).arg(o_.observations[i].trimmed()));
+        report_.putText(nextLine(), 1,
+                        QStringLiteral("Obs. %1: %2").arg(i + 1).arg(o_.observations[i].trimmed()));
 }
 
 PayrollBookResult BookComposer::run() {
@@ -645,17 +676,22 @@ PayrollBookResult BookComposer::run() {
     if (o_.groupByCategory) {
         // The categories present among the employees the boxes let through.
         std::set<int> present;
-        cadfun.forEach({}, {}, [&](const Record& e) {
-            if (passes(e, std::nullopt)) present.insert(e.integer(QStringLiteral("VINCULO")));
-            return true;
-        }, QStringLiteral("VINCULO"));
-        for (int c : present) groups << c;
+        cadfun.forEach(
+            {}, {},
+            [&](const Record& e) {
+                if (passes(e, std::nullopt)) present.insert(e.integer(QStringLiteral("VINCULO")));
+                return true;
+            },
+            QStringLiteral("VINCULO"));
+        for (int c : present)
+            groups << c;
     } else {
         groups << std::nullopt;
     }
     const qint64 employees = cadfun.count();
     // Each employee is read once: by one listing, or by his category's.
-    ui_.progressStart(QStringLiteral("Emissao da Folha de Pagamento"), int(std::min<qint64>(employees, INT_MAX)));
+    ui_.progressStart(QStringLiteral("Emissao da Folha de Pagamento"),
+                      int(std::min<qint64>(employees, INT_MAX)));
     for (const auto& g : groups) {
         if (!listGroup(g)) {
             result_.cancelled = true;
@@ -675,16 +711,19 @@ BookRangeFields RangeFieldsOf(BookOrder order) {
     case BookOrder::Name:
         return {QStringLiteral("Nome Inicial:"), QStringLiteral("Nome Final:"), QString(), QString()};
     case BookOrder::Cargo:
-        return {QStringLiteral("Cargo Inicial:"), QStringLiteral("Cargo Final:"), QStringLiteral("000"), QStringLiteral("999")};
+        return {QStringLiteral("Cargo Inicial:"), QStringLiteral("Cargo Final:"), QStringLiteral("000"),
+                QStringLiteral("999")};
     case BookOrder::Code:
         break;
     }
-    return {QStringLiteral("Codigo Inicial:"), QStringLiteral("Codigo Final:"), QStringLiteral("000001"), QStringLiteral("999999")};
+    return {QStringLiteral("Codigo Inicial:"), QStringLiteral("Codigo Final:"), QStringLiteral("000001"),
+            QStringLiteral("999999")};
 }
 
 BookOrder ReadBookOrder(const QString& typed) {
     const QString t = typed.trimmed().toLower();
-    if (t == QLatin1String("codigo") || t == QLatin1String("código") || t == QLatin1String("code")) return BookOrder::Code;
+    if (t == QLatin1String("codigo") || t == QLatin1String("código") || t == QLatin1String("code"))
+        return BookOrder::Code;
     if (t == QLatin1String("nome") || t == QLatin1String("name")) return BookOrder::Name;
     if (t == QLatin1String("cargo")) return BookOrder::Cargo;
     throw UserError(QStringLiteral("Ordem inválida: %1 (Codigo, Nome ou Cargo)").arg(typed.trimmed()));
@@ -703,7 +742,8 @@ PayrollBookOptions ReadPayrollBookInputs(const PayrollBookInputs& typed) {
         case BookOrder::Cargo: {
             bool ok = false;
             const int v = t.toInt(&ok);
-            if (!ok || v < 0 || v > 999) throw UserError(QStringLiteral("%1 inválido: %2").arg(caption.chopped(1), t));
+            if (!ok || v < 0 || v > 999)
+                throw UserError(QStringLiteral("%1 inválido: %2").arg(caption.chopped(1), t));
             return QStringLiteral("%1").arg(v, 3, 10, QLatin1Char('0'));
         }
         case BookOrder::Name:
@@ -714,15 +754,17 @@ PayrollBookOptions ReadPayrollBookInputs(const PayrollBookInputs& typed) {
     o.first = bound(typed.first, range.firstDefault, range.firstCaption);
     o.last = bound(typed.last, range.lastDefault, range.lastCaption);
     if (!o.last.isEmpty() && o.first > o.last)
-        throw UserError(QStringLiteral("%1 maior que %2").arg(range.firstCaption.chopped(1), range.lastCaption.chopped(1)));
+        throw UserError(QStringLiteral("%1 maior que %2")
+                            .arg(range.firstCaption.chopped(1), range.lastCaption.chopped(1)));
 
     if (typed.categories.size() > 5) throw UserError(QStringLiteral("No máximo 5 vínculos"));
     o.categories = {0, 0, 0, 0, 0};
     for (int i = 0; i < typed.categories.size(); ++i)
         o.categories[i] = TypedWhole(typed.categories[i], 0, 99, QStringLiteral("Vínculo inválido: %1"));
-    o.retirementPercent = typed.retirementPercent.trimmed().isEmpty()
-                              ? 99
-                              : TypedWhole(typed.retirementPercent, 0, 99, QStringLiteral("% Aposent. Especial inválido: %1"));
+    o.retirementPercent =
+        typed.retirementPercent.trimmed().isEmpty()
+            ? 99
+            : TypedWhole(typed.retirementPercent, 0, 99, QStringLiteral("% Aposent. Especial inválido: %1"));
     o.groupByCategory = typed.groupByCategory;
 
     QString status = typed.status.trimmed().toUpper();
@@ -734,7 +776,8 @@ PayrollBookOptions ReadPayrollBookInputs(const PayrollBookInputs& typed) {
     else if (status.startsWith(QLatin1Char('I')))
         o.status = BookStatus::Inactive;
     else
-        throw UserError(QStringLiteral("Emitir Funcionários inválido: %1 (T, A ou I)").arg(typed.status.trimmed()));
+        throw UserError(
+            QStringLiteral("Emitir Funcionários inválido: %1 (T, A ou I)").arg(typed.status.trimmed()));
 
     o.prolaborePercent = TypedAmount(typed.prolaborePercent, QStringLiteral("% Prolabore"));
     o.prolaboreValue = TypedAmount(typed.prolaboreValue, QStringLiteral("Valor Prolabore"));
@@ -748,23 +791,28 @@ PayrollBookOptions ReadPayrollBookInputs(const PayrollBookInputs& typed) {
     else if (op == QLatin1String("N") || op.isEmpty())
         o.otherOperation = OtherOperation::Ignore;
     else
-        throw UserError(QStringLiteral("Oper. Outro inválida: %1 (S, D ou N)").arg(typed.otherOperation.trimmed()));
+        throw UserError(
+            QStringLiteral("Oper. Outro inválida: %1 (S, D ou N)").arg(typed.otherOperation.trimmed()));
     o.interest = TypedAmount(typed.interest, QStringLiteral("Valor Juros\\Mora"));
 
     QStringList observations = typed.observations;
-    while (!observations.isEmpty() && observations.last().trimmed().isEmpty()) observations.removeLast();
+    while (!observations.isEmpty() && observations.last().trimmed().isEmpty())
+        observations.removeLast();
     if (observations.size() > 12)
-        throw UserError(QStringLiteral("Observacoes: no máximo 12 linhas (foram digitadas %1)").arg(observations.size()));
+        throw UserError(
+            QStringLiteral("Observacoes: no máximo 12 linhas (foram digitadas %1)").arg(observations.size()));
     o.observations = observations;
     return o;
 }
 
 QString BookSubtitle(const QDate& payrollDate) {
     if (!payrollDate.isValid()) return {};
-    return QString::fromUtf8(MonthNames[payrollDate.month() - 1]) + QLatin1Char('/') + QString::number(payrollDate.year());
+    return QString::fromUtf8(MonthNames[payrollDate.month() - 1]) + QLatin1Char('/') +
+           QString::number(payrollDate.year());
 }
 
-PayrollBookResult ComposePayrollBook(Database& db, UserInterface& ui, const PayrollBookOptions& options, TextReport& report) {
+PayrollBookResult ComposePayrollBook(Database& db, UserInterface& ui, const PayrollBookOptions& options,
+                                     TextReport& report) {
     return BookComposer(db, ui, options, report).run();
 }
 
@@ -779,8 +827,9 @@ namespace folha {
 
 QString PayrollBookTitlesLine() {
     QList<ListColumn> columns;
-    const QList<QPair<int, QString>> titles = {{1, "CODIGO"},    {8, "NOME DO FUNCIONARIO"}, {51, "CENTRO CUSTO"},
-                                               {66, "DESCRICAO"}, {98, "SALARIO"},            {109, "FUNCAO"},
+    const QList<QPair<int, QString>> titles = {{1, "CODIGO"},        {8, "NOME DO FUNCIONARIO"},
+                                               {51, "CENTRO CUSTO"}, {66, "DESCRICAO"},
+                                               {98, "SALARIO"},      {109, "FUNCAO"},
                                                {131, "% APOS"}};
     for (const auto& [column, title] : titles) {
         ListColumn c;

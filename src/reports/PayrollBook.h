@@ -22,16 +22,17 @@ class Session;
 class UserInterface;
 class Database;
 
-enum class BookOrder { Code, Name, Cargo };        // "Codigo", "Nome", "Cargo"
-enum class BookStatus { All, Active, Inactive };   // "[T]odos", "[A]tivos", "[I]nativos"
+enum class BookOrder { Code, Name, Cargo };          // "Codigo", "Nome", "Cargo"
+enum class BookStatus { All, Active, Inactive };     // "[T]odos", "[A]tivos", "[I]nativos"
 enum class OtherOperation { Add, Subtract, Ignore }; // "S", "D", "N"
 
 // The inputs as typed on the screen or given on the command line.
 struct PayrollBookInputs {
     QString order = QStringLiteral("Codigo"); // "Codigo", "Nome", "Cargo" (or code, name, cargo)
-    QString first;                             // empty: the order's default
+    QString first;                            // empty: the order's default
     QString last;
-    QStringList categories{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")};
+    QStringList categories{QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+                           QStringLiteral("0")};
     QString retirementPercent = QStringLiteral("99");
     bool groupByCategory = false;
     QString status = QStringLiteral("T"); // T, A or I
@@ -48,11 +49,11 @@ struct PayrollBookInputs {
 struct PayrollBookOptions {
     QString branchCode = QStringLiteral("001");
     BookOrder order = BookOrder::Code;
-    QString first; // code "000001", name, or cargo "000"; empty: from the first
-    QString last;  // empty: to the last
+    QString first;                        // code "000001", name, or cargo "000"; empty: from the first
+    QString last;                         // empty: to the last
     QList<int> categories{0, 0, 0, 0, 0}; // the first 0: every category
-    int retirementPercent = 99;          // 99: every job
-    bool groupByCategory = false;        // "Emite uma folha para cada Vinculo"
+    int retirementPercent = 99;           // 99: every job
+    bool groupByCategory = false;         // "Emite uma folha para cada Vinculo"
     BookStatus status = BookStatus::All;
     Fixed prolaborePercent;
     Fixed prolaboreValue;
@@ -82,15 +83,15 @@ QString BookSubtitle(const QDate& payrollDate);
 
 // The social-security and FGTS figures of a group or of the whole book.
 struct BookInssFigures {
-    int employees = 0;     // employees of categories 1, 3 and 4
-    Fixed insured;         // "Segurados": INSS withheld (roles 012 and 014)
-    Fixed company;         // "Empresa": employer contribution and partners' part
-    Fixed entities;        // "Entidades": INSS bases x PER_GRPS18 / 100
-    Fixed deductions;      // "Deducoes": family allowance, maternity pay, birth aid
-    Fixed other;           // "Outros": the typed amount as its operation applies it
-    Fixed interest;        // "Juros" (general figures only)
-    Fixed inss;            // "Total de INSS"
-    Fixed fgts;            // "FGTS a Recolher"
+    int employees = 0; // employees of categories 1, 3 and 4
+    Fixed insured;     // "Segurados": INSS withheld (roles 012 and 014)
+    Fixed company;     // "Empresa": employer contribution and partners' part
+    Fixed entities;    // "Entidades": INSS bases x PER_GRPS18 / 100
+    Fixed deductions;  // "Deducoes": family allowance, maternity pay, birth aid
+    Fixed other;       // "Outros": the typed amount as its operation applies it
+    Fixed interest;    // "Juros" (general figures only)
+    Fixed inss;        // "Total de INSS"
+    Fixed fgts;        // "FGTS a Recolher"
 };
 
 struct BookTotals {
@@ -99,8 +100,8 @@ struct BookTotals {
 };
 
 struct PayrollBookResult {
-    int employees = 0;       // employees printed
-    int groups = 0;          // listings with their own summary
+    int employees = 0;          // employees printed
+    int groups = 0;             // listings with their own summary
     QList<int> groupCategories; // the category of each listing (split by category)
     BookTotals general;
     bool cancelled = false;

@@ -10,10 +10,10 @@
 #include "Table.h"
 #include "UserInterface.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -29,7 +29,8 @@ class PayrollBookCli : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         root = new TempDir;
-        ready = run({"init", "--demo"}).status == 0 && run({"calc", "--company", "1", "--branch", "001"}).status == 0;
+        ready = run({"init", "--demo"}).status == 0 &&
+                run({"calc", "--company", "1", "--branch", "001"}).status == 0;
     }
     static void TearDownTestSuite() {
         delete root;
@@ -46,7 +47,8 @@ protected:
         p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), QStringList{"--root", root->path()} + args);
         p.closeWriteChannel();
         p.waitForFinished(300000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
     static TempDir* root;
     static bool ready;
@@ -72,10 +74,34 @@ TEST_F(PayrollBookCli, TextFileIsTheBookOfTheSameInputs) {
     ASSERT_TRUE(obs.open(QIODevice::WriteOnly));
     obs.write("Conferida\nAssinada\n");
     obs.close();
-    const BookRun r = run({"payroll-book", "--company", "1", "--branch", "001", "--order", "nome", "--categories", "1,7",
-                           "--status", "A", "--prolabore-percent", "20", "--prolabore-value", "1000", "--other-value",
-                           "10", "--other-operation", "S", "--interest", "2,5", "--observations", out.file("obs.txt"),
-                           "--format", "txt", "--output", file, "--yes"});
+    const BookRun r = run({"payroll-book",
+                           "--company",
+                           "1",
+                           "--branch",
+                           "001",
+                           "--order",
+                           "nome",
+                           "--categories",
+                           "1,7",
+                           "--status",
+                           "A",
+                           "--prolabore-percent",
+                           "20",
+                           "--prolabore-value",
+                           "1000",
+                           "--other-value",
+                           "10",
+                           "--other-operation",
+                           "S",
+                           "--interest",
+                           "2,5",
+                           "--observations",
+                           out.file("obs.txt"),
+                           "--format",
+                           "txt",
+                           "--output",
+                           file,
+                           "--yes"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Folha de pagamento: 24 funcionário(s)")) << r.out.toStdString();
 
@@ -130,7 +156,9 @@ TEST_F(PayrollBookCli, RefusalsWriteNothing) {
     };
     for (const Case& c : cases) {
         QStringList args{"payroll-book", "--company", "1", "--output", file, "--yes"};
-        if (!c.args.contains("--format")) args << "--format" << "txt";
+        if (!c.args.contains("--format"))
+            args << "--format"
+                 << "txt";
         const BookRun r = run(args + c.args);
         EXPECT_EQ(r.status, c.status) << c.message;
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();

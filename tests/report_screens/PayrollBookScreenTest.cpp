@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "TfoEmiFolhadePagamento.h"
 
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -19,7 +20,6 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 using namespace folha;
 
@@ -53,9 +53,10 @@ struct OrderCase {
 TEST_F(PayrollBookScreen, RangeCaptionsAndDefaultsFollowTheOrder) {
     TfoEmiFolhadePagamento screen(*session, ui);
     EXPECT_EQ(screen.windowTitle(), "Emissao da Folha de Pagamento");
-    for (const OrderCase& c : {OrderCase{BookOrder::Name, "Nome Inicial:", "Nome Final:", "", ""},
-                               OrderCase{BookOrder::Cargo, "Cargo Inicial:", "Cargo Final:", "000", "999"},
-                               OrderCase{BookOrder::Code, "Codigo Inicial:", "Codigo Final:", "000001", "999999"}}) {
+    for (const OrderCase& c :
+         {OrderCase{BookOrder::Name, "Nome Inicial:", "Nome Final:", "", ""},
+          OrderCase{BookOrder::Cargo, "Cargo Inicial:", "Cargo Final:", "000", "999"},
+          OrderCase{BookOrder::Code, "Codigo Inicial:", "Codigo Final:", "000001", "999999"}}) {
         screen.setOrder(c.order);
         EXPECT_EQ(screen.lbInicio->text(), c.first);
         EXPECT_EQ(screen.lbFinal->text(), c.last);
@@ -66,7 +67,8 @@ TEST_F(PayrollBookScreen, RangeCaptionsAndDefaultsFollowTheOrder) {
     screen.Rg1Cargo->click();
     EXPECT_EQ(screen.lbInicio->text(), "Cargo Inicial:");
     // The other defaults.
-    for (QLineEdit* e : screen.eVinculo) EXPECT_EQ(e->text(), "0");
+    for (QLineEdit* e : screen.eVinculo)
+        EXPECT_EQ(e->text(), "0");
     EXPECT_EQ(screen.epercAposent->text(), "99");
     EXPECT_EQ(screen.ewDescrOutr->text(), "Outro valor");
     EXPECT_EQ(screen.ewOper_Outro->currentText(), "N");
@@ -106,7 +108,8 @@ TEST_F(PayrollBookScreen, TypedInputsReachTheRemoteFile) {
     // Only the apprentice, in the listing of category 7.
     const QRegularExpression employee("\\n(\\d{6}) ");
     QStringList printed;
-    for (auto it = employee.globalMatch(text); it.hasNext();) printed << it.next().captured(1);
+    for (auto it = employee.globalMatch(text); it.hasNext();)
+        printed << it.next().captured(1);
     EXPECT_EQ(printed, QStringList{"000004"});
     EXPECT_TRUE(text.contains("ABRIL/2013 - Vinculo 7"));
     EXPECT_TRUE(QRegularExpression("Parcelamento +80,00").match(text).hasMatch());

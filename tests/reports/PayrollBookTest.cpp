@@ -2,18 +2,18 @@
 // text, the totals against the event rows read back from the database, the
 // INSS and FGTS figures computed here from the rows, the filters, the split
 // by category, the typed inputs and the missing fixed roles.
-#include "DemoBuilder.h"
 #include "PayrollBook.h"
+#include "DemoBuilder.h"
 #include "PayrollRun.h"
 #include "ReportFile.h"
 #include "ScriptedUi.h"
 #include "Table.h"
 #include "TempDir.h"
 
-#include <QFile>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <map>
+#include <QFile>
+#include <QRegularExpression>
 
 using namespace folha;
 
@@ -35,7 +35,9 @@ Fixed Amount(const QString& text) {
     return v.value_or(Fixed());
 }
 
-Fixed F(const char* text) { return *Fixed::parse(QLatin1String(text)); }
+Fixed F(const char* text) {
+    return *Fixed::parse(QLatin1String(text));
+}
 
 // The visible lines of every page, in order.
 struct Book {
@@ -139,7 +141,11 @@ protected:
         Table ocorrenc(db, "OCORRENC");
         auto event = [&](const char* code, const char* fun, const char* value) {
             Record r = ocorrenc.newRecord();
-            r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", code).set("CODFUN", fun);
+            r.set("OCORRANO", "2013")
+                .set("OCORRMES", "04")
+                .set("TIPOFOLHA", "F")
+                .set("HCODIGO", code)
+                .set("CODFUN", fun);
             r.set("REFER", "0").set("VALOR", value).set("FLAG", "");
             ocorrenc.save(r);
         };
@@ -153,7 +159,8 @@ protected:
         delete root;
     }
 
-    static Book compose(const PayrollBookOptions& options, ScriptedUi* given = nullptr, int linesPerPage = 66) {
+    static Book compose(const PayrollBookOptions& options, ScriptedUi* given = nullptr,
+                        int linesPerPage = 66) {
         ScriptedUi local;
         ScriptedUi& ui = given ? *given : local;
         PagesSink sink;
@@ -165,20 +172,23 @@ protected:
         book.result = ComposePayrollBook(*session, ui, options, report);
         report.endJob();
         for (const TextPage& p : sink.pages)
-            for (int i = 0; i < int(p.lines.size()); ++i) book.lines << p.visibleText(i);
+            for (int i = 0; i < int(p.lines.size()); ++i)
+                book.lines << p.visibleText(i);
         book.pages = int(sink.pages.size());
         return book;
     }
-    static PayrollBookOptions options(const PayrollBookInputs& typed = {}) { return ReadPayrollBookInputs(typed); }
+    static PayrollBookOptions options(const PayrollBookInputs& typed = {}) {
+        return ReadPayrollBookInputs(typed);
+    }
 
     // The competence's rows of value other than 0, from the database.
-    template <typename Fn>
-    static void forEachRow(Fn fn) {
+    template <typename Fn> static void forEachRow(Fn fn) {
         Table(session->folha(), "OCORRENC")
-            .forEach("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?", {"2013", "04", "F"}, [&](const Record& r) {
-                if (!r.number("VALOR").isZero()) fn(r);
-                return true;
-            });
+            .forEach("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?", {"2013", "04", "F"},
+                     [&](const Record& r) {
+                         if (!r.number("VALOR").isZero()) fn(r);
+                         return true;
+                     });
     }
     static int kindOf(const QString& code) {
         auto h = Table(session->folha(), "HISTFP").find({code});
@@ -248,7 +258,8 @@ TEST_F(PayrollBookTest, NetPayOfEachEmployeeAndTheTotalAgreeWithTheRows) {
         if (!expected.count(fun)) expected[fun] = Fixed();
     EXPECT_EQ(printed, expected);
     Fixed sum;
-    for (const auto& [fun, net] : printed) sum += net;
+    for (const auto& [fun, net] : printed)
+        sum += net;
     EXPECT_EQ(Amount(book.after("Total Liquido..........", 1)), sum); // the general summary's
     EXPECT_EQ(book.result.general.net, sum);
     // Where the run wrote a net pay, the book's is the same (but for the
@@ -277,7 +288,8 @@ TEST_F(PayrollBookTest, SummaryValueOfEachEventIsTheSumOfItsRows) {
     EXPECT_EQ(Amount(book.after("Total de Proventos.....", 1)), earnings);
     EXPECT_EQ(Amount(book.after("Total de Descontos.....", 1)), deductions);
     // The totals' own events are the totals line, not event lines.
-    for (const QString& total : TotalEvents) EXPECT_FALSE(book.shows(total + " TOTAL DE") || book.shows(total + " LIQUIDO A"));
+    for (const QString& total : TotalEvents)
+        EXPECT_FALSE(book.shows(total + " TOTAL DE") || book.shows(total + " LIQUIDO A"));
 }
 
 TEST_F(PayrollBookTest, ValueZeroRowsAndEmployeesWithoutRowsAreLeftOut) {
@@ -319,14 +331,14 @@ TEST_F(PayrollBookTest, InssAndFgtsFiguresFollowTheirComposition) {
             contribution += RoundValue(2, rate * v / 100);
             bases += v;
         }
-        if (code == "110" || code == "112") insured += v;                                    // roles 012, 014
-        if (code == "040" || code == "041") deductions += v;                                 // role 011, HISTAUXNAT
-        if (code == "042" && e.text("CAUS_RESC").trimmed() == "Q1") deductions += v;        // HISTSALMAT
-        if (code == "130") fgtsBase += v;                                                    // role 031
+        if (code == "110" || code == "112") insured += v;                            // roles 012, 014
+        if (code == "040" || code == "041") deductions += v;                         // role 011, HISTAUXNAT
+        if (code == "042" && e.text("CAUS_RESC").trimmed() == "Q1") deductions += v; // HISTSALMAT
+        if (code == "130") fgtsBase += v;                                            // role 031
     });
     ASSERT_FALSE(contribution.isZero());
     ASSERT_FALSE(deductions.isZero());
-    const Fixed company = contribution + F("600");           // 3000 x 20 %
+    const Fixed company = contribution + F("600"); // 3000 x 20 %
     const Fixed entities = RoundValue(2, bases * F("5.8") / 100);
     const Fixed inss = insured + company + entities - deductions - F("125.40") + F("12.35");
     const Fixed fgts = RoundValue(2, fgtsBase * 8 / 100);
@@ -398,10 +410,15 @@ TEST(PayrollBookSummary, KeepsFiveHundredEventsPerColumn) {
     ocorrenc.removeWhere("1 = 1", {});
     for (int code = 300; code < 820; ++code) {
         Record h = histfp.newRecord();
-        h.set("HCODIGO", QString::number(code)).set("HNOME", QStringLiteral("EVENTO %1").arg(code)).set("HPRODESC", 1);
+        h.set("HCODIGO", QString::number(code))
+            .set("HNOME", QStringLiteral("EVENTO %1").arg(code))
+            .set("HPRODESC", 1);
         histfp.save(h);
         Record r = ocorrenc.newRecord();
-        r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", QString::number(code));
+        r.set("OCORRANO", "2013")
+            .set("OCORRMES", "04")
+            .set("TIPOFOLHA", "F")
+            .set("HCODIGO", QString::number(code));
         r.set("CODFUN", "000001").set("REFER", "0").set("VALOR", "1.00");
         ocorrenc.insert(r);
     }
@@ -414,7 +431,8 @@ TEST(PayrollBookSummary, KeepsFiveHundredEventsPerColumn) {
     report.endJob();
     Book book;
     for (const TextPage& p : sink.pages)
-        for (int i = 0; i < int(p.lines.size()); ++i) book.lines << p.visibleText(i);
+        for (int i = 0; i < int(p.lines.size()); ++i)
+            book.lines << p.visibleText(i);
     const auto summary = book.generalSummary();
     EXPECT_EQ(summary.size(), 500u);
     EXPECT_EQ(summary.begin()->first, "300");
@@ -449,14 +467,38 @@ TEST_P(PayrollBookFilters, PrintsTheChosenEmployeesInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PayrollBookFilters,
-    ::testing::Values(
-        FilterCase{"CodeRange", With([](auto& t) { t.first = "5"; t.last = "8"; }), {"000005", "000006", "000007", "000008"}},
-        FilterCase{"ActiveOnly", With([](auto& t) { t.status = "[A]tivos"; t.first = "12"; t.last = "14"; }), {"000012", "000014"}},
-        FilterCase{"InactiveOnly", With([](auto& t) { t.status = "I"; }), {"000013"}},
-        FilterCase{"Category7", With([](auto& t) { t.categories = {"7"}; }), {"000004"}},
-        FilterCase{"SpecialRetirement6", With([](auto& t) { t.retirementPercent = "6"; }), {"000008", "000011", "000017"}},
-        FilterCase{"NameOrderAndRange", With([](auto& t) { t.order = "Nome"; t.first = "w"; t.last = "x"; }), {"000023", "000024"}},
-        FilterCase{"CargoOrder", With([](auto& t) { t.order = "Cargo"; t.first = "5"; t.last = "6"; }), {"000004", "000019", "000025"}}),
+    ::testing::Values(FilterCase{"CodeRange",
+                                 With([](auto& t) {
+                                     t.first = "5";
+                                     t.last = "8";
+                                 }),
+                                 {"000005", "000006", "000007", "000008"}},
+                      FilterCase{"ActiveOnly",
+                                 With([](auto& t) {
+                                     t.status = "[A]tivos";
+                                     t.first = "12";
+                                     t.last = "14";
+                                 }),
+                                 {"000012", "000014"}},
+                      FilterCase{"InactiveOnly", With([](auto& t) { t.status = "I"; }), {"000013"}},
+                      FilterCase{"Category7", With([](auto& t) { t.categories = {"7"}; }), {"000004"}},
+                      FilterCase{"SpecialRetirement6",
+                                 With([](auto& t) { t.retirementPercent = "6"; }),
+                                 {"000008", "000011", "000017"}},
+                      FilterCase{"NameOrderAndRange",
+                                 With([](auto& t) {
+                                     t.order = "Nome";
+                                     t.first = "w";
+                                     t.last = "x";
+                                 }),
+                                 {"000023", "000024"}},
+                      FilterCase{"CargoOrder",
+                                 With([](auto& t) {
+                                     t.order = "Cargo";
+                                     t.first = "5";
+                                     t.last = "6";
+                                 }),
+                                 {"000004", "000019", "000025"}}),
     [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PayrollBookTest, MissingFixedRolesAreToldAndTheBookGoesOn) {
@@ -533,16 +575,33 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PayrollBookInputsTest,
     ::testing::Values(
         InputCase{"Defaults", {}, ""},
-        InputCase{"Category", With([](auto& t) { t.categories = {"1", "x"}; }), "Vínculo inválido: x"},
-        InputCase{"SixCategories", With([](auto& t) { t.categories = {"1", "2", "3", "4", "5", "6"}; }), "No máximo 5 vínculos"},
-        InputCase{"Retirement", With([](auto& t) { t.retirementPercent = "100"; }), "% Aposent. Especial inválido: 100"},
-        InputCase{"Status", With([](auto& t) { t.status = "X"; }), "Emitir Funcionários inválido: X (T, A ou I)"},
-        InputCase{"Operation", With([](auto& t) { t.otherOperation = "+"; }), "Oper. Outro inválida: + (S, D ou N)"},
-        InputCase{"Amount", With([](auto& t) { t.interest = "1,2,3"; }), "Valor inválido em \"Valor Juros\\Mora\": 1,2,3"},
+        InputCase{"Category", With([](auto& t) {
+                      t.categories = {"1", "x"};
+                  }),
+                  "Vínculo inválido: x"},
+        InputCase{"SixCategories", With([](auto& t) { t.categories = {"1", "2", "3", "4", "5", "6"}; }),
+                  "No máximo 5 vínculos"},
+        InputCase{"Retirement", With([](auto& t) { t.retirementPercent = "100"; }),
+                  "% Aposent. Especial inválido: 100"},
+        InputCase{"Status", With([](auto& t) { t.status = "X"; }),
+                  "Emitir Funcionários inválido: X (T, A ou I)"},
+        InputCase{"Operation", With([](auto& t) { t.otherOperation = "+"; }),
+                  "Oper. Outro inválida: + (S, D ou N)"},
+        InputCase{"Amount", With([](auto& t) { t.interest = "1,2,3"; }),
+                  "Valor inválido em \"Valor Juros\\Mora\": 1,2,3"},
         InputCase{"Code", With([](auto& t) { t.first = "12a"; }), "Código de funcionário inválido: 12a"},
-        InputCase{"Cargo", With([](auto& t) { t.order = "Cargo"; t.last = "1000"; }), "Cargo Final inválido: 1000"},
-        InputCase{"Reversed", With([](auto& t) { t.first = "9"; t.last = "2"; }), "Codigo Inicial maior que Codigo Final"},
-        InputCase{"Order", With([](auto& t) { t.order = "Salario"; }), "Ordem inválida: Salario (Codigo, Nome ou Cargo)"},
+        InputCase{"Cargo", With([](auto& t) {
+                      t.order = "Cargo";
+                      t.last = "1000";
+                  }),
+                  "Cargo Final inválido: 1000"},
+        InputCase{"Reversed", With([](auto& t) {
+                      t.first = "9";
+                      t.last = "2";
+                  }),
+                  "Codigo Inicial maior que Codigo Final"},
+        InputCase{"Order", With([](auto& t) { t.order = "Salario"; }),
+                  "Ordem inválida: Salario (Codigo, Nome ou Cargo)"},
         InputCase{"Observations", With([](auto& t) { t.observations = QStringList(13, "x"); }),
                   "Observacoes: no máximo 12 linhas (foram digitadas 13)"}),
     [](const ::testing::TestParamInfo<InputCase>& info) { return std::string(info.param.name); });

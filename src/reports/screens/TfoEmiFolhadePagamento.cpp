@@ -45,7 +45,8 @@ TfoEmiFolhadePagamento::TfoEmiFolhadePagamento(Session& session, UserInterface& 
     Rg1Codigo = new QRadioButton(QStringLiteral("Codigo"), orderGroup);
     Rg1Nome = new QRadioButton(QStringLiteral("Nome"), orderGroup);
     Rg1Cargo = new QRadioButton(QStringLiteral("Cargo"), orderGroup);
-    for (QRadioButton* b : {Rg1Codigo, Rg1Nome, Rg1Cargo}) orderLayout->addWidget(b);
+    for (QRadioButton* b : {Rg1Codigo, Rg1Nome, Rg1Cargo})
+        orderLayout->addWidget(b);
     top->addWidget(orderGroup);
 
     auto* rangeGroup = new QGroupBox(this);
@@ -84,7 +85,8 @@ TfoEmiFolhadePagamento::TfoEmiFolhadePagamento(Session& session, UserInterface& 
     RadioGroup1Todos = new QRadioButton(QStringLiteral("[T]odos"), status);
     RadioGroup1Ativos = new QRadioButton(QStringLiteral("[A]tivos"), status);
     RadioGroup1Inativos = new QRadioButton(QStringLiteral("[I]nativos"), status);
-    for (QRadioButton* b : {RadioGroup1Todos, RadioGroup1Ativos, RadioGroup1Inativos}) statusLayout->addWidget(b);
+    for (QRadioButton* b : {RadioGroup1Todos, RadioGroup1Ativos, RadioGroup1Inativos})
+        statusLayout->addWidget(b);
     RadioGroup1Todos->setChecked(true);
     middle->addWidget(status);
     layout->addLayout(middle);
@@ -153,7 +155,9 @@ BookOrder TfoEmiFolhadePagamento::order() const {
 }
 
 void TfoEmiFolhadePagamento::setOrder(BookOrder order) {
-    QRadioButton* button = order == BookOrder::Name ? Rg1Nome : order == BookOrder::Cargo ? Rg1Cargo : Rg1Codigo;
+    QRadioButton* button = order == BookOrder::Name    ? Rg1Nome
+                           : order == BookOrder::Cargo ? Rg1Cargo
+                                                       : Rg1Codigo;
     if (!button->isChecked()) {
         button->setChecked(true); // comes back here through toggled
         return;
@@ -167,16 +171,19 @@ void TfoEmiFolhadePagamento::setOrder(BookOrder order) {
 
 PayrollBookInputs TfoEmiFolhadePagamento::inputs() const {
     PayrollBookInputs t;
-    t.order = order() == BookOrder::Name ? QStringLiteral("Nome") : order() == BookOrder::Cargo ? QStringLiteral("Cargo")
-                                                                                                : QStringLiteral("Codigo");
+    t.order = order() == BookOrder::Name    ? QStringLiteral("Nome")
+              : order() == BookOrder::Cargo ? QStringLiteral("Cargo")
+                                            : QStringLiteral("Codigo");
     t.first = eFtInicio->text();
     t.last = eFtFinal->text();
     t.categories.clear();
-    for (QLineEdit* e : eVinculo) t.categories << e->text();
+    for (QLineEdit* e : eVinculo)
+        t.categories << e->text();
     t.retirementPercent = epercAposent->text();
     t.groupByCategory = chkQuebraFunc->isChecked();
-    t.status = RadioGroup1Ativos->isChecked() ? QStringLiteral("A") : RadioGroup1Inativos->isChecked() ? QStringLiteral("I")
-                                                                                                       : QStringLiteral("T");
+    t.status = RadioGroup1Ativos->isChecked()     ? QStringLiteral("A")
+               : RadioGroup1Inativos->isChecked() ? QStringLiteral("I")
+                                                  : QStringLiteral("T");
     t.prolaborePercent = ePercProlabore->text();
     t.prolaboreValue = eValorProlabore->text();
     t.otherDescription = ewDescrOutr->text();
@@ -203,9 +210,10 @@ bool TfoEmiFolhadePagamento::print(bool askSetup, const QString& pdfPath) {
     request.width = PayrollBookWidth;
     request.titlesLine = PayrollBookTitlesLine();
     request.pdfPath = pdfPath;
-    return RunDesktopReport(this, session_, ui_, request, [&](TextReport& report) {
-        return !ComposePayrollBook(session_, ui_, options, report).cancelled;
-    }, askSetup);
+    return RunDesktopReport(
+        this, session_, ui_, request,
+        [&](TextReport& report) { return !ComposePayrollBook(session_, ui_, options, report).cancelled; },
+        askSetup);
 }
 
 } // namespace folha
