@@ -85,6 +85,40 @@ TEST_F(PayrollBookScreen, BadValueIsToldAndNothingIsAsked) {
     EXPECT_EQ(screen.eVinculo[1]->text(), "x"); // nothing lost
 }
 
+// What was typed for a book comes back the next time the screen opens,
+// also when the book was not confirmed; a refused value is not kept.
+TEST_F(PayrollBookScreen, InputsAreRememberedForTheNextUse) {
+    {
+        ScriptedUi no({false});
+        TfoEmiFolhadePagamento screen(*session, no);
+        screen.setOrder(BookOrder::Cargo);
+        screen.eFtInicio->setText("002");
+        screen.eVinculo[2]->setText("4");
+        screen.chkQuebraFunc->setChecked(true);
+        screen.RadioGroup1Inativos->setChecked(true);
+        screen.ewVlr_Juros->setText("7,50");
+        screen.ewOper_Outro->setCurrentText("D");
+        EXPECT_FALSE(screen.print(false));
+        EXPECT_EQ(no.texts("question"), QStringList{"Confirma Emissao"});
+    }
+    {
+        TfoEmiFolhadePagamento screen(*session, ui);
+        EXPECT_TRUE(screen.Rg1Cargo->isChecked());
+        EXPECT_EQ(screen.lbInicio->text(), "Cargo Inicial:");
+        EXPECT_EQ(screen.eFtInicio->text(), "002");
+        EXPECT_EQ(screen.eFtFinal->text(), "999");
+        EXPECT_EQ(screen.eVinculo[2]->text(), "4");
+        EXPECT_TRUE(screen.chkQuebraFunc->isChecked());
+        EXPECT_TRUE(screen.RadioGroup1Inativos->isChecked());
+        EXPECT_EQ(screen.ewVlr_Juros->text(), "7,50");
+        EXPECT_EQ(screen.ewOper_Outro->currentText(), "D");
+        screen.ewVlr_Juros->setText("abc");
+        EXPECT_FALSE(screen.print(false));
+    }
+    TfoEmiFolhadePagamento again(*session, ui);
+    EXPECT_EQ(again.ewVlr_Juros->text(), "7,50");
+}
+
 TEST_F(PayrollBookScreen, TypedInputsReachTheRemoteFile) {
     PrintSettings s;
     s.destination = PrintDestination::RemoteFile;

@@ -142,6 +142,47 @@ TfoEmiFolhadePagamento::TfoEmiFolhadePagamento(Session& session, UserInterface& 
     connect(BotaoFechar, &QPushButton::clicked, this, &QWidget::close);
     Rg1Codigo->setChecked(true);
     setOrder(BookOrder::Code);
+    restoreFields();
+}
+
+QList<QLineEdit*> TfoEmiFolhadePagamento::keptFields() const {
+    QList<QLineEdit*> fields{eFtInicio, eFtFinal};
+    for (QLineEdit* e : eVinculo)
+        fields << e;
+    fields << epercAposent << ePercProlabore << eValorProlabore << ewDescrOutr << ewVlr_Outro << ewVlr_Juros;
+    return fields;
+}
+
+void TfoEmiFolhadePagamento::restoreFields() {
+    const QString order = ui::RestoreScreenField(session_, PayrollBookScreen, QStringLiteral("Rg1"));
+    if (order.isEmpty()) return; // never used: the defaults
+    try {
+        setOrder(ReadBookOrder(order));
+    } catch (const UserError&) {
+    }
+    for (QLineEdit* e : keptFields())
+        e->setText(ui::RestoreScreenField(session_, PayrollBookScreen, e->objectName()));
+    chkQuebraFunc->setChecked(ui::RestoreScreenField(session_, PayrollBookScreen,
+                                                     chkQuebraFunc->objectName()) == QLatin1String("S"));
+    const QString status = ui::RestoreScreenField(session_, PayrollBookScreen, QStringLiteral("RadioGroup1"));
+    (status == QLatin1String("A")   ? RadioGroup1Ativos
+     : status == QLatin1String("I") ? RadioGroup1Inativos
+                                    : RadioGroup1Todos)
+        ->setChecked(true);
+    const int op = ewOper_Outro->findText(
+        ui::RestoreScreenField(session_, PayrollBookScreen, ewOper_Outro->objectName()));
+    if (op >= 0) ewOper_Outro->setCurrentIndex(op);
+}
+
+void TfoEmiFolhadePagamento::rememberFields() {
+    const PayrollBookInputs t = inputs();
+    ui::RememberScreenField(session_, PayrollBookScreen, QStringLiteral("Rg1"), t.order);
+    for (QLineEdit* e : keptFields())
+        ui::RememberScreenField(session_, PayrollBookScreen, e->objectName(), e->text());
+    ui::RememberScreenField(session_, PayrollBookScreen, chkQuebraFunc->objectName(),
+                            t.groupByCategory ? QStringLiteral("S") : QStringLiteral("N"));
+    ui::RememberScreenField(session_, PayrollBookScreen, QStringLiteral("RadioGroup1"), t.status);
+    ui::RememberScreenField(session_, PayrollBookScreen, ewOper_Outro->objectName(), t.otherOperation);
 }
 
 QWidget* TfoEmiFolhadePagamento::create(Session& session, UserInterface& ui, QWidget* parent) {
@@ -204,6 +245,7 @@ bool TfoEmiFolhadePagamento::print(bool askSetup, const QString& pdfPath) {
         ui_.message(MessageKind::Error, e.message());
         return false;
     }
+    rememberFields();
     options.branchCode = ui::SessionBranchCode(session_);
     DesktopReportRequest request;
     request.info = {PayrollBookTitle.trimmed(), PayrollBookScreen};

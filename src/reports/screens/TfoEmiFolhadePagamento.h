@@ -67,6 +67,11 @@ public:
 
 private:
     BookOrder order() const;
+    // The inputs kept in the screen's settings file from one use to the
+    // next (all but the observations).
+    void restoreFields();
+    void rememberFields();
+    QList<QLineEdit*> keptFields() const;
     Session& session_;
     UserInterface& ui_;
 };
