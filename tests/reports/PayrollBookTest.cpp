@@ -517,6 +517,29 @@ TEST_F(PayrollBookTest, MissingFixedRolesAreToldAndTheBookGoesOn) {
     EXPECT_EQ(book.result.employees, 25);
 }
 
+TEST_F(PayrollBookTest, RowOfAnUnknownEventIsToldOnceAndLeftOut) {
+    Table ocorrenc(session->folha(), "OCORRENC");
+    for (const char* fun : {"000002", "000003"}) {
+        Record r = ocorrenc.newRecord();
+        r.set("OCORRANO", "2013")
+            .set("OCORRMES", "04")
+            .set("TIPOFOLHA", "F")
+            .set("HCODIGO", "998")
+            .set("CODFUN", fun);
+        r.set("REFER", "0").set("VALOR", "5.00");
+        ocorrenc.insert(r);
+    }
+    ScriptedUi ui;
+    const Book book = compose(options(), &ui);
+    ocorrenc.removeWhere("HCODIGO = ?", {"998"});
+    EXPECT_EQ(ui.texts("log"), QStringList{"Historico nao cadastrado 998"});
+    for (const QString& l : book.lines)
+        for (const int column : {0, 47, 94})
+            EXPECT_NE(l.mid(column, 4), "998 ") << l.toStdString();
+    EXPECT_FALSE(book.generalSummary().count("998"));
+    EXPECT_EQ(Amount(book.after("Total Liquido..........", 1)), compose(options()).result.general.net);
+}
+
 TEST_F(PayrollBookTest, ObservationsCloseTheBook) {
     PayrollBookInputs typed;
     typed.observations = {"Primeira linha", "", "Terceira linha", "", ""};
