@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QMarginsF>
 #include <QPagedPaintDevice>
 #include <QPageLayout>
@@ -82,6 +83,11 @@ void PagePainter::paint(const TextPage& page) {
         font.setPointSizeF(PageFontPointSize(settings_));
         painter_->setFont(font);
         painter_->setPen(Qt::black);
+        // Lines are drawn as glyph runs of this font: every glyph is as wide
+        // as the next, so nothing needs shaping, only the glyph of each
+        // character.
+        rawFont_ = QRawFont::fromFont(font);
+        rawFont_.setPixelSize(font.pointSizeF() * device_.logicalDpiY() / 72.0);
     } else if (!first_) {
         device_.newPage();
     }
@@ -101,28 +107,42 @@ void PagePainter::paint(const TextPage& page) {
     painter_->resetTransform();
     painter_->scale(scale, scale);
 
-    // Every glyph of the font is as wide as "M", so a run of visible cells
-    // drawn as one text lands each character at its cell's place.
+    // Every glyph of the font is as wide as "M", so a run of cells drawn as
+    // one text lands each character at its cell's place: a line is drawn as
+    // few texts as it can, blanks inside, each from its first visible cell
+    // to its last.
+    QString run;
     for (size_t i = 0; i < page.lines.size(); ++i) {
         const double baseline = double(i) * lineHeight + metrics.ascent();
-        int drawn = 0;    // characters already drawn on the line
-        int runStart = 0; // column of the run's first character
-        QString run;
-        auto flush = [&] {
-            if (!run.isEmpty()) painter_->drawText(QPointF(runStart * cellWidth, baseline), run);
-            run.clear();
-        };
+        run.clear();
+        int runStart = -1; // column of the run's first character
+        int lastVisible = -1;
+        int column = 0;
         for (const QString& cell : page.lines[i]) {
             if (IsControlCell(cell)) continue;
-            if (cell.isEmpty() || cell == QStringLiteral(" ")) {
-                flush();
-            } else {
-                if (run.isEmpty()) runStart = drawn;
+            const bool blank = cell.isEmpty() || cell == QStringLiteral(" ");
+            if (!blank) {
+                if (runStart < 0) runStart = column;
+                // Blanks before this cell, inside the run.
+                while (runStart + run.size() < column) run += QLatin1Char(' ');
                 run += cell;
+                lastVisible = column;
             }
-            ++drawn;
+            ++column;
         }
-        flush();
+        if (lastVisible < 0) continue;
+        if (!rawFont_.isValid()) {
+            painter_->drawText(QPointF(runStart * cellWidth, baseline), run);
+            continue;
+        }
+        const QList<quint32> glyphs = rawFont_.glyphIndexesForString(run);
+        QList<QPointF> positions(glyphs.size());
+        for (qsizetype k = 0; k < positions.size(); ++k) positions[k] = QPointF(double(k) * cellWidth, 0);
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(rawFont_);
+        glyphRun.setGlyphIndexes(glyphs);
+        glyphRun.setPositions(positions);
+        painter_->drawGlyphRun(QPointF(runStart * cellWidth, baseline), glyphRun);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "../PrintSettings.h"
 
 #include <QString>
+#include <QRawFont>
 #include <memory>
 
 class QPagedPaintDevice;
@@ -33,6 +34,7 @@ private:
     QPagedPaintDevice& device_;
     PrintSettings settings_;
     std::unique_ptr<QPainter> painter_;
+    QRawFont rawFont_; // the page font at the device's resolution
     bool first_ = true;
 };
 
