@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QDirIterator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -45,16 +46,33 @@ CliRun runFolha(const QStringList& args, const QMap<QString, QString>& environme
 
 class CliTest : public ::testing::Test {
 protected:
+    // One demo installation is made for the suite; each test works on a copy
+    // of its own, so what one test changes (a damaged file, a calculation)
+    // never reaches the next.
     static void SetUpTestSuite() {
-        root = new TempDir;
-        CliRun r = runFolha({"--root", root->path(), "init", "--demo"});
+        pristine = new TempDir;
+        CliRun r = runFolha({"--root", pristine->path(), "init", "--demo"});
         initStatus = r.status;
         initError = r.err;
     }
-    void SetUp() override { ASSERT_EQ(initStatus, 0) << initError.toStdString(); }
-    static void TearDownTestSuite() {
+    void SetUp() override {
+        ASSERT_EQ(initStatus, 0) << initError.toStdString();
+        root = new TempDir;
+        QDirIterator it(pristine->path(), QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            const QString target = root->path() + file.mid(pristine->path().size());
+            QDir().mkpath(QFileInfo(target).path());
+            ASSERT_TRUE(QFile::copy(file, target)) << target.toStdString();
+        }
+    }
+    void TearDown() override {
         delete root;
         root = nullptr;
+    }
+    static void TearDownTestSuite() {
+        delete pristine;
+        pristine = nullptr;
     }
     // Signed in as the demo's supervisor, unless the arguments name a user
     // (then `password` is that user's).
@@ -76,10 +94,12 @@ protected:
         args.prepend("--root");
         return runFolha(args);
     }
+    static TempDir* pristine;
     static TempDir* root;
     static int initStatus;
     static QString initError;
 };
+TempDir* CliTest::pristine = nullptr;
 TempDir* CliTest::root = nullptr;
 int CliTest::initStatus = -1;
 QString CliTest::initError;
