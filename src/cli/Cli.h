@@ -129,6 +129,7 @@ QList<Command> payrollCommands(); // calc, undo, events
 QList<Command> govCommands();     // sefip, grrf
 QList<Command> reportCommands();  // report
 QList<Command> exportCommands();  // export-xlsx
+QList<Command> payslipCommands(); // payslips
 
 // Options every command takes: --root, --user.
 extern const QStringList globalOptions;

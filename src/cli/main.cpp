@@ -14,7 +14,7 @@
 using namespace folha;
 using namespace folha::cli;
 
-static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands(); }
+static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands() + payslipCommands(); }
 
 static const char* const globalHelp =
     "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     {
         QStringList raw;
         for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
-        if (commandName(raw) == QLatin1String("report")) {
+        if (commandName(raw) == QLatin1String("report") || commandName(raw) == QLatin1String("payslips")) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
             if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
                 // A private runtime folder, as a desktop session would give.

@@ -9,6 +9,7 @@
 #include "TfoLogin.h"
 #include "TfoExportarRelExcel.h"
 #include "TfoMenuFolha.h"
+#include "TfoRelEnvelope.h"
 #include "TfoRelListagem.h"
 #include "TfoTipoImpr.h"
 #include "TFSCRIPT.h"
@@ -35,6 +36,7 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TfoExportarRelExcel"), &TfoExportarRelExcel::createForGrab);
     // The SQL console, for a supervisor only.
     add(QStringLiteral("TFSCRIPT"), &TFSCRIPT::createForGrab);
+    add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The registers, the employee register and the events screens.
     RegisterRegisterScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
