@@ -141,15 +141,16 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
     auto text = [&](double x, double y, double w, double h, const QString& t, Qt::Alignment align, double points,
                     bool bold = false) {
         if (t.isEmpty()) return;
-        QFont font(FontFamily);
-        font.setStyleHint(QFont::Monospace);
-        font.setFixedPitch(true);
-        font.setBold(bold);
-        font.setPointSizeF(points * u / (device_.logicalDpiX() / 25.4));
+        const DeviceFont& f = fontFor(points, bold);
         const QRectF box = rect(x + layout::Pad, y, w - 2 * layout::Pad, h);
-        const double wide = QFontMetricsF(font, &device_).horizontalAdvance(t);
-        if (wide > box.width()) font.setPointSizeF(font.pointSizeF() * box.width() / wide);
-        p.setFont(font);
+        const double wide = f.charWidth * t.size();
+        if (wide > box.width()) {
+            QFont smaller = f.font;
+            smaller.setPointSizeF(f.font.pointSizeF() * box.width() / wide);
+            p.setFont(smaller);
+        } else {
+            p.setFont(f.font);
+        }
         p.drawText(box, int(align | Qt::AlignVCenter) | Qt::TextSingleLine, t);
     };
     using namespace layout;
@@ -239,6 +240,20 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
     text(BasesWidth, NetBottom + 2, Width - BasesWidth, 3.5, QStringLiteral("Data: __/__/_____"), Qt::AlignLeft, SmallPt);
     hline(Height - 6, BasesWidth + 2, Width - 2);
     text(BasesWidth, Height - 5.5, Width - BasesWidth, 3.5, QStringLiteral("Assinatura"), Qt::AlignHCenter, SmallPt);
+}
+
+const PayStatementPainter::DeviceFont& PayStatementPainter::fontFor(double points, bool bold) {
+    const int key = int(points * 10) * 2 + (bold ? 1 : 0);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    DeviceFont f;
+    f.font = QFont(FontFamily);
+    f.font.setStyleHint(QFont::Monospace);
+    f.font.setFixedPitch(true);
+    f.font.setBold(bold);
+    f.font.setPointSizeF(points * unit_ / (device_.logicalDpiX() / 25.4));
+    f.charWidth = QFontMetricsF(f.font, &device_).horizontalAdvance(QStringLiteral("M"));
+    return fonts_.emplace(key, f).first->second;
 }
 
 void PayStatementPainter::finish() {

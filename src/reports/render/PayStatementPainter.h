@@ -9,7 +9,9 @@
 
 #include "PayStatements.h"
 
+#include <QFont>
 #include <QString>
+#include <map>
 #include <memory>
 
 class QPagedPaintDevice;
@@ -43,6 +45,14 @@ private:
     int slot_ = -1; // slot of the current page in use (0 or 1); -1 before any
     int pages_ = 0;
     double unit_ = 1; // device pixels per millimetre
+    // The fonts drawn with, by size and weight, each with the width of one
+    // character on the device (every glyph of the font is as wide).
+    struct DeviceFont {
+        QFont font;
+        double charWidth = 0;
+    };
+    const DeviceFont& fontFor(double points, bool bold);
+    std::map<int, DeviceFont> fonts_;
 };
 
 struct PayStatementFiles {
