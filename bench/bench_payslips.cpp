@@ -4,17 +4,17 @@
 // company already open. Figures only; nothing is asserted.
 //   bench_payslips [employees...]   (default: 10000 100000)
 #include "DemoBuilder.h"
+#include "PayrollRun.h"
 #include "PayStatementPainter.h"
 #include "PayStatements.h"
-#include "PayrollRun.h"
 #include "Table.h"
 
+#include <cstdio>
+#include <cstring>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
-#include <cstdio>
-#include <cstring>
 
 using namespace folha;
 
@@ -79,11 +79,12 @@ void bench(int employees) {
 
     std::printf("%7d employees: payroll run %8.2f s (%d calculated, peak +%ld KB)\n", employees, runSecs,
                 calc.employeesCalculated, runPeak);
-    std::printf("                   work tables %7.2f s (%d statements, %lld lines, peak +%ld KB)\n", buildSecs,
-                built.statements, static_cast<long long>(built.lines), buildPeak);
+    std::printf("                   work tables %7.2f s (%d statements, %lld lines, peak +%ld KB)\n",
+                buildSecs, built.statements, static_cast<long long>(built.lines), buildPeak);
     std::printf("                   PDF         %7.2f s (%d pages, %lld KB file, peak +%ld KB)\n", drawSecs,
                 drawn.pages, static_cast<long long>(QFile(pdf).size() / 1024), drawPeak);
-    std::printf("                   statements / payroll run: %.2f\n", (buildSecs + drawSecs) / std::max(runSecs, 0.001));
+    std::printf("                   statements / payroll run: %.2f\n",
+                (buildSecs + drawSecs) / std::max(runSecs, 0.001));
     std::fflush(stdout);
 }
 
@@ -93,7 +94,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QList<int> sizes;
-    for (int i = 1; i < argc; ++i) sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    for (int i = 1; i < argc; ++i)
+        sizes << QString::fromLocal8Bit(argv[i]).toInt();
     if (sizes.isEmpty()) sizes = {10000, 100000};
     for (int n : sizes)
         if (n > 0) bench(n);

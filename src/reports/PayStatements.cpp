@@ -5,9 +5,9 @@
 #include "TableRoutines.h"
 #include "TextRoutines.h"
 
-#include <QHash>
 #include <climits>
 #include <optional>
+#include <QHash>
 
 namespace folha {
 
@@ -75,7 +75,9 @@ QString plainWord(const QString& text) {
 
 // A text cut to its work-table field (the job name of 40 characters goes
 // into 20).
-QString fit(const QString& text, int width) { return text.trimmed().left(width); }
+QString fit(const QString& text, int width) {
+    return text.trimmed().left(width);
+}
 
 struct EventInfo {
     QString name;
@@ -110,7 +112,8 @@ PayStatement statementOf(const Record& r) {
 } // namespace
 
 const QStringList& StatementOrderItems() {
-    static const QStringList items{QStringLiteral("Código"), QStringLiteral("Nome"), QStringLiteral("Cartão")};
+    static const QStringList items{QStringLiteral("Código"), QStringLiteral("Nome"),
+                                   QStringLiteral("Cartão")};
     return items;
 }
 
@@ -119,7 +122,8 @@ StatementOrder TypedStatementOrder(const QString& typed) {
     if (word == QLatin1String("codigo") || word == QLatin1String("code")) return StatementOrder::Code;
     if (word == QLatin1String("nome") || word == QLatin1String("name")) return StatementOrder::Name;
     if (word == QLatin1String("cartao") || word == QLatin1String("card")) return StatementOrder::Card;
-    throw UserError(QStringLiteral("Ordem de impressão inválida: %1 (use Código, Nome ou Cartão)").arg(typed));
+    throw UserError(
+        QStringLiteral("Ordem de impressão inválida: %1 (use Código, Nome ou Cartão)").arg(typed));
 }
 
 const TableDef& StatementTableDef() {
@@ -137,19 +141,24 @@ QString StatementMoney(Fixed value) {
     const qint64 raw = negative ? -value.raw() : value.raw();
     const qint64 cents = (raw + 50) / 100; // half away from zero
     QString whole = QString::number(cents / 100);
-    for (int i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QLatin1Char('.'));
-    const QString text = whole + QLatin1Char(',') + QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
+    for (int i = whole.size() - 3; i > 0; i -= 3)
+        whole.insert(i, QLatin1Char('.'));
+    const QString text =
+        whole + QLatin1Char(',') + QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
     return negative && cents != 0 ? QLatin1Char('-') + text : text;
 }
 
-QString StatementQuantity(Fixed value) { return value.toString().replace(QLatin1Char('.'), QLatin1Char(',')); }
+QString StatementQuantity(Fixed value) {
+    return value.toString().replace(QLatin1Char('.'), QLatin1Char(','));
+}
 
 QString StatementFileName(const QString& code, const QString& name) {
     QString safe = code.trimmed() + QStringLiteral(" - ") + name.simplified();
     static const QString refused = QStringLiteral("\\/:*?\"<>|");
     for (QChar& ch : safe)
         if (refused.contains(ch) || ch.unicode() < 32) ch = QLatin1Char('_');
-    while (safe.endsWith(QLatin1Char('.')) || safe.endsWith(QLatin1Char(' '))) safe.chop(1);
+    while (safe.endsWith(QLatin1Char('.')) || safe.endsWith(QLatin1Char(' ')))
+        safe.chop(1);
     return safe + QStringLiteral(".pdf");
 }
 
@@ -200,7 +209,8 @@ PayStatementSummary BuildPayStatements(Database& company, Database& tmpDb, UserI
     });
     QHash<QString, QString> jobs;
     Table(company, QStringLiteral("Cargos")).forEach({}, {}, [&](const Record& r) {
-        jobs.insert(r.text(QStringLiteral("COD_CARGOS")).trimmed(), r.text(QStringLiteral("NOME_CARGO")).trimmed());
+        jobs.insert(r.text(QStringLiteral("COD_CARGOS")).trimmed(),
+                    r.text(QStringLiteral("NOME_CARGO")).trimmed());
         return true;
     });
 
@@ -244,14 +254,22 @@ PayStatementSummary BuildPayStatements(Database& company, Database& tmpDb, UserI
             const QString event = r.text(QStringLiteral("HCODIGO")).trimmed();
             const Fixed value = r.number(QStringLiteral("VALOR"));
             bool totalRow = true;
-            if (event == earningsEvent) earnings = value;
-            else if (event == deductionsEvent) deductions = value;
-            else if (event == netEvent) net = value;
-            else if (event == inssEvent) inssBase = value;
-            else if (event == irrfEvent) irrfBase = value;
-            else if (event == fgtsEvent) fgts = value;
-            else if (event == fgtsBaseEvent) {} // read, not printed
-            else totalRow = false;
+            if (event == earningsEvent)
+                earnings = value;
+            else if (event == deductionsEvent)
+                deductions = value;
+            else if (event == netEvent)
+                net = value;
+            else if (event == inssEvent)
+                inssBase = value;
+            else if (event == irrfEvent)
+                irrfBase = value;
+            else if (event == fgtsEvent)
+                fgts = value;
+            else if (event == fgtsBaseEvent) {
+            } // read, not printed
+            else
+                totalRow = false;
             if (totalRow) continue;
 
             auto info = events.constFind(event);
@@ -275,7 +293,8 @@ PayStatementSummary BuildPayStatements(Database& company, Database& tmpDb, UserI
         // a ceiling shows the base as calculated).
         if (ceiling > Fixed() && inssBase > ceiling) inssBase = ceiling;
 
-        const QString job = jobs.value(PadLeft(employee.text(QStringLiteral("CARGO")).trimmed(), 3, QLatin1Char('0')));
+        const QString job =
+            jobs.value(PadLeft(employee.text(QStringLiteral("CARGO")).trimmed(), 3, QLatin1Char('0')));
         Record statement = statements.newRecord();
         statement.set(QStringLiteral("Func_Cod"), code)
             .set(QStringLiteral("Func_Nome"), fit(employee.text(QStringLiteral("NOME")), 60))
@@ -327,8 +346,9 @@ int ForEachPayStatement(Database& tmpDb, Database& company, StatementOrder order
             current.clear();
             for (const Record& l : lines.select(QStringLiteral("Func_Cod = ?"), {s.employeeCode},
                                                 QStringLiteral("Func_Cod, CodHistorico")))
-                current.push_back({l.text(QStringLiteral("CodHistorico")), l.text(QStringLiteral("DescHistorico")),
-                                   l.text(QStringLiteral("Qtd")), l.number(QStringLiteral("VlrVencimentos")),
+                current.push_back({l.text(QStringLiteral("CodHistorico")),
+                                   l.text(QStringLiteral("DescHistorico")), l.text(QStringLiteral("Qtd")),
+                                   l.number(QStringLiteral("VlrVencimentos")),
                                    l.number(QStringLiteral("VlrDescontos"))});
             linesOf = s.employeeCode;
         }
@@ -348,13 +368,18 @@ int ForEachPayStatement(Database& tmpDb, Database& company, StatementOrder order
     case StatementOrder::Card:
         // The card number is the employee register's: the register is walked
         // in that order and each employee's statements are found by key.
-        Table(company, QStringLiteral("CADFUN")).forEach({}, {}, [&](const Record& employee) {
-            for (const Record& r : statements.select(QStringLiteral("Func_Cod = ?"),
-                                                     {employee.text(QStringLiteral("CODFUN")).trimmed()},
-                                                     QStringLiteral("Func_Cod, Func_Copia")))
-                if (!give(r)) return false;
-            return true;
-        }, QStringLiteral("CART_PONT, CODFUN"));
+        Table(company, QStringLiteral("CADFUN"))
+            .forEach(
+                {}, {},
+                [&](const Record& employee) {
+                    for (const Record& r :
+                         statements.select(QStringLiteral("Func_Cod = ?"),
+                                           {employee.text(QStringLiteral("CODFUN")).trimmed()},
+                                           QStringLiteral("Func_Cod, Func_Copia")))
+                        if (!give(r)) return false;
+                    return true;
+                },
+                QStringLiteral("CART_PONT, CODFUN"));
         break;
     }
     return given;

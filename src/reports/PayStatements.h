@@ -11,9 +11,9 @@
 #include "Registry.h"
 #include "UserInterface.h"
 
+#include <functional>
 #include <QDate>
 #include <QString>
-#include <functional>
 #include <vector>
 
 namespace folha {
@@ -46,9 +46,9 @@ struct PayStatementOptions {
 };
 
 struct PayStatementSummary {
-    int employees = 0;  // employees with a statement
-    int statements = 0; // rows of Tmp0001 (two per employee)
-    qint64 lines = 0;   // rows of Tmp0002
+    int employees = 0;     // employees with a statement
+    int statements = 0;    // rows of Tmp0001 (two per employee)
+    qint64 lines = 0;      // rows of Tmp0002
     int missingEvents = 0; // rows left off because their event is not registered
     QString competence;    // YYYYMM
     QString sheet;         // TIPO_FOL

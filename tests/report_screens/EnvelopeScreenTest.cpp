@@ -5,14 +5,15 @@
 #include "DemoCompany.h"
 #include "EmployeeChoice.h"
 #include "JobScreen.h"
-#include "PayStatementPainter.h"
 #include "PayrollRun.h"
+#include "PayStatementPainter.h"
 #include "QtUserInterface.h"
 #include "ScreenCatalog.h"
 #include "SelecaoMultipla.h"
 #include "Table.h"
 #include "TempDir.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -22,7 +23,6 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 using namespace folha;
 
@@ -100,14 +100,16 @@ TEST_F(EnvelopeScreen, FieldsCaptionsAndDefaults) {
     ASSERT_NE(order, nullptr);
     EXPECT_EQ(order->currentText(), QStringLiteral("Código"));
     QStringList items;
-    for (int i = 0; i < order->count(); ++i) items << order->itemText(i);
+    for (int i = 0; i < order->count(); ++i)
+        items << order->itemText(i);
     EXPECT_EQ(items, (QStringList{"Código", "Nome", "Cartão"}));
     for (const char* name : {"edMsg1", "edMsg2", "edMsg3"}) {
         auto* box = screen->findChild<QLineEdit*>(name);
         ASSERT_NE(box, nullptr) << name;
         EXPECT_EQ(box->maxLength(), 100);
     }
-    for (const char* name : {"eFtCodInicial", "eFtCodFinal"}) EXPECT_NE(screen->findChild<QLineEdit*>(name), nullptr);
+    for (const char* name : {"eFtCodInicial", "eFtCodFinal"})
+        EXPECT_NE(screen->findChild<QLineEdit*>(name), nullptr);
     EXPECT_EQ(screen->findChild<QPushButton*>("BotaoGerar")->text(), QStringLiteral("Gerar"));
     EXPECT_EQ(screen->findChild<QPushButton*>("BotaoFechar")->text(), QStringLiteral("Fechar"));
 }
@@ -151,7 +153,8 @@ TEST_F(EnvelopeScreen, GerarWritesTheEngineStatements) {
     const QString engine = d.file("motor.pdf");
     WritePayStatementsPdf(session->tmpDb(), session->folha(), StatementOrder::Name, engine);
     EXPECT_EQ(text, pdfText(engine));
-    const int celso = int(text.indexOf("CELSO")), denise = int(text.indexOf("DENISE")), emilio = int(text.indexOf("EMILIO"));
+    const int celso = int(text.indexOf("CELSO")), denise = int(text.indexOf("DENISE")),
+              emilio = int(text.indexOf("EMILIO"));
     EXPECT_LT(celso, denise);
     EXPECT_LT(denise, emilio);
 

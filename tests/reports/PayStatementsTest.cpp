@@ -2,22 +2,22 @@
 // against the month's event rows, the range, the ceiling, the advance
 // sheet, continuation statements, the print orders and the PDFs read back
 // through pdftotext.
+#include "PayStatements.h"
 #include "Advance.h"
 #include "DemoCompany.h"
-#include "PayStatementPainter.h"
-#include "PayStatements.h"
 #include "PayrollRun.h"
+#include "PayStatementPainter.h"
 #include "ScriptedUi.h"
 #include "Table.h"
 #include "TempDir.h"
 
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
-#include <algorithm>
-#include <map>
 
 using namespace folha;
 
@@ -48,7 +48,8 @@ QString run(const QString& program, const QStringList& args, const QMap<QString,
             int* status = nullptr) {
     QProcess p;
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    for (auto it = env.begin(); it != env.end(); ++it) e.insert(it.key(), it.value());
+    for (auto it = env.begin(); it != env.end(); ++it)
+        e.insert(it.key(), it.value());
     p.setProcessEnvironment(e);
     p.start(program, args);
     p.waitForFinished(120000);
@@ -83,7 +84,9 @@ QStringList footerValues(const QString& text) {
     return {};
 }
 
-Fixed money(const char* text) { return *Fixed::parse(QString::fromLatin1(text)); }
+Fixed money(const char* text) {
+    return *Fixed::parse(QString::fromLatin1(text));
+}
 
 // The demo's roles of the totals (FIXAOCOR): 013 -> 111, 017 -> 121,
 // 026 -> 140, 027 -> 141, 028 -> 142, 031 -> 130, 032 -> 131.
@@ -146,7 +149,8 @@ TEST_F(PayStatementsTest, WorkTablesHoldEveryActiveEmployeeRowByRow) {
     EXPECT_TRUE(ui.texts("warning").isEmpty()) << ui.texts("warning").join("\n").toStdString();
 
     std::map<QString, int> kinds;
-    for (const Record& h : Table(company(), "HISTFP").select()) kinds[h.text("HCODIGO")] = h.integer("HPRODESC");
+    for (const Record& h : Table(company(), "HISTFP").select())
+        kinds[h.text("HCODIGO")] = h.integer("HPRODESC");
     qint64 lines = 0;
     for (const QString& code : active) {
         // The expected lines: every row but the totals, earnings (1) and
@@ -161,7 +165,8 @@ TEST_F(PayStatementsTest, WorkTablesHoldEveryActiveEmployeeRowByRow) {
             }
             const int kind = kinds.at(event);
             if (kind > 1) continue;
-            expected.emplace_back(event, StatementQuantity(r.number("REFER")), kind == 1 ? r.number("VALOR") : Fixed(),
+            expected.emplace_back(event, StatementQuantity(r.number("REFER")),
+                                  kind == 1 ? r.number("VALOR") : Fixed(),
                                   kind == 0 ? r.number("VALOR") : Fixed());
         }
         const std::vector<Record> got = linesOf(code);
@@ -276,8 +281,10 @@ TEST_F(PayStatementsTest, AdvanceSheetPrintsOnlyNonZeroNets) {
     net.setNumber("VALOR", Fixed());
     ocorrenc.update(net);
     QStringList paid;
-    for (const Record& r : ocorrenc.select("OCORRANO = '2013' AND OCORRMES = '04' AND TIPOFOLHA = 'A' AND HCODIGO = '142' "
-                                           "AND VALOR <> 0", {}, "CODFUN"))
+    for (const Record& r :
+         ocorrenc.select("OCORRANO = '2013' AND OCORRMES = '04' AND TIPOFOLHA = 'A' AND HCODIGO = '142' "
+                         "AND VALOR <> 0",
+                         {}, "CODFUN"))
         paid << r.text("CODFUN");
     ASSERT_FALSE(paid.contains("000003"));
 
@@ -288,8 +295,10 @@ TEST_F(PayStatementsTest, AdvanceSheetPrintsOnlyNonZeroNets) {
         if (r.integer("Func_Copia") == 1) codes << r.text("Func_Cod");
     EXPECT_EQ(codes, paid);
     // The advance's own line, and no monthly-sheet line.
-    for (const Record& l : linesOf("000001")) EXPECT_NE(l.text("CodHistorico"), QStringLiteral("001"));
-    EXPECT_EQ(statementOf("000001")->number("Vlr_Liquido"), ocorrenc.find({"2013", "04", "A", "142", "000001"})->number("VALOR"));
+    for (const Record& l : linesOf("000001"))
+        EXPECT_NE(l.text("CodHistorico"), QStringLiteral("001"));
+    EXPECT_EQ(statementOf("000001")->number("Vlr_Liquido"),
+              ocorrenc.find({"2013", "04", "A", "142", "000001"})->number("VALOR"));
 
     const QString pdf = d.file("adiantamento.pdf");
     const PayStatementFiles f = WritePayStatementsPdf(tmp(), company(), StatementOrder::Code, pdf);
@@ -303,14 +312,21 @@ TEST_F(PayStatementsTest, AdvanceSheetPrintsOnlyNonZeroNets) {
 TEST_F(PayStatementsTest, MoreThanSeventeenLinesContinueOnTheNextStatement) {
     // Twenty more earnings typed for 000002.
     QStringList present;
-    for (const Record& r : monthRows("000002")) present << r.text("HCODIGO");
+    for (const Record& r : monthRows("000002"))
+        present << r.text("HCODIGO");
     Table ocorrenc(company(), "OCORRENC");
     QStringList added;
     for (const Record& h : Table(company(), "HISTFP").select("HPRODESC = 1", {}, "HCODIGO")) {
         if (present.contains(h.text("HCODIGO"))) continue;
         Record r = ocorrenc.newRecord();
-        r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", h.text("HCODIGO"));
-        r.set("CODFUN", "000002").set("REFER", "1.5").set("VALOR", QString::number(10 + added.size())).set("FLAG", "*");
+        r.set("OCORRANO", "2013")
+            .set("OCORRMES", "04")
+            .set("TIPOFOLHA", "F")
+            .set("HCODIGO", h.text("HCODIGO"));
+        r.set("CODFUN", "000002")
+            .set("REFER", "1.5")
+            .set("VALOR", QString::number(10 + added.size()))
+            .set("FLAG", "*");
         ocorrenc.insert(r);
         added << h.text("HCODIGO");
         if (added.size() == 20) break;
@@ -339,17 +355,20 @@ TEST_F(PayStatementsTest, MoreThanSeventeenLinesContinueOnTheNextStatement) {
         EXPECT_EQ(text.count("Líquido"), 1); // the totals only on the last part
         // Every line once per copy: nothing lost.
         for (const Record& l : lines) {
-            const QRegularExpression line(QStringLiteral("^\\s*%1\\s+%2").arg(l.text("CodHistorico"),
-                                                                             QRegularExpression::escape(l.text("DescHistorico"))),
-                                          QRegularExpression::MultilineOption);
+            const QRegularExpression line(
+                QStringLiteral("^\\s*%1\\s+%2")
+                    .arg(l.text("CodHistorico"), QRegularExpression::escape(l.text("DescHistorico"))),
+                QRegularExpression::MultilineOption);
             EXPECT_EQ(text.count(line), 1) << l.text("CodHistorico").toStdString();
         }
         // The first 17 lines on the first part, the rest after it.
         const int firstPart = int(text.indexOf("Continua na próxima folha"));
         const int seventeenth = int(text.indexOf(QRegularExpression(
-            QStringLiteral("^\\s*%1\\s").arg(lines[StatementLineSlots - 1].text("CodHistorico")), QRegularExpression::MultilineOption)));
+            QStringLiteral("^\\s*%1\\s").arg(lines[StatementLineSlots - 1].text("CodHistorico")),
+            QRegularExpression::MultilineOption)));
         const int eighteenth = int(text.indexOf(QRegularExpression(
-            QStringLiteral("^\\s*%1\\s").arg(lines[StatementLineSlots].text("CodHistorico")), QRegularExpression::MultilineOption)));
+            QStringLiteral("^\\s*%1\\s").arg(lines[StatementLineSlots].text("CodHistorico")),
+            QRegularExpression::MultilineOption)));
         EXPECT_LT(seventeenth, firstPart);
         EXPECT_GT(eighteenth, firstPart);
     }
@@ -361,9 +380,10 @@ TEST_F(PayStatementsTest, MissingEventsAreToldAndLeftOffAndOnlyEarningsAndDeduct
     Record assoc = *histfp.find({"094"});
     assoc.set("HPRODESC", 2);
     histfp.update(assoc);
-    const int rows095 = int(Table(company(), "OCORRENC")
-                                .count("OCORRANO = '2013' AND OCORRMES = '04' AND TIPOFOLHA = 'F' AND HCODIGO = '095' "
-                                       "AND CODFUN IN (SELECT CODFUN FROM CADFUN WHERE CONDICAO <> 0)"));
+    const int rows095 =
+        int(Table(company(), "OCORRENC")
+                .count("OCORRANO = '2013' AND OCORRMES = '04' AND TIPOFOLHA = 'F' AND HCODIGO = '095' "
+                       "AND CODFUN IN (SELECT CODFUN FROM CADFUN WHERE CONDICAO <> 0)"));
     ASSERT_GT(rows095, 0);
     const PayStatementSummary s = build({});
     EXPECT_EQ(s.missingEvents, rows095);
@@ -399,11 +419,11 @@ TEST_F(PayStatementsTest, MessagesAreKeptAndPrintedAndLongOnesRefused) {
     WritePayStatementsPdf(tmp(), company(), StatementOrder::Code, pdf);
     const QString text = pdfText(pdf);
     EXPECT_EQ(text.count("Feliz Natal"), 2);
-    for (const char* fixedText : {"Demonstrativo de Pagamento", "Cnpj: 12.345.678/0001-95", "Admissão: 01/03/2010",
-                                  "Salário p/ Mês", "Base IRF", "Total Vencimentos", "Total Descontos",
-                                  "Recebi o valor líquido deste recibo,", "correspondente a discriminação",
-                                  "acima, do qual dou plena e total quitação.", "Data: __/__/_____", "Assinatura",
-                                  "Hrs/Qtde", "Vencimentos", "Descontos", "Cód.", "Descrição"})
+    for (const char* fixedText :
+         {"Demonstrativo de Pagamento", "Cnpj: 12.345.678/0001-95", "Admissão: 01/03/2010", "Salário p/ Mês",
+          "Base IRF", "Total Vencimentos", "Total Descontos", "Recebi o valor líquido deste recibo,",
+          "correspondente a discriminação", "acima, do qual dou plena e total quitação.", "Data: __/__/_____",
+          "Assinatura", "Hrs/Qtde", "Vencimentos", "Descontos", "Cód.", "Descrição"})
         EXPECT_EQ(text.count(QString::fromUtf8(fixedText)) >= 2, true) << fixedText;
     EXPECT_EQ(footerValues(text).mid(4), (QStringList{"1.650,59", "228,59"}));
 
@@ -428,7 +448,8 @@ TEST_F(PayStatementsTest, OrdersByCodeNameAndCard) {
             copies << s.copy;
             return true;
         });
-        for (int i = 0; i < copies.size(); ++i) EXPECT_EQ(copies[i], i % 2 + 1);
+        for (int i = 0; i < copies.size(); ++i)
+            EXPECT_EQ(copies[i], i % 2 + 1);
         return codes;
     };
     QStringList byCode = activeCodes();
@@ -437,11 +458,13 @@ TEST_F(PayStatementsTest, OrdersByCodeNameAndCard) {
     std::reverse(byCard.begin(), byCard.end());
     EXPECT_EQ(sequence(StatementOrder::Card), byCard);
     QStringList byName;
-    for (const Record& r : cadfun.select("CONDICAO <> 0", {}, "NOME")) byName << r.text("CODFUN");
+    for (const Record& r : cadfun.select("CONDICAO <> 0", {}, "NOME"))
+        byName << r.text("CODFUN");
     EXPECT_EQ(sequence(StatementOrder::Name), byName);
 
     int given = 0;
-    EXPECT_EQ(ForEachPayStatement(tmp(), company(), StatementOrder::Code, [&](const PayStatement&) { return ++given < 3; }),
+    EXPECT_EQ(ForEachPayStatement(tmp(), company(), StatementOrder::Code,
+                                  [&](const PayStatement&) { return ++given < 3; }),
               3);
 }
 
@@ -469,15 +492,17 @@ TEST_F(PayStatementsTest, CommandLineWritesTheSameStatements) {
     WritePayStatementsPdf(tmp(), company(), StatementOrder::Name, engine);
     const QMap<QString, QString> env{{"FOLHA_USER", "000001"}, {"FOLHA_PASSWORD", "zorvan"}};
     const QString cli = d.file("cli.pdf");
-    const QString out = run(FOLHA_BIN_DIR "/folha", {"--root", d.path(), "payslips", "--company", "1", "--branch", "001",
-                                                     "--order", "nome", "--message1", "Bom trabalho", "--output", cli},
+    const QString out = run(FOLHA_BIN_DIR "/folha",
+                            {"--root", d.path(), "payslips", "--company", "1", "--branch", "001", "--order",
+                             "nome", "--message1", "Bom trabalho", "--output", cli},
                             env);
     EXPECT_TRUE(out.contains("24 funcionário(s), 48 demonstrativo(s), 24 página(s)")) << out.toStdString();
     EXPECT_EQ(pdfText(cli), pdfText(engine));
 
     int status = 0;
-    run(FOLHA_BIN_DIR "/folha", {"--root", d.path(), "payslips", "--company", "1", "--order", "salario", "--output", cli},
-        env, &status);
+    run(FOLHA_BIN_DIR "/folha",
+        {"--root", d.path(), "payslips", "--company", "1", "--order", "salario", "--output", cli}, env,
+        &status);
     EXPECT_EQ(status, 2);
     run(FOLHA_BIN_DIR "/folha", {"--root", d.path(), "payslips", "--company", "1"}, env, &status);
     EXPECT_EQ(status, 2);
@@ -495,9 +520,10 @@ TEST_P(StatementMoneyText, BrazilianFormat) {
 }
 INSTANTIATE_TEST_SUITE_P(Amounts, StatementMoneyText,
                          ::testing::Values(MoneyCase{"0", "0,00"}, MoneyCase{"1234.56", "1.234,56"},
-                                           MoneyCase{"1234567.891", "1.234.567,89"}, MoneyCase{"0.005", "0,01"},
-                                           MoneyCase{"999.995", "1.000,00"}, MoneyCase{"-15.5", "-15,50"},
-                                           MoneyCase{"-0.004", "0,00"}, MoneyCase{"100", "100,00"}));
+                                           MoneyCase{"1234567.891", "1.234.567,89"},
+                                           MoneyCase{"0.005", "0,01"}, MoneyCase{"999.995", "1.000,00"},
+                                           MoneyCase{"-15.5", "-15,50"}, MoneyCase{"-0.004", "0,00"},
+                                           MoneyCase{"100", "100,00"}));
 
 TEST(StatementTexts, QuantityOrderAndFileName) {
     EXPECT_EQ(StatementQuantity(money("220")), QStringLiteral("220"));
@@ -506,13 +532,19 @@ TEST(StatementTexts, QuantityOrderAndFileName) {
     const struct {
         const char* typed;
         StatementOrder order;
-    } orders[] = {{"Código", StatementOrder::Code}, {"codigo", StatementOrder::Code}, {"NOME", StatementOrder::Name},
-                  {"Cartão", StatementOrder::Card}, {"cartao", StatementOrder::Card}};
-    for (const auto& o : orders) EXPECT_EQ(TypedStatementOrder(QString::fromUtf8(o.typed)), o.order) << o.typed;
+    } orders[] = {{"Código", StatementOrder::Code},
+                  {"codigo", StatementOrder::Code},
+                  {"NOME", StatementOrder::Name},
+                  {"Cartão", StatementOrder::Card},
+                  {"cartao", StatementOrder::Card}};
+    for (const auto& o : orders)
+        EXPECT_EQ(TypedStatementOrder(QString::fromUtf8(o.typed)), o.order) << o.typed;
     EXPECT_THROW(TypedStatementOrder("salario"), UserError);
-    EXPECT_EQ(StatementFileName("000003", "CELSO RIBEIRO HORISTA"), QStringLiteral("000003 - CELSO RIBEIRO HORISTA.pdf"));
+    EXPECT_EQ(StatementFileName("000003", "CELSO RIBEIRO HORISTA"),
+              QStringLiteral("000003 - CELSO RIBEIRO HORISTA.pdf"));
     EXPECT_EQ(StatementFileName("000007", " A/B:C*D?  "), QStringLiteral("000007 - A_B_C_D_.pdf"));
-    EXPECT_EQ(StatementFileName("000008", "JOSE \"ZE\" <X>|."), QStringLiteral("000008 - JOSE _ZE_ _X__.pdf"));
+    EXPECT_EQ(StatementFileName("000008", "JOSE \"ZE\" <X>|."),
+              QStringLiteral("000008 - JOSE _ZE_ _X__.pdf"));
 }
 
 } // namespace

@@ -9,9 +9,9 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QMarginsF>
+#include <QPagedPaintDevice>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 
@@ -24,8 +24,8 @@ const QString DocumentTitle = QStringLiteral("Demonstrativo de Pagamento");
 
 // The layout, in millimetres from the top left corner of a statement.
 namespace layout {
-constexpr double Width = 200;        // the A4 width within the margins
-constexpr double Height = 138;       // one statement; two fit a page
+constexpr double Width = 200;            // the A4 width within the margins
+constexpr double Height = 138;           // one statement; two fit a page
 constexpr double Gap = 287 - 2 * Height; // between the two statements of a page
 constexpr double TitleRow = 0, CompanyRow = 7, EmployeeRow = 12, JobRow = 17, RowHeight = 5;
 constexpr double ColumnsTop = 23, ColumnsBottom = 28;
@@ -42,10 +42,8 @@ struct Column {
 };
 // "Cód.", "Descrição", "Hrs/Qtde", "Vencimentos", "Descontos".
 constexpr Column Columns[] = {
-    {"Cód.", 0, 14, Qt::AlignLeft},
-    {"Descrição", 14, 86, Qt::AlignLeft},
-    {"Hrs/Qtde", 100, 24, Qt::AlignRight},
-    {"Vencimentos", 124, 38, Qt::AlignRight},
+    {"Cód.", 0, 14, Qt::AlignLeft},         {"Descrição", 14, 86, Qt::AlignLeft},
+    {"Hrs/Qtde", 100, 24, Qt::AlignRight},  {"Vencimentos", 124, 38, Qt::AlignRight},
     {"Descontos", 162, 38, Qt::AlignRight},
 };
 constexpr double BasesWidth = 124; // the bases sit under code, description and quantity
@@ -63,15 +61,20 @@ void ensureFont() {
     done = true;
     if (QFontDatabase::families().contains(FontFamily)) return;
     const QDir fonts(QStringLiteral("/usr/share/fonts/truetype"));
-    for (const QString& folder : fonts.entryList({QStringLiteral("liberation*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QString& folder :
+         fonts.entryList({QStringLiteral("liberation*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString file = fonts.filePath(folder + QStringLiteral("/LiberationMono-Regular.ttf"));
         if (QFile::exists(file) && QFontDatabase::addApplicationFont(file) >= 0) return;
     }
 }
 
-QString dateText(const QDate& d) { return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString(); }
+QString dateText(const QDate& d) {
+    return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
 
-QString amountOrBlank(Fixed v) { return v.isZero() ? QString() : StatementMoney(v); }
+QString amountOrBlank(Fixed v) {
+    return v.isZero() ? QString() : StatementMoney(v);
+}
 
 } // namespace
 
@@ -94,7 +97,8 @@ void PayStatementPainter::begin() {
     ensureFont();
     painter_ = std::make_unique<QPainter>();
     if (!painter_->begin(&device_))
-        throw UserError(QStringLiteral("Não foi possível iniciar a impressão do demonstrativo de pagamento."));
+        throw UserError(
+            QStringLiteral("Não foi possível iniciar a impressão do demonstrativo de pagamento."));
     painter_->setPen(QPen(Qt::black, 0));
     // Millimetres to device pixels; a device whose printable area is smaller
     // than the layout gets the layout drawn smaller, never cut.
@@ -129,7 +133,9 @@ void PayStatementPainter::paint(const PayStatement& s) {
 void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, double top) {
     QPainter& p = *painter_;
     const double u = unit_;
-    auto rect = [&](double x, double y, double w, double h) { return QRectF(x * u, (top + y) * u, w * u, h * u); };
+    auto rect = [&](double x, double y, double w, double h) {
+        return QRectF(x * u, (top + y) * u, w * u, h * u);
+    };
     auto hline = [&](double y, double x0 = 0, double x1 = layout::Width) {
         p.drawLine(QPointF(x0 * u, (top + y) * u), QPointF(x1 * u, (top + y) * u));
     };
@@ -138,8 +144,8 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
     };
     // A text in a box, left or right, vertically centred; a text wider than
     // its box is drawn smaller so that it fits.
-    auto text = [&](double x, double y, double w, double h, const QString& t, Qt::Alignment align, double points,
-                    bool bold = false) {
+    auto text = [&](double x, double y, double w, double h, const QString& t, Qt::Alignment align,
+                    double points, bool bold = false) {
         if (t.isEmpty()) return;
         const DeviceFont& f = fontFor(points, bold);
         const QRectF box = rect(x + layout::Pad, y, w - 2 * layout::Pad, h);
@@ -165,18 +171,21 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
     text(120, TitleRow, 80, 7, s.payrollDescription, Qt::AlignRight, TextPt, true);
     text(0, CompanyRow, 140, RowHeight, s.companyName, Qt::AlignLeft, TextPt);
     text(140, CompanyRow, 60, RowHeight, QStringLiteral("Cnpj: ") + s.companyCnpj, Qt::AlignRight, TextPt);
-    text(0, EmployeeRow, 150, RowHeight, s.employeeCode + QStringLiteral(" - ") + s.employeeName, Qt::AlignLeft, TextPt, true);
-    text(140, EmployeeRow, 60, RowHeight, QStringLiteral("Admissão: ") + dateText(s.admission), Qt::AlignRight, TextPt);
+    text(0, EmployeeRow, 150, RowHeight, s.employeeCode + QStringLiteral(" - ") + s.employeeName,
+         Qt::AlignLeft, TextPt, true);
+    text(140, EmployeeRow, 60, RowHeight, QStringLiteral("Admissão: ") + dateText(s.admission),
+         Qt::AlignRight, TextPt);
     text(0, JobRow, 140, RowHeight, s.jobName, Qt::AlignLeft, TextPt);
     if (parts > 1)
-        text(140, JobRow, 60, RowHeight, QStringLiteral("Folha %1 de %2").arg(part + 1).arg(parts), Qt::AlignRight,
-             TextPt);
+        text(140, JobRow, 60, RowHeight, QStringLiteral("Folha %1 de %2").arg(part + 1).arg(parts),
+             Qt::AlignRight, TextPt);
 
     // Column titles and the 17 line slots.
     hline(ColumnsTop);
     hline(ColumnsBottom);
     for (const Column& c : Columns) {
-        text(c.x, ColumnsTop, c.width, ColumnsBottom - ColumnsTop, QString::fromUtf8(c.title), c.align, TextPt, true);
+        text(c.x, ColumnsTop, c.width, ColumnsBottom - ColumnsTop, QString::fromUtf8(c.title), c.align,
+             TextPt, true);
         if (c.x > 0) vline(c.x, ColumnsTop, LinesBottom);
     }
     const int first = part * StatementLineSlots;
@@ -187,7 +196,8 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
         const double y = ColumnsBottom + slot * LineHeight;
         // A reference of zero (an amount typed as such) leaves the column blank.
         const QString quantity = l.quantity == QLatin1String("0") ? QString() : l.quantity;
-        const QString values[] = {l.code, l.description, quantity, amountOrBlank(l.earning), amountOrBlank(l.deduction)};
+        const QString values[] = {l.code, l.description, quantity, amountOrBlank(l.earning),
+                                  amountOrBlank(l.deduction)};
         for (size_t c = 0; c < std::size(Columns); ++c)
             text(Columns[c].x, y, Columns[c].width, LineHeight, values[c], Columns[c].align, TextPt);
     }
@@ -195,40 +205,41 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
 
     if (!last) {
         // A continued statement: the totals and the receipt are on the last part.
-        text(0, LinesBottom, Width, Height - LinesBottom, QStringLiteral("Continua na próxima folha"), Qt::AlignHCenter,
-             TitlePt, true);
+        text(0, LinesBottom, Width, Height - LinesBottom, QStringLiteral("Continua na próxima folha"),
+             Qt::AlignHCenter, TitlePt, true);
         return;
     }
 
     // Bases and totals: a small caption above each value.
-    auto cell = [&](double x, double w, double y, double h, const QString& caption, const QString& value, double pt,
-                    bool bold) {
+    auto cell = [&](double x, double w, double y, double h, const QString& caption, const QString& value,
+                    double pt, bool bold) {
         text(x, y + 0.3, w, 3, caption, Qt::AlignLeft, LabelPt);
         text(x, y + 3.5, w, h - 3.8, value, Qt::AlignRight, pt, bold);
     };
     const struct {
         const char* caption;
         Fixed value;
-    } bases[] = {{"Salário p/ Mês", s.salary}, {"Base INSS", s.inssBase}, {"Base IRF", s.irrfBase}, {"FGTS", s.fgts}};
+    } bases[] = {
+        {"Salário p/ Mês", s.salary}, {"Base INSS", s.inssBase}, {"Base IRF", s.irrfBase}, {"FGTS", s.fgts}};
     for (int i = 0; i < 4; ++i) {
-        cell(i * BaseCell, BaseCell, LinesBottom, TotalsBottom - LinesBottom, QString::fromUtf8(bases[i].caption),
-             StatementMoney(bases[i].value), TextPt, false);
+        cell(i * BaseCell, BaseCell, LinesBottom, TotalsBottom - LinesBottom,
+             QString::fromUtf8(bases[i].caption), StatementMoney(bases[i].value), TextPt, false);
         if (i > 0) vline(i * BaseCell, LinesBottom, TotalsBottom);
     }
     vline(Columns[3].x, LinesBottom, NetBottom);
     vline(Columns[4].x, LinesBottom, TotalsBottom);
-    cell(Columns[3].x, Columns[3].width, LinesBottom, TotalsBottom - LinesBottom, QStringLiteral("Total Vencimentos"),
-         StatementMoney(s.totalEarnings), TextPt, false);
-    cell(Columns[4].x, Columns[4].width, LinesBottom, TotalsBottom - LinesBottom, QStringLiteral("Total Descontos"),
-         StatementMoney(s.totalDeductions), TextPt, false);
+    cell(Columns[3].x, Columns[3].width, LinesBottom, TotalsBottom - LinesBottom,
+         QStringLiteral("Total Vencimentos"), StatementMoney(s.totalEarnings), TextPt, false);
+    cell(Columns[4].x, Columns[4].width, LinesBottom, TotalsBottom - LinesBottom,
+         QStringLiteral("Total Descontos"), StatementMoney(s.totalDeductions), TextPt, false);
     hline(TotalsBottom);
 
     // The messages beside the net pay.
     const QString messages[] = {s.message1, s.message2, s.message3};
     for (int i = 0; i < 3; ++i)
         text(0, TotalsBottom + 0.5 + i * 3, BasesWidth, 3, messages[i], Qt::AlignLeft, SmallPt);
-    cell(Columns[3].x, Width - Columns[3].x, TotalsBottom, NetBottom - TotalsBottom, QStringLiteral("Líquido"),
-         StatementMoney(s.net), NetPt, true);
+    cell(Columns[3].x, Width - Columns[3].x, TotalsBottom, NetBottom - TotalsBottom,
+         QStringLiteral("Líquido"), StatementMoney(s.net), NetPt, true);
     hline(NetBottom);
 
     // The receipt.
@@ -237,9 +248,11 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
                                QStringLiteral("acima, do qual dou plena e total quitação.")};
     for (int i = 0; i < 3; ++i)
         text(0, NetBottom + 2 + i * 3.5, BasesWidth, 3.5, receipt[i], Qt::AlignLeft, SmallPt);
-    text(BasesWidth, NetBottom + 2, Width - BasesWidth, 3.5, QStringLiteral("Data: __/__/_____"), Qt::AlignLeft, SmallPt);
+    text(BasesWidth, NetBottom + 2, Width - BasesWidth, 3.5, QStringLiteral("Data: __/__/_____"),
+         Qt::AlignLeft, SmallPt);
     hline(Height - 6, BasesWidth + 2, Width - 2);
-    text(BasesWidth, Height - 5.5, Width - BasesWidth, 3.5, QStringLiteral("Assinatura"), Qt::AlignHCenter, SmallPt);
+    text(BasesWidth, Height - 5.5, Width - BasesWidth, 3.5, QStringLiteral("Assinatura"), Qt::AlignHCenter,
+         SmallPt);
 }
 
 const PayStatementPainter::DeviceFont& PayStatementPainter::fontFor(double points, bool bold) {
@@ -299,7 +312,8 @@ PayStatementFiles WritePayStatementsPdf(Database& tmpDb, Database& company, Stat
 PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, StatementOrder order,
                                           const QString& folder) {
     PayStatementFiles result;
-    if (!QDir().mkpath(folder)) throw UserError(QStringLiteral("Não foi possível criar a pasta %1").arg(folder));
+    if (!QDir().mkpath(folder))
+        throw UserError(QStringLiteral("Não foi possível criar a pasta %1").arg(folder));
     std::unique_ptr<QPdfWriter> writer;
     std::unique_ptr<PayStatementPainter> painter;
     QString current;

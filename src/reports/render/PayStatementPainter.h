@@ -9,10 +9,10 @@
 
 #include "PayStatements.h"
 
-#include <QFont>
-#include <QString>
 #include <map>
 #include <memory>
+#include <QFont>
+#include <QString>
 
 class QPagedPaintDevice;
 class QPainter;

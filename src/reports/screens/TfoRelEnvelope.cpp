@@ -11,8 +11,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -25,7 +25,8 @@ TfoRelEnvelope::TfoRelEnvelope(Session& session, UserInterface& ui, QWidget* par
     setObjectName(ScreenName);
     setWindowTitle(QStringLiteral("Zorvan - Emissão do Envelope:"));
     range_ = new ui::EmployeeRange(session, ui, QStringLiteral("Funcionário Inicial:"),
-                                   QStringLiteral("Funcionário Final:"), ui::EmployeeRange::CodeStyle::Padded, this);
+                                   QStringLiteral("Funcionário Final:"), ui::EmployeeRange::CodeStyle::Padded,
+                                   this);
     order_ = new QComboBox(this);
     order_->setObjectName(QStringLiteral("cbxOrdemImpressao"));
     order_->addItems(StatementOrderItems());
@@ -92,7 +93,8 @@ bool TfoRelEnvelope::BotaoGerarClick(const QString& pdfPath) {
         if (lastRun_->employees == 0) {
             ui_.message(MessageKind::Information, QStringLiteral("Nenhum funcionário a imprimir."));
         } else if (!pdfPath.isEmpty()) {
-            lastPages_ = WritePayStatementsPdf(session_.tmpDb(), session_.folha(), options.order, pdfPath).pages;
+            lastPages_ =
+                WritePayStatementsPdf(session_.tmpDb(), session_.folha(), options.order, pdfPath).pages;
         } else {
             showPreview(options.order);
         }

@@ -6,8 +6,8 @@
 
 #include "PayStatements.h"
 
-#include <QWidget>
 #include <optional>
+#include <QWidget>
 
 class QComboBox;
 class QLineEdit;
