@@ -508,6 +508,31 @@ TEST_F(PayStatementsTest, CommandLineWritesTheSameStatements) {
     EXPECT_EQ(status, 2);
 }
 
+// The 13th-salary sheet takes its INSS base from the 13th-salary role (015).
+TEST(PayStatements13th, InssBaseOfTheThirteenthSheet) {
+    TempDir d;
+    ScriptedUi ui;
+    Session session{Installation(d.path())};
+    OpenDemoCompany(session, ui, 2);
+    PayStatementOptions o;
+    o.branchCode = "002";
+    const PayStatementSummary s = BuildPayStatements(session.folha(), session.tmpDb(), ui, o);
+    EXPECT_EQ(s.sheet, QStringLiteral("D"));
+    EXPECT_EQ(s.competence, QStringLiteral("201312"));
+    ASSERT_GT(s.employees, 0);
+    const QString inss13 = Table(session.folha(), "FIXAOCOR").find({"015"})->text("FHISTORICO");
+    int checked = 0;
+    for (const Record& r : Table(session.tmpDb(), StatementTableDef()).select("Func_Copia = 1")) {
+        const auto row =
+            Table(session.folha(), "OCORRENC").find({"2013", "12", "D", inss13, r.text("Func_Cod")});
+        ASSERT_TRUE(row.has_value()) << r.text("Func_Cod").toStdString();
+        EXPECT_EQ(r.number("Vlr_BaseINSS"), std::min(row->number("VALOR"), DemoCeiling));
+        EXPECT_EQ(r.text("FolhaMensalDescricao"), QStringLiteral("Folha mensal 12/2013"));
+        ++checked;
+    }
+    EXPECT_EQ(checked, s.employees);
+}
+
 // ---- text routines -----------------------------------------------------
 
 struct MoneyCase {
