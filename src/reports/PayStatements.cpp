@@ -230,6 +230,10 @@ PayStatementSummary BuildPayStatements(Database& company, Database& tmpDb, UserI
     Transaction transaction(tmpDb);
     employees.forEach({}, {}, [&](const Record& employee) {
         ui.progressStep(++read);
+        if (ui.cancelRequested()) {
+            summary.cancelled = true;
+            return false;
+        }
         const QString code = employee.text(QStringLiteral("CODFUN")).trimmed();
         if (ranged && (code < options.firstEmployee || code > options.lastEmployee)) return true;
         if (employee.integer(QStringLiteral("CONDICAO")) == 0) return true;

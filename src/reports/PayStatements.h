@@ -46,12 +46,13 @@ struct PayStatementOptions {
 };
 
 struct PayStatementSummary {
-    int employees = 0;     // employees with a statement
-    int statements = 0;    // rows of Tmp0001 (two per employee)
-    qint64 lines = 0;      // rows of Tmp0002
-    int missingEvents = 0; // rows left off because their event is not registered
-    QString competence;    // YYYYMM
-    QString sheet;         // TIPO_FOL
+    int employees = 0;      // employees with a statement
+    int statements = 0;     // rows of Tmp0001 (two per employee)
+    qint64 lines = 0;       // rows of Tmp0002
+    int missingEvents = 0;  // rows left off because their event is not registered
+    QString competence;     // YYYYMM
+    QString sheet;          // TIPO_FOL
+    bool cancelled = false; // stopped by the person between two employees
 };
 
 // Recreates Tmp0001 and Tmp0002 in `tmpDb` and fills them in one

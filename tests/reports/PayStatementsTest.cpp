@@ -508,6 +508,15 @@ TEST_F(PayStatementsTest, CommandLineWritesTheSameStatements) {
     EXPECT_EQ(status, 2);
 }
 
+TEST_F(PayStatementsTest, CancelStopsBetweenEmployees) {
+    ui.stepsSeen = 0; // the payroll run of the set-up counted its own
+    ui.cancelAfterSteps = 5;
+    const PayStatementSummary s = build({});
+    EXPECT_TRUE(s.cancelled);
+    EXPECT_EQ(s.employees, 4); // the fifth is not begun
+    EXPECT_EQ(Table(tmp(), StatementTableDef()).count(), 8);
+}
+
 // The 13th-salary sheet takes its INSS base from the 13th-salary role (015).
 TEST(PayStatements13th, InssBaseOfTheThirteenthSheet) {
     TempDir d;

@@ -90,7 +90,9 @@ bool TfoRelEnvelope::BotaoGerarClick(const QString& pdfPath) {
             const UiRun run(jobUi, windowTitle());
             lastRun_ = BuildPayStatements(session_.folha(), session_.tmpDb(), jobUi, options);
         }
-        if (lastRun_->employees == 0) {
+        if (lastRun_->cancelled) {
+            // Stopped by the person: nothing is shown.
+        } else if (lastRun_->employees == 0) {
             ui_.message(MessageKind::Information, QStringLiteral("Nenhum funcionário a imprimir."));
         } else if (!pdfPath.isEmpty()) {
             lastPages_ =
