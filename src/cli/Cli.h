@@ -130,6 +130,7 @@ QList<Command> govCommands();     // sefip, grrf
 QList<Command> reportCommands();  // report
 QList<Command> exportCommands();  // export-xlsx
 QList<Command> bookCommands();    // payroll-book
+QList<Command> payslipCommands(); // payslips
 
 // Options every command takes: --root, --user.
 extern const QStringList globalOptions;

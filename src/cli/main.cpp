@@ -14,7 +14,10 @@
 using namespace folha;
 using namespace folha::cli;
 
-static QList<Command> allCommands() { return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands() + bookCommands(); }
+static QList<Command> allCommands() {
+    return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands() + bookCommands() +
+           payslipCommands();
+}
 
 static const char* const globalHelp =
     "Uso: folha [--root DIR] [--user CODIGO] COMANDO [opções]\n"
@@ -41,7 +44,8 @@ int main(int argc, char** argv) {
     {
         QStringList raw;
         for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
-        if (commandName(raw) == QLatin1String("report") || commandName(raw) == QLatin1String("payroll-book")) {
+        const QString command = commandName(raw);
+        if (command == QLatin1String("report") || command == QLatin1String("payroll-book") || command == QLatin1String("payslips")) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
             if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
                 // A private runtime folder, as a desktop session would give.

@@ -10,6 +10,7 @@
 #include "TfoExportarRelExcel.h"
 #include "TfoMenuFolha.h"
 #include "TfoEmiFolhadePagamento.h"
+#include "TfoRelEnvelope.h"
 #include "TfoRelListagem.h"
 #include "TfoTipoImpr.h"
 #include "TFSCRIPT.h"
@@ -37,6 +38,7 @@ ScreenCatalog::ScreenCatalog() {
     // The SQL console, for a supervisor only.
     add(QStringLiteral("TFSCRIPT"), &TFSCRIPT::createForGrab);
     add(QStringLiteral("TfoEmiFolhadePagamento"), &TfoEmiFolhadePagamento::create);
+    add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The registers, the employee register and the events screens.
     RegisterRegisterScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });

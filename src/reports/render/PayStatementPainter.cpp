@@ -1,0 +1,343 @@
+#include "PayStatementPainter.h"
+
+#include "DbError.h"
+#include "FileErrors.h"
+
+#include <algorithm>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QMarginsF>
+#include <QPagedPaintDevice>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace folha {
+
+namespace {
+
+const QString FontFamily = QStringLiteral("Liberation Mono");
+const QString DocumentTitle = QStringLiteral("Demonstrativo de Pagamento");
+
+// The layout, in millimetres from the top left corner of a statement.
+namespace layout {
+constexpr double Width = 200;            // the A4 width within the margins
+constexpr double Height = 138;           // one statement; two fit a page
+constexpr double Gap = 287 - 2 * Height; // between the two statements of a page
+constexpr double TitleRow = 0, CompanyRow = 7, EmployeeRow = 12, JobRow = 17, RowHeight = 5;
+constexpr double ColumnsTop = 23, ColumnsBottom = 28;
+constexpr double LineHeight = 4; // each of the 17 line slots
+constexpr double LinesBottom = ColumnsBottom + StatementLineSlots * LineHeight;
+constexpr double TotalsBottom = LinesBottom + 9;
+constexpr double NetBottom = TotalsBottom + 10;
+constexpr double Pad = 1.5; // text from a box's border
+
+struct Column {
+    const char* title;
+    double x, width;
+    Qt::Alignment align;
+};
+// "Cód.", "Descrição", "Hrs/Qtde", "Vencimentos", "Descontos".
+constexpr Column Columns[] = {
+    {"Cód.", 0, 14, Qt::AlignLeft},         {"Descrição", 14, 86, Qt::AlignLeft},
+    {"Hrs/Qtde", 100, 24, Qt::AlignRight},  {"Vencimentos", 124, 38, Qt::AlignRight},
+    {"Descontos", 162, 38, Qt::AlignRight},
+};
+constexpr double BasesWidth = 124; // the bases sit under code, description and quantity
+constexpr double BaseCell = BasesWidth / 4;
+
+// Font sizes in points.
+constexpr double TitlePt = 10, TextPt = 8, LabelPt = 6, SmallPt = 7, NetPt = 9;
+} // namespace layout
+
+// The fixed-pitch font, taken from the font files when the system's font
+// configuration does not know it.
+void ensureFont() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    if (QFontDatabase::families().contains(FontFamily)) return;
+    const QDir fonts(QStringLiteral("/usr/share/fonts/truetype"));
+    for (const QString& folder :
+         fonts.entryList({QStringLiteral("liberation*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString file = fonts.filePath(folder + QStringLiteral("/LiberationMono-Regular.ttf"));
+        if (QFile::exists(file) && QFontDatabase::addApplicationFont(file) >= 0) return;
+    }
+}
+
+QString dateText(const QDate& d) {
+    return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
+
+QString amountOrBlank(Fixed v) {
+    return v.isZero() ? QString() : StatementMoney(v);
+}
+
+} // namespace
+
+int PayStatementPainter::partsFor(int lines) {
+    return std::max(1, (lines + StatementLineSlots - 1) / StatementLineSlots);
+}
+
+PayStatementPainter::PayStatementPainter(QPagedPaintDevice& device) : device_(device) {
+    device_.setPageSize(QPageSize(QPageSize::A4));
+    device_.setPageOrientation(QPageLayout::Portrait);
+    device_.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+}
+
+PayStatementPainter::~PayStatementPainter() {
+    if (painter_ && painter_->isActive()) painter_->end();
+}
+
+void PayStatementPainter::begin() {
+    if (painter_) return;
+    ensureFont();
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(&device_))
+        throw UserError(
+            QStringLiteral("Não foi possível iniciar a impressão do demonstrativo de pagamento."));
+    painter_->setPen(QPen(Qt::black, 0));
+    // Millimetres to device pixels; a device whose printable area is smaller
+    // than the layout gets the layout drawn smaller, never cut.
+    const double perMm = device_.logicalDpiX() / 25.4;
+    const double widthMm = device_.width() / perMm;
+    const double heightMm = device_.height() / perMm;
+    unit_ = perMm * std::min({1.0, widthMm / layout::Width, heightMm / (2 * layout::Height + layout::Gap)});
+    pages_ = 1;
+}
+
+void PayStatementPainter::nextSlot(bool newEmployee) {
+    begin();
+    if (slot_ < 0) {
+        slot_ = 0;
+    } else if (newEmployee || slot_ == 1) {
+        device_.newPage();
+        ++pages_;
+        slot_ = 0;
+    } else {
+        slot_ = 1;
+    }
+}
+
+void PayStatementPainter::paint(const PayStatement& s) {
+    const int parts = partsFor(int(s.lines.size()));
+    for (int part = 0; part < parts; ++part) {
+        nextSlot(part == 0 && s.copy == 1);
+        paintPart(s, part, parts, slot_ * (layout::Height + layout::Gap));
+    }
+}
+
+void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, double top) {
+    QPainter& p = *painter_;
+    const double u = unit_;
+    auto rect = [&](double x, double y, double w, double h) {
+        return QRectF(x * u, (top + y) * u, w * u, h * u);
+    };
+    auto hline = [&](double y, double x0 = 0, double x1 = layout::Width) {
+        p.drawLine(QPointF(x0 * u, (top + y) * u), QPointF(x1 * u, (top + y) * u));
+    };
+    auto vline = [&](double x, double y0, double y1) {
+        p.drawLine(QPointF(x * u, (top + y0) * u), QPointF(x * u, (top + y1) * u));
+    };
+    // A text in a box, left or right, vertically centred; a text wider than
+    // its box is drawn smaller so that it fits.
+    auto text = [&](double x, double y, double w, double h, const QString& t, Qt::Alignment align,
+                    double points, bool bold = false) {
+        if (t.isEmpty()) return;
+        const DeviceFont& f = fontFor(points, bold);
+        const QRectF box = rect(x + layout::Pad, y, w - 2 * layout::Pad, h);
+        const double wide = f.charWidth * t.size();
+        if (wide > box.width()) {
+            QFont smaller = f.font;
+            smaller.setPointSizeF(f.font.pointSizeF() * box.width() / wide);
+            p.setFont(smaller);
+        } else {
+            p.setFont(f.font);
+        }
+        p.drawText(box, int(align | Qt::AlignVCenter) | Qt::TextSingleLine, t);
+    };
+    using namespace layout;
+    const bool last = part == parts - 1;
+
+    p.drawRect(rect(0, 0, Width, Height));
+    // Header.
+    text(0, TitleRow, 120, 7,
+         part == 0 ? QStringLiteral("Demonstrativo de Pagamento")
+                   : QStringLiteral("Demonstrativo de Pagamento - Continuação"),
+         Qt::AlignLeft, TitlePt, true);
+    text(120, TitleRow, 80, 7, s.payrollDescription, Qt::AlignRight, TextPt, true);
+    text(0, CompanyRow, 140, RowHeight, s.companyName, Qt::AlignLeft, TextPt);
+    text(140, CompanyRow, 60, RowHeight, QStringLiteral("Cnpj: ") + s.companyCnpj, Qt::AlignRight, TextPt);
+    text(0, EmployeeRow, 150, RowHeight, s.employeeCode + QStringLiteral(" - ") + s.employeeName,
+         Qt::AlignLeft, TextPt, true);
+    text(140, EmployeeRow, 60, RowHeight, QStringLiteral("Admissão: ") + dateText(s.admission),
+         Qt::AlignRight, TextPt);
+    text(0, JobRow, 140, RowHeight, s.jobName, Qt::AlignLeft, TextPt);
+    if (parts > 1)
+        text(140, JobRow, 60, RowHeight, QStringLiteral("Folha %1 de %2").arg(part + 1).arg(parts),
+             Qt::AlignRight, TextPt);
+
+    // Column titles and the 17 line slots.
+    hline(ColumnsTop);
+    hline(ColumnsBottom);
+    for (const Column& c : Columns) {
+        text(c.x, ColumnsTop, c.width, ColumnsBottom - ColumnsTop, QString::fromUtf8(c.title), c.align,
+             TextPt, true);
+        if (c.x > 0) vline(c.x, ColumnsTop, LinesBottom);
+    }
+    const int first = part * StatementLineSlots;
+    for (int slot = 0; slot < StatementLineSlots; ++slot) {
+        const int index = first + slot;
+        if (index >= int(s.lines.size())) break;
+        const PayStatementLine& l = s.lines[size_t(index)];
+        const double y = ColumnsBottom + slot * LineHeight;
+        // A reference of zero (an amount typed as such) leaves the column blank.
+        const QString quantity = l.quantity == QLatin1String("0") ? QString() : l.quantity;
+        const QString values[] = {l.code, l.description, quantity, amountOrBlank(l.earning),
+                                  amountOrBlank(l.deduction)};
+        for (size_t c = 0; c < std::size(Columns); ++c)
+            text(Columns[c].x, y, Columns[c].width, LineHeight, values[c], Columns[c].align, TextPt);
+    }
+    hline(LinesBottom);
+
+    if (!last) {
+        // A continued statement: the totals and the receipt are on the last part.
+        text(0, LinesBottom, Width, Height - LinesBottom, QStringLiteral("Continua na próxima folha"),
+             Qt::AlignHCenter, TitlePt, true);
+        return;
+    }
+
+    // Bases and totals: a small caption above each value.
+    auto cell = [&](double x, double w, double y, double h, const QString& caption, const QString& value,
+                    double pt, bool bold) {
+        text(x, y + 0.3, w, 3, caption, Qt::AlignLeft, LabelPt);
+        text(x, y + 3.5, w, h - 3.8, value, Qt::AlignRight, pt, bold);
+    };
+    const struct {
+        const char* caption;
+        Fixed value;
+    } bases[] = {
+        {"Salário p/ Mês", s.salary}, {"Base INSS", s.inssBase}, {"Base IRF", s.irrfBase}, {"FGTS", s.fgts}};
+    for (int i = 0; i < 4; ++i) {
+        cell(i * BaseCell, BaseCell, LinesBottom, TotalsBottom - LinesBottom,
+             QString::fromUtf8(bases[i].caption), StatementMoney(bases[i].value), TextPt, false);
+        if (i > 0) vline(i * BaseCell, LinesBottom, TotalsBottom);
+    }
+    vline(Columns[3].x, LinesBottom, NetBottom);
+    vline(Columns[4].x, LinesBottom, TotalsBottom);
+    cell(Columns[3].x, Columns[3].width, LinesBottom, TotalsBottom - LinesBottom,
+         QStringLiteral("Total Vencimentos"), StatementMoney(s.totalEarnings), TextPt, false);
+    cell(Columns[4].x, Columns[4].width, LinesBottom, TotalsBottom - LinesBottom,
+         QStringLiteral("Total Descontos"), StatementMoney(s.totalDeductions), TextPt, false);
+    hline(TotalsBottom);
+
+    // The messages beside the net pay.
+    const QString messages[] = {s.message1, s.message2, s.message3};
+    for (int i = 0; i < 3; ++i)
+        text(0, TotalsBottom + 0.5 + i * 3, BasesWidth, 3, messages[i], Qt::AlignLeft, SmallPt);
+    cell(Columns[3].x, Width - Columns[3].x, TotalsBottom, NetBottom - TotalsBottom,
+         QStringLiteral("Líquido"), StatementMoney(s.net), NetPt, true);
+    hline(NetBottom);
+
+    // The receipt.
+    const QString receipt[] = {QStringLiteral("Recebi o valor líquido deste recibo, "),
+                               QStringLiteral("correspondente a discriminação"),
+                               QStringLiteral("acima, do qual dou plena e total quitação.")};
+    for (int i = 0; i < 3; ++i)
+        text(0, NetBottom + 2 + i * 3.5, BasesWidth, 3.5, receipt[i], Qt::AlignLeft, SmallPt);
+    text(BasesWidth, NetBottom + 2, Width - BasesWidth, 3.5, QStringLiteral("Data: __/__/_____"),
+         Qt::AlignLeft, SmallPt);
+    hline(Height - 6, BasesWidth + 2, Width - 2);
+    text(BasesWidth, Height - 5.5, Width - BasesWidth, 3.5, QStringLiteral("Assinatura"), Qt::AlignHCenter,
+         SmallPt);
+}
+
+const PayStatementPainter::DeviceFont& PayStatementPainter::fontFor(double points, bool bold) {
+    const int key = int(points * 10) * 2 + (bold ? 1 : 0);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    DeviceFont f;
+    f.font = QFont(FontFamily);
+    f.font.setStyleHint(QFont::Monospace);
+    f.font.setFixedPitch(true);
+    f.font.setBold(bold);
+    f.font.setPointSizeF(points * unit_ / (device_.logicalDpiX() / 25.4));
+    f.charWidth = QFontMetricsF(f.font, &device_).horizontalAdvance(QStringLiteral("M"));
+    return fonts_.emplace(key, f).first->second;
+}
+
+void PayStatementPainter::finish() {
+    begin();
+    if (painter_->isActive()) painter_->end();
+}
+
+namespace {
+
+// A PDF writer on a file tried before anything is drawn, so a folder without
+// permission is said at once.
+std::unique_ptr<QPdfWriter> openPdf(const QString& path) {
+    QFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) throw UserError(FileErrorText(probe, path));
+    probe.close();
+    auto writer = std::make_unique<QPdfWriter>(path);
+    writer->setTitle(DocumentTitle);
+    writer->setCreator(QStringLiteral("FOLHA DE PAGAMENTO"));
+    writer->setResolution(300);
+    return writer;
+}
+
+} // namespace
+
+PayStatementFiles WritePayStatementsPdf(Database& tmpDb, Database& company, StatementOrder order,
+                                        const QString& path) {
+    PayStatementFiles result;
+    auto writer = openPdf(path);
+    {
+        PayStatementPainter painter(*writer);
+        result.statements = ForEachPayStatement(tmpDb, company, order, [&](const PayStatement& s) {
+            painter.paint(s);
+            return true;
+        });
+        painter.finish();
+        result.pages = painter.pages();
+    }
+    writer.reset();
+    result.files << path;
+    return result;
+}
+
+PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, StatementOrder order,
+                                          const QString& folder) {
+    PayStatementFiles result;
+    if (!QDir().mkpath(folder))
+        throw UserError(QStringLiteral("Não foi possível criar a pasta %1").arg(folder));
+    std::unique_ptr<QPdfWriter> writer;
+    std::unique_ptr<PayStatementPainter> painter;
+    QString current;
+    auto close = [&] {
+        if (!painter) return;
+        painter->finish();
+        result.pages += painter->pages();
+        painter.reset();
+        writer.reset();
+    };
+    result.statements = ForEachPayStatement(tmpDb, company, order, [&](const PayStatement& s) {
+        if (!painter || s.employeeCode != current) {
+            close();
+            const QString path = QDir(folder).filePath(StatementFileName(s.employeeCode, s.employeeName));
+            writer = openPdf(path);
+            painter = std::make_unique<PayStatementPainter>(*writer);
+            current = s.employeeCode;
+            result.files << path;
+        }
+        painter->paint(s);
+        return true;
+    });
+    close();
+    return result;
+}
+
+} // namespace folha

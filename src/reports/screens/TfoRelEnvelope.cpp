@@ -1,0 +1,141 @@
+#include "TfoRelEnvelope.h"
+
+#include "JobScreen.h"
+#include "PayStatementPainter.h"
+#include "Session.h"
+#include "UserInterface.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace folha {
+
+const QString TfoRelEnvelope::ScreenName = QStringLiteral("TfoRelEnvelope");
+
+TfoRelEnvelope::TfoRelEnvelope(Session& session, UserInterface& ui, QWidget* parent)
+    : QWidget(parent, Qt::Window), session_(session), ui_(ui) {
+    setObjectName(ScreenName);
+    setWindowTitle(QStringLiteral("Zorvan - Emissão do Envelope:"));
+    range_ = new ui::EmployeeRange(session, ui, QStringLiteral("Funcionário Inicial:"),
+                                   QStringLiteral("Funcionário Final:"), ui::EmployeeRange::CodeStyle::Padded,
+                                   this);
+    order_ = new QComboBox(this);
+    order_->setObjectName(QStringLiteral("cbxOrdemImpressao"));
+    order_->addItems(StatementOrderItems());
+    order_->setCurrentIndex(0);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Ordem de Impressão:"), order_);
+    for (int i = 0; i < 3; ++i) {
+        messages_[i] = new QLineEdit(this);
+        messages_[i]->setObjectName(QStringLiteral("edMsg%1").arg(i + 1));
+        messages_[i]->setMaxLength(StatementMessageLength);
+        messages_[i]->setMinimumWidth(420);
+        form->addRow(QStringLiteral("Mensagem %1").arg(i + 1), messages_[i]);
+    }
+    generate_ = new QPushButton(QStringLiteral("Gerar"), this);
+    generate_->setObjectName(QStringLiteral("BotaoGerar"));
+    generate_->setDefault(true);
+    close_ = new QPushButton(QStringLiteral("Fechar"), this);
+    close_->setObjectName(QStringLiteral("BotaoFechar"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(generate_);
+    buttons->addWidget(close_);
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(range_);
+    main->addLayout(form);
+    main->addStretch();
+    main->addLayout(buttons);
+
+    connect(generate_, &QPushButton::clicked, this, [this] { BotaoGerarClick(); });
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    range_->restore(ScreenName);
+}
+
+QWidget* TfoRelEnvelope::createForGrab(Session& session, UserInterface& ui, QWidget* parent) {
+    return new TfoRelEnvelope(session, ui, parent);
+}
+
+bool TfoRelEnvelope::BotaoGerarClick(const QString& pdfPath) {
+    const UiOwner owner(ui_, this);
+    PayStatementOptions options;
+    try {
+        options.firstEmployee = range_->firstCode();
+        options.lastEmployee = range_->lastCode();
+        options.order = TypedStatementOrder(order_->currentText());
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+        return false;
+    }
+    options.branchCode = ui::SessionBranchCode(session_);
+    options.message1 = messages_[0]->text();
+    options.message2 = messages_[1]->text();
+    options.message3 = messages_[2]->text();
+    range_->remember(ScreenName);
+
+    generate_->setEnabled(false);
+    bool done = false;
+    try {
+        {
+            ui::JobUi jobUi(ui_, nullptr, nullptr);
+            const UiRun run(jobUi, windowTitle());
+            lastRun_ = BuildPayStatements(session_.folha(), session_.tmpDb(), jobUi, options);
+        }
+        if (lastRun_->cancelled) {
+            // Stopped by the person: nothing is shown.
+        } else if (lastRun_->employees == 0) {
+            ui_.message(MessageKind::Information, QStringLiteral("Nenhum funcionário a imprimir."));
+        } else if (!pdfPath.isEmpty()) {
+            lastPages_ =
+                WritePayStatementsPdf(session_.tmpDb(), session_.folha(), options.order, pdfPath).pages;
+        } else {
+            showPreview(options.order);
+        }
+        done = true;
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+    }
+    generate_->setEnabled(true);
+    return done;
+}
+
+void TfoRelEnvelope::showPreview(StatementOrder order) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Demonstrativo de Pagamento"));
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("PreviewEnvelope"));
+    preview.setWindowTitle(QStringLiteral("Demonstrativo de Pagamento"));
+    // The statements are read again from the work tables each time the
+    // preview or the printer asks for the pages.
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+        try {
+            PayStatementPainter painter(*target);
+            ForEachPayStatement(session_.tmpDb(), session_.folha(), order, [&](const PayStatement& s) {
+                painter.paint(s);
+                return true;
+            });
+            painter.finish();
+            lastPages_ = painter.pages();
+        } catch (const UserError& e) {
+            ui_.message(MessageKind::Error, e.message());
+        }
+    });
+    preview.resize(1000, 760);
+    preview.exec();
+}
+
+void TfoRelEnvelope::closeEvent(QCloseEvent* event) {
+    range_->remember(ScreenName);
+    QWidget::closeEvent(event);
+}
+
+} // namespace folha

@@ -1,0 +1,62 @@
+#pragma once
+// "Zorvan - Emissão do Envelope:": the pay statements of the branch's
+// current payroll. The employee range with its lookups (remembered), the
+// print order, the three messages; "Gerar" fills the statements and shows
+// them in a print preview, from which they are printed.
+
+#include "PayStatements.h"
+
+#include <optional>
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace folha {
+
+class Session;
+class UserInterface;
+
+namespace ui {
+class EmployeeRange;
+}
+
+class TfoRelEnvelope : public QWidget {
+    Q_OBJECT
+public:
+    TfoRelEnvelope(Session& session, UserInterface& ui, QWidget* parent = nullptr);
+    static QWidget* createForGrab(Session& session, UserInterface& ui, QWidget* parent);
+    static const QString ScreenName;
+
+    // "Gerar": fills the statements and shows the preview; with a file name
+    // the statements go into that PDF instead of the preview. Returns false
+    // when a typed value was refused or the statements could not be made.
+    bool BotaoGerarClick(const QString& pdfPath = {});
+    // What the last "Gerar" filled.
+    const std::optional<PayStatementSummary>& lastRun() const { return lastRun_; }
+    // Pages the last preview or PDF drew.
+    int lastPages() const { return lastPages_; }
+
+    ui::EmployeeRange* range() const { return range_; }
+    QComboBox* orderBox() const { return order_; }
+    QLineEdit* messageField(int n) const { return messages_[n - 1]; }
+    QPushButton* generateButton() const { return generate_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showPreview(StatementOrder order);
+    Session& session_;
+    UserInterface& ui_;
+    ui::EmployeeRange* range_;
+    QComboBox* order_;
+    QLineEdit* messages_[3];
+    QPushButton* generate_;
+    QPushButton* close_;
+    std::optional<PayStatementSummary> lastRun_;
+    int lastPages_ = 0;
+};
+
+} // namespace folha

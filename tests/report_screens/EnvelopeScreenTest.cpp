@@ -1,0 +1,192 @@
+// The screen of the pay statements: its fields, the lookups, the remembered
+// range, "Gerar" into the preview and into a PDF equal to the engine's.
+#include "TfoRelEnvelope.h"
+
+#include "DemoCompany.h"
+#include "EmployeeChoice.h"
+#include "JobScreen.h"
+#include "PayrollRun.h"
+#include "PayStatementPainter.h"
+#include "QtUserInterface.h"
+#include "ScreenCatalog.h"
+#include "SelecaoMultipla.h"
+#include "Table.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace folha;
+
+namespace {
+
+// Answers every box with OK and keeps what it was shown.
+class BoxesUi : public QtUserInterface {
+public:
+    QStringList boxes;
+
+protected:
+    QMessageBox::StandardButton showBox(QMessageBox::Icon, const QString&, const QString& text,
+                                        QMessageBox::StandardButtons, const QString&) override {
+        boxes << text;
+        return QMessageBox::Ok;
+    }
+};
+
+QString pdfText(const QString& pdf) {
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    p.waitForFinished(60000);
+    EXPECT_EQ(p.exitCode(), 0);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class EnvelopeScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session = std::make_unique<Session>(Installation(d.path()));
+        OpenDemoCompany(*session, ui);
+        session->values.IniDir = d.file("ini/");
+        QDir().mkpath(session->values.IniDir);
+        payroll::RunOptions o;
+        o.branchCode = "001";
+        o.automaticMode = true;
+        payroll::PayrollRun(session->folha(), ui).run(o);
+        ui.boxes.clear();
+        registers::ForgetChosenEmployee();
+    }
+    QStringList statementCodes() {
+        QStringList codes;
+        for (const Record& r : Table(session->tmpDb(), StatementTableDef()).select("Func_Copia = 1"))
+            codes << r.text("Func_Cod");
+        return codes;
+    }
+    TempDir d;
+    BoxesUi ui;
+    std::unique_ptr<Session> session;
+};
+
+// Picks the line `row` of the selection dialog the button opens.
+void pickRow(QToolButton* button, int row, QString* code) {
+    QTimer::singleShot(0, [row, code] {
+        auto* dialog = qobject_cast<ui::TFoSelecaoMultipla*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* list = dialog->findChild<QTableView*>("Lista");
+        ASSERT_NE(list, nullptr);
+        ASSERT_GT(list->model()->rowCount(), row);
+        list->setCurrentIndex(list->model()->index(row, 0));
+        *code = list->model()->index(row, 0).data().toString();
+        dialog->clearSelection();
+        dialog->addCurrent();
+        dialog->confirm();
+    });
+    button->click();
+}
+
+TEST_F(EnvelopeScreen, FieldsCaptionsAndDefaults) {
+    std::unique_ptr<QWidget> w(ScreenCatalog::instance().create("TfoRelEnvelope", *session, ui, nullptr));
+    auto* screen = qobject_cast<TfoRelEnvelope*>(w.get());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Zorvan - Emissão do Envelope:"));
+    auto* order = screen->findChild<QComboBox*>("cbxOrdemImpressao");
+    ASSERT_NE(order, nullptr);
+    EXPECT_EQ(order->currentText(), QStringLiteral("Código"));
+    QStringList items;
+    for (int i = 0; i < order->count(); ++i)
+        items << order->itemText(i);
+    EXPECT_EQ(items, (QStringList{"Código", "Nome", "Cartão"}));
+    for (const char* name : {"edMsg1", "edMsg2", "edMsg3"}) {
+        auto* box = screen->findChild<QLineEdit*>(name);
+        ASSERT_NE(box, nullptr) << name;
+        EXPECT_EQ(box->maxLength(), 100);
+    }
+    for (const char* name : {"eFtCodInicial", "eFtCodFinal"})
+        EXPECT_NE(screen->findChild<QLineEdit*>(name), nullptr);
+    EXPECT_EQ(screen->findChild<QPushButton*>("BotaoGerar")->text(), QStringLiteral("Gerar"));
+    EXPECT_EQ(screen->findChild<QPushButton*>("BotaoFechar")->text(), QStringLiteral("Fechar"));
+}
+
+TEST_F(EnvelopeScreen, FirstLookupCopiesIntoTheFinalCodeAndTheRangeIsRemembered) {
+    {
+        TfoRelEnvelope screen(*session, ui);
+        QString first, last;
+        pickRow(screen.range()->firstButton(), 2, &first);
+        ASSERT_FALSE(first.isEmpty());
+        EXPECT_EQ(screen.range()->firstField()->text(), first);
+        EXPECT_EQ(screen.range()->lastField()->text(), first);
+        pickRow(screen.range()->lastButton(), 4, &last);
+        EXPECT_EQ(screen.range()->firstField()->text(), first);
+        EXPECT_EQ(screen.range()->lastField()->text(), last);
+        screen.show();
+        screen.range()->firstField()->setText("3");
+        screen.range()->lastField()->setText("5");
+        screen.close();
+    }
+    TfoRelEnvelope again(*session, ui);
+    EXPECT_EQ(again.range()->firstField()->text(), QStringLiteral("3"));
+    EXPECT_EQ(again.range()->lastField()->text(), QStringLiteral("5"));
+    EXPECT_TRUE(ui.boxes.isEmpty()) << ui.boxes.join("\n").toStdString();
+}
+
+TEST_F(EnvelopeScreen, GerarWritesTheEngineStatements) {
+    TfoRelEnvelope screen(*session, ui);
+    screen.range()->firstField()->setText("3");
+    screen.range()->lastField()->setText("5");
+    screen.orderBox()->setCurrentText("Nome");
+    screen.messageField(2)->setText("Bom trabalho");
+    const QString pdf = d.file("tela.pdf");
+    ASSERT_TRUE(screen.BotaoGerarClick(pdf)) << ui.boxes.join("\n").toStdString();
+    EXPECT_EQ(statementCodes(), (QStringList{"000003", "000004", "000005"}));
+    EXPECT_EQ(screen.lastRun()->employees, 3);
+    EXPECT_EQ(screen.lastPages(), 3);
+    const QString text = pdfText(pdf);
+    EXPECT_EQ(text.count("Bom trabalho"), 6);
+    // The same statements as the engine draws them in the order asked.
+    const QString engine = d.file("motor.pdf");
+    WritePayStatementsPdf(session->tmpDb(), session->folha(), StatementOrder::Name, engine);
+    EXPECT_EQ(text, pdfText(engine));
+    const int celso = int(text.indexOf("CELSO")), denise = int(text.indexOf("DENISE")),
+              emilio = int(text.indexOf("EMILIO"));
+    EXPECT_LT(celso, denise);
+    EXPECT_LT(denise, emilio);
+
+    // A code that is none is refused; nothing is rebuilt.
+    screen.range()->firstField()->setText("abc");
+    EXPECT_FALSE(screen.BotaoGerarClick(pdf));
+    ASSERT_EQ(ui.boxes.size(), 1);
+    EXPECT_EQ(statementCodes().size(), 3);
+}
+
+TEST_F(EnvelopeScreen, GerarShowsThePreviewOfEveryActiveEmployee) {
+    TfoRelEnvelope screen(*session, ui);
+    screen.show();
+    // The preview comes after the statements are filled (their progress
+    // dialog is modal meanwhile): looked for until it shows.
+    bool previewed = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!preview) return;
+        poll.stop();
+        previewed = true;
+        EXPECT_EQ(preview->windowTitle(), QStringLiteral("Demonstrativo de Pagamento"));
+        preview->reject();
+    });
+    poll.start();
+    screen.generateButton()->click();
+    EXPECT_TRUE(previewed);
+    EXPECT_TRUE(ui.boxes.isEmpty()) << ui.boxes.join("\n").toStdString();
+    EXPECT_EQ(statementCodes().size(), 24); // both codes empty: every active employee
+    EXPECT_EQ(screen.lastPages(), 24);
+}
+
+} // namespace
