@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QMarginsF>
 #include <QPagedPaintDevice>
 #include <QPageLayout>
@@ -150,14 +151,27 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
         const DeviceFont& f = fontFor(points, bold);
         const QRectF box = rect(x + layout::Pad, y, w - 2 * layout::Pad, h);
         const double wide = f.charWidth * t.size();
-        if (wide > box.width()) {
+        if (wide > box.width() || !f.raw.isValid()) {
             QFont smaller = f.font;
-            smaller.setPointSizeF(f.font.pointSizeF() * box.width() / wide);
+            if (wide > box.width()) smaller.setPointSizeF(f.font.pointSizeF() * box.width() / wide);
             p.setFont(smaller);
-        } else {
-            p.setFont(f.font);
+            p.drawText(box, int(align | Qt::AlignVCenter) | Qt::TextSingleLine, t);
+            return;
         }
-        p.drawText(box, int(align | Qt::AlignVCenter) | Qt::TextSingleLine, t);
+        // Every glyph is as wide as the next: the text is placed by hand and
+        // drawn as a glyph run, with nothing to shape or lay out.
+        double x0 = box.left();
+        if (align & Qt::AlignRight) x0 = box.right() - wide;
+        else if (align & Qt::AlignHCenter) x0 = box.center().x() - wide / 2;
+        const double baseline = box.center().y() + (f.ascent - f.descent) / 2;
+        const QList<quint32> glyphs = f.raw.glyphIndexesForString(t);
+        QList<QPointF> positions(glyphs.size());
+        for (qsizetype k = 0; k < positions.size(); ++k) positions[k] = QPointF(double(k) * f.charWidth, 0);
+        QGlyphRun run;
+        run.setRawFont(f.raw);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        p.drawGlyphRun(QPointF(x0, baseline), run);
     };
     using namespace layout;
     const bool last = part == parts - 1;
@@ -265,7 +279,12 @@ const PayStatementPainter::DeviceFont& PayStatementPainter::fontFor(double point
     f.font.setFixedPitch(true);
     f.font.setBold(bold);
     f.font.setPointSizeF(points * unit_ / (device_.logicalDpiX() / 25.4));
-    f.charWidth = QFontMetricsF(f.font, &device_).horizontalAdvance(QStringLiteral("M"));
+    const QFontMetricsF metrics(f.font, &device_);
+    f.charWidth = metrics.horizontalAdvance(QStringLiteral("M"));
+    f.ascent = metrics.ascent();
+    f.descent = metrics.descent();
+    f.raw = QRawFont::fromFont(f.font);
+    f.raw.setPixelSize(f.font.pointSizeF() * device_.logicalDpiY() / 72.0);
     return fonts_.emplace(key, f).first->second;
 }
 

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <QFont>
+#include <QRawFont>
 #include <QString>
 
 class QPagedPaintDevice;
@@ -49,7 +50,10 @@ private:
     // character on the device (every glyph of the font is as wide).
     struct DeviceFont {
         QFont font;
+        QRawFont raw; // the same font at the device's resolution, for glyph runs
         double charWidth = 0;
+        double ascent = 0;
+        double descent = 0;
     };
     const DeviceFont& fontFor(double points, bool bold);
     std::map<int, DeviceFont> fonts_;
