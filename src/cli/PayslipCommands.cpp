@@ -33,6 +33,11 @@ int cmdPayslips(Context& c) {
     Database& company = c.session().folha();
     Database& tmpDb = c.session().tmpDb();
     const PayStatementSummary built = BuildPayStatements(company, tmpDb, c.ui(), options);
+    if (built.employees == 0) {
+        // No file stands for statements nobody would receive.
+        c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum funcionário a imprimir."));
+        return 1;
+    }
     const PayStatementFiles written =
         split ? WritePayStatementsSplit(tmpDb, company, options.order,
                                         QFileInfo(c.args.value("--split")).absoluteFilePath())

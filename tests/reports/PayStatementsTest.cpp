@@ -506,6 +506,14 @@ TEST_F(PayStatementsTest, CommandLineWritesTheSameStatements) {
     EXPECT_EQ(status, 2);
     run(FOLHA_BIN_DIR "/folha", {"--root", d.path(), "payslips", "--company", "1"}, env, &status);
     EXPECT_EQ(status, 2);
+
+    // A range without employees writes no file and says so.
+    const QString none = d.file("none.pdf");
+    run(FOLHA_BIN_DIR "/folha",
+        {"--root", d.path(), "payslips", "--company", "1", "--from", "900000", "--to", "900001", "--output", none},
+        env, &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_FALSE(QFile::exists(none));
 }
 
 TEST_F(PayStatementsTest, CancelStopsBetweenEmployees) {
