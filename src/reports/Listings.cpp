@@ -200,6 +200,26 @@ QList<ListingDef> BuildListings() {
         d.enrich = AddCargoName;
         l << d;
     }
+    {
+        // The vacation listing: the acquisition, enjoyment and cash-allowance
+        // periods of each employee, each as "início a fim" (the allowance
+        // only when filled).
+        ListingDef d = Def("TfoRelFerias", "ferias", "Relatório de Férias", "CADFUN", "NOMEFUNCIONARIO", 132,
+                           {Col("Código", "CODFUN", 2), Col("Nome", "NOME", 10), Col("Período Aquisitivo", "PER_AQUISITIVO", 52),
+                            Col("Período de Gozo", "PER_GOZO", 78), Col("Abono Pecuniário", "PER_ABONO", 104)});
+        d.enrich = [](Database&, QVariantMap& row) {
+            const auto period = [&row](const char* first, const char* last) {
+                const QString from = PlainText(row.value(QLatin1String(first)));
+                const QString to = PlainText(row.value(QLatin1String(last)));
+                if (from.isEmpty() && to.isEmpty()) return QString();
+                return from.leftJustified(10) + QStringLiteral(" a ") + to;
+            };
+            row.insert(QStringLiteral("PER_AQUISITIVO"), period("DT_INIFERI", "DT_FINFERI"));
+            row.insert(QStringLiteral("PER_GOZO"), period("DT_IGOZFER", "DT_FGOZFER"));
+            row.insert(QStringLiteral("PER_ABONO"), period("DT_IABOFER", "DT_FABOFER"));
+        };
+        l << d;
+    }
     l << Def("TfoCadRelHistAfas", "histafas", "Relatório de Históricos de Afastamento", "HISTAFAS", {}, 80,
              {Col("Cód.", "HCODIGO", 4, d3), Col("Nome", "HNOME", 10), Col("13º", "CALC13", 42),
               Col("Férias", "CALCFERIAS", 48), Col("Normal", "CALCNORMAL", 56), Col("RAIS", "CODIGORAIS", 64),
@@ -264,6 +284,7 @@ int ListColumnWidth(const ListingDef& def, const ListColumn& column) {
     const FieldDef* field = table ? table->field(column.field) : nullptr;
     if (!field) {
         if (column.field == QLatin1String("NOME_CARGOS")) return 40;
+        if (column.field.startsWith(QLatin1String("PER_"))) return 23; // "dd/mm/aaaa a dd/mm/aaaa"
         return int(column.title.size());
     }
     switch (field->type) {

@@ -261,7 +261,7 @@ TEST_F(ReportScreens, EveryListingAndThePrintScreensAreInTheCatalog) {
     for (const char* name : {"TfoTipoImpr", "TfoExportarRelExcel"})
         if (!ScreenCatalog::instance().contains(name)) missing << name;
     EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
-    EXPECT_EQ(Listings().size(), 18);
+    EXPECT_EQ(Listings().size(), 19);
     std::unique_ptr<QWidget> w(ScreenCatalog::instance().create("TfoCadRelTomador", *session, ui, nullptr));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), "Relatório De Tomador");

@@ -309,7 +309,7 @@ TEST(ListingsTest, FormatListValue) {
 }
 
 TEST(ListingsTest, FindByScreenOrAliasAndTitlesLine) {
-    EXPECT_EQ(Listings().size(), 18);
+    EXPECT_EQ(Listings().size(), 19);
     ASSERT_NE(FindListing("tfocadrelcargos"), nullptr);
     EXPECT_EQ(FindListing("CARGOS")->screen, "TfoCadRelCargos");
     EXPECT_EQ(FindListing("nada"), nullptr);
