@@ -2,6 +2,7 @@
 // HTML, PDF or spreadsheet file.
 #include "Cli.h"
 
+#include "EmployeeRegister.h"
 #include "Listings.h"
 #include "ReportFile.h"
 #include "ReportJob.h"
@@ -17,9 +18,13 @@ namespace {
 int cmdReport(Context& c) {
     const QString name = c.args.positional.value(0);
     const ListingDef* def = FindListing(name);
-    if (!def) {
+    // The employee register sheet: one page per employee of a code range.
+    const bool registerSheet = name.compare(QLatin1String("registro"), Qt::CaseInsensitive) == 0 ||
+                               name.compare(EmployeeRegisterScreen, Qt::CaseInsensitive) == 0;
+    if (!def && !registerSheet) {
         QStringList known;
         for (const ListingDef& d : Listings()) known << d.alias;
+        known << QStringLiteral("registro");
         throw CliError{QStringLiteral("Relatório desconhecido: %1 (relatórios: %2)").arg(name, known.join(QStringLiteral(", ")))};
     }
     const QString orderText = c.args.value("--order", QStringLiteral("code")).toLower();
@@ -67,13 +72,23 @@ int cmdReport(Context& c) {
     }
 
     ReportRequest request;
-    request.info = {def->caption, def->screen};
-    request.width = def->width;
+    const QString caption = registerSheet ? EmployeeRegisterCaption : def->caption;
+    const QString screen = registerSheet ? EmployeeRegisterScreen : def->screen;
+    request.info = {caption, screen};
+    request.width = registerSheet ? EmployeeRegisterWidth : def->width;
     request.pdfPath = QFileInfo(output).absoluteFilePath();
     const ListingOrder order = orderText == QLatin1String("name") ? ListingOrder::Name : ListingOrder::Code;
     ListingResult listed;
     const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
-        listed = ComposeListing(c.session(), c.ui(), *def, order, report);
+        if (registerSheet) {
+            EmployeeRegisterOptions options;
+            options.first = c.args.value("--from");
+            options.last = c.args.value("--to");
+            options.order = order;
+            listed = ComposeEmployeeRegister(c.session(), c.ui(), options, report);
+        } else {
+            listed = ComposeListing(c.session(), c.ui(), *def, order, report);
+        }
         return !listed.cancelled;
     });
 
@@ -88,14 +103,14 @@ int cmdReport(Context& c) {
         QFile::remove(result.htmlFile);
     } else if (format == QLatin1String("xlsx")) {
         XlsxExportOptions options;
-        options.titles = ReadRememberedTitles(c.session().installation(), def->screen);
-        if (options.titles.isEmpty()) options.titles = ListingTitlesLine(*def);
+        options.titles = ReadRememberedTitles(c.session().installation(), screen);
+        if (options.titles.isEmpty() && def) options.titles = ListingTitlesLine(*def);
         options.keepHeader = true;
         WriteXlsx(result.reportFile, output, options, c.ui());
     }
     if (!result.reportFile.isEmpty()) QFile::remove(result.reportFile);
     c.out << QStringLiteral("%1: %2 registro(s), %3 página(s) em %4")
-                 .arg(def->caption)
+                 .arg(caption)
                  .arg(listed.rows)
                  .arg(result.pages)
                  .arg(output)
@@ -108,7 +123,7 @@ int cmdReport(Context& c) {
 QList<Command> reportCommands() {
     return {
         {"report",
-         "report \"NOME\" --company C [--branch B] [--order code|name] --format txt|pdf|html|xlsx --output ARQUIVO "
+         "report \"NOME\" --company C [--branch B] [--order code|name] [--from CODIGO --to CODIGO (registro)] --format txt|pdf|html|xlsx --output ARQUIVO "
          "[--lines N] [--normal] [--portrait] [--yes]",
          cmdReport},
     };

@@ -1,6 +1,7 @@
 // The text-report engine: page header, page buffer, report file bytes,
 // print settings, destinations and the register listings on the demo.
 #include "DemoBuilder.h"
+#include "EmployeeRegister.h"
 #include "HtmlReport.h"
 #include "Listings.h"
 #include "PrintSettings.h"
@@ -572,6 +573,75 @@ TEST_F(DemoListings, RemoteDriveLetterComesFromTheClientsImpTmpFile) {
     QFile::remove(impTmp);
     EXPECT_EQ(QDir(folder).absolutePath(), QDir(session->installation().localPath("\\\\tsclient\\E\\")).absolutePath());
     EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+// The register sheets of a code range, as report file bytes.
+QByteArray RegisterSheets(Session& session, const QString& company, const EmployeeRegisterOptions& options,
+                          ListingResult* result = nullptr) {
+    TempDir out;
+    ScriptedUi ui;
+    ReportFileSink sink(out.file("r.IMP"), DensityCondensed);
+    TextReport report(sink, EmployeeRegisterWidth, 66);
+    report.setCompanyName(company);
+    report.setClock(QDateTime(QDate(2013, 5, 31), QTime(10, 0)));
+    report.beginJob({EmployeeRegisterCaption, EmployeeRegisterScreen});
+    const ListingResult r = ComposeEmployeeRegister(session, ui, options, report);
+    report.endJob();
+    if (result) *result = r;
+    QFile f(out.file("r.IMP"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll();
+}
+
+TEST_F(DemoListings, RegisterSheetOfTheFirstEmployeeMatchesItsGoldenFile) {
+    const QByteArray bytes = RegisterSheets(*session, companyName, {"000001", "000001", ListingOrder::Code});
+    const QString path = QStringLiteral(FOLHA_SOURCE_DIR "/tests/reports/golden/TfoRelRegiFun.txt");
+    QFile f(path);
+    if (qEnvironmentVariableIsSet("FOLHA_UPDATE_GOLDEN")) {
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return;
+    }
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    EXPECT_EQ(bytes, f.readAll());
+}
+
+// Each sheet names its employee, the job, union and bank from their
+// registers, and the dependants of that employee only.
+TEST_F(DemoListings, RegisterSheetsFollowTheRangeAndTheOrder) {
+    struct Case {
+        EmployeeRegisterOptions options;
+        int pages;
+        const char* firstCode;
+    };
+    const Case cases[] = {
+        {{"1", "1", ListingOrder::Code}, 1, "000001"},
+        {{"000005", "000007", ListingOrder::Code}, 3, "000005"},
+        {{"000005", "000007", ListingOrder::Name}, 3, "000005"},
+        {{"", "000002", ListingOrder::Code}, 2, "000001"},
+        {{"999990", "", ListingOrder::Code}, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.first.toStdString() + "-" + c.options.last.toStdString());
+        ListingResult result;
+        const QString text = QString::fromLatin1(RegisterSheets(*session, companyName, c.options, &result));
+        EXPECT_EQ(result.rows, c.pages);
+        EXPECT_EQ(text.count(QStringLiteral("PAG..:")), c.pages);
+        if (c.firstCode) {
+            const qsizetype at = text.indexOf(QStringLiteral("C\u00f3digo.........: "));
+            ASSERT_GE(at, 0);
+            EXPECT_EQ(text.mid(at + 17, 6), QLatin1String(c.firstCode));
+        }
+    }
+    const QString sheet = QString::fromLatin1(RegisterSheets(*session, companyName, {"000006", "000006", ListingOrder::Code}));
+    auto cadfun = Table(session->folha(), "CADFUN").find({"000006"});
+    ASSERT_TRUE(cadfun.has_value());
+    EXPECT_TRUE(sheet.contains(cadfun->text("NOME").trimmed()));
+    EXPECT_TRUE(sheet.contains(QStringLiteral("104 - CAIXA ECONOMICA FEDERAL")));
+    const auto dependants = Table(session->folha(), "DEPENDE").select("CODFUN = ?", {"000006"});
+    ASSERT_FALSE(dependants.empty());
+    for (const Record& d : dependants) EXPECT_TRUE(sheet.contains(d.text("NOME_DEPEN").trimmed()));
+    EXPECT_FALSE(sheet.contains(QStringLiteral("Nenhum dependente")));
 }
 
 } // namespace
