@@ -12,6 +12,7 @@
 #include "TfoEmiFolhadePagamento.h"
 #include "TfoRelEnvelope.h"
 #include "TfoRelListagem.h"
+#include "TfoRelRegiFun.h"
 #include "TfoTipoImpr.h"
 #include "TFSCRIPT.h"
 
@@ -39,6 +40,7 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TFSCRIPT"), &TFSCRIPT::createForGrab);
     add(QStringLiteral("TfoEmiFolhadePagamento"), &TfoEmiFolhadePagamento::create);
     add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
+    add(QStringLiteral("TfoRelRegiFun"), &TfoRelRegiFun::create);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The registers, the employee register and the events screens.
     RegisterRegisterScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });

@@ -10,6 +10,7 @@
 #include "TempDir.h"
 #include "TfoExportarRelExcel.h"
 #include "TfoRelListagem.h"
+#include "TfoRelRegiFun.h"
 #include "TfoTipoImpr.h"
 #include "XlsxExport.h"
 
@@ -178,6 +179,37 @@ TEST_F(ReportScreens, ListingScreenConfirmsAndWritesTheRemoteFile) {
     for (const Record& r : Table(session->folha(), "Cargos").select({}, {}, "NOME_CARGO")) names << r.text("NOME_CARGO").trimmed();
     ASSERT_GE(names.size(), 2);
     EXPECT_LT(text.indexOf(names.first()), text.indexOf(names.last()));
+}
+
+// The register sheet screen prints the typed code range: a page per
+// employee, each with its own code, after "Confirma Emissao".
+TEST_F(ReportScreens, RegisterSheetScreenPrintsTheTypedRange) {
+    PrintSettings s;
+    s.destination = PrintDestination::RemoteFile;
+    RunPrintSettings() = ConfirmPrintSettings(s);
+    const QString folder = ReportFolder(*session, RunPrintSettings());
+    for (const QString& f : reportFilesIn(folder)) QFile::remove(QDir(folder).filePath(f));
+
+    ScriptedUi no({false});
+    TfoRelRegiFun refused(*session, no);
+    EXPECT_EQ(refused.windowTitle(), QStringLiteral("Registro do Funcionário"));
+    EXPECT_FALSE(refused.print(false));
+    EXPECT_EQ(no.texts("question"), QStringList{"Confirma Emissao"});
+    EXPECT_TRUE(reportFilesIn(folder).isEmpty());
+
+    ScriptedUi yes({true});
+    TfoRelRegiFun screen(*session, yes);
+    screen.setOptions({"2", "4", ListingOrder::Code});
+    EXPECT_EQ(screen.options().first, "2");
+    ASSERT_TRUE(screen.print(false));
+    const QStringList files = reportFilesIn(folder);
+    ASSERT_EQ(files.size(), 1);
+    const QString text = ReadLatin1(QDir(folder).filePath(files[0]));
+    EXPECT_EQ(text.count("PAG..:"), 3);
+    for (const char* code : {"000002", "000003", "000004"})
+        EXPECT_TRUE(text.contains(QStringLiteral("C\u00f3digo.........: ") + code)) << code;
+    EXPECT_FALSE(text.contains(QStringLiteral("C\u00f3digo.........: 000005")));
+    QFile::remove(QDir(folder).filePath(files[0]));
 }
 
 TEST_F(ReportScreens, PdfDestinationWritesTheFileTheClerkChose) {
