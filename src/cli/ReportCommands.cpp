@@ -30,6 +30,8 @@ int cmdReport(Context& c) {
     const QString orderText = c.args.value("--order", QStringLiteral("code")).toLower();
     if (orderText != QLatin1String("code") && orderText != QLatin1String("name"))
         throw CliError{QStringLiteral("Ordem inválida: %1 (use code ou name)").arg(c.args.value("--order"))};
+    if (!registerSheet && def->rangeField.isEmpty() && (c.args.has("--from") || c.args.has("--to")))
+        throw CliError{QStringLiteral("%1 não tem faixa de códigos (--from/--to)").arg(def->caption)};
     const QString format = c.requireOption("--format").toLower();
     static const QStringList formats{"txt", "pdf", "html", "xlsx"};
     if (!formats.contains(format))
@@ -87,7 +89,7 @@ int cmdReport(Context& c) {
             options.order = order;
             listed = ComposeEmployeeRegister(c.session(), c.ui(), options, report);
         } else {
-            listed = ComposeListing(c.session(), c.ui(), *def, order, report);
+            listed = ComposeListing(c.session(), c.ui(), *def, order, report, {c.args.value("--from"), c.args.value("--to")});
         }
         return !listed.cancelled;
     });
@@ -123,7 +125,7 @@ int cmdReport(Context& c) {
 QList<Command> reportCommands() {
     return {
         {"report",
-         "report \"NOME\" --company C [--branch B] [--order code|name] [--from CODIGO --to CODIGO (registro)] --format txt|pdf|html|xlsx --output ARQUIVO "
+         "report \"NOME\" --company C [--branch B] [--order code|name] [--from CODIGO] [--to CODIGO] --format txt|pdf|html|xlsx --output ARQUIVO "
          "[--lines N] [--normal] [--portrait] [--yes]",
          cmdReport},
     };

@@ -218,6 +218,7 @@ QList<ListingDef> BuildListings() {
             row.insert(QStringLiteral("PER_GOZO"), period("DT_IGOZFER", "DT_FGOZFER"));
             row.insert(QStringLiteral("PER_ABONO"), period("DT_IABOFER", "DT_FABOFER"));
         };
+        d.rangeField = QStringLiteral("CODFUN");
         l << d;
     }
     l << Def("TfoCadRelHistAfas", "histafas", "Relatório de Históricos de Afastamento", "HISTAFAS", {}, 80,
@@ -390,16 +391,38 @@ void ListComposer::finish() {
 }
 
 ListingResult ComposeListing(Session& session, UserInterface& ui, const ListingDef& def, ListingOrder order,
-                             TextReport& report) {
+                             TextReport& report, const ListingRange& range) {
     ListingResult result;
     Database& db = session.folha();
     Table table(db, def.table);
     if (order == ListingOrder::Name && !def.nameIndex.isEmpty()) table.setIndex(def.nameIndex);
     ListComposer list(report, def.caption, def.columns, [&def](const ListColumn& c) { return ListColumnWidth(def, c); });
 
-    const qint64 total = table.count();
+    QStringList where;
+    QVariantList params;
+    if (!def.rangeField.isEmpty()) {
+        const TableDef* tableDef = Registry::instance().table(def.table);
+        const FieldDef* field = tableDef ? tableDef->field(def.rangeField) : nullptr;
+        const int size = field && field->type == FieldType::Text ? field->size : 0;
+        const auto code = [size](const QString& typed) {
+            const QString t = typed.trimmed();
+            bool digits = !t.isEmpty();
+            for (QChar ch : t) digits = digits && ch.isDigit();
+            return digits && size > 0 ? t.rightJustified(size, QLatin1Char('0')) : t;
+        };
+        if (!range.first.trimmed().isEmpty()) {
+            where << def.rangeField + QStringLiteral(" >= ?");
+            params << code(range.first);
+        }
+        if (!range.last.trimmed().isEmpty()) {
+            where << def.rangeField + QStringLiteral(" <= ?");
+            params << code(range.last);
+        }
+    }
+    const QString condition = where.join(QStringLiteral(" AND "));
+    const qint64 total = table.count(condition, params);
     ui.progressStart(def.caption, int(std::min<qint64>(total, INT_MAX)));
-    table.forEach({}, {}, [&](const Record& record) {
+    table.forEach(condition, params, [&](const Record& record) {
         if (ui.cancelRequested()) {
             result.cancelled = true;
             return false;

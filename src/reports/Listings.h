@@ -48,6 +48,16 @@ struct ListingDef {
     // Values from other tables added to the row before it is printed (the
     // cargo name of an employee), or none.
     std::function<void(Database& db, QVariantMap& row)> enrich;
+    // The field a code range ("Código Inicial", "Código Final") narrows, or
+    // none when the listing takes every row.
+    QString rangeField;
+};
+
+// The first and last codes of a listing with a code range; empty ends are
+// open. Codes typed as digits are taken zero-filled to the field's size.
+struct ListingRange {
+    QString first;
+    QString last;
 };
 
 // The room a column's values take: a format's width ("%6.2n" 6, wider
@@ -115,6 +125,7 @@ struct ListingResult {
 // Composes a listing of the open company into the report: header and
 // column titles on each page, a new page when the page is full, progress
 // by rows with cancel (the pages so far are kept and the job still ends).
-ListingResult ComposeListing(Session& session, UserInterface& ui, const ListingDef& def, ListingOrder order, TextReport& report);
+ListingResult ComposeListing(Session& session, UserInterface& ui, const ListingDef& def, ListingOrder order, TextReport& report,
+                             const ListingRange& range = {});
 
 } // namespace folha

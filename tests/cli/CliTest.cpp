@@ -763,12 +763,44 @@ TEST_F(CliTest, ReportRefusesUnknownListingOrderAndFormatWritingNothing) {
         {{"report", "nada", "--company", "1", "--format", "txt", "--output", file, "--yes"}, "Relatório desconhecido: nada"},
         {{"report", "cargos", "--company", "1", "--order", "data", "--format", "txt", "--output", file, "--yes"}, "Ordem inválida: data"},
         {{"report", "cargos", "--company", "1", "--format", "doc", "--output", file, "--yes"}, "Formato inválido: doc"},
+        {{"report", "cargos", "--company", "1", "--from", "1", "--format", "txt", "--output", file, "--yes"},
+         "Relatório de Cargos não tem faixa de códigos (--from/--to)"},
     };
     for (const Case& c : cases) {
         CliRun r = run(c.args);
         EXPECT_EQ(r.status, 2) << c.message;
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(file));
+    }
+}
+
+// The register sheets and the vacation listing of a code range: one sheet
+// per employee; the listing's rows are the range's employees only.
+TEST_F(CliTest, ReportOfACodeRange) {
+    TempDir out;
+    struct Case {
+        const char* name;
+        const char* summary;
+        QStringList present;
+        QStringList absent;
+    };
+    const Case cases[] = {
+        {"registro", "Registro do Funcionário: 2 registro(s), 2 página(s)",
+         {"Código.........: 000003", "Código.........: 000004"}, {"Código.........: 000005"}},
+        {"ferias", "Relatório de Férias: 2 registro(s), 1 página(s)", {" 000003  ", " 000004  "}, {" 000005  "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = out.file(QString(c.name) + ".txt");
+        CliRun r = run({"report", c.name, "--company", "1", "--from", "3", "--to", "000004", "--format", "txt",
+                        "--output", file, "--yes"});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.summary))) << r.out.toStdString();
+        QFile written(file);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        const QString text = QString::fromLatin1(written.readAll());
+        for (const QString& p : c.present) EXPECT_TRUE(text.contains(p)) << p.toStdString();
+        for (const QString& a : c.absent) EXPECT_FALSE(text.contains(a)) << a.toStdString();
     }
 }
 

@@ -212,6 +212,21 @@ TEST_F(ReportScreens, RegisterSheetScreenPrintsTheTypedRange) {
     QFile::remove(QDir(folder).filePath(files[0]));
 }
 
+// Only the listings with a code field offer the range.
+TEST_F(ReportScreens, VacationListingScreenOffersTheCodeRange) {
+    TfoRelListagem ferias(*session, ui, *FindListing("TfoRelFerias"));
+    EXPECT_EQ(ferias.windowTitle(), QStringLiteral("Relatório de Férias"));
+    EXPECT_TRUE(ferias.rangeOffered());
+    EXPECT_TRUE(ferias.nameOrderOffered());
+    ferias.setRange({"3", "7"});
+    EXPECT_EQ(ferias.range().first, "3");
+    EXPECT_EQ(ferias.range().last, "7");
+    TfoRelListagem cargos(*session, ui, *FindListing("cargos"));
+    EXPECT_FALSE(cargos.rangeOffered());
+    cargos.setRange({"1", "2"});
+    EXPECT_TRUE(cargos.range().first.isEmpty());
+}
+
 TEST_F(ReportScreens, PdfDestinationWritesTheFileTheClerkChose) {
     const ListingDef* def = FindListing("TfoCadRelSindicatos");
     ASSERT_NE(def, nullptr);

@@ -644,4 +644,43 @@ TEST_F(DemoListings, RegisterSheetsFollowTheRangeAndTheOrder) {
     EXPECT_FALSE(sheet.contains(QStringLiteral("Nenhum dependente")));
 }
 
+// The vacation listing takes the typed code range; digits are zero-filled.
+TEST_F(DemoListings, VacationListingFollowsTheCodeRange) {
+    const ListingDef& def = *FindListing("ferias");
+    EXPECT_EQ(def.screen, "TfoRelFerias");
+    struct Case {
+        ListingRange range;
+        int rows;
+        QStringList codes;
+    };
+    const Case cases[] = {
+        {{"12", "13"}, 2, {"000012", "000013"}},
+        {{"000025", ""}, -1, {"000025"}},
+        {{"", "2"}, 2, {"000001", "000002"}},
+        {{"999990", ""}, 0, {}},
+    };
+    const qint64 employees = Table(session->folha(), "CADFUN").count();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.range.first.toStdString() + "-" + c.range.last.toStdString());
+        TempDir out;
+        ScriptedUi ui;
+        ReportFileSink sink(out.file("r.IMP"), DensityCondensed);
+        TextReport report(sink, def.width, 66);
+        report.beginJob({def.caption, def.screen});
+        const ListingResult r = ComposeListing(*session, ui, def, ListingOrder::Code, report, c.range);
+        report.endJob();
+        const qint64 expected = c.rows >= 0 ? c.rows : Table(session->folha(), "CADFUN").count("CODFUN >= ?", {"000025"});
+        EXPECT_EQ(r.rows, expected);
+        EXPECT_LE(r.rows, employees);
+        QFile f(out.file("r.IMP"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromLatin1(f.readAll());
+        for (const QString& code : c.codes) EXPECT_TRUE(text.contains(" " + code + "  ")) << code.toStdString();
+        if (c.range.first == "12") {
+            EXPECT_TRUE(text.contains("15/03/2012 a 14/03/2013   15/04/2013 a 04/05/2013   05/05/2013 a 14/05/2013"));
+            EXPECT_FALSE(text.contains(" 000011  "));
+        }
+    }
+}
+
 } // namespace

@@ -4,7 +4,9 @@
 #include "Session.h"
 #include "UserInterface.h"
 
+#include <QFormLayout>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -24,6 +26,17 @@ TfoRelListagem::TfoRelListagem(Session& session, UserInterface& ui, const Listin
     f.setPointSizeF(f.pointSizeF() * 1.2);
     title->setFont(f);
     layout->addWidget(title);
+
+    if (!def.rangeField.isEmpty()) {
+        auto* form = new QFormLayout;
+        first_ = new QLineEdit(this);
+        first_->setObjectName(QStringLiteral("edCodigoInicial"));
+        last_ = new QLineEdit(this);
+        last_->setObjectName(QStringLiteral("edCodigoFinal"));
+        form->addRow(QStringLiteral("Código Inicial"), first_);
+        form->addRow(QStringLiteral("Código Final"), last_);
+        layout->addLayout(form);
+    }
 
     auto* orderGroup = new QGroupBox(QStringLiteral("Ordem"), this);
     auto* orderLayout = new QVBoxLayout(orderGroup);
@@ -58,6 +71,17 @@ void TfoRelListagem::setOrder(ListingOrder order) {
         byCode_->setChecked(true);
 }
 
+ListingRange TfoRelListagem::range() const {
+    if (!first_) return {};
+    return {first_->text(), last_->text()};
+}
+
+void TfoRelListagem::setRange(const ListingRange& range) {
+    if (!first_) return;
+    first_->setText(range.first);
+    last_->setText(range.last);
+}
+
 bool TfoRelListagem::nameOrderOffered() const { return byName_->isEnabled(); }
 
 bool TfoRelListagem::print(bool askSetup) {
@@ -68,8 +92,9 @@ bool TfoRelListagem::print(bool askSetup) {
     request.width = def_.width;
     request.titlesLine = ListingTitlesLine(def_);
     const ListingOrder chosen = order();
+    const ListingRange codes = range();
     return RunDesktopReport(this, session_, ui_, request, [&](TextReport& report) {
-        return !ComposeListing(session_, ui_, def_, chosen, report).cancelled;
+        return !ComposeListing(session_, ui_, def_, chosen, report, codes).cancelled;
     }, askSetup);
 }
 

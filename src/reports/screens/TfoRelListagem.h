@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QLineEdit;
 class QRadioButton;
 class QPushButton;
 
@@ -24,6 +25,11 @@ public:
     ListingOrder order() const;
     void setOrder(ListingOrder order);
     bool nameOrderOffered() const;
+    // The code range, for a listing that has one ("Código Inicial", "Código
+    // Final"); empty otherwise.
+    ListingRange range() const;
+    void setRange(const ListingRange& range);
+    bool rangeOffered() const { return first_ != nullptr; }
 
     // "Imprimir": the print set-up, "Confirma Emissao" and the listing to the
     // chosen destination. With `askSetup` false the settings of the run are
@@ -39,6 +45,8 @@ private:
     const ListingDef& def_;
     QRadioButton* byCode_ = nullptr;
     QRadioButton* byName_ = nullptr;
+    QLineEdit* first_ = nullptr;
+    QLineEdit* last_ = nullptr;
 };
 
 } // namespace folha
