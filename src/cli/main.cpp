@@ -15,7 +15,7 @@ using namespace folha;
 using namespace folha::cli;
 
 static QList<Command> allCommands() {
-    return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands() + bookCommands() +
+    return coreCommands() + payrollCommands() + govCommands() + reportCommands() + documentCommands() + exportCommands() + bookCommands() +
            payslipCommands();
 }
 

@@ -1,0 +1,218 @@
+// The labour documents on the demo company: golden pages, the vacation
+// notice's interval, copies as jobs, the lookup message, the office's own
+// template and the dates in words.
+#include "Documents.h"
+#include "DemoBuilder.h"
+#include "ScriptedUi.h"
+#include "Session.h"
+#include "Table.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+
+using namespace folha;
+
+namespace {
+
+struct JobsSink : PageSink {
+    std::vector<TextPage> pages;
+    int begun = 0;
+    int ended = 0;
+    void begin(const ReportJobInfo&) override { ++begun; }
+    void page(const TextPage& p) override { pages.push_back(p); }
+    void end() override { ++ended; }
+};
+
+QStringList PageLines(const TextPage& page) {
+    QStringList out;
+    for (int i = 0; i < int(page.lines.size()); ++i) {
+        QString line = page.lineText(i);
+        while (line.endsWith(QLatin1Char(' '))) line.chop(1);
+        out << line;
+    }
+    return out;
+}
+
+class DocumentsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        root = new TempDir;
+        session = new Session(Installation(root->path()));
+        ScriptedUi ui;
+        demo::DemoBuilder(*session).buildDemo(ui);
+        auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
+        ASSERT_TRUE(company.has_value());
+        session->SetaDiretorio(company->text("Diretorio"));
+        session->signIn.CurrentCompanyCode = 1;
+        session->signIn.CurrentBranchCode = 1;
+        session->signIn.CurrentBranchCodeText = "001";
+        // Two active employees: the first enjoys vacation in December, the
+        // second in March; the third is of category 99 with December dates.
+        Table cadfun(session->folha(), "CADFUN");
+        auto rows = cadfun.select({}, {}, "CODFUN");
+        ASSERT_GE(rows.size(), 3u);
+        const QDate starts[] = {QDate(2026, 12, 14), QDate(2027, 3, 1), QDate(2026, 12, 20)};
+        for (int i = 0; i < 3; ++i) {
+            Record r = rows[i];
+            r.set("CONDICAO", 1).set("VINCULO", i == 2 ? 99 : 10);
+            r.set("DT_INIFERI", QDate(2025, 6, 1)).set("DT_FINFERI", QDate(2026, 5, 31));
+            r.set("DT_IGOZFER", starts[i]).set("DT_FGOZFER", starts[i].addDays(29));
+            cadfun.update(r);
+            codes << r.text("CODFUN");
+        }
+    }
+    static void TearDownTestSuite() {
+        delete session;
+        delete root;
+    }
+
+    static DocumentOptions december() {
+        DocumentOptions o;
+        o.fromCode = codes[0].toInt();
+        o.toCode = codes[2].toInt();
+        o.dates["DATA_INICIAL"] = QDate(2026, 12, 1);
+        o.dates["DATA_FINAL"] = QDate(2026, 12, 31);
+        o.dates["DATA_RECEBIMENTO"] = QDate(2026, 12, 11);
+        o.dates["DATA_EMISSAO"] = QDate(2026, 12, 7);
+        return o;
+    }
+
+    static JobsSink run(const QString& screen, const DocumentOptions& o, ScriptedUi& ui) {
+        JobsSink sink;
+        RunDocumentCopies(*session, ui, *FindDocument(screen), o, [&](const auto& compose) {
+            TextReport report(sink, FindDocument(screen)->width, 66);
+            report.beginJob({});
+            compose(report);
+            report.endJob();
+        });
+        return sink;
+    }
+
+    static inline TempDir* root = nullptr;
+    static inline Session* session = nullptr;
+    static inline QStringList codes;
+};
+
+TEST(DocumentWords, DatesInWords) {
+    const struct {
+        QDate date;
+        const char* words;
+    } cases[] = {{QDate(2026, 12, 7), "07 de dezembro de 2026"},
+                 {QDate(2026, 3, 1), "01 de março de 2026"},
+                 {QDate(1999, 1, 31), "31 de janeiro de 1999"},
+                 {QDate(), ""}};
+    for (const auto& c : cases) EXPECT_EQ(DateInWords(c.date), QString::fromUtf8(c.words));
+}
+
+TEST(DocumentWords, TemplateLinesPlacedAndFree) {
+    const auto lines = ParseDocumentTemplate("# comment\n3 34 Title\nfree text\n\n10 5 {NOME}\nafter\n");
+    ASSERT_EQ(lines.size(), 4);
+    const struct {
+        int line, column;
+        const char* text;
+    } want[] = {{3, 34, "Title"}, {4, 1, "free text"}, {10, 5, "{NOME}"}, {11, 1, "after"}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(lines[i].line, want[i].line) << i;
+        EXPECT_EQ(lines[i].column, want[i].column) << i;
+        EXPECT_EQ(lines[i].text, QString(want[i].text)) << i;
+    }
+}
+
+TEST_F(DocumentsTest, GoldenPageOfEachDocument) {
+    for (const DocumentDef& def : Documents()) {
+        ScriptedUi ui;
+        DocumentOptions o = december();
+        o.toCode = o.fromCode;
+        const JobsSink sink = run(def.screen, o, ui);
+        ASSERT_EQ(sink.pages.size(), 1u) << def.screen.toStdString();
+        const QByteArray text = PageLines(sink.pages[0]).join('\n').toUtf8() + '\n';
+        const QString path = QStringLiteral(FOLHA_SOURCE_DIR "/tests/reports/golden/") + def.screen + ".txt";
+        QFile golden(path);
+        if (qEnvironmentVariableIsSet("FOLHA_UPDATE_GOLDEN")) {
+            ASSERT_TRUE(golden.open(QIODevice::WriteOnly));
+            golden.write(text);
+            continue;
+        }
+        ASSERT_TRUE(golden.open(QIODevice::ReadOnly)) << path.toStdString();
+        EXPECT_EQ(text, golden.readAll()) << def.screen.toStdString();
+        EXPECT_TRUE(ui.texts().isEmpty()) << ui.texts().join('\n').toStdString();
+    }
+}
+
+TEST_F(DocumentsTest, VacationNoticeOnlyForEnjoymentInTheIntervalAtItsColumns) {
+    ScriptedUi ui;
+    const JobsSink sink = run("TfoRelAvisoFerias", december(), ui);
+    // The March employee and the category-99 one get no notice.
+    ASSERT_EQ(sink.pages.size(), 1u);
+    const QStringList lines = PageLines(sink.pages[0]);
+    Table cadfun(session->folha(), "CADFUN");
+    const QString name = cadfun.find({codes[0]})->text("NOME");
+    EXPECT_EQ(lines[2], QString(33, ' ') + "- AVISO DE FERIAS -");
+    EXPECT_TRUE(lines[5].startsWith(QString(9, ' ') + "Ao Funcionario " + name.trimmed())) << lines[5].toStdString();
+    EXPECT_TRUE(lines[5].trimmed().endsWith(", Cod: " + codes[0]));
+    EXPECT_EQ(lines[7], QString(9, ' ') + "Tendo V.sa direito a ferias relativas ao periodo 01/06/2025 a 31/05/2026.");
+    EXPECT_TRUE(lines[8].startsWith("Com o presente levamos ao seu conhecimento que Resolevemos concede-las de "
+                                    "14/12/2026 a 12/01/2027"));
+    EXPECT_TRUE(lines[9].startsWith("Inclusive pelo que deve V.sa no dia 11/12/2026 Comparecer"));
+    EXPECT_TRUE(lines[14].startsWith(QString(29, ' ')) && lines[14].endsWith(", 07 de dezembro de 2026"));
+    EXPECT_EQ(lines[19], QString(18, ' ') + "Ciente do Empregado");
+    EXPECT_EQ(lines[24], QString(12, ' ') + "Carimbo/Assinatura do Empregador");
+
+    // March: only the second employee.
+    DocumentOptions march = december();
+    march.dates["DATA_INICIAL"] = QDate(2027, 3, 1);
+    march.dates["DATA_FINAL"] = QDate(2027, 3, 31);
+    const JobsSink second = run("TfoRelAvisoFerias", march, ui);
+    ASSERT_EQ(second.pages.size(), 1u);
+    EXPECT_TRUE(PageLines(second.pages[0])[5].trimmed().endsWith(codes[1]));
+}
+
+TEST_F(DocumentsTest, EachCopyIsItsOwnJob) {
+    const struct {
+        int copies, jobs, pages;
+    } cases[] = {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}};
+    for (const auto& c : cases) {
+        ScriptedUi ui;
+        DocumentOptions o = december();
+        o.copies = c.copies;
+        const JobsSink sink = run("TfoRelAvisoFerias", o, ui);
+        EXPECT_EQ(sink.begun, c.jobs) << c.copies;
+        EXPECT_EQ(sink.ended, c.jobs) << c.copies;
+        EXPECT_EQ(int(sink.pages.size()), c.pages) << c.copies;
+        if (c.copies == 2) {
+            EXPECT_EQ(PageLines(sink.pages[0]), PageLines(sink.pages[1]));
+        }
+    }
+}
+
+TEST_F(DocumentsTest, MissingEmployeeIsToldAndPrintsNothing) {
+    ScriptedUi ui;
+    DocumentOptions o = december();
+    o.fromCode = o.toCode = 999998;
+    const JobsSink sink = run("TfoRelPedDemissao", o, ui);
+    EXPECT_TRUE(sink.pages.empty());
+    EXPECT_TRUE(ui.texts().join('\n').contains("Funcionario Nao Cadastrado")) << ui.texts().join('\n').toStdString();
+}
+
+TEST_F(DocumentsTest, OfficeTemplateTakesThePlaceOfTheShippedOne) {
+    const QString dir = session->installation().programDir() + "Documentos";
+    ASSERT_TRUE(QDir().mkpath(dir));
+    QFile office(dir + "/TfoRelPedDemissao.txt");
+    ASSERT_TRUE(office.open(QIODevice::WriteOnly));
+    office.write("2 10 CARTA DO ESCRITORIO {CODFUN}\nem {DATA_EMISSAO:extenso}\n");
+    office.close();
+    ScriptedUi ui;
+    DocumentOptions o = december();
+    o.toCode = o.fromCode;
+    const JobsSink sink = run("TfoRelPedDemissao", o, ui);
+    QFile::remove(office.fileName());
+    ASSERT_EQ(sink.pages.size(), 1u);
+    const QStringList lines = PageLines(sink.pages[0]);
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[1], QString(9, ' ') + "CARTA DO ESCRITORIO " + codes[0]);
+    EXPECT_EQ(lines[2], "em 07 de dezembro de 2026");
+}
+
+} // namespace
