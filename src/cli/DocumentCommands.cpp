@@ -139,7 +139,7 @@ int cmdDocument(Context& c) {
 QList<Command> documentCommands() {
     return {
         {"document",
-         "document TELA --company C [--branch B] [--first COD --last COD | --employee COD] [--order code|name] "
+         "document \"TELA\" --company C [--branch B] [--first COD --last COD | --employee COD] [--order code|name] "
          "[--from DATA --to DATA] [--receipt DATA] [--date DATA] [--copies N] --format txt|pdf|html --output ARQUIVO "
          "[--yes]",
          cmdDocument},

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 using namespace folha;
 
@@ -213,6 +214,51 @@ TEST_F(DocumentsTest, OfficeTemplateTakesThePlaceOfTheShippedOne) {
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines[1], QString(9, ' ') + "CARTA DO ESCRITORIO " + codes[0]);
     EXPECT_EQ(lines[2], "em 07 de dezembro de 2026");
+}
+
+// The command line on its own demo installation: each copy is a job, the
+// text copies follow one another in the file, zero copies write nothing.
+TEST(DocumentCommand, CopiesAndOrderFromTheCommandLine) {
+    TempDir dir;
+    auto folha = [&](const QStringList& args, int expected) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("FOLHA_USER", "000001");
+        env.insert("FOLHA_PASSWORD", "zorvan");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), QStringList{"--root", dir.path()} + args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), expected) << args.join(' ').toStdString() << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    folha({"init", "--demo"}, 0);
+    const struct {
+        const char* copies;
+        int notices;
+    } cases[] = {{"0", 0}, {"1", 1}, {"2", 2}};
+    for (const auto& c : cases) {
+        const QString out = dir.file(QStringLiteral("aviso%1.txt").arg(c.copies));
+        const QString said = folha({"document", "TfoRelAvisoFerias", "--company", "1", "--from", "01/01/2000", "--to",
+                                    "31/12/2030", "--date", "07/12/2026", "--copies", c.copies, "--format", "txt",
+                                    "--output", out, "--yes"},
+                                   0);
+        EXPECT_TRUE(said.contains(QStringLiteral("%1 cópia(s)").arg(c.copies))) << said.toStdString();
+        QFile file(out);
+        if (c.notices == 0) {
+            EXPECT_FALSE(file.exists());
+            continue;
+        }
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        EXPECT_EQ(text.count("- AVISO DE FERIAS -"), c.notices);
+        EXPECT_TRUE(text.contains("SAO PAULO, 07 de dezembro de 2026"));
+    }
+    // Unknown document and a bad date are refused.
+    folha({"document", "TfoRelNada", "--company", "1", "--format", "txt", "--output", dir.file("x.txt"), "--yes"}, 2);
+    folha({"document", "TfoRelAvisoFerias", "--company", "1", "--from", "32/13/2026", "--format", "txt", "--output",
+           dir.file("x.txt"), "--yes"},
+          2);
 }
 
 } // namespace
