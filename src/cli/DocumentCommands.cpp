@@ -58,6 +58,16 @@ int cmdDocument(Context& c) {
     options.dates.insert(QStringLiteral("DATA_FINAL"), DateOption(c, "--to", today));
     options.dates.insert(QStringLiteral("DATA_RECEBIMENTO"), DateOption(c, "--receipt", today));
     options.dates.insert(QStringLiteral("DATA_EMISSAO"), DateOption(c, "--date", today));
+    // The typed list of equipment, separated by ";".
+    if (c.args.has("--equipment")) {
+        QStringList items;
+        for (const QString& item : c.args.value("--equipment").split(QLatin1Char(';')))
+            if (!item.trimmed().isEmpty()) items << item.trimmed();
+        options.lists.insert(QStringLiteral("EQUIPAMENTOS"), items);
+    }
+    for (const QString& list : def->lists)
+        if (options.lists.value(list).isEmpty())
+            throw CliError{QStringLiteral("Informe os equipamentos em --equipment (separados por ;)")};
     if (c.args.has("--copies")) {
         bool ok = false;
         options.copies = c.args.value("--copies").toInt(&ok);
@@ -140,7 +150,7 @@ QList<Command> documentCommands() {
     return {
         {"document",
          "document \"TELA\" --company C [--branch B] [--first COD --last COD | --employee COD] [--order code|name] "
-         "[--from DATA --to DATA] [--receipt DATA] [--date DATA] [--copies N] --format txt|pdf|html --output ARQUIVO "
+         "[--from DATA --to DATA] [--receipt DATA] [--date DATA] [--equipment LISTA] [--copies N] --format txt|pdf|html --output ARQUIVO "
          "[--yes]",
          cmdDocument},
     };

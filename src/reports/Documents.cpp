@@ -33,7 +33,10 @@ QVariantMap RowOf(const Record& record) {
     QVariantMap row;
     for (const FieldDef& f : record.def().fields) {
         try {
-            row.insert(f.name, record.value(f.name));
+            if (f.type == FieldType::Number && !record.isNull(f.name))
+                row.insert(f.name, record.number(f.name).toString());
+            else
+                row.insert(f.name, record.value(f.name));
         } catch (const DbError&) {
         }
     }
@@ -72,6 +75,17 @@ const QList<DocumentDef>& Documents() {
         Def("TfoRelAvisoFerias", "Aviso de Férias",
             {"DATA_INICIAL", "DATA_FINAL", "DATA_RECEBIMENTO", "DATA_EMISSAO"}, DocumentFilter::VacationNotice, 132),
         Def("TfoRelPedDemissao", "Pedido de demissão", {"DATA_EMISSAO"}, DocumentFilter::All, 80, true),
+        Def("TfoRelDemissaoTrabalho", "Pedido de Demissão Trabalho", {"DATA_EMISSAO"}),
+        Def("TfoRelAutorizaDesconto", "Autorização de Desconto", {"DATA_EMISSAO"}),
+        Def("TfoRelTermoValeTransporte", "Termo Vale-Transporte", {"DATA_EMISSAO"}),
+        Def("TfoRelSalaFami", "Termo Salário Família", {"DATA_EMISSAO"}),
+        Def("TfoRelAtestSaudeOcupacional", "Relatório Emissão Atestado  Saúde Ocupacional", {"DATA_EMISSAO"},
+            DocumentFilter::All, 80, true),
+        [] {
+            DocumentDef d = Def("TfoRelComproReciEPI", "Comprovante de Recebimento de EPI", {"DATA_EMISSAO"});
+            d.lists = {QStringLiteral("EQUIPAMENTOS")};
+            return d;
+        }(),
     };
     return docs;
 }
@@ -98,16 +112,23 @@ QList<DocumentLine> ParseDocumentTemplate(const QString& text) {
     int next = 1;
     QStringList rows = text.split(QLatin1Char('\n'));
     if (!rows.isEmpty() && rows.last().isEmpty()) rows.removeLast();
+    static const QRegularExpression loopMark(QStringLiteral("^@([A-Za-z0-9_]+)\\s*$"));
+    QString loop;
     for (QString row : rows) {
         if (row.endsWith(QLatin1Char('\r'))) row.chop(1);
         if (row.startsWith(QLatin1Char('#'))) continue;
+        if (const auto mark = loopMark.match(row); mark.hasMatch()) {
+            const QString name = mark.captured(1).toUpper();
+            loop = name == QLatin1String("FIM") ? QString() : name;
+            continue;
+        }
         const auto m = placed.match(row);
         if (m.hasMatch()) {
             const int line = m.captured(1).toInt();
-            lines.push_back({line, std::max(1, m.captured(2).toInt()), m.captured(3)});
+            lines.push_back({line, std::max(1, m.captured(2).toInt()), m.captured(3), loop});
             next = line + 1;
         } else {
-            if (!row.isEmpty()) lines.push_back({next, 1, row});
+            if (!row.isEmpty()) lines.push_back({next, 1, row, loop});
             ++next;
         }
     }
@@ -172,6 +193,13 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
         const QVariantMap row = RowOf(record);
         for (auto it = row.begin(); it != row.end(); ++it) values.insert(it.key(), it.value());
         values.insert(QStringLiteral("NOME_CARGO"), QString());
+        if (!record.isNull(QStringLiteral("DT_NASC"))) {
+            const QDate born = record.date(QStringLiteral("DT_NASC"));
+            const QDate on = options.dates.value(QStringLiteral("DATA_EMISSAO"), QDate::currentDate());
+            int age = on.year() - born.year();
+            if (on.month() < born.month() || (on.month() == born.month() && on.day() < born.day())) --age;
+            values.insert(QStringLiteral("IDADE"), QString::number(age));
+        }
         if (def.usesJob && !record.isNull(QStringLiteral("CARGO"))) {
             const QString job = QStringLiteral("%1").arg(record.integer(QStringLiteral("CARGO")), 3, 10, QLatin1Char('0'));
             if (auto cargo = cargos.find({job}))
@@ -179,8 +207,44 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
             else
                 ui.message(MessageKind::Warning, QStringLiteral("Cargo Nao Cadastrado"));
         }
+        // The lists: the dependants from the register, the typed ones from
+        // the screen.
+        QMap<QString, QList<QVariantMap>> items;
+        for (auto it = options.lists.begin(); it != options.lists.end(); ++it)
+            for (const QString& item : it.value()) items[it.key()].push_back({{QStringLiteral("ITEM"), item}});
+        for (const Record& d : Table(db, QStringLiteral("DEPENDE"))
+                                   .select(QStringLiteral("CODFUN = ?"), {record.text(QStringLiteral("CODFUN"))},
+                                           QStringLiteral("NUMERO")))
+            items[QStringLiteral("DEPENDENTES")].push_back(RowOf(d));
+
         report.clear();
-        for (const DocumentLine& l : lines) report.putText(l.line, l.column, Fill(l.text, values));
+        // A loop's block repeats below itself; the lines after it move down
+        // by the room the repeats took.
+        QMap<QString, QPair<int, int>> blocks; // loop -> first and last line
+        for (const DocumentLine& l : lines) {
+            if (l.loop.isEmpty()) continue;
+            auto& b = blocks[l.loop];
+            if (b.first == 0 || l.line < b.first) b.first = l.line;
+            b.second = std::max(b.second, l.line);
+        }
+        for (const DocumentLine& l : lines) {
+            int shift = 0;
+            for (auto b = blocks.begin(); b != blocks.end(); ++b)
+                if (l.loop != b.key() && l.line > b.value().second)
+                    shift += std::max<int>(0, int(items.value(b.key()).size()) - 1) * (b.value().second - b.value().first + 1);
+            if (l.loop.isEmpty()) {
+                report.putText(l.line + shift, l.column, Fill(l.text, values));
+                continue;
+            }
+            const auto& list = items.value(l.loop);
+            const int height = blocks[l.loop].second - blocks[l.loop].first + 1;
+            for (int i = 0; i < list.size(); ++i) {
+                QVariantMap itemValues = values;
+                for (auto f = list[i].begin(); f != list[i].end(); ++f) itemValues.insert(f.key(), f.value());
+                itemValues.insert(QStringLiteral("SEQ"), QString::number(i + 1));
+                report.putText(l.line + shift + i * height, l.column, Fill(l.text, itemValues));
+            }
+        }
         report.flushPage();
         ++pages;
         return true;

@@ -9,9 +9,14 @@
 //   LINHA COLUNA texto             the text at that line and column
 //   texto                          the text at column 1 of the next line
 //   (an empty line)                skips one printed line
+//   @NOME ... @FIM                 the lines between repeat once per item of
+//                                  the list NOME, each time below the last:
+//                                  DEPENDENTES (the employee's dependants,
+//                                  {NOME_DEPEN}, {DT_NASC}) or a typed list
+//                                  (EQUIPAMENTOS: {ITEM}); {SEQ} counts 1, 2...
 // Placeholders in the text: {CAMPO} a field of the employee (CADFUN), the
 // branch's own fields ({FIL_CIDADE}, {CGC}), {EMPRESA} the branch name,
-// {NOME_CARGO}, {NOME_CENTRO}, the screen's dates {DATA_INICIAL},
+// {NOME_CARGO}, {IDADE} (on the issue date), the screen's dates {DATA_INICIAL},
 // {DATA_FINAL}, {DATA_RECEBIMENTO}, {DATA_EMISSAO}, and any typed extra by
 // its name. Dates print dd/mm/yyyy, or "07 de dezembro de 2026" with
 // ":extenso" ({DATA_EMISSAO:extenso}).
@@ -41,6 +46,7 @@ struct DocumentDef {
     QStringList dates; // the dates the screen asks for ("DATA_INICIAL", ...)
     int width = 80;
     bool usesJob = false; // looks the job up ("Cargo Nao Cadastrado")
+    QStringList lists;    // typed lists the screen asks for ("EQUIPAMENTOS")
 };
 
 // Every document, in menu order.
@@ -54,6 +60,7 @@ struct DocumentOptions {
     bool byName = false; // "Ordem": Nome
     QMap<QString, QDate> dates;     // "DATA_EMISSAO" -> date
     QMap<QString, QString> extras;  // typed values by placeholder name
+    QMap<QString, QStringList> lists; // typed lists by name ("EQUIPAMENTOS")
     int copies = 1;
 };
 
@@ -61,6 +68,7 @@ struct DocumentLine {
     int line = 0;
     int column = 1;
     QString text;
+    QString loop; // the list the line repeats for, or empty
 };
 
 // "07 de dezembro de 2026".

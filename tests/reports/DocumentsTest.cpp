@@ -126,6 +126,7 @@ TEST_F(DocumentsTest, GoldenPageOfEachDocument) {
         ScriptedUi ui;
         DocumentOptions o = december();
         o.toCode = o.fromCode;
+        o.lists["EQUIPAMENTOS"] = QStringList{"Capacete de seguranca", "Luva de raspa", "Protetor auricular"};
         const JobsSink sink = run(def.screen, o, ui);
         ASSERT_EQ(sink.pages.size(), 1u) << def.screen.toStdString();
         const QByteArray text = PageLines(sink.pages[0]).join('\n').toUtf8() + '\n';
@@ -168,6 +169,48 @@ TEST_F(DocumentsTest, VacationNoticeOnlyForEnjoymentInTheIntervalAtItsColumns) {
     const JobsSink second = run("TfoRelAvisoFerias", march, ui);
     ASSERT_EQ(second.pages.size(), 1u);
     EXPECT_TRUE(PageLines(second.pages[0])[5].trimmed().endsWith(codes[1]));
+}
+
+TEST_F(DocumentsTest, ListsRepeatTheirLinesAndPushTheRestDown) {
+    ScriptedUi ui;
+    DocumentOptions o = december();
+    o.toCode = o.fromCode;
+    // Family allowance: one line per dependant read back from the register,
+    // for the first employee with more than one.
+    QString withChildren;
+    for (const Record& d : Table(session->folha(), "DEPENDE").select({}, {}, "CODFUN, NUMERO"))
+        if (Table(session->folha(), "DEPENDE").count("CODFUN = ?", {d.text("CODFUN")}) > 1) {
+            withChildren = d.text("CODFUN");
+            break;
+        }
+    ASSERT_FALSE(withChildren.isEmpty());
+    o.fromCode = o.toCode = withChildren.toInt();
+    const auto dependants = Table(session->folha(), "DEPENDE").select("CODFUN = ?", {withChildren}, "NUMERO");
+    const JobsSink family = run("TfoRelSalaFami", o, ui);
+    ASSERT_EQ(family.pages.size(), 1u);
+    QStringList lines = PageLines(family.pages[0]);
+    for (size_t i = 0; i < dependants.size(); ++i)
+        EXPECT_EQ(lines[11 + int(i)], " " + dependants[i].text("NOME_DEPEN").leftJustified(54) +
+                                          dependants[i].date("DT_NASC").toString("dd/MM/yyyy"))
+            << i;
+    const int shift = std::max(0, int(dependants.size()) - 1);
+    EXPECT_TRUE(lines[13 + shift].startsWith("Pelo presente TERMO")) << lines.join('\n').toStdString();
+
+    // Equipment: the typed list, numbered.
+    o.fromCode = o.toCode = codes[0].toInt();
+    const struct {
+        QStringList items;
+        int textLine; // where the clause after the list starts (0-based)
+    } cases[] = {{{"Luva"}, 14}, {{"Luva", "Capacete", "Botina"}, 16}};
+    for (const auto& c : cases) {
+        o.lists["EQUIPAMENTOS"] = c.items;
+        const JobsSink epi = run("TfoRelComproReciEPI", o, ui);
+        ASSERT_EQ(epi.pages.size(), 1u);
+        lines = PageLines(epi.pages[0]);
+        for (int i = 0; i < c.items.size(); ++i)
+            EXPECT_EQ(lines[12 + i], QString::number(i + 1).leftJustified(6) + c.items[i].leftJustified(50) + "07/12/2026");
+        EXPECT_TRUE(lines[c.textLine].startsWith("Comprometo-me")) << lines.join('\n').toStdString();
+    }
 }
 
 TEST_F(DocumentsTest, EachCopyIsItsOwnJob) {
