@@ -12,6 +12,7 @@
 #include "TfoEmiFolhadePagamento.h"
 #include "TfoRelEnvelope.h"
 #include "TfoRelListagem.h"
+#include "TfoRelDocumento.h"
 #include "TfoTipoImpr.h"
 #include "TFSCRIPT.h"
 
@@ -40,6 +41,7 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TfoEmiFolhadePagamento"), &TfoEmiFolhadePagamento::create);
     add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
+    TfoRelDocumento::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The registers, the employee register and the events screens.
     RegisterRegisterScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The jobs: the payroll, the advance and its undo; vacation, 13th salary
