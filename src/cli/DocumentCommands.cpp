@@ -58,6 +58,19 @@ int cmdDocument(Context& c) {
     options.dates.insert(QStringLiteral("DATA_FINAL"), DateOption(c, "--to", today));
     options.dates.insert(QStringLiteral("DATA_RECEBIMENTO"), DateOption(c, "--receipt", today));
     options.dates.insert(QStringLiteral("DATA_EMISSAO"), DateOption(c, "--date", today));
+    // The typed values of the documents that have them.
+    static const QMap<QString, QString> typedOptions{{"ANO_CALENDARIO", "--year"},
+                                                     {"CODIGO_RETENCAO", "--retention-code"},
+                                                     {"NATUREZA", "--nature"},
+                                                     {"RENDIMENTO", "--income"},
+                                                     {"IMPOSTO_RETIDO", "--tax"}};
+    for (auto it = typedOptions.begin(); it != typedOptions.end(); ++it)
+        if (c.args.has(it.value())) options.extras.insert(it.key(), c.args.value(it.value()));
+    try {
+        DocumentExtras(*def, options.extras);
+    } catch (const UserError& e) {
+        throw CliError{e.message()};
+    }
     // The typed list of equipment, separated by ";".
     if (c.args.has("--equipment")) {
         QStringList items;
@@ -150,7 +163,7 @@ QList<Command> documentCommands() {
     return {
         {"document",
          "document \"TELA\" --company C [--branch B] [--first COD --last COD | --employee COD] [--order code|name] "
-         "[--from DATA --to DATA] [--receipt DATA] [--date DATA] [--equipment LISTA] [--copies N] --format txt|pdf|html --output ARQUIVO "
+         "[--from DATA --to DATA] [--receipt DATA] [--date DATA] [--equipment LISTA] [--year ANO --retention-code COD --nature TEXTO --income VALOR --tax VALOR] [--copies N] --format txt|pdf|html --output ARQUIVO "
          "[--yes]",
          cmdDocument},
     };

@@ -1,6 +1,8 @@
 #include "Documents.h"
 
 #include "Database.h"
+#include "Listings.h"
+#include "TypedInput.h"
 #include "Session.h"
 #include "Table.h"
 #include "UserInterface.h"
@@ -82,6 +84,15 @@ const QList<DocumentDef>& Documents() {
         Def("TfoRelAtestSaudeOcupacional", "Relatório Emissão Atestado  Saúde Ocupacional", {"DATA_EMISSAO"},
             DocumentFilter::All, 80, true),
         [] {
+            DocumentDef d = Def("TfoRelDeclaraRendiPJ", "Declaração de Rendimentos-PJ", {"DATA_EMISSAO"});
+            d.texts = {{QStringLiteral("ANO_CALENDARIO"), QStringLiteral("Ano-Calendário")},
+                       {QStringLiteral("CODIGO_RETENCAO"), QStringLiteral("Código de Retenção")},
+                       {QStringLiteral("NATUREZA"), QStringLiteral("Natureza do Rendimento")}};
+            d.amounts = {{QStringLiteral("RENDIMENTO"), QStringLiteral("Rendimento Bruto")},
+                         {QStringLiteral("IMPOSTO_RETIDO"), QStringLiteral("Imposto Retido")}};
+            return d;
+        }(),
+        [] {
             DocumentDef d = Def("TfoRelComproReciEPI", "Comprovante de Recebimento de EPI", {"DATA_EMISSAO"});
             d.lists = {QStringLiteral("EQUIPAMENTOS")};
             return d;
@@ -144,6 +155,15 @@ QString DocumentTemplate(const QString& programDir, const QString& screen) {
     return {};
 }
 
+QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed) {
+    QMap<QString, QString> out = typed;
+    for (const auto& [name, caption] : def.amounts) {
+        const Fixed value = TypedMoney(typed.value(name), caption);
+        out.insert(name, FormatListValue(QVariant::fromValue(value), QStringLiteral("%1.2n")).trimmed());
+    }
+    return out;
+}
+
 int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def, const DocumentOptions& options,
                     TextReport& report) {
     const QList<DocumentLine> lines =
@@ -161,7 +181,8 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
         common.remove(QStringLiteral("CODIGO"));
     }
     for (auto it = options.dates.begin(); it != options.dates.end(); ++it) common.insert(it.key(), it.value());
-    for (auto it = options.extras.begin(); it != options.extras.end(); ++it) common.insert(it.key(), it.value());
+    const QMap<QString, QString> extras = DocumentExtras(def, options.extras);
+    for (auto it = extras.begin(); it != extras.end(); ++it) common.insert(it.key(), it.value());
 
     Table employees(db, QStringLiteral("CADFUN"));
     const QString where = QStringLiteral("CODFUN >= ? AND CODFUN <= ?");

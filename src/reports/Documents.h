@@ -47,6 +47,10 @@ struct DocumentDef {
     int width = 80;
     bool usesJob = false; // looks the job up ("Cargo Nao Cadastrado")
     QStringList lists;    // typed lists the screen asks for ("EQUIPAMENTOS")
+    // Typed values: amounts of money (printed "1.234,56") and plain texts,
+    // by placeholder name, with their captions.
+    QList<QPair<QString, QString>> amounts;
+    QList<QPair<QString, QString>> texts;
 };
 
 // Every document, in menu order.
@@ -78,6 +82,11 @@ QList<DocumentLine> ParseDocumentTemplate(const QString& text);
 // The office copy when there is one, else the shipped default; empty when
 // neither exists.
 QString DocumentTemplate(const QString& programDir, const QString& screen);
+
+// The typed extras made ready for printing: each amount of the document
+// read the Brazilian way and written back as "1.234,56". Throws UserError
+// naming the caption of a value that is not an amount.
+QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed);
 
 // Puts one page per selected employee on the report (between the caller's
 // beginJob and endJob). Returns the pages; shows "Funcionario Nao

@@ -2,6 +2,7 @@
 // notice's interval, copies as jobs, the lookup message, the office's own
 // template and the dates in words.
 #include "Documents.h"
+#include "DbError.h"
 #include "DemoBuilder.h"
 #include "ScriptedUi.h"
 #include "Session.h"
@@ -127,6 +128,8 @@ TEST_F(DocumentsTest, GoldenPageOfEachDocument) {
         DocumentOptions o = december();
         o.toCode = o.fromCode;
         o.lists["EQUIPAMENTOS"] = QStringList{"Capacete de seguranca", "Luva de raspa", "Protetor auricular"};
+        o.extras = {{"ANO_CALENDARIO", "2025"}, {"CODIGO_RETENCAO", "1708"}, {"NATUREZA", "Servicos profissionais"},
+                    {"RENDIMENTO", "48.000,00"}, {"IMPOSTO_RETIDO", "720"}};
         const JobsSink sink = run(def.screen, o, ui);
         ASSERT_EQ(sink.pages.size(), 1u) << def.screen.toStdString();
         const QByteArray text = PageLines(sink.pages[0]).join('\n').toUtf8() + '\n';
@@ -211,6 +214,18 @@ TEST_F(DocumentsTest, ListsRepeatTheirLinesAndPushTheRestDown) {
             EXPECT_EQ(lines[12 + i], QString::number(i + 1).leftJustified(6) + c.items[i].leftJustified(50) + "07/12/2026");
         EXPECT_TRUE(lines[c.textLine].startsWith("Comprometo-me")) << lines.join('\n').toStdString();
     }
+}
+
+TEST(DocumentWords, TypedAmountsAreWrittenTheBrazilianWay) {
+    const DocumentDef& def = *FindDocument("TfoRelDeclaraRendiPJ");
+    const struct {
+        const char* typed;
+        const char* printed;
+    } cases[] = {{"48.000,00", "48.000,00"}, {"1234,5", "1.234,50"}, {"720", "720,00"}, {"", "0,00"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(DocumentExtras(def, {{"RENDIMENTO", c.typed}}).value("RENDIMENTO"), QString(c.printed)) << c.typed;
+    EXPECT_THROW(DocumentExtras(def, {{"IMPOSTO_RETIDO", "12,345"}}), UserError);
+    EXPECT_THROW(DocumentExtras(def, {{"RENDIMENTO", "abc"}}), UserError);
 }
 
 TEST_F(DocumentsTest, EachCopyIsItsOwnJob) {

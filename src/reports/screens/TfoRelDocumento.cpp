@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -60,6 +61,12 @@ TfoRelDocumento::TfoRelDocumento(Session& session, UserInterface& ui, const Docu
     copies_->setRange(0, 99);
     copies_->setValue(1);
     form->addRow(QStringLiteral("Nº de Copias"), copies_);
+    for (const auto& typed : def.texts + def.amounts) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(typed.first);
+        typed_.insert(typed.first, edit);
+        form->addRow(typed.second, edit);
+    }
     if (!def.lists.isEmpty()) {
         list_ = new QPlainTextEdit(this);
         list_->setObjectName(QStringLiteral("edEquipamentos"));
@@ -102,6 +109,8 @@ DocumentOptions TfoRelDocumento::options() const {
     o.byName = byName_->isChecked();
     for (auto it = dates_.begin(); it != dates_.end(); ++it) o.dates.insert(it.key(), it.value()->date());
     o.copies = copies_->value();
+    for (auto it = typed_.begin(); it != typed_.end(); ++it) o.extras.insert(it.key(), it.value()->text());
+    DocumentExtras(def_, o.extras); // a value that is not an amount is told here
     if (list_) {
         QStringList items;
         for (const QString& line : list_->toPlainText().split(QLatin1Char('\n')))

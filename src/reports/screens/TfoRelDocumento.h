@@ -10,6 +10,7 @@
 #include <functional>
 
 class QDateEdit;
+class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
 class QSpinBox;
@@ -32,6 +33,7 @@ public:
     QDateEdit* dateField(const QString& name) const { return dates_.value(name); }
     QSpinBox* copiesField() const { return copies_; }
     QPlainTextEdit* listField() const { return list_; }
+    QLineEdit* typedField(const QString& name) const { return typed_.value(name); }
     void setOrderByName(bool byName);
 
     // The screen's inputs as the engine takes them. Throws UserError for a
@@ -56,6 +58,7 @@ private:
     QMap<QString, QDateEdit*> dates_;
     QSpinBox* copies_ = nullptr;
     QPlainTextEdit* list_ = nullptr;
+    QMap<QString, QLineEdit*> typed_;
 };
 
 } // namespace folha
