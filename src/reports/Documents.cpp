@@ -90,6 +90,7 @@ const QList<DocumentDef>& Documents() {
                        {QStringLiteral("NATUREZA"), QStringLiteral("Natureza do Rendimento")}};
             d.amounts = {{QStringLiteral("RENDIMENTO"), QStringLiteral("Rendimento Bruto")},
                          {QStringLiteral("IMPOSTO_RETIDO"), QStringLiteral("Imposto Retido")}};
+            d.oneEmployee = true;
             return d;
         }(),
         [] {
@@ -184,6 +185,10 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
     const QMap<QString, QString> extras = DocumentExtras(def, options.extras);
     for (auto it = extras.begin(); it != extras.end(); ++it) common.insert(it.key(), it.value());
 
+    if (def.oneEmployee && options.fromCode != options.toCode) {
+        ui.message(MessageKind::Warning, QStringLiteral("Selecione o funcionário;"));
+        return 0;
+    }
     Table employees(db, QStringLiteral("CADFUN"));
     const QString where = QStringLiteral("CODFUN >= ? AND CODFUN <= ?");
     const QVariantList params{QStringLiteral("%1").arg(options.fromCode, 6, 10, QLatin1Char('0')),

@@ -47,6 +47,7 @@ struct DocumentDef {
     int width = 80;
     bool usesJob = false; // looks the job up ("Cargo Nao Cadastrado")
     QStringList lists;    // typed lists the screen asks for ("EQUIPAMENTOS")
+    bool oneEmployee = false; // typed values belong to one chosen employee
     // Typed values: amounts of money (printed "1.234,56") and plain texts,
     // by placeholder name, with their captions.
     QList<QPair<QString, QString>> amounts;
@@ -90,7 +91,8 @@ QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString
 
 // Puts one page per selected employee on the report (between the caller's
 // beginJob and endJob). Returns the pages; shows "Funcionario Nao
-// Cadastrado" when the range holds no employee at all.
+// Cadastrado" when the range holds no employee at all, and "Selecione o
+// funcionário;" when a one-employee document gets a range.
 int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def, const DocumentOptions& options,
                     TextReport& report);
 

@@ -255,6 +255,23 @@ TEST_F(DocumentsTest, MissingEmployeeIsToldAndPrintsNothing) {
     EXPECT_TRUE(ui.texts().join('\n').contains("Funcionario Nao Cadastrado")) << ui.texts().join('\n').toStdString();
 }
 
+TEST_F(DocumentsTest, OneEmployeeDocumentWantsOneChosen) {
+    const struct {
+        int from, to;
+        int pages;
+        const char* told;
+    } cases[] = {{0, 999999, 0, "Selecione o funcionário;"}, {1, 2, 0, "Selecione o funcionário;"}, {1, 1, 1, ""}};
+    for (const auto& c : cases) {
+        ScriptedUi ui;
+        DocumentOptions o = december();
+        o.fromCode = c.from;
+        o.toCode = c.to;
+        const JobsSink sink = run("TfoRelDeclaraRendiPJ", o, ui);
+        EXPECT_EQ(int(sink.pages.size()), c.pages) << c.from << "-" << c.to;
+        EXPECT_EQ(ui.texts().join('\n'), QString::fromUtf8(c.told)) << c.from << "-" << c.to;
+    }
+}
+
 TEST_F(DocumentsTest, OfficeTemplateTakesThePlaceOfTheShippedOne) {
     const QString dir = session->installation().programDir() + "Documentos";
     ASSERT_TRUE(QDir().mkpath(dir));
