@@ -255,6 +255,38 @@ TEST_F(DocumentsTest, MissingEmployeeIsToldAndPrintsNothing) {
     EXPECT_TRUE(ui.texts().join('\n').contains("Funcionario Nao Cadastrado")) << ui.texts().join('\n').toStdString();
 }
 
+TEST_F(DocumentsTest, NameOrderFollowsTheNamesOfTheRegister) {
+    // The last of the range renamed to come first by name.
+    Table cadfun(session->folha(), "CADFUN");
+    Record last = *cadfun.find({"000008"});
+    const QString oldName = last.text("NOME");
+    last.set("NOME", "AARAO PRIMEIRO NA ORDEM");
+    cadfun.update(last);
+    QList<QStringList> orders;
+    for (const bool byName : {false, true}) {
+        ScriptedUi ui;
+        DocumentOptions o = december();
+        o.fromCode = 1;
+        o.toCode = 8;
+        o.byName = byName;
+        const JobsSink sink = run("TfoRelPedDemissao", o, ui);
+        QStringList expected;
+        for (const Record& r : Table(session->folha(), "CADFUN")
+                                   .select("CODFUN >= ? AND CODFUN <= ?", {"000001", "000008"}, byName ? "NOME" : "CODFUN"))
+            expected << r.text("NOME").trimmed();
+        ASSERT_GE(expected.size(), 3);
+        QStringList printed;
+        for (const TextPage& page : sink.pages) printed << PageLines(page)[10].mid(17).trimmed();
+        EXPECT_EQ(printed, expected) << byName;
+        orders << printed;
+    }
+    last.set("NOME", oldName);
+    cadfun.update(last);
+    ASSERT_EQ(orders.size(), 2);
+    EXPECT_EQ(orders[1].first(), "AARAO PRIMEIRO NA ORDEM");
+    EXPECT_EQ(orders[0].last(), "AARAO PRIMEIRO NA ORDEM");
+}
+
 TEST_F(DocumentsTest, OneEmployeeDocumentWantsOneChosen) {
     const struct {
         int from, to;
@@ -293,7 +325,7 @@ TEST_F(DocumentsTest, OfficeTemplateTakesThePlaceOfTheShippedOne) {
 
 // The command line on its own demo installation: each copy is a job, the
 // text copies follow one another in the file, zero copies write nothing.
-TEST(DocumentCommand, CopiesAndOrderFromTheCommandLine) {
+TEST(DocumentCommand, CopiesFromTheCommandLine) {
     TempDir dir;
     auto folha = [&](const QStringList& args, int expected) {
         QProcess p;
