@@ -128,6 +128,7 @@ QList<Command> coreCommands();
 QList<Command> payrollCommands(); // calc, undo, events
 QList<Command> govCommands();     // sefip, grrf
 QList<Command> reportCommands();  // report
+QList<Command> documentCommands(); // document
 QList<Command> exportCommands();  // export-xlsx
 QList<Command> bookCommands();    // payroll-book
 QList<Command> payslipCommands(); // payslips

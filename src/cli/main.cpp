@@ -15,7 +15,7 @@ using namespace folha;
 using namespace folha::cli;
 
 static QList<Command> allCommands() {
-    return coreCommands() + payrollCommands() + govCommands() + reportCommands() + exportCommands() + bookCommands() +
+    return coreCommands() + payrollCommands() + govCommands() + reportCommands() + documentCommands() + exportCommands() + bookCommands() +
            payslipCommands();
 }
 
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         QStringList raw;
         for (int i = 1; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
         const QString command = commandName(raw);
-        if (command == QLatin1String("report") || command == QLatin1String("payroll-book") || command == QLatin1String("payslips")) {
+        if (command == QLatin1String("report") || command == QLatin1String("document") || command == QLatin1String("payroll-book") || command == QLatin1String("payslips")) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
             if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
                 // A private runtime folder, as a desktop session would give.

@@ -13,6 +13,7 @@
 #include "TfoRelEnvelope.h"
 #include "TfoRelListagem.h"
 #include "TfoRelRegiFun.h"
+#include "TfoRelDocumento.h"
 #include "TfoTipoImpr.h"
 #include "TFSCRIPT.h"
 
@@ -42,6 +43,7 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
     add(QStringLiteral("TfoRelRegiFun"), &TfoRelRegiFun::create);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
+    TfoRelDocumento::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The registers, the employee register and the events screens.
     RegisterRegisterScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     // The jobs: the payroll, the advance and its undo; vacation, 13th salary

@@ -1,0 +1,293 @@
+#include "Documents.h"
+
+#include "Database.h"
+#include "Listings.h"
+#include "TypedInput.h"
+#include "Session.h"
+#include "Table.h"
+#include "UserInterface.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+namespace folha {
+
+namespace {
+
+DocumentDef Def(const char* screen, const char* caption, QStringList dates,
+                DocumentFilter filter = DocumentFilter::All, int width = 80, bool usesJob = false) {
+    DocumentDef d;
+    d.screen = QString::fromUtf8(screen);
+    d.caption = QString::fromUtf8(caption);
+    d.dates = std::move(dates);
+    d.filter = filter;
+    d.width = width;
+    d.usesJob = usesJob;
+    return d;
+}
+
+QString FieldText(const QVariant& value) {
+    if (value.typeId() == QMetaType::QDate) return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    return value.toString().trimmed();
+}
+
+QVariantMap RowOf(const Record& record) {
+    QVariantMap row;
+    for (const FieldDef& f : record.def().fields) {
+        try {
+            if (f.type == FieldType::Number && !record.isNull(f.name))
+                row.insert(f.name, record.number(f.name).toString());
+            else
+                row.insert(f.name, record.value(f.name));
+        } catch (const DbError&) {
+        }
+    }
+    return row;
+}
+
+// Replaces each {NAME} or {NAME:extenso} by its value; an unknown name stays
+// as written, so a typing slip in an office template shows on the page.
+QString Fill(const QString& text, const QVariantMap& values) {
+    static const QRegularExpression placeholder(QStringLiteral("\\{([A-Za-z0-9_]+)(:extenso)?\\}"));
+    QString out;
+    qsizetype at = 0;
+    auto it = placeholder.globalMatch(text);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        out += text.mid(at, m.capturedStart() - at);
+        at = m.capturedEnd();
+        const auto found = values.constFind(m.captured(1).toUpper());
+        if (found == values.constEnd()) {
+            out += m.captured(0);
+            continue;
+        }
+        if (!m.captured(2).isEmpty() && found->typeId() == QMetaType::QDate)
+            out += DateInWords(found->toDate());
+        else
+            out += FieldText(*found);
+    }
+    out += text.mid(at);
+    return out;
+}
+
+} // namespace
+
+const QList<DocumentDef>& Documents() {
+    static const QList<DocumentDef> docs{
+        Def("TfoRelAvisoFerias", "Aviso de Férias",
+            {"DATA_INICIAL", "DATA_FINAL", "DATA_RECEBIMENTO", "DATA_EMISSAO"}, DocumentFilter::VacationNotice, 132),
+        Def("TfoRelPedDemissao", "Pedido de demissão", {"DATA_EMISSAO"}, DocumentFilter::All, 80, true),
+        Def("TfoRelDemissaoTrabalho", "Pedido de Demissão Trabalho", {"DATA_EMISSAO"}),
+        Def("TfoRelAutorizaDesconto", "Autorização de Desconto", {"DATA_EMISSAO"}),
+        Def("TfoRelTermoValeTransporte", "Termo Vale-Transporte", {"DATA_EMISSAO"}),
+        Def("TfoRelSalaFami", "Termo Salário Família", {"DATA_EMISSAO"}),
+        Def("TfoRelAtestSaudeOcupacional", "Relatório Emissão Atestado  Saúde Ocupacional", {"DATA_EMISSAO"},
+            DocumentFilter::All, 80, true),
+        [] {
+            DocumentDef d = Def("TfoRelDeclaraRendiPJ", "Declaração de Rendimentos-PJ", {"DATA_EMISSAO"});
+            d.texts = {{QStringLiteral("ANO_CALENDARIO"), QStringLiteral("Ano-Calendário")},
+                       {QStringLiteral("CODIGO_RETENCAO"), QStringLiteral("Código de Retenção")},
+                       {QStringLiteral("NATUREZA"), QStringLiteral("Natureza do Rendimento")}};
+            d.amounts = {{QStringLiteral("RENDIMENTO"), QStringLiteral("Rendimento Bruto")},
+                         {QStringLiteral("IMPOSTO_RETIDO"), QStringLiteral("Imposto Retido")}};
+            d.oneEmployee = true;
+            return d;
+        }(),
+        [] {
+            DocumentDef d = Def("TfoRelComproReciEPI", "Comprovante de Recebimento de EPI", {"DATA_EMISSAO"});
+            d.lists = {QStringLiteral("EQUIPAMENTOS")};
+            return d;
+        }(),
+    };
+    return docs;
+}
+
+const DocumentDef* FindDocument(const QString& screen) {
+    for (const DocumentDef& d : Documents())
+        if (d.screen.compare(screen, Qt::CaseInsensitive) == 0) return &d;
+    return nullptr;
+}
+
+QString DateInWords(const QDate& date) {
+    static const char* const months[] = {"janeiro", "fevereiro", "março",    "abril",   "maio",     "junho",
+                                         "julho",   "agosto",    "setembro", "outubro", "novembro", "dezembro"};
+    if (!date.isValid()) return {};
+    return QStringLiteral("%1 de %2 de %3")
+        .arg(date.day(), 2, 10, QLatin1Char('0'))
+        .arg(QString::fromUtf8(months[date.month() - 1]))
+        .arg(date.year(), 4, 10, QLatin1Char('0'));
+}
+
+QList<DocumentLine> ParseDocumentTemplate(const QString& text) {
+    static const QRegularExpression placed(QStringLiteral("^(\\d+) (\\d+) (.*)$"));
+    QList<DocumentLine> lines;
+    int next = 1;
+    QStringList rows = text.split(QLatin1Char('\n'));
+    if (!rows.isEmpty() && rows.last().isEmpty()) rows.removeLast();
+    static const QRegularExpression loopMark(QStringLiteral("^@([A-Za-z0-9_]+)\\s*$"));
+    QString loop;
+    for (QString row : rows) {
+        if (row.endsWith(QLatin1Char('\r'))) row.chop(1);
+        if (row.startsWith(QLatin1Char('#'))) continue;
+        if (const auto mark = loopMark.match(row); mark.hasMatch()) {
+            const QString name = mark.captured(1).toUpper();
+            loop = name == QLatin1String("FIM") ? QString() : name;
+            continue;
+        }
+        const auto m = placed.match(row);
+        if (m.hasMatch()) {
+            const int line = m.captured(1).toInt();
+            lines.push_back({line, std::max(1, m.captured(2).toInt()), m.captured(3), loop});
+            next = line + 1;
+        } else {
+            if (!row.isEmpty()) lines.push_back({next, 1, row, loop});
+            ++next;
+        }
+    }
+    return lines;
+}
+
+QString DocumentTemplate(const QString& programDir, const QString& screen) {
+    const QString name = screen + QStringLiteral(".txt");
+    for (const QString& path : {programDir + QStringLiteral("Documentos/") + name, QStringLiteral(":/documentos/") + name}) {
+        QFile file(path);
+        if (file.exists() && file.open(QIODevice::ReadOnly)) return QString::fromUtf8(file.readAll());
+    }
+    return {};
+}
+
+QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed) {
+    QMap<QString, QString> out = typed;
+    for (const auto& [name, caption] : def.amounts) {
+        const Fixed value = TypedMoney(typed.value(name), caption);
+        out.insert(name, FormatListValue(QVariant::fromValue(value), QStringLiteral("%1.2n")).trimmed());
+    }
+    return out;
+}
+
+int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def, const DocumentOptions& options,
+                    TextReport& report) {
+    const QList<DocumentLine> lines =
+        ParseDocumentTemplate(DocumentTemplate(session.installation().programDir(), def.screen));
+    Database& db = session.folha();
+
+    QVariantMap common;
+    const QString branchCode = session.signIn.CurrentBranchCodeText.isEmpty()
+                                   ? QStringLiteral("%1").arg(session.signIn.CurrentBranchCode, 3, 10, QLatin1Char('0'))
+                                   : session.signIn.CurrentBranchCodeText;
+    if (auto branch = Table(db, QStringLiteral("Filial")).find({branchCode})) {
+        common = RowOf(*branch);
+        common.insert(QStringLiteral("EMPRESA"), branch->text(QStringLiteral("NOME")));
+        common.remove(QStringLiteral("NOME"));
+        common.remove(QStringLiteral("CODIGO"));
+    }
+    for (auto it = options.dates.begin(); it != options.dates.end(); ++it) common.insert(it.key(), it.value());
+    const QMap<QString, QString> extras = DocumentExtras(def, options.extras);
+    for (auto it = extras.begin(); it != extras.end(); ++it) common.insert(it.key(), it.value());
+
+    if (def.oneEmployee && options.fromCode != options.toCode) {
+        ui.message(MessageKind::Warning, QStringLiteral("Selecione o funcionário;"));
+        return 0;
+    }
+    Table employees(db, QStringLiteral("CADFUN"));
+    const QString where = QStringLiteral("CODFUN >= ? AND CODFUN <= ?");
+    const QVariantList params{QStringLiteral("%1").arg(options.fromCode, 6, 10, QLatin1Char('0')),
+                              QStringLiteral("%1").arg(options.toCode, 6, 10, QLatin1Char('0'))};
+    if (employees.count(where, params) == 0) {
+        ui.message(MessageKind::Warning, QStringLiteral("Funcionario Nao Cadastrado"));
+        return 0;
+    }
+    // The vacation notice goes to active employees, not of category 99,
+    // whose enjoyment starts within the interval.
+    auto wanted = [&](const Record& r) {
+        if (def.filter != DocumentFilter::VacationNotice) return true;
+        if (r.isNull(QStringLiteral("CONDICAO")) || r.integer(QStringLiteral("CONDICAO")) != 1) return false;
+        if (!r.isNull(QStringLiteral("VINCULO")) && r.integer(QStringLiteral("VINCULO")) == 99) return false;
+        if (r.isNull(QStringLiteral("DT_IGOZFER"))) return false;
+        const QDate start = r.date(QStringLiteral("DT_IGOZFER"));
+        return start.isValid() && start >= options.dates.value(QStringLiteral("DATA_INICIAL")) &&
+               start <= options.dates.value(QStringLiteral("DATA_FINAL"));
+    };
+    if (options.byName) employees.setIndex(QStringLiteral("NOMEFUNCIONARIO"));
+    Table cargos(db, QStringLiteral("Cargos"));
+
+    int pages = 0;
+    employees.forEach(where, params, [&](const Record& record) {
+        if (ui.cancelRequested()) return false;
+        if (!wanted(record)) return true;
+        QVariantMap values = common;
+        const QVariantMap row = RowOf(record);
+        for (auto it = row.begin(); it != row.end(); ++it) values.insert(it.key(), it.value());
+        values.insert(QStringLiteral("NOME_CARGO"), QString());
+        if (!record.isNull(QStringLiteral("DT_NASC"))) {
+            const QDate born = record.date(QStringLiteral("DT_NASC"));
+            const QDate on = options.dates.value(QStringLiteral("DATA_EMISSAO"), QDate::currentDate());
+            int age = on.year() - born.year();
+            if (on.month() < born.month() || (on.month() == born.month() && on.day() < born.day())) --age;
+            values.insert(QStringLiteral("IDADE"), QString::number(age));
+        }
+        if (def.usesJob && !record.isNull(QStringLiteral("CARGO"))) {
+            const QString job = QStringLiteral("%1").arg(record.integer(QStringLiteral("CARGO")), 3, 10, QLatin1Char('0'));
+            if (auto cargo = cargos.find({job}))
+                values.insert(QStringLiteral("NOME_CARGO"), cargo->text(QStringLiteral("NOME_CARGO")));
+            else
+                ui.message(MessageKind::Warning, QStringLiteral("Cargo Nao Cadastrado"));
+        }
+        // The lists: the dependants from the register, the typed ones from
+        // the screen.
+        QMap<QString, QList<QVariantMap>> items;
+        for (auto it = options.lists.begin(); it != options.lists.end(); ++it)
+            for (const QString& item : it.value()) items[it.key()].push_back({{QStringLiteral("ITEM"), item}});
+        for (const Record& d : Table(db, QStringLiteral("DEPENDE"))
+                                   .select(QStringLiteral("CODFUN = ?"), {record.text(QStringLiteral("CODFUN"))},
+                                           QStringLiteral("NUMERO")))
+            items[QStringLiteral("DEPENDENTES")].push_back(RowOf(d));
+
+        report.clear();
+        // A loop's block repeats below itself; the lines after it move down
+        // by the room the repeats took.
+        QMap<QString, QPair<int, int>> blocks; // loop -> first and last line
+        for (const DocumentLine& l : lines) {
+            if (l.loop.isEmpty()) continue;
+            auto& b = blocks[l.loop];
+            if (b.first == 0 || l.line < b.first) b.first = l.line;
+            b.second = std::max(b.second, l.line);
+        }
+        for (const DocumentLine& l : lines) {
+            int shift = 0;
+            for (auto b = blocks.begin(); b != blocks.end(); ++b)
+                if (l.loop != b.key() && l.line > b.value().second)
+                    shift += std::max<int>(0, int(items.value(b.key()).size()) - 1) * (b.value().second - b.value().first + 1);
+            if (l.loop.isEmpty()) {
+                report.putText(l.line + shift, l.column, Fill(l.text, values));
+                continue;
+            }
+            const auto& list = items.value(l.loop);
+            const int height = blocks[l.loop].second - blocks[l.loop].first + 1;
+            for (int i = 0; i < list.size(); ++i) {
+                QVariantMap itemValues = values;
+                for (auto f = list[i].begin(); f != list[i].end(); ++f) itemValues.insert(f.key(), f.value());
+                itemValues.insert(QStringLiteral("SEQ"), QString::number(i + 1));
+                report.putText(l.line + shift + i * height, l.column, Fill(l.text, itemValues));
+            }
+        }
+        report.flushPage();
+        ++pages;
+        return true;
+    });
+    return pages;
+}
+
+int RunDocumentCopies(Session& session, UserInterface& ui, const DocumentDef& def, const DocumentOptions& options,
+                      const std::function<void(const std::function<bool(TextReport&)>&)>& runJob) {
+    int pages = 0;
+    for (int copy = 0; copy < options.copies; ++copy) {
+        runJob([&](TextReport& report) {
+            pages = ComposeDocument(session, ui, def, options, report);
+            return !ui.cancelRequested();
+        });
+    }
+    return pages;
+}
+
+} // namespace folha

@@ -1,0 +1,371 @@
+// The labour documents on the demo company: golden pages, the vacation
+// notice's interval, copies as jobs, the lookup message, the office's own
+// template and the dates in words.
+#include "Documents.h"
+#include "DbError.h"
+#include "DemoBuilder.h"
+#include "ScriptedUi.h"
+#include "Session.h"
+#include "Table.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+using namespace folha;
+
+namespace {
+
+struct JobsSink : PageSink {
+    std::vector<TextPage> pages;
+    int begun = 0;
+    int ended = 0;
+    void begin(const ReportJobInfo&) override { ++begun; }
+    void page(const TextPage& p) override { pages.push_back(p); }
+    void end() override { ++ended; }
+};
+
+QStringList PageLines(const TextPage& page) {
+    QStringList out;
+    for (int i = 0; i < int(page.lines.size()); ++i) {
+        QString line = page.lineText(i);
+        while (line.endsWith(QLatin1Char(' '))) line.chop(1);
+        out << line;
+    }
+    return out;
+}
+
+class DocumentsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        root = new TempDir;
+        session = new Session(Installation(root->path()));
+        ScriptedUi ui;
+        demo::DemoBuilder(*session).buildDemo(ui);
+        auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
+        ASSERT_TRUE(company.has_value());
+        session->SetaDiretorio(company->text("Diretorio"));
+        session->signIn.CurrentCompanyCode = 1;
+        session->signIn.CurrentBranchCode = 1;
+        session->signIn.CurrentBranchCodeText = "001";
+        // Two active employees: the first enjoys vacation in December, the
+        // second in March; the third is of category 99 with December dates.
+        Table cadfun(session->folha(), "CADFUN");
+        auto rows = cadfun.select({}, {}, "CODFUN");
+        ASSERT_GE(rows.size(), 3u);
+        const QDate starts[] = {QDate(2026, 12, 14), QDate(2027, 3, 1), QDate(2026, 12, 20)};
+        for (int i = 0; i < 3; ++i) {
+            Record r = rows[i];
+            r.set("CONDICAO", 1).set("VINCULO", i == 2 ? 99 : 10);
+            r.set("DT_INIFERI", QDate(2025, 6, 1)).set("DT_FINFERI", QDate(2026, 5, 31));
+            r.set("DT_IGOZFER", starts[i]).set("DT_FGOZFER", starts[i].addDays(29));
+            cadfun.update(r);
+            codes << r.text("CODFUN");
+        }
+    }
+    static void TearDownTestSuite() {
+        delete session;
+        delete root;
+    }
+
+    static DocumentOptions december() {
+        DocumentOptions o;
+        o.fromCode = codes[0].toInt();
+        o.toCode = codes[2].toInt();
+        o.dates["DATA_INICIAL"] = QDate(2026, 12, 1);
+        o.dates["DATA_FINAL"] = QDate(2026, 12, 31);
+        o.dates["DATA_RECEBIMENTO"] = QDate(2026, 12, 11);
+        o.dates["DATA_EMISSAO"] = QDate(2026, 12, 7);
+        return o;
+    }
+
+    static JobsSink run(const QString& screen, const DocumentOptions& o, ScriptedUi& ui) {
+        JobsSink sink;
+        RunDocumentCopies(*session, ui, *FindDocument(screen), o, [&](const auto& compose) {
+            TextReport report(sink, FindDocument(screen)->width, 66);
+            report.beginJob({});
+            compose(report);
+            report.endJob();
+        });
+        return sink;
+    }
+
+    static inline TempDir* root = nullptr;
+    static inline Session* session = nullptr;
+    static inline QStringList codes;
+};
+
+TEST(DocumentWords, DatesInWords) {
+    const struct {
+        QDate date;
+        const char* words;
+    } cases[] = {{QDate(2026, 12, 7), "07 de dezembro de 2026"},
+                 {QDate(2026, 3, 1), "01 de março de 2026"},
+                 {QDate(1999, 1, 31), "31 de janeiro de 1999"},
+                 {QDate(), ""}};
+    for (const auto& c : cases) EXPECT_EQ(DateInWords(c.date), QString::fromUtf8(c.words));
+}
+
+TEST(DocumentWords, TemplateLinesPlacedAndFree) {
+    const auto lines = ParseDocumentTemplate("# comment\n3 34 Title\nfree text\n\n10 5 {NOME}\nafter\n");
+    ASSERT_EQ(lines.size(), 4);
+    const struct {
+        int line, column;
+        const char* text;
+    } want[] = {{3, 34, "Title"}, {4, 1, "free text"}, {10, 5, "{NOME}"}, {11, 1, "after"}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(lines[i].line, want[i].line) << i;
+        EXPECT_EQ(lines[i].column, want[i].column) << i;
+        EXPECT_EQ(lines[i].text, QString(want[i].text)) << i;
+    }
+}
+
+TEST_F(DocumentsTest, GoldenPageOfEachDocument) {
+    for (const DocumentDef& def : Documents()) {
+        ScriptedUi ui;
+        DocumentOptions o = december();
+        o.toCode = o.fromCode;
+        o.lists["EQUIPAMENTOS"] = QStringList{"Capacete de seguranca", "Luva de raspa", "Protetor auricular"};
+        o.extras = {{"ANO_CALENDARIO", "2025"}, {"CODIGO_RETENCAO", "1708"}, {"NATUREZA", "Servicos profissionais"},
+                    {"RENDIMENTO", "48.000,00"}, {"IMPOSTO_RETIDO", "720"}};
+        const JobsSink sink = run(def.screen, o, ui);
+        ASSERT_EQ(sink.pages.size(), 1u) << def.screen.toStdString();
+        const QByteArray text = PageLines(sink.pages[0]).join('\n').toUtf8() + '\n';
+        const QString path = QStringLiteral(FOLHA_SOURCE_DIR "/tests/reports/golden/") + def.screen + ".txt";
+        QFile golden(path);
+        if (qEnvironmentVariableIsSet("FOLHA_UPDATE_GOLDEN")) {
+            ASSERT_TRUE(golden.open(QIODevice::WriteOnly));
+            golden.write(text);
+            continue;
+        }
+        ASSERT_TRUE(golden.open(QIODevice::ReadOnly)) << path.toStdString();
+        EXPECT_EQ(text, golden.readAll()) << def.screen.toStdString();
+        EXPECT_TRUE(ui.texts().isEmpty()) << ui.texts().join('\n').toStdString();
+    }
+}
+
+TEST_F(DocumentsTest, VacationNoticeOnlyForEnjoymentInTheIntervalAtItsColumns) {
+    ScriptedUi ui;
+    const JobsSink sink = run("TfoRelAvisoFerias", december(), ui);
+    // The March employee and the category-99 one get no notice.
+    ASSERT_EQ(sink.pages.size(), 1u);
+    const QStringList lines = PageLines(sink.pages[0]);
+    Table cadfun(session->folha(), "CADFUN");
+    const QString name = cadfun.find({codes[0]})->text("NOME");
+    EXPECT_EQ(lines[2], QString(33, ' ') + "- AVISO DE FERIAS -");
+    EXPECT_TRUE(lines[5].startsWith(QString(9, ' ') + "Ao Funcionario " + name.trimmed())) << lines[5].toStdString();
+    EXPECT_TRUE(lines[5].trimmed().endsWith(", Cod: " + codes[0]));
+    EXPECT_EQ(lines[7], QString(9, ' ') + "Tendo V.sa direito a ferias relativas ao periodo 01/06/2025 a 31/05/2026.");
+    EXPECT_TRUE(lines[8].startsWith("Com o presente levamos ao seu conhecimento que Resolevemos concede-las de "
+                                    "14/12/2026 a 12/01/2027"));
+    EXPECT_TRUE(lines[9].startsWith("Inclusive pelo que deve V.sa no dia 11/12/2026 Comparecer"));
+    EXPECT_TRUE(lines[14].startsWith(QString(29, ' ')) && lines[14].endsWith(", 07 de dezembro de 2026"));
+    EXPECT_EQ(lines[19], QString(18, ' ') + "Ciente do Empregado");
+    EXPECT_EQ(lines[24], QString(12, ' ') + "Carimbo/Assinatura do Empregador");
+
+    // March: only the second employee.
+    DocumentOptions march = december();
+    march.dates["DATA_INICIAL"] = QDate(2027, 3, 1);
+    march.dates["DATA_FINAL"] = QDate(2027, 3, 31);
+    const JobsSink second = run("TfoRelAvisoFerias", march, ui);
+    ASSERT_EQ(second.pages.size(), 1u);
+    EXPECT_TRUE(PageLines(second.pages[0])[5].trimmed().endsWith(codes[1]));
+}
+
+TEST_F(DocumentsTest, ListsRepeatTheirLinesAndPushTheRestDown) {
+    ScriptedUi ui;
+    DocumentOptions o = december();
+    o.toCode = o.fromCode;
+    // Family allowance: one line per dependant read back from the register,
+    // for the first employee with more than one.
+    QString withChildren;
+    for (const Record& d : Table(session->folha(), "DEPENDE").select({}, {}, "CODFUN, NUMERO"))
+        if (Table(session->folha(), "DEPENDE").count("CODFUN = ?", {d.text("CODFUN")}) > 1) {
+            withChildren = d.text("CODFUN");
+            break;
+        }
+    ASSERT_FALSE(withChildren.isEmpty());
+    o.fromCode = o.toCode = withChildren.toInt();
+    const auto dependants = Table(session->folha(), "DEPENDE").select("CODFUN = ?", {withChildren}, "NUMERO");
+    const JobsSink family = run("TfoRelSalaFami", o, ui);
+    ASSERT_EQ(family.pages.size(), 1u);
+    QStringList lines = PageLines(family.pages[0]);
+    for (size_t i = 0; i < dependants.size(); ++i)
+        EXPECT_EQ(lines[11 + int(i)], " " + dependants[i].text("NOME_DEPEN").leftJustified(54) +
+                                          dependants[i].date("DT_NASC").toString("dd/MM/yyyy"))
+            << i;
+    const int shift = std::max(0, int(dependants.size()) - 1);
+    EXPECT_TRUE(lines[13 + shift].startsWith("Pelo presente TERMO")) << lines.join('\n').toStdString();
+
+    // Equipment: the typed list, numbered.
+    o.fromCode = o.toCode = codes[0].toInt();
+    const struct {
+        QStringList items;
+        int textLine; // where the clause after the list starts (0-based)
+    } cases[] = {{{"Luva"}, 14}, {{"Luva", "Capacete", "Botina"}, 16}};
+    for (const auto& c : cases) {
+        o.lists["EQUIPAMENTOS"] = c.items;
+        const JobsSink epi = run("TfoRelComproReciEPI", o, ui);
+        ASSERT_EQ(epi.pages.size(), 1u);
+        lines = PageLines(epi.pages[0]);
+        for (int i = 0; i < c.items.size(); ++i)
+            EXPECT_EQ(lines[12 + i], QString::number(i + 1).leftJustified(6) + c.items[i].leftJustified(50) + "07/12/2026");
+        EXPECT_TRUE(lines[c.textLine].startsWith("Comprometo-me")) << lines.join('\n').toStdString();
+    }
+}
+
+TEST(DocumentWords, TypedAmountsAreWrittenTheBrazilianWay) {
+    const DocumentDef& def = *FindDocument("TfoRelDeclaraRendiPJ");
+    const struct {
+        const char* typed;
+        const char* printed;
+    } cases[] = {{"48.000,00", "48.000,00"}, {"1234,5", "1.234,50"}, {"720", "720,00"}, {"", "0,00"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(DocumentExtras(def, {{"RENDIMENTO", c.typed}}).value("RENDIMENTO"), QString(c.printed)) << c.typed;
+    EXPECT_THROW(DocumentExtras(def, {{"IMPOSTO_RETIDO", "12,345"}}), UserError);
+    EXPECT_THROW(DocumentExtras(def, {{"RENDIMENTO", "abc"}}), UserError);
+}
+
+TEST_F(DocumentsTest, EachCopyIsItsOwnJob) {
+    const struct {
+        int copies, jobs, pages;
+    } cases[] = {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}};
+    for (const auto& c : cases) {
+        ScriptedUi ui;
+        DocumentOptions o = december();
+        o.copies = c.copies;
+        const JobsSink sink = run("TfoRelAvisoFerias", o, ui);
+        EXPECT_EQ(sink.begun, c.jobs) << c.copies;
+        EXPECT_EQ(sink.ended, c.jobs) << c.copies;
+        EXPECT_EQ(int(sink.pages.size()), c.pages) << c.copies;
+        if (c.copies == 2) {
+            EXPECT_EQ(PageLines(sink.pages[0]), PageLines(sink.pages[1]));
+        }
+    }
+}
+
+TEST_F(DocumentsTest, MissingEmployeeIsToldAndPrintsNothing) {
+    ScriptedUi ui;
+    DocumentOptions o = december();
+    o.fromCode = o.toCode = 999998;
+    const JobsSink sink = run("TfoRelPedDemissao", o, ui);
+    EXPECT_TRUE(sink.pages.empty());
+    EXPECT_TRUE(ui.texts().join('\n').contains("Funcionario Nao Cadastrado")) << ui.texts().join('\n').toStdString();
+}
+
+TEST_F(DocumentsTest, NameOrderFollowsTheNamesOfTheRegister) {
+    // The last of the range renamed to come first by name.
+    Table cadfun(session->folha(), "CADFUN");
+    Record last = *cadfun.find({"000008"});
+    const QString oldName = last.text("NOME");
+    last.set("NOME", "AARAO PRIMEIRO NA ORDEM");
+    cadfun.update(last);
+    QList<QStringList> orders;
+    for (const bool byName : {false, true}) {
+        ScriptedUi ui;
+        DocumentOptions o = december();
+        o.fromCode = 1;
+        o.toCode = 8;
+        o.byName = byName;
+        const JobsSink sink = run("TfoRelPedDemissao", o, ui);
+        QStringList expected;
+        for (const Record& r : Table(session->folha(), "CADFUN")
+                                   .select("CODFUN >= ? AND CODFUN <= ?", {"000001", "000008"}, byName ? "NOME" : "CODFUN"))
+            expected << r.text("NOME").trimmed();
+        ASSERT_GE(expected.size(), 3);
+        QStringList printed;
+        for (const TextPage& page : sink.pages) printed << PageLines(page)[10].mid(17).trimmed();
+        EXPECT_EQ(printed, expected) << byName;
+        orders << printed;
+    }
+    last.set("NOME", oldName);
+    cadfun.update(last);
+    ASSERT_EQ(orders.size(), 2);
+    EXPECT_EQ(orders[1].first(), "AARAO PRIMEIRO NA ORDEM");
+    EXPECT_EQ(orders[0].last(), "AARAO PRIMEIRO NA ORDEM");
+}
+
+TEST_F(DocumentsTest, OneEmployeeDocumentWantsOneChosen) {
+    const struct {
+        int from, to;
+        int pages;
+        const char* told;
+    } cases[] = {{0, 999999, 0, "Selecione o funcionário;"}, {1, 2, 0, "Selecione o funcionário;"}, {1, 1, 1, ""}};
+    for (const auto& c : cases) {
+        ScriptedUi ui;
+        DocumentOptions o = december();
+        o.fromCode = c.from;
+        o.toCode = c.to;
+        const JobsSink sink = run("TfoRelDeclaraRendiPJ", o, ui);
+        EXPECT_EQ(int(sink.pages.size()), c.pages) << c.from << "-" << c.to;
+        EXPECT_EQ(ui.texts().join('\n'), QString::fromUtf8(c.told)) << c.from << "-" << c.to;
+    }
+}
+
+TEST_F(DocumentsTest, OfficeTemplateTakesThePlaceOfTheShippedOne) {
+    const QString dir = session->installation().programDir() + "Documentos";
+    ASSERT_TRUE(QDir().mkpath(dir));
+    QFile office(dir + "/TfoRelPedDemissao.txt");
+    ASSERT_TRUE(office.open(QIODevice::WriteOnly));
+    office.write("2 10 CARTA DO ESCRITORIO {CODFUN}\nem {DATA_EMISSAO:extenso}\n");
+    office.close();
+    ScriptedUi ui;
+    DocumentOptions o = december();
+    o.toCode = o.fromCode;
+    const JobsSink sink = run("TfoRelPedDemissao", o, ui);
+    QFile::remove(office.fileName());
+    ASSERT_EQ(sink.pages.size(), 1u);
+    const QStringList lines = PageLines(sink.pages[0]);
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[1], QString(9, ' ') + "CARTA DO ESCRITORIO " + codes[0]);
+    EXPECT_EQ(lines[2], "em 07 de dezembro de 2026");
+}
+
+// The command line on its own demo installation: each copy is a job, the
+// text copies follow one another in the file, zero copies write nothing.
+TEST(DocumentCommand, CopiesFromTheCommandLine) {
+    TempDir dir;
+    auto folha = [&](const QStringList& args, int expected) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("FOLHA_USER", "000001");
+        env.insert("FOLHA_PASSWORD", "zorvan");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), QStringList{"--root", dir.path()} + args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), expected) << args.join(' ').toStdString() << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    folha({"init", "--demo"}, 0);
+    const struct {
+        const char* copies;
+        int notices;
+    } cases[] = {{"0", 0}, {"1", 1}, {"2", 2}};
+    for (const auto& c : cases) {
+        const QString out = dir.file(QStringLiteral("aviso%1.txt").arg(c.copies));
+        const QString said = folha({"document", "TfoRelAvisoFerias", "--company", "1", "--from", "01/01/2000", "--to",
+                                    "31/12/2030", "--date", "07/12/2026", "--copies", c.copies, "--format", "txt",
+                                    "--output", out, "--yes"},
+                                   0);
+        EXPECT_TRUE(said.contains(QStringLiteral("%1 cópia(s)").arg(c.copies))) << said.toStdString();
+        QFile file(out);
+        if (c.notices == 0) {
+            EXPECT_FALSE(file.exists());
+            continue;
+        }
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        EXPECT_EQ(text.count("- AVISO DE FERIAS -"), c.notices);
+        EXPECT_TRUE(text.contains("SAO PAULO, 07 de dezembro de 2026"));
+    }
+    // Unknown document and a bad date are refused.
+    folha({"document", "TfoRelNada", "--company", "1", "--format", "txt", "--output", dir.file("x.txt"), "--yes"}, 2);
+    folha({"document", "TfoRelAvisoFerias", "--company", "1", "--from", "32/13/2026", "--format", "txt", "--output",
+           dir.file("x.txt"), "--yes"},
+          2);
+}
+
+} // namespace
