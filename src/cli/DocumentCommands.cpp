@@ -63,7 +63,14 @@ int cmdDocument(Context& c) {
                                                      {"CODIGO_RETENCAO", "--retention-code"},
                                                      {"NATUREZA", "--nature"},
                                                      {"RENDIMENTO", "--income"},
-                                                     {"IMPOSTO_RETIDO", "--tax"}};
+                                                     {"IMPOSTO_RETIDO", "--tax"},
+                                                     {"HORARIO_SEGUNDA", "--monday"},
+                                                     {"HORARIO_TERCA", "--tuesday"},
+                                                     {"HORARIO_QUARTA", "--wednesday"},
+                                                     {"HORARIO_QUINTA", "--thursday"},
+                                                     {"HORARIO_SEXTA", "--friday"},
+                                                     {"HORARIO_SABADO", "--saturday"},
+                                                     {"VALOR_ACORDO", "--amount"}};
     for (auto it = typedOptions.begin(); it != typedOptions.end(); ++it)
         if (c.args.has(it.value())) options.extras.insert(it.key(), c.args.value(it.value()));
     try {
@@ -163,7 +170,7 @@ QList<Command> documentCommands() {
     return {
         {"document",
          "document \"TELA\" --company C [--branch B] [--first COD --last COD | --employee COD] [--order code|name] "
-         "[--from DATA --to DATA] [--receipt DATA] [--date DATA] [--equipment LISTA] [--year ANO --retention-code COD --nature TEXTO --income VALOR --tax VALOR] [--copies N] --format txt|pdf|html --output ARQUIVO "
+         "[--from DATA --to DATA] [--receipt DATA] [--date DATA] [--equipment LISTA] [--year ANO --retention-code COD --nature TEXTO --income VALOR --tax VALOR] [--monday HORARIO --tuesday HORARIO --wednesday HORARIO --thursday HORARIO --friday HORARIO --saturday HORARIO --amount VALOR] [--copies N] --format txt|pdf|html --output ARQUIVO "
          "[--yes]",
          cmdDocument},
     };

@@ -1,6 +1,7 @@
 #include "Documents.h"
 
 #include "Database.h"
+#include "AmountInWords.h"
 #include "Listings.h"
 #include "TypedInput.h"
 #include "Session.h"
@@ -56,6 +57,12 @@ QString Fill(const QString& text, const QVariantMap& values) {
         const auto m = it.next();
         out += text.mid(at, m.capturedStart() - at);
         at = m.capturedEnd();
+        // An amount's wording is kept under its own "NAME:extenso".
+        const auto words = values.constFind(m.captured(1).toUpper() + m.captured(2));
+        if (!m.captured(2).isEmpty() && words != values.constEnd()) {
+            out += words->toString();
+            continue;
+        }
         const auto found = values.constFind(m.captured(1).toUpper());
         if (found == values.constEnd()) {
             out += m.captured(0);
@@ -91,6 +98,17 @@ const QList<DocumentDef>& Documents() {
             d.amounts = {{QStringLiteral("RENDIMENTO"), QStringLiteral("Rendimento Bruto")},
                          {QStringLiteral("IMPOSTO_RETIDO"), QStringLiteral("Imposto Retido")}};
             d.oneEmployee = true;
+            return d;
+        }(),
+        [] {
+            DocumentDef d = Def("TfoRelAcordoHoraTrabalho", "Acordo Horario de Trabalho", {"DATA_EMISSAO"});
+            d.texts = {{QStringLiteral("HORARIO_SEGUNDA"), QStringLiteral("Segunda-feira")},
+                       {QStringLiteral("HORARIO_TERCA"), QStringLiteral("Terça-feira")},
+                       {QStringLiteral("HORARIO_QUARTA"), QStringLiteral("Quarta-feira")},
+                       {QStringLiteral("HORARIO_QUINTA"), QStringLiteral("Quinta-feira")},
+                       {QStringLiteral("HORARIO_SEXTA"), QStringLiteral("Sexta-feira")},
+                       {QStringLiteral("HORARIO_SABADO"), QStringLiteral("Sábado")}};
+            d.amounts = {{QStringLiteral("VALOR_ACORDO"), QStringLiteral("Valor Acordado")}};
             return d;
         }(),
         [] {
@@ -158,9 +176,14 @@ QString DocumentTemplate(const QString& programDir, const QString& screen) {
 
 QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed) {
     QMap<QString, QString> out = typed;
+    // A text left untyped prints blank (a day off of the timetable).
+    for (const auto& [name, caption] : def.texts)
+        if (!out.contains(name)) out.insert(name, QString());
     for (const auto& [name, caption] : def.amounts) {
         const Fixed value = TypedMoney(typed.value(name), caption);
         out.insert(name, FormatListValue(QVariant::fromValue(value), QStringLiteral("%1.2n")).trimmed());
+        // "{NOME:extenso}": the amount in words, in capitals.
+        out.insert(name + QStringLiteral(":extenso"), AmountInWords(value));
     }
     return out;
 }

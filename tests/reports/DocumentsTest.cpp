@@ -129,7 +129,11 @@ TEST_F(DocumentsTest, GoldenPageOfEachDocument) {
         o.toCode = o.fromCode;
         o.lists["EQUIPAMENTOS"] = QStringList{"Capacete de seguranca", "Luva de raspa", "Protetor auricular"};
         o.extras = {{"ANO_CALENDARIO", "2025"}, {"CODIGO_RETENCAO", "1708"}, {"NATUREZA", "Servicos profissionais"},
-                    {"RENDIMENTO", "48.000,00"}, {"IMPOSTO_RETIDO", "720"}};
+                    {"RENDIMENTO", "48.000,00"}, {"IMPOSTO_RETIDO", "720"},
+                    {"HORARIO_SEGUNDA", "08:00-12:00 13:00-19:00"}, {"HORARIO_TERCA", "08:00-12:00 13:00-19:00"},
+                    {"HORARIO_QUARTA", "08:00-12:00 13:00-19:00"}, {"HORARIO_QUINTA", "08:00-12:00 13:00-19:00"},
+                    {"HORARIO_SEXTA", "08:00-12:00 13:00-18:00"}, {"HORARIO_SABADO", "folga"},
+                    {"VALOR_ACORDO", "1.234,56"}};
         const JobsSink sink = run(def.screen, o, ui);
         ASSERT_EQ(sink.pages.size(), 1u) << def.screen.toStdString();
         const QByteArray text = PageLines(sink.pages[0]).join('\n').toUtf8() + '\n';

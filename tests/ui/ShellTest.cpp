@@ -220,7 +220,7 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
         ASSERT_NE(a, nullptr) << e.path().toStdString();
         EXPECT_EQ(a->isEnabled(), IsBuilt(e)) << e.path().toStdString();
     }
-    EXPECT_FALSE(menu.action("Relatórios > Acordos e Termos > Acordo Horário Trabalho")->isEnabled());
+    EXPECT_TRUE(menu.action("Relatórios > Acordos e Termos > Acordo Horário Trabalho")->isEnabled());
     EXPECT_TRUE(menu.action("Folha > Descalcular")->isEnabled());
     EXPECT_TRUE(menu.action("Zorvan > Sair do Sistema")->isEnabled());
     menu.action("Cadastros > Bancos")->trigger();
@@ -254,7 +254,7 @@ TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     ASSERT_EQ(lines.size(), 63);
     EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\tpronta"));
     EXPECT_EQ(lines[23], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\tpronta"));
-    EXPECT_EQ(lines[27], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\ta construir"));
+    EXPECT_EQ(lines[27], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\tpronta"));
     EXPECT_EQ(lines[43], QStringLiteral("Relatórios > Cadastro > Históricos da  Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
     EXPECT_EQ(lines.last(), QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
 }
