@@ -86,7 +86,11 @@ const QList<DocumentDef>& Documents() {
         Def("TfoRelPedDemissao", "Pedido de demissão", {"DATA_EMISSAO"}, DocumentFilter::All, 80, true),
         Def("TfoRelDemissaoTrabalho", "Pedido de Demissão Trabalho", {"DATA_EMISSAO"}),
         Def("TfoRelAutorizaDesconto", "Autorização de Desconto", {"DATA_EMISSAO"}),
-        Def("TfoRelTermoValeTransporte", "Termo Vale-Transporte", {"DATA_EMISSAO"}),
+        [] {
+            DocumentDef d = Def("TfoRelTermoValeTransporte", "Termo Vale-Transporte", {"DATA_EMISSAO"});
+            d.usesCostCentre = true;
+            return d;
+        }(),
         Def("TfoRelSalaFami", "Termo Salário Família", {"DATA_EMISSAO"}),
         Def("TfoRelAtestSaudeOcupacional", "Relatório Emissão Atestado  Saúde Ocupacional", {"DATA_EMISSAO"},
             DocumentFilter::All, 80, true),
@@ -233,6 +237,7 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
     };
     if (options.byName) employees.setIndex(QStringLiteral("NOMEFUNCIONARIO"));
     Table cargos(db, QStringLiteral("Cargos"));
+    Table centres(db, QStringLiteral("centcust"));
 
     int pages = 0;
     employees.forEach(where, params, [&](const Record& record) {
@@ -255,6 +260,16 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
                 values.insert(QStringLiteral("NOME_CARGO"), cargo->text(QStringLiteral("NOME_CARGO")));
             else
                 ui.message(MessageKind::Warning, QStringLiteral("Cargo Nao Cadastrado"));
+        }
+        if (def.usesCostCentre) {
+            const QString centre = record.text(QStringLiteral("CENTCUSTO")).trimmed();
+            values.insert(QStringLiteral("DESC_CUSTO"), QString());
+            if (!centre.isEmpty()) {
+                if (auto c = centres.find({centre}))
+                    values.insert(QStringLiteral("DESC_CUSTO"), c->text(QStringLiteral("DESC_CUSTO")));
+                else
+                    ui.message(MessageKind::Warning, QStringLiteral("Centro de Custo Nao Cadastrado"));
+            }
         }
         // The lists: the dependants from the register, the typed ones from
         // the screen.

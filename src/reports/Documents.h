@@ -46,6 +46,7 @@ struct DocumentDef {
     QStringList dates; // the dates the screen asks for ("DATA_INICIAL", ...)
     int width = 80;
     bool usesJob = false; // looks the job up ("Cargo Nao Cadastrado")
+    bool usesCostCentre = false; // looks the cost centre up ("Centro de Custo Nao Cadastrado")
     QStringList lists;    // typed lists the screen asks for ("EQUIPAMENTOS")
     bool oneEmployee = false; // typed values belong to one chosen employee
     // Typed values: amounts of money (printed "1.234,56") and plain texts,

@@ -373,3 +373,44 @@ TEST(DocumentCommand, CopiesFromTheCommandLine) {
 }
 
 } // namespace
+
+// A cost centre missing from its register is told; the term still prints,
+// with the code and no name. A registered one prints its name.
+TEST_F(DocumentsTest, CostCentreOfTheTransportTermIsLookedUp) {
+    Table cadfun(session->folha(), "CADFUN");
+    Record r = *cadfun.find({codes[1]});
+    const QString before = r.text("CENTCUSTO");
+    r.set("CENTCUSTO", "ZZZ");
+    cadfun.update(r);
+    DocumentOptions o = december();
+    o.fromCode = o.toCode = codes[1].toInt();
+    ScriptedUi ui;
+    const JobsSink missing = run("TfoRelTermoValeTransporte", o, ui);
+    r.set("CENTCUSTO", before);
+    cadfun.update(r);
+    ASSERT_EQ(missing.pages.size(), 1u);
+    EXPECT_EQ(ui.texts("warning"), QStringList{"Centro de Custo Nao Cadastrado"});
+    EXPECT_TRUE(PageLines(missing.pages[0]).join('\n').contains("|C.CUSTO: ZZZ "));
+
+    ScriptedUi again;
+    const JobsSink found = run("TfoRelTermoValeTransporte", o, again);
+    ASSERT_EQ(found.pages.size(), 1u);
+    EXPECT_TRUE(again.texts("warning").isEmpty());
+    const QString name = Table(session->folha(), "centcust").find({before})->text("DESC_CUSTO");
+    EXPECT_TRUE(PageLines(found.pages[0]).join('\n').contains(before + " " + name)) << name.toStdString();
+}
+
+// The hours agreement words its amount and leaves an untyped day blank.
+TEST_F(DocumentsTest, HoursAgreementWordsItsAmount) {
+    DocumentOptions o = december();
+    o.toCode = o.fromCode;
+    o.extras = {{"HORARIO_SEGUNDA", "08:00-12:00 13:00-19:00"}, {"VALOR_ACORDO", "2.000.000,00"}};
+    ScriptedUi ui;
+    const JobsSink sink = run("TfoRelAcordoHoraTrabalho", o, ui);
+    ASSERT_EQ(sink.pages.size(), 1u);
+    const QString page = PageLines(sink.pages[0]).join('\n');
+    EXPECT_TRUE(page.contains("de R$ 2.000.000,00")) << page.toStdString();
+    EXPECT_TRUE(page.contains("(DOIS MILHÕES REAIS).")) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("Terça-feira ....:\n"))) << page.toStdString();
+    EXPECT_FALSE(page.contains("{")) << page.toStdString();
+}
