@@ -10,6 +10,8 @@
 #include "TfoTipoImpr.h"
 #include "UserInterface.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -126,6 +128,24 @@ void ShowReportPreview(QWidget* owner, Session& session, const QString& reportFi
     });
     preview.resize(1000, 760);
     preview.exec();
+}
+
+} // namespace folha
+
+namespace folha {
+
+void AddPrintButtons(QWidget* screen, QBoxLayout* layout, const std::function<void()>& print) {
+    auto* buttons = new QHBoxLayout;
+    auto* printButton = new QPushButton(QStringLiteral("&Imprimir"), screen);
+    printButton->setObjectName(QStringLiteral("btImprimir"));
+    printButton->setDefault(true);
+    auto* closeButton = new QPushButton(QStringLiteral("&Fechar"), screen);
+    buttons->addStretch();
+    buttons->addWidget(printButton);
+    buttons->addWidget(closeButton);
+    layout->addLayout(buttons);
+    QObject::connect(printButton, &QPushButton::clicked, screen, [print] { print(); });
+    QObject::connect(closeButton, &QPushButton::clicked, screen, &QWidget::close);
 }
 
 } // namespace folha

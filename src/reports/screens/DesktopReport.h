@@ -14,6 +14,7 @@
 #include <memory>
 
 class QWidget;
+class QBoxLayout;
 class QPagedPaintDevice;
 
 namespace folha {
@@ -55,6 +56,10 @@ struct DesktopReportRequest {
 // answered No, file dialog cancelled). Errors reach the person through ui.
 bool RunDesktopReport(QWidget* owner, Session& session, UserInterface& ui, const DesktopReportRequest& request,
                       const std::function<bool(TextReport&)>& compose, bool askSetup = true);
+
+// The foot of a report screen: "Imprimir" (the default button, which calls
+// `print`) and "Fechar", on the right of a row added to `layout`.
+void AddPrintButtons(QWidget* screen, QBoxLayout* layout, const std::function<void()>& print);
 
 // The preview window of a report file: the pages drawn by the same painter
 // as the printer and the PDF, with printing from the window. Runs the

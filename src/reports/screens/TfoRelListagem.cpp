@@ -48,17 +48,7 @@ TfoRelListagem::TfoRelListagem(Session& session, UserInterface& ui, const Listin
     byName_->setEnabled(!def.nameIndex.isEmpty());
     layout->addWidget(orderGroup);
 
-    auto* buttons = new QHBoxLayout;
-    auto* printButton = new QPushButton(QStringLiteral("&Imprimir"), this);
-    printButton->setObjectName(QStringLiteral("btImprimir"));
-    printButton->setDefault(true);
-    auto* closeButton = new QPushButton(QStringLiteral("&Fechar"), this);
-    buttons->addStretch();
-    buttons->addWidget(printButton);
-    buttons->addWidget(closeButton);
-    layout->addLayout(buttons);
-    connect(printButton, &QPushButton::clicked, this, [this] { print(); });
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    AddPrintButtons(this, layout, [this] { print(); });
     setMinimumWidth(360);
 }
 

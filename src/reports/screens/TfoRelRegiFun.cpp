@@ -47,17 +47,7 @@ TfoRelRegiFun::TfoRelRegiFun(Session& session, UserInterface& ui, QWidget* paren
     byCode_->setChecked(true);
     layout->addWidget(orderGroup);
 
-    auto* buttons = new QHBoxLayout;
-    auto* printButton = new QPushButton(QStringLiteral("&Imprimir"), this);
-    printButton->setObjectName(QStringLiteral("btImprimir"));
-    printButton->setDefault(true);
-    auto* closeButton = new QPushButton(QStringLiteral("&Fechar"), this);
-    buttons->addStretch();
-    buttons->addWidget(printButton);
-    buttons->addWidget(closeButton);
-    layout->addLayout(buttons);
-    connect(printButton, &QPushButton::clicked, this, [this] { print(); });
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    AddPrintButtons(this, layout, [this] { print(); });
     setMinimumWidth(360);
 }
 
