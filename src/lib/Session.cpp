@@ -222,4 +222,15 @@ std::unique_ptr<Database> Session::openCompanyDirectory(const QString& aliasDire
 }
 
 
+QString CurrentBranchKey(const Session& session) {
+    const QString text = session.signIn.CurrentBranchCodeText.trimmed();
+    if (!text.isEmpty()) return text;
+    return QStringLiteral("%1").arg(session.signIn.CurrentBranchCode, 3, 10, QLatin1Char('0'));
+}
+
+int CurrentBranchNumber(const Session& session) {
+    if (session.signIn.CurrentBranchCode != 0) return session.signIn.CurrentBranchCode;
+    return session.signIn.CurrentBranchCodeText.trimmed().toInt();
+}
+
 } // namespace folha

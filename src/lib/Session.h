@@ -116,4 +116,9 @@ private:
     bool createMissing_ = false;
 };
 
+// The branch signed in to: its key ("001") and its number (1), from
+// whichever of the two the sign-in filled.
+QString CurrentBranchKey(const Session& session);
+int CurrentBranchNumber(const Session& session);
+
 } // namespace folha

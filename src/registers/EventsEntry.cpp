@@ -33,17 +33,6 @@ const QString GridOrder =
 // The letter of a sheet type as the box holds it ("F - Folha" or "F").
 QString sheetLetter(const QString& sheet) { return sheet.trimmed().left(1).toUpper(); }
 
-int branchNumber(const Session& session) {
-    if (session.signIn.CurrentBranchCode != 0) return session.signIn.CurrentBranchCode;
-    return session.signIn.CurrentBranchCodeText.trimmed().toInt();
-}
-
-QString branchKey(const Session& session) {
-    const QString text = session.signIn.CurrentBranchCodeText.trimmed();
-    if (!text.isEmpty()) return text;
-    return QStringLiteral("%1").arg(session.signIn.CurrentBranchCode, 3, 10, QLatin1Char('0'));
-}
-
 // Posts a new event. A row typed with the employee box empty is kept with
 // an empty employee code, as the screen allows it (the grid never shows
 // it, for want of an employee); every other key field must be filled.
@@ -145,7 +134,7 @@ BoundQuery EventsGridQuery(const EventsFilter& filter, bool ordered) {
 EventsEntry::EventsEntry(Session& session, UserInterface& ui) : session_(session), ui_(ui) {}
 
 EventsFilter EventsEntry::branchPeriod() {
-    const QString code = branchKey(session_);
+    const QString code = CurrentBranchKey(session_);
     auto branch = Table(session_.folha(), QStringLiteral("Filial")).find({code});
     if (!branch) throw DbError(QStringLiteral("Filial não cadastrada: %1").arg(code));
     const QDate date = branch->date("DATA_FOLHA");
@@ -217,7 +206,7 @@ void EventsEntry::save(const Record& rowIn, bool inserting, const QVariantList& 
                  {row.text("CODFUN"), row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"),
                   QStringLiteral("*")});
     const RegisterDef& def = entryDef();
-    WriteAuditLog(session_.zorvan(), branchNumber(session_), EntryScreen, inserting ? QStringLiteral("I") : QStringLiteral("E"),
+    WriteAuditLog(session_.zorvan(), CurrentBranchNumber(session_), EntryScreen, inserting ? QStringLiteral("I") : QStringLiteral("E"),
                   session_.signIn.CurrentUserCode, EventsTable, inserting ? def.insertPrefix : def.editPrefix, ui_);
     t.commit();
 }
@@ -232,7 +221,7 @@ bool EventsEntry::remove(const QVariantList& key) {
         ui_.message(MessageKind::Error, NotFoundText);
         return false;
     }
-    WriteAuditLog(session_.zorvan(), branchNumber(session_), EntryScreen, QStringLiteral("X"),
+    WriteAuditLog(session_.zorvan(), CurrentBranchNumber(session_), EntryScreen, QStringLiteral("X"),
                   session_.signIn.CurrentUserCode, EventsTable, entryDef().deletePrefix, ui_);
     t.commit();
     return true;

@@ -199,9 +199,7 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
     Database& db = session.folha();
 
     QVariantMap common;
-    const QString branchCode = session.signIn.CurrentBranchCodeText.isEmpty()
-                                   ? QStringLiteral("%1").arg(session.signIn.CurrentBranchCode, 3, 10, QLatin1Char('0'))
-                                   : session.signIn.CurrentBranchCodeText;
+    const QString branchCode = CurrentBranchKey(session);
     if (auto branch = Table(db, QStringLiteral("Filial")).find({branchCode})) {
         common = RowOf(*branch);
         common.insert(QStringLiteral("EMPRESA"), branch->text(QStringLiteral("NOME")));

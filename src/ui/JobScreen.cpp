@@ -50,12 +50,6 @@ void RememberScreenField(Session& session, const QString& screen, const QString&
     WriteIniFileValue(settingsFile(session, screen), FieldsSection, field, value);
 }
 
-QString SessionBranchCode(Session& session) {
-    const QString text = session.signIn.CurrentBranchCodeText.trimmed();
-    if (!text.isEmpty()) return text;
-    return PadLeft(QString::number(session.signIn.CurrentBranchCode), 3, QChar('0'));
-}
-
 // ------------------------------------------------------------ EmployeeRange
 
 EmployeeRange::EmployeeRange(Session& session, UserInterface& ui, const QString& firstCaption,
@@ -157,7 +151,7 @@ void BranchVariables::refresh() {
     minimum_->clear();
     date_->clear();
     try {
-        auto branch = Table(session_.folha(), QStringLiteral("Filial")).find({SessionBranchCode(session_)});
+        auto branch = Table(session_.folha(), QStringLiteral("Filial")).find({CurrentBranchKey(session_)});
         if (!branch) return;
         // Shown as the branch register shows them.
         auto show = [&](QLineEdit* box, const char* field) {

@@ -96,9 +96,6 @@ private:
     QLineEdit* date_;
 };
 
-// The branch code of the session ("001").
-QString SessionBranchCode(Session& session);
-
 // The interface a job screen hands its engine: everything goes to the
 // program's interface (message boxes, the progress dialog with its cancel
 // button, the warnings gathered at the run's end); the log lines also go into

@@ -123,7 +123,7 @@ TfoGeraSefip::TfoGeraSefip(Session& session, UserInterface& ui, QWidget* parent)
     // branch open: a company whose branch differs from them is left out of
     // the file.
     try {
-        if (auto branch = Table(session_.folha(), QStringLiteral("Filial")).find({ui::SessionBranchCode(session_)})) {
+        if (auto branch = Table(session_.folha(), QStringLiteral("Filial")).find({CurrentBranchKey(session_)})) {
             const QDate d = branch->date("DATA_FOLHA");
             if (d.isValid()) competence_->setText(d.toString(QStringLiteral("MM/yyyy")));
             const QString sheet = branch->text("TIPO_FOL").trimmed();
@@ -152,7 +152,7 @@ bool TfoGeraSefip::generate() {
     gov::SefipOptions o;
     try {
         gov::TickedCompanies companies = companies_->open();
-        o.branchCode = ui::SessionBranchCode(session_);
+        o.branchCode = CurrentBranchKey(session_);
         const QString competence = competence_->text();
         o.competence = competence == QLatin1String("/") ? QString() : competence;
         o.sheet = sheet_->currentIndex() >= 0 ? sheet_->currentText().left(1) : QString();
@@ -185,7 +185,7 @@ bool TfoGeraSefip::generate() {
         return false;
     }
     if (!result.written) return false;
-    WriteAuditEntry(session_.zorvan(), session_.signIn.CurrentBranchCode, ScreenName,
+    WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
                     gov::SefipAudit(o.collectionCode, result), session_.signIn.CurrentUserCode, ui_);
     accept();
     return true;

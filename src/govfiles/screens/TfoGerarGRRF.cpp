@@ -70,7 +70,7 @@ bool TfoGerarGRRF::generate() {
     try {
         gov::TickedCompanies companies = companies_->open();
         gov::GrrfOptions o;
-        o.branchCode = ui::SessionBranchCode(session_);
+        o.branchCode = CurrentBranchKey(session_);
         o.collectionDate = GovDateOf(collectionDate_, QStringLiteral("Data recolheimento GRRF"));
         o.noticeDate = GovDateOf(noticeDate_, QStringLiteral("Data aviso previo"));
         o.pisFrom = TypedPis(pisFrom_->text(), QStringLiteral("PIS Inicial"));
@@ -88,7 +88,7 @@ bool TfoGerarGRRF::generate() {
         return false;
     }
     if (!result.written) return false;
-    WriteAuditEntry(session_.zorvan(), session_.signIn.CurrentBranchCode, ScreenName, gov::GrrfAudit(result),
+    WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName, gov::GrrfAudit(result),
                     session_.signIn.CurrentUserCode, ui_);
     return true;
 }

@@ -100,7 +100,7 @@ void LeaveScreen::closeEvent(QCloseEvent* event) {
 std::optional<leave::LeaveSummary> LeaveScreen::run() {
     const UiOwner owning(ui_, this);
     leave::LeaveOptions o;
-    o.branchCode = ui::SessionBranchCode(session_);
+    o.branchCode = CurrentBranchKey(session_);
     try {
         o.firstEmployee = range_->firstCode();
         o.lastEmployee = range_->lastCode();
@@ -140,7 +140,7 @@ std::optional<leave::LeaveSummary> LeaveScreen::run() {
         if (months_->text().trimmed().isEmpty()) months_->setFocus();
         return std::nullopt;
     }
-    WriteAuditEntry(session_.zorvan(), session_.signIn.CurrentBranchCode, setup_.screenClass, calc->audit(o, summary),
+    WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), setup_.screenClass, calc->audit(o, summary),
                     session_.signIn.CurrentUserCode, ui_);
     return summary;
 }

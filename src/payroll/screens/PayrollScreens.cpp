@@ -27,7 +27,6 @@ namespace folha {
 
 namespace {
 
-int branchNumber(Session& session) { return ui::SessionBranchCode(session).toInt(); }
 
 QPushButton* button(const QString& caption, const char* name, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
@@ -114,7 +113,7 @@ void TfoCalculosFolha::BotaoCalcularFolhaClick() {
         ui_.message(MessageKind::Error, e.message());
         return;
     }
-    options.branchCode = ui::SessionBranchCode(session_);
+    options.branchCode = CurrentBranchKey(session_);
     options.familyAllowance = familyAllowance_->isChecked();
     options.defaultHours = automatic_->isChecked();
     options.userCode = session_.signIn.CurrentUserCode;
@@ -128,7 +127,7 @@ void TfoCalculosFolha::BotaoCalcularFolhaClick() {
     try {
         payroll::PayrollRun run(session_.folha(), jobUi);
         lastRun_ = run.run(options);
-        WriteAuditEntry(session_.zorvan(), branchNumber(session_), ScreenName, payroll::AuditOf(options, *lastRun_),
+        WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName, payroll::AuditOf(options, *lastRun_),
                         session_.signIn.CurrentUserCode, ui_);
     } catch (const UserError& e) {
         ui_.message(MessageKind::Error, e.message());
@@ -189,7 +188,7 @@ TfoCalcAdiantamento::TfoCalcAdiantamento(Session& session, UserInterface& ui, QW
 
     // The base month starts at the working period of the branch.
     try {
-        if (auto branch = Table(session.folha(), QStringLiteral("Filial")).find({ui::SessionBranchCode(session)}))
+        if (auto branch = Table(session.folha(), QStringLiteral("Filial")).find({CurrentBranchKey(session)}))
             baseMonth_->setText(CompetenceOfDate(branch->date("DATA_FOLHA")));
     } catch (const UserError&) {
         // A branch that cannot be read leaves the month to be typed; the run says why.
@@ -213,7 +212,7 @@ void TfoCalcAdiantamento::BotaoCalcularClick() {
         ui_.message(MessageKind::Error, e.message());
         return;
     }
-    options.branchCode = ui::SessionBranchCode(session_);
+    options.branchCode = CurrentBranchKey(session_);
     options.writeNet = writeNet_->isChecked();
     range_->remember(ScreenName);
     variables_->refresh();
@@ -223,7 +222,7 @@ void TfoCalcAdiantamento::BotaoCalcularClick() {
         payroll::AdvanceRun run(session_.folha(), jobUi);
         lastRun_ = run.run(options);
         if (!lastRun_->refused)
-            WriteAuditEntry(session_.zorvan(), branchNumber(session_), ScreenName, payroll::AuditOf(options, *lastRun_),
+            WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName, payroll::AuditOf(options, *lastRun_),
                             session_.signIn.CurrentUserCode, ui_);
     } catch (const UserError& e) {
         ui_.message(MessageKind::Error, e.message());
@@ -298,7 +297,7 @@ QWidget* TfoDescalcularFolha::createForGrab(Session& session, UserInterface& ui,
         Table cadfun(session.folha(), QStringLiteral("CADFUN"));
         const std::vector<Record> first = cadfun.page({}, {}, {}, 1);
         const registers::ChooserStart start = registers::ChooserStartValues(
-            session.folha(), ui::SessionBranchCode(session), first.empty() ? QString() : first.front().text("CODFUN"));
+            session.folha(), CurrentBranchKey(session), first.empty() ? QString() : first.front().text("CODFUN"));
         screen->setChoice({start.year, start.month, start.sheetText, start.employee});
     } catch (const UserError&) {
         // An empty screen then.
@@ -366,7 +365,7 @@ void TfoDescalcularFolha::BotaoDescalcularClick() {
         payroll::PayrollUndo undo(session_.folha(), ui_);
         if (!undo.run(request)) return;
         removed_ = undo.rowsRemoved();
-        WriteAuditEntry(session_.zorvan(), branchNumber(session_), QStringLiteral("TfoDescalcularFolha"),
+        WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), QStringLiteral("TfoDescalcularFolha"),
                         undo.audit(request), session_.signIn.CurrentUserCode, ui_);
     } catch (const UserError& e) {
         // The database refused: the screen stays open.

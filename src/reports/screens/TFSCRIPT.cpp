@@ -160,7 +160,7 @@ bool TFSCRIPT::execute() {
         return false;
     }
     if (update) {
-        WriteAuditEntry(session_.zorvan(), session_.signIn.CurrentBranchCode, QStringLiteral("TFSCRIPT"),
+        WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), QStringLiteral("TFSCRIPT"),
                         SqlConsole::auditOf(statement, result), session_.signIn.CurrentUserCode, ui_);
         // A table may have been created or dropped: the lists follow.
         const QString table = tables_->currentText();

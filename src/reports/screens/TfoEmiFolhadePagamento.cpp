@@ -246,7 +246,7 @@ bool TfoEmiFolhadePagamento::print(bool askSetup, const QString& pdfPath) {
         return false;
     }
     rememberFields();
-    options.branchCode = ui::SessionBranchCode(session_);
+    options.branchCode = CurrentBranchKey(session_);
     DesktopReportRequest request;
     request.info = {PayrollBookTitle.trimmed(), PayrollBookScreen};
     request.width = PayrollBookWidth;

@@ -76,7 +76,7 @@ bool TfoRelEnvelope::BotaoGerarClick(const QString& pdfPath) {
         ui_.message(MessageKind::Error, e.message());
         return false;
     }
-    options.branchCode = ui::SessionBranchCode(session_);
+    options.branchCode = CurrentBranchKey(session_);
     options.message1 = messages_[0]->text();
     options.message2 = messages_[1]->text();
     options.message3 = messages_[2]->text();
