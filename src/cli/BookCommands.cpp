@@ -1,6 +1,7 @@
 // The payroll book from the command line, to a text, HTML, PDF or
 // spreadsheet file, with every input of the desktop screen.
 #include "Cli.h"
+#include "ReportOutput.h"
 
 #include "PayrollBook.h"
 #include "ReportFile.h"
@@ -46,84 +47,26 @@ int cmdPayrollBook(Context& c) {
     if (c.args.has("--observations")) typed.observations = ObservationLines(c.args.value("--observations"));
     PayrollBookOptions options = Typed([&] { return ReadPayrollBookInputs(typed); });
 
-    const QString format = c.requireOption("--format").toLower();
-    static const QStringList formats{"txt", "pdf", "html", "xlsx"};
-    if (!formats.contains(format))
-        throw CliError{QStringLiteral("Formato inválido: %1 (use txt, pdf, html ou xlsx)")
-                           .arg(c.args.value("--format"))};
-    const QString output = c.requireOption("--output");
-    int lines = 0;
-    if (c.args.has("--lines")) {
-        bool ok = false;
-        lines = c.args.value("--lines").toInt(&ok);
-        if (!ok || lines < 1 || lines > 999)
-            throw CliError{
-                QStringLiteral("Linhas por página inválidas: %1 (de 1 a 999)").arg(c.args.value("--lines"))};
-    }
-
-    const CompanyRow company = c.openCompany();
-    const QString branch = c.branchCode();
-    c.session().signIn.CurrentCompanyCode = company.code;
-    c.session().signIn.CurrentBranchCodeText = branch;
-    c.session().signIn.CurrentBranchCode = branch.toInt();
-    options.branchCode = branch;
-
-    PrintSettings settings;
-    settings.density = c.args.has("--normal") ? DensityNormal : DensityCondensed;
-    settings.orientation = c.args.has("--portrait") ? QStringLiteral("R") : QStringLiteral("P");
-    if (format == QLatin1String("pdf")) {
-        settings.mode = PrintMode::Graphic;
-        settings.destination = PrintDestination::Pdf;
-        settings.linesPerPage =
-            ProposedLinesPerPage(PrintMode::Graphic, settings.condensed(), settings.portrait());
-    } else {
-        settings.mode = PrintMode::Text;
-        settings.linesPerPage =
-            ProposedLinesPerPage(PrintMode::Text, settings.condensed(), settings.portrait());
-        settings.destination = format == QLatin1String("html")   ? PrintDestination::Browser
-                               : format == QLatin1String("xlsx") ? PrintDestination::Excel
-                                                                 : PrintDestination::Preview;
-    }
-    if (lines > 0) settings.linesPerPage = lines;
-    settings = ConfirmPrintSettings(settings);
-
-    if (!c.ui().question(QStringLiteral("Confirma Emissao"))) {
-        c.out << QStringLiteral("Relatório não emitido.") << Qt::endl;
-        return 1;
-    }
+    const ReportOutput out = ReadReportOutput(c, {"txt", "pdf", "html", "xlsx"});
+    options.branchCode = OpenReportCompany(c);
+    const PrintSettings settings = ReportPrintSettings(c, out);
+    if (!ConfirmEmission(c, QStringLiteral("Relatório não emitido."))) return 1;
 
     ReportRequest request;
     request.info = {PayrollBookTitle.trimmed(), PayrollBookScreen};
     request.width = PayrollBookWidth;
-    request.pdfPath = QFileInfo(output).absoluteFilePath();
+    request.pdfPath = QFileInfo(out.output).absoluteFilePath();
     PayrollBookResult book;
     const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
         book = ComposePayrollBook(c.session(), c.ui(), options, report);
         return !book.cancelled;
     });
 
-    auto copyOut = [&](const QString& from) {
-        QFile::remove(output);
-        if (!QFile::copy(from, output))
-            throw UserError(QStringLiteral("Não foi possível gravar %1").arg(output));
-    };
-    if (format == QLatin1String("txt")) {
-        copyOut(result.reportFile);
-    } else if (format == QLatin1String("html")) {
-        copyOut(result.htmlFile);
-        QFile::remove(result.htmlFile);
-    } else if (format == QLatin1String("xlsx")) {
-        XlsxExportOptions xlsx;
-        xlsx.titles = ReadRememberedTitles(c.session().installation(), PayrollBookScreen);
-        if (xlsx.titles.isEmpty()) xlsx.titles = PayrollBookTitlesLine();
-        xlsx.keepHeader = true;
-        WriteXlsx(result.reportFile, output, xlsx, c.ui());
-    }
-    if (!result.reportFile.isEmpty()) QFile::remove(result.reportFile);
+    DeliverReport(c, out, result, PayrollBookScreen, PayrollBookTitlesLine());
     c.out << QStringLiteral("Folha de pagamento: %1 funcionário(s), %2 página(s) em %3")
                  .arg(book.employees)
                  .arg(result.pages)
-                 .arg(output)
+                 .arg(out.output)
           << Qt::endl;
     return 0;
 }

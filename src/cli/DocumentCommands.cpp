@@ -1,6 +1,7 @@
 // The labour documents from the command line: one page per employee to a
 // text, HTML or PDF file; each copy is its own job.
 #include "Cli.h"
+#include "ReportOutput.h"
 
 #include "Documents.h"
 #include "ReportFile.h"
@@ -42,11 +43,9 @@ int cmdDocument(Context& c) {
     const QString orderText = c.args.value("--order", QStringLiteral("code")).toLower();
     if (orderText != QLatin1String("code") && orderText != QLatin1String("name"))
         throw CliError{QStringLiteral("Ordem inválida: %1 (use code ou name)").arg(c.args.value("--order"))};
-    const QString format = c.requireOption("--format").toLower();
-    static const QStringList formats{"txt", "pdf", "html"};
-    if (!formats.contains(format))
-        throw CliError{QStringLiteral("Formato inválido: %1 (use txt, pdf ou html)").arg(c.args.value("--format"))};
-    const QString output = c.requireOption("--output");
+    const ReportOutput out = ReadReportOutput(c, {"txt", "pdf", "html"}, false);
+    const QString& format = out.format;
+    const QString& output = out.output;
 
     DocumentOptions options;
     options.byName = orderText == QLatin1String("name");
@@ -95,11 +94,7 @@ int cmdDocument(Context& c) {
             throw CliError{QStringLiteral("Nº de Copias inválido: %1 (de 0 a 99)").arg(c.args.value("--copies"))};
     }
 
-    const CompanyRow company = c.openCompany();
-    const QString branch = c.branchCode();
-    c.session().signIn.CurrentCompanyCode = company.code;
-    c.session().signIn.CurrentBranchCodeText = branch;
-    c.session().signIn.CurrentBranchCode = branch.toInt();
+    OpenReportCompany(c);
 
     PrintSettings settings;
     settings.density = DensityNormal;
@@ -114,10 +109,7 @@ int cmdDocument(Context& c) {
     settings.linesPerPage = ProposedLinesPerPage(settings.mode, settings.condensed(), settings.portrait());
     settings = ConfirmPrintSettings(settings);
 
-    if (!c.ui().question(QStringLiteral("Confirma Emissao"))) {
-        c.out << QStringLiteral("Documento não emitido.") << Qt::endl;
-        return 1;
-    }
+    if (!ConfirmEmission(c, QStringLiteral("Documento não emitido."))) return 1;
 
     // The first copy goes to the output; each further copy to its own file
     // ("aviso.pdf", "aviso-2.pdf"), except text, where the copies follow one

@@ -1,6 +1,7 @@
 // Text reports from the command line: the register listings to a text,
 // HTML, PDF or spreadsheet file.
 #include "Cli.h"
+#include "ReportOutput.h"
 
 #include "EmployeeRegister.h"
 #include "Listings.h"
@@ -12,6 +13,77 @@
 #include <QFileInfo>
 
 namespace folha::cli {
+
+ReportOutput ReadReportOutput(Context& c, const QStringList& formats, bool takesLines) {
+    ReportOutput o;
+    o.format = c.requireOption("--format").toLower();
+    if (!formats.contains(o.format))
+        throw CliError{QStringLiteral("Formato inválido: %1 (use %2 ou %3)")
+                           .arg(c.args.value("--format"), formats.mid(0, formats.size() - 1).join(QStringLiteral(", ")),
+                                formats.last())};
+    o.output = c.requireOption("--output");
+    if (takesLines && c.args.has("--lines")) {
+        bool ok = false;
+        o.lines = c.args.value("--lines").toInt(&ok);
+        if (!ok || o.lines < 1 || o.lines > 999)
+            throw CliError{QStringLiteral("Linhas por página inválidas: %1 (de 1 a 999)").arg(c.args.value("--lines"))};
+    }
+    return o;
+}
+
+PrintSettings ReportPrintSettings(Context& c, const ReportOutput& o) {
+    PrintSettings settings;
+    settings.density = c.args.has("--normal") ? DensityNormal : DensityCondensed;
+    settings.orientation = c.args.has("--portrait") ? QStringLiteral("R") : QStringLiteral("P");
+    if (o.format == QLatin1String("pdf")) {
+        settings.mode = PrintMode::Graphic;
+        settings.destination = PrintDestination::Pdf;
+    } else {
+        settings.mode = PrintMode::Text;
+        settings.destination = o.format == QLatin1String("html")   ? PrintDestination::Browser
+                               : o.format == QLatin1String("xlsx") ? PrintDestination::Excel
+                                                                   : PrintDestination::Preview;
+    }
+    settings.linesPerPage = ProposedLinesPerPage(settings.mode, settings.condensed(), settings.portrait());
+    if (o.lines > 0) settings.linesPerPage = o.lines;
+    return ConfirmPrintSettings(settings);
+}
+
+QString OpenReportCompany(Context& c) {
+    const CompanyRow company = c.openCompany();
+    const QString branch = c.branchCode();
+    c.session().signIn.CurrentCompanyCode = company.code;
+    c.session().signIn.CurrentBranchCodeText = branch;
+    c.session().signIn.CurrentBranchCode = branch.toInt();
+    return branch;
+}
+
+bool ConfirmEmission(Context& c, const QString& notDone) {
+    if (c.ui().question(QStringLiteral("Confirma Emissao"))) return true;
+    c.out << notDone << Qt::endl;
+    return false;
+}
+
+void DeliverReport(Context& c, const ReportOutput& o, const ReportResult& result, const QString& screen,
+                   const QString& titles) {
+    auto copyOut = [&](const QString& from) {
+        QFile::remove(o.output);
+        if (!QFile::copy(from, o.output)) throw UserError(QStringLiteral("Não foi possível gravar %1").arg(o.output));
+    };
+    if (o.format == QLatin1String("txt")) {
+        copyOut(result.reportFile);
+    } else if (o.format == QLatin1String("html")) {
+        copyOut(result.htmlFile);
+        QFile::remove(result.htmlFile);
+    } else if (o.format == QLatin1String("xlsx")) {
+        XlsxExportOptions options;
+        options.titles = ReadRememberedTitles(c.session().installation(), screen);
+        if (options.titles.isEmpty()) options.titles = titles;
+        options.keepHeader = true;
+        WriteXlsx(result.reportFile, o.output, options, c.ui());
+    }
+    if (!result.reportFile.isEmpty()) QFile::remove(result.reportFile);
+}
 
 namespace {
 
@@ -32,53 +104,17 @@ int cmdReport(Context& c) {
         throw CliError{QStringLiteral("Ordem inválida: %1 (use code ou name)").arg(c.args.value("--order"))};
     if (!registerSheet && def->rangeField.isEmpty() && (c.args.has("--from") || c.args.has("--to")))
         throw CliError{QStringLiteral("%1 não tem faixa de códigos (--from/--to)").arg(def->caption)};
-    const QString format = c.requireOption("--format").toLower();
-    static const QStringList formats{"txt", "pdf", "html", "xlsx"};
-    if (!formats.contains(format))
-        throw CliError{QStringLiteral("Formato inválido: %1 (use txt, pdf, html ou xlsx)").arg(c.args.value("--format"))};
-    const QString output = c.requireOption("--output");
-    int lines = 0;
-    if (c.args.has("--lines")) {
-        bool ok = false;
-        lines = c.args.value("--lines").toInt(&ok);
-        if (!ok || lines < 1 || lines > 999)
-            throw CliError{QStringLiteral("Linhas por página inválidas: %1 (de 1 a 999)").arg(c.args.value("--lines"))};
-    }
-
-    const CompanyRow company = c.openCompany();
-    const QString branch = c.branchCode();
-    c.session().signIn.CurrentCompanyCode = company.code;
-    c.session().signIn.CurrentBranchCodeText = branch;
-    c.session().signIn.CurrentBranchCode = branch.toInt();
-
-    PrintSettings settings;
-    settings.density = c.args.has("--normal") ? DensityNormal : DensityCondensed;
-    settings.orientation = c.args.has("--portrait") ? QStringLiteral("R") : QStringLiteral("P");
-    if (format == QLatin1String("pdf")) {
-        settings.mode = PrintMode::Graphic;
-        settings.destination = PrintDestination::Pdf;
-        settings.linesPerPage = ProposedLinesPerPage(PrintMode::Graphic, settings.condensed(), settings.portrait());
-    } else {
-        settings.mode = PrintMode::Text;
-        settings.linesPerPage = ProposedLinesPerPage(PrintMode::Text, settings.condensed(), settings.portrait());
-        settings.destination = format == QLatin1String("html")   ? PrintDestination::Browser
-                               : format == QLatin1String("xlsx") ? PrintDestination::Excel
-                                                                 : PrintDestination::Preview;
-    }
-    if (lines > 0) settings.linesPerPage = lines;
-    settings = ConfirmPrintSettings(settings);
-
-    if (!c.ui().question(QStringLiteral("Confirma Emissao"))) {
-        c.out << QStringLiteral("Relatório não emitido.") << Qt::endl;
-        return 1;
-    }
+    const ReportOutput out = ReadReportOutput(c, {"txt", "pdf", "html", "xlsx"});
+    OpenReportCompany(c);
+    const PrintSettings settings = ReportPrintSettings(c, out);
+    if (!ConfirmEmission(c, QStringLiteral("Relatório não emitido."))) return 1;
 
     ReportRequest request;
     const QString caption = registerSheet ? EmployeeRegisterCaption : def->caption;
     const QString screen = registerSheet ? EmployeeRegisterScreen : def->screen;
     request.info = {caption, screen};
     request.width = registerSheet ? EmployeeRegisterWidth : def->width;
-    request.pdfPath = QFileInfo(output).absoluteFilePath();
+    request.pdfPath = QFileInfo(out.output).absoluteFilePath();
     const ListingOrder order = orderText == QLatin1String("name") ? ListingOrder::Name : ListingOrder::Code;
     ListingResult listed;
     const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
@@ -94,28 +130,12 @@ int cmdReport(Context& c) {
         return !listed.cancelled;
     });
 
-    auto copyOut = [&](const QString& from) {
-        QFile::remove(output);
-        if (!QFile::copy(from, output)) throw UserError(QStringLiteral("Não foi possível gravar %1").arg(output));
-    };
-    if (format == QLatin1String("txt")) {
-        copyOut(result.reportFile);
-    } else if (format == QLatin1String("html")) {
-        copyOut(result.htmlFile);
-        QFile::remove(result.htmlFile);
-    } else if (format == QLatin1String("xlsx")) {
-        XlsxExportOptions options;
-        options.titles = ReadRememberedTitles(c.session().installation(), screen);
-        if (options.titles.isEmpty() && def) options.titles = ListingTitlesLine(*def);
-        options.keepHeader = true;
-        WriteXlsx(result.reportFile, output, options, c.ui());
-    }
-    if (!result.reportFile.isEmpty()) QFile::remove(result.reportFile);
+    DeliverReport(c, out, result, screen, def ? ListingTitlesLine(*def) : QString());
     c.out << QStringLiteral("%1: %2 registro(s), %3 página(s) em %4")
                  .arg(caption)
                  .arg(listed.rows)
                  .arg(result.pages)
-                 .arg(output)
+                 .arg(out.output)
           << Qt::endl;
     return 0;
 }

@@ -1,0 +1,35 @@
+#pragma once
+// What the commands that print a text report share: the output options
+// (--format, --output, --lines, --normal, --portrait), the company and
+// branch the report is printed for, "Confirma Emissao", and putting the
+// finished job into the output file.
+
+#include "Cli.h"
+#include "PrintSettings.h"
+#include "ReportJob.h"
+
+namespace folha::cli {
+
+struct ReportOutput {
+    QString format; // one of the formats the command takes
+    QString output; // --output
+    int lines = 0;  // --lines; 0: the proposed lines per page
+};
+
+// Reads and checks the options before anything is opened.
+ReportOutput ReadReportOutput(Context& c, const QStringList& formats, bool takesLines = true);
+// The print settings of the options: condensed landscape unless --normal or
+// --portrait say otherwise, PDF drawn graphic, the other formats as text.
+PrintSettings ReportPrintSettings(Context& c, const ReportOutput& o);
+// Opens --company and its branch and puts them into the session as the
+// report screens find them. Returns the branch key.
+QString OpenReportCompany(Context& c);
+// Asks "Confirma Emissao"; No prints `notDone` and gives false.
+bool ConfirmEmission(Context& c, const QString& notDone);
+// Puts the finished job into the output: the report file for "txt", the
+// page for "html", the spreadsheet for "xlsx" (the titles remembered for
+// `screen`, else `titles`); the job's work files are removed.
+void DeliverReport(Context& c, const ReportOutput& o, const ReportResult& result, const QString& screen,
+                   const QString& titles);
+
+} // namespace folha::cli
