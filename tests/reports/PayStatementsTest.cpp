@@ -2,6 +2,7 @@
 // against the month's event rows, the range, the ceiling, the advance
 // sheet, continuation statements, the print orders and the PDFs read back
 // through pdftotext.
+#include "GuiEnvironment.h"
 #include "PayStatements.h"
 #include "Advance.h"
 #include "DemoCompany.h"
@@ -23,26 +24,8 @@ using namespace folha;
 
 namespace {
 
-// Drawing text needs the application object of the display layer.
-class GuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!QCoreApplication::instance()) app_ = new QGuiApplication(argc_, argv_);
-    }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "test_reports";
-    char* argv_[2] = {name_, nullptr};
-    QGuiApplication* app_ = nullptr;
-};
 [[maybe_unused]] ::testing::Environment* const guiEnvironment =
-    ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test::GuiEnvironment);
 
 QString run(const QString& program, const QStringList& args, const QMap<QString, QString>& env = {},
             int* status = nullptr) {

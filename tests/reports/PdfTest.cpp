@@ -1,4 +1,5 @@
 // The PDF destination read back through poppler's text extraction.
+#include "GuiEnvironment.h"
 #include "PagePainter.h"
 #include "TempDir.h"
 
@@ -15,27 +16,8 @@ using namespace folha;
 
 namespace {
 
-// Drawing text needs the application object of the display layer (the
-// offscreen platform when there is no display).
-class GuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!QCoreApplication::instance()) app_ = new QGuiApplication(argc_, argv_);
-    }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "test_reports";
-    char* argv_[2] = {name_, nullptr};
-    QGuiApplication* app_ = nullptr;
-};
 [[maybe_unused]] ::testing::Environment* const guiEnvironment =
-    ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+    ::testing::AddGlobalTestEnvironment(new test::GuiEnvironment);
 
 // A page of the given lines, one character per cell.
 TextPage makePage(int number, int width, const QStringList& lines) {
