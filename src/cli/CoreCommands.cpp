@@ -1,6 +1,7 @@
 // init, companies, sql, set-period.
 #include "Cli.h"
 #include "DemoBuilder.h"
+#include "ServerSettings.h"
 #include "SqlConsole.h"
 #include "Table.h"
 #include "TypedInput.h"
@@ -13,9 +14,28 @@ namespace folha::cli {
 namespace {
 
 int cmdInit(Context& c) {
-    if (!c.args.has("--demo"))
-        throw CliError{QStringLiteral("Use: folha init --demo (cria a instalação de demonstração)")};
+    const bool server = c.args.has("--server");
+    if (!c.args.has("--demo") && !server)
+        throw CliError{QStringLiteral("Use: folha init --demo (cria a instalação de demonstração) ou "
+                                      "folha init --server \"CONEXAO\" (instalação no servidor)")};
     demo::DemoBuilder builder(c.session());
+    if (server) {
+        if (c.session().installed() && !c.session().onServer())
+            throw CliError{QStringLiteral("Já existe uma instalação em %1; para levá-la ao servidor use "
+                                          "folha migrate --to-server \"CONEXAO\"")
+                               .arg(c.session().installation().root())};
+        if (builder.installationExists())
+            throw CliError{QStringLiteral("O servidor já tem uma instalação nesta base de dados")};
+        const ServerSettings s = ConfigureServer(c.session().installation(), c.requireOption("--server"));
+        c.out << QStringLiteral("Instalação configurada no servidor %1, base %2")
+                     .arg(s.host.isEmpty() ? QStringLiteral("local") : s.host, s.database)
+              << Qt::endl;
+        if (!c.args.has("--demo")) {
+            builder.buildEmpty(c.ui());
+            c.out << QStringLiteral("Instalação vazia criada: cadastre as empresas e os usuários pelo programa") << Qt::endl;
+            return 0;
+        }
+    }
     builder.buildDemo(c.ui());
     c.out << QStringLiteral("Instalação de demonstração criada em %1").arg(c.session().installation().root()) << Qt::endl;
     c.out << QStringLiteral("Usuário %1 (ADMINISTRADOR), senha \"%2\"")
@@ -37,8 +57,9 @@ int cmdCompanies(Context& c) {
             auto db = c.session().openCompanyDirectory(c.session().companyDirectory(co.directory));
             Table filial(*db, QStringLiteral("Filial"));
             for (const auto& r : filial.select()) branches << r.text("CODIGO");
-        } catch (const DbError&) {
-            branches << QStringLiteral("(diretório não encontrado)");
+        } catch (const DbError& e) {
+            // A directory that was never created, or a failure to tell as it is.
+            branches << QStringLiteral("(%1)").arg(e.message());
         }
         c.out << co.code << ',' << csvField(co.name) << ',' << csvField(co.directory) << ','
               << csvField(branches.join(' ')) << Qt::endl;
@@ -100,7 +121,7 @@ int cmdSetPeriod(Context& c) {
 
 QList<Command> coreCommands() {
     return {
-        {"init", "init --demo", cmdInit},
+        {"init", "init [--demo] [--server CONEXAO]", cmdInit},
         {"companies", "companies", cmdCompanies},
         {"sql", "sql --company C [--branch B] [--update] \"COMANDO\"", cmdSql},
         {"set-period", "set-period --company C --branch B --date DD/MM/AAAA --sheet X", cmdSetPeriod},

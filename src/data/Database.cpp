@@ -79,6 +79,7 @@ QString DatabaseErrorText(const QSqlError& e, bool* environment) {
 }
 
 QString DatabaseLocation::schemaName() const {
+    if (!schema.isEmpty()) return schema.toLower();
     // "c:\folha\emp1\" -> "folha_emp1": a stable, valid schema name.
     QString s;
     for (QChar c : directory.toLower()) {
@@ -194,11 +195,31 @@ std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool 
         d->db_.setPort(location.port);
         d->db_.setDatabaseName(location.databaseName);
         d->db_.setUserName(location.user);
+        // The workstation and process show in the server's list of sessions.
+        QString options = location.options;
+        if (!options.contains(QLatin1String("application_name"))) {
+            if (!options.isEmpty()) options += ';';
+            options += QStringLiteral("application_name=FolhaZorvan");
+        }
+        d->db_.setConnectOptions(options);
+        // NUMERIC arrives as its decimal text: money never passes through binary floating point.
+        d->db_.setNumericalPrecisionPolicy(QSql::HighPrecision);
         if (!d->db_.open())
-            throw DbError(QStringLiteral("Erro ao conectar ao servidor %1: %2").arg(location.host, engineMessage(d->db_.lastError())));
-        QString schema = location.schemaName();
-        if (create) d->exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema));
-        d->exec(QStringLiteral("SET search_path TO %1").arg(schema));
+            throw DbError(QStringLiteral("Erro ao conectar ao servidor %1: %2")
+                              .arg(location.host.isEmpty() ? QStringLiteral("local") : location.host,
+                                   engineMessage(d->db_.lastError())));
+        const QString schema = location.schemaName();
+        if (!create) {
+            auto q = d->exec(QStringLiteral("SELECT 1 FROM information_schema.schemata WHERE schema_name = ?"), {schema});
+            if (!q.next())
+                throw DbError(QStringLiteral("Base de dados não encontrada no servidor: %1").arg(schema));
+        } else {
+            d->execDirect(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema));
+        }
+        d->execDirect(QStringLiteral("SET search_path TO %1").arg(schema));
+        // A row another workstation is changing is waited for as long as on
+        // SQLite, then told as busy.
+        d->execDirect(QStringLiteral("SET lock_timeout = '5s'"));
     }
     return d;
 }
@@ -216,10 +237,25 @@ Database::~Database() {
 
 QString Database::translate(const QString& statement) const { return translateLegacySql(statement); }
 
+void Database::execDirect(const QString& statement) {
+    QSqlQuery q(db_);
+    const QString text = translate(statement);
+    if (!q.exec(text)) throw statementError(q.lastError(), text);
+}
+
 QSqlQuery Database::exec(const QString& statement, const QVariantList& params) {
     QSqlQuery q(db_);
-    q.setForwardOnly(true);
+    // On the server a forward-only query streams its rows and the connection
+    // stays busy until the last is read: a query run while reading another
+    // would cut it short. There the rows of a result are fetched whole.
+    q.setForwardOnly(backend() == Backend::SQLite);
     QString text = translate(statement);
+    if (params.isEmpty() && backend() == Backend::PostgreSQL) {
+        // Without values nothing is bound, and the server cannot prepare
+        // every statement (SET, CREATE...).
+        if (!q.exec(text)) throw statementError(q.lastError(), text);
+        return q;
+    }
     if (!q.prepare(text)) throw statementError(q.lastError(), text);
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
     if (!q.exec()) throw statementError(q.lastError(), text);
@@ -247,7 +283,7 @@ QSqlQuery& Database::execCached(const QString& statement, const QVariantList& pa
     auto it = preparedReads_.find(statement);
     if (it == preparedReads_.end()) {
         auto q = std::make_shared<QSqlQuery>(db_);
-        q->setForwardOnly(true);
+        q->setForwardOnly(backend() == Backend::SQLite); // see exec()
         QString text = translate(statement);
         if (!q->prepare(text)) throw statementError(q->lastError(), text);
         if (preparedReads_.size() > 200) preparedReads_.clear();

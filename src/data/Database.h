@@ -24,8 +24,11 @@ enum class Backend { SQLite, PostgreSQL };
 
 // How to reach a database. For SQLite `directory` is the folder holding the
 // database file; for PostgreSQL `directory` names the schema (made from the
-// directory text) and the connection fields say where the server is; the
-// password comes from the usual libpq sources (~/.pgpass, PGPASSWORD).
+// directory text, unless `schema` names it) and the connection fields say
+// where the server is. The password is never kept here: it comes from the
+// password file named in `options` ("passfile=..."), or the usual libpq
+// sources (~/.pgpass, PGPASSWORD), or the server's peer or certificate
+// authentication.
 struct DatabaseLocation {
     Backend backend = Backend::SQLite;
     QString directory;
@@ -33,6 +36,8 @@ struct DatabaseLocation {
     int port = 5432;
     QString databaseName;
     QString user;
+    QString schema;  // PostgreSQL: the schema, when not made from `directory`
+    QString options; // PostgreSQL: further libpq settings, "sslmode=verify-full;passfile=/x"
 
     // The file that holds a directory's tables on SQLite.
     static QString sqliteFileName() { return QStringLiteral("dados.sqlite"); }
@@ -73,6 +78,9 @@ public:
     // legacy way ("CADFUN.DB", "c:\dados\CADFUN.db"). Throws DbError with the
     // engine's message.
     QSqlQuery exec(const QString& statement, const QVariantList& params = {});
+    // Runs a statement as it stands, without preparing it (schema changes,
+    // session settings).
+    void execDirect(const QString& statement);
     // An INSERT, UPDATE or DELETE kept prepared for reuse; returns the
     // number of rows it changed.
     int execWrite(const QString& statement, const QVariantList& params = {});

@@ -31,7 +31,14 @@ const DemoCompany companies[] = {
 } // namespace
 
 bool DemoBuilder::installationExists() const {
-    return session_.installed();
+    if (!session_.onServer()) return session_.installed();
+    // On the server the configuration comes first; the company list tells.
+    try {
+        Database& db = session_.companyListDb();
+        return db.hasTable(QStringLiteral("EmpresaFOLHA")) && Table(db, QStringLiteral("EmpresaFOLHA")).count() > 0;
+    } catch (const DbError&) {
+        return false;
+    }
 }
 
 void DemoBuilder::insertRows(Database& db, const QList<DemoRow>& rows) {
@@ -91,23 +98,36 @@ void calculateDemoMonth(Database& db, int company, UserInterface& out) {
 
 } // namespace
 
-void DemoBuilder::buildDemo(UserInterface& ui) {
-    if (installationExists())
-        throw DbError(QStringLiteral("Já existe uma instalação em %1").arg(session_.installation().root()));
+void DemoBuilder::writeConfiguration(UserInterface& ui) {
     const Installation& inst = session_.installation();
     session_.setCreateMissing(true);
-
     // Configuration files of the program folder.
     QDir().mkpath(inst.programDir());
     const QString aliases = inst.programFile(QStringLiteral("Aliases.ini"));
     WriteIniFileValue(aliases, QStringLiteral("Folha"), QStringLiteral("PATH"), QStringLiteral("c:\\folha\\"));
-    WriteIniFileValue(aliases, QStringLiteral("Folha"), QStringLiteral("TYPE"), QStringLiteral("SQLITE"));
+    const QString type = session_.onServer() ? QStringLiteral("POSTGRES") : QStringLiteral("SQLITE");
+    WriteIniFileValue(aliases, QStringLiteral("Folha"), QStringLiteral("TYPE"), type);
     WriteIniFileValue(aliases, QStringLiteral("Zorvan"), QStringLiteral("PATH"),
                       Installation::ProgramFolder + QStringLiteral("\\Zorvan\\"));
-    WriteIniFileValue(aliases, QStringLiteral("Zorvan"), QStringLiteral("TYPE"), QStringLiteral("SQLITE"));
+    WriteIniFileValue(aliases, QStringLiteral("Zorvan"), QStringLiteral("TYPE"), type);
     WriteIniFileValue(inst.programFile(QStringLiteral("versao.ini")), QStringLiteral("Folha"), QStringLiteral("Versao"),
                       QStringLiteral("1.0"));
     session_.startUp(ui);
+}
+
+void DemoBuilder::buildEmpty(UserInterface& ui) {
+    if (installationExists())
+        throw DbError(QStringLiteral("Já existe uma instalação em %1").arg(session_.installation().root()));
+    writeConfiguration(ui);
+    session_.signInDb().ensureSchema(Scope::SignIn);
+    session_.companyListDb().ensureSchema(Scope::CompanyList);
+    session_.zorvan().ensureSchema(Scope::Shared);
+}
+
+void DemoBuilder::buildDemo(UserInterface& ui) {
+    if (installationExists())
+        throw DbError(QStringLiteral("Já existe uma instalação em %1").arg(session_.installation().root()));
+    writeConfiguration(ui);
 
     const int steps = 4 + int(std::size(companies));
     int step = 0;

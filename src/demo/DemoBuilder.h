@@ -19,6 +19,9 @@ public:
     // only company 2), companies 1 and 2 with their branches, tables,
     // employees and the month's events. Refuses an existing installation.
     void buildDemo(UserInterface& ui);
+    // An installation with its configuration and empty tables: the sign-in
+    // tables without users, an empty company list, the shared tables.
+    void buildEmpty(UserInterface& ui);
 
     // A company database filled with the common tables, branch "001" and
     // `employees` synthetic employees with about a dozen events each.
@@ -31,6 +34,8 @@ public:
     static constexpr const char* SupervisorPassword = "zorvan";
 
 private:
+    // Aliases.ini (SQLite files, or the installation's server) and versao.ini.
+    void writeConfiguration(UserInterface& ui);
     Session& session_;
 };
 

@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "IniFile.h"
+#include "ServerSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,8 +32,10 @@ Session::~Session() {
 }
 
 bool Session::installed() const {
-    return QFileInfo::exists(installation_.programDir() + DatabaseLocation::sqliteFileName());
+    return QFileInfo::exists(installation_.programDir() + DatabaseLocation::sqliteFileName()) || onServer();
 }
+
+bool Session::onServer() const { return ReadServerSettings(installation_).configured(); }
 
 QString Session::missingInstallationText() const {
     if (installed()) return {};
@@ -112,13 +115,17 @@ DatabaseLocation Session::locationOf(const QStringList& params) const {
     DatabaseLocation loc;
     QString path = paramValue(params, QStringLiteral("PATH"));
     if (paramValue(params, QStringLiteral("TYPE")).compare(QLatin1String("POSTGRES"), Qt::CaseInsensitive) == 0) {
-        loc.backend = Backend::PostgreSQL;
-        loc.directory = path;
-        loc.host = paramValue(params, QStringLiteral("HOST"));
+        // The installation's server, unless the alias names another.
+        const ServerSettings server = ReadServerSettings(installation_);
+        loc = server.location(path);
+        const QString host = paramValue(params, QStringLiteral("HOST"));
+        if (!host.isEmpty()) loc.host = host;
         QString port = paramValue(params, QStringLiteral("PORT"));
         if (!port.isEmpty()) loc.port = port.toInt();
-        loc.databaseName = paramValue(params, QStringLiteral("DATABASE"));
-        loc.user = paramValue(params, QStringLiteral("USER"));
+        const QString database = paramValue(params, QStringLiteral("DATABASE"));
+        if (!database.isEmpty()) loc.databaseName = database;
+        const QString user = paramValue(params, QStringLiteral("USER"));
+        if (!user.isEmpty()) loc.user = user;
     } else {
         loc.directory = installation_.localPath(path);
     }
@@ -154,6 +161,8 @@ Database& Session::alias(const QString& name) {
 }
 
 Database& Session::signInDb() {
+    const ServerSettings server = ReadServerSettings(installation_);
+    if (server.configured()) return at(server.location(QString(), SignInSchema()), createMissing_);
     DatabaseLocation location;
     location.directory = values.LoginDir.isEmpty()
                              ? installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\LoginFolha\\"))
@@ -162,6 +171,8 @@ Database& Session::signInDb() {
 }
 
 Database& Session::companyListDb() {
+    const ServerSettings server = ReadServerSettings(installation_);
+    if (server.configured()) return at(server.location(QString(), CompanyListSchema()), createMissing_);
     DatabaseLocation location;
     location.directory = installation_.programDir();
     return at(location, createMissing_);

@@ -58,6 +58,8 @@ public:
     // Whether the root holds an installation (its company list); only the
     // installer creates one.
     bool installed() const;
+    // Whether the installation keeps its data on an office server.
+    bool onServer() const;
     // What the user reads when the root holds none; empty when it does.
     QString missingInstallationText() const;
     ProgramValues values;

@@ -5,6 +5,8 @@
 #include "Table.h"
 #include "XlsxExport.h"
 #include "Installation.h"
+#include "Session.h"
+#include "TestBackend.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -51,6 +53,7 @@ protected:
     // never reaches the next.
     static void SetUpTestSuite() {
         pristine = new TempDir;
+        pristineDb = folha::testing::PrepareInstallation(pristine->path());
         CliRun r = runFolha({"--root", pristine->path(), "init", "--demo"});
         initStatus = r.status;
         initError = r.err;
@@ -65,6 +68,9 @@ protected:
             QDir().mkpath(QFileInfo(target).path());
             ASSERT_TRUE(QFile::copy(file, target)) << target.toStdString();
         }
+        // On the server the copy is a database made from the pristine one.
+        if (!pristineDb.isEmpty())
+            folha::testing::WriteServerSettings(root->path(), folha::testing::NewServerDatabase(pristineDb));
     }
     void TearDown() override {
         delete root;
@@ -88,6 +94,11 @@ protected:
         args.prepend("--root");
         return runFolha(args, env);
     }
+    // A database of the installation, opened the way the program opens it.
+    static std::unique_ptr<folha::Database> openInstalled(const QString& directory) {
+        folha::Session session{folha::Installation(root->path())};
+        return session.openCompanyDirectory(directory, false);
+    }
     // Nobody signed in.
     static CliRun runAnonymous(QStringList args) {
         args.prepend(root->path());
@@ -95,11 +106,13 @@ protected:
         return runFolha(args);
     }
     static TempDir* pristine;
+    static QString pristineDb;
     static TempDir* root;
     static int initStatus;
     static QString initError;
 };
 TempDir* CliTest::pristine = nullptr;
+QString CliTest::pristineDb;
 TempDir* CliTest::root = nullptr;
 int CliTest::initStatus = -1;
 QString CliTest::initError;
@@ -172,7 +185,7 @@ TEST_F(CliTest, SqlChangesDataOnlyWithUpdate) {
     QString expected = before;
     expected.replace(QRegularExpression("000002,[^\n]*"), "000002,NOME PELO CONSOLE");
     EXPECT_EQ(run(names).out, expected);
-    auto zorvan = folha::Database::openDirectory(root->path() + "/programa/Zorvan", false);
+    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
     const QDate today = QDate::currentDate();
     folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
     auto rows = log.select("Janela = ? and Log like ?", {"folha sql", "%PELO CONSOLE%"});
@@ -220,7 +233,7 @@ TEST_F(CliTest, SetPeriodChangesTheBranchAndWritesTheAuditLog) {
     CliRun check = run({"sql", "--company", "2", "select CODIGO, TIPO_FOL, DATA_FOLHA from Filial order by CODIGO"});
     EXPECT_EQ(check.out, QStringLiteral("CODIGO,TIPO_FOL,DATA_FOLHA\n001,F,2013-04-30\n002,D,2013-05-31\n"));
     // The entry went to this month's log of the shared database, under the user.
-    auto zorvan = folha::Database::openDirectory(root->path() + "/programa/Zorvan", false);
+    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
     const QDate today = QDate::currentDate();
     folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
     auto rows = log.select("Tabela = ?", {"Filial"});
@@ -621,7 +634,7 @@ TEST_F(CliTest, ASecondCalculationOfTheCompanyIsRefusedAtOnce) {
         "select count(*) from OCORRENC where FLAG = '*' and TIPOFOLHA = 'F' and OCORRMES = '04' and HCODIGO = '142'";
     const QString before = run({"sql", "--company", "1", countCalculated}).out;
     {
-        auto db = folha::Database::openDirectory(root->path() + "/c/folha/emp1", false);
+        auto db = openInstalled("c:\\folha\\emp1\\");
         folha::JobLock held(*db, "calculo", "um cálculo");
         for (const QStringList& args :
              {QStringList{"calc", "--company", "1", "--branch", "001"}, QStringList{"advance", "--company", "1", "--branch", "001"},
@@ -646,9 +659,9 @@ TEST_F(CliTest, ASecondCalculationOfTheCompanyIsRefusedAtOnce) {
 // Failures of the database reach the user in Portuguese.
 TEST_F(CliTest, DatabaseFailuresArePortuguese) {
     // Another workstation holds a write on the company's data.
-    auto db = folha::Database::openDirectory(root->path() + "/c/folha/emp1", false);
+    auto db = openInstalled("c:\\folha\\emp1\\");
     db->begin();
-    db->exec("UPDATE CADFUN SET NOME = NOME WHERE CODFUN = '000001'");
+    db->exec("UPDATE CADFUN SET NOME = NOME WHERE CODFUN = '000002'");
     const CliRun busy = run({"sql", "--company", "1", "--update", "update CADFUN set NOME = 'X' where CODFUN = '000002'"});
     EXPECT_EQ(busy.status, 1);
     EXPECT_TRUE(busy.err.contains(QStringLiteral("A base de dados está em uso por outra estação"))) << busy.err.toStdString();
@@ -700,7 +713,7 @@ TEST_F(CliTest, JobsLeaveTheirAuditEntries) {
     ASSERT_EQ(run({"calc", "--company", "1", "--branch", "001"}).status, 0);
     ASSERT_EQ(run({"--user", "000002", "thirteenth", "--company", "2", "--branch", "002"}, "operador").status, 0);
     ASSERT_EQ(run({"undo", "--company", "1", "--branch", "001", "--employee", "25", "--yes"}).status, 0);
-    auto zorvan = folha::Database::openDirectory(root->path() + "/programa/Zorvan", false);
+    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
     const QDate today = QDate::currentDate();
     folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
     QStringList entries;

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include "TestBackend.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ class PayrollBookCli : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         root = new TempDir;
+        folha::testing::PrepareInstallation(root->path());
         ready = run({"init", "--demo"}).status == 0 &&
                 run({"calc", "--company", "1", "--branch", "001"}).status == 0;
     }

@@ -3,6 +3,7 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 using namespace folha;
 
@@ -26,7 +27,7 @@ TEST(LegacySql, MapsTableFileNamesToStoredTables) {
 class DatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = Database::openDirectory(dir.path());
+        db = folha::testing::OpenTestDatabase(dir.path());
         db->ensureSchema(Scope::Company);
     }
     TempDir dir;

@@ -6,6 +6,7 @@
 
 #include <QSet>
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 using namespace folha;
 
@@ -105,7 +106,7 @@ static QVariant sampleValue(const FieldDef& f, int seed) {
 
 TEST(Registry, EveryFieldOfEveryTableRoundTripsThroughTheDatabase) {
     TempDir dir;
-    auto db = Database::openDirectory(dir.path());
+    auto db = folha::testing::OpenTestDatabase(dir.path());
     int tables = 0;
     for (const auto& def : Registry::instance().all()) {
         db->ensureTable(def);

@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -30,7 +31,7 @@ inline QString rec(const QStringList& pieces) { return pieces.join(QString()); }
 class GovFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = Database::openDirectory(d.file("empresa1"));
+        db = folha::testing::OpenTestDatabase(d.file("empresa1"));
         db->ensureSchema(Scope::Company);
         company(*db, "12345678909", "EMPRESA TESTE");
         put(*db, "RESPONSA", {{"COD_RES", "001"}, {"TIPO", "1"}, {"CGC", "44555666000181"}, {"NOME", "CONTABIL"},

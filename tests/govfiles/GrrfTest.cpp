@@ -2,6 +2,7 @@
 #include "GovFixture.h"
 
 #include <QFileInfo>
+#include "TestBackend.h"
 
 using namespace folha;
 using namespace folha::gov;
@@ -97,7 +98,7 @@ TEST_F(GrrfTest, RefusalsBeforeTheFile) {
 }
 
 TEST_F(GrrfTest, OtherCompanyOutOfTheCompetenceIsPassedOver) {
-    auto db2 = Database::openDirectory(d.file("empresa2"));
+    auto db2 = folha::testing::OpenTestDatabase(d.file("empresa2"));
     db2->ensureSchema(Scope::Company);
     company(*db2, "98765432000198", "SEGUNDA");
     Table f2(*db2, "Filial");

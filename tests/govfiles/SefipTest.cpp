@@ -2,6 +2,7 @@
 #include "GovFixture.h"
 #include "ScriptedUi.h"
 #include "GovOutput.h"
+#include "TestBackend.h"
 
 using namespace folha;
 using namespace folha::gov;
@@ -255,12 +256,12 @@ TEST_F(SefipTest, ExistingFileIsKeptOnNoAndOnAStoppedRun) {
 
 TEST_F(SefipTest, SeveralCompaniesInOneFileAndSkippedCompanies) {
     month();
-    auto db2 = Database::openDirectory(d.file("empresa2"));
+    auto db2 = folha::testing::OpenTestDatabase(d.file("empresa2"));
     db2->ensureSchema(Scope::Company);
     company(*db2, "98765432000198", "SEGUNDA");
     worker(*db2, 1, "ZECA");
     row(*db2, 1, "130", "500");
-    auto db3 = Database::openDirectory(d.file("empresa3"));
+    auto db3 = folha::testing::OpenTestDatabase(d.file("empresa3"));
     db3->ensureSchema(Scope::Company);
     company(*db3, "11111111000191", "OUTRO CODIGO");
     Table f3(*db3, "Filial");

@@ -4,12 +4,13 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 using namespace folha;
 
 TEST(AuditLog, CreatesItsTablesOnceAndCataloguesEachNameOnce) {
     TempDir d;
-    auto db = Database::openDirectory(d.path());
+    auto db = folha::testing::OpenTestDatabase(d.path());
     ScriptedUi ui;
     const QDateTime march(QDate(2013, 3, 15), QTime(10, 30, 0));
     EXPECT_TRUE(WriteAuditLog(*db, 1, "TfoCadBancos", "I", "000001", "", "Banco 001 incluido", ui, march));
@@ -37,7 +38,7 @@ TEST(AuditLog, CreatesItsTablesOnceAndCataloguesEachNameOnce) {
 
 TEST(AuditLog, AFailureIsShownAndTheCallerGoesOn) {
     TempDir d;
-    auto db = Database::openDirectory(d.path());
+    auto db = folha::testing::OpenTestDatabase(d.path());
     ScriptedUi ui;
     // A screen name wider than the log's field cannot be written.
     EXPECT_FALSE(WriteAuditLog(*db, 1, QString(61, 'X'), "I", "000001", "", "texto do log", ui));

@@ -8,6 +8,7 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 using namespace folha;
 
@@ -17,6 +18,7 @@ TEST(DemoCalculations, EveryAmountWrittenIsWholeCentavos) {
     TempDir d;
     Session session{Installation(d.path())};
     ScriptedUi ui;
+    folha::testing::PrepareInstallation(session.installation().root());
     demo::DemoBuilder(session).buildDemo(ui);
 
     int companies = 0;

@@ -7,6 +7,7 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 using namespace folha;
 
@@ -30,6 +31,7 @@ class SignInTest : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<Session>(Installation(d.path()));
+        folha::testing::PrepareInstallation(session->installation().root());
         demo::DemoBuilder(*session).buildDemo(ui);
         ui.entries.clear();
     }

@@ -6,13 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 using namespace folha;
 
 class TableRoutinesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = Database::openDirectory(d.path());
+        db = folha::testing::OpenTestDatabase(d.path());
         db->ensureSchema(Scope::Company);
     }
     TempDir d;

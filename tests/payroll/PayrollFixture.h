@@ -6,6 +6,7 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -19,7 +20,7 @@ using Values = QList<QPair<QString, QVariant>>;
 class PayrollFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = Database::openDirectory(d.path());
+        db = folha::testing::OpenTestDatabase(d.path());
         db->ensureSchema(Scope::Company);
         // Tables of April 2013.
         table("001", "0", "1710.79", "0", "0");

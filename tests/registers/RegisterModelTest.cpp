@@ -6,6 +6,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QRegularExpression>
+#include "TestBackend.h"
 
 using namespace folha;
 using namespace folha::registers;
@@ -202,7 +203,7 @@ namespace {
 class RegisterModelDemoTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = Database::openDirectory(d.path() + "/empresa");
+        db = folha::testing::OpenTestDatabase(d.path() + "/empresa");
         demo::DemoBuilder::buildSyntheticCompany(*db, 450);
     }
     TempDir d;

@@ -5,13 +5,14 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 namespace folha::testing {
 
 class RegistersFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = Database::openDirectory(d.path() + "/empresa");
+        db = folha::testing::OpenTestDatabase(d.path() + "/empresa");
         db->ensureSchema(Scope::Company);
         Table cadfun(*db, "CADFUN");
         const QList<QPair<QString, QString>> employees = {

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include "TestBackend.h"
 
 using namespace folha;
 
@@ -43,6 +44,7 @@ protected:
         root = new TempDir;
         session = new Session(Installation(root->path()));
         ScriptedUi ui;
+        folha::testing::PrepareInstallation(session->installation().root());
         demo::DemoBuilder(*session).buildDemo(ui);
         auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
         ASSERT_TRUE(company.has_value());

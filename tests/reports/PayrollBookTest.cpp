@@ -14,6 +14,7 @@
 #include <map>
 #include <QFile>
 #include <QRegularExpression>
+#include "TestBackend.h"
 
 using namespace folha;
 
@@ -105,6 +106,7 @@ protected:
         root = new TempDir;
         session = new Session(Installation(root->path()));
         ScriptedUi ui;
+        folha::testing::PrepareInstallation(session->installation().root());
         demo::DemoBuilder(*session).buildDemo(ui);
         auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
         ASSERT_TRUE(company.has_value());
@@ -403,7 +405,7 @@ TEST_F(PayrollBookTest, OneListingPerCategoryThenTheGeneralSummary) {
 // count every row.
 TEST(PayrollBookSummary, KeepsFiveHundredEventsPerColumn) {
     TempDir dir;
-    auto db = Database::openDirectory(dir.path() + "/big");
+    auto db = folha::testing::OpenTestDatabase(dir.path() + "/big");
     demo::DemoBuilder::buildSyntheticCompany(*db, 1);
     Table histfp(*db, "HISTFP");
     Table ocorrenc(*db, "OCORRENC");

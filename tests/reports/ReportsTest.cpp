@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 using namespace folha;
 
@@ -398,6 +399,7 @@ protected:
         root = new TempDir;
         session = new Session(Installation(root->path()));
         ScriptedUi ui;
+        folha::testing::PrepareInstallation(session->installation().root());
         demo::DemoBuilder(*session).buildDemo(ui);
         auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
         ASSERT_TRUE(company.has_value());

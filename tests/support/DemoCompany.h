@@ -8,10 +8,12 @@
 #include "Table.h"
 
 #include <gtest/gtest.h>
+#include "TestBackend.h"
 
 namespace folha {
 
 inline void OpenDemoCompany(Session& session, UserInterface& ui, int company = 1) {
+    folha::testing::PrepareInstallation(session.installation().root());
     demo::DemoBuilder(session).buildDemo(ui);
     auto row = Table(session.companyListDb(), "EmpresaFOLHA").find({company});
     ASSERT_TRUE(row.has_value()) << company;
