@@ -39,7 +39,14 @@ int cmdImportParadox(Context& c) {
         // The company's data directory is made when it is new.
         if (!options.dryRun) session.setCreateMissing(true);
         c.openCompany();
-        targets.company = &session.folha();
+        try {
+            targets.company = &session.folha();
+        } catch (const DbError&) {
+            // A company still without its data directory: a dry run reads
+            // the files and checks every row all the same, writing nowhere.
+            if (!options.dryRun) throw;
+            targets.company = &session.tmpDb();
+        }
     }
     const legacy::ImportResult result = Typed([&] { return legacy::ImportParadox(targets, options, c.ui()); });
     c.out << legacy::ImportSummaryText(result) << Qt::endl;
