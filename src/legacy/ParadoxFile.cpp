@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -214,6 +215,17 @@ struct ParadoxReader::Impl {
     QByteArray record;
     QList<int> offsets;
     QFile memoFile;
+    // The data blocks in the order of their chain: where each starts and
+    // the number of rows before it, for reading rows in order without a
+    // search per row.
+    QFile dataFile;
+    struct Block {
+        qint64 position;
+        int firstRow;
+        int rows;
+    };
+    std::vector<Block> blocks;
+    size_t current = 0;
 
     // The bytes of a memo: in the record when they fit its leader, else in
     // the memo file, in a block of its own (type 2) or a shared one (type 3).
@@ -329,6 +341,33 @@ ParadoxReader::ParadoxReader(const QString& path) : d_(std::make_unique<Impl>())
                                .arg(offset)
                                .arg(h->px_recordsize));
     rows_ = h->px_numrecords;
+    // The chain of data blocks, each with a 6-byte head: next block, previous
+    // block, and the bytes used after the first record.
+    d_->dataFile.setFileName(path);
+    if (!d_->dataFile.open(QIODevice::ReadOnly)) throw ParadoxError(QStringLiteral("Não foi possível abrir o arquivo %1.").arg(name));
+    const qint64 blockSize = qint64(h->px_maxtablesize) * 0x400;
+    int block = int(h->px_firstblock);
+    int counted = 0;
+    for (unsigned guard = 0; block > 0 && guard < h->px_fileblocks; ++guard) {
+        const qint64 position = h->px_headersize + qint64(block - 1) * blockSize;
+        if (position + blockSize > size || !d_->dataFile.seek(position))
+            throw ParadoxError(QStringLiteral("O arquivo %1 está truncado: o bloco de dados %2 está fora do arquivo.").arg(name).arg(block));
+        const QByteArray head = d_->dataFile.read(6);
+        if (head.size() < 6) throw ParadoxError(QStringLiteral("O arquivo %1 está truncado.").arg(name));
+        const int next = le16(head, 0);
+        const int used = qint16(le16(head, 4));
+        const int rowsHere = used / h->px_recordsize + 1;
+        if (rowsHere < 0 || 6 + qint64(rowsHere) * h->px_recordsize > blockSize)
+            throw ParadoxError(QStringLiteral("O arquivo %1 está danificado: o bloco de dados %2 é inválido.").arg(name).arg(block));
+        d_->blocks.push_back({position + 6, counted, rowsHere});
+        counted += rowsHere;
+        block = next;
+    }
+    if (counted != rows_)
+        throw ParadoxError(QStringLiteral("O arquivo %1 está danificado: o cabeçalho conta %2 linhas e os blocos de dados têm %3.")
+                               .arg(name)
+                               .arg(rows_)
+                               .arg(counted));
     d_->record.resize(h->px_recordsize);
     d_->toUnicode = std::make_unique<Converter>(QStringLiteral("UTF-8"), CodePageName(codePage_));
 
@@ -355,11 +394,17 @@ QVariantList ParadoxReader::row(int n) {
     d_->lastError.clear();
     char* rec = d_->record.data();
     std::memset(rec, 0, size_t(d_->record.size()));
-    if (!PX_get_record(d_->doc, n, rec))
-        throw ParadoxError(QStringLiteral("O arquivo %1 está danificado: a linha %2 não pôde ser lida%3.")
-                               .arg(name)
-                               .arg(n + 1)
-                               .arg(d_->lastError.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(d_->lastError)));
+    if (n < 0 || n >= rows_) throw ParadoxError(QStringLiteral("O arquivo %1 não tem a linha %2.").arg(name).arg(n + 1));
+    auto& blocks = d_->blocks;
+    size_t& b = d_->current;
+    if (b >= blocks.size() || n < blocks[b].firstRow || n >= blocks[b].firstRow + blocks[b].rows) {
+        b = size_t(std::upper_bound(blocks.begin(), blocks.end(), n, [](int row, const Impl::Block& x) { return row < x.firstRow; }) -
+                   blocks.begin()) - 1;
+        while (b < blocks.size() && blocks[b].rows == 0) ++b;
+    }
+    const qint64 at = blocks[b].position + qint64(n - blocks[b].firstRow) * d_->record.size();
+    if (!d_->dataFile.seek(at) || d_->dataFile.read(rec, d_->record.size()) != d_->record.size())
+        throw ParadoxError(QStringLiteral("O arquivo %1 está danificado: a linha %2 não pôde ser lida.").arg(name).arg(n + 1));
     QVariantList values;
     values.reserve(fields_.size());
     for (int i = 0; i < fields_.size(); ++i) {
