@@ -205,6 +205,7 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
         for (const IndexDef& index : def->indexes)
             if (index.unique) uniques.push_back({&index, {}});
         bool failed = false;
+        const bool savepoints = db.backend() == Backend::PostgreSQL;
         try {
             if (!options.dryRun) db.ensureTable(*def);
             std::optional<Transaction> tx;
@@ -266,9 +267,14 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
                     if (!stored.isEmpty() && !IsPasswordHash(stored)) rec.set(QStringLiteral("Senha"), HashPassword(stored));
                 }
                 if (rowRefusals.isEmpty() && !options.dryRun) {
+                    // On PostgreSQL a failed statement spoils the whole
+                    // transaction; a savepoint per row keeps the rows before.
+                    if (savepoints) db.exec(QStringLiteral("SAVEPOINT importa_linha"));
                     try {
                         table.insert(rec);
+                        if (savepoints) db.exec(QStringLiteral("RELEASE SAVEPOINT importa_linha"));
                     } catch (const DbError& e) {
+                        if (savepoints) db.exec(QStringLiteral("ROLLBACK TO SAVEPOINT importa_linha"));
                         rowRefusals << RefusedRow{def->name, n + 1, QString(), e.message()};
                     }
                 }
