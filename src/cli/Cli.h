@@ -132,6 +132,7 @@ QList<Command> documentCommands(); // document
 QList<Command> exportCommands();  // export-xlsx
 QList<Command> bookCommands();    // payroll-book
 QList<Command> payslipCommands(); // payslips
+QList<Command> importCommands();  // import-paradox
 
 // Options every command takes: --root, --user.
 extern const QStringList globalOptions;

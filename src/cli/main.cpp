@@ -16,7 +16,7 @@ using namespace folha::cli;
 
 static QList<Command> allCommands() {
     return coreCommands() + payrollCommands() + govCommands() + reportCommands() + documentCommands() + exportCommands() + bookCommands() +
-           payslipCommands();
+           payslipCommands() + importCommands();
 }
 
 static const char* const globalHelp =
@@ -92,9 +92,12 @@ int main(int argc, char** argv) {
         }
         Context context(parsed, out);
         if (parsed.command != "init") {
-            context.requireInstallation();
+            // A new installation may come whole from an office's old tables.
+            const bool newInstallation = parsed.command == "import-paradox" && parsed.has("--installation") &&
+                                         !context.session().installed();
+            if (!newInstallation) context.requireInstallation();
             context.session().startUp(context.ui());
-            context.signInUser();
+            if (!newInstallation) context.signInUser();
         }
         int status = it->run(context);
         out.flush();

@@ -16,6 +16,7 @@
 #include "TfoRelDocumento.h"
 #include "TfoTipoImpr.h"
 #include "TFSCRIPT.h"
+#include "TfoImportaParadox.h"
 
 namespace folha {
 
@@ -39,6 +40,7 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TfoExportarRelExcel"), &TfoExportarRelExcel::createForGrab);
     // The SQL console, for a supervisor only.
     add(QStringLiteral("TFSCRIPT"), &TFSCRIPT::createForGrab);
+    add(QStringLiteral("TfoImportaParadox"), &TfoImportaParadox::create);
     add(QStringLiteral("TfoEmiFolhadePagamento"), &TfoEmiFolhadePagamento::create);
     add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
     add(QStringLiteral("TfoRelRegiFun"), &TfoRelRegiFun::create);

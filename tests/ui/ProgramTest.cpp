@@ -30,8 +30,8 @@ TEST(Program, ListsEveryScreenOfTheMenu) {
     ProgramRun r = runProgram({"--list-screens"});
     EXPECT_EQ(r.code, 0);
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 63);
-    EXPECT_EQ(lines[62], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
+    ASSERT_EQ(lines.size(), 64);
+    EXPECT_EQ(lines[63], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
     EXPECT_EQ(lines[59], QStringLiteral("Utilitarios > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
 }
 
