@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
+  postgresql postgresql-client
   libsodium-dev libxlsxwriter-dev pxlib-dev
   libgtest-dev googletest
   fonts-liberation2 qt6-translations-l10n

@@ -24,12 +24,19 @@ int cmdInit(Context& c) {
             throw CliError{QStringLiteral("Já existe uma instalação em %1; para levá-la ao servidor use "
                                           "folha migrate --to-server \"CONEXAO\"")
                                .arg(c.session().installation().root())};
-        if (builder.installationExists())
-            throw CliError{QStringLiteral("O servidor já tem uma instalação nesta base de dados")};
         const ServerSettings s = ConfigureServer(c.session().installation(), c.requireOption("--server"));
         c.out << QStringLiteral("Instalação configurada no servidor %1, base %2")
                      .arg(s.host.isEmpty() ? QStringLiteral("local") : s.host, s.database)
               << Qt::endl;
+        if (c.session().installed()) {
+            // Another workstation of the office set the server up already.
+            builder.writeConfiguration(c.ui());
+            if (c.args.has("--demo"))
+                throw CliError{QStringLiteral("O servidor já tem uma instalação nesta base de dados; esta estação "
+                                              "passa a usá-la e a demonstração não foi criada")};
+            c.out << QStringLiteral("O servidor já tem uma instalação: esta estação passa a usá-la") << Qt::endl;
+            return 0;
+        }
         if (!c.args.has("--demo")) {
             builder.buildEmpty(c.ui());
             c.out << QStringLiteral("Instalação vazia criada: cadastre as empresas e os usuários pelo programa") << Qt::endl;

@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -56,6 +57,40 @@ QString DatabaseErrorText(const QSqlError& e, bool* environment) {
         return QStringLiteral("Não foi possível abrir a base de dados: verifique a pasta de dados e suas permissões.");
     if (numeric && code == 10) return QStringLiteral("Erro de leitura ou gravação no disco da base de dados.");
     if (environment) *environment = false;
+    if (native.size() == 5 && !numeric) {
+        // The server's messages name tables and fields in lower case and in
+        // quotes: told the way SQLite tells them, with the registry's names.
+        auto quoted = [&](const QString& before) {
+            const QRegularExpression re(before + QStringLiteral("\\s*\"([^\"]+)\""));
+            return re.match(text).captured(1);
+        };
+        auto tableName = [](QString t) {
+            const TableDef* def = Registry::instance().table(t);
+            return def ? def->name : t.toUpper();
+        };
+        if (native == QLatin1String("23505")) {
+            QString table = quoted(QStringLiteral("constraint"));
+            table = table.section(QStringLiteral("__"), 0, 0);
+            if (table.endsWith(QLatin1String("_pkey"))) table.chop(5);
+            const QString fields = QRegularExpression(QStringLiteral("Key \\(([^)]*)\\)=")).match(text).captured(1);
+            QStringList names;
+            for (const QString& f : fields.split(',', Qt::SkipEmptyParts))
+                names << tableName(table) + '.' + f.trimmed().toUpper();
+            return QStringLiteral("Registro já cadastrado com a mesma chave %1").arg(names.join(QStringLiteral(", "))).trimmed();
+        }
+        if (native == QLatin1String("23502"))
+            return QStringLiteral("Campo obrigatório não preenchido %1.%2")
+                .arg(tableName(quoted(QStringLiteral("relation"))), quoted(QStringLiteral("column")).toUpper());
+        if (native == QLatin1String("42P01"))
+            return QStringLiteral("Tabela não encontrada: %1").arg(quoted(QStringLiteral("relation")));
+        if (native == QLatin1String("42703"))
+            return QStringLiteral("Campo não encontrado: %1").arg(quoted(QStringLiteral("column")));
+        if (native == QLatin1String("42601")) {
+            const QString near = quoted(QStringLiteral("at or near"));
+            if (!near.isEmpty()) return QStringLiteral("Erro de sintaxe no comando SQL, perto de \"%1\"").arg(near);
+            return QStringLiteral("Erro de sintaxe no comando SQL");
+        }
+    }
     if (lower.contains(QLatin1String("unique constraint failed")) || native == QLatin1String("23505"))
         return QStringLiteral("Registro já cadastrado com a mesma chave %1").arg(after(QStringLiteral("failed:"))).trimmed();
     if (lower.contains(QLatin1String("not null constraint failed")) || native == QLatin1String("23502"))
@@ -205,9 +240,11 @@ std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool 
         // NUMERIC arrives as its decimal text: money never passes through binary floating point.
         d->db_.setNumericalPrecisionPolicy(QSql::HighPrecision);
         if (!d->db_.open())
-            throw DbError(QStringLiteral("Erro ao conectar ao servidor %1: %2")
-                              .arg(location.host.isEmpty() ? QStringLiteral("local") : location.host,
-                                   engineMessage(d->db_.lastError())));
+            throw DbError(QStringLiteral("Não foi possível conectar ao servidor de dados %1 (porta %2, base %3): verifique "
+                                         "se o servidor está ligado e a configuração da conexão.\nDetalhe: %4")
+                              .arg(location.host.isEmpty() ? QStringLiteral("local") : location.host)
+                              .arg(location.port)
+                              .arg(location.databaseName, d->db_.lastError().databaseText().trimmed()));
         const QString schema = location.schemaName();
         if (!create) {
             auto q = d->exec(QStringLiteral("SELECT 1 FROM information_schema.schemata WHERE schema_name = ?"), {schema});

@@ -31,14 +31,7 @@ const DemoCompany companies[] = {
 } // namespace
 
 bool DemoBuilder::installationExists() const {
-    if (!session_.onServer()) return session_.installed();
-    // On the server the configuration comes first; the company list tells.
-    try {
-        Database& db = session_.companyListDb();
-        return db.hasTable(QStringLiteral("EmpresaFOLHA")) && Table(db, QStringLiteral("EmpresaFOLHA")).count() > 0;
-    } catch (const DbError&) {
-        return false;
-    }
+    return session_.installed();
 }
 
 void DemoBuilder::insertRows(Database& db, const QList<DemoRow>& rows) {

@@ -33,9 +33,10 @@ public:
     static constexpr const char* SupervisorCode = "000001";
     static constexpr const char* SupervisorPassword = "zorvan";
 
-private:
     // Aliases.ini (SQLite files, or the installation's server) and versao.ini.
     void writeConfiguration(UserInterface& ui);
+
+private:
     Session& session_;
 };
 

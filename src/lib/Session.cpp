@@ -32,7 +32,17 @@ Session::~Session() {
 }
 
 bool Session::installed() const {
-    return QFileInfo::exists(installation_.programDir() + DatabaseLocation::sqliteFileName()) || onServer();
+    if (QFileInfo::exists(installation_.programDir() + DatabaseLocation::sqliteFileName())) return true;
+    const ServerSettings server = ReadServerSettings(installation_);
+    if (!server.configured()) return false;
+    // On the server the company list tells. A server that cannot be reached
+    // counts as installed: opening the data then says what is wrong.
+    try {
+        auto db = Database::open(server.location(QString(), CompanyListSchema()), false);
+        return db->hasTable(QStringLiteral("EmpresaFOLHA"));
+    } catch (const DbError& e) {
+        return !e.message().startsWith(QStringLiteral("Base de dados não encontrada no servidor"));
+    }
 }
 
 bool Session::onServer() const { return ReadServerSettings(installation_).configured(); }
@@ -114,7 +124,9 @@ void Session::modifyAlias(const QString& alias, const QStringList& params) {
 DatabaseLocation Session::locationOf(const QStringList& params) const {
     DatabaseLocation loc;
     QString path = paramValue(params, QStringLiteral("PATH"));
-    if (paramValue(params, QStringLiteral("TYPE")).compare(QLatin1String("POSTGRES"), Qt::CaseInsensitive) == 0) {
+    // An alias without a type lives where the installation keeps its data.
+    const QString type = paramValue(params, QStringLiteral("TYPE"));
+    if (type.compare(QLatin1String("POSTGRES"), Qt::CaseInsensitive) == 0 || (type.isEmpty() && onServer())) {
         // The installation's server, unless the alias names another.
         const ServerSettings server = ReadServerSettings(installation_);
         loc = server.location(path);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QRegularExpression>
 #include <QSqlRecord>
 
 namespace folha {
@@ -161,6 +162,24 @@ const QString ReadOnlyRefusal = QStringLiteral("Script não executado: o comando
                                                "está somente para leitura. Marque \"UPDATE\" para "
                                                "executar comandos que alteram a base.");
 
+// The server folds unquoted names to lower case: a column is shown as the
+// statement wrote it, else as the registry spells the field, else as it came.
+QString ColumnAsTyped(const QString& name, const QString& statement) {
+    static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_$]*"));
+    for (auto it = word.globalMatch(statement); it.hasNext();) {
+        const QString w = it.next().captured(0);
+        if (w.compare(name, Qt::CaseInsensitive) == 0) return w;
+    }
+    static const QHash<QString, QString> fields = [] {
+        QHash<QString, QString> h;
+        for (Scope scope : {Scope::SignIn, Scope::CompanyList, Scope::Company, Scope::Shared})
+            for (const TableDef* def : Registry::instance().tables(scope))
+                for (const FieldDef& f : def->fields) h.insert(f.name.toLower(), f.name);
+        return h;
+    }();
+    return fields.value(name.toLower(), name);
+}
+
 // Runs the statement's text and reads its result into `out`.
 void RunStatement(QSqlDatabase& connection, const QString& text, bool update, Backend backend, int maxRows,
                   ConsoleResult& out) {
@@ -175,7 +194,7 @@ void RunStatement(QSqlDatabase& connection, const QString& text, bool update, Ba
     if (out.query) {
         const QSqlRecord record = q.record();
         for (int i = 0; i < record.count(); ++i)
-            out.columns << record.fieldName(i);
+            out.columns << (backend == Backend::PostgreSQL ? ColumnAsTyped(record.fieldName(i), text) : record.fieldName(i));
         while (q.next()) {
             if (int(out.rows.size()) >= maxRows) {
                 out.truncated = true;

@@ -45,12 +45,30 @@ static QString keyText(const TableDef& def, const QVariantList& key) {
     return parts.join('|');
 }
 
+// On the server a hold is also a session lock of the server, named after the
+// row: it lives exactly as long as the workstation's connection, so the hold
+// of a workstation that died (its connection gone) is free at once. The row
+// of TRAVAS says who holds it.
+static QString serverLockName(Database& db, const QString& table, const QString& key) {
+    return db.location().schemaName() + '/' + table + '/' + key;
+}
+
+static bool tryServerLock(Database& db, const QString& name) {
+    auto q = db.exec(QStringLiteral("SELECT pg_try_advisory_lock(hashtextextended(?, 0))"), {name});
+    return q.next() && q.value(0).toBool();
+}
+
+static void serverUnlock(Database& db, const QString& name) {
+    db.exec(QStringLiteral("SELECT pg_advisory_unlock(hashtextextended(?, 0))"), {name});
+}
+
 RowLock::~RowLock() { release(); }
 
 void RowLock::release() {
     if (!db_) return;
     try {
         db_->exec(QStringLiteral("DELETE FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {table_, key_});
+        if (db_->backend() == Backend::PostgreSQL) serverUnlock(*db_, serverLockName(*db_, table_, key_));
     } catch (const DbError&) {
     }
     db_ = nullptr;
@@ -58,9 +76,29 @@ void RowLock::release() {
 
 QString RowHolder(Database& db, const TableDef& def, const QVariantList& key) {
     db.ensureTable(Registry::instance().require(QStringLiteral("TRAVAS")));
-    auto q = db.exec(QStringLiteral("SELECT ESTACAO, USUARIO FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"),
-                     {def.name, keyText(def, key)});
-    return q.next() ? q.value(0).toString() : QString();
+    const QString k = keyText(def, key);
+    auto q = db.exec(QStringLiteral("SELECT ESTACAO, PROCESSO FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {def.name, k});
+    if (!q.next()) return {};
+    const QString station = q.value(0).toString();
+    if (db.backend() == Backend::PostgreSQL) {
+        const bool mine = station == StationId() && q.value(1).toInt() == int(getpid());
+        // The server lock free means the holder's connection is gone.
+        const QString name = serverLockName(db, def.name, k);
+        if (!mine && tryServerLock(db, name)) {
+            serverUnlock(db, name);
+            return {};
+        }
+    }
+    return station;
+}
+
+// The row of TRAVAS of a hold by this workstation and process.
+static Record holdRow(const TableDef& locks, const QString& table, const QString& key, const QString& userCode) {
+    Record r(locks);
+    r.set("TABELA", table).set("CHAVE", key).set("ESTACAO", StationId()).set("PROCESSO", int(getpid()));
+    r.set("USUARIO", userCode.left(6));
+    r.set("INICIO", QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    return r;
 }
 
 std::optional<RowLock> TryEdit(Database& db, const TableDef& def, const QVariantList& key, const QString& userCode,
@@ -70,20 +108,33 @@ std::optional<RowLock> TryEdit(Database& db, const TableDef& def, const QVariant
     const QString k = keyText(def, key);
     const QString station = StationId();
     const int pid = int(getpid());
+    const bool server = db.backend() == Backend::PostgreSQL;
     for (;;) {
         bool held = false;
-        {
+        if (server) {
+            // The server lock decides; a row left by a connection that is
+            // gone is simply written over.
+            const QString name = serverLockName(db, def.name, k);
+            if (tryServerLock(db, name)) {
+                try {
+                    Transaction t(db);
+                    Table(db, locks).save(holdRow(locks, def.name, k, userCode));
+                    t.commit();
+                } catch (...) {
+                    serverUnlock(db, name);
+                    throw;
+                }
+                return RowLock(db, def.name, k);
+            }
+            held = true;
+        } else {
             Transaction t(db);
             Table tb(db, locks);
             auto cur = tb.find({def.name, k});
             bool mine = cur && cur->text("ESTACAO") == station &&
                         (cur->integer("PROCESSO") == pid || (kill(cur->integer("PROCESSO"), 0) != 0 && errno == ESRCH));
             if (!cur || mine) {
-                Record r = tb.newRecord();
-                r.set("TABELA", def.name).set("CHAVE", k).set("ESTACAO", station).set("PROCESSO", pid);
-                r.set("USUARIO", userCode.left(6));
-                r.set("INICIO", QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-                tb.save(r);
+                tb.save(holdRow(locks, def.name, k, userCode));
                 t.commit();
                 return RowLock(db, def.name, k);
             }

@@ -722,7 +722,7 @@ BookRangeFields RangeFieldsOf(BookOrder order) {
 
 BookOrder ReadBookOrder(const QString& typed) {
     const QString t = typed.trimmed().toLower();
-    if (t == QLatin1String("codigo") || t == QLatin1String("código") || t == QLatin1String("code"))
+    if (t == QLatin1String("codigo") || t == QStringLiteral("código") || t == QLatin1String("code"))
         return BookOrder::Code;
     if (t == QLatin1String("nome") || t == QLatin1String("name")) return BookOrder::Name;
     if (t == QLatin1String("cargo")) return BookOrder::Cargo;

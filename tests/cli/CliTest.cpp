@@ -557,9 +557,9 @@ TEST_F(CliTest, AnInstallationWithUsersNeedsASignedInUser) {
         EXPECT_TRUE(r.err.contains("não liberada") || r.err.contains("não cadastrada")) << r.err.toStdString();
     }
     // Nothing of company 1 was calculated by the refused run.
-    EXPECT_EQ(run({"sql", "--company", "1", "select count(*) from OCORRENC where FLAG = '*' and TIPOFOLHA = 'F' and HCODIGO = '142'"})
+    EXPECT_EQ(run({"sql", "--company", "1", "select count(*) as N from OCORRENC where FLAG = '*' and TIPOFOLHA = 'F' and HCODIGO = '142'"})
                   .out,
-              QStringLiteral("count(*)\n0\n"));
+              QStringLiteral("N\n0\n"));
 }
 
 TEST_F(CliTest, ACommandLineIsReadStrictly) {
@@ -668,6 +668,22 @@ TEST_F(CliTest, DatabaseFailuresArePortuguese) {
     EXPECT_FALSE(busy.err.contains("locked")) << busy.err.toStdString();
     db->rollback();
     db.reset();
+    if (!pristineDb.isEmpty()) {
+        // The office server out of reach.
+        const QString ini = root->path() + "/programa/Servidor.ini";
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(f.readAll());
+        f.close();
+        text.replace(QRegularExpression("PORT=\\d+"), "PORT=1");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text.toUtf8());
+        f.close();
+        const CliRun down = run({"events", "--company", "1", "--branch", "001"});
+        EXPECT_EQ(down.status, 1);
+        EXPECT_TRUE(down.err.contains(QStringLiteral("Não foi possível conectar ao servidor de dados"))) << down.err.toStdString();
+        return;
+    }
     // A damaged company file.
     const QString file = root->path() + "/c/folha/emp1/dados.sqlite";
     for (const char* suffix : {"-wal", "-shm"}) QFile::remove(file + suffix);
@@ -685,10 +701,13 @@ TEST_F(CliTest, DatabaseFailuresArePortuguese) {
 // that the register refuses: each employee holding one is reported and not
 // calculated; the others are.
 TEST_F(CliTest, StoredValuesTheRegisterRefusesStopOnlyTheirEmployee) {
-    for (const char* statement : {"update CADFUN set VLR_SALAR = 'abc' where CODFUN = '000002'",
-                                  "update CADFUN set VLR_SALAR = -100 where CODFUN = '000003'",
-                                  "update OCORRENC set VALOR = 1e16 where CODFUN = '000004' and TIPOFOLHA = 'F' and HCODIGO = '001'"})
-        ASSERT_EQ(run({"sql", "--company", "1", "--update", statement}).status, 0) << statement;
+    {
+        auto db = openInstalled("c:\\folha\\emp1\\");
+        for (const char* statement : {"update CADFUN set VLR_SALAR = 'abc' where CODFUN = '000002'",
+                                      "update CADFUN set VLR_SALAR = -100 where CODFUN = '000003'",
+                                      "update OCORRENC set VALOR = 1e16 where CODFUN = '000004' and TIPOFOLHA = 'F' and HCODIGO = '001'"})
+            folha::testing::StoreBehindTheRegister(*db, statement);
+    }
     const CliRun r = run({"calc", "--company", "1", "--branch", "001"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, QStringLiteral("Procedimento concluído!\n21 funcionário(s) calculado(s)\n3 funcionário(s) não calculado(s)\n"));

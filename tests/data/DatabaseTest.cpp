@@ -334,7 +334,7 @@ TEST_F(DatabaseTest, StoredValuesThatTheFieldCannotHoldAreRefusedWhenRead) {
          "922337203685477.5807"},
     };
     for (const auto& c : cases) {
-        db->exec(QString::fromLatin1(c.update));
+        folha::testing::StoreBehindTheRegister(*db, QString::fromLatin1(c.update));
         Table t(*db, c.table);
         const Record r = t.select().at(0);
         try {

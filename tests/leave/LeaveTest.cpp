@@ -293,9 +293,9 @@ TEST_F(ThirteenthTest, HoursAveragesAndFirstInstalment) {
 TEST_F(ThirteenthTest, AStoredValueTheRegisterRefusesStopsThatEmployeeOnly) {
     employee("000002", "2200.00", {{"DT_ADMIS", QDate(2013, 2, 14)}});
     employee("000003", "2200.00", {{"DT_ADMIS", QDate(2013, 2, 14)}});
-    db->exec("UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000002'");
+    folha::testing::StoreBehindTheRegister(*db, "UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000002'");
     at("000003", "201306", "F", "003", "0", "110.00");
-    db->exec("UPDATE OCORRENC SET VALOR = 'abc' WHERE CODFUN = '000003'");
+    folha::testing::StoreBehindTheRegister(*db, "UPDATE OCORRENC SET VALOR = 'abc' WHERE CODFUN = '000003'");
     const LeaveSummary s = calculate<ThirteenthCalc>("3");
     EXPECT_EQ(s.employeesCalculated, 1);
     EXPECT_EQ(s.employeesValued, 1);

@@ -11,6 +11,7 @@
 #include "Session.h"
 #include "Table.h"
 #include "TempDir.h"
+#include "TestBackend.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,6 +51,7 @@ public:
 private:
     Demo() {
         session = std::make_unique<Session>(Installation(dir.file("demo")));
+        folha::testing::PrepareInstallation(dir.file("demo"));
         demo::DemoBuilder(*session).buildDemo(ui);
         session->startUp(ui);
         auto row = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
@@ -88,6 +90,7 @@ struct Fresh {
     Session session{Installation(dir.file("nova"))};
     std::unique_ptr<Database> company;
     Fresh() {
+        folha::testing::PrepareInstallation(dir.file("nova"));
         session.setCreateMissing(true);
         session.startUp(ui);
         company = session.openCompanyDirectory(dir.file("empresa1"), true);
@@ -353,6 +356,7 @@ TEST(ImportParadox, FolderWithoutTablesIsRefused) {
 TEST(ImportParadoxCli, NewInstallationAndCompanyWithSummary) {
     Demo& demo = Demo::get();
     TempDir root;
+    folha::testing::PrepareInstallation(root.path());
     const auto inst = test::RunFolha(root.path(), {"import-paradox", "--installation", demo.installationFiles});
     ASSERT_EQ(inst.status, 0) << inst.err.toStdString() << inst.out.toStdString();
     EXPECT_TRUE(inst.out.contains(QRegularExpression(QStringLiteral("Usuarios\\s+2\\s+2\\s+0")))) << inst.out.toStdString();

@@ -50,6 +50,7 @@ TEST_F(TableRoutinesTest, TryEditRefusesARowHeldByAnotherWorkstation) {
         EXPECT_EQ(RowHolder(*db, cad, {"000001"}), StationId());
     }
     EXPECT_EQ(RowHolder(*db, cad, {"000001"}), QString()); // released
+    if (db->backend() == Backend::PostgreSQL) return; // the server's holds are tested below
     // Another workstation holds the row.
     db->exec("INSERT INTO TRAVAS (TABELA, CHAVE, ESTACAO, PROCESSO) VALUES ('CADFUN', '000002', 'OUTRA-ESTACAO', 1)");
     ScriptedUi answers({true, false}); // OK once, then Cancel

@@ -256,7 +256,7 @@ TEST_F(AdditionalTest, TheAdvanceIsWholeCentavosAndARefusedSalaryStopsThatEmploy
     employee("000001", "333.33", {{"PERC_ADI", "33"}});
     employee("000002", "1000.00", {{"PERC_ADI", "40"}});
     employee("000003", "1000.00", {{"PERC_ADI", "40"}});
-    db->exec("UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000002'");
+    folha::testing::StoreBehindTheRegister(*db, "UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000002'");
     AdvanceOptions o;
     o.branchCode = "001";
     o.writeNet = true;

@@ -476,7 +476,7 @@ TEST_F(PayrollRunTest, AStoredValueTheRegisterRefusesStopsThatEmployeeOnly) {
          "(\"Refer\"), registro OCORRANO 2013, OCORRMES 04, TIPOFOLHA F, HCODIGO 001, CODFUN 000005: "
          "10000000000000000 está fora da faixa de -922337203685477.5807 a 922337203685477.5807"},
     };
-    for (const auto& c : refused) db->exec(QString::fromLatin1(c.update));
+    for (const auto& c : refused) folha::testing::StoreBehindTheRegister(*db, QString::fromLatin1(c.update));
     RunSummary s = calc();
     EXPECT_EQ(s.employeesCalculated, 2);
     EXPECT_EQ(s.employeesNotCalculated, 4);

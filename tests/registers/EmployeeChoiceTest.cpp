@@ -1,3 +1,4 @@
+#include "TestBackend.h"
 #include "EmployeeChoice.h"
 #include "RegistersFixture.h"
 
@@ -51,9 +52,7 @@ TEST_F(EmployeeChoiceTest, SearchesWalkTheEmployeeIndexes) {
           std::tuple{DescriptionColumn, SearchMode::StartsWith, QStringLiteral("NOMEFUNCIONARIO")},
           std::tuple{DescriptionColumn, SearchMode::Contains, QStringLiteral("NOMEFUNCIONARIO")}}) {
         const BoundQuery q = EmployeeSelectionList().query({column, "AB", mode, false, {}});
-        QSqlQuery plan = db->exec("EXPLAIN QUERY PLAN " + q.statement, q.params);
-        QString detail;
-        while (plan.next()) detail += plan.value(3).toString() + "\n";
+        const QString detail = folha::testing::QueryPlan(*db, q.statement, q.params).join('\n');
         EXPECT_TRUE(detail.contains("INDEX")) << detail.toStdString();
         EXPECT_TRUE(detail.contains(index, Qt::CaseInsensitive)) << detail.toStdString();
         EXPECT_FALSE(detail.contains("TEMP B-TREE")) << detail.toStdString();

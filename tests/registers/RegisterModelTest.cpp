@@ -106,7 +106,7 @@ TEST_F(RegisterModelTest, FiltersNumbersAndDatesAsTyped) {
 }
 
 TEST_F(RegisterModelTest, AStoredValueTheFieldCannotHoldShowsEmptyWithItsReason) {
-    db->exec("UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000012'");
+    folha::testing::StoreBehindTheRegister(*db, "UPDATE CADFUN SET VLR_SALAR = 'abc' WHERE CODFUN = '000012'");
     RegisterModel model(*db, cadfunDef());
     const QModelIndex cell = model.index(2, model.columnOf("VLR_SALAR"));
     EXPECT_EQ(model.data(cell).toString(), "");

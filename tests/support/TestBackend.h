@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -156,6 +157,68 @@ inline QString PrepareInstallation(const QString& root) {
     const QString database = NewServerDatabase();
     WriteServerSettings(root, database);
     return database;
+}
+
+} // namespace folha::testing
+
+namespace folha::testing {
+
+// Runs "UPDATE T SET F = value ..." the way a table changed behind the
+// register's back holds it. SQLite keeps any value in any column; on the
+// server the column is made text first, so that it can hold what the field
+// cannot ("abc" in a number).
+inline void StoreBehindTheRegister(Database& db, const QString& statement) {
+    if (db.backend() == Backend::PostgreSQL) {
+        static const QRegularExpression update(QStringLiteral("^\\s*UPDATE\\s+(\\w+)\\s+SET\\s+(\\w+)\\s*="),
+                                               QRegularExpression::CaseInsensitiveOption);
+        const auto m = update.match(statement);
+        EXPECT_TRUE(m.hasMatch()) << statement.toStdString();
+        db.exec(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE VARCHAR(40) USING %2::text").arg(m.captured(1), m.captured(2)));
+        db.forgetSchema();
+    }
+    db.exec(statement);
+}
+
+} // namespace folha::testing
+
+namespace folha::testing {
+
+// The plan of a query as SQLite words it, one line per step ("SEARCH t USING
+// INDEX i", "SCAN t", "USE TEMP B-TREE FOR ORDER BY"). On the server the
+// plan is the server's with sequential scans made a last resort, so a scan
+// shows only where no index can serve.
+inline QStringList QueryPlan(Database& db, const QString& statement, const QVariantList& params) {
+    QStringList lines;
+    if (db.backend() == Backend::SQLite) {
+        QSqlQuery plan = db.exec("EXPLAIN QUERY PLAN " + statement, params);
+        while (plan.next()) lines << plan.value(3).toString();
+        return lines;
+    }
+    // The server cannot prepare EXPLAIN: the test's own values are written in.
+    QString text = db.translate(statement);
+    for (const QVariant& v : params) {
+        const int at = text.indexOf('?');
+        if (at < 0) break;
+        text.replace(at, 1, QLatin1Char('\'') + v.toString().replace('\'', QStringLiteral("''")) + QLatin1Char('\''));
+    }
+    db.exec("SET enable_seqscan = off");
+    QSqlQuery plan = db.exec("EXPLAIN " + text);
+    static const QRegularExpression index(QStringLiteral("(?:Index Scan|Index Only Scan)(?: Backward)? using (\\S+) on (\\S+)"));
+    static const QRegularExpression bitmap(QStringLiteral("Bitmap Index Scan on (\\S+)"));
+    static const QRegularExpression seq(QStringLiteral("Seq Scan on (\\S+)"));
+    while (plan.next()) {
+        const QString step = plan.value(0).toString();
+        if (auto m = index.match(step); m.hasMatch())
+            lines << QStringLiteral("SEARCH %1 USING INDEX %2").arg(m.captured(2), m.captured(1));
+        else if (auto b = bitmap.match(step); b.hasMatch())
+            lines << QStringLiteral("SEARCH USING INDEX %1").arg(b.captured(1));
+        else if (auto s = seq.match(step); s.hasMatch())
+            lines << QStringLiteral("SCAN %1").arg(s.captured(1));
+        else if (step.contains(QLatin1String("Sort")) && !step.contains(QLatin1String("Sort Key")))
+            lines << QStringLiteral("USE TEMP B-TREE FOR ORDER BY");
+    }
+    db.exec("SET enable_seqscan = on");
+    return lines;
 }
 
 } // namespace folha::testing
