@@ -35,6 +35,8 @@ QString DatabaseErrorText(const QSqlError& e, bool* environment) {
     const QString native = e.nativeErrorCode();
     bool numeric = false;
     const int code = native.toInt(&numeric) & 0xff; // SQLite's primary result code
+    const bool sqlstate = native.size() == 5;      // the server's SQLSTATE
+    if (sqlstate) numeric = false;
     const QString lower = text.toLower();
     auto after = [&](const QString& marker) {
         const int at = lower.indexOf(marker);
@@ -57,7 +59,7 @@ QString DatabaseErrorText(const QSqlError& e, bool* environment) {
         return QStringLiteral("Não foi possível abrir a base de dados: verifique a pasta de dados e suas permissões.");
     if (numeric && code == 10) return QStringLiteral("Erro de leitura ou gravação no disco da base de dados.");
     if (environment) *environment = false;
-    if (native.size() == 5 && !numeric) {
+    if (sqlstate) {
         // The server's messages name tables and fields in lower case and in
         // quotes: told the way SQLite tells them, with the registry's names.
         auto quoted = [&](const QString& before) {

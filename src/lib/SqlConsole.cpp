@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QRegularExpression>
 #include <QSqlRecord>
@@ -165,6 +166,13 @@ const QString ReadOnlyRefusal = QStringLiteral("Script não executado: o comando
 // The server folds unquoted names to lower case: a column is shown as the
 // statement wrote it, else as the registry spells the field, else as it came.
 QString ColumnAsTyped(const QString& name, const QString& statement) {
+    // A name given with AS first ("NOME as Nome"), then the first mention.
+    static const QRegularExpression alias(QStringLiteral("\\bas\\s+([A-Za-z_][A-Za-z0-9_$]*)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    for (auto it = alias.globalMatch(statement); it.hasNext();) {
+        const QString w = it.next().captured(1);
+        if (w.compare(name, Qt::CaseInsensitive) == 0) return w;
+    }
     static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_$]*"));
     for (auto it = word.globalMatch(statement); it.hasNext();) {
         const QString w = it.next().captured(0);
@@ -202,8 +210,16 @@ void RunStatement(QSqlDatabase& connection, const QString& text, bool update, Ba
             }
             QVariantList row;
             row.reserve(record.count());
-            for (int i = 0; i < record.count(); ++i)
-                row << q.value(i);
+            for (int i = 0; i < record.count(); ++i) {
+                QVariant v = q.value(i);
+                // The server's NUMERIC arrives as its decimal text ("1000.2500"):
+                // shown as an amount, without the padding zeros.
+                if (backend == Backend::PostgreSQL && record.field(i).metaType().id() == QMetaType::Double &&
+                    v.typeId() == QMetaType::QString) {
+                    if (const auto fx = Fixed::parse(v.toString())) v = fx->toString();
+                }
+                row << v;
+            }
             out.rows.push_back(std::move(row));
         }
         if (q.lastError().isValid()) { // the rows stopped on an error
@@ -245,8 +261,13 @@ QStringList SqlConsole::tableNames() {
         QSqlQuery q = db_.exec(
             QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = ?"),
             {db_.location().schemaName()});
-        while (q.next())
-            names << q.value(0).toString();
+        // The server keeps names in lower case: the registry's tables are
+        // shown as it spells them.
+        while (q.next()) {
+            const QString name = q.value(0).toString();
+            const TableDef* def = Registry::instance().table(name);
+            names << (def && def->name.compare(name, Qt::CaseInsensitive) == 0 ? def->name : name);
+        }
     }
     names.sort(Qt::CaseInsensitive);
     return names;
@@ -263,8 +284,12 @@ QStringList SqlConsole::fieldNames(const QString& table) {
         QSqlQuery q = db_.exec(QStringLiteral("SELECT column_name FROM information_schema.columns "
                                               "WHERE table_schema = ? AND lower(table_name) = lower(?)"),
                                {db_.location().schemaName(), table.trimmed()});
-        while (q.next())
-            names << q.value(0).toString();
+        const TableDef* def = Registry::instance().table(table.trimmed());
+        while (q.next()) {
+            const QString name = q.value(0).toString();
+            const FieldDef* f = def ? def->field(name) : nullptr;
+            names << (f ? f->name : name);
+        }
     }
     names.sort(Qt::CaseInsensitive);
     return names;

@@ -77,17 +77,17 @@ void RowLock::release() {
 QString RowHolder(Database& db, const TableDef& def, const QVariantList& key) {
     db.ensureTable(Registry::instance().require(QStringLiteral("TRAVAS")));
     const QString k = keyText(def, key);
-    auto q = db.exec(QStringLiteral("SELECT ESTACAO, PROCESSO FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {def.name, k});
+    auto q = db.exec(QStringLiteral("SELECT ESTACAO FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {def.name, k});
     if (!q.next()) return {};
     const QString station = q.value(0).toString();
     if (db.backend() == Backend::PostgreSQL) {
-        const bool mine = station == StationId() && q.value(1).toInt() == int(getpid());
-        // The server lock free means the holder's connection is gone.
-        const QString name = serverLockName(db, def.name, k);
-        if (!mine && tryServerLock(db, name)) {
-            serverUnlock(db, name);
-            return {};
-        }
+        // Held only while some connection holds the server lock of the row;
+        // a row of a connection that is gone is no hold.
+        auto live = db.exec(QStringLiteral("SELECT 1 FROM pg_locks WHERE locktype = 'advisory' AND granted AND objsubid = 1 AND database = "
+                                           "(SELECT oid FROM pg_database WHERE datname = current_database()) "
+                                           "AND ((classid::bigint << 32) | objid::bigint) = hashtextextended(?, 0)"),
+                            {serverLockName(db, def.name, k)});
+        if (!live.next()) return {};
     }
     return station;
 }

@@ -1,5 +1,6 @@
 // The monthly payroll run on a small company built for each test, with
 // every expected amount worked out by hand from the 2013 tables.
+#include "TableRoutines.h"
 #include "PayrollFixture.h"
 #include "ScriptedUi.h"
 #include "Undo.h"
@@ -495,7 +496,18 @@ TEST_F(PayrollRunTest, ALockedEmployeeIsNotCalculatedAndTheOthersAre) {
     entered("000001", "001", "220");
     employee("000002", "1000.00");
     entered("000002", "001", "220");
-    db->exec("INSERT INTO TRAVAS (TABELA, CHAVE, ESTACAO, PROCESSO) VALUES ('CADFUN', '000001', 'OUTRA-ESTACAO', 1)");
+    // Another workstation holds employee 000001: on SQLite its row of TRAVAS
+    // says so; on the server a live connection of its own holds it.
+    std::unique_ptr<Database> other;
+    std::optional<std::optional<RowLock>> held;
+    if (db->backend() == Backend::PostgreSQL) {
+        other = Database::open(db->location(), false);
+        ScriptedUi quiet;
+        held.emplace(TryEdit(*other, Registry::instance().require("CADFUN"), {"000001"}, "000009", quiet));
+        ASSERT_TRUE(held->has_value());
+    } else {
+        db->exec("INSERT INTO TRAVAS (TABELA, CHAVE, ESTACAO, PROCESSO) VALUES ('CADFUN', '000001', 'OUTRA-ESTACAO', 1)");
+    }
     ScriptedUi giveUp({false});
     RunOptions o;
     o.branchCode = "001";

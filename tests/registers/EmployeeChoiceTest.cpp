@@ -48,7 +48,8 @@ TEST_F(EmployeeChoiceTest, ASearchReadsOnePage) {
 
 TEST_F(EmployeeChoiceTest, SearchesWalkTheEmployeeIndexes) {
     for (const auto& [column, mode, index] :
-         {std::tuple{CodeColumn, SearchMode::StartsWith, QStringLiteral("sqlite_autoindex_CADFUN")},
+         {std::tuple{CodeColumn, SearchMode::StartsWith,
+                     db->backend() == Backend::SQLite ? QStringLiteral("sqlite_autoindex_CADFUN") : QStringLiteral("cadfun_pkey")},
           std::tuple{DescriptionColumn, SearchMode::StartsWith, QStringLiteral("NOMEFUNCIONARIO")},
           std::tuple{DescriptionColumn, SearchMode::Contains, QStringLiteral("NOMEFUNCIONARIO")}}) {
         const BoundQuery q = EmployeeSelectionList().query({column, "AB", mode, false, {}});

@@ -222,3 +222,18 @@ inline QStringList QueryPlan(Database& db, const QString& statement, const QVari
 }
 
 } // namespace folha::testing
+
+namespace folha::testing {
+
+// The indexes of a database, by name, in order.
+inline QStringList IndexNames(Database& db) {
+    QStringList names;
+    QSqlQuery q = db.backend() == Backend::SQLite
+                      ? db.exec("SELECT name FROM sqlite_master WHERE type = 'index' ORDER BY name")
+                      : db.exec("SELECT indexname FROM pg_indexes WHERE schemaname = ? ORDER BY indexname",
+                                {db.location().schemaName()});
+    while (q.next()) names << q.value(0).toString();
+    return names;
+}
+
+} // namespace folha::testing
