@@ -133,6 +133,7 @@ QList<Command> exportCommands();  // export-xlsx
 QList<Command> bookCommands();    // payroll-book
 QList<Command> payslipCommands(); // payslips
 QList<Command> importCommands();  // import-paradox
+QList<Command> serverCommands();  // migrate, backup, restore
 
 // Options every command takes: --root, --user.
 extern const QStringList globalOptions;

@@ -248,11 +248,9 @@ std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool 
                               .arg(location.port)
                               .arg(location.databaseName, d->db_.lastError().databaseText().trimmed()));
         const QString schema = location.schemaName();
-        if (!create) {
-            auto q = d->exec(QStringLiteral("SELECT 1 FROM information_schema.schemata WHERE schema_name = ?"), {schema});
-            if (!q.next())
-                throw DbError(QStringLiteral("Base de dados não encontrada no servidor: %1").arg(schema));
-        } else {
+        auto q = d->exec(QStringLiteral("SELECT 1 FROM information_schema.schemata WHERE schema_name = ?"), {schema});
+        if (!q.next()) {
+            if (!create) throw DbError(QStringLiteral("Base de dados não encontrada no servidor: %1").arg(schema));
             d->execDirect(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema));
         }
         d->execDirect(QStringLiteral("SET search_path TO %1").arg(schema));

@@ -163,7 +163,7 @@ ServerSettings ParseConnectionText(const QString& text, QString* password) {
     return s;
 }
 
-ServerSettings ConfigureServer(const Installation& inst, const QString& connectionText) {
+ServerSettings ConnectServer(const Installation& inst, const QString& connectionText) {
     QString password;
     ServerSettings s = ParseConnectionText(connectionText, &password);
     const QString pass = passFile(inst);
@@ -186,6 +186,10 @@ ServerSettings ConfigureServer(const Installation& inst, const QString& connecti
     {
         auto probe = Database::open(s.location(QString(), CompanyListSchema()), true);
     }
+    return s;
+}
+
+void SaveServerSettings(const Installation& inst, const ServerSettings& s) {
     const QString file = iniFile(inst);
     const QString port = QString::number(s.port);
     const QPair<const char*, const QString*> keys[] = {
@@ -194,6 +198,11 @@ ServerSettings ConfigureServer(const Installation& inst, const QString& connecti
     for (const auto& [key, value] : keys)
         if (!WriteIniFileValue(file, Section, QLatin1String(key), *value))
             throw DbError(QStringLiteral("Não foi possível gravar %1").arg(file));
+}
+
+ServerSettings ConfigureServer(const Installation& inst, const QString& connectionText) {
+    const ServerSettings s = ConnectServer(inst, connectionText);
+    SaveServerSettings(inst, s);
     return s;
 }
 

@@ -51,6 +51,10 @@ ServerSettings ParseConnectionText(const QString& text, QString* password);
 // text carries a password, "Servidor.pgpass" (mode 0600). Connects first and
 // throws DbError with the server's reason when it cannot.
 ServerSettings ConfigureServer(const Installation& installation, const QString& connectionText);
+// The two halves of it: the password file and a first connection, then
+// "Servidor.ini" (which moves the installation to the server).
+ServerSettings ConnectServer(const Installation& installation, const QString& connectionText);
+void SaveServerSettings(const Installation& installation, const ServerSettings& settings);
 
 // Schemas of the installation's own databases on the server.
 inline QString SignInSchema() { return QStringLiteral("folha_login"); }
