@@ -391,3 +391,38 @@ TEST(RecordNumbers, StoredIntegersThatTheFieldCannotHoldAreRefused) {
     }
     EXPECT_TRUE(normaliseStored(condicao, QVariant(QString())).isNull());
 }
+
+// A query run while another's rows are being read (a lookup per employee,
+// a write of its result) leaves the outer reading whole on either backend.
+TEST_F(DatabaseTest, AQueryInsideAnIterationLeavesItWhole) {
+    Table cadfun(*db, "CADFUN");
+    Table ocorrenc(*db, "OCORRENC");
+    const int employees = 300; // more than a server sends in one go
+    for (int i = 1; i <= employees; ++i) {
+        const QString code = QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'));
+        Record e = cadfun.newRecord();
+        e.set("CODFUN", code).set("NOME", "N" + code).set("VLR_SALAR", QString::number(1000 + i)).set("CONDICAO", 1);
+        cadfun.insert(e);
+        Record o = ocorrenc.newRecord();
+        o.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", "001").set("CODFUN", code);
+        o.set("VALOR", QString::number(i));
+        ocorrenc.insert(o);
+    }
+    int seen = 0;
+    Fixed total;
+    cadfun.forEach({}, {}, [&](const Record& e) {
+        ++seen;
+        // A lookup and a write for each employee, on the same connection.
+        const auto rows = ocorrenc.select("CODFUN = ?", {e.text("CODFUN")});
+        EXPECT_EQ(rows.size(), 1u) << e.text("CODFUN").toStdString();
+        if (!rows.empty()) total = total + rows[0].number("VALOR");
+        Record r = ocorrenc.newRecord();
+        r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", "002");
+        r.set("CODFUN", e.text("CODFUN")).setNumber("VALOR", e.number("VLR_SALAR"));
+        ocorrenc.insert(r);
+        return true;
+    });
+    EXPECT_EQ(seen, employees);
+    EXPECT_EQ(total, Fixed::fromInt(employees * (employees + 1) / 2));
+    EXPECT_EQ(ocorrenc.count("HCODIGO = ?", {"002"}), employees);
+}

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QProcess>
 #include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -108,5 +109,38 @@ TEST(SameResults, EveryJobGivesTheSameFilesAndRowsOnBothBackends) {
             compared += int(want.size());
         }
         EXPECT_GT(compared, 300) << directory;
+    }
+}
+
+// Two workstations calculating two companies at the same time on the server
+// leave the same rows as one after the other on SQLite files.
+TEST(SameResults, TwoCompaniesCalculatedSideBySide) {
+    TempDir files, server;
+    ASSERT_FALSE(folha::testing::PrepareInstallation(server.path()).isEmpty());
+    for (const QString& root : {files.path(), server.path()})
+        ASSERT_EQ(test::RunFolha(root, {"init", "--demo"}).status, 0);
+    const QStringList jobs[] = {{"calc", "--company", "1", "--branch", "001"}, {"calc", "--company", "2", "--branch", "002"}};
+    for (const QStringList& job : jobs) ASSERT_EQ(test::RunFolha(files.path(), job).status, 0);
+    // Both at once on the server.
+    QProcess runs[2];
+    for (int i = 0; i < 2; ++i) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("FOLHA_USER", "000001");
+        env.insert("FOLHA_PASSWORD", "zorvan");
+        runs[i].setProcessEnvironment(env);
+        runs[i].start(QStringLiteral(FOLHA_BIN_DIR "/folha"), QStringList{"--root", server.path()} + jobs[i]);
+    }
+    for (QProcess& p : runs) {
+        ASSERT_TRUE(p.waitForFinished(300000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    }
+    Session a{Installation(files.path())}, s{Installation(server.path())};
+    const TableDef& ocorrenc = Registry::instance().require("OCORRENC");
+    for (const char* directory : {"c:\\folha\\emp1\\", "c:\\folha\\emp2\\"}) {
+        SCOPED_TRACE(directory);
+        auto want = Table(*a.openCompanyDirectory(directory), ocorrenc).select({}, {}, ocorrenc.primaryKey.join(", "));
+        auto got = Table(*s.openCompanyDirectory(directory), ocorrenc).select({}, {}, ocorrenc.primaryKey.join(", "));
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < want.size(); ++i) EXPECT_TRUE(got[i] == want[i]) << want[i].keyText().toStdString();
     }
 }
