@@ -73,6 +73,7 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Utilitarios")}, QStringLiteral("Geração SEFIP"), QStringLiteral("TfoGeraSefip"), Mode::Modal},
         {{QStringLiteral("Utilitarios")}, QStringLiteral("Console SQL"), QStringLiteral("TFSCRIPT"), Mode::Modal},
         {{QStringLiteral("Utilitarios")}, QStringLiteral("Importar Dados (Paradox)"), QStringLiteral("TfoImportaParadox"), Mode::Modal},
+        {{QStringLiteral("Utilitarios")}, QStringLiteral("Cópia de Segurança"), QStringLiteral("TfoCopiaSeguranca"), Mode::Modal},
         {{QStringLiteral("Zorvan")}, QStringLiteral("Sair do Sistema"), QString(), Mode::None},
     };
     return entries;

@@ -17,6 +17,7 @@
 #include "TfoTipoImpr.h"
 #include "TFSCRIPT.h"
 #include "TfoImportaParadox.h"
+#include "TfoCopiaSeguranca.h"
 
 namespace folha {
 
@@ -41,6 +42,7 @@ ScreenCatalog::ScreenCatalog() {
     // The SQL console, for a supervisor only.
     add(QStringLiteral("TFSCRIPT"), &TFSCRIPT::createForGrab);
     add(QStringLiteral("TfoImportaParadox"), &TfoImportaParadox::create);
+    add(QStringLiteral("TfoCopiaSeguranca"), &TfoCopiaSeguranca::create);
     add(QStringLiteral("TfoEmiFolhadePagamento"), &TfoEmiFolhadePagamento::create);
     add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
     add(QStringLiteral("TfoRelRegiFun"), &TfoRelRegiFun::create);

@@ -30,8 +30,9 @@ TEST(Program, ListsEveryScreenOfTheMenu) {
     ProgramRun r = runProgram({"--list-screens"});
     EXPECT_EQ(r.code, 0);
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 64);
-    EXPECT_EQ(lines[63], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
+    ASSERT_EQ(lines.size(), 65);
+    EXPECT_EQ(lines[63], QStringLiteral("Utilitarios > Cópia de Segurança\tTfoCopiaSeguranca\tmodal\tpronta"));
+    EXPECT_EQ(lines[64], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
     EXPECT_EQ(lines[59], QStringLiteral("Utilitarios > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
 }
 

@@ -214,7 +214,7 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
         return w;
     });
     TfoMenuFolha menu(*session, ui);
-    ASSERT_EQ(MenuEntries().size(), 64);
+    ASSERT_EQ(MenuEntries().size(), 65);
     for (const auto& e : MenuEntries()) {
         QAction* a = menu.action(e.path());
         ASSERT_NE(a, nullptr) << e.path().toStdString();
@@ -251,7 +251,7 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
 
 TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     const QStringList lines = ScreenListing();
-    ASSERT_EQ(lines.size(), 64);
+    ASSERT_EQ(lines.size(), 65);
     EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\tpronta"));
     EXPECT_EQ(lines[23], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\tpronta"));
     EXPECT_EQ(lines[27], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\tpronta"));
