@@ -1,5 +1,6 @@
 #include "TfoImportaParadox.h"
 
+#include "AuditLog.h"
 #include "Session.h"
 #include "UserInterface.h"
 
@@ -138,6 +139,20 @@ bool TfoImportaParadox::runImport() {
         return false;
     }
     log_->appendPlainText(legacy::ImportSummaryText(result_));
+    // The same audit entry as the command line's.
+    if (!o.dryRun && result_.totalImported() > 0) {
+        try {
+            WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), objectName(),
+                            {QStringLiteral("I"), QStringLiteral("Paradox"),
+                             QStringLiteral("Importação de tabelas Paradox de %1: %2 linhas importadas, %3 recusadas")
+                                 .arg(o.directory)
+                                 .arg(result_.totalImported())
+                                 .arg(result_.totalRefused())},
+                            session_.signIn.CurrentUserCode, ui_);
+        } catch (const UserError& e) {
+            ui_.message(MessageKind::Warning, e.message());
+        }
+    }
     if (result_.cancelled)
         ui_.message(MessageKind::Warning, QStringLiteral("Importação interrompida pelo usuário."));
     else
