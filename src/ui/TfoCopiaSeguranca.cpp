@@ -88,21 +88,20 @@ TfoCopiaSeguranca::TfoCopiaSeguranca(Session& session, UserInterface& ui, QWidge
     layout->addLayout(buttons);
 }
 
-bool TfoCopiaSeguranca::writeCopy() {
-    const QString file = copyFile_->text().trimmed();
+bool TfoCopiaSeguranca::runJob(QLineEdit* box, const std::function<QString(const QString&)>& job, const QString& action,
+                               const QString& auditText) {
+    const QString file = box->text().trimmed();
     if (file.isEmpty()) {
         ui_.message(MessageKind::Error, QStringLiteral("Informe o arquivo da cópia de segurança."));
-        copyFile_->setFocus();
+        box->setFocus();
         return false;
     }
     UiOwner owner(ui_, this);
     try {
-        const BackupResult r = BackupInstallation(session_, file, ui_);
+        const QString done = job(file);
         WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), objectName(),
-                        {QStringLiteral("C"), QStringLiteral("Instalação"), QStringLiteral("Cópia de segurança gravada em %1").arg(file)},
-                        session_.signIn.CurrentUserCode, ui_);
-        ui_.message(MessageKind::Information,
-                    QStringLiteral("Cópia de segurança gravada em %1 (%2 base(s)).").arg(r.file).arg(r.databases));
+                        {action, QStringLiteral("Instalação"), auditText.arg(file)}, session_.signIn.CurrentUserCode, ui_);
+        ui_.message(MessageKind::Information, done);
         return true;
     } catch (const UserError& e) { // the engine's refusals and the database's failures alike
         ui_.message(MessageKind::Error, e.message());
@@ -110,26 +109,24 @@ bool TfoCopiaSeguranca::writeCopy() {
     return false;
 }
 
+bool TfoCopiaSeguranca::writeCopy() {
+    return runJob(
+        copyFile_,
+        [this](const QString& file) {
+            const BackupResult r = BackupInstallation(session_, file, ui_);
+            return QStringLiteral("Cópia de segurança gravada em %1 (%2 base(s)).").arg(r.file).arg(r.databases);
+        },
+        QStringLiteral("C"), QStringLiteral("Cópia de segurança gravada em %1"));
+}
+
 bool TfoCopiaSeguranca::restoreCopy() {
-    const QString file = restoreFile_->text().trimmed();
-    if (file.isEmpty()) {
-        ui_.message(MessageKind::Error, QStringLiteral("Informe o arquivo da cópia de segurança."));
-        restoreFile_->setFocus();
-        return false;
-    }
-    UiOwner owner(ui_, this);
-    try {
-        const RestoreResult r = RestoreInstallation(session_, file, ui_);
-        WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), objectName(),
-                        {QStringLiteral("E"), QStringLiteral("Instalação"), QStringLiteral("Cópia de segurança restaurada de %1").arg(file)},
-                        session_.signIn.CurrentUserCode, ui_);
-        ui_.message(MessageKind::Information,
-                    QStringLiteral("Cópia de segurança restaurada (%1 base(s)). Entre no sistema novamente.").arg(r.databases));
-        return true;
-    } catch (const UserError& e) { // the engine's refusals and the database's failures alike
-        ui_.message(MessageKind::Error, e.message());
-    }
-    return false;
+    return runJob(
+        restoreFile_,
+        [this](const QString& file) {
+            const RestoreResult r = RestoreInstallation(session_, file, ui_);
+            return QStringLiteral("Cópia de segurança restaurada (%1 base(s)). Entre no sistema novamente.").arg(r.databases);
+        },
+        QStringLiteral("E"), QStringLiteral("Cópia de segurança restaurada de %1"));
 }
 
 QWidget* TfoCopiaSeguranca::create(Session& session, UserInterface& ui, QWidget* parent) {

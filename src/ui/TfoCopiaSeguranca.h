@@ -5,6 +5,7 @@
 // (the server and its database, or the installation's folder).
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -34,6 +35,10 @@ public:
     static QWidget* create(Session& session, UserInterface& ui, QWidget* parent);
 
 private:
+    // Checks the file box, runs the job (which returns what to tell) and
+    // writes the audit entry.
+    bool runJob(QLineEdit* box, const std::function<QString(const QString&)>& job, const QString& action,
+                const QString& auditText);
     Session& session_;
     UserInterface& ui_;
     QLabel* where_ = nullptr;
