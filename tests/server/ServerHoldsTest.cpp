@@ -1,10 +1,13 @@
 // What only the office server has: holds that end with the workstation's
 // connection, and the same jobs giving the same files and rows as SQLite.
 #include "ScriptedUi.h"
+#include "ServerSettings.h"
 #include "TableRoutines.h"
 #include "TempDir.h"
 #include "TestBackend.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -44,3 +47,25 @@ TEST(ServerHolds, AHoldEndsWithTheHoldingConnection) {
     EXPECT_EQ(travas.find({"CADFUN", "000002"})->text("USUARIO"), QStringLiteral("000001"));
 }
 
+
+// `init --server` keeps the password in the password file only, readable by
+// its owner alone, and the settings file without it.
+TEST(ServerSettingsFiles, ThePasswordGoesToItsOwnFileOnly) {
+    TempDir root;
+    const QString database = folha::testing::NewServerDatabase();
+    const ServerSettings s = ConfigureServer(Installation(root.path()),
+                                             folha::testing::ServerConnectionText(database) + " password='se:cr\\\\et'");
+    const QString ini = root.file("programa/Servidor.ini"), pass = root.file("programa/Servidor.pgpass");
+    QFile i(ini), p(pass);
+    ASSERT_TRUE(i.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(p.open(QIODevice::ReadOnly));
+    const QByteArray settings = i.readAll(), secret = p.readAll();
+    EXPECT_FALSE(settings.contains("se:cr")) << settings.toStdString();
+    EXPECT_TRUE(settings.contains("DATABASE=" + database.toUtf8()));
+    EXPECT_EQ(secret, "*:*:" + database.toUtf8() + ":folha:se\\:cr\\\\et\n");
+    EXPECT_EQ(QFileInfo(pass).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
+                                              QFileDevice::WriteOther),
+              QFileDevice::Permissions());
+    EXPECT_EQ(s.passwordFile, pass);
+    EXPECT_TRUE(ReadServerSettings(Installation(root.path())).connectOptions().contains("passfile=" + pass));
+}
