@@ -1,5 +1,7 @@
 #include "ImportParadox.h"
 
+#include "InstallationCopy.h"
+
 #include "ParadoxFile.h"
 #include "Passwords.h"
 #include "Table.h"
@@ -294,7 +296,10 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
                 result.tables << report;
                 break;
             }
-            if (tx) tx->commit();
+            if (tx) {
+                AdvanceCounters(db, *def); // numbers given after the import go on from the imported ones
+                tx->commit();
+            }
         } catch (const ParadoxError& e) {
             failed = true;
             report.error = e.message();

@@ -163,6 +163,14 @@ TableCheck CheckTable(Database& db, const TableDef& def) {
     return c;
 }
 
+void AdvanceCounters(Database& db, const TableDef& def) {
+    if (db.backend() != Backend::PostgreSQL) return;
+    for (const FieldDef& f : def.fields)
+        if (f.type == FieldType::AutoInc)
+            db.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), coalesce(max(%2), 0) + 1, false) FROM %1")
+                        .arg(def.name.toLower(), f.name.toLower()));
+}
+
 QList<TableCheck> CheckInstallation(Session& session) {
     QList<TableCheck> checks;
     std::vector<std::unique_ptr<Database>> keep;
@@ -248,11 +256,7 @@ MigrateResult MigrateToServer(Session& session, const QString& connectionText, b
         Transaction t(to);
         Table dst(to, *job.def);
         eachRow(*job.source->db, *job.def, [&](const Record& r) { dst.insert(r); });
-        // Counters of numbered tables go on after the copied numbers.
-        for (const FieldDef& f : job.def->fields)
-            if (f.type == FieldType::AutoInc)
-                to.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), coalesce(max(%2), 0) + 1, false) FROM %1")
-                            .arg(job.def->name.toLower(), f.name.toLower()));
+        AdvanceCounters(to, *job.def);
         t.commit();
         ui.progressStep(++step);
     }

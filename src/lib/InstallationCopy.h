@@ -44,6 +44,11 @@ MigrateResult MigrateToServer(Session& session, const QString& connectionText, b
 // The rows and the checksum of a table, read in key order through the
 // registry, so that the same rows give the same checksum on either backend.
 TableCheck CheckTable(Database& db, const TableDef& def);
+// After rows were written with their own numbers into a table numbered by
+// the database (an auto-increment field), the server's counter goes on
+// after the highest; SQLite does so by itself.
+void AdvanceCounters(Database& db, const TableDef& def);
+
 // Every table of every database of the installation (holds aside).
 QList<TableCheck> CheckInstallation(Session& session);
 

@@ -5,6 +5,9 @@
 #include "InstallationCopy.h"
 #include "TempDir.h"
 #include "TestBackend.h"
+#include "Table.h"
+
+#include <QDate>
 
 #include <gtest/gtest.h>
 
@@ -46,8 +49,20 @@ TEST(Migrate, EveryTableArrivesEqualAndTheInstallationWorksOnTheServer) {
         return l;
     };
     EXPECT_EQ(withoutLog(checks(root.path())), withoutLog(onFiles));
-    // And it works there: a calculation and the company list.
-    EXPECT_EQ(test::RunFolha(root.path(), {"calc", "--company", "2", "--branch", "001"}).status, 0);
+    // And it works there: a calculation (its audit entry numbered after the
+    // copied ones) and the company list.
+    const QDate today = QDate::currentDate();
+    const TableDef log = Registry::instance().auditLogTable(today.month(), today.year());
+    auto entries = [&] {
+        Session s{Installation(root.path())};
+        return Table(s.zorvan(), log).count();
+    };
+    const qint64 logged = entries();
+    EXPECT_GT(logged, 0);
+    const auto calc = test::RunFolha(root.path(), {"calc", "--company", "2", "--branch", "001"});
+    EXPECT_EQ(calc.status, 0) << calc.err.toStdString();
+    EXPECT_TRUE(calc.err.isEmpty()) << calc.err.toStdString();
+    EXPECT_EQ(entries(), logged + 1);
     EXPECT_TRUE(test::RunFolha(root.path(), {"companies"}).out.contains("001 002"));
 
     // A second installation of files is refused on the occupied server...
