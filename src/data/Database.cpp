@@ -279,6 +279,7 @@ QString Database::translate(const QString& statement) const { return translateLe
 void Database::execDirect(const QString& statement) {
     QSqlQuery q(db_);
     const QString text = translate(statement);
+    ++statements_;
     if (!q.exec(text)) throw statementError(q.lastError(), text);
 }
 
@@ -289,6 +290,7 @@ QSqlQuery Database::exec(const QString& statement, const QVariantList& params) {
     // would cut it short. There the rows of a result are fetched whole.
     q.setForwardOnly(backend() == Backend::SQLite);
     QString text = translate(statement);
+    ++statements_;
     if (params.isEmpty() && backend() == Backend::PostgreSQL) {
         // Without values nothing is bound, and the server cannot prepare
         // every statement (SET, CREATE...).
@@ -314,6 +316,7 @@ int Database::execWrite(const QString& statement, const QVariantList& params) {
     }
     QSqlQuery& q = *it.value();
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    ++statements_;
     if (!q.exec()) throw statementError(q.lastError(), q.lastQuery());
     return q.numRowsAffected();
 }
@@ -331,6 +334,7 @@ QSqlQuery& Database::execCached(const QString& statement, const QVariantList& pa
     QSqlQuery& q = *it.value();
     q.finish();
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    ++statements_;
     if (!q.exec()) throw statementError(q.lastError(), q.lastQuery());
     return q;
 }

@@ -89,6 +89,8 @@ public:
     QSqlQuery& execCached(const QString& statement, const QVariantList& params = {});
     // Statement text as the engine receives it.
     QString translate(const QString& statement) const;
+    // Statements sent to the engine through this connection so far.
+    quint64 statementsRun() const { return statements_; }
 
     // Forgets the prepared statements and the tables known to exist, after
     // a statement that may have created, changed or dropped tables.
@@ -110,6 +112,7 @@ private:
     QSqlDatabase db_;
     QString connectionName_;
     int depth_ = 0;
+    quint64 statements_ = 0;
     bool rollbackOnly_ = false;
     void undoTransaction(); // ROLLBACK of the outermost transaction
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
