@@ -264,8 +264,10 @@ std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool 
 }
 
 Database::~Database() {
+    alive_.reset();
     prepared_.clear();
     preparedReads_.clear();
+    idleReads_.clear();
     if (db_.isValid()) {
         if (depth_ > 0) db_.rollback();
         db_.close();
@@ -337,6 +339,35 @@ QSqlQuery& Database::execCached(const QString& statement, const QVariantList& pa
     ++statements_;
     if (!q.exec()) throw statementError(q.lastError(), q.lastQuery());
     return q;
+}
+
+std::shared_ptr<QSqlQuery> Database::execShared(const QString& statement, const QVariantList& params) {
+    if (params.isEmpty() && backend() == Backend::PostgreSQL) return std::make_shared<QSqlQuery>(exec(statement));
+    std::shared_ptr<QSqlQuery> q;
+    auto idle = idleReads_.find(statement);
+    if (idle != idleReads_.end() && !idle->empty()) {
+        q = std::move(idle->back());
+        idle->pop_back();
+    } else {
+        q = std::make_shared<QSqlQuery>(db_);
+        q->setForwardOnly(backend() == Backend::SQLite); // see exec()
+        const QString text = translate(statement);
+        if (!q->prepare(text)) throw statementError(q->lastError(), text);
+    }
+    for (int i = 0; i < params.size(); ++i) q->bindValue(i, params[i]);
+    ++statements_;
+    if (!q->exec()) throw statementError(q->lastError(), q->lastQuery());
+    // The handle lends the query; when the last copy goes it is finished
+    // and kept for the next use of the same text.
+    std::weak_ptr<int> alive = alive_;
+    QSqlQuery* lent = q.get();
+    return std::shared_ptr<QSqlQuery>(lent, [this, alive, statement, owned = std::move(q)](QSqlQuery*) mutable {
+        if (alive.expired()) return;
+        owned->finish();
+        if (idleReads_.size() > 200) idleReads_.clear();
+        auto& kept = idleReads_[statement];
+        if (kept.size() < 4) kept.push_back(std::move(owned));
+    });
 }
 
 QStringList Database::tableNames() {
@@ -452,11 +483,12 @@ void Database::ensureSchema(Scope scope) {
 void Database::forgetSchema() {
     prepared_.clear();
     preparedReads_.clear();
+    idleReads_.clear();
     ensuredTables_.clear();
 }
 
 void Database::dropTable(const QString& name) {
-    prepared_.clear(); preparedReads_.clear(); ensuredTables_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
+    prepared_.clear(); preparedReads_.clear(); idleReads_.clear(); ensuredTables_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
 
 void Database::begin() {
     if (depth_++ > 0) return;

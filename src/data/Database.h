@@ -17,6 +17,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 namespace folha {
 
@@ -87,6 +88,11 @@ public:
     // A query kept prepared for reuse. The caller reads it to the end (or
     // calls finish()) before the same statement text is run again.
     QSqlQuery& execCached(const QString& statement, const QVariantList& params = {});
+    // A query kept prepared for reuse that may be read while other
+    // statements run, the same text included: each use takes a prepared
+    // query of its own, given back (finished) when the last handle goes.
+    // Statements without values run on the server as exec() runs them.
+    std::shared_ptr<QSqlQuery> execShared(const QString& statement, const QVariantList& params = {});
     // Statement text as the engine receives it.
     QString translate(const QString& statement) const;
     // Statements sent to the engine through this connection so far.
@@ -118,6 +124,11 @@ private:
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     QHash<QString, std::shared_ptr<QSqlQuery>> preparedReads_;
     QSet<QString> ensuredTables_; // tables (with their indexes) known to exist
+    // Prepared reads of execShared() not in use, by statement text.
+    QHash<QString, std::vector<std::shared_ptr<QSqlQuery>>> idleReads_;
+    // Expires with the database: a handle of execShared() outliving it just
+    // drops its query.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 // Groups writes that belong together; rolls back unless committed.
