@@ -35,6 +35,12 @@ Fixed HoursOfDays(int weeklyHours, const Ratio& days) { return RoundValue(2, Rat
 
 // ---------------------------------------------------------------- writer
 
+namespace {
+// The order of the events index that starts with the employee: the rows of
+// one employee are read through it instead of through the whole period.
+const QString EmployeeOrder = QStringLiteral("CODFUN, TIPOFOLHA, HCODIGO, OCORRANO, OCORRMES");
+} // namespace
+
 LeaveWriter::LeaveWriter(Database& db, UserInterface& ui, const payroll::RunTables& tables, const QString& period,
                          const Record& employee, Style style)
     : db_(db), ui_(ui), tables_(tables), period_(period), employee_(employee), style_(std::move(style)),
@@ -71,11 +77,15 @@ std::optional<RowSums> LeaveWriter::sums(const QString& role, const QString& she
         // Averages look at many events over many months: the employee's rows
         // are read in one go rather than once for each.
         history_.emplace();
-        ocorrenc_.forEach(QStringLiteral("CODFUN = ?"), {employee_.text("CODFUN")}, [&](const Record& r) {
-            (*history_)[{r.text("TIPOFOLHA"), r.text("HCODIGO")}].push_back(
-                {r.text("OCORRANO") + r.text("OCORRMES"), RowSums{r.number("REFER"), r.number("VALOR")}});
-            return true;
-        });
+        // In the order of the employee's index, which the engine then reads.
+        ocorrenc_.forEach(
+            QStringLiteral("CODFUN = ?"), {employee_.text("CODFUN")},
+            [&](const Record& r) {
+                (*history_)[{r.text("TIPOFOLHA"), r.text("HCODIGO")}].push_back(
+                    {r.text("OCORRANO") + r.text("OCORRMES"), RowSums{r.number("REFER"), r.number("VALOR")}});
+                return true;
+            },
+            EmployeeOrder);
     }
     const auto rows = history_->find({sheet, *event});
     if (rows == history_->end()) return s;
@@ -103,11 +113,16 @@ int LeaveWriter::flush() {
     // The employee's rows of the period, read in one go: (sheet, event) -> row.
     std::map<std::pair<QString, QString>, Record> present;
     if (!results_.empty() || !own_.empty())
-        ocorrenc_.forEach(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND CODFUN = ?"), {year, month, code},
-                          [&](const Record& r) {
-                              present.emplace(std::pair{r.text("TIPOFOLHA"), r.text("HCODIGO")}, r);
-                              return true;
-                          });
+        // Through the employee's index: a condition on the period would have
+        // the engine walk the whole month of every employee.
+        ocorrenc_.forEach(
+            QStringLiteral("CODFUN = ?"), {code},
+            [&](const Record& r) {
+                if (r.text("OCORRANO") == year && r.text("OCORRMES") == month)
+                    present.emplace(std::pair{r.text("TIPOFOLHA"), r.text("HCODIGO")}, r);
+                return true;
+            },
+            EmployeeOrder);
     auto storedRow = [&](const std::pair<QString, QString>& key) -> std::optional<Record> {
         const auto it = present.find(key);
         if (it == present.end()) return std::nullopt;
