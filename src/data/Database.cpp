@@ -262,8 +262,10 @@ std::unique_ptr<Database> Database::open(const DatabaseLocation& location, bool 
 }
 
 Database::~Database() {
+    alive_.reset();
     prepared_.clear();
     preparedReads_.clear();
+    idleReads_.clear();
     if (db_.isValid()) {
         if (depth_ > 0) db_.rollback();
         db_.close();
@@ -277,6 +279,7 @@ QString Database::translate(const QString& statement) const { return translateLe
 void Database::execDirect(const QString& statement) {
     QSqlQuery q(db_);
     const QString text = translate(statement);
+    ++statements_;
     if (!q.exec(text)) throw statementError(q.lastError(), text);
 }
 
@@ -287,6 +290,7 @@ QSqlQuery Database::exec(const QString& statement, const QVariantList& params) {
     // would cut it short. There the rows of a result are fetched whole.
     q.setForwardOnly(backend() == Backend::SQLite);
     QString text = translate(statement);
+    ++statements_;
     if (params.isEmpty() && backend() == Backend::PostgreSQL) {
         // Without values nothing is bound, and the server cannot prepare
         // every statement (SET, CREATE...).
@@ -312,6 +316,7 @@ int Database::execWrite(const QString& statement, const QVariantList& params) {
     }
     QSqlQuery& q = *it.value();
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    ++statements_;
     if (!q.exec()) throw statementError(q.lastError(), q.lastQuery());
     return q.numRowsAffected();
 }
@@ -329,8 +334,38 @@ QSqlQuery& Database::execCached(const QString& statement, const QVariantList& pa
     QSqlQuery& q = *it.value();
     q.finish();
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    ++statements_;
     if (!q.exec()) throw statementError(q.lastError(), q.lastQuery());
     return q;
+}
+
+std::shared_ptr<QSqlQuery> Database::execShared(const QString& statement, const QVariantList& params) {
+    if (params.isEmpty() && backend() == Backend::PostgreSQL) return std::make_shared<QSqlQuery>(exec(statement));
+    std::shared_ptr<QSqlQuery> q;
+    auto idle = idleReads_.find(statement);
+    if (idle != idleReads_.end() && !idle->empty()) {
+        q = std::move(idle->back());
+        idle->pop_back();
+    } else {
+        q = std::make_shared<QSqlQuery>(db_);
+        q->setForwardOnly(backend() == Backend::SQLite); // see exec()
+        const QString text = translate(statement);
+        if (!q->prepare(text)) throw statementError(q->lastError(), text);
+    }
+    for (int i = 0; i < params.size(); ++i) q->bindValue(i, params[i]);
+    ++statements_;
+    if (!q->exec()) throw statementError(q->lastError(), q->lastQuery());
+    // The handle lends the query; when the last copy goes it is finished
+    // and kept for the next use of the same text.
+    std::weak_ptr<int> alive = alive_;
+    QSqlQuery* lent = q.get();
+    return std::shared_ptr<QSqlQuery>(lent, [this, alive, statement, owned = std::move(q)](QSqlQuery*) mutable {
+        if (alive.expired()) return;
+        owned->finish();
+        if (idleReads_.size() > 200) idleReads_.clear();
+        auto& kept = idleReads_[statement];
+        if (kept.size() < 4) kept.push_back(std::move(owned));
+    });
 }
 
 QStringList Database::tableNames() {
@@ -446,11 +481,12 @@ void Database::ensureSchema(Scope scope) {
 void Database::forgetSchema() {
     prepared_.clear();
     preparedReads_.clear();
+    idleReads_.clear();
     ensuredTables_.clear();
 }
 
 void Database::dropTable(const QString& name) {
-    prepared_.clear(); preparedReads_.clear(); ensuredTables_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
+    prepared_.clear(); preparedReads_.clear(); idleReads_.clear(); ensuredTables_.clear(); exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(translate(name))); }
 
 void Database::begin() {
     if (depth_++ > 0) return;

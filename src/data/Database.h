@@ -17,6 +17,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 namespace folha {
 
@@ -87,8 +88,15 @@ public:
     // A query kept prepared for reuse. The caller reads it to the end (or
     // calls finish()) before the same statement text is run again.
     QSqlQuery& execCached(const QString& statement, const QVariantList& params = {});
+    // A query kept prepared for reuse that may be read while other
+    // statements run, the same text included: each use takes a prepared
+    // query of its own, given back (finished) when the last handle goes.
+    // Statements without values run on the server as exec() runs them.
+    std::shared_ptr<QSqlQuery> execShared(const QString& statement, const QVariantList& params = {});
     // Statement text as the engine receives it.
     QString translate(const QString& statement) const;
+    // Statements sent to the engine through this connection so far.
+    quint64 statementsRun() const { return statements_; }
 
     // Forgets the prepared statements and the tables known to exist, after
     // a statement that may have created, changed or dropped tables.
@@ -110,11 +118,17 @@ private:
     QSqlDatabase db_;
     QString connectionName_;
     int depth_ = 0;
+    quint64 statements_ = 0;
     bool rollbackOnly_ = false;
     void undoTransaction(); // ROLLBACK of the outermost transaction
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     QHash<QString, std::shared_ptr<QSqlQuery>> preparedReads_;
     QSet<QString> ensuredTables_; // tables (with their indexes) known to exist
+    // Prepared reads of execShared() not in use, by statement text.
+    QHash<QString, std::vector<std::shared_ptr<QSqlQuery>>> idleReads_;
+    // Expires with the database: a handle of execShared() outliving it just
+    // drops its query.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 // Groups writes that belong together; rolls back unless committed.

@@ -522,9 +522,10 @@ std::vector<Record> Table::select(const QString& where, const QVariantList& para
 
 void Table::forEach(const QString& where, const QVariantList& params, const std::function<bool(const Record&)>& fn,
                     const QString& orderBy) {
-    auto q = db_.exec(selectStatement(where, orderBy), params);
-    while (q.next())
-        if (!fn(fromQuery(q))) break;
+    // A query of its own, kept prepared: `fn` may read the same table again.
+    const auto q = db_.execShared(selectStatement(where, orderBy), params);
+    while (q->next())
+        if (!fn(fromQuery(*q))) break;
 }
 
 QString Table::selectStatement(const QString& where, const QString& orderBy) const {
@@ -590,8 +591,8 @@ QVariant Table::boundKeyValue(const QString& field, const QVariant& value) const
 qint64 Table::count(const QString& where, const QVariantList& params) {
     QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(def_.name);
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
-    auto q = db_.exec(sql, params);
-    return q.next() ? q.value(0).toLongLong() : 0;
+    const auto q = db_.execShared(sql, params);
+    return q->next() ? q->value(0).toLongLong() : 0;
 }
 
 void Table::insert(const Record& r) {

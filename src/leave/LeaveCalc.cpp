@@ -35,6 +35,12 @@ Fixed HoursOfDays(int weeklyHours, const Ratio& days) { return RoundValue(2, Rat
 
 // ---------------------------------------------------------------- writer
 
+namespace {
+// The order of the events index that starts with the employee: the rows of
+// one employee are read through it instead of through the whole period.
+const QString EmployeeOrder = QStringLiteral("CODFUN, TIPOFOLHA, HCODIGO, OCORRANO, OCORRMES");
+} // namespace
+
 LeaveWriter::LeaveWriter(Database& db, UserInterface& ui, const payroll::RunTables& tables, const QString& period,
                          const Record& employee, Style style)
     : db_(db), ui_(ui), tables_(tables), period_(period), employee_(employee), style_(std::move(style)),
@@ -67,13 +73,27 @@ std::optional<RowSums> LeaveWriter::sums(const QString& role, const QString& she
     if (!event) return std::nullopt;
     RowSums s;
     if (first.isEmpty() || last.isEmpty() || first > last) return s;
-    ocorrenc_.forEach(QStringLiteral("CODFUN = ? AND TIPOFOLHA = ? AND HCODIGO = ? AND OCORRANO || OCORRMES >= ? AND "
-                                     "OCORRANO || OCORRMES <= ?"),
-                      {employee_.text("CODFUN"), sheet, *event, first, last}, [&](const Record& r) {
-                          s.refer += r.number("REFER");
-                          s.valor += r.number("VALOR");
-                          return true;
-                      });
+    if (!history_) {
+        // Averages look at many events over many months: the employee's rows
+        // are read in one go rather than once for each.
+        history_.emplace();
+        // In the order of the employee's index, which the engine then reads.
+        ocorrenc_.forEach(
+            QStringLiteral("CODFUN = ?"), {employee_.text("CODFUN")},
+            [&](const Record& r) {
+                (*history_)[{r.text("TIPOFOLHA"), r.text("HCODIGO")}].push_back(
+                    {r.text("OCORRANO") + r.text("OCORRMES"), RowSums{r.number("REFER"), r.number("VALOR")}});
+                return true;
+            },
+            EmployeeOrder);
+    }
+    const auto rows = history_->find({sheet, *event});
+    if (rows == history_->end()) return s;
+    for (const auto& [month, values] : rows->second) {
+        if (month < first || month > last) continue;
+        s.refer += values.refer;
+        s.valor += values.valor;
+    }
     return s;
 }
 
@@ -90,9 +110,27 @@ int LeaveWriter::flush() {
     const QString year = period_.left(4), month = period_.mid(4, 2);
     static const char* const vacationDates[] = {"DT_INIFERI", "DT_FINFERI", "DT_IGOZFER",
                                                 "DT_FGOZFER", "DT_IABOFER", "DT_FABOFER"};
+    // The employee's rows of the period, read in one go: (sheet, event) -> row.
+    std::map<std::pair<QString, QString>, Record> present;
+    if (!results_.empty() || !own_.empty())
+        // Through the employee's index: a condition on the period would have
+        // the engine walk the whole month of every employee.
+        ocorrenc_.forEach(
+            QStringLiteral("CODFUN = ?"), {code},
+            [&](const Record& r) {
+                if (r.text("OCORRANO") == year && r.text("OCORRMES") == month)
+                    present.emplace(std::pair{r.text("TIPOFOLHA"), r.text("HCODIGO")}, r);
+                return true;
+            },
+            EmployeeOrder);
+    auto storedRow = [&](const std::pair<QString, QString>& key) -> std::optional<Record> {
+        const auto it = present.find(key);
+        if (it == present.end()) return std::nullopt;
+        return it->second;
+    };
     for (const auto& [key, values] : results_) {
         const QVariantList k{year, month, key.first, key.second, code};
-        const auto stored = ocorrenc_.find(k);
+        const auto stored = storedRow(key);
         Record r = stored ? *stored : ocorrenc_.newRecord();
         if (!stored) r.set("OCORRANO", year).set("OCORRMES", month).set("TIPOFOLHA", key.first).set("HCODIGO", key.second).set("CODFUN", code);
         r.setNumber("REFER", values.refer).setNumber("VALOR", values.valor).set("FLAG", QStringLiteral("*"));
@@ -112,7 +150,7 @@ int LeaveWriter::flush() {
         (void)unused;
         if (results_.count(key)) continue;
         const QVariantList k{year, month, key.first, key.second, code};
-        const auto stored = ocorrenc_.find(k);
+        const auto stored = storedRow(key);
         if (stored && stored->text("FLAG") == QLatin1String("*")) {
             ocorrenc_.remove(k);
             ++written;

@@ -20,6 +20,7 @@
 #include <QString>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace folha::leave {
 
@@ -98,6 +99,9 @@ private:
     Table ocorrenc_;
     std::map<std::pair<QString, QString>, RowSums> results_; // (sheet, event) -> values
     std::map<std::pair<QString, QString>, bool> own_;        // (sheet, event) of the own roles
+    // The employee's event rows of every period, read once when first summed:
+    // (sheet, event) -> (YYYYMM, values).
+    std::optional<std::map<std::pair<QString, QString>, std::vector<std::pair<QString, RowSums>>>> history_;
 };
 
 // The common run: walks CADFUN in code order, applies the choice tests and

@@ -54,12 +54,12 @@ static QString serverLockName(Database& db, const QString& table, const QString&
 }
 
 static bool tryServerLock(Database& db, const QString& name) {
-    auto q = db.exec(QStringLiteral("SELECT pg_try_advisory_lock(hashtextextended(?, 0))"), {name});
-    return q.next() && q.value(0).toBool();
+    const auto q = db.execShared(QStringLiteral("SELECT pg_try_advisory_lock(hashtextextended(?, 0))"), {name});
+    return q->next() && q->value(0).toBool();
 }
 
 static void serverUnlock(Database& db, const QString& name) {
-    db.exec(QStringLiteral("SELECT pg_advisory_unlock(hashtextextended(?, 0))"), {name});
+    db.execShared(QStringLiteral("SELECT pg_advisory_unlock(hashtextextended(?, 0))"), {name});
 }
 
 RowLock::~RowLock() { release(); }
@@ -67,7 +67,7 @@ RowLock::~RowLock() { release(); }
 void RowLock::release() {
     if (!db_) return;
     try {
-        db_->exec(QStringLiteral("DELETE FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {table_, key_});
+        db_->execWrite(QStringLiteral("DELETE FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {table_, key_});
         if (db_->backend() == Backend::PostgreSQL) serverUnlock(*db_, serverLockName(*db_, table_, key_));
     } catch (const DbError&) {
     }
@@ -77,17 +77,17 @@ void RowLock::release() {
 QString RowHolder(Database& db, const TableDef& def, const QVariantList& key) {
     db.ensureTable(Registry::instance().require(QStringLiteral("TRAVAS")));
     const QString k = keyText(def, key);
-    auto q = db.exec(QStringLiteral("SELECT ESTACAO FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {def.name, k});
-    if (!q.next()) return {};
-    const QString station = q.value(0).toString();
+    const auto q = db.execShared(QStringLiteral("SELECT ESTACAO FROM TRAVAS WHERE TABELA = ? AND CHAVE = ?"), {def.name, k});
+    if (!q->next()) return {};
+    const QString station = q->value(0).toString();
     if (db.backend() == Backend::PostgreSQL) {
         // Held only while some connection holds the server lock of the row;
         // a row of a connection that is gone is no hold.
-        auto live = db.exec(QStringLiteral("SELECT 1 FROM pg_locks WHERE locktype = 'advisory' AND granted AND objsubid = 1 AND database = "
+        const auto live = db.execShared(QStringLiteral("SELECT 1 FROM pg_locks WHERE locktype = 'advisory' AND granted AND objsubid = 1 AND database = "
                                            "(SELECT oid FROM pg_database WHERE datname = current_database()) "
                                            "AND ((classid::bigint << 32) | objid::bigint) = hashtextextended(?, 0)"),
                             {serverLockName(db, def.name, k)});
-        if (!live.next()) return {};
+        if (!live->next()) return {};
     }
     return station;
 }

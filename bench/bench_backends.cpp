@@ -1,0 +1,232 @@
+// Times the payroll jobs over a synthetic company on SQLite and on the
+// office server side by side: a bare prepared insert of as many rows as the
+// monthly run writes (the storage limit), the monthly run, the 13th salary,
+// the vacation and the termination, with the statements each sends and its
+// peak memory. The server is reached by the connection in FOLHA_TEST_PG or
+// given with --pg "host=... port=... user=... dbname=..."; without one only
+// SQLite is measured.
+//   bench_backends [--pg CONNINFO] [employees...]   (default: 2000 10000)
+#include "DemoBuilder.h"
+#include "PayrollRun.h"
+#include "Table.h"
+#include "Termination.h"
+#include "Thirteenth.h"
+#include "Vacation.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <optional>
+
+using namespace folha;
+
+namespace {
+
+class SilentUi : public UserInterface {
+public:
+    void message(MessageKind, const QString&, const QString&) override {}
+    bool question(const QString&, QuestionKind, const QString&) override { return true; }
+    void log(const QString&) override {}
+};
+
+// Resident memory now and at its peak since the last reset, in KiB.
+long statusKb(const char* key) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(int(strlen(key))).trimmed().split(' ').first().toLong();
+    return -1;
+}
+void resetPeak() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
+// "host=/tmp/x port=5432 user=u dbname=d" -> a server location.
+std::optional<DatabaseLocation> serverLocation(const QString& conninfo) {
+    if (conninfo.trimmed().isEmpty()) return std::nullopt;
+    DatabaseLocation l;
+    l.backend = Backend::PostgreSQL;
+    QStringList rest;
+    for (const QString& part : conninfo.split(' ', Qt::SkipEmptyParts)) {
+        const int eq = part.indexOf('=');
+        const QString key = part.left(eq), value = part.mid(eq + 1);
+        if (key == QLatin1String("host")) l.host = value;
+        else if (key == QLatin1String("port")) l.port = value.toInt();
+        else if (key == QLatin1String("user")) l.user = value;
+        else if (key == QLatin1String("dbname")) l.databaseName = value;
+        else rest << part;
+    }
+    l.options = rest.join(';');
+    return l;
+}
+
+struct Job {
+    double secs = 0;
+    quint64 statements = 0;
+    long peakKb = 0; // above the memory in use when the job started
+    int employees = 0;
+};
+
+struct Figures {
+    Job bare, monthly, thirteenth, vacation, termination;
+    qint64 rows = 0;
+};
+
+void setBranch(Database& db, const QDate& date, const char* sheet) {
+    Table filial(db, QStringLiteral("Filial"));
+    Record b = *filial.find({QStringLiteral("001")});
+    b.set("DATA_FOLHA", date).set("TIPO_FOL", QLatin1String(sheet));
+    filial.update(b);
+}
+
+template <typename F>
+Job measure(Database& db, F&& job) {
+    resetPeak();
+    const long before = statusKb("VmRSS:");
+    const quint64 statements = db.statementsRun();
+    QElapsedTimer t;
+    t.start();
+    Job j;
+    j.employees = job();
+    j.secs = t.nsecsElapsed() / 1e9;
+    j.statements = db.statementsRun() - statements;
+    j.peakKb = statusKb("VmHWM:") - before;
+    return j;
+}
+
+template <typename Calc>
+Job leaveJob(Database& db, const QDate& date, const char* sheet) {
+    setBranch(db, date, sheet);
+    SilentUi ui;
+    leave::LeaveOptions o;
+    o.branchCode = QStringLiteral("001");
+    return measure(db, [&] { return Calc(db, ui).run(o).employeesCalculated; });
+}
+
+// The storage limit: `rows` rows, one prepared insert each, into an empty
+// events table with the same keys and indexes, committed in groups of 200
+// employees' rows.
+Job bareInsert(Database& bare, qint64 rows, qint64 perEmployee) {
+    bare.ensureTable(Registry::instance().require("OCORRENC"));
+    const QString insert = QStringLiteral("INSERT INTO OCORRENC (OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REFER, "
+                                          "VALOR, FLAG) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    return measure(bare, [&] {
+        for (qint64 i = 0; i < rows;) {
+            Transaction tx(bare);
+            for (qint64 k = 0; k < 200 * perEmployee && i < rows; ++k, ++i)
+                bare.execWrite(insert, {QStringLiteral("2013"), QStringLiteral("04"), QStringLiteral("F"),
+                                        QString::number(100 + i % perEmployee),
+                                        QStringLiteral("%1").arg(i / perEmployee, 6, 10, QChar('0')), qint64(0),
+                                        qint64(12345600), QStringLiteral("*")});
+            tx.commit();
+        }
+        return int(rows / perEmployee);
+    });
+}
+
+Figures run(const std::function<std::unique_ptr<Database>(const QString&)>& open, int employees) {
+    Figures f;
+    auto db = open(QStringLiteral("synthetic"));
+    demo::DemoBuilder::buildSyntheticCompany(*db, employees);
+
+    SilentUi ui;
+    payroll::RunOptions monthly;
+    monthly.branchCode = QStringLiteral("001");
+    monthly.automaticMode = true;
+    qint64 written = 0;
+    f.monthly = measure(*db, [&] {
+        const payroll::RunSummary s = payroll::PayrollRun(*db, ui).run(monthly);
+        written = s.rowsWritten;
+        return s.employeesCalculated;
+    });
+    f.rows = written;
+    {
+        auto bare = open(QStringLiteral("bare"));
+        f.bare = bareInsert(*bare, written, std::max<qint64>(1, written / std::max(1, f.monthly.employees)));
+    }
+
+    f.thirteenth = leaveJob<leave::ThirteenthCalc>(*db, QDate(2013, 12, 31), "D");
+
+    // Every employee enjoys 30 days of vacation in April, then leaves on the
+    // 20th of April with every termination item.
+    db->exec(QStringLiteral("UPDATE CADFUN SET DT_INIFERI = ?, DT_FINFERI = ?, DT_IGOZFER = ?, DT_FGOZFER = ?"),
+             {QDate(2012, 1, 1), QDate(2012, 12, 31), QDate(2013, 4, 1), QDate(2013, 4, 30)});
+    f.vacation = leaveJob<leave::VacationCalc>(*db, QDate(2013, 4, 30), "I");
+    db->exec(QStringLiteral("UPDATE CADFUN SET CONDICAO = ?, DT_AFAST = ?, CAUS_RESC = ?, FLAG_SALDO = ?, FLAG_13I = ?, "
+                            "FLAG_13 = ?, FLAG_AVISO = ?, FLAG_FERVC = ?, FLAG_FERPR = ?"),
+             {0, QDate(2013, 4, 20), QStringLiteral("I1"), QStringLiteral("S"), QStringLiteral("S"), QStringLiteral("S"),
+              QStringLiteral("S"), QStringLiteral("S"), QStringLiteral("S")});
+    f.termination = leaveJob<leave::TerminationCalc>(*db, QDate(2013, 4, 30), "F");
+    return f;
+}
+
+void line(const char* name, const Job& j, const Job* sqlite) {
+    std::printf("  %-12s %8.2f s %9llu stmts %8ld KiB  %5d empl", name, j.secs, (unsigned long long)j.statements, j.peakKb,
+                j.employees);
+    if (sqlite && sqlite->secs > 0) std::printf("   server/SQLite %.2f", j.secs / sqlite->secs);
+    std::printf("\n");
+}
+
+void report(const char* backend, const Figures& f, const Figures* sqlite) {
+    std::printf(" %s (%lld rows written by the monthly run)\n", backend, (long long)f.rows);
+    line("bare insert", f.bare, sqlite ? &sqlite->bare : nullptr);
+    line("monthly run", f.monthly, sqlite ? &sqlite->monthly : nullptr);
+    line("13th salary", f.thirteenth, sqlite ? &sqlite->thirteenth : nullptr);
+    line("vacation", f.vacation, sqlite ? &sqlite->vacation : nullptr);
+    line("termination", f.termination, sqlite ? &sqlite->termination : nullptr);
+    const double m = f.monthly.secs;
+    std::printf("  ratios: run/bare %.2f; 13th/run %.2f; vacation/run %.2f; termination/run %.2f\n", m / f.bare.secs,
+                f.thirteenth.secs / m, f.vacation.secs / m, f.termination.secs / m);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QString conninfo = qEnvironmentVariable("FOLHA_TEST_PG");
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--pg" && i + 1 < argc) conninfo = QString::fromLocal8Bit(argv[++i]);
+        else sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    }
+    if (sizes.isEmpty()) sizes = {2000, 10000};
+    const std::optional<DatabaseLocation> server = serverLocation(conninfo);
+    if (!server)
+        std::printf("No server given (FOLHA_TEST_PG or --pg \"conninfo\"): the server half is skipped.\n");
+
+    for (int n : sizes) {
+        std::printf("%d employees\n", n);
+        QTemporaryDir dir;
+        const Figures lite = run([&](const QString& name) { return Database::openDirectory(dir.path() + '/' + name); }, n);
+        report("SQLite", lite, nullptr);
+        if (!server) continue;
+        // One schema per database of the run, dropped afterwards.
+        QStringList schemas;
+        const QString tag = QStringLiteral("bench_%1_%2").arg(QCoreApplication::applicationPid()).arg(n);
+        try {
+            const Figures pg = run(
+                [&](const QString& name) {
+                    DatabaseLocation l = *server;
+                    l.directory = QStringLiteral("c:\\folha\\%1_%2\\").arg(tag, name);
+                    schemas << l.schemaName();
+                    return Database::open(l, true);
+                },
+                n);
+            report("PostgreSQL", pg, &lite);
+        } catch (const DbError& e) {
+            std::printf(" PostgreSQL: %s\n", qPrintable(e.message()));
+        }
+        DatabaseLocation l = *server;
+        l.directory = QStringLiteral("c:\\folha\\%1_cleanup\\").arg(tag);
+        auto cleanup = Database::open(l, true);
+        for (const QString& s : schemas) cleanup->execDirect(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(s));
+        cleanup->execDirect(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(l.schemaName()));
+    }
+    return 0;
+}
