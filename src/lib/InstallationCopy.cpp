@@ -287,18 +287,32 @@ BackupResult BackupInstallation(Session& session, const QString& file, UserInter
     BackupResult result;
     result.file = file;
     if (session.onServer()) {
+        // pg_dump's archive, inside the same checked file as the SQLite
+        // databases: "SERVIDOR", its size and its SHA-256.
         const ServerSettings s = ReadServerSettings(session.installation());
         ui.progressStart(QStringLiteral("Gravando a cópia de segurança"), 1);
-        const QString partial = file + QStringLiteral(".parcial");
-        QFile::remove(partial);
+        QTemporaryDir work;
+        const QString dump = work.filePath(QStringLiteral("servidor.dump"));
         runTool(QStringLiteral("pg_dump"),
                 {QStringLiteral("--format=custom"), QStringLiteral("--no-owner"), QStringLiteral("--no-privileges"),
-                 QStringLiteral("--file=") + partial, QStringLiteral("--dbname=") + toolConnection(s)},
+                 QStringLiteral("--file=") + dump, QStringLiteral("--dbname=") + toolConnection(s)},
                 QStringLiteral("Não foi possível gravar a cópia de segurança"));
-        QFile::remove(file);
-        if (!QFile::rename(partial, file)) throw UserError(QStringLiteral("Não foi possível gravar %1").arg(file));
+        QFile in(dump);
+        if (!in.open(QIODevice::ReadOnly)) throw UserError(QStringLiteral("Não foi possível gravar a cópia de segurança"));
+        const QByteArray bytes = in.readAll();
+        QSaveFile out(file);
+        if (!out.open(QIODevice::WriteOnly)) throw UserError(QStringLiteral("Não foi possível gravar %1").arg(file));
+        out.write(CopyMagic);
+        out.write(QStringLiteral("SERVIDOR\t%1\t\t%2\t%3\n")
+                      .arg(s.database)
+                      .arg(bytes.size())
+                      .arg(QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()))
+                      .toUtf8());
+        out.write(bytes);
+        out.write("FIM\n");
+        if (!out.commit()) throw UserError(QStringLiteral("Não foi possível gravar %1").arg(file));
         result.databases = 1;
-        result.bytes = QFileInfo(file).size();
+        result.bytes = bytes.size();
         ui.progressStep(1);
         ui.progressEnd();
         return result;
@@ -338,18 +352,40 @@ RestoreResult RestoreInstallation(Session& session, const QString& file, UserInt
     RestoreResult result;
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) throw UserError(QStringLiteral("Arquivo não encontrado: %1").arg(file));
-    const QByteArray start = in.peek(CopyMagic.size());
-    const bool serverCopy = start.startsWith("PGDMP");
-    if (serverCopy != session.onServer()) {
-        if (!serverCopy && !start.startsWith(CopyMagic))
-            throw UserError(QStringLiteral("%1 não é uma cópia de segurança do sistema.").arg(file));
+    // The whole file is read and checked before anything changes.
+    if (in.read(CopyMagic.size()) != CopyMagic)
+        throw UserError(QStringLiteral("%1 não é uma cópia de segurança do sistema.").arg(file));
+    const QString damaged = QStringLiteral("A cópia de segurança está incompleta ou danificada: %1");
+    const bool serverCopy = in.peek(9) == "SERVIDOR\t";
+    if (serverCopy != session.onServer())
         throw UserError(serverCopy ? QStringLiteral("A cópia é de uma instalação no servidor; esta instalação usa arquivos.")
                                    : QStringLiteral("A cópia é de uma instalação em arquivos; esta instalação está no servidor."));
-    }
+    QTemporaryDir work;
+    // One entry of the file: its header fields, its bytes checked against
+    // the SHA-256 the header gives.
+    auto readEntry = [&](const char* kind, QStringList* header) -> QByteArray {
+        const QByteArray line = in.readLine();
+        const QStringList h = QString::fromUtf8(line).chopped(line.endsWith('\n') ? 1 : 0).split('\t');
+        if (h.size() != 5 || h[0] != QLatin1String(kind)) throw UserError(damaged.arg(file));
+        bool ok = false;
+        const qint64 size = h[3].toLongLong(&ok);
+        if (!ok || size < 0) throw UserError(damaged.arg(file));
+        const QByteArray bytes = in.read(size);
+        if (bytes.size() != size || QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() != h[4].toLatin1())
+            throw UserError(damaged.arg(file));
+        *header = h;
+        return bytes;
+    };
     if (serverCopy) {
-        in.close();
-        const QString list = QString::fromUtf8(runTool(QStringLiteral("pg_restore"), {QStringLiteral("--list"), file},
-                                                       QStringLiteral("A cópia de segurança está danificada")));
+        QStringList header;
+        const QByteArray bytes = readEntry("SERVIDOR", &header);
+        if (in.readLine() != "FIM\n") throw UserError(damaged.arg(file));
+        const QString dump = work.filePath(QStringLiteral("servidor.dump"));
+        QFile out(dump);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) throw UserError(damaged.arg(file));
+        out.close();
+        const QString list =
+            QString::fromUtf8(runTool(QStringLiteral("pg_restore"), {QStringLiteral("--list"), dump}, damaged.arg(file)));
         for (const QString& schema : {SignInSchema(), CompanyListSchema()})
             if (!list.contains(QStringLiteral("SCHEMA - ") + schema))
                 throw UserError(QStringLiteral("A cópia de segurança não é de uma instalação do sistema (falta %1).").arg(schema));
@@ -361,7 +397,7 @@ RestoreResult RestoreInstallation(Session& session, const QString& file, UserInt
         runTool(QStringLiteral("pg_restore"),
                 {QStringLiteral("--clean"), QStringLiteral("--if-exists"), QStringLiteral("--single-transaction"),
                  QStringLiteral("--no-owner"), QStringLiteral("--no-privileges"), QStringLiteral("--dbname=") + toolConnection(s),
-                 file},
+                 dump},
                 QStringLiteral("A restauração falhou e nada foi alterado"));
         ui.progressStep(1);
         ui.progressEnd();
@@ -369,9 +405,6 @@ RestoreResult RestoreInstallation(Session& session, const QString& file, UserInt
         return result;
     }
 
-    // The whole file is read and checked before anything changes.
-    if (in.read(CopyMagic.size()) != CopyMagic)
-        throw UserError(QStringLiteral("%1 não é uma cópia de segurança do sistema.").arg(file));
     struct Entry {
         QString label;
         QString directory;
@@ -379,19 +412,11 @@ RestoreResult RestoreInstallation(Session& session, const QString& file, UserInt
         std::unique_ptr<Database> db;
     };
     std::vector<Entry> entries;
-    QTemporaryDir work;
-    const QString damaged = QStringLiteral("A cópia de segurança está incompleta ou danificada: %1");
     for (;;) {
-        const QByteArray line = in.readLine();
-        if (line == "FIM\n") break;
-        const QStringList h = QString::fromUtf8(line).chopped(line.endsWith('\n') ? 1 : 0).split('\t');
-        if (h.size() != 5 || h[0] != QLatin1String("BASE")) throw UserError(damaged.arg(file));
-        bool ok = false;
-        const qint64 size = h[3].toLongLong(&ok);
-        if (!ok || size < 0) throw UserError(damaged.arg(file));
-        const QByteArray bytes = in.read(size);
-        if (bytes.size() != size || QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() != h[4].toLatin1())
-            throw UserError(damaged.arg(file));
+        if (in.peek(4) == "FIM\n") break;
+        QStringList h;
+        const QByteArray bytes = readEntry("BASE", &h);
+        const qint64 size = bytes.size();
         Entry e;
         e.label = h[1];
         e.directory = h[2];
