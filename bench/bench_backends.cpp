@@ -6,6 +6,7 @@
 // given with --pg "host=... port=... user=... dbname=..."; without one only
 // SQLite is measured.
 //   bench_backends [--pg CONNINFO] [employees...]   (default: 2000 10000)
+#include "BenchSupport.h"
 #include "DemoBuilder.h"
 #include "PayrollRun.h"
 #include "Table.h"
@@ -23,28 +24,11 @@
 #include <optional>
 
 using namespace folha;
+using folha::benchmarks::SilentUi;
+using folha::benchmarks::statusKb;
+using folha::benchmarks::resetPeak;
 
 namespace {
-
-class SilentUi : public UserInterface {
-public:
-    void message(MessageKind, const QString&, const QString&) override {}
-    bool question(const QString&, QuestionKind, const QString&) override { return true; }
-    void log(const QString&) override {}
-};
-
-// Resident memory now and at its peak since the last reset, in KiB.
-long statusKb(const char* key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(int(strlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-void resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly)) f.write("5");
-}
 
 // "host=/tmp/x port=5432 user=u dbname=d" -> a server location.
 std::optional<DatabaseLocation> serverLocation(const QString& conninfo) {

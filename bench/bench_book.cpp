@@ -8,6 +8,7 @@
 // reset before each step (/proc/self/clear_refs).
 //   bench_book                 10000 and 100000
 //   bench_book EMPLOYEES...    the given sizes
+#include "BenchSupport.h"
 #include "DemoBuilder.h"
 #include "PagePainter.h"
 #include "PayrollBook.h"
@@ -23,27 +24,11 @@
 #include <QTemporaryDir>
 
 using namespace folha;
+using folha::benchmarks::SilentUi;
+using folha::benchmarks::statusKb;
+using folha::benchmarks::resetPeak;
 
 namespace {
-
-class SilentUi : public UserInterface {
-public:
-    void message(MessageKind, const QString&, const QString&) override {}
-    bool question(const QString&, QuestionKind, const QString&) override { return true; }
-    void log(const QString&) override {}
-};
-
-long statusKb(const char* key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(int(strlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-void resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly)) f.write("5");
-}
 
 // Counts the pages going through to another sink.
 struct CountingSink : PageSink {

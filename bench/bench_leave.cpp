@@ -3,6 +3,7 @@
 // same employees: the calculation values every employee with its own run of
 // the payroll, so the ratio shows what the per-employee valuation costs.
 //   bench_leave [employees...]   (default: 2000 10000)
+#include "BenchSupport.h"
 #include "DemoBuilder.h"
 #include "PayrollRun.h"
 #include "Table.h"
@@ -14,15 +15,11 @@
 #include <cstdio>
 
 using namespace folha;
+using folha::benchmarks::SilentUi;
+using folha::benchmarks::statusKb;
+using folha::benchmarks::resetPeak;
 
 namespace {
-
-class SilentUi : public UserInterface {
-public:
-    void message(MessageKind, const QString&, const QString&) override {}
-    bool question(const QString&, QuestionKind, const QString&) override { return true; }
-    void log(const QString&) override {}
-};
 
 void setBranch(Database& db, const QDate& date, const char* sheet) {
     Table filial(db, QStringLiteral("Filial"));

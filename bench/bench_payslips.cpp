@@ -3,6 +3,7 @@
 // statements PDF drawn, each with its time and the peak memory above the
 // company already open. Figures only; nothing is asserted.
 //   bench_payslips [employees...]   (default: 10000 100000)
+#include "BenchSupport.h"
 #include "DemoBuilder.h"
 #include "PayrollRun.h"
 #include "PayStatementPainter.h"
@@ -17,29 +18,11 @@
 #include <QTemporaryDir>
 
 using namespace folha;
+using folha::benchmarks::SilentUi;
+using folha::benchmarks::statusKb;
+using folha::benchmarks::resetPeak;
 
 namespace {
-
-class SilentUi : public UserInterface {
-public:
-    void message(MessageKind, const QString&, const QString&) override { ++messages; }
-    bool question(const QString&, QuestionKind, const QString&) override { return true; }
-    void log(const QString&) override {}
-    int messages = 0;
-};
-
-// Resident memory now and at its peak since the last reset, in KiB.
-long statusKb(const char* key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(int(strlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-void resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly)) f.write("5");
-}
 
 void bench(int employees) {
     QTemporaryDir dir;

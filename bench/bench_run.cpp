@@ -6,6 +6,7 @@
 // whether every employee is whole (all of its rows or none).
 //   bench_run [employees...]   (default: 10000 100000, then the cancelled run)
 //   bench_run --cancel [employees [after]]   (default: 100000 1000)
+#include "BenchSupport.h"
 #include "DemoBuilder.h"
 #include "PayrollRun.h"
 #include "Table.h"
@@ -19,30 +20,11 @@
 #include <map>
 
 using namespace folha;
+using folha::benchmarks::SilentUi;
+using folha::benchmarks::statusKb;
+using folha::benchmarks::resetPeak;
 
 namespace {
-
-// Says nothing: a benchmark has nobody to answer.
-class SilentUi : public UserInterface {
-public:
-    void message(MessageKind, const QString&, const QString&) override {}
-    bool question(const QString&, QuestionKind, const QString&) override { return true; }
-    void log(const QString&) override { ++lines; }
-    int lines = 0;
-};
-
-// Resident memory now and at its peak since the last reset, in KiB.
-long statusKb(const char* key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(int(strlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-void resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly)) f.write("5");
-}
 
 void bench(int employees) {
     QTemporaryDir dir;
