@@ -64,6 +64,21 @@ const TableDef* definitionOf(const QString& name, std::deque<TableDef>& defs) {
     return nullptr;
 }
 
+// The registry's definition of a stored table a copy carries; the holds of
+// the moment (TRAVAS) are never carried. Null for those and for tables the
+// registry does not know.
+bool isHoldsTable(const QString& name) { return name.compare(QLatin1String("TRAVAS"), Qt::CaseInsensitive) == 0; }
+const TableDef* carriedTable(const QString& name, std::deque<TableDef>& defs) {
+    return isHoldsTable(name) ? nullptr : definitionOf(name, defs);
+}
+
+// Asks before a restore changes anything; a No stops it.
+void confirmRestore(UserInterface& ui) {
+    if (!ui.question(QStringLiteral("Os dados atuais serão substituídos pelos da cópia. Confirma a restauração?"),
+                     QuestionKind::YesNo))
+        throw UserError(QStringLiteral("Restauração cancelada."));
+}
+
 QStringList keyOrder(const TableDef& def) {
     if (!def.primaryKey.isEmpty()) return def.primaryKey;
     QStringList all;
@@ -177,8 +192,8 @@ QList<TableCheck> CheckInstallation(Session& session) {
     std::deque<TableDef> defs;
     for (const InstalledDb& d : installedDatabases(session, keep))
         for (const QString& name : d.db->tableNames()) {
-            const TableDef* def = definitionOf(name, defs);
-            if (!def || def->name.compare(QLatin1String("TRAVAS"), Qt::CaseInsensitive) == 0) continue;
+            const TableDef* def = carriedTable(name, defs);
+            if (!def) continue;
             TableCheck c = CheckTable(*d.db, *def);
             c.database = d.label;
             checks << c;
@@ -230,10 +245,9 @@ MigrateResult MigrateToServer(Session& session, const QString& connectionText, b
     std::vector<Job> jobs;
     for (const InstalledDb& d : sources)
         for (const QString& name : d.db->tableNames()) {
-            if (name.compare(QLatin1String("TRAVAS"), Qt::CaseInsensitive) == 0) continue; // holds of the moment
-            if (const TableDef* def = definitionOf(name, defs))
+            if (const TableDef* def = carriedTable(name, defs))
                 jobs.push_back({&d, def});
-            else
+            else if (!isHoldsTable(name))
                 result.skipped << QStringLiteral("%1: %2").arg(d.label, name);
         }
 
@@ -389,9 +403,7 @@ RestoreResult RestoreInstallation(Session& session, const QString& file, UserInt
         for (const QString& schema : {SignInSchema(), CompanyListSchema()})
             if (!list.contains(QStringLiteral("SCHEMA - ") + schema))
                 throw UserError(QStringLiteral("A cópia de segurança não é de uma instalação do sistema (falta %1).").arg(schema));
-        if (!ui.question(QStringLiteral("Os dados atuais serão substituídos pelos da cópia. Confirma a restauração?"),
-                         QuestionKind::YesNo))
-            throw UserError(QStringLiteral("Restauração cancelada."));
+        confirmRestore(ui);
         const ServerSettings s = ReadServerSettings(session.installation());
         ui.progressStart(QStringLiteral("Restaurando a cópia de segurança"), 1);
         runTool(QStringLiteral("pg_restore"),
@@ -439,9 +451,7 @@ RestoreResult RestoreInstallation(Session& session, const QString& file, UserInt
     for (const Entry& e : entries) labels << e.label;
     for (const char* needed : {"Login", "Empresas", "Zorvan"})
         if (!labels.contains(QLatin1String(needed))) throw UserError(damaged.arg(file));
-    if (!ui.question(QStringLiteral("Os dados atuais serão substituídos pelos da cópia. Confirma a restauração?"),
-                     QuestionKind::YesNo))
-        throw UserError(QStringLiteral("Restauração cancelada."));
+    confirmRestore(ui);
 
     ui.progressStart(QStringLiteral("Restaurando a cópia de segurança"), int(entries.size()));
     std::vector<std::unique_ptr<Database>> keep;
@@ -463,8 +473,8 @@ RestoreResult RestoreInstallation(Session& session, const QString& file, UserInt
         try {
             Transaction t(*to);
             for (const QString& name : names) {
-                const TableDef* def = definitionOf(name, defs);
-                if (!def || def->name.compare(QLatin1String("TRAVAS"), Qt::CaseInsensitive) == 0) continue;
+                const TableDef* def = carriedTable(name, defs);
+                if (!def) continue;
                 to->ensureTable(*def);
                 QStringList copied;
                 auto cols = to->exec(QStringLiteral("SELECT name FROM pragma_table_info(?, 'copia')"), {name});
