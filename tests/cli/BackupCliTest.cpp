@@ -2,7 +2,7 @@
 // copy put back gives every table of every database equal to the row, and a
 // damaged or foreign file is refused before anything changes.
 #include "FolhaProcess.h"
-#include "InstallationCopy.h"
+#include "InstallationChecks.h"
 #include "TempDir.h"
 #include "TestBackend.h"
 
@@ -13,10 +13,8 @@ using namespace folha;
 
 namespace {
 
-QList<TableCheck> checks(const QString& root) {
-    Session session{Installation(root)};
-    return CheckInstallation(session);
-}
+using folha::testing::InstallationChecks;
+using folha::testing::WithoutAuditLogs;
 
 class BackupCli : public ::testing::Test {
 protected:
@@ -34,25 +32,20 @@ protected:
 };
 
 TEST_F(BackupCli, RestoreGivesBackEveryRowOfEveryDatabase) {
-    const QList<TableCheck> before = checks(root.path());
+    const QList<TableCheck> before = InstallationChecks(root.path());
     ASSERT_GT(before.size(), 40);
     const QString copy = files.file("copia");
     const auto b = test::RunFolha(root.path(), {"backup", "--output", copy});
     ASSERT_EQ(b.status, 0) << b.err.toStdString();
     EXPECT_TRUE(b.out.startsWith(QStringLiteral("Cópia de segurança gravada em ") + copy)) << b.out.toStdString();
     loseWork();
-    const QList<TableCheck> lost = checks(root.path());
+    const QList<TableCheck> lost = InstallationChecks(root.path());
     EXPECT_NE(lost, before);
     const auto r = test::RunFolha(root.path(), {"restore", copy, "--yes"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     // The audit log of this month gains the restore's own entry; every
     // other table is as it was.
-    QList<TableCheck> after = checks(root.path()), expected = before;
-    auto withoutLog = [](QList<TableCheck> l) {
-        l.removeIf([](const TableCheck& c) { return c.table.startsWith(QLatin1String("LogSys_"), Qt::CaseInsensitive); });
-        return l;
-    };
-    EXPECT_EQ(withoutLog(after), withoutLog(expected));
+    EXPECT_EQ(WithoutAuditLogs(InstallationChecks(root.path())), WithoutAuditLogs(before));
 }
 
 TEST_F(BackupCli, ADamagedOrForeignFileIsRefusedAndNothingChanges) {
@@ -63,7 +56,7 @@ TEST_F(BackupCli, ADamagedOrForeignFileIsRefusedAndNothingChanges) {
     const QByteArray whole = f.readAll();
     f.close();
     loseWork();
-    const QList<TableCheck> lost = checks(root.path());
+    const QList<TableCheck> lost = InstallationChecks(root.path());
     QByteArray flipped = whole;
     flipped[flipped.size() / 2] = char(flipped[flipped.size() / 2] ^ 0x55);
     const struct {
@@ -84,7 +77,7 @@ TEST_F(BackupCli, ADamagedOrForeignFileIsRefusedAndNothingChanges) {
         const auto r = test::RunFolha(root.path(), {"restore", files.file(c.name), "--yes"});
         EXPECT_EQ(r.status, 2);
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
-        EXPECT_EQ(checks(root.path()), lost);
+        EXPECT_EQ(InstallationChecks(root.path()), lost);
     }
 }
 

@@ -1,6 +1,7 @@
 // The demo installation written as Paradox files and imported into a fresh
 // installation: every row of every table comes back equal. Malformed files,
 // refused rows, dry runs, targets holding data and plain passwords.
+#include "DemoCompany.h"
 #include "DemoBuilder.h"
 #include "FolhaProcess.h"
 #include "ImportParadox.h"
@@ -51,8 +52,7 @@ public:
 private:
     Demo() {
         session = std::make_unique<Session>(Installation(dir.file("demo")));
-        folha::testing::PrepareInstallation(dir.file("demo"));
-        demo::DemoBuilder(*session).buildDemo(ui);
+        BuildDemo(*session, ui);
         session->startUp(ui);
         auto row = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
         companyDir = session->companyDirectory(row->text("Diretorio"));

@@ -2,6 +2,7 @@
 // December's 13th salary, each valued by the payroll run: every amount those
 // calculations wrote must be whole centavos, as the statements and the
 // government files pay them.
+#include "DemoCompany.h"
 #include "DemoBuilder.h"
 #include "ScriptedUi.h"
 #include "Table.h"
@@ -18,8 +19,7 @@ TEST(DemoCalculations, EveryAmountWrittenIsWholeCentavos) {
     TempDir d;
     Session session{Installation(d.path())};
     ScriptedUi ui;
-    folha::testing::PrepareInstallation(session.installation().root());
-    demo::DemoBuilder(session).buildDemo(ui);
+    BuildDemo(session, ui);
 
     int companies = 0;
     qint64 calculated = 0;

@@ -1,3 +1,4 @@
+#include "DemoCompany.h"
 #include "DemoBuilder.h"
 #include "ScriptedUi.h"
 #include "IniFile.h"
@@ -31,8 +32,7 @@ class SignInTest : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<Session>(Installation(d.path()));
-        folha::testing::PrepareInstallation(session->installation().root());
-        demo::DemoBuilder(*session).buildDemo(ui);
+        BuildDemo(*session, ui);
         ui.entries.clear();
     }
     TempDir d;

@@ -1,6 +1,7 @@
 // The labour documents on the demo company: golden pages, the vacation
 // notice's interval, copies as jobs, the lookup message, the office's own
 // template and the dates in words.
+#include "DemoCompany.h"
 #include "Documents.h"
 #include "DbError.h"
 #include "DemoBuilder.h"
@@ -44,8 +45,7 @@ protected:
         root = new TempDir;
         session = new Session(Installation(root->path()));
         ScriptedUi ui;
-        folha::testing::PrepareInstallation(session->installation().root());
-        demo::DemoBuilder(*session).buildDemo(ui);
+        BuildDemo(*session, ui);
         auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
         ASSERT_TRUE(company.has_value());
         session->SetaDiretorio(company->text("Diretorio"));

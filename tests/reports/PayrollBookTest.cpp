@@ -2,6 +2,7 @@
 // text, the totals against the event rows read back from the database, the
 // INSS and FGTS figures computed here from the rows, the filters, the split
 // by category, the typed inputs and the missing fixed roles.
+#include "DemoCompany.h"
 #include "PayrollBook.h"
 #include "DemoBuilder.h"
 #include "PayrollRun.h"
@@ -106,8 +107,7 @@ protected:
         root = new TempDir;
         session = new Session(Installation(root->path()));
         ScriptedUi ui;
-        folha::testing::PrepareInstallation(session->installation().root());
-        demo::DemoBuilder(*session).buildDemo(ui);
+        BuildDemo(*session, ui);
         auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
         ASSERT_TRUE(company.has_value());
         companyName = company->text("Nome").trimmed();

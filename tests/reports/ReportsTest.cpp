@@ -1,5 +1,6 @@
 // The text-report engine: page header, page buffer, report file bytes,
 // print settings, destinations and the register listings on the demo.
+#include "DemoCompany.h"
 #include "DemoBuilder.h"
 #include "EmployeeRegister.h"
 #include "HtmlReport.h"
@@ -399,8 +400,7 @@ protected:
         root = new TempDir;
         session = new Session(Installation(root->path()));
         ScriptedUi ui;
-        folha::testing::PrepareInstallation(session->installation().root());
-        demo::DemoBuilder(*session).buildDemo(ui);
+        BuildDemo(*session, ui);
         auto company = Table(session->companyListDb(), "EmpresaFOLHA").find({1});
         ASSERT_TRUE(company.has_value());
         companyName = company->text("Nome").trimmed();

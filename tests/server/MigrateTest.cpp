@@ -2,7 +2,7 @@
 // the server with every table equal to the row, then works there; a server
 // that holds an installation is not written over unless told.
 #include "FolhaProcess.h"
-#include "InstallationCopy.h"
+#include "InstallationChecks.h"
 #include "TempDir.h"
 #include "TestBackend.h"
 #include "Table.h"
@@ -15,10 +15,8 @@ using namespace folha;
 
 namespace {
 
-QList<TableCheck> checks(const QString& root) {
-    Session session{Installation(root)};
-    return CheckInstallation(session);
-}
+using folha::testing::InstallationChecks;
+using folha::testing::WithoutAuditLogs;
 
 } // namespace
 
@@ -26,7 +24,7 @@ TEST(Migrate, EveryTableArrivesEqualAndTheInstallationWorksOnTheServer) {
     TempDir root;
     ASSERT_EQ(test::RunFolha(root.path(), {"init", "--demo"}).status, 0);
     ASSERT_EQ(test::RunFolha(root.path(), {"calc", "--company", "1", "--branch", "001"}).status, 0);
-    const QList<TableCheck> onFiles = checks(root.path());
+    const QList<TableCheck> onFiles = InstallationChecks(root.path());
     ASSERT_GT(onFiles.size(), 40);
     {
         Session s{Installation(root.path())};
@@ -44,11 +42,7 @@ TEST(Migrate, EveryTableArrivesEqualAndTheInstallationWorksOnTheServer) {
     }
     // The same rows, read back from the server (the audit log gains the
     // migration's entry).
-    auto withoutLog = [](QList<TableCheck> l) {
-        l.removeIf([](const TableCheck& c) { return c.table.startsWith(QLatin1String("LogSys_"), Qt::CaseInsensitive); });
-        return l;
-    };
-    EXPECT_EQ(withoutLog(checks(root.path())), withoutLog(onFiles));
+    EXPECT_EQ(WithoutAuditLogs(InstallationChecks(root.path())), WithoutAuditLogs(onFiles));
     // And it works there: a calculation (its audit entry numbered after the
     // copied ones) and the company list.
     const QDate today = QDate::currentDate();
@@ -76,8 +70,8 @@ TEST(Migrate, EveryTableArrivesEqualAndTheInstallationWorksOnTheServer) {
         EXPECT_FALSE(s.onServer());
     }
     // ...and taken with --replace.
-    const QList<TableCheck> second = checks(other.path());
+    const QList<TableCheck> second = InstallationChecks(other.path());
     const auto replaced = test::RunFolha(other.path(), {"migrate", "--to-server", connection, "--replace"});
     ASSERT_EQ(replaced.status, 0) << replaced.err.toStdString();
-    EXPECT_EQ(withoutLog(checks(other.path())), withoutLog(second));
+    EXPECT_EQ(WithoutAuditLogs(InstallationChecks(other.path())), WithoutAuditLogs(second));
 }

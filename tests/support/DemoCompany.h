@@ -6,15 +6,21 @@
 #include "DemoBuilder.h"
 #include "Session.h"
 #include "Table.h"
+#include "TestBackend.h"
 
 #include <gtest/gtest.h>
-#include "TestBackend.h"
 
 namespace folha {
 
-inline void OpenDemoCompany(Session& session, UserInterface& ui, int company = 1) {
+// The demo installation in the session's root, on the backend the test
+// runs on.
+inline void BuildDemo(Session& session, UserInterface& ui) {
     folha::testing::PrepareInstallation(session.installation().root());
     demo::DemoBuilder(session).buildDemo(ui);
+}
+
+inline void OpenDemoCompany(Session& session, UserInterface& ui, int company = 1) {
+    BuildDemo(session, ui);
     auto row = Table(session.companyListDb(), "EmpresaFOLHA").find({company});
     ASSERT_TRUE(row.has_value()) << company;
     session.SetaDiretorio(row->text("Diretorio"));

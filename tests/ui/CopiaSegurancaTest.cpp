@@ -2,7 +2,7 @@
 // back from it gives the company's rows back; a missing file name is asked
 // for; only a supervisor opens it.
 #include "DemoCompany.h"
-#include "InstallationCopy.h"
+#include "InstallationChecks.h"
 #include "ScriptedUi.h"
 #include "TempDir.h"
 #include "TfoCopiaSeguranca.h"
@@ -44,11 +44,7 @@ TEST(CopiaSeguranca, WritesACopyAndPutsItBack) {
     EXPECT_EQ(ui.texts("question").size(), 1);
     EXPECT_TRUE(ui.texts("message").last().startsWith(QStringLiteral("Cópia de segurança restaurada"))) << ui.texts("error").join('\n').toStdString();
     // Every table as it was, but the audit log with the screen's entries.
-    auto withoutLog = [](QList<TableCheck> l) {
-        l.removeIf([](const TableCheck& c) { return c.table.startsWith(QLatin1String("LogSys_"), Qt::CaseInsensitive); });
-        return l;
-    };
-    EXPECT_EQ(withoutLog(CheckInstallation(session)), withoutLog(before));
+    EXPECT_EQ(folha::testing::WithoutAuditLogs(CheckInstallation(session)), folha::testing::WithoutAuditLogs(before));
 }
 
 TEST(CopiaSeguranca, OnlyASupervisorOpensIt) {

@@ -1,0 +1,21 @@
+#pragma once
+// Every table of an installation by its rows and checksum, for the tests
+// that move or copy an installation and compare it with itself.
+#include "InstallationCopy.h"
+
+namespace folha::testing {
+
+// The checks of the installation at `root`, read as the program opens it.
+inline QList<TableCheck> InstallationChecks(const QString& root) {
+    Session session{Installation(root)};
+    return CheckInstallation(session);
+}
+
+// The checks without the monthly audit logs, which gain an entry from the
+// very job being tested.
+inline QList<TableCheck> WithoutAuditLogs(QList<TableCheck> checks) {
+    checks.removeIf([](const TableCheck& c) { return c.table.startsWith(QLatin1String("LogSys_"), Qt::CaseInsensitive); });
+    return checks;
+}
+
+} // namespace folha::testing
