@@ -6,6 +6,7 @@
 #include "Documents.h"
 #include "ReportFile.h"
 #include "ReportJob.h"
+#include "SystemFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -72,11 +73,6 @@ int cmdDocument(Context& c) {
                                                      {"VALOR_ACORDO", "--amount"}};
     for (auto it = typedOptions.begin(); it != typedOptions.end(); ++it)
         if (c.args.has(it.value())) options.extras.insert(it.key(), c.args.value(it.value()));
-    try {
-        DocumentExtras(*def, options.extras);
-    } catch (const UserError& e) {
-        throw CliError{e.message()};
-    }
     // The typed list of equipment, separated by ";".
     if (c.args.has("--equipment")) {
         QStringList items;
@@ -92,6 +88,11 @@ int cmdDocument(Context& c) {
         options.copies = c.args.value("--copies").toInt(&ok);
         if (!ok || options.copies < 0 || options.copies > 99)
             throw CliError{QStringLiteral("Nº de Copias inválido: %1 (de 0 a 99)").arg(c.args.value("--copies"))};
+    }
+    try {
+        CheckDocumentOptions(*def, options);
+    } catch (const UserError& e) {
+        throw CliError{e.message()};
     }
 
     OpenReportCompany(c);
@@ -129,6 +130,7 @@ int cmdDocument(Context& c) {
         request.info = {def->caption, def->screen};
         request.width = def->width;
         request.pdfPath = jobPath(job);
+        RefuseSystemOutput(request.pdfPath);
         const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, compose);
         totalPages += result.pages;
         if (format == QLatin1String("txt")) {

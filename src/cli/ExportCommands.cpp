@@ -1,6 +1,8 @@
 // export-xlsx: a text report file cut into the columns of a titles line
 // and written as a spreadsheet.
 #include "Cli.h"
+#include "ReportOutput.h"
+#include "SystemFiles.h"
 #include "XlsxExport.h"
 
 #include <QFileInfo>
@@ -13,7 +15,9 @@ int cmdExportXlsx(Context& c) {
     const QString reportFile = c.args.positional.value(0);
     if (!QFileInfo(reportFile).isFile())
         throw CliError{QStringLiteral("Arquivo do relatório não encontrado: %1").arg(reportFile)};
+    RefuseNonReportInput(reportFile);
     const QString output = c.requireOption("--output");
+    CheckOutputPath(output);
     const QString reportName = c.args.value("--report");
     const Installation& installation = c.session().installation();
 

@@ -1,6 +1,7 @@
 // payslips: the pay statements of the branch's current payroll to a PDF, or
 // one PDF per employee.
 #include "Cli.h"
+#include "ReportOutput.h"
 
 #include "PayStatementPainter.h"
 #include "PayStatements.h"
@@ -17,6 +18,7 @@ int cmdPayslips(Context& c) {
     const bool split = c.args.has("--split");
     if (split == c.args.has("--output"))
         throw CliError{QStringLiteral("Informe --output ARQUIVO.pdf ou --split PASTA"), 2, true};
+    CheckOutputPath(c.args.value(split ? "--split" : "--output"), split);
     PayStatementOptions options;
     if (c.args.has("--from"))
         options.firstEmployee = Typed([&] { return TypedEmployeeCode(c.args.value("--from")); });

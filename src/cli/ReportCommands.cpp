@@ -7,12 +7,20 @@
 #include "Listings.h"
 #include "ReportFile.h"
 #include "ReportJob.h"
+#include "SystemFiles.h"
 #include "XlsxExport.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace folha::cli {
+
+void CheckOutputPath(const QString& path, bool folder) {
+    RefuseSystemOutput(path);
+    const QFileInfo info(path);
+    const QString dir = folder ? info.absoluteFilePath() : info.absolutePath();
+    if (!QFileInfo(dir).isDir()) throw UserError(QStringLiteral("A pasta %1 não existe.").arg(dir));
+}
 
 ReportOutput ReadReportOutput(Context& c, const QStringList& formats, bool takesLines) {
     ReportOutput o;
@@ -22,6 +30,7 @@ ReportOutput ReadReportOutput(Context& c, const QStringList& formats, bool takes
                            .arg(c.args.value("--format"), formats.mid(0, formats.size() - 1).join(QStringLiteral(", ")),
                                 formats.last())};
     o.output = c.requireOption("--output");
+    CheckOutputPath(o.output);
     if (takesLines && c.args.has("--lines")) {
         bool ok = false;
         o.lines = c.args.value("--lines").toInt(&ok);

@@ -16,6 +16,10 @@ struct ReportOutput {
     int lines = 0;  // --lines; 0: the proposed lines per page
 };
 
+// An output file a job may write: its folder exists and it is no database
+// or settings file of an installation (UserError otherwise). With `folder`,
+// the path is a folder that receives the files and must exist itself.
+void CheckOutputPath(const QString& path, bool folder = false);
 // Reads and checks the options before anything is opened.
 ReportOutput ReadReportOutput(Context& c, const QStringList& formats, bool takesLines = true);
 // The print settings of the options: condensed landscape unless --normal or

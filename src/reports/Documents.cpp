@@ -113,6 +113,7 @@ const QList<DocumentDef>& Documents() {
                        {QStringLiteral("HORARIO_SEXTA"), QStringLiteral("Sexta-feira")},
                        {QStringLiteral("HORARIO_SABADO"), QStringLiteral("Sábado")}};
             d.amounts = {{QStringLiteral("VALOR_ACORDO"), QStringLiteral("Valor Acordado")}};
+            d.textsAreTimetables = true;
             return d;
         }(),
         [] {
@@ -190,6 +191,45 @@ QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString
         out.insert(name + QStringLiteral(":extenso"), AmountInWords(value));
     }
     return out;
+}
+
+namespace {
+
+// Every time of day in the text is a real one (24:00 closes a day) and no
+// other number is left: "08:00-12:00 13:00-17:00", "08:00 às 12:00", or a
+// word for a day off.
+bool ValidTimetable(const QString& text) {
+    static const QRegularExpression time(QStringLiteral("(\\d+):(\\d+)"));
+    QString rest = text;
+    for (auto it = time.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        const int hour = m.captured(1).toInt();
+        const int minute = m.captured(2).toInt();
+        if (m.captured(1).size() > 2 || m.captured(2).size() != 2 || minute > 59 || hour > 24 ||
+            (hour == 24 && minute > 0))
+            return false;
+        rest.replace(m.captured(0), QStringLiteral(" "));
+    }
+    for (const QChar c : rest)
+        if (c.isDigit()) return false;
+    return true;
+}
+
+} // namespace
+
+void CheckDocumentOptions(const DocumentDef& def, const DocumentOptions& options) {
+    DocumentExtras(def, options.extras);
+    if (def.textsAreTimetables)
+        for (const auto& [name, caption] : def.texts)
+            if (!ValidTimetable(options.extras.value(name)))
+                throw UserError(QStringLiteral("Horário inválido em %1: %2 (use hh:mm-hh:mm, de 00:00 a 23:59)")
+                                    .arg(caption, options.extras.value(name)));
+    if (options.fromCode > options.toCode) throw UserError(QStringLiteral("Código inicial maior que o código final"));
+    const QDate first = options.dates.value(QStringLiteral("DATA_INICIAL"));
+    const QDate last = options.dates.value(QStringLiteral("DATA_FINAL"));
+    if (def.dates.contains(QStringLiteral("DATA_INICIAL")) && def.dates.contains(QStringLiteral("DATA_FINAL")) &&
+        first.isValid() && last.isValid() && first > last)
+        throw UserError(QStringLiteral("Data inicial maior que a data final"));
 }
 
 int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def, const DocumentOptions& options,
@@ -279,7 +319,8 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
                                            QStringLiteral("NUMERO")))
             items[QStringLiteral("DEPENDENTES")].push_back(RowOf(d));
 
-        report.clear();
+        // The document's text, placed; then cut into pages.
+        QList<DocumentLine> placed;
         // A loop's block repeats below itself; the lines after it move down
         // by the room the repeats took.
         QMap<QString, QPair<int, int>> blocks; // loop -> first and last line
@@ -295,7 +336,7 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
                 if (l.loop != b.key() && l.line > b.value().second)
                     shift += std::max<int>(0, int(items.value(b.key()).size()) - 1) * (b.value().second - b.value().first + 1);
             if (l.loop.isEmpty()) {
-                report.putText(l.line + shift, l.column, Fill(l.text, values));
+                placed.push_back({l.line + shift, l.column, Fill(l.text, values), {}});
                 continue;
             }
             const auto& list = items.value(l.loop);
@@ -304,11 +345,19 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
                 QVariantMap itemValues = values;
                 for (auto f = list[i].begin(); f != list[i].end(); ++f) itemValues.insert(f.key(), f.value());
                 itemValues.insert(QStringLiteral("SEQ"), QString::number(i + 1));
-                report.putText(l.line + shift + i * height, l.column, Fill(l.text, itemValues));
+                placed.push_back({l.line + shift + i * height, l.column, Fill(l.text, itemValues), {}});
             }
         }
-        report.flushPage();
-        ++pages;
+        const int perPage = std::max(1, report.linesPerPage());
+        int lastLine = 1;
+        for (const DocumentLine& p : placed) lastLine = std::max(lastLine, p.line);
+        for (int top = 0; top < lastLine; top += perPage) {
+            report.clear();
+            for (const DocumentLine& p : placed)
+                if (p.line > top && p.line <= top + perPage) report.putText(p.line - top, p.column, p.text);
+            report.flushPage();
+            ++pages;
+        }
         return true;
     });
     return pages;

@@ -53,6 +53,7 @@ struct DocumentDef {
     // by placeholder name, with their captions.
     QList<QPair<QString, QString>> amounts;
     QList<QPair<QString, QString>> texts;
+    bool textsAreTimetables = false; // each text a day's hours ("08:00-12:00 13:00-17:00")
 };
 
 // Every document, in menu order.
@@ -89,9 +90,14 @@ QString DocumentTemplate(const QString& programDir, const QString& screen);
 // read the Brazilian way and written back as "1.234,56". Throws UserError
 // naming the caption of a value that is not an amount.
 QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed);
+// Everything typed for a document, checked before anything prints: the
+// extras as above, each timetable's hours (00:00 to 23:59), the code range
+// and the date interval in order. Throws UserError saying what is wrong.
+void CheckDocumentOptions(const DocumentDef& def, const DocumentOptions& options);
 
 // Puts one page per selected employee on the report (between the caller's
-// beginJob and endJob). Returns the pages; shows "Funcionario Nao
+// beginJob and endJob); a document longer than a page (a long list of
+// items) goes on over as many pages as it takes. Returns the pages; shows "Funcionario Nao
 // Cadastrado" when the range holds no employee at all, and "Selecione o
 // funcionário;" when a one-employee document gets a range.
 int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def, const DocumentOptions& options,

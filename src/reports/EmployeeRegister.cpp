@@ -58,6 +58,7 @@ QString CodeAndName(const QString& code, const QString& name) {
 
 void PutSheet(Database& db, TextReport& report, const Record& r) {
     int line = report.pageHeader(EmployeeRegisterCaption) + 1;
+    report.requireLines(line);
     auto put = [&](int column, const QString& label, const QString& value) {
         report.putText(line, column, label + value);
     };

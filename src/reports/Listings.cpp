@@ -358,6 +358,7 @@ void ListComposer::startPage() {
         }
     }
     line_ += blockLines_ + options_.blankLinesAfterTitles;
+    report_.requireLines(line_ + blockLines_ + options_.bottomMargin);
     rowsOnPage_ = false;
     started_ = true;
 }

@@ -252,7 +252,10 @@ void BookComposer::newPage() {
     const QString filter = category_ ? QStringLiteral("Vinculo %1").arg(*category_) : QString();
     line_ = report_.pageHeader(pageTitle_, subtitle_, filter);
     pageOpen_ = true;
-    if (!columnTitles_) return;
+    if (!columnTitles_) {
+        report_.requireLines(line_ + 1);
+        return;
+    }
     const int t1 = line_ + 1, t2 = line_ + 2;
     report_.putText(t1, 1, QStringLiteral("CODIGO"));
     report_.putText(t1, 8, QStringLiteral("NOME DO FUNCIONARIO"));
@@ -273,6 +276,7 @@ void BookComposer::newPage() {
     report_.putText(t2, 99, QStringLiteral("DESCR. BASES"));
     report_.putText(t2, 128, QStringLiteral("VALOR"));
     report_.putText(line_ + 3, 1, QString(PayrollBookWidth, QLatin1Char('-')));
+    report_.requireLines(line_ + 4);
     line_ += 3;
 }
 

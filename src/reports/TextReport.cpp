@@ -1,5 +1,7 @@
 #include "TextReport.h"
 
+#include "DbError.h"
+
 #include <algorithm>
 
 namespace folha {
@@ -64,6 +66,14 @@ int TextReport::pageHeader(const QString& title, const QString& subtitle, const 
     }
     putText(line, 1, QString(width_, QLatin1Char('-')));
     return line;
+}
+
+void TextReport::requireLines(int lines) const {
+    if (lines > linesPerPage_)
+        throw UserError(QStringLiteral("Linhas por página insuficientes: %1. O cabeçalho do relatório e a primeira "
+                                       "linha de dados ocupam %2 linhas.")
+                            .arg(linesPerPage_)
+                            .arg(lines));
 }
 
 void TextReport::flushPage(int usedLines) {

@@ -46,6 +46,9 @@ public:
     // "HORA.:  ", the title / "PAG..:" with ten digits (or "FOLHA:" once),
     // the subtitle " - " filter when either is given, then W dashes.
     int pageHeader(const QString& title, const QString& subtitle = {}, const QString& filter = {});
+    // A page must hold its header and at least the first row below it:
+    // `lines` lines. Fewer lines per page are refused with a UserError.
+    void requireLines(int lines) const;
     // Hands the page (lines 1..usedLines, or the last line written) to the
     // destination and counts one more page. The buffer is not cleared.
     void flushPage(int usedLines = 0);

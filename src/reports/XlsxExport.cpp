@@ -1,5 +1,6 @@
 #include "XlsxExport.h"
 
+#include "SystemFiles.h"
 #include "DbError.h"
 #include "FileErrors.h"
 #include "Installation.h"
@@ -185,6 +186,9 @@ void SaveRememberedTitles(const Installation& installation, const QString& repor
 
 int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExportOptions& options,
               UserInterface& ui) {
+    // A report file in, a new workbook out: never a database either way.
+    RefuseNonReportInput(reportFile);
+    RefuseSystemOutput(xlsxPath);
     const QList<XlsxColumn> columns = ParseTitlesLine(options.titles);
 
     // First pass: the pages to count, the first page's header and the

@@ -896,3 +896,127 @@ TEST_F(CliTest, ExportXlsxCutsAReportFileAndRemembersTheTitles) {
     EXPECT_EQ(none.status, 2);
     EXPECT_TRUE(none.err.contains(QStringLiteral("Informe os títulos das colunas (--titles) ou o relatório (--report)."))) << none.err.toStdString();
 }
+
+namespace {
+
+// Every file of the installation with its contents, to see that a refused job
+// changed none of them.
+QMap<QString, QByteArray> InstallationFiles(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile f(it.next());
+        if (f.fileName().endsWith(".lock") || !f.open(QIODevice::ReadOnly)) continue;
+        files.insert(f.fileName(), f.readAll());
+    }
+    return files;
+}
+
+} // namespace
+
+// No output goes over a database or settings file of the installation, nor
+// into its data folders, through any name; export-xlsx reads report files
+// only. Each refusal is a failed job (1) that changed nothing, and the users
+// can still sign in.
+TEST_F(CliTest, NoJobWritesOverTheInstallationOrReadsItsDatabases) {
+    TempDir outside;
+    const QString r = root->path();
+    // The installation's files on this backend, and links to them from elsewhere.
+    QStringList targets;
+    for (const QString& f : {r + "/c/folha/emp1/dados.sqlite", r + "/programa/LoginFolha/dados.sqlite",
+                             r + "/programa/dados.sqlite", r + "/programa/Aliases.ini", r + "/programa/Servidor.ini"})
+        if (QFile::exists(f)) targets << f;
+    ASSERT_GE(targets.size(), 1);
+    targets << r + "/programa/ini/novo.pdf";
+    if (QFileInfo(r + "/c/folha/emp1/dados.sqlite").isFile()) targets << r + "/c/folha/emp1/relatorio.pdf";
+    ASSERT_TRUE(QFile::link(targets.first(), outside.file("link.pdf")));
+    targets << outside.file("link.pdf");
+    // Any database, wherever it lies, is not a report's output.
+    const QString otherDb = outside.file("outra.db");
+    {
+        QFile f(otherDb);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\0'));
+    }
+    targets << otherDb;
+
+    const QString report = outside.file("TMP20261207161530.IMP");
+    {
+        QFile f(report);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(" 000123 ANALISTA\r\n");
+    }
+    const QMap<QString, QByteArray> before = InstallationFiles(r);
+    auto refused = [](const CliRun& run1, const QStringList& job) {
+        EXPECT_EQ(run1.status, 1) << job.join(' ').toStdString();
+        EXPECT_TRUE(run1.err.contains(QStringLiteral("O arquivo de saída é uma base de dados do sistema")))
+            << run1.err.toStdString();
+    };
+    // Every job that writes a file, over a company's database...
+    const QString target = targets.first();
+    const QList<QStringList> jobs = {
+        {"report", "cargos", "--company", "1", "--format", "pdf", "--output", target, "--yes"},
+        {"report", "cargos", "--company", "1", "--format", "xlsx", "--output", target, "--yes"},
+        {"payroll-book", "--company", "1", "--format", "pdf", "--output", target, "--yes"},
+        {"payslips", "--company", "1", "--output", target},
+        {"payslips", "--company", "1", "--split", QFileInfo(target).path()},
+        {"document", "TfoRelComproReciEPI", "--company", "1", "--employee", "1", "--equipment", "LUVA", "--format",
+         "html", "--output", target, "--yes"},
+        {"export-xlsx", report, "--titles", "@Codigo@Nome@", "--output", target},
+    };
+    for (const QStringList& job : jobs) refused(run(job), job);
+    // ... and one job over every file and folder of the installation.
+    for (const QString& other : targets) {
+        const QStringList job{"report", "cargos", "--company", "1", "--format", "txt", "--output", other, "--yes"};
+        refused(run(job), job);
+    }
+    // Nor is a database read as a report: the names, CNPJ and salaries stay in.
+    for (const QString& source : {targets.first(), otherDb}) {
+        const CliRun read = run({"export-xlsx", source, "--titles", "@Codigo@Nome@", "--output", outside.file("x.xlsx")});
+        EXPECT_EQ(read.status, 1);
+        EXPECT_TRUE(read.err.contains(QStringLiteral("não é um relatório"))) << read.err.toStdString();
+        EXPECT_FALSE(QFile::exists(outside.file("x.xlsx")));
+    }
+    EXPECT_TRUE(InstallationFiles(r) == before);
+    const CliRun companies = run({"companies"});
+    EXPECT_EQ(companies.status, 0) << companies.err.toStdString();
+}
+
+// Outputs that could not come out whole are refused before anything is
+// written: too few lines for the report's header, a folder that does not
+// exist, reversed intervals, impossible hours.
+TEST_F(CliTest, OutputsThatCannotComeOutWholeAreRefused) {
+    TempDir out;
+    const QString file = out.file("x.txt");
+    const QString missing = out.file("nao-existe");
+    struct Case {
+        QStringList args;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"report", "cargos", "--company", "1", "--format", "txt", "--lines", "5", "--output", file, "--yes"}, 1,
+         "Linhas por página insuficientes: 5."},
+        {{"report", "registro", "--company", "1", "--format", "txt", "--lines", "4", "--output", file, "--yes"}, 1,
+         "Linhas por página insuficientes: 4."},
+        {{"payroll-book", "--company", "1", "--format", "txt", "--lines", "8", "--output", file, "--yes"}, 1,
+         "Linhas por página insuficientes: 8."},
+        {{"report", "cargos", "--company", "1", "--format", "txt", "--output", missing + "/x.txt", "--yes"}, 1,
+         "não existe"},
+        {{"payslips", "--company", "1", "--split", missing}, 1, "não existe"},
+        {{"document", "TfoRelAvisoFerias", "--company", "1", "--from", "31/12/2026", "--to", "01/12/2026", "--format",
+          "txt", "--output", file, "--yes"},
+         2, "Data inicial maior que a data final"},
+        {{"document", "TfoRelAcordoHoraTrabalho", "--company", "1", "--employee", "1", "--monday", "25:00-99:99",
+          "--amount", "100", "--format", "txt", "--output", file, "--yes"},
+         2, "Horário inválido em Segunda-feira: 25:00-99:99"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(file));
+        EXPECT_FALSE(QFile::exists(missing));
+    }
+}

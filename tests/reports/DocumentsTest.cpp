@@ -220,6 +220,20 @@ TEST_F(DocumentsTest, ListsRepeatTheirLinesAndPushTheRestDown) {
             EXPECT_EQ(lines[12 + i], QString::number(i + 1).leftJustified(6) + c.items[i].leftJustified(50) + "07/12/2026");
         EXPECT_TRUE(lines[c.textLine].startsWith("Comprometo-me")) << lines.join('\n').toStdString();
     }
+    // A list longer than the page goes on over the next one, nothing past
+    // a page's last line.
+    QStringList many;
+    for (int i = 1; i <= 80; ++i) many << QStringLiteral("Item %1").arg(i);
+    o.lists["EQUIPAMENTOS"] = many;
+    const JobsSink longList = run("TfoRelComproReciEPI", o, ui);
+    ASSERT_EQ(longList.pages.size(), 2u);
+    const QStringList first = PageLines(longList.pages[0]);
+    const QStringList second = PageLines(longList.pages[1]);
+    ASSERT_EQ(first.size(), 66);
+    EXPECT_EQ(first[65], QString("54").leftJustified(6) + QString("Item 54").leftJustified(50) + "07/12/2026");
+    EXPECT_EQ(second[0], QString("55").leftJustified(6) + QString("Item 55").leftJustified(50) + "07/12/2026");
+    ASSERT_GE(second.size(), 28);
+    EXPECT_TRUE(second[27].startsWith("Comprometo-me")) << second.join('\n').toStdString();
 }
 
 TEST(DocumentWords, TypedAmountsAreWrittenTheBrazilianWay) {
@@ -232,6 +246,51 @@ TEST(DocumentWords, TypedAmountsAreWrittenTheBrazilianWay) {
         EXPECT_EQ(DocumentExtras(def, {{"RENDIMENTO", c.typed}}).value("RENDIMENTO"), QString(c.printed)) << c.typed;
     EXPECT_THROW(DocumentExtras(def, {{"IMPOSTO_RETIDO", "12,345"}}), UserError);
     EXPECT_THROW(DocumentExtras(def, {{"RENDIMENTO", "abc"}}), UserError);
+}
+
+// What is typed for a document is checked before anything prints: the hours
+// of a timetable, the code range and the date interval in order.
+TEST(DocumentWords, TypedTimetablesAndRangesAreChecked) {
+    const DocumentDef& hours = *FindDocument("TfoRelAcordoHoraTrabalho");
+    const DocumentDef& notice = *FindDocument("TfoRelAvisoFerias");
+    auto options = [](const char* monday, int from, int to, QDate first, QDate last) {
+        DocumentOptions o;
+        o.extras["HORARIO_SEGUNDA"] = QString::fromUtf8(monday);
+        o.extras["VALOR_ACORDO"] = "100,00";
+        o.fromCode = from;
+        o.toCode = to;
+        o.dates["DATA_INICIAL"] = first;
+        o.dates["DATA_FINAL"] = last;
+        return o;
+    };
+    const QDate dec1(2026, 12, 1), dec31(2026, 12, 31);
+    const struct {
+        const DocumentDef& def;
+        DocumentOptions o;
+        const char* refusal; // empty: accepted
+    } cases[] = {
+        {hours, options("08:00-12:00 13:00-17:00", 1, 9, dec1, dec31), ""},
+        {hours, options("8:00 às 12:00", 1, 9, dec1, dec31), ""},
+        {hours, options("22:00-24:00", 1, 9, dec1, dec31), ""},
+        {hours, options("Folga", 1, 9, dec1, dec31), ""},
+        {hours, options("", 1, 9, dec1, dec31), ""},
+        {hours, options("25:00-99:99", 1, 9, dec1, dec31), "Horário inválido em Segunda-feira: 25:00-99:99"},
+        {hours, options("08:00-12:60", 1, 9, dec1, dec31), "Horário inválido em Segunda-feira"},
+        {hours, options("24:30", 1, 9, dec1, dec31), "Horário inválido em Segunda-feira"},
+        {hours, options("08:00-1200", 1, 9, dec1, dec31), "Horário inválido em Segunda-feira"},
+        {hours, options("", 9, 1, dec1, dec31), "Código inicial maior que o código final"},
+        {notice, options("", 1, 9, dec31, dec1), "Data inicial maior que a data final"},
+        {notice, options("", 1, 9, dec1, dec1), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.o.extras.value("HORARIO_SEGUNDA").toStdString());
+        try {
+            CheckDocumentOptions(c.def, c.o);
+            EXPECT_STREQ(c.refusal, "");
+        } catch (const UserError& e) {
+            EXPECT_TRUE(*c.refusal && e.message().startsWith(QString::fromUtf8(c.refusal))) << e.message().toStdString();
+        }
+    }
 }
 
 TEST_F(DocumentsTest, EachCopyIsItsOwnJob) {

@@ -1,5 +1,6 @@
 #include "PagePainter.h"
 
+#include "SystemFiles.h"
 #include "DbError.h"
 #include "FileErrors.h"
 
@@ -176,7 +177,8 @@ PdfSink::~PdfSink() {
 void PdfSink::begin(const ReportJobInfo& info) {
     (void)info;
     // The file is tried before anything is drawn, so a folder without
-    // permission is said at once.
+    // permission is said at once; never over the system's files.
+    RefuseSystemOutput(d_->path);
     QFile probe(d_->path);
     if (!probe.open(QIODevice::WriteOnly)) throw UserError(FileErrorText(probe, d_->path));
     probe.close();

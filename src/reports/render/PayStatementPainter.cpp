@@ -1,5 +1,6 @@
 #include "PayStatementPainter.h"
 
+#include "SystemFiles.h"
 #include "DbError.h"
 #include "FileErrors.h"
 
@@ -298,6 +299,7 @@ namespace {
 // A PDF writer on a file tried before anything is drawn, so a folder without
 // permission is said at once.
 std::unique_ptr<QPdfWriter> openPdf(const QString& path) {
+    RefuseSystemOutput(path);
     QFile probe(path);
     if (!probe.open(QIODevice::WriteOnly)) throw UserError(FileErrorText(probe, path));
     probe.close();

@@ -1,5 +1,6 @@
 #include "DesktopReport.h"
 
+#include "SystemFiles.h"
 #include "DbError.h"
 #include "IniFile.h"
 #include "PagePainter.h"
@@ -67,6 +68,12 @@ bool RunDesktopReport(QWidget* owner, Session& session, UserInterface& ui, const
                                                        QStringLiteral("PDF (*.pdf)"));
         if (job.pdfPath.isEmpty()) return false;
         if (!job.pdfPath.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) job.pdfPath += QStringLiteral(".pdf");
+        try {
+            RefuseSystemOutput(job.pdfPath);
+        } catch (const UserError& e) {
+            ui.message(MessageKind::Error, e.message());
+            return false;
+        }
     }
     std::unique_ptr<QPrinter> printer;
     std::unique_ptr<DeviceSink> drawn;

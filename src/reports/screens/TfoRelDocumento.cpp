@@ -100,13 +100,13 @@ DocumentOptions TfoRelDocumento::options() const {
     for (auto it = dates_.begin(); it != dates_.end(); ++it) o.dates.insert(it.key(), it.value()->date());
     o.copies = copies_->value();
     for (auto it = typed_.begin(); it != typed_.end(); ++it) o.extras.insert(it.key(), it.value()->text());
-    DocumentExtras(def_, o.extras); // a value that is not an amount is told here
     if (list_) {
         QStringList items;
         for (const QString& line : list_->toPlainText().split(QLatin1Char('\n')))
             if (!line.trimmed().isEmpty()) items << line.trimmed();
         o.lists.insert(def_.lists.value(0), items);
     }
+    CheckDocumentOptions(def_, o); // a value that is not an amount, a reversed range... is told here
     return o;
 }
 
