@@ -12,7 +12,11 @@
 namespace folha {
 
 namespace {
+// The screen's settings file in the program's "ini" folder. A screen shown
+// before the folders are known (a test, a dialog without a session) keeps
+// nothing: never a file in whatever folder the program was started from.
 QString fileOf(const QString& iniDir, const QString& name) {
+    if (iniDir.isEmpty() || QDir::isRelativePath(iniDir)) return {};
     QDir().mkpath(iniDir);
     return QDir(iniDir).filePath(name + QStringLiteral(".ini"));
 }
@@ -22,6 +26,7 @@ const QString GridSection = QStringLiteral("Colunas");
 
 void RestoreWindowPlacement(const QString& iniDir, const QString& screenName, QWidget* window) {
     const QString file = fileOf(iniDir, screenName);
+    if (file.isEmpty()) return;
     bool ok[4];
     const int left = ReadIniValue(file, PlacementSection, QStringLiteral("Left")).toInt(&ok[0]);
     const int top = ReadIniValue(file, PlacementSection, QStringLiteral("Top")).toInt(&ok[1]);
@@ -34,6 +39,7 @@ void RestoreWindowPlacement(const QString& iniDir, const QString& screenName, QW
 
 void SaveWindowPlacement(const QString& iniDir, const QString& screenName, const QWidget* window) {
     const QString file = fileOf(iniDir, screenName);
+    if (file.isEmpty()) return;
     const QPoint at = window->pos();
     WriteIniFileValue(file, PlacementSection, QStringLiteral("Left"), QString::number(at.x()));
     WriteIniFileValue(file, PlacementSection, QStringLiteral("Top"), QString::number(at.y()));
@@ -44,6 +50,7 @@ void SaveWindowPlacement(const QString& iniDir, const QString& screenName, const
 void SaveGridLayout(const QString& iniDir, const QString& gridName, const QTableView* grid, bool save) {
     if (!save || !grid->model()) return;
     const QString file = fileOf(iniDir, gridName);
+    if (file.isEmpty()) return;
     QFile::remove(file);
     const QHeaderView* h = grid->horizontalHeader();
     const int columns = grid->model()->columnCount();
@@ -56,6 +63,7 @@ void SaveGridLayout(const QString& iniDir, const QString& gridName, const QTable
 
 void LoadGridLayout(const QString& iniDir, const QString& gridName, QTableView* grid) {
     const QString file = fileOf(iniDir, gridName);
+    if (file.isEmpty()) return;
     if (!QFile::exists(file) || !grid->model()) return;
     const int columns = grid->model()->columnCount();
     bool ok = false;

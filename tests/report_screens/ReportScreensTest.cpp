@@ -252,6 +252,17 @@ TEST_F(ReportScreens, PdfDestinationWritesTheFileTheClerkChose) {
     EXPECT_TRUE(text.contains("Relatório De Sindicatos")) << text.toStdString();
     for (const Record& r : Table(session->folha(), "SINDICAT").select())
         EXPECT_TRUE(text.contains(r.text("NOME_SIND").trimmed())) << r.text("NOME_SIND").toStdString();
+
+    // A file of the company's data folder is never the clerk's PDF.
+    const QString dataFolder =
+        session->installation().localPath(Session::paramValue(session->aliasParams("Folha"), "PATH"));
+    ScriptedUi refused({true});
+    request.pdfPath = QDir(dataFolder).filePath("relatorio.pdf");
+    EXPECT_FALSE(RunDesktopReport(nullptr, *session, refused, request, [&](TextReport&) { return true; }, false));
+    EXPECT_FALSE(QFile::exists(request.pdfPath));
+    ASSERT_EQ(refused.texts("message").size(), 1);
+    EXPECT_TRUE(refused.texts("message")[0].startsWith("O arquivo de saída é uma base de dados do sistema"))
+        << refused.texts("message")[0].toStdString();
 }
 
 // The export screen: the listing's own titles are proposed, the titles are
@@ -299,6 +310,19 @@ TEST_F(ReportScreens, ExportScreenRemembersTheTitlesAndDeletesTheReportFile) {
     QFile::remove(second);
     EXPECT_FALSE(remembered.exportReport(d.file("nada.xlsx")));
     EXPECT_FALSE(QFile::exists(d.file("nada.xlsx")));
+
+    // The company's database is no place for a workbook.
+    const QString third = makeReport();
+    const QString database = QDir(session->installation().localPath(
+                                      Session::paramValue(session->aliasParams("Folha"), "PATH")))
+                                 .filePath("dados.sqlite");
+    ASSERT_TRUE(QFile::exists(database));
+    const QByteArray before = ReadLatin1(database).toLatin1();
+    TfoExportarRelExcel overData(*session, ui, third, def->screen, proposed);
+    ui.entries.clear();
+    EXPECT_FALSE(overData.exportReport(database));
+    EXPECT_EQ(ReadLatin1(database).toLatin1(), before);
+    EXPECT_TRUE(ui.texts("message").join("").contains("O arquivo de saída é uma base de dados do sistema"));
 }
 
 TEST_F(ReportScreens, EveryListingAndThePrintScreensAreInTheCatalog) {
