@@ -173,7 +173,18 @@ TableBuilder& TableBuilder::page(const QStringList& fields, const QString& page)
 TableBuilder& TableBuilder::lookup(const QString& field, const LookupDef& lookup, bool pickerOnly) {
     FieldDef& f = fieldOf(field);
     f.lookup = lookup;
+    f.refersTo = Reference{lookup.table, lookup.keyField};
     f.pickerOnly = pickerOnly;
+    return *this;
+}
+
+TableBuilder& TableBuilder::refers(const QString& field, const QString& table, const QString& keyField) {
+    fieldOf(field).refersTo = Reference{table, keyField};
+    return *this;
+}
+
+TableBuilder& TableBuilder::noun(const QString& noun) {
+    def_.noun = noun;
     return *this;
 }
 

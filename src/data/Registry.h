@@ -67,6 +67,14 @@ struct LookupDef {
     QString listQuery;          // " SELECT COD_CARGOS as Codigo, NOME_CARGO as Descricao FROM Cargos.db "
 };
 
+// A field whose value is the key of another register's row: a row naming a
+// key that is not registered there is refused, and so is deleting that row
+// while rows here still name it. Zero and blank name nothing.
+struct Reference {
+    QString table;    // "HISTFP"
+    QString keyField; // its one-field primary key ("HCODIGO")
+};
+
 struct FieldDef {
     QString name;
     FieldType type = FieldType::Text;
@@ -80,6 +88,7 @@ struct FieldDef {
     // What the register forms need.
     QString page;                    // page of the editing panel ("Principal"); empty: no pages
     std::optional<LookupDef> lookup; // a code described by another register
+    std::optional<Reference> refersTo; // the register its value must exist in (every lookup's)
     bool pickerOnly = false;         // the box is read-only; only the pick button changes it
     InputMask mask = InputMask::None;
     int gridWidth = 0;               // characters of its grid column; 0: by type and size
@@ -101,6 +110,7 @@ struct TableDef {
     QString fileName; // the legacy file name ("CADFUN.db")
     Scope scope = Scope::Company;
     QString caption;
+    QString noun; // one row, for messages ("Funcionário"); empty: the caption
     std::vector<FieldDef> fields;
     QStringList primaryKey;
     std::vector<IndexDef> indexes;
@@ -143,6 +153,10 @@ public:
     // grid widths.
     TableBuilder& page(const QStringList& fields, const QString& page);
     TableBuilder& lookup(const QString& field, const LookupDef& lookup, bool pickerOnly = false);
+    // A reference without a lookup of the form (the code is the row's own
+    // key part, or typed without a description).
+    TableBuilder& refers(const QString& field, const QString& table, const QString& keyField);
+    TableBuilder& noun(const QString& noun);
     TableBuilder& mask(const QString& field, InputMask mask);
     TableBuilder& gridWidth(const QString& field, int characters);
     TableBuilder& key(const QStringList& fields);

@@ -3,6 +3,16 @@
 
 namespace folha::payroll {
 
+namespace {
+
+// The log line of an event the chart does not hold, naming the employee
+// whose row it is, so the row can be found and mended.
+QString MissingEventText(const QString& employee, const QString& eventCode) {
+    return QStringLiteral("Funcionário %1: histórico %2 não cadastrado").arg(employee, eventCode);
+}
+
+} // namespace
+
 void RunTables::load(Database& db) {
     events.clear();
     roles.clear();
@@ -117,7 +127,7 @@ void EmployeeCalc::valueEnteredRows() {
         const Fixed entered = row.record.number("VALOR");
         const EventInfo* event = tables_.eventInfo(eventCode);
         if (!event) {
-            ui_.log(QStringLiteral("Histórico da ocorrencia não localizado: ") + eventCode);
+            ui_.log(MissingEventText(code, eventCode));
             continue; // no rule and no multiplier: the row stays as entered and enters no total
         }
         const Fixed perc = event->perc;
@@ -210,7 +220,7 @@ QSet<QString> EmployeeResultCodes(const Record& employee) {
 void EmployeeCalc::accumulate(const QString& eventCode, Fixed refer, Fixed valor) {
     const EventInfo* event = tables_.eventInfo(eventCode);
     if (!event) {
-        if (!valor.isZero()) ui_.log(QStringLiteral("Histórico da ocorrencia não localizado: ") + eventCode);
+        if (!valor.isZero()) ui_.log(MissingEventText(code, eventCode));
         return;
     }
     totals.accumulate(event->flags, refer, valor);

@@ -1,4 +1,5 @@
 #include "EventsEntry.h"
+#include "References.h"
 
 #include "AuditLog.h"
 #include "TextRoutines.h"
@@ -12,23 +13,34 @@ const QString EntryScreen = QStringLiteral("TfoCadOcorrenc");
 const QString NotFoundText = QStringLiteral("Registro não encontrado!");
 const QString ConfirmDeleteText = QStringLiteral("Confirma exclusão do registro selecionado?");
 
-// The grid's columns and joins. The cost centre is optional: a row whose
-// CENTCUSTO names no cost centre is still listed, without a description.
+// The grid's columns and joins. Every row is listed: one whose employee or
+// event is not registered (an old row, an import) shows it in place of the
+// name, so it can be found and mended; a cost centre that names nothing
+// leaves its description blank.
 const QString GridSelect = QStringLiteral(
     " SELECT Ocorrenc.OCORRANO, Ocorrenc.OCORRMES, Ocorrenc.TIPOFOLHA, Ocorrenc.HCODIGO, Ocorrenc.CODFUN, Ocorrenc.REFER,"
     " Ocorrenc.VALOR, Ocorrenc.CENTCUSTO, Ocorrenc.FLAG, Ocorrenc.DT_INIFERI, Ocorrenc.DT_FINFERI, Ocorrenc.DT_IGOZFER,"
-    " Ocorrenc.DT_FGOZFER, Ocorrenc.DT_IABOFER, Ocorrenc.DT_FABOFER, Histfp.HNOME, Cadfun.NOME, Centcust.DESC_CUSTO"
+    " Ocorrenc.DT_FGOZFER, Ocorrenc.DT_IABOFER, Ocorrenc.DT_FABOFER,"
+    " COALESCE(Histfp.HNOME, '** HISTÓRICO NÃO CADASTRADO **'), COALESCE(Cadfun.NOME, '** FUNCIONÁRIO NÃO CADASTRADO **'),"
+    " Centcust.DESC_CUSTO"
     " FROM OCORRENC Ocorrenc"
-    "    INNER JOIN CADFUN Cadfun"
+    "    LEFT JOIN CADFUN Cadfun"
     "    ON  (Cadfun.CODFUN = Ocorrenc.CODFUN)"
-    "    INNER JOIN HISTFP Histfp"
+    "    LEFT JOIN HISTFP Histfp"
     "    ON  (Histfp.HCODIGO = Ocorrenc.HCODIGO)  "
     "    LEFT JOIN centcust Centcust"
     "    ON  (Centcust.COD_CCUSTO = Ocorrenc.CENTCUSTO) "
-    " Where Cadfun.CODFUN is not null ");
+    " Where 1 = 1 ");
 
 const QString GridOrder =
     QStringLiteral(" order by Ocorrenc.OCORRANO, Ocorrenc.OCORRMES, Ocorrenc.TIPOFOLHA, Ocorrenc.HCODIGO, Ocorrenc.CODFUN");
+
+// A code of digits typed short, completed with leading zeros to the width.
+QString CompletedCode(const QString& code, int width) {
+    for (const QChar c : code)
+        if (!c.isDigit()) return code;
+    return code.isEmpty() ? code : code.rightJustified(width, QLatin1Char('0'));
+}
 
 // The letter of a sheet type as the box holds it ("F - Folha" or "F").
 QString sheetLetter(const QString& sheet) { return sheet.trimmed().left(1).toUpper(); }
@@ -104,7 +116,8 @@ void addSearch(BoundQuery& q, const QString& field, const QString& typed) {
 
 BoundQuery EventsGridQuery(const EventsFilter& filter, bool ordered) {
     BoundQuery q{GridSelect, {}};
-    const QString employee = OnlyDigits(filter.employee);
+    // A code typed short is the code with its zeros: "10" is employee 000010.
+    const QString employee = CompletedCode(OnlyDigits(filter.employee), 6);
     if (!employee.isEmpty()) {
         q.statement += QStringLiteral(" and Ocorrenc.CODFUN = ?");
         q.params << employee;
@@ -124,7 +137,7 @@ BoundQuery EventsGridQuery(const EventsFilter& filter, bool ordered) {
     }
     if (!filter.eventCode.trimmed().isEmpty()) {
         q.statement += QStringLiteral(" and Ocorrenc.HCODIGO = ?");
-        q.params << filter.eventCode.trimmed();
+        q.params << CompletedCode(filter.eventCode.trimmed(), 3);
     }
     if (!filter.searchText.isEmpty()) addSearch(q, filter.searchField, filter.searchText);
     if (ordered) q.statement += GridOrder;
@@ -151,7 +164,7 @@ EventsFilter EventsEntry::branchPeriod() {
 
 Record EventsEntry::newRow(const EventsFilter& filter) const {
     Record row = Table(session_.folha(), EventsTable).newRecord();
-    row.set("CODFUN", OnlyDigits(filter.employee))
+    row.set("CODFUN", CompletedCode(OnlyDigits(filter.employee), 6))
         .set("TIPOFOLHA", sheetLetter(filter.sheet))
         .set("OCORRANO", filter.year.trimmed())
         .set("OCORRMES", filter.month.trimmed());
@@ -171,10 +184,14 @@ std::optional<RowLock> EventsEntry::beginEdit(const Record& row) {
 void EventsEntry::save(const Record& rowIn, bool inserting, const QVariantList& originalKey) {
     if (rowIn.text("HCODIGO").trimmed().isEmpty())
         throw UserError(QStringLiteral("Informe o código do histórico da ocorrência!"));
+    if (rowIn.text("CODFUN").trimmed().isEmpty()) throw UserError(QStringLiteral("Informe o funcionário da ocorrência!"));
     Database& db = session_.folha();
     Table events(db, EventsTable);
     Record row = rowIn;
-    const QVariantList key = rowIn.keyValues();
+    // "10" is employee 000010: never a row for an employee nobody has.
+    CompleteCodes(row);
+    RequireReferencedRows(db, row);
+    const QVariantList key = row.keyValues();
     const QVariantList stored = originalKey.isEmpty() ? key : originalKey;
     const QString duplicateText = QStringLiteral("Já existe ocorrência do histórico %1 para o funcionário %2 em %3/%4, tipo de folha %5!")
                                       .arg(row.text("HCODIGO"), row.text("CODFUN"), row.text("OCORRMES"),
@@ -214,8 +231,9 @@ void EventsEntry::save(const Record& rowIn, bool inserting, const QVariantList& 
 bool EventsEntry::remove(const QVariantList& key) {
     Database& db = session_.folha();
     Table events(db, EventsTable);
-    if (!find(key)) return false;
-    if (!ui_.question(ConfirmDeleteText)) return false;
+    const auto shown = find(key);
+    if (!shown) return false;
+    if (!ui_.question(ConfirmDeleteText + QLatin1Char('\n') + RowName(*shown), QuestionKind::YesNoDefaultNo)) return false;
     Transaction t(db);
     if (!events.remove(key)) {
         ui_.message(MessageKind::Error, NotFoundText);

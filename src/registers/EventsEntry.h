@@ -50,7 +50,9 @@ public:
     // HCODIGO, CODFUN); "Registro não encontrado!" and nothing when absent.
     std::optional<Record> find(const QVariantList& key);
     std::optional<RowLock> beginEdit(const Record& row);
-    // Takes CENTCUSTO from the employee, posts the row (an edit may change
+    // Completes the codes typed short ("12" -> "000012"), refuses a row
+    // without a registered employee or event code, takes CENTCUSTO from the
+    // employee, posts the row (an edit may change
     // the event code: `originalKey` is the key it had), writes the audit
     // entry ("Inclusão de cadastro de " / "Edição de cadastro de "), and
     // deletes that employee's rows of the row's year, month and sheet type

@@ -2,6 +2,7 @@
 
 #include "AuditLog.h"
 #include "DbError.h"
+#include "References.h"
 
 namespace folha::registers {
 
@@ -14,6 +15,23 @@ QString keyDescription(const Record& row) {
     QStringList parts;
     for (const auto& k : row.def().primaryKey) parts << row.def().field(k)->caption + ' ' + row.text(k).trimmed();
     return parts.join(QStringLiteral(", "));
+}
+
+// "Funcionário 000024 - JOSE DA SILVA": the row's key and its name or
+// description (the first field so named, else the first text beyond the key).
+QString RowTitle(const Record& row) {
+    const FieldDef* title = nullptr;
+    for (const FieldDef& f : row.def().fields) {
+        if (f.type != FieldType::Text || row.def().primaryKey.contains(f.name) || row.text(f.name).trimmed().isEmpty())
+            continue;
+        const bool named = f.name.contains(QLatin1String("NOME")) || f.name.startsWith(QLatin1String("DESC"));
+        if (named) {
+            title = &f;
+            break;
+        }
+        if (!title) title = &f;
+    }
+    return title ? RowName(row) + QStringLiteral(" - ") + row.text(title->name).trimmed() : RowName(row);
 }
 
 bool isBlank(const Record& row, const FieldDef& f) {
@@ -41,10 +59,13 @@ std::optional<RowLock> RegisterService::beginEdit(const Record& row) {
     return lock;
 }
 
-void RegisterService::save(const Record& row, bool inserting) {
+void RegisterService::save(const Record& typed, bool inserting) {
+    Record row = typed;
+    CompleteCodes(row);
     for (const auto& f : table_.def().fields)
         if (f.required && f.type != FieldType::AutoInc && isBlank(row, f))
             throw UserError(QStringLiteral("O campo \"%1\" é obrigatório. Preencha-o antes de gravar.").arg(f.caption));
+    RequireReferencedRows(table_.database(), row);
     Transaction tx(table_.database());
     if (inserting) {
         if (table_.find(row.keyValues()))
@@ -62,11 +83,20 @@ void RegisterService::save(const Record& row, bool inserting) {
 }
 
 bool RegisterService::remove(const Record& row) {
-    if (!ui_.question(QStringLiteral("Confirma exclusão do registro selecionado?"), QuestionKind::YesNo)) return false;
+    // The question names the row; "Não" is the answer Enter gives.
+    if (!ui_.question(QStringLiteral("Confirma exclusão do registro selecionado?\n%1").arg(RowTitle(row)),
+                      QuestionKind::YesNoDefaultNo))
+        return false;
     Transaction tx(table_.database());
     auto stored = table_.find(row.keyValues());
     if (!stored) {
         ui_.message(MessageKind::Error, NotFound);
+        return false;
+    }
+    // Nothing may be left naming a row that is gone.
+    const QString naming = RowsNaming(table_.database(), *stored);
+    if (!naming.isEmpty()) {
+        ui_.message(MessageKind::Error, naming + QStringLiteral("\nNão é possível excluir."));
         return false;
     }
     // The entry names the row as stored, not as the screen last showed it.

@@ -29,12 +29,15 @@ public:
     // Nothing when given up or when the row is gone.
     std::optional<RowLock> beginEdit(const Record& row);
     // Posts the row (a new one, or the stored row of the same key) and
-    // writes its audit entry ("I" or "E") under the signed-in user. A
-    // refused post (a key that exists, a required field left empty) throws
-    // UserError with the message and writes no entry.
+    // writes its audit entry ("I" or "E") under the signed-in user. Codes
+    // typed short are completed with zeros. A refused post (a key that
+    // exists, a required field left empty, a code another register does not
+    // hold) throws UserError with the message and writes no entry.
     void save(const Record& row, bool inserting);
-    // Asks "Confirma exclusão do registro selecionado?"; on Yes writes the
-    // entry ("X") and deletes the row. Returns whether it was deleted.
+    // Asks "Confirma exclusão do registro selecionado?" naming the row, "Não"
+    // the default; on Yes, unless rows of other registers still name it (then
+    // says which), writes the entry ("X") and deletes the row. Returns
+    // whether it was deleted.
     bool remove(const Record& row);
 
 private:

@@ -11,7 +11,8 @@ class QObject;
 namespace folha {
 
 enum class MessageKind { Information, Warning, Error };
-enum class QuestionKind { YesNo, OkCancel };
+// YesNoDefaultNo: a question whose careless Enter must not do it (a deletion).
+enum class QuestionKind { YesNo, OkCancel, YesNoDefaultNo };
 
 class UserInterface {
 public:

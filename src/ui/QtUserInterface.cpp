@@ -27,6 +27,7 @@ QMessageBox::StandardButton QtUserInterface::showBox(QMessageBox::Icon icon, con
                                                      QMessageBox::StandardButtons buttons, const QString& details) {
     QMessageBox box(icon, title, text, buttons, ownerWidget());
     if (!details.isEmpty()) box.setDetailedText(details);
+    if (defaultButton_ != QMessageBox::NoButton) box.setDefaultButton(defaultButton_);
     return QMessageBox::StandardButton(box.exec());
 }
 
@@ -43,9 +44,11 @@ void QtUserInterface::message(MessageKind kind, const QString& text, const QStri
 }
 
 bool QtUserInterface::question(const QString& text, QuestionKind kind, const QString& title) {
-    const auto buttons = kind == QuestionKind::YesNo ? QMessageBox::Yes | QMessageBox::No
-                                                     : QMessageBox::Ok | QMessageBox::Cancel;
+    const auto buttons = kind == QuestionKind::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
+                                                        : QMessageBox::Yes | QMessageBox::No;
+    defaultButton_ = kind == QuestionKind::YesNoDefaultNo ? QMessageBox::No : QMessageBox::NoButton;
     const auto answer = showBox(QMessageBox::Question, titleOr(title), text, buttons);
+    defaultButton_ = QMessageBox::NoButton;
     return answer == QMessageBox::Yes || answer == QMessageBox::Ok;
 }
 

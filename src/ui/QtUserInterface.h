@@ -41,6 +41,8 @@ protected:
                                                 QMessageBox::StandardButtons buttons,
                                                 const QString& details = {});
     QWidget* ownerWidget() const;
+    // The button Enter presses in the box being shown; none: Qt's choice.
+    QMessageBox::StandardButton defaultButton_ = QMessageBox::NoButton;
 
 private:
     QString titleOr(const QString& title) const;

@@ -369,7 +369,7 @@ TEST_F(PayrollRunTest, MissingEventsAndMissingWeeklyHoursAreLoggedAndTheRunGoesO
     calc();
     EXPECT_EQ(ui.texts("log"),
               (QStringList{"Horas semanais não informadas, ocorrência 001 não valorizada: funcionário 000001",
-                           "Histórico da ocorrencia não localizado: 777"}));
+                           "Funcionário 000001: histórico 777 não cadastrado"}));
     const Rows r = rows("000001");
     EXPECT_EQ(r.at("001"), QStringLiteral("220.00 0.00 ")); // not valued
     EXPECT_EQ(r.at("777"), QStringLiteral("1.00 5.00 "));   // stays as typed

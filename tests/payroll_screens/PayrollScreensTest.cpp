@@ -441,7 +441,7 @@ TEST_F(PayrollScreens, AMissingEventCodeIsALineOfTheLogBox) {
     screen.BotaoCalcularFolhaClick();
     ASSERT_TRUE(screen.lastRun().has_value());
     EXPECT_EQ(screen.lastRun()->employeesCalculated, 2);
-    EXPECT_EQ(screen.logBox()->toPlainText(), QStringLiteral("Histórico da ocorrencia não localizado: 013"));
+    EXPECT_EQ(screen.logBox()->toPlainText(), QStringLiteral("Funcionário 000001: histórico 013 não cadastrado"));
     EXPECT_TRUE(screen.logBox()->isReadOnly());
     // A second run starts an empty log.
     screen.range()->firstField()->setText("2");

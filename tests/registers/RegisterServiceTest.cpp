@@ -102,7 +102,7 @@ TEST_F(RegisterServiceTest, DeleteAsksFirstAndLogsTheStoredRow) {
     ScriptedUi no({false});
     RegisterService refusing(session, *FindRegister("TfoCadBancos"), no);
     EXPECT_FALSE(refusing.remove(bank("001", "BANCO UM")));
-    EXPECT_EQ(no.texts("question"), QStringList{"Confirma exclusão do registro selecionado?"});
+    EXPECT_EQ(no.texts("question").join('|').toStdString(), "Confirma exclusão do registro selecionado?\nBanco 001 - BANCO UM");
     EXPECT_TRUE(banks.table().find({"001"}).has_value());
 
     ScriptedUi yes({true});
@@ -113,6 +113,50 @@ TEST_F(RegisterServiceTest, DeleteAsksFirstAndLogsTheStoredRow) {
     QStringList entries = auditEntries();
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[1], "TfoCadBancos X 000002 1: Exclusão de cadastro de banco |Codigo: 001 |Nome): BANCO UM |Ag: 0001");
+}
+
+// A row names only what is registered (a code typed short is the code with
+// its zeros), and a registered row is not deleted while rows name it.
+TEST_F(RegisterServiceTest, RowsNameOnlyWhatIsRegisteredAndKeepItFromDeletion) {
+    RegisterService positions(session, *FindRegister("TfoCadCargos"), ui);
+    Record position(Registry::instance().require("Cargos"));
+    position.set("COD_CARGOS", "007").set("NOME_CARGO", "ANALISTA");
+    positions.save(position, true);
+    RegisterService employees(session, *FindRegister("TfoCadFuncionarios"), ui);
+    Record e = employees.newRecord();
+    e.set("CODFUN", "24").set("NOME", "JOSE DA SILVA");
+    const struct {
+        const char* field;
+        QVariant value;
+        const char* refusal;
+    } cases[] = {
+        {"CARGO", 8, "Cargo 8 não cadastrado"},
+        {"CENTCUSTO", "99", "Centro de custo 99 não cadastrado"},
+        {"HISTO1", 101, "Histórico 101 não cadastrado"},
+        {"COD_SIND", 3, "Sindicato 3 não cadastrado"},
+    };
+    for (const auto& c : cases) {
+        Record wrong = e;
+        wrong.set(c.field, c.value);
+        try {
+            employees.save(wrong, true);
+            ADD_FAILURE() << c.field << " naming nothing was posted";
+        } catch (const UserError& error) {
+            EXPECT_EQ(error.message().toStdString(), c.refusal);
+        }
+    }
+    EXPECT_EQ(employees.table().count(), 0);
+    e.set("CARGO", 7).set("CENTCUSTO", "").set("COD_SIND", 0);
+    employees.save(e, true);
+    ASSERT_TRUE(employees.table().find({"000024"}).has_value());
+    const int entries = int(auditEntries().size());
+
+    ScriptedUi yes({true});
+    RegisterService deleting(session, *FindRegister("TfoCadCargos"), yes);
+    EXPECT_FALSE(deleting.remove(position));
+    EXPECT_EQ(yes.texts("error"), QStringList{"Cargo 007 tem 1 registro(s) em Funcionários\nNão é possível excluir."});
+    EXPECT_TRUE(positions.table().find({"007"}).has_value());
+    EXPECT_EQ(auditEntries().size(), entries);
 }
 
 TEST_F(RegisterServiceTest, ARowDeletedMeanwhileIsNotFound) {

@@ -260,9 +260,9 @@ TEST_F(ReportScreens, PdfDestinationWritesTheFileTheClerkChose) {
     request.pdfPath = QDir(dataFolder).filePath("relatorio.pdf");
     EXPECT_FALSE(RunDesktopReport(nullptr, *session, refused, request, [&](TextReport&) { return true; }, false));
     EXPECT_FALSE(QFile::exists(request.pdfPath));
-    ASSERT_EQ(refused.texts("message").size(), 1);
-    EXPECT_TRUE(refused.texts("message")[0].startsWith("O arquivo de saída é uma base de dados do sistema"))
-        << refused.texts("message")[0].toStdString();
+    ASSERT_EQ(refused.texts("error").size(), 1);
+    EXPECT_TRUE(refused.texts("error")[0].startsWith("O arquivo de saída é uma base de dados do sistema"))
+        << refused.texts("error")[0].toStdString();
 }
 
 // The export screen: the listing's own titles are proposed, the titles are
@@ -322,7 +322,8 @@ TEST_F(ReportScreens, ExportScreenRemembersTheTitlesAndDeletesTheReportFile) {
     ui.entries.clear();
     EXPECT_FALSE(overData.exportReport(database));
     EXPECT_EQ(ReadLatin1(database).toLatin1(), before);
-    EXPECT_TRUE(ui.texts("message").join("").contains("O arquivo de saída é uma base de dados do sistema"));
+    EXPECT_TRUE(ui.texts("error").join("").contains("O arquivo de saída é uma base de dados do sistema"))
+        << ui.texts().join(" | ").toStdString();
 }
 
 TEST_F(ReportScreens, EveryListingAndThePrintScreensAreInTheCatalog) {

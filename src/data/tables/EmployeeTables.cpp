@@ -109,6 +109,7 @@ const QList<CodeEntry>& movementCodes() {
 std::vector<TableDef> employeeTables() {
     std::vector<TableDef> t;
     t.push_back(TableBuilder("CADFUN", "CADFUN.db", Scope::Company, "Funcionários")
+                    .noun("Funcionário")
                     .text("CODFUN", 6, "Codigo")
                     .text("NOME", 40, "Nome")
                     .text("ENDERECO", 40, "Endereço")
@@ -281,6 +282,10 @@ std::vector<TableDef> employeeTables() {
                     .lookup("HISTO3", eventLookup(3), true)
                     .lookup("HISTO4", eventLookup(4), true)
                     .lookup("HISTO5", eventLookup(5), true)
+                    .refers("CENTCUSTO", "centcust", "COD_CCUSTO")
+                    .refers("COD_LINHA1", "Linha", "CODIGO")
+                    .refers("COD_LINHA2", "Linha", "CODIGO")
+                    .refers("COD_PLANTA", "PLANTOES", "COD_PLANTA")
                     .key({"CODFUN"})
                     .index("NOMEFUNCIONARIO", {"NOME"})
                     .index("Pis_DataAdmis", {"NR_PIS", "DT_ADMIS"})
@@ -293,6 +298,7 @@ std::vector<TableDef> employeeTables() {
                     .text("NOME_DEPEN", 40, "Nome Dependente")
                     .date("DT_NASC", "DT_NASC")
                     .shortInt("ANOS_IRPF", "Anos IRPF")
+                    .refers("CODFUN", "CADFUN", "CODFUN")
                     .key({"CODFUN", "NUMERO"})
                     .index("CODFUN", {"CODFUN"})
                     .build());
@@ -303,10 +309,13 @@ std::vector<TableDef> employeeTables() {
                     .date("DATA", "DATA")
                     .text("CAUS_RESC", 2, "Causa Rescisão")
                     .codes("CAUS_RESC", movementCodes())
+                    .refers("CODFUN", "CADFUN", "CODFUN")
+                    .refers("HCODIGO", "HISTAFAS", "HCODIGO")
                     .key({"CODFUN", "DATA", "HCODIGO"})
                     .build());
 
     t.push_back(TableBuilder("HISTAFAS", "HISTAFAS.db", Scope::Company, "Históricos de Afastamento")
+                    .noun("Histórico de afastamento")
                     .text("HCODIGO", 3, "Codigo")
                     .text("HNOME", 30, "Nome")
                     .text("CALC13", 1, "Calcula 13º")

@@ -14,6 +14,7 @@ const QList<CodeEntry>& sheetTypeCodes() {
 std::vector<TableDef> eventTables() {
     std::vector<TableDef> t;
     t.push_back(TableBuilder("HISTFP", "HISTFP.db", Scope::Company, "Históricos")
+                    .noun("Histórico")
                     .text("HCODIGO", 3, "Codigo")
                     .text("HNOME", 30, "Descrição")
                     .shortInt("HFLAGINS13", "Flag 13º")
@@ -56,6 +57,7 @@ std::vector<TableDef> eventTables() {
                     .build());
 
     t.push_back(TableBuilder("OCORRENC", "OCORRENC.db", Scope::Company, "Ocorrências")
+                    .noun("Ocorrência")
                     .text("OCORRANO", 4, "Ano")
                     .text("OCORRMES", 2, "Mês")
                     .text("TIPOFOLHA", 1, "Tipo Folha")

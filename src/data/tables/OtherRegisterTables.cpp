@@ -16,6 +16,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .build());
 
     t.push_back(TableBuilder("Cargos", "Cargos.db", Scope::Company, "Cargos")
+                    .noun("Cargo")
                     .text("COD_CARGOS", 3, "Codigo")
                     .text("NOME_CARGO", 40, "Nome")
                     .shortInt("PERC_APOSE", "% Aposentadoria")
@@ -25,6 +26,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .build());
 
     t.push_back(TableBuilder("SINDICAT", "SINDICAT.db", Scope::Company, "Sindicatos")
+                    .noun("Sindicato")
                     .text("COD_SIND", 3, "Codigo")
                     .text("NOME_SIND", 60, "Nome")
                     .text("CNPJ", 14, "Cnpj")
@@ -35,6 +37,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .build());
 
     t.push_back(TableBuilder("centcust", "centcust.db", Scope::Company, "Centros de Custo")
+                    .noun("Centro de custo")
                     .text("COD_CCUSTO", 10, "Codigo")
                     .text("DESC_CUSTO", 35, "Descrição")
                     .key({"COD_CCUSTO"})
@@ -42,6 +45,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .build());
 
     t.push_back(TableBuilder("BANCO", "BANCO.db", Scope::Company, "Bancos")
+                    .noun("Banco")
                     .text("COD_BANCO", 8, "Cod Banco")
                     .text("NUMERO", 3, "Numero")
                     .text("AGENCIA", 5, "Agência")
@@ -63,6 +67,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .build());
 
     t.push_back(TableBuilder("Linha", "Linha.db", Scope::Company, "Linhas de Transporte")
+                    .noun("Linha de transporte")
                     .text("CODIGO", 3, "Codigo")
                     .text("NOME", 30, "Nome")
                     .number("VALOR", "Valor")
@@ -71,6 +76,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .build());
 
     t.push_back(TableBuilder("PLANTOES", "PLANTOES.db", Scope::Company, "Plantões")
+                    .noun("Plantão")
                     .text("COD_PLANTA", 3, "Codigo")
                     .text("NOME", 30, "Nome")
                     .number("HRS_NORMA", "Horas Normais")
@@ -94,10 +100,13 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("COD_PLANTA", 3, "Codigo Plantão")
                     .number("QUANTIDADE", "Quantidade")
                     .text("FLAG", 1, "Flag")
+                    .refers("CODFUN", "CADFUN", "CODFUN")
+                    .refers("COD_PLANTA", "PLANTOES", "COD_PLANTA")
                     .key({"PLANT_ANO", "PLANT_MES", "TIPOFOLHA", "CODFUN", "COD_PLANTA"})
                     .build());
 
     t.push_back(TableBuilder("Tomador", "Tomador.db", Scope::Company, "Tomadores de Serviço")
+                    .noun("Tomador")
                     .text("COD_TOMAD", 3, "Codigo")
                     .text("NOME", 40, "Nome")
                     .text("ENDERECO", 50, "Endereço")
@@ -126,6 +135,8 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("PIS", 11, "Pis")
                     .number("VALORAFAST", "Valor Afast.")
                     .check("PIS", FieldCheck::Pis)
+                    .refers("CODFUN", "CADFUN", "CODFUN")
+                    .refers("TOMADOR", "Tomador", "COD_TOMAD")
                     .mask("PIS", InputMask::Pis)
                     .key({"ANOMES", "CODFUN", "TOMADOR"})
                     .index("AnoMes_Tomad_Pis", {"ANOMES", "TOMADOR", "PIS"})
