@@ -960,19 +960,24 @@ TEST_F(CliTest, SignInRulesOfTheCommandLine) {
         const CliRun list = run({"failed-sign-ins"});
         ASSERT_EQ(list.status, 0) << list.err.toStdString();
         EXPECT_EQ(list.out.count("000002,"), 4) << list.out.toStdString();
-        const CliRun refused = run({"--user", "000002", "failed-sign-ins"}, "operador");
-        EXPECT_EQ(refused.status, 3);
     }
     {
         // A lock holds until a supervisor lifts it.
-        signIn.exec("UPDATE SituacaoAcesso SET Falhas = 10, BloqueadoAte = '2999-01-01T00:00:00' WHERE Usuario = '000002'");
+        signIn.exec("DELETE FROM SituacaoAcesso WHERE Usuario = '000002'");
+        signIn.exec("INSERT INTO SituacaoAcesso (Usuario, Falhas, UltimaFalha, BloqueadoAte) "
+                    "VALUES ('000002', 10, '2000-01-01T00:00:00', '2999-01-01T00:00:00')");
         const CliRun locked = run({"--user", "000002", "companies"}, "operador");
         EXPECT_EQ(locked.status, 3);
         EXPECT_TRUE(locked.err.contains("está bloqueado")) << locked.err.toStdString();
-        EXPECT_EQ(run({"--user", "000002", "unlock-user", "000002"}, "operador").status, 3);
         const CliRun lifted = run({"unlock-user", "000002"});
         ASSERT_EQ(lifted.status, 0) << lifted.err.toStdString();
         EXPECT_EQ(run({"--user", "000002", "companies"}, "operador").status, 0);
+        // Only a supervisor reads the list and lifts a lock.
+        for (const QStringList& args : {QStringList{"failed-sign-ins"}, QStringList{"unlock-user", "000002"}}) {
+            const CliRun r = run(QStringList{"--user", "000002"} + args, "operador");
+            EXPECT_EQ(r.status, 3) << args.join(' ').toStdString();
+            EXPECT_TRUE(r.err.contains("somente para usuários de nível SUP")) << r.err.toStdString();
+        }
     }
     {
         // An empty password is refused, with the way to choose one.
@@ -981,7 +986,9 @@ TEST_F(CliTest, SignInRulesOfTheCommandLine) {
             const CliRun r = run({"--user", "000002", "companies"}, password);
             EXPECT_EQ(r.status, 3);
             EXPECT_EQ(r.out, QString());
-            if (password.isEmpty()) EXPECT_TRUE(r.err.contains("FolhaZorvan")) << r.err.toStdString();
+            if (password.isEmpty()) {
+                EXPECT_TRUE(r.err.contains("FolhaZorvan")) << r.err.toStdString();
+            }
         }
     }
     {
