@@ -21,7 +21,8 @@ const QString RefusedPrefix = QStringLiteral("Script não executado: ");
 // its words in order, upper case, outside string literals (a quoted name
 // counts as a word; "(" and ")" are kept as words of their own). The quotes
 // are the engine's own: the server knows no `name` or [name] but has
-// dollar-quoted strings, which may hold a ';'.
+// dollar-quoted strings and E'...' strings with backslash escapes, either of
+// which may hold a ';'.
 struct ScannedStatement {
     QString text;        // what the engine receives
     QString significant; // the text without comments, trimmed
@@ -71,6 +72,9 @@ ScannedStatement Scan(const QString& statement, Backend backend) {
         const QString tag = server && word.isEmpty() ? DollarTag(statement, i) : QString();
         const bool quote = c == '\'' || c == '"' || (!server && (c == '`' || c == '['));
         if (!tag.isEmpty() || quote) { // literal or quoted name
+            // The server's E'...' takes a backslash before a quote as part
+            // of the text.
+            const bool escapes = server && c == '\'' && word.compare(QLatin1String("E"), Qt::CaseInsensitive) == 0;
             endWord();
             int stop = 0;
             QString inside;
@@ -82,6 +86,10 @@ ScannedStatement Scan(const QString& statement, Backend backend) {
                 const QChar closing = c == '[' ? QChar(']') : c;
                 int j = i + 1;
                 while (j < n) {
+                    if (escapes && statement[j] == '\\') {
+                        j += 2;
+                        continue;
+                    }
                     if (statement[j] == closing) {
                         if (closing != ']' && j + 1 < n && statement[j + 1] == closing) { // doubled quote
                             j += 2;

@@ -391,6 +391,8 @@ TEST(SqlConsoleCatalogue, ReadOnlyUpdateErrorsAndCatalogue) {
             "prepare p as delete from CADFUN",
             "select $$`$$; delete from CADFUN; select $$`$$",
             "select $x$ ; $x$, 1; delete from CADFUN",
+            "select E'\\'' ; commit; delete from CADFUN; select ''",
+            "select e'\\\\' ; delete from CADFUN",
             "alter system set fsync = off",
             "reset all",
         };
@@ -403,6 +405,9 @@ TEST(SqlConsoleCatalogue, ReadOnlyUpdateErrorsAndCatalogue) {
         const ConsoleResult dollar = console.run("select $$a;b$$ as T", false);
         ASSERT_EQ(dollar.rows.size(), 1u);
         EXPECT_EQ(dollar.rows[0].value(0).toString(), QStringLiteral("a;b"));
+        const ConsoleResult escaped = console.run("select E'it\\'s; ok' as T", false);
+        ASSERT_EQ(escaped.rows.size(), 1u);
+        EXPECT_EQ(escaped.rows[0].value(0).toString(), QStringLiteral("it's; ok"));
     }
     EXPECT_FALSE(db->inTransaction());
 
