@@ -188,14 +188,22 @@ void Context::requireInstallation() {
 void Context::signInUser() {
     QString code = args.value("--user");
     if (code.isEmpty()) code = qEnvironmentVariable("FOLHA_USER").trimmed();
+    SignIn signIn(session());
     if (code.isEmpty()) {
-        Table users(session().signInDb(), QStringLiteral("Usuarios"));
-        if (users.count() > 0)
+        if (signIn.hasUsers())
             throw CliError{QStringLiteral("Informe o usuário: --user CODIGO ou a variável FOLHA_USER (a senha vem de "
                                           "FOLHA_PASSWORD ou é digitada)"),
                            3};
+        // An installation that once had users never runs without a sign-in.
+        if (signIn.hadUsers())
+            throw CliError{QStringLiteral("Esta instalação já teve usuários, mas nenhum usuário está cadastrado: "
+                                          "nenhum comando que exige usuário é executado sem um. Recupere a tabela "
+                                          "de usuários (Usuarios) de uma cópia do banco de acesso, ou peça ao "
+                                          "suporte que a recupere."),
+                           3};
         return;
     }
+    signIn.hadUsers(); // marks an installation seen with users
     QString password = qEnvironmentVariable("FOLHA_PASSWORD");
     if (!qEnvironmentVariableIsSet("FOLHA_PASSWORD")) {
         if (!isatty(STDIN_FILENO))
@@ -203,10 +211,15 @@ void Context::signInUser() {
         fprintf(stderr, "Senha do usuário %s: ", code.toLocal8Bit().constData());
         password = readLine(true);
     }
-    SignIn signIn(session());
-    auto u = signIn.authenticate(code, password, ui());
-    if (!u) throw CliError{QString(), 3};
-    user = u;
+    const SignInAttempt a = signIn.attempt(code, password);
+    if (a.outcome == SignInOutcome::NeedsPassword)
+        throw CliError{QStringLiteral("O usuário %1 não tem senha cadastrada e não entra pela linha de comando sem "
+                                      "uma: entre uma vez pelo programa FolhaZorvan, que pede a nova senha (duas "
+                                      "vezes) no primeiro acesso, e use-a aqui em FOLHA_PASSWORD.")
+                           .arg(a.user ? a.user->name : code),
+                       3};
+    if (a.outcome != SignInOutcome::Accepted) throw CliError{a.message, 3};
+    user = a.user;
 }
 
 void Context::requireSupervisor(const QString& what) {

@@ -88,8 +88,10 @@ public:
     TextUi& ui() { return *ui_; }
 
     // Signs in the --user (or FOLHA_USER; password from FOLHA_PASSWORD or a
-    // prompt). An installation with users refuses a command without one;
-    // one without users (being set up) runs it as "Nenhum".
+    // prompt) by the engine's rules (waits and locks after failures, no
+    // empty password). An installation that has or ever had users refuses a
+    // command without one; one that never had users (being set up) runs it
+    // as "Nenhum".
     void signInUser();
     // The installation root holds an installation (only init creates one).
     void requireInstallation();

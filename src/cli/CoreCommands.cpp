@@ -13,6 +13,9 @@ namespace folha::cli {
 
 namespace {
 
+// The rows `folha sql` writes unless told otherwise.
+constexpr qint64 DefaultSqlRowLimit = 100000;
+
 int cmdInit(Context& c) {
     const bool server = c.args.has("--server");
     if (!c.args.has("--demo") && !server)
@@ -44,6 +47,7 @@ int cmdInit(Context& c) {
         }
     }
     builder.buildDemo(c.ui());
+    SignIn(c.session()).hadUsers(); // from now on every command needs a user
     c.out << QStringLiteral("Instalação de demonstração criada em %1").arg(c.session().installation().root()) << Qt::endl;
     c.out << QStringLiteral("Usuário %1 (ADMINISTRADOR), senha \"%2\"")
                  .arg(QLatin1String(demo::DemoBuilder::SupervisorCode), QLatin1String(demo::DemoBuilder::SupervisorPassword))
@@ -75,30 +79,87 @@ int cmdCompanies(Context& c) {
 }
 
 // One statement through the console engine: read-only unless --update;
-// a result as CSV with a header line.
+// a result as CSV with a header line, each row written as the engine reads
+// it, up to the row limit (--limit, 0 for none), which is stated when reached.
 int cmdSql(Context& c) {
     if (c.args.positional.size() != 1)
         throw CliError{QStringLiteral("Informe o comando SQL entre aspas"), 2, true};
     const QString statement = c.args.positional.first();
+    qint64 limit = DefaultSqlRowLimit;
+    if (c.args.has("--limit")) {
+        bool ok = false;
+        limit = c.args.value("--limit").toLongLong(&ok);
+        if (!ok || limit < 0)
+            throw CliError{QStringLiteral("Limite de linhas inválido: %1 (use um número, 0 para nenhum)")
+                               .arg(c.args.value("--limit")),
+                           2, true};
+    }
     c.requireSupervisor(QStringLiteral("O console SQL é"));
     c.openCompany();
     if (c.args.has("--branch")) c.branchCode();
     const bool update = c.args.has("--update");
     SqlConsole console(c.session().folha());
-    const ConsoleResult result = console.run(statement, update, std::numeric_limits<int>::max());
-    if (result.query) {
+    qint64 written = 0;
+    bool limitReached = false;
+    ConsoleSink sink;
+    sink.columns = [&](const QStringList& columns) {
         QStringList header;
-        for (const QString& name : result.columns) header << csvField(name);
+        for (const QString& name : columns) header << csvField(name);
         c.out << header.join(',') << Qt::endl;
-        for (const QVariantList& row : result.rows) {
-            QStringList cells;
-            for (const QVariant& v : row) cells << csvField(SqlConsole::cellText(v));
-            c.out << cells.join(',') << Qt::endl;
+    };
+    sink.row = [&](const QVariantList& row) {
+        if (limit > 0 && written >= limit) {
+            limitReached = true;
+            return false;
         }
-    } else {
+        QStringList cells;
+        for (const QVariant& v : row) cells << csvField(SqlConsole::cellText(v));
+        c.out << cells.join(',') << '\n';
+        if (++written % 256 == 0) c.out.flush();
+        return true;
+    };
+    const ConsoleResult result = console.run(statement, update, sink);
+    c.out.flush();
+    if (!result.query)
         c.out << QStringLiteral("%1 registro(s) afetado(s)").arg(std::max(0, result.rowsAffected)) << Qt::endl;
-    }
+    if (limitReached)
+        c.ui().message(MessageKind::Warning,
+                       QStringLiteral("… (limite de %1 linhas atingido; use --limit N para outro limite, 0 para "
+                                      "nenhum)")
+                           .arg(limit));
     if (update) c.audit(SqlConsole::auditOf(statement, result));
+    return 0;
+}
+
+// The refused sign-ins, newest first, for a supervisor.
+int cmdFailedSignIns(Context& c) {
+    c.requireSupervisor(QStringLiteral("A lista de acessos negados é"));
+    SignIn signIn(c.session());
+    c.out << "Momento,Usuario,Estacao,UsuarioSistema,Motivo" << Qt::endl;
+    for (const FailedSignIn& f : signIn.failedSignIns(1000))
+        c.out << csvField(f.when) << ',' << csvField(f.user) << ',' << csvField(f.workstation) << ','
+              << csvField(f.systemUser) << ',' << csvField(f.reason) << Qt::endl;
+    for (const SignInHold& h : signIn.holds())
+        if (h.lockedUntil.isValid())
+            c.ui().message(MessageKind::Warning,
+                           QStringLiteral("Usuário %1 bloqueado até %2 (folha unlock-user \"%1\" o libera)")
+                               .arg(h.user, h.lockedUntil.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"))));
+    return 0;
+}
+
+// A supervisor lifts a user's lock and clears its failures.
+int cmdUnlockUser(Context& c) {
+    if (c.args.positional.size() != 1) throw CliError{QStringLiteral("Informe o código do usuário"), 2, true};
+    c.requireSupervisor(QStringLiteral("A liberação de usuários é"));
+    const QString code = c.args.positional.first();
+    SignIn signIn(c.session());
+    if (!signIn.unlock(code)) {
+        c.out << QStringLiteral("Usuário %1 não tinha tentativas sem sucesso nem bloqueio").arg(code) << Qt::endl;
+        return 0;
+    }
+    c.audit({QStringLiteral("E"), QStringLiteral("SituacaoAcesso"),
+             QStringLiteral("Acesso do usuário %1 liberado (falhas e bloqueio apagados)").arg(code)});
+    c.out << QStringLiteral("Usuário %1 liberado").arg(code) << Qt::endl;
     return 0;
 }
 
@@ -130,7 +191,9 @@ QList<Command> coreCommands() {
     return {
         {"init", "init [--demo] [--server CONEXAO]", cmdInit},
         {"companies", "companies", cmdCompanies},
-        {"sql", "sql --company C [--branch B] [--update] \"COMANDO\"", cmdSql},
+        {"sql", "sql --company C [--branch B] [--update] [--limit N] \"COMANDO\"", cmdSql},
+        {"failed-sign-ins", "failed-sign-ins", cmdFailedSignIns},
+        {"unlock-user", "unlock-user \"CODIGO\"", cmdUnlockUser},
         {"set-period", "set-period --company C --branch B --date DD/MM/AAAA --sheet X", cmdSetPeriod},
     };
 }

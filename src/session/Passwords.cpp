@@ -22,6 +22,18 @@ QString HashPassword(const QString& password) {
     return QString::fromLatin1(out);
 }
 
+// A hash made with the parameters HashPassword uses, of no password anybody
+// knows: checking a typed password against it costs what checking against a
+// user's hash costs, so a refusal takes the same time whether the user
+// exists, has a hash or still has an old plain-text password.
+static const QByteArray& DummyHash() {
+    static const QByteArray h = QByteArrayLiteral("$argon2id$v=19$m=") +
+                                QByteArray::number(quint64(crypto_pwhash_MEMLIMIT_INTERACTIVE) / 1024) +
+                                QByteArrayLiteral(",t=") + QByteArray::number(quint64(crypto_pwhash_OPSLIMIT_INTERACTIVE)) +
+                                QByteArrayLiteral(",p=1$") + QByteArray(22, 'A') + '$' + QByteArray(43, 'A');
+    return h;
+}
+
 bool IsPasswordHash(const QString& stored) { return stored.startsWith(QLatin1String("$argon2")); }
 
 bool CheckPassword(const QString& typed, const QString& stored, bool* legacy) {
@@ -34,7 +46,13 @@ bool CheckPassword(const QString& typed, const QString& stored, bool* legacy) {
         sodium_memzero(pw.data(), size_t(pw.size()));
         return ok;
     }
-    // Old plain-text value; a null password matches only an empty one.
+    // Old plain-text value; a null password matches only an empty one. The
+    // check costs a hash all the same.
+    initSodium();
+    QByteArray pw = typed.toUtf8();
+    const int dummy = crypto_pwhash_str_verify(DummyHash().constData(), pw.constData(), quint64(pw.size()));
+    (void)dummy;
+    sodium_memzero(pw.data(), size_t(pw.size()));
     if (typed != stored) return false;
     if (legacy) *legacy = true;
     return true;

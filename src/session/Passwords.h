@@ -12,7 +12,10 @@ QString HashPassword(const QString& password);
 bool IsPasswordHash(const QString& stored);
 // Whether a typed password matches the stored value. A stored value that is
 // not a hash is a password of the old plain-text form, compared as exact
-// text; `legacy` tells the caller to replace it by its hash.
+// text; `legacy` tells the caller to replace it by its hash. Every check
+// costs one hash with HashPassword's parameters, whatever the stored value
+// (an empty one for a user that does not exist), so the time of a refusal
+// tells nothing.
 bool CheckPassword(const QString& typed, const QString& stored, bool* legacy = nullptr);
 
 } // namespace folha

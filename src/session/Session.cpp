@@ -4,12 +4,41 @@
 #include "ServerSettings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace folha {
 
 namespace {
+
+// The sign-in database holds the password hashes: its folder and its files
+// (the journal files SQLite makes take the database file's mode) are for
+// their owner only, whatever the process's umask.
+void KeepPrivate(const QString& directory, bool create) {
+    if (create && !QFileInfo(directory).isDir()) {
+        QDir().mkpath(directory);
+        ::chmod(QFile::encodeName(directory).constData(), 0700);
+    }
+    const QByteArray dir = QFile::encodeName(directory);
+    struct stat st {};
+    if (::stat(dir.constData(), &st) != 0) return;
+    if ((st.st_mode & 077) != 0 && st.st_uid == ::getuid()) ::chmod(dir.constData(), 0700);
+    const QString file = QDir(directory).filePath(DatabaseLocation::sqliteFileName());
+    const QByteArray path = QFile::encodeName(file);
+    if (create && !QFileInfo::exists(file)) {
+        const int fd = ::open(path.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) ::close(fd);
+    }
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        const QByteArray p = path + suffix;
+        if (::stat(p.constData(), &st) == 0 && (st.st_mode & 077) != 0 && st.st_uid == ::getuid())
+            ::chmod(p.constData(), 0600);
+    }
+}
 
 QString ensureTrailing(QString p) {
     if (!p.endsWith('/')) p += '/';
@@ -179,6 +208,7 @@ Database& Session::signInDb() {
     location.directory = values.LoginDir.isEmpty()
                              ? installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\LoginFolha\\"))
                              : values.LoginDir;
+    if (!open_.contains(locationKey(location))) KeepPrivate(location.directory, createMissing_);
     return at(location, createMissing_);
 }
 

@@ -10,6 +10,7 @@ namespace folha {
 QString SignIn::loginIni() const { return session_.installation().programFile(QStringLiteral("LoginFolha.ini")); }
 
 QList<UserRow> SignIn::users() {
+    hasUsers();
     QList<UserRow> out;
     Table t(session_.signInDb(), QStringLiteral("Usuarios"));
     for (const auto& r : t.select({}, {}, QStringLiteral("Nome")))
@@ -24,23 +25,216 @@ std::optional<UserRow> SignIn::user(const QString& code) {
     return UserRow{r->text("Codigo"), r->text("Nome"), r->text("Nivel")};
 }
 
-std::optional<UserRow> SignIn::authenticate(const QString& userCode, const QString& password, UserInterface& ui) {
+namespace {
+
+const QString TimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+
+QString UtcText(const QDateTime& t) { return t.toUTC().toString(TimeFormat); }
+
+QDateTime FromUtcText(const QString& text) {
+    if (text.trimmed().isEmpty()) return {};
+    QDateTime t = QDateTime::fromString(text.trimmed(), TimeFormat);
+    if (!t.isValid()) return {};
+    t.setTimeSpec(Qt::UTC);
+    return t;
+}
+
+const QString WrongPassword = QStringLiteral("Senha digitada não confere...");
+const QString HadUsersKey = QStringLiteral("TeveUsuarios");
+
+} // namespace
+
+int SignIn::waitAfter(int failures) {
+    if (failures < FreeFailures) return 0;
+    const int step = std::min(failures - FreeFailures, 6);
+    return std::min(5 << step, 300);
+}
+
+void SignIn::prepareTables() {
     Database& db = session_.signInDb();
-    Table t(db, QStringLiteral("Usuarios"));
-    auto r = t.find({userCode});
+    const Registry& reg = Registry::instance();
+    for (const char* name : {"ControleAcesso", "AcessosNegados", "SituacaoAcesso"})
+        db.ensureTable(reg.require(QString::fromLatin1(name)));
+}
+
+void SignIn::recordFailure(const QString& code, const QString& reason) {
+    Database& db = session_.signInDb();
+    const QDateTime when = now();
+    Transaction tx(db);
+    Table log(db, QStringLiteral("AcessosNegados"));
+    Record entry = log.newRecord();
+    entry.set("Usuario", code.left(20))
+        .set("Estacao", GetComputerNameText().left(60))
+        .set("UsuarioSistema", GetWindowsUserName().left(21))
+        .set("Momento", when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+        .set("Motivo", reason.left(60));
+    log.insert(entry);
+    tx.commit();
+}
+
+SignInAttempt SignIn::attempt(const QString& userCode, const QString& password) {
+    prepareTables();
+    Database& db = session_.signInDb();
+    const QString key = userCode.left(20);
+    const QDateTime at = now();
+    Table state(db, QStringLiteral("SituacaoAcesso"));
+    SignInAttempt out;
+    if (auto hold = state.find({key})) {
+        const QDateTime lockedUntil = FromUtcText(hold->text("BloqueadoAte"));
+        if (lockedUntil.isValid() && at < lockedUntil) {
+            recordFailure(key, QStringLiteral("usuário bloqueado"));
+            out.outcome = SignInOutcome::Locked;
+            out.message = QStringLiteral("O usuário %1 está bloqueado até %2 por excesso de tentativas de acesso sem "
+                                         "sucesso; um supervisor pode liberá-lo antes.")
+                              .arg(userCode, lockedUntil.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+            return out;
+        }
+        const int failures = int(hold->integer("Falhas"));
+        const QDateTime last = FromUtcText(hold->text("UltimaFalha"));
+        const int wait = waitAfter(failures);
+        if (wait > 0 && last.isValid() && at < last.addSecs(wait)) {
+            recordFailure(key, QStringLiteral("tentativa antes da espera"));
+            out.outcome = SignInOutcome::Waiting;
+            out.message = QStringLiteral("Muitas tentativas de acesso sem sucesso com o usuário %1: aguarde %2 "
+                                         "segundo(s) e tente de novo.")
+                              .arg(userCode)
+                              .arg(std::max<qint64>(1, at.secsTo(last.addSecs(wait))));
+            return out;
+        }
+    }
+
+    Table users(db, QStringLiteral("Usuarios"));
+    const auto row = users.find({userCode});
+    const QString stored = row ? row->text("Senha") : QString();
     bool legacy = false;
-    if (!r || !CheckPassword(password, r->text("Senha"), &legacy)) {
-        ui.message(MessageKind::Error, QStringLiteral("Senha digitada não confere..."));
-        return std::nullopt;
+    // One hash whatever the case, so the time tells nothing.
+    const bool matches = CheckPassword(password, stored, &legacy) && row.has_value();
+    if (row && password.isEmpty() && (matches || stored.isEmpty())) {
+        out.outcome = SignInOutcome::NeedsPassword;
+        out.user = UserRow{row->text("Codigo"), row->text("Nome"), row->text("Nivel")};
+        out.message = QStringLiteral("O usuário %1 não tem senha: uma senha deve ser cadastrada no primeiro acesso.")
+                          .arg(row->text("Nome"));
+        return out;
     }
-    if (legacy) {
-        Record updated = *r;
-        updated.set("Senha", HashPassword(password));
+    if (!matches || password.isEmpty()) {
         Transaction tx(db);
-        t.update(updated);
+        auto hold = state.find({key});
+        Record r = hold ? *hold : state.newRecord();
+        const int failures = (hold ? int(hold->integer("Falhas")) : 0) + 1;
+        r.set("Usuario", key).set("Falhas", failures).set("UltimaFalha", UtcText(at));
+        out.outcome = SignInOutcome::Refused;
+        out.message = WrongPassword;
+        if (failures >= LockAfterFailures) {
+            r.set("BloqueadoAte", UtcText(at.addSecs(60 * LockMinutes)));
+            out.message += QStringLiteral("\nO usuário foi bloqueado por %1 minutos após %2 tentativas sem sucesso; um "
+                                          "supervisor pode liberá-lo antes.")
+                               .arg(LockMinutes)
+                               .arg(failures);
+        } else if (const int wait = waitAfter(failures); wait > 0) {
+            out.message += QStringLiteral("\nMuitas tentativas sem sucesso: aguarde %1 segundo(s) antes de tentar de novo.")
+                               .arg(wait);
+        }
+        if (hold)
+            state.update(r);
+        else
+            state.insert(r);
         tx.commit();
+        recordFailure(key, QStringLiteral("senha não confere"));
+        return out;
     }
-    return UserRow{r->text("Codigo"), r->text("Nome"), r->text("Nivel")};
+
+    Transaction tx(db);
+    if (legacy) {
+        Record updated = *row;
+        updated.set("Senha", HashPassword(password));
+        users.update(updated);
+    }
+    db.execWrite(QStringLiteral("DELETE FROM SituacaoAcesso WHERE Usuario = ?"), {key});
+    tx.commit();
+    out.outcome = SignInOutcome::Accepted;
+    out.user = UserRow{row->text("Codigo"), row->text("Nome"), row->text("Nivel")};
+    return out;
+}
+
+void SignIn::setFirstPassword(const QString& userCode, const QString& newPassword) {
+    if (newPassword.trimmed().isEmpty()) throw UserError(QStringLiteral("A senha não pode ficar em branco."));
+    Database& db = session_.signInDb();
+    Table users(db, QStringLiteral("Usuarios"));
+    auto row = users.find({userCode});
+    if (!row) throw UserError(QStringLiteral("Usuário não cadastrado: %1").arg(userCode));
+    const QString stored = row->text("Senha");
+    if (!stored.isEmpty() && !CheckPassword(QString(), stored))
+        throw UserError(QStringLiteral("O usuário %1 já tem senha.").arg(row->text("Nome")));
+    row->set("Senha", HashPassword(newPassword));
+    Transaction tx(db);
+    users.update(*row);
+    tx.commit();
+}
+
+QList<FailedSignIn> SignIn::failedSignIns(int limit) {
+    prepareTables();
+    QList<FailedSignIn> out;
+    Table log(session_.signInDb(), QStringLiteral("AcessosNegados"));
+    log.forEach({}, {}, [&](const Record& r) {
+        if (out.size() >= limit) return false;
+        out << FailedSignIn{r.text("Usuario"), r.text("Estacao"), r.text("UsuarioSistema"), r.text("Momento"),
+                            r.text("Motivo")};
+        return true;
+    }, QStringLiteral("Sequencia DESC"));
+    return out;
+}
+
+QList<SignInHold> SignIn::holds() {
+    prepareTables();
+    QList<SignInHold> out;
+    Table state(session_.signInDb(), QStringLiteral("SituacaoAcesso"));
+    const QDateTime at = now();
+    for (const auto& r : state.select({}, {}, QStringLiteral("Usuario"))) {
+        QDateTime until = FromUtcText(r.text("BloqueadoAte"));
+        if (until.isValid() && until <= at) until = {};
+        out << SignInHold{r.text("Usuario"), int(r.integer("Falhas")), until};
+    }
+    return out;
+}
+
+bool SignIn::unlock(const QString& userCode) {
+    prepareTables();
+    Database& db = session_.signInDb();
+    Transaction tx(db);
+    const int n = db.execWrite(QStringLiteral("DELETE FROM SituacaoAcesso WHERE Usuario = ?"), {userCode.left(20)});
+    tx.commit();
+    return n > 0;
+}
+
+bool SignIn::hasUsers() {
+    Table users(session_.signInDb(), QStringLiteral("Usuarios"));
+    const bool any = users.count() > 0;
+    if (any) hadUsers();
+    return any;
+}
+
+bool SignIn::hadUsers() {
+    prepareTables();
+    Database& db = session_.signInDb();
+    Table marks(db, QStringLiteral("ControleAcesso"));
+    if (marks.find({HadUsersKey})) return true;
+    Table users(db, QStringLiteral("Usuarios"));
+    if (users.count() == 0) return false;
+    Transaction tx(db);
+    if (!marks.find({HadUsersKey})) {
+        Record r = marks.newRecord();
+        r.set("Chave", HadUsersKey).set("Valor", QStringLiteral("S ") + UtcText(now()));
+        marks.insert(r);
+    }
+    tx.commit();
+    return true;
+}
+
+std::optional<UserRow> SignIn::authenticate(const QString& userCode, const QString& password, UserInterface& ui) {
+    SignInAttempt a = attempt(userCode, password);
+    if (a.outcome == SignInOutcome::Accepted) return a.user;
+    ui.message(MessageKind::Error, a.message);
+    return std::nullopt;
 }
 
 QList<CompanyRow> SignIn::companies(const QList<int>* allowed) {
@@ -132,7 +326,7 @@ bool SignIn::confirm(const UserRow& user, const CompanyRow& company, const QStri
 bool SignIn::passwordMatches(const QString& userCode, const QString& password) {
     Table t(session_.signInDb(), QStringLiteral("Usuarios"));
     auto r = t.find({userCode});
-    return r && CheckPassword(password, r->text("Senha"));
+    return !password.isEmpty() && CheckPassword(password, r ? r->text("Senha") : QString()) && r;
 }
 
 QString SignIn::confirmProblems(const QString& userCode, const QString& password,

@@ -5,7 +5,9 @@
 #include "Session.h"
 #include "UserInterface.h"
 
+#include <QDateTime>
 #include <QList>
+#include <functional>
 #include <optional>
 
 namespace folha {
@@ -34,15 +36,83 @@ struct LastSignIn {
     QString user;    // user `Codigo`
 };
 
+// What a sign-in attempt came to.
+enum class SignInOutcome {
+    Accepted,      // the password is the user's
+    Refused,       // wrong password or no such user (the two look alike)
+    Waiting,       // too many failures in a row: not tried, try again later
+    Locked,        // locked after too many failures, until a time or a supervisor
+    NeedsPassword, // the user has no password yet: one must be chosen first
+};
+
+struct SignInAttempt {
+    SignInOutcome outcome = SignInOutcome::Refused;
+    std::optional<UserRow> user; // Accepted and NeedsPassword
+    QString message;             // what the person reads unless Accepted
+};
+
+// A refused sign-in as the supervisor reads it.
+struct FailedSignIn {
+    QString user;        // the code typed
+    QString workstation; // computer name
+    QString systemUser;  // the operating-system user
+    QString when;        // local time "yyyy-MM-dd HH:mm:ss"
+    QString reason;
+};
+
+// A user code whose failures hold it back.
+struct SignInHold {
+    QString user;
+    int failures = 0;
+    QDateTime lockedUntil; // invalid when not locked
+};
+
 class SignIn {
 public:
     explicit SignIn(Session& session) : session_(session) {}
 
+    // The rules of failed sign-ins: free attempts, then a growing wait after
+    // each failure, then a lock.
+    static constexpr int FreeFailures = 3;
+    static constexpr int LockAfterFailures = 10;
+    static constexpr int LockMinutes = 15;
+    // Seconds to wait after `failures` failures in a row (0 while free).
+    static int waitAfter(int failures);
+    // The clock the rules read (tests move it).
+    using Clock = std::function<QDateTime()>;
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+
+    // The one check of a typed password, for the desktop and the command
+    // line alike: applies the wait and the lock, counts and logs a failure
+    // (with the workstation), clears the failures on success, replaces a
+    // legacy plain-text password by its hash, and never accepts an empty
+    // password (a user without one gets NeedsPassword).
+    SignInAttempt attempt(const QString& userCode, const QString& password);
+    // Gives a user without a password (an empty one, as old tables bring)
+    // the first one. Refuses (UserError) a blank password, a user who has
+    // one already, and an unknown user.
+    void setFirstPassword(const QString& userCode, const QString& newPassword);
+
+    // The refused sign-ins, newest first (at most `limit`).
+    QList<FailedSignIn> failedSignIns(int limit = 200);
+    // User codes with failures counted or a lock.
+    QList<SignInHold> holds();
+    // Clears the failures and the lock of a user code (a supervisor's act);
+    // false when there was nothing to clear.
+    bool unlock(const QString& userCode);
+
+    // Whether the installation has ever had users: then it never runs
+    // without a sign-in, even with its user table emptied. Marked on the
+    // first look at a table with users.
+    bool hadUsers();
+    // Whether any user row exists (marks hadUsers when so).
+    bool hasUsers();
+
     QList<UserRow> users(); // by name
     std::optional<UserRow> user(const QString& code);
-    // Checks the password as exact text. A legacy plain-text password is
-    // replaced by its hash on success. Gives "Senha digitada não confere..."
-    // on a wrong password.
+    // attempt(), telling the person any refusal: "Senha digitada não
+    // confere..." on a wrong password. A user without a password is refused
+    // here (the desktop asks for one through attempt()).
     std::optional<UserRow> authenticate(const QString& userCode, const QString& password, UserInterface& ui);
     // Companies with a directory; a level other than "SUP" sees only the
     // companies listed for the user, in the table's order of the list.
@@ -83,6 +153,10 @@ public:
 
 private:
     QList<CompanyRow> companies(const QList<int>* allowed);
+    QDateTime now() const { return clock_ ? clock_() : QDateTime::currentDateTimeUtc(); }
+    void prepareTables();
+    void recordFailure(const QString& code, const QString& reason);
+    Clock clock_;
     QString loginIni() const;
     Session& session_;
 };

@@ -1,5 +1,7 @@
 #include "TfoLogin.h"
 
+#include "TfoNovaSenha.h"
+
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -13,6 +15,7 @@
 #include <QProcess>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QStyleFactory>
@@ -230,8 +233,22 @@ void TfoLogin::userClicked(int row) {
 void TfoLogin::passwordEntered() {
     hideCompany();
     const QString code = selectedUserCode();
-    auto user = signIn_.authenticate(code, password_->text(), ui_);
-    if (!user) {
+    const SignInAttempt attempt = signIn_.attempt(code, password_->text());
+    std::optional<UserRow> user = attempt.user;
+    if (attempt.outcome == SignInOutcome::NeedsPassword) {
+        // A user without a password chooses one before going on.
+        TfoNovaSenha dialog(attempt.user->name, ui_, this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        try {
+            signIn_.setFirstPassword(code, dialog.password());
+        } catch (const UserError& e) {
+            ui_.message(MessageKind::Error, e.message());
+            return;
+        }
+        const QSignalBlocker quiet(password_);
+        password_->setText(dialog.password());
+    } else if (attempt.outcome != SignInOutcome::Accepted) {
+        ui_.message(MessageKind::Error, attempt.message);
         hideCompany();
         return;
     }

@@ -1018,5 +1018,109 @@ TEST_F(CliTest, OutputsThatCannotComeOutWholeAreRefused) {
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(file));
         EXPECT_FALSE(QFile::exists(missing));
+
+// The console's rows go out as the engine reads them, up to a stated limit:
+// a query without end stops at the limit, and with no limit the first rows
+// are out while the query still runs.
+TEST_F(CliTest, SqlStreamsItsRowsAndStopsAtItsLimit) {
+    const QString endless = "with recursive c(x) as (select 1 union all select x + 1 from c) select x from c";
+    for (const auto& [limit, rows] : {std::pair<QString, int>{"1000", 1000}, {QString(), 100000}}) {
+        QStringList args = {"sql", "--company", "1", endless};
+        if (!limit.isEmpty()) args = QStringList{"sql", "--company", "1", "--limit", limit, endless};
+        const CliRun r = run(args);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), rows + 1);
+        EXPECT_EQ(lines.first(), QStringLiteral("x"));
+        EXPECT_EQ(lines.last(), QString::number(rows));
+        EXPECT_TRUE(r.err.contains(QStringLiteral("limite de %1 linhas atingido").arg(rows))) << r.err.toStdString();
+    }
+    for (const char* wrong : {"x", "-1"}) {
+        const CliRun r = run({"sql", "--company", "1", "--limit", wrong, "select 1"});
+        EXPECT_EQ(r.status, 2) << wrong;
+        EXPECT_TRUE(r.err.contains("Limite de linhas inválido")) << r.err.toStdString();
+    }
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("ZORVAN_ROOT");
+    env.insert("FOLHA_USER", "000001");
+    env.insert("FOLHA_PASSWORD", "zorvan");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), {"--root", root->path(), "sql", "--company", "1", "--limit", "0", endless});
+    p.closeWriteChannel();
+    QByteArray got;
+    QElapsedTimer t;
+    t.start();
+    while (got.count('\n') < 50000 && t.elapsed() < 120000 && p.state() != QProcess::NotRunning) {
+        p.waitForReadyRead(1000);
+        got += p.readAllStandardOutput();
+    }
+    EXPECT_GE(got.count('\n'), 50000) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.state(), QProcess::Running);
+    p.kill();
+    p.waitForFinished(10000);
+}
+
+// The sign-in rules of the command line: an installation that had users
+// never runs without one, a user without a password is told how to get
+// one, failures wait and lock, and a supervisor lifts the lock.
+TEST_F(CliTest, SignInRulesOfTheCommandLine) {
+    folha::Session session{folha::Installation(root->path())};
+    folha::Database& signIn = session.signInDb();
+    {
+        // Failures in a row: the third asks for a wait that holds the right
+        // password back.
+        for (int i = 0; i < 3; ++i) {
+            const CliRun r = run({"--user", "000002", "companies"}, "errada");
+            EXPECT_EQ(r.status, 3);
+            EXPECT_TRUE(r.err.contains("Senha digitada não confere...")) << r.err.toStdString();
+        }
+        const CliRun held = run({"--user", "000002", "companies"}, "operador");
+        EXPECT_EQ(held.status, 3);
+        EXPECT_TRUE(held.err.contains("aguarde")) << held.err.toStdString();
+        const CliRun list = run({"failed-sign-ins"});
+        ASSERT_EQ(list.status, 0) << list.err.toStdString();
+        EXPECT_EQ(list.out.count("000002,"), 4) << list.out.toStdString();
+    }
+    {
+        // A lock holds until a supervisor lifts it.
+        signIn.exec("DELETE FROM SituacaoAcesso WHERE Usuario = '000002'");
+        signIn.exec("INSERT INTO SituacaoAcesso (Usuario, Falhas, UltimaFalha, BloqueadoAte) "
+                    "VALUES ('000002', 10, '2000-01-01T00:00:00', '2999-01-01T00:00:00')");
+        const CliRun locked = run({"--user", "000002", "companies"}, "operador");
+        EXPECT_EQ(locked.status, 3);
+        EXPECT_TRUE(locked.err.contains("está bloqueado")) << locked.err.toStdString();
+        const CliRun lifted = run({"unlock-user", "000002"});
+        ASSERT_EQ(lifted.status, 0) << lifted.err.toStdString();
+        EXPECT_EQ(run({"--user", "000002", "companies"}, "operador").status, 0);
+        // Only a supervisor reads the list and lifts a lock.
+        for (const QStringList& args : {QStringList{"failed-sign-ins"}, QStringList{"unlock-user", "000002"}}) {
+            const CliRun r = run(QStringList{"--user", "000002"} + args, "operador");
+            EXPECT_EQ(r.status, 3) << args.join(' ').toStdString();
+            EXPECT_TRUE(r.err.contains("somente para usuários de nível SUP")) << r.err.toStdString();
+        }
+    }
+    {
+        // An empty password is refused, with the way to choose one.
+        signIn.exec("UPDATE Usuarios SET Senha = '' WHERE Codigo = '000002'");
+        for (const QString& password : {QString(""), QString("operador")}) {
+            const CliRun r = run({"--user", "000002", "companies"}, password);
+            EXPECT_EQ(r.status, 3);
+            EXPECT_EQ(r.out, QString());
+            if (password.isEmpty()) {
+                EXPECT_TRUE(r.err.contains("FolhaZorvan")) << r.err.toStdString();
+            }
+        }
+    }
+    {
+        // The user table emptied: still no command without a user.
+        signIn.exec("DELETE FROM Usuarios");
+        for (const QStringList& args : {QStringList{"companies"}, QStringList{"sql", "--company", "1", "--update", "delete from CADFUN"}}) {
+            const CliRun r = runAnonymous(args);
+            EXPECT_EQ(r.status, 3) << args.join(' ').toStdString();
+            EXPECT_TRUE(r.err.contains("já teve usuários")) << r.err.toStdString();
+            EXPECT_EQ(r.out, QString());
+        }
     }
 }

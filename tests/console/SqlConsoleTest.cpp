@@ -198,6 +198,21 @@ TEST_F(SqlConsoleTest, OneStatementAtATimeAndNothingEmpty) {
         {"pragma query_only = off", "este PRAGMA altera a conexão"},
         {"PRAGMA synchronous(0)", "este PRAGMA altera a conexão"},
         {"attach database 'x.sqlite' as x", "ATTACH não é aceito"},
+        // The same behind EXPLAIN (SQLite applies a flag PRAGMA while it
+        // prepares the statement EXPLAIN shows), comments or quotes.
+        {"EXPLAIN PRAGMA query_only=0", "este PRAGMA altera a conexão"},
+        {"explain query plan pragma query_only = 0", "este PRAGMA altera a conexão"},
+        {"/* a */ EXPLAIN -- b\n /* c */ PRAGMA ignore_check_constraints=1", "este PRAGMA altera a conexão"},
+        {"explain pragma foreign_keys(0)", "este PRAGMA altera a conexão"},
+        {"explain attach database 'x.sqlite' as x", "ATTACH não é aceito"},
+        {"explain begin", "o console controla a transação"},
+        {"vacuum into 'copia.sqlite'", "VACUUM não é aceito"},
+        {"EXPLAIN VACUUM INTO 'copia.sqlite'", "VACUUM não é aceito"},
+        {"select load_extension('/tmp/x.so')", "a função load_extension"},
+        {"select \"LOAD_EXTENSION\" ('/tmp/x.so')", "a função load_extension"},
+        {"select fts3_tokenizer('simple')", "a função fts3_tokenizer"},
+        {"with x as (select 1) select * from x; pragma query_only = 0", "execute um comando de cada vez"},
+        {"select [a;b] from CADFUN; delete from CADFUN", "execute um comando de cada vez"},
     };
     for (bool update : {false, true}) {
         for (const Case& c : cases) {
@@ -207,6 +222,16 @@ TEST_F(SqlConsoleTest, OneStatementAtATimeAndNothingEmpty) {
         }
     }
     EXPECT_EQ(dump(), before);
+    // The connection's switches are as they were.
+    auto flag = [&](const char* pragma) {
+        auto q = db->exec(pragma);
+        return q.next() ? q.value(0).toInt() : -1;
+    };
+    EXPECT_EQ(flag("pragma query_only"), 0);
+    EXPECT_EQ(flag("pragma ignore_check_constraints"), 0);
+    EXPECT_EQ(refusal("update CADFUN set NOME = 'X'", false).contains("Marque \"UPDATE\""), true);
+    // Words inside literals are only text.
+    EXPECT_EQ(console->run("select 'pragma query_only = 0; temp load_extension(1)' as T", false).rows.size(), 1u);
     // Reading the catalogue is allowed.
     const ConsoleResult info = console->run("pragma table_info(Bancos)", false);
     EXPECT_EQ(info.rows.size(), 3u);
@@ -352,9 +377,61 @@ TEST(SqlConsoleCatalogue, ReadOnlyUpdateErrorsAndCatalogue) {
     EXPECT_EQ(changed.rowsAffected, 2);
     EXPECT_EQ(names(), QStringLiteral("N000001,Y,Y"));
     if (server) {
-        // A setting made inside the change does not outlive it.
-        console.run("select set_config('search_path', 'public', false)", true);
-        EXPECT_EQ(names(), QStringLiteral("N000001,Y,Y"));
+        // What would change the connection or reach the server's files and
+        // processes is refused, in either mode; a dollar-quoted text may not
+        // hide a second statement.
+        const char* refused[] = {
+            "select set_config('search_path', 'public', false)",
+            "SELECT pg_catalog.\"set_config\"('datestyle', 'SQL, DMY', false)",
+            "copy CADFUN to '/tmp/cadfun.txt'",
+            "explain copy CADFUN to program 'true'",
+            "do $$ begin perform 1; end $$",
+            "select pg_read_file('/etc/passwd')",
+            "select lo_export(1, '/tmp/x')",
+            "prepare p as delete from CADFUN",
+            "select $$`$$; delete from CADFUN; select $$`$$",
+            "select $x$ ; $x$, 1; delete from CADFUN",
+            "select E'\\'' ; commit; delete from CADFUN; select ''",
+            "select e'\\\\' ; delete from CADFUN",
+            "alter system set fsync = off",
+            "reset all",
+        };
+        for (bool update : {false, true})
+            for (const char* statement : refused) {
+                EXPECT_THROW(console.run(statement, update), UserError) << statement << " " << update;
+                EXPECT_EQ(names(), QStringLiteral("N000001,Y,Y")) << statement;
+            }
+        // A dollar-quoted text with a ';' is one statement.
+        const ConsoleResult dollar = console.run("select $$a;b$$ as T", false);
+        ASSERT_EQ(dollar.rows.size(), 1u);
+        EXPECT_EQ(dollar.rows[0].value(0).toString(), QStringLiteral("a;b"));
+        const ConsoleResult escaped = console.run("select E'it\\'s; ok' as T", false);
+        ASSERT_EQ(escaped.rows.size(), 1u);
+        EXPECT_EQ(escaped.rows[0].value(0).toString(), QStringLiteral("it's; ok"));
     }
+    EXPECT_FALSE(db->inTransaction());
+
+    // A query's rows come one at a time and reading stops when asked: a
+    // query without end stops after the rows wanted, and the connection
+    // goes on working.
+    const QString endless = "with recursive c(x) as (select 1 union all select x + 1 from c) select x from c";
+    QStringList columns;
+    qint64 seen = 0;
+    ConsoleSink sink;
+    sink.columns = [&](const QStringList& c) {
+        EXPECT_EQ(seen, 0);
+        columns = c;
+    };
+    sink.row = [&](const QVariantList& row) {
+        EXPECT_EQ(row.value(0).toLongLong(), seen + 1);
+        return ++seen < 20000;
+    };
+    const ConsoleResult streamed = console.run(endless, false, sink);
+    EXPECT_EQ(seen, 20000);
+    EXPECT_TRUE(streamed.truncated);
+    EXPECT_TRUE(streamed.rows.empty());
+    EXPECT_EQ(columns, QStringList{"x"});
+    EXPECT_EQ(console.run(endless, false, 3).rows.size(), 3u);
+    EXPECT_EQ(names(), QStringLiteral("N000001,Y,Y"));
     EXPECT_FALSE(db->inTransaction());
 }

@@ -8,6 +8,7 @@
 #include "TempDir.h"
 #include "TfoLogin.h"
 #include "TfoMenuFolha.h"
+#include "TfoNovaSenha.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -283,4 +286,79 @@ TEST_F(ShellTest, TheUpdateImageStartsTheUpdateProgramWhenPresentAndEndsTheProgr
     EXPECT_EQ(login.result(), int(TfoLogin::ExitRequested));
     for (int i = 0; i < 100 && !QFile::exists(marker); ++i) QThread::msleep(50);
     EXPECT_TRUE(QFile::exists(marker));
+}
+
+// A user without a password (as old tables bring) chooses one on the
+// desktop: Enter with the empty password opens a dialog that asks for it
+// twice, refuses a blank or a mismatched one, and then the sign-in goes on.
+TEST_F(ShellTest, AUserWithoutPasswordTypesANewOneTwiceAndGoesOn) {
+    Table users(session->signInDb(), "Usuarios");
+    auto row = users.find({"000002"});
+    ASSERT_TRUE(row);
+    row->set("Senha", QString());
+    users.update(*row);
+
+    auto typeInto = [](QLineEdit* box, const QString& text) {
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    {
+        TfoNovaSenha dialog("OPERADOR FILIAL", ui);
+        dialog.show();
+        const struct {
+            const char* first;
+            const char* second;
+            const char* error;
+        } refused[] = {{"", "", "A senha não pode ficar em branco."},
+                       {"   ", "   ", "A senha não pode ficar em branco."},
+                       {"s3gura", "s3gur", "As senhas digitadas não conferem"}};
+        for (const auto& c : refused) {
+            ui.entries.clear();
+            typeInto(dialog.firstBox(), c.first);
+            typeInto(dialog.secondBox(), c.second);
+            ASSERT_EQ(ui.texts("error").size(), 1) << c.first;
+            EXPECT_TRUE(ui.texts("error").first().startsWith(QString::fromUtf8(c.error)));
+            EXPECT_NE(dialog.result(), QDialog::Accepted);
+            EXPECT_TRUE(dialog.firstBox()->text().isEmpty() && dialog.secondBox()->text().isEmpty());
+        }
+    }
+
+    ui.entries.clear();
+    TfoLogin login(*session, ui);
+    login.userClicked(login.userNames().indexOf("OPERADOR FILIAL"));
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<TfoNovaSenha*>(w);
+            if (!dialog || !dialog->isVisible()) continue;
+            dialogSeen = true;
+            typeInto(dialog->firstBox(), "s3gura");
+            typeInto(dialog->secondBox(), "s3gura");
+        }
+    });
+    QTest::keyClick(login.passwordBox(), Qt::Key_Return);
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_TRUE(ui.entries.isEmpty()) << ui.texts().join('|').toStdString();
+    EXPECT_FALSE(login.companyChoiceCovered());
+    EXPECT_EQ(login.companyNames(), QStringList{"COMERCIAL MODELO DEMONSTRACAO LTDA"});
+    const QString stored = users.find({"000002"})->text("Senha");
+    EXPECT_TRUE(IsPasswordHash(stored));
+    EXPECT_TRUE(CheckPassword("s3gura", stored));
+    login.companyClicked(0);
+    login.branchClicked(0);
+    login.confirmClicked();
+    EXPECT_EQ(login.result(), QDialog::Accepted) << ui.texts().join('|').toStdString();
+    EXPECT_EQ(session->signIn.CurrentUserCode, QStringLiteral("000002"));
+}
+
+// The desktop follows the engine's rules of failed sign-ins: after three
+// failures even the right password waits.
+TEST_F(ShellTest, FailedSignInsMakeTheNextOneWait) {
+    TfoLogin login(*session, ui);
+    for (int i = 0; i < 3; ++i) signInAs(login, "ADMINISTRADOR", "errada");
+    ui.entries.clear();
+    signInAs(login, "ADMINISTRADOR", "zorvan");
+    ASSERT_EQ(ui.texts("error").size(), 1);
+    EXPECT_TRUE(ui.texts("error").first().contains("aguarde")) << ui.texts("error").first().toStdString();
+    EXPECT_TRUE(login.companyChoiceCovered());
 }

@@ -24,6 +24,33 @@ std::vector<TableDef> signInTables() {
                     .longInt("Empresa", "Empresa")
                     .key({"Usuario", "Empresa"})
                     .build());
+    // Facts about the installation's sign-in that outlive the user rows
+    // ("TeveUsuarios": the installation has had users, so it never again
+    // runs without a sign-in).
+    t.push_back(TableBuilder("ControleAcesso", "ControleAcesso.DB", Scope::SignIn, "Controle de Acesso")
+                    .text("Chave", 30, "Chave")
+                    .text("Valor", 60, "Valor")
+                    .key({"Chave"})
+                    .build());
+    // Each refused sign-in: the code typed, the workstation, when and why.
+    t.push_back(TableBuilder("AcessosNegados", "AcessosNegados.DB", Scope::SignIn, "Acessos Negados")
+                    .autoInc("Sequencia", "Sequência")
+                    .text("Usuario", 20, "Usuário")
+                    .text("Estacao", 60, "Estação")
+                    .text("UsuarioSistema", 21, "Usuário do Sistema")
+                    .text("Momento", 19, "Data e Hora")
+                    .text("Motivo", 60, "Motivo")
+                    .key({"Sequencia"})
+                    .build());
+    // The failures in a row of each user code since its last sign-in, and
+    // the lock they brought (times in UTC, "yyyy-MM-ddTHH:mm:ss").
+    t.push_back(TableBuilder("SituacaoAcesso", "SituacaoAcesso.DB", Scope::SignIn, "Situação de Acesso")
+                    .text("Usuario", 20, "Usuário")
+                    .longInt("Falhas", "Falhas")
+                    .text("UltimaFalha", 19, "Última Falha")
+                    .text("BloqueadoAte", 19, "Bloqueado Até")
+                    .key({"Usuario"})
+                    .build());
     t.push_back(TableBuilder("EmpresaFOLHA", "EmpresaFOLHA.DB", Scope::CompanyList, "Empresas")
                     .longInt("Codigo", "Codigo")
                     .text("Nome", 60, "Nome")
