@@ -460,12 +460,23 @@ TEST(DamagedParadox, UnreadableValuesAreRefusedRowsInDryRunAndImportAlike) {
     QDir().mkpath(dir);
     writeAll(QDir(dir).filePath("AFASTFUN.DB"), leaves);
     writeAll(QDir(dir).filePath("Linha.DB"), lines);
+    // Hours that the fixed point holds but a column of 14 whole digits does
+    // not: only the database's insert refuses them.
+    {
+        ParadoxWriter w(QDir(dir).filePath("PLANTOES.DB"),
+                        {{"COD_PLANTA", ParadoxType::Alpha, 3, 0}, {"NOME", ParadoxType::Alpha, 30, 0}, {"HRS_NORMA", ParadoxType::Currency, 0, 0}});
+        for (int i = 0; i < 20; ++i)
+            w.append({QStringLiteral("%1").arg(i, 3, 10, QChar('0')), QStringLiteral("PLANTAO %1").arg(i),
+                      QVariant::fromValue(i == 13 ? *Fixed::parse("500000000000000") : Fixed::fromInt(12))});
+    }
     Fresh fresh;
     const ImportResult dry = ImportParadox(fresh.companyTargets(), options(ImportMode::Company, dir, true), fresh.ui);
     EXPECT_EQ(rowsOf(*fresh.company, "AFASTFUN"), 0);
     EXPECT_EQ(rowsOf(*fresh.company, "Linha"), 0);
     const ImportResult real = ImportParadox(fresh.companyTargets(), options(ImportMode::Company, dir), fresh.ui);
     EXPECT_EQ(countsOf(dry), countsOf(real));
+    ASSERT_NE(reportOf(real, "PLANTOES"), nullptr);
+    EXPECT_EQ(reportOf(real, "PLANTOES")->imported, rowsOf(*fresh.company, "PLANTOES"));
 
     const TableImport* leave = reportOf(real, "AFASTFUN");
     ASSERT_NE(leave, nullptr);
