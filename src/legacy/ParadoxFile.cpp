@@ -27,7 +27,9 @@ namespace {
 constexpr qint64 DayZero = 1721425;
 constexpr double MsPerDay = 86400000.0;
 
-void* pxAlloc(pxdoc_t*, size_t size, const char*) { return std::malloc(size); }
+// Zeroed: pxlib leaves fields of the header it makes for a new file unset
+// (the password among them) and writes them into the file.
+void* pxAlloc(pxdoc_t*, size_t size, const char*) { return std::calloc(1, size); }
 void* pxRealloc(pxdoc_t*, void* mem, size_t size, const char*) { return std::realloc(mem, size); }
 void pxFree(pxdoc_t*, void* mem) { std::free(mem); }
 
