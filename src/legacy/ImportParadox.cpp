@@ -142,8 +142,9 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
     if (found.empty())
         throw UserError(QStringLiteral("Nenhuma tabela Paradox %1 encontrada em %2").arg(modeText(options.mode), options.directory));
 
-    // Nothing is overwritten unless asked.
-    if (!options.replace && !options.dryRun) {
+    // Nothing is overwritten unless asked; a dry run says so as the import
+    // would.
+    if (!options.replace) {
         QStringList holding;
         for (auto& [def, f] : found) {
             Database& db = *targets.of(def->scope);
@@ -166,6 +167,7 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
             f.error = e.message();
         }
     }
+    const QString supervisor = QStringLiteral("SUP");
 
     UiRun run(ui, QStringLiteral("Importar Dados (Paradox)"));
     ui.progressStart(QStringLiteral("Importando tabelas Paradox..."), int(std::min<qint64>(totalRows, INT_MAX)));
@@ -185,6 +187,10 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
             continue;
         }
         ParadoxReader& reader = *f.reader;
+        for (const QString& m : reader.libraryMessages()) {
+            report.notes << QStringLiteral("pxlib: %1").arg(m);
+            ui.log(QStringLiteral("%1: pxlib: %2").arg(f.name, m));
+        }
         // Columns to fields by name; the others are reported once.
         QList<int> fieldOf;
         for (const ParadoxField& pf : reader.fields()) {
@@ -200,7 +206,8 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
         }
         Database& db = *targets.of(def->scope);
         Table table(db, *def);
-        const int passwordField = def->name == QLatin1String("Usuarios") ? def->fieldIndex(QStringLiteral("Senha")) : -1;
+        const bool userTable = def->name == QLatin1String("Usuarios");
+        const int passwordField = userTable ? def->fieldIndex(QStringLiteral("Senha")) : -1;
         QList<RefusedRow> refusals;
         QHash<QString, int> keys;
         std::vector<std::pair<const IndexDef*, QHash<QString, int>>> uniques;
@@ -209,11 +216,15 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
         bool failed = false;
         const bool savepoints = db.backend() == Backend::PostgreSQL;
         try {
-            if (!options.dryRun) db.ensureTable(*def);
+            // A dry run does all the import does, inserts included, and
+            // rolls back: its counts are the import's.
             std::optional<Transaction> tx;
-            if (!options.dryRun) {
-                tx.emplace(db);
-                if (options.replace) db.execWrite(QStringLiteral("DELETE FROM %1").arg(def->name));
+            tx.emplace(db);
+            db.ensureTable(*def);
+            qint64 before = 0;
+            if (options.replace) {
+                before = table.count();
+                db.execWrite(QStringLiteral("DELETE FROM %1").arg(def->name));
             }
             for (int n = 0; n < reader.rowCount(); ++n) {
                 if ((n & 255) == 0) {
@@ -224,13 +235,19 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
                     }
                 }
                 ++done;
-                const QVariantList values = reader.row(n);
+                QList<UnreadableValue> unreadable;
+                const QVariantList values = reader.row(n, &unreadable);
                 ++report.read;
                 Record rec(*def);
                 QList<RefusedRow> rowRefusals;
+                for (const UnreadableValue& u : unreadable)
+                    if (u.field < fieldOf.size() && fieldOf[u.field] >= 0)
+                        rowRefusals << RefusedRow{def->name, n + 1, def->fields[size_t(fieldOf[u.field])].name, u.reason};
                 for (int c = 0; c < values.size() && c < fieldOf.size(); ++c) {
                     if (fieldOf[c] < 0) continue;
                     const FieldDef& fd = def->fields[size_t(fieldOf[c])];
+                    if (std::any_of(unreadable.begin(), unreadable.end(), [&](const UnreadableValue& u) { return u.field == c; }))
+                        continue;
                     try {
                         rec.set(fd.name, forField(fd, values[c]));
                     } catch (const DbError& e) {
@@ -268,7 +285,7 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
                     const QString stored = rec.rawValue(passwordField).toString();
                     if (!stored.isEmpty() && !IsPasswordHash(stored)) rec.set(QStringLiteral("Senha"), HashPassword(stored));
                 }
-                if (rowRefusals.isEmpty() && !options.dryRun) {
+                if (rowRefusals.isEmpty()) {
                     // On PostgreSQL a failed statement spoils the whole
                     // transaction; a savepoint per row keeps the rows before.
                     if (savepoints) db.exec(QStringLiteral("SAVEPOINT importa_linha"));
@@ -296,10 +313,26 @@ ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& op
                 result.tables << report;
                 break;
             }
-            if (tx) {
+            if (options.replace && report.imported == 0 && before > 0) {
+                // A replace by nothing would only empty the table.
+                tx.reset();
+                report.notes << QStringLiteral("nenhuma linha importada; as linhas existentes (%1) foram mantidas").arg(before);
+            } else if (userTable && table.count(QStringLiteral("Nivel = ?"), {supervisor}) == 0) {
+                // Nobody could run the installation's supervisor jobs.
+                tx.reset();
+                report.imported = 0;
+                report.error = QStringLiteral("nenhum usuário de nível \"SUP\" (supervisor) ficaria na tabela de usuários; "
+                                              "nada desta tabela foi importado%1")
+                                   .arg(before > 0 ? QStringLiteral(" e os usuários existentes foram mantidos") : QString());
+            } else if (options.dryRun) {
+                tx.reset();
+            } else {
                 AdvanceCounters(db, *def); // numbers given after the import go on from the imported ones
                 tx->commit();
             }
+            if (!report.error.isEmpty()) ui.log(QStringLiteral("%1: %2").arg(f.name, report.error));
+            for (const QString& note : report.notes)
+                if (!note.startsWith(QLatin1String("pxlib: "))) ui.log(QStringLiteral("%1: %2").arg(f.name, note));
         } catch (const ParadoxError& e) {
             failed = true;
             report.error = e.message();
@@ -335,6 +368,7 @@ QString ImportSummaryText(const ImportResult& result) {
         QString line = QStringLiteral("%1 %2 %3 %4").arg(t.table, -20).arg(t.read, 10).arg(t.imported, 11).arg(t.refused, 10);
         if (!t.error.isEmpty()) line += QStringLiteral("  ERRO: ") + t.error;
         lines << line;
+        for (const QString& note : t.notes) lines << QStringLiteral("    %1: %2").arg(t.file, note);
     }
     lines << QStringLiteral("%1 %2 %3 %4")
                  .arg(QStringLiteral("Total"), -20)

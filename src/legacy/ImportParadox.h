@@ -52,7 +52,8 @@ struct TableImport {
     qint64 read = 0;
     qint64 imported = 0;
     qint64 refused = 0;
-    QString error; // the file could not be read: nothing imported
+    QString error; // the file could not be read, or the table was refused: nothing imported
+    QStringList notes; // what pxlib said of the file; old rows kept by a replace
 };
 
 struct ImportResult {
@@ -72,7 +73,11 @@ std::vector<const TableDef*> ImportableTables(ImportMode mode);
 
 // Runs the import. Refuses with UserError, before anything is written, a
 // folder without Paradox tables, and targets that already hold rows in the
-// tables found unless `replace` is given. Progress goes to the interface,
+// tables found unless `replace` is given (a dry run too). A replace keeps a
+// table's old rows when none of its file's rows was imported, and the user
+// table is never left without a supervisor: such a table is refused whole.
+// A dry run runs every insert in a transaction it rolls back, so its counts
+// are the import's. Progress goes to the interface,
 // one step per row, and the cancel button stops between rows: the table
 // in progress is rolled back, tables done stay.
 ImportResult ImportParadox(const ImportTargets& targets, const ImportOptions& options, UserInterface& ui);

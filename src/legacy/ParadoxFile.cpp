@@ -9,8 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cmath>
 #include <iconv.h>
+#include <mutex>
 #include <optional>
+#include <unistd.h>
 extern "C" {
 #include <paradox.h>
 }
@@ -24,15 +27,66 @@ namespace {
 constexpr qint64 DayZero = 1721425;
 constexpr double MsPerDay = 86400000.0;
 
-void* pxAlloc(pxdoc_t*, size_t size, const char*) { return std::malloc(size); }
+// Zeroed: pxlib leaves fields of the header it makes for a new file unset
+// (the password among them) and writes them into the file.
+void* pxAlloc(pxdoc_t*, size_t size, const char*) { return std::calloc(1, size); }
 void* pxRealloc(pxdoc_t*, void* mem, size_t size, const char*) { return std::realloc(mem, size); }
 void pxFree(pxdoc_t*, void* mem) { std::free(mem); }
 
-// The library's complaints, kept for the message of a failure instead of
+// The library's complaints, kept for the messages of the import instead of
 // being printed.
 void pxError(pxdoc_t*, int, const char* msg, void* data) {
-    if (data && msg) *static_cast<QString*>(data) = QString::fromLocal8Bit(msg);
+    if (data && msg) *static_cast<QStringList*>(data) << QString::fromLocal8Bit(msg).trimmed();
 }
+
+// pxlib prints some complaints to the standard error itself. While it
+// works, the standard error goes to a temporary file, whose lines come back
+// as messages. One capture at a time in the process.
+class StderrCapture {
+public:
+    StderrCapture() : lock_(mutex()) {
+        std::fflush(stderr);
+        file_ = std::tmpfile();
+        if (!file_) return;
+        saved_ = ::dup(2);
+        if (saved_ < 0 || ::dup2(::fileno(file_), 2) < 0) {
+            if (saved_ >= 0) ::close(saved_);
+            saved_ = -1;
+        }
+    }
+    ~StderrCapture() { finish(); }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
+    QStringList finish() {
+        QStringList lines;
+        if (!file_) return lines;
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, 2);
+            ::close(saved_);
+            saved_ = -1;
+        }
+        std::rewind(file_);
+        QByteArray text;
+        char buffer[512];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file_)) > 0 && text.size() < 65536;)
+            text.append(buffer, qsizetype(n));
+        std::fclose(file_);
+        file_ = nullptr;
+        for (const QByteArray& line : text.split('\n'))
+            if (!line.trimmed().isEmpty()) lines << QString::fromLocal8Bit(line.trimmed());
+        return lines;
+    }
+
+private:
+    static std::mutex& mutex() {
+        static std::mutex m;
+        return m;
+    }
+    std::lock_guard<std::mutex> lock_;
+    FILE* file_ = nullptr;
+    int saved_ = -1;
+};
 
 ParadoxType typeOf(char t) {
     switch (t) {
@@ -123,20 +177,43 @@ private:
     iconv_t cd_ = iconv_t(-1);
 };
 
-QString bcdText(const char* raw) {
-    // pxlib writes the decimal point of the C locale in force; the text is
-    // made plain "-123.4500" here, trailing zeros beyond the fourth place
-    // dropped so that only significant places count.
-    QString s = QString::fromLatin1(raw).trimmed();
-    s.replace(QLatin1Char(','), QLatin1Char('.'));
-    const int dot = s.indexOf(QLatin1Char('.'));
-    if (dot >= 0) {
-        int end = s.size();
-        while (end > dot + 5 && s.at(end - 1) == QLatin1Char('0')) --end;
-        s.truncate(end);
-        if (s.endsWith(QLatin1Char('.'))) s.chop(1);
+// A BCD value: the first byte holds the sign (high bit set: positive) and
+// the number of decimal places, then 32 digits, one per half byte, the
+// decimal places last; a negative number has every digit complemented. The
+// text is plain "-123.4500", trailing zeros beyond the fourth place dropped
+// so that only significant places count. Gives the reason when the value
+// cannot be taken.
+QString bcdValue(const quint8* data, int decimals, QString& text) {
+    if (decimals < 0 || decimals > 32)
+        return QStringLiteral("o campo BCD declara %1 casas decimais (no máximo 32)").arg(decimals);
+    const int places = data[0] & 0x3f;
+    if (places != decimals)
+        return QStringLiteral("valor BCD com %1 casas decimais num campo de %2").arg(places).arg(decimals);
+    const quint8 complement = (data[0] & 0x80) ? 0x0 : 0xf;
+    QString digits;
+    for (int i = 2; i < 34; ++i) {
+        const quint8 nibble = quint8(((i % 2) ? data[i / 2] : data[i / 2] >> 4) & 0x0f) ^ complement;
+        if (nibble > 9) return QStringLiteral("dígito BCD inválido");
+        digits += QChar(u'0' + nibble);
     }
-    return s;
+    QString whole = digits.left(32 - decimals);
+    while (whole.size() > 1 && whole.startsWith(QLatin1Char('0'))) whole.remove(0, 1);
+    if (whole.isEmpty()) whole = QStringLiteral("0");
+    QString fraction = digits.right(decimals);
+    while (fraction.size() > 4 && fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
+    text = (complement ? QStringLiteral("-") : QString()) + whole;
+    if (!fraction.isEmpty()) text += QLatin1Char('.') + fraction;
+    return {};
+}
+
+// Dates the import takes: none before 1900 (a day count gone wrong) nor
+// past 9999.
+QString dateProblem(const QDate& date, qint64 days) {
+    if (!date.isValid() || date.year() > 9999 || date.year() < 1)
+        return QStringLiteral("data impossível (%1 dias)").arg(days);
+    if (date.year() < 1900)
+        return QStringLiteral("data implausível, anterior a 1900 (%1)").arg(date.toString(QStringLiteral("dd/MM/yyyy")));
+    return {};
 }
 
 // Integers and floating point are stored big-endian with the sign bit
@@ -210,7 +287,7 @@ QString CodePageName(int codePage) {
 struct ParadoxReader::Impl {
     pxdoc_t* doc = nullptr;
     FILE* fp = nullptr;
-    QString lastError;
+    QStringList messages; // pxlib's
     std::unique_ptr<Converter> toUnicode;
     QByteArray record;
     QList<int> offsets;
@@ -229,41 +306,40 @@ struct ParadoxReader::Impl {
 
     // The bytes of a memo: in the record when they fit its leader, else in
     // the memo file, in a block of its own (type 2) or a shared one (type 3).
-    QByteArray memo(const char* data, int length, quint32 size, const QString& file, const QString& field, int row) {
+    // Null with `why` set when the memo cannot be read.
+    QByteArray memo(const char* data, int length, quint32 size, QString& why) {
         const int leader = length - 10;
         if (size <= quint32(leader)) return QByteArray(data, int(size));
-        auto damaged = [&](const QString& why) {
-            return ParadoxError(QStringLiteral("O arquivo %1: o memo do campo %2 na linha %3 não pôde ser lido (%4).")
-                                    .arg(file, field)
-                                    .arg(row + 1)
-                                    .arg(why));
+        auto fail = [&](const QString& reason) {
+            why = QStringLiteral("memo ilegível (%1)").arg(reason);
+            return QByteArray();
         };
-        if (!memoFile.isOpen()) throw damaged(QStringLiteral("falta o arquivo de memos .MB"));
+        if (!memoFile.isOpen()) return fail(QStringLiteral("falta o arquivo de memos .MB"));
         const auto* p = reinterpret_cast<const quint8*>(data + leader);
         const quint32 pointer = quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
         const qint64 offset = pointer & 0xffffff00u;
         const int index = int(pointer & 0xffu);
         if (offset == 0 || offset + 12 > memoFile.size() || !memoFile.seek(offset))
-            throw damaged(QStringLiteral("posição fora do arquivo de memos"));
+            return fail(QStringLiteral("posição fora do arquivo de memos"));
         const QByteArray head = memoFile.read(12);
-        if (head.size() < 9) throw damaged(QStringLiteral("arquivo de memos truncado"));
+        if (head.size() < 9) return fail(QStringLiteral("arquivo de memos truncado"));
         qint64 start = 0;
         if (quint8(head[0]) == 2) {
             const quint32 stored = quint32(quint8(head[3])) | (quint32(quint8(head[4])) << 8) |
                                    (quint32(quint8(head[5])) << 16) | (quint32(quint8(head[6])) << 24);
-            if (stored != size) throw damaged(QStringLiteral("tamanho divergente"));
+            if (stored != size) return fail(QStringLiteral("tamanho divergente"));
             start = offset + 9;
         } else if (quint8(head[0]) == 3) {
-            if (!memoFile.seek(offset + 12 + index * 5)) throw damaged(QStringLiteral("arquivo de memos truncado"));
+            if (!memoFile.seek(offset + 12 + index * 5)) return fail(QStringLiteral("arquivo de memos truncado"));
             const QByteArray slot = memoFile.read(5);
-            if (slot.size() < 5) throw damaged(QStringLiteral("arquivo de memos truncado"));
+            if (slot.size() < 5) return fail(QStringLiteral("arquivo de memos truncado"));
             const quint32 stored = (quint32(quint8(slot[1])) - 1) * 16 + quint8(slot[4]);
-            if (stored != size) throw damaged(QStringLiteral("tamanho divergente"));
+            if (stored != size) return fail(QStringLiteral("tamanho divergente"));
             start = offset + qint64(quint8(slot[0])) * 16;
         } else {
-            throw damaged(QStringLiteral("bloco de memo inválido"));
+            return fail(QStringLiteral("bloco de memo inválido"));
         }
-        if (start + qint64(size) > memoFile.size() || !memoFile.seek(start)) throw damaged(QStringLiteral("arquivo de memos truncado"));
+        if (start + qint64(size) > memoFile.size() || !memoFile.seek(start)) return fail(QStringLiteral("arquivo de memos truncado"));
         return memoFile.read(qint64(size));
     }
 
@@ -280,14 +356,19 @@ struct ParadoxReader::Impl {
 
 ParadoxReader::ParadoxReader(const QString& path) : d_(std::make_unique<Impl>()), path_(path) {
     const QString name = QFileInfo(path).fileName();
+    auto damaged = [&](const QString& why) {
+        return ParadoxError(QStringLiteral("O arquivo %1 está danificado: %2").arg(name, why));
+    };
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw ParadoxError(QStringLiteral("Não foi possível abrir o arquivo %1: %2").arg(name, file.errorString()));
     const qint64 size = file.size();
-    const QByteArray head = file.read(0x80);
-    file.close();
-    const QString notParadox = QStringLiteral("O arquivo %1 não é uma tabela Paradox.").arg(name);
-    if (head.size() < 0x78) throw ParadoxError(notParadox);
+    QByteArray head = file.read(0x78);
+    const QString notParadox = QStringLiteral("não é uma tabela Paradox");
+    if (head.size() < 0x78) throw damaged(notParadox);
+    // Everything pxlib would trust is checked here first: with a bad
+    // version, a password or a block chain that loops, its opening of the
+    // file never ends.
     // The fixed part of the header: record size, header size (whole 2 KB
     // units), file kind and block size in KB.
     const int recordSize = le16(head, 0);
@@ -296,32 +377,97 @@ ParadoxReader::ParadoxReader(const QString& path) : d_(std::make_unique<Impl>())
     const int blockKb = quint8(head[5]);
     if (recordSize == 0 || headerSize < 0x800 || headerSize % 0x800 != 0 || fileType > 8 ||
         !(blockKb == 1 || blockKb == 2 || blockKb == 3 || blockKb == 4 || blockKb == 8 || blockKb == 16 || blockKb == 32))
-        throw ParadoxError(notParadox);
-    if (headerSize > size)
-        throw ParadoxError(QStringLiteral("O arquivo %1 está truncado: o cabeçalho da tabela está incompleto.").arg(name));
+        throw damaged(notParadox);
+    if (headerSize > size) throw damaged(QStringLiteral("arquivo truncado, o cabeçalho da tabela está incompleto"));
     if (fileType != pxfFileTypIndexDB && fileType != pxfFileTypNonIndexDB)
-        throw ParadoxError(QStringLiteral("O arquivo %1 é um índice Paradox, não uma tabela.").arg(name));
+        throw damaged(QStringLiteral("é um índice Paradox, não uma tabela"));
+    // Version codes 5 to 12 are Paradox 4 to 7, whose header carries the
+    // code page and the second password field; pxlib reads neither for the
+    // older codes and takes the password from memory never written.
+    const int versionCode = quint8(head[0x39]);
+    if (versionCode < 5 || versionCode > 12)
+        throw damaged(QStringLiteral("versão do Paradox não suportada (código %1)").arg(versionCode));
+    auto le32 = [](const QByteArray& b, int at) {
+        return quint32(le16(b, at)) | (quint32(le16(b, at + 2)) << 16);
+    };
+    quint32 encryption = le32(head, 0x25);
+    if (encryption == 0xFF00FF00u) encryption = le32(head, 0x5C);
+    if (encryption != 0)
+        throw damaged(QStringLiteral("a tabela é protegida por senha; remova a senha no Paradox e importe de novo"));
+    const qint64 records = qint32(le32(head, 0x06));
+    const int fileBlocks = le16(head, 0x0C);
+    const int firstBlock = le16(head, 0x0E);
+    const int numFields = qint16(le16(head, 0x21));
+    const qint64 blockSize = qint64(blockKb) * 0x400;
+    if (numFields <= 0 || numFields > 255 || 0x78 + numFields * 2 > headerSize)
+        throw damaged(QStringLiteral("número de campos inválido (%1)").arg(numFields));
+    if (recordSize + 6 > blockSize)
+        throw damaged(QStringLiteral("registro de %1 bytes não cabe num bloco de %2 bytes").arg(recordSize).arg(blockSize));
+    if (records < 0) throw damaged(QStringLiteral("número de linhas inválido (%1)").arg(records));
+    // pxlib counts blocks in a signed 16-bit number.
+    if (fileBlocks > 0x7fff) throw damaged(QStringLiteral("número de blocos inválido (%1)").arg(fileBlocks));
+    const qint64 expected = qint64(headerSize) + qint64(fileBlocks) * blockSize;
+    if (expected > size)
+        throw damaged(QStringLiteral("arquivo truncado, faltam %1 bytes dos blocos de dados").arg(expected - size));
+    head += file.read(headerSize - 0x78);
+    if (head.size() < headerSize) throw damaged(QStringLiteral("arquivo truncado, o cabeçalho da tabela está incompleto"));
+    int fieldBytes = 0;
+    for (int i = 0; i < numFields; ++i) {
+        const char type = head[0x78 + i * 2];
+        const int length = quint8(head[0x78 + i * 2 + 1]);
+        fieldBytes += type == pxfBCD ? 17 : length;
+    }
+    if (fieldBytes != recordSize)
+        throw damaged(QStringLiteral("os campos somam %1 bytes e o registro tem %2").arg(fieldBytes).arg(recordSize));
 
-    d_->doc = PX_new3(pxError, pxAlloc, pxRealloc, pxFree, &d_->lastError);
+    // The chain of data blocks, each with a 6-byte head: next block, previous
+    // block, and the bytes used after the first record. Walked once, every
+    // block at most once.
+    std::vector<bool> seen(size_t(fileBlocks) + 1, false);
+    qint64 counted = 0;
+    for (int block = firstBlock; block != 0;) {
+        if (block > fileBlocks)
+            throw damaged(QStringLiteral("a cadeia de blocos de dados aponta para o bloco %1 e o arquivo tem %2").arg(block).arg(fileBlocks));
+        if (seen[size_t(block)]) throw damaged(QStringLiteral("a cadeia de blocos de dados volta ao bloco %1").arg(block));
+        seen[size_t(block)] = true;
+        const qint64 position = headerSize + qint64(block - 1) * blockSize;
+        if (!file.seek(position)) throw damaged(QStringLiteral("o bloco de dados %1 está fora do arquivo").arg(block));
+        const QByteArray blockHead = file.read(6);
+        if (blockHead.size() < 6) throw damaged(QStringLiteral("o bloco de dados %1 está fora do arquivo").arg(block));
+        const int used = qint16(le16(blockHead, 4));
+        if (used < -recordSize || used % recordSize != 0 || 6 + qint64(used) + recordSize > blockSize)
+            throw damaged(QStringLiteral("o bloco de dados %1 é inválido").arg(block));
+        const int rowsHere = used / recordSize + 1;
+        d_->blocks.push_back({position + 6, int(counted), rowsHere});
+        counted += rowsHere;
+        if (counted > records) break;
+        block = le16(blockHead, 0);
+    }
+    if (counted != records)
+        throw damaged(QStringLiteral("o cabeçalho conta %1 linhas e os blocos de dados têm %2%3")
+                          .arg(records)
+                          .arg(counted)
+                          .arg(counted > records ? QStringLiteral(" ou mais") : QString()));
+    file.close();
+
+    d_->doc = PX_new3(pxError, pxAlloc, pxRealloc, pxFree, &d_->messages);
     if (!d_->doc) throw ParadoxError(QStringLiteral("Sem memória para ler %1.").arg(name));
     d_->fp = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!d_->fp) throw ParadoxError(QStringLiteral("Não foi possível abrir o arquivo %1.").arg(name));
-    if (PX_open_fp(d_->doc, d_->fp) < 0) {
-        const QString why = d_->lastError;
-        throw ParadoxError(why.isEmpty() ? notParadox : QStringLiteral("O arquivo %1 não pôde ser lido como tabela Paradox (%2).").arg(name, why));
+    int opened = -1;
+    {
+        StderrCapture capture;
+        opened = PX_open_fp(d_->doc, d_->fp);
+        d_->messages += capture.finish();
     }
+    libraryMessages_ = d_->messages;
+    if (opened < 0)
+        throw damaged(d_->messages.isEmpty() ? notParadox : QStringLiteral("pxlib: %1").arg(d_->messages.join(QStringLiteral("; "))));
     pxhead_t* h = d_->doc->px_head;
     version_ = h->px_fileversion;
-    if (version_ < 30 || version_ > 70)
-        throw ParadoxError(QStringLiteral("O arquivo %1 é de uma versão do Paradox não suportada (%2).").arg(name).arg(version_));
-    if (h->px_encryption != 0)
-        throw ParadoxError(QStringLiteral("A tabela %1 é protegida por senha; remova a senha no Paradox e importe de novo.").arg(name));
     codePage_ = h->px_doscodepage > 0 ? h->px_doscodepage : 1252;
-    const qint64 expected = qint64(h->px_headersize) + qint64(h->px_fileblocks) * h->px_maxtablesize * 0x400;
-    if (h->px_numrecords < 0 || (h->px_numrecords > 0 && expected > size))
-        throw ParadoxError(QStringLiteral("O arquivo %1 está truncado: faltam %2 bytes dos blocos de dados.")
-                               .arg(name)
-                               .arg(expected - size));
+    if (h->px_numfields != numFields || h->px_recordsize != recordSize || h->px_numrecords != records)
+        throw damaged(QStringLiteral("o cabeçalho não pôde ser lido"));
 
     int offset = 0;
     for (int i = 0; i < h->px_numfields; ++i) {
@@ -335,40 +481,10 @@ ParadoxReader::ParadoxReader(const QString& path) : d_(std::make_unique<Impl>())
         d_->offsets << offset;
         offset += pf.px_flen;
     }
-    if (offset != h->px_recordsize)
-        throw ParadoxError(QStringLiteral("O arquivo %1 está danificado: os campos somam %2 bytes e o registro tem %3.")
-                               .arg(name)
-                               .arg(offset)
-                               .arg(h->px_recordsize));
-    rows_ = h->px_numrecords;
-    // The chain of data blocks, each with a 6-byte head: next block, previous
-    // block, and the bytes used after the first record.
+    rows_ = int(records);
     d_->dataFile.setFileName(path);
     if (!d_->dataFile.open(QIODevice::ReadOnly)) throw ParadoxError(QStringLiteral("Não foi possível abrir o arquivo %1.").arg(name));
-    const qint64 blockSize = qint64(h->px_maxtablesize) * 0x400;
-    int block = int(h->px_firstblock);
-    int counted = 0;
-    for (unsigned guard = 0; block > 0 && guard < h->px_fileblocks; ++guard) {
-        const qint64 position = h->px_headersize + qint64(block - 1) * blockSize;
-        if (position + blockSize > size || !d_->dataFile.seek(position))
-            throw ParadoxError(QStringLiteral("O arquivo %1 está truncado: o bloco de dados %2 está fora do arquivo.").arg(name).arg(block));
-        const QByteArray head = d_->dataFile.read(6);
-        if (head.size() < 6) throw ParadoxError(QStringLiteral("O arquivo %1 está truncado.").arg(name));
-        const int next = le16(head, 0);
-        const int used = qint16(le16(head, 4));
-        const int rowsHere = used / h->px_recordsize + 1;
-        if (rowsHere < 0 || 6 + qint64(rowsHere) * h->px_recordsize > blockSize)
-            throw ParadoxError(QStringLiteral("O arquivo %1 está danificado: o bloco de dados %2 é inválido.").arg(name).arg(block));
-        d_->blocks.push_back({position + 6, counted, rowsHere});
-        counted += rowsHere;
-        block = next;
-    }
-    if (counted != rows_)
-        throw ParadoxError(QStringLiteral("O arquivo %1 está danificado: o cabeçalho conta %2 linhas e os blocos de dados têm %3.")
-                               .arg(name)
-                               .arg(rows_)
-                               .arg(counted));
-    d_->record.resize(h->px_recordsize);
+    d_->record.resize(recordSize);
     d_->toUnicode = std::make_unique<Converter>(QStringLiteral("UTF-8"), CodePageName(codePage_));
 
     // The memo file beside the table, whatever the case of its name. Memos
@@ -389,9 +505,8 @@ ParadoxReader::ParadoxReader(const QString& path) : d_(std::make_unique<Impl>())
 
 ParadoxReader::~ParadoxReader() = default;
 
-QVariantList ParadoxReader::row(int n) {
+QVariantList ParadoxReader::row(int n, QList<UnreadableValue>* unreadable) {
     const QString name = QFileInfo(path_).fileName();
-    d_->lastError.clear();
     char* rec = d_->record.data();
     std::memset(rec, 0, size_t(d_->record.size()));
     if (n < 0 || n >= rows_) throw ParadoxError(QStringLiteral("O arquivo %1 não tem a linha %2.").arg(name).arg(n + 1));
@@ -411,6 +526,7 @@ QVariantList ParadoxReader::row(int n) {
         const ParadoxField& f = fields_[i];
         char* data = rec + d_->offsets[i];
         QVariant v;
+        QString why; // the value is there but cannot be taken
         switch (f.type) {
         case ParadoxType::Alpha: {
             int len = 0;
@@ -419,7 +535,11 @@ QVariantList ParadoxReader::row(int n) {
             break;
         }
         case ParadoxType::Date: {
-            if (auto value = storedInteger(data, 4); value && *value != 0) v = QDate::fromJulianDay(DayZero + *value);
+            if (auto value = storedInteger(data, 4); value && *value != 0) {
+                const QDate date = QDate::fromJulianDay(DayZero + *value);
+                why = dateProblem(date, *value);
+                if (why.isEmpty()) v = date;
+            }
             break;
         }
         case ParadoxType::Short: {
@@ -432,25 +552,40 @@ QVariantList ParadoxReader::row(int n) {
             break;
         }
         case ParadoxType::Time: {
-            if (auto value = storedInteger(data, 4)) v = QTime::fromMSecsSinceStartOfDay(int(*value));
+            if (auto value = storedInteger(data, 4)) {
+                if (*value < 0 || *value >= qint64(MsPerDay))
+                    why = QStringLiteral("hora impossível (%1 ms)").arg(*value);
+                else
+                    v = QTime::fromMSecsSinceStartOfDay(int(*value));
+            }
             break;
         }
         case ParadoxType::Currency:
         case ParadoxType::Number: {
             if (auto value = storedDouble(data)) {
-                try {
-                    v = QVariant::fromValue(Fixed::fromDouble(*value));
-                } catch (const FixedRangeError&) {
-                    v = QString::number(*value, 'g', 17); // refused by the field, with the value
+                if (!std::isfinite(*value)) {
+                    why = QStringLiteral("número inválido");
+                } else {
+                    try {
+                        v = QVariant::fromValue(Fixed::fromDouble(*value));
+                    } catch (const FixedRangeError&) {
+                        why = QStringLiteral("número fora do intervalo aceito (%1)").arg(QString::number(*value, 'g', 17));
+                    }
                 }
             }
             break;
         }
         case ParadoxType::Timestamp: {
             if (auto value = storedDouble(data)) {
-                const qint64 ms = qint64(*value);
-                const qint64 days = ms / qint64(MsPerDay);
-                v = QDateTime(QDate::fromJulianDay(DayZero + days), QTime::fromMSecsSinceStartOfDay(int(ms % qint64(MsPerDay))));
+                const double days = std::isfinite(*value) ? std::floor(*value / MsPerDay) : 0;
+                if (!std::isfinite(*value) || std::fabs(days) > 1e7) {
+                    why = QStringLiteral("data e hora impossível");
+                } else {
+                    const QDate date = QDate::fromJulianDay(DayZero + qint64(days));
+                    why = dateProblem(date, qint64(days));
+                    const int ms = int(std::clamp(*value - days * MsPerDay, 0.0, MsPerDay - 1));
+                    if (why.isEmpty()) v = QDateTime(date, QTime::fromMSecsSinceStartOfDay(ms));
+                }
             }
             break;
         }
@@ -459,10 +594,10 @@ QVariantList ParadoxReader::row(int n) {
             break;
         }
         case ParadoxType::Bcd: {
-            char* value = nullptr;
-            if (PX_get_data_bcd(d_->doc, reinterpret_cast<unsigned char*>(data), f.decimals, &value) > 0 && value) {
-                v = bcdText(value);
-                d_->doc->free(d_->doc, value);
+            if (data[0] != '\0') {
+                QString text;
+                why = bcdValue(reinterpret_cast<const quint8*>(data), f.decimals, text);
+                if (why.isEmpty()) v = text;
             }
             break;
         }
@@ -474,12 +609,17 @@ QVariantList ParadoxReader::row(int n) {
             const quint8* p = reinterpret_cast<const quint8*>(data + leader + 4);
             const quint32 size = quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
             if (size == 0) break;
-            QByteArray raw = d_->memo(data, f.length, size, name, f.name, n);
+            QByteArray raw = d_->memo(data, f.length, size, why);
             while (raw.endsWith('\0')) raw.chop(1);
             if (!raw.isEmpty()) v = d_->text(raw);
             break;
         }
         case ParadoxType::Other: break;
+        }
+        if (!why.isEmpty()) {
+            if (!unreadable)
+                throw ParadoxError(QStringLiteral("O arquivo %1 está danificado: linha %2, campo %3: %4").arg(name).arg(n + 1).arg(f.name, why));
+            *unreadable << UnreadableValue{i, why};
         }
         values << v;
     }
@@ -492,7 +632,8 @@ struct ParadoxWriter::Impl {
     pxdoc_t* doc = nullptr;
     FILE* fp = nullptr;
     QString path;
-    QString lastError;
+    QStringList messages; // pxlib's
+    QString lastError() const { return messages.isEmpty() ? QString() : messages.last(); }
     QList<ParadoxField> fields;
     QList<int> offsets;
     QByteArray record;
@@ -525,7 +666,7 @@ ParadoxWriter::ParadoxWriter(const QString& path, const QList<ParadoxField>& fie
     d_->codePage = codePage;
     d_->fromUnicode = std::make_unique<Converter>(CodePageName(codePage), QStringLiteral("UTF-8"));
     if (!d_->fromUnicode->valid()) throw ParadoxError(QStringLiteral("Página de código não suportada: %1").arg(codePage));
-    d_->doc = PX_new3(pxError, pxAlloc, pxRealloc, pxFree, &d_->lastError);
+    d_->doc = PX_new3(pxError, pxAlloc, pxRealloc, pxFree, &d_->messages);
     // The library frees the field list with the document.
     auto* list = static_cast<pxfield_t*>(std::calloc(size_t(fields.size()), sizeof(pxfield_t)));
     int offset = 0;
@@ -547,7 +688,7 @@ ParadoxWriter::ParadoxWriter(const QString& path, const QList<ParadoxField>& fie
         throw ParadoxError(QStringLiteral("Não foi possível criar o arquivo %1.").arg(path));
     }
     if (PX_create_fp(d_->doc, list, int(fields.size()), d_->fp, pxfFileTypNonIndexDB) < 0)
-        throw ParadoxError(QStringLiteral("Não foi possível criar a tabela %1: %2").arg(path, d_->lastError));
+        throw ParadoxError(QStringLiteral("Não foi possível criar a tabela %1: %2").arg(path, d_->lastError()));
     d_->doc->px_head->px_doscodepage = codePage;
     PX_set_tablename(d_->doc, QFileInfo(path).fileName().toLatin1().constData());
     if (memo) {
@@ -624,14 +765,14 @@ void ParadoxWriter::append(const QVariantList& values) {
             if (!null) {
                 QByteArray b = d_->encode(v.toString());
                 if (!b.isEmpty() && PX_put_data_blob(d_->doc, data, f.length, b.data(), int(b.size())) < 0)
-                    throw ParadoxError(QStringLiteral("O memo do campo %1 não pôde ser escrito: %2").arg(f.name, d_->lastError));
+                    throw ParadoxError(QStringLiteral("O memo do campo %1 não pôde ser escrito: %2").arg(f.name, d_->lastError()));
             }
             break;
         case ParadoxType::Other: break;
         }
     }
     if (PX_put_record(d_->doc, rec) < 0)
-        throw ParadoxError(QStringLiteral("Não foi possível gravar uma linha em %1: %2").arg(d_->path, d_->lastError));
+        throw ParadoxError(QStringLiteral("Não foi possível gravar uma linha em %1: %2").arg(d_->path, d_->lastError()));
 }
 
 } // namespace folha::legacy

@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QVariant>
 #include <memory>
@@ -20,11 +21,20 @@
 namespace folha::legacy {
 
 // A file that cannot be read as a Paradox table: not a Paradox file, a
-// version or kind not taken, a truncated or damaged file. Nothing of such a
-// file is imported.
+// version or kind not taken, a password, a truncated or damaged file. The
+// message reads "O arquivo X.db está danificado: <reason>". Nothing of such
+// a file is imported.
 class ParadoxError : public UserError {
 public:
     using UserError::UserError;
+};
+
+// A value of a row that cannot be taken: an impossible or implausible date,
+// a BCD number the field cannot hold, a memo that is not in the memo file.
+// The row is refused with the reason; the other rows are read.
+struct UnreadableValue {
+    int field = 0; // index into fields()
+    QString reason;
 };
 
 // Field types as the file stores them.
@@ -74,13 +84,19 @@ public:
     int rowCount() const { return rows_; }
     int codePage() const { return codePage_; }
     int version() const { return version_; }
+    // What pxlib said about the file while opening it (through its error
+    // handler or printed by itself), for the import's log; never printed.
+    const QStringList& libraryMessages() const { return libraryMessages_; }
 
     // The values of row `n` (0-based), one per field: null for an empty
     // field; QString for alpha and memo fields; for a BCD field the exact
     // decimal text ("-1234.5600"); Fixed for money and number fields; int
     // for short, long and auto-increment fields; QDate, QTime, QDateTime
-    // and bool. Throws ParadoxError when the row cannot be read.
-    QVariantList row(int n);
+    // and bool. A value that cannot be taken is given as null and listed in
+    // `unreadable`; without that list it throws ParadoxError. Dates before
+    // 1900 are taken as unreadable (implausible). Throws ParadoxError when
+    // the row cannot be read at all.
+    QVariantList row(int n, QList<UnreadableValue>* unreadable = nullptr);
 
 private:
     struct Impl;
@@ -90,6 +106,7 @@ private:
     int rows_ = 0;
     int codePage_ = 1252;
     int version_ = 0;
+    QStringList libraryMessages_;
 };
 
 class ParadoxWriter {

@@ -256,8 +256,8 @@ TEST(ImportParadox, BadFilesAndRowsAreReportedAndTheRestImported) {
     } expected[] = {
         {"CADFUN", rowsOf(*demo.company, "CADFUN"), 0, ""},
         {"HISTFP", rowsOf(*demo.company, "HISTFP"), 0, ""},
-        {"OCORRENC", 0, 0, "O arquivo OCORRENC.db está truncado"},
-        {"Cargos", 0, 0, "O arquivo Cargos.db não é uma tabela Paradox."},
+        {"OCORRENC", 0, 0, "O arquivo OCORRENC.db está danificado: arquivo truncado"},
+        {"Cargos", 0, 0, "O arquivo Cargos.db está danificado: não é uma tabela Paradox"},
         {"BANCO", 2, 2, ""},
     };
     ASSERT_EQ(r.tables.size(), std::size(expected));

@@ -35,7 +35,7 @@ TEST(ParadoxFile, EveryTypeReadsBackAsWritten) {
         {QStringLiteral("JOSÉ DA CONCEIÇÃO"), QDate(1980, 2, 29), 3, 123456, QVariant::fromValue(fx("4321.55")),
          QVariant::fromValue(fx("-12.3456")), true, QStringLiteral("curta"), QTime(8, 30, 15),
          QDateTime(QDate(2013, 4, 30), QTime(23, 59, 58)), 1, QVariant::fromValue(fx("98765432109.1234"))},
-        {QStringLiteral("MARIA"), QDate(1, 1, 1), -7, -2000000000, QVariant::fromValue(fx("0")),
+        {QStringLiteral("MARIA"), QDate(1900, 1, 1), -7, -2000000000, QVariant::fromValue(fx("0")),
          QVariant::fromValue(fx("0.0001")), false, longMemo, QTime(0, 0), QDateTime(QDate(1999, 12, 31), QTime(0, 0)), 2,
          QVariant::fromValue(fx("-0.5"))},
         {QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
@@ -116,10 +116,10 @@ TEST(ParadoxFile, UnreadableFilesSayWhy) {
         QByteArray data;
         QString message;
     } cases[] = {
-        {"TRUNCADO.DB", bytes.left(bytes.size() * 2 / 3), "O arquivo TRUNCADO.DB está truncado"},
-        {"CABECALHO.DB", bytes.left(1000), "O arquivo CABECALHO.DB está truncado: o cabeçalho"},
-        {"TEXTO.DB", QByteArray("CODFUN;NOME\n000001;JOSE\n").repeated(200), "O arquivo TEXTO.DB não é uma tabela Paradox."},
-        {"VAZIO.DB", QByteArray(), "O arquivo VAZIO.DB não é uma tabela Paradox."},
+        {"TRUNCADO.DB", bytes.left(bytes.size() * 2 / 3), "O arquivo TRUNCADO.DB está danificado: arquivo truncado, faltam"},
+        {"CABECALHO.DB", bytes.left(1000), "O arquivo CABECALHO.DB está danificado: arquivo truncado, o cabeçalho"},
+        {"TEXTO.DB", QByteArray("CODFUN;NOME\n000001;JOSE\n").repeated(200), "O arquivo TEXTO.DB está danificado: não é uma tabela Paradox"},
+        {"VAZIO.DB", QByteArray(), "O arquivo VAZIO.DB está danificado: não é uma tabela Paradox"},
     };
     for (const auto& c : cases) {
         const QString path = write(c.file, c.data);

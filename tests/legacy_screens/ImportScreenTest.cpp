@@ -47,7 +47,8 @@ TEST(ImportScreen, RunsTheImportWithTheBoxesOptions) {
     const ScreenCase cases[] = {
         {"no folder", false, false, false, {}, false, "Informe a pasta das tabelas Paradox.", false},
         {"company holds rows", true, false, false, {}, false, "O destino já tem dados", false},
-        {"dry run", true, true, false, {}, true, "Procedimento concluído!", false},
+        {"dry run over rows", true, true, false, {}, false, "O destino já tem dados", false},
+        {"dry run of a replace", true, true, true, {}, true, "Procedimento concluído!", false},
         {"replace not confirmed", true, false, true, {false}, false, nullptr, false},
         {"replace confirmed", true, false, true, {true}, true, "Procedimento concluído!", true},
     };
