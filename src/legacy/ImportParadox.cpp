@@ -52,7 +52,13 @@ std::vector<const TableDef*> ImportableTables(ImportMode mode) {
     for (const TableDef& def : Registry::instance().all()) {
         // Rows held for editing and the audit log template are the
         // system's own bookkeeping, never an office's data.
-        if (def.name == QLatin1String("TRAVAS") || def.name == QLatin1String("LogSys")) continue;
+        // So are the sign-in's own records (failed sign-ins, held users,
+        // whether the installation ever had users), which no legacy table
+        // holds and an import must never reset.
+        static const QStringList own{QStringLiteral("TRAVAS"), QStringLiteral("LogSys"),
+                                     QStringLiteral("ControleAcesso"), QStringLiteral("AcessosNegados"),
+                                     QStringLiteral("SituacaoAcesso")};
+        if (own.contains(def.name)) continue;
         const bool company = def.scope == Scope::Company;
         if ((mode == ImportMode::Company) == company) list.push_back(&def);
     }

@@ -1018,6 +1018,8 @@ TEST_F(CliTest, OutputsThatCannotComeOutWholeAreRefused) {
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(file));
         EXPECT_FALSE(QFile::exists(missing));
+    }
+}
 
 // The console's rows go out as the engine reads them, up to a stated limit:
 // a query without end stops at the limit, and with no limit the first rows
