@@ -262,6 +262,41 @@ TEST_F(BackupCli, EntriesOutsideTheInstallationOrOfAnotherKindAreRefused) {
     }
 }
 
+// On the server the copy is pg_dump's archive: an object outside the
+// installation's schemas, a company's folder outside the root or an object
+// of another kind than tables refuses the whole copy.
+TEST_F(BackupCli, AServerArchiveWithForeignPartsIsRefused) {
+    if (!folha::testing::OnServer()) GTEST_SKIP() << "the copy of files is checked part by part above";
+    const struct {
+        const char* name;
+        QStringList tamper;
+        QStringList undo;
+        const char* message;
+    } cases[] = {
+        {"schema of another installation", {"CREATE SCHEMA fora", "CREATE TABLE fora.usuarios (codigo int)"},
+         {"DROP SCHEMA fora CASCADE"}, "\"fora\", que não é de nenhuma empresa"},
+        {"company folder above the root", {"UPDATE EmpresaFOLHA SET Diretorio = '..\\..\\fora\\' WHERE Codigo = 1"},
+         {"UPDATE EmpresaFOLHA SET Diretorio = 'folha\\emp1\\' WHERE Codigo = 1"}, "não fica dentro da instalação"},
+        {"a function", {"CREATE FUNCTION folha_empresas.f() RETURNS int LANGUAGE sql AS 'SELECT 1'"},
+         {"DROP FUNCTION folha_empresas.f()"}, "não é de uma instalação do sistema"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = files.file(QString::fromLatin1(c.name).replace(' ', '-'));
+        {
+            Session session{Installation(root.path())};
+            for (const QString& statement : c.tamper) session.companyListDb().execDirect(statement);
+        }
+        ASSERT_EQ(test::RunFolha(root.path(), {"backup", "--output", file}).status, 0);
+        {
+            Session session{Installation(root.path())};
+            for (const QString& statement : c.undo) session.companyListDb().execDirect(statement);
+        }
+        lost = InstallationChecks(root.path());
+        expectRefused(file, c.message);
+    }
+}
+
 // A failure in the last database, or a calculation running, changes
 // nothing at all.
 TEST_F(BackupCli, ARestoreThatCannotFinishChangesNothing) {
