@@ -221,6 +221,8 @@ TEST_F(BackupCli, EntriesOutsideTheInstallationOrOfAnotherKindAreRefused) {
     const std::vector<CopyEntry> good = ReadCopy(copy);
     TempDir elsewhere;
     const QString outside = elsewhere.path() + QStringLiteral("/outra");
+    // "c:\..\..\X" is X beside the root.
+    const QString above = QStringLiteral("fora-") + QFileInfo(root.path()).fileName();
     auto company1 = [](std::vector<CopyEntry>& e) -> CopyEntry& { return EntryOf(e, "Empresa 1"); };
     auto list = [](std::vector<CopyEntry>& e) -> CopyEntry& { return EntryOf(e, "Empresas"); };
     auto moveCompany1 = [&](std::vector<CopyEntry>& e, const QString& diretorio, const QString& header) {
@@ -234,7 +236,7 @@ TEST_F(BackupCli, EntriesOutsideTheInstallationOrOfAnotherKindAreRefused) {
     } cases[] = {
         {"absolute folder in the header", [&](auto& e) { company1(e).header[2] = outside; }, "recusada"},
         {"absolute folder in the list", [&](auto& e) { moveCompany1(e, outside, outside); }, "recusada"},
-        {"folder above the root", [&](auto& e) { moveCompany1(e, "..\\..\\..\\outra\\", "c:\\..\\..\\..\\outra"); }, "recusada"},
+        {"folder above the root", [&](auto& e) { moveCompany1(e, "..\\..\\" + above + "\\", "c:\\..\\..\\" + above); }, "recusada"},
         {"company not in the list", [&](auto& e) { company1(e).header[1] = "Empresa 9"; }, "Empresa 9"},
         {"unknown database", [&](auto& e) { company1(e).header[1] = "Outra"; }, "recusada"},
         {"two companies in one folder",
@@ -258,7 +260,7 @@ TEST_F(BackupCli, EntriesOutsideTheInstallationOrOfAnotherKindAreRefused) {
         WriteCopy(file, entries);
         expectRefused(file, c.message);
         EXPECT_FALSE(QFileInfo::exists(outside));
-        EXPECT_FALSE(QFileInfo::exists(root.path() + QStringLiteral("/../outra")));
+        EXPECT_FALSE(QFileInfo::exists(QFileInfo(root.path()).dir().filePath(above)));
     }
 }
 
