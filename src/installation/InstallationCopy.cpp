@@ -346,6 +346,7 @@ bool safeFolder(const QString& diretorio) {
     const QString text = folderText(diretorio);
     const QString given = diretorio.trimmed();
     if (text.isEmpty() || text.contains(':') || given.startsWith('/') || given.startsWith(QLatin1String("\\\\"))) return false;
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; })) return false;
     for (const QString& part : text.split('\\', Qt::SkipEmptyParts))
         if (part.trimmed() == QLatin1String("..")) return false;
     return true;
