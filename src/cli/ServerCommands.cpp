@@ -37,7 +37,9 @@ int cmdMigrate(Context& c) {
 
 int cmdBackup(Context& c) {
     c.requireSupervisor(QStringLiteral("A cópia de segurança é"));
-    const BackupResult r = Typed([&] { return BackupInstallation(c.session(), c.requireOption("--output"), c.ui()); });
+    // A job that fails or a copy refused is the job's failure (exit status
+    // 1), not a wrong command line.
+    const BackupResult r = BackupInstallation(c.session(), c.requireOption("--output"), c.ui());
     c.out << QStringLiteral("Cópia de segurança gravada em %1: %2 base(s), %3 bytes").arg(r.file).arg(r.databases).arg(r.bytes)
           << Qt::endl;
     c.audit({QStringLiteral("C"), QStringLiteral("Instalação"), QStringLiteral("Cópia de segurança gravada em %1").arg(r.file)});
@@ -48,7 +50,7 @@ int cmdRestore(Context& c) {
     if (c.args.positional.size() != 1) throw CliError{QStringLiteral("Informe o arquivo da cópia de segurança"), 2, true};
     c.requireSupervisor(QStringLiteral("A restauração da cópia de segurança é"));
     const QString file = c.args.positional.first();
-    const RestoreResult r = Typed([&] { return RestoreInstallation(c.session(), file, c.ui()); });
+    const RestoreResult r = RestoreInstallation(c.session(), file, c.ui());
     c.out << QStringLiteral("Cópia de segurança restaurada de %1: %2 base(s)").arg(file).arg(r.databases) << Qt::endl;
     c.audit({QStringLiteral("E"), QStringLiteral("Instalação"), QStringLiteral("Cópia de segurança restaurada de %1").arg(file)});
     return 0;

@@ -10,8 +10,12 @@
 //    on SQLite a consistent copy of every database (taken while others work)
 //    with a checksum per database; on the server the archive of pg_dump.
 //  - RestoreInstallation checks the file whole first (its kind, every
-//    checksum, every database readable) and only then puts it back, each
-//    database in one transaction.
+//    checksum, every database readable and of its kind, every company's
+//    folder below the root) and only then puts it back: on SQLite every
+//    database is written anew and all are switched in at the end under a
+//    journal, so that a restore killed at any moment leaves the old
+//    installation or the new one, whole; on the server pg_restore runs in
+//    one transaction. The audit log keeps its entries.
 
 #include "Session.h"
 #include "UserInterface.h"
@@ -67,5 +71,10 @@ struct RestoreResult {
 // was made. Throws UserError for a file that is not a whole copy of this
 // kind of installation, changing nothing.
 RestoreResult RestoreInstallation(Session& session, const QString& file, UserInterface& ui);
+
+// At start-up: a restore that died after it began to switch the databases
+// is completed, one that died before is undone, and the work files of dead
+// backups and restores (below the program folder, "trabalho") are removed.
+void FinishInterruptedWork(const Installation& installation);
 
 } // namespace folha

@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "IniFile.h"
+#include "InstallationCopy.h"
 #include "ServerSettings.h"
 
 #include <QDir>
@@ -84,6 +85,10 @@ QString Session::missingInstallationText() const {
 }
 
 void Session::startUp(UserInterface& ui, bool printersFound) {
+    // A restore killed after its switch began is completed, one killed
+    // before it is undone, and the work files of dead jobs are removed,
+    // before any database is opened.
+    FinishInterruptedWork(installation_);
     const QString prog = installation_.programDir();
     const struct {
         QString* var;
@@ -264,6 +269,15 @@ QString Session::SetaDiretorio(const QString& diretorio) {
     modifyAlias(QStringLiteral("Folha"), params);
     values.DataDir = dir;
     return dir;
+}
+
+void Session::closeDatabases() {
+    for (const std::shared_ptr<Database>& db : std::as_const(open_)) {
+        db->connection().close();
+        closed_.push_back(db);
+    }
+    open_.clear();
+    aliasTargets_.clear();
 }
 
 std::unique_ptr<Database> Session::openCompanyDirectory(const QString& aliasDirectory, bool create) {

@@ -103,6 +103,11 @@ public:
     void setCreateMissing(bool create) { createMissing_ = create; }
     // How many databases the session holds open.
     int openDatabases() const { return int(open_.size()); }
+    // Closes the connection of every database the session holds, so that
+    // the next use opens the files anew: a restore replaces the files below
+    // them. A database handed out before stays a valid object whose
+    // statements fail, so that nothing is written to a replaced file.
+    void closeDatabases();
 
 private:
     DatabaseLocation locationOf(const QStringList& params) const;
@@ -115,6 +120,8 @@ private:
     QMap<QString, std::shared_ptr<Database>> open_;
     // Alias (lower case) -> key of its location in open_.
     QMap<QString, QString> aliasTargets_;
+    // Databases closed by closeDatabases(), kept until the session ends.
+    std::vector<std::shared_ptr<Database>> closed_;
     bool createMissing_ = false;
 };
 

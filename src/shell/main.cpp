@@ -84,7 +84,12 @@ int grab(const Options& o) {
                                            .arg(o.grabScreen, ScreenCatalog::instance().classNames().join(", ")));
         return 2;
     }
-    session.startUp(ui, true);
+    try {
+        session.startUp(ui, true);
+    } catch (const UserError& e) { // a restore that died and cannot be completed
+        ui.message(MessageKind::Error, e.message());
+        return 1;
+    }
     QString user = o.user.isEmpty() ? qEnvironmentVariable("FOLHA_USER").trimmed() : o.user;
     const QString failure = SignInWithoutScreen(session, ui, user, qEnvironmentVariable("FOLHA_PASSWORD"));
     if (!failure.isEmpty()) {
@@ -149,7 +154,12 @@ int main(int argc, char** argv) {
         ui.message(MessageKind::Error, missing);
         return 1;
     }
-    session.startUp(ui, !InstalledPrinters().isEmpty());
+    try {
+        session.startUp(ui, !InstalledPrinters().isEmpty());
+    } catch (const UserError& e) { // a restore that died and cannot be completed
+        ui.message(MessageKind::Error, e.message());
+        return 1;
+    }
     QApplication::setApplicationDisplayName(session.values.ApplicationTitle);
 
     TfoMenuFolha menu(session, ui);

@@ -3,6 +3,15 @@
 // that move or copy an installation and compare it with itself.
 #include "InstallationCopy.h"
 
+#include <ostream>
+
+namespace folha {
+// A table's check as a failing test prints it.
+inline void PrintTo(const TableCheck& c, std::ostream* os) {
+    *os << c.database.toStdString() << '/' << c.table.toStdString() << ": " << c.rows << " " << c.checksum.left(12).toStdString();
+}
+} // namespace folha
+
 namespace folha::testing {
 
 // The checks of the installation at `root`, read as the program opens it.
