@@ -1,5 +1,6 @@
 #include "InstallationCopy.h"
 
+#include "SystemFiles.h"
 #include "IniFile.h"
 #include "JobLock.h"
 #include "ServerSettings.h"
@@ -567,6 +568,8 @@ MigrateResult MigrateToServer(Session& session, const QString& connectionText, b
 }
 
 BackupResult BackupInstallation(Session& session, const QString& file, UserInterface& ui) {
+    // A copy is written beside the installation, never over a part of it.
+    RefuseSystemOutput(file);
     BackupResult result;
     result.file = file;
     WorkFolder work(session.installation(), QStringLiteral("copia"));

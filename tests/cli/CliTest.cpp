@@ -963,6 +963,7 @@ TEST_F(CliTest, NoJobWritesOverTheInstallationOrReadsItsDatabases) {
         {"document", "TfoRelComproReciEPI", "--company", "1", "--employee", "1", "--equipment", "LUVA", "--format",
          "html", "--output", target, "--yes"},
         {"export-xlsx", report, "--titles", "@Codigo@Nome@", "--output", target},
+        {"backup", "--output", target},
     };
     for (const QStringList& job : jobs) refused(run(job), job);
     // ... and one job over every file and folder of the installation.
