@@ -41,15 +41,13 @@ int cmdDocument(Context& c) {
         for (const DocumentDef& d : Documents()) known << d.screen;
         throw CliError{QStringLiteral("Documento desconhecido: %1 (documentos: %2)").arg(name, known.join(QStringLiteral(", ")))};
     }
-    const QString orderText = c.args.value("--order", QStringLiteral("code")).toLower();
-    if (orderText != QLatin1String("code") && orderText != QLatin1String("name"))
-        throw CliError{QStringLiteral("Ordem inválida: %1 (use code ou name)").arg(c.args.value("--order"))};
+    const bool byName = OrderByName(c);
     const ReportOutput out = ReadReportOutput(c, {"txt", "pdf", "html"}, false);
     const QString& format = out.format;
     const QString& output = out.output;
 
     DocumentOptions options;
-    options.byName = orderText == QLatin1String("name");
+    options.byName = byName;
     options.fromCode = CodeOption(c, "--first", 0);
     options.toCode = CodeOption(c, "--last", 999999);
     if (c.args.has("--employee")) options.fromCode = options.toCode = CodeOption(c, "--employee", 0);
@@ -148,6 +146,12 @@ int cmdDocument(Context& c) {
         if (!result.reportFile.isEmpty()) QFile::remove(result.reportFile);
         if (!written.contains(request.pdfPath)) written << request.pdfPath;
     });
+    // No file stands for documents nobody receives.
+    if (job > 0 && totalPages == 0) {
+        for (const QString& file : written) QFile::remove(file);
+        c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum documento emitido."));
+        return 1;
+    }
     c.out << QStringLiteral("%1: %2 página(s) por cópia, %3 cópia(s), %4 página(s) em %5")
                  .arg(def->caption)
                  .arg(pages)
@@ -163,7 +167,7 @@ int cmdDocument(Context& c) {
 QList<Command> documentCommands() {
     return {
         {"document",
-         "document \"TELA\" --company C [--branch B] [--first COD --last COD | --employee COD] [--order code|name] "
+         "document \"TELA\" --company C [--branch B] [--first COD --last COD | --employee COD] [--order codigo|nome] "
          "[--from DATA --to DATA] [--receipt DATA] [--date DATA] [--equipment LISTA] [--year ANO --retention-code COD --nature TEXTO --income VALOR --tax VALOR] [--monday HORARIO --tuesday HORARIO --wednesday HORARIO --thursday HORARIO --friday HORARIO --saturday HORARIO --amount VALOR] [--copies N] --format txt|pdf|html --output ARQUIVO "
          "[--yes]",
          cmdDocument},

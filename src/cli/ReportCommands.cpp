@@ -15,6 +15,21 @@
 
 namespace folha::cli {
 
+bool OrderByName(Context& c) {
+    const QString order = c.args.value("--order", QStringLiteral("codigo")).trimmed().toLower();
+    if (order == QLatin1String("nome") || order == QLatin1String("name")) return true;
+    if (order == QLatin1String("codigo") || order == QStringLiteral("código") || order == QLatin1String("code")) return false;
+    throw CliError{QStringLiteral("Ordem inválida: %1 (use codigo ou nome)").arg(c.args.value("--order"))};
+}
+
+int NothingSelected(Context& c, const ReportResult& result, const QString& output, const QString& nothing) {
+    for (const QString& file : {result.reportFile, result.htmlFile, result.pdfFile})
+        if (!file.isEmpty()) QFile::remove(file);
+    QFile::remove(output);
+    c.ui().message(MessageKind::Warning, nothing);
+    return 1;
+}
+
 void CheckOutputPath(const QString& path, bool folder) {
     RefuseSystemOutput(path);
     const QFileInfo info(path);
@@ -108,9 +123,7 @@ int cmdReport(Context& c) {
         known << QStringLiteral("registro");
         throw CliError{QStringLiteral("Relatório desconhecido: %1 (relatórios: %2)").arg(name, known.join(QStringLiteral(", ")))};
     }
-    const QString orderText = c.args.value("--order", QStringLiteral("code")).toLower();
-    if (orderText != QLatin1String("code") && orderText != QLatin1String("name"))
-        throw CliError{QStringLiteral("Ordem inválida: %1 (use code ou name)").arg(c.args.value("--order"))};
+    const bool byName = OrderByName(c);
     if (!registerSheet && def->rangeField.isEmpty() && (c.args.has("--from") || c.args.has("--to")))
         throw CliError{QStringLiteral("%1 não tem faixa de códigos (--from/--to)").arg(def->caption)};
     const ReportOutput out = ReadReportOutput(c, {"txt", "pdf", "html", "xlsx"});
@@ -124,7 +137,7 @@ int cmdReport(Context& c) {
     request.info = {caption, screen};
     request.width = registerSheet ? EmployeeRegisterWidth : def->width;
     request.pdfPath = QFileInfo(out.output).absoluteFilePath();
-    const ListingOrder order = orderText == QLatin1String("name") ? ListingOrder::Name : ListingOrder::Code;
+    const ListingOrder order = byName ? ListingOrder::Name : ListingOrder::Code;
     ListingResult listed;
     const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
         if (registerSheet) {
@@ -138,6 +151,8 @@ int cmdReport(Context& c) {
         }
         return !listed.cancelled;
     });
+    // No file stands for a listing of nothing.
+    if (listed.rows == 0) return NothingSelected(c, result, out.output, QStringLiteral("Nenhum registro a imprimir."));
 
     DeliverReport(c, out, result, screen, def ? ListingTitlesLine(*def) : QString());
     c.out << QStringLiteral("%1: %2 registro(s), %3 página(s) em %4")
@@ -154,7 +169,7 @@ int cmdReport(Context& c) {
 QList<Command> reportCommands() {
     return {
         {"report",
-         "report \"NOME\" --company C [--branch B] [--order code|name] [--from CODIGO] [--to CODIGO] --format txt|pdf|html|xlsx --output ARQUIVO "
+         "report \"NOME\" --company C [--branch B] [--order codigo|nome] [--from CODIGO] [--to CODIGO] --format txt|pdf|html|xlsx --output ARQUIVO "
          "[--lines N] [--normal] [--portrait] [--yes]",
          cmdReport},
     };

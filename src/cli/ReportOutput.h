@@ -20,6 +20,10 @@ struct ReportOutput {
 // or settings file of an installation (UserError otherwise). With `folder`,
 // the path is a folder that receives the files and must exist itself.
 void CheckOutputPath(const QString& path, bool folder = false);
+// --order of a listing or document: "codigo" (the default) or "nome", the
+// words every command's --order takes ("code" and "name" are read too, as
+// scripts of earlier versions wrote them). True for the name order.
+bool OrderByName(Context& c);
 // Reads and checks the options before anything is opened.
 ReportOutput ReadReportOutput(Context& c, const QStringList& formats, bool takesLines = true);
 // The print settings of the options: condensed landscape unless --normal or
@@ -30,6 +34,9 @@ PrintSettings ReportPrintSettings(Context& c, const ReportOutput& o);
 QString OpenReportCompany(Context& c);
 // Asks "Confirma Emissao"; No prints `notDone` and gives false.
 bool ConfirmEmission(Context& c, const QString& notDone);
+// A job that selected nothing leaves no file behind: its work files and
+// the PDF it drew are removed, and `nothing` is said. The job fails (1).
+int NothingSelected(Context& c, const ReportResult& result, const QString& output, const QString& nothing);
 // Puts the finished job into the output: the report file for "txt", the
 // page for "html", the spreadsheet for "xlsx" (the titles remembered for
 // `screen`, else `titles`); the job's work files are removed.

@@ -178,6 +178,11 @@ TableBuilder& TableBuilder::lookup(const QString& field, const LookupDef& lookup
     return *this;
 }
 
+TableBuilder& TableBuilder::mandatory(const QStringList& fields) {
+    for (const auto& name : fields) fieldOf(name).mandatory = true;
+    return *this;
+}
+
 TableBuilder& TableBuilder::refers(const QString& field, const QString& table, const QString& keyField) {
     fieldOf(field).refersTo = Reference{table, keyField};
     return *this;

@@ -81,7 +81,8 @@ struct FieldDef {
     int size = 0; // text width; 0 for other types
     QString caption;
     QList<CodeEntry> codes;
-    bool required = false;
+    bool required = false;  // the stored column takes no empty value
+    bool mandatory = false; // the register's form saves no row without it (stored rows may lack it)
     FieldCheck check = FieldCheck::None;
     std::optional<Fixed> minimum; // number fields: the smallest value taken
 
@@ -145,6 +146,8 @@ public:
     // Code list given separately (long lists kept beside the table).
     TableBuilder& codes(const QString& field, const QList<CodeEntry>& codes);
     TableBuilder& required(const QStringList& fields);
+    // Fields a register's form must have filled before it saves a row.
+    TableBuilder& mandatory(const QStringList& fields);
     TableBuilder& check(const QString& field, FieldCheck kind);
     // The smallest value a number field takes (a salary is never negative).
     TableBuilder& minimum(const QString& field, Fixed value);

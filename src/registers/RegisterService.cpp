@@ -63,7 +63,7 @@ void RegisterService::save(const Record& typed, bool inserting) {
     Record row = typed;
     CompleteCodes(row);
     for (const auto& f : table_.def().fields)
-        if (f.required && f.type != FieldType::AutoInc && isBlank(row, f))
+        if ((f.required || f.mandatory) && f.type != FieldType::AutoInc && isBlank(row, f))
             throw UserError(QStringLiteral("O campo \"%1\" é obrigatório. Preencha-o antes de gravar.").arg(f.caption));
     RequireReferencedRows(table_.database(), row);
     Transaction tx(table_.database());

@@ -9,6 +9,10 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QDialog>
+#include <QEventLoop>
+#include <QPainter>
+#include <QTimer>
 #include <QTranslator>
 #include <QMessageBox>
 #include <QPixmap>
@@ -103,9 +107,33 @@ int grab(const Options& o) {
         menu->showSignedIn();
         menu->setWindowTitle(QStringLiteral("ZORVAN INFORMÁTICA - Folha de Pagamento:"));
     }
+    // A screen that opens a dialog at once (the events entry's period, the
+    // undo's employee chooser) is drawn with that dialog over it; the dialog
+    // is then given up, so the grab never waits on a person.
+    QPixmap withDialog;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == screen.get()) return;
+        if (withDialog.isNull()) {
+            withDialog = screen->grab();
+            const QPixmap dialog = modal->grab();
+            QPainter painter(&withDialog);
+            painter.drawPixmap((withDialog.width() - dialog.width()) / 2, (withDialog.height() - dialog.height()) / 2,
+                               dialog);
+        }
+        if (auto* d = qobject_cast<QDialog*>(modal))
+            d->reject();
+        else
+            modal->close();
+    });
+    watch.start(50);
     screen->show();
-    QApplication::processEvents();
-    if (!screen->grab().save(o.grabFile, "PNG")) {
+    QEventLoop settle;
+    QTimer::singleShot(400, &settle, &QEventLoop::quit);
+    settle.exec();
+    watch.stop();
+    if (!(withDialog.isNull() ? screen->grab() : withDialog).save(o.grabFile, "PNG")) {
         ui.message(MessageKind::Error, QStringLiteral("Não foi possível gravar %1").arg(o.grabFile));
         return 1;
     }
@@ -138,10 +166,14 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("FolhaZorvan"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zorvan - Folha de Pagamento"));
-    // Qt's own words (the buttons of a question, "Cancelar" of a progress)
-    // in Brazilian Portuguese, when the translations are installed.
+    // Qt's own words (the buttons of a question, "Cancelar" of a progress,
+    // the file dialog) in Brazilian Portuguese, when the translations are
+    // installed, and the calendar's months and days too, whatever the
+    // machine's own language.
+    const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
+    QLocale::setDefault(brazil);
     QTranslator qtWords;
-    if (qtWords.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qtWords.load(brazil, QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtWords);
     if (!o.grabScreen.isEmpty()) return grab(o);

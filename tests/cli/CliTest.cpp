@@ -764,7 +764,7 @@ QByteArray MaskClock(QByteArray bytes) {
 TEST_F(CliTest, ReportOfCargosAsTextIsTheGoldenListing) {
     TempDir out;
     const QString file = out.file("cargos.txt");
-    CliRun r = run({"report", "cargos", "--company", "1", "--order", "name", "--format", "txt", "--output", file, "--yes"});
+    CliRun r = run({"report", "cargos", "--company", "1", "--order", "nome", "--format", "txt", "--output", file, "--yes"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Relatório de Cargos: 6 registro(s), 1 página(s)")) << r.out.toStdString();
     QFile written(file), golden(QStringLiteral(FOLHA_SOURCE_DIR "/tests/reports/golden/TfoCadRelCargos.txt"));
@@ -1125,5 +1125,30 @@ TEST_F(CliTest, SignInRulesOfTheCommandLine) {
             EXPECT_TRUE(r.err.contains("já teve usuários")) << r.err.toStdString();
             EXPECT_EQ(r.out, QString());
         }
+    }
+}
+
+// A listing or document that selects nobody writes no file and says so: the
+// job failed.
+TEST_F(CliTest, WhatSelectsNobodyWritesNoFile) {
+    TempDir out;
+    const QString file = out.file("nada.pdf");
+    struct Case {
+        QStringList args;
+        QStringList said;
+    };
+    const Case cases[] = {
+        {{"report", "registro", "--company", "1", "--from", "900000", "--to", "900001"}, {"Nenhum registro a imprimir."}},
+        {{"document", "TfoRelPedDemissao", "--company", "1", "--first", "900000", "--last", "900001"},
+         {"Funcionario Nao Cadastrado", "Nenhum documento emitido."}},
+        {{"document", "TfoRelDeclaraRendiPJ", "--company", "1", "--first", "1", "--last", "5"},
+         {"Selecione o funcionário;", "Nenhum documento emitido."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun r = run(c.args + QStringList{"--format", "pdf", "--output", file, "--yes"});
+        EXPECT_EQ(r.status, 1);
+        for (const QString& s : c.said) EXPECT_TRUE(r.err.contains(s)) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(file));
     }
 }

@@ -7,6 +7,7 @@
 // backend. Replacing with nothing, the user table without a supervisor, and
 // what pxlib says of a file.
 #include "FolhaProcess.h"
+#include "ImportFixture.h"
 #include "ImportParadox.h"
 #include "ParadoxExport.h"
 #include "ParadoxFile.h"
@@ -30,6 +31,7 @@
 
 using namespace folha;
 using namespace folha::legacy;
+using namespace folha::legacy::importtest;
 
 namespace {
 
@@ -315,49 +317,6 @@ void WriteUsers(const QString& dir, const QList<QStringList>& rows, const char* 
                                                          {"Senha", ParadoxType::Alpha, 20, 0}});
     for (const QStringList& r : rows) w.append({r[0], r[1], r[2], QString::fromLatin1(password)});
 }
-
-// A new company database for one test, on the test's backend.
-struct Fresh {
-    TempDir dir;
-    ScriptedUi ui;
-    Session session{Installation(dir.file("nova"))};
-    std::unique_ptr<Database> company;
-    Fresh() {
-        folha::testing::PrepareInstallation(dir.file("nova"));
-        session.setCreateMissing(true);
-        session.startUp(ui);
-        company = session.openCompanyDirectory(dir.file("empresa1"), true);
-    }
-    ImportTargets companyTargets() {
-        ImportTargets t;
-        t.company = company.get();
-        return t;
-    }
-    ImportTargets installation() {
-        ImportTargets t;
-        t.signIn = &session.signInDb();
-        t.companyList = &session.companyListDb();
-        t.shared = &session.zorvan();
-        return t;
-    }
-};
-
-ImportOptions options(ImportMode mode, const QString& dir, bool dryRun = false, bool replace = false) {
-    ImportOptions o;
-    o.mode = mode;
-    o.directory = dir;
-    o.dryRun = dryRun;
-    o.replace = replace;
-    return o;
-}
-
-const TableImport* reportOf(const ImportResult& r, const QString& table) {
-    for (const auto& t : r.tables)
-        if (t.table == table) return &t;
-    return nullptr;
-}
-
-qint64 rowsOf(Database& db, const QString& table) { return db.hasTable(table) ? Table(db, table).count() : 0; }
 
 // What the summary and the refusals say, for comparing two runs.
 QString countsOf(const ImportResult& r) {

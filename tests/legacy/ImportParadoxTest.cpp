@@ -4,6 +4,7 @@
 #include "DemoCompany.h"
 #include "DemoBuilder.h"
 #include "FolhaProcess.h"
+#include "ImportFixture.h"
 #include "ImportParadox.h"
 #include "ParadoxExport.h"
 #include "ParadoxFile.h"
@@ -21,6 +22,7 @@
 
 using namespace folha;
 using namespace folha::legacy;
+using namespace folha::legacy::importtest;
 
 namespace {
 
@@ -83,43 +85,6 @@ private:
     }
 };
 
-// A new installation root for one test.
-struct Fresh {
-    TempDir dir;
-    ScriptedUi ui;
-    Session session{Installation(dir.file("nova"))};
-    std::unique_ptr<Database> company;
-    Fresh() {
-        folha::testing::PrepareInstallation(dir.file("nova"));
-        session.setCreateMissing(true);
-        session.startUp(ui);
-        company = session.openCompanyDirectory(dir.file("empresa1"), true);
-    }
-    ImportTargets installation() {
-        ImportTargets t;
-        t.signIn = &session.signInDb();
-        t.companyList = &session.companyListDb();
-        t.shared = &session.zorvan();
-        return t;
-    }
-    ImportTargets companyTargets() {
-        ImportTargets t;
-        t.company = company.get();
-        return t;
-    }
-};
-
-ImportOptions options(ImportMode mode, const QString& dir, bool dryRun = false, bool replace = false) {
-    ImportOptions o;
-    o.mode = mode;
-    o.directory = dir;
-    o.dryRun = dryRun;
-    o.replace = replace;
-    return o;
-}
-
-qint64 rowsOf(Database& db, const QString& table) { return db.hasTable(table) ? Table(db, table).count() : 0; }
-
 // Every row of a table equal in both databases, in key order.
 void expectSameRows(Database& from, Database& to, const TableDef& def) {
     SCOPED_TRACE(def.name.toStdString());
@@ -138,12 +103,6 @@ void expectSameRows(Database& from, Database& to, const TableDef& def) {
                                 << a.toString().toStdString() << " / " << b.toString().toStdString();
         }
     }
-}
-
-const TableImport* reportOf(const ImportResult& r, const QString& table) {
-    for (const auto& t : r.tables)
-        if (t.table == table) return &t;
-    return nullptr;
 }
 
 } // namespace

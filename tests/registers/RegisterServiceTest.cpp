@@ -37,6 +37,14 @@ protected:
                        .arg(r.text("Log"));
         return out;
     }
+    // An employee with everything the register asks for.
+    Record employee(const QString& code) {
+        Record r(Registry::instance().require("CADFUN"));
+        r.set("CODFUN", code).set("NOME", "JOSE DA SILVA").set("DT_ADMIS", QDate(2013, 1, 2));
+        r.set("VLR_SALAR", "1500.00").set("TIPO_PAG", 1).set("CONDICAO", 1).set("VINCULO", 10);
+        r.set("CALCULO", 1).set("HR_SEMAN", 44);
+        return r;
+    }
     Record bank(const QString& code, const QString& name) {
         Record r(Registry::instance().require("BANCO"));
         r.set("COD_BANCO", code).set("NOME", name).set("AGENCIA", "0001");
@@ -72,21 +80,43 @@ TEST_F(RegisterServiceTest, ADuplicateKeyIsRefusedWithoutAnEntry) {
     EXPECT_EQ(auditEntries().size(), 1);
 }
 
+// An employee the calculation could not pay, or a register row without its
+// description, is refused, naming the field by its caption.
 TEST_F(RegisterServiceTest, ARequiredFieldLeftEmptyIsRefusedWithoutAnEntry) {
     RegisterService employees(session, *FindRegister("TfoCadFuncionarios"), ui);
-    Record r = employees.newRecord();
-    r.set("NOME", "SEM CODIGO");
-    try {
-        employees.save(r, true);
-        FAIL() << "a row without its code was posted";
-    } catch (const UserError& e) {
-        EXPECT_EQ(e.message(), "O campo \"Codigo\" é obrigatório. Preencha-o antes de gravar.");
+    const Record whole = employee("000024");
+    employees.save(whole, true);
+    employees.table().remove({"000024"});
+    const int entries = int(auditEntries().size());
+    const struct {
+        const char* field;
+        QVariant value;
+        const char* caption;
+    } cases[] = {
+        {"CODFUN", QVariant(), "Codigo"},         {"CODFUN", "   ", "Codigo"}, // blanks are no value either
+        {"NOME", "", "Nome"},                      {"DT_ADMIS", QVariant(), "Data Admissão"},
+        {"VLR_SALAR", QVariant(), "Valor Salário"}, {"TIPO_PAG", QVariant(), "Tipo Pag"},
+        {"CONDICAO", QVariant(), "Condição"},      {"VINCULO", QVariant(), "Vinculo"},
+        {"HR_SEMAN", QVariant(), "Hr Semana"},
+    };
+    for (const auto& c : cases) {
+        Record r = whole;
+        if (c.value.isNull())
+            r.setNull(c.field);
+        else
+            r.set(c.field, c.value);
+        try {
+            employees.save(r, true);
+            ADD_FAILURE() << c.field << " left empty was posted";
+        } catch (const UserError& e) {
+            EXPECT_EQ(e.message().toStdString(),
+                      QStringLiteral("O campo \"%1\" é obrigatório. Preencha-o antes de gravar.").arg(c.caption).toStdString());
+        }
     }
-    // Blanks are no value either.
-    r.set("CODFUN", "   ");
-    EXPECT_THROW(employees.save(r, true), UserError);
+    RegisterService banks(session, *FindRegister("TfoCadBancos"), ui);
+    EXPECT_THROW(banks.save(bank("001", ""), true), UserError);
     EXPECT_EQ(employees.table().count(), 0);
-    EXPECT_TRUE(auditEntries().isEmpty());
+    EXPECT_EQ(auditEntries().size(), entries);
 }
 
 TEST_F(RegisterServiceTest, EditingARowGoneMeanwhileIsRefusedWithoutAnEntry) {
@@ -123,8 +153,7 @@ TEST_F(RegisterServiceTest, RowsNameOnlyWhatIsRegisteredAndKeepItFromDeletion) {
     position.set("COD_CARGOS", "007").set("NOME_CARGO", "ANALISTA");
     positions.save(position, true);
     RegisterService employees(session, *FindRegister("TfoCadFuncionarios"), ui);
-    Record e = employees.newRecord();
-    e.set("CODFUN", "24").set("NOME", "JOSE DA SILVA");
+    Record e = employee("24");
     const struct {
         const char* field;
         QVariant value;
@@ -197,8 +226,8 @@ TEST_F(RegisterServiceTest, ARowHeldByAnotherWorkstationAsksAndGivesUpOnCancel) 
 
 TEST_F(RegisterServiceTest, TheEmployeeRegisterLogsTheSalaryWithADecimalComma) {
     RegisterService employees(session, *FindRegister("TfoCadFuncionarios"), ui);
-    Record r = employees.newRecord();
-    r.set("CODFUN", "000045").set("NOME", "JOSE O'BRIEN").set("VLR_SALAR", "2345.60");
+    Record r = employee("000045");
+    r.set("NOME", "JOSE O'BRIEN").set("VLR_SALAR", "2345.60");
     employees.save(r, true);
     r.set("VLR_SALAR", "2400");
     employees.save(r, false);

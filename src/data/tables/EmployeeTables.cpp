@@ -286,6 +286,7 @@ std::vector<TableDef> employeeTables() {
                     .refers("COD_LINHA1", "Linha", "CODIGO")
                     .refers("COD_LINHA2", "Linha", "CODIGO")
                     .refers("COD_PLANTA", "PLANTOES", "COD_PLANTA")
+                    .mandatory({"NOME", "DT_ADMIS", "VLR_SALAR", "TIPO_PAG", "CONDICAO", "VINCULO", "CALCULO", "HR_SEMAN"})
                     .key({"CODFUN"})
                     .index("NOMEFUNCIONARIO", {"NOME"})
                     .index("Pis_DataAdmis", {"NR_PIS", "DT_ADMIS"})
@@ -299,6 +300,7 @@ std::vector<TableDef> employeeTables() {
                     .date("DT_NASC", "DT_NASC")
                     .shortInt("ANOS_IRPF", "Anos IRPF")
                     .refers("CODFUN", "CADFUN", "CODFUN")
+                    .mandatory({"NOME_DEPEN"})
                     .key({"CODFUN", "NUMERO"})
                     .index("CODFUN", {"CODFUN"})
                     .build());
@@ -323,6 +325,7 @@ std::vector<TableDef> employeeTables() {
                     .text("CALCNORMAL", 1, "Calc. Normal")
                     .text("CODIGORAIS", 2, "Codigo RAIS")
                     .text("TIPO", 1, "Tipo")
+                    .mandatory({"HNOME"})
                     .key({"HCODIGO"})
                     .build());
 

@@ -44,6 +44,7 @@ std::vector<TableDef> eventTables() {
                     .shortInt("HACUMBSIR", "Flag Acum Bs Ir")
                     .shortInt("HACUMIRRF", "Flag Acumula IRPF")
                     .number("HFLAGPER", "Flag Periculosidade")
+                    .mandatory({"HNOME"})
                     .key({"HCODIGO"})
                     .index("NomeHistorico", {"HNOME"})
                     .build());

@@ -12,6 +12,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .number("COL2_TAB", "Coluna 2")
                     .number("COL3_TAB", "Coluna 3")
                     .number("COL4_TAB", "Coluna 4")
+                    .mandatory({"NOME"})
                     .key({"COD_TABELA"})
                     .build());
 
@@ -21,6 +22,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("NOME_CARGO", 40, "Nome")
                     .shortInt("PERC_APOSE", "% Aposentadoria")
                     .text("COD_OCORRE", 2, "Ocorrencia")
+                    .mandatory({"NOME_CARGO"})
                     .key({"COD_CARGOS"})
                     .index("NOMECARGOS", {"NOME_CARGO"})
                     .build());
@@ -32,6 +34,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("CNPJ", 14, "Cnpj")
                     .check("CNPJ", FieldCheck::Cnpj)
                     .mask("CNPJ", InputMask::Cnpj)
+                    .mandatory({"NOME_SIND"})
                     .key({"COD_SIND"})
                     .index("NOMEDOSINDICATO", {"NOME_SIND"})
                     .build());
@@ -40,6 +43,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .noun("Centro de custo")
                     .text("COD_CCUSTO", 10, "Codigo")
                     .text("DESC_CUSTO", 35, "Descrição")
+                    .mandatory({"DESC_CUSTO"})
                     .key({"COD_CCUSTO"})
                     .index("DESCRICAODOCENTRODECUSTO", {"DESC_CUSTO"})
                     .build());
@@ -62,6 +66,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("TDOC_COD", 6, "Tipo Doc")
                     .number("NSA", "Nsa")
                     .mask("CEP", InputMask::Cep)
+                    .mandatory({"NOME"})
                     .key({"COD_BANCO"})
                     .index("Nome do Banco", {"NOME"})
                     .build());
@@ -71,6 +76,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("CODIGO", 3, "Codigo")
                     .text("NOME", 30, "Nome")
                     .number("VALOR", "Valor")
+                    .mandatory({"NOME"})
                     .key({"CODIGO"})
                     .index("NOMEDELINHA", {"NOME"})
                     .build());
@@ -88,6 +94,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .number("HRS_REDUC", "Nro Horas Redução Not")
                     .number("HRS_PLANTA", "Total Hrs Plantão")
                     .number("CALC_LEI", "Calc Lei 3999")
+                    .mandatory({"NOME"})
                     .key({"COD_PLANTA"})
                     .index("NomePlantao", {"NOME"})
                     .build());
@@ -121,6 +128,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .number("FATURAS", "Faturas")
                     .check("CGC", FieldCheck::CnpjCpf)
                     .mask("CEP", InputMask::Cep)
+                    .mandatory({"NOME"})
                     .key({"COD_TOMAD"})
                     .index("Tipo_cgc", {"TIPO", "CGC"})
                     .index("NOMETOMADOR", {"NOME"})
@@ -163,6 +171,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("FAX", 8, "Fax")
                     .check("CGC", FieldCheck::CnpjCpf)
                     .mask("CEP", InputMask::Cep)
+                    .mandatory({"NOME"})
                     .key({"COD_RES"})
                     .build());
 

@@ -412,7 +412,17 @@ void TfoCadastro::buildEditPanel(const QList<PanelField>& fields) {
         QFormLayout* form = single ? single : forms.value(f->page, forms.value(pageNames.first()));
         QWidget* box = buildEditor(pf, form->parentWidget());
         if (!box) continue;
-        form->addRow(pf.caption.isEmpty() ? f->caption : pf.caption, box);
+        // A field the save cannot go without shows so: its caption in bold
+        // with an asterisk.
+        const QString caption = pf.caption.isEmpty() ? f->caption : pf.caption;
+        if (f->required || f->mandatory) {
+            auto* label = new QLabel(QStringLiteral("<b>%1 *</b>").arg(caption.toHtmlEscaped()), form->parentWidget());
+            label->setToolTip(QStringLiteral("Preenchimento obrigatório"));
+            label->setBuddy(box);
+            form->addRow(label, box);
+        } else {
+            form->addRow(caption, box);
+        }
     }
 
     auto* buttons = new QHBoxLayout;
