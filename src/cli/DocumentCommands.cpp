@@ -147,11 +147,7 @@ int cmdDocument(Context& c) {
         if (!written.contains(request.pdfPath)) written << request.pdfPath;
     });
     // No file stands for documents nobody receives.
-    if (job > 0 && totalPages == 0) {
-        for (const QString& file : written) QFile::remove(file);
-        c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum documento emitido."));
-        return 1;
-    }
+    if (job > 0 && totalPages == 0) return NothingSelected(c, written, QStringLiteral("Nenhum documento emitido."));
     c.out << QStringLiteral("%1: %2 página(s) por cópia, %3 cópia(s), %4 página(s) em %5")
                  .arg(def->caption)
                  .arg(pages)

@@ -22,10 +22,9 @@ bool OrderByName(Context& c) {
     throw CliError{QStringLiteral("Ordem inválida: %1 (use codigo ou nome)").arg(c.args.value("--order"))};
 }
 
-int NothingSelected(Context& c, const ReportResult& result, const QString& output, const QString& nothing) {
-    for (const QString& file : {result.reportFile, result.htmlFile, result.pdfFile})
+int NothingSelected(Context& c, const QStringList& written, const QString& nothing) {
+    for (const QString& file : written)
         if (!file.isEmpty()) QFile::remove(file);
-    QFile::remove(output);
     c.ui().message(MessageKind::Warning, nothing);
     return 1;
 }
@@ -152,7 +151,9 @@ int cmdReport(Context& c) {
         return !listed.cancelled;
     });
     // No file stands for a listing of nothing.
-    if (listed.rows == 0) return NothingSelected(c, result, out.output, QStringLiteral("Nenhum registro a imprimir."));
+    if (listed.rows == 0)
+        return NothingSelected(c, {result.reportFile, result.htmlFile, result.pdfFile, out.output},
+                               QStringLiteral("Nenhum registro a imprimir."));
 
     DeliverReport(c, out, result, screen, def ? ListingTitlesLine(*def) : QString());
     c.out << QStringLiteral("%1: %2 registro(s), %3 página(s) em %4")

@@ -34,9 +34,10 @@ PrintSettings ReportPrintSettings(Context& c, const ReportOutput& o);
 QString OpenReportCompany(Context& c);
 // Asks "Confirma Emissao"; No prints `notDone` and gives false.
 bool ConfirmEmission(Context& c, const QString& notDone);
-// A job that selected nothing leaves no file behind: its work files and
-// the PDF it drew are removed, and `nothing` is said. The job fails (1).
-int NothingSelected(Context& c, const ReportResult& result, const QString& output, const QString& nothing);
+// A job that selected nothing leaves no file behind: the files it wrote
+// (work files, the output, the PDF it drew) are removed, and `nothing` is
+// said. The job fails (1).
+int NothingSelected(Context& c, const QStringList& written, const QString& nothing);
 // Puts the finished job into the output: the report file for "txt", the
 // page for "html", the spreadsheet for "xlsx" (the titles remembered for
 // `screen`, else `titles`); the job's work files are removed.

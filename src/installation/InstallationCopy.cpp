@@ -332,13 +332,7 @@ QString folderText(QString dir) {
 
 // A company's folder as a copy's header names it ("c:\folha\emp1"), without
 // the root the alias puts before the company's `Diretorio`.
-QString withoutRoot(const QString& dir) {
-    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
-    static const QRegularExpression unc(QStringLiteral("^\\\\\\\\[^\\\\]+\\\\[^\\\\]+\\\\"));
-    if (auto m = drive.match(dir); m.hasMatch()) return folderText(dir.mid(m.capturedLength()));
-    if (auto m = unc.match(dir); m.hasMatch()) return folderText(dir.mid(m.capturedLength()));
-    return folderText(dir);
-}
+QString withoutRoot(const QString& dir) { return folderText(dir.mid(Session::driveRoot(dir).size())); }
 
 // Whether a company's `Diretorio` stays below the drive root it is put
 // under: relative, without "..", without a drive or a path of this machine
@@ -387,7 +381,7 @@ QString kindName(Scope scope) {
 QString kindMismatch(const QStringList& tables, Scope scope, const QString& label) {
     std::deque<TableDef> defs;
     for (const QString& name : tables) {
-        const TableDef* def = isHoldsTable(name) ? nullptr : definitionOf(name, defs);
+        const TableDef* def = carriedTable(name, defs);
         if (def && def->scope != scope)
             return QStringLiteral("a base \"%1\" contém a tabela %2, que não é uma tabela %3").arg(label, name, kindName(scope));
     }
@@ -418,15 +412,23 @@ struct CopyCompany {
     QString diretorio;
 };
 
+UserError outsideInstallation(const QString& file, const CopyCompany& co) {
+    return refused(file, QStringLiteral("a pasta \"%1\" da empresa %2 não fica dentro da instalação").arg(co.diretorio).arg(co.code));
+}
+
+// A copy's company's folder as the alias takes it, from its `Diretorio`;
+// refuses a `Diretorio` that leaves the drive root it is put under.
+QString companyAliasDir(Session& session, const CopyCompany& co, const QString& file) {
+    if (!safeFolder(co.diretorio)) throw outsideInstallation(file, co);
+    return session.companyDirectory(folderText(co.diretorio) + '\\');
+}
+
 // Where a copy's company goes in this installation: the folder of its
 // `Diretorio`, below the root. Refuses a folder elsewhere.
 QString companyTarget(Session& session, const CopyCompany& co, const QString& file, QString* aliasDir) {
-    if (!safeFolder(co.diretorio))
-        throw refused(file, QStringLiteral("a pasta \"%1\" da empresa %2 não fica dentro da instalação").arg(co.diretorio).arg(co.code));
-    *aliasDir = session.companyDirectory(folderText(co.diretorio) + '\\');
+    *aliasDir = companyAliasDir(session, co, file);
     const QString local = session.installation().localPath(*aliasDir);
-    if (!below(local, session.installation().root()))
-        throw refused(file, QStringLiteral("a pasta \"%1\" da empresa %2 não fica dentro da instalação").arg(co.diretorio).arg(co.code));
+    if (!below(local, session.installation().root())) throw outsideInstallation(file, co);
     return QDir::cleanPath(local);
 }
 
@@ -766,9 +768,7 @@ RestoreResult restoreServer(Session& session, const QByteArray& bytes, const QSt
         for (++i; i < lines.size() && lines[i] != QLatin1String("\\."); ++i) {
             const QStringList f = copyFields(lines[i]);
             const CopyCompany co{f.value(codeAt).toInt(), f.value(dirAt)};
-            if (!safeFolder(co.diretorio))
-                throw refused(file, QStringLiteral("a pasta \"%1\" da empresa %2 não fica dentro da instalação").arg(co.diretorio).arg(co.code));
-            const QString aliasDir = session.companyDirectory(folderText(co.diretorio) + '\\');
+            const QString aliasDir = companyAliasDir(session, co, file);
             const QString schema = server.location(aliasDir).schemaName();
             if (parts.count(schema))
                 throw refused(file, QStringLiteral("a empresa %1 usaria a base \"%2\", que já é de outra parte da instalação").arg(co.code).arg(schema));
@@ -826,12 +826,11 @@ RestoreResult restoreServer(Session& session, const QByteArray& bytes, const QSt
     listOut.close();
 
     confirmRestore(ui);
-    const ServerSettings s = ReadServerSettings(session.installation());
     ui.progressStart(QStringLiteral("Restaurando a cópia de segurança"), 1);
     runTool(QStringLiteral("pg_restore"),
             {QStringLiteral("--clean"), QStringLiteral("--if-exists"), QStringLiteral("--single-transaction"),
              QStringLiteral("--no-owner"), QStringLiteral("--no-privileges"), QStringLiteral("--use-list=") + listFile,
-             QStringLiteral("--dbname=") + toolConnection(s), dump},
+             QStringLiteral("--dbname=") + toolConnection(server), dump},
             QStringLiteral("A restauração falhou e nada foi alterado"));
     ui.progressStep(1);
     ui.progressEnd();

@@ -35,44 +35,10 @@ const QString GridSelect = QStringLiteral(
 const QString GridOrder =
     QStringLiteral(" order by Ocorrenc.OCORRANO, Ocorrenc.OCORRMES, Ocorrenc.TIPOFOLHA, Ocorrenc.HCODIGO, Ocorrenc.CODFUN");
 
-// A code of digits typed short, completed with leading zeros to the width.
-QString CompletedCode(const QString& code, int width) {
-    for (const QChar c : code)
-        if (!c.isDigit()) return code;
-    return code.isEmpty() ? code : code.rightJustified(width, QLatin1Char('0'));
-}
-
 // The letter of a sheet type as the box holds it ("F - Folha" or "F").
 QString sheetLetter(const QString& sheet) { return sheet.trimmed().left(1).toUpper(); }
 
-// Posts a new event. A row typed with the employee box empty is kept with
-// an empty employee code, as the screen allows it (the grid never shows
-// it, for want of an employee); every other key field must be filled.
-void insertEvent(Table& events, const Record& row) {
-    if (!row.isNull("CODFUN")) {
-        events.insert(row);
-        return;
-    }
-    const TableDef& def = events.def();
-    QStringList names, marks;
-    QVariantList params;
-    for (size_t i = 0; i < def.fields.size(); ++i) {
-        const FieldDef& f = def.fields[i];
-        QVariant value = row.boundValue(int(i));
-        if (f.name == QLatin1String("CODFUN"))
-            value = QString(QLatin1String(""));
-        else if (f.required && row.isNull(f.name))
-            throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def.name));
-        names << f.name;
-        marks << QStringLiteral("?");
-        params << value;
-    }
-    events.database().execWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(def.name, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-                                params);
-}
-
-// Whether a row of that key is stored (an empty employee code included).
+// Whether a row of that key is stored.
 bool eventExists(Database& db, const Record& row) {
     QSqlQuery& q = db.execCached(QStringLiteral("SELECT COUNT(*) FROM OCORRENC WHERE OCORRANO = ? AND OCORRMES = ? "
                                                 "AND TIPOFOLHA = ? AND HCODIGO = ? AND CODFUN = ?"),
@@ -207,14 +173,14 @@ void EventsEntry::save(const Record& rowIn, bool inserting, const QVariantList& 
 
     if (inserting) {
         if (eventExists(db, row)) throw UserError(duplicateText);
-        insertEvent(events, row);
+        events.insert(row);
     } else if (stored == key) {
         if (!events.update(row)) throw UserError(NotFoundText);
     } else {
         // The key changed (another event code): the row moves.
         if (eventExists(db, row)) throw UserError(duplicateText);
         if (!events.remove(stored)) throw UserError(NotFoundText);
-        insertEvent(events, row);
+        events.insert(row);
     }
     // The employee's calculated rows of the month and sheet are discarded,
     // so the next calculation rebuilds them; typed rows stay.

@@ -1,7 +1,7 @@
 #include "References.h"
 
 #include "DbError.h"
-
+#include "TextRoutines.h"
 
 namespace folha::registers {
 
@@ -21,13 +21,6 @@ constexpr int ShortCodeWidth = 6;
 
 bool IsShortCode(const FieldDef& f) { return f.type == FieldType::Text && f.size <= ShortCodeWidth; }
 
-bool IsDigits(const QString& text) {
-    if (text.isEmpty()) return false;
-    for (const QChar c : text)
-        if (!c.isDigit()) return false;
-    return true;
-}
-
 // The keys `value` may stand for in a key field: none when it names nothing
 // (blank or zero); a code typed short also as completed with zeros.
 QVariantList CandidateKeys(const FieldDef& from, const QVariant& value, const FieldDef& key) {
@@ -46,8 +39,7 @@ QVariantList CandidateKeys(const FieldDef& from, const QVariant& value, const Fi
         return ok && n != 0 ? QVariantList{n} : QVariantList{};
     }
     QVariantList keys{text};
-    if (IsShortCode(key) && IsDigits(text) && text.size() < key.size)
-        keys << text.rightJustified(key.size, QLatin1Char('0'));
+    if (IsShortCode(key) && CompletedCode(text, key.size) != text) keys << CompletedCode(text, key.size);
     return keys;
 }
 
@@ -71,7 +63,7 @@ void CompleteCodes(Record& row) {
         }
         if (!code || row.isNull(f.name)) continue;
         const QString text = row.text(f.name).trimmed();
-        if (IsDigits(text) && text.size() < f.size) row.set(f.name, text.rightJustified(f.size, QLatin1Char('0')));
+        if (CompletedCode(text, f.size) != text) row.set(f.name, CompletedCode(text, f.size));
     }
 }
 

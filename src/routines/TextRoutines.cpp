@@ -9,6 +9,11 @@ QString OnlyDigits(const QString& text) {
     return out;
 }
 
+QString CompletedCode(const QString& code, int width) {
+    if (code.isEmpty() || OnlyDigits(code) != code) return code;
+    return PadLeft(code, width, QChar('0'));
+}
+
 QString CompetenceOfDate(const QDate& date) {
     if (!date.isValid()) return {};
     return QStringLiteral("%1%2").arg(date.year(), 4, 10, QChar('0')).arg(date.month(), 2, 10, QChar('0'));

@@ -233,21 +233,20 @@ Database& Session::tmpDb() {
     return at(location, true);
 }
 
+QString Session::driveRoot(const QString& path) {
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
+    static const QRegularExpression unc(QStringLiteral("^\\\\\\\\[^\\\\]+\\\\[^\\\\]+\\\\"));
+    if (auto m = drive.match(path); m.hasMatch()) return m.captured(0);
+    if (auto m = unc.match(path); m.hasMatch()) return m.captured(0);
+    return {};
+}
+
 QString Session::companyDirectory(const QString& diretorio) const {
     const QString path = paramValue(aliasParams(QStringLiteral("Folha")), QStringLiteral("PATH"));
     // Only the root of the configured path survives: a drive ("E:\"), a
     // server share ("\\server\share\") or "/".
-    QString root;
-    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
-    static const QRegularExpression unc(QStringLiteral("^\\\\\\\\[^\\\\]+\\\\[^\\\\]+\\\\"));
-    if (auto m = drive.match(path); m.hasMatch())
-        root = m.captured(0);
-    else if (auto u = unc.match(path); u.hasMatch())
-        root = u.captured(0);
-    else if (path.startsWith('/'))
-        root = QStringLiteral("/");
-    else
-        root = QStringLiteral("c:\\");
+    QString root = driveRoot(path);
+    if (root.isEmpty()) root = path.startsWith('/') ? QStringLiteral("/") : QStringLiteral("c:\\");
     QString rest = diretorio.trimmed();
     while (rest.startsWith('\\') || rest.startsWith('/')) rest = rest.mid(1);
     return root + rest;

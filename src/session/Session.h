@@ -98,6 +98,9 @@ public:
     QString SetaDiretorio(const QString& diretorio);
     // The data directory that SetaDiretorio would choose.
     QString companyDirectory(const QString& diretorio) const;
+    // The drive ("E:\") or server share ("\\server\share\") a path begins
+    // with, as written; empty when it names neither.
+    static QString driveRoot(const QString& path);
 
     // Whether databases are created when missing (the installer sets it).
     void setCreateMissing(bool create) { createMissing_ = create; }

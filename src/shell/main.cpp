@@ -9,10 +9,6 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QDialog>
-#include <QEventLoop>
-#include <QPainter>
-#include <QTimer>
 #include <QTranslator>
 #include <QMessageBox>
 #include <QPixmap>
@@ -107,33 +103,9 @@ int grab(const Options& o) {
         menu->showSignedIn();
         menu->setWindowTitle(QStringLiteral("ZORVAN INFORMÁTICA - Folha de Pagamento:"));
     }
-    // A screen that opens a dialog at once (the events entry's period, the
-    // undo's employee chooser) is drawn with that dialog over it; the dialog
-    // is then given up, so the grab never waits on a person.
-    QPixmap withDialog;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == screen.get()) return;
-        if (withDialog.isNull()) {
-            withDialog = screen->grab();
-            const QPixmap dialog = modal->grab();
-            QPainter painter(&withDialog);
-            painter.drawPixmap((withDialog.width() - dialog.width()) / 2, (withDialog.height() - dialog.height()) / 2,
-                               dialog);
-        }
-        if (auto* d = qobject_cast<QDialog*>(modal))
-            d->reject();
-        else
-            modal->close();
-    });
-    watch.start(50);
     screen->show();
-    QEventLoop settle;
-    QTimer::singleShot(400, &settle, &QEventLoop::quit);
-    settle.exec();
-    watch.stop();
-    if (!(withDialog.isNull() ? screen->grab() : withDialog).save(o.grabFile, "PNG")) {
+    QApplication::processEvents();
+    if (!screen->grab().save(o.grabFile, "PNG")) {
         ui.message(MessageKind::Error, QStringLiteral("Não foi possível gravar %1").arg(o.grabFile));
         return 1;
     }
