@@ -1,6 +1,7 @@
 #include "Documents.h"
 
 #include "Database.h"
+#include "IniFile.h"
 #include "AmountInWords.h"
 #include "Listings.h"
 #include "TypedInput.h"
@@ -179,7 +180,14 @@ QString DocumentTemplate(const QString& programDir, const QString& screen) {
     return {};
 }
 
-QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed) {
+TEscritaMil OfficeThousandWording(const QString& programDir) {
+    const QString value =
+        ReadIniValue(programDir + QStringLiteral("CfgFolha.ini"), QStringLiteral("Extenso"), QStringLiteral("UmMil"));
+    return value.trimmed().compare(QStringLiteral("S"), Qt::CaseInsensitive) == 0 ? TEscritaMil::emUmMil
+                                                                                   : TEscritaMil::emMil;
+}
+
+QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed, TEscritaMil mil) {
     QMap<QString, QString> out = typed;
     // A text left untyped prints blank (a day off of the timetable).
     for (const auto& [name, caption] : def.texts)
@@ -188,7 +196,7 @@ QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString
         const Fixed value = TypedMoney(typed.value(name), caption);
         out.insert(name, FormatListValue(QVariant::fromValue(value), QStringLiteral("%1.2n")).trimmed());
         // "{NOME:extenso}": the amount in words, in capitals.
-        out.insert(name + QStringLiteral(":extenso"), AmountInWords(value));
+        out.insert(name + QStringLiteral(":extenso"), AmountInWords(value, QStringLiteral("REAL"), QStringLiteral("REAIS"), TTipoTexto::ttMaiuscula, mil));
     }
     return out;
 }
@@ -247,7 +255,8 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
         common.remove(QStringLiteral("CODIGO"));
     }
     for (auto it = options.dates.begin(); it != options.dates.end(); ++it) common.insert(it.key(), it.value());
-    const QMap<QString, QString> extras = DocumentExtras(def, options.extras);
+    const QMap<QString, QString> extras =
+        DocumentExtras(def, options.extras, OfficeThousandWording(session.installation().programDir()));
     for (auto it = extras.begin(); it != extras.end(); ++it) common.insert(it.key(), it.value());
 
     if (def.oneEmployee && options.fromCode != options.toCode) {

@@ -21,6 +21,7 @@
 // its name. Dates print dd/mm/yyyy, or "07 de dezembro de 2026" with
 // ":extenso" ({DATA_EMISSAO:extenso}).
 
+#include "AmountInWords.h"
 #include "TextReport.h"
 
 #include <QDate>
@@ -88,8 +89,14 @@ QString DocumentTemplate(const QString& programDir, const QString& screen);
 
 // The typed extras made ready for printing: each amount of the document
 // read the Brazilian way and written back as "1.234,56". Throws UserError
-// naming the caption of a value that is not an amount.
-QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed);
+// naming the caption of a value that is not an amount. "{NOME:extenso}" is
+// the amount in words, its thousand written as `mil` says.
+QMap<QString, QString> DocumentExtras(const DocumentDef& def, const QMap<QString, QString>& typed,
+                                      TEscritaMil mil = TEscritaMil::emMil);
+// The office's wording of a thousand on documents: "CfgFolha.ini" of the
+// program folder, section "Extenso", key "UmMil" = "S" writes UM MIL; absent
+// or anything else, MIL.
+TEscritaMil OfficeThousandWording(const QString& programDir);
 // Everything typed for a document, checked before anything prints: the
 // extras as above, each timetable's hours (00:00 to 23:59), the code range
 // and the date interval in order. Throws UserError saying what is wrong.

@@ -36,52 +36,60 @@ QString GroupWords(int n) {
     return text;
 }
 
-void AppendPart(QString& text, const QString& part) {
-    if (!text.isEmpty()) text += ", ";
-    text += part;
+// The scale words of the groups from the most significant: billions,
+// millions, thousands, units.
+const char* ScaleWord(int index, int64_t group) {
+    switch (index) {
+    case 0: return group == 1 ? " BILHÃO" : " BILHÕES";
+    case 1: return group == 1 ? " MILHÃO" : " MILHÕES";
+    case 2: return " MIL";
+    default: return "";
+    }
 }
 
 } // namespace
 
-QString AmountInWords(Fixed value, const QString& singular, const QString& plural, TTipoTexto tipo) {
+QString AmountInWords(Fixed value, const QString& singular, const QString& plural, TTipoTexto tipo, TEscritaMil mil) {
     if (value.isNegative()) throw UserError(QStringLiteral("O valor deve ser maior ou igual a 0,00"));
 
+    const int64_t centavosTotal = RoundValue(2, value).raw() / (Fixed::Scale / 100);
+    if (centavosTotal > kLimitCentavos)
+        throw UserError(QStringLiteral("Valor acima do limite do extenso (999.999.999.999,99)"));
+    const int64_t whole = centavosTotal / 100;
+    const int centavos = int(centavosTotal % 100);
+
     QString text;
-    if (value.isZero()) {
+    if (centavosTotal == 0) {
         text = "ZERO " + plural;
     } else {
-        const int64_t centavosTotal = RoundValue(2, value).raw() / (Fixed::Scale / 100);
-        if (centavosTotal > kLimitCentavos)
-            throw UserError(QStringLiteral("Valor acima do limite do extenso (999.999.999.999,99)"));
-        const int64_t whole = centavosTotal / 100;
-        const int centavos = int(centavosTotal % 100);
-        const int billions = int(whole / 1000000000);
-        const int millions = int(whole / 1000000 % 1000);
-        const int thousands = int(whole / 1000 % 1000);
-        const int units = int(whole % 1000);
-
-        if (billions > 0) text = GroupWords(billions) + (billions == 1 ? " BILHÃO" : " BILHÕES");
-        if (millions > 0) AppendPart(text, GroupWords(millions) + (millions == 1 ? " MILHÃO" : " MILHÕES"));
-        if (thousands > 0) AppendPart(text, GroupWords(thousands) + " MIL");
-        if (units > 0) {
-            if (!text.isEmpty()) text += " E ";
-            text += GroupWords(units);
+        const std::array<int64_t, 4> groups = {whole / 1000000000, whole / 1000000 % 1000, whole / 1000 % 1000,
+                                               whole % 1000};
+        for (int i = 0; i < 4; ++i) {
+            if (groups[i] == 0) continue;
+            if (!text.isEmpty()) {
+                // " E " only before a lone last group under a hundred or of
+                // round hundreds; otherwise the groups just follow.
+                int nonZero = 0;
+                for (int j = i; j < 4; ++j) nonZero += groups[j] != 0;
+                text += nonZero == 1 && (groups[i] < 100 || groups[i] % 100 == 0) ? " E " : " ";
+            }
+            if (i == 2 && groups[i] == 1 && mil == TEscritaMil::emMil)
+                text += "MIL";
+            else
+                text += GroupWords(int(groups[i])) + QString::fromUtf8(ScaleWord(i, groups[i]));
         }
 
-        // The currency goes by the integer part of the amount as given, before
-        // the rounding to centavos.
-        const int64_t n = value.truncated();
-        if (n == 1)
+        if (whole == 1)
             text += " " + singular;
-        else if (n == 1000000 || n == 10000000 || n == 100000000 || n == 1000000000)
+        else if (whole >= 1000000 && whole % 1000000 == 0)
             text += " DE " + plural;
-        else if (n != 0)
+        else if (whole != 0)
             text += " " + plural;
 
         if (centavos > 0) {
-            if (n > 0) text += ", ";
+            if (whole > 0) text += " E ";
             text += GroupWords(centavos) + (centavos == 1 ? " CENTAVO" : " CENTAVOS");
-            if (n == 0) text += " DE " + singular;
+            if (whole == 0) text += " DE " + singular;
         }
     }
     return tipo == TTipoTexto::ttMaiuscula ? text.toUpper() : text.toLower();

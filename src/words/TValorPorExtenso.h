@@ -34,6 +34,10 @@ public:
     TTipoTexto TipoDoTexto() const { return tipo_; }
     void setTipoDoTexto(TTipoTexto tipo);
 
+    // MIL (the default) or UM MIL for a thousand of one.
+    TEscritaMil EscritaDoMil() const { return mil_; }
+    void setEscritaDoMil(TEscritaMil mil);
+
     QString Texto() const { return texto_; }
 
 signals:
@@ -46,6 +50,7 @@ private:
     QString singular_ = QStringLiteral("REAL");
     QString plural_ = QStringLiteral("REAIS");
     TTipoTexto tipo_ = TTipoTexto::ttMaiuscula;
+    TEscritaMil mil_ = TEscritaMil::emMil;
     QString texto_;
 };
 

@@ -3,6 +3,7 @@
 // template and the dates in words.
 #include "DemoCompany.h"
 #include "Documents.h"
+#include "IniFile.h"
 #include "DbError.h"
 #include "DemoBuilder.h"
 #include "ScriptedUi.h"
@@ -471,7 +472,29 @@ TEST_F(DocumentsTest, HoursAgreementWordsItsAmount) {
     ASSERT_EQ(sink.pages.size(), 1u);
     const QString page = PageLines(sink.pages[0]).join('\n');
     EXPECT_TRUE(page.contains("de R$ 2.000.000,00")) << page.toStdString();
-    EXPECT_TRUE(page.contains("(DOIS MILHÕES REAIS).")) << page.toStdString();
+    EXPECT_TRUE(page.contains("(DOIS MILHÕES DE REAIS).")) << page.toStdString();
     EXPECT_TRUE(page.contains(QStringLiteral("Terça-feira ....:\n"))) << page.toStdString();
     EXPECT_FALSE(page.contains("{")) << page.toStdString();
+}
+
+// The office that wants UM MIL says so once in CfgFolha.ini.
+TEST_F(DocumentsTest, OfficeChoosesHowAThousandReads) {
+    DocumentOptions o = december();
+    o.toCode = o.fromCode;
+    o.extras = {{"VALOR_ACORDO", "1.100,00"}};
+    const QString ini = session->installation().programFile("CfgFolha.ini");
+    const struct {
+        const char* setting;
+        const char* words;
+    } cases[] = {{nullptr, "(MIL E CEM REAIS)."}, {"S", "(UM MIL E CEM REAIS)."}, {"N", "(MIL E CEM REAIS)."}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting ? c.setting : "none");
+        if (c.setting) ASSERT_TRUE(WriteIniFileValue(ini, "Extenso", "UmMil", c.setting));
+        ScriptedUi ui;
+        const JobsSink sink = run("TfoRelAcordoHoraTrabalho", o, ui);
+        ASSERT_EQ(sink.pages.size(), 1u);
+        const QString page = PageLines(sink.pages[0]).join('\n');
+        EXPECT_TRUE(page.contains(QString::fromUtf8(c.words))) << page.toStdString();
+    }
+    WriteIniFileValue(ini, "Extenso", "UmMil", "");
 }
