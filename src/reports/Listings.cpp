@@ -202,8 +202,8 @@ QList<ListingDef> BuildListings() {
     }
     {
         // The vacation listing: the acquisition, enjoyment and cash-allowance
-        // periods of each employee, each as "início a fim" (the allowance
-        // only when filled).
+        // periods of each employee, each as "início a fim" (a period only
+        // when both its dates are filled).
         ListingDef d = Def("TfoRelFerias", "ferias", "Relatório de Férias", "CADFUN", "NOMEFUNCIONARIO", 132,
                            {Col("Código", "CODFUN", 2), Col("Nome", "NOME", 10), Col("Período Aquisitivo", "PER_AQUISITIVO", 52),
                             Col("Período de Gozo", "PER_GOZO", 78), Col("Abono Pecuniário", "PER_ABONO", 104)});
@@ -211,8 +211,10 @@ QList<ListingDef> BuildListings() {
             const auto period = [&row](const char* first, const char* last) {
                 const QString from = PlainText(row.value(QLatin1String(first)));
                 const QString to = PlainText(row.value(QLatin1String(last)));
-                if (from.isEmpty() && to.isEmpty()) return QString();
-                return from.leftJustified(10) + QStringLiteral(" a ") + to;
+                // A period missing either end prints nothing rather than a
+                // dangling "a".
+                if (from.isEmpty() || to.isEmpty()) return QString();
+                return from + QStringLiteral(" a ") + to;
             };
             row.insert(QStringLiteral("PER_AQUISITIVO"), period("DT_INIFERI", "DT_FINFERI"));
             row.insert(QStringLiteral("PER_GOZO"), period("DT_IGOZFER", "DT_FGOZFER"));

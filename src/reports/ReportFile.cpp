@@ -48,7 +48,8 @@ QByteArray TextPageBytes(const TextPage& page, const QString& density) {
     return bytes;
 }
 
-ReportFileSink::ReportFileSink(const QString& path, const QString& density) : path_(path), density_(density) {}
+ReportFileSink::ReportFileSink(const QString& path, const QString& density, PageEnd pageEnd)
+    : path_(path), density_(density), pageEnd_(pageEnd) {}
 
 void ReportFileSink::begin(const ReportJobInfo&) {
     file_ = std::make_unique<QFile>(path_);
@@ -59,7 +60,8 @@ void ReportFileSink::begin(const ReportJobInfo&) {
 
 void ReportFileSink::page(const TextPage& page) {
     if (!file_) begin({});
-    const QByteArray bytes = TextPageBytes(page, density_);
+    QByteArray bytes = TextPageBytes(page, density_);
+    if (pageEnd_ == PageEnd::FormFeed) bytes += '\f';
     if (file_->write(bytes) != bytes.size())
         throw UserError(QStringLiteral("Erro gravando o arquivo do relatório %1: %2")
                             .arg(QDir::toNativeSeparators(path_), file_->errorString()));
@@ -118,7 +120,8 @@ std::vector<TextPage> ReadReportFile(const QString& path, int width) {
     if (!file.open(QIODevice::ReadOnly))
         throw UserError(QStringLiteral("Não foi possível ler o arquivo do relatório %1: %2")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    const QString text = QString::fromLatin1(file.readAll());
+    QString text = QString::fromLatin1(file.readAll());
+    text.remove(QChar('\f'));
     QStringList lines = text.split(QStringLiteral("\r\n"));
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
 

@@ -20,10 +20,13 @@ class Session;
 // The bytes of one page in text mode.
 QByteArray TextPageBytes(const TextPage& page, const QString& density);
 
-// Writes the pages to a file (a report file "TMP….IMP", or any path).
+// Writes the pages to a file (a report file "TMP….IMP", or any path). For a
+// text printer each page ends with a form feed, so continuous forms start
+// every page at the top of a sheet.
 class ReportFileSink : public PageSink {
 public:
-    ReportFileSink(const QString& path, const QString& density);
+    enum class PageEnd { Plain, FormFeed };
+    ReportFileSink(const QString& path, const QString& density, PageEnd pageEnd = PageEnd::Plain);
     void begin(const ReportJobInfo& info) override;
     void page(const TextPage& page) override;
     void end() override;
@@ -32,6 +35,7 @@ public:
 private:
     QString path_;
     QString density_;
+    PageEnd pageEnd_;
     std::unique_ptr<QFile> file_;
 };
 
@@ -48,7 +52,7 @@ QString NewReportFile(Session& session, const PrintSettings& settings, const QDa
 
 // The pages of a report file read back (split at the density code that
 // starts each page, or at the first header line when there is none); used
-// by the preview and the spreadsheet export.
+// by the preview and the spreadsheet export. Form feeds are dropped.
 std::vector<TextPage> ReadReportFile(const QString& path, int width = 0);
 
 // The closing message of the remote-desktop text file.

@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include "TestBackend.h"
 
@@ -129,26 +130,39 @@ TEST(ReportFileTest, BlankLinesDensityAndCrLfInLatin1) {
     EXPECT_EQ(TextPageBytes(page, QString()), QByteArray("A\xe7\r\n \r\n \r\nB\r\n"));
 }
 
+// Each page starts with density and line spacing; for a text printer each
+// also ends with a form feed, which the preview's reading drops.
 TEST(ReportFileTest, EachPageStartsWithDensityAndLineSpacing) {
-    TempDir d;
-    const QString path = d.file("r.IMP");
-    ReportFileSink sink(path, DensityNormal);
-    TextReport report(sink, 20, 66);
-    report.beginJob({});
-    report.putText(1, 1, "um");
-    report.flushPage();
-    report.clear();
-    report.putText(1, 1, "dois");
-    report.putText(3, 1, "tres");
-    report.flushPage();
-    report.endJob();
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("\x12\x1b" "2um\r\n\x12\x1b" "2dois\r\n \r\ntres\r\n"));
-    const auto pages = ReadReportFile(path);
-    ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pages[1].lineText(0), "dois");
-    EXPECT_EQ(pages[1].lineText(2), "tres");
+    const struct {
+        ReportFileSink::PageEnd end;
+        QByteArray bytes;
+    } cases[] = {
+        {ReportFileSink::PageEnd::Plain, QByteArray("\x12\x1b" "2um\r\n\x12\x1b" "2dois\r\n \r\ntres\r\n")},
+        {ReportFileSink::PageEnd::FormFeed, QByteArray("\x12\x1b" "2um\r\n\f\x12\x1b" "2dois\r\n \r\ntres\r\n\f")},
+    };
+    for (const auto& c : cases) {
+        TempDir d;
+        const QString path = d.file("r.IMP");
+        ReportFileSink sink(path, DensityNormal, c.end);
+        TextReport report(sink, 20, 66);
+        report.beginJob({});
+        report.putText(1, 1, "um");
+        report.flushPage();
+        report.clear();
+        report.putText(1, 1, "dois");
+        report.putText(3, 1, "tres");
+        report.flushPage();
+        report.endJob();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), c.bytes);
+        const auto pages = ReadReportFile(path);
+        ASSERT_EQ(pages.size(), 2u);
+        EXPECT_EQ(pages[0].lines.size(), 1u);
+        EXPECT_EQ(pages[1].lineText(0), "dois");
+        EXPECT_EQ(pages[1].lineText(2), "tres");
+        EXPECT_EQ(pages[1].lines.size(), 3u);
+    }
 }
 
 TEST(ReportFileTest, NameAndRemovalOfOlderDaysFilesWhateverTheCase) {
@@ -534,6 +548,12 @@ TEST_F(DemoListings, TextPrinterGetsTheReportFileOnItsQueue) {
                                               });
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_EQ(stopped.pages, 1);
+    // The file a text printer gets ends its page with a form feed.
+    QFile f(stopped.reportFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes.count('\f'), 1);
+    EXPECT_TRUE(bytes.endsWith("\r\n\f"));
 }
 
 TEST_F(DemoListings, GraphicPrinterWithoutADrawnSinkIsRefused) {
@@ -660,7 +680,14 @@ TEST_F(DemoListings, VacationListingFollowsTheCodeRange) {
         {{"000025", ""}, -1, {"000025"}},
         {{"", "2"}, 2, {"000001", "000002"}},
         {{"999990", ""}, 0, {}},
+        {{"14", "14"}, 1, {"000014"}},
     };
+    // Employee 000014's enjoyment has no end: the period is left out whole.
+    Table cadfun(session->folha(), "CADFUN");
+    Record open = *cadfun.find({"000014"});
+    open.set("DT_IGOZFER", QDate(2013, 4, 15));
+    open.set("DT_FGOZFER", QVariant());
+    cadfun.update(open);
     const qint64 employees = Table(session->folha(), "CADFUN").count();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.range.first.toStdString() + "-" + c.range.last.toStdString());
@@ -681,6 +708,10 @@ TEST_F(DemoListings, VacationListingFollowsTheCodeRange) {
         if (c.range.first == "12") {
             EXPECT_TRUE(text.contains("15/03/2012 a 14/03/2013   15/04/2013 a 04/05/2013   05/05/2013 a 14/05/2013"));
             EXPECT_FALSE(text.contains(" 000011  "));
+        }
+        if (c.range.first == "14") {
+            EXPECT_FALSE(text.contains("15/04/2013")) << text.toStdString();
+            EXPECT_FALSE(QRegularExpression(" a +\r?\n| a  ").match(text).hasMatch()) << text.toStdString();
         }
     }
 }

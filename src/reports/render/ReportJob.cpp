@@ -76,7 +76,11 @@ ReportResult RunReportJob(Session& session, UserInterface& ui, const PrintSettin
 
     auto reportFile = [&] {
         result.reportFile = NewReportFile(session, settings, now);
-        fileSink = std::make_unique<ReportFileSink>(result.reportFile, settings.density);
+        const bool textPrinter =
+            settings.destination == PrintDestination::Printer && settings.mode == PrintMode::Text;
+        fileSink = std::make_unique<ReportFileSink>(
+            result.reportFile, settings.density,
+            textPrinter ? ReportFileSink::PageEnd::FormFeed : ReportFileSink::PageEnd::Plain);
     };
 
     switch (settings.destination) {
