@@ -41,6 +41,13 @@ Fixed EventSums::sum(const QString& codfun, const QString& year, const QString& 
     return total;
 }
 
+QString InscriptionKey(Database& db, const QString& branchCode) {
+    auto branch = Table(db, QStringLiteral("Filial")).find({branchCode});
+    if (!branch) return {};
+    const QString cgc = branch->text("CGC").trimmed();
+    return InscriptionType(cgc) + PadLeft(OnlyDigits(cgc), 14, QChar('0'));
+}
+
 QString CompanyOwner(const GovCompany& company) {
     return QStringLiteral("da empresa %1 - %2").arg(company.code).arg(company.name);
 }

@@ -11,6 +11,7 @@
 #include "UserInterface.h"
 
 #include <QHash>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -46,6 +47,23 @@ QHash<QString, QString> ReadFixedOccurrences(Database& db, std::initializer_list
 
 // The inscription type of a CGC: "1" when longer than 12 characters, else "2".
 QString InscriptionType(const QString& cgc);
+// The key the files order companies by: the inscription type and the
+// 14-digit inscription of the company's branch; empty when the branch is
+// missing.
+QString InscriptionKey(Database& db, const QString& branchCode);
+// The ticked companies in ascending order of inscription (type, then
+// number), as the files' layouts require whatever order they were ticked in;
+// a company whose branch is missing keeps its place first, to be reported by
+// the run.
+template <class Company>
+std::vector<const Company*> ByInscription(const std::vector<Company>& companies, const QString& branchCode) {
+    std::vector<std::pair<QString, const Company*>> keyed;
+    for (const Company& c : companies) keyed.emplace_back(InscriptionKey(*c.db, branchCode), &c);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const Company*> ordered;
+    for (const auto& k : keyed) ordered.push_back(k.second);
+    return ordered;
+}
 // The PIS as 11 characters, as the ranges compare it.
 QString PisText(const Record& employee);
 // YYYYMM of a date (empty for a date not filled in).

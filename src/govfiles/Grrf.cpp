@@ -100,7 +100,7 @@ void GrrfWriter::run() {
     // 5.
     out_->write(record00(*responsible));
     // 6. and 7.
-    for (const GovCompany& company : o_.companies) companyBlock(company);
+    for (const GovCompany* company : ByInscription(o_.companies, o_.branchCode)) companyBlock(*company);
     if (NothingSelected(result_.companiesWritten, *out_, "40", GrrfRun::SystemPath, ui_)) return;
     // 8.
     GovRecord end(QStringLiteral("90"), QString());

@@ -20,7 +20,7 @@ struct GrrfOptions {
     QString responsible = QStringLiteral("999");
     QString withdrawalCode; // "Código Saque"
     bool previousMonth = false; // "Mês Anterior"
-    std::vector<GovCompany> companies; // the ticked companies, in list order
+    std::vector<GovCompany> companies; // the ticked companies (written by inscription)
     QString outputPath;     // local path of "c:\CAIXA\GRRF\GRRF.TXT"
     QString companionPath;  // local path of "c:\CAIXA\GRRF\GRRF.RE"
 };

@@ -157,7 +157,8 @@ GovFileResult SefipRun::run(const SefipOptions& options) {
 
         // The registers of the companies sent are kept only with the file.
         std::vector<std::unique_ptr<Transaction>> registers;
-        for (const SefipCompany& company : o.companies) {
+        for (const SefipCompany* companyPointer : ByInscription(o.companies, o.branchCode)) {
+            const SefipCompany& company = *companyPointer;
             Database& db = *company.db;
             const QString inCompany = QStringLiteral(" na empresa ") + company.name;
             auto b = Table(db, QStringLiteral("Filial")).find({o.branchCode});

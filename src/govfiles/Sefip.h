@@ -62,7 +62,7 @@ struct SefipOptions {
     QString responsible = QStringLiteral("999");
     // Answer to every "Recolheu FGTS?"; nothing: asked per worker.
     std::optional<bool> fgtsCollected;
-    std::vector<SefipCompany> companies; // the ticked companies, in list order
+    std::vector<SefipCompany> companies; // the ticked companies (written by inscription)
     // "Informe os valores:" asked for each company that goes into the file,
     // when it is reached; nothing back is "Cancelar..." (no record 12 from
     // the dialog). When not set, each company's `additional` is used.

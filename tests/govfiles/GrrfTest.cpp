@@ -112,4 +112,21 @@ TEST_F(GrrfTest, OtherCompanyOutOfTheCompetenceIsPassedOver) {
     EXPECT_TRUE(ui.texts("warning").contains(QStringLiteral("Data da folha fora de prazo 201303 na empresa SEGUNDA")));
 }
 
+// Companies are written by inscription type and number, whatever the order
+// they were ticked in: the CNPJ (type 1) before the CEI (type 2).
+TEST_F(GrrfTest, CompaniesGoInOrderOfInscription) {
+    auto db2 = folha::testing::OpenTestDatabase(d.file("empresa2"));
+    db2->ensureSchema(Scope::Company);
+    company(*db2, "98765432000198", "SEGUNDA");
+    worker(*db2, 7, "GIL", {{"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}});
+    worker(*db, 2, "BETO", {{"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}});
+    GrrfOptions o = grrfOptions();
+    o.companies.push_back(GovCompany{2, "SEGUNDA", db2.get()});
+    ASSERT_TRUE(run(o).written) << ui.texts().join('\n').toStdString();
+    QStringList order;
+    for (const QString& l : records(o.outputPath))
+        if (l.startsWith("40")) order << l.mid(2, 15);
+    EXPECT_EQ(order, QStringList({"198765432000198", "200012345678909"}));
+}
+
 } // namespace

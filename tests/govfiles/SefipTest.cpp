@@ -274,10 +274,13 @@ TEST_F(SefipTest, SeveralCompaniesInOneFileAndSkippedCompanies) {
     const GovFileResult r = run(o);
     ASSERT_TRUE(r.written);
     EXPECT_EQ(r.companiesWritten, 2);
+    // The company blocks go by inscription type, then number, whatever the
+    // order the companies were ticked in: the CNPJ (type 1) before the CEI
+    // (type 2).
     QStringList types;
-    for (const QString& l : records(o.outputPath)) types << l.left(2) + (l.left(2) == "10" ? l.mid(3, 14) : QString());
-    EXPECT_EQ(types, QStringList({"00", "1000012345678909", "14", "30", "30", "32", "30", "32", "1098765432000198", "30",
-                                  "90"}));
+    for (const QString& l : records(o.outputPath)) types << l.left(2) + (l.left(2) == "10" ? l.mid(2, 15) : QString());
+    EXPECT_EQ(types, QStringList({"00", "10198765432000198", "30", "10200012345678909", "14", "30", "30", "32", "30",
+                                  "32", "90"}));
     EXPECT_TRUE(Table(*db2, "Sefip").find({"98765432000198"}).has_value());
     EXPECT_FALSE(Table(*db3, "Sefip").find({"11111111000191"}).has_value());
 }
