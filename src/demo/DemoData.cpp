@@ -470,6 +470,8 @@ QList<DemoRow> employeeRows(int company) {
     child(19, "01", "SOFIA CASTRO", QDate(2003, 1, 1));
     rows << row("AFASTFUN", {{"CODFUN", code6(14)}, {"HCODIGO", "001"}, {"DATA", QDate(2013, 2, 10)}, {"CAUS_RESC", "P1"}});
     rows << row("AFASTFUN", {{"CODFUN", code6(13)}, {"HCODIGO", "004"}, {"DATA", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}});
+    // The sick leave that employee 000015's return of 16 April ends.
+    rows << row("AFASTFUN", {{"CODFUN", code6(15)}, {"HCODIGO", "001"}, {"DATA", QDate(2013, 3, 20)}, {"CAUS_RESC", "P1"}});
     rows << row("MovPlant", {{"PLANT_ANO", "2013"}, {"PLANT_MES", "04"}, {"TIPOFOLHA", "F"}, {"CODFUN", code6(17)},
                              {"COD_PLANTA", "002"}, {"QUANTIDADE", "10"}});
     rows << row("FUNTOMAD", {{"ANOMES", "201304"}, {"CODFUN", code6(18)}, {"TOMADOR", "001"}, {"VALOR", "1450.00"},

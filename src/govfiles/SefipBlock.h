@@ -50,6 +50,7 @@ private:
     void movements(const Record& e, const Record* taker);
     GovRecord record32Start(const Record& e, const QString& taker);
     void record32Leave(const Record& e, const QString& taker);
+    void record32EarlierLeave(const Record& e, const QString& taker, const QString& cause, const QDate& date);
     void record32Return(const Record& e, const QString& taker);
     void workerStart(GovRecord& r, const Record& e, const QString& taker) const;
     QString takerOf(const Record& e, const Record* taker);

@@ -5,6 +5,7 @@
 #include "TextRoutines.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace folha::gov {
 
@@ -245,17 +246,48 @@ bool SefipCompanyBlock::record30(const Record& e, const SefipWorkerAmounts& a, c
     return true;
 }
 
-// The movements after record 30: a leave or termination, and a return.
+// The movements after record 30: a leave or termination, and a return. A
+// return goes with the leave it ends: when the register's leave fields do not
+// give it, the last temporary leave of the worker's leave history before the
+// return is written; with none there, the run stops naming the worker, since
+// the government's program refuses a return without its leave.
 void SefipCompanyBlock::movements(const Record& e, const Record* taker) {
     const QDate afast = e.date("DT_AFAST");
     const QDate ret = e.date("DT_RETORNO");
     const QString tk = takerOf(e, taker);
+    bool leaveWritten = false;
     if (afast.isValid()) {
         const QDate day7(comp_.left(4).toInt(), comp_.mid(4, 2).toInt(), 7);
-        if (MonthOf(afast) <= comp_ || (afast >= day7 && e.text("INFSEFIPAN").trimmed() == QLatin1String("S")))
+        if (MonthOf(afast) <= comp_ || (afast >= day7 && e.text("INFSEFIPAN").trimmed() == QLatin1String("S"))) {
             record32Leave(e, tk);
+            leaveWritten = true;
+        }
     }
-    if (ret.isValid() && MonthOf(ret) == comp_) record32Return(e, tk);
+    if (!ret.isValid() || MonthOf(ret) != comp_) return;
+    if (!leaveWritten) {
+        static const QStringList temporary = {"O1", "O2", "P1", "P2", "Q1", "Q2", "Q3", "R", "W", "X", "Y"};
+        std::optional<Record> last;
+        for (const Record& leave :
+             Table(db_, QStringLiteral("AFASTFUN")).select(QStringLiteral("CODFUN = ?"), {e.text("CODFUN")}, QStringLiteral("DATA"))) {
+            const QDate date = leave.date("DATA");
+            if (date.isValid() && date <= ret && temporary.contains(leave.text("CAUS_RESC").trimmed())) last = leave;
+        }
+        if (!last)
+            throw GovFileStop(QStringLiteral("Funcionário %1 - %2: retorno %3 em %4 sem o afastamento que ele encerra. "
+                                             "Informe o afastamento em Afastamento de Funcionários ou no cadastro do "
+                                             "funcionário.")
+                                  .arg(e.text("CODFUN"), e.text("NOME").trimmed(), e.text("CAUS_RETOR").trimmed(),
+                                       ret.toString(QStringLiteral("dd/MM/yyyy"))));
+        record32EarlierLeave(e, tk, last->text("CAUS_RESC").trimmed(), last->date("DATA"));
+    }
+    record32Return(e, tk);
+}
+
+void SefipCompanyBlock::record32EarlierLeave(const Record& e, const QString& taker, const QString& cause,
+                                             const QDate& date) {
+    GovRecord r = record32Start(e, taker);
+    r.code(124, 2, cause, QStringLiteral("CAUS_RESC do afastamento")).date(126, 8, date).blanks(134, 1).blanks(135, 225);
+    out_.write(r);
 }
 
 // Record 32 up to the worker's name: the worker, the admission date for the

@@ -269,8 +269,9 @@ TEST_F(GovScreensTest, SefipFileIsTheCommandLinesFile) {
         ASSERT_TRUE(screen.generate()) << ui.texts.join('\n').toStdString();
         EXPECT_EQ(screen.result(), QDialog::Accepted);
         EXPECT_TRUE(ui.texts.contains("Arquivo gerado com sucesso!"));
-        EXPECT_EQ(companiesAsked, (QStringList{"Empresa: 2 - COMERCIAL MODELO DEMONSTRACAO LTDA",
-                                               "Empresa: 1 - ZORVAN DEMONSTRACAO INDUSTRIA LTDA"}));
+        // Asked in the file's order: by inscription, not by the grid's.
+        EXPECT_EQ(companiesAsked, (QStringList{"Empresa: 1 - ZORVAN DEMONSTRACAO INDUSTRIA LTDA",
+                                               "Empresa: 2 - COMERCIAL MODELO DEMONSTRACAO LTDA"}));
 
         QStringList args = {"sefip", "--company", "1", "--branch", "001", "--companies", "1,2",
                             "--responsible", "1", "--fgts-collected", "S", "--yes"};

@@ -13,12 +13,26 @@ namespace {
 class SefipTest : public GovFixture {
 protected:
     // Five workers of April 2013: an ordinary one whose registration changed,
-    // a director of category 99 dismissed in the month, a return from leave,
-    // one without amounts and one dismissed in February.
-    void month() {
+    // a director of category 99 dismissed in the month, a return from a leave
+    // kept in the leave history, one without amounts and one dismissed in
+    // February.
+    void month(bool leaveInHistory = true) {
         worker(*db, 1, "ANA", {{"ALT_CADAST", "E"}});
         worker(*db, 2, "BETO", {{"VINCULO", 99}, {"DT_AFAST", QDate(2013, 4, 20)}, {"CAUS_RESC", "I1"}});
         worker(*db, 3, "CARLA", {{"DT_RETORNO", QDate(2013, 4, 16)}, {"CAUS_RETOR", "Z5"}});
+        Table leaves(*db, "AFASTFUN");
+        // An older leave and a dismissal code do not count; the last
+        // temporary leave before the return does.
+        for (const auto& [date, cause] : {std::pair{QDate(2012, 5, 2), "P1"}, std::pair{QDate(2013, 3, 1), "X "},
+                                          std::pair{QDate(2013, 3, 20), "I1"}, std::pair{QDate(2013, 5, 2), "P2"}}) {
+            if (!leaveInHistory && (QString(cause) == "X " || QString(cause) == "P1")) continue;
+            Record l = leaves.newRecord();
+            l.set("CODFUN", "000003");
+            l.set("HCODIGO", "001");
+            l.set("DATA", date);
+            l.set("CAUS_RESC", cause);
+            leaves.insert(l);
+        }
         worker(*db, 4, "DARIO");
         worker(*db, 5, "EVA", {{"DT_AFAST", QDate(2013, 2, 10)}, {"CAUS_RESC", "I1"}, {"ALT_CADAST", "E"}});
         row(*db, 1, "130", "1234.5");
@@ -67,6 +81,7 @@ TEST_F(SefipTest, CompanyWithWorkersMovementsAndAdditionalValues) {
         rec({"30", "2", cgc, B(15), "12000003330", "01032010", "01", L(70, "CARLA"), "00000000003", "0001003", "00123",
              "01032010", "01011980", "04110", "000000000100000", Z(15), "  ", "  ", Z(15), Z(15), Z(15), Z(15), B(98),
              "*"}),
+        rec({"32", "2", cgc, B(15), "12000003330", "01032010", "01", L(70, "CARLA"), "X ", "01032013", " ", B(225), "*"}),
         rec({"32", "2", cgc, B(15), "12000003330", "01032010", "01", L(70, "CARLA"), "Z5", "16042013", " ", B(225), "*"}),
         rec({"90", QString(51, '9'), B(306), "*"}),
     };
@@ -76,7 +91,7 @@ TEST_F(SefipTest, CompanyWithWorkersMovementsAndAdditionalValues) {
         EXPECT_EQ(got[i], expected[i]) << "record " << i;
     }
     EXPECT_EQ(r.records.at("30"), 3);
-    EXPECT_EQ(r.records.at("32"), 2);
+    EXPECT_EQ(r.records.at("32"), 3);
     // The FGTS question named the dismissed worker.
     EXPECT_TRUE(ui.texts("question").contains(QStringLiteral("O funcionário 000002-BETO\nRecolheu FGTS?")));
     // The company sent is registered.
@@ -84,6 +99,19 @@ TEST_F(SefipTest, CompanyWithWorkersMovementsAndAdditionalValues) {
     ASSERT_TRUE(sent.has_value());
     EXPECT_EQ(sent->text("TIPO"), QStringLiteral("2"));
     EXPECT_EQ(sent->text("NOME"), QStringLiteral("EMPRESA TESTE"));
+}
+
+// A return whose leave neither the register nor the leave history gives
+// stops the run naming the worker: the government's program refuses it.
+TEST_F(SefipTest, AReturnWithoutItsLeaveStopsTheRun) {
+    month(false);
+    SefipOptions o = sefipOptions();
+    EXPECT_FALSE(run(o).written);
+    EXPECT_EQ(ui.texts("error"),
+              QStringList{QStringLiteral("Funcionário 000003 - CARLA: retorno Z5 em 16/04/2013 sem o afastamento que ele "
+                                         "encerra. Informe o afastamento em Afastamento de Funcionários ou no cadastro "
+                                         "do funcionário.")});
+    EXPECT_FALSE(QFileInfo::exists(o.outputPath));
 }
 
 TEST_F(SefipTest, TakerCompanyWritesTakerRecordsAndItsWorkers) {
@@ -280,7 +308,7 @@ TEST_F(SefipTest, SeveralCompaniesInOneFileAndSkippedCompanies) {
     QStringList types;
     for (const QString& l : records(o.outputPath)) types << l.left(2) + (l.left(2) == "10" ? l.mid(2, 15) : QString());
     EXPECT_EQ(types, QStringList({"00", "10198765432000198", "30", "10200012345678909", "14", "30", "30", "32", "30",
-                                  "32", "90"}));
+                                  "32", "32", "90"}));
     EXPECT_TRUE(Table(*db2, "Sefip").find({"98765432000198"}).has_value());
     EXPECT_FALSE(Table(*db3, "Sefip").find({"11111111000191"}).has_value());
 }
@@ -327,7 +355,7 @@ TEST_F(SefipSelectionTest, IndividualListAndUnregisteredJob) {
     ASSERT_TRUE(run(o).written);
     QStringList types;
     for (const QString& l : records(o.outputPath)) types << l.left(2) + (l.startsWith("3") ? l.mid(32, 11) : QString());
-    EXPECT_EQ(types, QStringList({"00", "10", "3012000003330", "3212000003330", "90"}));
+    EXPECT_EQ(types, QStringList({"00", "10", "3012000003330", "3212000003330", "3212000003330", "90"}));
 }
 
 TEST_F(SefipSelectionTest, PisRangeLimitsTheWorkers) {
