@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "IniFile.h"
+#include "TextRoutines.h"
 #include "AmountInWords.h"
 #include "Listings.h"
 #include "TypedInput.h"
@@ -10,6 +11,7 @@
 #include "UserInterface.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QRegularExpression>
 
 namespace folha {
@@ -76,6 +78,48 @@ QString Fill(const QString& text, const QVariantMap& values) {
     }
     out += text.mid(at);
     return out;
+}
+
+// A text cut into rows of at most `room` characters at word boundaries; a
+// word longer than the room is split. Continuation rows lose the spaces
+// they start with. Never loses a visible character.
+QStringList WrapWords(const QString& text, int room) {
+    room = std::max(room, 1);
+    QStringList rows;
+    QString rest = text;
+    while (rest.size() > room) {
+        int cut = int(rest.lastIndexOf(QLatin1Char(' '), room));
+        // A space at the very start would make no progress.
+        if (cut <= 0 || rest.left(cut).trimmed().isEmpty()) cut = room;
+        rows << rest.left(cut);
+        rest = rest.mid(cut);
+        while (rest.startsWith(QLatin1Char(' '))) rest.remove(0, 1);
+    }
+    if (!rest.isEmpty() || rows.isEmpty()) rows << rest;
+    return rows;
+}
+
+// The identification numbers as a labour document prints them: the CNPJ
+// "12.345.678/0001-95" (a CPF as "123.456.789-09"; another inscription as
+// typed), the worker's CPF and PIS "123.45678.90-1"; empty when not filled.
+QString DocumentInscription(const QString& typed) {
+    const QString digits = OnlyDigits(typed);
+    if (digits.size() == 14 || digits.size() == 11) return FormatCnpjCpf(digits);
+    return typed.trimmed();
+}
+QString DocumentNumber(const QVariant& value, int width) {
+    const QString digits = OnlyDigits(value.toString().section(QLatin1Char('.'), 0, 0));
+    if (digits.isEmpty() || digits.count(QLatin1Char('0')) == digits.size()) return {};
+    return PadLeft(digits, width, QLatin1Char('0'));
+}
+QString DocumentCpf(const QVariant& value) {
+    const QString d = DocumentNumber(value, 11);
+    return d.isEmpty() ? d : FormatCnpjCpf(d);
+}
+QString DocumentPis(const QVariant& value) {
+    const QString d = DocumentNumber(value, 11);
+    if (d.size() != 11) return d;
+    return d.left(3) + QLatin1Char('.') + d.mid(3, 5) + QLatin1Char('.') + d.mid(8, 2) + QLatin1Char('-') + d.right(1);
 }
 
 } // namespace
@@ -250,6 +294,7 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
     const QString branchCode = CurrentBranchKey(session);
     if (auto branch = Table(db, QStringLiteral("Filial")).find({branchCode})) {
         common = RowOf(*branch);
+        common.insert(QStringLiteral("CGC"), DocumentInscription(branch->text(QStringLiteral("CGC"))));
         common.insert(QStringLiteral("EMPRESA"), branch->text(QStringLiteral("NOME")));
         common.remove(QStringLiteral("NOME"));
         common.remove(QStringLiteral("CODIGO"));
@@ -293,6 +338,8 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
         QVariantMap values = common;
         const QVariantMap row = RowOf(record);
         for (auto it = row.begin(); it != row.end(); ++it) values.insert(it.key(), it.value());
+        values.insert(QStringLiteral("CPF"), DocumentCpf(record.value(QStringLiteral("NR_CPF"))));
+        values.insert(QStringLiteral("PIS"), DocumentPis(record.value(QStringLiteral("NR_PIS"))));
         values.insert(QStringLiteral("NOME_CARGO"), QString());
         if (!record.isNull(QStringLiteral("DT_NASC"))) {
             const QDate born = record.date(QStringLiteral("DT_NASC"));
@@ -357,6 +404,30 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
                 placed.push_back({l.line + shift + i * height, l.column, Fill(l.text, itemValues), {}});
             }
         }
+        // A filled-in line longer than its room (up to the next text on the
+        // same line, or the page's edge) wraps at word boundaries; the rows
+        // it takes push every later line down.
+        std::stable_sort(placed.begin(), placed.end(), [](const DocumentLine& a, const DocumentLine& b) {
+            return a.line != b.line ? a.line < b.line : a.column < b.column;
+        });
+        QList<DocumentLine> wrapped;
+        int pushed = 0;
+        for (qsizetype i = 0; i < placed.size();) {
+            qsizetype end = i;
+            while (end < placed.size() && placed[end].line == placed[i].line) ++end;
+            int rowsTaken = 1;
+            for (qsizetype k = i; k < end; ++k) {
+                const int edge = k + 1 < end ? placed[k + 1].column - 1 : report.width();
+                const QStringList rows = WrapWords(placed[k].text, edge - placed[k].column + 1);
+                for (int r = 0; r < rows.size(); ++r)
+                    wrapped.push_back({placed[k].line + pushed + r, placed[k].column, rows[r], {}});
+                rowsTaken = std::max(rowsTaken, int(rows.size()));
+            }
+            pushed += rowsTaken - 1;
+            i = end;
+        }
+        placed = wrapped;
+
         const int perPage = std::max(1, report.linesPerPage());
         int lastLine = 1;
         for (const DocumentLine& p : placed) lastLine = std::max(lastLine, p.line);

@@ -11,6 +11,7 @@
 #include "Table.h"
 #include "TempDir.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
@@ -462,6 +463,76 @@ TEST_F(DocumentsTest, CostCentreOfTheTransportTermIsLookedUp) {
     EXPECT_TRUE(PageLines(found.pages[0]).join('\n').contains(before + " " + name)) << name.toStdString();
 }
 
+// Every document, with every text of the employee and the branch at its
+// register's full length and the agreed amount at its longest wording, loses
+// no word: each value is made of words found nowhere else, and each word is
+// on the page, within the page's width.
+TEST_F(DocumentsTest, FullLengthTextsWrapAndLoseNothing) {
+    Table cadfun(session->folha(), "CADFUN");
+    Table filial(session->folha(), "Filial");
+    const Record employeeBefore = *cadfun.find({codes[0]});
+    const Record branchBefore = *filial.find({"001"});
+    QMap<QString, QStringList> wordsOf; // placeholder -> its words
+    int fieldNumber = 0;
+    auto fill = [&](Record& r, bool isBranch) {
+        for (const FieldDef& f : r.def().fields) {
+            if (f.type != FieldType::Text || f.size < 4 || !f.codes.isEmpty() || f.check != FieldCheck::None ||
+                r.def().primaryKey.contains(f.name) || f.name == "CENTCUSTO")
+                continue;
+            // Words like "BQ07", unique to the field, up to its full size.
+            const QString tag = QString(QChar('A' + fieldNumber / 26)) + QChar('A' + fieldNumber % 26);
+            ++fieldNumber;
+            QString value;
+            for (int n = 0; value.size() < f.size; ++n)
+                value += (value.isEmpty() ? "" : " ") + tag + QString::number(n).rightJustified(2, '0');
+            value = value.left(f.size).trimmed();
+            r.set(f.name, value);
+            // The branch's name prints as {EMPRESA}.
+            wordsOf[isBranch && f.name == "NOME" ? QString("EMPRESA") : f.name] = value.split(' ', Qt::SkipEmptyParts);
+        }
+    };
+    Record employee = employeeBefore;
+    Record branch = branchBefore;
+    fill(employee, false);
+    fill(branch, true);
+    cadfun.update(employee);
+    filial.update(branch);
+
+    for (const DocumentDef& def : Documents()) {
+        SCOPED_TRACE(def.screen.toStdString());
+        DocumentOptions o = december();
+        o.toCode = o.fromCode;
+        o.dates["DATA_INICIAL"] = employee.date("DT_IGOZFER");
+        o.dates["DATA_FINAL"] = employee.date("DT_IGOZFER");
+        o.lists["EQUIPAMENTOS"] = QStringList{"Capacete de seguranca"};
+        o.extras = {{"RENDIMENTO", "48.000,00"}, {"IMPOSTO_RETIDO", "720"}, {"VALOR_ACORDO", "97.777,77"},
+                    {"HORARIO_SEGUNDA", "08:00-12:00 13:00-19:00"}};
+        ScriptedUi ui;
+        const JobsSink sink = run(def.screen, o, ui);
+        ASSERT_FALSE(sink.pages.empty());
+        QString text;
+        for (const TextPage& page : sink.pages)
+            for (const QString& line : PageLines(page)) {
+                EXPECT_LE(line.size(), def.width) << line.toStdString();
+                text += line + '\n';
+            }
+        const QString templ = DocumentTemplate(session->installation().programDir(), def.screen);
+        for (auto it = wordsOf.begin(); it != wordsOf.end(); ++it) {
+            if (!templ.contains("{" + it.key() + "}")) continue;
+            for (const QString& word : it.value())
+                EXPECT_TRUE(QRegularExpression("\\b" + word + "\\b").match(text).hasMatch())
+                    << it.key().toStdString() << ": " << word.toStdString() << "\n" << text.toStdString();
+        }
+        if (templ.contains("{VALOR_ACORDO:extenso}")) {
+            EXPECT_TRUE(text.simplified().contains("NOVENTA E SETE MIL SETECENTOS E SETENTA E SETE REAIS E SETENTA E "
+                                                   "SETE CENTAVOS)."))
+                << text.toStdString();
+        }
+    }
+    cadfun.update(employeeBefore);
+    filial.update(branchBefore);
+}
+
 // The hours agreement words its amount and leaves an untyped day blank.
 TEST_F(DocumentsTest, HoursAgreementWordsItsAmount) {
     DocumentOptions o = december();
@@ -489,7 +560,9 @@ TEST_F(DocumentsTest, OfficeChoosesHowAThousandReads) {
     } cases[] = {{nullptr, "(MIL E CEM REAIS)."}, {"S", "(UM MIL E CEM REAIS)."}, {"N", "(MIL E CEM REAIS)."}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting ? c.setting : "none");
-        if (c.setting) ASSERT_TRUE(WriteIniFileValue(ini, "Extenso", "UmMil", c.setting));
+        if (c.setting) {
+            ASSERT_TRUE(WriteIniFileValue(ini, "Extenso", "UmMil", c.setting));
+        }
         ScriptedUi ui;
         const JobsSink sink = run("TfoRelAcordoHoraTrabalho", o, ui);
         ASSERT_EQ(sink.pages.size(), 1u);
