@@ -338,8 +338,8 @@ int ComposeDocument(Session& session, UserInterface& ui, const DocumentDef& def,
         QVariantMap values = common;
         const QVariantMap row = RowOf(record);
         for (auto it = row.begin(); it != row.end(); ++it) values.insert(it.key(), it.value());
-        values.insert(QStringLiteral("CPF"), DocumentCpf(record.value(QStringLiteral("NR_CPF"))));
-        values.insert(QStringLiteral("PIS"), DocumentPis(record.value(QStringLiteral("NR_PIS"))));
+        values.insert(QStringLiteral("CPF"), DocumentCpf(row.value(QStringLiteral("NR_CPF"))));
+        values.insert(QStringLiteral("PIS"), DocumentPis(row.value(QStringLiteral("NR_PIS"))));
         values.insert(QStringLiteral("NOME_CARGO"), QString());
         if (!record.isNull(QStringLiteral("DT_NASC"))) {
             const QDate born = record.date(QStringLiteral("DT_NASC"));

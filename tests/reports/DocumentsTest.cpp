@@ -533,6 +533,34 @@ TEST_F(DocumentsTest, FullLengthTextsWrapAndLoseNothing) {
     filial.update(branchBefore);
 }
 
+// A document that concerns a worker identifies him (CPF and PIS with their
+// leading zeros, the work card's number and series) and the company by its
+// formatted CNPJ.
+TEST_F(DocumentsTest, LabourDocumentsIdentifyTheWorkerAndTheCompany) {
+    Table cadfun(session->folha(), "CADFUN");
+    const Record before = *cadfun.find({codes[0]});
+    Record r = before;
+    r.set("NR_CPF", 1234567890).set("NR_PIS", 12000001116LL).set("NR_CART", 1001).set("SERIE", 123);
+    cadfun.update(r);
+    const char* const documents[] = {"TfoRelPedDemissao",       "TfoRelDemissaoTrabalho", "TfoRelAvisoFerias",
+                                     "TfoRelAutorizaDesconto",  "TfoRelTermoValeTransporte", "TfoRelSalaFami",
+                                     "TfoRelAtestSaudeOcupacional", "TfoRelComproReciEPI", "TfoRelAcordoHoraTrabalho"};
+    for (const char* screen : documents) {
+        SCOPED_TRACE(screen);
+        DocumentOptions o = december();
+        o.toCode = o.fromCode;
+        o.extras = {{"VALOR_ACORDO", "100,00"}};
+        ScriptedUi ui;
+        const JobsSink sink = run(screen, o, ui);
+        ASSERT_FALSE(sink.pages.empty());
+        const QString text = PageLines(sink.pages[0]).join('\n');
+        for (const char* expected : {"012.345.678-90", "120.00001.11-6", "12.345.678/0001-95"})
+            EXPECT_TRUE(text.contains(expected)) << expected << "\n" << text.toStdString();
+        EXPECT_TRUE(QRegularExpression("1001,?\\s+[Ss][ée]rie 123").match(text).hasMatch()) << text.toStdString();
+    }
+    cadfun.update(before);
+}
+
 // The hours agreement words its amount and leaves an untyped day blank.
 TEST_F(DocumentsTest, HoursAgreementWordsItsAmount) {
     DocumentOptions o = december();
