@@ -70,14 +70,14 @@ TfoMenuFolha::TfoMenuFolha(Session& session, UserInterface& ui, QWidget* parent)
     connect(help, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(HelpAddress)); });
 
     userPanel_ = new QLabel(QStringLiteral("Usuário :"), this);
-    userPanel_->setMinimumWidth(400);
+    userPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // may be cut on a narrow window
     versionPanel_ = new QLabel(QStringLiteral("Versão : 1.01.01"), this);
     versionPanel_->setMinimumWidth(50);
     placePanel_ = new QLabel(this);
     placePanel_->setObjectName(QStringLiteral("PainelEmpresa"));
     statusBar()->addWidget(placePanel_);
-    statusBar()->addWidget(userPanel_);
-    statusBar()->addWidget(versionPanel_);
+    statusBar()->addWidget(userPanel_, 1);
+    statusBar()->addPermanentWidget(versionPanel_);
 
     auto* info = new QWidget(this);
     auto* infoLayout = new QVBoxLayout(info);
@@ -215,6 +215,8 @@ void TfoMenuFolha::showSignedIn() {
 void TfoMenuFolha::showWorkingPlace() {
     const QString place = session_.signIn.LoginConfirmed ? WorkingPlaceText(session_) : QString();
     placePanel_->setText(place);
+    // Where the clerk works is never cut short; the user's panel gives way.
+    placePanel_->setMinimumWidth(placePanel_->sizeHint().width());
     setWindowTitle(place.isEmpty() ? TitlePrefix : TitlePrefix + QLatin1Char(' ') + place);
 }
 
