@@ -84,7 +84,7 @@ QString Session::missingInstallationText() const {
         .arg(installation_.root());
 }
 
-void Session::startUp(UserInterface& ui, bool printersFound) {
+void Session::startUp(UserInterface&) {
     // A restore killed after its switch began is completed, one killed
     // before it is undone, and the work files of dead jobs are removed,
     // before any database is opened.
@@ -100,10 +100,6 @@ void Session::startUp(UserInterface& ui, bool printersFound) {
     }
     values.ExpExcelCfgDir = installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\ExpExcelCfg\\"));
     QDir().mkpath(values.ExpExcelCfgDir);
-
-    if (!printersFound)
-        ui.message(MessageKind::Error,
-                   QStringLiteral("Nenhuma impressora encontrada no windows/usuario... o sistema precisa de uma impressora instalada!"));
 
     QString login = ReadIniValue(installation_.programFile(QStringLiteral("CfgFolha.ini")), QStringLiteral("DirLogin"),
                                  QStringLiteral("Dir"));

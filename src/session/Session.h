@@ -67,8 +67,9 @@ public:
 
     // Start-up: creates the working folders, reads "CfgFolha.ini",
     // "newlogin.ini" and "versao.ini" with their fallbacks and sets the
-    // program-wide values. `printersFound` false gives the start-up warning.
-    void startUp(UserInterface& ui, bool printersFound = true);
+    // program-wide values. Nothing is said about printers: preview and PDF
+    // need none, and the print set-up screen tells when none is installed.
+    void startUp(UserInterface& ui);
 
     // Alias parameters as NAME=value lines (from "Aliases.ini", or the
     // defaults when the file has none).

@@ -2,6 +2,9 @@
 
 #include "ScreenCatalog.h"
 
+#include <QHash>
+#include <functional>
+
 namespace folha {
 
 using Mode = MenuEntry::Mode;
@@ -18,7 +21,7 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Cadastros")}, QStringLiteral("Filial"), QStringLiteral("TfoCadFilial"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Funcionários"), QStringLiteral("TfoCadFuncionarios"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Funcionário Tomador"), QStringLiteral("TfoCadFuncTomador"), Mode::NonModal},
-        {{QStringLiteral("Cadastros")}, QStringLiteral("Historicos de Afastamento"), QStringLiteral("TfoCadHistAfastamento"), Mode::NonModal},
+        {{QStringLiteral("Cadastros")}, QStringLiteral("Históricos de Afastamento"), QStringLiteral("TfoCadHistAfastamento"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Históricos da Folha"), QStringLiteral("TfoCadHistFolhaPag"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Linhas"), QStringLiteral("TfoCadLinhas"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Movimento Plantões"), QStringLiteral("TfoCadMovPlant"), Mode::NonModal},
@@ -31,8 +34,8 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Cadastros")}, QStringLiteral("Tabelas"), QStringLiteral("TfoCadTabelas"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Tomador"), QStringLiteral("TfoCadTomador"), Mode::NonModal},
         {{QStringLiteral("Consultas")}, QStringLiteral("Consulta de Ocorrências"), QStringLiteral("TfoConsOcorrenc"), Mode::NonModal},
-        {{QStringLiteral("Folha")}, QStringLiteral("Calculo Adiantamento"), QStringLiteral("TfoCalcAdiantamento"), Mode::NonModal},
-        {{QStringLiteral("Folha")}, QStringLiteral("Calculo da Folha"), QStringLiteral("TfoCalculosFolha"), Mode::NonModal},
+        {{QStringLiteral("Folha")}, QStringLiteral("Cálculo Adiantamento"), QStringLiteral("TfoCalcAdiantamento"), Mode::NonModal},
+        {{QStringLiteral("Folha")}, QStringLiteral("Cálculo da Folha"), QStringLiteral("TfoCalculosFolha"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Descalcular"), QStringLiteral("TfoDescalcularFolha"), Mode::Modal},
         {{QStringLiteral("Folha")}, QStringLiteral("13º Salário"), QStringLiteral("TfoCalc13Medias"), Mode::Modal},
         {{QStringLiteral("Folha")}, QStringLiteral("Férias"), QStringLiteral("TfoCalcFeriasMedias"), Mode::NonModal},
@@ -53,7 +56,7 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Funcionário - Data de Nascimento"), QStringLiteral("TfoRelFuncDataNasci"), Mode::NonModal},
         {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Funcionário Tomador"), QStringLiteral("TfoCadRelFuntomad"), Mode::NonModal},
         {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Histórico de Afastamento"), QStringLiteral("TfoCadRelHistAfas"), Mode::NonModal},
-        {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Históricos da  Folha"), QStringLiteral("TfoRelCadHistfp"), Mode::NonModal},
+        {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Históricos da Folha"), QStringLiteral("TfoRelCadHistfp"), Mode::NonModal},
         {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Linhas"), QStringLiteral("TfoCadRelLinha"), Mode::NonModal},
         {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Ocorrência Fixa"), QStringLiteral("TfoCadRelFixaocor"), Mode::NonModal},
         {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Plantões"), QStringLiteral("TfoRelCadPlantoes"), Mode::NonModal},
@@ -61,7 +64,7 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Tabelas"), QStringLiteral("TfoCadRelTabelas"), Mode::NonModal},
         {{QStringLiteral("Relatórios"), QStringLiteral("Cadastro")}, QStringLiteral("Tomador"), QStringLiteral("TfoCadRelTomador"), Mode::NonModal},
         {{QStringLiteral("Relatórios")}, QStringLiteral("Afastamento de Funcionários"), QStringLiteral("TfoCadRelAfastFun"), Mode::NonModal},
-        {{QStringLiteral("Relatórios")}, QStringLiteral("Comprovante Recebimento de Epi"), QStringLiteral("TfoRelComproReciEPI"), Mode::NonModal},
+        {{QStringLiteral("Relatórios")}, QStringLiteral("Comprovante de Recebimento de EPI"), QStringLiteral("TfoRelComproReciEPI"), Mode::NonModal},
         {{QStringLiteral("Relatórios")}, QStringLiteral("Custo da Folha de Pagamentos"), QStringLiteral("TfoCadRelCustofp"), Mode::NonModal},
         {{QStringLiteral("Relatórios")}, QStringLiteral("Declaração de Rendimentos PJ"), QStringLiteral("TfoRelDeclaraRendiPJ"), Mode::NonModal},
         {{QStringLiteral("Relatórios")}, QStringLiteral("Emissão de Folha de Pagamento"), QStringLiteral("TfoEmiFolhadePagamento"), Mode::Modal},
@@ -69,11 +72,11 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Relatórios")}, QStringLiteral("Movimento de Plantões"), QStringLiteral("TfoRelCadMovplant"), Mode::NonModal},
         {{QStringLiteral("Relatórios")}, QStringLiteral("Registro de Funcionários"), QStringLiteral("TfoRelRegiFun"), Mode::Modal},
         {{QStringLiteral("Relatórios")}, QStringLiteral("Envelope"), QStringLiteral("TfoRelEnvelope"), Mode::Modal},
-        {{QStringLiteral("Utilitarios")}, QStringLiteral("Geração GRRF"), QStringLiteral("TfoGerarGRRF"), Mode::Modal},
-        {{QStringLiteral("Utilitarios")}, QStringLiteral("Geração SEFIP"), QStringLiteral("TfoGeraSefip"), Mode::Modal},
-        {{QStringLiteral("Utilitarios")}, QStringLiteral("Console SQL"), QStringLiteral("TFSCRIPT"), Mode::Modal},
-        {{QStringLiteral("Utilitarios")}, QStringLiteral("Importar Dados (Paradox)"), QStringLiteral("TfoImportaParadox"), Mode::Modal},
-        {{QStringLiteral("Utilitarios")}, QStringLiteral("Cópia de Segurança"), QStringLiteral("TfoCopiaSeguranca"), Mode::Modal},
+        {{QStringLiteral("Utilitários")}, QStringLiteral("Geração GRRF"), QStringLiteral("TfoGerarGRRF"), Mode::Modal},
+        {{QStringLiteral("Utilitários")}, QStringLiteral("Geração SEFIP"), QStringLiteral("TfoGeraSefip"), Mode::Modal},
+        {{QStringLiteral("Utilitários")}, QStringLiteral("Console SQL"), QStringLiteral("TFSCRIPT"), Mode::Modal},
+        {{QStringLiteral("Utilitários")}, QStringLiteral("Importar Dados (Paradox)"), QStringLiteral("TfoImportaParadox"), Mode::Modal},
+        {{QStringLiteral("Utilitários")}, QStringLiteral("Cópia de Segurança"), QStringLiteral("TfoCopiaSeguranca"), Mode::Modal},
         {{QStringLiteral("Zorvan")}, QStringLiteral("Sair do Sistema"), QString(), Mode::None},
     };
     return entries;
@@ -81,6 +84,63 @@ const QList<MenuEntry>& MenuEntries() {
 
 bool IsBuilt(const MenuEntry& entry) {
     return entry.screenClass.isEmpty() || ScreenCatalog::instance().contains(entry.screenClass);
+}
+
+namespace {
+// The positions a caption's mnemonic may take, best first.
+QList<int> MnemonicChoices(const QString& caption) {
+    QList<int> first, other;
+    QString seen;
+    for (int i = 0; i < caption.size(); ++i) {
+        const QChar c = caption[i].toLower();
+        if (c.unicode() >= 128 || !c.isLetterOrNumber() || seen.contains(c)) continue;
+        seen += c;
+        (i == 0 || caption[i - 1] == QLatin1Char(' ') ? first : other) << i;
+    }
+    return first + other;
+}
+} // namespace
+
+QStringList WithMnemonics(const QStringList& captions) {
+    QList<QList<int>> choices;
+    for (const QString& c : captions) choices << MnemonicChoices(c);
+    QHash<QChar, int> owner;              // letter -> caption
+    QList<int> position(captions.size(), -1); // caption -> chosen position
+    // Gives caption `i` a letter, moving the holder of a wanted letter on
+    // when it has another free one (a matching by augmenting paths).
+    std::function<bool(int, QList<bool>&)> place = [&](int i, QList<bool>& visited) {
+        for (int at : choices[i]) {
+            const QChar letter = captions[i][at].toLower();
+            if (owner.value(letter, -1) >= 0) continue;
+            owner[letter] = i;
+            position[i] = at;
+            return true;
+        }
+        for (int at : choices[i]) {
+            const QChar letter = captions[i][at].toLower();
+            const int holder = owner.value(letter);
+            if (visited[holder]) continue;
+            visited[holder] = true;
+            const int holderAt = position[holder];
+            owner[letter] = i;
+            position[i] = at;
+            position[holder] = -1;
+            if (place(holder, visited)) return true;
+            owner[letter] = holder;
+            position[holder] = holderAt;
+            position[i] = -1;
+        }
+        return false;
+    };
+    for (int i = 0; i < captions.size(); ++i) {
+        QList<bool> visited(captions.size(), false);
+        visited[i] = true;
+        place(i, visited);
+    }
+    QStringList out;
+    for (int i = 0; i < captions.size(); ++i)
+        out << (position[i] < 0 ? captions[i] : QString(captions[i]).insert(position[i], QLatin1Char('&')));
+    return out;
 }
 
 QStringList ScreenListing() {

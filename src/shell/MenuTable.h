@@ -24,5 +24,11 @@ bool IsBuilt(const MenuEntry& entry);
 // The listing of --list-screens: one line per entry, tab separated: menu
 // path, screen class ("-" when none), mode, and "pronta" or "a construir".
 QStringList ScreenListing();
+// The captions of one menu level with "&" before a mnemonic each, no
+// letter twice: the first letter of a word where it can be, else another
+// letter or digit of the caption, moving a sibling to its next choice when
+// that frees one for everybody. A caption left without a free letter goes
+// back unmarked.
+QStringList WithMnemonics(const QStringList& captions);
 
 } // namespace folha

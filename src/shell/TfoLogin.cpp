@@ -92,7 +92,8 @@ TfoLogin::TfoLogin(Session& session, UserInterface& ui, QWidget* parent)
     directory_ = new QLabel(this);
     confirm_ = new QPushButton(QStringLiteral("     Acessar Sistema"), this);
     confirm_->setIcon(style->standardIcon(QStyle::SP_DialogApplyButton));
-    confirm_->setAutoDefault(false);
+    // Enter on the focused button signs in, as a click does.
+    confirm_->setAutoDefault(true);
     exit_ = new QPushButton(QStringLiteral("Sair do Sistema"), this);
     exit_->setToolTip(QStringLiteral("Clique para sair do sistema"));
     exit_->setIcon(style->standardIcon(QStyle::SP_DialogCloseButton));
@@ -142,10 +143,18 @@ TfoLogin::TfoLogin(Session& session, UserInterface& ui, QWidget* parent)
         item->setData(Qt::UserRole, u.code);
     }
 
+    // Only another user or another password takes the company choice away;
+    // moving through the screen (Tab, a click) keeps it. The arrows choose
+    // as a click does.
     connect(users_, &QListWidget::itemClicked, this, [this](QListWidgetItem* i) { userClicked(users_->row(i)); });
+    connect(users_, &QListWidget::currentRowChanged, this, [this] { hideCompany(); });
     connect(password_, &QLineEdit::textChanged, this, [this] { hideCompany(); });
     connect(companies_, &QListWidget::itemClicked, this, [this](QListWidgetItem* i) { companyClicked(companies_->row(i)); });
+    connect(companies_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row != loadedCompany_) companyClicked(row);
+    });
     connect(branches_, &QListWidget::itemClicked, this, [this](QListWidgetItem* i) { branchClicked(branches_->row(i)); });
+    connect(branches_, &QListWidget::currentRowChanged, this, [this](int row) { branchClicked(row); });
     connect(confirm_, &QPushButton::clicked, this, [this] { confirmClicked(); });
     connect(exit_, &QPushButton::clicked, this, [this] { done(ExitRequested); });
     connect(update_, &QToolButton::clicked, this, [this] { updateClicked(); });
@@ -192,17 +201,11 @@ void TfoLogin::showEvent(QShowEvent* event) {
 }
 
 bool TfoLogin::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == password_ && event->type() == QEvent::KeyPress) {
-        hideCompany();
-        if (isEnter(event)) {
-            passwordEntered();
-            return true;
-        }
-    } else if ((watched == users_ || watched == password_) && event->type() == QEvent::FocusIn) {
-        hideCompany();
+    if (watched == password_ && isEnter(event)) {
+        passwordEntered();
+        return true;
     } else if (watched == users_ && isEnter(event)) {
-        password_->setVisible(true);
-        password_->setFocus();
+        userClicked(users_->currentRow());
         return true;
     } else if (watched == companies_ && isEnter(event)) {
         companyEntered();
@@ -253,7 +256,9 @@ void TfoLogin::passwordEntered() {
         return;
     }
     companyRows_ = signIn_.allowedCompanies(*user);
+    const QSignalBlocker quietCompanies(companies_);
     companies_->clear();
+    loadedCompany_ = -1;
     if (companyRows_.isEmpty()) {
         ui_.message(MessageKind::Error,
                     QStringLiteral("Nenhuma empresa liberada para acesso do usuario ") + users_->currentItem()->text());
@@ -265,7 +270,6 @@ void TfoLogin::passwordEntered() {
     }
     companyCover_->setCurrentIndex(1);
     confirm_->setEnabled(false);
-    companies_->setFocus();
     if (!last_.company.isEmpty()) {
         selectRowWithData(companies_, last_.company);
         if (companies_->currentRow() >= 0) {
@@ -273,15 +277,20 @@ void TfoLogin::passwordEntered() {
             confirm_->setEnabled(true);
         }
     }
+    // The first company is where the arrows start (and what Enter takes).
+    if (companies_->currentRow() < 0) companyClicked(0);
+    companies_->setFocus();
 }
 
 void TfoLogin::companyClicked(int row) {
     if (row < 0 || row >= companyRows_.size()) return;
+    loadedCompany_ = row;
     companies_->setCurrentRow(row);
     const QString dir = session_.SetaDiretorio(companyRows_[row].directory);
     directory_->setText(dir);
     confirm_->setEnabled(false);
     branchRows_ = signIn_.branches();
+    const QSignalBlocker quietBranches(branches_);
     branches_->clear();
     for (const auto& b : branchRows_) {
         auto* item = new QListWidgetItem(b.name, branches_);
@@ -304,6 +313,9 @@ void TfoLogin::companyClicked(int row) {
 }
 
 void TfoLogin::companyEntered() {
+    const int row = companies_->currentRow();
+    if (row < 0) return;
+    if (row != loadedCompany_) companyClicked(row);
     if (branchRows_.size() > 1) {
         branches_->setFocus();
         branchClicked(branches_->currentRow() >= 0 ? branches_->currentRow() : 0);
@@ -319,7 +331,9 @@ void TfoLogin::branchClicked(int row) {
 }
 
 void TfoLogin::branchEntered() {
-    if (branches_->currentRow() >= 0) confirm_->setFocus();
+    if (branches_->currentRow() < 0) return;
+    branchClicked(branches_->currentRow());
+    confirm_->setFocus();
 }
 
 void TfoLogin::confirmClicked() {

@@ -72,6 +72,7 @@ private:
     QList<CompanyRow> companyRows_;
     QList<BranchRow> branchRows_;
     bool shownOnce_ = false;
+    int loadedCompany_ = -1; // the row of companies_ whose branches are shown
 
     QListWidget* users_;
     QLineEdit* password_;

@@ -19,6 +19,7 @@ class TfoMenuFolha : public QMainWindow {
     Q_OBJECT
 public:
     TfoMenuFolha(Session& session, UserInterface& ui, QWidget* parent = nullptr);
+    ~TfoMenuFolha() override;
 
     // Log-off: the sign-in screen, modal. Without any confirmed sign-in the
     // program ends; otherwise the caption shows the signed-in state.
@@ -28,16 +29,24 @@ public:
     QWidget* open(const MenuEntry& entry);
     // The menu action of an entry, by its path ("Cadastros > Bancos").
     QAction* action(const QString& path) const;
-    // Shows the sign-in values in the status bar.
+    // Shows the sign-in values in the status bar, and where the clerk
+    // works (company, branch, competence, sheet) there and in the caption.
     void showSignedIn();
+    // Reads the company, branch and competence again into the caption and
+    // the status bar.
+    void showWorkingPlace();
 
     QString userPanelText() const;
     QString versionPanelText() const;
+    QString placePanelText() const;
 
     // How the sign-in screen is run; exec() unless the tests drive it.
     std::function<int(TfoLogin&)> runLogin;
     // Whether the first show of the window opens the sign-in screen.
     bool signInOnFirstShow = true;
+    // Whether the window, shown, is fitted into its screen (a picture drawn
+    // without a screen keeps its designed size).
+    bool keepOnScreen = true;
 
 signals:
     // The program is to end (exit button, "Sair do Sistema", no sign-in).
@@ -45,6 +54,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void buildMenus();
@@ -53,6 +63,7 @@ private:
     UserInterface& ui_;
     QLabel* userPanel_;
     QLabel* versionPanel_;
+    QLabel* placePanel_;
     bool firstShowDone_ = false;
     QList<QPair<QString, QAction*>> actions_;
 };

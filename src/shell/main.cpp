@@ -7,9 +7,7 @@
 #include "TfoMenuFolha.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QStyleFactory>
@@ -85,7 +83,7 @@ int grab(const Options& o) {
         return 2;
     }
     try {
-        session.startUp(ui, true);
+        session.startUp(ui);
     } catch (const UserError& e) { // a restore that died and cannot be completed
         ui.message(MessageKind::Error, e.message());
         return 1;
@@ -100,8 +98,8 @@ int grab(const Options& o) {
     if (!screen) return 3; // the signed-in user may not open it (already told why)
     if (auto* menu = qobject_cast<TfoMenuFolha*>(screen.get())) {
         menu->signInOnFirstShow = false;
+        menu->keepOnScreen = false;
         menu->showSignedIn();
-        menu->setWindowTitle(QStringLiteral("ZORVAN INFORMÁTICA - Folha de Pagamento:"));
     }
     screen->show();
     QApplication::processEvents();
@@ -142,12 +140,8 @@ int main(int argc, char** argv) {
     // the file dialog) in Brazilian Portuguese, when the translations are
     // installed, and the calendar's months and days too, whatever the
     // machine's own language.
-    const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
-    QLocale::setDefault(brazil);
-    QTranslator qtWords;
-    if (qtWords.load(brazil, QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtWords);
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    InstallQtTranslation(app);
     if (!o.grabScreen.isEmpty()) return grab(o);
 
     QtUserInterface ui;
@@ -159,7 +153,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        session.startUp(ui, !InstalledPrinters().isEmpty());
+        session.startUp(ui);
     } catch (const UserError& e) { // a restore that died and cannot be completed
         ui.message(MessageKind::Error, e.message());
         return 1;

@@ -178,7 +178,7 @@ protected:
         copyTree(templ->file("raiz"), screenRoot);
         copyTree(templ->file("raiz"), cliRoot);
         session = std::make_unique<Session>(Installation(screenRoot));
-        session->startUp(ui, true);
+        session->startUp(ui);
         SignIn signIn(*session);
         auto user = signIn.authenticate("000001", "zorvan", ui);
         ASSERT_TRUE(user.has_value());

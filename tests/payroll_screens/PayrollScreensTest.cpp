@@ -106,7 +106,7 @@ QStringList calculatedRows(Database& db, const QString& employee) {
 std::unique_ptr<Session> demoSession(const QString& root, UserInterface& ui) {
     auto session = std::make_unique<Session>(Installation(root));
     OpenDemoCompany(*session, ui, 1);
-    session->startUp(ui, true);
+    session->startUp(ui);
     return session;
 }
 

@@ -114,6 +114,21 @@ TEST_F(ReportScreens, PrintSetUpStoresTheChoicesAndForcesNinetyLinesForTheSpread
     EXPECT_TRUE(reopened.orientationShown());
 }
 
+// Without a printer of the system the set-up says so, once, where the
+// destination is chosen (the start of the program says nothing).
+TEST_F(ReportScreens, PrintSetUpTellsWhenTheSystemHasNoPrinter) {
+    const struct {
+        QStringList installed;
+        bool noted;
+    } cases[] = {{{}, true}, {{"HP_Laser"}, false}};
+    for (const auto& c : cases) {
+        TfoTipoImpr setup(*session, c.installed, QString());
+        EXPECT_EQ(setup.printerNoteText().startsWith("Nenhuma impressora instalada neste computador"), c.noted)
+            << setup.printerNoteText().toStdString();
+        EXPECT_EQ(setup.entries().contains("VISUALIZAR") && setup.entries().contains("PDF"), true);
+    }
+}
+
 TEST_F(ReportScreens, PrintersFileReplacesTheInstalledPrinters) {
     TfoTipoImpr before(*session, {"HP_Laser", "Epson_LX300"}, "Epson_LX300");
     EXPECT_EQ(before.entries(), (QStringList{"HP_Laser", "Epson_LX300", "BROWSER", "EXCEL", "VISUALIZAR", "PDF"}));

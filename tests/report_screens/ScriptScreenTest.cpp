@@ -209,13 +209,13 @@ TEST_F(ScriptScreen, OnlyASupervisorOpensIt) {
     TfoMenuFolha menu(*session, ui);
     menu.signInOnFirstShow = false;
     ui.entries.clear();
-    menu.action("Utilitarios > Console SQL")->trigger();
+    menu.action("Utilitários > Console SQL")->trigger();
     EXPECT_EQ(consoles(), 0);
     EXPECT_EQ(ui.texts("error").size(), 1);
 
     session->signIn.CurrentUserLevel = "SUP";
     ui.entries.clear();
-    menu.action("Utilitarios > Console SQL")->trigger();
+    menu.action("Utilitários > Console SQL")->trigger();
     EXPECT_EQ(consoles(), 1);
     EXPECT_TRUE(ui.entries.isEmpty());
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -31,9 +31,9 @@ TEST(Program, ListsEveryScreenOfTheMenu) {
     EXPECT_EQ(r.code, 0);
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 65);
-    EXPECT_EQ(lines[63], QStringLiteral("Utilitarios > Cópia de Segurança\tTfoCopiaSeguranca\tmodal\tpronta"));
+    EXPECT_EQ(lines[63], QStringLiteral("Utilitários > Cópia de Segurança\tTfoCopiaSeguranca\tmodal\tpronta"));
     EXPECT_EQ(lines[64], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
-    EXPECT_EQ(lines[59], QStringLiteral("Utilitarios > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
+    EXPECT_EQ(lines[59], QStringLiteral("Utilitários > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
 }
 
 TEST(Program, GrabsTheSignInAndTheMenuAfterSigningIn) {

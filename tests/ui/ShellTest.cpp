@@ -8,10 +8,17 @@
 #include "TempDir.h"
 #include "TfoLogin.h"
 #include "TfoMenuFolha.h"
+#include "Startup.h"
 #include "TfoNovaSenha.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTranslator>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QDir>
@@ -29,7 +36,7 @@ protected:
     void SetUp() override {
         session = std::make_unique<Session>(Installation(d.path()));
         demo::DemoBuilder(*session).buildDemo(ui);
-        session->startUp(ui, true);
+        session->startUp(ui);
         ui.entries.clear();
     }
     void addCompany(int code, const QString& name, const QString& dir) {
@@ -187,12 +194,18 @@ TEST_F(ShellTest, ClosingTheFirstSignInEndsTheProgramAndALaterOneKeepsThePreviou
     };
     second.logOff();
     EXPECT_EQ(secondEnded.count(), 0);
-    EXPECT_EQ(second.windowTitle(), QStringLiteral("ZORVAN INFORMÁTICA - Folha de Pagamento:"));
+    const QString place = "Empresa 1 - ZORVAN DEMONSTRACAO INDUSTRIA LTDA | Filial 001 | Competência 04/2013 | Folha F";
+    EXPECT_EQ(second.windowTitle(), "ZORVAN INFORMÁTICA - Folha de Pagamento: " + place);
+    EXPECT_EQ(second.placePanelText(), place);
     const QString panel = second.userPanelText();
     EXPECT_TRUE(panel.startsWith("Usuário Zorvan: ADMINISTRADOR |TS: ")) << panel.toStdString();
     EXPECT_EQ(second.versionPanelText(), QStringLiteral("Versão : 1.0"));
     const QString firstDataDir = session->values.DataDir;
-    second.runLogin = [this](TfoLogin& login) {
+    second.runLogin = [&, this](TfoLogin& login) {
+        // While signing in again nobody is shown as signed in.
+        EXPECT_EQ(second.userPanelText(), QStringLiteral("Usuário :"));
+        EXPECT_EQ(second.placePanelText(), QString());
+        EXPECT_FALSE(second.windowTitle().contains("Empresa")) << second.windowTitle().toStdString();
         // Another company is picked, then the sign-in is abandoned.
         signInAs(login, "ADMINISTRADOR", "zorvan");
         login.companyClicked(login.companyNames().indexOf("COMERCIAL MODELO DEMONSTRACAO LTDA"));
@@ -204,7 +217,22 @@ TEST_F(ShellTest, ClosingTheFirstSignInEndsTheProgramAndALaterOneKeepsThePreviou
     EXPECT_EQ(session->values.DataDir, firstDataDir);
     EXPECT_EQ(session->signIn.CurrentCompanyCode, 1);
     EXPECT_EQ(second.userPanelText(), panel);
+    EXPECT_EQ(second.placePanelText(), place);
     EXPECT_EQ(session->signIn.CurrentUserName, QStringLiteral("ADMINISTRADOR"));
+
+    // A screen that moves the branch to May: the caption follows when it closes.
+    ScreenCatalog::instance().add("TfoCadBancos", [](Session&, UserInterface&, QWidget* parent) { return new QWidget(parent); });
+    QWidget* screen = second.open(MenuEntries()[1]);
+    ASSERT_NE(screen, nullptr);
+    Table branches(session->folha(), "Filial");
+    auto branch = branches.find({"001"});
+    ASSERT_TRUE(branch);
+    branch->set("DATA_FOLHA", QDate(2013, 5, 31));
+    branches.update(*branch);
+    screen->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(second.windowTitle().endsWith("Filial 001 | Competência 05/2013 | Folha F")) << second.windowTitle().toStdString();
+    EXPECT_TRUE(second.placePanelText().endsWith("Competência 05/2013 | Folha F"));
     second.runLogin = [](TfoLogin&) { return int(TfoLogin::ExitRequested); };
     second.logOff();
     EXPECT_EQ(secondEnded.count(), 1);
@@ -258,8 +286,8 @@ TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\tpronta"));
     EXPECT_EQ(lines[23], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\tpronta"));
     EXPECT_EQ(lines[27], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\tpronta"));
-    EXPECT_EQ(lines[43], QStringLiteral("Relatórios > Cadastro > Históricos da  Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
-    EXPECT_EQ(lines[62], QStringLiteral("Utilitarios > Importar Dados (Paradox)\tTfoImportaParadox\tmodal\tpronta"));
+    EXPECT_EQ(lines[43], QStringLiteral("Relatórios > Cadastro > Históricos da Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
+    EXPECT_EQ(lines[62], QStringLiteral("Utilitários > Importar Dados (Paradox)\tTfoImportaParadox\tmodal\tpronta"));
     EXPECT_EQ(lines.last(), QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
 }
 
@@ -361,4 +389,155 @@ TEST_F(ShellTest, FailedSignInsMakeTheNextOneWait) {
     ASSERT_EQ(ui.texts("error").size(), 1);
     EXPECT_TRUE(ui.texts("error").first().contains("aguarde")) << ui.texts("error").first().toStdString();
     EXPECT_TRUE(login.companyChoiceCovered());
+}
+
+// Alt and the underlined letter opens each menu of the bar; F10 opens the
+// first one. Within every menu the letters differ.
+TEST_F(ShellTest, TheMenuBarOpensFromTheKeyboard) {
+    TfoMenuFolha menu(*session, ui);
+    menu.signInOnFirstShow = false;
+    menu.show();
+    QApplication::setActiveWindow(&menu);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&menu));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* menu;
+    } cases[] = {{Qt::Key_C, Qt::AltModifier, "Cadastros"},  {Qt::Key_O, Qt::AltModifier, "Consultas"},
+                 {Qt::Key_F, Qt::AltModifier, "Folha"},      {Qt::Key_R, Qt::AltModifier, "Relatórios"},
+                 {Qt::Key_U, Qt::AltModifier, "Utilitários"}, {Qt::Key_Z, Qt::AltModifier, "Zorvan"},
+                 {Qt::Key_F10, Qt::NoModifier, "Cadastros"}};
+    for (const auto& c : cases) {
+        QTest::keyClick(&menu, c.key, c.modifiers);
+        auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(open, nullptr) << c.menu;
+        EXPECT_EQ(open->title().remove('&'), QString::fromUtf8(c.menu));
+        open->close();
+        menu.menuBar()->setActiveAction(nullptr);
+        QApplication::setActiveWindow(&menu);
+    }
+    // Every menu level: one marked letter per entry, none twice.
+    QList<QWidget*> levels{menu.menuBar()};
+    while (!levels.isEmpty()) {
+        QWidget* level = levels.takeFirst();
+        QString letters;
+        for (QAction* a : level->actions()) {
+            if (a->isSeparator()) continue;
+            if (a->menu()) levels << a->menu();
+            const qsizetype at = a->text().indexOf('&');
+            ASSERT_GE(at, 0) << a->text().toStdString();
+            const QChar letter = a->text()[at + 1].toLower();
+            EXPECT_FALSE(letters.contains(letter)) << a->text().toStdString();
+            letters += letter;
+        }
+    }
+}
+
+TEST(MenuTable, MnemonicsAreFirstLettersWhenFreeAndNeverTwice) {
+    const struct {
+        QStringList captions, marked;
+    } cases[] = {
+        {{"Cadastros", "Consultas", "Folha"}, {"&Cadastros", "C&onsultas", "&Folha"}},
+        {{"Centro de Custos", "13º Salário"}, {"&Centro de Custos", "&13º Salário"}},
+        // "A" has one letter only: "Ab" gives it up and "Bc" moves on for it.
+        {{"Ab", "Bc", "A"}, {"A&b", "B&c", "&A"}},
+        {{"Ab", "Ba", "Ab"}, {"&Ab", "&Ba", "Ab"}}, // no letter left for the third
+    };
+    for (const auto& c : cases) EXPECT_EQ(WithMnemonics(c.captions), c.marked) << c.captions.join('|').toStdString();
+}
+
+// The whole sign-in with the keys only: user, password, company, branch and
+// the access button; Tab round the screen keeps what was chosen.
+TEST_F(ShellTest, SignInWithTheKeyboardAlone) {
+    TfoLogin login(*session, ui);
+    login.show();
+    QApplication::setActiveWindow(&login);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&login));
+    auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, key, modifiers);
+    };
+    login.userList()->setFocus();
+    press(Qt::Key_Home); // ADMINISTRADOR
+    press(Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), login.passwordBox());
+    QTest::keyClicks(login.passwordBox(), "zorvan");
+    press(Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), login.companyList());
+    ASSERT_EQ(login.companyList()->currentItem()->text(), "COMERCIAL MODELO DEMONSTRACAO LTDA");
+    press(Qt::Key_Down); // ZORVAN: one branch
+    EXPECT_FALSE(login.branchListShown());
+    press(Qt::Key_Up); // COMERCIAL: two
+    EXPECT_TRUE(login.branchListShown());
+    press(Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), login.branchList());
+    press(Qt::Key_End);
+    const QString branch = login.branchList()->currentItem()->text();
+    EXPECT_TRUE(login.confirmEnabled());
+    // Round the screen with Tab, and back with Shift+Tab: nothing is lost.
+    for (auto modifiers : {Qt::NoModifier, Qt::ShiftModifier})
+        for (int i = 0; i < 12; ++i) {
+            press(Qt::Key_Tab, modifiers);
+            ASSERT_FALSE(login.companyChoiceCovered()) << i;
+            ASSERT_TRUE(login.confirmEnabled()) << i;
+            ASSERT_EQ(login.branchList()->currentItem()->text(), branch);
+        }
+    login.branchList()->setFocus();
+    press(Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), login.confirmButton());
+    press(Qt::Key_Return);
+    EXPECT_EQ(login.result(), QDialog::Accepted) << ui.texts().join('|').toStdString();
+    EXPECT_TRUE(session->signIn.LoginConfirmed);
+    EXPECT_EQ(session->signIn.CurrentCompanyCode, 2);
+    EXPECT_EQ(session->signIn.CurrentBranchName, branch);
+}
+
+// A window larger than the screen, or placed beyond it, is brought inside.
+TEST(WindowPlacement, AWindowIsFittedIntoTheAvailableArea) {
+    const QRect screen(0, 30, 1280, 770); // a panel above
+    const struct {
+        QRect window, fitted;
+    } cases[] = {{{100, 100, 400, 300}, {100, 100, 400, 300}},   // inside: untouched
+                 {{1200, 700, 400, 300}, {880, 500, 400, 300}},  // past the right and bottom edges
+                 {{-50, 0, 400, 300}, {0, 30, 400, 300}},        // above and left of it
+                 {{200, 100, 3000, 2000}, {0, 30, 1280, 770}}};  // larger than the screen
+    for (const auto& c : cases) EXPECT_EQ(FittedInto(c.window, screen), c.fitted) << c.window.x() << "," << c.window.y();
+}
+
+TEST_F(ShellTest, AScreenRestoredLargerThanTheScreenOpensInsideIt) {
+    ScreenCatalog::instance().add("TfoCadBancos", [](Session&, UserInterface&, QWidget* parent) {
+        auto* w = new QWidget(parent);
+        w->setObjectName("BancosGrande");
+        return w;
+    });
+    TfoMenuFolha menu(*session, ui);
+    const QRect available = menu.screen()->availableGeometry();
+    QWidget* first = menu.open(MenuEntries()[1]);
+    ASSERT_NE(first, nullptr);
+    // Saved on a bigger monitor, far to the right.
+    first->setGeometry(available.right() + 500, 200, available.width() * 2, available.height() + 400);
+    first->close();
+    QWidget* again = menu.open(MenuEntries()[1]);
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(available.contains(again->frameGeometry())) << again->frameGeometry().x() << "," << again->frameGeometry().width();
+    again->close();
+    // The main window itself, too big for this screen.
+    menu.signInOnFirstShow = false;
+    menu.resize(available.width() + 800, available.height() + 600);
+    menu.show();
+    EXPECT_TRUE(available.contains(menu.frameGeometry())) << menu.frameGeometry().width();
+}
+
+// Qt's own buttons speak Portuguese once the translation is loaded.
+TEST(QtTranslation, StandardButtonsReadInPortuguese) {
+    QTranslator* words = InstallQtTranslation(*QCoreApplication::instance());
+    if (!words) GTEST_SKIP() << "Tradução do Qt ausente (pacote qt6-translations-l10n não instalado)";
+    QDialogButtonBox box(QDialogButtonBox::Close | QDialogButtonBox::Cancel | QDialogButtonBox::Yes | QDialogButtonBox::No);
+    EXPECT_EQ(box.button(QDialogButtonBox::Close)->text().remove('&'), "Fechar");
+    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().remove('&'), "Cancelar");
+    EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text().remove('&'), "Sim");
+    EXPECT_EQ(box.button(QDialogButtonBox::No)->text().remove('&'), "Não");
+    QCoreApplication::removeTranslator(words);
+    delete words;
 }

@@ -3,6 +3,8 @@
 #include "PrintFolders.h"
 #include "Session.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -65,6 +67,19 @@ void TfoTipoImpr::build(const QStringList& installedPrinters, const QString& def
     auto* printerForm = new QFormLayout;
     printerForm->addRow(QStringLiteral("Impressora:"), printerBox_);
     layout->addLayout(printerForm);
+    // A machine without printers still previews and writes PDF: said here,
+    // where the destination is chosen, and nowhere else.
+    printerNote_ = new QLabel(this);
+    printerNote_->setObjectName(QStringLiteral("lbSemImpressora"));
+    printerNote_->setWordWrap(true);
+    const bool anyPrinter = std::any_of(printers_.cbegin(), printers_.cend(), [](const PrinterEntry& p) {
+        return p.destination == PrintDestination::Printer;
+    });
+    if (!anyPrinter)
+        printerNote_->setText(QStringLiteral("Nenhuma impressora instalada neste computador: escolha VISUALIZAR ou "
+                                             "PDF (a impressão em papel fica para quando houver uma impressora)."));
+    printerNote_->setVisible(!anyPrinter);
+    layout->addWidget(printerNote_);
 
     auto* groups = new QHBoxLayout;
     auto* densityGroup = new QGroupBox(this);
@@ -211,6 +226,7 @@ QStringList TfoTipoImpr::entries() const {
     return out;
 }
 QString TfoTipoImpr::linesText() const { return lines_->text(); }
+QString TfoTipoImpr::printerNoteText() const { return printerNote_->isHidden() ? QString() : printerNote_->text(); }
 bool TfoTipoImpr::orientationShown() const { return !orientationGroup_->isHidden(); }
 QString TfoTipoImpr::noticeText() const { return notice_->text() + QLatin1Char('\n') + folder_->text(); }
 

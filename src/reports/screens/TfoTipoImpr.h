@@ -44,6 +44,8 @@ public:
     QString linesText() const;
     bool orientationShown() const;
     QString noticeText() const;
+    // The note shown when the system has no printer (empty when it has).
+    QString printerNoteText() const;
     // The settings "OK" stored (also in RunPrintSettings()).
     const PrintSettings& chosen() const { return chosen_; }
 
@@ -72,6 +74,7 @@ private:
     QGroupBox* orientationGroup_ = nullptr;
     QLineEdit* lines_ = nullptr;
     QLabel* notice_ = nullptr;
+    QLabel* printerNote_ = nullptr;
     QLabel* folder_ = nullptr;
     bool remoteEnabled_ = false;
     bool serverFile_ = false;
