@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -146,7 +147,10 @@ EmployeeRange::EmployeeRange(Session& session, UserInterface& ui, const QString&
         label->setBuddy(box);
         button = new QToolButton(this);
         button->setText(QStringLiteral("..."));
-        button->setToolTip(QStringLiteral("Pesquisar funcionário"));
+        button->setToolTip(QStringLiteral("Pesquisar funcionário (F2)"));
+        // Enter and Tab go from field to field; the lookup is F2 or a click.
+        button->setFocusPolicy(Qt::NoFocus);
+        box->installEventFilter(this);
         button->setObjectName(QString::fromLatin1(name) + QStringLiteral("Lookup"));
         grid->addWidget(label, r, 0);
         grid->addWidget(box, r, 1);
@@ -181,6 +185,15 @@ void EmployeeRange::pickFirst() {
 }
 
 void EmployeeRange::pickLast() { pick(last_); }
+
+bool EmployeeRange::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        if (watched == first_) pickFirst();
+        else if (watched == last_) pickLast();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void EmployeeRange::complete(QLineEdit* box) {
     const QString done = CompletedCode(box->text().trimmed(), 6);

@@ -86,6 +86,9 @@ public:
     QString firstCode() const;
     QString lastCode() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     bool pick(QLineEdit* box);
     void complete(QLineEdit* box);

@@ -144,7 +144,8 @@ ResponsibleField::ResponsibleField(Session& session, UserInterface& ui, const QS
     box_->setToolTip(QStringLiteral("F2: pesquisar responsável"));
     button_ = new QToolButton(this);
     button_->setText(QStringLiteral("..."));
-    button_->setToolTip(QStringLiteral("Pesquisar responsável"));
+    button_->setToolTip(QStringLiteral("Pesquisar responsável (F2)"));
+    button_->setFocusPolicy(Qt::NoFocus);
     button_->setObjectName(name + QStringLiteral("Lookup"));
     row->addWidget(box_);
     row->addWidget(button_);
