@@ -338,7 +338,9 @@ TEST_F(PayrollScreens, UndoLeavesWhatTheCommandLinesUndoLeaves) {
     screen.setChoice({"2013", "04", "F - Folha", "10"});
     EXPECT_EQ(screen.current().employee, QStringLiteral("000010"));
     screen.BotaoDescalcularClick();
-    EXPECT_EQ(ui.texts(), (QStringList{"Tem certeza que deseja descalcular a folha?", "Ok, procedimento concluído!"}));
+    EXPECT_EQ(ui.texts(), (QStringList{"Tem certeza que deseja descalcular a folha?",
+                                       QStringLiteral("Ok, procedimento concluído! %1 linha(s) calculada(s) removida(s).")
+                                           .arg(screen.rowsRemoved())}));
     EXPECT_FALSE(screen.isVisible());
     EXPECT_GT(screen.rowsRemoved(), 0);
     EXPECT_TRUE(calculatedRows(session->folha(), "000010").isEmpty());
@@ -583,7 +585,9 @@ TEST_F(PayrollScreens, UndoChecksItsFieldsInOrderAndKeepsTypedRowsAndOtherSheets
     ui.answer = QMessageBox::Yes;
     ui.boxes.clear();
     screen.BotaoDescalcularClick();
-    EXPECT_EQ(ui.texts(), (QStringList{"Tem certeza que deseja descalcular a folha?", "Ok, procedimento concluído!"}));
+    EXPECT_EQ(ui.texts(), (QStringList{"Tem certeza que deseja descalcular a folha?",
+                                       QStringLiteral("Ok, procedimento concluído! %1 linha(s) calculada(s) removida(s).")
+                                           .arg(screen.rowsRemoved())}));
     EXPECT_FALSE(screen.isVisible());
     EXPECT_EQ(eventRows(session->folha(), "CODFUN = '000010' AND (FLAG IS NULL OR FLAG <> '*')"), typed);
     EXPECT_EQ(eventRows(session->folha(), "CODFUN = '000010' AND TIPOFOLHA <> 'F'"), otherSheet);
