@@ -111,7 +111,7 @@ void GrrfWriter::run() {
     result_.written = true;
     result_.records = out_->counts();
     if (ConfirmOverwrite(GrrfRun::CompanionSystemPath, o_.companionPath, ui_)) WriteEmptyFile(o_.companionPath);
-    ui_.message(MessageKind::Information, QStringLiteral("Arquivo gerado com sucesso!"));
+    if (o_.closingNotice) ui_.message(MessageKind::Information, QStringLiteral("Arquivo gerado com sucesso!"));
 }
 
 GovRecord GrrfWriter::record00(const Record& rs) const {

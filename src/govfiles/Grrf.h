@@ -23,6 +23,7 @@ struct GrrfOptions {
     std::vector<GovCompany> companies; // the ticked companies (written by inscription)
     QString outputPath;     // local path of "c:\CAIXA\GRRF\GRRF.TXT"
     QString companionPath;  // local path of "c:\CAIXA\GRRF\GRRF.RE"
+    bool closingNotice = true; // false: the caller tells the outcome itself
 };
 
 class GrrfRun {

@@ -2,6 +2,7 @@
 // the companies' blocks and the closing record (90).
 #include "Sefip.h"
 
+#include "SefipAdditional.h"
 #include "SefipBlock.h"
 #include "TextRoutines.h"
 
@@ -45,7 +46,7 @@ SefipInputs readInputs(Database& current, const SefipOptions& options) {
     o.remittanceType = o.remittanceType.left(1);
     for (const auto& c : o.companies)
         if (c.additional && c.additional->revenueType.trimmed().isEmpty())
-            throw GovFileStop(QStringLiteral("Informe o Tipo - (E/P/A) dos valores adicionais da empresa %1 - %2")
+            throw GovFileStop(QStringLiteral("Informe o %1 dos valores adicionais da empresa %2 - %3").arg(RevenueTypeCaption)
                                   .arg(c.code)
                                   .arg(c.name));
     if (o.collectionCode == QLatin1String("906"))
@@ -175,7 +176,7 @@ GovFileResult SefipRun::run(const SefipOptions& options) {
             if (o.askAdditional) {
                 asked.additional = o.askAdditional(company);
                 if (asked.additional && asked.additional->revenueType.trimmed().isEmpty())
-                    throw GovFileStop(QStringLiteral("Informe o Tipo - (E/P/A) dos valores adicionais da empresa %1 - %2")
+                    throw GovFileStop(QStringLiteral("Informe o %1 dos valores adicionais da empresa %2 - %3").arg(RevenueTypeCaption)
                                           .arg(company.code)
                                           .arg(company.name));
             }
@@ -192,7 +193,7 @@ GovFileResult SefipRun::run(const SefipOptions& options) {
             for (auto& t : registers) t->commit();
             result.written = true;
             result.records = out.counts();
-            ui_.message(MessageKind::Information, QStringLiteral("Arquivo gerado com sucesso!"));
+            if (o.closingNotice) ui_.message(MessageKind::Information, QStringLiteral("Arquivo gerado com sucesso!"));
         }
     } catch (const GovFileStop& stop) {
         ui_.message(MessageKind::Error, stop.message());

@@ -17,7 +17,7 @@ namespace folha::gov {
 struct SefipAdditionalValues {
     Fixed maternity13Deduction;   // "Deducao 13 Salario Licenca Maternidade"
     Fixed sportsRevenue;          // "Receita Evento Desportivo/Patrocinio"
-    QString revenueType;          // "Tipo - (E/P/A)", must be filled
+    QString revenueType;          // E, P or A (events, sponsorship, both), must be filled
     Fixed ruralNaturalPerson;     // "Comercial. Producao Rural - Pessoa Fisica"
     Fixed ruralLegalPerson;       // "Comercial. Producao Rural - Pessoa Juridica"
     QString processNumber;        // "Processo" (11 digits)
@@ -68,6 +68,7 @@ struct SefipOptions {
     // the dialog). When not set, each company's `additional` is used.
     std::function<std::optional<SefipAdditionalValues>(const SefipCompany&)> askAdditional;
     QString outputPath;                  // local path of "c:\CAIXA\SEFIP\SEFIP.TXT"
+    bool closingNotice = true;           // false: the caller tells the outcome itself
 };
 
 class SefipRun {

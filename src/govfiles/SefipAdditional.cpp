@@ -18,6 +18,12 @@ SefipAdditionalField field(const char* control, const char* caption, Kind kind, 
             numeric ? QStringLiteral("0") : QString()};
 }
 
+SefipAdditionalField revenueTypeField() {
+    SefipAdditionalField f = field("ewTipo", "", Kind::Type, 1);
+    f.caption = f.what = RevenueTypeCaption;
+    return f;
+}
+
 QString digitsOf(const QString& typed, int width, const QString& what) {
     const QString t = typed.trimmed();
     if (t.size() > width || OnlyDigits(t) != t)
@@ -38,7 +44,7 @@ const QList<SefipAdditionalField>& SefipAdditionalFields() {
     static const QList<SefipAdditionalField> fields = {
         field("ewLicMat", "Deducao 13 Salario Licenca Maternidade", Kind::Money),
         field("ewReceita", "Receita Evento Desportivo/Patrocinio", Kind::Money),
-        field("ewTipo", "Tipo - (E/P/A)", Kind::Type, 1),
+        revenueTypeField(),
         field("ewRurFis", "Comercial. Producao Rural - Pessoa Fisica", Kind::Money),
         field("ewRurJur", "Comercial. Producao Rural - Pessoa Juridica", Kind::Money),
         field("ewProces", "Processo", Kind::Digits, 11, "Processo (número)"),
@@ -76,9 +82,9 @@ SefipAdditionalValues ReadSefipAdditional(const QHash<QString, QString>& typed) 
             break;
         case Kind::Type: {
             const QString type = t.trimmed().toUpper();
-            if (type.isEmpty()) throw UserError(QStringLiteral("Informe o Tipo - (E/P/A)"));
+            if (type.isEmpty()) throw UserError(QStringLiteral("Informe o %1").arg(RevenueTypeCaption));
             if (type != QLatin1String("E") && type != QLatin1String("P") && type != QLatin1String("A"))
-                throw UserError(QStringLiteral("Tipo - (E/P/A) inválido: %1 (E, P ou A)").arg(t.trimmed()));
+                throw UserError(QStringLiteral("%1 inválido: %2").arg(RevenueTypeCaption, t.trimmed()));
             text.insert(f.control, type);
             break;
         }

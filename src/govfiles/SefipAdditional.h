@@ -27,11 +27,15 @@ struct SefipAdditionalField {
     QString initial;  // what the box starts with: "0" for amounts and numbers
 };
 
+// The caption of the origin of the sports-event revenue (record 12): the
+// events, the sponsorship, or both.
+inline const QString RevenueTypeCaption = QStringLiteral("Tipo (E=Evento, P=Patrocínio, A=Ambos)");
+
 // Every box, in the dialog's order.
 const QList<SefipAdditionalField>& SefipAdditionalFields();
 
 // The values typed, by box name; a box not given holds what it starts with.
-// Refuses (UserError naming the box) an empty "Tipo - (E/P/A)", an amount,
+// Refuses (UserError naming the box) an empty revenue type, an amount,
 // number or period that is not one.
 SefipAdditionalValues ReadSefipAdditional(const QHash<QString, QString>& typed);
 

@@ -1,5 +1,6 @@
 // The SEFIP company block: the company's selection and totals, and its
 // records 10 and 12, and 20 and 21 of the service takers.
+#include "SefipAdditional.h"
 #include "SefipBlock.h"
 
 #include "TextRoutines.h"
@@ -213,7 +214,7 @@ void SefipCompanyBlock::record12() {
     r.zeros(18, 36)
         .money(54, 15, a.maternity13Deduction, QStringLiteral("Deducao 13 Salario Licenca Maternidade"))
         .money(69, 15, a.sportsRevenue, QStringLiteral("Receita Evento Desportivo/Patrocinio"))
-        .code(84, 1, a.revenueType, QStringLiteral("Tipo - (E/P/A)"))
+        .code(84, 1, a.revenueType, RevenueTypeCaption)
         .money(85, 15, a.ruralNaturalPerson, QStringLiteral("Comercial. Producao Rural - Pessoa Fisica"))
         .money(100, 15, a.ruralLegalPerson, QStringLiteral("Comercial. Producao Rural - Pessoa Juridica"));
     typedNumber(r, 115, 11, a.processNumber, QStringLiteral("Processo"));

@@ -331,7 +331,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     ui_.progressEnd();
     tables_ = nullptr;
     uiRun.reset();
-    payroll::ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated);
+    payroll::ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated, !options.closingNotice);
     return summary;
 }
 

@@ -32,6 +32,7 @@ struct LeaveOptions {
     QString lastEmployee;  // "Cod. Func. Final"
     QString commissionMonths = QStringLiteral("99"); // "Meses p/ média comiss.:" as typed
     QString userCode; // who holds the employee rows while they are valued
+    bool closingNotice = true; // false: the caller tells the outcome itself
 };
 
 struct LeaveSummary {

@@ -168,7 +168,7 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
     }
     ui_.progressEnd();
     uiRun.reset();
-    ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated);
+    ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated, !o.closingNotice);
     return summary;
 }
 

@@ -20,6 +20,7 @@ struct AdvanceOptions {
     QString baseMonth;        // "Ano e Mês da Base", YYYYMM
     QString baseEvent;        // "Ocorrência na Base"
     bool writeNet = false;    // "Gravar o Liquido"
+    bool closingNotice = true; // false: the caller tells the outcome itself
 };
 
 struct AdvanceSummary {

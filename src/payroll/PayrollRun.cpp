@@ -284,7 +284,7 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     group.commit();
     ui_.progressEnd();
     uiRun.reset();
-    ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated, options.automaticMode);
+    ClosingNotice(ui_, summary.cancelled, summary.employeesCalculated, options.automaticMode || !options.closingNotice);
     return summary;
 }
 

@@ -25,6 +25,7 @@ struct RunOptions {
     CalcKind kind = CalcKind::Monthly;
     bool automaticMode = false;   // a driving calculation: no closing message
     QString userCode;             // who holds the employee rows while they are calculated
+    bool closingNotice = true;    // false: the caller tells the outcome itself
 };
 
 struct RunSummary {

@@ -36,7 +36,14 @@ bool PayrollUndo::run(const UndoRequest& request) {
                              {request.employee, request.year, request.month, request.sheet.trimmed().left(1),
                               QStringLiteral("*")});
     t.commit();
-    ui_.message(MessageKind::Information, QStringLiteral("Ok, procedimento concluído!"));
+    // Said with what went: an undo that found nothing calculated says so.
+    if (removed_ > 0)
+        ui_.message(MessageKind::Information,
+                    QStringLiteral("Ok, procedimento concluído! %1 linha(s) calculada(s) removida(s).").arg(removed_));
+    else
+        ui_.message(MessageKind::Warning,
+                    QStringLiteral("Nenhuma linha calculada do funcionário %1 em %2/%3: nada foi descalculado.")
+                        .arg(request.employee.trimmed(), request.month.trimmed(), request.year.trimmed()));
     return true;
 }
 

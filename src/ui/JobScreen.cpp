@@ -9,14 +9,21 @@
 #include "TextRoutines.h"
 #include "TypedInput.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QToolButton>
 
 namespace folha::ui {
@@ -50,6 +57,80 @@ void RememberScreenField(Session& session, const QString& screen, const QString&
     WriteIniFileValue(settingsFile(session, screen), FieldsSection, field, value);
 }
 
+namespace {
+QString companySection(const Session& session) {
+    return QStringLiteral("Empresa") + QString::number(session.signIn.CurrentCompanyCode);
+}
+} // namespace
+
+QString RestoreCompanyField(Session& session, const QString& screen, const QString& field) {
+    if (session.values.IniDir.isEmpty()) return {};
+    return ReadIniValue(settingsFile(session, screen), companySection(session), field);
+}
+
+void RememberCompanyField(Session& session, const QString& screen, const QString& field, const QString& value) {
+    if (session.values.IniDir.isEmpty()) return;
+    WriteIniFileValue(settingsFile(session, screen), companySection(session), field, value);
+}
+
+QDate BranchSheetDate(Session& session) {
+    try {
+        if (auto branch = Table(session.folha(), QStringLiteral("Filial")).find({CurrentBranchKey(session)}))
+            return branch->date("DATA_FOLHA");
+    } catch (const std::exception&) {
+        // No branch to read: no date.
+    }
+    return {};
+}
+
+// ------------------------------------------------------------ Enter moves on
+
+namespace {
+class EnterMovesOn : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+        if (key->modifiers() & ~Qt::KeypadModifier) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || !takesEnterAsNext(widget)) return false;
+        // Tab's own way through the focus chain.
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &tab);
+        return true;
+    }
+    static bool takesEnterAsNext(QWidget* w) {
+        if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w) ||
+            qobject_cast<QAbstractItemView*>(w))
+            return false;
+        if (auto* box = qobject_cast<QComboBox*>(w); box && box->view() && box->view()->isVisible()) return false;
+        return w->focusPolicy() & Qt::TabFocus;
+    }
+};
+} // namespace
+
+void MoveOnWithEnter(QWidget* screen) {
+    const QString name = QStringLiteral("EnterMovesOn");
+    QObject* filter = screen->findChild<QObject*>(name, Qt::FindDirectChildrenOnly);
+    if (!filter) {
+        filter = new EnterMovesOn(screen);
+        filter->setObjectName(name);
+    }
+    for (QWidget* w : screen->findChildren<QWidget*>()) {
+        // Installing twice would move twice.
+        w->removeEventFilter(filter);
+        w->installEventFilter(filter);
+    }
+}
+
+void AnnounceJob(UserInterface& ui, int count, const QString& what, const QStringList& more) {
+    QStringList lines{QStringLiteral("%1 %2").arg(count).arg(what)};
+    lines += more;
+    ui.message(count > 0 ? MessageKind::Information : MessageKind::Warning, lines.join(QLatin1Char('\n')));
+}
+
 // ------------------------------------------------------------ EmployeeRange
 
 EmployeeRange::EmployeeRange(Session& session, UserInterface& ui, const QString& firstCaption,
@@ -66,7 +147,10 @@ EmployeeRange::EmployeeRange(Session& session, UserInterface& ui, const QString&
         label->setBuddy(box);
         button = new QToolButton(this);
         button->setText(QStringLiteral("..."));
-        button->setToolTip(QStringLiteral("Pesquisar funcionário"));
+        button->setToolTip(QStringLiteral("Pesquisar funcionário (F2)"));
+        // Enter and Tab go from field to field; the lookup is F2 or a click.
+        button->setFocusPolicy(Qt::NoFocus);
+        box->installEventFilter(this);
         button->setObjectName(QString::fromLatin1(name) + QStringLiteral("Lookup"));
         grid->addWidget(label, r, 0);
         grid->addWidget(box, r, 1);
@@ -75,6 +159,9 @@ EmployeeRange::EmployeeRange(Session& session, UserInterface& ui, const QString&
     row(0, firstCaption, first_, firstButton_, "eFtCodInicial");
     row(1, lastCaption, last_, lastButton_, "eFtCodFinal");
     grid->setColumnStretch(3, 1);
+    // A code typed short is shown as it will be used once the field is left.
+    connect(first_, &QLineEdit::editingFinished, this, [this] { complete(first_); });
+    connect(last_, &QLineEdit::editingFinished, this, [this] { complete(last_); });
     connect(firstButton_, &QToolButton::clicked, this, &EmployeeRange::pickFirst);
     connect(lastButton_, &QToolButton::clicked, this, &EmployeeRange::pickLast);
 }
@@ -99,21 +186,30 @@ void EmployeeRange::pickFirst() {
 
 void EmployeeRange::pickLast() { pick(last_); }
 
+bool EmployeeRange::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        if (watched == first_) pickFirst();
+        else if (watched == last_) pickLast();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void EmployeeRange::complete(QLineEdit* box) {
+    const QString done = CompletedCode(box->text().trimmed(), 6);
+    if (done != box->text()) box->setText(done);
+}
+
+// The range of earlier versions, kept in "Campos" without the company, is
+// not read: it could be another company's.
 void EmployeeRange::restore(const QString& screen) {
-    first_->setText(RestoreScreenField(session_, screen, QStringLiteral("FuncionarioInicial")));
-    last_->setText(RestoreScreenField(session_, screen, QStringLiteral("FuncionarioFinal")));
+    first_->setText(RestoreCompanyField(session_, screen, QStringLiteral("FuncionarioInicial")));
+    last_->setText(RestoreCompanyField(session_, screen, QStringLiteral("FuncionarioFinal")));
 }
 
 void EmployeeRange::remember(const QString& screen) const {
-    RememberScreenField(session_, screen, QStringLiteral("FuncionarioInicial"), first_->text());
-    RememberScreenField(session_, screen, QStringLiteral("FuncionarioFinal"), last_->text());
-}
-
-void EmployeeRange::putLastChosen() {
-    const QString code = registers::LastChosenEmployee();
-    if (code.isEmpty()) return;
-    first_->setText(code);
-    last_->setText(code);
+    RememberCompanyField(session_, screen, QStringLiteral("FuncionarioInicial"), first_->text());
+    RememberCompanyField(session_, screen, QStringLiteral("FuncionarioFinal"), last_->text());
 }
 
 QString EmployeeRange::firstCode() const {
@@ -222,5 +318,73 @@ bool JobUi::cancelRequested() { return base_.cancelRequested(); }
 void JobUi::runStart(const QString& caption) { base_.runStart(caption); }
 
 void JobUi::runEnd() { base_.runEnd(); }
+
+// ---------------------------------------------------------------- JobScreen
+
+JobScreen::JobScreen(Session& session, UserInterface& ui, const QString& screenName, QWidget* parent)
+    : QWidget(parent), session_(session), ui_(ui), screenName_(screenName) {
+    setObjectName(screenName);
+}
+
+EmployeeRange* JobScreen::makeRange(const QString& firstCaption, const QString& lastCaption) {
+    range_ = new EmployeeRange(session_, ui_, firstCaption, lastCaption, EmployeeRange::CodeStyle::Padded, this);
+    range_->restore(screenName_);
+    return range_;
+}
+
+bool JobScreen::runJob(const QList<QWidget*>& buttons, QPlainTextEdit* logBox, QProgressBar* steps, QProgressBar* rows,
+                       const std::function<Outcome(JobUi&, const Range&)>& job) {
+    const UiOwner owner(ui_, this);
+    Range range;
+    try {
+        range = {range_->firstCode(), range_->lastCode()};
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+        return false;
+    }
+    rememberFields();
+    for (QWidget* b : buttons) b->setEnabled(false);
+    struct Release {
+        const QList<QWidget*>& buttons;
+        ~Release() {
+            for (QWidget* b : buttons) b->setEnabled(true);
+        }
+    } release{buttons};
+    if (logBox) logBox->clear();
+    if (steps) steps->setValue(0);
+    if (rows) rows->setValue(0);
+    JobUi jobUi(ui_, logBox, steps, rows);
+    Outcome outcome;
+    try {
+        outcome = job(jobUi, range);
+    } catch (const UserError& e) {
+        // A table the run could not read or write, or a calculation running
+        // elsewhere: what was written whole stays, and the message says why.
+        ui_.message(MessageKind::Error, e.message());
+        return false;
+    }
+    if (!outcome.started) return false;
+    if (outcome.audit)
+        WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), screenName_, *outcome.audit,
+                        session_.signIn.CurrentUserCode, ui_);
+    if (!outcome.cancelled) AnnounceJob(ui_, outcome.count, outcome.what, outcome.more);
+    return true;
+}
+
+void JobScreen::rememberFields() {
+    if (range_) range_->remember(screenName_);
+}
+
+void JobScreen::closeEvent(QCloseEvent* event) {
+    rememberFields();
+    QWidget::closeEvent(event);
+}
+
+void JobScreen::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (enterWired_) return;
+    enterWired_ = true;
+    MoveOnWithEnter(this);
+}
 
 } // namespace folha::ui

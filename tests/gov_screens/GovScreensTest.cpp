@@ -214,7 +214,7 @@ TEST_F(GovScreensTest, SefipScreenOpensOnTheBranchWithTheOpenCompanyTicked) {
     EXPECT_EQ(screen.windowTitle(), QStringLiteral("Zorvan - Geração da SEFIP:"));
     const QList<QPair<const char*, QString>> expected = {
         {"eMCompetencia", "04/2013"},  {"evCod_Recol", "115"}, {"evModalidade", ""},  {"evTipo_Remes", "1"},
-        {"evInd_FGTS", "123456"},      {"evInd_INSS", "123"},  {"evCod_Res", "999"},  {"ePisInicial", "00000000000"},
+        {"evInd_FGTS", "1"},           {"evInd_INSS", "1"},    {"evCod_Res", "001"},  {"ePisInicial", "00000000000"},
         {"ePisFinal", "99999999999"},  {"eFtCodInicial", ""},  {"eFtCodFinal", ""},
     };
     for (const auto& [name, text] : expected) EXPECT_EQ(child<QLineEdit>(screen, name)->text(), text) << name;
@@ -268,7 +268,6 @@ TEST_F(GovScreensTest, SefipFileIsTheCommandLinesFile) {
         screen.show();
         ASSERT_TRUE(screen.generate()) << ui.texts.join('\n').toStdString();
         EXPECT_EQ(screen.result(), QDialog::Accepted);
-        EXPECT_TRUE(ui.texts.contains("Arquivo gerado com sucesso!"));
         // Asked in the file's order: by inscription, not by the grid's.
         EXPECT_EQ(companiesAsked, (QStringList{"Empresa: 1 - ZORVAN DEMONSTRACAO INDUSTRIA LTDA",
                                                "Empresa: 2 - COMERCIAL MODELO DEMONSTRACAO LTDA"}));
@@ -281,6 +280,11 @@ TEST_F(GovScreensTest, SefipFileIsTheCommandLinesFile) {
         ASSERT_EQ(runFolha(cliRoot, args, &err), 0) << err.toStdString();
         const QByteArray fromScreen = contents(screenFile(SefipPath));
         EXPECT_FALSE(fromScreen.isEmpty());
+        // The closing message names the file and its records.
+        EXPECT_EQ(ui.texts.value(ui.texts.size() - 1),
+                  QStringLiteral("Arquivo gerado com sucesso: %1\n%2 registro(s), 2 empresa(s)")
+                      .arg(QDir::toNativeSeparators(screenFile(SefipPath)))
+                      .arg(fromScreen.count("\r\n")));
         EXPECT_EQ(fromScreen, contents(cliFile(SefipPath)));
         const QString counts = typed ? "00: 1, 10: 2, 12: 2, 30: " : "00: 1, 10: 2, 30: ";
         const QStringList audit = auditEntries(*session);
@@ -314,7 +318,11 @@ TEST_F(GovScreensTest, ValuesDialogAsksTheTypeAndRefusesBadText) {
     QTest::mouseClick(dialog.continueButton(), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.values().has_value());
-    EXPECT_EQ(ui.texts.value(0), QStringLiteral("Informe o Tipo - (E/P/A)"));
+    EXPECT_EQ(ui.texts.value(0), QStringLiteral("Informe o Tipo (E=Evento, P=Patrocínio, A=Ambos)"));
+    // The caption says what the letters mean.
+    QStringList captions;
+    for (const QLabel* l : dialog.findChildren<QLabel*>()) captions << l->text();
+    EXPECT_TRUE(captions.contains(QStringLiteral("Tipo (E=Evento, P=Patrocínio, A=Ambos)"))) << captions.join('|').toStdString();
 
     struct Bad {
         const char* control;
@@ -327,7 +335,7 @@ TEST_F(GovScreensTest, ValuesDialogAsksTheTypeAndRefusesBadText) {
         {"ewCompens", "-5", "Valor inválido em Compensacao: -5 (use 1.234,56)"},
         {"ewProces", "12a", "Valor inválido em Processo (número): 12a (até 11 dígitos)"},
         {"ewInipercom", "14/2013", "Período inválido no campo Periodo Compensacao (início): 14/2013 (use MM/AAAA)"},
-        {"ewTipo", "X", "Tipo - (E/P/A) inválido: X (E, P ou A)"},
+        {"ewTipo", "X", "Tipo (E=Evento, P=Patrocínio, A=Ambos) inválido: X"},
     };
     for (const Bad& b : bad) {
         SCOPED_TRACE(b.control);
@@ -427,7 +435,7 @@ TEST_F(GovScreensTest, GrrfScreenWritesTheCommandLinesFile) {
     TfoGerarGRRF screen(*session, ui);
     EXPECT_EQ(screen.windowTitle(), QStringLiteral("Zorvan - Gerar GRRF:"));
     const QList<QPair<const char*, QString>> defaults = {
-        {"evInicio", "00000000000"}, {"evFinal", "99999999999"}, {"evCod_Res", "999"}, {"evCodSaque", ""}};
+        {"evInicio", "00000000000"}, {"evFinal", "99999999999"}, {"evCod_Res", "001"}, {"evCodSaque", ""}};
     for (const auto& [name, text] : defaults) EXPECT_EQ(child<QLineEdit>(screen, name)->text(), text) << name;
     EXPECT_EQ(screen.companies()->tickedCodes(), QList<int>{1});
 
@@ -447,6 +455,10 @@ TEST_F(GovScreensTest, GrrfScreenWritesTheCommandLinesFile) {
     const QByteArray fromScreen = contents(screenFile(GrrfPath));
     EXPECT_EQ(recordsOf(fromScreen, "40").size(), 1);
     EXPECT_EQ(fromScreen, contents(cliFile(GrrfPath)));
+    EXPECT_EQ(ui.texts.value(ui.texts.size() - 1),
+              QStringLiteral("Arquivo gerado com sucesso: %1\n%2 registro(s), 1 empresa(s)")
+                  .arg(QDir::toNativeSeparators(screenFile(GrrfPath)))
+                  .arg(fromScreen.count("\r\n")));
     EXPECT_TRUE(QFileInfo::exists(screenFile("c/CAIXA/GRRF/GRRF.RE")));
     EXPECT_EQ(auditEntries(*session).value(-1 + auditEntries(*session).size()),
               "TfoGerarGRRF|000001|GRRF gerada: 00: 1, 10: 1, 40: 1, 90: 1");
@@ -458,6 +470,91 @@ TEST_F(GovScreensTest, GrrfScreenWritesTheCommandLinesFile) {
     EXPECT_FALSE(screen.generate());
     EXPECT_EQ(ui.texts, QStringList{"Data inválida em Data recolheimento GRRF: 31/02/2013 (use DD/MM/AAAA)"});
     EXPECT_FALSE(QFileInfo::exists(screenFile(GrrfPath)));
+}
+
+// The responsible party starts on the only one registered; with several,
+// on the one this screen used last in this company, which F2 picks from the
+// registered ones. Another company does not see it.
+TEST_F(GovScreensTest, TheResponsiblePartyIsTheOnlyOneOrTheLastUsedInTheCompany) {
+    const struct {
+        const char* name;
+        std::function<QDialog*()> make;
+    } screens[] = {
+        {"TfoGeraSefip", [&] { return new TfoGeraSefip(*session, ui); }},
+        {"TfoGerarGRRF", [&] { return new TfoGerarGRRF(*session, ui); }},
+    };
+    auto responsible = [](QDialog& w) { return child<QLineEdit>(w, "evCod_Res"); };
+    auto openCompany = [&](int code) {
+        auto company = SignIn(*session).company(code);
+        ASSERT_TRUE(company.has_value());
+        session->SetaDiretorio(company->directory);
+        session->signIn.CurrentCompanyCode = code;
+    };
+    Table parties(session->folha(), QStringLiteral("RESPONSA"));
+    Record second = *parties.find({"001"});
+    parties.insert(second.set("COD_RES", "002").set("NOME", "SEGUNDO RESPONSAVEL"));
+    for (const auto& s : screens) {
+        SCOPED_TRACE(s.name);
+        openCompany(1);
+        {
+            std::unique_ptr<QDialog> w(s.make());
+            EXPECT_EQ(responsible(*w)->text(), QString()); // two registered, none used
+            w->show();
+            QTimer::singleShot(0, [&] {
+                QWidget* modal = QApplication::activeModalWidget();
+                ASSERT_NE(modal, nullptr);
+                auto* list = child<QTableView>(*modal, "Lista");
+                const QRect r = list->visualRect(list->model()->index(1, 0));
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+            });
+            responsible(*w)->setFocus();
+            QTest::keyClick(responsible(*w), Qt::Key_F2);
+            EXPECT_EQ(responsible(*w)->text(), QStringLiteral("002"));
+            w->reject();
+        }
+        openCompany(2);
+        {
+            std::unique_ptr<QDialog> w(s.make());
+            EXPECT_EQ(responsible(*w)->text(), QStringLiteral("001")); // company 2's only party
+        }
+        openCompany(1);
+        std::unique_ptr<QDialog> w(s.make());
+        EXPECT_EQ(responsible(*w)->text(), QStringLiteral("002"));
+    }
+}
+
+// Enter moves to the next field, completes a code typed short, and starts
+// no file.
+TEST_F(GovScreensTest, EnterMovesBetweenTheFields) {
+    const struct {
+        const char* name;
+        std::function<QDialog*()> make;
+        const char* from;
+        const char* typed;
+        const char* shown;
+        const char* to;
+    } cases[] = {
+        {"TfoGeraSefip", [&] { return new TfoGeraSefip(*session, ui); }, "eFtCodInicial", "7", "000007", "eFtCodFinal"},
+        {"TfoGeraSefip", [&] { return new TfoGeraSefip(*session, ui); }, "evCod_Recol", "", "115", "evModalidade"},
+        {"TfoGerarGRRF", [&] { return new TfoGerarGRRF(*session, ui); }, "evCod_Res", "", "001", "evCodSaque"},
+        {"TfoGerarGRRF", [&] { return new TfoGerarGRRF(*session, ui); }, "evCodSaque", "", "", "chkMesAnterior"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from);
+        std::unique_ptr<QDialog> w(c.make());
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        auto* from = child<QLineEdit>(*w, c.from);
+        from->setFocus();
+        QTest::keyClicks(from, c.typed);
+        QTest::keyClick(from, Qt::Key_Return);
+        EXPECT_EQ(from->text(), QString::fromLatin1(c.shown));
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QString::fromLatin1(c.to));
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_TRUE(ui.texts.isEmpty() && ui.questions.isEmpty()) << ui.texts.join('|').toStdString();
+    }
 }
 
 TEST_F(GovScreensTest, TheCatalogOpensTheThreeScreens) {

@@ -78,9 +78,9 @@ TEST(SefipAdditional, RefusesWhatTheRecordCannotTake) {
         const char* message;
     };
     const Case cases[] = {
-        {{}, "Informe o Tipo - (E/P/A)"},
-        {{{"ewTipo", " "}}, "Informe o Tipo - (E/P/A)"},
-        {{{"ewTipo", "X"}}, "Tipo - (E/P/A) inválido: X (E, P ou A)"},
+        {{}, "Informe o Tipo (E=Evento, P=Patrocínio, A=Ambos)"},
+        {{{"ewTipo", " "}}, "Informe o Tipo (E=Evento, P=Patrocínio, A=Ambos)"},
+        {{{"ewTipo", "X"}}, "Tipo (E=Evento, P=Patrocínio, A=Ambos) inválido: X"},
         {{{"ewTipo", "E"}, {"ewProces", "123456789012"}}, "Valor inválido em Processo (número): 123456789012 (até 11 dígitos)"},
         {{{"ewTipo", "E"}, {"ewProces1", "20a2"}}, "Valor inválido em Processo (ano): 20a2 (até 4 dígitos)"},
         {{{"ewTipo", "E"}, {"ewVara", "123456"}}, "Valor inválido em Vara/JCJ: 123456 (até 5 dígitos)"},

@@ -551,7 +551,15 @@ TEST_F(PayrollRunTest, UndoRemovesOnlyTheCalculatedRowsOfThatEmployeePeriodAndSh
     EXPECT_EQ(rows("000001"), (Rows{{"001", "220.00 1000.00 "}}));
     EXPECT_EQ(rows("000001", "I"), (Rows{{"050", "88.00 0.00 *"}}));
     EXPECT_EQ(rows("000002"), before2);
-    EXPECT_EQ(yes.texts("message"), QStringList{"Ok, procedimento concluído!"});
+    EXPECT_EQ(yes.texts("message"), QStringList{"Ok, procedimento concluído! 9 linha(s) calculada(s) removida(s)."});
+    // Again: nothing calculated is left, and the undo does not claim success.
+    ScriptedUi again({true});
+    PayrollUndo none(*db, again);
+    ASSERT_TRUE(none.run({"2013", "04", "F - Folha", "000001"}));
+    EXPECT_EQ(none.rowsRemoved(), 0);
+    EXPECT_TRUE(again.texts("message").isEmpty());
+    EXPECT_EQ(again.texts("warning"),
+              QStringList{"Nenhuma linha calculada do funcionário 000001 em 04/2013: nada foi descalculado."});
 }
 
 TEST_F(PayrollRunTest, UndoChecksItsFieldsInOrder) {

@@ -9,6 +9,7 @@
 #include "JobScreen.h"
 #include "QtUserInterface.h"
 #include "Registry.h"
+#include "ScreenCatalog.h"
 #include "SelecaoMultipla.h"
 #include "Table.h"
 #include "TempDir.h"
@@ -26,6 +27,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include <QTest>
 #include "FolhaProcess.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +161,13 @@ protected:
         if (row) s->SetaDiretorio(row->text("Diretorio"));
         return s;
     }
+    // The same installation, another company open.
+    void switchCompany(int company) {
+        auto row = Table(session->companyListDb(), "EmpresaFOLHA").find({company});
+        ASSERT_TRUE(row.has_value());
+        session->SetaDiretorio(row->text("Diretorio"));
+        session->signIn.CurrentCompanyCode = company;
+    }
     qint64 calculatedCount() { return Table(session->folha(), "OCORRENC").count(QStringLiteral("FLAG = '*'")); }
 
     TempDir d;
@@ -200,7 +209,10 @@ TEST_F(PayrollScreens, PayrollRowsEqualTheCommandLinesRun) {
         EXPECT_GT(calculatedCount(), before);
         auto reference = twin({c.args}, name);
         EXPECT_EQ(eventRows(session->folha()), eventRows(reference->folha()));
-        EXPECT_TRUE(ui.texts().contains("Procedimento concluído!")) << ui.texts().join('\n').toStdString();
+        // The closing message counts the employees calculated.
+        ASSERT_FALSE(ui.boxes.isEmpty());
+        EXPECT_EQ(ui.boxes.last().text, QStringLiteral("%1 funcionário(s) calculado(s)").arg(screen.lastRun()->employeesCalculated));
+        EXPECT_EQ(ui.boxes.last().icon, QMessageBox::Information);
         // The audit entry the command line writes.
         const QStringList audit = auditTexts(*session, "TfoCalculosFolha");
         ASSERT_EQ(audit.size(), 1);
@@ -326,7 +338,9 @@ TEST_F(PayrollScreens, UndoLeavesWhatTheCommandLinesUndoLeaves) {
     screen.setChoice({"2013", "04", "F - Folha", "10"});
     EXPECT_EQ(screen.current().employee, QStringLiteral("000010"));
     screen.BotaoDescalcularClick();
-    EXPECT_EQ(ui.texts(), (QStringList{"Tem certeza que deseja descalcular a folha?", "Ok, procedimento concluído!"}));
+    EXPECT_EQ(ui.texts(), (QStringList{"Tem certeza que deseja descalcular a folha?",
+                                       QStringLiteral("Ok, procedimento concluído! %1 linha(s) calculada(s) removida(s).")
+                                           .arg(screen.rowsRemoved())}));
     EXPECT_FALSE(screen.isVisible());
     EXPECT_GT(screen.rowsRemoved(), 0);
     EXPECT_TRUE(calculatedRows(session->folha(), "000010").isEmpty());
@@ -375,37 +389,115 @@ TEST_F(PayrollScreens, FirstLookupAlsoFillsTheFinalCodeAndTheSecondOnlyItsOwn) {
     EXPECT_TRUE(ui.boxes.isEmpty());
 }
 
-TEST_F(PayrollScreens, CodeFieldsAreRememberedAndTheLastChosenEmployeeFillsBoth) {
-    const struct {
-        const char* name;
-        std::function<QWidget*()> make;
-        std::function<ui::EmployeeRange*(QWidget*)> range;
-    } screens[] = {
-        {"TfoCalculosFolha", [&] { return new TfoCalculosFolha(*session, ui); },
-         [](QWidget* w) { return static_cast<TfoCalculosFolha*>(w)->range(); }},
-        {"TfoCalcAdiantamento", [&] { return new TfoCalcAdiantamento(*session, ui); },
-         [](QWidget* w) { return static_cast<TfoCalcAdiantamento*>(w)->range(); }},
-    };
-    for (const auto& s : screens) {
+// Every calculation screen, as the menu opens it, with its run button.
+const struct JobScreenCase {
+    const char* name;
+    const char* runButton;
+    const char* countText; // what one done is called in the closing message
+    const char* sheet;     // the branch's sheet type the calculation asks
+} JobScreens[] = {
+    {"TfoCalculosFolha", "BotaoCalcularFolha", "funcionário(s) calculado(s)", "F"},
+    {"TfoCalcAdiantamento", "BotaoCalcular", "adiantamento(s) calculado(s)", "F"},
+    {"TfoCalcFeriasMedias", "BotaoCalcular", "funcionário(s) calculado(s)", "I"},
+    {"TfoCalc13Medias", "BotaoCalcular", "funcionário(s) calculado(s)", "D"},
+    {"TfoCalcResciHorasExtras", "BotaoImprimir", "funcionário(s) calculado(s)", "F"},
+};
+
+std::unique_ptr<ui::JobScreen> openJobScreen(const char* name, Session& session, UserInterface& ui) {
+    QWidget* w = ScreenCatalog::instance().create(QString::fromLatin1(name), session, ui, nullptr);
+    auto* screen = qobject_cast<ui::JobScreen*>(w);
+    EXPECT_NE(screen, nullptr) << name;
+    if (!screen) delete w;
+    return std::unique_ptr<ui::JobScreen>(screen);
+}
+
+// The range typed in one company comes back in that company only: another
+// company, a range kept by an earlier version without the company, or the
+// employee chosen last on another screen never fill it.
+TEST_F(PayrollScreens, TheRangeIsRememberedPerCompanyOnly) {
+    for (const auto& s : JobScreens) {
         SCOPED_TRACE(s.name);
-        registers::ForgetChosenEmployee();
+        ui::RememberScreenField(*session, s.name, "FuncionarioInicial", "000099"); // the old key
+        registers::RememberChosenEmployee("000045");
         {
-            std::unique_ptr<QWidget> w(s.make());
-            EXPECT_EQ(s.range(w.get())->firstField()->text(), QString());
+            auto w = openJobScreen(s.name, *session, ui);
+            ASSERT_TRUE(w);
+            EXPECT_EQ(w->range()->firstField()->text(), QString());
             w->show();
-            s.range(w.get())->firstField()->setText("3");
-            s.range(w.get())->lastField()->setText("17");
+            QTest::keyClicks(w->range()->firstField(), "3");
+            QTest::keyClicks(w->range()->lastField(), "17");
             w->close();
         }
+        switchCompany(2);
         {
-            std::unique_ptr<QWidget> w(s.make());
-            EXPECT_EQ(s.range(w.get())->firstField()->text(), QStringLiteral("3"));
-            EXPECT_EQ(s.range(w.get())->lastField()->text(), QStringLiteral("17"));
+            auto w = openJobScreen(s.name, *session, ui);
+            EXPECT_EQ(w->range()->firstField()->text(), QString());
+            EXPECT_EQ(w->range()->lastField()->text(), QString());
+            w->show();
+            QTest::keyClicks(w->range()->firstField(), "5");
+            w->close();
         }
-        registers::RememberChosenEmployee("000045");
-        std::unique_ptr<QWidget> w(s.make());
-        EXPECT_EQ(s.range(w.get())->firstField()->text(), QStringLiteral("000045"));
-        EXPECT_EQ(s.range(w.get())->lastField()->text(), QStringLiteral("000045"));
+        switchCompany(1);
+        auto w = openJobScreen(s.name, *session, ui);
+        EXPECT_EQ(w->range()->firstField()->text(), QStringLiteral("3"));
+        EXPECT_EQ(w->range()->lastField()->text(), QStringLiteral("17"));
+    }
+}
+
+// Enter goes from field to field and completes the code left; Enter on the
+// last field starts nothing.
+TEST_F(PayrollScreens, EnterMovesOnAndCompletesTheCodes) {
+    for (const auto& s : JobScreens) {
+        SCOPED_TRACE(s.name);
+        ui.boxes.clear();
+        auto w = openJobScreen(s.name, *session, ui);
+        ASSERT_TRUE(w);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QLineEdit* first = w->range()->firstField();
+        QLineEdit* last = w->range()->lastField();
+        first->setFocus();
+        QTest::keyClicks(first, "10");
+        QTest::keyClick(first, Qt::Key_Return);
+        EXPECT_EQ(first->text(), QStringLiteral("000010"));
+        EXPECT_EQ(QApplication::focusWidget(), last);
+        QTest::keyClicks(last, "12");
+        QTest::keyClick(last, Qt::Key_Enter);
+        EXPECT_EQ(last->text(), QStringLiteral("000012"));
+        EXPECT_NE(QApplication::focusWidget(), last);
+        EXPECT_TRUE(ui.texts().isEmpty()) << ui.texts().join('\n').toStdString();
+        EXPECT_EQ(calculatedCount(), Table(session->folha(), "OCORRENC").count(QStringLiteral("FLAG = '*'")));
+    }
+}
+
+// A run that calculates nobody says so as a warning, and one that does
+// says how many.
+TEST_F(PayrollScreens, TheClosingMessageCountsWhatWasDone) {
+    for (const auto& s : JobScreens) {
+        SCOPED_TRACE(s.name);
+        for (const bool nobody : {true, false}) {
+            openAt(QStringLiteral("%1-%2").arg(s.name).arg(nobody));
+            Table branches(session->folha(), QStringLiteral("Filial"));
+            Record branch = *branches.find({"001"});
+            branches.update(branch.set("TIPO_FOL", s.sheet));
+            auto w = openJobScreen(s.name, *session, ui);
+            ASSERT_TRUE(w);
+            w->show();
+            QTest::keyClicks(w->range()->firstField(), nobody ? "900000" : "1");
+            QTest::keyClicks(w->range()->lastField(), nobody ? "900001" : "999999");
+            QTest::mouseClick(child<QPushButton>(*w, s.runButton), Qt::LeftButton);
+            ASSERT_FALSE(ui.boxes.isEmpty());
+            const RecordingUi::Box box = ui.boxes.last();
+            if (nobody) {
+                EXPECT_EQ(box.text, QStringLiteral("0 ") + QString::fromUtf8(s.countText));
+                EXPECT_EQ(box.icon, QMessageBox::Warning);
+            } else {
+                EXPECT_TRUE(box.text.section('\n', 0, 0).endsWith(QString::fromUtf8(s.countText))) << box.text.toStdString();
+                EXPECT_FALSE(box.text.startsWith("0 ")) << box.text.toStdString();
+                EXPECT_EQ(box.icon, QMessageBox::Information) << box.text.toStdString();
+            }
+            EXPECT_FALSE(ui.texts().contains("Procedimento concluído!"));
+        }
     }
 }
 
@@ -493,7 +585,9 @@ TEST_F(PayrollScreens, UndoChecksItsFieldsInOrderAndKeepsTypedRowsAndOtherSheets
     ui.answer = QMessageBox::Yes;
     ui.boxes.clear();
     screen.BotaoDescalcularClick();
-    EXPECT_EQ(ui.texts(), (QStringList{"Tem certeza que deseja descalcular a folha?", "Ok, procedimento concluído!"}));
+    EXPECT_EQ(ui.texts(), (QStringList{"Tem certeza que deseja descalcular a folha?",
+                                       QStringLiteral("Ok, procedimento concluído! %1 linha(s) calculada(s) removida(s).")
+                                           .arg(screen.rowsRemoved())}));
     EXPECT_FALSE(screen.isVisible());
     EXPECT_EQ(eventRows(session->folha(), "CODFUN = '000010' AND (FLAG IS NULL OR FLAG <> '*')"), typed);
     EXPECT_EQ(eventRows(session->folha(), "CODFUN = '000010' AND TIPOFOLHA <> 'F'"), otherSheet);

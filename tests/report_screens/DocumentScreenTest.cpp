@@ -50,7 +50,16 @@ TEST_F(DocumentScreen, EveryDocumentOpensFromTheCatalogWithItsDates) {
         auto* screen = qobject_cast<TfoRelDocumento*>(w.get());
         ASSERT_NE(screen, nullptr);
         EXPECT_EQ(screen->windowTitle(), def.caption);
-        for (const QString& date : def.dates) EXPECT_NE(screen->dateField(date), nullptr) << date.toStdString();
+        // The dates start at the open competence (the demo's April 2013,
+        // payroll date 30/04/2013), not at the machine's day.
+        const QMap<QString, QDate> start = {{"DATA_INICIAL", QDate(2013, 4, 1)},
+                                            {"DATA_FINAL", QDate(2013, 4, 30)},
+                                            {"DATA_RECEBIMENTO", QDate(2013, 4, 30)},
+                                            {"DATA_EMISSAO", QDate(2013, 4, 30)}};
+        for (const QString& date : def.dates) {
+            ASSERT_NE(screen->dateField(date), nullptr) << date.toStdString();
+            EXPECT_EQ(screen->dateField(date)->date(), start.value(date)) << def.screen.toStdString() << " " << date.toStdString();
+        }
         EXPECT_EQ(screen->listField() != nullptr, !def.lists.isEmpty());
     }
 }

@@ -1,4 +1,8 @@
 #include "GovCompanyGrid.h"
+#include "JobScreen.h"
+#include "RegisterModel.h"
+#include "SelecaoMultipla.h"
+#include "Table.h"
 
 #include "SignIn.h"
 #include "TextRoutines.h"
@@ -8,7 +12,10 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QToolButton>
 #include <QLineEdit>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -116,6 +123,84 @@ GovScreenFoot AddGovScreenFoot(Session& session, QDialog* screen, QVBoxLayout* l
     QObject::connect(generateButton, &QPushButton::clicked, screen, [generate] { generate(); });
     QObject::connect(closeButton, &QPushButton::clicked, screen, &QDialog::reject);
     return {several, companies};
+}
+
+const QString ResponsibleField::LookupQuery =
+    QStringLiteral(" SELECT COD_RES as Codigo, NOME as Descricao FROM RESPONSA ");
+
+namespace {
+const QString ResponsibleKey = QStringLiteral("Responsavel");
+} // namespace
+
+ResponsibleField::ResponsibleField(Session& session, UserInterface& ui, const QString& screen, const QString& name,
+                                   QWidget* parent)
+    : QWidget(parent), session_(session), ui_(ui), screen_(screen) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    box_ = new QLineEdit(this);
+    box_->setObjectName(name);
+    box_->setMaxLength(3);
+    box_->setMaximumWidth(60);
+    box_->setToolTip(QStringLiteral("F2: pesquisar responsável"));
+    button_ = new QToolButton(this);
+    button_->setText(QStringLiteral("..."));
+    button_->setToolTip(QStringLiteral("Pesquisar responsável (F2)"));
+    button_->setFocusPolicy(Qt::NoFocus);
+    button_->setObjectName(name + QStringLiteral("Lookup"));
+    row->addWidget(box_);
+    row->addWidget(button_);
+    row->addStretch();
+    setFocusProxy(box_);
+    box_->installEventFilter(this);
+    connect(button_, &QToolButton::clicked, this, &ResponsibleField::pick);
+    connect(box_, &QLineEdit::editingFinished, this, [this] {
+        const QString done = CompletedCode(box_->text().trimmed(), 3);
+        if (done != box_->text()) box_->setText(done);
+    });
+
+    QString code = ui::RestoreCompanyField(session_, screen_, ResponsibleKey);
+    if (code.isEmpty()) {
+        try {
+            Table parties(session_.folha(), QStringLiteral("RESPONSA"));
+            const std::vector<Record> first = parties.page({}, {}, {}, 2);
+            if (first.size() == 1) code = first.front().text("COD_RES").trimmed();
+        } catch (const std::exception&) {
+            // No table to read: the code is typed, and the run says what is missing.
+        }
+    }
+    box_->setText(code);
+}
+
+bool ResponsibleField::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == box_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        pick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ResponsibleField::pick() {
+    QLineEdit answer;
+    bool confirmed = false;
+    ui::SelectMultiple(session_, ui_, QStringLiteral("Folha"), LookupQuery, {}, {}, QStringLiteral("COD_RES"),
+                       QStringLiteral("NOME"), registers::CodeColumn, QStringLiteral("'"), &answer, 1, window(),
+                       &confirmed);
+    if (!confirmed) return;
+    // The dialog answers with the code in quotes.
+    const QString code = answer.text().remove(QLatin1Char('\'')).trimmed();
+    if (!code.isEmpty()) box_->setText(CompletedCode(code, 3));
+}
+
+void ResponsibleField::remember() const { ui::RememberCompanyField(session_, screen_, ResponsibleKey, box_->text()); }
+
+void AnnounceGovFile(UserInterface& ui, const gov::GovFileResult& result) {
+    int records = 0;
+    for (const auto& [type, count] : result.records) records += count;
+    ui.message(MessageKind::Information, QStringLiteral("Arquivo gerado com sucesso: %1\n%2 registro(s), %3 empresa(s)")
+                                             .arg(QDir::toNativeSeparators(result.path))
+                                             .arg(records)
+                                             .arg(result.companiesWritten));
 }
 
 QLineEdit* GovDateBox(const QString& name, QWidget* parent) {

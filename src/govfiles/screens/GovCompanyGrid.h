@@ -18,10 +18,12 @@ class QVBoxLayout;
 class QLineEdit;
 class QStandardItemModel;
 class QTableView;
+class QToolButton;
 
 namespace folha {
 
 class Session;
+class UserInterface;
 
 class GovCompanyGrid : public QGroupBox {
     Q_OBJECT
@@ -57,6 +59,36 @@ struct GovScreenFoot {
 };
 GovScreenFoot AddGovScreenFoot(Session& session, QDialog* screen, QVBoxLayout* layout,
                                const std::function<void()>& generate);
+
+// The code of the responsible party (RESPONSA) with its lookup button
+// ("...", or F2 in the box), which opens the selection dialog over the
+// registered parties. The box starts on the party this screen used last in
+// the company open, or on the only one registered; `remember` keeps the
+// code typed for the company.
+class ResponsibleField : public QWidget {
+    Q_OBJECT
+public:
+    ResponsibleField(Session& session, UserInterface& ui, const QString& screen, const QString& name, QWidget* parent);
+    QLineEdit* box() const { return box_; }
+    QToolButton* button() const { return button_; }
+    void pick();
+    void remember() const;
+    static const QString LookupQuery; // " SELECT COD_RES as Codigo, NOME as Descricao FROM RESPONSA "
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Session& session_;
+    UserInterface& ui_;
+    QString screen_;
+    QLineEdit* box_;
+    QToolButton* button_;
+};
+
+// The closing message of a written file: "Arquivo gerado com sucesso:", its
+// path and its record count.
+void AnnounceGovFile(UserInterface& ui, const gov::GovFileResult& result);
 
 // A date box of the government-file screens ("99/99/9999").
 QLineEdit* GovDateBox(const QString& name, QWidget* parent);

@@ -90,12 +90,23 @@ TfoGeraSefip::TfoGeraSefip(Session& session, UserInterface& ui, QWidget* parent)
     auto* right = new QGridLayout;
     top->addLayout(right);
     int rrow = 0;
-    collection_ = edit(QStringLiteral("evCod_Recol"), QStringLiteral("999"), 60);
-    modality_ = edit(QStringLiteral("evModalidade"), QStringLiteral("1789"), 60);
+    // The usual values of the layout: code 115 (the monthly collection),
+    // remittance 1 (the SEFIP file), both collections on time (1); the
+    // branch's code and modality replace the first two below.
+    collection_ = edit(QStringLiteral("evCod_Recol"), QStringLiteral("115"), 60);
+    modality_ = edit(QStringLiteral("evModalidade"), QString(), 60);
+    modality_->setMaxLength(1);
+    modality_->setToolTip(QStringLiteral("Branco = recolhimento ao FGTS e declaração à Previdência, "
+                                         "1 = declaração ao FGTS e à Previdência, 9 = confirmação de informações anteriores"));
     remittance_ = edit(QStringLiteral("evTipo_Remes"), QStringLiteral("1"), 40);
-    fgtsIndicator_ = edit(QStringLiteral("evInd_FGTS"), QStringLiteral("123456"), 80);
+    remittance_->setMaxLength(1);
+    fgtsIndicator_ = edit(QStringLiteral("evInd_FGTS"), QStringLiteral("1"), 40);
+    fgtsIndicator_->setMaxLength(1);
+    fgtsIndicator_->setToolTip(QStringLiteral("1 = no prazo, 2 = em atraso (informe a data)"));
     fgtsDate_ = GovDateBox(QStringLiteral("evDtaPagFGTS"), this);
-    inssIndicator_ = edit(QStringLiteral("evInd_INSS"), QStringLiteral("123"), 60);
+    inssIndicator_ = edit(QStringLiteral("evInd_INSS"), QStringLiteral("1"), 40);
+    inssIndicator_->setMaxLength(1);
+    inssIndicator_->setToolTip(QStringLiteral("1 = no prazo, 2 = em atraso (informe a data), 3 = não gera GPS"));
     inssDate_ = GovDateBox(QStringLiteral("evDtaPagINSS"), this);
     collection_->setMaxLength(3);
     add(right, rrow, QStringLiteral("Cod. Recolhimento"), collection_);
@@ -107,9 +118,7 @@ TfoGeraSefip::TfoGeraSefip(Session& session, UserInterface& ui, QWidget* parent)
     add(right, rrow, QStringLiteral("Data Recol. INSS"), inssDate_);
     auto* responsibleGroup = new QGroupBox(QStringLiteral("Responsável"), this);
     auto* responsibleGrid = new QGridLayout(responsibleGroup);
-    responsible_ = edit(QStringLiteral("evCod_Res"), QStringLiteral("999"), 60);
-    responsible_->setParent(responsibleGroup);
-    responsible_->setMaxLength(3);
+    responsible_ = new ResponsibleField(session_, ui_, ScreenName, QStringLiteral("evCod_Res"), responsibleGroup);
     int grow = 0;
     add(responsibleGrid, grow, QStringLiteral("Codigo"), responsible_);
     right->addWidget(responsibleGroup, rrow++, 0, 1, 2);
@@ -139,15 +148,19 @@ TfoGeraSefip::TfoGeraSefip(Session& session, UserInterface& ui, QWidget* parent)
         // A branch that cannot be read leaves the defaults; the run says why.
     }
     employees_->restore(ScreenName);
+    ui::MoveOnWithEnter(this);
 }
 
 void TfoGeraSefip::done(int result) {
     employees_->remember(ScreenName);
+    responsible_->remember();
     QDialog::done(result);
 }
 
 bool TfoGeraSefip::generate() {
+    const UiOwner owner(ui_, this);
     employees_->remember(ScreenName);
+    responsible_->remember();
     gov::GovFileResult result;
     gov::SefipOptions o;
     try {
@@ -168,7 +181,8 @@ bool TfoGeraSefip::generate() {
         o.fgtsDate = GovDateOf(fgtsDate_, QStringLiteral("Data Recolhimento FGTS"));
         o.inssIndicator = inssIndicator_->text();
         o.inssDate = GovDateOf(inssDate_, QStringLiteral("Data Recol. INSS"));
-        o.responsible = responsible_->text();
+        o.responsible = responsible_->box()->text();
+        o.closingNotice = false;
         for (const auto& g : companies.list) {
             gov::SefipCompany s;
             static_cast<gov::GovCompany&>(s) = g;
@@ -187,6 +201,7 @@ bool TfoGeraSefip::generate() {
     if (!result.written) return false;
     WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
                     gov::SefipAudit(o.collectionCode, result), session_.signIn.CurrentUserCode, ui_);
+    AnnounceGovFile(ui_, result);
     accept();
     return true;
 }

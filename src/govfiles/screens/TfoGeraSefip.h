@@ -17,6 +17,7 @@ namespace folha {
 class Session;
 class UserInterface;
 class GovCompanyGrid;
+class ResponsibleField;
 namespace ui {
 class EmployeeRange;
 }
@@ -33,6 +34,7 @@ public:
     bool generate();
 
     GovCompanyGrid* companies() const { return companies_; }
+    ResponsibleField* responsible() const { return responsible_; }
     ui::EmployeeRange* employees() const { return employees_; }
 
     static QWidget* createForGrab(Session& session, UserInterface& ui, QWidget* parent);
@@ -58,7 +60,7 @@ private:
     QLineEdit* fgtsDate_;
     QLineEdit* inssIndicator_;
     QLineEdit* inssDate_;
-    QLineEdit* responsible_;
+    ResponsibleField* responsible_;
     QCheckBox* several_;
     GovCompanyGrid* companies_;
 };

@@ -47,7 +47,7 @@ TfoGerarGRRF::TfoGerarGRRF(Session& session, UserInterface& ui, QWidget* parent)
     noticeDate_ = GovDateBox(QStringLiteral("evDtaAvPrev"), this);
     pisFrom_ = edit("evInicio", "00000000000", 110, 11);
     pisTo_ = edit("evFinal", "99999999999", 110, 11);
-    responsible_ = edit("evCod_Res", "999", 60, 3);
+    responsible_ = new ResponsibleField(session_, ui_, ScreenName, QStringLiteral("evCod_Res"), this);
     withdrawal_ = edit("evCodSaque", "", 60, 3);
     add(QStringLiteral("Data recolheimento GRRF"), collectionDate_);
     add(QStringLiteral("Data aviso previo"), noticeDate_);
@@ -63,9 +63,17 @@ TfoGerarGRRF::TfoGerarGRRF(Session& session, UserInterface& ui, QWidget* parent)
     const GovScreenFoot foot = AddGovScreenFoot(session_, this, layout, [this] { generate(); });
     several_ = foot.severalCompanies;
     companies_ = foot.companies;
+    ui::MoveOnWithEnter(this);
+}
+
+void TfoGerarGRRF::done(int result) {
+    responsible_->remember();
+    QDialog::done(result);
 }
 
 bool TfoGerarGRRF::generate() {
+    const UiOwner owner(ui_, this);
+    responsible_->remember();
     gov::GovFileResult result;
     try {
         gov::TickedCompanies companies = companies_->open();
@@ -75,7 +83,8 @@ bool TfoGerarGRRF::generate() {
         o.noticeDate = GovDateOf(noticeDate_, QStringLiteral("Data aviso previo"));
         o.pisFrom = TypedPis(pisFrom_->text(), QStringLiteral("PIS Inicial"));
         o.pisTo = TypedPis(pisTo_->text(), QStringLiteral("Pis Final"));
-        o.responsible = responsible_->text();
+        o.responsible = responsible_->box()->text();
+        o.closingNotice = false;
         o.withdrawalCode = withdrawal_->text();
         o.previousMonth = previousMonth_->isChecked();
         o.companies = companies.list;
@@ -90,6 +99,7 @@ bool TfoGerarGRRF::generate() {
     if (!result.written) return false;
     WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName, gov::GrrfAudit(result),
                     session_.signIn.CurrentUserCode, ui_);
+    AnnounceGovFile(ui_, result);
     return true;
 }
 

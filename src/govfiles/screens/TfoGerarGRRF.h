@@ -13,6 +13,7 @@ namespace folha {
 class Session;
 class UserInterface;
 class GovCompanyGrid;
+class ResponsibleField;
 
 class TfoGerarGRRF : public QDialog {
     Q_OBJECT
@@ -26,8 +27,12 @@ public:
     bool generate();
 
     GovCompanyGrid* companies() const { return companies_; }
+    ResponsibleField* responsible() const { return responsible_; }
 
     static QWidget* createForGrab(Session& session, UserInterface& ui, QWidget* parent);
+
+protected:
+    void done(int result) override;
 
 private:
     Session& session_;
@@ -36,7 +41,7 @@ private:
     QLineEdit* noticeDate_;
     QLineEdit* pisFrom_;
     QLineEdit* pisTo_;
-    QLineEdit* responsible_;
+    ResponsibleField* responsible_;
     QLineEdit* withdrawal_;
     QCheckBox* previousMonth_;
     QCheckBox* several_;

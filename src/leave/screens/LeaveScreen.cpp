@@ -26,16 +26,13 @@ const QString DefaultMonths = QStringLiteral("99");
 } // namespace
 
 LeaveScreen::LeaveScreen(Session& session, UserInterface& ui, Setup setup, QWidget* parent)
-    : QWidget(parent), session_(session), ui_(ui), setup_(std::move(setup)) {
-    setObjectName(setup_.screenClass);
+    : JobScreen(session, ui, setup.screenClass, parent), setup_(std::move(setup)) {
     setWindowTitle(setup_.caption);
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     auto* inputs = new QVBoxLayout;
-    range_ = new ui::EmployeeRange(session_, ui_, QStringLiteral("Cod. Func. Inicial"), QStringLiteral("Cod. Func. Final"),
-                                   ui::EmployeeRange::CodeStyle::Padded, this);
-    inputs->addWidget(range_);
+    inputs->addWidget(makeRange(QStringLiteral("Cod. Func. Inicial"), QStringLiteral("Cod. Func. Final")));
     auto* monthsRow = new QHBoxLayout;
     auto* monthsLabel = new QLabel(QStringLiteral("Meses p/ média comiss.:"), this);
     months_ = new QLineEdit(DefaultMonths, this);
@@ -50,7 +47,6 @@ LeaveScreen::LeaveScreen(Session& session, UserInterface& ui, Setup setup, QWidg
     auto* buttons = new QHBoxLayout;
     runButton_ = new QPushButton(setup_.runCaption, this);
     runButton_->setObjectName(QStringLiteral("Botao") + setup_.runCaption);
-    runButton_->setDefault(true);
     closeButton_ = new QPushButton(QStringLiteral("Fechar"), this);
     closeButton_->setObjectName(QStringLiteral("BotaoFechar"));
     buttons->addWidget(runButton_);
@@ -76,72 +72,48 @@ LeaveScreen::LeaveScreen(Session& session, UserInterface& ui, Setup setup, QWidg
     progress_->setValue(0);
     layout->addWidget(progress_);
 
-    range_->restore(setup_.screenClass);
     if (setup_.remembersMonths) {
         const QString months = ui::RestoreScreenField(session_, setup_.screenClass, MonthsKey);
         if (!months.isEmpty()) months_->setText(months);
     }
-    if (setup_.takesLastChosen) range_->putLastChosen();
 
     connect(runButton_, &QPushButton::clicked, this, [this] { run(); });
     connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void LeaveScreen::remember() const {
-    range_->remember(setup_.screenClass);
+void LeaveScreen::rememberFields() {
+    JobScreen::rememberFields();
     if (setup_.remembersMonths) ui::RememberScreenField(session_, setup_.screenClass, MonthsKey, months_->text());
 }
 
-void LeaveScreen::closeEvent(QCloseEvent* event) {
-    remember();
-    QWidget::closeEvent(event);
-}
-
 std::optional<leave::LeaveSummary> LeaveScreen::run() {
-    const UiOwner owning(ui_, this);
-    leave::LeaveOptions o;
-    o.branchCode = CurrentBranchKey(session_);
-    try {
-        o.firstEmployee = range_->firstCode();
-        o.lastEmployee = range_->lastCode();
-    } catch (const UserError& e) {
-        ui_.message(MessageKind::Error, e.message());
-        return std::nullopt;
-    }
-    o.commissionMonths = months_->text();
-    o.userCode = session_.signIn.CurrentUserCode;
-    remember();
-
-    runButton_->setEnabled(false);
-    closeButton_->setEnabled(false);
-    struct Enable {
-        QPushButton* a;
-        QPushButton* b;
-        ~Enable() {
-            a->setEnabled(true);
-            b->setEnabled(true);
-        }
-    } enable{runButton_, closeButton_};
-
-    if (log_) log_->clear();
+    std::optional<leave::LeaveSummary> summary;
     variables_->refresh();
-    ui::JobUi jobUi(ui_, log_, progress_);
-    std::unique_ptr<leave::LeaveCalc> calc = calculation(session_.folha(), jobUi);
-    leave::LeaveSummary summary;
-    try {
-        summary = calc->run(o);
-    } catch (const UserError& e) {
-        // A table the run could not read or write, or a calculation running
-        // elsewhere: the rows already posted stay.
-        ui_.message(MessageKind::Error, e.message());
-        return std::nullopt;
-    }
-    if (summary.refused) {
-        if (months_->text().trimmed().isEmpty()) months_->setFocus();
-        return std::nullopt;
-    }
-    WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), setup_.screenClass, calc->audit(o, summary),
-                    session_.signIn.CurrentUserCode, ui_);
+    runJob({runButton_, closeButton_}, log_, progress_, nullptr, [&](ui::JobUi& jobUi, const Range& range) {
+        leave::LeaveOptions o;
+        o.branchCode = CurrentBranchKey(session_);
+        o.firstEmployee = range.first;
+        o.lastEmployee = range.last;
+        o.commissionMonths = months_->text();
+        o.userCode = session_.signIn.CurrentUserCode;
+        o.closingNotice = false;
+        std::unique_ptr<leave::LeaveCalc> calc = calculation(session_.folha(), jobUi);
+        const leave::LeaveSummary done = calc->run(o);
+        Outcome outcome;
+        if (done.refused) {
+            if (months_->text().trimmed().isEmpty()) months_->setFocus();
+            return outcome;
+        }
+        summary = done;
+        outcome.started = true;
+        outcome.cancelled = done.cancelled;
+        outcome.count = done.employeesCalculated;
+        outcome.what = QStringLiteral("funcionário(s) calculado(s)");
+        if (done.employeesNotCalculated > 0)
+            outcome.more << QStringLiteral("%1 funcionário(s) não calculado(s)").arg(done.employeesNotCalculated);
+        outcome.audit = calc->audit(o, done);
+        return outcome;
+    });
     return summary;
 }
 
@@ -150,7 +122,7 @@ std::optional<leave::LeaveSummary> LeaveScreen::run() {
 TfoCalcFeriasMedias::TfoCalcFeriasMedias(Session& session, UserInterface& ui, QWidget* parent)
     : LeaveScreen(session, ui,
                   {QStringLiteral("TfoCalcFeriasMedias"), QStringLiteral("Calculo das Férias e Médias"),
-                   QStringLiteral("Calcular"), true, false, false},
+                   QStringLiteral("Calcular"), true, false},
                   parent) {}
 
 std::unique_ptr<leave::LeaveCalc> TfoCalcFeriasMedias::calculation(Database& db, UserInterface& ui) const {
@@ -164,7 +136,7 @@ QWidget* TfoCalcFeriasMedias::createForGrab(Session& session, UserInterface& ui,
 TfoCalc13Medias::TfoCalc13Medias(Session& session, UserInterface& ui, QWidget* parent)
     : LeaveScreen(session, ui,
                   {QStringLiteral("TfoCalc13Medias"), QStringLiteral("Calculo 13 e Medias"), QStringLiteral("Calcular"),
-                   false, false, false},
+                   false, false},
                   parent) {}
 
 std::unique_ptr<leave::LeaveCalc> TfoCalc13Medias::calculation(Database& db, UserInterface& ui) const {
@@ -178,7 +150,7 @@ QWidget* TfoCalc13Medias::createForGrab(Session& session, UserInterface& ui, QWi
 TfoCalcResciHorasExtras::TfoCalcResciHorasExtras(Session& session, UserInterface& ui, QWidget* parent)
     : LeaveScreen(session, ui,
                   {QStringLiteral("TfoCalcResciHorasExtras"), QStringLiteral("Calculo da Recsão e Media Horas Extras"),
-                   QStringLiteral("Imprimir"), false, true, true},
+                   QStringLiteral("Imprimir"), false, true},
                   parent) {}
 
 std::unique_ptr<leave::LeaveCalc> TfoCalcResciHorasExtras::calculation(Database& db, UserInterface& ui) const {

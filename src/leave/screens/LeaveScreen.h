@@ -4,6 +4,7 @@
 // progress bar (and, for the vacation, a log box). Each collects its inputs
 // and runs the same calculation the command line runs.
 
+#include "JobScreen.h"
 #include "LeaveCalc.h"
 #include "Session.h"
 #include "UserInterface.h"
@@ -19,12 +20,7 @@ class QPushButton;
 
 namespace folha {
 
-namespace ui {
-class BranchVariables;
-class EmployeeRange;
-} // namespace ui
-
-class LeaveScreen : public QWidget {
+class LeaveScreen : public ui::JobScreen {
     Q_OBJECT
 public:
     struct Setup {
@@ -33,18 +29,16 @@ public:
         QString runCaption;    // "Calcular" or "Imprimir"
         bool logBox = false;   // the missing-event lines in a box of the screen
         bool remembersMonths = false;
-        bool takesLastChosen = false; // the last employee chosen in the program fills both codes
     };
 
     LeaveScreen(Session& session, UserInterface& ui, Setup setup, QWidget* parent);
 
     // The calculation over the typed range: a bad code is told and nothing
-    // runs; otherwise the calculation speaks for itself and the run is
-    // written to the audit log. Returns the run's summary (nothing when it
-    // did not start).
+    // runs; otherwise the run is written to the audit log and the screen
+    // says how many employees were calculated. Returns the run's summary
+    // (nothing when it did not start).
     std::optional<leave::LeaveSummary> run();
 
-    ui::EmployeeRange* range() const { return range_; }
     QLineEdit* monthsField() const { return months_; }
     QPushButton* runButton() const { return runButton_; }
     QPushButton* closeButton() const { return closeButton_; }
@@ -56,15 +50,10 @@ public:
 
 protected:
     virtual std::unique_ptr<leave::LeaveCalc> calculation(Database& db, UserInterface& ui) const = 0;
-    void closeEvent(QCloseEvent* event) override;
+    void rememberFields() override;
 
 private:
-    void remember() const;
-
-    Session& session_;
-    UserInterface& ui_;
     Setup setup_;
-    ui::EmployeeRange* range_ = nullptr;
     QLineEdit* months_ = nullptr;
     QPushButton* runButton_ = nullptr;
     QPushButton* closeButton_ = nullptr;
@@ -97,8 +86,7 @@ protected:
 };
 
 // "Calculo da Recsão e Media Horas Extras": "Imprimir" runs the calculation;
-// the months are remembered too, and the last employee chosen in the
-// program fills both codes.
+// the months are remembered too.
 class TfoCalcResciHorasExtras : public LeaveScreen {
     Q_OBJECT
 public:

@@ -49,11 +49,9 @@ QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons) {
 const QString TfoCalculosFolha::ScreenName = QStringLiteral("TfoCalculosFolha");
 
 TfoCalculosFolha::TfoCalculosFolha(Session& session, UserInterface& ui, QWidget* parent)
-    : QWidget(parent), session_(session), ui_(ui) {
-    setObjectName(ScreenName);
+    : JobScreen(session, ui, ScreenName, parent) {
     setWindowTitle(QStringLiteral("Calculos da Folha"));
-    range_ = new ui::EmployeeRange(session, ui, QStringLiteral("Funcionário Inicial:"),
-                                   QStringLiteral("Funcionário Final:"), ui::EmployeeRange::CodeStyle::Digits, this);
+    makeRange(QStringLiteral("Funcionário Inicial:"), QStringLiteral("Funcionário Final:"));
     familyAllowance_ = new QCheckBox(QStringLiteral("Sal. Familia <S/N>?:"), this);
     familyAllowance_->setObjectName(QStringLiteral("cbSalFamilia"));
     familyAllowance_->setLayoutDirection(Qt::RightToLeft);
@@ -78,7 +76,7 @@ TfoCalculosFolha::TfoCalculosFolha(Session& session, UserInterface& ui, QWidget*
     checks->addWidget(familyAllowance_, 0, Qt::AlignLeft);
     checks->addWidget(automatic_, 0, Qt::AlignLeft);
     auto* left = new QVBoxLayout;
-    left->addWidget(range_);
+    left->addWidget(range());
     left->addLayout(checks);
     left->addStretch();
     auto* top = new QHBoxLayout;
@@ -93,51 +91,42 @@ TfoCalculosFolha::TfoCalculosFolha(Session& session, UserInterface& ui, QWidget*
 
     connect(calculate_, &QPushButton::clicked, this, &TfoCalculosFolha::BotaoCalcularFolhaClick);
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
-
-    // The range of the last use, or the employee chosen last in the chooser.
-    range_->restore(ScreenName);
-    range_->putLastChosen();
 }
 
 QWidget* TfoCalculosFolha::createForGrab(Session& session, UserInterface& ui, QWidget* parent) {
     return new TfoCalculosFolha(session, ui, parent);
 }
 
+namespace {
+// What a calculation tells at its end besides the employees calculated.
+QStringList NotCalculatedLines(int notCalculated) {
+    if (notCalculated == 0) return {};
+    return {QStringLiteral("%1 funcionário(s) não calculado(s)").arg(notCalculated)};
+}
+} // namespace
+
 void TfoCalculosFolha::BotaoCalcularFolhaClick() {
-    const UiOwner owner(ui_, this);
-    payroll::RunOptions options;
-    try {
-        options.firstEmployee = range_->firstCode();
-        options.lastEmployee = range_->lastCode();
-    } catch (const UserError& e) {
-        ui_.message(MessageKind::Error, e.message());
-        return;
-    }
-    options.branchCode = CurrentBranchKey(session_);
-    options.familyAllowance = familyAllowance_->isChecked();
-    options.defaultHours = automatic_->isChecked();
-    options.userCode = session_.signIn.CurrentUserCode;
-    range_->remember(ScreenName);
     variables_->refresh();
-    log_->clear();
-    employees_->setValue(0);
-    rows_->setValue(0);
-    calculate_->setEnabled(false);
-    ui::JobUi jobUi(ui_, log_, employees_, rows_);
-    try {
+    runJob({calculate_}, log_, employees_, rows_, [this](ui::JobUi& jobUi, const Range& range) {
+        payroll::RunOptions options;
+        options.firstEmployee = range.first;
+        options.lastEmployee = range.last;
+        options.branchCode = CurrentBranchKey(session_);
+        options.familyAllowance = familyAllowance_->isChecked();
+        options.defaultHours = automatic_->isChecked();
+        options.userCode = session_.signIn.CurrentUserCode;
+        options.closingNotice = false;
         payroll::PayrollRun run(session_.folha(), jobUi);
         lastRun_ = run.run(options);
-        WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName, payroll::AuditOf(options, *lastRun_),
-                        session_.signIn.CurrentUserCode, ui_);
-    } catch (const UserError& e) {
-        ui_.message(MessageKind::Error, e.message());
-    }
-    calculate_->setEnabled(true);
-}
-
-void TfoCalculosFolha::closeEvent(QCloseEvent* event) {
-    range_->remember(ScreenName);
-    QWidget::closeEvent(event);
+        Outcome done;
+        done.started = true;
+        done.cancelled = lastRun_->cancelled;
+        done.count = lastRun_->employeesCalculated;
+        done.what = QStringLiteral("funcionário(s) calculado(s)");
+        done.more = NotCalculatedLines(lastRun_->employeesNotCalculated);
+        done.audit = payroll::AuditOf(options, *lastRun_);
+        return done;
+    });
 }
 
 // ---------------------------------------------------------------- advance
@@ -145,11 +134,9 @@ void TfoCalculosFolha::closeEvent(QCloseEvent* event) {
 const QString TfoCalcAdiantamento::ScreenName = QStringLiteral("TfoCalcAdiantamento");
 
 TfoCalcAdiantamento::TfoCalcAdiantamento(Session& session, UserInterface& ui, QWidget* parent)
-    : QWidget(parent), session_(session), ui_(ui) {
-    setObjectName(ScreenName);
+    : JobScreen(session, ui, ScreenName, parent) {
     setWindowTitle(QStringLiteral("Calculo do Adiantamento"));
-    range_ = new ui::EmployeeRange(session, ui, QStringLiteral("Funcionário Inicial:"),
-                                   QStringLiteral("Funcionário Final:"), ui::EmployeeRange::CodeStyle::Digits, this);
+    makeRange(QStringLiteral("Funcionário Inicial:"), QStringLiteral("Funcionário Final:"));
     baseOnSalary_ = new QComboBox(this);
     baseOnSalary_->setObjectName(QStringLiteral("cbBaseSalario"));
     baseOnSalary_->addItems({QStringLiteral("Sim"), QStringLiteral("Não")});
@@ -173,7 +160,7 @@ TfoCalcAdiantamento::TfoCalcAdiantamento(Session& session, UserInterface& ui, QW
     base->addRow(QStringLiteral("Ocorrência na Base"), baseEvent_);
     base->addRow(QString(), writeNet_);
     auto* left = new QVBoxLayout;
-    left->addWidget(range_);
+    left->addWidget(range());
     left->addLayout(base);
     left->addStretch();
     auto* top = new QHBoxLayout;
@@ -193,8 +180,6 @@ TfoCalcAdiantamento::TfoCalcAdiantamento(Session& session, UserInterface& ui, QW
     } catch (const UserError&) {
         // A branch that cannot be read leaves the month to be typed; the run says why.
     }
-    range_->restore(ScreenName);
-    range_->putLastChosen();
 }
 
 QWidget* TfoCalcAdiantamento::createForGrab(Session& session, UserInterface& ui, QWidget* parent) {
@@ -202,37 +187,26 @@ QWidget* TfoCalcAdiantamento::createForGrab(Session& session, UserInterface& ui,
 }
 
 void TfoCalcAdiantamento::BotaoCalcularClick() {
-    const UiOwner owner(ui_, this);
-    payroll::AdvanceOptions options;
-    try {
-        options.firstEmployee = range_->firstCode();
-        options.lastEmployee = range_->lastCode();
-        payroll::SetTypedAdvanceBase(options, baseOnSalary_->currentText(), baseMonth_->text(), baseEvent_->text());
-    } catch (const UserError& e) {
-        ui_.message(MessageKind::Error, e.message());
-        return;
-    }
-    options.branchCode = CurrentBranchKey(session_);
-    options.writeNet = writeNet_->isChecked();
-    range_->remember(ScreenName);
     variables_->refresh();
-    calculate_->setEnabled(false);
-    ui::JobUi jobUi(ui_, nullptr, nullptr);
-    try {
+    runJob({calculate_}, nullptr, nullptr, nullptr, [this](ui::JobUi& jobUi, const Range& range) {
+        payroll::AdvanceOptions options;
+        options.firstEmployee = range.first;
+        options.lastEmployee = range.last;
+        payroll::SetTypedAdvanceBase(options, baseOnSalary_->currentText(), baseMonth_->text(), baseEvent_->text());
+        options.branchCode = CurrentBranchKey(session_);
+        options.writeNet = writeNet_->isChecked();
+        options.closingNotice = false;
         payroll::AdvanceRun run(session_.folha(), jobUi);
         lastRun_ = run.run(options);
-        if (!lastRun_->refused)
-            WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName, payroll::AuditOf(options, *lastRun_),
-                            session_.signIn.CurrentUserCode, ui_);
-    } catch (const UserError& e) {
-        ui_.message(MessageKind::Error, e.message());
-    }
-    calculate_->setEnabled(true);
-}
-
-void TfoCalcAdiantamento::closeEvent(QCloseEvent* event) {
-    range_->remember(ScreenName);
-    QWidget::closeEvent(event);
+        Outcome done;
+        done.started = !lastRun_->refused;
+        done.cancelled = lastRun_->cancelled;
+        done.count = lastRun_->employeesCalculated;
+        done.what = QStringLiteral("adiantamento(s) calculado(s)");
+        done.more = NotCalculatedLines(lastRun_->employeesNotCalculated);
+        done.audit = payroll::AuditOf(options, *lastRun_);
+        return done;
+    });
 }
 
 // ------------------------------------------------------------------- undo

@@ -5,6 +5,7 @@
 // entry point that `folha calc`, `folha advance` and `folha undo` call.
 
 #include "Advance.h"
+#include "JobScreen.h"
 #include "PayrollRun.h"
 #include "Session.h"
 #include "UserInterface.h"
@@ -23,16 +24,11 @@ class QPushButton;
 
 namespace folha {
 
-namespace ui {
-class BranchVariables;
-class EmployeeRange;
-} // namespace ui
-
 void RegisterPayrollScreens(
     const std::function<void(const QString&, std::function<QWidget*(Session&, UserInterface&, QWidget*)>)>& add);
 
 // "Calculos da Folha": the monthly payroll of a range of employees.
-class TfoCalculosFolha : public QWidget {
+class TfoCalculosFolha : public ui::JobScreen {
     Q_OBJECT
 public:
     TfoCalculosFolha(Session& session, UserInterface& ui, QWidget* parent = nullptr);
@@ -45,20 +41,13 @@ public:
     // What the last "Calcular" did (nothing when a typed code was refused).
     const std::optional<payroll::RunSummary>& lastRun() const { return lastRun_; }
 
-    ui::EmployeeRange* range() const { return range_; }
     QCheckBox* familyAllowanceBox() const { return familyAllowance_; }
     QCheckBox* automaticBox() const { return automatic_; }
     QPlainTextEdit* logBox() const { return log_; }
     QProgressBar* employeesBar() const { return employees_; }
     QProgressBar* rowsBar() const { return rows_; }
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
-    Session& session_;
-    UserInterface& ui_;
-    ui::EmployeeRange* range_;
     QCheckBox* familyAllowance_;
     QCheckBox* automatic_;
     QPushButton* calculate_;
@@ -71,7 +60,7 @@ private:
 };
 
 // "Calculo do Adiantamento": the salary advance of a range of employees.
-class TfoCalcAdiantamento : public QWidget {
+class TfoCalcAdiantamento : public ui::JobScreen {
     Q_OBJECT
 public:
     TfoCalcAdiantamento(Session& session, UserInterface& ui, QWidget* parent = nullptr);
@@ -82,19 +71,12 @@ public:
     void BotaoCalcularClick();
     const std::optional<payroll::AdvanceSummary>& lastRun() const { return lastRun_; }
 
-    ui::EmployeeRange* range() const { return range_; }
     QComboBox* baseOnSalaryBox() const { return baseOnSalary_; }
     QLineEdit* baseMonthBox() const { return baseMonth_; }
     QLineEdit* baseEventBox() const { return baseEvent_; }
     QCheckBox* writeNetBox() const { return writeNet_; }
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
-    Session& session_;
-    UserInterface& ui_;
-    ui::EmployeeRange* range_;
     QComboBox* baseOnSalary_;
     QLineEdit* baseMonth_;
     QLineEdit* baseEvent_;

@@ -22,6 +22,16 @@ namespace folha {
 
 namespace {
 
+// What a date starts with: the interval is the open competence's month, the
+// dates of issue and receipt are the branch's payroll date; today only when
+// the branch has no payroll date.
+QDate StartDate(const QString& name, const QDate& sheetDate) {
+    const QDate d = sheetDate.isValid() ? sheetDate : QDate::currentDate();
+    if (name == QLatin1String("DATA_INICIAL")) return QDate(d.year(), d.month(), 1);
+    if (name == QLatin1String("DATA_FINAL")) return QDate(d.year(), d.month(), d.daysInMonth());
+    return d;
+}
+
 QString DateCaption(const QString& name) {
     if (name == QLatin1String("DATA_INICIAL")) return QStringLiteral("Data Inicial");
     if (name == QLatin1String("DATA_FINAL")) return QStringLiteral("Data Final");
@@ -48,8 +58,9 @@ TfoRelDocumento::TfoRelDocumento(Session& session, UserInterface& ui, const Docu
     layout->addWidget(range_);
 
     auto* form = new QFormLayout;
+    const QDate sheetDate = ui::BranchSheetDate(session);
     for (const QString& name : def.dates) {
-        auto* edit = new QDateEdit(QDate::currentDate(), this);
+        auto* edit = new QDateEdit(StartDate(name, sheetDate), this);
         edit->setObjectName(name);
         edit->setCalendarPopup(true);
         edit->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
@@ -86,6 +97,7 @@ TfoRelDocumento::TfoRelDocumento(Session& session, UserInterface& ui, const Docu
 
     AddPrintButtons(this, layout, [this] { print(); });
     setMinimumWidth(420);
+    ui::MoveOnWithEnter(this);
 }
 
 void TfoRelDocumento::setOrderByName(bool byName) { (byName ? byName_ : byCode_)->setChecked(true); }
