@@ -180,6 +180,7 @@ private:
         QLabel* description = nullptr;
     };
     void buildSidePanel();
+    void buildGridPanel();
     QWidget* buildEditor(const PanelField& pf, QWidget* parent);
     void buildEditPanel(const QList<PanelField>& fields);
     void updateStatus();
