@@ -24,6 +24,7 @@ using registers::RegisterService;
 
 const QString TfoCadastro::CloseRefusedText =
     QStringLiteral("Sistema em modo de inclusão\\alteração. Grave ou cancele as alterações para sair da tela!");
+const QString TfoCadastro::DiscardText = QStringLiteral("Descartar as alterações?");
 const QString TfoCadastro::RestoreColumnsText = QStringLiteral("Para concluir esta alteração, a tela será fechada!!!");
 
 TfoCadastro::TfoCadastro(Session& session, UserInterface& ui, const RegisterDef& def, QWidget* parent)
@@ -190,6 +191,7 @@ void TfoCadastro::insertRow() {
         loadPanel(row);
         showEditing(true);
         panelShown(true);
+        shownTexts_ = panelTexts();
     } catch (const UserError& e) {
         ui_.message(MessageKind::Error, e.message());
     }
@@ -207,6 +209,7 @@ void TfoCadastro::editRow() {
         loadPanel(*row);
         showEditing(false);
         panelShown(false);
+        shownTexts_ = panelTexts();
     } catch (const UserError& e) {
         hold_.reset();
         ui_.message(MessageKind::Error, e.message());
@@ -242,6 +245,14 @@ void TfoCadastro::cancelRow() {
     mayClose_ = true;
     showBrowsing();
     grid_->setFocus();
+}
+
+bool TfoCadastro::panelChanged() const { return editing_ && panelTexts() != shownTexts_; }
+
+void TfoCadastro::escapeRow() {
+    if (!editing_) return;
+    if (panelChanged() && !ui_.question(DiscardText, QuestionKind::YesNoDefaultNo)) return;
+    cancelRow();
 }
 
 void TfoCadastro::deleteRow() {

@@ -2,9 +2,12 @@
 
 #include "DbError.h"
 #include "EmployeeLookups.h"
+#include "References.h"
 #include "SelecaoMultipla.h"
 #include "Session.h"
 #include "TextRoutines.h"
+#include "TypedBoxes.h"
+#include "TypedInput.h"
 #include "UserInterface.h"
 
 #include <QAbstractItemView>
@@ -31,6 +34,22 @@ QString boxValue(const QLineEdit* line, const FieldDef& f) {
     if (OnlyDigits(text).isEmpty()) return {};
     if (f.type == FieldType::Date) return text;
     return OnlyDigits(text);
+}
+
+// A number field typed as an amount ("3.100,50", "3100,50", "3100.50"):
+// the same reading everywhere an amount is typed; a rate or an hour count
+// keeps its four places.
+bool typedAsAmount(const FieldDef& f) { return f.type == FieldType::Number && f.mask == InputMask::None && f.codes.isEmpty(); }
+
+Fixed typedAmount(const QString& text, const FieldDef& f) {
+    const QString t = text.trimmed();
+    const bool negative = t.startsWith(QLatin1Char('-'));
+    const Fixed v = TypedMoney(negative ? t.mid(1) : t, f.caption, f.money ? 2 : 4);
+    return negative ? Fixed() - v : v;
+}
+
+QString amountText(Fixed v, const FieldDef& f) {
+    return f.money ? MoneyText(v) : v.toString().replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 } // namespace
@@ -63,6 +82,18 @@ QWidget* TfoCadastro::buildEditor(const PanelField& pf, QWidget* parent) {
         h->addWidget(e.description, 1);
         const QString name = f.name;
         connect(e.pick, &QToolButton::clicked, this, [this, name] { pickCode(name); });
+        if (const int width = registers::CompletedCodeWidth(table_, f)) ui::CompleteCodeOnLeave(e.line, width);
+        // A code typed by hand is described as soon as the box is left.
+        QLabel* description = e.description;
+        QLineEdit* line = e.line;
+        const LookupDef lookup = *f.lookup;
+        connect(e.line, &QLineEdit::editingFinished, this, [this, description, line, lookup] {
+            try {
+                description->setText(registers::LookupDescription(session_.folha(), lookup, line->text()));
+            } catch (const UserError&) {
+                description->clear();
+            }
+        });
         box = row;
     } else if (!f.codes.isEmpty()) {
         e.combo = new QComboBox(parent);
@@ -83,6 +114,21 @@ QWidget* TfoCadastro::buildEditor(const PanelField& pf, QWidget* parent) {
         if (f.type == FieldType::Text && f.size > 0 && mask.isEmpty()) e.line->setMaxLength(f.size);
         const int chars = f.type == FieldType::Memo ? 60 : std::min(std::max(f.displayWidth(), 4), 60);
         e.line->setFixedWidth(e.line->fontMetrics().averageCharWidth() * (chars + 2) + 12);
+        if (const int width = registers::CompletedCodeWidth(table_, f)) ui::CompleteCodeOnLeave(e.line, width);
+        if (f.type == FieldType::Date) ui::TypeDatesWhole(e.line);
+        if (typedAsAmount(f)) {
+            e.line->setAlignment(Qt::AlignRight);
+            // Shown the Brazilian way once typed.
+            QLineEdit* line = e.line;
+            const FieldDef* def = e.def;
+            connect(e.line, &QLineEdit::editingFinished, this, [line, def] {
+                try {
+                    if (!line->text().trimmed().isEmpty()) line->setText(amountText(typedAmount(line->text(), *def), *def));
+                } catch (const UserError&) {
+                    // Kept as typed: saving names the refused value.
+                }
+            });
+        }
         box = e.line;
     }
     editors_ << e;
@@ -208,11 +254,18 @@ void TfoCadastro::setFieldText(const QString& field, const QString& text) {
     }
 }
 
+QStringList TfoCadastro::panelTexts() const {
+    QStringList texts;
+    for (const FieldEditor& e : editors_) texts << fieldText(e.def->name);
+    return texts;
+}
+
 void TfoCadastro::loadPanel(const Record& row) {
     for (const FieldEditor& e : editors_) {
         QString text;
         try {
-            text = row.text(e.def->name);
+            if (typedAsAmount(*e.def) && !row.isNull(e.def->name)) text = amountText(row.number(e.def->name), *e.def);
+            else text = row.text(e.def->name);
         } catch (const DbError&) {
             text.clear();
         }
@@ -222,7 +275,9 @@ void TfoCadastro::loadPanel(const Record& row) {
 
 void TfoCadastro::storePanel(Record& row) const {
     for (const FieldEditor& e : editors_) {
-        row.set(e.def->name, fieldText(e.def->name));
+        const QString text = fieldText(e.def->name);
+        if (typedAsAmount(*e.def) && !text.trimmed().isEmpty()) row.setNumber(e.def->name, typedAmount(text, *e.def));
+        else row.set(e.def->name, text);
     }
 }
 
@@ -279,7 +334,10 @@ void TfoCadastro::pickCode(const QString& field, const std::function<bool(QLineE
         }
         // Confirmed or not, the box keeps digits only and its description
         // is looked up again.
-        editor->line->setText(registers::PickedCode(editor->line->text()));
+        // A text code keeps its zeros ("070").
+        const QString picked = registers::PickedCode(editor->line->text());
+        const int width = registers::CompletedCodeWidth(table_, *editor->def);
+        editor->line->setText(width ? CompletedCode(picked, width) : picked);
         editor->description->setText(registers::LookupDescription(session_.folha(), lookup, editor->line->text()));
     } catch (const UserError& e) {
         ui_.message(MessageKind::Error, e.message());

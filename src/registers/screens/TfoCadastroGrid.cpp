@@ -1,7 +1,9 @@
 #include "TfoCadastro.h"
 
 #include "LayoutStore.h"
+#include "References.h"
 #include "RegisterModel.h"
+#include "TextRoutines.h"
 #include "UserInterface.h"
 
 #include <QCheckBox>
@@ -89,8 +91,13 @@ QStringList TfoCadastro::searchLabels() const { return FillFieldLabels(table_); 
 
 QString TfoCadastro::fieldOfLabel(const QString& label) const { return FieldNameByLabel(table_, label); }
 
-void TfoCadastro::search(const QString& field, const QString& text, bool filtering) {
+void TfoCadastro::search(const QString& field, const QString& typed, bool filtering) {
     if (!model_ || field.isEmpty()) return;
+    // A code typed short is the code: "10" finds 000010.
+    QString text = typed;
+    if (const FieldDef* f = table_.field(field))
+        if (const int width = registers::CompletedCodeWidth(table_, *f); width && !text.isEmpty() && OnlyDigits(text) == text)
+            text = CompletedCode(text, width);
     if (filtering) {
         model_->setFilter(field, text);
         if (model_->rowCount() > 0) setCurrentRow(0);

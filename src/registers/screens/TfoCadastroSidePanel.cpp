@@ -1,6 +1,8 @@
 #include "TfoCadastro.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -95,6 +97,21 @@ bool TfoCadastro::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     const int k = key->key();
+    // On the panel: F8 or Ctrl+S saves, Escape cancels (an open list of a
+    // box keeps its own keys).
+    if (editing_ && !editPanel_->isHidden() && !QApplication::activePopupWidget()) {
+        if ((k == Qt::Key_F8 && key->modifiers() == Qt::NoModifier) ||
+            (k == Qt::Key_S && key->modifiers() == Qt::ControlModifier)) {
+            // The box being typed in is read as when it is left.
+            if (auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget())) emit line->editingFinished();
+            saveRow();
+            return true;
+        }
+        if (k == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            escapeRow();
+            return true;
+        }
+    }
     if (k >= Qt::Key_F1 && k <= Qt::Key_F12 && key->modifiers() == Qt::NoModifier) {
         const int fKey = k - Qt::Key_F1 + 1;
         if (fKey == 12) {
