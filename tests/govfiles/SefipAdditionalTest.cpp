@@ -87,8 +87,8 @@ TEST(SefipAdditional, RefusesWhatTheRecordCannotTake) {
         {{{"ewTipo", "E"}, {"ewTomadComp", "1234"}}, "Valor inválido em Tom: 1234 (até 3 dígitos)"},
         {{{"ewTipo", "E"}, {"ewFimPerPle", "2013/01"}},
          "Período inválido no campo Periodo Pleito Reclamatoria Trabalhista (fim): 2013/01 (use MM/AAAA)"},
-        {{{"ewTipo", "E"}, {"ewAntINSS", "1.5"}},
-         "Valor inválido em Recol. Compet.Anterior - Vlr.INSS Folha: 1.5 (use 1.234,56)"},
+        {{{"ewTipo", "E"}, {"ewAntINSS", "1,234"}},
+         "Valor inválido em Recol. Compet.Anterior - Vlr.INSS Folha: 1,234 (use 1.234,56)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableView>
@@ -182,8 +183,15 @@ TEST_F(FormTyping, EventsFilterAndInsertPanelCompleteCodes) {
     QTest::keyClick(filterBox, Qt::Key_F11);
     EXPECT_EQ(filterBox->text(), wanted);
     ASSERT_GT(screen.gridModel()->rowCount(), 0);
-    for (int r = 0; r < screen.gridModel()->rowCount(); ++r)
+    // Its amounts "1.800,00", in a column as wide as the largest amount.
+    const int valueColumn = 6;
+    const QRegularExpression amount(QStringLiteral("^\\d{1,3}(\\.\\d{3})*,\\d{2,4}$"));
+    for (int r = 0; r < screen.gridModel()->rowCount(); ++r) {
         EXPECT_EQ(screen.gridModel()->index(r, employeeColumn).data().toString(), wanted);
+        const QString value = screen.gridModel()->index(r, valueColumn).data().toString();
+        EXPECT_TRUE(amount.match(value).hasMatch()) << value.toStdString();
+    }
+    EXPECT_GE(screen.grid()->columnWidth(valueColumn), screen.grid()->fontMetrics().horizontalAdvance("99.999.999.999.999,99"));
 
     // The search bar on the employee column: "3" is employee 000003.
     screen.clearFilters();

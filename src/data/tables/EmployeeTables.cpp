@@ -154,7 +154,7 @@ std::vector<TableDef> employeeTables() {
                     .shortInt("MAO_OBRA", "Mão de Obra", {{"1", "1 - Direta"}, {"2", "2 - Indireta"}, {"3", "3 - Administrativa"}})
                     .shortInt("DEPENDEN", "Dependente")
                     .shortInt("APOSENT", "Aposentado", {{"0", "0 - Calcula INSS"}, {"1", "1 - Nao Calcula INSS"}})
-                    .shortInt("VINCULO", "Vinculo")
+                    .shortInt("VINCULO", "Vínculo")
                     .number("CBO", "Cbo")
                     .text("CENTCUSTO", 10, "Centro de Custo")
                     .shortInt("QTD_QUIN", "Qtd Quinzena")

@@ -119,6 +119,11 @@ QAbstractItemModel* TfoOcorrencias::createGridModel() {
     return rows_;
 }
 
+int TfoOcorrencias::columnChars(int column) const {
+    const FieldDef* f = column < int(std::size(EventColumns)) ? columnDef(EventColumns[column]) : nullptr;
+    return f ? f->displayWidth() : 0;
+}
+
 void TfoOcorrencias::buildFilterBar(bool withEventCode, bool pickButtons) {
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("*** Filtrar..."), this));
@@ -213,8 +218,10 @@ void TfoOcorrencias::refresh() {
             while (result.next()) {
                 QList<QStandardItem*> line;
                 for (int c = 0; c < int(std::size(EventColumns)); ++c) {
-                    auto* item = new QStandardItem(cellText(result.value(c), columnDef(EventColumns[c])));
+                    const FieldDef* f = columnDef(EventColumns[c]);
+                    auto* item = new QStandardItem(cellText(result.value(c), f));
                     item->setEditable(false);
+                    if (f && f->type == FieldType::Number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
                     line << item;
                 }
                 rows->appendRow(line);

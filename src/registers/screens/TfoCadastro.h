@@ -133,6 +133,9 @@ protected:
     // their own set-up (the grid model must exist).
     void build(const QList<PanelField>& panelFields, const QString& gridName);
     virtual QAbstractItemModel* createGridModel();
+    // The characters a grid column's values take (its field's width); 0: by
+    // its title.
+    virtual int columnChars(int column) const;
     virtual Record newRow();
     virtual std::optional<Record> rowToEdit();
     virtual void post(const Record& row, bool inserting);

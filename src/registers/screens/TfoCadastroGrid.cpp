@@ -57,13 +57,17 @@ void TfoCadastro::buildGridPanel() {
     for (int c = 0; c < gridModel_->columnCount(); ++c) {
         const QString title = gridModel_->headerData(c, Qt::Horizontal).toString();
         int chars = int(title.size());
-        if (model_) chars = std::max(chars, table_.fields[c].displayWidth());
+        chars = std::max(chars, columnChars(c));
         const int titleWidth = grid_->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 24;
         grid_->horizontalHeader()->resizeSection(c, std::max(charWidth * std::min(chars + 2, 60) + 8, titleWidth));
     }
     gridLayout_->addWidget(grid_, 1);
     connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this, &TfoCadastro::gridHeaderClicked);
     connect(grid_, &QWidget::customContextMenuRequested, this, &TfoCadastro::showGridMenu);
+}
+
+int TfoCadastro::columnChars(int column) const {
+    return model_ && column < int(table_.fields.size()) ? table_.fields[size_t(column)].displayWidth() : 0;
 }
 
 int TfoCadastro::currentRow() const {
