@@ -27,7 +27,8 @@ int FieldDef::displayWidth() const {
     switch (type) {
     case FieldType::Text: w = std::min(size, widest); break;
     case FieldType::Date: w = 10; break;
-    case FieldType::Number: w = 14; break;
+    // The largest amount a NUMERIC(18,4) holds, "99.999.999.999.999,99".
+    case FieldType::Number: w = money ? 21 : 14; break;
     case FieldType::ShortInt:
     case FieldType::LongInt:
     case FieldType::AutoInc: w = 6; break;
@@ -145,6 +146,16 @@ TableBuilder& TableBuilder::check(const QString& field, FieldCheck kind) {
             return *this;
         }
     throw DbError(QStringLiteral("Campo %1 não definido na tabela %2").arg(field, def_.name));
+}
+
+TableBuilder& TableBuilder::money(const QStringList& fields) {
+    for (const QString& name : fields) {
+        FieldDef& f = fieldOf(name);
+        if (f.type != FieldType::Number)
+            throw DbError(QStringLiteral("Campo %1 da tabela %2 não é numérico").arg(name, def_.name));
+        f.money = true;
+    }
+    return *this;
 }
 
 TableBuilder& TableBuilder::minimum(const QString& field, Fixed value) {

@@ -85,6 +85,7 @@ struct FieldDef {
     bool mandatory = false; // the register's form saves no row without it (stored rows may lack it)
     FieldCheck check = FieldCheck::None;
     std::optional<Fixed> minimum; // number fields: the smallest value taken
+    bool money = false; // a number field holding an amount: shown "3.100,50"
 
     // What the register forms need.
     QString page;                    // page of the editing panel ("Principal"); empty: no pages
@@ -151,6 +152,8 @@ public:
     TableBuilder& check(const QString& field, FieldCheck kind);
     // The smallest value a number field takes (a salary is never negative).
     TableBuilder& minimum(const QString& field, Fixed value);
+    // Number fields holding amounts of money.
+    TableBuilder& money(const QStringList& fields);
     // Form particulars: the page of fields, a code's lookup (with
     // pickerOnly the box takes codes only from the pick button), masks and
     // grid widths.

@@ -51,17 +51,21 @@ QVariant ReferringValue(const FieldDef& from, const QVariant& key) {
 
 } // namespace
 
+int CompletedCodeWidth(const TableDef& def, const FieldDef& f) {
+    // A code naming another register's row, or the register's own one-field code.
+    const bool own = def.primaryKey.size() == 1 && def.primaryKey.first() == f.name;
+    bool code = own && IsShortCode(f);
+    if (f.refersTo) {
+        const FieldDef* key = Registry::instance().require(f.refersTo->table).field(f.refersTo->keyField);
+        code = key && IsShortCode(*key) && IsShortCode(f);
+    }
+    return code ? f.size : 0;
+}
+
 void CompleteCodes(Record& row) {
     const TableDef& def = row.def();
     for (const FieldDef& f : def.fields) {
-        // A code naming another register's row, or the register's own one-field code.
-        const bool own = def.primaryKey.size() == 1 && def.primaryKey.first() == f.name;
-        bool code = own && IsShortCode(f);
-        if (f.refersTo) {
-            const FieldDef* key = Registry::instance().require(f.refersTo->table).field(f.refersTo->keyField);
-            code = key && IsShortCode(*key) && IsShortCode(f);
-        }
-        if (!code || row.isNull(f.name)) continue;
+        if (CompletedCodeWidth(def, f) == 0 || row.isNull(f.name)) continue;
         const QString text = row.text(f.name).trimmed();
         if (CompletedCode(text, f.size) != text) row.set(f.name, CompletedCode(text, f.size));
     }

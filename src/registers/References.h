@@ -13,6 +13,9 @@ namespace folha::registers {
 // A code typed short in a field that names another register's row is
 // completed with leading zeros to the field's width ("10" -> "000010").
 void CompleteCodes(Record& row);
+// The width a field of `def` is completed to, as CompleteCodes does it; 0
+// for a field that is no such code (the forms complete on leaving the box).
+int CompletedCodeWidth(const TableDef& def, const FieldDef& f);
 
 // Throws UserError "Histórico 999 não cadastrado" for the first field of
 // `row` that names a row its register does not hold.

@@ -3,6 +3,7 @@
 #include "DbError.h"
 #include "SelectionQuery.h"
 #include "TextRoutines.h"
+#include "TypedInput.h"
 
 #include <climits>
 
@@ -117,6 +118,7 @@ QString RegisterModel::displayText(const Record& record, const FieldDef& f) {
     case FieldType::Number: {
         const Fixed v = record.number(f.name);
         if (f.mask != InputMask::None && !v.isNegative()) plain = QString::number(v.truncated());
+        else if (f.money) return MoneyText(v);
         else plain = numberText(v);
         break;
     }

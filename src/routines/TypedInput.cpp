@@ -47,15 +47,21 @@ QString TypedPis(const QString& typed, const QString& what) {
     return PadLeft(v, 11, QChar('0'));
 }
 
-Fixed TypedMoney(const QString& typed, const QString& what) {
-    const QString t = typed.trimmed();
+Fixed TypedMoney(const QString& typed, const QString& what, int places) {
+    QString t = typed.trimmed();
     if (t.isEmpty()) return {};
     auto refuse = [&]() -> Fixed {
-        throw UserError(QStringLiteral("Valor inválido em %1: %2 (use 1.234,56)").arg(what, t));
+        throw UserError(QStringLiteral("Valor inválido em %1: %2 (use 1.234,56)").arg(what, typed.trimmed()));
     };
+    // "3100.50": one dot before the last one or two digits, no comma.
+    if (!t.contains(QLatin1Char(',')) && t.count(QLatin1Char('.')) == 1) {
+        const qsizetype dot = t.indexOf(QLatin1Char('.'));
+        const qsizetype after = t.size() - dot - 1;
+        if (after >= 1 && after <= 2) t[dot] = QLatin1Char(',');
+    }
     const QString whole = t.section(QLatin1Char(','), 0, 0);
     const QString cents = t.contains(QLatin1Char(',')) ? t.section(QLatin1Char(','), 1) : QString();
-    if (whole.isEmpty() || t.count(QLatin1Char(',')) > 1 || cents.size() > 2 || OnlyDigits(cents) != cents ||
+    if (whole.isEmpty() || t.count(QLatin1Char(',')) > 1 || cents.size() > places || OnlyDigits(cents) != cents ||
         (t.contains(QLatin1Char(',')) && cents.isEmpty()))
         return refuse();
     // Dots group the whole part by thousands: "1.234.567".
@@ -74,6 +80,17 @@ Fixed TypedMoney(const QString& typed, const QString& what) {
     } catch (const std::exception&) {
         return refuse();
     }
+}
+
+QString MoneyText(Fixed value) {
+    QString text = value.toString(4);
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    if (negative) text.remove(0, 1);
+    QString whole = text.section(QLatin1Char('.'), 0, 0);
+    QString cents = text.section(QLatin1Char('.'), 1);
+    while (cents.size() > 2 && cents.endsWith(QLatin1Char('0'))) cents.chop(1);
+    for (qsizetype at = whole.size() - 3; at > 0; at -= 3) whole.insert(at, QLatin1Char('.'));
+    return (negative ? QStringLiteral("-") : QString()) + whole + QLatin1Char(',') + cents.leftJustified(2, QLatin1Char('0'));
 }
 
 } // namespace folha

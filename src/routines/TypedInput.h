@@ -29,8 +29,13 @@ QDate TypedDate(const QString& typed, const QString& what = {});
 // eleven ("123" -> "00000000123"); `what` names the field in the refusal.
 QString TypedPis(const QString& typed, const QString& what);
 // An amount of money typed the Brazilian way: "1.234,56", "1234,56", "1234"
-// (dots only between groups of three digits, at most two decimals after the
-// comma, never negative). An empty text is zero.
-Fixed TypedMoney(const QString& typed, const QString& what);
+// (dots only between groups of three digits, at most `places` decimals after
+// the comma, never negative). A single dot followed by one or two digits and
+// no comma is the decimal point as well ("1234.56"); "1.234" is a thousand.
+// An empty text is zero.
+Fixed TypedMoney(const QString& typed, const QString& what, int places = 2);
+// An amount as the forms and grids show it: "3.100,50", "-12,00"; two
+// decimals, more only when the value has them ("0,0765").
+QString MoneyText(Fixed value);
 
 } // namespace folha

@@ -3,6 +3,7 @@
 #include "LayoutStore.h"
 #include "EmployeeChoice.h"
 #include "SelecaoMultipla.h"
+#include "TypedBoxes.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -41,6 +42,7 @@ TfoEscolheFunc::TfoEscolheFunc(Session& session, UserInterface& ui, QWidget* par
     employee_ = new QLineEdit;
     employee_->setObjectName(QStringLiteral("CodFunc"));
     employee_->setMaximumWidth(110);
+    CompleteCodeOnLeave(employee_, 6);
     pick_ = new QToolButton;
     pick_->setObjectName(QStringLiteral("Pesquisa"));
     pick_->setText(QStringLiteral("..."));

@@ -12,7 +12,7 @@ TEST(TypedMoney, ReadsBrazilianAmountsAndRefusesTheRest) {
     const QList<QPair<const char*, const char*>> good = {
         {"", "0"},           {"0", "0"},         {"1234", "1234"},        {"1234,56", "1234.56"},
         {"1.234,56", "1234.56"}, {"1.234", "1234"}, {"12.345.678,9", "12345678.9"}, {" 0,05 ", "0.05"},
-        {"999,", nullptr},
+        {"12.34", "12.34"}, {"3100.50", "3100.5"}, {"3100.5", "3100.5"}, {"999,", nullptr},
     };
     for (const auto& [typed, expected] : good) {
         SCOPED_TRACE(typed);
@@ -22,7 +22,7 @@ TEST(TypedMoney, ReadsBrazilianAmountsAndRefusesTheRest) {
         }
         EXPECT_EQ(TypedMoney(typed, "Valor"), *Fixed::parse(expected));
     }
-    for (const char* bad : {"12.34", "1234.56", "1,234", "1.2345,00", "-5", "1.234.56", "abc", "1,2,3", ",5", "12 3",
+    for (const char* bad : {"1,234", "1.234.5", "1.234,5.6", "1.2345,00", "-5", "1.234.56", "abc", "1,2,3", ",5", "12 3",
                             "1..234", "99999999999999999,99"}) {
         SCOPED_TRACE(bad);
         try {
@@ -87,8 +87,8 @@ TEST(SefipAdditional, RefusesWhatTheRecordCannotTake) {
         {{{"ewTipo", "E"}, {"ewTomadComp", "1234"}}, "Valor inválido em Tom: 1234 (até 3 dígitos)"},
         {{{"ewTipo", "E"}, {"ewFimPerPle", "2013/01"}},
          "Período inválido no campo Periodo Pleito Reclamatoria Trabalhista (fim): 2013/01 (use MM/AAAA)"},
-        {{{"ewTipo", "E"}, {"ewAntINSS", "1.5"}},
-         "Valor inválido em Recol. Compet.Anterior - Vlr.INSS Folha: 1.5 (use 1.234,56)"},
+        {{{"ewTipo", "E"}, {"ewAntINSS", "1,234"}},
+         "Valor inválido em Recol. Compet.Anterior - Vlr.INSS Folha: 1,234 (use 1.234,56)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

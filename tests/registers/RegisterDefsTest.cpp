@@ -5,6 +5,7 @@
 
 #include "DbError.h"
 
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace folha;
@@ -300,8 +301,9 @@ TEST(RegistryForms, ColumnWidthsByTypeSizeAndCaption) {
         {"CEP", 8},         // text 8 wider than "Cep"
         {"SEXO", 4},        // text 1, caption "Sexo"
         {"DT_NASC", 10},    // date; "Data Nasc." is 10 too
-        {"DT_IGOZFER", 23}, // date under "Data Inicio Goza Férias"
-        {"VLR_SALAR", 14},  // number wider than "Valor Salário"
+        {"DT_IGOZFER", 23}, // date under "Data Início Gozo Férias"
+        {"VLR_SALAR", 21},  // the widest amount, "99.999.999.999.999,99"
+        {"COBERTURA", 14},  // a number that is no amount
         {"SAL_FAM", 15},    // short integer under "Salário Família"
         {"HR_SEMAN", 9},    // short integer under "Hr Semana"
     };
@@ -314,6 +316,23 @@ TEST(RegistryForms, ColumnWidthsByTypeSizeAndCaption) {
     EXPECT_EQ(wide.displayWidth(), 40);
     wide.gridWidth = 7;
     EXPECT_EQ(wide.displayWidth(), 7);
+}
+
+// A form's label is a caption a clerk reads: never the column's raw name
+// ("DT_FIMFERI", "TEMP") and the usual words with their accents.
+TEST(RegistryForms, CaptionsAreWordsNotColumnNames) {
+    const QRegularExpression raw(QStringLiteral("^[A-Z0-9_]{4,}$|_"));
+    const QRegularExpression unaccented(QStringLiteral("\\b(Codigo|Numero|Historico|Funcionario|Inicio|Vinculo|Adimss)"));
+    const QStringList acronyms = {"CNPJ", "CNAE", "FGTS", "INSS", "IRPF", "RAIS", "CAGED"};
+    for (const TableDef& t : Registry::instance().all())
+        for (const FieldDef& f : t.fields) {
+            SCOPED_TRACE((t.name + "." + f.name).toStdString());
+            EXPECT_FALSE(f.caption.isEmpty());
+            if (!acronyms.contains(f.caption)) {
+                EXPECT_FALSE(raw.match(f.caption).hasMatch()) << f.caption.toStdString();
+            }
+            EXPECT_FALSE(unaccented.match(f.caption).hasMatch()) << f.caption.toStdString();
+        }
 }
 
 } // namespace

@@ -158,7 +158,7 @@ TEST_F(RegisterModelTest, CellsShowCodeEntriesDatesAmountsAndMasks) {
         {"CAUS_RESC", "I1- Rescisao sem justa causa por iniciativa do empregador."},
         {"SEXO", "Feminino"},
         {"DT_ADMIS", "02/04/2013"},
-        {"VLR_SALAR", "1500,5"},
+        {"VLR_SALAR", "1.500,50"},
         {"NR_CPF", "012.345.678-90"},
         {"NR_PIS", "123.45678.90-0"},
         {"CEP", "01310-100"},
@@ -177,7 +177,7 @@ TEST_F(RegisterModelTest, EditsThroughTheFieldChecks) {
     const int salary = model.columnOf("VLR_SALAR");
     EXPECT_TRUE(model.setData(model.index(0, salary), "2000,25"));
     EXPECT_EQ(model.record(0).number("VLR_SALAR"), Fixed::parse("2000.25").value());
-    EXPECT_EQ(model.data(model.index(0, salary)).toString(), "2000,25");
+    EXPECT_EQ(model.data(model.index(0, salary)).toString(), "2.000,25");
     EXPECT_EQ(model.data(model.index(0, salary), Qt::EditRole).toString(), "2000,25");
     EXPECT_FALSE(model.setData(model.index(0, salary), "abc"));
     EXPECT_FALSE(model.lastError().isEmpty());

@@ -93,10 +93,10 @@ TEST_F(RegisterServiceTest, ARequiredFieldLeftEmptyIsRefusedWithoutAnEntry) {
         QVariant value;
         const char* caption;
     } cases[] = {
-        {"CODFUN", QVariant(), "Codigo"},         {"CODFUN", "   ", "Codigo"}, // blanks are no value either
+        {"CODFUN", QVariant(), "Código"},         {"CODFUN", "   ", "Código"}, // blanks are no value either
         {"NOME", "", "Nome"},                      {"DT_ADMIS", QVariant(), "Data Admissão"},
         {"VLR_SALAR", QVariant(), "Valor Salário"}, {"TIPO_PAG", QVariant(), "Tipo Pag"},
-        {"CONDICAO", QVariant(), "Condição"},      {"VINCULO", QVariant(), "Vinculo"},
+        {"CONDICAO", QVariant(), "Condição"},      {"VINCULO", QVariant(), "Vínculo"},
         {"HR_SEMAN", QVariant(), "Hr Semana"},
     };
     for (const auto& c : cases) {

@@ -15,7 +15,7 @@ std::vector<TableDef> eventTables() {
     std::vector<TableDef> t;
     t.push_back(TableBuilder("HISTFP", "HISTFP.db", Scope::Company, "Históricos")
                     .noun("Histórico")
-                    .text("HCODIGO", 3, "Codigo")
+                    .text("HCODIGO", 3, "Código")
                     .text("HNOME", 30, "Descrição")
                     .shortInt("HFLAGINS13", "Flag 13º")
                     .shortInt("HFLAGINSF", "Flag Insalubr. Férias")
@@ -50,10 +50,11 @@ std::vector<TableDef> eventTables() {
                     .build());
 
     t.push_back(TableBuilder("FIXAOCOR", "FIXAOCOR.db", Scope::Company, "Ocorrências Fixas")
-                    .text("FCODIGO", 3, "Codigo")
+                    .text("FCODIGO", 3, "Código")
                     .text("FDESCRICAO", 40, "Descrição")
                     .text("FHISTORICO", 3, "Histórico")
                     .number("FVALOR", "Valor")
+                    .money({"FVALOR"})
                     .key({"FCODIGO"})
                     .build());
 
@@ -66,6 +67,7 @@ std::vector<TableDef> eventTables() {
                     .text("CODFUN", 6, "Funcionário")
                     .number("REFER", "Refer")
                     .number("VALOR", "Valor")
+                    .money({"VALOR"})
                     .text("CENTCUSTO", 10, "Centro de Custo")
                     .text("FLAG", 1, "Flag")
                     .date("DT_INIFERI", "Início Aquisitivo")

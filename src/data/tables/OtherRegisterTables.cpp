@@ -6,7 +6,7 @@ namespace folha {
 std::vector<TableDef> otherRegisterTables() {
     std::vector<TableDef> t;
     t.push_back(TableBuilder("Tabelas", "Tabelas.db", Scope::Company, "Tabelas")
-                    .text("COD_TABELA", 3, "Codigo")
+                    .text("COD_TABELA", 3, "Código")
                     .text("NOME", 30, "Nome")
                     .number("COL1_TAB", "Coluna 1")
                     .number("COL2_TAB", "Coluna 2")
@@ -18,7 +18,7 @@ std::vector<TableDef> otherRegisterTables() {
 
     t.push_back(TableBuilder("Cargos", "Cargos.db", Scope::Company, "Cargos")
                     .noun("Cargo")
-                    .text("COD_CARGOS", 3, "Codigo")
+                    .text("COD_CARGOS", 3, "Código")
                     .text("NOME_CARGO", 40, "Nome")
                     .shortInt("PERC_APOSE", "% Aposentadoria")
                     .text("COD_OCORRE", 2, "Ocorrencia")
@@ -29,7 +29,7 @@ std::vector<TableDef> otherRegisterTables() {
 
     t.push_back(TableBuilder("SINDICAT", "SINDICAT.db", Scope::Company, "Sindicatos")
                     .noun("Sindicato")
-                    .text("COD_SIND", 3, "Codigo")
+                    .text("COD_SIND", 3, "Código")
                     .text("NOME_SIND", 60, "Nome")
                     .text("CNPJ", 14, "Cnpj")
                     .check("CNPJ", FieldCheck::Cnpj)
@@ -41,7 +41,7 @@ std::vector<TableDef> otherRegisterTables() {
 
     t.push_back(TableBuilder("centcust", "centcust.db", Scope::Company, "Centros de Custo")
                     .noun("Centro de custo")
-                    .text("COD_CCUSTO", 10, "Codigo")
+                    .text("COD_CCUSTO", 10, "Código")
                     .text("DESC_CUSTO", 35, "Descrição")
                     .mandatory({"DESC_CUSTO"})
                     .key({"COD_CCUSTO"})
@@ -51,7 +51,7 @@ std::vector<TableDef> otherRegisterTables() {
     t.push_back(TableBuilder("BANCO", "BANCO.db", Scope::Company, "Bancos")
                     .noun("Banco")
                     .text("COD_BANCO", 8, "Cod Banco")
-                    .text("NUMERO", 3, "Numero")
+                    .text("NUMERO", 3, "Número")
                     .text("AGENCIA", 5, "Agência")
                     .text("NOME", 35, "Nome")
                     .text("NOMEAGENCI", 35, "Nome Agência")
@@ -73,9 +73,10 @@ std::vector<TableDef> otherRegisterTables() {
 
     t.push_back(TableBuilder("Linha", "Linha.db", Scope::Company, "Linhas de Transporte")
                     .noun("Linha de transporte")
-                    .text("CODIGO", 3, "Codigo")
+                    .text("CODIGO", 3, "Código")
                     .text("NOME", 30, "Nome")
                     .number("VALOR", "Valor")
+                    .money({"VALOR"})
                     .mandatory({"NOME"})
                     .key({"CODIGO"})
                     .index("NOMEDELINHA", {"NOME"})
@@ -83,7 +84,7 @@ std::vector<TableDef> otherRegisterTables() {
 
     t.push_back(TableBuilder("PLANTOES", "PLANTOES.db", Scope::Company, "Plantões")
                     .noun("Plantão")
-                    .text("COD_PLANTA", 3, "Codigo")
+                    .text("COD_PLANTA", 3, "Código")
                     .text("NOME", 30, "Nome")
                     .number("HRS_NORMA", "Horas Normais")
                     .number("ADIC_NOT", "Adic. Noturno 40%")
@@ -103,8 +104,8 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("PLANT_ANO", 4, "Ano")
                     .text("PLANT_MES", 2, "Mês")
                     .text("TIPOFOLHA", 1, "Tipo Folha")
-                    .text("CODFUN", 6, "Codigo Funcionario")
-                    .text("COD_PLANTA", 3, "Codigo Plantão")
+                    .text("CODFUN", 6, "Código Funcionário")
+                    .text("COD_PLANTA", 3, "Código Plantão")
                     .number("QUANTIDADE", "Quantidade")
                     .text("FLAG", 1, "Flag")
                     .refers("CODFUN", "CADFUN", "CODFUN")
@@ -114,7 +115,7 @@ std::vector<TableDef> otherRegisterTables() {
 
     t.push_back(TableBuilder("Tomador", "Tomador.db", Scope::Company, "Tomadores de Serviço")
                     .noun("Tomador")
-                    .text("COD_TOMAD", 3, "Codigo")
+                    .text("COD_TOMAD", 3, "Código")
                     .text("NOME", 40, "Nome")
                     .text("ENDERECO", 50, "Endereço")
                     .text("CIDADE", 20, "Cidade")
@@ -136,12 +137,15 @@ std::vector<TableDef> otherRegisterTables() {
 
     t.push_back(TableBuilder("FUNTOMAD", "FUNTOMAD.db", Scope::Company, "Valores por Tomador")
                     .text("ANOMES", 6, "Ano / Mês")
-                    .text("CODFUN", 6, "Codigo Funcionario")
+                    .text("CODFUN", 6, "Código Funcionário")
                     .text("TOMADOR", 3, "Tomador")
                     .number("VALOR", "Valor")
+                    .money({"VALOR"})
                     .number("VALOR13", "Valor 13º")
+                    .money({"VALOR13"})
                     .text("PIS", 11, "Pis")
                     .number("VALORAFAST", "Valor Afast.")
+                    .money({"VALORAFAST"})
                     .check("PIS", FieldCheck::Pis)
                     .refers("CODFUN", "CADFUN", "CODFUN")
                     .refers("TOMADOR", "Tomador", "COD_TOMAD")
@@ -151,10 +155,10 @@ std::vector<TableDef> otherRegisterTables() {
                     .build());
 
     t.push_back(TableBuilder("RESPONSA", "RESPONSA.db", Scope::Company, "Responsável")
-                    .text("COD_RES", 3, "Codigo")
+                    .text("COD_RES", 3, "Código")
                     .text("NOME", 30, "Nome")
                     .text("ENDERECO", 50, "Endereço")
-                    .number("NUMERO", "Numero")
+                    .number("NUMERO", "Número")
                     .text("COMPLEMENT", 20, "Complemento")
                     .text("CIDADE", 20, "Cidade")
                     .text("BAIRRO", 20, "Bairro")
@@ -195,6 +199,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("CENTCUSTO", 10, "Centro de Custo")
                     .text("HCODIGO", 3, "Histórico")
                     .number("VALOR", "Valor")
+                    .money({"VALOR"})
                     .key({"ANOMES", "CENTCUSTO", "HCODIGO"})
                     .build());
     {

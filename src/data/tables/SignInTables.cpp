@@ -9,7 +9,7 @@ std::vector<TableDef> signInTables() {
     // password; a legacy plain-text value of up to 8 characters is replaced by
     // its hash at the first successful sign-in.
     t.push_back(TableBuilder("Usuarios", "Usuarios.DB", Scope::SignIn, "Usuários")
-                    .text("Codigo", 6, "Codigo")
+                    .text("Codigo", 6, "Código")
                     .text("Nome", 35, "Nome")
                     .text("Senha", 128, "Senha")
                     .text("Nivel", 3, "Nivel")
@@ -52,7 +52,7 @@ std::vector<TableDef> signInTables() {
                     .key({"Usuario"})
                     .build());
     t.push_back(TableBuilder("EmpresaFOLHA", "EmpresaFOLHA.DB", Scope::CompanyList, "Empresas")
-                    .longInt("Codigo", "Codigo")
+                    .longInt("Codigo", "Código")
                     .text("Nome", 60, "Nome")
                     .text("Diretorio", 120, "Diretorio")
                     .key({"Codigo"})

@@ -2,9 +2,12 @@
 
 #include "DbError.h"
 #include "EscolheFunc.h"
+#include "References.h"
 #include "SelecaoMultipla.h"
 #include "Session.h"
 #include "TextRoutines.h"
+#include "TypedBoxes.h"
+#include "TypedInput.h"
 #include "UserInterface.h"
 
 #include <QComboBox>
@@ -48,7 +51,7 @@ const FieldDef* columnDef(const GridColumn& c) {
     return t ? t->field(QString::fromLatin1(c.field)) : nullptr;
 }
 
-// A grid value as the grid shows it: dates dd/MM/yyyy, amounts as stored.
+// A grid value as the grid shows it: dates dd/MM/yyyy, amounts "3.100,50".
 QString cellText(const QVariant& v, const FieldDef* f) {
     if (v.isNull()) return {};
     if (f && f->type == FieldType::Date) {
@@ -56,7 +59,10 @@ QString cellText(const QVariant& v, const FieldDef* f) {
         return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : v.toString();
     }
     // Amounts and hours with the decimal comma, as the register grids show them.
-    if (f && f->type == FieldType::Number) return v.toString().replace(QLatin1Char('.'), QLatin1Char(','));
+    if (f && f->type == FieldType::Number) {
+        if (const std::optional<Fixed> amount = Fixed::fromVariant(v); amount && f->money) return MoneyText(*amount);
+        return v.toString().replace(QLatin1Char('.'), QLatin1Char(','));
+    }
     return v.toString();
 }
 
@@ -113,6 +119,11 @@ QAbstractItemModel* TfoOcorrencias::createGridModel() {
     return rows_;
 }
 
+int TfoOcorrencias::columnChars(int column) const {
+    const FieldDef* f = column < int(std::size(EventColumns)) ? columnDef(EventColumns[column]) : nullptr;
+    return f ? f->displayWidth() : 0;
+}
+
 void TfoOcorrencias::buildFilterBar(bool withEventCode, bool pickButtons) {
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("*** Filtrar..."), this));
@@ -149,6 +160,8 @@ void TfoOcorrencias::buildFilterBar(bool withEventCode, bool pickButtons) {
         });
     }
     employee_ = addBox(QStringLiteral("Cod. Func."), QStringLiteral("edCodFunc"), 6);
+    ui::CompleteCodeOnLeave(employee_, 6);
+    if (eventCode_) ui::CompleteCodeOnLeave(eventCode_, 3);
     if (pickButtons) addPick(employee_, QStringLiteral("btCodFunc"), [this] {
         if (auto* q = qobject_cast<TfoConsOcorrenc*>(this)) q->pickEmployee();
     });
@@ -189,6 +202,9 @@ void TfoOcorrencias::setFilter(const EventsFilter& f) {
 
 void TfoOcorrencias::refresh() {
     if (!rows_) return;
+    // The filter bar's codes as the grid reads them: "10" is employee 000010.
+    if (employee_) employee_->setText(CompletedCode(OnlyDigits(employee_->text()), 6));
+    if (eventCode_) eventCode_->setText(CompletedCode(OnlyDigits(eventCode_->text()), 3));
     auto* rows = static_cast<EventRows*>(rows_);
     rows->removeRows(0, rows->rowCount());
     // Each page is the grid query with its bound values, from an offset.
@@ -202,8 +218,10 @@ void TfoOcorrencias::refresh() {
             while (result.next()) {
                 QList<QStandardItem*> line;
                 for (int c = 0; c < int(std::size(EventColumns)); ++c) {
-                    auto* item = new QStandardItem(cellText(result.value(c), columnDef(EventColumns[c])));
+                    const FieldDef* f = columnDef(EventColumns[c]);
+                    auto* item = new QStandardItem(cellText(result.value(c), f));
                     item->setEditable(false);
+                    if (f && f->type == FieldType::Number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
                     line << item;
                 }
                 rows->appendRow(line);
@@ -265,7 +283,13 @@ void TfoOcorrencias::search(const QString& field, const QString& text, bool filt
     // the first matching line is found and the grid read up to it.
     const int column = columnOfTitle(field);
     const QString name = column < 0 ? QString() : QString::fromLatin1(EventColumns[column].field);
-    const QString wanted = column < 0 ? QString() : text;
+    QString wanted = column < 0 ? QString() : text;
+    // A code typed short is the code: "10" finds employee 000010.
+    if (const FieldDef* f = column < 0 ? nullptr : columnDef(EventColumns[column])) {
+        const TableDef* table = Registry::instance().table(QString::fromLatin1(EventColumns[column].table));
+        if (const int width = table ? registers::CompletedCodeWidth(*table, *f) : 0)
+            if (!wanted.isEmpty() && OnlyDigits(wanted) == wanted) wanted = CompletedCode(wanted, width);
+    }
     if (filtering || !searchText_.isEmpty()) {
         searchField_ = filtering ? name : QString();
         searchText_ = filtering ? wanted : QString();
@@ -390,6 +414,8 @@ void TfoCadOcorrenc::panelShown(bool inserting) {
         code->setEnabled(true);
         code->setFocus();
     }
+    // The event is typed or picked from its list.
+    if (QToolButton* pick = pickButton(QStringLiteral("HCODIGO"))) pick->setEnabled(true);
 }
 
 QWidget* TfoCadOcorrenc::createForGrab(Session& session, UserInterface& ui, QWidget* parent) {

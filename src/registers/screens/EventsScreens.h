@@ -31,6 +31,7 @@ protected:
                    QWidget* parent);
     void buildFilterBar(bool withEventCode, bool pickButtons);
     QAbstractItemModel* createGridModel() override;
+    int columnChars(int column) const override;
     void search(const QString& field, const QString& text, bool filtering) override;
     QStringList searchLabels() const override;
     QString fieldOfLabel(const QString& label) const override { return label; }

@@ -52,6 +52,11 @@ public:
     void editRow();        // F3
     bool saveRow();        // "Gravar": false when the post was refused (the panel stays)
     void cancelRow();      // "Cancelar"
+    // Escape on the panel: cancels, asking DiscardText (default "Não") when
+    // a box was changed since the panel was shown.
+    void escapeRow();
+    // Whether a box of the panel differs from what it showed.
+    bool panelChanged() const;
     void deleteRow();      // F4
     virtual void refresh(); // F5 where the screen has it
     virtual void clearFilters(); // F6
@@ -111,6 +116,7 @@ public:
     };
 
     static const QString CloseRefusedText;
+    static const QString DiscardText;
     static const QString RestoreColumnsText;
 
     // Adds every register of the "Cadastros" menu to the screen catalog.
@@ -127,6 +133,9 @@ protected:
     // their own set-up (the grid model must exist).
     void build(const QList<PanelField>& panelFields, const QString& gridName);
     virtual QAbstractItemModel* createGridModel();
+    // The characters a grid column's values take (its field's width); 0: by
+    // its title.
+    virtual int columnChars(int column) const;
     virtual Record newRow();
     virtual std::optional<Record> rowToEdit();
     virtual void post(const Record& row, bool inserting);
@@ -145,6 +154,7 @@ protected:
     void loadPanel(const Record& row);
     void storePanel(Record& row) const;
     void setKeyBoxesEnabled(bool enabled);
+    QStringList panelTexts() const;
     void focusFirstEnabled();
     void fillDescriptions();
     void clearDescriptions();
@@ -180,6 +190,7 @@ private:
         QLabel* description = nullptr;
     };
     void buildSidePanel();
+    void buildGridPanel();
     QWidget* buildEditor(const PanelField& pf, QWidget* parent);
     void buildEditPanel(const QList<PanelField>& fields);
     void updateStatus();
@@ -203,6 +214,7 @@ private:
     QTableView* grid_ = nullptr;
     QMap<int, QPushButton*> actions_;
     QList<FieldEditor> editors_;
+    QStringList shownTexts_; // the panel's boxes as shown for the insert or edit
     QString searchField_;
 };
 
