@@ -19,25 +19,20 @@ void BookComposer::newPage() {
         report_.requireLines(line_ + 1);
         return;
     }
+    // The titles over their fields: an amount's title right-aligned.
+    const PayrollBookLayout& lay = BookLayout();
     const int t1 = line_ + 1, t2 = line_ + 2;
-    report_.putText(t1, 1, QStringLiteral("CODIGO"));
-    report_.putText(t1, 8, QStringLiteral("NOME DO FUNCIONARIO"));
-    report_.putText(t1, 51, QStringLiteral("CENTRO CUSTO"));
-    report_.putText(t1, 66, QStringLiteral("DESCRICAO"));
-    report_.putText(t1, 100, QStringLiteral("SALARIO"));
-    report_.putText(t1, 109, QStringLiteral("FUNCAO"));
-    report_.putText(t1, 127, QStringLiteral("% APOS"));
-    report_.putText(t2, 1, QStringLiteral("OCO"));
-    report_.putText(t2, 5, QStringLiteral("DESCR. PROVENTOS"));
-    report_.putText(t2, 29, QStringLiteral("REFERENC"));
-    report_.putText(t2, 42, QStringLiteral("VALOR"));
-    report_.putText(t2, 48, QStringLiteral("OCO"));
-    report_.putText(t2, 52, QStringLiteral("DESCR. DESCONTOS"));
-    report_.putText(t2, 76, QStringLiteral("REFERENC"));
-    report_.putText(t2, 89, QStringLiteral("VALOR"));
-    report_.putText(t2, 95, QStringLiteral("OCO"));
-    report_.putText(t2, 99, QStringLiteral("DESCR. BASES"));
-    report_.putText(t2, 128, QStringLiteral("VALOR"));
+    auto title = [&](int line, const LayoutField& f) {
+        if (f.title.isEmpty() || f.width == 0) return;
+        const int at = f.amount ? f.end() - int(f.title.size()) + 1 : f.column;
+        report_.putText(line, at, f.title);
+    };
+    for (const LayoutField* f : {&lay.code, &lay.name, &lay.centre, &lay.centreName, &lay.salary, &lay.job,
+                                 &lay.retirement})
+        title(t1, *f);
+    for (const BookEventColumn* c : {&lay.earnings, &lay.deductions, &lay.bases})
+        for (const LayoutField* f : {&c->code, &c->name, &c->reference, &c->value})
+            title(t2, *f);
     report_.putText(line_ + 3, 1, QString(PayrollBookWidth, QLatin1Char('-')));
     report_.requireLines(line_ + 4);
     line_ += 3;
@@ -171,18 +166,16 @@ PayrollBookResult ComposePayrollBook(Session& session, UserInterface& ui, const 
 }
 
 QString PayrollBookTitlesLine() {
+    const PayrollBookLayout& lay = BookLayout();
     QList<ListColumn> columns;
-    const QList<QPair<int, QString>> titles = {{1, "CODIGO"},        {8, "NOME DO FUNCIONARIO"},
-                                               {51, "CENTRO CUSTO"}, {66, "DESCRICAO"},
-                                               {98, "SALARIO"},      {109, "FUNCAO"},
-                                               {131, "% APOS"}};
-    for (const auto& [column, title] : titles) {
+    for (const LayoutField* f : {&lay.code, &lay.name, &lay.centre, &lay.centreName, &lay.salary, &lay.job,
+                                 &lay.retirement}) {
         ListColumn c;
-        c.title = title;
-        c.column = column;
+        c.title = f->title;
+        c.column = f->column;
         columns << c;
     }
-    return ColumnTitlesLine(columns, 2);
+    return ColumnTitlesLine(columns, lay.retirement.width);
 }
 
 } // namespace folha

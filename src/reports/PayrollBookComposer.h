@@ -5,6 +5,7 @@
 // (PayrollBookSummary.cpp) and the pages and listings (PayrollBook.cpp).
 
 #include "PayrollBook.h"
+#include "PayrollBookLayout.h"
 
 #include "DbError.h"
 #include "Listings.h"
@@ -18,11 +19,6 @@
 
 namespace folha::bookdetail {
 
-inline const QString N92 = QStringLiteral("%9.2n");
-inline const QString N102 = QStringLiteral("%10.2n");
-inline const QString N82 = QStringLiteral("%8.2n");
-inline const QString N132 = QStringLiteral("%13.2n");
-inline const QString N142 = QStringLiteral("%14.2n");
 
 // The summary keeps this many distinct events per column; later ones are
 // left out of it (their rows are still printed and still counted in the
@@ -31,12 +27,10 @@ inline constexpr int SummaryCapacity = 500;
 // The last line of a page: the next line starts a new page.
 inline constexpr int LastLineOfPage = 59;
 
-inline QString Money(Fixed value, const QString& format) {
-    return FormatListValue(QVariant::fromValue(value), format);
-}
-
-inline QString Cut(const QString& text, int width) {
-    return text.left(width).leftJustified(width, QLatin1Char(' '));
+// An amount as printed in a field: thousands and two decimals, right-aligned
+// in the field's room.
+inline QString Money(Fixed value, const LayoutField& field) {
+    return FormatListValue(QVariant::fromValue(value), QStringLiteral("%%1.2n").arg(field.width));
 }
 
 struct SummaryEntry {
@@ -112,6 +106,9 @@ private:
     void printGeneralSummary();
     void printSummaryTables(const Gathered& g);
     void printAmountLine(const QString& label, const QString& value);
+    void printAmountLine(const QString& label, Fixed value);
+    // A text cut to a field's room, at the field's column.
+    void put(int line, const LayoutField& field, const QString& text);
 
     // Pages: the listing's pages have the column titles under the header,
     // the summaries' pages only the header.

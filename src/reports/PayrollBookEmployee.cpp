@@ -72,10 +72,28 @@ void BookComposer::gather(const Record& e, const QString& code, Fixed value) {
     if (partner) both([&](Gathered& g) { g.partnersBase += value; });
 }
 
+namespace {
+
+// An event line's entry in one of the three columns.
+struct EventEntry {
+    QString code, name;
+    Fixed reference, value;
+};
+
+} // namespace
+
+void BookComposer::put(int line, const LayoutField& field, const QString& text) {
+    // An amount is never cut: one beyond the field's room (above
+    // 999.999.999,99) takes the room it needs.
+    report_.putText(line, field.column, field.amount ? text : text.left(field.width));
+}
+
 void BookComposer::printEmployee(const Record& e, const std::vector<Record>& rows) {
+    const PayrollBookLayout& lay = BookLayout();
     // The event lines of the three columns, and the employee's totals.
-    QStringList earnings, deductions, bases;
+    std::vector<EventEntry> earnings, deductions, bases;
     Fixed totalEarnings, totalDeductions;
+    const QString terminationNet = roleEvent_.value(QStringLiteral("055"));
     for (const Record& r : rows) {
         const QString code = r.text(QStringLiteral("HCODIGO")).trimmed();
         const Fixed value = r.number(QStringLiteral("VALOR"));
@@ -95,21 +113,23 @@ void BookComposer::printEmployee(const Record& e, const std::vector<Record>& row
             (group_.*column).add(code, info->name, reference, value);
             (general_.*column).add(code, info->name, reference, value);
         };
-        switch (info->kind) {
+        // The termination's net, paid in the termination, is a deduction of
+        // the month whatever the event's kind: the month's stored totals
+        // (and the pay statement) count it so.
+        const int kind = !terminationNet.isEmpty() && code == terminationNet ? 0 : info->kind;
+        switch (kind) {
         case 1:
-            earnings << code + QLatin1Char(' ') + Cut(info->name, 21) + QLatin1Char(' ') +
-                            Money(reference, N92) + QLatin1Char(' ') + Money(value, N102);
+            earnings.push_back({code, info->name, reference, value});
             totalEarnings += value;
             summarise(&Gathered::earningsSummary);
             break;
         case 0:
-            deductions << code + QLatin1Char(' ') + Cut(info->name, 21) + QLatin1Char(' ') +
-                              Money(reference, N92) + QLatin1Char(' ') + Money(value, N102);
+            deductions.push_back({code, info->name, reference, value});
             totalDeductions += value;
             summarise(&Gathered::deductionsSummary);
             break;
         case 2:
-            bases << code + QLatin1Char(' ') + Cut(info->name, 24) + QLatin1Char(' ') + Money(value, N92);
+            bases.push_back({code, info->name, reference, value});
             summarise(&Gathered::basesSummary);
             break;
         default:
@@ -121,42 +141,50 @@ void BookComposer::printEmployee(const Record& e, const std::vector<Record>& row
     // that would not fit in what is left of the page starts the next one
     // (a block longer than a page runs on).
     const QString registration = e.text(QStringLiteral("NR_INSS")).trimmed();
-    const qsizetype eventLines = std::max({earnings.size(), deductions.size(), bases.size()});
-    const qsizetype blockLines = 2 + (registration.isEmpty() ? 0 : 1) + eventLines;
+    const size_t eventLines = std::max({earnings.size(), deductions.size(), bases.size()});
+    const qsizetype blockLines = 2 + (registration.isEmpty() ? 0 : 1) + qsizetype(eventLines);
     if (pageOpen_ && line_ + blockLines > lastLine_) newPage();
     const auto job = jobs_.constFind(e.integer(QStringLiteral("CARGO")));
     const QString centre = e.text(QStringLiteral("CENTCUSTO")).trimmed();
     int l = nextLine();
-    report_.putText(l, 1, e.text(QStringLiteral("CODFUN")).trimmed());
-    report_.putText(l, 8, e.text(QStringLiteral("NOME")).trimmed().left(42));
-    report_.putText(l, 51, centre.left(14));
-    report_.putText(l, 66, costCentres_.value(centre).left(31));
-    report_.putText(l, 98, Money(e.number(QStringLiteral("VLR_SALAR")), N92));
+    put(l, lay.code, e.text(QStringLiteral("CODFUN")).trimmed());
+    put(l, lay.name, e.text(QStringLiteral("NOME")).trimmed());
+    put(l, lay.centre, centre);
+    put(l, lay.centreName, costCentres_.value(centre));
+    put(l, lay.salary, Money(e.number(QStringLiteral("VLR_SALAR")), lay.salary));
     if (job != jobs_.constEnd()) {
-        report_.putText(l, 109, job->name.left(21));
-        report_.putText(l, 131, QString::number(job->retirement));
+        put(l, lay.job, job->name);
+        put(l, lay.retirement, QString::number(job->retirement).rightJustified(lay.retirement.width));
     }
     if (!registration.isEmpty()) {
         l = nextLine();
-        report_.putText(l, 1, QStringLiteral("Nr. Inscricao INSS: ") + registration);
-        report_.putText(
-            l, 51, QStringLiteral("Classe Enquadramento: ") + e.text(QStringLiteral("CLAS_INSS")).trimmed());
-        report_.putText(l, 91,
-                        QStringLiteral("Vlr. Contribuicao: ") +
-                            Money(e.number(QStringLiteral("VLRCONTINS")), N92).trimmed());
+        put(l, lay.registrationLabel, lay.registrationLabel.title);
+        put(l, lay.registration, registration);
+        put(l, lay.classLabel, lay.classLabel.title);
+        put(l, lay.insuranceClass, e.text(QStringLiteral("CLAS_INSS")).trimmed());
+        put(l, lay.contributionLabel, lay.contributionLabel.title);
+        put(l, lay.contribution, Money(e.number(QStringLiteral("VLRCONTINS")), lay.contribution));
     }
-    for (qsizetype i = 0; i < eventLines; ++i) {
+    auto putEntry = [&](int line, const BookEventColumn& column, const EventEntry& entry) {
+        put(line, column.code, entry.code);
+        put(line, column.name, entry.name);
+        if (column.reference.width > 0) put(line, column.reference, Money(entry.reference, column.reference));
+        put(line, column.value, Money(entry.value, column.value));
+    };
+    for (size_t i = 0; i < eventLines; ++i) {
         l = nextLine();
-        if (i < earnings.size()) report_.putText(l, 1, earnings[i]);
-        if (i < deductions.size()) report_.putText(l, 48, deductions[i]);
-        if (i < bases.size()) report_.putText(l, 95, bases[i]);
+        if (i < earnings.size()) putEntry(l, lay.earnings, earnings[i]);
+        if (i < deductions.size()) putEntry(l, lay.deductions, deductions[i]);
+        if (i < bases.size()) putEntry(l, lay.bases, bases[i]);
     }
     const Fixed net = totalEarnings - totalDeductions;
     l = nextLine();
-    report_.putText(l, 1, QStringLiteral("Total de Proventos.....          ") + Money(totalEarnings, N132));
-    report_.putText(l, 48,
-                    QStringLiteral("Total de Descontos.....          ") + Money(totalDeductions, N132));
-    report_.putText(l, 95, QStringLiteral("Total Liquido..........  ") + Money(net, N132));
+    put(l, lay.earningsTotalLabel, lay.earningsTotalLabel.title);
+    put(l, lay.earnings.value, Money(totalEarnings, lay.earnings.value));
+    put(l, lay.deductionsTotalLabel, lay.deductionsTotalLabel.title);
+    put(l, lay.deductions.value, Money(totalDeductions, lay.deductions.value));
+    put(l, lay.netLabel, lay.netLabel.title);
+    put(l, lay.bases.value, Money(net, lay.bases.value));
     nextLine(); // a blank line between employees
 
     const int vinculo = e.integer(QStringLiteral("VINCULO"));

@@ -82,13 +82,15 @@ void BookComposer::readRoles() {
     // 913 that hold the same totals. They make the totals line, not event
     // lines.
     totalEvents_ = {QStringLiteral("911"), QStringLiteral("912"), QStringLiteral("913")};
-    for (const QString& role : {QStringLiteral("026"), QStringLiteral("027"), QStringLiteral("028")}) {
+    // The termination's net (role 055) was paid in the termination: the
+    // month's totals hold it as a deduction, and so does the book.
+    for (const QString& role : {QStringLiteral("026"), QStringLiteral("027"), QStringLiteral("028"),
+                                QStringLiteral("055")}) {
         const auto row = fixa.find({role});
         const QString event = row ? row->text(QStringLiteral("FHISTORICO")).trimmed() : QString();
-        if (!event.isEmpty()) {
-            totalEvents_.insert(event);
-            roleEvent_.insert(role, event);
-        }
+        if (event.isEmpty()) continue;
+        roleEvent_.insert(role, event);
+        if (role != QLatin1String("055")) totalEvents_.insert(event);
     }
 }
 

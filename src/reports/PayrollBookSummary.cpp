@@ -59,41 +59,50 @@ BookInssFigures BookComposer::figures(const Gathered& g, bool typedItems, bool i
 }
 
 void BookComposer::printAmountLine(const QString& label, const QString& value) {
+    const PayrollBookLayout& lay = BookLayout();
     const int l = nextLine();
-    report_.putText(l, 1, label);
-    report_.putText(l, 33, value);
+    put(l, lay.summaryLabel, label);
+    report_.putText(l, lay.summaryAmount.column, value);
 }
 
+void BookComposer::printAmountLine(const QString& label, Fixed value) {
+    printAmountLine(label, Money(value, BookLayout().summaryAmount));
+}
+
+// The three summary tables one below the other (earnings, deductions,
+// bases), each under its titles, one event a line: the sums of a whole
+// company have the room they need.
 void BookComposer::printSummaryTables(const Gathered& g) {
-    std::vector<const std::pair<const QString, SummaryEntry>*> e, d, b;
-    for (const auto& p : g.earningsSummary.entries())
-        e.push_back(&p);
-    for (const auto& p : g.deductionsSummary.entries())
-        d.push_back(&p);
-    for (const auto& p : g.basesSummary.entries())
-        b.push_back(&p);
-    const size_t lines = std::max({e.size(), d.size(), b.size()});
-    for (size_t i = 0; i < lines; ++i) {
-        const int l = nextLine();
-        if (i < e.size()) {
-            report_.putText(l, 1, e[i]->first);
-            report_.putText(l, 5, e[i]->second.name);
-            report_.putText(l, 28, Money(e[i]->second.reference, N82));
-            report_.putText(l, 37, Money(e[i]->second.value, N102));
+    const PayrollBookLayout& lay = BookLayout();
+    struct Section {
+        const SummaryColumn& column;
+        QString title;
+        bool reference;
+    };
+    const Section tables[] = {{g.earningsSummary, QStringLiteral("DESCR. PROVENTOS"), true},
+                            {g.deductionsSummary, QStringLiteral("DESCR. DESCONTOS"), true},
+                            {g.basesSummary, QStringLiteral("DESCR. BASES"), false}};
+    auto right = [&](int line, const LayoutField& f, const QString& text) {
+        report_.putText(line, f.end() - int(text.size()) + 1, text);
+    };
+    for (const Section& t : tables) {
+        if (t.column.entries().empty()) continue;
+        // The titles and at least the first event on one page.
+        if (line_ + 2 > lastLine_) newPage();
+        int l = nextLine();
+        put(l, lay.summaryCode, lay.summaryCode.title);
+        put(l, lay.summaryName, t.title);
+        if (t.reference) right(l, lay.summaryReference, lay.summaryReference.title);
+        right(l, lay.summaryValue, lay.summaryValue.title);
+        for (const auto& [code, entry] : t.column.entries()) {
+            l = nextLine();
+            put(l, lay.summaryCode, code);
+            put(l, lay.summaryName, entry.name);
+            if (t.reference) put(l, lay.summaryReference, Money(entry.reference, lay.summaryReference));
+            put(l, lay.summaryValue, Money(entry.value, lay.summaryValue));
         }
-        if (i < d.size()) {
-            report_.putText(l, 48, d[i]->first);
-            report_.putText(l, 52, d[i]->second.name);
-            report_.putText(l, 76, Money(d[i]->second.reference, N82));
-            report_.putText(l, 84, Money(d[i]->second.value, N102));
-        }
-        if (i < b.size()) {
-            report_.putText(l, 95, b[i]->first);
-            report_.putText(l, 99, b[i]->second.name);
-            report_.putText(l, 123, Money(b[i]->second.value, N102));
-        }
+        nextLine();
     }
-    nextLine();
 }
 
 void BookComposer::printGroupSummary() {
@@ -102,20 +111,20 @@ void BookComposer::printGroupSummary() {
     newPage();
     printSummaryTables(group_);
     const BookInssFigures f = figures(group_, !o_.groupByCategory, false);
-    printAmountLine(QStringLiteral("Total de Proventos....."), Money(group_.earnings, N142));
-    printAmountLine(QStringLiteral("Total de Descontos....."), Money(group_.deductions, N142));
+    printAmountLine(QStringLiteral("Total de Proventos....."), group_.earnings);
+    printAmountLine(QStringLiteral("Total de Descontos....."), group_.deductions);
     printAmountLine(QStringLiteral("Total Liquido.........."),
-                    Money(group_.earnings - group_.deductions, N142));
+                    group_.earnings - group_.deductions);
     printAmountLine(QStringLiteral("Total de funcionarios......"),
-                    QString::number(f.employees).rightJustified(14));
+                    QString::number(f.employees).rightJustified(BookLayout().summaryAmount.width));
     nextLine();
-    printAmountLine(QStringLiteral("Subtotal de Segurados......"), Money(f.insured, N142));
-    printAmountLine(QStringLiteral("Subtotal da Empresa........"), Money(f.company, N142));
-    printAmountLine(QStringLiteral("SubTotal de Entidades......"), Money(f.entities, N142));
-    printAmountLine(QStringLiteral("Subtotal de Deducoes......."), Money(f.deductions, N142));
-    printAmountLine(QStringLiteral("Outros valores.............."), Money(f.other, N142));
-    printAmountLine(QStringLiteral("SubTotal de INSS..........."), Money(f.inss, N142));
-    printAmountLine(QStringLiteral("SubTotal de FGTS a Recolher"), Money(f.fgts, N142));
+    printAmountLine(QStringLiteral("Subtotal de Segurados......"), f.insured);
+    printAmountLine(QStringLiteral("Subtotal da Empresa........"), f.company);
+    printAmountLine(QStringLiteral("SubTotal de Entidades......"), f.entities);
+    printAmountLine(QStringLiteral("Subtotal de Deducoes......."), f.deductions);
+    printAmountLine(QStringLiteral("Outros valores.............."), f.other);
+    printAmountLine(QStringLiteral("SubTotal de INSS..........."), f.inss);
+    printAmountLine(QStringLiteral("SubTotal de FGTS a Recolher"), f.fgts);
 }
 
 void BookComposer::printGeneralSummary() {
@@ -129,21 +138,21 @@ void BookComposer::printGeneralSummary() {
     result_.general.deductions = general_.deductions;
     result_.general.net = general_.earnings - general_.deductions;
     result_.general.inss = f;
-    printAmountLine(QStringLiteral("Total de Proventos....."), Money(general_.earnings, N142));
-    printAmountLine(QStringLiteral("Total de Descontos....."), Money(general_.deductions, N142));
-    printAmountLine(QStringLiteral("Total Liquido.........."), Money(result_.general.net, N142));
+    printAmountLine(QStringLiteral("Total de Proventos....."), general_.earnings);
+    printAmountLine(QStringLiteral("Total de Descontos....."), general_.deductions);
+    printAmountLine(QStringLiteral("Total Liquido.........."), result_.general.net);
     printAmountLine(QStringLiteral("Total de funcionarios........"),
-                    QString::number(f.employees).rightJustified(14));
+                    QString::number(f.employees).rightJustified(BookLayout().summaryAmount.width));
     nextLine();
     printAmountLine(QStringLiteral("Total de Segurados..........."),
-                    QString::number(f.employees).rightJustified(14));
-    printAmountLine(QStringLiteral("Total da Empresa ............"), Money(f.company, N142));
-    printAmountLine(QStringLiteral("Total de Entidades..........."), Money(f.entities, N142));
-    printAmountLine(QStringLiteral("Total de Deducoes ..........."), Money(f.deductions, N142));
-    printAmountLine(QStringLiteral("Total de Juros .............."), Money(f.interest, N142));
-    printAmountLine(o_.otherDescription.left(31), Money(f.other, N142));
-    printAmountLine(QStringLiteral("Total de INSS ..............."), Money(f.inss, N142));
-    printAmountLine(QStringLiteral("Total de FGTS a Recolher....."), Money(f.fgts, N142));
+                    QString::number(f.employees).rightJustified(BookLayout().summaryAmount.width));
+    printAmountLine(QStringLiteral("Total da Empresa ............"), f.company);
+    printAmountLine(QStringLiteral("Total de Entidades..........."), f.entities);
+    printAmountLine(QStringLiteral("Total de Deducoes ..........."), f.deductions);
+    printAmountLine(QStringLiteral("Total de Juros .............."), f.interest);
+    printAmountLine(o_.otherDescription.left(31), f.other);
+    printAmountLine(QStringLiteral("Total de INSS ..............."), f.inss);
+    printAmountLine(QStringLiteral("Total de FGTS a Recolher....."), f.fgts);
     // The observations, up to the last line typed.
     int last = int(std::min<qsizetype>(o_.observations.size(), 12));
     while (last > 0 && o_.observations[last - 1].trimmed().isEmpty())
