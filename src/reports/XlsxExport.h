@@ -96,8 +96,12 @@ struct XlsxExportOptions {
 
 // Writes the workbook: with keepHeader rows 1-3 hold the first page's first
 // three header lines merged across A to P and the titles go to row 4 in
-// bold; otherwise the titles go to row 1. Rows of every page follow. Column
-// widths are the titles' widths, then widened to fit the longest cell.
+// bold (with a layout, one titles row per titled kind of line); otherwise
+// the titles go to row 1. Rows of every page follow: by a layout, each line
+// cut by its kind's fields (amounts as numbers in AmountFormat, a count as a
+// plain number, the kinds marked skip leaving no row, a line of no kind in
+// one cell); else by the titles line, every cell as text. Column widths are
+// the titles' widths, then widened to fit the longest cell.
 // The report file is read line by line twice (widths first, then the
 // rows) and the workbook is written in constant memory, so no page is kept.
 // Progress by page through ui; throws UserError when the file cannot be
