@@ -4,6 +4,7 @@
 #include "ReportOutput.h"
 
 #include "PayrollBook.h"
+#include "PayrollBookLayout.h"
 #include "ReportFile.h"
 #include "ReportJob.h"
 #include "XlsxExport.h"
@@ -62,7 +63,7 @@ int cmdPayrollBook(Context& c) {
         return !book.cancelled;
     });
 
-    DeliverReport(c, out, result, PayrollBookScreen, PayrollBookTitlesLine());
+    DeliverReport(c, out, result, PayrollBookScreen, PayrollBookTitlesLine(), PayrollBookReportLayout());
     c.out << QStringLiteral("Folha de pagamento: %1 funcionário(s), %2 página(s) em %3")
                  .arg(book.employees)
                  .arg(result.pages)

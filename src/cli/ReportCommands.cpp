@@ -88,7 +88,7 @@ bool ConfirmEmission(Context& c, const QString& notDone) {
 }
 
 void DeliverReport(Context& c, const ReportOutput& o, const ReportResult& result, const QString& screen,
-                   const QString& titles) {
+                   const QString& titles, const ReportLayout& layout) {
     auto copyOut = [&](const QString& from) {
         QFile::remove(o.output);
         if (!QFile::copy(from, o.output)) throw UserError(QStringLiteral("Não foi possível gravar %1").arg(o.output));
@@ -103,6 +103,7 @@ void DeliverReport(Context& c, const ReportOutput& o, const ReportResult& result
         options.titles = ReadRememberedTitles(c.session().installation(), screen);
         if (options.titles.isEmpty()) options.titles = titles;
         options.keepHeader = true;
+        options.layout = layout;
         WriteXlsx(result.reportFile, o.output, options, c.ui());
     }
     if (!result.reportFile.isEmpty()) QFile::remove(result.reportFile);
@@ -155,7 +156,8 @@ int cmdReport(Context& c) {
         return NothingSelected(c, {result.reportFile, result.htmlFile, result.pdfFile, out.output},
                                QStringLiteral("Nenhum registro a imprimir."));
 
-    DeliverReport(c, out, result, screen, def ? ListingTitlesLine(*def) : QString());
+    DeliverReport(c, out, result, screen, def ? ListingTitlesLine(*def) : QString(),
+                  def ? ListingReportLayout(*def) : ReportLayout());
     c.out << QStringLiteral("%1: %2 registro(s), %3 página(s) em %4")
                  .arg(caption)
                  .arg(listed.rows)

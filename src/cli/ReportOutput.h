@@ -7,6 +7,7 @@
 #include "Cli.h"
 #include "PrintSettings.h"
 #include "ReportJob.h"
+#include "XlsxExport.h"
 
 namespace folha::cli {
 
@@ -40,8 +41,9 @@ bool ConfirmEmission(Context& c, const QString& notDone);
 int NothingSelected(Context& c, const QStringList& written, const QString& nothing);
 // Puts the finished job into the output: the report file for "txt", the
 // page for "html", the spreadsheet for "xlsx" (the titles remembered for
-// `screen`, else `titles`); the job's work files are removed.
+// `screen`, else `titles`; a report with a layout of its own is cut by
+// it); the job's work files are removed.
 void DeliverReport(Context& c, const ReportOutput& o, const ReportResult& result, const QString& screen,
-                   const QString& titles);
+                   const QString& titles, const ReportLayout& layout = {});
 
 } // namespace folha::cli

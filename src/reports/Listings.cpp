@@ -322,6 +322,30 @@ QString ColumnTitlesLine(QList<ListColumn> columns, int lastWidth) {
     return line;
 }
 
+ReportLayout ListingReportLayout(const ListingDef& def) {
+    ReportLayout layout;
+    if (def.detail) return layout;
+    int lines = 1;
+    for (const ListColumn& c : def.columns)
+        lines = std::max(lines, c.line);
+    for (int line = 1; line <= lines; ++line) {
+        QList<ListColumn> columns;
+        for (const ListColumn& c : def.columns)
+            if (c.line == line) columns << c;
+        std::sort(columns.begin(), columns.end(),
+                  [](const ListColumn& a, const ListColumn& b) { return a.column < b.column; });
+        LineLayout l;
+        l.name = QStringLiteral("linha %1").arg(line);
+        l.titled = true;
+        for (const ListColumn& c : columns)
+            l.fields << LayoutField{c.title, c.column, ListColumnWidth(def, c), c.format.endsWith(QLatin1String(".2n"))};
+        layout.lines << l;
+    }
+    layout.blockLines = lines;
+    layout.titleLines = lines; // one line of column titles per line of a row
+    return layout;
+}
+
 QString ListingTitlesLine(const ListingDef& def) {
     QList<ListColumn> first;
     for (const ListColumn& c : def.columns)

@@ -4,6 +4,7 @@
 // One composer runs every listing from a table of listings.
 
 #include "TextReport.h"
+#include "XlsxExport.h"
 
 #include <QList>
 #include <QString>
@@ -73,6 +74,11 @@ enum class ListingOrder { Code, Name };
 
 // The spreadsheet titles line matching a listing's columns ("@Codigo  @Nome @").
 QString ListingTitlesLine(const ListingDef& def);
+// How a listing lays out the lines of its rows, for the spreadsheet export:
+// blocks of as many lines as a row takes, each line's fields at their
+// columns, amounts of two decimals as numbers. None for a listing that
+// prints extra lines under a row (their number varies).
+ReportLayout ListingReportLayout(const ListingDef& def);
 // The same for any columns of a row's first line: each title right after
 // the "@" that stands one place before its column; the last column is
 // `lastWidth` wide (at least its title).

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <xlsxwriter.h>
 
 namespace folha {
@@ -43,7 +44,12 @@ constexpr int MergedColumns = 16; // A to P
 // held.
 class PageReader {
 public:
-    explicit PageReader(const QString& path) : file_(path) {
+    // headerEndsAtDashes: the header is the lines up to the dashes under the
+    // title (a report cut by its own layout tells its column titles apart).
+    // keepBlankBody: blank lines of the body are handed on too (a line of a
+    // row's block whose fields are all empty still counts in the block).
+    explicit PageReader(const QString& path, bool headerEndsAtDashes = false, bool keepBlankBody = false)
+        : file_(path), headerEndsAtDashes_(headerEndsAtDashes), keepBlankBody_(keepBlankBody) {
         if (!file_.open(QIODevice::ReadOnly))
             throw UserError(QStringLiteral("Não foi possível ler o arquivo do relatório %1.").arg(path));
     }
@@ -53,6 +59,7 @@ public:
         Kind kind = Kind::End;
         int page = 0; // from 1
         QString text;
+        QString pageTitle; // the page's third header line (the report's title)
     };
 
     // The next header line (trimmed) or body line, blank lines skipped.
@@ -67,9 +74,19 @@ public:
                 lineInPage_ = 0;
                 headerEnd_ = HeaderLines;
                 dashesSeen_ = false;
+                title_.clear();
             }
             ++lineInPage_;
-            if (text.trimmed().isEmpty()) continue;
+            if (lineInPage_ == 3) title_ = text.trimmed();
+            if (text.trimmed().isEmpty() && !(keepBlankBody_ && dashesSeen_ && lineInPage_ > headerEnd_)) continue;
+            if (headerEndsAtDashes_) {
+                if (!dashesSeen_ && lineInPage_ <= HeaderLines && isDashes(text)) {
+                    dashesSeen_ = true;
+                    headerEnd_ = lineInPage_;
+                }
+                if (lineInPage_ <= headerEnd_) return {Kind::Header, page_, text.trimmed(), title_};
+                return {Kind::Body, page_, text, title_};
+            }
             // The header ends with the column titles, the line after the
             // dashes: a page without a subtitle line has a header of five
             // lines, and its sixth line is already a row of the report.
@@ -81,8 +98,8 @@ public:
                     headerEnd_ = lineInPage_; // dashes under the column titles
                 }
             }
-            if (lineInPage_ <= headerEnd_) return {Kind::Header, page_, text.trimmed()};
-            return {Kind::Body, page_, text};
+            if (lineInPage_ <= headerEnd_) return {Kind::Header, page_, text.trimmed(), title_};
+            return {Kind::Body, page_, text, title_};
         }
         return {};
     }
@@ -93,6 +110,9 @@ private:
         return t.size() >= 10 && t.count(QLatin1Char('-')) == t.size();
     }
     QFile file_;
+    bool headerEndsAtDashes_ = false;
+    bool keepBlankBody_ = false;
+    QString title_;
     int page_ = 0;
     int lineInPage_ = 0;
     int headerEnd_ = HeaderLines;
@@ -184,23 +204,141 @@ void SaveRememberedTitles(const Installation& installation, const QString& repor
     if (!f.flush()) throw UserError(FileErrorText(f, path));
 }
 
+QStringList CutLine(const QString& line, const LineLayout& layout) {
+    QStringList cells;
+    for (int i = 0; i < layout.fields.size(); ++i) {
+        const int from = layout.fields[i].column - 1;
+        const int to = i + 1 < layout.fields.size() ? layout.fields[i + 1].column - 1 : int(line.size());
+        cells << (from < line.size() ? line.mid(from, std::max(0, to - from)).trimmed() : QString());
+    }
+    return cells;
+}
+
+std::optional<double> PrintedAmount(const QString& text) {
+    static const QRegularExpression amount(QStringLiteral("^-?\\d{1,3}(\\.\\d{3})*(,\\d+)?$"));
+    const QString t = text.trimmed();
+    if (!amount.match(t).hasMatch()) return std::nullopt;
+    QString plain = t;
+    plain.remove(QLatin1Char('.')).replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = plain.toDouble(&ok); // a cell's value, never summed here
+    if (!ok) return std::nullopt;
+    return value;
+}
+
+namespace {
+
+// A cell of the sheet: its text, and whether it is written as a number.
+struct Cell {
+    QString text;
+    bool amount = false;
+};
+
+// Cuts the body lines of a report into the cells of a row, by a layout or
+// by a titles line. Returns no cells for a line that makes no row.
+class RowCutter {
+public:
+    explicit RowCutter(const XlsxExportOptions& options)
+        : layout_(options.layout), columns_(ParseTitlesLine(options.titles)) {}
+
+    bool byLayout() const { return !layout_.isEmpty(); }
+
+    // The bold titles rows.
+    QList<QStringList> titleRows() const {
+        QList<QStringList> rows;
+        if (byLayout()) {
+            for (const LineLayout& l : layout_.lines) {
+                if (!l.titled) continue;
+                QStringList titles;
+                for (const LayoutField& f : l.fields)
+                    titles << f.title;
+                rows << titles;
+            }
+            return rows;
+        }
+        QStringList titles;
+        for (const XlsxColumn& c : columns_)
+            titles << c.title;
+        rows << titles;
+        return rows;
+    }
+    // The widths the titles ask for, by sheet column.
+    QList<int> titleWidths() const {
+        QList<int> widths;
+        auto widen = [&](int i, int w) {
+            while (widths.size() <= i)
+                widths << 1;
+            widths[i] = std::max(widths[i], w);
+        };
+        if (byLayout()) {
+            for (const LineLayout& l : layout_.lines)
+                for (int i = 0; i < l.fields.size(); ++i)
+                    widen(i, std::max(l.titled ? int(l.fields[i].title.size()) : 0, l.fields[i].width));
+        } else {
+            for (int i = 0; i < columns_.size(); ++i)
+                widen(i, columns_[i].width);
+        }
+        return widths;
+    }
+
+    std::optional<QList<Cell>> cut(const PageReader::Line& l) {
+        if (l.page != page_) {
+            page_ = l.page;
+            bodyLine_ = 0;
+        }
+        const int index = bodyLine_++;
+        QList<Cell> cells;
+        if (!byLayout()) {
+            for (const XlsxColumn& c : columns_)
+                cells << Cell{cellText(l.text, c), false};
+            return cells;
+        }
+        const LineLayout* kind = nullptr;
+        if (layout_.blockLines > 0) {
+            // The column titles open the page; then blocks of lines.
+            if (index < layout_.titleLines) return std::nullopt;
+            kind = &layout_.lines[(index - layout_.titleLines) % layout_.blockLines];
+        } else {
+            for (const LineLayout& k : layout_.lines) {
+                if (!k.page.pattern().isEmpty() && !k.page.match(l.pageTitle).hasMatch()) continue;
+                if (!k.line.pattern().isEmpty() && !k.line.match(l.text).hasMatch()) continue;
+                kind = &k;
+                break;
+            }
+        }
+        if (!kind) return QList<Cell>{Cell{l.text.trimmed(), false}}; // a line of no known kind: whole
+        if (kind->skip || l.text.trimmed().isEmpty()) return std::nullopt;
+        const QStringList texts = CutLine(l.text, *kind);
+        for (int i = 0; i < texts.size(); ++i)
+            cells << Cell{texts[i], kind->fields[i].amount && PrintedAmount(texts[i]).has_value()};
+        return cells;
+    }
+
+private:
+    const ReportLayout& layout_;
+    const QList<XlsxColumn> columns_;
+    int page_ = 0;
+    int bodyLine_ = 0;
+};
+
+} // namespace
+
 int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExportOptions& options,
               UserInterface& ui) {
     // A report file in, a new workbook out: never a database either way.
     RefuseNonReportInput(reportFile);
     RefuseSystemOutput(xlsxPath);
-    const QList<XlsxColumn> columns = ParseTitlesLine(options.titles);
+    const bool byLayout = !options.layout.isEmpty();
 
     // First pass: the pages to count, the first page's header and the
     // widest cell of each column.
     int pages = 0;
     QStringList firstHeader;
     int headerPage = 0;
-    QList<int> widths;
-    for (const XlsxColumn& c : columns)
-        widths << c.width;
+    QList<int> widths = RowCutter(options).titleWidths();
     {
-        PageReader reader(reportFile);
+        RowCutter cutter(options);
+        PageReader reader(reportFile, byLayout, options.layout.blockLines > 0);
         for (PageReader::Line l = reader.next(); l.kind != PageReader::Kind::End; l = reader.next()) {
             pages = std::max(pages, l.page);
             if (l.kind == PageReader::Kind::Header) {
@@ -208,8 +346,13 @@ int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExpo
                 if (l.page == headerPage && firstHeader.size() < 3) firstHeader << l.text;
                 continue;
             }
-            for (int i = 0; i < columns.size(); ++i)
-                widths[i] = std::max(widths[i], int(cellText(l.text, columns[i]).size()));
+            const auto cells = cutter.cut(l);
+            if (!cells) continue;
+            for (int i = 0; i < cells->size(); ++i) {
+                while (widths.size() <= i)
+                    widths << 1;
+                widths[i] = std::max(widths[i], int((*cells)[i].text.size()));
+            }
         }
     }
 
@@ -231,41 +374,50 @@ int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExpo
         throw UserError(xlsxErrorText(xlsxPath, LXW_ERROR_MEMORY_MALLOC_FAILED));
     }
     lxw_worksheet* sheet = workbook_add_worksheet(book.book, nullptr);
-    // Every cell is text, so codes and amounts keep their printed form.
+    // Texts stay as printed (codes keep their zeros); amounts are numbers
+    // the sheet can sum, shown with thousands and two decimals.
     lxw_format* text = workbook_add_format(book.book);
     format_set_num_format(text, "@");
     lxw_format* bold = workbook_add_format(book.book);
     format_set_num_format(bold, "@");
     format_set_bold(bold);
+    lxw_format* number = workbook_add_format(book.book);
+    format_set_num_format(number, AmountFormat);
 
-    for (int i = 0; i < columns.size(); ++i)
+    for (int i = 0; i < widths.size(); ++i)
         worksheet_set_column(sheet, lxw_col_t(i), lxw_col_t(i), std::max(widths[i], 1) + 1, nullptr);
 
     lxw_row_t row = 0;
-    auto write = [&](lxw_row_t r, int col, const QString& value, lxw_format* format) {
-        if (value.isEmpty()) return;
-        const lxw_error e =
-            worksheet_write_string(sheet, r, lxw_col_t(col), value.toUtf8().constData(), format);
+    auto check = [&](lxw_error e) {
         if (e != LXW_NO_ERROR) throw UserError(xlsxErrorText(xlsxPath, e));
+    };
+    auto write = [&](lxw_row_t r, int col, const Cell& cell, lxw_format* format) {
+        if (cell.text.isEmpty()) return;
+        if (cell.amount) // a count ("12") as a plain number, an amount with its decimals
+            check(worksheet_write_number(sheet, r, lxw_col_t(col), *PrintedAmount(cell.text),
+                                         cell.text.contains(QLatin1Char(',')) ? number : nullptr));
+        else
+            check(worksheet_write_string(sheet, r, lxw_col_t(col), cell.text.toUtf8().constData(), format));
     };
     if (options.keepHeader) {
         for (int i = 0; i < 3; ++i) {
             const QByteArray value = firstHeader.value(i).toUtf8();
-            const lxw_error e =
-                worksheet_merge_range(sheet, row, 0, row, MergedColumns - 1, value.constData(), text);
-            if (e != LXW_NO_ERROR) throw UserError(xlsxErrorText(xlsxPath, e));
+            check(worksheet_merge_range(sheet, row, 0, row, MergedColumns - 1, value.constData(), text));
             ++row;
         }
     }
-    for (int i = 0; i < columns.size(); ++i)
-        write(row, i, columns[i].title, bold);
-    ++row;
+    for (const QStringList& titles : RowCutter(options).titleRows()) {
+        for (int i = 0; i < titles.size(); ++i)
+            write(row, i, Cell{titles[i], false}, bold);
+        ++row;
+    }
 
     ui.progressStart(QStringLiteral("Exportando relatório para o Excel"), pages);
     int dataRows = 0;
     int page = 0;
     bool stopped = false;
-    PageReader reader(reportFile);
+    RowCutter cutter(options);
+    PageReader reader(reportFile, byLayout, options.layout.blockLines > 0);
     for (PageReader::Line l = reader.next(); l.kind != PageReader::Kind::End; l = reader.next()) {
         if (l.page != page) {
             if (page > 0) {
@@ -278,8 +430,10 @@ int WriteXlsx(const QString& reportFile, const QString& xlsxPath, const XlsxExpo
             page = l.page;
         }
         if (l.kind != PageReader::Kind::Body) continue;
-        for (int i = 0; i < columns.size(); ++i)
-            write(row, i, cellText(l.text, columns[i]), text);
+        const auto cells = cutter.cut(l);
+        if (!cells) continue;
+        for (int i = 0; i < cells->size(); ++i)
+            write(row, i, (*cells)[i], text);
         ++row;
         ++dataRows;
     }

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -339,6 +340,37 @@ TEST_F(ReportScreens, ExportScreenRemembersTheTitlesAndDeletesTheReportFile) {
     EXPECT_EQ(ReadLatin1(database).toLatin1(), before);
     EXPECT_TRUE(ui.texts("error").join("").contains("O arquivo de saída é uma base de dados do sistema"))
         << ui.texts().join(" | ").toStdString();
+}
+
+// A report with a layout of its own is cut by it from the screen: the
+// titles box is not asked (what it holds is not used), codes stay text and
+// amounts are numbers.
+TEST_F(ReportScreens, ExportScreenCutsAReportByItsOwnLayout) {
+    const ListingDef* def = FindListing("TfoCadRelCargos");
+    ASSERT_NE(def, nullptr);
+    PrintSettings settings;
+    settings.destination = PrintDestination::Excel;
+    ReportRequest request;
+    request.info = {def->caption, def->screen};
+    request.width = def->width;
+    const QString file = RunReportJob(*session, ui, ConfirmPrintSettings(settings), request, [&](TextReport& report) {
+                             return !ComposeListing(*session, ui, *def, ListingOrder::Code, report).cancelled;
+                         }).reportFile;
+    TfoExportarRelExcel screen(*session, ui, file, def->screen, ListingTitlesLine(*def));
+    screen.setReportLayout(ListingReportLayout(*def));
+    EXPECT_FALSE(screen.titlesBox()->isEnabled());
+    screen.titlesBox()->setText("@x@");
+    screen.viewBox()->setChecked(false);
+    const QString xlsx = d.file("cargos-campos.xlsx");
+    ASSERT_TRUE(screen.exportReport(xlsx));
+    QProcess unzip;
+    unzip.start("unzip", {"-p", xlsx, "xl/worksheets/sheet1.xml"});
+    unzip.waitForFinished(60000);
+    const QString sheet = QString::fromUtf8(unzip.readAllStandardOutput());
+    EXPECT_TRUE(sheet.contains(QRegularExpression("<c r=\"A5\"[^>]*t=\"inlineStr\"><is><t>\\d{3}</t>"))) << sheet.left(2000).toStdString();
+    EXPECT_TRUE(sheet.contains(QRegularExpression("<c r=\"C5\" s=\"\\d+\"><v>[\\d.]+</v></c>"))) << sheet.left(2000).toStdString();
+    EXPECT_FALSE(sheet.contains(">x<"));
+    EXPECT_FALSE(QFile::exists(file));
 }
 
 TEST_F(ReportScreens, EveryListingAndThePrintScreensAreInTheCatalog) {

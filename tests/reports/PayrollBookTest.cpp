@@ -4,6 +4,7 @@
 // by category, the typed inputs and the missing fixed roles.
 #include "DemoCompany.h"
 #include "PayrollBook.h"
+#include "PayrollBookLayout.h"
 #include "DemoBuilder.h"
 #include "PayrollRun.h"
 #include "ReportFile.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <tuple>
 #include <QFile>
 #include <QRegularExpression>
 #include "TestBackend.h"
@@ -41,6 +43,11 @@ Fixed F(const char* text) {
     return *Fixed::parse(QLatin1String(text));
 }
 
+// The text of a field of a book line.
+QString FieldOf(const QString& line, const LayoutField& f) {
+    return line.mid(f.column - 1, f.width).trimmed();
+}
+
 // The visible lines of every page, in order.
 struct Book {
     QStringList lines;
@@ -56,22 +63,19 @@ struct Book {
             const auto m = employee.match(l);
             if (m.hasMatch()) current = m.captured(1);
             if (l.startsWith(QLatin1String("Total de Proventos.....   ")) && l.size() > 100)
-                out[current] = Amount(l.mid(94 + 25, 13));
+                out[current] = Amount(FieldOf(l, BookLayout().bases.value));
         }
         return out;
     }
-    // The general summary's columns: event code -> value.
+    // The general summary's tables: event code -> value.
     std::map<QString, Fixed> generalSummary() const {
         std::map<QString, Fixed> out;
         const int from = find(QStringLiteral("^RESUMO GERAL DA FOLHA"));
         EXPECT_GE(from, 0);
-        static const QRegularExpression code(QStringLiteral("^\\d{3}$"));
-        for (int i = from; i >= 0 && i < lines.size(); ++i) {
-            const QString l = lines[i].leftJustified(132);
-            for (const auto& [at, valueAt] : {std::pair{0, 36}, std::pair{47, 83}, std::pair{94, 122}})
-                if (code.match(l.mid(at, 3)).hasMatch() && l.at(at + 3) == QLatin1Char(' '))
-                    out[l.mid(at, 3)] = Amount(l.mid(valueAt, 10));
-        }
+        static const QRegularExpression code(QStringLiteral("^\\d{3} "));
+        for (int i = from; i >= 0 && i < lines.size(); ++i)
+            if (code.match(lines[i]).hasMatch())
+                out[lines[i].left(3)] = Amount(FieldOf(lines[i], BookLayout().summaryValue));
         return out;
     }
     // The first line from `from` on that matches, or -1.
@@ -100,6 +104,8 @@ struct Book {
         return n;
     }
 };
+
+const QString TerminationNet = QStringLiteral("087");
 
 class PayrollBookTest : public ::testing::Test {
 protected:
@@ -192,7 +198,11 @@ protected:
                          return true;
                      });
     }
+    // Where a row goes: by its event's HPRODESC, but the termination's net
+    // (role 055, event 087 of the demo), paid in the termination, is a
+    // deduction of the month.
     static int kindOf(const QString& code) {
+        if (code == TerminationNet) return 0;
         auto h = Table(session->folha(), "HISTFP").find({code});
         return h ? h->integer("HPRODESC") : -1;
     }
@@ -271,6 +281,40 @@ TEST_F(PayrollBookTest, NetPayOfEachEmployeeAndTheTotalAgreeWithTheRows) {
             EXPECT_EQ(printed.at(fun), net) << fun.toStdString();
         }
     EXPECT_EQ(int(printed.size()), book.result.employees);
+}
+
+// The dismissed employee's block: its totals line is the month's stored
+// totals (roles 026, 027 and 028, which the pay statement prints), the
+// termination's net listed among the deductions.
+TEST_F(PayrollBookTest, DismissedEmployeeTotalsAreTheStoredTotals) {
+    const Book book = compose(options());
+    std::map<QString, Fixed> stored; // event -> value of 000013
+    Table(session->folha(), "OCORRENC")
+        .forEach("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?", {"2013", "04", "F", "000013"},
+                 [&](const Record& r) {
+                     stored[r.text("HCODIGO").trimmed()] += r.number("VALOR");
+                     return true;
+                 });
+    ASSERT_FALSE(stored[TerminationNet].isZero()); // the demo's termination was calculated
+    const int from = book.find("^000013 ");
+    ASSERT_GE(from, 0);
+    const int totals = book.find("^Total de Proventos", from);
+    ASSERT_GT(totals, from);
+    const PayrollBookLayout& lay = BookLayout();
+    const QString& l = book.lines[totals];
+    EXPECT_EQ(Amount(FieldOf(l, lay.earnings.value)), stored["140"]);
+    EXPECT_EQ(Amount(FieldOf(l, lay.deductions.value)), stored["141"]);
+    EXPECT_EQ(Amount(FieldOf(l, lay.bases.value)), stored["142"]);
+    // The termination's net is a deduction line of the block, not a base.
+    bool listed = false;
+    for (int i = from + 1; i < totals; ++i) {
+        EXPECT_NE(FieldOf(book.lines[i], lay.bases.code), TerminationNet);
+        if (FieldOf(book.lines[i], lay.deductions.code) == TerminationNet) {
+            listed = true;
+            EXPECT_EQ(Amount(FieldOf(book.lines[i], lay.deductions.value)), stored[TerminationNet]);
+        }
+    }
+    EXPECT_TRUE(listed);
 }
 
 TEST_F(PayrollBookTest, SummaryValueOfEachEventIsTheSumOfItsRows) {
@@ -375,10 +419,13 @@ TEST_F(PayrollBookTest, OneListingPerCategoryThenTheGeneralSummary) {
     typed.otherOperation = "S";
     const Book book = compose(options(typed));
     EXPECT_EQ(book.result.groupCategories, (QList<int>{1, 7}));
-    EXPECT_EQ(book.count("RESUMO DA FOLHA DE PAGAMENTO"), 2);
-    EXPECT_EQ(book.count("RESUMO GERAL DA FOLHA DE PAGAMENTO"), 1);
+    // Two summaries, each ending with its FGTS line (a summary may run over
+    // a page), then the general one.
+    EXPECT_EQ(book.count("SubTotal de FGTS a Recolher"), 2);
+    EXPECT_EQ(book.count("Total de FGTS a Recolher....."), 1);
+    EXPECT_GT(book.find("^RESUMO GERAL DA FOLHA"), book.find("^RESUMO DA FOLHA"));
     // The apprentice (category 7) is listed after the first summary, alone.
-    const int firstSummary = book.find("^RESUMO DA FOLHA");
+    const int firstSummary = book.find("^SubTotal de FGTS a Recolher");
     const int apprentice = book.find("^000004 ");
     const int second = book.find("^RESUMO DA FOLHA", firstSummary + 1);
     ASSERT_GT(firstSummary, 0);
@@ -441,6 +488,97 @@ TEST(PayrollBookSummary, KeepsFiveHundredEventsPerColumn) {
     EXPECT_EQ(summary.rbegin()->first, "799");
     EXPECT_EQ(result.general.earnings, F("520"));
     EXPECT_EQ(result.employees, 1);
+}
+
+// Salaries of 150.000,00, 1.234.567,89 and 9.500.000,00, totals past ten
+// million: every amount of the book is printed whole, in its own field.
+TEST(PayrollBookAmounts, MillionsArePrintedWholeInTheirFields) {
+    TempDir dir;
+    auto db = folha::testing::OpenTestDatabase(dir.path() + "/milhoes");
+    demo::DemoBuilder::buildSyntheticCompany(*db, 3);
+    Table histfp(*db, "HISTFP");
+    for (const auto& [code, name, kind] : {std::tuple{"301", "SALARIO MENSAL", 1}, std::tuple{"302", "ADIANTAMENTO", 0},
+                                           std::tuple{"303", "BASE DO MES", 2}}) {
+        Record h = histfp.newRecord();
+        h.set("HCODIGO", code).set("HNOME", name).set("HPRODESC", kind);
+        histfp.save(h);
+    }
+    Table ocorrenc(*db, "OCORRENC");
+    ocorrenc.removeWhere("1 = 1", {});
+    Table cadfun(*db, "CADFUN");
+    struct Pay {
+        const char* employee;
+        const char* salary;
+        const char* advance;
+    };
+    const Pay pays[] = {{"000001", "150000.00", "45000.00"},
+                        {"000002", "1234567.89", "1000000.00"},
+                        {"000003", "9500000.00", "999999.99"}};
+    for (const Pay& p : pays) {
+        Record e = *cadfun.find({p.employee});
+        e.set("VLR_SALAR", p.salary);
+        cadfun.update(e);
+        for (const auto& [code, value, refer] :
+             {std::tuple{"301", p.salary, "220.00"}, std::tuple{"302", p.advance, "999999.99"},
+              std::tuple{"303", p.salary, "0"}}) {
+            Record r = ocorrenc.newRecord();
+            r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", code);
+            r.set("CODFUN", p.employee).set("REFER", refer).set("VALOR", value);
+            ocorrenc.insert(r);
+        }
+    }
+    PagesSink sink;
+    TextReport report(sink, PayrollBookWidth, 66);
+    report.setClock(Clock);
+    report.beginJob({});
+    ScriptedUi ui;
+    const PayrollBookResult result = ComposePayrollBook(*db, ui, PayrollBookOptions(), report);
+    report.endJob();
+    Book book;
+    for (const TextPage& p : sink.pages)
+        for (int i = 0; i < int(p.lines.size()); ++i)
+            book.lines << p.visibleText(i);
+    ASSERT_EQ(result.employees, 3);
+    EXPECT_EQ(result.general.earnings, F("10884567.89"));
+
+    // Every number printed is whole: thousands and two decimals, never cut
+    // at the page's edge nor run into the next field.
+    static const QRegularExpression number(QStringLiteral("[\\d.,]*\\d,[\\d,.]*|[\\d.]+,"));
+    static const QRegularExpression whole(QStringLiteral("^\\d{1,3}(\\.\\d{3})*,\\d\\d$"));
+    for (const QString& l : book.lines) {
+        EXPECT_LE(l.size(), PayrollBookWidth) << l.toStdString();
+        for (auto it = number.globalMatch(l); it.hasNext();) {
+            const QString n = it.next().captured();
+            EXPECT_TRUE(whole.match(n).hasMatch()) << n.toStdString() << " in: " << l.toStdString();
+        }
+    }
+    // Each field holds its amount.
+    const PayrollBookLayout& lay = BookLayout();
+    for (const Pay& p : pays) {
+        const Fixed salary = F(p.salary), advance = F(p.advance);
+        const int at = book.find(QStringLiteral("^%1 ").arg(p.employee));
+        ASSERT_GE(at, 0) << p.employee;
+        EXPECT_EQ(Amount(FieldOf(book.lines[at], lay.salary)), salary);
+        const QString& events = book.lines[at + 1];
+        EXPECT_EQ(Amount(FieldOf(events, lay.earnings.value)), salary);
+        EXPECT_EQ(Amount(FieldOf(events, lay.deductions.reference)), F("999999.99"));
+        EXPECT_EQ(Amount(FieldOf(events, lay.deductions.value)), advance);
+        EXPECT_EQ(Amount(FieldOf(events, lay.bases.value)), salary);
+        const QString& totals = book.lines[at + 2];
+        EXPECT_EQ(Amount(FieldOf(totals, lay.earnings.value)), salary);
+        EXPECT_EQ(Amount(FieldOf(totals, lay.deductions.value)), advance);
+        EXPECT_EQ(Amount(FieldOf(totals, lay.bases.value)), salary - advance);
+    }
+    // The summary's sums and totals: a reference summed past a million too.
+    const auto summary = book.generalSummary();
+    EXPECT_EQ(summary.at("301"), F("10884567.89"));
+    EXPECT_EQ(summary.at("302"), F("2044999.99"));
+    EXPECT_EQ(summary.at("303"), F("10884567.89"));
+    const int advances = book.find("^302 ADIANTAMENTO", book.find("^RESUMO GERAL"));
+    ASSERT_GE(advances, 0);
+    EXPECT_EQ(FieldOf(book.lines[advances], lay.summaryReference), "2.999.999,97");
+    EXPECT_EQ(book.after("Total de Proventos....."), "10.884.567,89");
+    EXPECT_EQ(book.after("Total Liquido..........", 1), "8.839.567,90");
 }
 
 struct FilterCase {

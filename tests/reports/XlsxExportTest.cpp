@@ -4,6 +4,7 @@
 #include "DbError.h"
 #include "Installation.h"
 #include "Listings.h"
+#include "PayrollBookLayout.h"
 #include "ScriptedUi.h"
 #include "TempDir.h"
 
@@ -60,6 +61,7 @@ QString unzip(const QString& xlsx, const QString& member) {
 struct Sheet {
     QMap<QString, QString> cells;  // "A1" -> text
     QMap<QString, QString> styles; // "A1" -> style index
+    QMap<QString, QString> types;  // "A1" -> "s" shared string, "inlineStr", "" number
     QStringList merges;
     QString stylesXml;
     QStringList styleFormats; // number format code of each cell style, by index
@@ -112,6 +114,7 @@ Sheet readSheet(const QString& xlsx) {
         if (xml.name() == QLatin1String("c")) {
             ref = xml.attributes().value("r").toString();
             type = xml.attributes().value("t").toString();
+            sheet.types[ref] = type;
             sheet.styles[ref] = xml.attributes().value("s").toString();
         } else if (xml.name() == QLatin1String("v")) {
             const QString v = xml.readElementText();
@@ -188,7 +191,7 @@ TEST(XlsxExport, KeptHeaderIsMergedAndTitlesAreBold) {
     const QString xlsx = dir.file("cargos.xlsx");
     writeReport(report, twoPages());
     ScriptedUi ui;
-    EXPECT_EQ(WriteXlsx(report, xlsx, {Titles, true}, ui), 5);
+    EXPECT_EQ(WriteXlsx(report, xlsx, {Titles, true, {}}, ui), 5);
     const Sheet s = readSheet(xlsx);
     EXPECT_EQ(s.merges, QStringList({"A1:P1", "A2:P2", "A3:P3"}));
     EXPECT_EQ(s.cells["A1"], header(1)[0].trimmed());
@@ -229,7 +232,7 @@ TEST(XlsxExport, WithoutHeaderTitlesGoToTheFirstRow) {
     const QString xlsx = dir.file("sem.xlsx");
     writeReport(report, twoPages());
     ScriptedUi ui;
-    EXPECT_EQ(WriteXlsx(report, xlsx, {Titles, false}, ui), 5);
+    EXPECT_EQ(WriteXlsx(report, xlsx, {Titles, false, {}}, ui), 5);
     const Sheet s = readSheet(xlsx);
     EXPECT_TRUE(s.merges.isEmpty());
     EXPECT_EQ(s.cells["A1"], "Codigo");
@@ -244,10 +247,10 @@ TEST(XlsxExport, TitlesWithoutAtGiveNoDataColumns) {
     const QString xlsx = dir.file("vazia.xlsx");
     writeReport(report, twoPages());
     ScriptedUi ui;
-    WriteXlsx(report, xlsx, {QStringLiteral("Codigo Nome Salario"), false}, ui);
+    WriteXlsx(report, xlsx, {QStringLiteral("Codigo Nome Salario"), false, {}}, ui);
     EXPECT_TRUE(readSheet(xlsx).cells.isEmpty());
     // With the header kept only the three header rows hold text.
-    WriteXlsx(report, xlsx, {QStringLiteral("Codigo Nome Salario"), true}, ui);
+    WriteXlsx(report, xlsx, {QStringLiteral("Codigo Nome Salario"), true, {}}, ui);
     EXPECT_EQ(readSheet(xlsx).cells.keys(), QStringList({"A1", "A2", "A3"}));
 }
 
@@ -258,7 +261,7 @@ TEST(XlsxExport, CancelStopsAndRemovesThePartialFile) {
     writeReport(report, twoPages());
     ScriptedUi ui;
     ui.cancelAfterSteps = 1;
-    EXPECT_EQ(WriteXlsx(report, xlsx, {Titles, true}, ui), -1);
+    EXPECT_EQ(WriteXlsx(report, xlsx, {Titles, true, {}}, ui), -1);
     EXPECT_FALSE(QFile::exists(xlsx));
     EXPECT_EQ(ui.texts("progress").last(), "end");
 }
@@ -270,7 +273,7 @@ TEST(XlsxExport, UnwritableWorkbookIsAUserErrorNamingTheFile) {
     const QString xlsx = dir.file("nao-existe/cargos.xlsx");
     ScriptedUi ui;
     try {
-        WriteXlsx(report, xlsx, {Titles, true}, ui);
+        WriteXlsx(report, xlsx, {Titles, true, {}}, ui);
         FAIL() << "no error";
     } catch (const UserError& e) {
         EXPECT_EQ(e.message(),
@@ -302,7 +305,7 @@ TEST(XlsxExport, AListingWithoutSubtitleKeepsItsFirstRow) {
     ASSERT_NE(def, nullptr);
     ScriptedUi ui;
     const QString xlsx = dir.file("cargos.xlsx");
-    EXPECT_EQ(WriteXlsx(report, xlsx, {ListingTitlesLine(*def), true}, ui), 6);
+    EXPECT_EQ(WriteXlsx(report, xlsx, {ListingTitlesLine(*def), true, {}}, ui), 6);
     const Sheet s = readSheet(xlsx);
     EXPECT_EQ(s.cells["A4"], "Cód.");
     EXPECT_EQ(s.cells["B4"], "Nome do Cargo");
@@ -313,4 +316,147 @@ TEST(XlsxExport, AListingWithoutSubtitleKeepsItsFirstRow) {
     EXPECT_EQ(s.cells["A10"], "003");
     EXPECT_EQ(s.cells["B10"], "VIGILANTE");
     EXPECT_FALSE(s.cells.contains("A11"));
+}
+
+namespace {
+
+// A line's words, each amount ("1.595,45", "0") as its value with two
+// decimals, so a line and the cells of its row compare word by word.
+QStringList Words(const QString& text) {
+    QStringList words;
+    for (const QString& w : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const auto v = PrintedAmount(w);
+        words << (v ? QString::number(*v, 'f', 2) : w);
+    }
+    return words;
+}
+
+// The lines of a report file that carry data: the header of each page (to
+// its dashes), blank lines, the repeated column titles and dashes left out.
+QStringList DataLines(const QString& path, int titleLines, const QRegularExpression& skip) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    QStringList out;
+    int inPage = 0, afterDashes = -1;
+    while (!f.atEnd()) {
+        const QString l = VisibleReportText(f.readLine());
+        if (l.contains(QStringLiteral(":FOLHA DE PAGAMENTO"))) {
+            inPage = 0;
+            afterDashes = -1;
+        }
+        ++inPage;
+        const bool dashes = l.trimmed().startsWith(QStringLiteral("----------"));
+        if (afterDashes < 0) {
+            if (dashes) afterDashes = 0;
+            continue;
+        }
+        if (afterDashes++ < titleLines || l.trimmed().isEmpty() || dashes || skip.match(l).hasMatch()) continue;
+        out << l;
+    }
+    return out;
+}
+
+struct ExportCase {
+    const char* name;
+    const char* golden;
+    ReportLayout layout;
+    int titleLines;      // column titles under the dashes of each page
+    const char* skip;    // further lines that are no rows
+    int titleRows;       // bold rows before the data
+    QStringList firstRow;
+    QList<int> amountColumns; // of the first row, numeric cells
+};
+
+} // namespace
+
+// The payroll book and the three-line register of events, exported by
+// their own layouts: each line a row, each field a cell (none loses a
+// character at a column's edge, no amount is split), amounts numeric with
+// thousands and two decimals.
+TEST(XlsxExport, ReportsWithTheirOwnLayoutExportEveryFieldWhole) {
+    const ExportCase cases[] = {
+        {"livro", "TfoEmiFolhadePagamento.txt", PayrollBookReportLayout(), 0,
+         "^(CODIGO NOME|OCO DESCR\\. PROVENTOS +REFERENC )", 2,
+         {"000001", "ADRIANO SILVA SANTOS", "ADM", "ADMINISTRACAO", "1500", "AUXILIAR ADMINISTRATIV", "0"},
+         {4}},
+        {"histfp", "TfoRelCadHistfp.txt", ListingReportLayout(*FindListing("histfp")), 3, "^$", 3,
+         {"052", "1/3 FERIAS NORMAIS", "0", "0", "0", "0", "0", "0", "0"},
+         {}},
+    };
+    for (const ExportCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const QString report = QStringLiteral(FOLHA_SOURCE_DIR "/tests/reports/golden/") + c.golden;
+        const QString xlsx = dir.file("planilha.xlsx");
+        ScriptedUi ui;
+        XlsxExportOptions options;
+        options.keepHeader = false;
+        options.layout = c.layout;
+        const QStringList lines = DataLines(report, c.titleLines, QRegularExpression(QString::fromUtf8(c.skip)));
+        ASSERT_GT(lines.size(), 20);
+        EXPECT_EQ(WriteXlsx(report, xlsx, options, ui), lines.size());
+        const Sheet s = readSheet(xlsx);
+        auto cell = [&](int row, int col) { return QString(QChar('A' + col)) + QString::number(row); };
+        for (int col = 0; col < c.firstRow.size(); ++col) {
+            EXPECT_EQ(s.cells.value(cell(c.titleRows + 1, col)).toStdString(), c.firstRow[col].toStdString()) << col;
+            const bool amount = c.amountColumns.contains(col);
+            EXPECT_EQ(s.types.value(cell(c.titleRows + 1, col)).isEmpty(), amount) << col;
+        }
+        // Row by row, the cells say what the line says, word for word.
+        int numbers = 0;
+        for (int i = 0; i < lines.size(); ++i) {
+            const int row = c.titleRows + 1 + i;
+            QStringList words;
+            for (int col = 0; col < 26; ++col) {
+                const QString ref = cell(row, col);
+                if (!s.cells.contains(ref)) continue;
+                if (s.types.value(ref).isEmpty()) { // a number: an amount shown "#.##0,00", a count plain
+                    ++numbers;
+                    const double v = s.cells[ref].toDouble();
+                    EXPECT_EQ(s.formatOf(ref), v == double(qint64(v)) && s.formatOf(ref) == "General"
+                                                   ? QStringLiteral("General")
+                                                   : QString::fromLatin1(AmountFormat))
+                        << ref.toStdString();
+                    words << QString::number(s.cells[ref].toDouble(), 'f', 2);
+                } else {
+                    words << Words(s.cells[ref]);
+                }
+            }
+            EXPECT_EQ(words.join(QLatin1Char('|')).toStdString(), Words(lines[i]).join(QLatin1Char('|')).toStdString());
+        }
+        EXPECT_GT(numbers, 0);
+    }
+}
+
+// A book file cut off in the middle of an event line (a job stopped
+// halfway, a copy that did not finish): every whole line still makes its
+// row, the cut line keeps the fields it has, and nothing is read past the
+// end.
+TEST(XlsxExport, ABookCutOffHalfwayExportsWhatItHas) {
+    TempDir dir;
+    QFile golden(QStringLiteral(FOLHA_SOURCE_DIR "/tests/reports/golden/TfoEmiFolhadePagamento.txt"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    const QByteArray all = golden.readAll();
+    const qsizetype line = all.indexOf("001 SALARIO");
+    ASSERT_GT(line, 0);
+    const QString report = dir.file("cortado.IMP");
+    QFile cut(report);
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(all.left(line + 42)); // up to the middle of the earning's value: "1.5"
+    cut.close();
+    XlsxExportOptions options;
+    options.keepHeader = true;
+    options.layout = PayrollBookReportLayout();
+    ScriptedUi ui;
+    const QString xlsx = dir.file("cortado.xlsx");
+    EXPECT_EQ(WriteXlsx(report, xlsx, options, ui), 2); // the employee line and the cut event line
+    const Sheet s = readSheet(xlsx);
+    EXPECT_EQ(s.cells.value("A6"), "000001");
+    EXPECT_EQ(s.cells.value("A7"), "001");
+    EXPECT_EQ(s.cells.value("B7"), "SALARIO");
+    EXPECT_EQ(s.cells.value("C7"), "220");
+    EXPECT_TRUE(s.types.value("C7").isEmpty()); // a number
+    EXPECT_EQ(s.cells.value("D7"), "1.5");      // "1.5" as printed when cut: text, not a number
+    EXPECT_FALSE(s.types.value("D7").isEmpty());
+    EXPECT_FALSE(s.cells.contains("A8"));
 }

@@ -104,6 +104,7 @@ bool RunDesktopReport(QWidget* owner, Session& session, UserInterface& ui, const
         break;
     case PrintDestination::Excel: {
         TfoExportarRelExcel exportScreen(session, ui, result.reportFile, request.info.reportName, request.titlesLine, owner);
+        if (!request.layout.isEmpty()) exportScreen.setReportLayout(request.layout);
         exportScreen.exec();
         break;
     }

@@ -8,6 +8,7 @@
 #include "PageSink.h"
 #include "PrintSettings.h"
 #include "TextReport.h"
+#include "XlsxExport.h"
 
 #include <QString>
 #include <functional>
@@ -44,6 +45,7 @@ struct DesktopReportRequest {
     // landscape); `width` when not set.
     std::function<int(const PrintSettings&)> widthFor;
     QString titlesLine; // the spreadsheet titles proposed when none is remembered
+    ReportLayout layout; // the report's own line layout, by which the spreadsheet is cut (titles then unused)
     // Asks "Confirma Emissao" after the print set-up (the listings do).
     bool confirm = true;
     // The PDF destination's file; asked with a file dialog when empty.

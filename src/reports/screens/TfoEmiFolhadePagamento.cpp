@@ -1,6 +1,7 @@
 #include "TfoEmiFolhadePagamento.h"
 
 #include "DesktopReport.h"
+#include "PayrollBookLayout.h"
 #include "JobScreen.h"
 #include "Session.h"
 #include "UserInterface.h"
@@ -251,6 +252,7 @@ bool TfoEmiFolhadePagamento::print(bool askSetup, const QString& pdfPath) {
     request.info = {PayrollBookTitle.trimmed(), PayrollBookScreen};
     request.width = PayrollBookWidth;
     request.titlesLine = PayrollBookTitlesLine();
+    request.layout = PayrollBookReportLayout();
     request.pdfPath = pdfPath;
     return RunDesktopReport(
         this, session_, ui_, request,

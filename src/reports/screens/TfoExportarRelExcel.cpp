@@ -96,6 +96,14 @@ TfoExportarRelExcel::TfoExportarRelExcel(Session& session, UserInterface& ui, co
     titles_->setText(openingTitles_);
 }
 
+void TfoExportarRelExcel::setReportLayout(const ReportLayout& layout) {
+    reportLayout_ = layout;
+    titles_->setEnabled(layout.isEmpty());
+    titles_->setToolTip(layout.isEmpty() ? QString()
+                                         : QStringLiteral("Este relatório define as próprias colunas: cada linha é "
+                                                          "cortada pelos campos que imprime"));
+}
+
 void TfoExportarRelExcel::restore() { titles_->setText(openingTitles_); }
 
 bool TfoExportarRelExcel::exportReport(const QString& path) {
@@ -116,6 +124,7 @@ bool TfoExportarRelExcel::exportReport(const QString& path) {
             XlsxExportOptions options;
             options.titles = titles_->text();
             options.keepHeader = keepHeader_->isChecked();
+            options.layout = reportLayout_;
             WriteXlsx(reportFile_, target, options, ui_);
             written = QFile::exists(target);
             if (written && view_->isChecked()) QDesktopServices::openUrl(QUrl::fromLocalFile(target));

@@ -5,6 +5,8 @@
 // when asked. The report file is deleted once the export is done or given
 // up.
 
+#include "XlsxExport.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -30,6 +32,9 @@ public:
     // workbook, opens it when "Visualizar no Excel" is ticked, deletes the
     // report file and closes. Returns whether a workbook was written.
     bool exportReport(const QString& path = {});
+    // A report that lays out its own lines is cut by that layout: the
+    // titles line is then not asked for.
+    void setReportLayout(const ReportLayout& layout);
     // "  Restaura": the titles line as it was when the screen opened.
     void restore();
 
@@ -45,6 +50,7 @@ private:
     QString reportFile_;
     QString reportName_;
     QString openingTitles_;
+    ReportLayout reportLayout_;
     QLineEdit* titles_ = nullptr;
     QPlainTextEdit* sample_ = nullptr;
     QCheckBox* view_ = nullptr;

@@ -81,6 +81,7 @@ bool TfoRelListagem::print(bool askSetup) {
     request.info = {def_.caption, def_.screen};
     request.width = def_.width;
     request.titlesLine = ListingTitlesLine(def_);
+    request.layout = ListingReportLayout(def_);
     const ListingOrder chosen = order();
     const ListingRange codes = range();
     return RunDesktopReport(this, session_, ui_, request, [&](TextReport& report) {
