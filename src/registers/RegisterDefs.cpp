@@ -112,7 +112,7 @@ QList<RegisterDef> buildDefs() {
     // The events screens keep the register's audit texts without fields;
     // the entry lets the event code of a row change on Edit.
     for (const char* screen : {"TfoCadOcorrenc", "TfoConsOcorrenc"}) {
-        RegisterDef d = reg(screen, "OCORRENC", "Ocorrencias", {}, "Inclusão de cadastro de ", {}, "Ocorrencias:");
+        RegisterDef d = reg(screen, "OCORRENC", "Ocorrências", {}, "Inclusão de cadastro de ", {}, "Ocorrências:");
         d.keyEditable = QLatin1String(screen) == QLatin1String("TfoCadOcorrenc");
         defs << d;
     }

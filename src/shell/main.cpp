@@ -7,11 +7,15 @@
 #include "TfoMenuFolha.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -101,9 +105,37 @@ int grab(const Options& o) {
         menu->keepOnScreen = false;
         menu->showSignedIn();
     }
+    // A screen that opens a dialog at once (the events entry's chooser, a
+    // question) is drawn with the dialog over its middle; the dialog is then
+    // closed, so the grab never waits on it.
+    bool taken = false;
+    bool saved = false;
+    auto take = [&](QWidget* dialog) {
+        taken = true;
+        QPixmap shot = screen->grab();
+        if (dialog) {
+            const QPixmap over = dialog->grab();
+            QPainter painter(&shot);
+            painter.drawPixmap((shot.width() - over.width()) / 2, (shot.height() - over.height()) / 2, over);
+        }
+        saved = shot.save(o.grabFile, "PNG");
+    };
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog == screen.get()) return;
+        if (!taken) take(dialog);
+        dialog->reject();
+    });
+    watcher.start();
     screen->show();
-    QApplication::processEvents();
-    if (!screen->grab().save(o.grabFile, "PNG")) {
+    QElapsedTimer settling;
+    settling.start();
+    while (!taken && settling.elapsed() < 300) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!taken) take(nullptr);
+    watcher.stop();
+    if (!saved) {
         ui.message(MessageKind::Error, QStringLiteral("Não foi possível gravar %1").arg(o.grabFile));
         return 1;
     }

@@ -412,9 +412,9 @@ TEST_F(CliTest, SefipAdditionalValuesWriteRecord12) {
     EXPECT_EQ(withoutType.status, 2);
     EXPECT_TRUE(withoutType.err.contains("Os valores adicionais da empresa (--lic-mat, --vara) pedem --tipo E|P|A"))
         << withoutType.err.toStdString();
-    CliRun badAmount = run(base + QStringList{"--tipo", "P", "--compensacao", "12.5"});
+    CliRun badAmount = run(base + QStringList{"--tipo", "P", "--compensacao", "12,345"});
     EXPECT_EQ(badAmount.status, 2);
-    EXPECT_TRUE(badAmount.err.contains("Valor inválido em Compensacao: 12.5 (use 1.234,56)")) << badAmount.err.toStdString();
+    EXPECT_TRUE(badAmount.err.contains("Valor inválido em Compensacao: 12,345 (use 1.234,56)")) << badAmount.err.toStdString();
     CliRun badType = run(base + QStringList{"--tipo", "Z"});
     EXPECT_EQ(badType.status, 2);
     // The refused runs left the file as it was.

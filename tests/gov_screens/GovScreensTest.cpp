@@ -330,7 +330,7 @@ TEST_F(GovScreensTest, ValuesDialogAsksTheTypeAndRefusesBadText) {
         const char* message;
     };
     const Bad bad[] = {
-        {"ewLicMat", "12.34", "Valor inválido em Deducao 13 Salario Licenca Maternidade: 12.34 (use 1.234,56)"},
+        {"ewLicMat", "12.3.4", "Valor inválido em Deducao 13 Salario Licenca Maternidade: 12.3.4 (use 1.234,56)"},
         {"ewVlrCoop", "1,234", "Valor inválido em Vlr. Pago a Cooperativas de Trabalho: 1,234 (use 1.234,56)"},
         {"ewCompens", "-5", "Valor inválido em Compensacao: -5 (use 1.234,56)"},
         {"ewProces", "12a", "Valor inválido em Processo (número): 12a (até 11 dígitos)"},

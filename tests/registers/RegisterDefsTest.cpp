@@ -179,8 +179,8 @@ TEST(RegisterDefs, TitlesHeadersAndListTitles) {
     EXPECT_EQ(FindRegister("TfoCadFuncTomador")->searchField, "");
     EXPECT_EQ(FindRegister("TfoCadMovPlant")->searchField, "");
     EXPECT_EQ(FindRegister("TfoCadSefip")->table, "Sefip");
-    EXPECT_EQ(FindRegister("TfoConsOcorrenc")->title, "Ocorrencias");
-    EXPECT_EQ(FindRegister("TfoConsOcorrenc")->listTitle, "Relatório de Ocorrencias:");
+    EXPECT_EQ(FindRegister("TfoConsOcorrenc")->title, "Ocorrências");
+    EXPECT_EQ(FindRegister("TfoConsOcorrenc")->listTitle, "Relatório de Ocorrências:");
     EXPECT_EQ(FindRegister("TfoCadHistFolhaPag")->header(), "                  Cadastro e Consulta de Hist. Folha:");
 }
 

@@ -86,8 +86,8 @@ TEST_F(DocumentScreen, CopiesAreJobsAndTheConfirmationIsAskedOnce) {
         for (const QString& f : made) {
             QFile file(QDir(folder).filePath(f));
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            const QByteArray text = file.readAll();
-            EXPECT_EQ(text.count("PEDIDO DE DEMISSAO"), 2) << f.toStdString(); // two employees
+            const QString text = QString::fromLatin1(file.readAll()); // the printer's text, in Latin-1
+            EXPECT_EQ(text.count(QStringLiteral("PEDIDO DE DEMISSÃO")), 2) << f.toStdString(); // two employees
             EXPECT_TRUE(text.contains("07 de dezembro de 2026"));
         }
     }

@@ -58,6 +58,14 @@ TEST(Program, GrabsTheSignInAndTheMenuAfterSigningIn) {
     r = runProgram({"--root", d.path(), "--user", "000001", "--grab", "TfoLogin", d.file("x.png")}, "Zorvan");
     EXPECT_EQ(r.code, 3);
     EXPECT_TRUE(r.err.contains("Senha digitada não confere...")) << r.err.toStdString();
+    // Screens that open a dialog at once are drawn with it and never wait.
+    for (const char* screen : {"TfoCadOcorrenc", "TfoDescalcularFolha", "TfoCadFuncionarios"}) {
+        SCOPED_TRACE(screen);
+        const QString shot = d.file(QStringLiteral("%1.png").arg(screen));
+        r = runProgram({"--root", d.path(), "--user", "000001", "--grab", screen, shot}, "zorvan");
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_FALSE(QImage(shot).isNull());
+    }
     r = runProgram({"--root", d.path(), "--user", "000001", "--grab", "TfoNada", d.file("x.png")}, "zorvan");
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains("Tela desconhecida: TfoNada")) << r.err.toStdString();
