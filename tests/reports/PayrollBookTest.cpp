@@ -105,6 +105,23 @@ struct Book {
     }
 };
 
+// The book of a hand-made company database, composed without a session.
+Book ComposeBookOf(Database& db) {
+    PagesSink sink;
+    TextReport report(sink, PayrollBookWidth, 66);
+    report.setClock(Clock);
+    report.beginJob({});
+    ScriptedUi ui;
+    Book book;
+    book.result = ComposePayrollBook(db, ui, PayrollBookOptions(), report);
+    report.endJob();
+    for (const TextPage& p : sink.pages)
+        for (int i = 0; i < int(p.lines.size()); ++i)
+            book.lines << p.visibleText(i);
+    book.pages = int(sink.pages.size());
+    return book;
+}
+
 const QString TerminationNet = QStringLiteral("087");
 
 class PayrollBookTest : public ::testing::Test {
@@ -471,17 +488,8 @@ TEST(PayrollBookSummary, KeepsFiveHundredEventsPerColumn) {
         r.set("CODFUN", "000001").set("REFER", "0").set("VALOR", "1.00");
         ocorrenc.insert(r);
     }
-    PagesSink sink;
-    TextReport report(sink, PayrollBookWidth, 66);
-    report.setClock(Clock);
-    report.beginJob({});
-    ScriptedUi ui;
-    const PayrollBookResult result = ComposePayrollBook(*db, ui, PayrollBookOptions(), report);
-    report.endJob();
-    Book book;
-    for (const TextPage& p : sink.pages)
-        for (int i = 0; i < int(p.lines.size()); ++i)
-            book.lines << p.visibleText(i);
+    const Book book = ComposeBookOf(*db);
+    const PayrollBookResult& result = book.result;
     const auto summary = book.generalSummary();
     EXPECT_EQ(summary.size(), 500u);
     EXPECT_EQ(summary.begin()->first, "300");
@@ -527,17 +535,8 @@ TEST(PayrollBookAmounts, MillionsArePrintedWholeInTheirFields) {
             ocorrenc.insert(r);
         }
     }
-    PagesSink sink;
-    TextReport report(sink, PayrollBookWidth, 66);
-    report.setClock(Clock);
-    report.beginJob({});
-    ScriptedUi ui;
-    const PayrollBookResult result = ComposePayrollBook(*db, ui, PayrollBookOptions(), report);
-    report.endJob();
-    Book book;
-    for (const TextPage& p : sink.pages)
-        for (int i = 0; i < int(p.lines.size()); ++i)
-            book.lines << p.visibleText(i);
+    const Book book = ComposeBookOf(*db);
+    const PayrollBookResult& result = book.result;
     ASSERT_EQ(result.employees, 3);
     EXPECT_EQ(result.general.earnings, F("10884567.89"));
 
