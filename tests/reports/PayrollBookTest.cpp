@@ -12,6 +12,7 @@
 #include "Table.h"
 #include "TempDir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <tuple>
@@ -105,21 +106,29 @@ struct Book {
     }
 };
 
-// The book of a hand-made company database, composed without a session.
-Book ComposeBookOf(Database& db) {
+// The book's pages as text, from one composition: `compose` writes the book
+// into the report it is given.
+Book ComposeBookWith(const std::function<PayrollBookResult(TextReport&)>& compose, int linesPerPage = 66,
+                     const QString& companyName = {}, const ReportJobInfo& job = {}) {
     PagesSink sink;
-    TextReport report(sink, PayrollBookWidth, 66);
+    TextReport report(sink, PayrollBookWidth, linesPerPage);
+    if (!companyName.isEmpty()) report.setCompanyName(companyName);
     report.setClock(Clock);
-    report.beginJob({});
-    ScriptedUi ui;
+    report.beginJob(job);
     Book book;
-    book.result = ComposePayrollBook(db, ui, PayrollBookOptions(), report);
+    book.result = compose(report);
     report.endJob();
     for (const TextPage& p : sink.pages)
         for (int i = 0; i < int(p.lines.size()); ++i)
             book.lines << p.visibleText(i);
     book.pages = int(sink.pages.size());
     return book;
+}
+
+// The book of a hand-made company database, composed without a session.
+Book ComposeBookOf(Database& db) {
+    ScriptedUi ui;
+    return ComposeBookWith([&](TextReport& report) { return ComposePayrollBook(db, ui, PayrollBookOptions(), report); });
 }
 
 const QString TerminationNet = QStringLiteral("087");
@@ -188,19 +197,8 @@ protected:
                         int linesPerPage = 66) {
         ScriptedUi local;
         ScriptedUi& ui = given ? *given : local;
-        PagesSink sink;
-        TextReport report(sink, PayrollBookWidth, linesPerPage);
-        report.setCompanyName(companyName);
-        report.setClock(Clock);
-        report.beginJob({PayrollBookTitle, PayrollBookScreen});
-        Book book;
-        book.result = ComposePayrollBook(*session, ui, options, report);
-        report.endJob();
-        for (const TextPage& p : sink.pages)
-            for (int i = 0; i < int(p.lines.size()); ++i)
-                book.lines << p.visibleText(i);
-        book.pages = int(sink.pages.size());
-        return book;
+        return ComposeBookWith([&](TextReport& report) { return ComposePayrollBook(*session, ui, options, report); },
+                               linesPerPage, companyName, {PayrollBookTitle, PayrollBookScreen});
     }
     static PayrollBookOptions options(const PayrollBookInputs& typed = {}) {
         return ReadPayrollBookInputs(typed);
