@@ -1,6 +1,7 @@
 // The termination calculation.
 #include "Termination.h"
 
+#include "LawRules.h"
 #include "TextRoutines.h"
 
 namespace folha::leave {
@@ -88,6 +89,22 @@ bool TerminationCalc::calculate(const Record& e, LeaveWriter& w) {
         w.ownRoles(averageRoles);
     }
     const Fixed thirtyDays = HoursOfDays(weekly, twoAndAHalf * 12);
+    // The notice: 30 days, or under the corrected rules 30 plus 3 per full
+    // year of service up to 90 (Lei 12.506/2011); an indemnified notice
+    // projects the contract's end for the 13th salary and the vacation.
+    const bool corrected = law::RulesFor(period_).corrected;
+    const bool indemnifiedNotice = flagged(e, "FLAG_AVISO");
+    const int noticeDays = corrected ? law::NoticeDays(admission, leaving) : 30;
+    const Fixed noticeHours = corrected ? HoursOfDays(weekly, Ratio::fromInt(noticeDays)) : thirtyDays;
+    const QDate projected = indemnifiedNotice ? leaving.addDays(noticeDays) : leaving;
+    int noticeMonths13 = 1;
+    if (corrected) {
+        const QDate yearEnd(payrollDate_.year(), 12, 31);
+        const int base = ThirteenthMonths(admission, leaving, payrollDate_);
+        noticeMonths13 = std::max(0, ThirteenthMonths(admission, std::min(projected, yearEnd), payrollDate_) - base);
+        // A notice shorter than the days left in the month still completes the month's twelfth.
+        if (indemnifiedNotice && noticeMonths13 == 0 && leaving.day() < 15 && projected.day() >= 15) noticeMonths13 = 1;
+    }
 
     // Balance of salary: the days worked in the leaving month.
     const QDate monthStart(payrollDate_.year(), payrollDate_.month(), 1);
@@ -96,8 +113,8 @@ bool TerminationCalc::calculate(const Record& e, LeaveWriter& w) {
     if (flagged(e, "FLAG_SALDO") && balance > Fixed()) w.write(QStringLiteral("081"), balance, Fixed());
 
     // 13th salary on the notice period: one month.
-    if (notice13) {
-        const Fixed h = HoursOfDays(weekly, twoAndAHalf);
+    if (notice13 && noticeMonths13 > 0) {
+        const Fixed h = HoursOfDays(weekly, twoAndAHalf * noticeMonths13);
         if (h > Fixed()) {
             w.write(QStringLiteral("061"), h, Fixed());
             averages(w, Group{{"501", "502", "503", "504", "505"}, {"761", "762"}, {nullptr, nullptr}, true}, yearStart_, period_);
@@ -116,10 +133,10 @@ bool TerminationCalc::calculate(const Record& e, LeaveWriter& w) {
             averages(w, Group{{"511", "512", "513", "514", "515"}, {"763", "764"}, {"107", "108"}}, yearStart_, period_);
     }
 
-    if (flagged(e, "FLAG_AVISO") && thirtyDays > Fixed()) {
+    if (indemnifiedNotice && noticeHours > Fixed()) {
         QString first = MonthOf(payrollDate_.addDays(-365));
         if (admission.isValid() && MonthOf(admission) > first) first = MonthOf(admission);
-        w.write(QStringLiteral("046"), thirtyDays, Fixed());
+        w.write(QStringLiteral("046"), noticeHours, Fixed());
         averages(w, Group{{"521", "522", "523", "524", "525"}, {"765", "766"}, {"105", "106"}}, first, period_);
     }
 
@@ -134,7 +151,7 @@ bool TerminationCalc::calculate(const Record& e, LeaveWriter& w) {
     if (flagged(e, "FLAG_FERPR")) {
         const QDate start = e.date("DT_FINFERI").isValid() ? e.date("DT_FINFERI") : admission;
         if (start.isValid()) {
-            const int months = VacationMonths(start, leaving, notice13);
+            const int months = corrected ? VacationMonths(start, projected, false) : VacationMonths(start, leaving, notice13);
             const Fixed h = HoursOfDays(weekly, twoAndAHalf * months);
             if (h > Fixed()) {
                 w.write(QStringLiteral("048"), h, Fixed());

@@ -181,8 +181,26 @@ void Insalubrity(EmployeeCalc& c) {
     }
 }
 
+// The rest of a week's work: under the corrected rules the Sundays and
+// holidays of the month over its working days (Lei 605/1949, art. 7º, and
+// the branch's calendar); otherwise the branch's rest and working hours.
+struct RestShare {
+    Fixed rest, work;
+    QString text;
+};
+RestShare restShare(const EmployeeCalc& c) {
+    if (c.run().rules.corrected) {
+        const law::MonthDays& d = c.run().monthDays;
+        return {Fixed::fromInt(d.restDays), Fixed::fromInt(d.workingDays),
+                QStringLiteral("%1 domingos e feriados ÷ %2 dias úteis de %3").arg(d.restDays).arg(d.workingDays).arg(c.competenceText())};
+    }
+    return {c.run().restHours, c.run().monthHours,
+            QStringLiteral("%1 horas de descanso ÷ %2 horas do mês (filial)").arg(law::Money(c.run().restHours), law::Money(c.run().monthHours))};
+}
+
 void OvertimeRest(EmployeeCalc& c) {
-    const Fixed monthHours = c.run().monthHours;
+    const RestShare share = restShare(c);
+    const Fixed monthHours = share.work;
     const struct {
         Fixed hours;
         const char* role;
@@ -200,7 +218,7 @@ void OvertimeRest(EmployeeCalc& c) {
             return;
         }
         const QString role = QLatin1String(k.role);
-        const Fixed dsrHours = RoundValue(4, k.hours * c.run().restHours / monthHours);
+        const Fixed dsrHours = RoundValue(4, k.hours * share.rest / monthHours);
         Fixed amount = RoundValue(2, roleMultiplier(c, role) * dsrHours);
         if (c.payType == 5) {
             amount = RoundValue(2, amount * c.salary);
@@ -215,17 +233,23 @@ void OvertimeRest(EmployeeCalc& c) {
         byRole[role].first += dsrHours;
         byRole[role].second += amount;
     }
-    for (const QString& role : order) c.writeRole(role, byRole[role].first, byRole[role].second, true);
+    for (const QString& role : order) {
+        const QString event = c.writeRole(role, byRole[role].first, byRole[role].second, true);
+        c.explain(event, QStringLiteral("DSR: horas extras/noturnas × %1 = %2 horas, valor %3")
+                             .arg(share.text, law::Money(byRole[role].first), law::Money(byRole[role].second)));
+    }
 }
 
 void VariablePayRest(EmployeeCalc& c) {
     if (c.totals.variablePay <= Fixed()) return;
-    if (c.run().monthHours <= Fixed()) {
+    const RestShare share = restShare(c);
+    if (share.work <= Fixed()) {
         c.ui().log(QStringLiteral("Horas do mês da filial não informadas: DSR não calculado (funcionário %1)").arg(c.code));
         return;
     }
-    c.writeRole(QStringLiteral("079"), Fixed(),
-                RoundValue(2, c.totals.variablePay * c.run().restHours / c.run().monthHours), true);
+    const Fixed amount = RoundValue(2, c.totals.variablePay * share.rest / share.work);
+    const QString event = c.writeRole(QStringLiteral("079"), Fixed(), amount, true);
+    c.explain(event, QStringLiteral("DSR sobre variáveis: %1 × %2 = %3").arg(law::Money(c.totals.variablePay), share.text, law::Money(amount)));
 }
 
 void Dues(EmployeeCalc& c) {

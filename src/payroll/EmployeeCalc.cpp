@@ -157,6 +157,24 @@ void EmployeeCalc::valueEnteredRows() {
         }
         if (!valor) continue; // another rule, or a rule for another kind of pay: left as it is
         row.record.setNumber("VALOR", *valor);
+        {
+            const QString r = law::Money(refer), p = law::Money(perc), s = law::Money(salary), v = law::Money(*valor);
+            QString how;
+            if (rule == 3) how = QStringLiteral("valor informado %1").arg(v);
+            else if (payType == 5) how = QStringLiteral("%1 × %2 × %3 (salário-hora) = %4").arg(p, r, s, v);
+            else if (rule == 1)
+                how = QStringLiteral("%1 × %2 × %3 ÷ %4 horas = %5").arg(p, r, s, law::Money(monthHours), v);
+            else
+                how = QStringLiteral("%1 × %2 × (%3 ÷ %4 horas, a %5 por hora) = %6")
+                          .arg(p, r, s, law::Money(monthHours), law::Money(RoundValue(2, salary / monthHours)), v);
+            if (run_.kind == CalcKind::Termination && eventCode == roleEvent(QStringLiteral("046")) && run_.rules.corrected) {
+                const int days = law::NoticeDays(admission, leaving);
+                how = QStringLiteral("aviso prévio de %1 dias (30 + 3 por ano completo de serviço, até 90; Lei 12.506/2011): %2")
+                          .arg(days)
+                          .arg(how);
+            }
+            trails_[eventCode] = {eventCode, QStringLiteral("Valorização da ocorrência (regra %1)").arg(rule), how};
+        }
         row.record.set("CENTCUSTO", costCentre);
         totals.accumulate(event->flags, refer, *valor);
     }
@@ -175,7 +193,15 @@ Fixed EmployeeCalc::writeEvent(const QString& eventCode, Fixed refer, Fixed amou
     SheetRow& row = it->second;
     row.staleResult = false;
     row.record.setNumber("REFER", refer).setNumber("VALOR", valor).set("FLAG", QStringLiteral("*"));
+    trails_[eventCode] = {eventCode, currentRule, {}};
     return valor;
+}
+
+void EmployeeCalc::explain(const QString& eventCode, const QString& text) {
+    if (eventCode.isEmpty()) return;
+    auto it = trails_.find(eventCode);
+    if (it == trails_.end()) it = trails_.emplace(eventCode, law::TrailRow{eventCode, currentRule, {}}).first;
+    it->second.text = text;
 }
 
 void EmployeeCalc::reportBlankRole(const QString& role) {
@@ -257,6 +283,14 @@ int EmployeeCalc::flush() {
             ++n;
         }
     }
+    // The trail of every row the calculation wrote or valued, replaced whole.
+    std::vector<law::TrailRow> trails;
+    for (const auto& [eventCode, trail] : trails_) {
+        auto it = rows_.find(eventCode);
+        if (it == rows_.end() || it->second.staleResult) continue;
+        trails.push_back(trail);
+    }
+    law::WriteTrails(db_, {code, run_.year, run_.month, run_.sheet}, trails);
     rowsWritten_ += n;
     return n;
 }

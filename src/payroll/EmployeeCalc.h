@@ -7,6 +7,8 @@
 
 #include "Fixed.h"
 #include "Incidence.h"
+#include "CalculationTrail.h"
+#include "LawRules.h"
 #include "Table.h"
 #include "UserInterface.h"
 
@@ -68,6 +70,12 @@ struct RunValues {
     Fixed monthHours;       // FILIAL.HORAS_MES (working hours of the month)
     Fixed restHours;        // FILIAL.HORAS_DESC (rest hours of the month)
     Fixed minimumWage;      // FILIAL.VLR_MINIMO, the insalubrity base
+    // The law of the competence: which rules apply, the legal tables, the
+    // installation's switches, the rest days of the month by the calendar.
+    law::CompetenceRules rules;
+    std::shared_ptr<const law::LegalTables> legal;
+    law::LawSettings lawSettings;
+    law::MonthDays monthDays;
 
     explicit RunValues(const TableDef& filialDef) : branch(filialDef) {}
 };
@@ -105,6 +113,15 @@ public:
     // A month whose vacation sheet carried a net into the monthly sheet.
     bool vacationMonth = false;
     Fixed workedHours;
+
+    // The step of the calculation now writing: the rule each row's trail names.
+    QString currentRule;
+    // The formula with its values of a row written (or valued) under an
+    // event code, kept as its trail.
+    void explain(const QString& eventCode, const QString& text);
+    const law::LegalTables& legal() const { return *run_.legal; }
+    // The competence as the trails name it ("01/2026").
+    QString competenceText() const { return law::CompetenceText(run_.period); }
 
     // Values and accumulates the entered event rows (the rows of this
     // employee, period and sheet, in event-code order).
@@ -156,6 +173,7 @@ private:
     const Record& employee_;
     Table ocorrenc_;
     std::map<QString, SheetRow> rows_; // by HCODIGO
+    std::map<QString, law::TrailRow> trails_; // by HCODIGO
     int rowsWritten_ = 0;
 };
 

@@ -94,6 +94,17 @@ QSet<QString> ResultCodes(const RunTables& tables, const QString& sheet) {
 
 PayrollRun::PayrollRun(Database& db, UserInterface& ui) : db_(db), ui_(ui) {}
 
+QList<QDate> BranchHolidays(Database& db, const QString& branchCode, int year) {
+    QList<QDate> days = law::NationalHolidays(year);
+    const TableDef& def = Registry::instance().require(QStringLiteral("FERIADOS"));
+    db.ensureTable(def);
+    for (const Record& r : Table(db, def).select(QStringLiteral("FILIAL = ?"), {branchCode})) {
+        const QDate d = r.date("DATA");
+        if (d.isValid() && d.year() == year && !days.contains(d)) days << d;
+    }
+    return days;
+}
+
 namespace {
 
 // Employees are committed in groups; every employee is whole in its group.
@@ -181,8 +192,22 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     values.monthHours = branch.number("HORAS_MES");
     values.restHours = branch.number("HORAS_DESC");
     values.minimumWage = branch.number("VLR_MINIMO");
-    if (!tables.table(QStringLiteral("013")))
+    const law::LawContext& lawNow = law::CurrentLaw();
+    values.legal = lawNow.tables;
+    values.lawSettings = lawNow.settings;
+    values.rules = law::RulesFor(values.period, values.lawSettings);
+    values.monthDays = law::DaysOfMonth(payrollDate.year(), payrollDate.month(), BranchHolidays(db_, options.branchCode, payrollDate.year()));
+    if (values.rules.currentTables) {
+        // The current law calculates with the legal tables of the competence;
+        // without them nothing is calculated.
+        for (const char* kind : {"INSS", "IRRF"})
+            if (values.legal->inForce(QLatin1String(kind), values.period).empty())
+                throw DbError(QStringLiteral("Nenhuma tabela %1 em vigor na competência %2: cadastre-a em Cadastros, Tabelas Legais.")
+                                  .arg(QLatin1String(kind), law::CompetenceText(values.period)));
+        values.inssCeiling = law::InssCeiling(*values.legal, values.period);
+    } else if (!tables.table(QStringLiteral("013"))) {
         ui_.message(MessageKind::Warning, QStringLiteral("Tabela 013 (teto do INSS) não cadastrada: o INSS não será calculado."));
+    }
 
     const QSet<QString> resultCodes = ResultCodes(tables, sheet);
 
@@ -263,10 +288,18 @@ RunSummary PayrollRun::run(const RunOptions& options) {
                 // stored value they refuse; that ends this employee only.
                 calc.emplace(db_, ui_, tables, values, employee, resultCodes);
                 for (const auto& step : AutomaticSteps())
-                    if (step.beforeValuation) step.run(*calc);
+                    if (step.beforeValuation) {
+                        calc->currentRule = step.name;
+                        step.run(*calc);
+                    }
+                calc->currentRule = QStringLiteral("Valorização das ocorrências");
                 calc->valueEnteredRows();
                 for (const auto& step : AutomaticSteps())
-                    if (!step.beforeValuation) step.run(*calc);
+                    if (!step.beforeValuation) {
+                        calc->currentRule = step.name;
+                        step.run(*calc);
+                    }
+                calc->currentRule = QStringLiteral("Totais");
                 WriteTotals(*calc);
             } catch (const std::exception& e) {
                 // Nothing of the employee was written yet.

@@ -87,6 +87,9 @@ private:
     int groupMilliseconds_ = 250;
 };
 
+// The holidays of a branch in a year: the national ones and the branch's own (FERIADOS).
+QList<QDate> BranchHolidays(Database& db, const QString& branchCode, int year);
+
 // Writes the closing totals of an employee (roles 026, 027, 028, 055).
 void WriteTotals(EmployeeCalc& calc);
 

@@ -1,6 +1,7 @@
 // Undoing a calculation of one employee, period and sheet type.
 #include "Undo.h"
 #include "CalculationLock.h"
+#include "CalculationTrail.h"
 
 namespace folha::payroll {
 
@@ -35,6 +36,8 @@ bool PayrollUndo::run(const UndoRequest& request) {
                                             "AND TIPOFOLHA = ? AND FLAG = ?"),
                              {request.employee, request.year, request.month, request.sheet.trimmed().left(1),
                               QStringLiteral("*")});
+    // The trail of the rows goes with them.
+    law::RemoveTrails(db_, {request.employee, request.year, request.month, request.sheet.trimmed().left(1)});
     t.commit();
     // Said with what went: an undo that found nothing calculated says so.
     if (removed_ > 0)

@@ -1,4 +1,5 @@
 #include "EventsEntry.h"
+#include "CalculationTrail.h"
 #include "References.h"
 
 #include "AuditLog.h"
@@ -188,6 +189,7 @@ void EventsEntry::save(const Record& rowIn, bool inserting, const QVariantList& 
                                 "TIPOFOLHA = ? AND FLAG = ?"),
                  {row.text("CODFUN"), row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA"),
                   QStringLiteral("*")});
+    law::RemoveTrails(db, {row.text("CODFUN"), row.text("OCORRANO"), row.text("OCORRMES"), row.text("TIPOFOLHA")});
     const RegisterDef& def = entryDef();
     WriteAuditLog(session_.zorvan(), CurrentBranchNumber(session_), EntryScreen, inserting ? QStringLiteral("I") : QStringLiteral("E"),
                   session_.signIn.CurrentUserCode, EventsTable, inserting ? def.insertPrefix : def.editPrefix, ui_);

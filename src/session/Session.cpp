@@ -1,4 +1,5 @@
 #include "Session.h"
+#include "LegalTables.h"
 
 #include "IniFile.h"
 #include "InstallationCopy.h"
@@ -116,6 +117,27 @@ void Session::startUp(UserInterface&) {
     QString version = ReadIniValue(installation_.programFile(QStringLiteral("versao.ini")), QStringLiteral("Folha"),
                                    QStringLiteral("Versao"));
     values.SystemVersion = version.isEmpty() ? QStringLiteral("1.0") : version;
+    if (installed()) loadLaw();
+}
+
+void Session::loadLaw() {
+    const QString cfg = installation_.programFile(QStringLiteral("CfgFolha.ini"));
+    auto yes = [&](const char* key, bool byDefault) {
+        const QString v = ReadIniValue(cfg, QStringLiteral("Legislacao"), QLatin1String(key)).trimmed().toUpper();
+        return v.isEmpty() ? byDefault : v == QLatin1String("S");
+    };
+    law::LawContext law;
+    law.settings.correctOlder = yes("CorrigirCompetenciasAntigas", false);
+    law.settings.reductionOn13th = yes("ReducaoNo13", false);
+    law.settings.reductionOnVacation = yes("ReducaoNasFerias", true);
+    law.settings.simplifiedOn13th = yes("SimplificadoNo13", false);
+    try {
+        law.tables = std::make_shared<law::LegalTables>(law::LoadLegalTables(zorvan()));
+    } catch (const std::exception&) {
+        // An installation whose shared tables cannot be read yet calculates
+        // with the tables the program brings.
+    }
+    law::SetCurrentLaw(std::move(law));
 }
 
 QStringList Session::aliasParams(const QString& alias) const {

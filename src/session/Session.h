@@ -70,6 +70,10 @@ public:
     // program-wide values. Nothing is said about printers: preview and PDF
     // need none, and the print set-up screen tells when none is installed.
     void startUp(UserInterface& ui);
+    // Makes the installation's legal tables and the switches of
+    // "[Legislacao]" in CfgFolha.ini the law the calculations apply
+    // (the shipped tables when the installation cannot be read).
+    void loadLaw();
 
     // Alias parameters as NAME=value lines (from "Aliases.ini", or the
     // defaults when the file has none).

@@ -164,16 +164,33 @@ TEST_F(PayrollRunTest, DismissalWithoutCauseGetsTerminationFgtsAndTheFine) {
     EXPECT_EQ(resigned.count("133"), 0u);
 }
 
-TEST_F(PayrollRunTest, ReturnFromLeaveAddsTheDaysBeforeToTheBasesAfterTheInss) {
-    // Back on 16 April: 16 / 30 = 0.5333 × 1500 = 799.95.
-    employee("000015", "1500.00", {{"DT_RETORNO", QDate(2013, 4, 16)}});
-    entered("000015", "001", "110"); // 750.00
+// The days before a return from leave are paid by the social security:
+// never in the INSS base; in the FGTS base only after a work accident or
+// military service. Back on 16 April: 16 / 30 = 0.5333 × 1500 = 799.95.
+TEST_F(PayrollRunTest, ReturnFromLeaveCountsTheDaysBeforeOnlyForTheFgtsOfAnAccident) {
+    const struct {
+        const char* code;
+        const char* cause;
+        const char* fgtsBase;
+        const char* fgts;
+    } cases[] = {
+        {"000015", "P1", "0.00 750.00 *", "0.00 60.00 *"},   // illness: nothing added
+        {"000016", "O1", "0.00 1549.95 *", "0.00 124.00 *"}, // work accident: 750.00 + 799.95
+        {"000017", "R", "0.00 1549.95 *", "0.00 124.00 *"},  // military service
+    };
+    for (const auto& c : cases) {
+        employee(c.code, "1500.00", {{"DT_RETORNO", QDate(2013, 4, 16)}});
+        put("AFASTFUN", {{"CODFUN", c.code}, {"HCODIGO", "001"}, {"DATA", QDate(2013, 2, 10)}, {"CAUS_RESC", c.cause}});
+        entered(c.code, "001", "110"); // 750.00
+    }
     calc();
-    const Rows r = rows("000015");
-    EXPECT_EQ(r.at("110"), QStringLiteral("0.00 60.00 *")); // 8 % of 750.00, before the share
-    EXPECT_EQ(r.at("111"), QStringLiteral("0.00 1549.95 *"));
-    EXPECT_EQ(r.at("130"), QStringLiteral("0.00 750.00 *"));
-    EXPECT_EQ(r.at("131"), QStringLiteral("0.00 124.00 *")); // 8 % of 1549.95
+    for (const auto& c : cases) {
+        const Rows r = rows(c.code);
+        EXPECT_EQ(r.at("110"), QStringLiteral("0.00 60.00 *")) << c.cause; // 8 % of 750.00
+        EXPECT_EQ(r.at("111"), QStringLiteral("0.00 750.00 *")) << c.cause;
+        EXPECT_EQ(r.at("130"), QString::fromLatin1(c.fgtsBase)) << c.cause;
+        EXPECT_EQ(r.at("131"), QString::fromLatin1(c.fgts)) << c.cause;
+    }
 }
 
 TEST_F(PayrollRunTest, VacationSheetCarriesTheNextMonthPartIntoTheNextMonthlySheet) {

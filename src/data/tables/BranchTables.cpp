@@ -89,6 +89,29 @@ std::vector<TableDef> branchTables() {
                     .logical("ValorBoolean", "Valor Lógico")
                     .key({"filial", "NomeParametro"})
                     .build());
+    // The legal tables of the payroll (INSS, IRRF, family allowance, minimum
+    // wage, FGTS), one row per bracket, each table valid from INICIO to FIM
+    // (competences AAAAMM; FIM empty while no newer table of the kind exists).
+    t.push_back(TableBuilder("TabelasLegais", "TabelasLegais.db", Scope::Shared, "Tabelas Legais")
+                    .text("TIPO", 12, "Tipo")
+                    .text("INICIO", 6, "Início")
+                    .text("FIM", 6, "Fim")
+                    .shortInt("FAIXA", "Faixa")
+                    .number("LIMITE", "Limite")
+                    .number("ALIQUOTA", "Alíquota %")
+                    .number("DEDUZIR", "Parcela a Deduzir")
+                    .number("VALOR", "Valor")
+                    .text("FONTE", 120, "Fonte")
+                    .key({"TIPO", "INICIO", "FAIXA"})
+                    .build());
+    // The branch's own holidays (state and municipal, Good Friday where the
+    // municipality keeps it); the national ones come from the law.
+    t.push_back(TableBuilder("FERIADOS", "FERIADOS.db", Scope::Company, "Feriados")
+                    .text("FILIAL", 3, "Filial")
+                    .date("DATA", "Data")
+                    .text("DESCRICAO", 40, "Descrição")
+                    .key({"FILIAL", "DATA"})
+                    .build());
     return t;
 }
 

@@ -86,6 +86,20 @@ std::vector<TableDef> eventTables() {
                     .index("id_ocor_func", {"OCORRANO", "OCORRMES", "TIPOFOLHA", "CODFUN", "HCODIGO"})
                     .index("id_ocor_func2", {"CODFUN", "TIPOFOLHA", "HCODIGO", "OCORRANO", "OCORRMES"})
                     .build());
+    // Why each calculated row is what it is: the rule, the table and its
+    // validity, the inputs and the formula with its values. Same key as the
+    // row; written and removed with it.
+    t.push_back(TableBuilder("MEMOCALC", "MEMOCALC.db", Scope::Company, "Memória de Cálculo")
+                    .text("OCORRANO", 4, "Ano")
+                    .text("OCORRMES", 2, "Mês")
+                    .text("TIPOFOLHA", 1, "Tipo Folha")
+                    .text("HCODIGO", 3, "Histórico")
+                    .text("CODFUN", 6, "Funcionário")
+                    .text("REGRA", 60, "Regra")
+                    .memo("TEXTO", "Memória")
+                    .key({"OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO", "CODFUN"})
+                    .index("id_memo_func", {"CODFUN", "OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO"})
+                    .build());
 
     return t;
 }

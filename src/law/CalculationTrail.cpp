@@ -1,0 +1,48 @@
+// The trail of the calculated rows.
+#include "CalculationTrail.h"
+
+#include "Database.h"
+#include "Table.h"
+
+namespace folha::law {
+
+namespace {
+const QString TrailTable = QStringLiteral("MEMOCALC");
+
+Table trailTable(Database& db) {
+    // Company databases made before the trail existed get the table now.
+    const TableDef& def = Registry::instance().require(TrailTable);
+    db.ensureTable(def);
+    return Table(db, def);
+}
+} // namespace
+
+std::vector<TrailRow> ReadTrails(Database& db, const TrailKey& k) {
+    std::vector<TrailRow> out;
+    Table t = trailTable(db);
+    for (const Record& r : t.select(QStringLiteral("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),
+                                    {k.employee, k.year, k.month, k.sheet}, QStringLiteral("HCODIGO")))
+        out.push_back({r.text("HCODIGO"), r.text("REGRA").trimmed(), r.text("TEXTO")});
+    return out;
+}
+
+int RemoveTrails(Database& db, const TrailKey& k) {
+    trailTable(db);
+    return db.execWrite(QStringLiteral("DELETE FROM MEMOCALC WHERE CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),
+                        {k.employee, k.year, k.month, k.sheet});
+}
+
+void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& rows) {
+    Transaction tx(db);
+    RemoveTrails(db, k);
+    Table t = trailTable(db);
+    for (const TrailRow& row : rows) {
+        Record r = t.newRecord();
+        r.set("OCORRANO", k.year).set("OCORRMES", k.month).set("TIPOFOLHA", k.sheet).set("HCODIGO", row.event);
+        r.set("CODFUN", k.employee).set("REGRA", row.rule.left(60)).set("TEXTO", row.text);
+        t.insert(r);
+    }
+    tx.commit();
+}
+
+} // namespace folha::law

@@ -1,0 +1,32 @@
+#pragma once
+// The trail of the calculated rows (MEMOCALC): for each row, the rule that
+// made it and the formula with its values. Written with the rows, in their
+// transaction, and removed with them.
+
+#include <QString>
+#include <vector>
+
+namespace folha {
+class Database;
+}
+
+namespace folha::law {
+
+struct TrailRow {
+    QString event; // HCODIGO
+    QString rule;  // the step of the calculation that wrote the row
+    QString text;  // the formula with its values; may be empty
+};
+
+struct TrailKey {
+    QString employee, year, month, sheet;
+};
+
+// The trails of an employee's sheet, in event-code order.
+std::vector<TrailRow> ReadTrails(Database& db, const TrailKey& key);
+// Replaces the trails of an employee's sheet by `rows`.
+void WriteTrails(Database& db, const TrailKey& key, const std::vector<TrailRow>& rows);
+// Removes the trails of an employee's sheet; returns how many went.
+int RemoveTrails(Database& db, const TrailKey& key);
+
+} // namespace folha::law

@@ -1,0 +1,82 @@
+#pragma once
+// The rules of each competence and the statutory amounts of the current law,
+// each with its trail: the table used, its validity and source, the inputs
+// and the formula with its values.
+
+#include "LegalTables.h"
+
+#include <QDate>
+
+namespace folha::law {
+
+// The first competence of the current law (progressive INSS, the legal
+// tables of the installation).
+inline const QString CurrentLawStart = QStringLiteral("202003");
+
+struct CompetenceRules {
+    QString competence;        // AAAAMM
+    bool currentTables = false; // the legal tables and progressive INSS (from 03/2020)
+    bool corrected = false;     // the corrected rules (from 03/2020, or older with the switch)
+};
+CompetenceRules RulesFor(const QString& competence, const LawSettings& settings = CurrentLaw().settings);
+
+// An amount and why it is what it is.
+struct Worked {
+    Fixed amount;
+    QString trail;
+};
+
+// "1.621,00"
+QString Money(Fixed v);
+// "7,5 %"
+QString Percent(Fixed rate);
+// "Portaria ... (vigência 01/2026 a 12/2026)"
+QString Validity(const LegalRow& row);
+
+// The INSS of an employee by the progressive brackets in force: the part of
+// the base in each bracket times its rate, each part cut to the centavo; the
+// base above the ceiling is not taxed. `label` opens the trail ("INSS 2026").
+// Throws UserError-like std::runtime_error when no table is in force.
+Worked InssProgressive(const LegalTables& t, const QString& competence, Fixed base, const QString& label);
+// The ceiling of the INSS in force (zero when none is).
+Fixed InssCeiling(const LegalTables& t, const QString& competence);
+
+// The tax of a base by the IRRF brackets in force: base × rate (to the
+// centavo) less the amount to deduct, never below zero.
+Worked IrrfOfBaseCurrent(const LegalTables& t, const QString& competence, Fixed base);
+
+struct IrrfInputs {
+    Fixed income;        // taxable income of the month (before deductions)
+    Fixed inss;          // INSS withheld, a legal deduction
+    int dependants = 0;
+    bool simplifiedAllowed = true; // the simplified deduction may replace the legal ones
+    bool reductionAllowed = true;  // the Lei 15.270/2025 reduction applies
+};
+struct IrrfResult {
+    Fixed tax;
+    Fixed base;               // the base the tax was computed on
+    Fixed dependantDeduction; // DEPENDEN × the deduction per dependant
+    bool simplified = false;  // the simplified deduction gave the lower tax
+    Fixed reduction;
+    QString trail;
+};
+// The monthly IRRF of the current law: legal deductions (INSS, dependants)
+// or the simplified deduction, whichever gives the lower tax; then the
+// reduction of Lei 15.270/2025 where in force; amounts up to 10,00 are not
+// withheld (Lei 9.430/1996, art. 67).
+IrrfResult IrrfCurrent(const LegalTables& t, const QString& competence, const IrrfInputs& in, const QString& label);
+
+// Days of notice of a dismissal: 30, plus 3 per full year of service, up
+// to 90 (Lei 12.506/2011).
+int NoticeDays(const QDate& admission, const QDate& leaving);
+
+// National holidays of a year (Lei 662/1949, Lei 6.802/1980, Lei 14.759/2023).
+QList<QDate> NationalHolidays(int year);
+// The rest days (Sundays and holidays) and working days of a month.
+struct MonthDays {
+    int restDays = 0;
+    int workingDays = 0;
+};
+MonthDays DaysOfMonth(int year, int month, const QList<QDate>& holidays);
+
+} // namespace folha::law

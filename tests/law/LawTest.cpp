@@ -1,0 +1,186 @@
+// The legal tables and the current law's INSS and IRRF, against figures
+// worked out by hand from the acts.
+#include "CalculationTrail.h"
+#include "Database.h"
+#include "LawRules.h"
+#include "LegalTables.h"
+#include "TempDir.h"
+#include "TestBackend.h"
+
+#include <gtest/gtest.h>
+
+using namespace folha;
+using namespace folha::law;
+
+namespace {
+
+Fixed F(const char* s) { return *Fixed::parse(QString::fromLatin1(s)); }
+const LegalTables& Shipped() { return LegalTables::shipped(); }
+
+} // namespace
+
+TEST(LegalTables, ShippedTablesAreWholeAndCoverEveryCompetenceSinceMarch2020) {
+    EXPECT_EQ(Shipped().faults(), QStringList());
+    for (QDate d(2020, 3, 1); d <= QDate(2026, 12, 1); d = d.addMonths(1)) {
+        const QString c = d.toString(QStringLiteral("yyyyMM"));
+        for (const char* kind : {"INSS", "IRRF", "IRRFDEP", "SALFAM", "SALMIN", "FGTS", "FGTSAPREND", "FGTSMULTA"})
+            EXPECT_FALSE(Shipped().inForce(QLatin1String(kind), c).empty()) << kind << " " << c.toStdString();
+    }
+    EXPECT_TRUE(Shipped().inForce(QStringLiteral("INSS"), QStringLiteral("202002")).empty());
+    EXPECT_EQ(Shipped().single(QStringLiteral("SALMIN"), QStringLiteral("202304"))->value, F("1302"));
+    EXPECT_EQ(Shipped().single(QStringLiteral("SALMIN"), QStringLiteral("202305"))->value, F("1320"));
+    EXPECT_EQ(Shipped().single(QStringLiteral("SALMIN"), QStringLiteral("202601"))->value, F("1621"));
+    EXPECT_EQ(Shipped().single(QStringLiteral("IRRFSIMPL"), QStringLiteral("202401"))->value, F("528"));
+    EXPECT_EQ(Shipped().single(QStringLiteral("IRRFSIMPL"), QStringLiteral("202402"))->value, F("564.80"));
+    EXPECT_FALSE(Shipped().single(QStringLiteral("IRRFSIMPL"), QStringLiteral("202304")));
+    EXPECT_TRUE(Shipped().inForce(QStringLiteral("IRRFREDUCAO"), QStringLiteral("202512")).empty());
+    EXPECT_EQ(Shipped().single(QStringLiteral("SALFAM"), QStringLiteral("202601"))->value, F("67.54"));
+    EXPECT_EQ(Shipped().single(QStringLiteral("SALFAM"), QStringLiteral("202601"))->limit, F("1980.38"));
+}
+
+// Each bracket's part cut to the centavo; nothing above the ceiling.
+TEST(LegalTables, InssProgressiveAtEveryBracketEdgeAndAboveTheCeiling) {
+    const struct {
+        const char* competence;
+        const char* base;
+        const char* inss;
+    } cases[] = {
+        {"202003", "1045.00", "78.37"},   {"202003", "2089.60", "172.38"}, {"202003", "3134.40", "297.75"},
+        {"202003", "6101.06", "713.08"},  {"202012", "7101.06", "713.08"}, {"202003", "3000.00", "281.62"},
+        {"202101", "1100.00", "82.50"},   {"202106", "2203.48", "181.81"}, {"202101", "3305.22", "314.01"},
+        {"202112", "6433.57", "751.97"},  {"202101", "7433.57", "751.97"}, {"202201", "1212.00", "90.90"},
+        {"202201", "2427.35", "200.28"},  {"202201", "3641.03", "345.92"}, {"202201", "7087.22", "828.38"},
+        {"202212", "8087.22", "828.38"},  {"202301", "1302.00", "97.65"},  {"202304", "3000.00", "263.32"},
+        {"202304", "7507.49", "877.22"},  {"202305", "1320.00", "99.00"},  {"202305", "3000.00", "263.05"},
+        {"202312", "7507.49", "876.95"},  {"202401", "1412.00", "105.90"}, {"202401", "2666.68", "218.82"},
+        {"202401", "4000.03", "378.82"},  {"202401", "7786.02", "908.85"}, {"202412", "8786.02", "908.85"},
+        {"202501", "1518.00", "113.85"},  {"202501", "2793.88", "228.67"}, {"202501", "4190.83", "396.30"},
+        {"202501", "8157.41", "951.62"},  {"202512", "9157.41", "951.62"}, {"202601", "1621.00", "121.57"},
+        {"202601", "2902.84", "236.93"},  {"202601", "4354.27", "411.10"}, {"202601", "8475.55", "988.07"},
+        {"202612", "20000.00", "988.07"}, {"202601", "3000.00", "248.58"}, {"202601", "1621.01", "121.57"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(InssProgressive(Shipped(), QLatin1String(c.competence), F(c.base), QStringLiteral("INSS")).amount, F(c.inss))
+            << c.competence << " " << c.base;
+    EXPECT_EQ(InssCeiling(Shipped(), QStringLiteral("202601")), F("8475.55"));
+    const Worked w = InssProgressive(Shipped(), QStringLiteral("202601"), F("3000"), QStringLiteral("INSS 2026"));
+    EXPECT_TRUE(w.trail.startsWith(QStringLiteral(
+        "INSS 2026: 1.621,00 × 7,5 % = 121,57 + (2.902,84 − 1.621,00) × 9 % = 115,36 + (3.000,00 − 2.902,84) × 12 % = 11,65 → 248,58")))
+        << w.trail.toStdString();
+    EXPECT_TRUE(w.trail.contains(QStringLiteral("Portaria Interministerial MPS/MF nº 13")));
+}
+
+// The monthly IRRF: legal deductions or the simplified one, whichever
+// taxes less; the 2026 reduction on the income; nothing up to 10,00.
+TEST(LegalTables, IrrfAtEachEdgeWithDependantsSimplifiedAndTheReduction) {
+    const struct {
+        const char* competence;
+        const char* income;
+        const char* inss;
+        int dependants;
+        const char* tax;
+        bool simplified;
+    } cases[] = {
+        {"202003", "1903.98", "0", 0, "0", false},        // exempt up to the limit
+        {"202003", "2826.65", "0", 0, "69.20", false},    // 211,9988 → 212,00 − 142,80
+        {"202003", "3751.05", "0", 0, "207.86", false},
+        {"202003", "4664.68", "0", 0, "413.42", false},
+        {"202003", "4664.69", "0", 0, "413.43", false},   // 27,5 % − 869,36
+        {"202003", "5000.00", "550.00", 2, "279.80", false},
+        {"202305", "2640.00", "0", 0, "0", true},         // simplified: 2.112,00, exempt
+        {"202305", "3000.00", "263.05", 0, "27.00", true}, // simplified 2.472,00 → 27,00; legal → 47,01
+        {"202305", "3000.00", "263.05", 3, "0", false},    // legal 2.168,18 exempt
+        {"202402", "2826.65", "0", 0, "0", true},
+        {"202402", "5000.00", "518.82", 1, "302.84", false},
+        {"202505", "2428.80", "0", 0, "0", false},
+        {"202505", "3036.00", "0", 0, "0", true},          // the new exemption with the simplified deduction
+        {"202505", "10000.00", "951.62", 0, "1579.57", false},
+        {"202601", "3000.00", "248.58", 0, "0", true},
+        {"202601", "5000.00", "518.82", 0, "0", true},      // reduced to zero
+        {"202601", "5000.01", "518.82", 0, "0", true},      // 312,89 − (978,62 − 665,73)
+        {"202601", "6000.00", "658.82", 0, "380.34", false}, // 560,09 − (978,62 − 798,87)
+        {"202601", "7000.00", "798.82", 1, "697.86", false},
+        {"202601", "7350.00", "847.82", 0, "879.37", false}, // 978,62 − 978,62: no reduction left
+        {"202601", "7350.01", "847.82", 0, "879.37", false},
+        {"202601", "20000.00", "988.07", 2, "4215.28", false},
+    };
+    for (const auto& c : cases) {
+        IrrfInputs in;
+        in.income = F(c.income);
+        in.inss = F(c.inss);
+        in.dependants = c.dependants;
+        const IrrfResult r = IrrfCurrent(Shipped(), QLatin1String(c.competence), in, QStringLiteral("IRRF"));
+        EXPECT_EQ(r.tax, F(c.tax)) << c.competence << " " << c.income << "\n" << r.trail.toStdString();
+        EXPECT_EQ(r.simplified, c.simplified) << c.competence << " " << c.income;
+    }
+    // The reduction only from 01/2026, and only when asked.
+    IrrfInputs in;
+    in.income = F("5000");
+    in.inss = F("518.82");
+    EXPECT_EQ(IrrfCurrent(Shipped(), QStringLiteral("202512"), in, {}).tax, F("312.89"));
+    in.reductionAllowed = false;
+    EXPECT_EQ(IrrfCurrent(Shipped(), QStringLiteral("202601"), in, {}).tax, F("312.89"));
+    in.simplifiedAllowed = false;
+    EXPECT_EQ(IrrfCurrent(Shipped(), QStringLiteral("202601"), in, {}).tax, F("332.78"));
+}
+
+TEST(LegalTables, NoticeDaysAndRestDays) {
+    const struct {
+        QDate admission, leaving;
+        int days;
+    } cases[] = {
+        {{2025, 3, 1}, {2026, 1, 20}, 30},  {{2025, 1, 20}, {2026, 1, 20}, 33}, {{2022, 1, 5}, {2026, 1, 20}, 42},
+        {{2022, 1, 21}, {2026, 1, 20}, 39}, {{2000, 1, 1}, {2026, 1, 20}, 90},  {{2006, 1, 20}, {2026, 1, 20}, 90},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NoticeDays(c.admission, c.leaving), c.days) << c.admission.toString().toStdString();
+    // January 2026: four Sundays and New Year's day; November 2023 has no 20th yet, 2024 has.
+    EXPECT_EQ(DaysOfMonth(2026, 1, NationalHolidays(2026)).restDays, 5);
+    EXPECT_EQ(DaysOfMonth(2026, 1, NationalHolidays(2026)).workingDays, 26);
+    EXPECT_FALSE(NationalHolidays(2023).contains(QDate(2023, 11, 20)));
+    EXPECT_EQ(DaysOfMonth(2024, 11, NationalHolidays(2024)).restDays, 4 + 3); // Sundays, 2nd (Sat), 15th, 20th
+}
+
+TEST(LegalTables, RefusesOverlapsIncompleteBracketsAndBadLines) {
+    const struct {
+        const char* csv;
+        const char* fault;
+    } cases[] = {
+        {"INSS;01/2027;;1;1700,00;7,5;;;Portaria X\nINSS;01/2027;;3;5000,00;12;;;Portaria X\n", "faixas incompletas"},
+        {"INSS;01/2027;;1;1700,00;7,5;;;Portaria X\nINSS;01/2027;;2;1600,00;9;;;Portaria X\n", "maior que o da anterior"},
+        {"SALMIN;06/2025;06/2026;1;;;;1700,00;Decreto X\n", "sobrepõe"},
+        {"SALMIN;01/2027;;1;;;;1700,00;\n", "fonte"},
+        {"IRRF;01/2027;;1;2500,00;0;0;;Lei X\nIRRF;01/2027;;2;3000,00;7,5;190;;Lei X\n", "última faixa não tem limite"},
+    };
+    for (const auto& c : cases) {
+        try {
+            Shipped().merged(ReadLegalCsv(QString::fromUtf8(c.csv)));
+            ADD_FAILURE() << "accepted: " << c.csv;
+        } catch (const LegalTablesError& e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QString::fromUtf8(c.fault))) << e.what();
+        }
+    }
+    for (const char* bad : {"INSS;13/2027;;1;1,00;7,5;;;X", "XPTO;01/2027;;1;;;;1;X", "SALMIN;01/2027;;1;;;;abc;X", "SALMIN;01/2027"}) {
+        EXPECT_THROW(ReadLegalCsv(QString::fromLatin1(bad)), LegalTablesError) << bad;
+    }
+}
+
+// Next year's table closes the open one the month before it begins; the
+// export reads back to the same rows.
+TEST(LegalTables, NextYearsTableClosesTheOpenOneAndTheCsvRoundTrips) {
+    const LegalTables t = Shipped().merged(ReadLegalCsv(QStringLiteral("SALMIN;01/2027;;1;;;;1.700,00;Decreto 99.999, de 30/12/2026\n")));
+    EXPECT_EQ(t.single(QStringLiteral("SALMIN"), QStringLiteral("202612"))->value, F("1621"));
+    EXPECT_EQ(t.single(QStringLiteral("SALMIN"), QStringLiteral("202612"))->end, QStringLiteral("202612"));
+    EXPECT_EQ(t.single(QStringLiteral("SALMIN"), QStringLiteral("202701"))->value, F("1700"));
+    EXPECT_EQ(ReadLegalCsv(WriteLegalCsv(t.rows())), t.rows());
+}
+
+TEST(LegalTables, StoredInTheSharedDatabaseWithTheShippedRowsAdded) {
+    TempDir dir;
+    auto db = folha::testing::OpenTestDatabase(dir.path());
+    LegalTables loaded = LoadLegalTables(*db);
+    EXPECT_EQ(loaded.rows(), Shipped().rows());
+    // The installation's own table stays; a newer shipped table is added.
+    const LegalTables own = Shipped().merged(ReadLegalCsv(QStringLiteral("SALMIN;01/2027;;1;;;;1.700,00;Decreto X\n")));
+    StoreLegalTables(*db, own);
+    EXPECT_EQ(LoadLegalTables(*db).rows(), own.rows());
+}
