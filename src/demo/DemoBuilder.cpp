@@ -115,6 +115,7 @@ void DemoBuilder::buildEmpty(UserInterface& ui) {
     session_.signInDb().ensureSchema(Scope::SignIn);
     session_.companyListDb().ensureSchema(Scope::CompanyList);
     session_.zorvan().ensureSchema(Scope::Shared);
+    session_.loadLaw(); // the legal tables the program brings
 }
 
 void DemoBuilder::buildDemo(UserInterface& ui) {
@@ -180,6 +181,7 @@ void DemoBuilder::buildDemo(UserInterface& ui) {
         insertRows(db, rows);
         t.commit();
     }
+    session_.loadLaw(); // the legal tables the program brings
     ui.progressStep(++step);
 
     // Company data directories.

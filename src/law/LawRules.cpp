@@ -61,11 +61,11 @@ Worked InssProgressive(const LegalTables& t, const QString& competence, Fixed ba
         const Fixed upper = base < r.limit ? base : r.limit;
         const Fixed part = cutToCent(upper - lower, r.rate);
         w.amount += part;
-        const QString span = lower.isZero() ? Money(upper) : QStringLiteral("(%1 − %2)").arg(Money(upper), Money(lower));
+        const QString span = lower.isZero() ? Money(upper) : QStringLiteral("(%1 - %2)").arg(Money(upper), Money(lower));
         parts << QStringLiteral("%1 × %2 = %3").arg(span, Percent(r.rate), Money(part));
         lower = r.limit;
     }
-    w.trail = QStringLiteral("%1: %2 → %3").arg(label, parts.join(QStringLiteral(" + ")), Money(w.amount));
+    w.trail = QStringLiteral("%1: %2 => %3").arg(label, parts.join(QStringLiteral(" + ")), Money(w.amount));
     if (base > rows.back().limit)
         w.trail += QStringLiteral(" (base %1 limitada ao teto %2)").arg(Money(base), Money(rows.back().limit));
     w.trail += QStringLiteral(" [%1]").arg(Validity(rows.front()));
@@ -87,7 +87,7 @@ Worked IrrfOfBaseCurrent(const LegalTables& t, const QString& competence, Fixed 
         Fixed tax = gross - r.deduct;
         if (tax < Fixed()) tax = Fixed();
         w.amount = tax;
-        w.trail = QStringLiteral("%1 × %2 = %3 − %4 = %5").arg(Money(base), Percent(r.rate), Money(gross), Money(r.deduct), Money(tax));
+        w.trail = QStringLiteral("%1 × %2 = %3 - %4 = %5").arg(Money(base), Percent(r.rate), Money(gross), Money(r.deduct), Money(tax));
         return w;
     }
     return w;
@@ -102,7 +102,7 @@ IrrfResult IrrfCurrent(const LegalTables& t, const QString& competence, const Ir
     const Worked legal = IrrfOfBaseCurrent(t, competence, legalBase);
     QStringList trail;
     trail << QStringLiteral("%1: rendimento tributável %2").arg(label, Money(in.income));
-    trail << QStringLiteral("deduções legais: %1 − %2 (INSS) − %3 (%4 dependente(s)) = %5; %6")
+    trail << QStringLiteral("deduções legais: %1 - %2 (INSS) - %3 (%4 dependente(s)) = %5; %6")
                  .arg(Money(in.income), Money(in.inss), Money(res.dependantDeduction))
                  .arg(in.dependants)
                  .arg(Money(legalBase), legal.trail);
@@ -112,7 +112,7 @@ IrrfResult IrrfCurrent(const LegalTables& t, const QString& competence, const Ir
     if (simplified) {
         const Fixed simplifiedBase = in.income - simplified->value;
         const Worked s = IrrfOfBaseCurrent(t, competence, simplifiedBase);
-        trail << QStringLiteral("desconto simplificado: %1 − %2 = %3; %4")
+        trail << QStringLiteral("desconto simplificado: %1 - %2 = %3; %4")
                      .arg(Money(in.income), Money(simplified->value), Money(simplifiedBase), s.trail);
         if (s.amount < tax) {
             tax = s.amount;
@@ -131,26 +131,26 @@ IrrfResult IrrfCurrent(const LegalTables& t, const QString& competence, const Ir
             r = tax;
             trail << QStringLiteral("redução: rendimento até %1, imposto reduzido a zero").arg(Money(reduction[0].limit));
         } else if (in.income <= reduction[1].limit) {
-            const Fixed variable = RoundValue(2, in.income * reduction[1].rate / 100);
-            r = reduction[1].value - variable;
-            if (r < Fixed()) r = Fixed();
+            // The law's formula, 978,62 − 0,133145 × income, rounded once.
+            const Ratio exact = Ratio(reduction[1].value) - in.income * reduction[1].rate / 100;
+            r = exact.sign() > 0 ? RoundValue(2, exact) : Fixed();
             if (r > tax) r = tax;
-            trail << QStringLiteral("redução: %1 − %2 × %3 = %4")
+            trail << QStringLiteral("redução: %1 - %2 × %3 = %4")
                          .arg(Money(reduction[1].value), Money(in.income), Percent(reduction[1].rate), Money(r));
         }
         if (!r.isZero()) {
-            trail << QStringLiteral("%1 − %2 = %3 [%4]").arg(Money(tax), Money(r), Money(tax - r), Validity(reduction.front()));
+            trail << QStringLiteral("%1 - %2 = %3 [%4]").arg(Money(tax), Money(r), Money(tax - r), Validity(reduction.front()));
             tax -= r;
             res.reduction = r;
         }
     }
     // Amounts up to 10,00 are not withheld (Lei 9.430/1996, art. 67).
-    if (tax > Fixed() && tax <= Fixed::fromInt(10)) {
+    if (in.smallTaxWaived && tax > Fixed() && tax <= Fixed::fromInt(10)) {
         trail << QStringLiteral("%1 não é retido (até 10,00, Lei 9.430/1996, art. 67)").arg(Money(tax));
         tax = Fixed();
     }
     res.tax = tax;
-    trail << QStringLiteral("IRRF → %1").arg(Money(tax));
+    trail << QStringLiteral("IRRF => %1").arg(Money(tax));
     res.trail = trail.join(QStringLiteral("; "));
     return res;
 }

@@ -51,6 +51,10 @@ struct IrrfInputs {
     int dependants = 0;
     bool simplifiedAllowed = true; // the simplified deduction may replace the legal ones
     bool reductionAllowed = true;  // the Lei 15.270/2025 reduction applies
+    // Amounts up to 10,00 are not withheld on income that goes into the
+    // yearly return (Lei 9.430/1996, art. 67); the 13th salary, taxed
+    // apart, does not go into it.
+    bool smallTaxWaived = true;
 };
 struct IrrfResult {
     Fixed tax;
@@ -63,7 +67,7 @@ struct IrrfResult {
 // The monthly IRRF of the current law: legal deductions (INSS, dependants)
 // or the simplified deduction, whichever gives the lower tax; then the
 // reduction of Lei 15.270/2025 where in force; amounts up to 10,00 are not
-// withheld (Lei 9.430/1996, art. 67).
+// withheld when `smallTaxWaived`.
 IrrfResult IrrfCurrent(const LegalTables& t, const QString& competence, const IrrfInputs& in, const QString& label);
 
 // Days of notice of a dismissal: 30, plus 3 per full year of service, up

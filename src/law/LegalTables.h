@@ -114,9 +114,10 @@ struct LawSettings {
     // age and days, notice by years of service, FGTS on notice and 13th in a
     // termination, rest days by the calendar) to competences before 03/2020.
     bool correctOlder = false;
-    // The 2026 IRRF reduction also on the 13th salary and on vacation
-    // calculated in a sheet of its own.
-    bool reductionOn13th = false;
+    // The 2026 IRRF reduction also on the 13th salary (Lei 9.250/1995,
+    // art. 3º-A, § 3º) and on vacation calculated in a sheet of its own
+    // (no official guidance found: vacation is income of the month).
+    bool reductionOn13th = true;
     bool reductionOnVacation = true;
     // The simplified monthly deduction also on the 13th salary.
     bool simplifiedOn13th = false;

@@ -290,7 +290,7 @@ void FamilyAllowance(EmployeeCalc& c) {
 namespace {
 
 QString legacyIrrfTrail(const EmployeeCalc& c, const QString& label, Fixed income, Fixed inss, Fixed base, Fixed tax) {
-    return QStringLiteral("%1: %2 − %3 (INSS) − %4 (%5 dependente(s)) = %6 pelas tabelas 001 a 005 da empresa → %7")
+    return QStringLiteral("%1: %2 - %3 (INSS) - %4 (%5 dependente(s)) = %6 pelas tabelas 001 a 005 da empresa => %7")
         .arg(label, law::Money(income), law::Money(inss), law::Money(c.dependantDeduction))
         .arg(c.dependants)
         .arg(law::Money(base), law::Money(tax));
@@ -311,8 +311,9 @@ void Irrf(EmployeeCalc& c) {
     const QString month = c.competenceText();
 
     // The current law's tax of an income, with the switches of the kind.
-    auto currentTax = [&](Fixed income, Fixed inss, bool simplified, bool reduction, const QString& label) {
+    auto currentTax = [&](Fixed income, Fixed inss, bool simplified, bool reduction, const QString& label, bool waived = true) {
         law::IrrfInputs in;
+        in.smallTaxWaived = waived;
         in.income = income;
         in.inss = inss;
         in.dependants = c.dependants;
@@ -344,7 +345,7 @@ void Irrf(EmployeeCalc& c) {
             const Fixed withheld = advanceSheetValue(c, run.period, QStringLiteral("016"));
             tax -= withheld;
             if (tax < TenCentsAboveTen) tax = Fixed();
-            if (!withheld.isZero()) trail += QStringLiteral("; menos o já retido na folha do mês %1 → %2").arg(law::Money(withheld), law::Money(tax));
+            if (!withheld.isZero()) trail += QStringLiteral("; menos o já retido na folha do mês %1 => %2").arg(law::Money(withheld), law::Money(tax));
         }
         c.explain(c.writeRole(QStringLiteral("016"), Fixed(), tax, true), trail);
         c.writeRole(QStringLiteral("017"), Fixed(), irrfBase, true);
@@ -359,7 +360,7 @@ void Irrf(EmployeeCalc& c) {
         Fixed dependantRow = c.dependantDeduction;
         if (current) {
             const law::IrrfResult r = currentTax(base13, c.inss13Amount, run.lawSettings.simplifiedOn13th,
-                                                 run.lawSettings.reductionOn13th, QStringLiteral("IRRF 13º salário %1").arg(month));
+                                                 run.lawSettings.reductionOn13th, QStringLiteral("IRRF 13º salário %1").arg(month), false);
             tax = r.tax;
             trail = r.trail;
             if (r.simplified) dependantRow = Fixed();

@@ -128,7 +128,7 @@ void Session::loadLaw() {
     };
     law::LawContext law;
     law.settings.correctOlder = yes("CorrigirCompetenciasAntigas", false);
-    law.settings.reductionOn13th = yes("ReducaoNo13", false);
+    law.settings.reductionOn13th = yes("ReducaoNo13", true);
     law.settings.reductionOnVacation = yes("ReducaoNasFerias", true);
     law.settings.simplifiedOn13th = yes("SimplificadoNo13", false);
     try {

@@ -65,7 +65,7 @@ TEST(LegalTables, InssProgressiveAtEveryBracketEdgeAndAboveTheCeiling) {
     EXPECT_EQ(InssCeiling(Shipped(), QStringLiteral("202601")), F("8475.55"));
     const Worked w = InssProgressive(Shipped(), QStringLiteral("202601"), F("3000"), QStringLiteral("INSS 2026"));
     EXPECT_TRUE(w.trail.startsWith(QStringLiteral(
-        "INSS 2026: 1.621,00 × 7,5 % = 121,57 + (2.902,84 − 1.621,00) × 9 % = 115,36 + (3.000,00 − 2.902,84) × 12 % = 11,65 → 248,58")))
+        "INSS 2026: 1.621,00 × 7,5 % = 121,57 + (2.902,84 - 1.621,00) × 9 % = 115,36 + (3.000,00 - 2.902,84) × 12 % = 11,65 => 248,58")))
         << w.trail.toStdString();
     EXPECT_TRUE(w.trail.contains(QStringLiteral("Portaria Interministerial MPS/MF nº 13")));
 }
@@ -82,13 +82,13 @@ TEST(LegalTables, IrrfAtEachEdgeWithDependantsSimplifiedAndTheReduction) {
         bool simplified;
     } cases[] = {
         {"202003", "1903.98", "0", 0, "0", false},        // exempt up to the limit
-        {"202003", "2826.65", "0", 0, "69.20", false},    // 211,9988 → 212,00 − 142,80
+        {"202003", "2826.65", "0", 0, "69.20", false},    // 211,9988 => 212,00 - 142,80
         {"202003", "3751.05", "0", 0, "207.86", false},
         {"202003", "4664.68", "0", 0, "413.42", false},
-        {"202003", "4664.69", "0", 0, "413.43", false},   // 27,5 % − 869,36
+        {"202003", "4664.69", "0", 0, "413.43", false},   // 27,5 % - 869,36
         {"202003", "5000.00", "550.00", 2, "279.80", false},
         {"202305", "2640.00", "0", 0, "0", true},         // simplified: 2.112,00, exempt
-        {"202305", "3000.00", "263.05", 0, "27.00", true}, // simplified 2.472,00 → 27,00; legal → 47,01
+        {"202305", "3000.00", "263.05", 0, "27.00", true}, // simplified 2.472,00 => 27,00; legal => 47,01
         {"202305", "3000.00", "263.05", 3, "0", false},    // legal 2.168,18 exempt
         {"202402", "2826.65", "0", 0, "0", true},
         {"202402", "5000.00", "518.82", 1, "302.84", false},
@@ -97,10 +97,10 @@ TEST(LegalTables, IrrfAtEachEdgeWithDependantsSimplifiedAndTheReduction) {
         {"202505", "10000.00", "951.62", 0, "1579.57", false},
         {"202601", "3000.00", "248.58", 0, "0", true},
         {"202601", "5000.00", "518.82", 0, "0", true},      // reduced to zero
-        {"202601", "5000.01", "518.82", 0, "0", true},      // 312,89 − (978,62 − 665,73)
-        {"202601", "6000.00", "658.82", 0, "380.34", false}, // 560,09 − (978,62 − 798,87)
-        {"202601", "7000.00", "798.82", 1, "697.86", false},
-        {"202601", "7350.00", "847.82", 0, "879.37", false}, // 978,62 − 978,62: no reduction left
+        {"202601", "5000.01", "518.82", 0, "0", true},      // 312,89 - (978,62 - 665,73)
+        {"202601", "6000.00", "658.82", 0, "380.34", false}, // 560,09 - (978,62 - 798,87)
+        {"202601", "7000.00", "798.82", 1, "697.85", false}, // 744,46 − (978,62 − 932,015 = 46,605 → 46,61)
+        {"202601", "7350.00", "847.82", 0, "879.37", false}, // 978,62 - 978,62: no reduction left
         {"202601", "7350.01", "847.82", 0, "879.37", false},
         {"202601", "20000.00", "988.07", 2, "4215.28", false},
     };
@@ -122,6 +122,12 @@ TEST(LegalTables, IrrfAtEachEdgeWithDependantsSimplifiedAndTheReduction) {
     EXPECT_EQ(IrrfCurrent(Shipped(), QStringLiteral("202601"), in, {}).tax, F("312.89"));
     in.simplifiedAllowed = false;
     EXPECT_EQ(IrrfCurrent(Shipped(), QStringLiteral("202601"), in, {}).tax, F("332.78"));
+    // 2.528,80 × 7,5 % = 189,66 - 182,16 = 7,50: not withheld, but on the 13th salary it is.
+    in.income = F("2528.80");
+    in.inss = Fixed();
+    EXPECT_EQ(IrrfCurrent(Shipped(), QStringLiteral("202601"), in, {}).tax, Fixed());
+    in.smallTaxWaived = false;
+    EXPECT_EQ(IrrfCurrent(Shipped(), QStringLiteral("202601"), in, {}).tax, F("7.50"));
 }
 
 TEST(LegalTables, NoticeDaysAndRestDays) {

@@ -105,6 +105,7 @@ private:
             const law::LawSettings& st = law::CurrentLaw().settings;
             in.simplifiedAllowed = !thirteenth || st.simplifiedOn13th;
             in.reductionAllowed = !thirteenth || st.reductionOn13th;
+            in.smallTaxWaived = !thirteenth;
             return law::IrrfCurrent(legal, period, in, {}).tax;
         };
         if (auto income = value(s, "017"); income && sheet != "A") {

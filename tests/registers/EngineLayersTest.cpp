@@ -10,7 +10,7 @@ TEST(EngineLayers, NoWidgetCodeInTheEngineFolders) {
                                                        "QPrinter|QApplication|QMessageBox)"));
     QStringList offenders;
     int files = 0;
-    for (const char* folder : {"data", "installation", "session", "console", "routines", "payroll", "leave", "govfiles", "registers", "reports", "demo", "cli", "legacy"}) {
+    for (const char* folder : {"data", "installation", "session", "console", "routines", "law", "payroll", "leave", "govfiles", "registers", "reports", "demo", "cli", "legacy"}) {
         QDirIterator it(QStringLiteral(FOLHA_SOURCE_DIR "/src/") + QLatin1String(folder), {"*.h", "*.cpp"},
                         QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
