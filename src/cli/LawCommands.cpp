@@ -126,7 +126,7 @@ void refuse(Context& c, const QString& file, const QStringList& faults) {
 
 int importTables(Context& c, const law::LegalTables& stored) {
     const QString file = c.args.positional.value(1);
-    c.requireSupervisor(QStringLiteral("A importação das tabelas legais é"));
+    c.requireSupervisor(QStringLiteral("Importar tabelas legais é"));
     if (!QFileInfo(file).isFile()) throw CliError{QStringLiteral("Arquivo não encontrado: %1").arg(file)};
     std::vector<LegalRow> added;
     law::LegalTables whole;

@@ -203,7 +203,7 @@ TEST_F(LegalTablesCli, RefusedImportListsEveryFaultAndStoresNothing) {
         {"usuário que não é supervisor",
          "SALMIN;01/2027;;1;;;;1700,00;Tabela de teste\n",
          "000002", "operador", 3,
-         {"Erro: A importação das tabelas legais é liberado somente para usuários de nível SUP"}},
+         {"Erro: Importar tabelas legais é liberado somente para usuários de nível SUP"}},
     };
     TempDir dir;
     const QByteArray before = exported(dir, "antes.csv");
@@ -227,8 +227,10 @@ TEST_F(LegalTablesCli, RefusedImportListsEveryFaultAndStoresNothing) {
 
 TEST_F(LegalTablesCli, NextYearsMinimumWageIsInForceFromItsFirstCompetence) {
     TempDir dir;
-    // A made-up figure: the test needs a table newer than any shipped.
-    write(dir.file("salmin.csv"), "SALMIN;01/2027;;1;;;;1700,00;Tabela de teste\n");
+    // A made-up figure: the test needs a table newer than any shipped. The
+    // file is saved as spreadsheets save it, with the UTF-8 mark and a header.
+    write(dir.file("salmin.csv"), "\xEF\xBB\xBFtipo;inicio;fim;faixa;limite;aliquota;deduzir;valor;fonte\r\n"
+                                  "SALMIN;01/2027;;1;;;;1.700,00;Tabela de teste\r\n");
     const FolhaRun r = run({"legal-tables", "import", dir.file("salmin.csv")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "Tabelas legais importadas: 1 tabela(s) nova(s) (1 linha(s)), 0 tabela(s) substituída(s) (0 linha(s))\n"
