@@ -127,7 +127,7 @@ struct Command {
 
 // Every subcommand; each group of engine jobs adds its own.
 QList<Command> coreCommands();
-QList<Command> payrollCommands(); // calc, undo, events
+QList<Command> payrollCommands(); // calc, undo, events, explain
 QList<Command> govCommands();     // sefip, grrf
 QList<Command> reportCommands();  // report
 QList<Command> documentCommands(); // document
@@ -136,6 +136,7 @@ QList<Command> bookCommands();    // payroll-book
 QList<Command> payslipCommands(); // payslips
 QList<Command> importCommands();  // import-paradox
 QList<Command> serverCommands();  // migrate, backup, restore
+QList<Command> lawCommands();     // legal-tables
 
 // Options every command takes: --root, --user.
 extern const QStringList globalOptions;

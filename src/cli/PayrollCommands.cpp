@@ -1,5 +1,6 @@
 // calc, undo, events: the monthly payroll from the command line.
 #include "Advance.h"
+#include "CalculationTrail.h"
 #include "EventsListing.h"
 #include "Cli.h"
 #include "PayrollRun.h"
@@ -126,6 +127,44 @@ int cmdEvents(Context& c) {
     return 0;
 }
 
+// Each calculated row of an employee's sheet with the rule that made it and
+// the formula with its values.
+int cmdExplain(Context& c) {
+    c.openCompany();
+    const QString code = employeeCode(c.requireOption("--employee"));
+    const Period p = periodOf(c);
+    Database& db = c.session().folha();
+    Table cadfun(db, QStringLiteral("CADFUN"));
+    auto employee = cadfun.find({code});
+    if (!employee) throw CliError{QStringLiteral("Funcionário não cadastrado: %1").arg(code)};
+    QHash<QString, law::TrailRow> trails;
+    for (const law::TrailRow& t : law::ReadTrails(db, {code, p.year, p.month, p.sheet})) trails.insert(t.event, t);
+    const QString sheetText = QStringLiteral("%1 %2, %3/%4, folha %5").arg(code, employee->text("NOME").trimmed(), p.month, p.year, p.sheet);
+    int rows = 0;
+    payroll::ForEachEventLine(db, payroll::EventsFilter{p.year, p.month, p.sheet, code}, [&](const payroll::EventLine& l) {
+        // A typed row the calculation valued has a trail too.
+        const auto t = trails.constFind(l.event);
+        if (!l.calculated && t == trails.constEnd()) return true;
+        if (rows++ == 0) c.out << sheetText << Qt::endl;
+        c.out << QStringLiteral("%1 %2  referência %3  valor %4%5")
+                     .arg(l.event, l.eventName.trimmed(), amountText(l.refer), amountText(l.value),
+                          l.calculated ? QString() : QStringLiteral("  (informada)"))
+              << Qt::endl;
+        if (t == trails.constEnd()) {
+            c.out << QStringLiteral("    (sem memória de cálculo)") << Qt::endl;
+            return true;
+        }
+        c.out << QStringLiteral("    regra: %1").arg(t->rule) << Qt::endl;
+        if (!t->text.isEmpty()) c.out << QStringLiteral("    %1").arg(QString(t->text).replace('\n', QStringLiteral("\n    "))) << Qt::endl;
+        return true;
+    });
+    if (rows == 0) {
+        c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum registro calculado para %1").arg(sheetText));
+        return 1;
+    }
+    return 0;
+}
+
 // vacation, thirteenth, termination: the quantities and averages written and
 // each employee valued by the payroll run.
 int runLeave(Context& c, leave::LeaveCalc& calc) {
@@ -172,6 +211,7 @@ QList<Command> payrollCommands() {
          cmdAdvance},
         {"undo", "undo --company C --branch B --employee CODIGO [--year AAAA --month MM --sheet X] [--yes]", cmdUndo},
         {"events", "events --company C --branch B [--employee CODIGO] [--year AAAA --month MM --sheet X]", cmdEvents},
+        {"explain", "explain --company C --branch B --employee CODIGO [--year AAAA --month MM --sheet X]", cmdExplain},
         {"vacation", "vacation --company C --branch B [--from CODIGO --to CODIGO] [--months N]", cmdVacation},
         {"thirteenth", "thirteenth --company C --branch B [--from CODIGO --to CODIGO] [--months N]", cmdThirteenth},
         {"termination", "termination --company C --branch B [--from CODIGO --to CODIGO] [--months N]", cmdTermination},
