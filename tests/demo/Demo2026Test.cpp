@@ -178,11 +178,17 @@ TEST_F(Demo2026, DismissalWithFortyTwoDaysOfNoticeAndTheFgtsFine) {
     EXPECT_EQ(notice->number("VALOR"), F("3920.00"));
     // Balance of salary: 20 days = 146,67 hours × 2.800,00 ÷ 220 = 1.866,71.
     EXPECT_EQ(value("000011", "081"), F("1866.71"));
-    // The fine is 40 % of the balance informed (11.200,00) plus the
-    // termination's deposit.
-    const Fixed deposit = value("000011", "067");
-    EXPECT_GT(deposit, Fixed());
-    EXPECT_EQ(value("000011", "050"), RoundValue(2, (F("11200.00") + deposit) * 40 / 100));
+    // FGTS of the termination (Lei 8.036/1990, art. 15; TST, Súmula 305):
+    // balance 1.866,71 + 13th salary of 1/12 (18,33 hours × 2.800,00 ÷ 220 =
+    // 233,29) + notice 3.920,00 + 13th salary of the notice's 1/12 233,29 =
+    // 6.253,29 × 8 % = 500,2632 → 500,26.
+    EXPECT_EQ(value("000011", "045"), F("233.29")); // 13 SALARIO PROPORCIONAL
+    EXPECT_EQ(value("000011", "061"), F("233.29")); // 13 SALARIO INDENIZADO
+    EXPECT_EQ(value("000011", "031"), F("6253.29"));
+    EXPECT_EQ(value("000011", "067"), F("500.26"));
+    // The fine: 40 % of the balance informed plus the termination's
+    // deposit: (11.200,00 + 500,26) × 40 % = 4.680,104 → 4.680,10.
+    EXPECT_EQ(value("000011", "050"), F("4680.10"));
 }
 
 } // namespace
