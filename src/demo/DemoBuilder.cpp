@@ -26,6 +26,7 @@ struct DemoCompany {
 const DemoCompany companies[] = {
     {1, "ZORVAN DEMONSTRACAO INDUSTRIA LTDA", "folha\\emp1\\"},
     {2, "COMERCIAL MODELO DEMONSTRACAO LTDA", "folha\\emp2\\"},
+    {3, "ZORVAN SERVICOS DEMONSTRACAO 2026 LTDA", "folha\\emp3\\"},
 };
 
 } // namespace
@@ -60,9 +61,31 @@ void setSheet(Database& db, const char* branchCode, const char* sheet) {
     filial.update(branch);
 }
 
+void setPeriod(Database& db, const char* branchCode, const QDate& payrollDate, const char* sheet) {
+    Table filial(db, QStringLiteral("Filial"));
+    Record branch = *filial.find({QLatin1String(branchCode)});
+    branch.set("DATA_FOLHA", payrollDate);
+    branch.set("DATAPROCES", payrollDate);
+    branch.set("TIPO_FOL", QLatin1String(sheet));
+    filial.update(branch);
+}
+
+// Enters a dismissal: the employee's register fields and the leave row.
+void enterDismissal(Database& db, const DemoDismissal& d) {
+    Transaction t(db);
+    Table cadfun(db, QStringLiteral("CADFUN"));
+    Record employee = *cadfun.find({d.employee});
+    for (const auto& [field, value] : d.fields) employee.set(field, value);
+    cadfun.update(employee);
+    DemoBuilder::insertRows(db, {d.leave});
+    t.commit();
+}
+
 // The month's special calculations as the office leaves them: April's
 // vacation (employee 12) and termination (employee 13) in the first company,
-// December's 13th salary in the second company's second branch.
+// December's 13th salary in the second company's second branch. The third
+// company has December 2025's 13th salary, then in January 2026 a vacation,
+// a termination and the monthly payroll with the family allowance.
 void calculateDemoMonth(Database& db, int company, UserInterface& out) {
     // Only what goes wrong is told; the closing notices are not.
     struct Quiet : UserInterface {
@@ -83,9 +106,23 @@ void calculateDemoMonth(Database& db, int company, UserInterface& out) {
         leave::VacationCalc(db, ui).run(o);
         setSheet(db, "001", "F");
         leave::TerminationCalc(db, ui).run(o);
-    } else {
+    } else if (company == 2) {
         o.branchCode = QStringLiteral("002");
         leave::ThirteenthCalc(db, ui).run(o);
+    } else {
+        o.branchCode = QStringLiteral("001");
+        leave::ThirteenthCalc(db, ui).run(o); // 31/12/2025, sheet "D"
+        enterDismissal(db, dismissalOfJanuary2026());
+        setPeriod(db, "001", QDate(2026, 1, 31), "I");
+        leave::VacationCalc(db, ui).run(o);
+        setSheet(db, "001", "F");
+        leave::TerminationCalc(db, ui).run(o);
+        payroll::RunOptions monthly;
+        monthly.branchCode = o.branchCode;
+        monthly.familyAllowance = true;
+        monthly.automaticMode = true;
+        monthly.closingNotice = false;
+        payroll::PayrollRun(db, ui).run(monthly);
     }
 }
 

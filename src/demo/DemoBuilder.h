@@ -16,7 +16,7 @@ public:
     bool installationExists() const;
     // The whole demo installation: configuration files, users (supervisor
     // "000001" ADMINISTRADOR / "zorvan", user "000002" of level "USU" allowed
-    // only company 2), companies 1 and 2 with their branches, tables,
+    // only company 2), companies 1, 2 and 3 with their branches, tables,
     // employees and the month's events. Refuses an existing installation.
     void buildDemo(UserInterface& ui);
     // An installation with its configuration and empty tables: the sign-in

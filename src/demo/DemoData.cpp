@@ -296,20 +296,27 @@ QList<DemoRow> commonCompanyRows() {
 QList<DemoRow> branchRows(int company) {
     QList<DemoRow> rows;
     auto branch = [&](const char* code, const char* name, const char* cgc, const char* usaPlanto,
-                      QDate payrollDate = QDate(2013, 4, 30), const char* sheet = "F") {
+                      QDate payrollDate = QDate(2013, 4, 30), const char* sheet = "F", const char* ceiling = "4159.00",
+                      const char* minimumWage = "678.00", QDate processed = QDate(2013, 4, 30)) {
         rows << row("Filial", {{"CODIGO", code}, {"NOME", name}, {"FIL_FONE", "1132220000"}, {"FIL_ENDERE", "AVENIDA INDUSTRIAL"},
                                {"FIL_NUMERO", "1500"}, {"FIL_CIDADE", "SAO PAULO"}, {"FIL_BAIRRO", "MOOCA"}, {"FIL_ESTADO", "SP"},
                                {"FIL_CEP", "03101000"}, {"CGC", cgc}, {"INSCEST", "111222333444"}, {"HORAS_MES", "220"},
-                               {"HORAS_DESC", "30"}, {"TETO_INSS", "4159.00"}, {"V_ASSOCIAC", "15.00"},
-                               {"DATA_FOLHA", payrollDate}, {"TIPO_FOL", sheet}, {"COD_RFGTS", "115"}, {"VLR_MINIMO", "678.00"},
+                               {"HORAS_DESC", "30"}, {"TETO_INSS", ceiling}, {"V_ASSOCIAC", "15.00"},
+                               {"DATA_FOLHA", payrollDate}, {"TIPO_FOL", sheet}, {"COD_RFGTS", "115"}, {"VLR_MINIMO", minimumWage},
                                {"FVALOR", "1.00"}, {"TIPOASS", 0}, {"TIPODIS", 1}, {"BCOAGFGTS", "10400002"}, {"HISTAUXNAT", "041"}, {"HISTSALMAT", "042"},
                                {"PER_GRPS17", "20"}, {"PER_GRPS18", "5.8"}, {"COD_GRPS18", "0115"}, {"COD_SAT", "2"},
                                {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "1"},
                                {"COD_PAGA", "2100"}, {"COD_CIDADE", "3550308"}, {"USA_PLANTO", usaPlanto},
-                               {"MODALIDADE", " "}, {"INDICE_FAP", "1"}, {"DATAPROCES", QDate(2013, 4, 30)}});
+                               {"MODALIDADE", " "}, {"INDICE_FAP", "1"}, {"DATAPROCES", processed}});
     };
     if (company == 1) {
         branch("001", "ZORVAN DEMONSTRACAO - MATRIZ", "12345678000195", "S");
+    } else if (company == 3) {
+        // December 2025's 13th salary first; the builder then moves the
+        // branch to January 2026. INSS ceiling and minimum wage of 2026
+        // (Portaria Interministerial MPS/MF nº 13/2026; Decreto 12.797/2025).
+        branch("001", "ZORVAN SERVICOS 2026 - MATRIZ", "11444777000161", "N", QDate(2025, 12, 31), "D", "8475.55", "1621.00",
+               QDate(2025, 12, 31));
     } else {
         branch("001", "COMERCIAL MODELO - MATRIZ", "98765432000198", "N");
         // The second branch is on December's 13th salary.
@@ -377,7 +384,100 @@ EventRow event(const QString& fun, const char* code, const char* refer, const ch
 
 } // namespace
 
+namespace {
+
+// Company 3: January 2026 under the law in force. Salaries chosen to fall
+// in each INSS bracket of 2026 and on each side of the IRRF reduction of
+// Lei 15.270/2025 (5.000,00 and 7.350,00), plus a retiree, an apprentice,
+// a family allowance, a dismissal, a vacation and overtime.
+QList<DemoRow> companyThreeRows() {
+    QList<DemoRow> rows;
+    const Employee list[] = {
+        {1, "ALICE SALARIO MINIMO", "1621.00", 1, 1, 0, 0, 1, "ADM", QDate(2023, 3, 1), "F"},
+        {2, "BRUNO SEGUNDA FAIXA", "3000.00", 1, 1, 0, 0, 2, "PROD", QDate(2021, 7, 1), "M"},
+        {3, "CAMILA REDUCAO TOTAL", "5000.00", 1, 1, 0, 0, 1, "ADM", QDate(2020, 9, 14), "F"},
+        {4, "DIEGO REDUCAO PARCIAL", "6000.00", 1, 1, 0, 0, 2, "PROD", QDate(2019, 2, 11), "M"},
+        {5, "ELISA UM DEPENDENTE", "7000.00", 1, 1, 0, 1, 6, "ADM", QDate(2018, 5, 2), "F"},
+        {6, "FABIO LIMITE REDUCAO", "7350.00", 1, 1, 0, 0, 6, "ADM", QDate(2018, 8, 1), "M"},
+        {7, "GISELE DIRETORA TETO", "20000.00", 1, 1, 0, 2, 6, "ADM", QDate(2015, 1, 5), "F"},
+        {8, "HUGO APOSENTADO ATIVO", "2500.00", 1, 1, 1, 0, 3, "PROD", QDate(2016, 4, 4), "M"},
+        // 30 hours a week at the hourly minimum wage (7,37 × 150 hours).
+        {9, "IARA APRENDIZ", "1105.50", 1, 7, 0, 0, 5, "ADM", QDate(2025, 3, 10), "F"},
+        {10, "JOANA SALARIO FAMILIA", "1800.00", 1, 1, 0, 2, 1, "PROD", QDate(2019, 10, 1), "F"},
+        {11, "KAIO DEMITIDO JANEIRO", "2800.00", 1, 1, 0, 0, 2, "PROD", QDate(2022, 1, 5), "M"},
+        {12, "LUANA FERIAS JANEIRO", "4000.00", 1, 1, 0, 1, 1, "ADM", QDate(2023, 3, 1), "F"},
+        {13, "MATEUS HORAS EXTRAS", "2500.00", 1, 1, 0, 0, 2, "PROD", QDate(2021, 2, 1), "M"},
+    };
+    for (const auto& e : list) {
+        // The acquisition period running in 2025.
+        const QDate anniversary(2025, e.admission.month(), std::min(e.admission.day(), 28));
+        Values extra = {{"NR_PIS", demoPis(300 + e.code)},
+                        {"NR_CPF", CpfWithCheckDigits(QString::number(30000000000LL + e.code * 9876LL).left(9))},
+                        {"NR_CART", QString::number(3000 + e.code)}, {"NR_CONTA", QString::number(7000 + e.code)},
+                        {"DT_NASC", QDate(1975, 3, 1).addDays(e.code * 733)},
+                        {"DT_INIFERI", e.admission.year() < 2025 ? anniversary : e.admission}};
+        switch (e.code) {
+        case 9: extra << qMakePair(QStringLiteral("HR_SEMAN"), QVariant(30)); break;
+        case 11:
+            // Vested vacation of 05/01/2025 to 04/01/2026; the dismissal is
+            // entered after December's 13th salary (dismissalOfJanuary2026).
+            extra << qMakePair(QStringLiteral("DT_INIFERI"), QVariant(QDate(2025, 1, 5)))
+                  << qMakePair(QStringLiteral("DT_FINFERI"), QVariant(QDate(2026, 1, 4)));
+            break;
+        case 12:
+            extra << qMakePair(QStringLiteral("DT_INIFERI"), QVariant(QDate(2024, 3, 1)))
+                  << qMakePair(QStringLiteral("DT_FINFERI"), QVariant(QDate(2025, 2, 28)))
+                  << qMakePair(QStringLiteral("DT_IGOZFER"), QVariant(QDate(2026, 1, 5)))
+                  << qMakePair(QStringLiteral("DT_FGOZFER"), QVariant(QDate(2026, 1, 24)))
+                  << qMakePair(QStringLiteral("DT_IABOFER"), QVariant(QDate(2026, 1, 25)))
+                  << qMakePair(QStringLiteral("DT_FABOFER"), QVariant(QDate(2026, 2, 3)))
+                  << qMakePair(QStringLiteral("DIAS_FER"), QVariant(QStringLiteral("20")));
+            break;
+        }
+        rows += employee(e, extra);
+    }
+    auto dependant = [&](int fun, const char* num, const char* name, QDate birth) {
+        rows << row("DEPENDE", {{"CODFUN", code6(fun)}, {"NUMERO", num}, {"NOME_DEPEN", name}, {"DT_NASC", birth},
+                                {"ANOS_IRPF", 21}});
+    };
+    dependant(5, "01", "ENZO ELISA", QDate(2010, 8, 20));
+    dependant(7, "01", "GUSTAVO GISELE", QDate(2005, 2, 1));
+    dependant(7, "02", "GABRIELA GISELE", QDate(2008, 11, 30));
+    // Under 14 all of January: one quota. The other turned 14 on 15/06/2025
+    // and gives none.
+    dependant(10, "01", "JULIO JOANA", QDate(2016, 5, 10));
+    dependant(10, "02", "JADE JOANA", QDate(2011, 6, 15));
+    // A child under 14 whose mother earns above the family-allowance limit.
+    dependant(12, "01", "LEO LUANA", QDate(2019, 9, 9));
+
+    // The entered events of January 2026 (sheet "F"): the monthly hours of
+    // each employee, the worked days of the vacation month, the overtime.
+    auto january = [&](int fun, const char* code, const char* refer) {
+        rows << event(code6(fun), code, refer, "0", "01").withYear("2026");
+    };
+    for (int fun : {1, 2, 3, 4, 5, 6, 7, 8, 10, 13}) january(fun, "001", "220");
+    january(9, "001", "150");   // 30 hours a week × 5
+    january(12, "001", "73.33"); // 10 days of 30 outside the vacation: 44 ÷ 6 × 10
+    january(13, "002", "10");   // 10 hours at 50 %
+    return rows;
+}
+
+} // namespace
+
+DemoDismissal dismissalOfJanuary2026() {
+    DemoDismissal d;
+    d.employee = code6(11);
+    // Dismissed without cause on 20/01/2026 with indemnified notice and
+    // every item of the termination; FGTS balance as the bank statement shows.
+    d.fields = {{"CONDICAO", 0}, {"DT_AFAST", QDate(2026, 1, 20)}, {"CAUS_RESC", "I1"}, {"FLAG_13", "S"},
+                {"FLAG_13I", "S"}, {"FLAG_AVISO", "S"}, {"FLAG_FERVC", "S"}, {"FLAG_FERPR", "S"},
+                {"FLAG_SALDO", "S"}, {"VLR_FGTSBA", "11200.00"}};
+    d.leave = row("AFASTFUN", {{"CODFUN", d.employee}, {"HCODIGO", "004"}, {"DATA", QDate(2026, 1, 20)}, {"CAUS_RESC", "I1"}});
+    return d;
+}
+
 QList<DemoRow> employeeRows(int company) {
+    if (company == 3) return companyThreeRows();
     QList<DemoRow> rows;
     const QDate old(2010, 3, 1);
     if (company == 2) {

@@ -416,14 +416,19 @@ std::pair<Fixed, QString> fgtsRate(const EmployeeCalc& c) {
 
 // What a termination pays that the FGTS falls on whatever the event chart
 // says: the indemnified notice (TST, Súmula 305) and the 13th salary
-// (Lei 8.036/1990, art. 15), when their events lack the FGTS incidence.
+// (Lei 8.036/1990, art. 15), when their events are not in the FGTS base
+// already: without the FGTS incidence, or with it on an event outside the
+// INSS ("4", as an indemnified notice is), which the month's FGTS base
+// leaves out (see IncidenceTotals::accumulate).
 Fixed terminationFgtsAdditions(EmployeeCalc& c, QStringList& what) {
     Fixed sum;
     if (!c.run().rules.corrected || c.run().kind != CalcKind::Termination) return sum;
     for (const char* role : {"046", "061", "045"}) {
         const QString event = c.roleEvent(QLatin1String(role));
         const EventInfo* info = c.tables().eventInfo(event);
-        if (event.isEmpty() || !info || info->flags.fgts != 0) continue;
+        if (event.isEmpty() || !info) continue;
+        const bool inFgtsBase = info->flags.fgts > 0 && info->flags.inps < 3;
+        if (inFgtsBase) continue;
         if (auto row = c.row(c.run().period, c.run().sheet, event)) {
             const Fixed v = row->number("VALOR");
             if (v <= Fixed()) continue;

@@ -212,7 +212,7 @@ TEST_F(CliTest, UsersSignInAndSeeOnlyTheirCompanies) {
     EXPECT_TRUE(wrong.err.contains("Senha digitada não confere..."));
     CliRun sup = run({"--user", "000001", "companies"}, "zorvan");
     ASSERT_EQ(sup.status, 0) << sup.err.toStdString();
-    EXPECT_EQ(sup.out.trimmed().split('\n').size(), 3);
+    EXPECT_EQ(sup.out.trimmed().split('\n').size(), 4);
     CliRun usu = run({"--user", "000002", "companies"}, "operador");
     ASSERT_EQ(usu.status, 0);
     QStringList lines = usu.out.trimmed().split('\n');

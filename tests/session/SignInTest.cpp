@@ -54,7 +54,7 @@ TEST_F(SignInTest, DemoUsersSignInAndSeeTheirCompanies) {
     auto sup = s.authenticate("000001", "zorvan", ui);
     ASSERT_TRUE(sup);
     EXPECT_EQ(sup->level, QStringLiteral("SUP"));
-    EXPECT_EQ(s.allowedCompanies(*sup).size(), 2);
+    EXPECT_EQ(s.allowedCompanies(*sup).size(), 3);
     auto usu = s.authenticate("000002", "operador", ui);
     ASSERT_TRUE(usu);
     auto list = s.allowedCompanies(*usu);
@@ -89,14 +89,14 @@ TEST_F(SignInTest, ALegacyPlainPasswordIsReplacedByItsHashAtTheFirstSignIn) {
 TEST_F(SignInTest, CompaniesWithoutDirectoryAreNeverOfferedAndUnlistedUsersSeeNone) {
     Table empresas(session->companyListDb(), "EmpresaFOLHA");
     Record r = empresas.newRecord();
-    r.set("Codigo", 3).set("Nome", "SEM DIRETORIO");
+    r.set("Codigo", 9).set("Nome", "SEM DIRETORIO");
     empresas.insert(r);
     SignIn s(*session);
-    EXPECT_EQ(s.allCompanies().size(), 2);
+    EXPECT_EQ(s.allCompanies().size(), 3); // the three demo companies
     UserRow stranger{"000077", "ESTRANHO", "USU"};
     EXPECT_TRUE(s.allowedCompanies(stranger).isEmpty());
     UserRow sup{"000078", "OUTRO SUP", "SUP"};
-    EXPECT_EQ(s.allowedCompanies(sup).size(), 2);
+    EXPECT_EQ(s.allowedCompanies(sup).size(), 3);
 }
 
 TEST_F(SignInTest, ConfirmChecksAreCollectedIntoOneTextInTheirOrder) {
