@@ -32,6 +32,7 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Cadastros")}, QStringLiteral("Sefip"), QStringLiteral("TfoCadSefip"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Sindicatos"), QStringLiteral("TfoCadSindicatos"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Tabelas"), QStringLiteral("TfoCadTabelas"), Mode::NonModal},
+        {{QStringLiteral("Cadastros")}, QStringLiteral("Tabelas Legais"), QStringLiteral("TfoCadTabelasLegais"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Tomador"), QStringLiteral("TfoCadTomador"), Mode::NonModal},
         {{QStringLiteral("Consultas")}, QStringLiteral("Consulta de Ocorrências"), QStringLiteral("TfoConsOcorrenc"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Cálculo Adiantamento"), QStringLiteral("TfoCalcAdiantamento"), Mode::NonModal},
