@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -76,6 +77,8 @@ TEST_F(LawScreens, ListsEveryStoredRowByKindAndStartWithItsSource) {
     TfoCadTabelasLegais screen(*session, ui);
     const LegalTables tables = stored();
     ASSERT_EQ(screen.model()->rowCount(), int(tables.rows().size()));
+    // The grid shows them all.
+    EXPECT_EQ(screen.grid()->verticalHeader()->count(), screen.model()->rowCount());
     // The kinds in their own order: INSS first, the FGTS fine last.
     EXPECT_EQ(screen.model()->item(0, TfoCadTabelasLegais::Kind)->text(), "INSS");
     EXPECT_EQ(screen.model()->item(0, TfoCadTabelasLegais::Start)->text(), "03/2020");

@@ -133,7 +133,9 @@ TfoCadTabelasLegais::TfoCadTabelasLegais(Session& session, UserInterface& ui, QW
     description_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     outer->addWidget(description_);
 
-    connect(model_, &QStandardItemModel::itemChanged, this, [this] { changed_ = true; });
+    connect(model_, &QStandardItemModel::itemChanged, this, [this] {
+        if (!loading_) changed_ = true;
+    });
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { describeCurrent(); });
     reload();
 }
@@ -168,7 +170,7 @@ void TfoCadTabelasLegais::appendRow(const QStringList& cells, int at) {
 }
 
 void TfoCadTabelasLegais::show(const LegalTables& tables) {
-    const QSignalBlocker quiet(model_);
+    loading_ = true;
     model_->removeRows(0, model_->rowCount());
     QString group;
     bool shaded = false;
@@ -183,7 +185,7 @@ void TfoCadTabelasLegais::show(const LegalTables& tables) {
             for (int c = 0; c < Columns; ++c)
                 model_->item(model_->rowCount() - 1, c)->setBackground(palette().alternateBase());
     }
-    grid_->reset();
+    loading_ = false;
     grid_->resizeColumnsToContents();
     if (model_->rowCount() > 0) grid_->setCurrentIndex(model_->index(0, 0));
     changed_ = false;

@@ -66,6 +66,7 @@ private:
     UserInterface& ui_;
     bool editable_ = false;
     bool changed_ = false;
+    bool loading_ = false; // the grid being filled: no change of the person's
     QTableView* grid_ = nullptr;
     QStandardItemModel* model_ = nullptr;
     QLabel* description_ = nullptr;
