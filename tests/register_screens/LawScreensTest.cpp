@@ -83,11 +83,14 @@ TEST_F(LawScreens, ListsEveryStoredRowByKindAndStartWithItsSource) {
     EXPECT_EQ(screen.model()->item(0, TfoCadTabelasLegais::Kind)->text(), "INSS");
     EXPECT_EQ(screen.model()->item(0, TfoCadTabelasLegais::Start)->text(), "03/2020");
     EXPECT_EQ(screen.model()->item(0, TfoCadTabelasLegais::Bracket)->text(), "1");
+    // The first bracket of 2020: up to R$ 1.045,00 at 7,5 %.
+    EXPECT_EQ(screen.model()->item(0, TfoCadTabelasLegais::Limit)->text(), "1.045,00");
+    EXPECT_EQ(screen.model()->item(0, TfoCadTabelasLegais::Rate)->text(), "7,5");
     EXPECT_EQ(screen.model()->item(screen.model()->rowCount() - 1, TfoCadTabelasLegais::Kind)->text(), "FGTSMULTA");
     // The minimum wage of 2026: R$ 1.621,00, open, with its act.
     const int salmin = lineOf(screen, "SALMIN", "01/2026");
     ASSERT_GE(salmin, 0);
-    EXPECT_EQ(*Fixed::parse(screen.model()->item(salmin, TfoCadTabelasLegais::Value)->text().replace(',', '.')), F("1621"));
+    EXPECT_EQ(screen.model()->item(salmin, TfoCadTabelasLegais::Value)->text(), "1.621,00");
     EXPECT_EQ(screen.model()->item(salmin, TfoCadTabelasLegais::End)->text(), "");
     EXPECT_FALSE(screen.model()->item(salmin, TfoCadTabelasLegais::Source)->text().isEmpty());
     // Read back, the grid is the stored set.

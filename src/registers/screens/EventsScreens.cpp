@@ -444,7 +444,7 @@ TfoConsOcorrenc::TfoConsOcorrenc(Session& session, UserInterface& ui, QWidget* p
     connect(cancelButton_, &QPushButton::clicked, this, &TfoConsOcorrenc::back);
     connect(grid(), &QTableView::doubleClicked, this, &TfoConsOcorrenc::showLine);
     // Kept apart from the register's keys: F5 is "Consultar" here too.
-    connect(addAction(13, QStringLiteral(" ^F5 - Memória de cálculo"), QStringLiteral("Cadastro"), true),
+    connect(addAction(13, QStringLiteral(" ^F5 - Mostrar"), QStringLiteral("Memória de cálculo"), true),
             &QPushButton::clicked, this, &TfoConsOcorrenc::showTrail);
     actionButton(13)->setObjectName(QStringLiteral("btMemoria"));
     actionButton(13)->setToolTip(QStringLiteral("Ctrl+F5: como o cálculo chegou à linha selecionada"));

@@ -4,6 +4,7 @@
 #include "LayoutStore.h"
 #include "LegalTablesEdit.h"
 #include "Session.h"
+#include "TypedInput.h"
 #include "UserInterface.h"
 
 #include <QCloseEvent>
@@ -54,9 +55,16 @@ QList<QStringList> gridLines(const LegalTables& tables) {
     QList<QStringList> lines;
     QStringList csv = law::WriteLegalCsv(rows).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     csv.removeFirst(); // the header
-    for (const QString& line : csv) {
-        QStringList f = line.split(QLatin1Char(';'));
+    for (qsizetype i = 0; i < csv.size(); ++i) {
+        QStringList f = csv[i].split(QLatin1Char(';'));
         if (f.size() > 9) f = f.mid(0, 8) << f.mid(8).join(QLatin1Char(';'));
+        // Amounts as the other grids show them ("2.089,60"); the rates as typed.
+        const LegalRow& r = rows[size_t(i)];
+        const std::pair<int, Fixed> amounts[] = {{TfoCadTabelasLegais::Limit, r.limit},
+                                                 {TfoCadTabelasLegais::Deduct, r.deduct},
+                                                 {TfoCadTabelasLegais::Value, r.value}};
+        for (const auto& [column, amount] : amounts)
+            if (!f.value(column).isEmpty()) f[column] = MoneyText(amount);
         lines << f;
     }
     return lines;
@@ -181,6 +189,7 @@ void TfoCadTabelasLegais::show(const LegalTables& tables) {
             shaded = !shaded;
         }
         appendRow(cells);
+        model_->item(model_->rowCount() - 1, Source)->setToolTip(cells.value(Source));
         if (shaded)
             for (int c = 0; c < Columns; ++c)
                 model_->item(model_->rowCount() - 1, c)->setBackground(palette().alternateBase());
