@@ -146,6 +146,24 @@ TEST_F(LawScreens, ANewValidityClosesTheOpenTableAndBecomesTheLawAtOnce) {
     EXPECT_EQ(screen.model()->item(lineOf(screen, "SALMIN", "01/2026"), TfoCadTabelasLegais::End)->text(), "12/2026");
 }
 
+// F12 with rows typed and not saved asks first; "Não" keeps the screen.
+TEST_F(LawScreens, LeavingWithUnsavedRowsAsksFirst) {
+    TfoCadTabelasLegais screen(*session, ui);
+    screen.show();
+    QTest::keyClick(&screen, Qt::Key_F12);
+    EXPECT_FALSE(screen.isVisible());
+    EXPECT_TRUE(ui.texts("question").isEmpty());
+    screen.show();
+    QTest::keyClick(&screen, Qt::Key_F2);
+    QTest::keyClick(&screen, Qt::Key_F12); // the scripted answer is "Não"
+    EXPECT_TRUE(screen.isVisible());
+    EXPECT_EQ(ui.texts("question"),
+              QStringList{"As alterações das tabelas legais não foram gravadas. Sair sem gravar?"});
+    screen.reload();
+    QTest::keyClick(&screen, Qt::Key_F12);
+    EXPECT_FALSE(screen.isVisible());
+}
+
 TEST_F(LawScreens, ASetThatDoesNotHoldIsRefusedWithEveryFaultAndNothingStored) {
     struct Case {
         int column;

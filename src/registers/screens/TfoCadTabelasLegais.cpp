@@ -177,7 +177,7 @@ void TfoCadTabelasLegais::appendRow(const QStringList& cells, int at) {
     else model_->insertRow(at, items);
 }
 
-void TfoCadTabelasLegais::show(const LegalTables& tables) {
+void TfoCadTabelasLegais::fill(const LegalTables& tables) {
     loading_ = true;
     model_->removeRows(0, model_->rowCount());
     QString group;
@@ -217,7 +217,7 @@ void TfoCadTabelasLegais::describeCurrent() {
 
 void TfoCadTabelasLegais::reload() {
     try {
-        show(law::LoadLegalTables(session_.zorvan()));
+        fill(law::LoadLegalTables(session_.zorvan()));
     } catch (const UserError& e) {
         ui_.message(MessageKind::Error, e.message());
     }
@@ -311,7 +311,7 @@ bool TfoCadTabelasLegais::save() {
             ui_.message(MessageKind::Information,
                         QStringLiteral("Tabelas legais gravadas; os próximos cálculos já as aplicam.\n%1")
                             .arg(change.auditText().section(QLatin1Char('|'), 1).replace(QLatin1String(" |"), QLatin1String("\n"))));
-        show(change.tables);
+        fill(change.tables);
         return true;
     } catch (const LegalTablesError& e) {
         refused(QStringLiteral("As tabelas legais não foram gravadas:"), e.faults());
@@ -335,7 +335,7 @@ bool TfoCadTabelasLegais::importCsv(const QString& path) {
     try {
         const law::LegalTablesChange change =
             law::ImportLegalTables(session_, ui_, QString::fromUtf8(file.readAll()), ScreenName);
-        show(change.tables);
+        fill(change.tables);
         ui_.message(MessageKind::Information, change.empty() ? QStringLiteral("O arquivo não altera nenhuma tabela.")
                                                              : QStringLiteral("Tabelas legais importadas de %1.").arg(path));
         return true;

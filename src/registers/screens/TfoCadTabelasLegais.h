@@ -56,7 +56,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void show(const law::LegalTables& tables);
+    void fill(const law::LegalTables& tables);
     void appendRow(const QStringList& cells, int at = -1);
     void describeCurrent();
     void refused(const QString& what, const QStringList& faults);
