@@ -40,11 +40,14 @@ int cmdPayslips(Context& c) {
         c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum funcionário a imprimir."));
         return 1;
     }
+    // "Imprimir memória de cálculo": each employee's calculation trail after his statements.
+    std::optional<StatementTrailAnnex> annex;
+    if (c.args.has("--trail")) annex = StatementTrailAnnex{built.competence, built.sheet};
     const PayStatementFiles written =
         split ? WritePayStatementsSplit(tmpDb, company, options.order,
-                                        QFileInfo(c.args.value("--split")).absoluteFilePath())
+                                        QFileInfo(c.args.value("--split")).absoluteFilePath(), annex)
               : WritePayStatementsPdf(tmpDb, company, options.order,
-                                      QFileInfo(c.args.value("--output")).absoluteFilePath());
+                                      QFileInfo(c.args.value("--output")).absoluteFilePath(), annex);
     c.out << QStringLiteral(
                  "Demonstrativos de pagamento de %1/%2 (folha %3): %4 funcionário(s), %5 demonstrativo(s), "
                  "%6 página(s) em %7")
@@ -66,7 +69,7 @@ QList<Command> payslipCommands() {
     return {
         {"payslips",
          "payslips --company C [--branch B] [--from CODIGO] [--to CODIGO] [--order codigo|nome|cartao] "
-         "[--message1 TEXTO] [--message2 TEXTO] [--message3 TEXTO] [--output ARQUIVO.pdf] [--split PASTA]",
+         "[--message1 TEXTO] [--message2 TEXTO] [--message3 TEXTO] [--trail] [--output ARQUIVO.pdf] [--split PASTA]",
          cmdPayslips},
     };
 }

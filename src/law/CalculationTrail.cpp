@@ -26,6 +26,22 @@ std::vector<TrailRow> ReadTrails(Database& db, const TrailKey& k) {
     return out;
 }
 
+std::optional<TrailRow> ReadRowTrail(Database& db, const TrailKey& k, const QString& event) {
+    Table t = trailTable(db);
+    const std::vector<Record> rows =
+        t.select(QStringLiteral("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND HCODIGO = ?"),
+                 {k.employee, k.year, k.month, k.sheet, event});
+    if (rows.empty()) return std::nullopt;
+    const Record& r = rows.front();
+    return TrailRow{r.text("HCODIGO"), r.text("REGRA").trimmed(), r.text("TEXTO")};
+}
+
+QString TrailReading(const TrailRow& row) {
+    QString out = QStringLiteral("Regra: ") + row.rule;
+    if (!row.text.trimmed().isEmpty()) out += QLatin1Char('\n') + row.text.trimmed();
+    return out;
+}
+
 int RemoveTrails(Database& db, const TrailKey& k) {
     trailTable(db);
     return db.execWrite(QStringLiteral("DELETE FROM MEMOCALC WHERE CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),

@@ -4,6 +4,7 @@
 // transaction, and removed with them.
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace folha {
@@ -24,6 +25,12 @@ struct TrailKey {
 
 // The trails of an employee's sheet, in event-code order.
 std::vector<TrailRow> ReadTrails(Database& db, const TrailKey& key);
+// The trail of one row (its event) of an employee's sheet; nothing when the
+// row has none (typed, imported or calculated before trails were kept).
+std::optional<TrailRow> ReadRowTrail(Database& db, const TrailKey& key, const QString& event);
+// A trail as it is read on screen and paper: "Regra: " and the rule, then
+// the text on the lines below.
+QString TrailReading(const TrailRow& row);
 // Replaces the trails of an employee's sheet by `rows`.
 void WriteTrails(Database& db, const TrailKey& key, const std::vector<TrailRow>& rows);
 // Removes the trails of an employee's sheet; returns how many went.

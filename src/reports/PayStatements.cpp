@@ -1,5 +1,6 @@
 #include "PayStatements.h"
 
+#include "CalculationTrail.h"
 #include "DbError.h"
 #include "Table.h"
 #include "TableRoutines.h"
@@ -387,6 +388,60 @@ int ForEachPayStatement(Database& tmpDb, Database& company, StatementOrder order
         break;
     }
     return given;
+}
+
+std::vector<TrailAnnexEntry> StatementTrail(Database& company, const QString& employee,
+                                            const StatementTrailAnnex& annex) {
+    std::vector<TrailAnnexEntry> out;
+    const law::TrailKey key{employee, annex.competence.left(4), annex.competence.mid(4, 2), annex.sheet};
+    Table events(company, QStringLiteral("HISTFP"));
+    for (const law::TrailRow& row : law::ReadTrails(company, key)) {
+        const std::optional<Record> event = events.find({row.event});
+        out.push_back({row.event.trimmed(), event ? event->text(QStringLiteral("HNOME")).trimmed() : QString(),
+                       law::TrailReading(row)});
+    }
+    return out;
+}
+
+namespace {
+
+// A text cut at blanks into lines of at most `width` characters; a word
+// longer than a line is cut where the line ends.
+QStringList wrapped(const QString& text, int width) {
+    QStringList out;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (QString word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            while (word.size() > width) {
+                if (!line.isEmpty()) out << line;
+                line.clear();
+                out << word.left(width);
+                word = word.mid(width);
+            }
+            if (line.isEmpty()) line = word;
+            else if (line.size() + 1 + word.size() <= width) line += QLatin1Char(' ') + word;
+            else {
+                out << line;
+                line = word;
+            }
+        }
+        out << line;
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList TrailAnnexLines(const std::vector<TrailAnnexEntry>& entries, int width) {
+    const QString indent(6, QLatin1Char(' '));
+    QStringList lines;
+    for (const TrailAnnexEntry& e : entries) {
+        if (!lines.isEmpty()) lines << QString();
+        lines << (e.event + QStringLiteral(" - ") + e.description).left(width);
+        for (const QString& l : wrapped(e.reading, width - int(indent.size()))) lines << indent + l;
+    }
+    if (entries.empty()) lines << QStringLiteral("Nenhuma linha calculada tem memória de cálculo nesta folha.");
+    return lines;
 }
 
 } // namespace folha

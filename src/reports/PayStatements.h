@@ -95,6 +95,25 @@ struct PayStatement {
 int ForEachPayStatement(Database& tmpDb, Database& company, StatementOrder order,
                         const std::function<bool(const PayStatement&)>& fn);
 
+// "Imprimir memória de cálculo": after each employee's statements, an annex
+// page with every calculated row of his sheet (the event, its description
+// and how the calculation made it).
+struct StatementTrailAnnex {
+    QString competence; // YYYYMM
+    QString sheet;      // TIPOFOLHA
+};
+struct TrailAnnexEntry {
+    QString event;       // HCODIGO
+    QString description; // HNOME
+    QString reading;     // the rule and the formula with its values (TrailReading)
+};
+// The calculated rows of an employee's sheet with their trails, by event.
+std::vector<TrailAnnexEntry> StatementTrail(Database& company, const QString& employee,
+                                            const StatementTrailAnnex& annex);
+// The annex as printed lines of at most `width` characters: the event and
+// its description, then the reading wrapped at blanks and indented.
+QStringList TrailAnnexLines(const std::vector<TrailAnnexEntry>& entries, int width);
+
 // An amount as the statements print it: "1.234,56" (two places, rounded
 // half away from zero).
 QString StatementMoney(Fixed value);

@@ -32,6 +32,9 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Cadastros")}, QStringLiteral("Sefip"), QStringLiteral("TfoCadSefip"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Sindicatos"), QStringLiteral("TfoCadSindicatos"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Tabelas"), QStringLiteral("TfoCadTabelas"), Mode::NonModal},
+        // "Alíquotas" gives the entry a letter of its own ("q"): the other
+        // twenty take every letter "Tabelas Legais" has.
+        {{QStringLiteral("Cadastros")}, QStringLiteral("Tabelas Legais e Alíquotas"), QStringLiteral("TfoCadTabelasLegais"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Tomador"), QStringLiteral("TfoCadTomador"), Mode::NonModal},
         {{QStringLiteral("Consultas")}, QStringLiteral("Consulta de Ocorrências"), QStringLiteral("TfoConsOcorrenc"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Cálculo Adiantamento"), QStringLiteral("TfoCalcAdiantamento"), Mode::NonModal},

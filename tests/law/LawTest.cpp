@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "LawRules.h"
 #include "LegalTables.h"
+#include "LegalTablesEdit.h"
 #include "TempDir.h"
 #include "TestBackend.h"
 
@@ -189,4 +190,56 @@ TEST(LegalTables, StoredInTheSharedDatabaseWithTheShippedRowsAdded) {
     const LegalTables own = Shipped().merged(ReadLegalCsv(QStringLiteral("SALMIN;01/2027;;1;;;;1.700,00;Decreto X\n")));
     StoreLegalTables(*db, own);
     EXPECT_EQ(LoadLegalTables(*db).rows(), own.rows());
+}
+
+// The register's rows against the stored tables: a new table closes the
+// open one of its kind, an edited one stands as edited, one left out goes;
+// the change names each table.
+TEST(LegalTables, RegisterEditsAddChangeAndRemoveWholeTables) {
+    const std::vector<LegalRow>& stored = Shipped().rows();
+    auto without = [&](const QString& kind, const QString& start) {
+        std::vector<LegalRow> rows;
+        for (const LegalRow& r : stored)
+            if (r.kind != kind || r.start != start) rows.push_back(r);
+        return rows;
+    };
+    auto with = [](std::vector<LegalRow> rows, const char* csv) {
+        for (const LegalRow& r : ReadLegalCsv(QString::fromUtf8(csv))) rows.push_back(r);
+        return rows;
+    };
+    struct Case {
+        const char* name;
+        std::vector<LegalRow> edited;
+        QStringList added, changed, removed;
+    };
+    const Case cases[] = {
+        {"nada", stored, {}, {}, {}},
+        {"nova vigência", with(stored, "SALMIN;01/2027;;1;;;;1.700,00;Decreto X\n"), {"SALMIN 01/2027"}, {"SALMIN 01/2026"}, {}},
+        // The act's citation retyped: the same rate, another source.
+        {"fonte corrigida", with(without("FGTSMULTA", "202003"), "FGTSMULTA;03/2020;;1;;40;;;Lei 8.036/1990, art. 18, § 1º\n"),
+         {}, {"FGTSMULTA 03/2020"}, {}},
+        // The 2026 reduction removed: its kind is left without tables.
+        {"tabela excluída", without("IRRFREDUCAO", "202601"), {}, {}, {"IRRFREDUCAO 01/2026"}},
+    };
+    for (const Case& c : cases) {
+        const LegalTables after = EditedLegalTables(Shipped(), c.edited);
+        const LegalTablesChange change = CompareLegalTables(Shipped(), after);
+        EXPECT_EQ(change.added, c.added) << c.name;
+        EXPECT_EQ(change.changed, c.changed) << c.name;
+        EXPECT_EQ(change.removed, c.removed) << c.name;
+    }
+    const LegalTables next = EditedLegalTables(Shipped(), cases[1].edited);
+    EXPECT_EQ(next.single("SALMIN", "202612")->end, "202612");
+    EXPECT_EQ(next.single("SALMIN", "202701")->value, F("1700"));
+    EXPECT_EQ(CompareLegalTables(Shipped(), next).auditText(),
+              "Tabelas legais |Incluídas: SALMIN 01/2027 |Alteradas: SALMIN 01/2026");
+
+    // A new table that overlaps a closed one is refused with the fault.
+    try {
+        EditedLegalTables(Shipped(), with(stored, "SALMIN;06/2025;;1;;;;1.600,00;Decreto Y\n"));
+        ADD_FAILURE() << "aceitou uma vigência sobreposta";
+    } catch (const LegalTablesError& e) {
+        EXPECT_TRUE(e.faults().join('\n').contains("Tabela SALMIN de 01/2026: a vigência se sobrepõe à da tabela de 06/2025."))
+            << e.what();
+    }
 }

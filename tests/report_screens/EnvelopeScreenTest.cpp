@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
@@ -163,6 +164,31 @@ TEST_F(EnvelopeScreen, GerarWritesTheEngineStatements) {
     EXPECT_FALSE(screen.BotaoGerarClick(pdf));
     ASSERT_EQ(ui.boxes.size(), 1);
     EXPECT_EQ(statementCodes().size(), 3);
+}
+
+// "Imprimir memória de cálculo" (off by default): the engine's annex after
+// each employee's statements.
+TEST_F(EnvelopeScreen, TrailOptionAddsTheAnnexOfEachEmployee) {
+    TfoRelEnvelope screen(*session, ui);
+    auto* trail = screen.findChild<QCheckBox*>("ckMemoriaCalculo");
+    ASSERT_NE(trail, nullptr);
+    EXPECT_EQ(trail->text(), QStringLiteral("Imprimir memória de cálculo"));
+    EXPECT_FALSE(trail->isChecked());
+    screen.range()->firstField()->setText("3");
+    screen.range()->lastField()->setText("5");
+    trail->setChecked(true);
+    const QString pdf = d.file("tela.pdf");
+    ASSERT_TRUE(screen.BotaoGerarClick(pdf)) << ui.boxes.join("\n").toStdString();
+    // A page of statements and a page of annex for each of the three.
+    EXPECT_EQ(screen.lastPages(), 6);
+    const QString text = pdfText(pdf);
+    EXPECT_EQ(text.count(QStringLiteral("Memória de Cálculo")), 3);
+    // 180 hours at R$ 8,50 an hour.
+    EXPECT_TRUE(text.contains(QStringLiteral("1,00 × 180,00 × 8,50 (salário-hora) = 1.530,00"))) << text.toStdString();
+    const QString engine = d.file("motor.pdf");
+    WritePayStatementsPdf(session->tmpDb(), session->folha(), StatementOrder::Code, engine,
+                          StatementTrailAnnex{screen.lastRun()->competence, screen.lastRun()->sheet});
+    EXPECT_EQ(text, pdfText(engine));
 }
 
 TEST_F(EnvelopeScreen, GerarShowsThePreviewOfEveryActiveEmployee) {

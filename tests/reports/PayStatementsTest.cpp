@@ -573,3 +573,67 @@ TEST(StatementTexts, QuantityOrderAndFileName) {
 }
 
 } // namespace
+
+// "Imprimir memória de cálculo": after the calculation, each employee's
+// statements are followed by a page with every calculated row and its
+// trail; without the option the statements stand alone.
+TEST_F(PayStatementsTest, TrailAnnexFollowsEachEmployeesStatements) {
+    PayStatementOptions o;
+    o.firstEmployee = "000003";
+    o.lastEmployee = "000004";
+    const PayStatementSummary built = build(o);
+    ASSERT_EQ(built.employees, 2);
+    const StatementTrailAnnex annex{built.competence, built.sheet};
+    EXPECT_EQ(annex.competence, "201304");
+
+    const std::vector<TrailAnnexEntry> celso = StatementTrail(company(), "000003", annex);
+    const auto salary = std::find_if(celso.begin(), celso.end(), [](const TrailAnnexEntry& e) { return e.event == "001"; });
+    ASSERT_NE(salary, celso.end());
+    // 180 hours at R$ 8,50 an hour.
+    EXPECT_EQ(salary->reading, "Regra: Valorização da ocorrência (regra 1)\n1,00 × 180,00 × 8,50 (salário-hora) = 1.530,00");
+    EXPECT_FALSE(salary->description.isEmpty());
+
+    const QString plain = d.file("sem.pdf"), with = d.file("com.pdf");
+    const PayStatementFiles without = WritePayStatementsPdf(tmp(), company(), StatementOrder::Code, plain);
+    const PayStatementFiles annexed = WritePayStatementsPdf(tmp(), company(), StatementOrder::Code, with, annex);
+    EXPECT_EQ(without.statements, 4);
+    EXPECT_EQ(annexed.statements, 4);
+    // One page of statements and one of annex for each of the two.
+    EXPECT_EQ(pdfPages(plain), 2);
+    EXPECT_EQ(pdfPages(with), 4);
+    EXPECT_EQ(annexed.pages, 4);
+    EXPECT_FALSE(pdfText(plain).contains("Memória de Cálculo"));
+    const QString second = pdfText(with, 2);
+    EXPECT_TRUE(second.contains("Memória de Cálculo")) << second.toStdString();
+    EXPECT_TRUE(second.contains("000003 - CELSO RIBEIRO HORISTA"));
+    EXPECT_TRUE(second.contains("001 - " + salary->description)) << second.toStdString();
+    EXPECT_TRUE(second.contains("1,00 × 180,00 × 8,50 (salário-hora) = 1.530,00")) << second.toStdString();
+    EXPECT_TRUE(pdfText(with, 4).contains("000004 - DENISE ALVES APRENDIZ"));
+    EXPECT_FALSE(pdfText(with, 4).contains("CELSO"));
+
+    // One file per employee: the annex closes each.
+    const QString folder = d.file("envelopes");
+    WritePayStatementsSplit(tmp(), company(), StatementOrder::Code, folder, annex);
+    EXPECT_EQ(pdfPages(QDir(folder).filePath("000003 - CELSO RIBEIRO HORISTA.pdf")), 2);
+    EXPECT_TRUE(pdfText(QDir(folder).filePath("000003 - CELSO RIBEIRO HORISTA.pdf"), 2).contains("(salário-hora) = 1.530,00"));
+}
+
+TEST(StatementTexts, TrailAnnexLinesWrapAtBlanksUnderTheEvent) {
+    struct Case {
+        std::vector<TrailAnnexEntry> entries;
+        int width;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {{{"001", "SALARIO", "Regra: Mensal\n10 × 5 = 50"}}, 30, {"001 - SALARIO", "      Regra: Mensal", "      10 × 5 = 50"}},
+        // 24 characters after the indent of 6: the words go on the next line.
+        {{{"110", "INSS", "Regra: INSS\nbase 1.530,00 × 9 % = 137,70"}},
+         30,
+         {"110 - INSS", "      Regra: INSS", "      base 1.530,00 × 9 % =", "      137,70"}},
+        // A word longer than a line is cut.
+        {{{"200", "X", "Regra: abcdefghijklmnopqrstuvwxyz"}}, 16, {"200 - X", "      Regra:", "      abcdefghij", "      klmnopqrst", "      uvwxyz"}},
+        {{{"001", "A", "Regra: R"}, {"002", "B", "Regra: S"}}, 30, {"001 - A", "      Regra: R", "", "002 - B", "      Regra: S"}},
+        {{}, 30, {"Nenhuma linha calculada tem memória de cálculo nesta folha."}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TrailAnnexLines(c.entries, c.width), c.lines) << c.lines.join('|').toStdString();
+}

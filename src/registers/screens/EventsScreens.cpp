@@ -1,5 +1,6 @@
 #include "EventsScreens.h"
 
+#include "CalculationTrail.h"
 #include "DbError.h"
 #include "EscolheFunc.h"
 #include "References.h"
@@ -11,6 +12,10 @@
 #include "UserInterface.h"
 
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -438,8 +443,93 @@ TfoConsOcorrenc::TfoConsOcorrenc(Session& session, UserInterface& ui, QWidget* p
     cancelButton_->setText(QStringLiteral("Voltar"));
     connect(cancelButton_, &QPushButton::clicked, this, &TfoConsOcorrenc::back);
     connect(grid(), &QTableView::doubleClicked, this, &TfoConsOcorrenc::showLine);
+    // Kept apart from the register's keys: F5 is "Consultar" here too.
+    connect(addAction(13, QStringLiteral(" ^F5 - Mostrar"), QStringLiteral("Memória de cálculo"), true),
+            &QPushButton::clicked, this, &TfoConsOcorrenc::showTrail);
+    actionButton(13)->setObjectName(QStringLiteral("btMemoria"));
+    actionButton(13)->setToolTip(QStringLiteral("Ctrl+F5: como o cálculo chegou à linha selecionada"));
     TfoCadastro::clearFilters();
     refresh();
+}
+
+const QString TfoConsOcorrenc::NoTrailText = QStringLiteral("Sem memória de cálculo para esta linha.");
+
+bool TfoConsOcorrenc::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F5 && key->modifiers() == Qt::ControlModifier) {
+            showTrail();
+            return true;
+        }
+    }
+    return TfoOcorrencias::eventFilter(watched, event);
+}
+
+QString TfoConsOcorrenc::trailText() const {
+    const QVariantList key = lineKey(currentRow());
+    if (key.size() < KeyColumns) return NoTrailText;
+    try {
+        const law::TrailKey k{key[4].toString(), key[0].toString(), key[1].toString(), key[2].toString()};
+        if (const std::optional<law::TrailRow> trail = law::ReadRowTrail(session_.folha(), k, key[3].toString()))
+            return law::TrailReading(*trail);
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+    }
+    return NoTrailText;
+}
+
+QDialog* TfoConsOcorrenc::trailDialog() const { return trailDialog_.data(); }
+
+void TfoConsOcorrenc::showTrail() {
+    const int row = currentRow();
+    if (row < 0) return;
+    if (trailDialog_) trailDialog_->close();
+    auto cell = [&](const char* field) {
+        const int c = columnOfTitle(QString::fromLatin1(field));
+        return c < 0 ? QString() : rows_->item(row, c)->text().trimmed();
+    };
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("TfoMemoriaCalculo"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Memória de cálculo"));
+    auto* layout = new QVBoxLayout(dialog);
+    auto* heading = new QLabel(QStringLiteral("Evento %1 - %2\nFuncionário %3 - %4\nCompetência %5/%6, folha %7")
+                                   .arg(cell("HCODIGO"), cell("HNOME"), cell("CODFUN"), cell("NOME"), cell("OCORRMES"),
+                                        cell("OCORRANO"), cell("TIPOFOLHA")),
+                               dialog);
+    heading->setObjectName(QStringLiteral("lbLinha"));
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    layout->addWidget(heading);
+    auto* text = new QPlainTextEdit(trailText(), dialog);
+    text->setObjectName(QStringLiteral("edMemoria"));
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    layout->addWidget(text, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fechar"));
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog->resize(620, 320);
+    trailDialog_ = dialog;
+    dialog->open();
+    buttons->button(QDialogButtonBox::Close)->setFocus();
+}
+
+QWidget* TfoConsOcorrenc::createForGrabWithTrail(Session& session, UserInterface& ui, QWidget* parent) {
+    // The picture of the trail: the first line the calculation explained.
+    auto* screen = new TfoConsOcorrenc(session, ui, parent);
+    QTimer::singleShot(0, screen, [screen] {
+        for (int r = 0; r < screen->rows_->rowCount() || screen->rows_->canFetchMore({}); ++r) {
+            if (r >= screen->rows_->rowCount()) screen->rows_->fetchMore({});
+            if (r >= screen->rows_->rowCount()) break;
+            screen->setCurrentRow(r);
+            if (screen->trailText() != NoTrailText) break;
+        }
+        screen->showTrail();
+    });
+    return screen;
 }
 
 void TfoConsOcorrenc::pickEmployee() {

@@ -7,6 +7,9 @@
 #include "EventsEntry.h"
 #include "TfoCadastro.h"
 
+#include <QPointer>
+
+class QDialog;
 class QStandardItemModel;
 
 namespace folha {
@@ -82,6 +85,8 @@ private:
 
 // "Consultas" > "Consulta de Ocorrências": read-only; a double click or
 // Enter on a line shows it on the panel, "Voltar" returns to the grid.
+// "Memória de cálculo" (Ctrl+F5, on the grid or the panel) shows how the
+// calculation made the current line.
 class TfoConsOcorrenc : public TfoOcorrencias {
     Q_OBJECT
 public:
@@ -93,6 +98,23 @@ public:
     void pickEventCode();
     void showLine();
     void back(); // "Voltar"
+
+    // "Memória de cálculo": the trail of the current line (its rule and
+    // formula with the values) in a read-only dialog; a line without one
+    // says NoTrailText.
+    void showTrail();
+    // The text the dialog shows for the current line.
+    QString trailText() const;
+    // The dialog last opened (null once closed).
+    QDialog* trailDialog() const;
+    static const QString NoTrailText;
+    static QWidget* createForGrabWithTrail(Session& session, UserInterface& ui, QWidget* parent);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QDialog> trailDialog_;
 };
 
 } // namespace folha

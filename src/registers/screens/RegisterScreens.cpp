@@ -2,6 +2,7 @@
 
 #include "EventsScreens.h"
 #include "TfoCadFuncionarios.h"
+#include "TfoCadTabelasLegais.h"
 #include "TfoCadastro.h"
 
 namespace folha {
@@ -29,9 +30,13 @@ void RegisterRegisterScreens(
     });
     // The picture opens on the branch's competence without the chooser.
     add(QStringLiteral("TfoCadOcorrenc-grab"), &TfoCadOcorrenc::createForGrab);
+    add(TfoCadTabelasLegais::ScreenName, [](Session& s, UserInterface& ui, QWidget* parent) -> QWidget* {
+        return new TfoCadTabelasLegais(s, ui, parent);
+    });
     add(QStringLiteral("TfoConsOcorrenc"), [](Session& s, UserInterface& ui, QWidget* parent) -> QWidget* {
         return new TfoConsOcorrenc(s, ui, parent);
     });
+    add(QStringLiteral("TfoConsOcorrenc-memoria"), &TfoConsOcorrenc::createForGrabWithTrail);
 }
 
 } // namespace folha

@@ -270,6 +270,39 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
          SmallPt);
 }
 
+void PayStatementPainter::paintTrail(const PayStatement& s, const QStringList& lines) {
+    begin();
+    constexpr double LineHeight = 3.6, Top = 17, PageHeight = 2 * layout::Height + layout::Gap;
+    const int perPage = int((PageHeight - Top) / LineHeight);
+    const int pages = std::max(1, int((lines.size() + perPage - 1) / perPage));
+    QPainter& p = *painter_;
+    const double u = unit_;
+    auto line = [&](double y, double h, const QString& t, double points, bool bold, Qt::Alignment align) {
+        p.setFont(fontFor(points, bold).font);
+        p.drawText(QRectF(layout::Pad * u, y * u, (layout::Width - 2 * layout::Pad) * u, h * u),
+                   int(align | Qt::AlignVCenter) | Qt::TextSingleLine, t);
+    };
+    for (int page = 0; page < pages; ++page) {
+        if (slot_ >= 0) {
+            device_.newPage();
+            ++pages_;
+        }
+        slot_ = 1; // the next statement begins a page of its own
+        line(0, 7, pages > 1 ? QStringLiteral("Memória de Cálculo (%1 de %2)").arg(page + 1).arg(pages)
+                             : QStringLiteral("Memória de Cálculo"),
+             layout::TitlePt, true, Qt::AlignLeft);
+        line(0, 7, s.payrollDescription, layout::TextPt, true, Qt::AlignRight);
+        line(7, 5, s.employeeCode + QStringLiteral(" - ") + s.employeeName, layout::TextPt, true, Qt::AlignLeft);
+        line(7, 5, s.companyName, layout::TextPt, false, Qt::AlignRight);
+        p.drawLine(QPointF(0, (Top - 2) * u), QPointF(layout::Width * u, (Top - 2) * u));
+        for (int i = 0; i < perPage; ++i) {
+            const int at = page * perPage + i;
+            if (at >= lines.size()) break;
+            line(Top + i * LineHeight, LineHeight, lines[at], layout::SmallPt, false, Qt::AlignLeft);
+        }
+    }
+}
+
 const PayStatementPainter::DeviceFont& PayStatementPainter::fontFor(double points, bool bold) {
     const int key = int(points * 10) * 2 + (bold ? 1 : 0);
     auto it = fonts_.find(key);
@@ -312,16 +345,30 @@ std::unique_ptr<QPdfWriter> openPdf(const QString& path) {
 
 } // namespace
 
+int PaintPayStatements(PayStatementPainter& painter, Database& tmpDb, Database& company, StatementOrder order,
+                       const std::optional<StatementTrailAnnex>& annex) {
+    std::optional<PayStatement> previous;
+    auto annexOf = [&](const PayStatement& s) {
+        painter.paintTrail(s, TrailAnnexLines(StatementTrail(company, s.employeeCode, *annex),
+                                              PayStatementPainter::TrailWidth));
+    };
+    const int statements = ForEachPayStatement(tmpDb, company, order, [&](const PayStatement& s) {
+        if (annex && previous && previous->employeeCode != s.employeeCode) annexOf(*previous);
+        painter.paint(s);
+        if (annex) previous = s;
+        return true;
+    });
+    if (annex && previous) annexOf(*previous);
+    return statements;
+}
+
 PayStatementFiles WritePayStatementsPdf(Database& tmpDb, Database& company, StatementOrder order,
-                                        const QString& path) {
+                                        const QString& path, const std::optional<StatementTrailAnnex>& annex) {
     PayStatementFiles result;
     auto writer = openPdf(path);
     {
         PayStatementPainter painter(*writer);
-        result.statements = ForEachPayStatement(tmpDb, company, order, [&](const PayStatement& s) {
-            painter.paint(s);
-            return true;
-        });
+        result.statements = PaintPayStatements(painter, tmpDb, company, order, annex);
         painter.finish();
         result.pages = painter.pages();
     }
@@ -331,15 +378,19 @@ PayStatementFiles WritePayStatementsPdf(Database& tmpDb, Database& company, Stat
 }
 
 PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, StatementOrder order,
-                                          const QString& folder) {
+                                          const QString& folder, const std::optional<StatementTrailAnnex>& annex) {
     PayStatementFiles result;
     if (!QDir().mkpath(folder))
         throw UserError(QStringLiteral("Não foi possível criar a pasta %1").arg(folder));
     std::unique_ptr<QPdfWriter> writer;
     std::unique_ptr<PayStatementPainter> painter;
     QString current;
+    std::optional<PayStatement> last;
     auto close = [&] {
         if (!painter) return;
+        if (annex && last)
+            painter->paintTrail(*last, TrailAnnexLines(StatementTrail(company, last->employeeCode, *annex),
+                                                       PayStatementPainter::TrailWidth));
         painter->finish();
         result.pages += painter->pages();
         painter.reset();
@@ -355,6 +406,7 @@ PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, St
             result.files << path;
         }
         painter->paint(s);
+        last = s;
         return true;
     });
     close();

@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <QFont>
 #include <QRawFont>
 #include <QString>
@@ -30,6 +31,11 @@ public:
 
     // Draws one statement with its continuations.
     void paint(const PayStatement& statement);
+    // The annex of an employee's calculation trail: pages of its own after
+    // his statements, headed by his name and the payroll's description.
+    void paintTrail(const PayStatement& statement, const QStringList& lines);
+    // The characters an annex line holds.
+    static constexpr int TrailWidth = 120;
     // Ends the drawing (a job without statements gives one blank page).
     void finish();
     int pages() const { return pages_; }
@@ -67,11 +73,18 @@ struct PayStatementFiles {
 
 // Every statement of the work tables in the order asked, into one PDF.
 // Throws UserError when the file cannot be written.
+// With `annex`, each employee's statements are followed by the annex of his
+// calculation trail.
 PayStatementFiles WritePayStatementsPdf(Database& tmpDb, Database& company, StatementOrder order,
-                                        const QString& path);
+                                        const QString& path, const std::optional<StatementTrailAnnex>& annex = {});
 // One PDF per employee in the folder (created when missing), named by
 // StatementFileName.
 PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, StatementOrder order,
-                                          const QString& folder);
+                                          const QString& folder, const std::optional<StatementTrailAnnex>& annex = {});
+// Every statement of the work tables drawn with `painter` (the preview and
+// the printer), each employee's annex after his statements with `annex`.
+// Returns the number of statements.
+int PaintPayStatements(PayStatementPainter& painter, Database& tmpDb, Database& company, StatementOrder order,
+                       const std::optional<StatementTrailAnnex>& annex = {});
 
 } // namespace folha

@@ -5,6 +5,7 @@
 #include "Session.h"
 #include "UserInterface.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
@@ -40,6 +41,11 @@ TfoRelEnvelope::TfoRelEnvelope(Session& session, UserInterface& ui, QWidget* par
         messages_[i]->setMinimumWidth(420);
         form->addRow(QStringLiteral("Mensagem %1").arg(i + 1), messages_[i]);
     }
+    trail_ = new QCheckBox(QStringLiteral("Imprimir memória de cálculo"), this);
+    trail_->setObjectName(QStringLiteral("ckMemoriaCalculo"));
+    trail_->setToolTip(QStringLiteral("Depois dos demonstrativos de cada funcionário, uma folha com cada linha "
+                                      "calculada e como o cálculo chegou a ela."));
+    form->addRow(QString(), trail_);
     generate_ = new QPushButton(QStringLiteral("Gerar"), this);
     generate_->setObjectName(QStringLiteral("BotaoGerar"));
     generate_->setDefault(true);
@@ -90,15 +96,17 @@ bool TfoRelEnvelope::BotaoGerarClick(const QString& pdfPath) {
             const UiRun run(jobUi, windowTitle());
             lastRun_ = BuildPayStatements(session_.folha(), session_.tmpDb(), jobUi, options);
         }
+        std::optional<StatementTrailAnnex> annex;
+        if (trail_->isChecked()) annex = StatementTrailAnnex{lastRun_->competence, lastRun_->sheet};
         if (lastRun_->cancelled) {
             // Stopped by the person: nothing is shown.
         } else if (lastRun_->employees == 0) {
             ui_.message(MessageKind::Information, QStringLiteral("Nenhum funcionário a imprimir."));
         } else if (!pdfPath.isEmpty()) {
             lastPages_ =
-                WritePayStatementsPdf(session_.tmpDb(), session_.folha(), options.order, pdfPath).pages;
+                WritePayStatementsPdf(session_.tmpDb(), session_.folha(), options.order, pdfPath, annex).pages;
         } else {
-            showPreview(options.order);
+            showPreview(options.order, annex);
         }
         done = true;
     } catch (const UserError& e) {
@@ -108,7 +116,7 @@ bool TfoRelEnvelope::BotaoGerarClick(const QString& pdfPath) {
     return done;
 }
 
-void TfoRelEnvelope::showPreview(StatementOrder order) {
+void TfoRelEnvelope::showPreview(StatementOrder order, const std::optional<StatementTrailAnnex>& annex) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Demonstrativo de Pagamento"));
     QPrintPreviewDialog preview(&printer, this);
@@ -119,10 +127,7 @@ void TfoRelEnvelope::showPreview(StatementOrder order) {
     connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
         try {
             PayStatementPainter painter(*target);
-            ForEachPayStatement(session_.tmpDb(), session_.folha(), order, [&](const PayStatement& s) {
-                painter.paint(s);
-                return true;
-            });
+            PaintPayStatements(painter, session_.tmpDb(), session_.folha(), order, annex);
             painter.finish();
             lastPages_ = painter.pages();
         } catch (const UserError& e) {

@@ -1,7 +1,8 @@
 #pragma once
 // "Zorvan - Emissão do Envelope:": the pay statements of the branch's
 // current payroll. The employee range with its lookups (remembered), the
-// print order, the three messages; "Gerar" fills the statements and shows
+// print order, the three messages, the annex of the calculation trail;
+// "Gerar" fills the statements and shows
 // them in a print preview, from which they are printed.
 
 #include "PayStatements.h"
@@ -9,6 +10,7 @@
 #include <optional>
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -42,17 +44,20 @@ public:
     QComboBox* orderBox() const { return order_; }
     QLineEdit* messageField(int n) const { return messages_[n - 1]; }
     QPushButton* generateButton() const { return generate_; }
+    // "Imprimir memória de cálculo": each employee's calculation trail after his statements.
+    QCheckBox* trailBox() const { return trail_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void showPreview(StatementOrder order);
+    void showPreview(StatementOrder order, const std::optional<StatementTrailAnnex>& annex);
     Session& session_;
     UserInterface& ui_;
     ui::EmployeeRange* range_;
     QComboBox* order_;
     QLineEdit* messages_[3];
+    QCheckBox* trail_;
     QPushButton* generate_;
     QPushButton* close_;
     std::optional<PayStatementSummary> lastRun_;
