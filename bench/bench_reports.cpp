@@ -83,7 +83,7 @@ int runXlsx(int lines) {
     const int rows = WriteXlsx(report, dir.filePath("r.xlsx"),
                                {QStringLiteral("@Codigo@Nome                                    @Cargo       "
                                                "                  @     Salario@Admissao  @"),
-                                true},
+                                true, {}},
                                ui);
     std::printf("xlsx %7d lines: %6d rows, %6lld ms, peak %6ld KB (before export %ld KB)\n", lines, rows,
                 static_cast<long long>(t.elapsed()), peakKb(), before);

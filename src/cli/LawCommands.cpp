@@ -19,8 +19,8 @@ namespace {
 using law::LegalRow;
 
 QString validityText(const LegalRow& r) {
-    return QStringLiteral("%1 a %2").arg(law::CompetenceText(r.start),
-                                         r.end.isEmpty() ? QStringLiteral("(em vigor)") : law::CompetenceText(r.end));
+    if (r.end.isEmpty()) return QStringLiteral("a partir de %1").arg(law::CompetenceText(r.start));
+    return QStringLiteral("%1 a %2").arg(law::CompetenceText(r.start), law::CompetenceText(r.end));
 }
 
 // One bracket in the words of its kind's columns.

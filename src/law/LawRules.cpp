@@ -22,8 +22,8 @@ QString Percent(Fixed rate) {
 }
 
 QString Validity(const LegalRow& row) {
-    return QStringLiteral("%1, vigência %2 a %3")
-        .arg(row.source, CompetenceText(row.start), row.end.isEmpty() ? QStringLiteral("(em vigor)") : CompetenceText(row.end));
+    if (row.end.isEmpty()) return QStringLiteral("%1, vigência a partir de %2").arg(row.source, CompetenceText(row.start));
+    return QStringLiteral("%1, vigência %2 a %3").arg(row.source, CompetenceText(row.start), CompetenceText(row.end));
 }
 
 namespace {

@@ -80,6 +80,14 @@ QList<RegisterDef> buildDefs() {
                 "Inclusão de cadastro de afastamento de funcionarios |Cod Fun: ",
                 {{"", "CODFUN"}, {"|Histo Afast: ", "HCODIGO"}, {"|Causa: ", "CAUS_RESC"}, {"|Data: ", "DATA"}},
                 "Afastamento de Funcionários:", {}, "Exclusão de afastamento de funcionarios |Cod Fun: ");
+    {
+        // The branch's own holidays; the national ones the payroll knows by law.
+        RegisterDef d = reg("TfoCadFeriados", "FERIADOS", "Feriados da Filial", "DATA",
+                            "Inclusão de cadastro de feriados |Filial: ",
+                            {{"", "FILIAL"}, {"|Data: ", "DATA"}, {"|Descr.: ", "DESCRICAO"}}, "Feriados:");
+        d.keyEditable = true;
+        defs << d;
+    }
     defs << reg("TfoCadTabelas", "Tabelas", "Tabelas", "COD_TABELA", "Inclusão de cadastro de tabelas |Codigo: ",
                 {{"", "COD_TABELA"}, {"|Col1: ", "COL1_TAB"}, {"|Col2: ", "COL2_TAB"}, {"|Col3: ", "COL3_TAB"},
                  {"|Col4: ", "COL4_TAB"}},

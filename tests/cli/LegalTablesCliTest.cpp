@@ -117,14 +117,14 @@ TEST_F(LegalTablesCli, ListShowsTheTablesInForceWithTheirSource) {
         {{"--kind", "INSS", "--competence", "03/2026"},
          0,
          {"INSS — INSS do empregado (faixas progressivas)",
-          "  01/2026 a (em vigor) — Portaria Interministerial MPS/MF nº 13, de 09/01/2026",
+          "  a partir de 01/2026 — Portaria Interministerial MPS/MF nº 13, de 09/01/2026",
           "    faixa 1: até 1.621,00; 7,5 %", "    faixa 4: até 8.475,55; 14 %"},
          "2025",
          {}},
         {{"--kind", "inss"},
          0,
          {"  01/2025 a 12/2025 — Portaria Interministerial MPS/MF nº 6, de 10/01/2025",
-          "  01/2026 a (em vigor) — Portaria Interministerial MPS/MF nº 13, de 09/01/2026"},
+          "  a partir de 01/2026 — Portaria Interministerial MPS/MF nº 13, de 09/01/2026"},
          "SALMIN",
          {}},
         {{"--competence", "01/2019"}, 1, {}, "faixa", "Nenhuma tabela legal em vigor em 01/2019"},
@@ -239,7 +239,7 @@ TEST_F(LegalTablesCli, NextYearsMinimumWageIsInForceFromItsFirstCompetence) {
         const char* competence;
         QString listed;
     } cases[] = {
-        {"01/2027", "SALMIN — Salário mínimo\n  01/2027 a (em vigor) — Tabela de teste\n    faixa 1: valor 1.700,00\n"},
+        {"01/2027", "SALMIN — Salário mínimo\n  a partir de 01/2027 — Tabela de teste\n    faixa 1: valor 1.700,00\n"},
         {"12/2026", "SALMIN — Salário mínimo\n  01/2026 a 12/2026 — Decreto 12.797, de 23/12/2025\n    faixa 1: valor 1.621,00\n"},
     };
     for (const auto& c : cases) {
@@ -274,9 +274,9 @@ TEST_F(LegalTablesCli, ExplainShowsTheInssFormulaOfACalculatedEmployee) {
         {"001 SALARIO  referência 220.00  valor 5200.00  (informada)", "    regra: Valorização da ocorrência (regra 1)",
          "    1,00 × 220,00 × 5.200,00 ÷ 220,00 horas = 5.200,00"},
         {"110 INSS  referência 0.00  valor 529.50", "    regra: INSS",
-         "    INSS 01/2026: 1.621,00 × 7,5 % = 121,57 + (2.902,84 − 1.621,00) × 9 % = 115,36 + (4.354,27 − 2.902,84) × 12 % "
-         "= 174,17 + (5.200,00 − 4.354,27) × 14 % = 118,40 → 529,50 [Portaria Interministerial MPS/MF nº 13, de 09/01/2026, "
-         "vigência 01/2026 a (em vigor)]"},
+         "    INSS 01/2026: 1.621,00 × 7,5 % = 121,57 + (2.902,84 - 1.621,00) × 9 % = 115,36 + (4.354,27 - 2.902,84) × 12 % "
+         "= 174,17 + (5.200,00 - 4.354,27) × 14 % = 118,40 => 529,50 [Portaria Interministerial MPS/MF nº 13, de 09/01/2026, "
+         "vigência a partir de 01/2026]"},
     };
     for (const QStringList& row : expected) {
         const qsizetype at = lines.indexOf(row.first());

@@ -226,10 +226,10 @@ TEST_F(GovScreensTest, SefipScreenOpensOnTheBranchWithTheOpenCompanyTicked) {
         EXPECT_FALSE(child<QCheckBox>(screen, box)->isChecked()) << box;
 
     GovCompanyGrid* grid = screen.companies();
-    ASSERT_EQ(grid->rowCount(), 2);
+    ASSERT_EQ(grid->rowCount(), 3);
     QMap<int, bool> ticked;
     for (int r = 0; r < grid->rowCount(); ++r) ticked[grid->codeAt(r)] = grid->isTicked(r);
-    EXPECT_EQ(ticked, (QMap<int, bool>{{1, true}, {2, false}}));
+    EXPECT_EQ(ticked, (QMap<int, bool>{{1, true}, {2, false}, {3, false}}));
     // Another company counts only while "Proc.Varias Empresas" is ticked.
     grid->setTicked(2, true);
     EXPECT_EQ(grid->tickedCodes(), QList<int>{1});

@@ -95,6 +95,11 @@ const QList<AuditCase>& auditCases() {
          "Inclusão de cadastro de afastamento de funcionarios |Cod Fun: 000005|Histo Afast: 010|Causa: P1|Data: 02/04/2013",
          "Edição de cadastro de afastamento de funcionarios |Cod Fun: 000005|Histo Afast: 010|Causa: P1|Data: 02/04/2013",
          "Exclusão de afastamento de funcionarios |Cod Fun: 000005|Histo Afast: 010|Causa: P1|Data: 02/04/2013"},
+        {"TfoCadFeriados",
+         {{"FILIAL", "001"}, {"DATA", QDate(2013, 1, 25)}, {"DESCRICAO", "ANIVERSARIO DA CIDADE"}},
+         "Inclusão de cadastro de feriados |Filial: 001|Data: 25/01/2013|Descr.: ANIVERSARIO DA CIDADE",
+         "Edição de cadastro de feriados |Filial: 001|Data: 25/01/2013|Descr.: ANIVERSARIO DA CIDADE",
+         "Exclusão de cadastro de feriados |Filial: 001|Data: 25/01/2013|Descr.: ANIVERSARIO DA CIDADE"},
         {"TfoCadTabelas",
          {{"COD_TABELA", "INS"}, {"COL1_TAB", "1751.81"}, {"COL2_TAB", "8"}, {"COL3_TAB", "0"}, {"COL4_TAB", "0.75"}},
          "Inclusão de cadastro de tabelas |Codigo: INS|Col1: 1751,81|Col2: 8|Col3: 0|Col4: 0,75",
@@ -144,11 +149,11 @@ TEST(RegisterDefs, AuditTextsOfEveryRegisterOnAFilledRow) {
     }
 }
 
-TEST(RegisterDefs, NineteenRegistersAndTheEventsScreensNameRegistryTablesAndFields) {
+TEST(RegisterDefs, TwentyRegistersAndTheEventsScreensNameRegistryTablesAndFields) {
     const QStringList screens = {"TfoCadBancos", "TfoCadCargos", "TfoCadCentroCusto", "TfoCadDependentes",
                                  "TfoCadFuncionarios", "TfoCadHistAfastamento", "TfoCadHistFolhaPag", "TfoCadLinhas",
                                  "TfoCadOcorrenFixa", "TfoCadPlantoes", "TfoCadResponsavel", "TfoCadSindicatos",
-                                 "TfoCadTomador", "TfoCadAfastFun", "TfoCadTabelas", "TfoCadFuncTomador",
+                                 "TfoCadTomador", "TfoCadAfastFun", "TfoCadFeriados", "TfoCadTabelas", "TfoCadFuncTomador",
                                  "TfoCadMovPlant", "TfoCadSefip", "TfoCadFilial", "TfoCadOcorrenc", "TfoConsOcorrenc"};
     QStringList got;
     for (const auto& d : RegisterDefs()) got << d.screen;
@@ -163,7 +168,7 @@ TEST(RegisterDefs, NineteenRegistersAndTheEventsScreensNameRegistryTablesAndFiel
         }
         for (const auto& a : d.auditFields) EXPECT_NE(t->field(a.field), nullptr) << a.field.toStdString();
         EXPECT_TRUE(d.listTitle.startsWith("Relatório de "));
-        EXPECT_EQ(d.keyEditable, d.screen == "TfoCadFuncTomador" || d.screen == "TfoCadMovPlant" || d.screen == "TfoCadOcorrenc");
+        EXPECT_EQ(d.keyEditable, d.screen == "TfoCadFuncTomador" || d.screen == "TfoCadFeriados" || d.screen == "TfoCadMovPlant" || d.screen == "TfoCadOcorrenc");
     }
     EXPECT_EQ(FindRegister("TfoCadNada"), nullptr);
 }

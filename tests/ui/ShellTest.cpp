@@ -79,20 +79,20 @@ TEST_F(ShellTest, ASupervisorWithoutCompanyRowsSeesEveryCompanyWithADirectory) {
     EXPECT_TRUE(ui.entries.isEmpty()) << ui.texts().join('|').toStdString();
     EXPECT_FALSE(login.companyChoiceCovered());
     EXPECT_FALSE(login.confirmEnabled());
-    EXPECT_EQ(login.companyNames(),
-              (QStringList{"COMERCIAL MODELO DEMONSTRACAO LTDA", "ZORVAN DEMONSTRACAO INDUSTRIA LTDA"}));
+    EXPECT_EQ(login.companyNames(), (QStringList{"COMERCIAL MODELO DEMONSTRACAO LTDA", "ZORVAN DEMONSTRACAO INDUSTRIA LTDA",
+                                                 "ZORVAN SERVICOS DEMONSTRACAO 2026 LTDA"}));
 }
 
-TEST_F(ShellTest, AUserAllowedCompaniesThreeAndSevenSeesOnlyThose) {
-    addCompany(3, "TERCEIRA EMPRESA LTDA", "folha\\emp1\\");
+TEST_F(ShellTest, AUserAllowedCompaniesFourAndSevenSeesOnlyThose) {
+    addCompany(4, "QUARTA EMPRESA LTDA", "folha\\emp1\\");
     addCompany(5, "QUINTA EMPRESA LTDA", "folha\\emp1\\");
     addCompany(7, "SETIMA EMPRESA LTDA", "folha\\emp2\\");
     addUser("000003", "CONTADOR", "s3nha", "USU");
-    allow("000003", 3);
+    allow("000003", 4);
     allow("000003", 7);
     TfoLogin login(*session, ui);
     signInAs(login, "CONTADOR", "s3nha");
-    EXPECT_EQ(login.companyNames(), (QStringList{"SETIMA EMPRESA LTDA", "TERCEIRA EMPRESA LTDA"}));
+    EXPECT_EQ(login.companyNames(), (QStringList{"QUARTA EMPRESA LTDA", "SETIMA EMPRESA LTDA"}));
 
     addUser("000004", "SEM EMPRESA", "x", "USU");
     TfoLogin other(*session, ui);
@@ -245,7 +245,7 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
         return w;
     });
     TfoMenuFolha menu(*session, ui);
-    ASSERT_EQ(MenuEntries().size(), 66);
+    ASSERT_EQ(MenuEntries().size(), 67);
     for (const auto& e : MenuEntries()) {
         QAction* a = menu.action(e.path());
         ASSERT_NE(a, nullptr) << e.path().toStdString();
@@ -282,12 +282,12 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
 
 TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     const QStringList lines = ScreenListing();
-    ASSERT_EQ(lines.size(), 66);
+    ASSERT_EQ(lines.size(), 67);
     EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\tpronta"));
     EXPECT_EQ(lines[24], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\tpronta"));
-    EXPECT_EQ(lines[28], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\tpronta"));
-    EXPECT_EQ(lines[44], QStringLiteral("Relatórios > Cadastro > Históricos da Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
-    EXPECT_EQ(lines[63], QStringLiteral("Utilitários > Importar Dados (Paradox)\tTfoImportaParadox\tmodal\tpronta"));
+    EXPECT_EQ(lines[29], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\tpronta"));
+    EXPECT_EQ(lines[45], QStringLiteral("Relatórios > Cadastro > Históricos da Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
+    EXPECT_EQ(lines[64], QStringLiteral("Utilitários > Importar Dados (Paradox)\tTfoImportaParadox\tmodal\tpronta"));
     EXPECT_EQ(lines.last(), QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
 }
 

@@ -110,6 +110,7 @@ std::vector<TableDef> branchTables() {
                     .text("FILIAL", 3, "Filial")
                     .date("DATA", "Data")
                     .text("DESCRICAO", 40, "Descrição")
+                    .refers("FILIAL", "Filial", "CODIGO")
                     .key({"FILIAL", "DATA"})
                     .build());
     return t;
