@@ -43,13 +43,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(ready);
         root = new TempDir;
-        QDirIterator it(pristine->path(), QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            const QString target = root->path() + file.mid(pristine->path().size());
-            QDir().mkpath(QFileInfo(target).path());
-            ASSERT_TRUE(QFile::copy(file, target)) << target.toStdString();
-        }
+        CopyFolder(pristine->path(), root->path());
         if (!pristineDb.isEmpty())
             folha::testing::WriteServerSettings(root->path(), folha::testing::NewServerDatabase(pristineDb));
     }

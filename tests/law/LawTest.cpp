@@ -114,6 +114,27 @@ TEST(LegalTables, IrrfAtEachEdgeWithDependantsSimplifiedAndTheReduction) {
         EXPECT_EQ(r.tax, F(c.tax)) << c.competence << " " << c.income << "\n" << r.trail.toStdString();
         EXPECT_EQ(r.simplified, c.simplified) << c.competence << " " << c.income;
     }
+    // Each edge of the 2023, 2024 and 2025 tables on the legal deductions
+    // alone: the limit taxes at its own bracket, a centavo more at the next
+    // (2.826,65 × 7,5 % = 212,00 − 158,40; 2.826,66 × 15 % = 424,00 − 370,40).
+    const struct {
+        const char* competence;
+        const char* base;
+        const char* tax;
+    } edges[] = {
+        {"202305", "2112.00", "0"},      {"202305", "2112.01", "0"},      {"202305", "2826.65", "53.60"},
+        {"202305", "2826.66", "53.60"},  {"202305", "3751.05", "192.26"}, {"202305", "4664.69", "397.83"},
+        {"202402", "2259.21", "0"},      {"202402", "2826.65", "42.56"},  {"202402", "3751.06", "181.22"},
+        {"202402", "4664.68", "386.78"}, {"202402", "4664.69", "386.79"}, {"202505", "2428.81", "0"},
+        {"202505", "2826.65", "29.84"},  {"202505", "3751.05", "168.50"}, {"202505", "4664.68", "374.06"},
+        {"202505", "4664.69", "374.06"},
+    };
+    for (const auto& e : edges) {
+        IrrfInputs edge;
+        edge.income = F(e.base);
+        edge.simplifiedAllowed = false;
+        EXPECT_EQ(IrrfCurrent(Shipped(), QLatin1String(e.competence), edge, {}).tax, F(e.tax)) << e.competence << " " << e.base;
+    }
     // The reduction only from 01/2026, and only when asked.
     IrrfInputs in;
     in.income = F("5000");
