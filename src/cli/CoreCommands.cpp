@@ -42,13 +42,11 @@ int cmdInit(Context& c) {
         }
         if (!c.args.has("--demo")) {
             builder.buildEmpty(c.ui());
-            c.session().loadLaw(); // the shipped legal tables stored now, not by the first command
             c.out << QStringLiteral("Instalação vazia criada: cadastre as empresas e os usuários pelo programa") << Qt::endl;
             return 0;
         }
     }
     builder.buildDemo(c.ui());
-    c.session().loadLaw(); // the shipped legal tables stored now, not by the first command
     SignIn(c.session()).hadUsers(); // from now on every command needs a user
     c.out << QStringLiteral("Instalação de demonstração criada em %1").arg(c.session().installation().root()) << Qt::endl;
     c.out << QStringLiteral("Usuário %1 (ADMINISTRADOR), senha \"%2\"")

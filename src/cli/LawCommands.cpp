@@ -18,11 +18,6 @@ namespace {
 
 using law::LegalRow;
 
-QString validityText(const LegalRow& r) {
-    if (r.end.isEmpty()) return QStringLiteral("a partir de %1").arg(law::CompetenceText(r.start));
-    return QStringLiteral("%1 a %2").arg(law::CompetenceText(r.start), law::CompetenceText(r.end));
-}
-
 // One bracket in the words of its kind's columns.
 QString rowText(const LegalRow& r) {
     QStringList parts;
@@ -77,7 +72,7 @@ int listTables(Context& c, const law::LegalTables& tables) {
             }
             if (group != r.start) {
                 group = r.start;
-                c.out << QStringLiteral("  %1 — %2").arg(validityText(r), r.source) << Qt::endl;
+                c.out << QStringLiteral("  %1 — %2").arg(law::ValidityPeriod(r), r.source) << Qt::endl;
             }
             c.out << QStringLiteral("    %1").arg(rowText(r)) << Qt::endl;
             ++listed;

@@ -21,19 +21,20 @@ QString Percent(Fixed rate) {
     return t.replace(QLatin1Char('.'), QLatin1Char(',')) + QStringLiteral(" %");
 }
 
-QString Validity(const LegalRow& row) {
-    if (row.end.isEmpty()) return QStringLiteral("%1, vigência a partir de %2").arg(row.source, CompetenceText(row.start));
-    return QStringLiteral("%1, vigência %2 a %3").arg(row.source, CompetenceText(row.start), CompetenceText(row.end));
+QString ValidityPeriod(const LegalRow& row) {
+    if (row.end.isEmpty()) return QStringLiteral("a partir de %1").arg(CompetenceText(row.start));
+    return QStringLiteral("%1 a %2").arg(CompetenceText(row.start), CompetenceText(row.end));
 }
 
-namespace {
+QString Validity(const LegalRow& row) { return QStringLiteral("%1, vigência %2").arg(row.source, ValidityPeriod(row)); }
 
-// An amount in percent of a base, cut toward zero to the centavo.
-Fixed cutToCent(Fixed base, Fixed ratePercent) {
+Fixed CutToCent(Fixed base, Fixed ratePercent) {
     const Ratio percentUnits = base * ratePercent; // value × 100
     const Ratio::Int cents = percentUnits.num() / percentUnits.den();
     return Ratio::of(cents, 100).toFixedNearest();
 }
+
+namespace {
 
 std::vector<LegalRow> required(const LegalTables& t, const QString& kind, const QString& competence) {
     auto rows = t.inForce(kind, competence);
@@ -59,7 +60,7 @@ Worked InssProgressive(const LegalTables& t, const QString& competence, Fixed ba
     for (const LegalRow& r : rows) {
         if (base <= lower) break;
         const Fixed upper = base < r.limit ? base : r.limit;
-        const Fixed part = cutToCent(upper - lower, r.rate);
+        const Fixed part = CutToCent(upper - lower, r.rate);
         w.amount += part;
         const QString span = lower.isZero() ? Money(upper) : QStringLiteral("(%1 - %2)").arg(Money(upper), Money(lower));
         parts << QStringLiteral("%1 × %2 = %3").arg(span, Percent(r.rate), Money(part));

@@ -30,8 +30,13 @@ struct Worked {
 QString Money(Fixed v);
 // "7,5 %"
 QString Percent(Fixed rate);
-// "Portaria ... (vigência 01/2026 a 12/2026)"
+// "01/2026 a 12/2026", or "a partir de 01/2026" for a table still open.
+QString ValidityPeriod(const LegalRow& row);
+// "Portaria ..., vigência 01/2026 a 12/2026"
 QString Validity(const LegalRow& row);
+// A rate in percent of a base, cut toward zero to the centavo (the
+// contributions are truncated to the cent).
+Fixed CutToCent(Fixed base, Fixed ratePercent);
 
 // The INSS of an employee by the progressive brackets in force: the part of
 // the base in each bracket times its rate, each part cut to the centavo; the

@@ -264,21 +264,21 @@ std::vector<LegalRow> ReadLegalCsv(const QString& text) {
     return rows;
 }
 
+QStringList LegalCsvCells(const LegalRow& r) {
+    return {r.kind,
+            CompetenceText(r.start),
+            CompetenceText(r.end),
+            QString::number(r.bracket),
+            csvNumberText(r.limit, true),
+            csvNumberText(r.rate, r.kind != QLatin1String("IRRF")),
+            csvNumberText(r.deduct, r.kind != QLatin1String("IRRF")),
+            csvNumberText(r.value, true),
+            r.source};
+}
+
 QString WriteLegalCsv(const std::vector<LegalRow>& rows) {
     QString out = QStringLiteral("tipo;inicio;fim;faixa;limite;aliquota;deduzir;valor;fonte\n");
-    for (const LegalRow& r : rows) {
-        out += QStringList{r.kind,
-                           CompetenceText(r.start),
-                           CompetenceText(r.end),
-                           QString::number(r.bracket),
-                           csvNumberText(r.limit, true),
-                           csvNumberText(r.rate, r.kind != QLatin1String("IRRF")),
-                           csvNumberText(r.deduct, r.kind != QLatin1String("IRRF")),
-                           csvNumberText(r.value, true),
-                           r.source}
-                   .join(QLatin1Char(';'));
-        out += QLatin1Char('\n');
-    }
+    for (const LegalRow& r : rows) out += LegalCsvCells(r).join(QLatin1Char(';')) + QLatin1Char('\n');
     return out;
 }
 

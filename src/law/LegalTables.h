@@ -97,6 +97,8 @@ private:
 // Reading throws LegalTablesError naming each bad line.
 std::vector<LegalRow> ReadLegalCsv(const QString& text);
 QString WriteLegalCsv(const std::vector<LegalRow>& rows);
+// The nine cells of a row as the CSV writes them.
+QStringList LegalCsvCells(const LegalRow& row);
 
 // "MM/AAAA" of an AAAAMM competence, and back (empty when malformed).
 QString CompetenceText(const QString& yyyymm);

@@ -10,12 +10,6 @@ namespace {
 
 const Fixed TenCentsAboveTen = Fixed::fromRaw(100100); // 10.01: up to 10.00 no IRRF is withheld
 
-// An exact amount in percent, cut toward zero to the centavo: the
-// contribution truncated to the cent.
-Fixed centsCut(const Ratio& percentOfBase) {
-    return Ratio::of(percentOfBase.num() / percentOfBase.den(), 100).toFixedNearest();
-}
-
 bool payrollBefore(const EmployeeCalc& c, const QDate& d) { return d.isValid() && c.run().payrollDate < d; }
 
 // The vacation share of a base (INSS or FGTS): the enjoyed vacation that
@@ -84,21 +78,23 @@ Fixed advanceSheetValue(EmployeeCalc& c, const QString& period, const QString& r
 
 } // namespace
 
+const Record* InssBracket(const RunTables& tables, Fixed capped) {
+    for (const char* code : {"010", "011", "012", "013"}) {
+        const Record* r = tables.table(QLatin1String(code));
+        if (r && r->number("COL1_TAB") <= capped && capped <= r->number("COL2_TAB")) return r;
+    }
+    return nullptr;
+}
+
 Fixed InssOfBase(const RunTables& tables, int vinculo, Fixed capped, bool truncateToCent) {
     if (vinculo > 7) {
         // Contributors of these categories pay 11 %, whatever the brackets say.
-        return centsCut(capped * 11);
+        return law::CutToCent(capped, Fixed::fromInt(11));
     }
-    for (const char* code : {"010", "011", "012", "013"}) {
-        const Record* r = tables.table(QLatin1String(code));
-        if (!r) continue;
-        if (r->number("COL1_TAB") <= capped && capped <= r->number("COL2_TAB")) {
-            const Ratio contribution = capped * r->number("COL3_TAB");
-            if (truncateToCent) return centsCut(contribution);
-            return RoundValue(4, contribution / 100);
-        }
-    }
-    return Fixed();
+    const Record* r = InssBracket(tables, capped);
+    if (!r) return Fixed();
+    if (truncateToCent) return law::CutToCent(capped, r->number("COL3_TAB"));
+    return RoundValue(4, capped * r->number("COL3_TAB") / 100);
 }
 
 Fixed IrrfOfBase(const RunTables& tables, Fixed base) {
@@ -125,7 +121,7 @@ namespace {
 law::Worked inssCurrent(const EmployeeCalc& c, Fixed base, const QString& label) {
     if (c.vinculo > 7) {
         const Fixed capped = cap(base, c.run().inssCeiling);
-        law::Worked w{centsCut(capped * 11), {}};
+        law::Worked w{law::CutToCent(capped, Fixed::fromInt(11)), {}};
         w.trail = QStringLiteral("%1: contribuinte da categoria %2, %3 × 11 % = %4").arg(label).arg(c.vinculo).arg(law::Money(capped), law::Money(w.amount));
         return w;
     }
@@ -135,13 +131,10 @@ law::Worked inssCurrent(const EmployeeCalc& c, Fixed base, const QString& label)
 QString legacyInssTrail(const EmployeeCalc& c, Fixed capped, Fixed amount, const QString& label) {
     if (c.vinculo > 7)
         return QStringLiteral("%1: contribuinte da categoria %2, %3 × 11 % = %4").arg(label).arg(c.vinculo).arg(law::Money(capped), law::Money(amount));
-    for (const char* code : {"010", "011", "012", "013"}) {
-        const Record* r = c.tables().table(QLatin1String(code));
-        if (r && r->number("COL1_TAB") <= capped && capped <= r->number("COL2_TAB"))
-            return QStringLiteral("%1: tabela %2 da empresa (%3 a %4): %5 × %6 = %7")
-                .arg(label, QLatin1String(code), law::Money(r->number("COL1_TAB")), law::Money(r->number("COL2_TAB")),
-                     law::Money(capped), law::Percent(r->number("COL3_TAB")), law::Money(amount));
-    }
+    if (const Record* r = InssBracket(c.tables(), capped))
+        return QStringLiteral("%1: tabela %2 da empresa (%3 a %4): %5 × %6 = %7")
+            .arg(label, r->text("COD_TABELA").trimmed(), law::Money(r->number("COL1_TAB")), law::Money(r->number("COL2_TAB")),
+                 law::Money(capped), law::Percent(r->number("COL3_TAB")), law::Money(amount));
     return QStringLiteral("%1: nenhuma faixa das tabelas 010 a 013 da empresa contém %2").arg(label, law::Money(capped));
 }
 

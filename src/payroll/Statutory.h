@@ -21,6 +21,8 @@ void Fgts(EmployeeCalc& c);
 // The 40 % FGTS fine of a dismissal without cause.
 void FgtsFine(EmployeeCalc& c);
 
+// The company's INSS bracket ("010" to "013") holding a capped base, or nothing.
+const Record* InssBracket(const RunTables& tables, Fixed cappedBase);
 // The INSS of a base by the contribution brackets ("010" to "013"), or 11 %
 // for the VINCULO categories from 8 on; `truncateToCent` for the monthly
 // INSS, four decimals for the 13th salary.

@@ -53,13 +53,9 @@ QList<QStringList> gridLines(const LegalTables& tables) {
         return std::tuple(kindOrder(a.kind), a.start, a.bracket) < std::tuple(kindOrder(b.kind), b.start, b.bracket);
     });
     QList<QStringList> lines;
-    QStringList csv = law::WriteLegalCsv(rows).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    csv.removeFirst(); // the header
-    for (qsizetype i = 0; i < csv.size(); ++i) {
-        QStringList f = csv[i].split(QLatin1Char(';'));
-        if (f.size() > 9) f = f.mid(0, 8) << f.mid(8).join(QLatin1Char(';'));
+    for (const LegalRow& r : rows) {
+        QStringList f = law::LegalCsvCells(r);
         // Amounts as the other grids show them ("2.089,60"); the rates as typed.
-        const LegalRow& r = rows[size_t(i)];
         const std::pair<int, Fixed> amounts[] = {{TfoCadTabelasLegais::Limit, r.limit},
                                                  {TfoCadTabelasLegais::Deduct, r.deduct},
                                                  {TfoCadTabelasLegais::Value, r.value}};
