@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev googletest
   fonts-liberation2 qt6-translations-l10n
   poppler-utils unzip cups-client
+  libxml2-dev libxmlsec1-dev libssl-dev xmlsec1 openssl
 )
 
 missing=()

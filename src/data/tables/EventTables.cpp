@@ -101,6 +101,31 @@ std::vector<TableDef> eventTables() {
                     .index("id_memo_func", {"CODFUN", "OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO"})
                     .build());
 
+    // The company's eSocial events: every version of every event, as built
+    // and signed, with its status, the government's receipt and messages.
+    t.push_back(TableBuilder("ESOCIAL", "ESOCIAL.db", Scope::Company, "Eventos do eSocial")
+                    .noun("Evento do eSocial")
+                    .text("ID", 36, "Identificador")
+                    .text("TIPO", 6, "Evento")
+                    .text("ASSUNTO", 60, "Assunto")
+                    .longInt("VERSAO", "Versão")
+                    .text("CODFUN", 6, "Funcionário")
+                    .text("COMPETENC", 7, "Competência")
+                    .text("SITUACAO", 12, "Situação")
+                    .shortInt("INDRETIF", "Retificação")
+                    .text("RECIBO", 40, "Recibo")
+                    .text("RETIFICA", 40, "Recibo Retificado")
+                    .memo("XML", "XML")
+                    .memo("MENSAGENS", "Mensagens")
+                    .text("CONTEUDO", 64, "Conteúdo")
+                    .text("ALTERADO", 1, "Alterado")
+                    .text("CRIADO", 19, "Gerado em")
+                    .longInt("LOTE", "Lote")
+                    .key({"ID"})
+                    .index("id_esocial_assunto", {"ASSUNTO", "VERSAO"})
+                    .index("id_esocial_comp", {"COMPETENC", "TIPO", "CODFUN"})
+                    .build());
+
     return t;
 }
 

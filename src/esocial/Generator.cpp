@@ -1,0 +1,297 @@
+#include "Generator.h"
+
+#include "DbError.h"
+#include "IniFile.h"
+#include "Schemas.h"
+#include "Signer.h"
+#include "SystemFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSqlQuery>
+#include <QXmlStreamWriter>
+
+#include <set>
+
+namespace folha::esocial {
+
+std::vector<Builder> AllBuilders() { return {BuildTableEvents, BuildWorkerEvents, BuildPeriodicEvents}; }
+
+Settings ReadSettings(const QString& cfg) {
+    Settings s;
+    s.certificate = ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Certificado")).trimmed();
+    s.environment = ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Ambiente")).trimmed() == QLatin1String("1") ? 1 : 2;
+    s.transmitter = Digits(ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Transmissor")));
+    return s;
+}
+
+void WriteSettings(const QString& cfg, const Settings& s) {
+    bool ok = WriteIniFileValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Certificado"), s.certificate) &&
+              WriteIniFileValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Ambiente"), QString::number(s.environment)) &&
+              WriteIniFileValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Transmissor"), s.transmitter);
+    if (!ok) throw UserError(QStringLiteral("Não foi possível gravar as configurações do eSocial em %1.").arg(cfg));
+}
+
+Employer EmployerOf(Database& db, int companyCode, const QString& companyName) {
+    Employer e;
+    e.companyCode = companyCode;
+    e.name = companyName;
+    auto q = db.exec(QStringLiteral("SELECT CODIGO, CGC FROM Filial ORDER BY CODIGO"));
+    QString first, head;
+    while (q.next()) {
+        QString d = Digits(q.value(1).toString());
+        if (d.size() == 14 && head.isEmpty() && d.mid(8, 4) == QLatin1String("0001")) head = d;
+        if ((d.size() == 14 || d.size() == 11) && first.isEmpty()) first = d;
+    }
+    QString insc = head.isEmpty() ? first : head;
+    if (insc.isEmpty())
+        throw UserError(QStringLiteral("A empresa %1 não tem filial com CNPJ ou CPF: o eSocial identifica o empregador por ele.")
+                            .arg(companyCode));
+    e.fullInsc = insc;
+    e.tpInsc = insc.size() == 14 ? QStringLiteral("1") : QStringLiteral("2");
+    e.nrInsc = insc.size() == 14 ? insc.left(8) : insc;
+    return e;
+}
+
+// The CPF of the worker an event reports, read from its XML.
+static QString workerCpf(const QByteArray& xml) {
+    static const QRegularExpression cpf(QStringLiteral("<cpfTrab>(\\d{11})</cpfTrab>"));
+    auto m = cpf.match(QString::fromUtf8(xml));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+static QString tagText(const QByteArray& xml, const char* tag) {
+    QRegularExpression re(QStringLiteral("<%1>([^<]*)</%1>").arg(QLatin1String(tag)));
+    auto m = re.match(QString::fromUtf8(xml));
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// S-3000 removing an accepted monthly event the competence no longer has.
+static QByteArray removal(const Employer& employer, const StoredEvent& accepted, int environment) {
+    EventWriter w(QStringLiteral("S-3000"));
+    w.start(QStringLiteral("ideEvento"));
+    w.text(QStringLiteral("tpAmb"), QString::number(environment));
+    w.text(QStringLiteral("procEmi"), QStringLiteral("1"));
+    w.text(QStringLiteral("verProc"), QStringLiteral("FolhaZorvan 1.0"));
+    w.end();
+    w.ideEmpregador(employer);
+    w.start(QStringLiteral("infoExclusao"));
+    w.text(QStringLiteral("tpEvento"), accepted.type);
+    w.text(QStringLiteral("nrRecEvt"), accepted.receipt);
+    w.start(QStringLiteral("ideTrabalhador"));
+    w.text(QStringLiteral("cpfTrab"), workerCpf(accepted.xml));
+    w.end();
+    w.start(QStringLiteral("ideFolhaPagto"));
+    if (accepted.type == QLatin1String("S-1200")) w.optional(QStringLiteral("indApuracao"), tagText(accepted.xml, "indApuracao"));
+    w.text(QStringLiteral("perApur"), tagText(accepted.xml, "perApur"));
+    w.end();
+    w.end();
+    return w.finish();
+}
+
+GenerateResult Generate(Database& db, const Employer& employer, const GenerateRequest& request, UserInterface& ui) {
+    if (request.month < 1 || request.month > 12 || request.year < 1900)
+        throw UserError(QStringLiteral("Competência inválida para o eSocial."));
+    EventRegister reg(db);
+    Context ctx(db, employer, request.year, request.month, request.branch, reg, request.environment);
+    GenerateResult result;
+
+    std::vector<Draft> drafts;
+    for (const Builder& b : request.builders.empty() ? AllBuilders() : request.builders) b(ctx, drafts);
+    result.built = int(drafts.size());
+
+    // Accepted monthly events of the competence that no draft reports any
+    // more (the month was undone for that worker) are removed by an S-3000.
+    // With one branch asked for, the other branches' events are not looked at.
+    if (request.branch.isEmpty()) {
+        std::set<QString> subjects;
+        for (const Draft& d : drafts) subjects.insert(d.subject);
+        EventFilter month;
+        month.competence = ctx.competence();
+        for (const StoredEvent& e : reg.list(month)) {
+            if ((e.type != QLatin1String("S-1200") && e.type != QLatin1String("S-1210")) || subjects.count(e.subject))
+                continue;
+            if (e.status != status::Accepted || e.receipt.isEmpty()) continue;
+            Draft d;
+            d.type = QStringLiteral("S-3000");
+            d.subject = e.subject;
+            d.worker = e.worker;
+            d.competence = e.competence;
+            d.xml = removal(employer, e, request.environment);
+            drafts.push_back(std::move(d));
+            ++result.removals;
+        }
+    }
+
+    const QDateTime now = request.now.isValid() ? request.now : QDateTime::currentDateTime();
+    ui.progressStart(QStringLiteral("Gerando os eventos do eSocial de %1").arg(ctx.competence()), int(drafts.size()));
+    Transaction tx(db);
+    int done = 0;
+    for (const Draft& d : drafts) {
+        if (ui.cancelRequested()) {
+            ui.progressEnd();
+            throw UserError(QStringLiteral("Geração dos eventos do eSocial cancelada: nada foi gravado."));
+        }
+        ui.progressStep(++done);
+        const QString fp = Fingerprint(d.xml);
+        auto latest = reg.latest(d.subject);
+        if (latest && latest->fingerprint == fp && latest->type == d.type && latest->status != status::Rejected) {
+            if (latest->changed)
+                db.execWrite(QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'N' WHERE ASSUNTO = ?"), {d.subject});
+            ++result.unchanged;
+            continue;
+        }
+        StoredEvent e;
+        e.id = reg.newId(employer.tpInsc, employer.fullInsc, now);
+        e.type = d.type;
+        e.subject = d.subject;
+        e.version = latest ? latest->version + 1 : 1;
+        e.worker = d.worker;
+        e.competence = d.competence;
+        e.fingerprint = fp;
+        e.created = now;
+        if (d.type != QLatin1String("S-3000")) {
+            Header h = ctx.headerFor(d.subject);
+            e.indRetif = h.indRetif;
+            e.rectifies = h.nrRecibo;
+        } else {
+            e.rectifies = tagText(d.xml, "nrRecEvt");
+        }
+        QByteArray xml = d.xml;
+        xml.replace(kIdPlaceholder, e.id.toLatin1());
+        QStringList errors = ValidateEvent(xml, d.type, Signature::Optional);
+        if (errors.isEmpty() && request.certificate) {
+            xml = request.certificate->sign(xml);
+            errors = ValidateEvent(xml, d.type, Signature::Required);
+            if (errors.isEmpty()) ++result.signedCount;
+        }
+        e.xml = xml;
+        if (!errors.isEmpty()) {
+            e.status = status::Generated;
+            e.messages = errors.join('\n');
+            ++result.invalid;
+            result.problems << QStringLiteral("%1 %2%3: %4")
+                                   .arg(e.type, e.id, e.worker.isEmpty() ? QString() : QStringLiteral(" (funcionário %1)").arg(e.worker),
+                                        errors.first());
+        } else {
+            e.status = request.certificate ? status::Signed : status::Validated;
+        }
+        reg.insert(e);
+        result.ids << e.id;
+        ++result.stored;
+    }
+    tx.commit();
+    ui.progressEnd();
+    return result;
+}
+
+std::vector<Batch> MakeBatches(const Employer& employer, const QString& transmitterInsc,
+                               const std::vector<StoredEvent>& events) {
+    std::vector<Batch> batches;
+    QString transmitter = Digits(transmitterInsc);
+    if (transmitter.isEmpty()) transmitter = employer.fullInsc;
+    for (int group = 1; group <= 3; ++group) {
+        std::vector<const StoredEvent*> of;
+        for (const StoredEvent& e : events) {
+            const EventKind* k = KindOf(e.type);
+            if (k && k->group == group) of.push_back(&e);
+        }
+        for (size_t start = 0; start < of.size(); start += 50) {
+            Batch b;
+            b.group = group;
+            QByteArray body;
+            QXmlStreamWriter w(&body);
+            w.writeStartDocument(QStringLiteral("1.0"));
+            w.writeStartElement(QStringLiteral("eSocial"));
+            w.writeDefaultNamespace(QLatin1String(kBatchNamespace));
+            w.writeStartElement(QStringLiteral("envioLoteEventos"));
+            w.writeAttribute(QStringLiteral("grupo"), QString::number(group));
+            w.writeStartElement(QStringLiteral("ideEmpregador"));
+            w.writeTextElement(QStringLiteral("tpInsc"), employer.tpInsc);
+            w.writeTextElement(QStringLiteral("nrInsc"), employer.nrInsc);
+            w.writeEndElement();
+            w.writeStartElement(QStringLiteral("ideTransmissor"));
+            w.writeTextElement(QStringLiteral("tpInsc"), transmitter.size() == 14 ? QStringLiteral("1") : QStringLiteral("2"));
+            w.writeTextElement(QStringLiteral("nrInsc"), transmitter);
+            w.writeEndElement();
+            w.writeStartElement(QStringLiteral("eventos"));
+            // Each event goes in as signed, byte for byte (without its XML
+            // declaration): re-serialising would break its signature.
+            for (size_t i = start; i < std::min(of.size(), start + 50); ++i) {
+                const StoredEvent& e = *of[i];
+                w.writeStartElement(QStringLiteral("evento"));
+                w.writeAttribute(QStringLiteral("Id"), e.id);
+                w.writeCharacters(QStringLiteral("@EVENTO%1@").arg(i));
+                w.writeEndElement();
+                b.ids << e.id;
+            }
+            w.writeEndDocument();
+            for (size_t i = start; i < std::min(of.size(), start + 50); ++i) {
+                QByteArray xml = of[i]->xml;
+                if (xml.startsWith("<?xml")) xml = xml.mid(xml.indexOf("?>") + 2);
+                body.replace(QStringLiteral("@EVENTO%1@").arg(i).toLatin1(), xml.trimmed());
+            }
+            b.xml = body;
+            batches.push_back(std::move(b));
+        }
+    }
+    return batches;
+}
+
+static void writeFile(const QString& path, const QByteArray& bytes) {
+    RefuseSystemOutput(path);
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+        throw UserError(QStringLiteral("Não foi possível gravar %1: %2").arg(path, f.errorString()));
+}
+
+ExportResult ExportEvents(Database& db, const Employer& employer, const Settings& settings, const EventFilter& filter,
+                          const QString& dir, UserInterface& ui) {
+    RefuseSystemOutput(dir);
+    if (!QDir().mkpath(dir)) throw UserError(QStringLiteral("Não foi possível criar a pasta %1.").arg(dir));
+    EventRegister reg(db);
+    EventFilter f = filter;
+    f.allVersions = false;
+    std::vector<StoredEvent> ready;
+    int notSigned = 0;
+    for (StoredEvent& e : reg.list(f)) {
+        if (e.status == status::Signed) ready.push_back(std::move(e));
+        else if (e.status == status::Generated || e.status == status::Validated) ++notSigned;
+    }
+    ExportResult r;
+    if (ready.empty()) {
+        throw UserError(notSigned ? QStringLiteral("Nenhum evento assinado para exportar (%1 sem assinatura: "
+                                                   "escolha o certificado e gere de novo).").arg(notSigned)
+                                  : QStringLiteral("Nenhum evento assinado para exportar."));
+    }
+    std::vector<Batch> batches = MakeBatches(employer, settings.transmitter, ready);
+    for (const Batch& b : batches) {
+        QStringList errors = ValidateBatch(b.xml);
+        if (!errors.isEmpty())
+            throw UserError(QStringLiteral("O lote do grupo %1 não confere com o esquema de envio:\n%2").arg(b.group).arg(errors.join('\n')));
+    }
+    Transaction tx(db);
+    for (const StoredEvent& e : ready) {
+        QString path = QDir(dir).filePath(e.id + QStringLiteral(".xml"));
+        writeFile(path, e.xml);
+        r.files << path;
+        ++r.events;
+    }
+    for (const Batch& b : batches) {
+        int number = reg.nextBatch();
+        QString path = QDir(dir).filePath(QStringLiteral("lote-%1-%2.xml").arg(number, 6, 10, QChar('0')).arg(b.group));
+        writeFile(path, b.xml);
+        for (const QString& id : b.ids) reg.setBatch(id, number);
+        r.files << path;
+        ++r.batches;
+    }
+    tx.commit();
+    if (notSigned)
+        ui.message(MessageKind::Warning,
+                   QStringLiteral("%1 evento(s) sem assinatura ficaram fora da exportação.").arg(notSigned));
+    return r;
+}
+
+} // namespace folha::esocial
