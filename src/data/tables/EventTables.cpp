@@ -44,6 +44,12 @@ std::vector<TableDef> eventTables() {
                     .shortInt("HACUMBSIR", "Flag Acum Bs Ir")
                     .shortInt("HACUMIRRF", "Flag Acumula IRPF")
                     .number("HFLAGPER", "Flag Periculosidade")
+                    // The event as the eSocial's event chart (S-1010) reports it.
+                    .text("ESNATRUB", 4, "Natureza eSocial")
+                    .shortInt("ESTPRUB", "Tipo eSocial", {{"1", "1 - Vencimento"}, {"2", "2 - Desconto"}, {"3", "3 - Informativa"}, {"4", "4 - Informativa dedutora"}})
+                    .text("ESINCCP", 2, "Incidência INSS eSocial")
+                    .text("ESINCIRRF", 4, "Incidência IRRF eSocial")
+                    .text("ESINCFGTS", 2, "Incidência FGTS eSocial")
                     .mandatory({"HNOME"})
                     .key({"HCODIGO"})
                     .index("NomeHistorico", {"HNOME"})
