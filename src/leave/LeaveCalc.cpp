@@ -1,6 +1,7 @@
 // The machinery the vacation, 13th-salary and termination calculations share.
 #include "LeaveCalc.h"
 #include "CalculationLock.h"
+#include "EsocialMarks.h"
 
 #include "Registry.h"
 #include "TableRoutines.h"
@@ -255,6 +256,9 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     ValuationUi quiet(ui_);
     payroll::PayrollRun valuation(db_, quiet);
     valuation.keepTables(true);
+    // Rows written here feed the month's eSocial events (the valuation marks
+    // what it changes itself).
+    EsocialMarks esocial(db_);
 
     QString first, last;
     range(options, first, last);
@@ -305,6 +309,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
             {
                 Transaction t(db_);
                 written = w->flush();
+                if (written > 0) esocial.markSheet(code, period_.left(4), period_.mid(4, 2), writerStyle.sheet);
                 t.commit();
             }
 

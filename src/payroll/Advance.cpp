@@ -3,6 +3,7 @@
 #include "CalculationLock.h"
 
 #include "EmployeeCalc.h"
+#include "EsocialMarks.h"
 #include "TextRoutines.h"
 
 #include <map>
@@ -98,6 +99,7 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
     std::optional<UiRun> uiRun(std::in_place, ui_, QStringLiteral("Cálculo do adiantamento"));
     ui_.progressStart(QStringLiteral("Calculando o adiantamento"), int(employees.size()));
     int done = 0;
+    EsocialMarks esocial(db_); // the advance feeds the month's eSocial events
     for (const Record& e : employees) {
         // A cancel is taken between employees: those written stay whole.
         if (ui_.cancelRequested()) {
@@ -145,6 +147,7 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
             if (!netEvent.isEmpty()) results[netEvent] = net > Fixed() ? net : Fixed();
         }
         Transaction t(db_);
+        int changed = 0;
         for (const auto& [event, value] : results) {
             const QVariantList key{year, month, QStringLiteral("A"), event, code};
             auto row = ocorrenc.find(key);
@@ -152,6 +155,7 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
                 if (row && row->text("FLAG") == QLatin1String("*")) {
                     ocorrenc.remove(key);
                     ++summary.rowsWritten;
+                    ++changed;
                 }
                 continue;
             }
@@ -162,7 +166,9 @@ AdvanceSummary AdvanceRun::run(const AdvanceOptions& o) {
             if (row) ocorrenc.update(r);
             else ocorrenc.insert(r);
             ++summary.rowsWritten;
+            ++changed;
         }
+        if (changed > 0) esocial.markSheet(code, year, month, QStringLiteral("A"));
         t.commit();
         if (!advance.isZero() && !advanceEvent.isEmpty()) ++summary.employeesCalculated;
     }

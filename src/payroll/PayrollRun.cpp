@@ -1,6 +1,7 @@
 // The payroll run over the employees of the company.
 #include "PayrollRun.h"
 #include "CalculationLock.h"
+#include "EsocialMarks.h"
 
 #include "Additional.h"
 #include "Statutory.h"
@@ -222,6 +223,9 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     std::optional<UiRun> uiRun;
     if (!options.automaticMode) uiRun.emplace(ui_, QStringLiteral("Cálculo da folha"));
     CommitGroup group(db_, groupEmployees_, groupMilliseconds_);
+    // The eSocial events of an employee whose rows changed are rebuilt (and
+    // rectified) at the next generation: marked with his rows.
+    EsocialMarks esocial(db_);
     // Employees are read in pages, in code order; a range starts at its
     // first code and ends after its last.
     QString after;
@@ -308,7 +312,9 @@ RunSummary PayrollRun::run(const RunOptions& options) {
                 group.endEmployee();
                 continue;
             }
-            summary.rowsWritten += calc->flush();
+            const int written = calc->flush();
+            if (written > 0) esocial.markSheet(code, values.year, values.month, values.sheet);
+            summary.rowsWritten += written;
             hold.reset();
             ++summary.employeesCalculated;
             group.endEmployee();

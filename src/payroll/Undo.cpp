@@ -2,6 +2,7 @@
 #include "Undo.h"
 #include "CalculationLock.h"
 #include "CalculationTrail.h"
+#include "EsocialMarks.h"
 
 namespace folha::payroll {
 
@@ -38,6 +39,9 @@ bool PayrollUndo::run(const UndoRequest& request) {
                               QStringLiteral("*")});
     // The trail of the rows goes with them.
     law::RemoveTrails(db_, {request.employee, request.year, request.month, request.sheet.trimmed().left(1)});
+    // The month's eSocial events of the employee no longer stand as built.
+    if (removed_ > 0)
+        EsocialMarks(db_).markSheet(request.employee, request.year, request.month, request.sheet.trimmed().left(1));
     t.commit();
     // Said with what went: an undo that found nothing calculated says so.
     if (removed_ > 0)

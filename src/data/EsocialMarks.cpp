@@ -1,0 +1,28 @@
+#include "EsocialMarks.h"
+
+namespace folha {
+
+QStringList PayrollEventSubjects(const QString& worker, const QString& year, const QString& month, const QString& sheet) {
+    const QString code = worker.trimmed();
+    const QString y = year.trimmed();
+    const QString m = month.trimmed().rightJustified(2, QChar('0'));
+    // The 13th salary is reported once a year (indApuracao 2, perApur AAAA);
+    // its payment goes in the S-1210 of the month it is paid in.
+    const QString remuneration = sheet.trimmed().startsWith(QLatin1Char('D'))
+                                     ? QStringLiteral("S-1200|%1|%2").arg(code, y)
+                                     : QStringLiteral("S-1200|%1|%2-%3").arg(code, y, m);
+    return {remuneration, QStringLiteral("S-1210|%1|%2-%3").arg(code, y, m)};
+}
+
+int EsocialMarks::mark(const QStringList& patterns) {
+    if (patterns.isEmpty()) return 0;
+    if (!hasTable_) hasTable_ = db_.hasTable(QStringLiteral("ESOCIAL"));
+    if (!*hasTable_) return 0;
+    QString sql = QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'S' WHERE ASSUNTO LIKE ?");
+    for (int i = 1; i < patterns.size(); ++i) sql += QStringLiteral(" OR ASSUNTO LIKE ?");
+    QVariantList params;
+    for (const QString& p : patterns) params << p;
+    return db_.execWrite(sql, params);
+}
+
+} // namespace folha

@@ -1,0 +1,42 @@
+#pragma once
+// The mark a calculation leaves on the eSocial events of what it changed:
+// the latest version of each event about a worker's month is flagged
+// ALTERADO = 'S' in table ESOCIAL, so the next generation rebuilds it and,
+// when the earlier version was accepted, rectifies it. A company that never
+// generated eSocial events has no such table and is left alone.
+//
+// It lives with the tables so that the calculations mark what they touch
+// without depending on the eSocial library (which reads their results).
+
+#include "Database.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace folha {
+
+// The subjects of the month's events of a worker that a calculated sheet
+// feeds: its S-1200 ("S-1200|000012|2026-01", or "S-1200|000012|2025" for
+// the 13th salary, sheet "D") and the S-1210 of the payments of the month
+// ("S-1210|000012|2026-01").
+QStringList PayrollEventSubjects(const QString& worker, const QString& year, const QString& month, const QString& sheet);
+
+class EsocialMarks {
+public:
+    explicit EsocialMarks(Database& db) : db_(db) {}
+    // One UPDATE for all the subjects given (LIKE patterns); looks for the
+    // table once per object. Returns the versions marked.
+    int mark(const QStringList& subjectPatterns);
+    // The worker's events of one calculated sheet.
+    int markSheet(const QString& worker, const QString& year, const QString& month, const QString& sheet) {
+        return mark(PayrollEventSubjects(worker, year, month, sheet));
+    }
+
+private:
+    Database& db_;
+    std::optional<bool> hasTable_;
+};
+
+} // namespace folha
