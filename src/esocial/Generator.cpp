@@ -55,11 +55,12 @@ Employer EmployerOf(Database& db, int companyCode, const QString& companyName) {
     return e;
 }
 
-// The CPF of the worker an event reports, read from its XML.
+// The CPF of the worker an event reports, read from its XML (the S-1210
+// names him the beneficiary).
 static QString workerCpf(const QByteArray& xml) {
-    static const QRegularExpression cpf(QStringLiteral("<cpfTrab>(\\d{11})</cpfTrab>"));
+    static const QRegularExpression cpf(QStringLiteral("<(cpfTrab|cpfBenef)>(\\d{11})</\\1>"));
     auto m = cpf.match(QString::fromUtf8(xml));
-    return m.hasMatch() ? m.captured(1) : QString();
+    return m.hasMatch() ? m.captured(2) : QString();
 }
 
 static QString tagText(const QByteArray& xml, const char* tag) {
