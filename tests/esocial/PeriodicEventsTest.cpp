@@ -1,0 +1,379 @@
+// The month's periodic events of the demo companies: the S-1200 of a worker
+// against the rows the calculation left (figures checked by hand), the
+// payments of the S-1210, the closings, the rectification after a new
+// calculation and the removal after an undo.
+//
+// Company 3 (January 2026; its 13th salary in December 2025) and company 1
+// (April 2013). The chart's mapping is filled below from each event's
+// provento/desconto flag: the remuneration events carry only the type.
+
+#include "DemoCompany.h"
+#include "EventRegister.h"
+#include "Generator.h"
+#include "PayrollRun.h"
+#include "PeriodicEvents.h"
+#include "Rubricas.h"
+#include "Schemas.h"
+#include "ScriptedUi.h"
+#include "Signer.h"
+#include "TempDir.h"
+#include "TestCertificate.h"
+#include "Undo.h"
+
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
+QT_END_NAMESPACE
+
+using namespace folha;
+using namespace folha::esocial;
+
+namespace {
+
+// The text of every element of that name, in document order.
+QStringList Values(const QByteArray& xml, const QString& tag) {
+    QStringList out;
+    QXmlStreamReader r(xml);
+    while (!r.atEnd())
+        if (r.readNext() == QXmlStreamReader::StartElement && r.name() == tag) out << r.readElementText();
+    return out;
+}
+
+// Each itensRemun as "ideDmDev codRubr qtdRubr vrRubr" ("-" without quantity).
+QStringList Items(const QByteArray& xml) {
+    QStringList out;
+    QXmlStreamReader r(xml);
+    QString dmDev, code, qtd, value;
+    while (!r.atEnd()) {
+        auto t = r.readNext();
+        if (t == QXmlStreamReader::StartElement) {
+            if (r.name() == QLatin1String("ideDmDev")) dmDev = r.readElementText();
+            else if (r.name() == QLatin1String("itensRemun")) code.clear(), qtd = QStringLiteral("-"), value.clear();
+            else if (r.name() == QLatin1String("codRubr")) code = r.readElementText();
+            else if (r.name() == QLatin1String("qtdRubr")) qtd = r.readElementText();
+            else if (r.name() == QLatin1String("vrRubr")) value = r.readElementText();
+        } else if (t == QXmlStreamReader::EndElement && r.name() == QLatin1String("itensRemun")) {
+            out << QStringLiteral("%1 %2 %3 %4").arg(dmDev, code, qtd, value);
+        }
+    }
+    return out;
+}
+
+// Each infoPgto as "dtPgto tpPgto perRef ideDmDev vrLiq".
+QStringList Payments(const QByteArray& xml) {
+    QStringList out;
+    QXmlStreamReader r(xml);
+    QStringList fields;
+    while (!r.atEnd()) {
+        auto t = r.readNext();
+        if (t == QXmlStreamReader::StartElement) {
+            if (r.name() == QLatin1String("infoPgto")) fields.clear();
+            else if (QStringList{"dtPgto", "tpPgto", "perRef", "ideDmDev", "vrLiq"}.contains(r.name().toString()))
+                fields << r.readElementText();
+        } else if (t == QXmlStreamReader::EndElement && r.name() == QLatin1String("infoPgto")) {
+            out << fields.join(' ');
+        }
+    }
+    return out;
+}
+
+// The chart's mapping for the tests: the type from the event's flag
+// (HPRODESC 1 provento, 0 desconto, 2 informativa), the other fields filled
+// so the mapping is complete.
+void MapChart(Database& db) {
+    db.execWrite(QStringLiteral("UPDATE HISTFP SET ESNATRUB = '1000', ESINCCP = '00', ESINCIRRF = '00', ESINCFGTS = '00', "
+                                "ESTPRUB = CASE WHEN HPRODESC = 1 THEN 1 WHEN HPRODESC = 0 THEN 2 ELSE 3 END"));
+}
+
+class PeriodicEvents : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session_ = std::make_unique<Session>(Installation(dir_.path()));
+        ScriptedUi ui;
+        BuildDemo(*session_, ui);
+    }
+
+    Database& company(int code) {
+        auto& db = dbs_[code];
+        if (!db) {
+            auto row = Table(session_->companyListDb(), "EmpresaFOLHA").find({code});
+            EXPECT_TRUE(row.has_value());
+            db = session_->openCompanyDirectory(session_->companyDirectory(row->text("Diretorio")));
+            MapChart(*db);
+        }
+        return *db;
+    }
+
+    // The drafts of the periodic builder for a competence, by subject.
+    std::map<QString, Draft> drafts(int code, int year, int month) {
+        Database& db = company(code);
+        EventRegister reg(db);
+        Context ctx(db, EmployerOf(db, code, QStringLiteral("DEMO")), year, month, QString(), reg, 2);
+        std::vector<Draft> out;
+        BuildPeriodicEvents(ctx, out);
+        std::map<QString, Draft> bySubject;
+        for (Draft& d : out) {
+            EXPECT_FALSE(bySubject.count(d.subject)) << d.subject.toStdString();
+            bySubject[d.subject] = d;
+        }
+        return bySubject;
+    }
+
+    GenerateResult generate(int code, int year, int month, const Certificate* cert = nullptr) {
+        Database& db = company(code);
+        GenerateRequest r;
+        r.year = year;
+        r.month = month;
+        r.certificate = cert;
+        r.now = QDateTime(QDate(2026, 2, 5), QTime(10, 0, generation_++));
+        r.builders = {BuildPeriodicEvents};
+        ScriptedUi ui;
+        return Generate(db, EmployerOf(db, code, QStringLiteral("DEMO")), r, ui);
+    }
+
+    // Accepts the latest version of a subject with a receipt.
+    void accept(int code, const QString& subject, const QString& receipt) {
+        EventRegister reg(company(code));
+        auto e = reg.latest(subject);
+        ASSERT_TRUE(e.has_value()) << subject.toStdString();
+        reg.setStatus(e->id, status::Accepted);
+        reg.setReceipt(e->id, receipt);
+    }
+
+    std::optional<StoredEvent> latest(int code, const QString& subject) { return EventRegister(company(code)).latest(subject); }
+
+    TempDir dir_;
+    std::unique_ptr<Session> session_;
+    std::map<int, std::unique_ptr<Database>> dbs_;
+    int generation_ = 0;
+};
+
+// Bruno, 3.000,00 a month, January 2026: INSS 7,5 % of 1.621,00 = 121,57 +
+// 9 % of 1.281,84 = 115,36 + 12 % of 97,16 = 11,65 → 248,58; FGTS 8 % = 240,00;
+// dues 15,00 and 30,00; the net 3.000,58 − 293,58 = 2.707,00 rounded up by 0,58.
+TEST_F(PeriodicEvents, TheMonthsRemunerationListsEveryRubricaOfTheSheet) {
+    auto all = drafts(3, 2026, 1);
+    ASSERT_TRUE(all.count("S-1200|000002|2026-01"));
+    const QByteArray xml = all["S-1200|000002|2026-01"].xml;
+    EXPECT_EQ(Items(xml), (QStringList{"F202601 001 220.00 3000.00", "F202601 094 - 15.00", "F202601 095 - 30.00",
+                                       "F202601 103 - 0.58", "F202601 110 - 248.58", "F202601 111 - 3000.00",
+                                       "F202601 121 - 3000.00", "F202601 130 - 3000.00", "F202601 131 - 240.00",
+                                       "F202601 144 - 3000.00"}));
+    EXPECT_EQ(Values(xml, "indApuracao"), QStringList{"1"});
+    EXPECT_EQ(Values(xml, "perApur"), QStringList{"2026-01"});
+    EXPECT_EQ(Values(xml, "cpfTrab"), QStringList{"30000019720"});
+    EXPECT_EQ(Values(xml, "codCateg"), QStringList{"101"});
+    EXPECT_EQ(Values(xml, "nrInsc"), (QStringList{"11444777", "11444777000161"}));
+    EXPECT_EQ(Values(xml, "codLotacao"), QStringList{"001"});
+    EXPECT_EQ(Values(xml, "matricula"), QStringList{"000002"});
+    EXPECT_EQ(Values(xml, "ideTabRubr").size(), 10);
+    EXPECT_EQ(Values(xml, "indApurIR"), QStringList(10, "0"));
+    EXPECT_TRUE(Values(xml, "indGuia").isEmpty());
+    EXPECT_EQ(Payments(all["S-1210|000002|2026-01"].xml), QStringList{"2026-01-31 1 2026-01 F202601 2707.00"});
+    EXPECT_TRUE(ValidateEvent(xml, "S-1200", Signature::Optional).isEmpty());
+}
+
+// Luana's vacation of 05/01/2026: the vacation sheet is a demonstrative of
+// its own, paid two days before it begins; the monthly sheet carries it.
+TEST_F(PeriodicEvents, TheVacationIsADemonstrativeOfItsOwnPaidBeforeItBegins) {
+    auto all = drafts(3, 2026, 1);
+    const QStringList items = Items(all["S-1200|000012|2026-01"].xml);
+    EXPECT_EQ(Values(all["S-1200|000012|2026-01"].xml, "ideDmDev"), (QStringList{"F202601", "I202601"}));
+    EXPECT_TRUE(items.contains("I202601 050 146.67 2666.73"));
+    EXPECT_TRUE(items.contains("I202601 051 73.33 1333.27"));
+    EXPECT_TRUE(items.contains("I202601 052 - 888.91"));
+    EXPECT_TRUE(items.contains("I202601 110 - 315.26"));
+    EXPECT_TRUE(items.contains("F202601 058 - 4533.65"));
+    EXPECT_EQ(Payments(all["S-1210|000012|2026-01"].xml),
+              (QStringList{"2026-01-31 1 2026-01 F202601 1148.00", "2026-01-03 1 2026-01 I202601 4533.65"}));
+}
+
+// Kaio, dismissed on 20/01/2026: his monthly sheet is the termination's
+// (the S-2299 reports it); the S-1210 pays it ten days later.
+TEST_F(PeriodicEvents, TheTerminationIsPaidButReportedByTheDismissal) {
+    auto all = drafts(3, 2026, 1);
+    EXPECT_FALSE(all.count("S-1200|000011|2026-01"));
+    EXPECT_EQ(Payments(all["S-1210|000011|2026-01"].xml), QStringList{"2026-01-30 2 2026-01 R202601 10404.73"});
+    const QByteArray closing = all["S-1299|2026-01"].xml;
+    EXPECT_EQ(Values(closing, "evtRemun"), QStringList{"S"});
+    EXPECT_EQ(Values(closing, "evtPgtos"), QStringList{"S"});
+    EXPECT_EQ(Values(closing, "indApuracao"), QStringList{"1"});
+}
+
+// December 2025's 13th salary: the year's remuneration (indApuracao 2,
+// perApur 2025), paid on 20 December in the month's S-1210, closed apart.
+// Luana: 4.000,00; INSS 13 373,40; IRRF 13 121,39; dues 40,00; net 3.466,00.
+TEST_F(PeriodicEvents, TheThirteenthGoesInTheYearsRemuneration) {
+    auto all = drafts(3, 2025, 12);
+    EXPECT_FALSE(all.count("S-1200|000012|2025-12"));
+    ASSERT_TRUE(all.count("S-1200|000012|2025"));
+    const QByteArray xml = all["S-1200|000012|2025"].xml;
+    EXPECT_EQ(Values(xml, "indApuracao"), QStringList{"2"});
+    EXPECT_EQ(Values(xml, "perApur"), QStringList{"2025"});
+    EXPECT_EQ(Items(xml), (QStringList{"D2025 070 220.00 4000.00", "D2025 095 - 40.00", "D2025 103 - 0.79",
+                                       "D2025 112 - 373.40", "D2025 113 - 4000.00", "D2025 123 - 121.39",
+                                       "D2025 124 - 4000.00", "D2025 125 1.00 189.59", "D2025 130 - 4000.00",
+                                       "D2025 131 - 320.00", "D2025 144 - 4000.00"}));
+    EXPECT_EQ(Payments(all["S-1210|000012|2025-12"].xml), QStringList{"2025-12-20 1 2025 D2025 3466.00"});
+    EXPECT_EQ(Values(all["S-1299|2025"].xml, "evtRemun"), QStringList{"S"});
+    EXPECT_EQ(Values(all["S-1299|2025"].xml, "evtPgtos"), QStringList{"N"});
+    EXPECT_EQ(Values(all["S-1299|2025-12"].xml, "evtRemun"), QStringList{"N"});
+    EXPECT_EQ(Values(all["S-1299|2025-12"].xml, "evtPgtos"), QStringList{"S"});
+    for (const auto& [subject, d] : all) EXPECT_TRUE(ValidateEvent(d.xml, d.type, Signature::Optional).isEmpty()) << subject.toStdString();
+}
+
+// April 2013 is before the IR indicator of the items (from 2021-07).
+TEST_F(PeriodicEvents, BeforeJuly2021TheItemsHaveNoIrIndicator) {
+    auto all = drafts(1, 2013, 4);
+    ASSERT_FALSE(all.empty());
+    int remunerations = 0;
+    for (const auto& [subject, d] : all)
+        if (d.type == QLatin1String("S-1200")) {
+            ++remunerations;
+            EXPECT_TRUE(Values(d.xml, "indApurIR").isEmpty()) << subject.toStdString();
+        }
+    EXPECT_GT(remunerations, 0);
+    // The advance is a demonstrative of its own.
+    EXPECT_EQ(Items(all["S-1200|000023|2013-04"].xml).filter("A201304 "), QStringList{"A201304 096 - 721.00"});
+}
+
+TEST_F(PeriodicEvents, EveryPeriodicEventOfTheDemoValidatesSigned) {
+    const auto& tc = folha::testing::ThrowawayCertificate();
+    auto cert = Certificate::load(tc.pfx, tc.password);
+    const struct {
+        int company, year, month;
+    } months[] = {{1, 2013, 4}, {3, 2025, 12}, {3, 2026, 1}};
+    for (const auto& m : months) {
+        GenerateResult r = generate(m.company, m.year, m.month, cert.get());
+        EXPECT_EQ(r.invalid, 0) << m.company << " " << m.month << ": " << r.problems.join("\n").toStdString();
+        EXPECT_GT(r.stored, 0);
+        EXPECT_EQ(r.signedCount, r.stored);
+        EventFilter f;
+        f.competence = MonthText(m.year, m.month);
+        for (const StoredEvent& e : EventRegister(company(m.company)).list(f))
+            EXPECT_TRUE(ValidateEvent(e.xml, e.type, Signature::Required).isEmpty()) << e.subject.toStdString();
+    }
+}
+
+TEST_F(PeriodicEvents, ARubricaWithoutItsMappingStopsTheGenerationNamingIt) {
+    Database& db = company(3);
+    db.execWrite("UPDATE HISTFP SET ESNATRUB = NULL WHERE HCODIGO IN ('110', '131')");
+    try {
+        generate(3, 2026, 1);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_TRUE(e.message().contains("110 - INSS")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains("131 - FGTS DO MES")) << e.message().toStdString();
+    }
+    EXPECT_TRUE(EventRegister(db).list({}).empty());
+}
+
+TEST_F(PeriodicEvents, GeneratingAgainStoresNothing) {
+    GenerateResult first = generate(3, 2026, 1);
+    EXPECT_EQ(first.invalid, 0) << first.problems.join("\n").toStdString();
+    // 12 remunerations (Kaio's is his dismissal's), 13 payments, the closing.
+    EXPECT_EQ(first.stored, 12 + 13 + 1);
+    GenerateResult again = generate(3, 2026, 1);
+    EXPECT_EQ(again.stored, 0);
+    EXPECT_EQ(again.unchanged, first.stored);
+}
+
+// A new calculation marks the worker's events; when the amounts changed and
+// the earlier version was accepted, the next one rectifies it.
+TEST_F(PeriodicEvents, ARecalculatedMonthIsRectified) {
+    Database& db = company(3);
+    generate(3, 2026, 1);
+    accept(3, "S-1200|000002|2026-01", "1.2.0000000000000000001");
+
+    ScriptedUi ui;
+    payroll::RunOptions o;
+    o.branchCode = "001";
+    o.firstEmployee = o.lastEmployee = "000002";
+    o.automaticMode = true;
+    // The same month again: nothing changes, nothing is marked.
+    payroll::PayrollRun(db, ui).run(o);
+    EXPECT_FALSE(latest(3, "S-1200|000002|2026-01")->changed);
+
+    // A raise to 3.100,00: every amount of the month changes.
+    db.execWrite("UPDATE CADFUN SET VLR_SALAR = 3100 WHERE CODFUN = '000002'");
+    payroll::PayrollRun(db, ui).run(o);
+    EXPECT_TRUE(latest(3, "S-1200|000002|2026-01")->changed);
+    EXPECT_TRUE(latest(3, "S-1210|000002|2026-01")->changed);
+    EXPECT_FALSE(latest(3, "S-1200|000003|2026-01")->changed);
+
+    GenerateResult r = generate(3, 2026, 1);
+    EXPECT_EQ(r.invalid, 0) << r.problems.join("\n").toStdString();
+    EXPECT_EQ(r.stored, 2); // Bruno's remuneration and payment
+    auto rect = latest(3, "S-1200|000002|2026-01");
+    EXPECT_EQ(rect->version, 2);
+    EXPECT_EQ(rect->indRetif, 2);
+    EXPECT_EQ(rect->rectifies, "1.2.0000000000000000001");
+    EXPECT_EQ(Values(rect->xml, "nrRecibo"), QStringList{"1.2.0000000000000000001"});
+    EXPECT_TRUE(Items(rect->xml).contains("F202601 001 220.00 3100.00"));
+    EXPECT_FALSE(rect->changed);
+    auto payment = latest(3, "S-1210|000002|2026-01");
+    EXPECT_EQ(payment->version, 2);
+    EXPECT_EQ(payment->indRetif, 1); // the first was never accepted
+}
+
+// An accepted month undone for a worker is removed by S-3000.
+TEST_F(PeriodicEvents, AnUndoneAcceptedMonthIsRemoved) {
+    Database& db = company(3);
+    generate(3, 2026, 1);
+    accept(3, "S-1200|000001|2026-01", "1.2.0000000000000000011");
+    accept(3, "S-1210|000001|2026-01", "1.2.0000000000000000012");
+
+    ScriptedUi ui({true});
+    payroll::PayrollUndo undo(db, ui);
+    ASSERT_TRUE(undo.run({"2026", "01", "F", "000001"}));
+    EXPECT_GT(undo.rowsRemoved(), 0);
+    EXPECT_TRUE(latest(3, "S-1200|000001|2026-01")->changed);
+
+    GenerateResult r = generate(3, 2026, 1);
+    EXPECT_EQ(r.invalid, 0) << r.problems.join("\n").toStdString();
+    EXPECT_EQ(r.removals, 2);
+    auto removal = latest(3, "S-1200|000001|2026-01");
+    EXPECT_EQ(removal->type, "S-3000");
+    EXPECT_EQ(Values(removal->xml, "nrRecEvt"), QStringList{"1.2.0000000000000000011"});
+    EXPECT_EQ(Values(removal->xml, "cpfTrab").size(), 1);
+    EXPECT_EQ(latest(3, "S-1210|000001|2026-01")->type, "S-3000");
+}
+
+TEST(PaymentDates, EachSheetByItsRule) {
+    const struct {
+        PaymentDateRule rule;
+        char sheet;
+        int year, month;
+        QDate branch, vacation, leaving, expected;
+    } cases[] = {
+        {PaymentDateRule::EndOfCompetence, 'F', 2026, 1, QDate(2026, 1, 31), {}, {}, QDate(2026, 1, 31)},
+        {PaymentDateRule::EndOfCompetence, 'A', 2026, 2, QDate(2026, 2, 20), {}, {}, QDate(2026, 2, 28)},
+        {PaymentDateRule::BranchPayrollDate, 'A', 2026, 2, QDate(2026, 2, 20), {}, {}, QDate(2026, 2, 20)},
+        // a payroll date of another month is not the payment's
+        {PaymentDateRule::BranchPayrollDate, 'F', 2026, 1, QDate(2026, 2, 28), {}, {}, QDate(2026, 1, 31)},
+        {PaymentDateRule::EndOfCompetence, 'I', 2026, 1, {}, QDate(2026, 1, 5), {}, QDate(2026, 1, 3)},
+        // a vacation beginning on the 1st is paid within the competence
+        {PaymentDateRule::EndOfCompetence, 'I', 2026, 3, {}, QDate(2026, 3, 1), {}, QDate(2026, 3, 1)},
+        {PaymentDateRule::EndOfCompetence, 'D', 2025, 12, {}, {}, {}, QDate(2025, 12, 20)},
+        {PaymentDateRule::EndOfCompetence, 'R', 2026, 1, {}, {}, QDate(2026, 1, 20), QDate(2026, 1, 30)},
+        {PaymentDateRule::EndOfCompetence, 'R', 2026, 1, {}, {}, QDate(2026, 1, 25), QDate(2026, 1, 31)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PaymentDate(c.rule, QLatin1Char(c.sheet), c.year, c.month, c.branch, c.vacation, c.leaving), c.expected)
+            << c.sheet << " " << c.month;
+}
+
+TEST(PeriodicIds, DemonstrativesAndCategories) {
+    EXPECT_EQ(DemonstrativeId("F", 2026, 1), "F202601");
+    EXPECT_EQ(DemonstrativeId("D", 2025, 12), "D2025");
+    EXPECT_EQ(TerminationDmDev(2026, 1), "R202601");
+    EXPECT_EQ(CategoryOfVinculo(1), 101);
+    EXPECT_EQ(CategoryOfVinculo(7), 103);
+    EXPECT_EQ(CategoryOfVinculo(2), 0);
+}
+
+} // namespace
