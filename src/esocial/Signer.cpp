@@ -67,7 +67,14 @@ struct Certificate::Impl {
     X509* cert = nullptr;
     QByteArray pkcs12;   // the file as read, for xmlsec
     QByteArray password; // kept in memory only while the certificate is open
+    // The key as xmlsec signs with it and the certificate as the key info
+    // carries it, made on the first signature and kept for the next ones
+    // (opening the PKCS#12 costs more than a signature).
+    QMutex mutex;
+    xmlSecKeyPtr signingKey = nullptr;
+    QByteArray certificateBase64;
     ~Impl() {
+        if (signingKey) xmlSecKeyDestroy(signingKey);
         EVP_PKEY_free(key);
         X509_free(cert);
         password.fill('\0');
@@ -152,24 +159,28 @@ QByteArray Certificate::sign(const QByteArray& xml) const {
     xmlNodePtr x509 = keyInfo ? xmlSecTmplKeyInfoAddX509Data(keyInfo) : nullptr;
     if (!x509) throw UserError(QStringLiteral("Não foi possível montar a assinatura do evento."));
 
-    // The signer's certificate alone goes in the key info, written here from
-    // the certificate itself (the chain of the file stays out).
-    unsigned char* der = nullptr;
-    int derSize = i2d_X509(d->cert, &der);
-    QByteArray base64 = QByteArray(reinterpret_cast<const char*>(der), derSize).toBase64();
-    OPENSSL_free(der);
+    QMutexLocker lock(&d->mutex);
+    if (!d->signingKey) {
+        // The signer's certificate alone goes in the key info, written here
+        // from the certificate itself (the chain of the file stays out).
+        unsigned char* der = nullptr;
+        int derSize = i2d_X509(d->cert, &der);
+        d->certificateBase64 = QByteArray(reinterpret_cast<const char*>(der), derSize).toBase64();
+        OPENSSL_free(der);
+        d->signingKey = xmlSecCryptoAppKeyLoadMemory(reinterpret_cast<const xmlSecByte*>(d->pkcs12.constData()),
+                                                     static_cast<xmlSecSize>(d->pkcs12.size()), xmlSecKeyDataFormatPkcs12,
+                                                     d->password.constData(), nullptr, nullptr);
+        if (!d->signingKey) throw UserError(QStringLiteral("A chave do certificado não pôde ser usada para assinar."));
+    }
     xmlNewTextChild(x509, nullptr, reinterpret_cast<const xmlChar*>("X509Certificate"),
-                    reinterpret_cast<const xmlChar*>(base64.constData()));
+                    reinterpret_cast<const xmlChar*>(d->certificateBase64.constData()));
 
-    xmlSecKeyPtr key = xmlSecCryptoAppKeyLoadMemory(reinterpret_cast<const xmlSecByte*>(d->pkcs12.constData()),
-                                                    static_cast<xmlSecSize>(d->pkcs12.size()), xmlSecKeyDataFormatPkcs12,
-                                                    d->password.constData(), nullptr, nullptr);
-    if (!key) throw UserError(QStringLiteral("A chave do certificado não pôde ser usada para assinar."));
     xmlSecDSigCtxPtr ctx = xmlSecDSigCtxCreate(nullptr);
-    ctx->signKey = key; // the context frees it
+    ctx->signKey = d->signingKey; // lent: taken back before the context is destroyed
     // The key info is written above: xmlsec leaves it as it is.
     ctx->keyInfoWriteCtx.flags = 0;
     int rc = xmlSecDSigCtxSign(ctx, signature);
+    ctx->signKey = nullptr;
     xmlSecDSigCtxDestroy(ctx);
     if (rc < 0) throw UserError(QStringLiteral("Não foi possível assinar o evento com o certificado."));
     return serialized(doc.get());
