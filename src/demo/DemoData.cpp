@@ -611,7 +611,9 @@ DemoRow syntheticEmployee(const QString& code, int seq) {
                           {"TIPO_PAG", 1}, {"VINCULO", 1}, {"APOSENT", 0}, {"DEPENDEN", seq % 3}, {"CARGO", 1 + seq % 6},
                           {"CENTCUSTO", "PROD"}, {"DT_ADMIS", QDate(2010, 1, 1).addDays(seq % 1000)}, {"HR_SEMAN", 44},
                           {"CONDICAO", 1}, {"CALCULO", 1}, {"CALC_FLAG", 0}, {"SAL_FAM", 0}, {"COD_SIND", 1},
-                          {"NR_PIS", PisWithCheckDigit(QString::number(1300000000LL + seq))}, {"SEXO", seq % 2 ? "F" : "M"}});
+                          {"NR_PIS", PisWithCheckDigit(QString::number(1300000000LL + seq))}, {"SEXO", seq % 2 ? "F" : "M"},
+                          // the CPF the eSocial events identify the worker by
+                          {"NR_CPF", CpfWithCheckDigits(QString::number(200000000LL + seq))}});
 }
 
 QList<DemoRow> syntheticEvents(const QString& code, int seq) {

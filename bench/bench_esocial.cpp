@@ -1,0 +1,97 @@
+// The eSocial S-1200 of a synthetic company beside its monthly payroll run,
+// measured in the same process: the run of N employees, then the generation
+// of their S-1200 (built, validated against the schema, signed with a
+// throwaway A1 certificate, validated again with the signature, stored).
+//   bench_esocial [employees]   (default: 10000)
+// Needs openssl on the PATH for the throwaway certificate.
+#include "BenchSupport.h"
+#include "DemoBuilder.h"
+#include "Generator.h"
+#include "PayrollRun.h"
+#include "PeriodicEvents.h"
+#include "Signer.h"
+#include "Table.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace folha;
+using folha::benchmarks::SilentUi;
+
+namespace {
+
+bool run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// A self-signed RSA-2048 certificate in a PKCS#12 file, as an A1 is.
+QString throwawayCertificate(const QString& dir, const QByteArray& password) {
+    const QString key = dir + "/chave.pem", pem = dir + "/cert.pem", pfx = dir + "/cert.pfx";
+    if (!run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", pem, "-days", "30",
+                         "-subj", "/C=BR/O=ICP-Brasil/CN=EMPRESA SINTETICA:12345678000195"}) ||
+        !run("openssl", {"pkcs12", "-export", "-inkey", key, "-in", pem, "-out", pfx, "-passout",
+                         "pass:" + QString::fromLatin1(password)}))
+        return {};
+    return pfx;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int employees = argc > 1 ? atoi(argv[1]) : 10000;
+    QTemporaryDir dir;
+    auto db = Database::openDirectory(dir.path() + "/synthetic");
+    demo::DemoBuilder::buildSyntheticCompany(*db, employees);
+    // The chart's mapping: the type from the event's provento/desconto flag;
+    // the rest only needs to be there (the S-1200 carries the type alone).
+    db->ensureTable(Registry::instance().require("HISTFP"));
+    db->execWrite("UPDATE HISTFP SET ESNATRUB = '1000', ESINCCP = '00', ESINCIRRF = '00', ESINCFGTS = '00', "
+                  "ESTPRUB = CASE WHEN HPRODESC = 1 THEN 1 WHEN HPRODESC = 0 THEN 2 ELSE 3 END");
+
+    SilentUi ui;
+    payroll::RunOptions options;
+    options.branchCode = QStringLiteral("001");
+    options.automaticMode = true;
+    QElapsedTimer t;
+    t.start();
+    const payroll::RunSummary s = payroll::PayrollRun(*db, ui).run(options);
+    const double runSecs = t.elapsed() / 1000.0;
+
+    const QByteArray password = "senha-do-benchmark";
+    const QString pfx = throwawayCertificate(dir.path(), password);
+    if (pfx.isEmpty()) {
+        fprintf(stderr, "openssl could not make the throwaway certificate\n");
+        return 1;
+    }
+    auto cert = esocial::Certificate::load(pfx, password);
+    const esocial::Employer employer = esocial::EmployerOf(*db, 1, QStringLiteral("EMPRESA SINTETICA"));
+    esocial::GenerateRequest r;
+    r.year = 2013;
+    r.month = 4;
+    r.certificate = cert.get();
+    r.builders = {[](esocial::Context& ctx, std::vector<esocial::Draft>& out) {
+        std::vector<esocial::Draft> all;
+        esocial::BuildPeriodicEvents(ctx, all);
+        for (auto& d : all)
+            if (d.type == QLatin1String("S-1200")) out.push_back(std::move(d));
+    }};
+    t.restart();
+    const esocial::GenerateResult g = esocial::Generate(*db, employer, r, ui);
+    const double genSecs = t.elapsed() / 1000.0;
+
+    printf("employees=%d calculated=%d rows_written=%lld\n", employees, s.employeesCalculated, (long long)s.rowsWritten);
+    printf("  run:      %.2f s  %.0f employees/s\n", runSecs, s.employeesCalculated / runSecs);
+    printf("  S-1200:   %.2f s  %.0f events/s  (%d built, %d signed, %d invalid%s%s)\n", genSecs, g.stored / genSecs,
+           g.built, g.signedCount, g.invalid, g.problems.isEmpty() ? "" : ": ",
+           g.problems.isEmpty() ? "" : g.problems.first().toUtf8().constData());
+    printf("  ratio S-1200/run: %.2f\n", genSecs / runSecs);
+    fflush(stdout);
+    return g.invalid == 0 && g.signedCount == employees ? 0 : 1;
+}
