@@ -162,11 +162,18 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
         }
         QByteArray xml = d.xml;
         xml.replace(kIdPlaceholder, e.id.toLatin1());
-        QStringList errors = ValidateEvent(xml, d.type, Signature::Optional);
-        if (errors.isEmpty() && request.certificate) {
-            xml = request.certificate->sign(xml);
-            errors = ValidateEvent(xml, d.type, Signature::Required);
-            if (errors.isEmpty()) ++result.signedCount;
+        QStringList errors;
+        if (request.certificate) {
+            // Signed first and validated once, signature included; an
+            // invalid event is kept as built, unsigned, with its errors.
+            const QByteArray signedXml = request.certificate->sign(xml);
+            errors = ValidateEvent(signedXml, d.type, Signature::Required);
+            if (errors.isEmpty()) {
+                xml = signedXml;
+                ++result.signedCount;
+            }
+        } else {
+            errors = ValidateEvent(xml, d.type, Signature::Optional);
         }
         e.xml = xml;
         if (!errors.isEmpty()) {
