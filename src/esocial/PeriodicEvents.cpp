@@ -3,6 +3,7 @@
 #include "PeriodicEvents.h"
 
 #include "DbError.h"
+#include "EventRegister.h"
 #include "Generator.h"
 #include "Registry.h"
 #include "Rubricas.h"
@@ -306,6 +307,19 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
         w.end(); // dmDev
     };
 
+    // The header of each event: the register is asked only about subjects
+    // of the year that were ever sent (one read); the others start as
+    // originals with the environment's header.
+    QSet<QString> sent;
+    {
+        // The year's: the 13th salary's subject is the year's.
+        auto q = db.exec(QStringLiteral("SELECT DISTINCT ASSUNTO FROM ESOCIAL WHERE COMPETENC LIKE ? AND SITUACAO IN (?, ?)"),
+                         {yearText + QStringLiteral("-%"), status::Sent, status::Accepted});
+        while (q.next()) sent.insert(q.value(0).toString().trimmed());
+    }
+    const Header original = ctx.headerFor(QStringLiteral("S-1200|%1").arg(competence)); // never a subject of its own
+    auto headerFor = [&](const QString& subject) { return sent.contains(subject) ? ctx.headerFor(subject) : original; };
+
     // indApurIR is written from 2021-07 (monthly) and from 2021 (annual).
     const bool monthlyIr = year > 2021 || (year == 2021 && month >= 7);
     const bool annualIr = year >= 2021;
@@ -324,7 +338,7 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
         if (!monthly.empty()) {
             const QString subject = QStringLiteral("S-1200|%1|%2").arg(code, competence);
             EventWriter w(QStringLiteral("S-1200"));
-            ideEvento(w, ctx.headerFor(subject), QStringLiteral("1"), competence);
+            ideEvento(w, headerFor(subject), QStringLiteral("1"), competence);
             w.ideEmpregador(ctx.employer());
             w.start(QStringLiteral("ideTrabalhador"));
             w.text(QStringLiteral("cpfTrab"), worker.cpf);
@@ -342,7 +356,7 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
             if (any) {
                 const QString subject = QStringLiteral("S-1200|%1|%2").arg(code, annualPeriod);
                 EventWriter w(QStringLiteral("S-1200"));
-                ideEvento(w, ctx.headerFor(subject), QStringLiteral("2"), annualPeriod);
+                ideEvento(w, headerFor(subject), QStringLiteral("2"), annualPeriod);
                 w.ideEmpregador(ctx.employer());
                 w.start(QStringLiteral("ideTrabalhador"));
                 w.text(QStringLiteral("cpfTrab"), worker.cpf);
@@ -383,7 +397,7 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
         if (payments.empty()) continue;
         const QString subject = QStringLiteral("S-1210|%1|%2").arg(code, competence);
         EventWriter w(QStringLiteral("S-1210"));
-        ideEvento(w, ctx.headerFor(subject), QString(), competence);
+        ideEvento(w, headerFor(subject), QString(), competence);
         w.ideEmpregador(ctx.employer());
         w.start(QStringLiteral("ideBenef"));
         w.text(QStringLiteral("cpfBenef"), worker.cpf);
