@@ -51,7 +51,8 @@ TEST(EsocialScreen, GeneratesShowsFiltersAndExports) {
     EXPECT_EQ(rows, int(screen.shown().size()));
     // The grid comes in batch order: the employer's tables first.
     EXPECT_EQ(screen.grid()->item(0, 1)->text(), "S-1000");
-    EXPECT_EQ(screen.grid()->item(0, 5)->text(), "assinado");
+    EXPECT_EQ(screen.grid()->item(0, 2)->text(), "empregador");
+    EXPECT_EQ(screen.grid()->item(0, 6)->text(), "assinado");
     screen.grid()->selectRow(rows - 1);
     EXPECT_TRUE(screen.detail()->toPlainText().contains("<SignatureValue>"));
 
@@ -63,7 +64,7 @@ TEST(EsocialScreen, GeneratesShowsFiltersAndExports) {
 
     ASSERT_TRUE(screen.exportTo(out.path())) << ui.texts("error").join('\n').toStdString();
     EXPECT_EQ(QDir(out.path()).entryList({"ID*.xml"}).size(), rows);
-    EXPECT_EQ(screen.grid()->item(0, 8)->text(), "1"); // its batch
+    EXPECT_EQ(screen.grid()->item(0, 9)->text(), "1"); // its batch
 }
 
 TEST(EsocialScreen, OnlyASupervisorChoosesTheCertificate) {

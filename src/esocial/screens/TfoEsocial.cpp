@@ -22,6 +22,8 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 
 namespace folha {
 
@@ -46,6 +48,23 @@ QString competenceKey(const QString& typed) {
     const QString yyyymm = law::CompetenceFromText(typed.trimmed());
     if (yyyymm.isEmpty()) throw UserError(QStringLiteral("Competência inválida: %1 (MM/AAAA)").arg(typed.trimmed()));
     return yyyymm.left(4) + '-' + yyyymm.mid(4);
+}
+
+// The event laid out one element per line, for reading only: what is kept
+// and exported are the bytes as signed.
+QString Indented(const QByteArray& xml) {
+    QXmlStreamReader in(xml);
+    in.setNamespaceProcessing(false);
+    QString out;
+    QXmlStreamWriter w(&out);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(2);
+    while (!in.atEnd()) {
+        in.readNext();
+        if (in.isWhitespace()) continue;
+        w.writeCurrentToken(in);
+    }
+    return in.hasError() ? QString::fromUtf8(xml) : out;
 }
 
 } // namespace
@@ -94,9 +113,10 @@ TfoEsocial::TfoEsocial(Session& session, UserInterface& ui, QWidget* parent)
     layout->addWidget(certificate_);
 
     auto* split = new QSplitter(Qt::Vertical, this);
-    grid_ = new QTableWidget(0, 10, split);
+    grid_ = new QTableWidget(0, 11, split);
     grid_->setObjectName(QStringLiteral("grEventos"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("Identificador"), QStringLiteral("Evento"), QStringLiteral("Competência"),
+    grid_->setHorizontalHeaderLabels({QStringLiteral("Identificador"), QStringLiteral("Evento"), QStringLiteral("Assunto"),
+                                      QStringLiteral("Competência"),
                                       QStringLiteral("Funcionário"), QStringLiteral("Versão"), QStringLiteral("Situação"),
                                       QStringLiteral("Retifica"), QStringLiteral("Recibo"), QStringLiteral("Lote"),
                                       QStringLiteral("Alterado")});
@@ -104,6 +124,7 @@ TfoEsocial::TfoEsocial(Session& session, UserInterface& ui, QWidget* parent)
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->verticalHeader()->setVisible(false);
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     grid_->horizontalHeader()->setStretchLastSection(true);
     detail_ = new QPlainTextEdit(split);
     detail_->setObjectName(QStringLiteral("mmXml"));
@@ -201,7 +222,9 @@ void TfoEsocial::refresh() {
     grid_->setRowCount(int(shown_.size()));
     for (int r = 0; r < int(shown_.size()); ++r) {
         const StoredEvent& e = shown_[size_t(r)];
-        const QStringList cells = {e.id, e.type, e.competence.mid(5) + '/' + e.competence.left(4), e.worker,
+        QString about = e.subject.section('|', 1, -1);
+        const QStringList cells = {e.id, e.type, about.isEmpty() ? QStringLiteral("empregador") : about.replace('|', QStringLiteral(" ")),
+                                   e.competence.mid(5) + '/' + e.competence.left(4), e.worker,
                                    QString::number(e.version), e.status, e.indRetif == 2 ? e.rectifies : QString(),
                                    e.receipt, e.batch ? QString::number(e.batch) : QString(),
                                    e.changed ? QStringLiteral("Sim") : QString()};
@@ -221,7 +244,7 @@ void TfoEsocial::showDetail() {
     const StoredEvent& e = shown_[size_t(row)];
     QString text;
     if (!e.messages.isEmpty()) text = QStringLiteral("Erros do esquema:\n") + e.messages + QStringLiteral("\n\n");
-    text += QString::fromUtf8(e.xml);
+    text += Indented(e.xml);
     detail_->setPlainText(text);
 }
 
