@@ -35,6 +35,14 @@ QString readLine(bool hidden) {
 
 } // namespace
 
+QString ReadSecret(const char* variable, const QString& prompt) {
+    if (qEnvironmentVariableIsSet(variable)) return qEnvironmentVariable(variable);
+    if (!isatty(STDIN_FILENO))
+        throw CliError{QStringLiteral("%1: informe-a em %2").arg(prompt, QLatin1String(variable)), 3};
+    fprintf(stderr, "%s: ", prompt.toLocal8Bit().constData());
+    return readLine(true);
+}
+
 void TextUi::message(MessageKind kind, const QString& text, const QString&) {
     QString t = text;
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));

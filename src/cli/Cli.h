@@ -137,6 +137,11 @@ QList<Command> payslipCommands(); // payslips
 QList<Command> importCommands();  // import-paradox
 QList<Command> serverCommands();  // migrate, backup, restore
 QList<Command> lawCommands();     // legal-tables
+QList<Command> esocialCommands(); // esocial
+
+// A secret (a certificate's password): from the environment variable, else
+// typed without echo on a terminal; refused when nobody can type it.
+QString ReadSecret(const char* variable, const QString& prompt);
 
 // Options every command takes: --root, --user.
 extern const QStringList globalOptions;

@@ -1,5 +1,7 @@
 #include "DemoBuilder.h"
 
+#include "Rubricas.h"
+
 #include "PayrollRun.h"
 #include "Termination.h"
 #include "Thirteenth.h"
@@ -230,6 +232,8 @@ void DemoBuilder::buildDemo(UserInterface& ui) {
         insertRows(*db, commonCompanyRows());
         insertRows(*db, employeeRows(c.code));
         t.commit();
+        // The event chart's eSocial mapping, proposed from its flags and roles.
+        esocial::ProposeMissingRubricas(*db);
         calculateDemoMonth(*db, c.code, ui);
         ui.progressStep(++step);
     }

@@ -307,7 +307,11 @@ QList<DemoRow> branchRows(int company) {
                                {"PER_GRPS17", "20"}, {"PER_GRPS18", "5.8"}, {"COD_GRPS18", "0115"}, {"COD_SAT", "2"},
                                {"COD_FPAS", "507"}, {"CODEMPFGTS", "0"}, {"COD_CNAE", "2599399"}, {"SIMPLES", "1"},
                                {"COD_PAGA", "2100"}, {"COD_CIDADE", "3550308"}, {"USA_PLANTO", usaPlanto},
-                               {"MODALIDADE", " "}, {"INDICE_FAP", "1"}, {"DATAPROCES", processed}});
+                               {"MODALIDADE", " "}, {"INDICE_FAP", "1"}, {"DATAPROCES", processed},
+                               // eSocial: a company outside the Simples (SIMPLES 1), classification 99,
+                               // neither cooperative nor construction company, allocation type 01.
+                               {"ES_CLASSTR", "99"}, {"ES_INDCOOP", 0}, {"ES_INDCONS", 0}, {"ES_DESFOLH", 0},
+                               {"ES_REGELET", 0}, {"ES_TPLOTAC", "01"}});
     };
     if (company == 1) {
         branch("001", "ZORVAN DEMONSTRACAO - MATRIZ", "12345678000195", "S");

@@ -109,12 +109,15 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
     if (request.branch.isEmpty()) {
         std::set<QString> subjects;
         for (const Draft& d : drafts) subjects.insert(d.subject);
+        // The latest accepted version of each subject: when that is already
+        // an S-3000, the government has nothing left to remove.
         EventFilter month;
         month.competence = ctx.competence();
+        month.status = status::Accepted;
         for (const StoredEvent& e : reg.list(month)) {
             if ((e.type != QLatin1String("S-1200") && e.type != QLatin1String("S-1210")) || subjects.count(e.subject))
                 continue;
-            if (e.status != status::Accepted || e.receipt.isEmpty()) continue;
+            if (e.receipt.isEmpty()) continue;
             Draft d;
             d.type = QStringLiteral("S-3000");
             d.subject = e.subject;

@@ -40,10 +40,26 @@ private:
     QHash<QString, Rubrica> rows_;
 };
 
+// What a proposal is made from: the event's own flags (HISTFP) and the
+// roles it plays (the fixed occurrences FIXAOCOR pointing at it, and the
+// branches' birth-aid and maternity-pay events).
+struct RubricaFacts {
+    QString code;
+    QString name;
+    int prodesc = 2; // HPRODESC: 1 earning, 0 deduction, other: base or information
+    int inps = 0;    // HFLAGINPS: 0 none, 1 normal, 2 13th salary, 3 vacation, 4 termination
+    int irrf = 0;    // HFLAGIRRF: the same
+    int fgts = 0;    // HFLAGFGTS: 0 none, 1 normal
+    QStringList roles; // FIXAOCOR codes ("012"), "HISTAUXNAT", "HISTSALMAT"
+};
+RubricaFacts FactsOf(Database& db, const QString& code); // the flags as stored and the roles
+QStringList RolesOf(Database& db, const QString& code);
+
 // Fills the mapping of every event whose mapping is empty, proposed from the
 // event's flags and the roles it plays; returns how many were filled.
 int ProposeMissingRubricas(Database& db);
 // The proposal for one event (does not store it).
 Rubrica ProposeRubrica(Database& db, const QString& code);
+Rubrica ProposeRubrica(const RubricaFacts& facts);
 
 } // namespace folha::esocial

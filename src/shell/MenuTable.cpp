@@ -78,6 +78,7 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Relatórios")}, QStringLiteral("Envelope"), QStringLiteral("TfoRelEnvelope"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Geração GRRF"), QStringLiteral("TfoGerarGRRF"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Geração SEFIP"), QStringLiteral("TfoGeraSefip"), Mode::Modal},
+        {{QStringLiteral("Utilitários")}, QStringLiteral("eSocial"), QStringLiteral("TfoEsocial"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Console SQL"), QStringLiteral("TFSCRIPT"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Importar Dados (Paradox)"), QStringLiteral("TfoImportaParadox"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Cópia de Segurança"), QStringLiteral("TfoCopiaSeguranca"), Mode::Modal},

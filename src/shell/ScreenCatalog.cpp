@@ -18,6 +18,7 @@
 #include "TFSCRIPT.h"
 #include "TfoImportaParadox.h"
 #include "TfoCopiaSeguranca.h"
+#include "TfoEsocial.h"
 
 namespace folha {
 
@@ -43,6 +44,7 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TFSCRIPT"), &TFSCRIPT::createForGrab);
     add(QStringLiteral("TfoImportaParadox"), &TfoImportaParadox::create);
     add(QStringLiteral("TfoCopiaSeguranca"), &TfoCopiaSeguranca::create);
+    add(QStringLiteral("TfoEsocial"), &TfoEsocial::createForGrab);
     add(QStringLiteral("TfoEmiFolhadePagamento"), &TfoEmiFolhadePagamento::create);
     add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
     add(QStringLiteral("TfoRelRegiFun"), &TfoRelRegiFun::create);

@@ -206,7 +206,12 @@ TEST(RegistryForms, EveryEmployeeFieldIsOnOneOfTheEightPages) {
     EXPECT_EQ(cadfun.field("HISTO5")->page, "Históricos");
 
     const TableDef& filial = Registry::instance().require("Filial");
-    EXPECT_EQ(filial.pages(), (QStringList{"Principal", "Folha", "Encargos"}));
+    EXPECT_EQ(filial.pages(), (QStringList{"Principal", "Folha", "Encargos", "eSocial"}));
+    EXPECT_EQ(filial.field("ES_CLASSTR")->page, "eSocial");
+    const TableDef& histfp = Registry::instance().require("HISTFP");
+    EXPECT_EQ(histfp.pages(), (QStringList{"Principal", "eSocial"}));
+    for (const auto& f : histfp.fields) EXPECT_FALSE(f.page.isEmpty()) << f.name.toStdString();
+    EXPECT_EQ(histfp.field("ESINCFGTS")->page, "eSocial");
     for (const auto& f : filial.fields) EXPECT_FALSE(f.page.isEmpty()) << f.name.toStdString();
     EXPECT_TRUE(Registry::instance().require("BANCO").pages().isEmpty());
 }

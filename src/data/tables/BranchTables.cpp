@@ -60,6 +60,20 @@ std::vector<TableDef> branchTables() {
                     .date("BASE", "Data Base")
                     .text("MODALIDADE", 1, "Modalidade")
                     .number("INDICE_FAP", "Índice FAP")
+                    // The employer and the branch as the eSocial's table events
+                    // (S-1000, S-1005, S-1020) report them; the codes are those
+                    // of evtInfoEmpregador.xsd and evtTabLotacao.xsd (S-1.3).
+                    .text("ES_CLASSTR", 2, "Classificação Tributária (Tabela 08)")
+                    .shortInt("ES_INDCOOP", "Cooperativa",
+                              {{"0", "0 - Não é cooperativa"}, {"1", "1 - Cooperativa de trabalho"},
+                               {"2", "2 - Cooperativa de produção"}, {"3", "3 - Outras cooperativas"}})
+                    .shortInt("ES_INDCONS", "Construtora", {{"0", "0 - Não é construtora"}, {"1", "1 - Empresa construtora"}})
+                    .shortInt("ES_DESFOLH", "Desoneração da Folha",
+                              {{"0", "0 - Não aplicável"}, {"1", "1 - Empresa enquadrada nos critérios da legislação vigente"},
+                               {"2", "2 - Município enquadrado nos critérios da legislação vigente"}})
+                    .shortInt("ES_REGELET", "Registro Eletrônico de Empregados",
+                              {{"0", "0 - Não optou pelo registro eletrônico"}, {"1", "1 - Optou pelo registro eletrônico"}})
+                    .text("ES_TPLOTAC", 2, "Tipo de Lotação Tributária (Tabela 10)")
                     .codes("TIPO_FOL", sheetTypeCodes())
                     .check("CGC", FieldCheck::CnpjCpf)
                     .mask("FIL_CEP", InputMask::Cep)
@@ -74,6 +88,7 @@ std::vector<TableDef> branchTables() {
                            "COD_CNAE", "FIL_ALTCNA", "SIMPLES", "PER_PROLAB", "PER_FILANT", "INDICE_FAP", "MODALIDADE",
                            "BCOAGFGTS", "CODEMPFGTS", "COD_RFGTS", "FATMODNF"},
                           "Encargos")
+                    .page({"ES_CLASSTR", "ES_INDCOOP", "ES_INDCONS", "ES_DESFOLH", "ES_REGELET", "ES_TPLOTAC"}, "eSocial")
                     .key({"CODIGO"})
                     .build());
 

@@ -11,6 +11,53 @@ const QList<CodeEntry>& sheetTypeCodes() {
     return codes;
 }
 
+// The eSocial incidence codes of an event (S-1010), with the descriptions
+// of the enumerations of evtTabRubrica.xsd, layout S-1.3.
+const QList<CodeEntry>& incidenceCpCodes() {
+    static const QList<CodeEntry> codes = {
+        {"00", "00 - Não é base de cálculo"},
+        {"01", "01 - Não é base de cálculo (acordos internacionais de previdência social)"},
+        {"11", "11 - Base de cálculo - Salário de contribuição mensal"},
+        {"12", "12 - Base de cálculo - 13º salário"},
+        {"13", "13 - Exclusiva do empregador - Mensal"},
+        {"14", "14 - Exclusiva do empregador - 13º salário"},
+        {"15", "15 - Exclusiva do segurado - Mensal"},
+        {"16", "16 - Exclusiva do segurado - 13º salário"},
+        {"21", "21 - Salário-maternidade mensal, pago pelo empregador"},
+        {"22", "22 - Salário-maternidade 13º salário, pago pelo empregador"},
+        {"25", "25 - Salário-maternidade mensal, pago pelo INSS"},
+        {"26", "26 - Salário-maternidade 13º salário, pago pelo INSS"},
+        {"31", "31 - Contribuição descontada do segurado - Mensal"},
+        {"32", "32 - Contribuição descontada do segurado - 13º salário"},
+        {"34", "34 - Contribuição descontada do segurado - SEST"},
+        {"35", "35 - Contribuição descontada do segurado - SENAT"},
+        {"51", "51 - Outros: salário-família"},
+        {"91", "91 - Suspensão judicial - Mensal"},
+        {"92", "92 - Suspensão judicial - 13º salário"},
+        {"93", "93 - Suspensão judicial - Salário-maternidade"},
+        {"94", "94 - Suspensão judicial - Salário-maternidade 13º salário"},
+        {"95", "95 - Suspensão judicial - Exclusiva do empregador - Mensal"},
+        {"96", "96 - Suspensão judicial - Exclusiva do empregador - 13º salário"},
+        {"97", "97 - Suspensão judicial - Exclusiva do empregador - Salário-maternidade"},
+        {"98", "98 - Suspensão judicial - Exclusiva do empregador - Salário-maternidade 13º"},
+    };
+    return codes;
+}
+
+const QList<CodeEntry>& incidenceFgtsCodes() {
+    static const QList<CodeEntry> codes = {
+        {"00", "00 - Não é base de cálculo do FGTS"},
+        {"11", "11 - Base de cálculo do FGTS mensal"},
+        {"12", "12 - Base de cálculo do FGTS 13º salário"},
+        {"21", "21 - Base de cálculo do FGTS aviso prévio indenizado"},
+        {"31", "31 - Desconto eConsignado"},
+        {"91", "91 - Incidência suspensa (decisão judicial) - FGTS mensal"},
+        {"92", "92 - Incidência suspensa (decisão judicial) - FGTS 13º salário"},
+        {"93", "93 - Incidência suspensa (decisão judicial) - FGTS aviso prévio indenizado"},
+    };
+    return codes;
+}
+
 std::vector<TableDef> eventTables() {
     std::vector<TableDef> t;
     t.push_back(TableBuilder("HISTFP", "HISTFP.db", Scope::Company, "Históricos")
@@ -50,6 +97,14 @@ std::vector<TableDef> eventTables() {
                     .text("ESINCCP", 2, "Incidência INSS eSocial")
                     .text("ESINCIRRF", 4, "Incidência IRRF eSocial")
                     .text("ESINCFGTS", 2, "Incidência FGTS eSocial")
+                    .codes("ESINCCP", incidenceCpCodes())
+                    .codes("ESINCFGTS", incidenceFgtsCodes())
+                    .page({"HCODIGO", "HNOME", "HPRODESC", "HPARAMETRO", "HPERC", "HFLAGINPS", "HFLAGIRRF", "HFLAGFGTS",
+                           "HFLAGINS13", "HFLAGINSF", "HFLAGINSN", "HFLAGREAD", "HFLAGRE100", "HFLAGRE70", "HFLAGRE60",
+                           "HFLAGRE50", "HFLAGFEN", "HFLAGFEV", "HFLAGFEP", "HFLAG13N", "HFLAG13I", "HFLAGINS", "HFLAGMED",
+                           "HACUMNOR", "HACUM13", "HACUMFEV", "HACUMBSIR", "HACUMIRRF", "HFLAGPER"},
+                          "Principal")
+                    .page({"ESNATRUB", "ESTPRUB", "ESINCCP", "ESINCIRRF", "ESINCFGTS"}, "eSocial")
                     .mandatory({"HNOME"})
                     .key({"HCODIGO"})
                     .index("NomeHistorico", {"HNOME"})

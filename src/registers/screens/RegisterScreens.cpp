@@ -2,6 +2,7 @@
 
 #include "EventsScreens.h"
 #include "TfoCadFuncionarios.h"
+#include "TfoCadHistoricos.h"
 #include "TfoCadTabelasLegais.h"
 #include "TfoCadastro.h"
 
@@ -17,6 +18,12 @@ void RegisterRegisterScreens(
             });
             continue;
         }
+        if (def.screen == QLatin1String("TfoCadHistFolhaPag")) {
+            add(def.screen, [d](Session& s, UserInterface& ui, QWidget* parent) -> QWidget* {
+                return new TfoCadHistoricos(s, ui, *d, parent);
+            });
+            continue;
+        }
         add(def.screen, [d](Session& s, UserInterface& ui, QWidget* parent) -> QWidget* {
             return new TfoCadastro(s, ui, *d, parent);
         });
@@ -25,6 +32,7 @@ void RegisterRegisterScreens(
         add(QStringLiteral("TfoCadFuncionarios-%1").arg(page), [page](Session& s, UserInterface& ui, QWidget* parent) {
             return TfoCadFuncionarios::createForGrab(s, ui, parent, page - 1);
         });
+    add(QStringLiteral("TfoCadHistFolhaPag-esocial"), &TfoCadHistoricos::createForGrab);
     add(QStringLiteral("TfoCadOcorrenc"), [](Session& s, UserInterface& ui, QWidget* parent) -> QWidget* {
         return new TfoCadOcorrenc(s, ui, parent);
     });

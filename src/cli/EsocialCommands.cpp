@@ -1,0 +1,252 @@
+// esocial: the company's eSocial events generated for a competence, listed,
+// shown and exported, and the office's certificate chosen.
+#include "Cli.h"
+#include "DbError.h"
+#include "Generator.h"
+#include "LegalTables.h"
+#include "ReportOutput.h"
+#include "Rubricas.h"
+#include "Signer.h"
+
+#include <QFileInfo>
+
+namespace folha::cli {
+
+namespace {
+
+using namespace folha::esocial;
+
+QString cfgFile(Context& c) { return c.session().installation().programFile(QStringLiteral("CfgFolha.ini")); }
+
+// "MM/AAAA" as the register keeps competences: "AAAA-MM".
+QString competenceOption(Context& c, bool required) {
+    if (!c.args.has("--competence")) {
+        if (required) throw CliError{QStringLiteral("Informe a competência: --competence MM/AAAA"), 2, true};
+        return {};
+    }
+    QString yyyymm = law::CompetenceFromText(c.args.value("--competence"));
+    if (yyyymm.isEmpty()) throw CliError{QStringLiteral("Competência inválida: %1 (MM/AAAA)").arg(c.args.value("--competence"))};
+    return yyyymm.left(4) + '-' + yyyymm.mid(4);
+}
+
+// The certificate of the settings opened with its password, or none.
+std::unique_ptr<Certificate> openCertificate(Context& c, const Settings& s) {
+    if (s.certificate.isEmpty()) return nullptr;
+    QString password = ReadSecret("FOLHA_CERT_PASSWORD", QStringLiteral("Senha do certificado %1").arg(s.certificate));
+    QByteArray bytes = password.toUtf8();
+    password.fill('\0');
+    auto cert = Certificate::load(s.certificate, bytes);
+    bytes.fill('\0');
+    if (cert->notAfter().isValid() && cert->notAfter() < QDateTime::currentDateTimeUtc())
+        throw UserError(QStringLiteral("O certificado %1 venceu em %2: escolha um certificado válido.")
+                            .arg(s.certificate, cert->notAfter().toLocalTime().toString(QStringLiteral("dd/MM/yyyy"))));
+    (void)c;
+    return cert;
+}
+
+Employer employerOf(Context& c) {
+    CompanyRow company = c.openCompany();
+    return Typed([&] { return EmployerOf(c.session().folha(), company.code, company.name); });
+}
+
+QString branchOption(Context& c) {
+    if (!c.args.has("--branch")) return {};
+    return c.branchCode();
+}
+
+int generate(Context& c) {
+    const QString competence = competenceOption(c, true);
+    Employer employer = employerOf(c);
+    const QString branch = branchOption(c);
+    Settings settings = ReadSettings(cfgFile(c));
+    std::unique_ptr<Certificate> cert = openCertificate(c, settings);
+    GenerateRequest r;
+    r.year = competence.left(4).toInt();
+    r.month = competence.mid(5).toInt();
+    r.branch = branch;
+    r.certificate = cert.get();
+    r.environment = settings.environment;
+    GenerateResult g = Generate(c.session().folha(), employer, r, c.ui());
+    if (g.built == 0 && g.removals == 0) {
+        c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum evento do eSocial a gerar para %1: nada foi gravado.")
+                                                 .arg(competence.mid(5) + '/' + competence.left(4)));
+        return 1;
+    }
+    c.out << QStringLiteral("eSocial %1 (%2): %3 evento(s) montado(s), %4 novo(s) ou alterado(s), %5 sem mudança, "
+                            "%6 assinado(s), %7 inválido(s)")
+                 .arg(competence.mid(5) + '/' + competence.left(4), settings.environment == 1 ? QStringLiteral("produção")
+                                                                                               : QStringLiteral("produção restrita"))
+                 .arg(g.built)
+                 .arg(g.stored)
+                 .arg(g.unchanged)
+                 .arg(g.signedCount)
+                 .arg(g.invalid)
+          << Qt::endl;
+    if (g.removals) c.out << QStringLiteral("%1 exclusão(ões) (S-3000) de eventos aceitos que a competência não tem mais").arg(g.removals) << Qt::endl;
+    if (!cert && g.stored > g.invalid)
+        c.ui().message(MessageKind::Warning,
+                       QStringLiteral("Nenhum certificado escolhido: os eventos foram validados, não assinados "
+                                      "(folha esocial certificate --file ARQUIVO.pfx)."));
+    c.audit({QStringLiteral("E"), QStringLiteral("ESOCIAL"),
+             QStringLiteral("Eventos do eSocial gerados para %1: %2 novo(s), %3 inválido(s)")
+                 .arg(competence)
+                 .arg(g.stored)
+                 .arg(g.invalid)});
+    for (const QString& p : g.problems) c.ui().message(MessageKind::Error, p);
+    return g.invalid ? 1 : 0;
+}
+
+EventFilter filterOf(Context& c) {
+    EventFilter f;
+    f.competence = competenceOption(c, false);
+    f.status = c.args.value("--status").trimmed().toLower();
+    if (!f.status.isEmpty() && !Statuses().contains(f.status))
+        throw CliError{QStringLiteral("Situação desconhecida: %1 (use %2)").arg(f.status, Statuses().join(QStringLiteral(", ")))};
+    f.type = c.args.value("--type").trimmed().toUpper();
+    if (!f.type.isEmpty() && !f.type.startsWith(QLatin1String("S-"))) f.type.prepend(QStringLiteral("S-"));
+    if (!f.type.isEmpty() && !KindOf(f.type)) throw CliError{QStringLiteral("Evento desconhecido: %1").arg(f.type)};
+    QString worker = c.args.value("--employee").trimmed();
+    if (!worker.isEmpty()) f.worker = worker.rightJustified(6, '0');
+    f.allVersions = c.args.has("--all-versions");
+    return f;
+}
+
+int list(Context& c) {
+    c.openCompany();
+    EventFilter f = filterOf(c);
+    EventRegister reg(c.session().folha());
+    auto events = reg.list(f);
+    if (events.empty()) {
+        c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum evento do eSocial com esses filtros."));
+        return 1;
+    }
+    c.out << "ID;Evento;Competência;Funcionário;Versão;Situação;Retificação;Recibo;Lote;Alterado" << Qt::endl;
+    for (const StoredEvent& e : events) {
+        c.out << QStringList{e.id, e.type, e.competence, e.worker, QString::number(e.version), e.status,
+                             e.indRetif == 2 ? QStringLiteral("retifica ") + e.rectifies : QString(), e.receipt,
+                             e.batch ? QString::number(e.batch) : QString(), e.changed ? QStringLiteral("S") : QString()}
+                     .join(';')
+              << Qt::endl;
+    }
+    return 0;
+}
+
+int show(Context& c) {
+    c.openCompany();
+    const QString id = c.args.positional.value(1).trimmed();
+    if (id.isEmpty()) throw CliError{QStringLiteral("Informe o identificador do evento"), 2, true};
+    EventRegister reg(c.session().folha());
+    auto e = reg.byId(id);
+    if (!e) throw CliError{QStringLiteral("Evento do eSocial não encontrado: %1").arg(id), 1};
+    c.out << QStringLiteral("%1 %2 versão %3, %4").arg(e->type, e->id).arg(e->version).arg(e->status) << Qt::endl;
+    if (!e->messages.isEmpty()) {
+        c.out << QStringLiteral("Mensagens:") << Qt::endl;
+        for (const QString& m : e->messages.split('\n')) c.out << QStringLiteral("  ") << m << Qt::endl;
+    }
+    c.out << QString::fromUtf8(e->xml) << Qt::endl;
+    return 0;
+}
+
+int exportEvents(Context& c) {
+    const QString dir = c.requireOption("--output");
+    Employer employer = employerOf(c);
+    EventFilter f = filterOf(c);
+    ExportResult r = ExportEvents(c.session().folha(), employer, ReadSettings(cfgFile(c)), f, dir, c.ui());
+    c.out << QStringLiteral("%1 evento(s) e %2 lote(s) gravados em %3").arg(r.events).arg(r.batches).arg(dir) << Qt::endl;
+    c.audit({QStringLiteral("E"), QStringLiteral("ESOCIAL"),
+             QStringLiteral("Eventos do eSocial exportados para %1: %2 evento(s), %3 lote(s)").arg(dir).arg(r.events).arg(r.batches)});
+    return 0;
+}
+
+int certificate(Context& c) {
+    Settings s = ReadSettings(cfgFile(c));
+    bool changed = false;
+    if (c.args.has("--file")) {
+        c.requireSupervisor(QStringLiteral("Escolher o certificado do eSocial é"));
+        QString file = QFileInfo(c.args.value("--file")).absoluteFilePath();
+        if (!QFileInfo(file).isFile()) throw CliError{QStringLiteral("Arquivo não encontrado: %1").arg(file)};
+        s.certificate = file;
+        changed = true;
+    }
+    if (c.args.has("--environment")) {
+        c.requireSupervisor(QStringLiteral("Mudar o ambiente do eSocial é"));
+        QString env = c.args.value("--environment").trimmed();
+        if (env != QLatin1String("1") && env != QLatin1String("2"))
+            throw CliError{QStringLiteral("Ambiente inválido: %1 (1 produção, 2 produção restrita)").arg(env)};
+        s.environment = env.toInt();
+        changed = true;
+    }
+    if (c.args.has("--transmitter")) {
+        c.requireSupervisor(QStringLiteral("Mudar o transmissor do eSocial é"));
+        QString t = Digits(c.args.value("--transmitter"));
+        if (!t.isEmpty() && t.size() != 14 && t.size() != 11)
+            throw CliError{QStringLiteral("Transmissor inválido: %1 (CNPJ ou CPF)").arg(c.args.value("--transmitter"))};
+        s.transmitter = t;
+        changed = true;
+    }
+    if (s.certificate.isEmpty()) {
+        c.out << QStringLiteral("Nenhum certificado escolhido.") << Qt::endl;
+    } else {
+        // Opened with its password before it is kept: a wrong file or
+        // password is said now, not at the first generation.
+        auto cert = openCertificate(c, s);
+        c.out << QStringLiteral("Certificado: %1").arg(s.certificate) << Qt::endl
+              << QStringLiteral("Titular: %1").arg(cert->subject()) << Qt::endl
+              << QStringLiteral("Válido de %1 até %2")
+                     .arg(cert->notBefore().toLocalTime().toString(QStringLiteral("dd/MM/yyyy")),
+                          cert->notAfter().toLocalTime().toString(QStringLiteral("dd/MM/yyyy")))
+              << Qt::endl;
+    }
+    c.out << QStringLiteral("Ambiente: %1").arg(s.environment == 1 ? QStringLiteral("1 - produção") : QStringLiteral("2 - produção restrita"))
+          << Qt::endl;
+    if (!s.transmitter.isEmpty()) c.out << QStringLiteral("Transmissor: %1").arg(s.transmitter) << Qt::endl;
+    if (changed) {
+        WriteSettings(cfgFile(c), s);
+        c.audit({QStringLiteral("E"), QStringLiteral("CfgFolha"),
+                 QStringLiteral("Configuração do eSocial: certificado %1, ambiente %2").arg(s.certificate).arg(s.environment)});
+        c.out << QStringLiteral("Configuração do eSocial gravada.") << Qt::endl;
+    }
+    return 0;
+}
+
+int propose(Context& c) {
+    c.openCompany();
+    c.requireSupervisor(QStringLiteral("Propor o mapeamento do eSocial é"));
+    int filled = ProposeMissingRubricas(c.session().folha());
+    c.out << QStringLiteral("%1 histórico(s) receberam o mapeamento do eSocial proposto.").arg(filled) << Qt::endl;
+    if (filled)
+        c.audit({QStringLiteral("E"), QStringLiteral("HISTFP"),
+                 QStringLiteral("Mapeamento do eSocial proposto para %1 histórico(s)").arg(filled)});
+    return 0;
+}
+
+int cmdEsocial(Context& c) {
+    const QString action = c.args.positional.value(0);
+    static const QStringList actions = {"generate", "list", "show", "export", "certificate", "propose"};
+    if (!actions.contains(action))
+        throw CliError{action.isEmpty() ? QStringLiteral("Informe a ação: %1").arg(actions.join(QStringLiteral(", ")))
+                                        : QStringLiteral("Ação desconhecida: %1 (use %2)").arg(action, actions.join(QStringLiteral(", "))),
+                       2, true};
+    if (action != QLatin1String("show") && c.args.positional.size() > 1)
+        throw CliError{QStringLiteral("Argumento inesperado: %1").arg(c.args.positional.at(1)), 2, true};
+    if (action == QLatin1String("generate")) return generate(c);
+    if (action == QLatin1String("list")) return list(c);
+    if (action == QLatin1String("show")) return show(c);
+    if (action == QLatin1String("export")) return exportEvents(c);
+    if (action == QLatin1String("propose")) return propose(c);
+    return certificate(c);
+}
+
+} // namespace
+
+QList<Command> esocialCommands() {
+    return {
+        {"esocial",
+         "esocial \"generate|list|show|export|certificate|propose\" [\"ID\"] [--company C] [--branch B] "
+         "[--competence MM/AAAA] [--status S] [--type T] [--employee CODIGO] [--all-versions] [--output PASTA] "
+         "[--file ARQUIVO.pfx] [--environment N] [--transmitter CNPJ]",
+         cmdEsocial},
+    };
+}
+
+} // namespace folha::cli
