@@ -22,6 +22,8 @@ namespace {
 const char* const TotalRolesOfSheet[] = {"026", "027", "028", "055"};
 const char* const NetRole = "028";
 const char* const TerminationNetRole = "055";
+// The monthly sheet's deduction of the vacation's net, paid before.
+const char* const VacationNetRole = "057";
 
 // The monthly sheets in the order their demonstratives are written.
 const QChar MonthlySheets[] = {QLatin1Char('F'), QLatin1Char('I'), QLatin1Char('A')};
@@ -224,6 +226,40 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
         return s != w.sheets.end() && hasRow(s->second, terminationNetEvent);
     };
     auto isRubrica = [&](const Row& r) { return !totals.contains(r.code) && r.valor > Fixed(); };
+
+    // In a vacation month the monthly sheet holds the whole month: the
+    // vacation's rows again, the INSS and the dues of the month, and the
+    // deduction of the vacation's net paid before. The vacation has its own
+    // demonstrative, so the monthly one reports what the month adds to it:
+    // each rubrica less the vacation sheet's, without that deduction. The two
+    // demonstratives then add up to the month, and the monthly one's net is
+    // the net the monthly sheet paid.
+    const QString vacationNetEvent = roleEvent(roles, VacationNetRole);
+    for (auto& [code, w] : workers) {
+        auto f = w.sheets.find(QLatin1Char('F'));
+        auto v = w.sheets.find(QLatin1Char('I'));
+        if (f == w.sheets.end() || v == w.sheets.end() || isTermination(w, QLatin1Char('F'))) continue;
+        std::map<QString, Row> vacation;
+        for (const Row& r : v->second.rows)
+            if (!totals.contains(r.code)) {
+                Row& sum = vacation[r.code];
+                sum.refer += r.refer;
+                sum.valor += r.valor;
+            }
+        std::vector<Row> rest;
+        for (Row r : f->second.rows) {
+            if (!vacationNetEvent.isEmpty() && r.code == vacationNetEvent) continue;
+            if (!totals.contains(r.code)) {
+                if (auto it = vacation.find(r.code); it != vacation.end()) {
+                    r.valor -= it->second.valor;
+                    r.refer = r.refer > it->second.refer ? r.refer - it->second.refer : Fixed();
+                    if (r.valor <= Fixed()) continue;
+                }
+            }
+            rest.push_back(r);
+        }
+        f->second.rows = std::move(rest);
+    }
 
     // Every event code reported must have its mapping: all of them named at once.
     QStringList codes;

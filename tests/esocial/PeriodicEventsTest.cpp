@@ -183,11 +183,20 @@ TEST_F(PeriodicEvents, TheVacationIsADemonstrativeOfItsOwnPaidBeforeItBegins) {
     auto all = drafts(3, 2026, 1);
     const QStringList items = Items(all["S-1200|000012|2026-01"].xml);
     EXPECT_EQ(Values(all["S-1200|000012|2026-01"].xml, "ideDmDev"), (QStringList{"F202601", "I202601"}));
-    EXPECT_TRUE(items.contains("I202601 050 146.67 2666.73"));
-    EXPECT_TRUE(items.contains("I202601 051 73.33 1333.27"));
-    EXPECT_TRUE(items.contains("I202601 052 - 888.91"));
-    EXPECT_TRUE(items.contains("I202601 110 - 315.26"));
-    EXPECT_TRUE(items.contains("F202601 058 - 4533.65"));
+    // The monthly sheet holds the whole month (vacation rows again, INSS of
+    // 4.888,91 = 485,94, and the vacation's net 4.533,65 deducted); its
+    // demonstrative reports what the month adds to the vacation's: salary
+    // 1.333,27, INSS 485,94 - 315,26 = 170,68, dues 15,00, rounding 0,41,
+    // which leaves the 1.148,00 the monthly sheet paid.
+    EXPECT_EQ(items.filter("I202601 "),
+              (QStringList{"I202601 050 146.67 2666.73", "I202601 051 73.33 1333.27", "I202601 052 - 888.91",
+                           "I202601 095 - 40.00", "I202601 110 - 315.26", "I202601 111 - 3555.64",
+                           "I202601 127 - 4281.71", "I202601 130 - 3555.64", "I202601 131 - 284.45",
+                           "I202601 144 - 4000.00"}));
+    EXPECT_EQ(items.filter("F202601 "),
+              (QStringList{"F202601 001 73.33 1333.27", "F202601 094 - 15.00", "F202601 103 - 0.41",
+                           "F202601 110 - 170.68", "F202601 111 - 1333.27", "F202601 121 - 1333.27",
+                           "F202601 122 1.00 189.59", "F202601 130 - 1333.27", "F202601 131 - 106.66"}));
     EXPECT_EQ(Payments(all["S-1210|000012|2026-01"].xml),
               (QStringList{"2026-01-31 1 2026-01 F202601 1148.00", "2026-01-03 1 2026-01 I202601 4533.65"}));
 }
