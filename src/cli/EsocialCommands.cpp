@@ -66,6 +66,7 @@ int generate(Context& c) {
     r.branch = branch;
     r.certificate = cert.get();
     r.environment = settings.environment;
+    r.paymentOnBranchDate = settings.paymentOnBranchDate;
     GenerateResult g = Generate(c.session().folha(), employer, r, c.ui());
     if (g.built == 0 && g.removals == 0) {
         c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum evento do eSocial a gerar para %1: nada foi gravado.")

@@ -2,6 +2,7 @@
 
 #include "DbError.h"
 #include "IniFile.h"
+#include "PeriodicEvents.h"
 #include "Schemas.h"
 #include "Signer.h"
 #include "SystemFiles.h"
@@ -17,20 +18,23 @@
 
 namespace folha::esocial {
 
-std::vector<Builder> AllBuilders() { return {BuildTableEvents, BuildWorkerEvents, BuildPeriodicEvents}; }
 
 Settings ReadSettings(const QString& cfg) {
     Settings s;
     s.certificate = ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Certificado")).trimmed();
     s.environment = ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Ambiente")).trimmed() == QLatin1String("1") ? 1 : 2;
     s.transmitter = Digits(ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Transmissor")));
+    s.paymentOnBranchDate =
+        ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("PagamentoNaDataDaFolha")).trimmed().toUpper() == QLatin1String("S");
     return s;
 }
 
 void WriteSettings(const QString& cfg, const Settings& s) {
     bool ok = WriteIniFileValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Certificado"), s.certificate) &&
               WriteIniFileValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Ambiente"), QString::number(s.environment)) &&
-              WriteIniFileValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Transmissor"), s.transmitter);
+              WriteIniFileValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Transmissor"), s.transmitter) &&
+              WriteIniFileValue(cfg, QStringLiteral("eSocial"), QStringLiteral("PagamentoNaDataDaFolha"),
+                                s.paymentOnBranchDate ? QStringLiteral("S") : QStringLiteral("N"));
     if (!ok) throw UserError(QStringLiteral("Não foi possível gravar as configurações do eSocial em %1.").arg(cfg));
 }
 
@@ -100,7 +104,13 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
     GenerateResult result;
 
     std::vector<Draft> drafts;
-    for (const Builder& b : request.builders.empty() ? AllBuilders() : request.builders) b(ctx, drafts);
+    std::vector<Builder> builders = request.builders;
+    if (builders.empty()) {
+        PeriodicOptions periodic;
+        if (request.paymentOnBranchDate) periodic.paymentDate = PaymentDateRule::BranchPayrollDate;
+        builders = {BuildTableEvents, BuildWorkerEvents, PeriodicBuilder(periodic)};
+    }
+    for (const Builder& b : builders) b(ctx, drafts);
     result.built = int(drafts.size());
 
     // Accepted monthly events of the competence that no draft reports any

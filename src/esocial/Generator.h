@@ -20,7 +20,6 @@ class Certificate;
 void BuildTableEvents(Context& ctx, std::vector<Draft>& out);    // S-1000, S-1005, S-1010, S-1020
 void BuildWorkerEvents(Context& ctx, std::vector<Draft>& out);   // S-2200, S-2205, S-2206, S-2230, S-2299
 void BuildPeriodicEvents(Context& ctx, std::vector<Draft>& out); // S-1200, S-1210, S-1299
-std::vector<Builder> AllBuilders();
 
 // The installation's eSocial settings ([eSocial] in CfgFolha.ini). The
 // certificate's password is never stored: it comes from FOLHA_CERT_PASSWORD
@@ -29,6 +28,10 @@ struct Settings {
     QString certificate;      // path of the A1 certificate (.pfx/.p12)
     int environment = 2;      // tpAmb: 1 production, 2 restricted production (the default until chosen)
     QString transmitter;      // CNPJ/CPF of the office that transmits; empty: the employer itself
+    // The payment date the S-1210 reports for the monthly sheet and the
+    // advance: false, the last day of the competence; true, the branch's
+    // payroll date (DATA_FOLHA) when it falls within the competence.
+    bool paymentOnBranchDate = false;
 };
 Settings ReadSettings(const QString& cfgFile);
 void WriteSettings(const QString& cfgFile, const Settings& s);
@@ -45,6 +48,7 @@ struct GenerateRequest {
     const Certificate* certificate = nullptr; // null: the events are validated, not signed
     int environment = 2;
     QDateTime now;                          // invalid: the clock
+    bool paymentOnBranchDate = false;       // Settings::paymentOnBranchDate
     std::vector<Builder> builders;          // empty: every builder
 };
 

@@ -262,6 +262,7 @@ bool TfoEsocial::generate(const QByteArray& password) {
         r.month = key.mid(5).toInt();
         r.certificate = cert.get();
         r.environment = s.environment;
+        r.paymentOnBranchDate = s.paymentOnBranchDate;
         g = Generate(session_.folha(), currentEmployer(session_), r, ui_);
         if (g.built == 0 && g.removals == 0) {
             ui_.message(MessageKind::Warning, QStringLiteral("Nenhum evento do eSocial a gerar para %1: nada foi gravado.")
