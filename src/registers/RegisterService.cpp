@@ -61,12 +61,14 @@ std::optional<RowLock> RegisterService::beginEdit(const Record& row) {
     return lock;
 }
 
-// An employee's or a dependant's change is what the worker's eSocial events
-// report (S-2200, S-2205, S-2206): their latest versions are marked changed.
+// An employee's, a dependant's or a leave's change is what the worker's
+// eSocial events report (S-2200, S-2205, S-2206, S-2230, S-2299): their
+// latest versions are marked changed.
 void RegisterService::markEsocial(const Record& row) {
     const QString table = table_.def().name;
     if (table.compare(QLatin1String("CADFUN"), Qt::CaseInsensitive) == 0 ||
-        table.compare(QLatin1String("DEPENDE"), Qt::CaseInsensitive) == 0)
+        table.compare(QLatin1String("DEPENDE"), Qt::CaseInsensitive) == 0 ||
+        table.compare(QLatin1String("AFASTFUN"), Qt::CaseInsensitive) == 0)
         MarkEsocialSubjects(table_.database(), WorkerEventsPattern(row.text(QStringLiteral("CODFUN"))));
 }
 
