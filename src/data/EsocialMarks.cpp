@@ -14,6 +14,8 @@ QStringList PayrollEventSubjects(const QString& worker, const QString& year, con
     return {remuneration, QStringLiteral("S-1210|%1|%2-%3").arg(code, y, m)};
 }
 
+QString WorkerEventsPattern(const QString& worker) { return QStringLiteral("S-22__|%1%").arg(worker.trimmed()); }
+
 int EsocialMarks::mark(const QStringList& patterns) {
     if (patterns.isEmpty()) return 0;
     if (!hasTable_) hasTable_ = db_.hasTable(QStringLiteral("ESOCIAL"));

@@ -1,5 +1,5 @@
 #pragma once
-// The mark a calculation leaves on the eSocial events of what it changed:
+// The mark a calculation or a register save leaves on the eSocial events of what it changed:
 // the latest version of each event about a worker's month is flagged
 // ALTERADO = 'S' in table ESOCIAL, so the next generation rebuilds it and,
 // when the earlier version was accepted, rectifies it. A company that never
@@ -22,6 +22,10 @@ namespace folha {
 // the 13th salary, sheet "D") and the S-1210 of the payments of the month
 // ("S-1210|000012|2026-01").
 QStringList PayrollEventSubjects(const QString& worker, const QString& year, const QString& month, const QString& sheet);
+
+// The pattern of a worker's non-periodic events (S-2200, S-2205, S-2206,
+// S-2230, S-2299), which a save of the worker's registers marks.
+QString WorkerEventsPattern(const QString& worker);
 
 class EsocialMarks {
 public:

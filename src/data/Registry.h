@@ -210,6 +210,9 @@ std::vector<TableDef> internalTables();     // TRAVAS (rows held for editing)
 // Shared code lists.
 const QList<CodeEntry>& sheetTypeCodes();     // TIPOFOLHA / TIPO_FOL
 const QList<CodeEntry>& movementCodes();      // CAUS_RESC / CAUS_RETOR
+// The eSocial's reason of termination (Tabela 19, mtvDeslig) of a movement
+// code; empty for the codes that are no termination or need the office's choice.
+QString esocialTerminationReason(const QString& cause);
 const QList<CodeEntry>& auditActionCodes();   // L A C E X I S R
 
 } // namespace folha

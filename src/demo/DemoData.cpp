@@ -15,6 +15,11 @@ DemoRow row(const char* table, Values values) { return DemoRow{QString::fromLati
 QString code3(int n) { return QStringLiteral("%1").arg(n, 3, 10, QChar('0')); }
 QString code6(int n) { return QStringLiteral("%1").arg(n, 6, 10, QChar('0')); }
 
+// A dependant's CPF: one per employee and number.
+QString dependantCpf(int fun, const char* num) {
+    return CpfWithCheckDigits(QString::number(500000000LL + fun * 1000LL + QByteArray(num).toInt()));
+}
+
 // The PIS of a demo employee: 1200000111 and on, completed with its check
 // digit, in the order of the employee codes.
 QString demoPis(int code) { return PisWithCheckDigit(QString::number(12000000000LL + code * 1111LL).left(10)); }
@@ -251,22 +256,27 @@ QList<DemoRow> commonCompanyRows() {
         rows << row("FIXAOCOR", {{"FCODIGO", code3(r.role)}, {"FDESCRICAO", r.description},
                                  {"FHISTORICO", code3(r.code)}, {"FVALOR", r.role == 25 ? "1" : "0"}});
 
-    auto afas = [&](const char* c, const char* n, const char* rais) {
+    // With the eSocial's reason of leave (Tabela 18); a dismissal has none.
+    auto afas = [&](const char* c, const char* n, const char* rais, const char* esocial) {
         rows << row("HISTAFAS", {{"HCODIGO", c}, {"HNOME", n}, {"CALC13", "S"}, {"CALCFERIAS", "S"},
-                                 {"CALCNORMAL", "N"}, {"CODIGORAIS", rais}, {"TIPO", "A"}});
+                                 {"CALCNORMAL", "N"}, {"CODIGORAIS", rais}, {"TIPO", "A"}, {"ESMOTAFAS", esocial}});
     };
-    afas("001", "DOENCA ACIMA DE 15 DIAS", "40");
-    afas("002", "ACIDENTE DE TRABALHO", "10");
-    afas("003", "LICENCA MATERNIDADE", "50");
-    afas("004", "DEMISSAO", "11");
+    afas("001", "DOENCA ACIMA DE 15 DIAS", "40", "03");
+    afas("002", "ACIDENTE DE TRABALHO", "10", "01");
+    afas("003", "LICENCA MATERNIDADE", "50", "17");
+    afas("004", "DEMISSAO", "11", "");
 
-    auto cargo = [&](const char* c, const char* n) { rows << row("Cargos", {{"COD_CARGOS", c}, {"NOME_CARGO", n}}); };
-    cargo("001", "AUXILIAR ADMINISTRATIVO");
-    cargo("002", "OPERADOR DE MAQUINAS");
-    cargo("003", "VIGILANTE");
-    cargo("004", "VENDEDOR");
-    cargo("005", "APRENDIZ");
-    cargo("006", "GERENTE");
+    // With the position's occupation in the CBO (Classificação Brasileira de
+    // Ocupações, Portaria MTE nº 397/2002).
+    auto cargo = [&](const char* c, const char* n, const char* cbo) {
+        rows << row("Cargos", {{"COD_CARGOS", c}, {"NOME_CARGO", n}, {"CBO", cbo}});
+    };
+    cargo("001", "AUXILIAR ADMINISTRATIVO", "411010");
+    cargo("002", "OPERADOR DE MAQUINAS", "784205");
+    cargo("003", "VIGILANTE", "517330");
+    cargo("004", "VENDEDOR", "521110");
+    cargo("005", "APRENDIZ", "411005");
+    cargo("006", "GERENTE", "142105");
     rows << row("SINDICAT", {{"COD_SIND", "001"}, {"NOME_SIND", "SINDICATO DOS METALURGICOS"}, {"CNPJ", "60628468000157"}});
     rows << row("SINDICAT", {{"COD_SIND", "002"}, {"NOME_SIND", "SINDICATO DOS COMERCIARIOS"}, {"CNPJ", "62657168000121"}});
     rows << row("centcust", {{"COD_CCUSTO", "ADM"}, {"DESC_CUSTO", "ADMINISTRACAO"}});
@@ -358,7 +368,11 @@ QList<DemoRow> employee(const Employee& e, const Values& extra) {
                 {"SAL_FAM", 0}, {"CHEQUE", 0}, {"MAO_OBRA", 1}, {"AD_QUINZ", 0}, {"PERC_ADI", "40"},
                 {"FLAG_13", "S"}, {"FLAG_13I", "N"}, {"FLAG_AVISO", "N"}, {"FLAG_FERVC", "N"}, {"FLAG_FERPR", "N"},
                 {"DT_INIFERI", QDate(2013, e.admission.month(), std::min(e.admission.day(), 28)).addYears(e.admission.year() < 2013 ? 0 : -1)},
-                {"DEFICIENTE", "2"}, {"COD_BANCO", "104"}, {"NR_CONTA", QString::number(5000 + e.code)}};
+                {"DEFICIENTE", "2"}, {"COD_BANCO", "104"}, {"NR_CONTA", QString::number(5000 + e.code)},
+                // What the eSocial's events add: the branch, the street number,
+                // the city's IBGE code (São Paulo) and Brazil (105, Tabela 06).
+                {"FILIAL", "001"}, {"NR_ENDER", QString::number(100 + e.code)}, {"COD_MUNIC", "3550308"},
+                {"PAIS_NASC", "105"}, {"PAIS_NAC", "105"}};
     for (const auto& [k, val] : extra) {
         bool replaced = false;
         for (auto& p : v)
@@ -421,7 +435,13 @@ QList<DemoRow> companyThreeRows() {
                         {"DT_NASC", QDate(1975, 3, 1).addDays(e.code * 733)},
                         {"DT_INIFERI", e.admission.year() < 2025 ? anniversary : e.admission}};
         switch (e.code) {
-        case 9: extra << qMakePair(QStringLiteral("HR_SEMAN"), QVariant(30)); break;
+        case 9:
+            // An apprenticeship of two years at most (CLT, art. 428, § 3º),
+            // hired directly with a qualifying entity.
+            extra << qMakePair(QStringLiteral("HR_SEMAN"), QVariant(30))
+                  << qMakePair(QStringLiteral("DT_FIMCONT"), QVariant(QDate(2027, 3, 9)))
+                  << qMakePair(QStringLiteral("CNPJ_QUALI"), QVariant(CnpjWithCheckDigits(QStringLiteral("335649860001"))));
+            break;
         case 11:
             // Vested vacation of 05/01/2025 to 04/01/2026; the dismissal is
             // entered after December's 13th salary (dismissalOfJanuary2026).
@@ -442,7 +462,9 @@ QList<DemoRow> companyThreeRows() {
     }
     auto dependant = [&](int fun, const char* num, const char* name, QDate birth) {
         rows << row("DEPENDE", {{"CODFUN", code6(fun)}, {"NUMERO", num}, {"NOME_DEPEN", name}, {"DT_NASC", birth},
-                                {"ANOS_IRPF", 21}});
+                                {"ANOS_IRPF", 21}, {"TIPO_DEP", "03"}, {"CPF_DEPEN", dependantCpf(300 + fun, num)},
+                                {"DEP_IRRF", "S"}, {"DEP_SF", birth.addYears(14) > QDate(2026, 1, 1) ? "S" : "N"},
+                                {"INC_TRAB", "N"}});
     };
     dependant(5, "01", "ENZO ELISA", QDate(2010, 8, 20));
     dependant(7, "01", "GUSTAVO GISELE", QDate(2005, 2, 1));
@@ -564,7 +586,9 @@ QList<DemoRow> employeeRows(int company) {
     // Dependants: children under 14 for the family allowance and income tax.
     auto child = [&](int fun, const char* num, const char* name, QDate birth) {
         rows << row("DEPENDE", {{"CODFUN", code6(fun)}, {"NUMERO", num}, {"NOME_DEPEN", name}, {"DT_NASC", birth},
-                                {"ANOS_IRPF", 21}});
+                                {"ANOS_IRPF", 21}, {"TIPO_DEP", "03"}, {"CPF_DEPEN", dependantCpf(fun, num)},
+                                {"DEP_IRRF", "S"}, {"DEP_SF", birth.addYears(14) > QDate(2013, 4, 1) ? "S" : "N"},
+                                {"INC_TRAB", "N"}});
     };
     child(6, "01", "FELIPE REGINA", QDate(2008, 5, 10));
     child(6, "02", "FLAVIA REGINA", QDate(2013, 4, 30).addDays(-5144)); // 5144 days on the payroll date: counts

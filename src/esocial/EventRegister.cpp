@@ -164,15 +164,6 @@ int EventRegister::nextBatch() {
     return (q.next() ? q.value(0).toInt() : 0) + 1;
 }
 
-int EventRegister::markChanged(const QString& pattern) {
-    return db_.execWrite(QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'S' WHERE ASSUNTO LIKE ?"), {pattern});
-}
-
-void MarkChanged(Database& db, const QString& pattern) {
-    if (!db.hasTable(Table)) return;
-    db.execWrite(QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'S' WHERE ASSUNTO LIKE ?"), {pattern});
-}
-
 QString Fingerprint(const QByteArray& xml) {
     QString s = QString::fromUtf8(xml);
     static const QRegularExpression id(QStringLiteral(" Id=\"[^\"]*\""));

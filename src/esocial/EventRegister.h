@@ -77,10 +77,6 @@ public:
     void setReceipt(const QString& id, const QString& receipt);
     void setBatch(const QString& id, int batch);
     int nextBatch();
-    // Something an event reports changed: the calculations, the undo and the
-    // register saves mark the latest version of the subjects concerned, so the
-    // next generation rebuilds and rectifies them. A LIKE pattern on the subject.
-    int markChanged(const QString& subjectPattern);
 
 private:
     Database& db_;
@@ -88,9 +84,8 @@ private:
     int sequence_ = 0;
 };
 
-// Mark the events a change touches, when the company keeps an event register
-// (a company that never generated eSocial events is left alone).
-void MarkChanged(Database& db, const QString& subjectPattern);
+// The calculations, the undo and the register saves mark the events they
+// touch (ALTERADO) through EsocialMarks, below the engines.
 
 // The content of an event without what only its header changes (the Id, the
 // rectification and its receipt, the program's version, inclusão or alteração): two drafts with the same fingerprint

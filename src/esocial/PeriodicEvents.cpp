@@ -96,11 +96,14 @@ QString TerminationDmDev(int year, int month) { return DemonstrativeId(QStringLi
 
 int CategoryOfVinculo(int vinculo) {
     // Tabela 01 - Categorias de Trabalhadores (Leiautes do eSocial S-1.3):
-    // 101 Empregado - Geral; 103 Empregado - Aprendiz (the layout's
-    // apprenticeship group of the S-2200 is the one of category 103).
+    // the register's employee vínculos. The others (avulso, diretor,
+    // contribuinte individual, agentes públicos) are not employees: their
+    // events (S-2300, S-1200 of category 7xx) are not written here.
     switch (vinculo) {
-    case 1: return 101; // 01 - Empregado
-    case 7: return 103; // 07 - Menor Aprendiz (Lei 10.097/2000)
+    case 1: return 101; // 01 - Empregado: Empregado - Geral
+    case 4: return 105; // 04 - prazo determinado da Lei 9.601/1998
+    case 6: return 104; // 06 - Empregado Doméstico
+    case 7: return 103; // 07 - Menor Aprendiz (Lei 10.097/2000): Empregado - Aprendiz
     default: return 0;
     }
 }

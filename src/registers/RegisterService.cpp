@@ -1,5 +1,7 @@
 #include "RegisterService.h"
 
+#include "EsocialMarks.h"
+
 #include "AuditLog.h"
 #include "DbError.h"
 #include "References.h"
@@ -59,6 +61,17 @@ std::optional<RowLock> RegisterService::beginEdit(const Record& row) {
     return lock;
 }
 
+// An employee's, a dependant's or a leave's change is what the worker's
+// eSocial events report (S-2200, S-2205, S-2206, S-2230, S-2299): their
+// latest versions are marked changed.
+void RegisterService::markEsocial(const Record& row) {
+    const QString table = table_.def().name;
+    if (table.compare(QLatin1String("CADFUN"), Qt::CaseInsensitive) == 0 ||
+        table.compare(QLatin1String("DEPENDE"), Qt::CaseInsensitive) == 0 ||
+        table.compare(QLatin1String("AFASTFUN"), Qt::CaseInsensitive) == 0)
+        EsocialMarks(table_.database()).mark({WorkerEventsPattern(row.text(QStringLiteral("CODFUN")))});
+}
+
 void RegisterService::save(const Record& typed, bool inserting) {
     Record row = typed;
     CompleteCodes(row);
@@ -74,6 +87,7 @@ void RegisterService::save(const Record& typed, bool inserting) {
     } else if (!table_.update(row)) {
         throw UserError(NotFound);
     }
+    markEsocial(row);
     const QString action = inserting ? QStringLiteral("I") : QStringLiteral("E");
     // The entry is written before the post is committed; a failure to log is
     // shown by the audit log and the post goes on.
@@ -103,6 +117,7 @@ bool RegisterService::remove(const Record& row) {
     WriteAuditLog(session_.zorvan(), session_.signIn.CurrentBranchCode, def_.screen, QStringLiteral("X"),
                   session_.signIn.CurrentUserCode, {}, RegisterAuditText(def_, QStringLiteral("X"), *stored), ui_);
     table_.remove(row.keyValues());
+    markEsocial(*stored);
     tx.commit();
     return true;
 }

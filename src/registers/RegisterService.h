@@ -41,6 +41,8 @@ public:
     bool remove(const Record& row);
 
 private:
+    void markEsocial(const Record& row);
+
     Session& session_;
     const RegisterDef& def_;
     UserInterface& ui_;

@@ -191,15 +191,16 @@ TEST(RegisterDefs, TitlesHeadersAndListTitles) {
 
 // --- Form particulars in the registry ---
 
-TEST(RegistryForms, EveryEmployeeFieldIsOnOneOfTheEightPages) {
+TEST(RegistryForms, EveryEmployeeFieldIsOnOneOfTheNinePages) {
     const TableDef& cadfun = Registry::instance().require("CADFUN");
-    const QStringList pages = {"Principal", "Classificações", "Documentação", "13º e Férias",
-                               "Banco",     "Calculo",        "Outros",       "Históricos"};
+    const QStringList pages = {"Principal", "Classificações", "Documentação", "13º e Férias", "Banco",
+                               "Calculo",   "Outros",         "Históricos",   "eSocial"};
     EXPECT_EQ(cadfun.pages(), pages);
     for (const auto& f : cadfun.fields) EXPECT_TRUE(pages.contains(f.page)) << f.name.toStdString();
     EXPECT_EQ(cadfun.field("CARGO")->page, "Principal");
     EXPECT_EQ(cadfun.field("VLR_SALAR")->page, "Principal");
     EXPECT_EQ(cadfun.field("NR_CPF")->page, "Documentação");
+    EXPECT_EQ(cadfun.field("COD_MUNIC")->page, "eSocial");
     EXPECT_EQ(cadfun.field("CART_MOTOR")->page, "Documentação");
     EXPECT_EQ(cadfun.field("DT_IGOZFER")->page, "13º e Férias");
     EXPECT_EQ(cadfun.field("NR_CONTA")->page, "Banco");

@@ -237,3 +237,34 @@ TEST_F(RegisterServiceTest, TheEmployeeRegisterLogsTheSalaryWithADecimalComma) {
 }
 
 } // namespace
+
+// An employee's or a dependant's save marks the worker's non-periodic eSocial
+// events changed, and only those.
+TEST_F(RegisterServiceTest, EmployeeAndDependantSavesMarkTheWorkersEsocialEvents) {
+    Database& db = session.folha();
+    Table events(db, "ESOCIAL");
+    const char* subjects[] = {"S-2200|000007", "S-2206|000007|2013-02-01", "S-1200|000007|2013-01", "S-2200|000070"};
+    int n = 0;
+    for (const char* s : subjects) {
+        Record e = events.newRecord();
+        e.set("ID", QStringLiteral("ID%1").arg(++n)).set("ASSUNTO", s).set("VERSAO", 1).set("ALTERADO", "N");
+        events.insert(e);
+    }
+    auto changed = [&] {
+        QStringList out;
+        for (const Record& e : events.select("ALTERADO = 'S'", {}, "ASSUNTO")) out << e.text("ASSUNTO").trimmed();
+        return out;
+    };
+    RegisterService employees(session, *FindRegister("TfoCadFuncionarios"), ui);
+    Record joe = employee("000007");
+    joe.set("VINCULO", 1);
+    employees.save(joe, true);
+    EXPECT_EQ(changed(), (QStringList{"S-2200|000007", "S-2206|000007|2013-02-01"}));
+
+    db.execWrite("UPDATE ESOCIAL SET ALTERADO = 'N'");
+    RegisterService dependants(session, *FindRegister("TfoCadDependentes"), ui);
+    Record child(Registry::instance().require("DEPENDE"));
+    child.set("CODFUN", "000007").set("NUMERO", "01").set("NOME_DEPEN", "JOAO DA SILVA");
+    dependants.save(child, true);
+    EXPECT_EQ(changed(), (QStringList{"S-2200|000007", "S-2206|000007|2013-02-01"}));
+}

@@ -1,6 +1,8 @@
 // Employees, dependants, leave records and leave reasons.
 #include "../Registry.h"
 
+#include <QHash>
+
 namespace folha {
 
 namespace {
@@ -17,6 +19,10 @@ const QList<CodeEntry>& instrucaoCodes() {
         {"7", "07 - 2a Grau Completo"},
         {"8", "08 - Superior Incompleto"},
         {"9", "09 - Superior Completo"},
+        // The degrees above, as the eSocial's grauInstr (10 to 12) has them.
+        {"10", "10 - Pos-Graduacao Completa"},
+        {"11", "11 - Mestrado Completo"},
+        {"12", "12 - Doutorado Completo"},
     };
     return codes;
 }
@@ -55,6 +61,56 @@ const QList<CodeEntry>& vinculoCodes() {
         {"20", "20-Servidor Publico ocupante, exclusivamente, de cargo em comissao; Servidor Publico ocupante de cargo temporario."},
         {"21", "21-Servidor Publico de cargo efetivo, magistrado, menbro do Ministerio Publico e do Tribunal e Conselho de Contas."},
     };
+    return codes;
+}
+
+// The dependant's relation as the eSocial's Tabela 07 (Tipos de Dependente)
+// numbers it: "Leiautes do eSocial versão S-1.3 — Tabelas", gov.br/esocial.
+const QList<CodeEntry>& dependantTypeCodes() {
+    static const QList<CodeEntry> codes = {
+        {"", ""},
+        {"01", "01 - Conjuge"},
+        {"02", "02 - Companheiro(a) com filho ou com uniao ha mais de 5 anos"},
+        {"03", "03 - Filho(a) ou enteado(a)"},
+        {"04", "04 - Filho(a) ou enteado(a) universitario(a) ou em escola tecnica, ate 24 anos"},
+        {"06", "06 - Irmao(a), neto(a) ou bisneto(a) sob guarda judicial"},
+        {"07", "07 - Irmao(a), neto(a) ou bisneto(a) universitario(a) ou em escola tecnica, sob guarda judicial"},
+        {"09", "09 - Pais, avos e bisavos"},
+        {"10", "10 - Menor pobre sob guarda judicial"},
+        {"11", "11 - Pessoa absolutamente incapaz, da qual seja tutor ou curador"},
+        {"12", "12 - Ex-conjuge"},
+        {"99", "99 - Agregado/Outros"},
+    };
+    return codes;
+}
+
+// The reasons of a temporary leave of the eSocial's Tabela 18 (Motivos de
+// Afastamento) the office's leave reasons use: "Leiautes do eSocial versão
+// S-1.3 — Tabelas", gov.br/esocial (01 and 03 are the two the layout's rules
+// for infoMesmoMtv and tpAcidTransito name; 15 the one it names for vacation).
+// A disciplinary suspension is not a leave the S-2230 reports in S-1.x.
+const QList<CodeEntry>& leaveReasonCodes() {
+    static const QList<CodeEntry> codes = {
+        {"", ""},
+        {"01", "01 - Acidente/Doenca do trabalho"},
+        {"03", "03 - Acidente/Doenca nao relacionada ao trabalho"},
+        {"06", "06 - Aposentadoria por invalidez"},
+        {"11", "11 - Carcere"},
+        {"15", "15 - Gozo de ferias ou recesso"},
+        {"16", "16 - Licenca remunerada"},
+        {"17", "17 - Licenca maternidade (120 dias e prorrogacoes)"},
+        {"18", "18 - Licenca maternidade - Empresa Cidada (Lei 11.770/2008)"},
+        {"19", "19 - Licenca maternidade - aborto nao criminoso"},
+        {"20", "20 - Licenca maternidade - adocao ou guarda judicial"},
+        {"21", "21 - Licenca nao remunerada ou sem vencimento"},
+        {"24", "24 - Mandato sindical"},
+        {"29", "29 - Servico militar obrigatorio"},
+    };
+    return codes;
+}
+
+const QList<CodeEntry>& yesNoCodes() {
+    static const QList<CodeEntry> codes = {{"", ""}, {"S", "S - Sim"}, {"N", "N - Nao"}};
     return codes;
 }
 
@@ -105,6 +161,21 @@ const QList<CodeEntry>& movementCodes() {
     return codes;
 }
 
+
+QString esocialTerminationReason(const QString& cause) {
+    // Tabela 19 (Motivos de Desligamento) of the "Leiautes do eSocial versão
+    // S-1.3 — Tabelas", gov.br/esocial: 01 com justa causa, por iniciativa do
+    // empregador; 02 sem justa causa, por iniciativa do empregador; 05 culpa
+    // recíproca; 06 término do contrato a termo; 07 iniciativa do empregado;
+    // 10 falecimento do empregado. The other movement codes are leaves,
+    // returns, transfers or retirements the office decides case by case.
+    static const QHash<QString, QString> reasons = {
+        {"H ", "01"}, {"I1", "02"}, {"I2", "05"}, {"I3", "06"}, {"I4", "02"}, {"J ", "07"}, {"S ", "10"},
+    };
+    QString key = cause.left(2);
+    if (key.size() == 1) key += ' ';
+    return reasons.value(key);
+}
 
 std::vector<TableDef> employeeTables() {
     std::vector<TableDef> t;
@@ -172,7 +243,7 @@ std::vector<TableDef> employeeTables() {
                     .text("FLAG_FERPR", 1, "Flag Ferias Prorrog", {{"S", "S - Calcula Automatico"}, {"N", "N - Nao Calcula"}})
                     .number("VLR_FGTSBA", "Valor FGTS Base")
                     .money({"VLR_FGTSBA"})
-                    .text("EST_CIVIL", 1, "Estado Civíl", {{"C", "C - Casado(a)"}, {"S", "S - Solteiro(a)"}, {"D", "D - Divorciado(a)"}, {"V", "V - Viuvo(a)"}})
+                    .text("EST_CIVIL", 1, "Estado Civíl", {{"C", "C - Casado(a)"}, {"S", "S - Solteiro(a)"}, {"D", "D - Divorciado(a)"}, {"V", "V - Viuvo(a)"}, {"E", "E - Separado(a)"}})
                     .text("FONE", 15, "Fone")
                     .text("NOMEPAI", 35, "Nome Pai")
                     .text("NOMEMAE", 35, "Nome Mãe")
@@ -232,6 +303,19 @@ std::vector<TableDef> employeeTables() {
                     .shortInt("CARGO", "Código Cargo")
                     .shortInt("COD_SIND", "Código Sindicato")
                     .shortInt("COD_TOMAD", "Código Tomador")
+                    // What the eSocial's events ask beyond the rest of the register.
+                    .text("FILIAL", 3, "Filial")
+                    .text("NR_ENDER", 10, "Número do Endereço")
+                    .text("COMPL_END", 30, "Complemento")
+                    .text("COD_MUNIC", 7, "Município (IBGE)")
+                    .text("PAIS_NASC", 3, "País de Nascimento")
+                    .text("PAIS_NAC", 3, "País de Nacionalidade")
+                    .text("NOME_SOC", 70, "Nome Social")
+                    .text("EMAIL", 60, "E-mail")
+                    .date("DT_FIMCONT", "Término do Contrato")
+                    .text("CNPJ_QUALI", 14, "CNPJ Entidade Qualificadora")
+                    .check("CNPJ_QUALI", FieldCheck::Cnpj)
+                    .mask("CNPJ_QUALI", InputMask::Cnpj)
                     .codes("INSTRUCAO", instrucaoCodes())
                     .codes("COD_ADMISS", admissaoCodes())
                     .codes("VINCULO", vinculoCodes())
@@ -268,6 +352,9 @@ std::vector<TableDef> employeeTables() {
                            "COND_ANT", "ALT_CADAST", "INFSEFIPAN", "TEMP"},
                           "Outros")
                     .page({"HISTO1", "HISTO2", "HISTO3", "HISTO4", "HISTO5"}, "Históricos")
+                    .page({"FILIAL", "NR_ENDER", "COMPL_END", "COD_MUNIC", "PAIS_NASC", "PAIS_NAC", "NOME_SOC", "EMAIL",
+                           "DT_FIMCONT", "CNPJ_QUALI"},
+                          "eSocial")
                     .lookup("CARGO",
                             {"Cargos", "COD_CARGOS", "NOME_CARGO", "Descrição do Cargo",
                              " SELECT COD_CARGOS as Codigo, NOME_CARGO as Descricao FROM Cargos.db "},
@@ -286,6 +373,7 @@ std::vector<TableDef> employeeTables() {
                     .lookup("HISTO4", eventLookup(4), true)
                     .lookup("HISTO5", eventLookup(5), true)
                     .refers("CENTCUSTO", "centcust", "COD_CCUSTO")
+                    .refers("FILIAL", "Filial", "CODIGO")
                     .refers("COD_LINHA1", "Linha", "CODIGO")
                     .refers("COD_LINHA2", "Linha", "CODIGO")
                     .refers("COD_PLANTA", "PLANTOES", "COD_PLANTA")
@@ -302,6 +390,18 @@ std::vector<TableDef> employeeTables() {
                     .text("NOME_DEPEN", 40, "Nome Dependente")
                     .date("DT_NASC", "Data Nasc.")
                     .shortInt("ANOS_IRPF", "Anos IRPF")
+                    .text("TIPO_DEP", 2, "Tipo de Dependente")
+                    .text("CPF_DEPEN", 11, "CPF")
+                    .text("SEXO", 1, "Sexo", {{"", ""}, {"M", "Masculino"}, {"F", "Feminino"}})
+                    .text("DEP_IRRF", 1, "Dependente IRRF")
+                    .text("DEP_SF", 1, "Dependente Salário-Família")
+                    .text("INC_TRAB", 1, "Incapaz para o Trabalho")
+                    .codes("TIPO_DEP", dependantTypeCodes())
+                    .codes("DEP_IRRF", yesNoCodes())
+                    .codes("DEP_SF", yesNoCodes())
+                    .codes("INC_TRAB", yesNoCodes())
+                    .check("CPF_DEPEN", FieldCheck::Cpf)
+                    .mask("CPF_DEPEN", InputMask::Cpf)
                     .refers("CODFUN", "CADFUN", "CODFUN")
                     .mandatory({"NOME_DEPEN"})
                     .key({"CODFUN", "NUMERO"})
@@ -328,6 +428,8 @@ std::vector<TableDef> employeeTables() {
                     .text("CALCNORMAL", 1, "Calc. Normal")
                     .text("CODIGORAIS", 2, "Código RAIS")
                     .text("TIPO", 1, "Tipo")
+                    .text("ESMOTAFAS", 2, "Motivo eSocial")
+                    .codes("ESMOTAFAS", leaveReasonCodes())
                     .mandatory({"HNOME"})
                     .key({"HCODIGO"})
                     .build());

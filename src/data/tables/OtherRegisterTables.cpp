@@ -22,6 +22,7 @@ std::vector<TableDef> otherRegisterTables() {
                     .text("NOME_CARGO", 40, "Nome")
                     .shortInt("PERC_APOSE", "% Aposentadoria")
                     .text("COD_OCORRE", 2, "Ocorrencia")
+                    .text("CBO", 6, "CBO")
                     .mandatory({"NOME_CARGO"})
                     .key({"COD_CARGOS"})
                     .index("NOMECARGOS", {"NOME_CARGO"})
