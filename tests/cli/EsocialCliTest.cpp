@@ -4,6 +4,7 @@
 #include "FolhaProcess.h"
 #include "TempDir.h"
 #include "TestBackend.h"
+#include "../esocial/EventXml.h"
 #include "../esocial/TestCertificate.h"
 
 #include <QDir>
@@ -128,11 +129,14 @@ TEST_F(EsocialCli, ExportNeverWritesIntoTheInstallation) {
     ASSERT_EQ(run({"esocial", "certificate", "--file", cert.pfx}, password()).status, 0);
     ASSERT_EQ(run({"esocial", "propose", "--company", "3"}).status, 0);
     ASSERT_EQ(run({"esocial", "generate", "--company", "3", "--competence", "01/2026"}, password()).status, 0);
-    const QStringList before = QDir(root.path()).entryList(QDir::Files);
-    FolhaRun r = run({"esocial", "export", "--company", "3", "--output", root.path()});
+    // The program folder holds the installation's settings and database.
+    const QString program = QDir(root.path()).filePath("programa");
+    ASSERT_TRUE(QFile::exists(QDir(program).filePath("Aliases.ini")));
+    const QStringList before = QDir(program).entryList(QDir::Files);
+    FolhaRun r = run({"esocial", "export", "--company", "3", "--output", program});
     EXPECT_NE(r.status, 0);
     EXPECT_TRUE(r.err.contains("base de dados do sistema")) << r.err.toStdString();
-    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files), before);
+    EXPECT_EQ(QDir(program).entryList(QDir::Files), before);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "ScriptedUi.h"
 #include "Signer.h"
 #include "TempDir.h"
+#include "EventXml.h"
 #include "TestCertificate.h"
 
 #include <map>

@@ -8,6 +8,7 @@
 #include "Signer.h"
 #include "TempDir.h"
 #include "TestBackend.h"
+#include "EventXml.h"
 #include "TestCertificate.h"
 
 #include <QFile>
@@ -15,10 +16,6 @@
 
 #include <gtest/gtest.h>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
-QT_END_NAMESPACE
 
 using namespace folha;
 using namespace folha::esocial;

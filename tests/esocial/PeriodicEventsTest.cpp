@@ -17,6 +17,7 @@
 #include "ScriptedUi.h"
 #include "Signer.h"
 #include "TempDir.h"
+#include "EventXml.h"
 #include "TestCertificate.h"
 #include "Undo.h"
 
@@ -24,24 +25,13 @@
 
 #include <gtest/gtest.h>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
-QT_END_NAMESPACE
 
 using namespace folha;
 using namespace folha::esocial;
+using folha::testing::Value;
+using folha::testing::Values;
 
 namespace {
-
-// The text of every element of that name, in document order.
-QStringList Values(const QByteArray& xml, const QString& tag) {
-    QStringList out;
-    QXmlStreamReader r(xml);
-    while (!r.atEnd())
-        if (r.readNext() == QXmlStreamReader::StartElement && r.name() == tag) out << r.readElementText();
-    return out;
-}
 
 // Each itensRemun as "ideDmDev codRubr qtdRubr vrRubr" ("-" without quantity).
 QStringList Items(const QByteArray& xml) {

@@ -9,28 +9,20 @@
 #include "ScriptedUi.h"
 #include "Signer.h"
 #include "TempDir.h"
+#include "EventXml.h"
 #include "TestCertificate.h"
 
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
-QT_END_NAMESPACE
 
 using namespace folha;
 using namespace folha::esocial;
+using folha::testing::Value;
+using folha::testing::Values;
 
 namespace {
-
-// The text of the first element of that name in an event.
-QString Tag(const QByteArray& xml, const QString& tag) {
-    QRegularExpression re(QStringLiteral("<%1>([^<]*)</%1>").arg(tag));
-    auto m = re.match(QString::fromUtf8(xml));
-    return m.hasMatch() ? m.captured(1) : QStringLiteral("(ausente)");
-}
 
 class TableEvents : public ::testing::Test {
 protected:
@@ -106,12 +98,12 @@ TEST_F(TableEvents, DemoCompanyOneSignedValidAndHandChecked) {
     auto employer = reg.latest("S-1000");
     ASSERT_TRUE(employer.has_value());
     EXPECT_TRUE(employer->xml.contains("<inclusao><idePeriodo><iniValid>2013-04</iniValid></idePeriodo>"));
-    EXPECT_EQ(Tag(employer->xml, "nrInsc"), "12345678");
-    EXPECT_EQ(Tag(employer->xml, "classTrib"), "99");
-    EXPECT_EQ(Tag(employer->xml, "indCoop"), "0");
-    EXPECT_EQ(Tag(employer->xml, "indConstr"), "0");
-    EXPECT_EQ(Tag(employer->xml, "indDesFolha"), "0");
-    EXPECT_EQ(Tag(employer->xml, "indOptRegEletron"), "0");
+    EXPECT_EQ(Value(employer->xml, "nrInsc"), "12345678");
+    EXPECT_EQ(Value(employer->xml, "classTrib"), "99");
+    EXPECT_EQ(Value(employer->xml, "indCoop"), "0");
+    EXPECT_EQ(Value(employer->xml, "indConstr"), "0");
+    EXPECT_EQ(Value(employer->xml, "indDesFolha"), "0");
+    EXPECT_EQ(Value(employer->xml, "indOptRegEletron"), "0");
 
     // Branch 001: CNPJ 12.345.678/0001-95, CNAE 2599-3/99.
     auto estab = reg.latest("S-1005|001");
@@ -133,11 +125,11 @@ TEST_F(TableEvents, DemoCompanyOneSignedValidAndHandChecked) {
     // the contribution withheld (31) and a deduction of IRRF (41).
     auto inss = reg.latest("S-1010|110");
     ASSERT_TRUE(inss.has_value());
-    EXPECT_EQ(Tag(inss->xml, "natRubr"), "9201");
-    EXPECT_EQ(Tag(inss->xml, "tpRubr"), "2");
-    EXPECT_EQ(Tag(inss->xml, "codIncCP"), "31");
-    EXPECT_EQ(Tag(inss->xml, "codIncIRRF"), "41");
-    EXPECT_EQ(Tag(inss->xml, "codIncFGTS"), "00");
+    EXPECT_EQ(Value(inss->xml, "natRubr"), "9201");
+    EXPECT_EQ(Value(inss->xml, "tpRubr"), "2");
+    EXPECT_EQ(Value(inss->xml, "codIncCP"), "31");
+    EXPECT_EQ(Value(inss->xml, "codIncIRRF"), "41");
+    EXPECT_EQ(Value(inss->xml, "codIncFGTS"), "00");
 
     // The allocation: FPAS 507, third parties 0115, type 01.
     auto allocation = reg.latest("S-1020|001");
@@ -183,7 +175,7 @@ TEST_F(TableEvents, Demo2026ValidatesAndAnAcceptedRubricaIsAltered) {
     EXPECT_EQ(altered->version, 2);
     EXPECT_TRUE(altered->xml.contains("<infoRubrica><alteracao><ideRubrica><codRubr>001</codRubr>"
                                       "<ideTabRubr>FOLHA</ideTabRubr><iniValid>2026-01</iniValid></ideRubrica>"));
-    EXPECT_EQ(Tag(altered->xml, "dscRubr"), "SALARIO MENSAL");
+    EXPECT_EQ(Value(altered->xml, "dscRubr"), "SALARIO MENSAL");
     EXPECT_FALSE(altered->xml.contains("<inclusao>"));
 
     // A later competence keeps the start of the accepted row.

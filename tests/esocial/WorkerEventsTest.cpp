@@ -11,6 +11,7 @@
 #include "Signer.h"
 #include "Table.h"
 #include "TempDir.h"
+#include "EventXml.h"
 #include "TestCertificate.h"
 
 #include <QRegularExpression>
@@ -20,24 +21,14 @@
 
 #include <map>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
-QT_END_NAMESPACE
 
 using namespace folha;
 using namespace folha::esocial;
+using folha::testing::Value;
+using folha::testing::Values;
 
 namespace {
 
-// The text of every <tag> of an event, in order.
-QStringList values(const QByteArray& xml, const QString& tag) {
-    QStringList out;
-    QRegularExpression re(QStringLiteral("<%1>([^<]*)</%1>").arg(tag));
-    for (auto it = re.globalMatch(QString::fromUtf8(xml)); it.hasNext();) out << it.next().captured(1);
-    return out;
-}
-QString value(const QByteArray& xml, const QString& tag) { return values(xml, tag).value(0); }
 
 class WorkerEventsTest : public ::testing::Test {
 protected:
@@ -144,25 +135,25 @@ TEST_F(WorkerEventsTest, AdmissionCarriesTheRegister) {
         {"tpContr", "1"},
         {"qtdHrsSem", "44"},
     };
-    for (const auto& c : cases) EXPECT_EQ(value(d->xml, c.tag), c.expected) << c.tag;
-    EXPECT_EQ(value(d->xml, "dtNascto"), e.date("DT_NASC").toString("yyyy-MM-dd"));
+    for (const auto& c : cases) EXPECT_EQ(Value(d->xml, c.tag), c.expected) << c.tag;
+    EXPECT_EQ(Value(d->xml, "dtNascto"), e.date("DT_NASC").toString("yyyy-MM-dd"));
     EXPECT_TRUE(d->xml.contains("<localTrabGeral><tpInsc>1</tpInsc><nrInsc>12345678000195</nrInsc></localTrabGeral>"));
     // Her two children, in the order of their numbers.
-    EXPECT_EQ(values(d->xml, "nmDep"), QStringList({"BRENO COSTA", "BIANCA COSTA"}));
-    EXPECT_EQ(values(d->xml, "tpDep"), QStringList({"03", "03"}));
-    EXPECT_EQ(values(d->xml, "cpfDep").size(), 2);
-    EXPECT_EQ(values(d->xml, "depSF"), QStringList({"S", "S"})); // born 2006 and 2010: under 14
+    EXPECT_EQ(Values(d->xml, "nmDep"), QStringList({"BRENO COSTA", "BIANCA COSTA"}));
+    EXPECT_EQ(Values(d->xml, "tpDep"), QStringList({"03", "03"}));
+    EXPECT_EQ(Values(d->xml, "cpfDep").size(), 2);
+    EXPECT_EQ(Values(d->xml, "depSF"), QStringList({"S", "S"})); // born 2006 and 2010: under 14
 
     // Admitted in the first month: an admission, not the initial register.
-    EXPECT_EQ(value(find(ds, "S-2200|000016")->xml, "cadIni"), "N");
+    EXPECT_EQ(Value(find(ds, "S-2200|000016")->xml, "cadIni"), "N");
     // The apprentice, the hourly worker and the worker on leave since February.
-    EXPECT_EQ(value(find(ds, "S-2200|000004")->xml, "codCateg"), "103");
-    EXPECT_EQ(value(find(ds, "S-2200|000003")->xml, "undSalFixo"), "1");
+    EXPECT_EQ(Value(find(ds, "S-2200|000004")->xml, "codCateg"), "103");
+    EXPECT_EQ(Value(find(ds, "S-2200|000003")->xml, "undSalFixo"), "1");
     EXPECT_TRUE(find(ds, "S-2200|000014")->xml.contains(
         "<afastamento><dtIniAfast>2013-02-10</dtIniAfast><codMotAfast>03</codMotAfast></afastamento>"));
     // The night shift.
-    EXPECT_EQ(value(find(ds, "S-2200|000017")->xml, "tpJornada"), "2");
-    EXPECT_EQ(value(find(ds, "S-2200|000017")->xml, "horNoturno"), "S");
+    EXPECT_EQ(Value(find(ds, "S-2200|000017")->xml, "tpJornada"), "2");
+    EXPECT_EQ(Value(find(ds, "S-2200|000017")->xml, "horNoturno"), "S");
 }
 
 TEST_F(WorkerEventsTest, EveryDemoWorkerEventValidatesAndSigns) {
@@ -204,8 +195,8 @@ TEST_F(WorkerEventsTest, EveryDemoWorkerEventValidatesAndSigns) {
             const Draft* apprentice = find(ds, "S-2200|000009");
             ASSERT_TRUE(apprentice);
             EXPECT_TRUE(apprentice->xml.contains("<tpContr>2</tpContr><dtTerm>2027-03-09</dtTerm><clauAssec>N</clauAssec>"));
-            EXPECT_EQ(value(apprentice->xml, "indAprend"), "1");
-            EXPECT_EQ(value(apprentice->xml, "qtdHrsSem"), "30");
+            EXPECT_EQ(Value(apprentice->xml, "indAprend"), "1");
+            EXPECT_EQ(Value(apprentice->xml, "qtdHrsSem"), "30");
         }
     }
 }
@@ -232,7 +223,7 @@ TEST_F(WorkerEventsTest, NameAndSalaryChangesGiveOneEventEach) {
     cadfun.update(alice);
     auto unsent = drafts(db, 3, 2026, 2);
     EXPECT_EQ(count(unsent, "S-2205"), 0);
-    EXPECT_EQ(value(find(unsent, "S-2200|000001")->xml, "nmTrab"), "ALICE SALARIO MINIMO SOUZA");
+    EXPECT_EQ(Value(find(unsent, "S-2200|000001")->xml, "nmTrab"), "ALICE SALARIO MINIMO SOUZA");
     EXPECT_EQ(find(unsent, "S-2200|000001")->competence, "2026-01");
     alice.set("NOME", "ALICE SALARIO MINIMO");
     cadfun.update(alice);
@@ -249,13 +240,13 @@ TEST_F(WorkerEventsTest, NameAndSalaryChangesGiveOneEventEach) {
     ASSERT_EQ(ds.size(), 2u);
     const Draft* name = find(ds, "S-2205|000001|2026-02-01");
     ASSERT_TRUE(name);
-    EXPECT_EQ(value(name->xml, "nmTrab"), "ALICE SALARIO MINIMO SOUZA");
-    EXPECT_EQ(value(name->xml, "dtAlteracao"), "2026-02-01");
+    EXPECT_EQ(Value(name->xml, "nmTrab"), "ALICE SALARIO MINIMO SOUZA");
+    EXPECT_EQ(Value(name->xml, "dtAlteracao"), "2026-02-01");
     EXPECT_EQ(name->competence, "2026-02");
     const Draft* salary = find(ds, "S-2206|000002|2026-02-01");
     ASSERT_TRUE(salary);
-    EXPECT_EQ(value(salary->xml, "vrSalFx"), "3150.00");
-    EXPECT_EQ(value(salary->xml, "matricula"), "000002");
+    EXPECT_EQ(Value(salary->xml, "vrSalFx"), "3150.00");
+    EXPECT_EQ(Value(salary->xml, "matricula"), "000002");
 
     GenerateResult r = generate(db, 3, 2026, 2, nullptr, 1);
     EXPECT_EQ(r.stored, 2);
@@ -268,7 +259,7 @@ TEST_F(WorkerEventsTest, NameAndSalaryChangesGiveOneEventEach) {
     auto dep = drafts(db, 3, 2026, 3);
     ASSERT_EQ(dep.size(), 1u);
     EXPECT_EQ(dep[0].subject, "S-2205|000005|2026-03-01");
-    EXPECT_EQ(value(dep[0].xml, "nmDep"), "ENZO ELISA SOUZA");
+    EXPECT_EQ(Value(dep[0].xml, "nmDep"), "ENZO ELISA SOUZA");
 }
 
 TEST_F(WorkerEventsTest, LeaveAndReturnGiveTheirS2230) {
@@ -297,8 +288,8 @@ TEST_F(WorkerEventsTest, LeaveAndReturnGiveTheirS2230) {
     // Start and end in the same month: one event with both.
     const Draft* maternity = find(feb, "S-2230|000004|2026-02-02|inicio");
     ASSERT_TRUE(maternity);
-    EXPECT_EQ(value(maternity->xml, "codMotAfast"), "17");
-    EXPECT_EQ(value(maternity->xml, "dtTermAfast"), "2026-02-20");
+    EXPECT_EQ(Value(maternity->xml, "codMotAfast"), "17");
+    EXPECT_EQ(Value(maternity->xml, "dtTermAfast"), "2026-02-20");
     EXPECT_EQ(generate(db, 3, 2026, 2, nullptr, 1).invalid, 0);
 
     // The return of 000003 on 5 March: the end on an event of its own.
@@ -333,15 +324,15 @@ TEST_F(WorkerEventsTest, TerminationListsEachRubricaOfItsRows) {
     const Draft* d = find(ds, "S-2299|000011");
     ASSERT_TRUE(d);
     EXPECT_EQ(d->competence, "2026-01");
-    EXPECT_EQ(value(d->xml, "mtvDeslig"), "02"); // I1: dismissed without cause
-    EXPECT_EQ(value(d->xml, "dtDeslig"), "2026-01-20");
-    EXPECT_EQ(value(d->xml, "indPagtoAPI"), "S");
+    EXPECT_EQ(Value(d->xml, "mtvDeslig"), "02"); // I1: dismissed without cause
+    EXPECT_EQ(Value(d->xml, "dtDeslig"), "2026-01-20");
+    EXPECT_EQ(Value(d->xml, "indPagtoAPI"), "S");
     // 30 days and 3 per full year since 05/01/2022 (4 years): 42 days after 20/01/2026.
-    EXPECT_EQ(value(d->xml, "dtProjFimAPI"), "2026-03-03");
-    EXPECT_EQ(value(d->xml, "pensAlim"), "0");
+    EXPECT_EQ(Value(d->xml, "dtProjFimAPI"), "2026-03-03");
+    EXPECT_EQ(Value(d->xml, "pensAlim"), "0");
     // The identifier the S-1210 pays the termination by.
-    EXPECT_EQ(values(d->xml, "ideDmDev"), QStringList({"R202601"}));
-    EXPECT_EQ(value(d->xml, "codLotacao"), "001");
+    EXPECT_EQ(Values(d->xml, "ideDmDev"), QStringList({"R202601"}));
+    EXPECT_EQ(Value(d->xml, "codLotacao"), "001");
     // Every row of the month's sheet with an amount, with that amount.
     QStringList codes, amounts;
     for (const Record& r : Table(db, "OCORRENC").select("OCORRANO = '2026' AND OCORRMES = '01' AND CODFUN = '000011' "
@@ -351,10 +342,10 @@ TEST_F(WorkerEventsTest, TerminationListsEachRubricaOfItsRows) {
             amounts << RoundValue(2, r.number("VALOR")).toString(2);
         }
     ASSERT_GT(codes.size(), 5);
-    EXPECT_EQ(values(d->xml, "codRubr"), codes);
-    EXPECT_EQ(values(d->xml, "vrRubr"), amounts);
-    EXPECT_EQ(values(d->xml, "ideTabRubr").size(), codes.size());
-    EXPECT_EQ(values(d->xml, "indApurIR"), QStringList(codes.size(), "0"));
+    EXPECT_EQ(Values(d->xml, "codRubr"), codes);
+    EXPECT_EQ(Values(d->xml, "vrRubr"), amounts);
+    EXPECT_EQ(Values(d->xml, "ideTabRubr").size(), codes.size());
+    EXPECT_EQ(Values(d->xml, "indApurIR"), QStringList(codes.size(), "0"));
     // The indemnified notice (081): its 42 days of 2800.00 ÷ 30; the
     // balance of salary (080): 146.67 hours (44 ÷ 6 × 20 days) at 12.7273.
     const struct {
