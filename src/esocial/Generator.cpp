@@ -12,7 +12,11 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSqlQuery>
+#include <QThread>
 #include <QXmlStreamWriter>
+
+#include <exception>
+#include <thread>
 
 #include <set>
 
@@ -142,66 +146,105 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
     const QDateTime now = request.now.isValid() ? request.now : QDateTime::currentDateTime();
     ui.progressStart(QStringLiteral("Gerando os eventos do eSocial de %1").arg(ctx.competence()), int(drafts.size()));
     Transaction tx(db);
+    // The drafts go in slices: what needs the register (the comparison with
+    // the latest version, the id, the header) one by one; the signature and
+    // the schema, which need nothing but the event, side by side on every
+    // core; then the versions stored, in order.
+    struct Pending {
+        StoredEvent e;
+        QStringList errors;
+        bool isSigned = false;
+        std::exception_ptr failure;
+    };
+    const size_t slice = 256;
+    const int threads = std::max(1, QThread::idealThreadCount());
     int done = 0;
-    for (const Draft& d : drafts) {
+    for (size_t first = 0; first < drafts.size(); first += slice) {
         if (ui.cancelRequested()) {
             ui.progressEnd();
             throw UserError(QStringLiteral("Geração dos eventos do eSocial cancelada: nada foi gravado."));
         }
-        ui.progressStep(++done);
-        const QString fp = Fingerprint(d.xml);
-        auto latest = reg.latest(d.subject);
-        if (latest && latest->fingerprint == fp && latest->type == d.type && latest->status != status::Rejected) {
-            if (latest->changed)
-                db.execWrite(QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'N' WHERE ASSUNTO = ?"), {d.subject});
-            ++result.unchanged;
-            continue;
-        }
-        StoredEvent e;
-        e.id = reg.newId(employer.tpInsc, employer.fullInsc, now);
-        e.type = d.type;
-        e.subject = d.subject;
-        e.version = latest ? latest->version + 1 : 1;
-        e.worker = d.worker;
-        e.competence = d.competence;
-        e.fingerprint = fp;
-        e.created = now;
-        if (d.type != QLatin1String("S-3000")) {
-            Header h = ctx.headerFor(d.subject);
-            e.indRetif = h.indRetif;
-            e.rectifies = h.nrRecibo;
-        } else {
-            e.rectifies = tagText(d.xml, "nrRecEvt");
-        }
-        QByteArray xml = d.xml;
-        xml.replace(kIdPlaceholder, e.id.toLatin1());
-        QStringList errors;
-        if (request.certificate) {
-            // Signed first and validated once, signature included; an
-            // invalid event is kept as built, unsigned, with its errors.
-            const QByteArray signedXml = request.certificate->sign(xml);
-            errors = ValidateEvent(signedXml, d.type, Signature::Required);
-            if (errors.isEmpty()) {
-                xml = signedXml;
-                ++result.signedCount;
+        std::vector<Pending> pending;
+        for (size_t i = first; i < std::min(drafts.size(), first + slice); ++i) {
+            const Draft& d = drafts[i];
+            const QString fp = Fingerprint(d.xml);
+            auto latest = reg.latest(d.subject);
+            if (latest && latest->fingerprint == fp && latest->type == d.type && latest->status != status::Rejected) {
+                if (latest->changed)
+                    db.execWrite(QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'N' WHERE ASSUNTO = ?"), {d.subject});
+                ++result.unchanged;
+                continue;
             }
-        } else {
-            errors = ValidateEvent(xml, d.type, Signature::Optional);
+            Pending p;
+            StoredEvent& e = p.e;
+            e.id = reg.newId(employer.tpInsc, employer.fullInsc, now);
+            e.type = d.type;
+            e.subject = d.subject;
+            e.version = latest ? latest->version + 1 : 1;
+            e.worker = d.worker;
+            e.competence = d.competence;
+            e.fingerprint = fp;
+            e.created = now;
+            if (d.type != QLatin1String("S-3000")) {
+                Header h = ctx.headerFor(d.subject);
+                e.indRetif = h.indRetif;
+                e.rectifies = h.nrRecibo;
+            } else {
+                e.rectifies = tagText(d.xml, "nrRecEvt");
+            }
+            e.xml = d.xml;
+            e.xml.replace(kIdPlaceholder, e.id.toLatin1());
+            pending.push_back(std::move(p));
         }
-        e.xml = xml;
-        if (!errors.isEmpty()) {
-            e.status = status::Generated;
-            e.messages = errors.join('\n');
-            ++result.invalid;
-            result.problems << QStringLiteral("%1 %2%3: %4")
-                                   .arg(e.type, e.id, e.worker.isEmpty() ? QString() : QStringLiteral(" (funcionário %1)").arg(e.worker),
-                                        errors.first());
-        } else {
-            e.status = request.certificate ? status::Signed : status::Validated;
+        // Signed first and validated once, signature included; an invalid
+        // event is kept as built, unsigned, with its errors.
+        auto work = [&](size_t from, size_t to) {
+            for (size_t k = from; k < to; ++k) {
+                Pending& p = pending[k];
+                try {
+                    if (request.certificate) {
+                        const QByteArray signedXml = request.certificate->sign(p.e.xml);
+                        p.errors = ValidateEvent(signedXml, p.e.type, Signature::Required);
+                        if (p.errors.isEmpty()) {
+                            p.e.xml = signedXml;
+                            p.isSigned = true;
+                        }
+                    } else {
+                        p.errors = ValidateEvent(p.e.xml, p.e.type, Signature::Optional);
+                    }
+                } catch (...) {
+                    p.failure = std::current_exception();
+                }
+            }
+        };
+        const size_t n = pending.size();
+        const size_t parts = std::min<size_t>(size_t(threads), n);
+        std::vector<std::thread> workers;
+        for (size_t t = 1; t < parts; ++t) workers.emplace_back(work, n * t / parts, n * (t + 1) / parts);
+        if (parts > 0) work(0, n / parts);
+        for (std::thread& w : workers) w.join();
+
+        for (Pending& p : pending) {
+            if (p.failure) std::rethrow_exception(p.failure);
+            StoredEvent& e = p.e;
+            if (!p.errors.isEmpty()) {
+                e.status = status::Generated;
+                e.messages = p.errors.join('\n');
+                ++result.invalid;
+                result.problems << QStringLiteral("%1 %2%3: %4")
+                                       .arg(e.type, e.id,
+                                            e.worker.isEmpty() ? QString() : QStringLiteral(" (funcionário %1)").arg(e.worker),
+                                            p.errors.first());
+            } else {
+                e.status = request.certificate ? status::Signed : status::Validated;
+                if (p.isSigned) ++result.signedCount;
+            }
+            reg.insert(e);
+            result.ids << e.id;
+            ++result.stored;
         }
-        reg.insert(e);
-        result.ids << e.id;
-        ++result.stored;
+        done = int(std::min(drafts.size(), first + slice));
+        ui.progressStep(done);
     }
     tx.commit();
     ui.progressEnd();

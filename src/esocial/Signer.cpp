@@ -20,6 +20,8 @@
 #include <xmlsec/xmltree.h>
 #include <xmlsec/templates.h>
 
+#include <vector>
+
 namespace folha::esocial {
 
 namespace {
@@ -72,8 +74,10 @@ struct Certificate::Impl {
     // (opening the PKCS#12 costs more than a signature).
     QMutex mutex;
     xmlSecKeyPtr signingKey = nullptr;
+    std::vector<xmlSecKeyPtr> spareKeys; // copies of it, free for the next signatures
     QByteArray certificateBase64;
     ~Impl() {
+        for (xmlSecKeyPtr k : spareKeys) xmlSecKeyDestroy(k);
         if (signingKey) xmlSecKeyDestroy(signingKey);
         EVP_PKEY_free(key);
         X509_free(cert);
@@ -159,6 +163,8 @@ QByteArray Certificate::sign(const QByteArray& xml) const {
     xmlNodePtr x509 = keyInfo ? xmlSecTmplKeyInfoAddX509Data(keyInfo) : nullptr;
     if (!x509) throw UserError(QStringLiteral("Não foi possível montar a assinatura do evento."));
 
+    // The key is made once, under the lock; each signature then works on its
+    // own reference to it, so that signatures run side by side.
     QMutexLocker lock(&d->mutex);
     if (!d->signingKey) {
         // The signer's certificate alone goes in the key info, written here
@@ -172,16 +178,31 @@ QByteArray Certificate::sign(const QByteArray& xml) const {
                                                      d->password.constData(), nullptr, nullptr);
         if (!d->signingKey) throw UserError(QStringLiteral("A chave do certificado não pôde ser usada para assinar."));
     }
+    // A copy of the key per signature running at the same time, kept for
+    // the next ones (copying a key costs about as much as a signature).
+    xmlSecKeyPtr key = nullptr;
+    if (!d->spareKeys.empty()) {
+        key = d->spareKeys.back();
+        d->spareKeys.pop_back();
+    } else {
+        key = xmlSecKeyDuplicate(d->signingKey);
+    }
+    const QByteArray certificate = d->certificateBase64;
+    lock.unlock();
+    if (!key) throw UserError(QStringLiteral("A chave do certificado não pôde ser usada para assinar."));
     xmlNewTextChild(x509, nullptr, reinterpret_cast<const xmlChar*>("X509Certificate"),
-                    reinterpret_cast<const xmlChar*>(d->certificateBase64.constData()));
+                    reinterpret_cast<const xmlChar*>(certificate.constData()));
 
     xmlSecDSigCtxPtr ctx = xmlSecDSigCtxCreate(nullptr);
-    ctx->signKey = d->signingKey; // lent: taken back before the context is destroyed
+    ctx->signKey = key; // lent: taken back before the context is destroyed
     // The key info is written above: xmlsec leaves it as it is.
     ctx->keyInfoWriteCtx.flags = 0;
     int rc = xmlSecDSigCtxSign(ctx, signature);
     ctx->signKey = nullptr;
     xmlSecDSigCtxDestroy(ctx);
+    lock.relock();
+    d->spareKeys.push_back(key);
+    lock.unlock();
     if (rc < 0) throw UserError(QStringLiteral("Não foi possível assinar o evento com o certificado."));
     return serialized(doc.get());
 }
