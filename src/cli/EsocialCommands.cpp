@@ -3,7 +3,7 @@
 #include "Cli.h"
 #include "DbError.h"
 #include "Generator.h"
-#include "LegalTables.h"
+#include "TextRoutines.h"
 #include "ReportOutput.h"
 #include "Rubricas.h"
 #include "Signer.h"
@@ -24,23 +24,18 @@ QString competenceOption(Context& c, bool required) {
         if (required) throw CliError{QStringLiteral("Informe a competência: --competence MM/AAAA"), 2, true};
         return {};
     }
-    QString yyyymm = law::CompetenceFromText(c.args.value("--competence"));
-    if (yyyymm.isEmpty()) throw CliError{QStringLiteral("Competência inválida: %1 (MM/AAAA)").arg(c.args.value("--competence"))};
-    return yyyymm.left(4) + '-' + yyyymm.mid(4);
+    return Typed([&] { return CompetenceKey(c.args.value("--competence")); });
 }
 
 // The certificate of the settings opened with its password, or none.
-std::unique_ptr<Certificate> openCertificate(Context& c, const Settings& s) {
+std::unique_ptr<Certificate> openCertificate(const Settings& s) {
     if (s.certificate.isEmpty()) return nullptr;
     QString password = ReadSecret("FOLHA_CERT_PASSWORD", QStringLiteral("Senha do certificado %1").arg(s.certificate));
     QByteArray bytes = password.toUtf8();
     password.fill('\0');
     auto cert = Certificate::load(s.certificate, bytes);
     bytes.fill('\0');
-    if (cert->notAfter().isValid() && cert->notAfter() < QDateTime::currentDateTimeUtc())
-        throw UserError(QStringLiteral("O certificado %1 venceu em %2: escolha um certificado válido.")
-                            .arg(s.certificate, cert->notAfter().toLocalTime().toString(QStringLiteral("dd/MM/yyyy"))));
-    (void)c;
+    cert->requireInForce(QDateTime::currentDateTimeUtc());
     return cert;
 }
 
@@ -59,7 +54,7 @@ int generate(Context& c) {
     Employer employer = employerOf(c);
     const QString branch = branchOption(c);
     Settings settings = ReadSettings(cfgFile(c));
-    std::unique_ptr<Certificate> cert = openCertificate(c, settings);
+    std::unique_ptr<Certificate> cert = openCertificate(settings);
     GenerateRequest r;
     r.year = competence.left(4).toInt();
     r.month = competence.mid(5).toInt();
@@ -179,7 +174,7 @@ int certificate(Context& c) {
     }
     if (c.args.has("--transmitter")) {
         c.requireSupervisor(QStringLiteral("Mudar o transmissor do eSocial é"));
-        QString t = Digits(c.args.value("--transmitter"));
+        QString t = OnlyDigits(c.args.value("--transmitter"));
         if (!t.isEmpty() && t.size() != 14 && t.size() != 11)
             throw CliError{QStringLiteral("Transmissor inválido: %1 (CNPJ ou CPF)").arg(c.args.value("--transmitter"))};
         s.transmitter = t;
@@ -190,7 +185,7 @@ int certificate(Context& c) {
     } else {
         // Opened with its password before it is kept: a wrong file or
         // password is said now, not at the first generation.
-        auto cert = openCertificate(c, s);
+        auto cert = openCertificate(s);
         c.out << QStringLiteral("Certificado: %1").arg(s.certificate) << Qt::endl
               << QStringLiteral("Titular: %1").arg(cert->subject()) << Qt::endl
               << QStringLiteral("Válido de %1 até %2")

@@ -2,6 +2,9 @@
 
 #include "DbError.h"
 #include "EventRegister.h"
+#include "LegalTables.h"
+
+#include <QRegularExpression>
 
 namespace folha::esocial {
 
@@ -38,11 +41,16 @@ QString MonthText(int year, int month) {
     return QStringLiteral("%1-%2").arg(year, 4, 10, QChar('0')).arg(month, 2, 10, QChar('0'));
 }
 
-QString Digits(const QString& text) {
-    QString d;
-    for (QChar c : text)
-        if (c >= '0' && c <= '9') d += c;
-    return d;
+QString CompetenceKey(const QString& typed) {
+    const QString yyyymm = law::CompetenceFromText(typed.trimmed());
+    if (yyyymm.isEmpty()) throw UserError(QStringLiteral("Competência inválida: %1 (MM/AAAA)").arg(typed.trimmed()));
+    return yyyymm.left(4) + '-' + yyyymm.mid(4);
+}
+
+QString ElementText(const QByteArray& xml, const QString& tag) {
+    const QRegularExpression re(QStringLiteral("<%1>([^<]*)</%1>").arg(tag));
+    const auto m = re.match(QString::fromUtf8(xml));
+    return m.hasMatch() ? m.captured(1) : QString();
 }
 
 Context::Context(Database& db, Employer employer, int year, int month, QString branch, EventRegister& reg, int tpAmb)

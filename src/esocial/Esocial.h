@@ -139,6 +139,9 @@ private:
 
 // Competence and value formats the events use.
 QString MonthText(int year, int month); // "2026-01"
-QString Digits(const QString& text);    // keeps 0-9 only
-
+// A competence typed "MM/AAAA" as the register keeps it ("AAAA-MM"); throws
+// UserError "Competência inválida: … (MM/AAAA)".
+QString CompetenceKey(const QString& typed);
+// The text of the first <tag> of an event; empty when it has none.
+QString ElementText(const QByteArray& xml, const QString& tag);
 } // namespace folha::esocial

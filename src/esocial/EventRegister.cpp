@@ -1,6 +1,7 @@
 #include "EventRegister.h"
 
 #include "DbError.h"
+#include "Esocial.h"
 #include "Registry.h"
 
 #include <QCryptographicHash>
@@ -73,11 +74,10 @@ std::optional<StoredEvent> EventRegister::byId(const QString& id) {
     return std::nullopt;
 }
 
+// Tables, then the worker's events, then the month's: the batch order.
 static int groupOf(const QString& type) {
-    // tables, then the worker's events, then the month's (the batch order)
-    if (type.startsWith(QLatin1String("S-10"))) return 1;
-    if (type.startsWith(QLatin1String("S-12"))) return 3;
-    return 2;
+    const EventKind* k = KindOf(type);
+    return k ? k->group : 2;
 }
 
 std::vector<StoredEvent> EventRegister::list(const EventFilter& f) {

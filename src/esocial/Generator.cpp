@@ -1,4 +1,5 @@
 #include "Generator.h"
+#include "TextRoutines.h"
 
 #include "DbError.h"
 #include "IniFile.h"
@@ -27,7 +28,7 @@ Settings ReadSettings(const QString& cfg) {
     Settings s;
     s.certificate = ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Certificado")).trimmed();
     s.environment = ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Ambiente")).trimmed() == QLatin1String("1") ? 1 : 2;
-    s.transmitter = Digits(ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Transmissor")));
+    s.transmitter = OnlyDigits(ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("Transmissor")));
     s.paymentOnBranchDate =
         ReadIniValue(cfg, QStringLiteral("eSocial"), QStringLiteral("PagamentoNaDataDaFolha")).trimmed().toUpper() == QLatin1String("S");
     return s;
@@ -49,7 +50,7 @@ Employer EmployerOf(Database& db, int companyCode, const QString& companyName) {
     auto q = db.exec(QStringLiteral("SELECT CODIGO, CGC FROM Filial ORDER BY CODIGO"));
     QString first, head;
     while (q.next()) {
-        QString d = Digits(q.value(1).toString());
+        QString d = OnlyDigits(q.value(1).toString());
         if (d.size() == 14 && head.isEmpty() && d.mid(8, 4) == QLatin1String("0001")) head = d;
         if ((d.size() == 14 || d.size() == 11) && first.isEmpty()) first = d;
     }
@@ -66,15 +67,8 @@ Employer EmployerOf(Database& db, int companyCode, const QString& companyName) {
 // The CPF of the worker an event reports, read from its XML (the S-1210
 // names him the beneficiary).
 static QString workerCpf(const QByteArray& xml) {
-    static const QRegularExpression cpf(QStringLiteral("<(cpfTrab|cpfBenef)>(\\d{11})</\\1>"));
-    auto m = cpf.match(QString::fromUtf8(xml));
-    return m.hasMatch() ? m.captured(2) : QString();
-}
-
-static QString tagText(const QByteArray& xml, const char* tag) {
-    QRegularExpression re(QStringLiteral("<%1>([^<]*)</%1>").arg(QLatin1String(tag)));
-    auto m = re.match(QString::fromUtf8(xml));
-    return m.hasMatch() ? m.captured(1) : QString();
+    const QString cpf = ElementText(xml, QStringLiteral("cpfTrab"));
+    return cpf.isEmpty() ? ElementText(xml, QStringLiteral("cpfBenef")) : cpf;
 }
 
 // S-3000 removing an accepted monthly event the competence no longer has.
@@ -93,8 +87,8 @@ static QByteArray removal(const Employer& employer, const StoredEvent& accepted,
     w.text(QStringLiteral("cpfTrab"), workerCpf(accepted.xml));
     w.end();
     w.start(QStringLiteral("ideFolhaPagto"));
-    if (accepted.type == QLatin1String("S-1200")) w.optional(QStringLiteral("indApuracao"), tagText(accepted.xml, "indApuracao"));
-    w.text(QStringLiteral("perApur"), tagText(accepted.xml, "perApur"));
+    if (accepted.type == QLatin1String("S-1200")) w.optional(QStringLiteral("indApuracao"), ElementText(accepted.xml, QStringLiteral("indApuracao")));
+    w.text(QStringLiteral("perApur"), ElementText(accepted.xml, QStringLiteral("perApur")));
     w.end();
     w.end();
     return w.finish();
@@ -190,7 +184,7 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
                 e.indRetif = h.indRetif;
                 e.rectifies = h.nrRecibo;
             } else {
-                e.rectifies = tagText(d.xml, "nrRecEvt");
+                e.rectifies = ElementText(d.xml, QStringLiteral("nrRecEvt"));
             }
             e.xml = d.xml;
             e.xml.replace(kIdPlaceholder, e.id.toLatin1());
@@ -254,7 +248,7 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
 std::vector<Batch> MakeBatches(const Employer& employer, const QString& transmitterInsc,
                                const std::vector<StoredEvent>& events) {
     std::vector<Batch> batches;
-    QString transmitter = Digits(transmitterInsc);
+    QString transmitter = OnlyDigits(transmitterInsc);
     if (transmitter.isEmpty()) transmitter = employer.fullInsc;
     for (int group = 1; group <= 3; ++group) {
         std::vector<const StoredEvent*> of;

@@ -5,6 +5,7 @@
 #include "DbError.h"
 #include "EventRegister.h"
 #include "Generator.h"
+#include "TextRoutines.h"
 #include "Registry.h"
 #include "Rubricas.h"
 #include "Table.h"
@@ -183,7 +184,7 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
     std::map<QString, Branch> branches;
     QString headOffice;
     Table(db, QStringLiteral("Filial")).forEach({}, {}, [&](const Record& r) {
-        Branch b{r.text("CODIGO").trimmed(), Digits(r.text("CGC")), r.date("DATA_FOLHA")};
+        Branch b{r.text("CODIGO").trimmed(), OnlyDigits(r.text("CGC")), r.date("DATA_FOLHA")};
         if (b.cnpj.size() != 14) b.cnpj.clear();
         if (headOffice.isEmpty() && !b.cnpj.isEmpty() && b.cnpj == ctx.employer().fullInsc) headOffice = b.code;
         branches[b.code] = b;
@@ -199,7 +200,7 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
         Worker& w = it->second;
         seen.insert(w.code);
         w.name = r.text("NOME").trimmed();
-        const QString cpf = Digits(r.text("NR_CPF"));
+        const QString cpf = OnlyDigits(r.text("NR_CPF"));
         w.cpf = cpf.isEmpty() || cpf.size() > 11 ? cpf : cpf.rightJustified(11, QChar('0'));
         w.vinculo = r.integer("VINCULO");
         w.leaving = r.integer("CONDICAO") == 0 ? r.date("DT_AFAST") : QDate();

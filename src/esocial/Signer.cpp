@@ -67,6 +67,7 @@ QByteArray serialized(xmlDocPtr doc) {
 struct Certificate::Impl {
     EVP_PKEY* key = nullptr;
     X509* cert = nullptr;
+    QString file;        // where it was read from, for messages
     QByteArray pkcs12;   // the file as read, for xmlsec
     QByteArray password; // kept in memory only while the certificate is open
     // The key as xmlsec signs with it and the certificate as the key info
@@ -110,6 +111,7 @@ std::unique_ptr<Certificate> Certificate::load(const QString& pfxFile, const QBy
         throw UserError(QStringLiteral("O certificado %1 não traz a chave privada.").arg(pfxFile));
     if (EVP_PKEY_base_id(c->d->key) != EVP_PKEY_RSA)
         throw UserError(QStringLiteral("O certificado %1 não tem chave RSA.").arg(pfxFile));
+    c->d->file = pfxFile;
     c->d->pkcs12 = data;
     c->d->password = password;
     return c;
@@ -135,6 +137,13 @@ QString Certificate::cnpj() const {
 
 QDateTime Certificate::notBefore() const { return asnTime(X509_get0_notBefore(d->cert)); }
 QDateTime Certificate::notAfter() const { return asnTime(X509_get0_notAfter(d->cert)); }
+
+void Certificate::requireInForce(const QDateTime& now) const {
+    const QDateTime end = notAfter();
+    if (end.isValid() && end < now)
+        throw UserError(QStringLiteral("O certificado %1 venceu em %2: escolha um certificado válido.")
+                            .arg(d->file, end.toLocalTime().toString(QStringLiteral("dd/MM/yyyy"))));
+}
 
 QString Certificate::serial() const {
     BIGNUM* bn = ASN1_INTEGER_to_BN(X509_get0_serialNumber(d->cert), nullptr);

@@ -25,6 +25,8 @@ public:
     QDateTime notBefore() const;
     QDateTime notAfter() const;
     QString serial() const;
+    // Throws UserError when the certificate is no longer valid at `now`.
+    void requireInForce(const QDateTime& now) const;
 
     // The event with its Signature as the last child of the root element.
     // Throws UserError when the document cannot be read or signed.

@@ -6,6 +6,7 @@
 // sent, the next generation writes an alteration of the same row, with the
 // same identification and the same start of validity.
 #include "Generator.h"
+#include "TextRoutines.h"
 
 #include "DbError.h"
 #include "Rubricas.h"
@@ -40,17 +41,17 @@ std::vector<Branch> readBranches(Database& db) {
         Branch b;
         b.code = q.value(0).toString().trimmed();
         b.name = q.value(1).toString().trimmed();
-        b.cnpj = Digits(q.value(2).toString());
+        b.cnpj = OnlyDigits(q.value(2).toString());
         // COD_CNAE is a number field: its integer digits.
-        b.cnae = Digits(q.value(3).toString().section(QLatin1Char('.'), 0, 0));
-        b.fpas = Digits(q.value(4).toString());
-        b.thirdParties = Digits(q.value(5).toString());
-        b.classTrib = Digits(q.value(6).toString());
+        b.cnae = OnlyDigits(q.value(3).toString().section(QLatin1Char('.'), 0, 0));
+        b.fpas = OnlyDigits(q.value(4).toString());
+        b.thirdParties = OnlyDigits(q.value(5).toString());
+        b.classTrib = OnlyDigits(q.value(6).toString());
         b.coop = q.value(7).toInt();
         b.construction = q.value(8).toInt();
         b.payrollRelief = q.value(9).toInt();
         b.electronicRegister = q.value(10).toInt();
-        b.allocationType = Digits(q.value(11).toString());
+        b.allocationType = OnlyDigits(q.value(11).toString());
         out.push_back(b);
     }
     return out;

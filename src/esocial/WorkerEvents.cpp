@@ -76,7 +76,7 @@ Branches readBranches(Context& ctx) {
     Branches b;
     for (const Record& r : Table(ctx.db(), QStringLiteral("Filial")).select({}, {}, QStringLiteral("CODIGO"))) {
         const QString code = r.text("CODIGO").trimmed();
-        const QString d = Digits(r.text("CGC"));
+        const QString d = OnlyDigits(r.text("CGC"));
         b.cnpj.insert(code, d);
         if (d == ctx.employer().fullInsc && b.defaultCode.isEmpty()) b.defaultCode = code;
     }
@@ -149,7 +149,7 @@ void WorkerBuilder::run() {
 }
 
 QString WorkerBuilder::cpf(const Record& e) const {
-    QString d = Digits(e.text("NR_CPF"));
+    QString d = OnlyDigits(e.text("NR_CPF"));
     if (d.isEmpty() || d.size() > 11) throw registerError(e, QStringLiteral("NR_CPF"), QStringLiteral("sem CPF válido"));
     return d.rightJustified(11, '0');
 }
@@ -287,8 +287,8 @@ void WorkerBuilder::trabalhadorData(EventWriter& w, const Record& e, bool admiss
     }
     // Address in Brazil.
     const QString street = e.text("ENDERECO").simplified();
-    const QString cep = Digits(e.text("CEP"));
-    const QString city = Digits(e.text("COD_MUNIC"));
+    const QString cep = OnlyDigits(e.text("CEP"));
+    const QString city = OnlyDigits(e.text("COD_MUNIC"));
     const QString uf = e.text("UF").trimmed().toUpper();
     if (street.isEmpty()) throw registerError(e, QStringLiteral("ENDERECO"), QStringLiteral("sem endereço"));
     if (cep.size() != 8) throw registerError(e, QStringLiteral("CEP"), QStringLiteral("sem CEP de 8 dígitos"));
@@ -307,7 +307,7 @@ void WorkerBuilder::trabalhadorData(EventWriter& w, const Record& e, bool admiss
     w.end();
     w.end();
     dependants(w, e);
-    const QString phone = Digits(e.text("FONE"));
+    const QString phone = OnlyDigits(e.text("FONE"));
     const QString mail = e.text("EMAIL").trimmed();
     const bool hasPhone = phone.size() >= 10 && phone.size() <= 13;
     if (hasPhone || !mail.isEmpty()) {
@@ -328,7 +328,7 @@ void WorkerBuilder::dependants(EventWriter& w, const Record& e) {
         };
         const bool irrf = d.text("DEP_IRRF").trimmed() == QLatin1String("S");
         const QString type = d.text("TIPO_DEP").trimmed();
-        const QString cpf = Digits(d.text("CPF_DEPEN"));
+        const QString cpf = OnlyDigits(d.text("CPF_DEPEN"));
         if (irrf && type.isEmpty()) throw fail("TIPO_DEP", QStringLiteral("dependente do IRRF sem o tipo de dependente"));
         if (irrf && cpf.size() != 11) throw fail("CPF_DEPEN", QStringLiteral("dependente do IRRF sem CPF"));
         if (!d.date("DT_NASC").isValid()) throw fail("DT_NASC", QStringLiteral("sem data de nascimento"));
@@ -368,7 +368,7 @@ void WorkerBuilder::celetista(EventWriter& w, const Record& e, bool admission) {
     w.text(QStringLiteral("tpRegJor"), QStringLiteral("1")); // subject to working hours (CLT, Título II, Cap. II)
     w.text(QStringLiteral("natAtividade"), QStringLiteral("1")); // urban
     std::optional<Record> union_ = Table(ctx_.db(), QStringLiteral("SINDICAT")).find({e.text("COD_SIND").trimmed().rightJustified(3, '0')});
-    const QString unionCnpj = union_ ? Digits(union_->text("CNPJ")) : QString();
+    const QString unionCnpj = union_ ? OnlyDigits(union_->text("CNPJ")) : QString();
     if (unionCnpj.size() != 14)
         throw registerError(e, QStringLiteral("COD_SIND"), QStringLiteral("sem sindicato com CNPJ (cnpjSindCategProf)"));
     w.text(QStringLiteral("cnpjSindCategProf"), unionCnpj);
@@ -381,7 +381,7 @@ void WorkerBuilder::celetista(EventWriter& w, const Record& e, bool admission) {
     }
     // An apprentice admitted from 22/01/2024 on: hired directly, with the qualifying entity.
     if (categoryOf(e) == QLatin1String("103") && admitted >= QDate(2024, 1, 22)) {
-        const QString entity = Digits(e.text("CNPJ_QUALI"));
+        const QString entity = OnlyDigits(e.text("CNPJ_QUALI"));
         if (entity.size() != 14)
             throw registerError(e, QStringLiteral("CNPJ_QUALI"), QStringLiteral("aprendiz sem o CNPJ da entidade qualificadora"));
         w.start(QStringLiteral("aprend"));
@@ -396,8 +396,8 @@ void WorkerBuilder::contract(EventWriter& w, const Record& e, bool admission) {
     std::optional<Record> cargo = Table(ctx_.db(), QStringLiteral("Cargos")).find({cargoCode});
     if (!cargo || cargo->text("NOME_CARGO").trimmed().isEmpty())
         throw registerError(e, QStringLiteral("CARGO"), QStringLiteral("sem cargo cadastrado"));
-    QString cbo = Digits(cargo->text("CBO"));
-    if (cbo.isEmpty()) cbo = Digits(e.text("CBO"));
+    QString cbo = OnlyDigits(cargo->text("CBO"));
+    if (cbo.isEmpty()) cbo = OnlyDigits(e.text("CBO"));
     if (cbo.size() != 6)
         throw UserError(QStringLiteral("Cargo %1 - %2 sem a CBO de 6 dígitos (campo CBO do cadastro de Cargos ou do funcionário %3).")
                             .arg(cargoCode, cargo->text("NOME_CARGO").trimmed(), e.text("CODFUN").trimmed()));
@@ -676,7 +676,7 @@ void WorkerBuilder::termination(const Record& e) {
     // The month's rows of the termination: the monthly sheet that holds it,
     // one demonstrative under the identifier the S-1210 pays it by. A
     // vacation sheet of the same month stays in the month's S-1200.
-    std::map<QString, std::vector<Record>> sheets;
+    std::vector<Record> rows;
     QStringList codes;
     for (const Record& r : Table(ctx_.db(), QStringLiteral("OCORRENC"))
                                .select(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND CODFUN = ? AND TIPOFOLHA = 'F'"),
@@ -684,7 +684,7 @@ void WorkerBuilder::termination(const Record& e) {
                                         e.text("CODFUN")},
                                        QStringLiteral("TIPOFOLHA, HCODIGO"))) {
         if (!(r.number("VALOR") > Fixed())) continue;
-        sheets[r.text("TIPOFOLHA").trimmed()].push_back(r);
+        rows.push_back(r);
         codes << r.text("HCODIGO").trimmed();
     }
     RubricaMap rubricas(ctx_.db());
@@ -708,35 +708,31 @@ void WorkerBuilder::termination(const Record& e) {
         w.date(QStringLiteral("dtProjFimAPI"), left.addDays(days));
     }
     w.text(QStringLiteral("pensAlim"), QStringLiteral("0"));
-    if (!sheets.empty()) {
+    if (!rows.empty()) {
         w.start(QStringLiteral("verbasResc"));
         const bool irIndicator = left >= QDate(2021, 7, 1);
-        for (const auto& [sheet, rows] : sheets) {
-            w.start(QStringLiteral("dmDev"));
-            (void)sheet;
-            w.text(QStringLiteral("ideDmDev"), TerminationDmDev(ctx_.year(), ctx_.month()));
-            w.start(QStringLiteral("infoPerApur"));
-            w.start(QStringLiteral("ideEstabLot"));
-            w.text(QStringLiteral("tpInsc"), QStringLiteral("1"));
-            w.text(QStringLiteral("nrInsc"), cnpjOf(e));
-            w.text(QStringLiteral("codLotacao"), branchOf(e));
-            for (const Record& r : rows) {
-                w.start(QStringLiteral("detVerbas"));
-                w.text(QStringLiteral("codRubr"), r.text("HCODIGO").trimmed());
-                w.text(QStringLiteral("ideTabRubr"), QLatin1String(kRubricaTable));
-                const Fixed quantity = RoundValue(2, r.number("REFER"));
-                if (quantity > Fixed()) w.text(QStringLiteral("qtdRubr"), quantity.toString(2));
-                w.money(QStringLiteral("vrRubr"), r.number("VALOR"));
-                if (irIndicator) w.text(QStringLiteral("indApurIR"), QStringLiteral("0"));
-                w.end();
-            }
-            w.end();
-            w.end();
+        w.start(QStringLiteral("dmDev"));
+        w.text(QStringLiteral("ideDmDev"), TerminationDmDev(ctx_.year(), ctx_.month()));
+        w.start(QStringLiteral("infoPerApur"));
+        w.start(QStringLiteral("ideEstabLot"));
+        w.text(QStringLiteral("tpInsc"), QStringLiteral("1"));
+        w.text(QStringLiteral("nrInsc"), cnpjOf(e));
+        w.text(QStringLiteral("codLotacao"), branchOf(e));
+        for (const Record& r : rows) {
+            w.start(QStringLiteral("detVerbas"));
+            w.text(QStringLiteral("codRubr"), r.text("HCODIGO").trimmed());
+            w.text(QStringLiteral("ideTabRubr"), QLatin1String(kRubricaTable));
+            const Fixed quantity = RoundValue(2, r.number("REFER"));
+            if (quantity > Fixed()) w.text(QStringLiteral("qtdRubr"), quantity.toString(2));
+            w.money(QStringLiteral("vrRubr"), r.number("VALOR"));
+            if (irIndicator) w.text(QStringLiteral("indApurIR"), QStringLiteral("0"));
             w.end();
         }
-        w.end();
+        w.end(); // ideEstabLot
+        w.end(); // infoPerApur
+        w.end(); // dmDev
+        w.end(); // verbasResc
     }
-    w.end();
     add(QStringLiteral("S-2299"), subject, e, MonthText(left.year(), left.month()), build(w));
 }
 

@@ -4,7 +4,6 @@
 #include "DbError.h"
 #include "Generator.h"
 #include "JobScreen.h"
-#include "LegalTables.h"
 #include "Session.h"
 #include "Signer.h"
 #include "Table.h"
@@ -42,12 +41,12 @@ Employer currentEmployer(Session& s) {
     return EmployerOf(s.folha(), code, row ? row->text("Nome") : QString());
 }
 
-// "MM/AAAA" typed: the register's "AAAA-MM"; empty for an empty box.
-QString competenceKey(const QString& typed) {
-    if (typed.trimmed().isEmpty()) return {};
-    const QString yyyymm = law::CompetenceFromText(typed.trimmed());
-    if (yyyymm.isEmpty()) throw UserError(QStringLiteral("Competência inválida: %1 (MM/AAAA)").arg(typed.trimmed()));
-    return yyyymm.left(4) + '-' + yyyymm.mid(4);
+// The competence box as the register keeps it ("AAAA-MM"); empty for an
+// empty box.
+QString competenceKey(const QLineEdit* box) {
+    QString typed = box->text();
+    if (typed.remove('_').remove('/').trimmed().isEmpty()) return {};
+    return CompetenceKey(box->text());
 }
 
 // The event laid out one element per line, for reading only: what is kept
@@ -205,7 +204,7 @@ void TfoEsocial::refresh() {
     const UiOwner owner(ui_, this);
     EventFilter f;
     try {
-        f.competence = competenceKey(competence_->text().remove('_').remove('/').isEmpty() ? QString() : competence_->text());
+        f.competence = competenceKey(competence_);
     } catch (const UserError& e) {
         ui_.message(MessageKind::Error, e.message());
         return;
@@ -252,7 +251,7 @@ bool TfoEsocial::generate(const QByteArray& password) {
     const UiOwner owner(ui_, this);
     GenerateResult g;
     try {
-        const QString key = competenceKey(competence_->text());
+        const QString key = competenceKey(competence_);
         if (key.isEmpty()) throw UserError(QStringLiteral("Informe a competência (MM/AAAA)."));
         const Settings s = ReadSettings(cfgFile(session_));
         std::unique_ptr<Certificate> cert;
@@ -296,7 +295,7 @@ bool TfoEsocial::exportTo(const QString& dir) {
     const UiOwner owner(ui_, this);
     try {
         EventFilter f;
-        f.competence = competenceKey(competence_->text().remove('_').remove('/').isEmpty() ? QString() : competence_->text());
+        f.competence = competenceKey(competence_);
         ExportResult r = ExportEvents(session_.folha(), currentEmployer(session_), ReadSettings(cfgFile(session_)), f, dir, ui_);
         WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
                         {QStringLiteral("E"), QStringLiteral("ESOCIAL"),
@@ -318,9 +317,7 @@ bool TfoEsocial::chooseCertificate(const QString& file, const QByteArray& passwo
         if (session_.signIn.CurrentUserLevel != QLatin1String("SUP"))
             throw UserError(QStringLiteral("Escolher o certificado do eSocial é liberado somente para usuários de nível SUP."));
         auto cert = Certificate::load(file, password);
-        if (cert->notAfter() < QDateTime::currentDateTimeUtc())
-            throw UserError(QStringLiteral("O certificado %1 venceu em %2.")
-                                .arg(file, cert->notAfter().toLocalTime().toString(QStringLiteral("dd/MM/yyyy"))));
+        cert->requireInForce(QDateTime::currentDateTimeUtc());
         Settings s = ReadSettings(cfgFile(session_));
         s.certificate = file;
         WriteSettings(cfgFile(session_), s);
