@@ -39,13 +39,16 @@ void bench(int employees) {
     resetPeak();
     const long rssBefore = statusKb("VmRSS:");
     QElapsedTimer t;
+    const quint64 statementsBefore = db->statementsRun();
     t.start();
     const payroll::RunSummary s = payroll::PayrollRun(*db, ui).run(options);
     const double runSecs = t.elapsed() / 1000.0;
     const long peak = statusKb("VmHWM:");
+    const quint64 statementsRun = db->statementsRun() - statementsBefore;
     t.restart();
     const payroll::RunSummary again = payroll::PayrollRun(*db, ui).run(options);
     const double againSecs = t.elapsed() / 1000.0;
+    const quint64 statementsAgain = db->statementsRun() - statementsBefore - statementsRun;
 
     // The storage limit: the same number of rows, one prepared insert per
     // row, into an empty events table with the same keys and indexes,
@@ -85,6 +88,8 @@ void bench(int employees) {
     printf("  rerun:  %.2f s  %.0f employees/s  (%lld rows changed)\n", againSecs, again.employeesCalculated / againSecs,
            (long long)again.rowsWritten);
     printf("  bare:   %.2f s  %.0f rows/s\n", bareSecs, rows / bareSecs);
+    printf("  statements per employee: run %.1f, rerun %.1f\n", double(statementsRun) / std::max(1, s.employeesCalculated),
+           double(statementsAgain) / std::max(1, again.employeesCalculated));
     printf("  ratio run/bare: %.2f\n", runSecs / bareSecs);
     fflush(stdout);
 }

@@ -107,6 +107,11 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const { return depth_ > 0; }
+    // A point of the open transaction that the writes made after it can be
+    // taken back to, the rest of the transaction kept (see Savepoint).
+    int savepoint();
+    void releaseSavepoint(int id);
+    void rollbackToSavepoint(int id);
 
     // DDL pieces for the dialect.
     QString columnType(const FieldDef& f) const;
@@ -120,6 +125,9 @@ private:
     int depth_ = 0;
     quint64 statements_ = 0;
     bool rollbackOnly_ = false;
+    int savepoints_ = 0;
+    // The rollback-only state when each open savepoint was set.
+    QHash<int, bool> savepointStates_;
     void undoTransaction(); // ROLLBACK of the outermost transaction
     QHash<QString, std::shared_ptr<QSqlQuery>> prepared_;
     QHash<QString, std::shared_ptr<QSqlQuery>> preparedReads_;
@@ -151,6 +159,32 @@ public:
 private:
     Database& db_;
     bool done_ = false;
+};
+
+// Writes that stand or go together inside a larger transaction: a
+// calculation that commits employees in groups takes back one employee's
+// rows without losing the group's others. Taken back unless released.
+class Savepoint {
+public:
+    explicit Savepoint(Database& db) : db_(db), id_(db.savepoint()) {}
+    ~Savepoint() {
+        if (id_ == 0) return;
+        try {
+            db_.rollbackToSavepoint(id_);
+        } catch (...) {
+        }
+    }
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+    void release() {
+        const int id = id_;
+        id_ = 0;
+        db_.releaseSavepoint(id);
+    }
+
+private:
+    Database& db_;
+    int id_;
 };
 
 // The text a user reads for an error of the database engine: a failure the

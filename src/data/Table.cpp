@@ -3,6 +3,7 @@
 #include "CheckDigits.h"
 
 #include <QSqlRecord>
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <limits>
@@ -610,6 +611,86 @@ void Table::insert(const Record& r) {
     db_.execWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                  .arg(def_.name, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
              params);
+}
+
+namespace {
+// Rows to a statement: well below the bound values either engine takes in
+// one statement (SQLite 32 766, PostgreSQL 65 535), and few distinct
+// statement texts for the engines to keep prepared.
+int RowsPerStatement(int columns) { return std::clamp(800 / std::max(columns, 1), 1, 64); }
+} // namespace
+
+void Table::insertMany(const std::vector<const Record*>& rows) {
+    for (const FieldDef& f : def_.fields)
+        if (f.type == FieldType::AutoInc) {
+            // The engine numbers the rows one by one.
+            for (const Record* r : rows) insert(*r);
+            return;
+        }
+    const int fields = int(def_.fields.size());
+    const int perStatement = RowsPerStatement(fields);
+    for (size_t start = 0; start < rows.size(); start += size_t(perStatement)) {
+        const size_t n = std::min(rows.size() - start, size_t(perStatement));
+        // Columns null in every row of the statement are left to their
+        // default (null) rather than bound one by one.
+        std::vector<int> used;
+        for (int i = 0; i < fields; ++i) {
+            const FieldDef& f = def_.fields[size_t(i)];
+            bool any = false;
+            for (size_t k = 0; k < n && !any; ++k) any = !rows[start + k]->rawValue(i).isNull();
+            if (!any && f.required)
+                throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
+            if (any) used.push_back(i);
+        }
+        QString sql = QStringLiteral("INSERT INTO ") + def_.name + QStringLiteral(" (");
+        QString one = QStringLiteral("(");
+        for (size_t u = 0; u < used.size(); ++u) {
+            if (u > 0) {
+                sql += QStringLiteral(", ");
+                one += QStringLiteral(", ");
+            }
+            sql += def_.fields[size_t(used[u])].name;
+            one += QLatin1Char('?');
+        }
+        sql += QStringLiteral(") VALUES ");
+        one += QLatin1Char(')');
+        QVariantList params;
+        params.reserve(int(n * used.size()));
+        for (size_t k = 0; k < n; ++k) {
+            const Record& r = *rows[start + k];
+            if (k > 0) sql += QStringLiteral(", ");
+            sql += one;
+            for (int i : used) {
+                const FieldDef& f = def_.fields[size_t(i)];
+                if (f.required && r.rawValue(i).isNull())
+                    throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
+                params << r.boundValue(i);
+            }
+        }
+        db_.execWrite(sql, params);
+    }
+}
+
+int Table::removeMany(const std::vector<QVariantList>& keys) {
+    const int keyFields = int(def_.primaryKey.size());
+    const int perStatement = RowsPerStatement(keyFields);
+    const QString one = QLatin1Char('(') + keyCondition() + QLatin1Char(')');
+    int removed = 0;
+    for (size_t start = 0; start < keys.size(); start += size_t(perStatement)) {
+        const size_t n = std::min(keys.size() - start, size_t(perStatement));
+        QString sql = QStringLiteral("DELETE FROM %1 WHERE ").arg(def_.name);
+        QVariantList params;
+        params.reserve(int(n) * keyFields);
+        for (size_t k = 0; k < n; ++k) {
+            const QVariantList& key = keys[start + k];
+            if (key.size() != keyFields) throw DbError(QStringLiteral("Chave incompleta para a tabela %1").arg(def_.name));
+            if (k > 0) sql += QStringLiteral(" OR ");
+            sql += one;
+            params += key;
+        }
+        removed += db_.execWrite(sql, params);
+    }
+    return removed;
 }
 
 bool Table::update(const Record& r) {

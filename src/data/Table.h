@@ -118,6 +118,13 @@ public:
     std::vector<Record> pageAt(const QString& where, const QVariantList& params, qint64 offset, int limit);
 
     void insert(const Record& r);
+    // Inserts the rows with one statement for many of them (`INSERT … VALUES
+    // (…), (…)`, every value bound): a calculation writes an employee's rows
+    // at once instead of one statement each.
+    void insertMany(const std::vector<const Record*>& rows);
+    // Removes the rows of these primary keys, many to a statement; returns
+    // how many went.
+    int removeMany(const std::vector<QVariantList>& keys);
     // By primary key; returns false when no row had that key.
     bool update(const Record& r);
     // Replaces the row of the same key or inserts it.

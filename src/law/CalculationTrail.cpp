@@ -4,6 +4,8 @@
 #include "Database.h"
 #include "Table.h"
 
+#include <algorithm>
+
 namespace folha::law {
 
 namespace {
@@ -50,13 +52,29 @@ int RemoveTrails(Database& db, const TrailKey& k) {
 
 void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& rows) {
     Transaction tx(db);
-    RemoveTrails(db, k);
     Table t = trailTable(db);
+    std::vector<Record> records;
+    records.reserve(rows.size());
     for (const TrailRow& row : rows) {
         Record r = t.newRecord();
         r.set("OCORRANO", k.year).set("OCORRMES", k.month).set("TIPOFOLHA", k.sheet).set("HCODIGO", row.event);
         r.set("CODFUN", k.employee).set("REGRA", row.rule.left(60)).set("TEXTO", row.text);
-        t.insert(r);
+        records.push_back(std::move(r));
+    }
+    // A calculation run again over rows that did not change leaves their
+    // trails as they are: only a sheet whose trails differ is rewritten.
+    const std::vector<Record> stored =
+        t.select(QStringLiteral("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),
+                 {k.employee, k.year, k.month, k.sheet}, QStringLiteral("HCODIGO"));
+    std::vector<const Record*> sorted;
+    for (const Record& r : records) sorted.push_back(&r);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Record* a, const Record* b) { return a->text("HCODIGO") < b->text("HCODIGO"); });
+    bool same = stored.size() == sorted.size();
+    for (size_t i = 0; same && i < stored.size(); ++i) same = stored[i] == *sorted[i];
+    if (!same) {
+        if (!stored.empty()) RemoveTrails(db, k);
+        t.insertMany(sorted);
     }
     tx.commit();
 }

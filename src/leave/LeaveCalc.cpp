@@ -129,8 +129,14 @@ int LeaveWriter::flush() {
         if (it == present.end()) return std::nullopt;
         return it->second;
     };
+    // New rows are inserted, and rows that go removed, many to a statement;
+    // a changed row is updated in place (on the server, where a statement
+    // is a round trip, it is removed and written whole again).
+    const bool server = db_.backend() == Backend::PostgreSQL;
+    std::vector<Record> fresh;
+    std::vector<QVariantList> gone;
+    fresh.reserve(results_.size());
     for (const auto& [key, values] : results_) {
-        const QVariantList k{year, month, key.first, key.second, code};
         const auto stored = storedRow(key);
         Record r = stored ? *stored : ocorrenc_.newRecord();
         if (!stored) r.set("OCORRANO", year).set("OCORRMES", month).set("TIPOFOLHA", key.first).set("HCODIGO", key.second).set("CODFUN", code);
@@ -143,20 +149,28 @@ int LeaveWriter::flush() {
                 else r.set(field, employee_.date(field));
             }
         if (stored && r == *stored) continue;
-        if (stored) ocorrenc_.update(r);
-        else ocorrenc_.insert(r);
+        if (stored && !server) {
+            ocorrenc_.update(r);
+        } else {
+            if (stored) gone.push_back(stored->keyValues());
+            fresh.push_back(std::move(r));
+        }
         ++written;
     }
     for (const auto& [key, unused] : own_) {
         (void)unused;
         if (results_.count(key)) continue;
-        const QVariantList k{year, month, key.first, key.second, code};
         const auto stored = storedRow(key);
         if (stored && stored->text("FLAG") == QLatin1String("*")) {
-            ocorrenc_.remove(k);
+            gone.push_back(stored->keyValues());
             ++written;
         }
     }
+    if (!gone.empty()) ocorrenc_.removeMany(gone);
+    std::vector<const Record*> rows;
+    rows.reserve(fresh.size());
+    for (const Record& r : fresh) rows.push_back(&r);
+    ocorrenc_.insertMany(rows);
     return written;
 }
 
@@ -253,9 +267,15 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     writerStyle.sheet = sheet;
     writerStyle.runResults = payroll::ResultCodes(tables, sheet);
 
+    // Each employee is valued by the payroll run prepared once for the job.
     ValuationUi quiet(ui_);
     payroll::PayrollRun valuation(db_, quiet);
-    valuation.keepTables(true);
+    payroll::RunOptions value;
+    value.branchCode = options.branchCode;
+    value.kind = kind();
+    value.automaticMode = true;
+    value.userCode = options.userCode;
+    valuation.prepare(value);
     // Rows written here feed the month's eSocial events (the valuation marks
     // what it changes itself).
     EsocialMarks esocial(db_);
@@ -266,6 +286,8 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     Table cadfun(db_, QStringLiteral("CADFUN"));
     std::optional<UiRun> uiRun(std::in_place, ui_, caption());
     ui_.progressStart(caption(), int(cadfun.count()));
+    // Employees are committed in the payroll run's groups, each one whole.
+    payroll::CommitGroup group(db_, valuation.commitGroupEmployees(), valuation.commitGroupMilliseconds());
     int read = 0;
     QString after;
     bool more = true;
@@ -273,6 +295,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
         constexpr int employeePage = 256;
         const std::vector<Record> page = cadfun.page({}, {}, after.isNull() ? QVariantList() : QVariantList{after}, employeePage);
         more = page.size() == size_t(employeePage);
+        const QSet<QString> held = HeldKeys(db_, cadfun.def());
         for (const Record& employee : page) {
             // A cancel is taken between employees: those written stay whole.
             if (ui_.cancelRequested()) {
@@ -299,40 +322,50 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
                 ++summary.employeesNotCalculated;
                 continue;
             }
-            // The rows and their valuation are written together, unless the
-            // employee is held elsewhere: then the rows are written first and
-            // the valuation asks about the hold without keeping others waiting.
-            const bool held = !RowHolder(db_, cadfun.def(), {code}).isEmpty();
-            std::optional<Transaction> both;
-            if (!held) both.emplace(db_);
-            int written = 0;
-            {
-                Transaction t(db_);
-                written = w->flush();
+            auto writeRows = [&] {
+                const int written = w->flush();
                 if (written > 0) esocial.markSheet(code, period_.left(4), period_.mid(4, 2), writerStyle.sheet);
-                t.commit();
+                return written;
+            };
+            payroll::RunSummary valued;
+            payroll::PayrollRun::Outcome outcome;
+            int written = 0;
+            const bool isHeld = held.contains(HoldKey(cadfun.def(), {code})) && !RowHolder(db_, cadfun.def(), {code}).isEmpty();
+            if (isHeld) {
+                // Held elsewhere: the rows are written first, and the valuation
+                // asks about the hold without keeping others waiting.
+                group.commit();
+                {
+                    Transaction t(db_);
+                    written = writeRows();
+                    t.commit();
+                }
+                group.beginEmployee();
+                outcome = valuation.valueEmployee(employee, true, valued);
+                group.endEmployee();
+            } else {
+                // The rows and their valuation stand or go together.
+                group.beginEmployee();
+                {
+                    Savepoint both(db_);
+                    written = writeRows();
+                    outcome = valuation.valueEmployee(employee, false, valued);
+                    if (outcome != payroll::PayrollRun::Outcome::NotCalculated) both.release();
+                }
+                group.endEmployee();
+                if (outcome == payroll::PayrollRun::Outcome::NotCalculated) {
+                    // The valuation refused him (it said why): his rows went with it.
+                    ++summary.employeesNotCalculated;
+                    continue;
+                }
             }
-
-            payroll::RunOptions value;
-            value.branchCode = options.branchCode;
-            value.firstEmployee = value.lastEmployee = code;
-            value.kind = kind();
-            value.automaticMode = true;
-            value.userCode = options.userCode;
-            const payroll::RunSummary valued = valuation.run(value);
-            if (both && valued.employeesNotCalculated > 0) {
-                // The valuation refused him (it said why): his rows go with it.
-                both.reset();
-                ++summary.employeesNotCalculated;
-                continue;
-            }
-            if (both) both->commit();
             summary.rowsWritten += written;
             ++summary.employeesCalculated;
-            if (valued.employeesCalculated == 1) ++summary.employeesValued;
+            if (outcome == payroll::PayrollRun::Outcome::Calculated) ++summary.employeesValued;
             else ++summary.employeesNotValued;
         }
     }
+    group.commit();
     ui_.progressEnd();
     tables_ = nullptr;
     uiRun.reset();

@@ -48,9 +48,7 @@ void Shifts(EmployeeCalc& c) {
     }};
     std::array<Fixed, 8> hours{};
     bool any = false;
-    Table movplant(c.db(), QStringLiteral("MovPlant"));
-    for (const Record& m : movplant.select(QStringLiteral("PLANT_ANO = ? AND PLANT_MES = ? AND TIPOFOLHA = ? AND CODFUN = ?"),
-                                           {c.run().year, c.run().month, c.run().sheet, c.code})) {
+    for (const Record& m : c.shiftRows()) {
         const QString shiftCode = m.text("COD_PLANTA");
         auto it = c.tables().shifts.constFind(shiftCode);
         if (it == c.tables().shifts.constEnd()) {

@@ -1,6 +1,8 @@
 // One employee's calculation: the event rows, the writer, the valuation.
 #include "EmployeeCalc.h"
 
+#include <algorithm>
+
 namespace folha::payroll {
 
 namespace {
@@ -60,9 +62,101 @@ Record PayrollBranch(Database& db, const QString& branchCode) {
     return *branch;
 }
 
+std::vector<std::pair<QString, QString>> EmployeePage::SheetsRead(const RunValues& run) {
+    // The sheet calculated; the advance, vacation and monthly sheets of the
+    // month; last month's vacation, same sheet and branch sheet.
+    std::vector<std::pair<QString, QString>> pairs;
+    auto add = [&](const QString& period, const QString& sheet) {
+        if (sheet.isEmpty()) return;
+        const std::pair<QString, QString> p{period, sheet};
+        if (std::find(pairs.begin(), pairs.end(), p) == pairs.end()) pairs.push_back(p);
+    };
+    add(run.period, run.sheet);
+    for (const char* sheet : {"A", "I", "F"}) add(run.period, QLatin1String(sheet));
+    add(run.previousPeriod, QStringLiteral("I"));
+    add(run.previousPeriod, run.sheet);
+    add(run.previousPeriod, run.branch.text("TIPO_FOL").trimmed());
+    return pairs;
+}
+
+void EmployeePage::load(Database& db, const RunValues& run, const QString& first, const QString& last) {
+    employees_.clear();
+    sheetsRead_.clear();
+    Table ocorrenc(db, QStringLiteral("OCORRENC"));
+    for (const auto& [period, sheet] : SheetsRead(run)) {
+        // Through the index of the period and sheet by employee: only the
+        // page's rows are walked.
+        ocorrenc.forEach(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN >= ? AND CODFUN <= ?"),
+                         {period.left(4), period.mid(4, 2), sheet, first, last},
+                         [&](const Record& r) {
+                             employees_[r.text("CODFUN")].sheets[period + sheet].emplace(r.text("HCODIGO"), r);
+                             return true;
+                         },
+                         QStringLiteral("OCORRANO, OCORRMES, TIPOFOLHA, CODFUN, HCODIGO"));
+        sheetsRead_.insert(period + sheet);
+    }
+    loadOthers(db, run, first, last);
+}
+
+void EmployeePage::loadOne(Database& db, const RunValues& run, const QString& code) {
+    employees_.clear();
+    sheetsRead_.clear();
+    const auto pairs = SheetsRead(run);
+    for (const auto& [period, sheet] : pairs) sheetsRead_.insert(period + sheet);
+    // Through the employee's index, the only condition one that every
+    // engine's planner takes to it; the two months are picked here.
+    Table(db, QStringLiteral("OCORRENC"))
+        .forEach(QStringLiteral("CODFUN = ?"), {code},
+                 [&](const Record& r) {
+                     const QString key = r.text("OCORRANO") + r.text("OCORRMES") + r.text("TIPOFOLHA");
+                     if (sheetsRead_.contains(key)) employees_[code].sheets[key].emplace(r.text("HCODIGO"), r);
+                     return true;
+                 },
+                 QStringLiteral("CODFUN, TIPOFOLHA, HCODIGO, OCORRANO, OCORRMES"));
+    loadOthers(db, run, code, code);
+}
+
+void EmployeePage::loadOthers(Database& db, const RunValues& run, const QString& first, const QString& last) {
+    shiftsRead_ = true;
+    if (run.monthHasShifts)
+        Table(db, QStringLiteral("MovPlant"))
+            .forEach(QStringLiteral("PLANT_ANO = ? AND PLANT_MES = ? AND TIPOFOLHA = ? AND CODFUN >= ? AND CODFUN <= ?"),
+                     {run.year, run.month, run.sheet, first, last}, [&](const Record& r) {
+                         employees_[r.text("CODFUN")].shifts.push_back(r);
+                         return true;
+                     });
+    dependantsRead_ = run.familyAllowance;
+    if (dependantsRead_)
+        Table(db, QStringLiteral("DEPENDE"))
+            .forEach(QStringLiteral("CODFUN >= ? AND CODFUN <= ?"), {first, last}, [&](const Record& r) {
+                employees_[r.text("CODFUN")].dependants.push_back(r);
+                return true;
+            });
+}
+
+bool EmployeePage::hasSheet(const QString& period, const QString& sheet) const { return sheetsRead_.contains(period + sheet); }
+
+const std::map<QString, Record>* EmployeePage::sheet(const QString& code, const QString& period, const QString& sheet) const {
+    const auto e = employees_.find(code);
+    if (e == employees_.end()) return nullptr;
+    const auto s = e->second.sheets.find(period + sheet);
+    return s == e->second.sheets.end() ? nullptr : &s->second;
+}
+
+std::vector<Record> EmployeePage::shifts(const QString& code) const {
+    const auto e = employees_.find(code);
+    return e == employees_.end() ? std::vector<Record>() : e->second.shifts;
+}
+
+std::vector<Record> EmployeePage::dependants(const QString& code) const {
+    const auto e = employees_.find(code);
+    return e == employees_.end() ? std::vector<Record>() : e->second.dependants;
+}
+
 EmployeeCalc::EmployeeCalc(Database& db, UserInterface& ui, const RunTables& tables, const RunValues& run,
-                           const Record& employee, const QSet<QString>& resultCodes)
-    : db_(db), ui_(ui), tables_(tables), run_(run), employee_(employee), ocorrenc_(db, QStringLiteral("OCORRENC")) {
+                           const Record& employee, const QSet<QString>& resultCodes, const EmployeePage* page)
+    : db_(db), ui_(ui), tables_(tables), run_(run), employee_(employee), page_(page),
+      ocorrenc_(db, QStringLiteral("OCORRENC")) {
     code = employee.text("CODFUN");
     name = employee.text("NOME");
     terminationCause = employee.text("CAUS_RESC").trimmed();
@@ -93,16 +187,23 @@ EmployeeCalc::EmployeeCalc(Database& db, UserInterface& ui, const RunTables& tab
     trips2 = employee.integer("QTD_LINHA2");
     referenceSalary = payType == 5 ? RoundValue(2, salary * weeklyHours * 5) : salary;
 
-    ocorrenc_.setIndex(QStringLiteral("id_ocor_func"));
     const QSet<QString> ownCodes = EmployeeResultCodes(employee);
-    for (Record& r : ocorrenc_.select(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?"),
-                                      {run.year, run.month, run.sheet, code})) {
+    auto take = [&](const Record& r) {
         SheetRow row{r, r, false};
         // What an earlier run wrote as a result is computed again; until it
         // is, the row does not exist for this calculation.
         const QString event = r.text("HCODIGO");
         row.staleResult = r.text("FLAG") == QLatin1String("*") && (resultCodes.contains(event) || ownCodes.contains(event));
-        rows_.emplace(r.text("HCODIGO"), std::move(row));
+        rows_.emplace(event, std::move(row));
+    };
+    if (page_ && page_->hasSheet(run.period, run.sheet)) {
+        if (const auto* rows = page_->sheet(code, run.period, run.sheet))
+            for (const auto& [event, r] : *rows) take(r);
+    } else {
+        ocorrenc_.setIndex(QStringLiteral("id_ocor_func"));
+        for (const Record& r : ocorrenc_.select(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?"),
+                                                {run.year, run.month, run.sheet, code}))
+            take(r);
     }
 }
 
@@ -258,7 +359,27 @@ std::optional<Record> EmployeeCalc::row(const QString& period, const QString& sh
         if (SheetRow* r = current(eventCode)) return r->record;
         return std::nullopt;
     }
+    if (page_ && page_->hasSheet(period, sheet)) {
+        const auto* rows = page_->sheet(code, period, sheet);
+        if (!rows) return std::nullopt;
+        const auto it = rows->find(eventCode);
+        if (it == rows->end()) return std::nullopt;
+        return it->second;
+    }
     return ocorrenc_.find({period.left(4), period.mid(4, 2), sheet, eventCode, code});
+}
+
+std::vector<Record> EmployeeCalc::shiftRows() {
+    if (!run_.monthHasShifts) return {};
+    if (page_ && page_->hasShifts()) return page_->shifts(code);
+    return Table(db_, QStringLiteral("MovPlant"))
+        .select(QStringLiteral("PLANT_ANO = ? AND PLANT_MES = ? AND TIPOFOLHA = ? AND CODFUN = ?"),
+                {run_.year, run_.month, run_.sheet, code});
+}
+
+std::vector<Record> EmployeeCalc::dependantRows() {
+    if (page_ && page_->hasDependants()) return page_->dependants(code);
+    return Table(db_, QStringLiteral("DEPENDE")).select(QStringLiteral("CODFUN = ?"), {code});
 }
 
 std::optional<Record> EmployeeCalc::roleRow(const QString& period, const QString& sheet, const QString& role) {
@@ -271,18 +392,33 @@ std::optional<Record> EmployeeCalc::roleRow(const QString& period, const QString
 
 int EmployeeCalc::flush() {
     int n = 0;
+    // Rows that go are removed with one statement, new rows inserted with
+    // one. On the server, where each statement is a round trip, a changed
+    // row goes the same way (removed and written whole again, as an update
+    // would leave it); on the embedded engine an update in place of the few
+    // columns that change is cheaper than rewriting the row's five indexes.
+    const bool server = db_.backend() == Backend::PostgreSQL;
+    std::vector<QVariantList> removed;
+    std::vector<const Record*> inserted;
     for (auto& [eventCode, row] : rows_) {
         if (row.staleResult) {
-            ocorrenc_.remove(row.stored->keyValues());
+            removed.push_back(row.stored->keyValues());
             ++n;
         } else if (!row.stored) {
-            ocorrenc_.insert(row.record);
+            inserted.push_back(&row.record);
             ++n;
         } else if (!(row.record == *row.stored)) {
-            ocorrenc_.update(row.record);
+            if (server) {
+                removed.push_back(row.stored->keyValues());
+                inserted.push_back(&row.record);
+            } else {
+                ocorrenc_.update(row.record);
+            }
             ++n;
         }
     }
+    if (!removed.empty()) ocorrenc_.removeMany(removed);
+    ocorrenc_.insertMany(inserted);
     // The trail of every row the calculation wrote or valued, replaced whole.
     std::vector<law::TrailRow> trails;
     for (const auto& [eventCode, trail] : trails_) {

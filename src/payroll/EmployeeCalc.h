@@ -76,14 +76,54 @@ struct RunValues {
     std::shared_ptr<const law::LegalTables> legal;
     law::LawSettings lawSettings;
     law::MonthDays monthDays;
+    // Whether any shift of the month and sheet is recorded (MovPlant): most
+    // months have none, and then no employee's shifts are looked for.
+    bool monthHasShifts = true;
 
     explicit RunValues(const TableDef& filialDef) : branch(filialDef) {}
 };
 
+// What the calculation of a page of employees reads besides their register,
+// read once for the page instead of once for each employee and role: their
+// event rows of the sheets and periods the steps look at, their shifts of
+// the month and, when the family allowance is calculated, their
+// dependants. The rows of a (period, sheet) the page did not read are read
+// from the table when asked.
+class EmployeePage {
+public:
+    // The (period, sheet) pairs whose rows the steps of a run read.
+    static std::vector<std::pair<QString, QString>> SheetsRead(const RunValues& run);
+    // Reads the employees from `first` to `last` (codes, both included).
+    void load(Database& db, const RunValues& run, const QString& first, const QString& last);
+    // Reads one employee, his event rows with one query.
+    void loadOne(Database& db, const RunValues& run, const QString& code);
+
+    bool hasSheet(const QString& period, const QString& sheet) const;
+    // The employee's rows of a (period, sheet) the page read, by event code.
+    const std::map<QString, Record>* sheet(const QString& code, const QString& period, const QString& sheet) const;
+    bool hasShifts() const { return shiftsRead_; }
+    bool hasDependants() const { return dependantsRead_; }
+    std::vector<Record> shifts(const QString& code) const;
+    std::vector<Record> dependants(const QString& code) const;
+
+private:
+    void loadOthers(Database& db, const RunValues& run, const QString& first, const QString& last);
+    struct Employee {
+        std::map<QString, std::map<QString, Record>> sheets; // period + sheet -> event -> row
+        std::vector<Record> shifts, dependants;
+    };
+    std::map<QString, Employee> employees_; // by CODFUN
+    QSet<QString> sheetsRead_;              // period + sheet
+    bool shiftsRead_ = false;
+    bool dependantsRead_ = false;
+};
+
 class EmployeeCalc {
 public:
+    // `page`, when given, holds what the employee's page read (it must
+    // include the employee).
     EmployeeCalc(Database& db, UserInterface& ui, const RunTables& tables, const RunValues& run, const Record& employee,
-                 const QSet<QString>& resultCodes);
+                 const QSet<QString>& resultCodes, const EmployeePage* page = nullptr);
 
     Database& db() { return db_; }
     UserInterface& ui() { return ui_; }
@@ -150,6 +190,9 @@ public:
     // and sheet being calculated as they stand in the calculation).
     std::optional<Record> row(const QString& period, const QString& sheet, const QString& eventCode);
     std::optional<Record> roleRow(const QString& period, const QString& sheet, const QString& role);
+    // The employee's shifts of the month (MovPlant) and his dependants (DEPENDE).
+    std::vector<Record> shiftRows();
+    std::vector<Record> dependantRows();
 
     // Writes the employee's changed rows: new rows, changed rows, and the
     // results of an earlier run that this run did not write again. Returns
@@ -171,6 +214,7 @@ private:
     const RunTables& tables_;
     const RunValues& run_;
     const Record& employee_;
+    const EmployeePage* page_;
     Table ocorrenc_;
     std::map<QString, SheetRow> rows_; // by HCODIGO
     std::map<QString, law::TrailRow> trails_; // by HCODIGO

@@ -106,48 +106,36 @@ QList<QDate> BranchHolidays(Database& db, const QString& branchCode, int year) {
     return days;
 }
 
-namespace {
+CommitGroup::CommitGroup(Database& db, int employees, int ms) : db_(db), maxEmployees_(employees), maxMs_(ms) {}
 
-// Employees are committed in groups; every employee is whole in its group.
-class CommitGroup {
-public:
-    CommitGroup(Database& db, int employees, int ms) : db_(db), maxEmployees_(employees), maxMs_(ms) {}
-    ~CommitGroup() {
-        if (open_) {
-            try {
-                db_.rollback();
-            } catch (...) {
-            }
+CommitGroup::~CommitGroup() {
+    if (open_) {
+        try {
+            db_.rollback();
+        } catch (...) {
         }
     }
-    void beginEmployee() {
-        if (!open_) {
-            db_.begin();
-            open_ = true;
-            employees_ = 0;
-            timer_.start();
-        }
-    }
-    void endEmployee() {
-        ++employees_;
-        if (employees_ >= maxEmployees_ || timer_.elapsed() >= maxMs_) commit();
-    }
-    void commit() {
-        if (!open_) return;
-        open_ = false;
-        db_.commit();
-    }
+}
 
-private:
-    Database& db_;
-    int maxEmployees_;
-    int maxMs_;
-    int employees_ = 0;
-    bool open_ = false;
-    QElapsedTimer timer_;
-};
+void CommitGroup::beginEmployee() {
+    if (!open_) {
+        db_.begin();
+        open_ = true;
+        employees_ = 0;
+        timer_.start();
+    }
+}
 
-} // namespace
+void CommitGroup::endEmployee() {
+    ++employees_;
+    if (employees_ >= maxEmployees_ || timer_.elapsed() >= maxMs_) commit();
+}
+
+void CommitGroup::commit() {
+    if (!open_) return;
+    open_ = false;
+    db_.commit();
+}
 
 AuditEntry AuditOf(const RunOptions& o, const RunSummary& s) {
     return {QStringLiteral("C"), QStringLiteral("OCORRENC"),
@@ -160,23 +148,33 @@ AuditEntry AuditOf(const RunOptions& o, const RunSummary& s) {
 
 namespace {
 // Employees read at a time.
-constexpr int EmployeePage = 256;
+constexpr int EmployeePageSize = 256;
 } // namespace
 
-RunSummary PayrollRun::run(const RunOptions& options) {
-    const JobLock calculating(db_, CalculationJob, CalculationCaption);
-    RunSummary summary;
+struct PayrollRun::Prepared {
+    explicit Prepared(const TableDef& filialDef) : values(filialDef) {}
+    RunOptions options;
+    RunTables tables;
+    RunValues values;
+    QSet<QString> resultCodes;
+    EsocialMarks* esocial = nullptr;
+    std::optional<EsocialMarks> ownMarks;
+    EmployeePage single; // the page of an employee valued alone
+};
+
+PayrollRun::~PayrollRun() = default;
+
+void PayrollRun::prepare(const RunOptions& options) {
     const Record branch = PayrollBranch(db_, options.branchCode);
     const QDate payrollDate = branch.date("DATA_FOLHA");
     const QString sheet = branch.text("TIPO_FOL").trimmed();
     if (sheet.isEmpty()) throw DbError(QStringLiteral("O tipo da folha da filial %1 não está preenchido.").arg(options.branchCode));
 
-    if (!keepTables_ || !tables_) {
-        tables_ = std::make_unique<RunTables>();
-        tables_->load(db_);
-    }
-    const RunTables& tables = *tables_;
-    RunValues values(branch.def());
+    auto p = std::make_unique<Prepared>(branch.def());
+    p->options = options;
+    p->tables.load(db_);
+    const RunTables& tables = p->tables;
+    RunValues& values = p->values;
     values.sheet = sheet;
     values.kind = options.kind;
     values.familyAllowance = options.familyAllowance;
@@ -198,6 +196,9 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     values.lawSettings = lawNow.settings;
     values.rules = law::RulesFor(values.period, values.lawSettings);
     values.monthDays = law::DaysOfMonth(payrollDate.year(), payrollDate.month(), BranchHolidays(db_, options.branchCode, payrollDate.year()));
+    values.monthHasShifts = Table(db_, QStringLiteral("MovPlant"))
+                                .count(QStringLiteral("PLANT_ANO = ? AND PLANT_MES = ? AND TIPOFOLHA = ?"),
+                                       {values.year, values.month, values.sheet}) > 0;
     if (values.rules.currentTables) {
         // The current law calculates with the legal tables of the competence;
         // without them nothing is calculated.
@@ -209,8 +210,92 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     } else if (!tables.table(QStringLiteral("013"))) {
         ui_.message(MessageKind::Warning, QStringLiteral("Tabela 013 (teto do INSS) não cadastrada: o INSS não será calculado."));
     }
+    p->resultCodes = ResultCodes(tables, sheet);
+    // The eSocial events of an employee whose rows changed are rebuilt (and
+    // rectified) at the next generation: marked with his rows.
+    p->ownMarks.emplace(db_);
+    p->esocial = &*p->ownMarks;
+    prepared_ = std::move(p);
+}
 
-    const QSet<QString> resultCodes = ResultCodes(tables, sheet);
+PayrollRun::Outcome PayrollRun::valueEmployee(const Record& employee, bool held, RunSummary& summary) {
+    if (!prepared_) throw DbError(QStringLiteral("Cálculo da folha não preparado"));
+    const QString code = employee.text("CODFUN");
+    prepared_->single.loadOne(db_, prepared_->values, code);
+    return calculate(employee, prepared_->single, held, summary);
+}
+
+PayrollRun::Outcome PayrollRun::calculate(const Record& employee, const EmployeePage& page, bool held, RunSummary& summary) {
+    const Prepared& p = *prepared_;
+    const QString code = employee.text("CODFUN");
+    auto notCalculated = [&](const QString& why) {
+        ui_.message(MessageKind::Error,
+                    QStringLiteral("FUNCIONARIO ") + employee.text("NOME") + QStringLiteral(" NAO CALCULADO: ") + why);
+        ++summary.employeesNotCalculated;
+        return Outcome::NotCalculated;
+    };
+    bool dismissed = false, calculated = false;
+    try {
+        // A termination values the employee it was asked to, also one
+        // already marked as dismissed.
+        dismissed = employee.integer("CONDICAO") == 0 && p.options.kind != CalcKind::Termination;
+        calculated = employee.integer("CALC_FLAG") == 1;
+    } catch (const DbError& e) {
+        // A stored value the register refuses: this employee alone is not calculated.
+        return notCalculated(e.message());
+    }
+    if (dismissed || calculated) {
+        ++summary.employeesSkipped;
+        return Outcome::Skipped;
+    }
+    // Someone editing the employee holds him: his hold is asked for as the
+    // register's screens do, and kept while he is calculated. The others are
+    // calculated without a hold row of their own: the run holds the
+    // company's calculation for the whole range.
+    const std::optional<RowLock> hold =
+        held ? TryEdit(db_, employee.def(), {code}, p.options.userCode, ui_) : std::optional<RowLock>();
+    if (held) {
+        if (!hold) {
+            ui_.message(MessageKind::Warning, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") + QStringLiteral(" NAO CALCULADO"));
+            ++summary.employeesNotCalculated;
+            return Outcome::NotCalculated;
+        }
+    }
+    std::optional<EmployeeCalc> calc;
+    try {
+        // Reading the register's values and the event rows may meet a
+        // stored value they refuse; that ends this employee only.
+        calc.emplace(db_, ui_, p.tables, p.values, employee, p.resultCodes, &page);
+        for (const auto& step : AutomaticSteps())
+            if (step.beforeValuation) {
+                calc->currentRule = step.name;
+                step.run(*calc);
+            }
+        calc->currentRule = QStringLiteral("Valorização das ocorrências");
+        calc->valueEnteredRows();
+        for (const auto& step : AutomaticSteps())
+            if (!step.beforeValuation) {
+                calc->currentRule = step.name;
+                step.run(*calc);
+            }
+        calc->currentRule = QStringLiteral("Totais");
+        WriteTotals(*calc);
+    } catch (const std::exception& e) {
+        // Nothing of the employee was written yet.
+        return notCalculated(QString::fromUtf8(e.what()));
+    }
+    const int written = calc->flush();
+    if (written > 0) p.esocial->markSheet(code, p.values.year, p.values.month, p.values.sheet);
+    summary.rowsWritten += written;
+    ++summary.employeesCalculated;
+    return Outcome::Calculated;
+}
+
+RunSummary PayrollRun::run(const RunOptions& options) {
+    const JobLock calculating(db_, CalculationJob, CalculationCaption);
+    RunSummary summary;
+    prepare(options);
+    const RunValues& values = prepared_->values;
 
     const TableDef& cadfunDef = Registry::instance().require(QStringLiteral("CADFUN"));
     Table cadfun(db_, cadfunDef);
@@ -223,9 +308,7 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     std::optional<UiRun> uiRun;
     if (!options.automaticMode) uiRun.emplace(ui_, QStringLiteral("Cálculo da folha"));
     CommitGroup group(db_, groupEmployees_, groupMilliseconds_);
-    // The eSocial events of an employee whose rows changed are rebuilt (and
-    // rectified) at the next generation: marked with his rows.
-    EsocialMarks esocial(db_);
+    EmployeePage rows;
     // Employees are read in pages, in code order; a range starts at its
     // first code and ends after its last.
     QString after;
@@ -233,9 +316,13 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     while (more) {
         const std::vector<Record> page =
             range ? cadfun.page(QStringLiteral("CODFUN >= ? AND CODFUN <= ?"), {options.firstEmployee, options.lastEmployee},
-                                after.isNull() ? QVariantList() : QVariantList{after}, EmployeePage)
-                  : cadfun.page({}, {}, after.isNull() ? QVariantList() : QVariantList{after}, EmployeePage);
-        more = page.size() == size_t(EmployeePage);
+                                after.isNull() ? QVariantList() : QVariantList{after}, EmployeePageSize)
+                  : cadfun.page({}, {}, after.isNull() ? QVariantList() : QVariantList{after}, EmployeePageSize);
+        more = page.size() == size_t(EmployeePageSize);
+        if (page.empty()) break;
+        // What the page's employees read, and who is held, is read once for the page.
+        rows.load(db_, values, page.front().text("CODFUN"), page.back().text("CODFUN"));
+        const QSet<QString> held = HeldKeys(db_, cadfunDef);
         for (const Record& employee : page) {
             // A cancel is taken between employees: those written stay whole.
             if (ui_.cancelRequested()) {
@@ -255,68 +342,12 @@ RunSummary PayrollRun::run(const RunOptions& options) {
                 ++summary.employeesSkipped;
                 continue;
             }
-            auto notCalculated = [&](const QString& why) {
-                ui_.message(MessageKind::Error, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") +
-                                                    QStringLiteral(" NAO CALCULADO: ") + why);
-                ++summary.employeesNotCalculated;
-            };
-            bool dismissed = false, calculated = false;
-            try {
-                // A termination values the employee it was asked to, also one
-                // already marked as dismissed.
-                dismissed = employee.integer("CONDICAO") == 0 && options.kind != CalcKind::Termination;
-                calculated = employee.integer("CALC_FLAG") == 1;
-            } catch (const DbError& e) {
-                // A stored value the register refuses: this employee alone is not calculated.
-                notCalculated(e.message());
-                continue;
-            }
-            if (dismissed || calculated) {
-                ++summary.employeesSkipped;
-                continue;
-            }
+            const bool isHeld = held.contains(HoldKey(cadfunDef, {code}));
             // Someone else editing the employee: do not hold other writers
             // while the question waits.
-            if (!RowHolder(db_, cadfunDef, {code}).isEmpty()) group.commit();
+            if (isHeld && !RowHolder(db_, cadfunDef, {code}).isEmpty()) group.commit();
             group.beginEmployee();
-            auto hold = TryEdit(db_, cadfunDef, {code}, options.userCode, ui_);
-            if (!hold) {
-                ui_.message(MessageKind::Warning, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") + QStringLiteral(" NAO CALCULADO"));
-                ++summary.employeesNotCalculated;
-                group.endEmployee();
-                continue;
-            }
-            std::optional<EmployeeCalc> calc;
-            try {
-                // Reading the register's values and the event rows may meet a
-                // stored value they refuse; that ends this employee only.
-                calc.emplace(db_, ui_, tables, values, employee, resultCodes);
-                for (const auto& step : AutomaticSteps())
-                    if (step.beforeValuation) {
-                        calc->currentRule = step.name;
-                        step.run(*calc);
-                    }
-                calc->currentRule = QStringLiteral("Valorização das ocorrências");
-                calc->valueEnteredRows();
-                for (const auto& step : AutomaticSteps())
-                    if (!step.beforeValuation) {
-                        calc->currentRule = step.name;
-                        step.run(*calc);
-                    }
-                calc->currentRule = QStringLiteral("Totais");
-                WriteTotals(*calc);
-            } catch (const std::exception& e) {
-                // Nothing of the employee was written yet.
-                notCalculated(QString::fromUtf8(e.what()));
-                hold.reset();
-                group.endEmployee();
-                continue;
-            }
-            const int written = calc->flush();
-            if (written > 0) esocial.markSheet(code, values.year, values.month, values.sheet);
-            summary.rowsWritten += written;
-            hold.reset();
-            ++summary.employeesCalculated;
+            calculate(employee, rows, isHeld, summary);
             group.endEmployee();
         }
     }

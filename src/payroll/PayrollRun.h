@@ -9,6 +9,7 @@
 #include "AuditLog.h"
 #include "EmployeeCalc.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -59,9 +60,32 @@ QSet<QString> ResultCodes(const RunTables& tables, const QString& sheet);
 // Roles of the closing totals.
 QStringList TotalRoles();
 
+// Employees are committed in groups of a number of them or of some
+// milliseconds of work, whichever comes first; every employee is whole in
+// its group. Rolled back when destroyed open.
+class CommitGroup {
+public:
+    CommitGroup(Database& db, int employees, int milliseconds);
+    ~CommitGroup();
+    CommitGroup(const CommitGroup&) = delete;
+    CommitGroup& operator=(const CommitGroup&) = delete;
+    void beginEmployee();
+    void endEmployee();
+    void commit();
+
+private:
+    Database& db_;
+    int maxEmployees_;
+    int maxMs_;
+    int employees_ = 0;
+    bool open_ = false;
+    QElapsedTimer timer_;
+};
+
 class PayrollRun {
 public:
     PayrollRun(Database& db, UserInterface& ui);
+    ~PayrollRun();
 
     RunSummary run(const RunOptions& options);
 
@@ -72,17 +96,30 @@ public:
         groupEmployees_ = employees;
         groupMilliseconds_ = milliseconds;
     }
+    int commitGroupEmployees() const { return groupEmployees_; }
+    int commitGroupMilliseconds() const { return groupMilliseconds_; }
 
-    // Keeps the event, role and contribution tables read by the first run
-    // for the next runs of this object (a calculation that values its
-    // employees one by one changes none of them meanwhile).
-    void keepTables(bool keep) { keepTables_ = keep; }
+    // A calculation that values its employees one by one (vacation, 13th
+    // salary, termination) prepares the run once for its job: the branch,
+    // the event and contribution tables and the law of the competence are
+    // read here, not again for each employee. Throws as run() does for a
+    // branch it cannot calculate.
+    void prepare(const RunOptions& options);
+    enum class Outcome { Calculated, Skipped, NotCalculated };
+    // Values one employee with the prepared run, inside the caller's
+    // transaction, counting him in `summary`. `held`: a hold row names him
+    // (HeldKeys), so his hold is asked for first, as a run does.
+    Outcome valueEmployee(const Record& employee, bool held, RunSummary& summary);
 
 private:
+    struct Prepared;
+    // One employee of the page: the choice tests, the hold, the steps, his
+    // rows written. Nothing of him is written when he is not calculated.
+    Outcome calculate(const Record& employee, const EmployeePage& page, bool held, RunSummary& summary);
+
     Database& db_;
     UserInterface& ui_;
-    bool keepTables_ = false;
-    std::unique_ptr<RunTables> tables_;
+    std::unique_ptr<Prepared> prepared_;
     int groupEmployees_ = 200;
     int groupMilliseconds_ = 250;
 };

@@ -201,8 +201,7 @@ void familyAllowanceCorrected(EmployeeCalc& c) {
     const QDate first(payrollDate.year(), payrollDate.month(), 1);
     const QDate last(payrollDate.year(), payrollDate.month(), payrollDate.daysInMonth());
     c.children = 0;
-    Table depende(c.db(), QStringLiteral("DEPENDE"));
-    for (const Record& d : depende.select(QStringLiteral("CODFUN = ?"), {c.code})) {
+    for (const Record& d : c.dependantRows()) {
         const QDate born = d.date("DT_NASC");
         if (born.isValid() && born <= last && born.addYears(14) >= first) ++c.children;
     }
@@ -249,8 +248,7 @@ void FamilyAllowance(EmployeeCalc& c) {
     }
     const QDate payrollDate = c.run().payrollDate;
     c.children = 0;
-    Table depende(c.db(), QStringLiteral("DEPENDE"));
-    for (const Record& d : depende.select(QStringLiteral("CODFUN = ?"), {c.code})) {
+    for (const Record& d : c.dependantRows()) {
         const QDate born = d.date("DT_NASC");
         // Children under 5145 days old (about fourteen years) give a quota.
         if (born.isValid() && born.daysTo(payrollDate) < 5145) ++c.children;

@@ -74,6 +74,16 @@ void RowLock::release() {
     db_ = nullptr;
 }
 
+QString HoldKey(const TableDef& def, const QVariantList& key) { return keyText(def, key); }
+
+QSet<QString> HeldKeys(Database& db, const TableDef& def) {
+    db.ensureTable(Registry::instance().require(QStringLiteral("TRAVAS")));
+    QSet<QString> keys;
+    const auto q = db.execShared(QStringLiteral("SELECT CHAVE FROM TRAVAS WHERE TABELA = ?"), {def.name});
+    while (q->next()) keys.insert(q->value(0).toString());
+    return keys;
+}
+
 QString RowHolder(Database& db, const TableDef& def, const QVariantList& key) {
     db.ensureTable(Registry::instance().require(QStringLiteral("TRAVAS")));
     const QString k = keyText(def, key);

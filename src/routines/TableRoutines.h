@@ -7,6 +7,7 @@
 #include "Table.h"
 #include "UserInterface.h"
 
+#include <QSet>
 #include <QStringList>
 #include <optional>
 
@@ -42,6 +43,11 @@ std::optional<RowLock> TryEdit(Database& db, const TableDef& def, const QVariant
                                UserInterface& ui);
 // Who holds a row, or empty.
 QString RowHolder(Database& db, const TableDef& def, const QVariantList& key);
+// The keys (as HoldKey writes them) of the rows of a table that a hold row
+// names, live or left behind: a long job reads them once and asks about
+// those rows alone.
+QSet<QString> HeldKeys(Database& db, const TableDef& def);
+QString HoldKey(const TableDef& def, const QVariantList& key);
 // This workstation and process, as a hold records it.
 QString StationId();
 

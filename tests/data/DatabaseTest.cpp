@@ -1,4 +1,5 @@
 #include "Database.h"
+#include "Fixed.h"
 #include "Table.h"
 #include "TempDir.h"
 
@@ -196,6 +197,87 @@ TEST_F(DatabaseTest, WritesThatBelongTogetherRollBackTogether) {
         t.commit();
     }
     EXPECT_EQ(cad.count(), 1);
+}
+
+// A group of employees committed together: one employee's writes taken back
+// to his savepoint leave the group's others, also after a step of his
+// failed (an inner transaction rolled back) or the engine refused a
+// statement of his.
+TEST_F(DatabaseTest, ASavepointTakesBackOneEmployeeAndKeepsTheGroup) {
+    Table cad(*db, "CADFUN");
+    auto emp = [&](const char* code) {
+        Record r = cad.newRecord();
+        r.set("CODFUN", code).set("NOME", "X");
+        return r;
+    };
+    {
+        Transaction group(*db);
+        cad.insert(emp("000001"));
+        {
+            Savepoint one(*db);
+            cad.insert(emp("000002"));
+            {
+                Transaction step(*db); // a step that fails spoils only what follows the point
+                cad.insert(emp("000003"));
+            }
+        }
+        {
+            Savepoint refused(*db);
+            EXPECT_THROW(cad.insert(emp("000001")), DbError); // the key is taken
+        }
+        {
+            Savepoint kept(*db);
+            cad.insert(emp("000004"));
+            kept.release();
+        }
+        group.commit();
+    }
+    QStringList codes;
+    for (const Record& r : cad.select()) codes << r.text("CODFUN");
+    EXPECT_EQ(codes, (QStringList{"000001", "000004"}));
+}
+
+// Many rows to a statement: what is read back is what each row held, nulls
+// and all; the rows of other keys stay; a required field left empty is
+// refused before anything is written.
+TEST_F(DatabaseTest, RowsWrittenAndRemovedManyToAStatementRoundTrip) {
+    Table t(*db, "OCORRENC");
+    std::vector<Record> rows;
+    for (int i = 0; i < 150; ++i) { // more than one statement's worth
+        Record r = t.newRecord();
+        r.set("OCORRANO", "2026").set("OCORRMES", "01").set("TIPOFOLHA", "F");
+        r.set("HCODIGO", QStringLiteral("%1").arg(i % 50 + 1, 3, 10, QChar('0')));
+        r.set("CODFUN", QStringLiteral("%1").arg(i / 50 + 1, 6, 10, QChar('0')));
+        r.setNumber("VALOR", Fixed::fromInt(i) + *Fixed::parse("0.01"));
+        if (i % 7 == 0) r.set("FLAG", "*");
+        if (i == 149) r.set("DT_IGOZFER", QDate(2026, 1, 5)); // a column only one row fills
+        rows.push_back(r);
+    }
+    std::vector<const Record*> all;
+    for (const Record& r : rows) all.push_back(&r);
+    {
+        Transaction tx(*db);
+        t.insertMany(all);
+        tx.commit();
+    }
+    ASSERT_EQ(t.count(), 150);
+    for (const Record& r : rows) {
+        const auto back = t.find(r.keyValues());
+        ASSERT_TRUE(back.has_value());
+        EXPECT_TRUE(*back == r) << r.keyText().toStdString();
+    }
+    std::vector<QVariantList> gone;
+    for (int i = 0; i < 150; i += 2) gone.push_back(rows[size_t(i)].keyValues());
+    EXPECT_EQ(t.removeMany(gone), 75);
+    EXPECT_EQ(t.count(), 75);
+    EXPECT_FALSE(t.find(rows[0].keyValues()).has_value());
+    EXPECT_TRUE(t.find(rows[1].keyValues()).has_value());
+
+    Record blank = t.newRecord();
+    blank.set("OCORRANO", "2026").set("OCORRMES", "02").set("TIPOFOLHA", "F").set("HCODIGO", "001");
+    std::vector<const Record*> refused{&rows[0], &blank};
+    EXPECT_THROW(t.insertMany(refused), DbError); // CODFUN is required
+    EXPECT_EQ(t.count(), 75);
 }
 
 TEST_F(DatabaseTest, EngineErrorsArePortugueseAndNameTheStatement) {
