@@ -27,6 +27,7 @@
 #include "Signer.h"
 #include "Table.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -43,12 +44,16 @@ using folha::benchmarks::resetPeak;
 
 namespace {
 
+// The events one generation can number within its second.
+constexpr int MaxEventsPerSecond = 99999;
+
 struct Step {
     QString name;
     double secs = 0;
     long peakKb = 0;
     long rssAfterKb = 0;
     QString note;
+    bool failed = false;
 };
 
 // Runs one step with its clock and its memory; the step returns its note
@@ -59,7 +64,12 @@ Step measure(const QString& name, const std::function<QString()>& work) {
     resetPeak();
     QElapsedTimer t;
     t.start();
-    s.note = work();
+    try {
+        s.note = work();
+    } catch (const UserError& e) {
+        s.failed = true;
+        s.note = QStringLiteral("FALHOU: ") + e.message();
+    }
     s.secs = t.elapsed() / 1000.0;
     s.peakKb = statusKb("VmHWM:");
     s.rssAfterKb = statusKb("VmRSS:");
@@ -243,25 +253,63 @@ int runMonth(int employees) {
         r.year = 2013;
         r.month = 4;
         r.certificate = cert.get();
-        r.builders = {[](esocial::Context& ctx, std::vector<esocial::Draft>& out) {
+        auto onlyS1200 = [](esocial::Context& ctx, std::vector<esocial::Draft>& out) {
             std::vector<esocial::Draft> all;
             esocial::BuildPeriodicEvents(ctx, all);
             for (auto& d : all)
                 if (d.type == QLatin1String("S-1200")) out.push_back(std::move(d));
-        }};
-        const esocial::GenerateResult g = esocial::Generate(*db, employer, r, ui);
+        };
+        esocial::GenerateResult g;
+        int generations = 0;
+        if (employees <= MaxEventsPerSecond) {
+            r.builders = {onlyS1200};
+            g = esocial::Generate(*db, employer, r, ui);
+            generations = 1;
+        } else {
+            // An event's id numbers it within the second of its generation,
+            // in five digits, and one generation takes its second once: more
+            // workers than that go in several generations, each a second or
+            // more after the last, of the drafts built once.
+            esocial::EventRegister reg(*db);
+            esocial::Context ctx(*db, employer, r.year, r.month, QString(), reg, r.environment);
+            std::vector<esocial::Draft> drafts;
+            onlyS1200(ctx, drafts);
+            QDateTime last;
+            for (size_t first = 0; first < drafts.size(); first += MaxEventsPerSecond) {
+                const size_t end = std::min(drafts.size(), first + size_t(MaxEventsPerSecond));
+                r.builders = {[&](esocial::Context&, std::vector<esocial::Draft>& out) {
+                    for (size_t i = first; i < end; ++i) out.push_back(std::move(drafts[i]));
+                }};
+                r.now = QDateTime::currentDateTime();
+                if (last.isValid() && r.now.toSecsSinceEpoch() <= last.toSecsSinceEpoch()) r.now = last.addSecs(1);
+                last = r.now;
+                const esocial::GenerateResult part = esocial::Generate(*db, employer, r, ui);
+                g.built += part.built;
+                g.stored += part.stored;
+                g.invalid += part.invalid;
+                g.signedCount += part.signedCount;
+                g.problems += part.problems;
+                ++generations;
+            }
+        }
         if (!g.problems.isEmpty() && ui.firstProblem.isEmpty()) ui.firstProblem = g.problems.first();
         check(g.invalid == 0 && g.signedCount == employees, QStringLiteral("S-1200"));
-        return QStringLiteral("%1 montados, %2 assinados, %3 inválidos").arg(g.built).arg(g.signedCount).arg(g.invalid);
+        return QStringLiteral("%1 montados, %2 assinados, %3 inválidos%4")
+            .arg(g.built)
+            .arg(g.signedCount)
+            .arg(g.invalid)
+            .arg(generations > 1 ? QStringLiteral(", em %1 gerações de até %2 eventos").arg(generations).arg(MaxEventsPerSecond)
+                                 : QString());
     }));
 
     const double runSecs = std::max(steps.front().secs, 0.001);
+    for (const Step& s : steps) failed = failed || s.failed;
     double total = 0;
     long maxPeak = 0;
     std::printf("\n%-28s %10s %8s %12s %12s\n", "etapa", "segundos", "x folha", "pico KiB", "rss após KiB");
     for (const Step& s : steps) {
-        std::printf("%-28s %10.2f %8.2f %12ld %12ld\n", qPrintable(s.name), s.secs, s.secs / runSecs, s.peakKb,
-                    s.rssAfterKb);
+        std::printf("%-28s %10.2f %8.2f %12ld %12ld%s\n", qPrintable(s.name), s.secs, s.secs / runSecs, s.peakKb,
+                    s.rssAfterKb, s.failed ? "  FALHOU" : "");
         total += s.secs;
         maxPeak = std::max(maxPeak, s.peakKb);
     }
