@@ -3,14 +3,30 @@
 # package: initdb in a temporary folder as an unprivileged user, listening
 # only on a Unix socket in that folder, on a free port number.
 #
-#   scripts/pgcluster.sh start DIR   prints the connection (FOLHA_TEST_PG=...)
+#   scripts/pgcluster.sh start DIR [--durable]
+#                                    prints the connection (FOLHA_TEST_PG=...)
 #   scripts/pgcluster.sh stop DIR    stops it and removes DIR
+#
+# The tests' cluster does not wait for the disk (fsync, synchronous_commit
+# and full_page_writes off): it lives for one test run. For benchmarks,
+# `--durable` (or FOLHA_PG_DURABLE=1 in the environment) starts it with the
+# server's own durability (fsync, synchronous commits and full-page writes
+# on), so that every commit waits for its WAL to reach the disk as in an
+# office's server. DIR should then lie on a real disk, not on a tmpfs, where
+# fsync costs nothing.
 set -euo pipefail
 
 cmd="${1:-}"
 dir="${2:-}"
+durable="${FOLHA_PG_DURABLE:-0}"
+if [ "${3:-}" = "--durable" ]; then
+  durable=1
+elif [ -n "${3:-}" ]; then
+  echo "uso: $0 start DIR [--durable] | stop DIR" >&2
+  exit 2
+fi
 if [ -z "$cmd" ] || [ -z "$dir" ]; then
-  echo "uso: $0 start|stop DIR" >&2
+  echo "uso: $0 start DIR [--durable] | stop DIR" >&2
   exit 2
 fi
 
@@ -48,9 +64,15 @@ start)
   as_owner "$bindir/initdb" -D "$dir/data" -U folha --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log" 2>&1 ||
     { cat "$dir/initdb.log" >&2; exit 1; }
   port="$(free_port)"
-  # Only the socket in DIR; durability off: the cluster lives for one test run.
+  # Only the socket in DIR; durability off unless asked for: the tests'
+  # cluster lives for one test run.
+  if [ "$durable" = "1" ]; then
+    durability="-c fsync=on -c synchronous_commit=on -c full_page_writes=on"
+  else
+    durability="-c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+  fi
   as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-    -o "-p $port -k $dir -c listen_addresses= -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=300" \
+    -o "-p $port -k $dir -c listen_addresses= $durability -c max_connections=300" \
     start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }
   echo "host=$dir port=$port dbname=postgres user=folha"
   ;;
@@ -61,7 +83,7 @@ stop)
   rm -rf "$dir"
   ;;
 *)
-  echo "uso: $0 start|stop DIR" >&2
+  echo "uso: $0 start DIR [--durable] | stop DIR" >&2
   exit 2
   ;;
 esac
