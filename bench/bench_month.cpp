@@ -27,7 +27,7 @@
 #include "Signer.h"
 #include "Table.h"
 
-#include <QDateTime>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -43,9 +43,6 @@ using folha::benchmarks::statusKb;
 using folha::benchmarks::resetPeak;
 
 namespace {
-
-// The events one generation can number within its second.
-constexpr int MaxEventsPerSecond = 99999;
 
 struct Step {
     QString name;
@@ -259,47 +256,11 @@ int runMonth(int employees) {
             for (auto& d : all)
                 if (d.type == QLatin1String("S-1200")) out.push_back(std::move(d));
         };
-        esocial::GenerateResult g;
-        int generations = 0;
-        if (employees <= MaxEventsPerSecond) {
-            r.builders = {onlyS1200};
-            g = esocial::Generate(*db, employer, r, ui);
-            generations = 1;
-        } else {
-            // An event's id numbers it within the second of its generation,
-            // in five digits, and one generation takes its second once: more
-            // workers than that go in several generations, each a second or
-            // more after the last, of the drafts built once.
-            esocial::EventRegister reg(*db);
-            esocial::Context ctx(*db, employer, r.year, r.month, QString(), reg, r.environment);
-            std::vector<esocial::Draft> drafts;
-            onlyS1200(ctx, drafts);
-            QDateTime last;
-            for (size_t first = 0; first < drafts.size(); first += MaxEventsPerSecond) {
-                const size_t end = std::min(drafts.size(), first + size_t(MaxEventsPerSecond));
-                r.builders = {[&](esocial::Context&, std::vector<esocial::Draft>& out) {
-                    for (size_t i = first; i < end; ++i) out.push_back(std::move(drafts[i]));
-                }};
-                r.now = QDateTime::currentDateTime();
-                if (last.isValid() && r.now.toSecsSinceEpoch() <= last.toSecsSinceEpoch()) r.now = last.addSecs(1);
-                last = r.now;
-                const esocial::GenerateResult part = esocial::Generate(*db, employer, r, ui);
-                g.built += part.built;
-                g.stored += part.stored;
-                g.invalid += part.invalid;
-                g.signedCount += part.signedCount;
-                g.problems += part.problems;
-                ++generations;
-            }
-        }
+        r.builders = {onlyS1200};
+        const esocial::GenerateResult g = esocial::Generate(*db, employer, r, ui);
         if (!g.problems.isEmpty() && ui.firstProblem.isEmpty()) ui.firstProblem = g.problems.first();
         check(g.invalid == 0 && g.signedCount == employees, QStringLiteral("S-1200"));
-        return QStringLiteral("%1 montados, %2 assinados, %3 inválidos%4")
-            .arg(g.built)
-            .arg(g.signedCount)
-            .arg(g.invalid)
-            .arg(generations > 1 ? QStringLiteral(", em %1 gerações de até %2 eventos").arg(generations).arg(MaxEventsPerSecond)
-                                 : QString());
+        return QStringLiteral("%1 montados, %2 assinados, %3 inválidos").arg(g.built).arg(g.signedCount).arg(g.invalid);
     }));
 
     const double runSecs = std::max(steps.front().secs, 0.001);

@@ -125,17 +125,21 @@ QString EventRegister::newId(const QString& tpInsc, const QString& fullInsc, con
     // A CNPJ identifies the employer by its root, padded with zeros to 14.
     QString number = tpInsc == QLatin1String("1") ? digits.left(8).leftJustified(14, '0')
                                                   : digits.rightJustified(14, '0');
-    QString stamp = when.toString(QStringLiteral("yyyyMMddHHmmss"));
-    if (stamp != lastStamp_) {
-        lastStamp_ = stamp;
-        // Ids made earlier in the same second (by another run) keep theirs.
-        QString prefix = QStringLiteral("ID") + tpInsc + number + stamp;
-        auto q = db_.exec(QStringLiteral("SELECT MAX(ID) FROM ESOCIAL WHERE ID LIKE ?"), {prefix + '%'});
-        sequence_ = q.next() && !q.value(0).isNull() ? q.value(0).toString().right(5).toInt() : 0;
+    // Numbered in the second asked, or in the later one where an earlier
+    // call ran out of numbers.
+    if (!second_.isValid() || when > second_) second_ = when;
+    for (;;) {
+        const QString stamp = second_.toString(QStringLiteral("yyyyMMddHHmmss"));
+        const QString prefix = QStringLiteral("ID") + tpInsc + number + stamp;
+        if (stamp != lastStamp_) {
+            lastStamp_ = stamp;
+            // Ids made earlier in the same second (by another run) keep theirs.
+            auto q = db_.exec(QStringLiteral("SELECT MAX(ID) FROM ESOCIAL WHERE ID LIKE ?"), {prefix + '%'});
+            sequence_ = q.next() && !q.value(0).isNull() ? q.value(0).toString().right(5).toInt() : 0;
+        }
+        if (sequence_ < 99999) return prefix + QString::number(++sequence_).rightJustified(5, '0');
+        second_ = second_.addSecs(1);
     }
-    ++sequence_;
-    if (sequence_ > 99999) throw UserError(QStringLiteral("Mais de 99999 eventos do eSocial no mesmo segundo."));
-    return QStringLiteral("ID") + tpInsc + number + stamp + QString::number(sequence_).rightJustified(5, '0');
 }
 
 void EventRegister::insert(const StoredEvent& e) {

@@ -69,7 +69,9 @@ public:
     bool wasSent(const QString& subject);
 
     // A new identifier: ID + inscription type + 14 digits + AAAAMMDDHHMMSS + 5-digit sequence.
-    // The sequence counts the identifiers made in the same second.
+    // The sequence counts the identifiers made in the same second; past
+    // 99 999 of them the next identifiers take the following second (a
+    // generation of more events than that lasts longer anyway).
     QString newId(const QString& tpInsc, const QString& fullInsc, const QDateTime& when);
 
     void insert(const StoredEvent& e);
@@ -81,6 +83,7 @@ public:
 private:
     Database& db_;
     QString lastStamp_;
+    QDateTime second_; // the second the identifiers are numbered in
     int sequence_ = 0;
 };
 

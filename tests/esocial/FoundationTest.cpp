@@ -217,6 +217,23 @@ TEST_F(EsocialRegisterTest, CancelKeepsNothing) {
     EXPECT_TRUE(EventRegister(*db).list(AllVersions()).empty());
 }
 
+// An identifier is numbered within its second; when the second's numbers
+// are used up (another generation made 99 999 in it), the next second is
+// taken, never a number twice nor a refusal.
+TEST_F(EsocialRegisterTest, IdentifiersPastASecondsNumbersTakeTheNextSecond) {
+    EventRegister reg(*db);
+    StoredEvent full;
+    full.id = QStringLiteral("ID1123456780000002026020509300099999");
+    full.type = "S-1299";
+    full.subject = "S-1299|outro";
+    full.xml = WithId(Closing("2026-01"));
+    reg.insert(full);
+    const QDateTime at(QDate(2026, 2, 5), QTime(9, 30, 0));
+    EXPECT_EQ(reg.newId("1", "12.345.678/0001-90", at), "ID1123456780000002026020509300100001");
+    EXPECT_EQ(reg.newId("1", "12.345.678/0001-90", at), "ID1123456780000002026020509300100002");
+    EXPECT_EQ(reg.newId("1", "12.345.678/0001-90", at.addSecs(5)), "ID1123456780000002026020509300500001");
+}
+
 TEST_F(EsocialRegisterTest, BatchesHoldFiftyEventsAndValidate) {
     EventRegister reg(*db);
     std::vector<StoredEvent> events;
