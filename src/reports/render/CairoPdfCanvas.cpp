@@ -187,9 +187,38 @@ struct CairoPdfCanvas::Impl {
     std::map<std::pair<double, bool>, CanvasFontMetrics> metrics;
     // The fonts drawn with, by size in device units and weight.
     std::map<std::pair<double, bool>, cairo_scaled_font_t*> fonts;
-    cairo_scaled_font_t* current = nullptr; // the one set on the context
     GlyphCache glyphs[2];
-    std::vector<cairo_glyph_t> run;
+    // The glyphs not yet drawn, by font: cairo's work for each drawing is
+    // about the same for three glyphs as for three hundred, so the texts of
+    // a page are drawn a few hundred glyphs at a time (more at once is
+    // slower again: the lists no longer stay in the processor's cache).
+    static constexpr size_t GlyphBatch = 256;
+    struct Pending {
+        cairo_scaled_font_t* font;
+        std::vector<cairo_glyph_t> glyphs;
+    };
+    std::vector<Pending> pending;
+
+    std::vector<cairo_glyph_t>& pendingFor(cairo_scaled_font_t* font) {
+        for (Pending& p : pending)
+            if (p.font == font) return p.glyphs;
+        pending.push_back({font, {}});
+        return pending.back().glyphs;
+    }
+
+    void draw(cairo_scaled_font_t* font, std::vector<cairo_glyph_t>& glyphs) {
+        if (glyphs.empty()) return;
+        cairo_set_scaled_font(cr, font);
+        cairo_show_glyphs(cr, glyphs.data(), int(glyphs.size()));
+        glyphs.clear();
+    }
+
+    // Draws what the page holds (glyphs and the path of its lines).
+    void flush() {
+        for (Pending& p : pending) draw(p.font, p.glyphs);
+        if (pathPending) cairo_stroke(cr);
+        pathPending = false;
+    }
 
     const CanvasFontMetrics& metricsAt(double points, bool bold) {
         auto it = metrics.find({points, bold});
@@ -232,17 +261,11 @@ struct CairoPdfCanvas::Impl {
         return *slot;
     }
 
-    void stroke() {
-        if (!pathPending) return;
-        cairo_stroke(cr);
-        pathPending = false;
-    }
-
     void releaseFonts() {
+        pending.clear();
         for (auto& [key, f] : fonts)
             if (f) cairo_scaled_font_destroy(f);
         fonts.clear();
-        current = nullptr;
     }
 
     void release() {
@@ -324,8 +347,7 @@ void CairoPdfCanvas::text(QPointF origin, QStringView text, double points, bool 
     (void)points; // the size is the pitch's
     if (text.isEmpty()) return;
     cairo_scaled_font_t* f = d_->fontFor(pitch, bold);
-    std::vector<cairo_glyph_t>& run = d_->run;
-    run.clear();
+    std::vector<cairo_glyph_t>& glyphs = d_->pendingFor(f);
     double x = origin.x();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -334,14 +356,10 @@ void CairoPdfCanvas::text(QPointF origin, QStringView text, double points, bool 
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        run.push_back({d_->glyph(f, bold, c), x, origin.y()});
+        glyphs.push_back({d_->glyph(f, bold, c), x, origin.y()});
         x += pitch;
     }
-    if (f != d_->current) {
-        cairo_set_scaled_font(d_->cr, f);
-        d_->current = f;
-    }
-    cairo_show_glyphs(d_->cr, run.data(), int(run.size()));
+    if (glyphs.size() >= Impl::GlyphBatch) d_->draw(f, glyphs);
 }
 
 void CairoPdfCanvas::line(QPointF from, QPointF to) {
@@ -356,14 +374,14 @@ void CairoPdfCanvas::rect(const QRectF& r) {
 }
 
 void CairoPdfCanvas::newPage() {
-    d_->stroke();
+    d_->flush();
     cairo_show_page(d_->cr);
     if (cairo_status(d_->cr) != CAIRO_STATUS_SUCCESS) d_->fail();
 }
 
 void CairoPdfCanvas::finish() {
     if (d_->finished) return;
-    d_->stroke();
+    d_->flush();
     if (cairo_status(d_->cr) != CAIRO_STATUS_SUCCESS) d_->fail();
     d_->releaseFonts();
     cairo_destroy(d_->cr);

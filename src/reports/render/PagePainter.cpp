@@ -63,7 +63,8 @@ void PagePainter::paint(const TextPage& page) {
     // (73 condensed lines in landscape): the whole page is drawn smaller so
     // that both fit, never cut.
     const int lines = std::max<int>(settings_.linesPerPage, int(page.lines.size()));
-    const double neededWidth = columnsNeeded(page) * cellWidth;
+    const int columns = columnsNeeded(page);
+    const double neededWidth = columns * cellWidth;
     const double neededHeight = std::max(lines, 1) * lineHeight;
     const double scale = std::min({1.0, canvas_.width() / neededWidth, canvas_.height() / neededHeight});
 
@@ -72,6 +73,7 @@ void PagePainter::paint(const TextPage& page) {
     // few texts as it can, blanks inside, each from its first visible cell
     // to its last.
     QString& run = run_;
+    run.reserve(columns);
     for (size_t i = 0; i < page.lines.size(); ++i) {
         const double baseline = double(i) * lineHeight + metrics.ascent;
         run.clear();
@@ -84,7 +86,8 @@ void PagePainter::paint(const TextPage& page) {
                 if (runStart < 0) runStart = column;
                 // Blanks before this cell, inside the run.
                 while (runStart + run.size() < column) run += QLatin1Char(' ');
-                run += cell;
+                if (cell.size() == 1) run += cell.at(0);
+                else run += cell;
                 lastVisible = column;
             }
             ++column;
