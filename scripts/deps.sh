@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
   postgresql postgresql-client
-  libsodium-dev libxlsxwriter-dev pxlib-dev
+  libsodium-dev libxlsxwriter-dev pxlib-dev libcairo2-dev
   libgtest-dev googletest
   fonts-liberation2 qt6-translations-l10n
   poppler-utils unzip cups-client

@@ -25,7 +25,9 @@ struct TextPage {
     QString visibleText(int index) const;
 };
 
-// A control string: any cell whose text compares below " ".
-inline bool IsControlCell(const QString& cell) { return !cell.isEmpty() && cell < QStringLiteral(" "); }
+// A control string: any cell whose text compares below " ", that is, whose
+// first character is a code below the blank (a drawn cell never starts with
+// one), so only that character is looked at.
+inline bool IsControlCell(const QString& cell) { return !cell.isEmpty() && cell.at(0) < u' '; }
 
 } // namespace folha

@@ -1,14 +1,18 @@
 // The PDF destination read back through poppler's text extraction.
+#include "CairoPdfCanvas.h"
 #include "GuiEnvironment.h"
 #include "PagePainter.h"
 #include "TempDir.h"
 
 #include "DbError.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -196,5 +200,82 @@ TEST(PdfSink, UnwritablePathIsAUserError) {
         EXPECT_EQ(e.message(),
                   QStringLiteral("Não foi possível gravar o arquivo %1: a pasta não existe.").arg(pdf));
     }
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+// The PDF is drawn with cairo and the preview with QPainter: both lay the
+// page out with the same font measures, those Qt takes on a 300 dpi PDF
+// writer (the font at a whole number of pixels, in 1/64 of a pixel).
+TEST(CairoPdfCanvas, FontMetricsAreThoseOfTheQPainterCanvasAt300Dpi) {
+    // Hand-computed: 8 points at 300 dpi are 33 pixels; Liberation Mono's
+    // advance is 1229 of 2048 units (cut to 1267/64 px), its ascent 1705
+    // (1758/64) and descent 615 (634/64).
+    const CanvasFontMetrics eight = CairoPdfCanvas::FontMetricsAt(8, false, 300);
+    EXPECT_DOUBLE_EQ(eight.advance, 1267.0 / 64);
+    EXPECT_DOUBLE_EQ(eight.ascent, 1758.0 / 64);
+    EXPECT_DOUBLE_EQ(eight.descent, 634.0 / 64);
+    EXPECT_DOUBLE_EQ(eight.lineSpacing, (1758.0 + 634.0) / 64);
+
+    TempDir dir;
+    QPdfWriter writer(dir.file("medidas.pdf"));
+    writer.setResolution(300);
+    QPainterCanvas painter(writer, PageCanvas::Orientation::Portrait, QStringLiteral("erro"));
+    const double sizes[] = {6, 7, 8, 9, 10, 12, 6.5, 7.25};
+    for (double points : sizes)
+        for (bool bold : {false, true}) {
+            const CanvasFontMetrics qt = painter.metrics(points, bold);
+            const CanvasFontMetrics cairo = CairoPdfCanvas::FontMetricsAt(points, bold, 300);
+            EXPECT_DOUBLE_EQ(cairo.advance, qt.advance) << points << bold;
+            EXPECT_DOUBLE_EQ(cairo.ascent, qt.ascent) << points << bold;
+            EXPECT_DOUBLE_EQ(cairo.descent, qt.descent) << points << bold;
+            EXPECT_DOUBLE_EQ(cairo.lineSpacing, qt.lineSpacing) << points << bold;
+        }
+    painter.finish();
+}
+
+TEST(PdfSink, AccentsAreTextAndTheFontIsEmbedded) {
+    TempDir dir;
+    const QString pdf = dir.file("acentos.pdf");
+    writePdf(pdf, graphic("P", true, 20),
+             {makePage(1, 132, {QStringLiteral("RESCISÃO Nº 12 - CONCEIÇÃO JOSÉ - Férias pagas"),
+                                QStringLiteral("ÀÉÍÓÚ âêô ü ª º °")})});
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("RESCISÃO Nº 12 - CONCEIÇÃO JOSÉ - Férias pagas"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("ÀÉÍÓÚ âêô ü ª º °"))) << text.toStdString();
+    // "name type encoding emb sub uni object ID": Liberation Mono, embedded
+    // as a subset.
+    const QStringList fonts = run("pdffonts", {pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    ASSERT_EQ(fonts.size(), 1) << fonts.join('\n').toStdString();
+    EXPECT_TRUE(fonts[0].contains(QStringLiteral("LiberationMono"))) << fonts[0].toStdString();
+    EXPECT_TRUE(fonts[0].contains(QRegularExpression(QStringLiteral("\\byes\\s+yes\\s+yes\\b")))) << fonts[0].toStdString();
+}
+
+// A file that cannot be written to the end (here: larger than the process
+// may write) is a clear error, and no half-written file is left behind.
+TEST(PdfSink, AFailedWriteLeavesNoFile) {
+    TempDir dir;
+    const QString pdf = dir.file("cheio.pdf");
+    std::vector<TextPage> pages;
+    for (int p = 1; p <= 40; ++p) {
+        QStringList lines;
+        for (int i = 0; i < 60; ++i) lines << QStringLiteral("PAGINA %1 LINHA %2 ").arg(p).arg(i).repeated(5);
+        pages.push_back(makePage(p, 132, lines));
+    }
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 8192;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString message;
+    try {
+        writePdf(pdf, graphic("P", true, 60), pages);
+    } catch (const UserError& e) {
+        message = e.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Não foi possível gravar o arquivo %1: ").arg(pdf)))
+        << message.toStdString();
     EXPECT_FALSE(QFile::exists(pdf));
 }

@@ -1,44 +1,17 @@
 #include "PagePainter.h"
 
+#include "CairoPdfCanvas.h"
 #include "SystemFiles.h"
 #include "DbError.h"
-#include "FileErrors.h"
 
 #include <algorithm>
-#include <QDir>
-#include <QFile>
-#include <QFontDatabase>
-#include <QFontMetricsF>
-#include <QGlyphRun>
-#include <QMarginsF>
-#include <QPagedPaintDevice>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 
 namespace folha {
 
 namespace {
 
-const QString FontFamily = QStringLiteral("Liberation Mono");
 const QString DocumentTitle = QStringLiteral("FOLHA DE PAGAMENTO");
-
-// The fixed-pitch font, taken from the font files when the system's font
-// configuration does not know it.
-void ensureFont() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    if (QFontDatabase::families().contains(FontFamily)) return;
-    const QDir fonts(QStringLiteral("/usr/share/fonts/truetype"));
-    const QStringList folders =
-        fonts.entryList({QStringLiteral("liberation*")}, QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& folder : folders) {
-        const QString file = fonts.filePath(folder + QStringLiteral("/LiberationMono-Regular.ttf"));
-        if (QFile::exists(file) && QFontDatabase::addApplicationFont(file) >= 0) return;
-    }
-}
+const QString BeginError = QStringLiteral("Não foi possível iniciar a impressão gráfica do relatório.");
 
 // The number of columns a page needs: its width, or a longer line's drawn
 // characters (text is never cut).
@@ -53,6 +26,8 @@ int columnsNeeded(const TextPage& page) {
     return std::max(columns, 1);
 }
 
+bool isBlankCell(const QString& cell) { return cell.isEmpty() || (cell.size() == 1 && cell.at(0) == u' '); }
+
 } // namespace
 
 double PageFontPointSize(const PrintSettings& settings) {
@@ -61,106 +36,78 @@ double PageFontPointSize(const PrintSettings& settings) {
     return 12.0;
 }
 
-PagePainter::PagePainter(QPagedPaintDevice& device, const PrintSettings& settings)
-    : device_(device), settings_(settings) {
-    device_.setPageSize(QPageSize(QPageSize::A4));
-    device_.setPageOrientation(settings_.portrait() ? QPageLayout::Portrait : QPageLayout::Landscape);
-    device_.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+PageCanvas::Orientation PageOrientation(const PrintSettings& settings) {
+    return settings.portrait() ? PageCanvas::Orientation::Portrait : PageCanvas::Orientation::Landscape;
 }
 
-PagePainter::~PagePainter() {
-    if (painter_ && painter_->isActive()) painter_->end();
-}
+PagePainter::PagePainter(QPagedPaintDevice& device, const PrintSettings& settings)
+    : own_(std::make_unique<QPainterCanvas>(device, PageOrientation(settings), BeginError)),
+      canvas_(*own_),
+      settings_(settings) {}
+
+PagePainter::PagePainter(PageCanvas& canvas, const PrintSettings& settings) : canvas_(canvas), settings_(settings) {}
+
+PagePainter::~PagePainter() = default;
 
 void PagePainter::paint(const TextPage& page) {
-    if (!painter_) {
-        ensureFont();
-        painter_ = std::make_unique<QPainter>();
-        if (!painter_->begin(&device_))
-            throw UserError(QStringLiteral("Não foi possível iniciar a impressão gráfica do relatório."));
-        QFont font(FontFamily);
-        font.setStyleHint(QFont::Monospace);
-        font.setFixedPitch(true);
-        font.setPointSizeF(PageFontPointSize(settings_));
-        painter_->setFont(font);
-        painter_->setPen(Qt::black);
-        // Lines are drawn as glyph runs of this font: every glyph is as wide
-        // as the next, so nothing needs shaping, only the glyph of each
-        // character.
-        rawFont_ = QRawFont::fromFont(font);
-        rawFont_.setPixelSize(font.pointSizeF() * device_.logicalDpiY() / 72.0);
-    } else if (!first_) {
-        device_.newPage();
-    }
+    canvas_.begin();
+    if (!first_) canvas_.newPage();
     first_ = false;
 
-    const QFontMetricsF metrics(painter_->font(), &device_);
-    const double cellWidth = metrics.horizontalAdvance(QStringLiteral("M"));
-    const double lineHeight = metrics.lineSpacing();
+    const double points = PageFontPointSize(settings_);
+    const CanvasFontMetrics metrics = canvas_.metrics(points, false);
+    const double cellWidth = metrics.advance;
+    const double lineHeight = metrics.lineSpacing;
 
     // The lines and the width asked may not fit the paper at this font size
     // (73 condensed lines in landscape): the whole page is drawn smaller so
     // that both fit, never cut.
     const int lines = std::max<int>(settings_.linesPerPage, int(page.lines.size()));
-    const double neededWidth = columnsNeeded(page) * cellWidth;
+    const int columns = columnsNeeded(page);
+    const double neededWidth = columns * cellWidth;
     const double neededHeight = std::max(lines, 1) * lineHeight;
-    const double scale = std::min({1.0, device_.width() / neededWidth, device_.height() / neededHeight});
-    painter_->resetTransform();
-    painter_->scale(scale, scale);
+    const double scale = std::min({1.0, canvas_.width() / neededWidth, canvas_.height() / neededHeight});
 
     // Every glyph of the font is as wide as "M", so a run of cells drawn as
     // one text lands each character at its cell's place: a line is drawn as
     // few texts as it can, blanks inside, each from its first visible cell
     // to its last.
-    QString run;
+    QString& run = run_;
+    run.reserve(columns);
     for (size_t i = 0; i < page.lines.size(); ++i) {
-        const double baseline = double(i) * lineHeight + metrics.ascent();
+        const double baseline = double(i) * lineHeight + metrics.ascent;
         run.clear();
         int runStart = -1; // column of the run's first character
         int lastVisible = -1;
         int column = 0;
         for (const QString& cell : page.lines[i]) {
             if (IsControlCell(cell)) continue;
-            const bool blank = cell.isEmpty() || cell == QStringLiteral(" ");
-            if (!blank) {
+            if (!isBlankCell(cell)) {
                 if (runStart < 0) runStart = column;
                 // Blanks before this cell, inside the run.
                 while (runStart + run.size() < column) run += QLatin1Char(' ');
-                run += cell;
+                if (cell.size() == 1) run += cell.at(0);
+                else run += cell;
                 lastVisible = column;
             }
             ++column;
         }
         if (lastVisible < 0) continue;
-        if (!rawFont_.isValid()) {
-            painter_->drawText(QPointF(runStart * cellWidth, baseline), run);
-            continue;
-        }
-        const QList<quint32> glyphs = rawFont_.glyphIndexesForString(run);
-        QList<QPointF> positions(glyphs.size());
-        for (qsizetype k = 0; k < positions.size(); ++k) positions[k] = QPointF(double(k) * cellWidth, 0);
-        QGlyphRun glyphRun;
-        glyphRun.setRawFont(rawFont_);
-        glyphRun.setGlyphIndexes(glyphs);
-        glyphRun.setPositions(positions);
-        painter_->drawGlyphRun(QPointF(runStart * cellWidth, baseline), glyphRun);
+        canvas_.text(QPointF(runStart * cellWidth * scale, baseline * scale), run, points * scale, false,
+                     cellWidth * scale);
     }
 }
 
 void PagePainter::finish() {
-    if (!painter_) {
-        // A job without pages still gives one blank page.
-        painter_ = std::make_unique<QPainter>();
-        if (!painter_->begin(&device_))
-            throw UserError(QStringLiteral("Não foi possível iniciar a impressão gráfica do relatório."));
-    }
-    if (painter_->isActive()) painter_->end();
+    // A job without pages still gives one blank page.
+    canvas_.begin();
+    canvas_.finish();
 }
 
 struct PdfSink::Impl {
     QString path;
     PrintSettings settings;
-    std::unique_ptr<QPdfWriter> writer;
+    std::unique_ptr<CairoPdfCanvas> canvas;
     std::unique_ptr<PagePainter> painter;
 };
 
@@ -171,23 +118,18 @@ PdfSink::PdfSink(const QString& path, const PrintSettings& settings) : d_(std::m
 
 PdfSink::~PdfSink() {
     d_->painter.reset();
-    d_->writer.reset();
+    d_->canvas.reset();
 }
 
 void PdfSink::begin(const ReportJobInfo& info) {
     (void)info;
-    // The file is tried before anything is drawn, so a folder without
+    // The file is opened before anything is drawn, so a folder without
     // permission is said at once; never over the system's files.
     RefuseSystemOutput(d_->path);
-    QFile probe(d_->path);
-    if (!probe.open(QIODevice::WriteOnly)) throw UserError(FileErrorText(probe, d_->path));
-    probe.close();
     d_->painter.reset();
-    d_->writer = std::make_unique<QPdfWriter>(d_->path);
-    d_->writer->setTitle(DocumentTitle);
-    d_->writer->setCreator(DocumentTitle);
-    d_->writer->setResolution(300);
-    d_->painter = std::make_unique<PagePainter>(*d_->writer, d_->settings);
+    d_->canvas.reset();
+    d_->canvas = std::make_unique<CairoPdfCanvas>(d_->path, PageOrientation(d_->settings), DocumentTitle, DocumentTitle);
+    d_->painter = std::make_unique<PagePainter>(*d_->canvas, d_->settings);
 }
 
 void PdfSink::page(const TextPage& page) {
@@ -199,9 +141,7 @@ void PdfSink::end() {
     if (!d_->painter) begin({});
     d_->painter->finish();
     d_->painter.reset();
-    d_->writer.reset();
-    QFile written(d_->path);
-    if (written.size() == 0) throw UserError(FileErrorText(written, d_->path));
+    d_->canvas.reset();
 }
 
 } // namespace folha

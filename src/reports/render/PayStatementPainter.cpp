@@ -1,27 +1,16 @@
 #include "PayStatementPainter.h"
 
+#include "CairoPdfCanvas.h"
 #include "SystemFiles.h"
 #include "DbError.h"
-#include "FileErrors.h"
 
 #include <algorithm>
 #include <QDir>
-#include <QFile>
-#include <QFontDatabase>
-#include <QFontMetricsF>
-#include <QGlyphRun>
-#include <QMarginsF>
-#include <QPagedPaintDevice>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 
 namespace folha {
 
 namespace {
 
-const QString FontFamily = QStringLiteral("Liberation Mono");
 const QString DocumentTitle = QStringLiteral("Demonstrativo de Pagamento");
 
 // The layout, in millimetres from the top left corner of a statement.
@@ -55,21 +44,6 @@ constexpr double BaseCell = BasesWidth / 4;
 constexpr double TitlePt = 10, TextPt = 8, LabelPt = 6, SmallPt = 7, NetPt = 9;
 } // namespace layout
 
-// The fixed-pitch font, taken from the font files when the system's font
-// configuration does not know it.
-void ensureFont() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    if (QFontDatabase::families().contains(FontFamily)) return;
-    const QDir fonts(QStringLiteral("/usr/share/fonts/truetype"));
-    for (const QString& folder :
-         fonts.entryList({QStringLiteral("liberation*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString file = fonts.filePath(folder + QStringLiteral("/LiberationMono-Regular.ttf"));
-        if (QFile::exists(file) && QFontDatabase::addApplicationFont(file) >= 0) return;
-    }
-}
-
 QString dateText(const QDate& d) {
     return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : QString();
 }
@@ -84,30 +58,27 @@ int PayStatementPainter::partsFor(int lines) {
     return std::max(1, (lines + StatementLineSlots - 1) / StatementLineSlots);
 }
 
-PayStatementPainter::PayStatementPainter(QPagedPaintDevice& device) : device_(device) {
-    device_.setPageSize(QPageSize(QPageSize::A4));
-    device_.setPageOrientation(QPageLayout::Portrait);
-    device_.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
-}
+PayStatementPainter::PayStatementPainter(QPagedPaintDevice& device)
+    : own_(std::make_unique<QPainterCanvas>(
+          device, PageCanvas::Orientation::Portrait,
+          QStringLiteral("Não foi possível iniciar a impressão do demonstrativo de pagamento."))),
+      canvas_(*own_) {}
 
-PayStatementPainter::~PayStatementPainter() {
-    if (painter_ && painter_->isActive()) painter_->end();
-}
+PayStatementPainter::PayStatementPainter(PageCanvas& canvas) : canvas_(canvas) {}
+
+PayStatementPainter::~PayStatementPainter() = default;
 
 void PayStatementPainter::begin() {
-    if (painter_) return;
-    ensureFont();
-    painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(&device_))
-        throw UserError(
-            QStringLiteral("Não foi possível iniciar a impressão do demonstrativo de pagamento."));
-    painter_->setPen(QPen(Qt::black, 0));
-    // Millimetres to device pixels; a device whose printable area is smaller
+    if (begun_) return;
+    canvas_.begin();
+    begun_ = true;
+    // Millimetres to device units; a device whose printable area is smaller
     // than the layout gets the layout drawn smaller, never cut.
-    const double perMm = device_.logicalDpiX() / 25.4;
-    const double widthMm = device_.width() / perMm;
-    const double heightMm = device_.height() / perMm;
-    unit_ = perMm * std::min({1.0, widthMm / layout::Width, heightMm / (2 * layout::Height + layout::Gap)});
+    const double perMm = canvas_.dpi() / 25.4;
+    const double widthMm = canvas_.width() / perMm;
+    const double heightMm = canvas_.height() / perMm;
+    fontScale_ = std::min({1.0, widthMm / layout::Width, heightMm / (2 * layout::Height + layout::Gap)});
+    unit_ = perMm * fontScale_;
     pages_ = 1;
 }
 
@@ -116,7 +87,7 @@ void PayStatementPainter::nextSlot(bool newEmployee) {
     if (slot_ < 0) {
         slot_ = 0;
     } else if (newEmployee || slot_ == 1) {
-        device_.newPage();
+        canvas_.newPage();
         ++pages_;
         slot_ = 0;
     } else {
@@ -132,52 +103,48 @@ void PayStatementPainter::paint(const PayStatement& s) {
     }
 }
 
+void PayStatementPainter::text(double top, double x, double y, double w, double h, const QString& t,
+                               Qt::Alignment align, double points, bool bold) {
+    if (t.isEmpty()) return;
+    const double u = unit_;
+    const QRectF box((x + layout::Pad) * u, (top + y) * u, (w - 2 * layout::Pad) * u, h * u);
+    double size = points * fontScale_;
+    CanvasFontMetrics f = canvas_.metrics(size, bold);
+    double pitch = f.advance;
+    double wide = pitch * double(t.size());
+    if (wide > box.width()) {
+        size *= box.width() / wide;
+        f = canvas_.metrics(size, bold);
+        pitch = box.width() / double(t.size());
+        wide = box.width();
+    }
+    // Every glyph is as wide as the next: the text is placed by hand, with
+    // nothing to shape or lay out.
+    double x0 = box.left();
+    if (align & Qt::AlignRight) x0 = box.right() - wide;
+    else if (align & Qt::AlignHCenter) x0 = box.center().x() - wide / 2;
+    const double baseline = box.center().y() + (f.ascent - f.descent) / 2;
+    canvas_.text(QPointF(x0, baseline), t, size, bold, pitch);
+}
+
 void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, double top) {
-    QPainter& p = *painter_;
+    PageCanvas& p = canvas_;
     const double u = unit_;
     auto rect = [&](double x, double y, double w, double h) {
         return QRectF(x * u, (top + y) * u, w * u, h * u);
     };
     auto hline = [&](double y, double x0 = 0, double x1 = layout::Width) {
-        p.drawLine(QPointF(x0 * u, (top + y) * u), QPointF(x1 * u, (top + y) * u));
+        p.line(QPointF(x0 * u, (top + y) * u), QPointF(x1 * u, (top + y) * u));
     };
     auto vline = [&](double x, double y0, double y1) {
-        p.drawLine(QPointF(x * u, (top + y0) * u), QPointF(x * u, (top + y1) * u));
+        p.line(QPointF(x * u, (top + y0) * u), QPointF(x * u, (top + y1) * u));
     };
-    // A text in a box, left or right, vertically centred; a text wider than
-    // its box is drawn smaller so that it fits.
     auto text = [&](double x, double y, double w, double h, const QString& t, Qt::Alignment align,
-                    double points, bool bold = false) {
-        if (t.isEmpty()) return;
-        const DeviceFont& f = fontFor(points, bold);
-        const QRectF box = rect(x + layout::Pad, y, w - 2 * layout::Pad, h);
-        const double wide = f.charWidth * t.size();
-        if (wide > box.width() || !f.raw.isValid()) {
-            QFont smaller = f.font;
-            if (wide > box.width()) smaller.setPointSizeF(f.font.pointSizeF() * box.width() / wide);
-            p.setFont(smaller);
-            p.drawText(box, int(align | Qt::AlignVCenter) | Qt::TextSingleLine, t);
-            return;
-        }
-        // Every glyph is as wide as the next: the text is placed by hand and
-        // drawn as a glyph run, with nothing to shape or lay out.
-        double x0 = box.left();
-        if (align & Qt::AlignRight) x0 = box.right() - wide;
-        else if (align & Qt::AlignHCenter) x0 = box.center().x() - wide / 2;
-        const double baseline = box.center().y() + (f.ascent - f.descent) / 2;
-        const QList<quint32> glyphs = f.raw.glyphIndexesForString(t);
-        QList<QPointF> positions(glyphs.size());
-        for (qsizetype k = 0; k < positions.size(); ++k) positions[k] = QPointF(double(k) * f.charWidth, 0);
-        QGlyphRun run;
-        run.setRawFont(f.raw);
-        run.setGlyphIndexes(glyphs);
-        run.setPositions(positions);
-        p.drawGlyphRun(QPointF(x0, baseline), run);
-    };
+                    double points, bool bold = false) { this->text(top, x, y, w, h, t, align, points, bold); };
     using namespace layout;
     const bool last = part == parts - 1;
 
-    p.drawRect(rect(0, 0, Width, Height));
+    p.rect(rect(0, 0, Width, Height));
     // Header.
     text(0, TitleRow, 120, 7,
          part == 0 ? QStringLiteral("Demonstrativo de Pagamento")
@@ -275,16 +242,13 @@ void PayStatementPainter::paintTrail(const PayStatement& s, const QStringList& l
     constexpr double LineHeight = 3.6, Top = 17, PageHeight = 2 * layout::Height + layout::Gap;
     const int perPage = int((PageHeight - Top) / LineHeight);
     const int pages = std::max(1, int((lines.size() + perPage - 1) / perPage));
-    QPainter& p = *painter_;
     const double u = unit_;
     auto line = [&](double y, double h, const QString& t, double points, bool bold, Qt::Alignment align) {
-        p.setFont(fontFor(points, bold).font);
-        p.drawText(QRectF(layout::Pad * u, y * u, (layout::Width - 2 * layout::Pad) * u, h * u),
-                   int(align | Qt::AlignVCenter) | Qt::TextSingleLine, t);
+        text(0, 0, y, layout::Width, h, t, align, points, bold);
     };
     for (int page = 0; page < pages; ++page) {
         if (slot_ >= 0) {
-            device_.newPage();
+            canvas_.newPage();
             ++pages_;
         }
         slot_ = 1; // the next statement begins a page of its own
@@ -294,7 +258,7 @@ void PayStatementPainter::paintTrail(const PayStatement& s, const QStringList& l
         line(0, 7, s.payrollDescription, layout::TextPt, true, Qt::AlignRight);
         line(7, 5, s.employeeCode + QStringLiteral(" - ") + s.employeeName, layout::TextPt, true, Qt::AlignLeft);
         line(7, 5, s.companyName, layout::TextPt, false, Qt::AlignRight);
-        p.drawLine(QPointF(0, (Top - 2) * u), QPointF(layout::Width * u, (Top - 2) * u));
+        canvas_.line(QPointF(0, (Top - 2) * u), QPointF(layout::Width * u, (Top - 2) * u));
         for (int i = 0; i < perPage; ++i) {
             const int at = page * perPage + i;
             if (at >= lines.size()) break;
@@ -303,44 +267,19 @@ void PayStatementPainter::paintTrail(const PayStatement& s, const QStringList& l
     }
 }
 
-const PayStatementPainter::DeviceFont& PayStatementPainter::fontFor(double points, bool bold) {
-    const int key = int(points * 10) * 2 + (bold ? 1 : 0);
-    auto it = fonts_.find(key);
-    if (it != fonts_.end()) return it->second;
-    DeviceFont f;
-    f.font = QFont(FontFamily);
-    f.font.setStyleHint(QFont::Monospace);
-    f.font.setFixedPitch(true);
-    f.font.setBold(bold);
-    f.font.setPointSizeF(points * unit_ / (device_.logicalDpiX() / 25.4));
-    const QFontMetricsF metrics(f.font, &device_);
-    f.charWidth = metrics.horizontalAdvance(QStringLiteral("M"));
-    f.ascent = metrics.ascent();
-    f.descent = metrics.descent();
-    f.raw = QRawFont::fromFont(f.font);
-    f.raw.setPixelSize(f.font.pointSizeF() * device_.logicalDpiY() / 72.0);
-    return fonts_.emplace(key, f).first->second;
-}
-
 void PayStatementPainter::finish() {
     begin();
-    if (painter_->isActive()) painter_->end();
+    canvas_.finish();
 }
 
 namespace {
 
-// A PDF writer on a file tried before anything is drawn, so a folder without
+// A PDF file opened before anything is drawn, so a folder without
 // permission is said at once.
-std::unique_ptr<QPdfWriter> openPdf(const QString& path) {
+std::unique_ptr<CairoPdfCanvas> openPdf(const QString& path) {
     RefuseSystemOutput(path);
-    QFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly)) throw UserError(FileErrorText(probe, path));
-    probe.close();
-    auto writer = std::make_unique<QPdfWriter>(path);
-    writer->setTitle(DocumentTitle);
-    writer->setCreator(QStringLiteral("FOLHA DE PAGAMENTO"));
-    writer->setResolution(300);
-    return writer;
+    return std::make_unique<CairoPdfCanvas>(path, PageCanvas::Orientation::Portrait, DocumentTitle,
+                                            QStringLiteral("FOLHA DE PAGAMENTO"));
 }
 
 } // namespace
@@ -365,14 +304,14 @@ int PaintPayStatements(PayStatementPainter& painter, Database& tmpDb, Database& 
 PayStatementFiles WritePayStatementsPdf(Database& tmpDb, Database& company, StatementOrder order,
                                         const QString& path, const std::optional<StatementTrailAnnex>& annex) {
     PayStatementFiles result;
-    auto writer = openPdf(path);
+    auto canvas = openPdf(path);
     {
-        PayStatementPainter painter(*writer);
+        PayStatementPainter painter(*canvas);
         result.statements = PaintPayStatements(painter, tmpDb, company, order, annex);
         painter.finish();
         result.pages = painter.pages();
     }
-    writer.reset();
+    canvas.reset();
     result.files << path;
     return result;
 }
@@ -382,7 +321,7 @@ PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, St
     PayStatementFiles result;
     if (!QDir().mkpath(folder))
         throw UserError(QStringLiteral("Não foi possível criar a pasta %1").arg(folder));
-    std::unique_ptr<QPdfWriter> writer;
+    std::unique_ptr<CairoPdfCanvas> canvas;
     std::unique_ptr<PayStatementPainter> painter;
     QString current;
     std::optional<PayStatement> last;
@@ -394,14 +333,14 @@ PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, St
         painter->finish();
         result.pages += painter->pages();
         painter.reset();
-        writer.reset();
+        canvas.reset();
     };
     result.statements = ForEachPayStatement(tmpDb, company, order, [&](const PayStatement& s) {
         if (!painter || s.employeeCode != current) {
             close();
             const QString path = QDir(folder).filePath(StatementFileName(s.employeeCode, s.employeeName));
-            writer = openPdf(path);
-            painter = std::make_unique<PayStatementPainter>(*writer);
+            canvas = openPdf(path);
+            painter = std::make_unique<PayStatementPainter>(*canvas);
             current = s.employeeCode;
             result.files << path;
         }

@@ -1,30 +1,31 @@
 #pragma once
-// Draws pay statements on any paged paint device (PDF writer, printer,
-// preview): A4 portrait, 5 mm margins, two statements to a page, in the
+// Draws pay statements on a canvas (the preview, the printer, a PDF file):
+// A4 portrait, 5 mm margins, two statements to a page, in the
 // fixed-pitch font of the text reports (Liberation Mono). The layout is a
 // small table of boxes in millimetres (header, 17 line slots, footer with
 // the bases, totals, net, messages and the receipt). An employee's copy 1
 // begins a new page; lines beyond the 17th go on continuation statements,
 // the statement before saying "Continua na próxima folha".
 
+#include "PageCanvas.h"
 #include "PayStatements.h"
 
-#include <map>
 #include <memory>
 #include <optional>
-#include <QFont>
-#include <QRawFont>
 #include <QString>
+#include <qnamespace.h>
 
 class QPagedPaintDevice;
-class QPainter;
 
 namespace folha {
 
 class PayStatementPainter {
 public:
-    // Sets the device to A4 portrait with 5 mm margins.
+    // Draws on the device through QPainter; sets it to A4 portrait with 5 mm
+    // margins.
     explicit PayStatementPainter(QPagedPaintDevice& device);
+    // Draws on a canvas laid out in portrait.
+    explicit PayStatementPainter(PageCanvas& canvas);
     ~PayStatementPainter();
     PayStatementPainter(const PayStatementPainter&) = delete;
     PayStatementPainter& operator=(const PayStatementPainter&) = delete;
@@ -47,22 +48,18 @@ private:
     void begin();
     void nextSlot(bool newEmployee);
     void paintPart(const PayStatement& s, int part, int parts, double top);
-    QPagedPaintDevice& device_;
-    std::unique_ptr<QPainter> painter_;
+    // A text in a box (millimetres from the top left corner of a statement
+    // `top` millimetres down the page), left, right or centred, vertically
+    // centred; a text wider than its box is drawn smaller so that it fits.
+    void text(double top, double x, double y, double w, double h, const QString& t, Qt::Alignment align,
+              double points, bool bold);
+    std::unique_ptr<PageCanvas> own_; // the QPainter canvas on a device
+    PageCanvas& canvas_;
+    bool begun_ = false;
     int slot_ = -1; // slot of the current page in use (0 or 1); -1 before any
     int pages_ = 0;
-    double unit_ = 1; // device pixels per millimetre
-    // The fonts drawn with, by size and weight, each with the width of one
-    // character on the device (every glyph of the font is as wide).
-    struct DeviceFont {
-        QFont font;
-        QRawFont raw; // the same font at the device's resolution, for glyph runs
-        double charWidth = 0;
-        double ascent = 0;
-        double descent = 0;
-    };
-    const DeviceFont& fontFor(double points, bool bold);
-    std::map<int, DeviceFont> fonts_;
+    double unit_ = 1;      // device units per millimetre
+    double fontScale_ = 1; // the layout drawn smaller on a device too small for it
 };
 
 struct PayStatementFiles {
@@ -71,7 +68,8 @@ struct PayStatementFiles {
     QStringList files; // the PDFs written
 };
 
-// Every statement of the work tables in the order asked, into one PDF.
+// Every statement of the work tables in the order asked, into one PDF
+// (written with cairo).
 // Throws UserError when the file cannot be written.
 // With `annex`, each employee's statements are followed by the annex of his
 // calculation trail.
