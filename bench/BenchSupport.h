@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
+#include <QStringList>
 #include <cstring>
 
 namespace folha::benchmarks {
@@ -30,6 +32,26 @@ inline long statusKb(const char* key) {
 inline void resetPeak() {
     QFile f(QStringLiteral("/proc/self/clear_refs"));
     if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
+// Runs a program to its end; true when it ended well.
+inline bool RunProgram(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// A self-signed RSA-2048 certificate in a PKCS#12 file, as an A1 is, made
+// by openssl in `dir`; empty when it could not be made.
+inline QString ThrowawayCertificate(const QString& dir, const QByteArray& password) {
+    const QString key = dir + "/chave.pem", pem = dir + "/cert.pem", pfx = dir + "/cert.pfx";
+    if (!RunProgram("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", pem, "-days", "30",
+                                "-subj", "/C=BR/O=ICP-Brasil/CN=EMPRESA SINTETICA:12345678000195"}) ||
+        !RunProgram("openssl", {"pkcs12", "-export", "-inkey", key, "-in", pem, "-out", pfx, "-passout",
+                                "pass:" + QString::fromLatin1(password)}))
+        return {};
+    return pfx;
 }
 
 } // namespace folha::benchmarks

@@ -9,6 +9,7 @@
 //   bench_book                 10000 and 100000
 //   bench_book EMPLOYEES...    the given sizes
 #include "BenchSupport.h"
+#include "CountingSink.h"
 #include "DemoBuilder.h"
 #include "PagePainter.h"
 #include "PayrollBook.h"
@@ -24,24 +25,12 @@
 #include <QTemporaryDir>
 
 using namespace folha;
+using folha::benchmarks::CountingSink;
 using folha::benchmarks::SilentUi;
 using folha::benchmarks::statusKb;
 using folha::benchmarks::resetPeak;
 
 namespace {
-
-// Counts the pages going through to another sink.
-struct CountingSink : PageSink {
-    explicit CountingSink(PageSink& inner) : inner(inner) {}
-    void begin(const ReportJobInfo& info) override { inner.begin(info); }
-    void page(const TextPage& p) override {
-        ++pages;
-        inner.page(p);
-    }
-    void end() override { inner.end(); }
-    PageSink& inner;
-    int pages = 0;
-};
 
 int runCompany(int employees) {
     QTemporaryDir dir;

@@ -27,24 +27,6 @@ using folha::benchmarks::SilentUi;
 
 namespace {
 
-bool run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// A self-signed RSA-2048 certificate in a PKCS#12 file, as an A1 is.
-QString throwawayCertificate(const QString& dir, const QByteArray& password) {
-    const QString key = dir + "/chave.pem", pem = dir + "/cert.pem", pfx = dir + "/cert.pfx";
-    if (!run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", pem, "-days", "30",
-                         "-subj", "/C=BR/O=ICP-Brasil/CN=EMPRESA SINTETICA:12345678000195"}) ||
-        !run("openssl", {"pkcs12", "-export", "-inkey", key, "-in", pem, "-out", pfx, "-passout",
-                         "pass:" + QString::fromLatin1(password)}))
-        return {};
-    return pfx;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -69,7 +51,7 @@ int main(int argc, char** argv) {
     const double runSecs = t.elapsed() / 1000.0;
 
     const QByteArray password = "senha-do-benchmark";
-    const QString pfx = throwawayCertificate(dir.path(), password);
+    const QString pfx = folha::benchmarks::ThrowawayCertificate(dir.path(), password);
     if (pfx.isEmpty()) {
         fprintf(stderr, "openssl could not make the throwaway certificate\n");
         return 1;

@@ -14,6 +14,7 @@
 //   bench_month [employees]   (default: 100000)
 // Needs openssl on the PATH for the throwaway certificate.
 #include "BenchSupport.h"
+#include "CountingSink.h"
 #include "DemoBuilder.h"
 #include "Generator.h"
 #include "PagePainter.h"
@@ -38,6 +39,7 @@
 #include <vector>
 
 using namespace folha;
+using folha::benchmarks::CountingSink;
 using folha::benchmarks::SilentUi;
 using folha::benchmarks::statusKb;
 using folha::benchmarks::resetPeak;
@@ -76,37 +78,6 @@ Step measure(const QString& name, const std::function<QString()>& work) {
     return s;
 }
 
-bool runProgram(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// A self-signed RSA-2048 certificate in a PKCS#12 file, as an A1 is.
-QString throwawayCertificate(const QString& dir, const QByteArray& password) {
-    const QString key = dir + "/chave.pem", pem = dir + "/cert.pem", pfx = dir + "/cert.pfx";
-    if (!runProgram("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", pem, "-days",
-                                "30", "-subj", "/C=BR/O=ICP-Brasil/CN=EMPRESA SINTETICA:12345678000195"}) ||
-        !runProgram("openssl", {"pkcs12", "-export", "-inkey", key, "-in", pem, "-out", pfx, "-passout",
-                                "pass:" + QString::fromLatin1(password)}))
-        return {};
-    return pfx;
-}
-
-// Counts the pages going through to another sink.
-struct CountingSink : PageSink {
-    explicit CountingSink(PageSink& inner) : inner(inner) {}
-    void begin(const ReportJobInfo& info) override { inner.begin(info); }
-    void page(const TextPage& p) override {
-        ++pages;
-        inner.page(p);
-    }
-    void end() override { inner.end(); }
-    PageSink& inner;
-    int pages = 0;
-};
-
 // Remembers the first problem told, so that a refused job says why.
 class MonthUi : public SilentUi {
 public:
@@ -144,7 +115,7 @@ int runMonth(int employees) {
     completeForTheMonth(*db);
     const double buildSecs = t.elapsed() / 1000.0;
     const QByteArray password = "senha-do-benchmark";
-    const QString pfx = throwawayCertificate(dir.path(), password);
+    const QString pfx = folha::benchmarks::ThrowawayCertificate(dir.path(), password);
     if (pfx.isEmpty()) {
         std::fprintf(stderr, "openssl could not make the throwaway certificate\n");
         return 1;

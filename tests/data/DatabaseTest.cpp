@@ -31,6 +31,12 @@ protected:
         db = folha::testing::OpenTestDatabase(dir.path());
         db->ensureSchema(Scope::Company);
     }
+    // A register row of an employee with only the fields every one needs.
+    static Record employeeRow(const Table& cad, const char* code) {
+        Record r = cad.newRecord();
+        r.set("CODFUN", code).set("NOME", "X");
+        return r;
+    }
     TempDir dir;
     std::unique_ptr<Database> db;
 };
@@ -175,11 +181,7 @@ TEST_F(DatabaseTest, PagesFollowTheKeyAcrossEveryField) {
 
 TEST_F(DatabaseTest, WritesThatBelongTogetherRollBackTogether) {
     Table cad(*db, "CADFUN");
-    auto emp = [&](const char* code) {
-        Record r = cad.newRecord();
-        r.set("CODFUN", code).set("NOME", "X");
-        return r;
-    };
+    auto emp = [&](const char* code) { return employeeRow(cad, code); };
     {
         Transaction outer(*db);
         cad.insert(emp("000001"));
@@ -205,11 +207,7 @@ TEST_F(DatabaseTest, WritesThatBelongTogetherRollBackTogether) {
 // statement of his.
 TEST_F(DatabaseTest, ASavepointTakesBackOneEmployeeAndKeepsTheGroup) {
     Table cad(*db, "CADFUN");
-    auto emp = [&](const char* code) {
-        Record r = cad.newRecord();
-        r.set("CODFUN", code).set("NOME", "X");
-        return r;
-    };
+    auto emp = [&](const char* code) { return employeeRow(cad, code); };
     {
         Transaction group(*db);
         cad.insert(emp("000001"));
