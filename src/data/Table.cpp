@@ -621,12 +621,23 @@ int RowsPerStatement(int columns) { return std::clamp(800 / std::max(columns, 1)
 } // namespace
 
 void Table::insertMany(const std::vector<const Record*>& rows) {
-    for (const FieldDef& f : def_.fields)
-        if (f.type == FieldType::AutoInc) {
-            // The engine numbers the rows one by one.
-            for (const Record* r : rows) insert(*r);
-            return;
+    // Where a statement is a round trip (the server), many rows go in one.
+    // The embedded engine runs a kept prepared insert a row faster than it
+    // takes a long statement's text and values; it numbers an automatic
+    // field one row at a time, too.
+    bool oneByOne = db_.backend() == Backend::SQLite;
+    for (const FieldDef& f : def_.fields) oneByOne = oneByOne || f.type == FieldType::AutoInc;
+    // A row that cannot be written stops them all before any is.
+    for (const Record* r : rows)
+        for (size_t i = 0; i < def_.fields.size(); ++i) {
+            const FieldDef& f = def_.fields[i];
+            if (f.required && f.type != FieldType::AutoInc && r->rawValue(int(i)).isNull())
+                throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
         }
+    if (oneByOne) {
+        for (const Record* r : rows) insert(*r);
+        return;
+    }
     const int fields = int(def_.fields.size());
     const int perStatement = RowsPerStatement(fields);
     for (size_t start = 0; start < rows.size(); start += size_t(perStatement)) {
@@ -672,6 +683,11 @@ void Table::insertMany(const std::vector<const Record*>& rows) {
 }
 
 int Table::removeMany(const std::vector<QVariantList>& keys) {
+    if (db_.backend() == Backend::SQLite) { // as insertMany
+        int removed = 0;
+        for (const QVariantList& key : keys) removed += remove(key) ? 1 : 0;
+        return removed;
+    }
     const int keyFields = int(def_.primaryKey.size());
     const int perStatement = RowsPerStatement(keyFields);
     const QString one = QLatin1Char('(') + keyCondition() + QLatin1Char(')');
