@@ -646,11 +646,8 @@ void Table::insertMany(const std::vector<const Record*>& rows) {
         // default (null) rather than bound one by one.
         std::vector<int> used;
         for (int i = 0; i < fields; ++i) {
-            const FieldDef& f = def_.fields[size_t(i)];
             bool any = false;
             for (size_t k = 0; k < n && !any; ++k) any = !rows[start + k]->rawValue(i).isNull();
-            if (!any && f.required)
-                throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
             if (any) used.push_back(i);
         }
         QString sql = QStringLiteral("INSERT INTO ") + def_.name + QStringLiteral(" (");
@@ -671,12 +668,7 @@ void Table::insertMany(const std::vector<const Record*>& rows) {
             const Record& r = *rows[start + k];
             if (k > 0) sql += QStringLiteral(", ");
             sql += one;
-            for (int i : used) {
-                const FieldDef& f = def_.fields[size_t(i)];
-                if (f.required && r.rawValue(i).isNull())
-                    throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
-                params << r.boundValue(i);
-            }
+            for (int i : used) params << r.boundValue(i);
         }
         db_.execWrite(sql, params);
     }

@@ -260,14 +260,8 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     period_ = MonthOf(payrollDate_);
     yearStart_ = period_.left(4) + QStringLiteral("01");
 
-    payroll::RunTables tables;
-    tables.load(db_);
-    tables_ = &tables;
-    LeaveWriter::Style writerStyle = style();
-    writerStyle.sheet = sheet;
-    writerStyle.runResults = payroll::ResultCodes(tables, sheet);
-
-    // Each employee is valued by the payroll run prepared once for the job.
+    // Each employee is valued by the payroll run prepared once for the job;
+    // the calculation reads the tables that run read.
     ValuationUi quiet(ui_);
     payroll::PayrollRun valuation(db_, quiet);
     payroll::RunOptions value;
@@ -276,6 +270,11 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     value.automaticMode = true;
     value.userCode = options.userCode;
     valuation.prepare(value);
+    const payroll::RunTables& tables = valuation.tables();
+    tables_ = &tables;
+    LeaveWriter::Style writerStyle = style();
+    writerStyle.sheet = sheet;
+    writerStyle.runResults = payroll::ResultCodes(tables, sheet);
     // Rows written here feed the month's eSocial events (the valuation marks
     // what it changes itself).
     EsocialMarks esocial(db_);

@@ -152,17 +152,23 @@ constexpr int EmployeePageSize = 256;
 } // namespace
 
 struct PayrollRun::Prepared {
-    explicit Prepared(const TableDef& filialDef) : values(filialDef) {}
+    Prepared(Database& db, const TableDef& filialDef) : values(filialDef), esocial(db) {}
     RunOptions options;
     RunTables tables;
     RunValues values;
     QSet<QString> resultCodes;
-    EsocialMarks* esocial = nullptr;
-    std::optional<EsocialMarks> ownMarks;
+    // The eSocial events of an employee whose rows changed are rebuilt (and
+    // rectified) at the next generation: marked with his rows.
+    EsocialMarks esocial;
     EmployeePage single; // the page of an employee valued alone
 };
 
 PayrollRun::~PayrollRun() = default;
+
+const RunTables& PayrollRun::tables() const {
+    if (!prepared_) throw DbError(QStringLiteral("Cálculo da folha não preparado"));
+    return prepared_->tables;
+}
 
 void PayrollRun::prepare(const RunOptions& options) {
     const Record branch = PayrollBranch(db_, options.branchCode);
@@ -170,7 +176,7 @@ void PayrollRun::prepare(const RunOptions& options) {
     const QString sheet = branch.text("TIPO_FOL").trimmed();
     if (sheet.isEmpty()) throw DbError(QStringLiteral("O tipo da folha da filial %1 não está preenchido.").arg(options.branchCode));
 
-    auto p = std::make_unique<Prepared>(branch.def());
+    auto p = std::make_unique<Prepared>(db_, branch.def());
     p->options = options;
     p->tables.load(db_);
     const RunTables& tables = p->tables;
@@ -211,10 +217,6 @@ void PayrollRun::prepare(const RunOptions& options) {
         ui_.message(MessageKind::Warning, QStringLiteral("Tabela 013 (teto do INSS) não cadastrada: o INSS não será calculado."));
     }
     p->resultCodes = ResultCodes(tables, sheet);
-    // The eSocial events of an employee whose rows changed are rebuilt (and
-    // rectified) at the next generation: marked with his rows.
-    p->ownMarks.emplace(db_);
-    p->esocial = &*p->ownMarks;
     prepared_ = std::move(p);
 }
 
@@ -226,7 +228,7 @@ PayrollRun::Outcome PayrollRun::valueEmployee(const Record& employee, bool held,
 }
 
 PayrollRun::Outcome PayrollRun::calculate(const Record& employee, const EmployeePage& page, bool held, RunSummary& summary) {
-    const Prepared& p = *prepared_;
+    Prepared& p = *prepared_;
     const QString code = employee.text("CODFUN");
     auto notCalculated = [&](const QString& why) {
         ui_.message(MessageKind::Error,
@@ -254,12 +256,10 @@ PayrollRun::Outcome PayrollRun::calculate(const Record& employee, const Employee
     // company's calculation for the whole range.
     const std::optional<RowLock> hold =
         held ? TryEdit(db_, employee.def(), {code}, p.options.userCode, ui_) : std::optional<RowLock>();
-    if (held) {
-        if (!hold) {
-            ui_.message(MessageKind::Warning, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") + QStringLiteral(" NAO CALCULADO"));
-            ++summary.employeesNotCalculated;
-            return Outcome::NotCalculated;
-        }
+    if (held && !hold) {
+        ui_.message(MessageKind::Warning, QStringLiteral("FUNCIONARIO ") + employee.text("NOME") + QStringLiteral(" NAO CALCULADO"));
+        ++summary.employeesNotCalculated;
+        return Outcome::NotCalculated;
     }
     std::optional<EmployeeCalc> calc;
     try {
@@ -285,7 +285,7 @@ PayrollRun::Outcome PayrollRun::calculate(const Record& employee, const Employee
         return notCalculated(QString::fromUtf8(e.what()));
     }
     const int written = calc->flush();
-    if (written > 0) p.esocial->markSheet(code, p.values.year, p.values.month, p.values.sheet);
+    if (written > 0) p.esocial.markSheet(code, p.values.year, p.values.month, p.values.sheet);
     summary.rowsWritten += written;
     ++summary.employeesCalculated;
     return Outcome::Calculated;

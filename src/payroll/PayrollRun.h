@@ -110,6 +110,8 @@ public:
     // transaction, counting him in `summary`. `held`: a hold row names him
     // (HeldKeys), so his hold is asked for first, as a run does.
     Outcome valueEmployee(const Record& employee, bool held, RunSummary& summary);
+    // The event, role and contribution tables the prepared run read.
+    const RunTables& tables() const;
 
 private:
     struct Prepared;
