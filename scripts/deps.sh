@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-liberation2 qt6-translations-l10n
   poppler-utils unzip cups-client
   libxml2-dev libxmlsec1-dev libssl-dev xmlsec1 openssl
+  libcurl4-openssl-dev libqpdf-dev qpdf python3 python3-aiosmtpd
 )
 
 missing=()
