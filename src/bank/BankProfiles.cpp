@@ -7,24 +7,25 @@ namespace folha::bank {
 
 // The six banks payroll offices use most. Every profile writes the records
 // of the FEBRABAN layout as they are (see BankLayout.h); what differs is the
-// data each bank gives the office when it signs the salary-payment agreement
-// (the agreement code and its width) and whether its agencies carry a check
-// digit. The agreement code is written as the office types it, left-aligned
-// in positions 33-52 of the file and batch headers.
+// bank's name in the file header and what the bank calls the agreement code
+// it gives the office, which is written as the office types it, left-aligned
+// in positions 33-52 of the file and batch headers. The particulars of each
+// bank's own manual (the composition of the agreement field, fields a bank
+// fills its own way) are not applied.
 const QList<BankProfile>& BankProfiles() {
     static const QList<BankProfile> profiles = {
         {QStringLiteral("001"), QStringLiteral("BANCO DO BRASIL S.A."), QStringLiteral("Banco do Brasil"),
-         QStringLiteral("o código do convênio de pagamento dado pela agência"), 20, true},
+         QStringLiteral("o código do convênio de pagamento dado pela agência")},
         {QStringLiteral("033"), QStringLiteral("BANCO SANTANDER BRASIL S.A."), QStringLiteral("Santander"),
-         QStringLiteral("o código do convênio (código de transmissão) dado pela agência"), 20, true},
+         QStringLiteral("o código do convênio (código de transmissão) dado pela agência")},
         {QStringLiteral("104"), QStringLiteral("CAIXA ECONOMICA FEDERAL"), QStringLiteral("Caixa"),
-         QStringLiteral("o código do convênio dado pela agência"), 20, true},
+         QStringLiteral("o código do convênio dado pela agência")},
         {QStringLiteral("237"), QStringLiteral("BANCO BRADESCO S.A."), QStringLiteral("Bradesco"),
-         QStringLiteral("o código do convênio (código da empresa) dado pela agência"), 20, true},
+         QStringLiteral("o código do convênio (código da empresa) dado pela agência")},
         {QStringLiteral("341"), QStringLiteral("BANCO ITAU S.A."), QStringLiteral("Itaú"),
-         QStringLiteral("o código do convênio dado pela agência, quando houver"), 20, false},
+         QStringLiteral("o código do convênio dado pela agência, quando houver")},
         {QStringLiteral("756"), QStringLiteral("BANCO COOPERATIVO SICOOB S.A."), QStringLiteral("Sicoob"),
-         QStringLiteral("o código do convênio dado pela cooperativa"), 20, true},
+         QStringLiteral("o código do convênio dado pela cooperativa")},
     };
     return profiles;
 }

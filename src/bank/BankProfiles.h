@@ -17,8 +17,6 @@ struct BankProfile {
     QString name;          // written in the file header (30 characters)
     QString shortName;     // "Itaú", for messages and lists
     QString agreementHint; // what the office types in "Convênio"
-    int agreementWidth = 20; // characters of the agreement code the bank gives
-    bool agencyDigit = true; // the bank's agencies have a check digit
 };
 
 // Every profile, by compensation code.

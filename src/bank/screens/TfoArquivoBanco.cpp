@@ -139,12 +139,14 @@ void TfoArquivoBanco::showBank() {
     try {
         const bank::BankProfile& p = bank::ProfileOfBank(bank_->text());
         bankName_->setText(p.shortName);
+        bankName_->setToolTip(QStringLiteral("Convênio: ") + p.agreementHint);
         if (output_->text().isEmpty() || QFileInfo(output_->text()).fileName().startsWith(QStringLiteral("PAG"))) {
             const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
             output_->setText(QDir(folder).filePath(bank::ProposedFileName(p, QDate::currentDate(), nextSequence_)));
         }
     } catch (const UserError&) {
         bankName_->setText(QStringLiteral("(banco sem perfil)"));
+        bankName_->setToolTip({});
     }
 }
 
