@@ -142,6 +142,32 @@ TEST_F(BankFileTest, ExistingFileKeptOnNo) {
     EXPECT_EQ(Table(*db, "Filial").find({"001"})->number("NSA_PAGTO"), Fixed::fromInt(4));
 }
 
+TEST_F(BankFileTest, RefusesTheSystemsFoldersAndAFolderThatIsAFile) {
+    // A folder of the installation (it holds the program's settings).
+    QDir().mkpath(d.file("programa"));
+    QFile ini(d.file("programa/Aliases.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.close();
+    BankFileOptions o = options();
+    o.outputPath = d.file("programa/PAG341.REM");
+    EXPECT_THROW(WriteBankFile(*db, ui, o), UserError);
+    EXPECT_FALSE(QFileInfo::exists(o.outputPath));
+
+    // A file where the folder should be: the system's refusal, nothing written.
+    QFile blocker(d.file("arquivo"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    o.outputPath = d.file("arquivo/PAG341.REM");
+    try {
+        WriteBankFile(*db, ui, o);
+        FAIL();
+    } catch (const BankFileStop& e) {
+        EXPECT_TRUE(e.message().contains(d.file("arquivo"))) << e.message().toStdString();
+    }
+    // No sequence spent on a file not written.
+    EXPECT_EQ(Table(*db, "Filial").find({"001"})->number("NSA_PAGTO"), Fixed::fromInt(4));
+}
+
 // The written file as the bank would answer it: "2" in position 143, the
 // occurrences of each credit in 231-240, the date and value paid.
 QByteArray answer(const QStringList& lines, const QMap<QString, QString>& codesByEmployee) {
