@@ -140,7 +140,10 @@ BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFil
         Credit c = creditOf(e);
         c.amount = RoundValue(2, net->second);
         c.yourNumber = code + result.competence + o.sheet;
-        const QString problem = AccountProblem(c);
+        // "1 - Emite Cheque salario": paid by cheque, not through the file.
+        const QString problem = e.integer(QStringLiteral("CHEQUE")) == 1
+                                    ? QStringLiteral("recebe por cheque salário (campo Cheque do cadastro)")
+                                    : AccountProblem(c);
         if (!problem.isEmpty()) {
             result.exclusions.push_back({code, c.name, c.amount, problem});
             return true;

@@ -5,7 +5,8 @@
 // lançamento 01); credits in other banks form another (TED, or PIX by the
 // account's data), each credit with its segment B. An employee with a net
 // but without a usable account is listed among the exclusions and left out,
-// never written with blanks. Shared by the screen "Arquivo de Pagamento
+// never written with blanks; so is one paid by salary cheque (CHEQUE 1).
+// Shared by the screen "Arquivo de Pagamento
 // (Banco)" and `folha bank-file`.
 
 #include "AuditLog.h"

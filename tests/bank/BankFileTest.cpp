@@ -57,17 +57,20 @@ TEST_F(BankFileTest, SameBankAndOtherBanksInTheirBatches) {
 
 TEST_F(BankFileTest, ExclusionsAreListedNeverWrittenWithBlanks) {
     const BankFileResult r = WriteBankFile(*db, ui, options());
-    ASSERT_EQ(r.exclusions.size(), 2u);
+    ASSERT_EQ(r.exclusions.size(), 3u);
     EXPECT_EQ(r.exclusions[0].employeeCode, QString("000003"));
     EXPECT_EQ(r.exclusions[0].reason, QString("sem conta bancária no cadastro"));
     EXPECT_EQ(r.exclusions[0].net, *Fixed::parse("1000"));
     EXPECT_EQ(r.exclusions[1].employeeCode, QString("000004"));
     EXPECT_EQ(r.exclusions[1].reason, QString("dígito da conta não informado"));
+    EXPECT_EQ(r.exclusions[2].employeeCode, QString("000007"));
+    EXPECT_EQ(r.exclusions[2].reason, QString("recebe por cheque salário (campo Cheque do cadastro)"));
     // Neither is in the file, nor the employee without a net.
     const QString text = records(r.path).join('\n');
     EXPECT_FALSE(text.contains("PEDRO"));
     EXPECT_FALSE(text.contains("ANA SEM DIGITO"));
     EXPECT_FALSE(text.contains("CARLOS"));
+    EXPECT_FALSE(text.contains("TIAGO"));
 }
 
 TEST_F(BankFileTest, RangeSheetPixAndSequence) {

@@ -50,12 +50,15 @@ protected:
         employee(4, "ANA SEM DIGITO", {{"COD_BANCO", 341}, {"AG_FUNC", "1234"}, {"NR_CONTA", 44444}});
         employee(5, "CARLOS SEM LIQUIDO", {{"COD_BANCO", 341}, {"AG_FUNC", "1234"}, {"NR_CONTA", 55555}, {"CTA_DV", "2"}});
         employee(6, "RITA ITAU", {{"COD_BANCO", 341}, {"AG_FUNC", "321"}, {"NR_CONTA", 66666}, {"CTA_DV", "1"}});
+        employee(7, "TIAGO CHEQUE", {{"COD_BANCO", 341}, {"AG_FUNC", "1234"}, {"NR_CONTA", 77777}, {"CTA_DV", "7"},
+                                    {"CHEQUE", 1}});
         net(1, "1500.00");
         net(2, "2345.67");
         net(3, "1000.00");
         net(4, "800.00");
         net(5, "0");
         net(6, "999.99");
+        net(7, "1200.00");
         // Another sheet and another month are not paid by this file.
         net(1, "600.00", "A");
         net(2, "700.00", "F", "12");
