@@ -321,7 +321,10 @@ QList<DemoRow> branchRows(int company) {
                                // eSocial: a company outside the Simples (SIMPLES 1), classification 99,
                                // neither cooperative nor construction company, allocation type 01.
                                {"ES_CLASSTR", "99"}, {"ES_INDCOOP", 0}, {"ES_INDCONS", 0}, {"ES_DESFOLH", 0},
-                               {"ES_REGELET", 0}, {"ES_TPLOTAC", "01"}});
+                               {"ES_REGELET", 0}, {"ES_TPLOTAC", "01"},
+                               // Salaries paid through Caixa (the bank register's agency 0002).
+                               {"BCO_PAGTO", "104"}, {"CONVENIO", "123456"}, {"AG_PAGTO", "0002"},
+                               {"CTA_PAGTO", "3000123"}, {"CTA_PAGDV", "4"}});
     };
     if (company == 1) {
         branch("001", "ZORVAN DEMONSTRACAO - MATRIZ", "12345678000195", "S");
@@ -369,6 +372,10 @@ QList<DemoRow> employee(const Employee& e, const Values& extra) {
                 {"FLAG_13", "S"}, {"FLAG_13I", "N"}, {"FLAG_AVISO", "N"}, {"FLAG_FERVC", "N"}, {"FLAG_FERPR", "N"},
                 {"DT_INIFERI", QDate(2013, e.admission.month(), std::min(e.admission.day(), 28)).addYears(e.admission.year() < 2013 ? 0 : -1)},
                 {"DEFICIENTE", "2"}, {"COD_BANCO", "104"}, {"NR_CONTA", QString::number(5000 + e.code)},
+                // The salary account: most in the branch's paying bank (Caixa,
+                // agency 0002 of the bank register); a few are moved to other
+                // banks, and one has no account, below.
+                {"AG_FUNC", "0002"}, {"CTA_DV", QString::number(e.code % 10)},
                 // What the eSocial's events add: the branch, the street number,
                 // the city's IBGE code (São Paulo) and Brazil (105, Tabela 06).
                 {"FILIAL", "001"}, {"NR_ENDER", QString::number(100 + e.code)}, {"COD_MUNIC", "3550308"},
@@ -456,6 +463,19 @@ QList<DemoRow> companyThreeRows() {
                   << qMakePair(QStringLiteral("DT_IABOFER"), QVariant(QDate(2026, 1, 25)))
                   << qMakePair(QStringLiteral("DT_FABOFER"), QVariant(QDate(2026, 2, 3)))
                   << qMakePair(QStringLiteral("DIAS_FER"), QVariant(QStringLiteral("20")));
+            break;
+        // Salary accounts in other banks, and one employee without one.
+        case 3:
+            extra << qMakePair(QStringLiteral("COD_BANCO"), QVariant(1)) << qMakePair(QStringLiteral("AG_FUNC"), QVariant("1234"))
+                  << qMakePair(QStringLiteral("AG_DV"), QVariant("3"));
+            break;
+        case 7:
+            extra << qMakePair(QStringLiteral("COD_BANCO"), QVariant(237)) << qMakePair(QStringLiteral("AG_FUNC"), QVariant("0456"))
+                  << qMakePair(QStringLiteral("AG_DV"), QVariant("7"));
+            break;
+        case 13:
+            extra << qMakePair(QStringLiteral("COD_BANCO"), QVariant(0)) << qMakePair(QStringLiteral("NR_CONTA"), QVariant(0))
+                  << qMakePair(QStringLiteral("AG_FUNC"), QVariant("")) << qMakePair(QStringLiteral("CTA_DV"), QVariant(""));
             break;
         }
         rows += employee(e, extra);
@@ -577,6 +597,11 @@ QList<DemoRow> employeeRows(int company) {
         case 15: extra = {{"DT_RETORNO", QDate(2013, 4, 16)}, {"CAUS_RETOR", "Z5"}}; break;
         case 17: extra = {{"COD_PLANTA", "002"}, {"QTD_PLANTA", 10}}; break;
         case 18: extra = {{"COD_TOMAD", 1}}; break;
+        // Salary accounts in other banks than the paying one, and one
+        // employee who has not given an account.
+        case 2: extra = {{"COD_BANCO", 1}, {"AG_FUNC", "1234"}, {"AG_DV", "3"}}; break;
+        case 10: extra = {{"COD_BANCO", 341}, {"AG_FUNC", "0321"}}; break;
+        case 24: extra = {{"COD_BANCO", 0}, {"NR_CONTA", 0}, {"AG_FUNC", ""}, {"CTA_DV", ""}}; break;
         case 21: extra = {{"COD_SIND", 1}, {"SAL_FAM", 44}}; break;
         case 22: extra = {{"COD_DISSID", 15}, {"HISTO1", 98}, {"HISTO2", 99}}; break;
         case 23: extra = {{"AD_QUINZ", 1}, {"PERC_ADI", "40"}}; break;

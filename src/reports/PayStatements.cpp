@@ -444,4 +444,18 @@ QStringList TrailAnnexLines(const std::vector<TrailAnnexEntry>& entries, int wid
     return lines;
 }
 
+std::map<QString, Fixed> SheetNets(Database& company, const QString& competence, const QString& sheet) {
+    std::map<QString, Fixed> nets;
+    auto role = Table(company, QStringLiteral("FIXAOCOR")).find({RoleNet});
+    const QString netEvent = role ? role->text(QStringLiteral("FHISTORICO")).trimmed() : QString();
+    if (netEvent.isEmpty()) return nets;
+    Table(company, QStringLiteral("OCORRENC"))
+        .forEach(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND HCODIGO = ?"),
+                 {competence.left(4), competence.mid(4, 2), sheet, netEvent}, [&](const Record& r) {
+                     nets[r.text(QStringLiteral("CODFUN")).trimmed()] += r.number(QStringLiteral("VALOR"));
+                     return true;
+                 });
+    return nets;
+}
+
 } // namespace folha

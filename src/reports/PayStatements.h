@@ -12,6 +12,7 @@
 #include "UserInterface.h"
 
 #include <functional>
+#include <map>
 #include <QDate>
 #include <QString>
 #include <vector>
@@ -113,6 +114,12 @@ std::vector<TrailAnnexEntry> StatementTrail(Database& company, const QString& em
 // The annex as printed lines of at most `width` characters: the event and
 // its description, then the reading wrapped at blanks and indented.
 QStringList TrailAnnexLines(const std::vector<TrailAnnexEntry>& entries, int width);
+
+// The net of each employee in a sheet, as the pay statements print it: the
+// value of the event that holds the net (the role "028" of FIXAOCOR) in the
+// sheet's rows, by employee code (CODFUN). Employees without that row are
+// absent; an empty map when the role has no event.
+std::map<QString, Fixed> SheetNets(Database& company, const QString& competence, const QString& sheet);
 
 // An amount as the statements print it: "1.234,56" (two places, rounded
 // half away from zero).

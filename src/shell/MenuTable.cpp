@@ -76,6 +76,7 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Relatórios")}, QStringLiteral("Movimento de Plantões"), QStringLiteral("TfoRelCadMovplant"), Mode::NonModal},
         {{QStringLiteral("Relatórios")}, QStringLiteral("Registro de Funcionários"), QStringLiteral("TfoRelRegiFun"), Mode::Modal},
         {{QStringLiteral("Relatórios")}, QStringLiteral("Envelope"), QStringLiteral("TfoRelEnvelope"), Mode::Modal},
+        {{QStringLiteral("Utilitários")}, QStringLiteral("Arquivo de Pagamento (Banco)"), QStringLiteral("TfoArquivoBanco"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Geração GRRF"), QStringLiteral("TfoGerarGRRF"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Geração SEFIP"), QStringLiteral("TfoGeraSefip"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("eSocial"), QStringLiteral("TfoEsocial"), Mode::Modal},

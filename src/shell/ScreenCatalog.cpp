@@ -5,6 +5,7 @@
 #include "LeaveScreens.h"
 #include "PayrollScreens.h"
 #include "RegisterScreens.h"
+#include "TfoArquivoBanco.h"
 #include "SelecaoMultipla.h"
 #include "TfoLogin.h"
 #include "TfoExportarRelExcel.h"
@@ -57,6 +58,8 @@ ScreenCatalog::ScreenCatalog() {
     RegisterPayrollScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     RegisterLeaveScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     RegisterGovScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
+    // The salary-payment file for the bank and the bank's return.
+    add(QStringLiteral("TfoArquivoBanco"), &TfoArquivoBanco::createForGrab);
 }
 
 void ScreenCatalog::add(const QString& className, ScreenFactory factory) { factories_[className] = std::move(factory); }

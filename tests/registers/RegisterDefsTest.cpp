@@ -204,10 +204,13 @@ TEST(RegistryForms, EveryEmployeeFieldIsOnOneOfTheNinePages) {
     EXPECT_EQ(cadfun.field("CART_MOTOR")->page, "Documentação");
     EXPECT_EQ(cadfun.field("DT_IGOZFER")->page, "13º e Férias");
     EXPECT_EQ(cadfun.field("NR_CONTA")->page, "Banco");
+    EXPECT_EQ(cadfun.field("AG_FUNC")->page, "Banco");
+    EXPECT_EQ(cadfun.field("CTA_DV")->page, "Banco");
     EXPECT_EQ(cadfun.field("HISTO5")->page, "Históricos");
 
     const TableDef& filial = Registry::instance().require("Filial");
-    EXPECT_EQ(filial.pages(), (QStringList{"Principal", "Folha", "Encargos", "eSocial"}));
+    EXPECT_EQ(filial.pages(), (QStringList{"Principal", "Folha", "Encargos", "eSocial", "Banco"}));
+    EXPECT_EQ(filial.field("CONVENIO")->page, "Banco");
     EXPECT_EQ(filial.field("ES_CLASSTR")->page, "eSocial");
     const TableDef& histfp = Registry::instance().require("HISTFP");
     EXPECT_EQ(histfp.pages(), (QStringList{"Principal", "eSocial"}));

@@ -74,6 +74,17 @@ std::vector<TableDef> branchTables() {
                     .shortInt("ES_REGELET", "Registro Eletrônico de Empregados",
                               {{"0", "0 - Não optou pelo registro eletrônico"}, {"1", "1 - Optou pelo registro eletrônico"}})
                     .text("ES_TPLOTAC", 2, "Tipo de Lotação Tributária (Tabela 10)")
+                    // The bank the branch pays salaries through (CNAB 240):
+                    // its compensation code, the agreement code the bank
+                    // gave, the company's account and the number of the
+                    // last file sent.
+                    .text("BCO_PAGTO", 3, "Banco Pagador")
+                    .text("CONVENIO", 20, "Convênio de Pagamento")
+                    .text("AG_PAGTO", 5, "Agência da Empresa")
+                    .text("AG_PAGDV", 1, "Dígito da Agência")
+                    .text("CTA_PAGTO", 12, "Conta da Empresa")
+                    .text("CTA_PAGDV", 1, "Dígito da Conta")
+                    .number("NSA_PAGTO", "Último Arquivo Enviado")
                     .codes("TIPO_FOL", sheetTypeCodes())
                     .check("CGC", FieldCheck::CnpjCpf)
                     .mask("FIL_CEP", InputMask::Cep)
@@ -89,6 +100,7 @@ std::vector<TableDef> branchTables() {
                            "BCOAGFGTS", "CODEMPFGTS", "COD_RFGTS", "FATMODNF"},
                           "Encargos")
                     .page({"ES_CLASSTR", "ES_INDCOOP", "ES_INDCONS", "ES_DESFOLH", "ES_REGELET", "ES_TPLOTAC"}, "eSocial")
+                    .page({"BCO_PAGTO", "CONVENIO", "AG_PAGTO", "AG_PAGDV", "CTA_PAGTO", "CTA_PAGDV", "NSA_PAGTO"}, "Banco")
                     .key({"CODIGO"})
                     .build());
 

@@ -313,6 +313,11 @@ std::vector<TableDef> employeeTables() {
                     .text("NOME_SOC", 70, "Nome Social")
                     .text("EMAIL", 60, "E-mail")
                     .date("DT_FIMCONT", "Término do Contrato")
+                    // The salary account's agency and check digits, as the
+                    // bank's salary-payment file (CNAB 240) writes them.
+                    .text("AG_FUNC", 5, "Agência")
+                    .text("AG_DV", 1, "Dígito da Agência")
+                    .text("CTA_DV", 1, "Dígito da Conta")
                     .text("CNPJ_QUALI", 14, "CNPJ Entidade Qualificadora")
                     .check("CNPJ_QUALI", FieldCheck::Cnpj)
                     .mask("CNPJ_QUALI", InputMask::Cnpj)
@@ -343,7 +348,9 @@ std::vector<TableDef> employeeTables() {
                     .page({"DIAS_FER", "DT_INIFERI", "DT_FINFERI", "DT_FIMFERI", "DT_IGOZFER", "DT_FGOZFER",
                            "DT_IABOFER", "DT_FABOFER", "FLAG_FERVC", "FLAG_FERPR", "FLAG_13", "FLAG_13I", "FLAG_AVISO"},
                           "13º e Férias")
-                    .page({"COD_BANCO", "TIPO_CONTA", "NR_CONTA", "CTABCOPAG", "CHEQUE", "BCO_FGTS", "CTA_FGTS"}, "Banco")
+                    .page({"COD_BANCO", "AG_FUNC", "AG_DV", "TIPO_CONTA", "NR_CONTA", "CTA_DV", "CTABCOPAG", "CHEQUE",
+                           "BCO_FGTS", "CTA_FGTS"},
+                          "Banco")
                     .page({"CALCULO", "CALC_FLAG", "COBERTURA", "ARREDOND", "SAL_FAM", "DEPENDEN", "INSALUBRE",
                            "PERICULOS", "APOSENT", "PERC_ADI", "AD_QUINZ", "QTD_QUIN", "DT_QUIN", "VLR_FGTSBA",
                            "VLRCONTINS", "TIPO_ENIO", "BASE_ENIO", "MEIO_DIA", "FLAG_SALDO", "COD_DISSID"},

@@ -1,0 +1,169 @@
+#include "BankLayout.h"
+
+#include "BankRecord.h"
+#include "TextRoutines.h"
+
+namespace folha::bank {
+
+QString ClearingOfForm(const QString& form) {
+    if (form == FormTed) return QStringLiteral("018");
+    if (form == FormPix) return QStringLiteral("009");
+    return QStringLiteral("000");
+}
+
+int InscriptionType(const QString& inscription) { return OnlyDigits(inscription).size() == 11 ? 1 : 2; }
+
+namespace {
+
+// Positions 1-8, common to every record: bank, batch, record type.
+BankRecord& control(BankRecord& r, const BankProfile& p, int batch, int type) {
+    return r.number(1, 3, p.code, QStringLiteral("Banco"))
+        .number(4, 4, batch, QStringLiteral("Lote"))
+        .number(8, 1, type, QStringLiteral("Registro"));
+}
+
+// Positions 18-102 of the file and batch headers: the company and its account.
+BankRecord& company(BankRecord& r, const Payer& payer) {
+    return r.number(18, 1, InscriptionType(payer.inscription), QStringLiteral("Tipo de Inscrição da Empresa"))
+        .number(19, 14, OnlyDigits(payer.inscription), QStringLiteral("Número de Inscrição da Empresa"))
+        .code(33, 20, payer.agreement, QStringLiteral("Convênio"))
+        .number(53, 5, payer.agency, QStringLiteral("Agência da Empresa"))
+        .code(58, 1, payer.agencyDigit, QStringLiteral("Dígito da Agência da Empresa"))
+        .number(59, 12, payer.account, QStringLiteral("Conta da Empresa"))
+        .code(71, 1, payer.accountDigit, QStringLiteral("Dígito da Conta da Empresa"))
+        .blanks(72, 1) // DV agência/conta: not used by the profiles
+        .text(73, 30, payer.name);
+}
+
+} // namespace
+
+QString FileHeader(const BankProfile& p, const Payer& payer, const QDateTime& generated, int sequence) {
+    BankRecord r(QStringLiteral("header do arquivo"));
+    control(r, p, 0, 0).blanks(9, 9);          // 009-017 uso FEBRABAN
+    company(r, payer)                           // 018-102
+        .text(103, 30, p.name)                  // 103-132 nome do banco
+        .blanks(133, 10)                        // 133-142 uso FEBRABAN
+        .number(143, 1, 1, QStringLiteral("Código Remessa")) // 143 1 = remessa
+        .date(144, generated.date())            // 144-151 data de geração
+        .number(152, 6, generated.time().toString(QStringLiteral("HHmmss")), QStringLiteral("Hora de Geração"))
+        .number(158, 6, sequence, QStringLiteral("Número Sequencial do Arquivo")) // 158-163 NSA
+        .number(164, 3, QStringLiteral("103"), QStringLiteral("Versão do Layout do Arquivo"))
+        .zeros(167, 5)                          // 167-171 densidade de gravação
+        .blanks(172, 20)                        // 172-191 reservado ao banco
+        .blanks(192, 20)                        // 192-211 reservado à empresa
+        .blanks(212, 29);                       // 212-240 uso FEBRABAN
+    return r.finish();
+}
+
+QString BatchHeader(const BankProfile& p, const Payer& payer, int batch, const QString& form) {
+    BankRecord r(QStringLiteral("header do lote %1").arg(batch));
+    control(r, p, batch, 1)
+        .code(9, 1, QStringLiteral("C"), QStringLiteral("Tipo de Operação")) // 009 crédito
+        .number(10, 2, QStringLiteral("30"), QStringLiteral("Tipo de Serviço")) // 010-011 pagamento de salários
+        .number(12, 2, form, QStringLiteral("Forma de Lançamento"))             // 012-013
+        .number(14, 3, QStringLiteral("046"), QStringLiteral("Versão do Layout do Lote"))
+        .blanks(17, 1);
+    company(r, payer)                                          // 018-102
+        .blanks(103, 40)                                       // 103-142 mensagem
+        .text(143, 30, payer.street)                           // 143-172 logradouro
+        .number(173, 5, OnlyDigits(payer.number).right(5), QStringLiteral("Número do Local"))
+        .text(178, 15, payer.complement)                       // 178-192 complemento
+        .text(193, 20, payer.city)                             // 193-212 cidade
+        .number(213, 5, OnlyDigits(payer.cep).left(5), QStringLiteral("CEP"))
+        .code(218, 3, OnlyDigits(payer.cep).mid(5, 3), QStringLiteral("Complemento do CEP"))
+        .code(221, 2, payer.state, QStringLiteral("Estado"))   // 221-222
+        .number(223, 2, QStringLiteral("01"), QStringLiteral("Indicativo da Forma de Pagamento"))
+        .blanks(225, 6)                                        // 225-230 uso FEBRABAN
+        .blanks(231, 10);                                      // 231-240 ocorrências (retorno)
+    return r.finish();
+}
+
+QString SegmentA(const BankProfile& p, int batch, int sequence, const QString& form, const Credit& c,
+                 const QDate& paymentDate) {
+    BankRecord r(QStringLiteral("segmento A do funcionário %1").arg(c.employeeCode));
+    control(r, p, batch, 3)
+        .number(9, 5, sequence, QStringLiteral("Número do Registro")) // 009-013
+        .code(14, 1, QStringLiteral("A"), QStringLiteral("Segmento"))
+        .number(15, 1, 0, QStringLiteral("Tipo de Movimento"))        // 015 inclusão
+        .number(16, 2, QStringLiteral("00"), QStringLiteral("Código da Instrução para Movimento"))
+        .number(18, 3, ClearingOfForm(form), QStringLiteral("Câmara Centralizadora"))
+        .number(21, 3, c.bank, QStringLiteral("Banco do Favorecido"))
+        .number(24, 5, c.agency, QStringLiteral("Agência do Favorecido"))
+        .code(29, 1, c.agencyDigit, QStringLiteral("Dígito da Agência do Favorecido"))
+        .number(30, 12, c.account, QStringLiteral("Conta do Favorecido"))
+        .code(42, 1, c.accountDigit, QStringLiteral("Dígito da Conta do Favorecido"))
+        .blanks(43, 1)                                                // 043 DV agência/conta
+        .text(44, 30, c.name)                                         // 044-073 nome do favorecido
+        .code(74, 20, c.yourNumber, QStringLiteral("Seu Número"))     // 074-093
+        .date(94, paymentDate)                                        // 094-101 data do pagamento
+        .code(102, 3, QStringLiteral("BRL"), QStringLiteral("Tipo da Moeda"))
+        .zeros(105, 15)                                               // 105-119 quantidade da moeda
+        .money(120, 15, c.amount, QStringLiteral("Valor do Pagamento")) // 120-134
+        .blanks(135, 20)                                              // 135-154 nosso número (retorno)
+        .zeros(155, 8)                                                // 155-162 data real (retorno)
+        .zeros(163, 15)                                               // 163-177 valor real (retorno)
+        .blanks(178, 40)                                              // 178-217 outras informações
+        .code(218, 2, form == FormSameBank ? QString() : QStringLiteral("06"),
+              QStringLiteral("Complemento do Tipo de Serviço"))       // 218-219 06 = salários
+        .blanks(220, 5)                                               // 220-224 finalidade da TED
+        .blanks(225, 2)                                               // 225-226 finalidade complementar
+        .blanks(227, 3)                                               // 227-229 uso FEBRABAN
+        .number(230, 1, 0, QStringLiteral("Aviso ao Favorecido"))     // 230 não emite aviso
+        .blanks(231, 10);                                             // 231-240 ocorrências (retorno)
+    return r.finish();
+}
+
+QString SegmentB(const BankProfile& p, int batch, int sequence, const Credit& c, const QDate& paymentDate) {
+    BankRecord r(QStringLiteral("segmento B do funcionário %1").arg(c.employeeCode));
+    control(r, p, batch, 3)
+        .number(9, 5, sequence, QStringLiteral("Número do Registro"))
+        .code(14, 1, QStringLiteral("B"), QStringLiteral("Segmento"))
+        .blanks(15, 3)                                                      // 015-017 uso FEBRABAN
+        .number(18, 1, 1, QStringLiteral("Tipo de Inscrição do Favorecido")) // CPF
+        .number(19, 14, OnlyDigits(c.cpf), QStringLiteral("CPF do Favorecido"))
+        .text(33, 30, c.street)                                             // 033-062 logradouro
+        .number(63, 5, OnlyDigits(c.number).right(5), QStringLiteral("Número do Local"))
+        .text(68, 15, c.complement)                                         // 068-082
+        .text(83, 15, c.district)                                           // 083-097 bairro
+        .text(98, 20, c.city)                                               // 098-117
+        .number(118, 5, OnlyDigits(c.cep).left(5), QStringLiteral("CEP"))
+        .code(123, 3, OnlyDigits(c.cep).mid(5, 3), QStringLiteral("Complemento do CEP"))
+        .code(126, 2, c.state, QStringLiteral("Estado"))                    // 126-127
+        .date(128, paymentDate)                                             // 128-135 vencimento
+        .money(136, 15, c.amount, QStringLiteral("Valor do Documento"))     // 136-150
+        .zeros(151, 15)                                                     // 151-165 abatimento
+        .zeros(166, 15)                                                     // 166-180 desconto
+        .zeros(181, 15)                                                     // 181-195 mora
+        .zeros(196, 15)                                                     // 196-210 multa
+        .code(211, 15, c.employeeCode, QStringLiteral("Código do Documento do Favorecido")) // 211-225
+        .number(226, 1, 0, QStringLiteral("Aviso ao Favorecido"))
+        .zeros(227, 6)                                                      // 227-232 código UG (SIAPE)
+        .zeros(233, 8);                                                     // 233-240 ISPB
+    return r.finish();
+}
+
+QString BatchTrailer(const BankProfile& p, int batch, int records, Fixed total) {
+    BankRecord r(QStringLiteral("trailer do lote %1").arg(batch));
+    control(r, p, batch, 5)
+        .blanks(9, 9)                                                     // 009-017
+        .number(18, 6, records, QStringLiteral("Quantidade de Registros do Lote"))
+        .money(24, 18, total, QStringLiteral("Somatória dos Valores"))    // 024-041
+        .zeros(42, 18)                                                    // 042-059 quantidade de moedas
+        .zeros(60, 6)                                                     // 060-065 aviso de débito
+        .blanks(66, 165)                                                  // 066-230
+        .blanks(231, 10);                                                 // 231-240 ocorrências
+    return r.finish();
+}
+
+QString FileTrailer(const BankProfile& p, int batches, int records) {
+    BankRecord r(QStringLiteral("trailer do arquivo"));
+    control(r, p, 9999, 9)
+        .blanks(9, 9)                                                     // 009-017
+        .number(18, 6, batches, QStringLiteral("Quantidade de Lotes"))    // 018-023
+        .number(24, 6, records, QStringLiteral("Quantidade de Registros")) // 024-029
+        .zeros(30, 6)                                                     // 030-035 contas p/ conciliação
+        .blanks(36, 205);                                                 // 036-240
+    return r.finish();
+}
+
+} // namespace folha::bank

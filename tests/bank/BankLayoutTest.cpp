@@ -1,0 +1,202 @@
+// The records of the salary-payment file, byte by byte, for every bank
+// profile, and the fields read back at the positions of the layout's field
+// table.
+#include "BankFixture.h"
+#include "BankLayout.h"
+#include "BankRecord.h"
+
+namespace folha::bank::testing {
+namespace {
+
+Payer payer() {
+    Payer p;
+    p.inscription = "11222333000181";
+    p.agreement = "ABC123";
+    p.agency = "1234";
+    p.agencyDigit = "5";
+    p.account = "56789";
+    p.accountDigit = "0";
+    p.name = "Indústria Ação & Cia Ltda";
+    p.street = "Av. Paulista";
+    p.number = "1500";
+    p.complement = "Sala 3";
+    p.city = "São Paulo";
+    p.cep = "01310100";
+    p.state = "SP";
+    return p;
+}
+
+Credit credit() {
+    Credit c;
+    c.employeeCode = "000013";
+    c.name = "João Conceição";
+    c.cpf = Cpf(13);
+    c.bank = "237";
+    c.agency = "987";
+    c.agencyDigit = "1";
+    c.account = "123456";
+    c.accountDigit = "P";
+    c.amount = *Fixed::parse("3210.5");
+    c.yourNumber = "000013202601F";
+    c.street = "Rua das Flores";
+    c.number = "45";
+    c.complement = "Apto 2";
+    c.district = "Jardim Europa";
+    c.city = "Campinas";
+    c.cep = "13010000";
+    c.state = "SP";
+    return c;
+}
+
+// The company's part of the file and batch headers, positions 18-102.
+const QString PayerPart = rec({"2", "11222333000181", L(20, "ABC123"), "01234", "5", "000000056789", "0", " ",
+                               L(30, "INDUSTRIA ACAO CIA LTDA")});
+
+struct ProfileCase {
+    const char* code;
+    const char* headerName; // positions 103-132 as written
+};
+
+class BankProfileRecords : public ::testing::TestWithParam<ProfileCase> {};
+
+TEST_P(BankProfileRecords, EveryRecordIsTheFieldTable) {
+    const ProfileCase pc = GetParam();
+    const BankProfile& p = ProfileOfBank(pc.code);
+    const QString bank = pc.code;
+    const QDateTime generated(QDate(2026, 2, 3), QTime(9, 8, 7));
+
+    EXPECT_EQ(FileHeader(p, payer(), generated, 17),
+              rec({bank, "0000", "0", B(9), PayerPart, L(30, pc.headerName), B(10), "1", "03022026", "090807",
+                   "000017", "103", Z(5), B(20), B(20), B(29)}));
+
+    EXPECT_EQ(BatchHeader(p, payer(), 2, FormTed),
+              rec({bank, "0002", "1", "C", "30", "41", "046", " ", PayerPart, B(40), L(30, "AV PAULISTA"), "01500",
+                   L(15, "SALA 3"), L(20, "SAO PAULO"), "01310", "100", "SP", "01", B(6), B(10)}));
+
+    EXPECT_EQ(SegmentA(p, 2, 7, FormTed, credit(), QDate(2026, 2, 5)),
+              rec({bank, "0002", "3", "00007", "A", "0", "00", "018", "237", "00987", "1", "000000123456", "P", " ",
+                   L(30, "JOAO CONCEICAO"), L(20, "000013202601F"), "05022026", "BRL", Z(15), N(15, "321050"),
+                   B(20), Z(8), Z(15), B(40), "06", B(5), B(2), B(3), "0", B(10)}));
+
+    EXPECT_EQ(SegmentA(p, 1, 1, FormSameBank, credit(), QDate(2026, 2, 5)).mid(17, 3), QString("000"));
+    EXPECT_EQ(SegmentA(p, 1, 1, FormSameBank, credit(), QDate(2026, 2, 5)).mid(217, 2), B(2));
+    EXPECT_EQ(SegmentA(p, 1, 1, FormPix, credit(), QDate(2026, 2, 5)).mid(17, 3), QString("009"));
+
+    EXPECT_EQ(SegmentB(p, 2, 8, credit(), QDate(2026, 2, 5)),
+              rec({bank, "0002", "3", "00008", "B", B(3), "1", "000" + Cpf(13), L(30, "RUA DAS FLORES"), "00045",
+                   L(15, "APTO 2"), L(15, "JARDIM EUROPA"), L(20, "CAMPINAS"), "13010", "000", "SP", "05022026",
+                   N(15, "321050"), Z(15), Z(15), Z(15), Z(15), L(15, "000013"), "0", Z(6), Z(8)}));
+
+    EXPECT_EQ(BatchTrailer(p, 2, 6, *Fixed::parse("12345678.9")),
+              rec({bank, "0002", "5", B(9), "000006", N(18, "1234567890"), Z(18), Z(6), B(165), B(10)}));
+
+    EXPECT_EQ(FileTrailer(p, 2, 11), rec({bank, "9999", "9", B(9), "000002", "000011", Z(6), B(205)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, BankProfileRecords,
+                         ::testing::Values(ProfileCase{"001", "BANCO DO BRASIL SA"},
+                                           ProfileCase{"033", "BANCO SANTANDER BRASIL SA"},
+                                           ProfileCase{"104", "CAIXA ECONOMICA FEDERAL"},
+                                           ProfileCase{"237", "BANCO BRADESCO SA"},
+                                           ProfileCase{"341", "BANCO ITAU SA"},
+                                           ProfileCase{"756", "BANCO COOPERATIVO SICOOB SA"}),
+                         [](const auto& info) { return std::string(info.param.code); });
+
+// Segment A read at the positions of the field table (first, last, content).
+struct FieldCase {
+    int from, to;
+    const char* value;
+    const char* field;
+};
+
+class SegmentAFields : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(SegmentAFields, AtItsPositions) {
+    const FieldCase f = GetParam();
+    const QString a = SegmentA(ProfileOfBank("341"), 1, 3, FormTed, credit(), QDate(2026, 2, 5));
+    ASSERT_EQ(a.size(), 240);
+    EXPECT_EQ(a.mid(f.from - 1, f.to - f.from + 1), QString::fromUtf8(f.value)) << f.field;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, SegmentAFields,
+    ::testing::Values(FieldCase{1, 3, "341", "banco"}, FieldCase{4, 7, "0001", "lote"}, FieldCase{8, 8, "3", "registro"},
+                      FieldCase{9, 13, "00003", "número do registro"}, FieldCase{14, 14, "A", "segmento"},
+                      FieldCase{18, 20, "018", "câmara"}, FieldCase{21, 23, "237", "banco favorecido"},
+                      FieldCase{24, 28, "00987", "agência"}, FieldCase{29, 29, "1", "dígito da agência"},
+                      FieldCase{30, 41, "000000123456", "conta"}, FieldCase{42, 42, "P", "dígito da conta"},
+                      FieldCase{44, 73, "JOAO CONCEICAO                ", "nome"},
+                      FieldCase{74, 93, "000013202601F       ", "seu número"}, FieldCase{94, 101, "05022026", "data"},
+                      FieldCase{102, 104, "BRL", "moeda"}, FieldCase{120, 134, "000000000321050", "valor"},
+                      FieldCase{218, 219, "06", "complemento do serviço"}, FieldCase{230, 230, "0", "aviso"},
+                      FieldCase{231, 240, "          ", "ocorrências"}),
+    [](const auto& info) { return std::to_string(info.param.from) + "_" + std::to_string(info.param.to); });
+
+TEST(BankRecordTest, RefusesWhatDoesNotFit) {
+    Credit c = credit();
+    c.account = "1234567890123"; // 13 digits
+    EXPECT_THROW(SegmentA(ProfileOfBank("341"), 1, 1, FormTed, c, QDate(2026, 2, 5)), BankFileStop);
+    c = credit();
+    c.amount = *Fixed::parse("-1");
+    EXPECT_THROW(SegmentA(ProfileOfBank("341"), 1, 1, FormTed, c, QDate(2026, 2, 5)), BankFileStop);
+    BankRecord r("teste");
+    EXPECT_THROW(r.number(2, 3, "1", "x"), std::logic_error); // position 1 skipped
+}
+
+TEST(BankProfilesTest, ChosenByTheBankCode) {
+    EXPECT_EQ(ProfileOfBank("33").code, QString("033"));
+    EXPECT_EQ(ProfileOfBank(" 341").shortName, QString("Itaú"));
+    try {
+        ProfileOfBank("999");
+        FAIL();
+    } catch (const UserError& e) {
+        EXPECT_TRUE(e.message().contains("999"));
+        EXPECT_TRUE(e.message().contains("756 (Sicoob)"));
+    }
+    EXPECT_EQ(ProposedFileName(ProfileOfBank("1"), QDate(2026, 2, 5), 12), QString("PAG001_20260205_000012.REM"));
+}
+
+struct AccountCase {
+    const char* bank;
+    const char* agency;
+    const char* agencyDigit;
+    const char* account;
+    const char* accountDigit;
+    bool validCpf;
+    const char* problem; // empty: writable
+};
+
+class AccountChecks : public ::testing::TestWithParam<AccountCase> {};
+
+TEST_P(AccountChecks, Reason) {
+    const AccountCase a = GetParam();
+    Credit c;
+    c.bank = a.bank;
+    c.agency = a.agency;
+    c.agencyDigit = a.agencyDigit;
+    c.account = a.account;
+    c.accountDigit = a.accountDigit;
+    c.cpf = a.validCpf ? Cpf(1) : QString("12345678900");
+    EXPECT_EQ(AccountProblem(c), QString::fromUtf8(a.problem));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, AccountChecks,
+    ::testing::Values(AccountCase{"341", "1234", "", "11111", "5", true, ""},
+                      AccountCase{"001", "2345", "X", "22222", "X", true, ""},
+                      AccountCase{"", "", "", "", "", true, "sem conta bancária no cadastro"},
+                      AccountCase{"", "1234", "", "11111", "5", true, "banco da conta não informado ou inválido"},
+                      AccountCase{"341", "", "", "11111", "5", true, "agência não informada"},
+                      AccountCase{"341", "12A4", "", "11111", "5", true, "agência inválida: \"12A4\" (de 1 a 5 algarismos)"},
+                      AccountCase{"341", "123456", "", "11111", "5", true,
+                                  "agência inválida: \"123456\" (de 1 a 5 algarismos)"},
+                      AccountCase{"341", "1234", "-", "11111", "5", true, "dígito da agência inválido: \"-\""},
+                      AccountCase{"341", "1234", "", "", "5", true, "conta não informada"},
+                      AccountCase{"341", "1234", "", "1234567890123", "5", true,
+                                  "conta inválida: 1234567890123 (até 12 algarismos)"},
+                      AccountCase{"341", "1234", "", "11111", "", true, "dígito da conta não informado"},
+                      AccountCase{"341", "1234", "", "11111", "55", true, "dígito da conta inválido: \"55\""},
+                      AccountCase{"341", "1234", "", "11111", "5", false, "CPF inválido ou não informado"}));
+
+} // namespace
+} // namespace folha::bank::testing

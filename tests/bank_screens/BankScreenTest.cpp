@@ -1,0 +1,92 @@
+// The screen of the salary-payment file on the demo's January 2026: what it
+// proposes from the branch, the file it writes with the employee without an
+// account listed, and the bank's return read back, whole and cut short.
+#include "DemoCompany.h"
+#include "ScriptedUi.h"
+#include "TempDir.h"
+#include "TfoArquivoBanco.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <gtest/gtest.h>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+using namespace folha;
+
+namespace {
+
+class BankScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session = std::make_unique<Session>(Installation(d.path()));
+        OpenDemoCompany(*session, ui, 3);
+    }
+    TempDir d;
+    TempDir out;
+    ScriptedUi ui{{}, true};
+    std::unique_ptr<Session> session;
+};
+
+TEST_F(BankScreen, WritesTheFileAndReadsTheReturn) {
+    TfoArquivoBanco screen(*session, ui);
+    EXPECT_EQ(screen.findChild<QLineEdit*>("evBanco")->text(), QString("104"));
+    EXPECT_EQ(screen.findChild<QLineEdit*>("evCompetencia")->text(), QString("01/2026"));
+    EXPECT_TRUE(screen.findChild<QLineEdit*>("evArquivo")->text().endsWith("_000001.REM"));
+    // A bank without a profile is said beside the box.
+    screen.findChild<QLineEdit*>("evBanco")->setText("999");
+    EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->text(), QString("(banco sem perfil)"));
+    screen.findChild<QLineEdit*>("evBanco")->setText("104");
+    EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->text(), QString("Caixa"));
+
+    // Without the payment date nothing is written.
+    const QString file = out.file("PAG104.REM");
+    screen.output()->setText(file);
+    EXPECT_FALSE(screen.generate());
+    EXPECT_FALSE(QFile::exists(file));
+
+    screen.paymentDate()->setText("05/02/2026");
+    ASSERT_TRUE(screen.generate()) << ui.entries.last().text.toStdString();
+    ASSERT_TRUE(QFile::exists(file));
+    const QString report = screen.report()->toPlainText();
+    EXPECT_TRUE(report.contains("Excluído 000013 MATEUS HORAS EXTRAS")) << report.toStdString();
+    EXPECT_TRUE(report.contains("Lote 2 (41) 000003")) << report.toStdString();
+    EXPECT_TRUE(ui.entries.last().text.startsWith("Arquivo gravado: " + file)) << ui.entries.last().text.toStdString();
+
+    // The bank's answer: everything paid.
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray answer;
+    for (QByteArray line : f.readAll().split('\n')) {
+        if (line.size() < 240) continue;
+        if (line[7] == '0') line[142] = '2';
+        if (line[7] == '3' && line[13] == 'A') line.replace(230, 2, "00");
+        answer += line + '\n';
+    }
+    f.close();
+    const QString ret = out.file("PAG104.RET");
+    QFile r(ret);
+    ASSERT_TRUE(r.open(QIODevice::WriteOnly));
+    r.write(answer);
+    r.close();
+    ASSERT_TRUE(screen.readReturn(ret));
+    EXPECT_TRUE(screen.report()->toPlainText().contains("; agendados: 0; recusados: 0"))
+        << screen.report()->toPlainText().toStdString();
+
+    // Cut short: the message names the line, on the screen and in a box.
+    ASSERT_TRUE(r.open(QIODevice::WriteOnly));
+    r.write(answer.left(242 + 30));
+    r.close();
+    EXPECT_FALSE(screen.readReturn(ret));
+    EXPECT_TRUE(screen.report()->toPlainText().contains("linha 2: o registro tem 30 posições"))
+        << screen.report()->toPlainText().toStdString();
+    EXPECT_EQ(ui.entries.last().kind, QString("error"));
+}
+
+} // namespace
