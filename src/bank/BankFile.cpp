@@ -118,7 +118,11 @@ BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFil
     RefuseSystemOutput(o.outputPath);
 
     const QString bankCode = o.bank.trimmed().isEmpty() ? branch->text(QStringLiteral("BCO_PAGTO")).trimmed() : o.bank;
-    const BankProfile& profile = ProfileOfBank(bankCode);
+    // The layout versions the branch set for its bank (page Banco), when
+    // the bank asks for others than the FEBRABAN ones.
+    const BankProfile profile =
+        WithLayoutVersions(ProfileOfBank(bankCode), branch->text(QStringLiteral("VER_ARQ")),
+                           branch->text(QStringLiteral("VER_LOTE")));
     const Payer payer = payerOf(*branch);
     checkPayer(payer, o.branchCode);
 

@@ -75,7 +75,8 @@ QString AccountProblem(const Credit& credit);
 // Reads the sheet, checks every employee and writes the file (through a
 // temporary file that replaces the target only at the end). Throws
 // BankFileStop (nothing written) when the branch has no paying bank data,
-// the output is a file of the system, or no employee can be paid. Asks
+// a layout version of the branch is not three digits, the output is a file
+// of the system, or no employee can be paid. Asks
 // before replacing an existing file; No leaves it and returns written =
 // false. After writing, the branch keeps the file's sequence number.
 BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFileOptions& options);

@@ -47,7 +47,7 @@ QString FileHeader(const BankProfile& p, const Payer& payer, const QDateTime& ge
         .date(144, generated.date())            // 144-151 data de geração
         .number(152, 6, generated.time().toString(QStringLiteral("HHmmss")), QStringLiteral("Hora de Geração"))
         .number(158, 6, sequence, QStringLiteral("Número Sequencial do Arquivo")) // 158-163 NSA
-        .number(164, 3, QStringLiteral("103"), QStringLiteral("Versão do Layout do Arquivo"))
+        .number(164, 3, p.fileLayoutVersion, QStringLiteral("Versão do Layout do Arquivo"))
         .zeros(167, 5)                          // 167-171 densidade de gravação
         .blanks(172, 20)                        // 172-191 reservado ao banco
         .blanks(192, 20)                        // 192-211 reservado à empresa
@@ -61,7 +61,7 @@ QString BatchHeader(const BankProfile& p, const Payer& payer, int batch, const Q
         .code(9, 1, QStringLiteral("C"), QStringLiteral("Tipo de Operação")) // 009 crédito
         .number(10, 2, QStringLiteral("30"), QStringLiteral("Tipo de Serviço")) // 010-011 pagamento de salários
         .number(12, 2, form, QStringLiteral("Forma de Lançamento"))             // 012-013
-        .number(14, 3, QStringLiteral("046"), QStringLiteral("Versão do Layout do Lote"))
+        .number(14, 3, p.batchLayoutVersion, QStringLiteral("Versão do Layout do Lote"))
         .blanks(17, 1);
     company(r, payer)                                          // 018-102
         .blanks(103, 40)                                       // 103-142 mensagem

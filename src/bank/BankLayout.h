@@ -2,7 +2,8 @@
 // The records of a CNAB 240 salary-payment file, field by field.
 //
 // Layout: FEBRABAN, "Layout Padrão de Arquivos CNAB 240 posições", versão
-// 10.11 (file layout 103, batch layout 046): file header (record 0), batch
+// 10.11 (file layout 103, batch layout 046, the profile's defaults; the
+// branch may set others its bank asks for): file header (record 0), batch
 // header of payments by credit, DOC, TED or PIX (record 1), segments A and B
 // (record 3), batch trailer (record 5) and file trailer (record 9). The
 // positions beside each field in BankLayout.cpp are those of the layout's

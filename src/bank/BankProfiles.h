@@ -1,10 +1,11 @@
 #pragma once
 // The banks a payroll office pays salaries through, each with what its
 // CNAB 240 salary file needs beyond the FEBRABAN layout: the bank's name in
-// the header, how the office's agreement code ("convênio") is typed, the
-// forma de lançamento of credits to other banks and the proposed file name.
-// The profile is chosen by the paying bank of the branch (or the one asked
-// for on the command line).
+// the header, how the office's agreement code ("convênio") is typed and the
+// layout version numbers written in the file and batch headers. The profile
+// is chosen by the paying bank of the branch (or the one asked for on the
+// command line); the branch may replace the version numbers (page Banco)
+// when its bank asks for others.
 
 #include <QDate>
 #include <QList>
@@ -17,7 +18,19 @@ struct BankProfile {
     QString name;          // written in the file header (30 characters)
     QString shortName;     // "Itaú", for messages and lists
     QString agreementHint; // what the office types in "Convênio"
+    // Layout version numbers: file header positions 164-166 and batch
+    // header positions 14-16.
+    QString fileLayoutVersion = QStringLiteral("103");
+    QString batchLayoutVersion = QStringLiteral("046");
 };
+
+// Why a layout version number cannot be written; empty when it can (three
+// digits). `what` names the field in the message.
+QString LayoutVersionProblem(const QString& version, const QString& what);
+// The profile with the layout versions the branch set (an empty value keeps
+// the profile's); BankFileStop naming the field when a value is not three
+// digits.
+BankProfile WithLayoutVersions(BankProfile profile, const QString& fileVersion, const QString& batchVersion);
 
 // Every profile, by compensation code.
 const QList<BankProfile>& BankProfiles();

@@ -111,6 +111,59 @@ TEST_F(BankFileTest, AnotherProfileByOption) {
     EXPECT_EQ(lines[4].mid(11, 2), QString("41"));
 }
 
+// The branch's layout versions (page Banco) replace the profile's in the
+// file header (164-166) and in every batch header (14-16).
+TEST_F(BankFileTest, LayoutVersionsOfTheBranch) {
+    setVersions("081", "040");
+    const BankFileResult r = WriteBankFile(*db, ui, options());
+    const QStringList lines = records(r.path);
+    ASSERT_EQ(lines.size(), 10); // header, batch 1 (2 credits), batch 2 (1 credit, A and B), trailer
+    EXPECT_EQ(lines[0].mid(163, 3), QString("081"));
+    EXPECT_EQ(lines[1].mid(13, 3), QString("040"));
+    EXPECT_EQ(lines[5].mid(13, 3), QString("040"));
+    // Everything else as with the FEBRABAN versions.
+    setVersions("", "");
+    BankFileOptions o = options();
+    o.outputPath = d.file("saida/PADRAO.REM");
+    o.sequence = r.sequence;
+    const QStringList standard = records(WriteBankFile(*db, ui, o).path);
+    ASSERT_EQ(standard.size(), lines.size());
+    EXPECT_EQ(standard[0].mid(163, 3), QString("103"));
+    EXPECT_EQ(standard[1].mid(13, 3), QString("046"));
+    for (int i : {0, 1, 5}) {
+        QString a = lines[i], b = standard[i];
+        const int at = i == 0 ? 163 : 13;
+        EXPECT_EQ(a.remove(at, 3), b.remove(at, 3)) << i;
+    }
+    for (int i : {2, 3, 4, 6, 7, 8, 9}) EXPECT_EQ(lines[i], standard[i]) << i;
+}
+
+// A version typed wrong in the branch stops the run before anything is
+// written or numbered, and says which field to correct.
+TEST_F(BankFileTest, WrongLayoutVersionStopsTheRun) {
+    struct Case {
+        const char* file;
+        const char* batch;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"81", "", "Versão do leiaute do arquivo inválida: \"81\" (3 algarismos, como o banco indicar)."},
+        {"08A", "", "Versão do leiaute do arquivo inválida: \"08A\" (3 algarismos, como o banco indicar)."},
+        {"", "4O5", "Versão do leiaute do lote inválida: \"4O5\" (3 algarismos, como o banco indicar)."},
+    };
+    for (const Case& c : cases) {
+        setVersions(c.file, c.batch);
+        try {
+            WriteBankFile(*db, ui, options());
+            ADD_FAILURE() << c.message;
+        } catch (const BankFileStop& e) {
+            EXPECT_EQ(e.message(), QString::fromUtf8(c.message));
+        }
+        EXPECT_FALSE(QFileInfo::exists(options().outputPath)) << c.message;
+        EXPECT_EQ(Table(*db, "Filial").find({"001"})->number("NSA_PAGTO"), Fixed::fromInt(4)) << c.message;
+    }
+}
+
 TEST_F(BankFileTest, StopsWithoutPayerDataOrPayees) {
     put("Filial", {{"CODIGO", "001"}, {"NOME", "EMPRESA TESTE LTDA"}, {"CGC", "11222333000181"},
                    {"DATA_FOLHA", QDate(2026, 1, 31)}, {"BCO_PAGTO", "341"}});

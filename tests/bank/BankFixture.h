@@ -70,6 +70,14 @@ protected:
         for (const auto& [k, v] : values) r.set(k, v);
         t.save(r);
     }
+    // The layout versions set on the branch's page Banco.
+    void setVersions(const QString& file, const QString& batch) {
+        Table t(*db, QStringLiteral("Filial"));
+        Record r = *t.find({"001"});
+        r.set("VER_ARQ", file);
+        r.set("VER_LOTE", batch);
+        t.update(r);
+    }
     void employee(int n, const char* name, const Values& extra) {
         Values v = {{"CODFUN", QStringLiteral("%1").arg(n, 6, 10, QChar('0'))}, {"NOME", name}, {"NR_CPF", Cpf(n)},
                     {"ENDERECO", "RUA X"}, {"BAIRRO", "BAIRRO Y"}, {"CIDADE", "SAO PAULO"}, {"UF", "SP"},

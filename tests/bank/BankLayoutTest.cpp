@@ -156,6 +156,52 @@ TEST(BankProfilesTest, ChosenByTheBankCode) {
     EXPECT_EQ(ProposedFileName(ProfileOfBank("1"), QDate(2026, 2, 5), 12), QString("PAG001_20260205_000012.REM"));
 }
 
+// Every profile follows the FEBRABAN layout: versions 103 and 046 unless
+// the branch sets others.
+TEST(BankProfilesTest, FebrabanVersionsUnlessTheBranchSetsOthers) {
+    for (const BankProfile& p : BankProfiles()) {
+        EXPECT_EQ(p.fileLayoutVersion, QString("103")) << p.code.toStdString();
+        EXPECT_EQ(p.batchLayoutVersion, QString("046")) << p.code.toStdString();
+    }
+    struct Case {
+        const char* file;
+        const char* batch;
+        const char* fileWritten;  // header positions 164-166
+        const char* batchWritten; // batch header positions 14-16
+    };
+    const Case cases[] = {{"", "", "103", "046"},
+                          {"081", "", "081", "046"},
+                          {"", "040", "103", "040"},
+                          {" 089 ", "045 ", "089", "045"}};
+    const QDateTime generated(QDate(2026, 2, 3), QTime(9, 8, 7));
+    for (const Case& c : cases) {
+        const BankProfile p = WithLayoutVersions(ProfileOfBank("341"), c.file, c.batch);
+        EXPECT_EQ(FileHeader(p, payer(), generated, 17),
+                  rec({"341", "0000", "0", B(9), PayerPart, L(30, "BANCO ITAU SA"), B(10), "1", "03022026", "090807",
+                       "000017", c.fileWritten, Z(5), B(20), B(20), B(29)}));
+        EXPECT_EQ(BatchHeader(p, payer(), 1, FormSameBank).left(17),
+                  rec({"341", "0001", "1", "C", "30", "01", c.batchWritten, " "}));
+    }
+}
+
+TEST(BankProfilesTest, LayoutVersionIsThreeDigits) {
+    struct Case {
+        const char* version;
+        const char* problem; // empty: accepted
+    };
+    const Case cases[] = {{"103", ""},
+                          {" 040", ""},
+                          {"", "Versão do leiaute do arquivo inválida: \"\" (3 algarismos, como o banco indicar)."},
+                          {"40", "Versão do leiaute do arquivo inválida: \"40\" (3 algarismos, como o banco indicar)."},
+                          {"0400", "Versão do leiaute do arquivo inválida: \"0400\" (3 algarismos, como o banco indicar)."},
+                          {"-40", "Versão do leiaute do arquivo inválida: \"-40\" (3 algarismos, como o banco indicar)."}};
+    for (const Case& c : cases)
+        EXPECT_EQ(LayoutVersionProblem(c.version, "Versão do leiaute do arquivo"), QString::fromUtf8(c.problem))
+            << c.version;
+    EXPECT_THROW(WithLayoutVersions(ProfileOfBank("001"), "1", ""), BankFileStop);
+    EXPECT_THROW(WithLayoutVersions(ProfileOfBank("001"), "", "A40"), BankFileStop);
+}
+
 struct AccountCase {
     const char* bank;
     const char* agency;

@@ -4,6 +4,7 @@
 #include "DemoCompany.h"
 #include "ScriptedUi.h"
 #include "TempDir.h"
+#include "Table.h"
 #include "TfoArquivoBanco.h"
 
 #include <QComboBox>
@@ -44,6 +45,8 @@ TEST_F(BankScreen, WritesTheFileAndReadsTheReturn) {
     EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->text(), QString("(banco sem perfil)"));
     screen.findChild<QLineEdit*>("evBanco")->setText("104");
     EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->text(), QString("Caixa"));
+    EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->toolTip(),
+              QString("Convênio: o código do convênio dado pela agência\nLeiaute FEBRABAN 240: arquivo 103, lote 046"));
 
     // Without the payment date nothing is written.
     const QString file = out.file("PAG104.REM");
@@ -87,6 +90,17 @@ TEST_F(BankScreen, WritesTheFileAndReadsTheReturn) {
     EXPECT_TRUE(screen.report()->toPlainText().contains("linha 2: o registro tem 30 posições"))
         << screen.report()->toPlainText().toStdString();
     EXPECT_EQ(ui.entries.last().kind, QString("error"));
+}
+
+// The branch's layout versions (page Banco) are the ones the screen says.
+TEST_F(BankScreen, SaysTheBranchsLayoutVersions) {
+    Table branches(session->folha(), QStringLiteral("Filial"));
+    Record branch = *branches.find({CurrentBranchKey(*session)});
+    branch.set("VER_ARQ", "081");
+    branches.update(branch);
+    TfoArquivoBanco screen(*session, ui);
+    EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->toolTip(),
+              QString("Convênio: o código do convênio dado pela agência\nLeiaute FEBRABAN 240: arquivo 081, lote 046"));
 }
 
 } // namespace

@@ -211,6 +211,8 @@ TEST(RegistryForms, EveryEmployeeFieldIsOnOneOfTheNinePages) {
     const TableDef& filial = Registry::instance().require("Filial");
     EXPECT_EQ(filial.pages(), (QStringList{"Principal", "Folha", "Encargos", "eSocial", "Banco"}));
     EXPECT_EQ(filial.field("CONVENIO")->page, "Banco");
+    EXPECT_EQ(filial.field("VER_ARQ")->page, "Banco");
+    EXPECT_EQ(filial.field("VER_LOTE")->page, "Banco");
     EXPECT_EQ(filial.field("ES_CLASSTR")->page, "eSocial");
     const TableDef& histfp = Registry::instance().require("HISTFP");
     EXPECT_EQ(histfp.pages(), (QStringList{"Principal", "eSocial"}));

@@ -88,6 +88,8 @@ TfoArquivoBanco::TfoArquivoBanco(Session& session, UserInterface& ui, QWidget* p
         if (payroll.isValid()) competence_->setText(payroll.toString(QStringLiteral("MM/yyyy")));
         bank_->setText(branch->text(QStringLiteral("BCO_PAGTO")).trimmed());
         nextSequence_ = int(branch->number(QStringLiteral("NSA_PAGTO")).truncated()) + 1;
+        fileVersion_ = branch->text(QStringLiteral("VER_ARQ")).trimmed();
+        batchVersion_ = branch->text(QStringLiteral("VER_LOTE")).trimmed();
     }
     add(QStringLiteral("Folha"), sheet_);
     add(QStringLiteral("Competência"), competence_);
@@ -139,7 +141,12 @@ void TfoArquivoBanco::showBank() {
     try {
         const bank::BankProfile& p = bank::ProfileOfBank(bank_->text());
         bankName_->setText(p.shortName);
-        bankName_->setToolTip(QStringLiteral("Convênio: ") + p.agreementHint);
+        // The versions that will be written; a wrong one of the branch is
+        // said when generating.
+        const QString file = fileVersion_.isEmpty() ? p.fileLayoutVersion : fileVersion_;
+        const QString batch = batchVersion_.isEmpty() ? p.batchLayoutVersion : batchVersion_;
+        bankName_->setToolTip(QStringLiteral("Convênio: %1\nLeiaute FEBRABAN 240: arquivo %2, lote %3")
+                                  .arg(p.agreementHint, file, batch));
         if (output_->text().isEmpty() || QFileInfo(output_->text()).fileName().startsWith(QStringLiteral("PAG"))) {
             const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
             output_->setText(QDir(folder).filePath(bank::ProposedFileName(p, QDate::currentDate(), nextSequence_)));

@@ -53,6 +53,7 @@ private:
     QLineEdit* output_;
     QPlainTextEdit* report_;
     int nextSequence_ = 1; // the branch's next file number, for the proposed name
+    QString fileVersion_, batchVersion_; // the branch's layout versions (page Banco); empty: the profile's
 };
 
 } // namespace folha

@@ -85,6 +85,10 @@ std::vector<TableDef> branchTables() {
                     .text("CTA_PAGTO", 12, "Conta da Empresa")
                     .text("CTA_PAGDV", 1, "Dígito da Conta")
                     .number("NSA_PAGTO", "Último Arquivo Enviado")
+                    // Layout versions of the salary file when the bank asks
+                    // for others than FEBRABAN's (empty: 103 and 046).
+                    .text("VER_ARQ", 3, "Versão do Leiaute do Arquivo")
+                    .text("VER_LOTE", 3, "Versão do Leiaute do Lote")
                     .codes("TIPO_FOL", sheetTypeCodes())
                     .check("CGC", FieldCheck::CnpjCpf)
                     .mask("FIL_CEP", InputMask::Cep)
@@ -100,7 +104,9 @@ std::vector<TableDef> branchTables() {
                            "BCOAGFGTS", "CODEMPFGTS", "COD_RFGTS", "FATMODNF"},
                           "Encargos")
                     .page({"ES_CLASSTR", "ES_INDCOOP", "ES_INDCONS", "ES_DESFOLH", "ES_REGELET", "ES_TPLOTAC"}, "eSocial")
-                    .page({"BCO_PAGTO", "CONVENIO", "AG_PAGTO", "AG_PAGDV", "CTA_PAGTO", "CTA_PAGDV", "NSA_PAGTO"}, "Banco")
+                    .page({"BCO_PAGTO", "CONVENIO", "AG_PAGTO", "AG_PAGDV", "CTA_PAGTO", "CTA_PAGDV", "NSA_PAGTO", "VER_ARQ",
+                           "VER_LOTE"},
+                          "Banco")
                     .key({"CODIGO"})
                     .build());
 
