@@ -581,6 +581,12 @@ QList<DemoRow> employeeRows(int company) {
         case 22: extra = {{"COD_DISSID", 15}, {"HISTO1", 98}, {"HISTO2", 99}}; break;
         case 23: extra = {{"AD_QUINZ", 1}, {"PERC_ADI", "40"}}; break;
         }
+        // Pay statements by e-mail: everyone but Emílio (5) has an address
+        // (example domains only: nothing real ever receives them).
+        if (e.code != 5)
+            extra << qMakePair(QStringLiteral("EMAIL"),
+                               QVariant(QStringLiteral("func%1@%2").arg(e.code, 2, 10, QLatin1Char('0'))
+                                            .arg(e.code % 2 ? QStringLiteral("example.com") : QStringLiteral("example.org"))));
         rows += employee(e, extra);
     }
     // Dependants: children under 14 for the family allowance and income tax.

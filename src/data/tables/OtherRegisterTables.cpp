@@ -210,6 +210,22 @@ std::vector<TableDef> otherRegisterTables() {
         b.key({"Seq"});
         t.push_back(b.build());
     }
+
+    // Pay statements sent by e-mail: the latest attempt for each employee of
+    // a competence and sheet, with the server's answer. Sending again skips
+    // the rows marked sent.
+    t.push_back(TableBuilder("ENVIOMAIL", "ENVIOMAIL.db", Scope::Company, "Envio de Demonstrativos por E-mail")
+                    .text("COMPET", 6, "Competência")
+                    .text("TIPOFOLHA", 1, "Folha")
+                    .text("CODFUN", 6, "Funcionário")
+                    .text("EMAIL", 60, "E-mail")
+                    .text("MOMENTO", 19, "Data e Hora")
+                    .text("RESULTADO", 1, "Resultado")
+                    .shortInt("TENTATIVAS", "Tentativas")
+                    .text("RESPOSTA", 250, "Resposta do Servidor")
+                    .codes("RESULTADO", {{"E", "E - Enviado"}, {"F", "F - Falhou"}})
+                    .key({"COMPET", "TIPOFOLHA", "CODFUN"})
+                    .build());
     return t;
 }
 
