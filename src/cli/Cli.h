@@ -138,6 +138,7 @@ QList<Command> importCommands();  // import-paradox
 QList<Command> serverCommands();  // migrate, backup, restore
 QList<Command> lawCommands();     // legal-tables
 QList<Command> esocialCommands(); // esocial
+QList<Command> accountingCommands(); // accounting
 
 // A secret (a certificate's password): from the environment variable, else
 // typed without echo on a terminal; refused when nobody can type it.

@@ -226,6 +226,20 @@ std::vector<TableDef> otherRegisterTables() {
                     .codes("RESULTADO", {{"E", "E - Enviado"}, {"F", "F - Falhou"}})
                     .key({"COMPET", "TIPOFOLHA", "CODFUN"})
                     .build());
+
+    // The accounts of the payroll's entries: an event (or a charge: EMP the
+    // employer's INSS with the RAT, TER third parties, FGT the FGTS), for a
+    // cost centre or, "*", for every centre without a row of its own.
+    t.push_back(TableBuilder("CONTAFP", "CONTAFP.db", Scope::Company, "Contas Contábeis da Folha")
+                    .noun("Conta contábil")
+                    .text("ITEM", 3, "Histórico / Encargo")
+                    .text("CENTCUSTO", 10, "Centro de Custo")
+                    .text("CONTA_DEB", 20, "Conta Débito")
+                    .text("CONTA_CRE", 20, "Conta Crédito")
+                    .text("HISTORICO", 40, "Histórico Contábil")
+                    .mandatory({"CONTA_DEB", "CONTA_CRE"})
+                    .key({"ITEM", "CENTCUSTO"})
+                    .build());
     return t;
 }
 
