@@ -5,6 +5,7 @@
 // down are logged as failed, and sending again sends only those.
 
 #include "DemoCompany.h"
+#include "FolhaProcess.h"
 #include "MailMessage.h"
 #include "MailSettings.h"
 #include "PayStatementPainter.h"
@@ -484,4 +485,51 @@ TEST(PayslipMailServer, SmtpsDeliversPlainServersAndUnknownCertificatesAreRefuse
     ASSERT_EQ(smtps.messages().size(), 2);
     QString text;
     EXPECT_TRUE(pdfText(attachment(readAll(smtps.messages().first())), OnlyDigitsOf(demo.cpf("000001")).left(5), &text));
+}
+
+// ---- from the command line ---------------------------------------------
+
+// `folha payslips --email` lists and sends nothing without --yes, sends with
+// it; `folha accounting` writes the CSV and its summary.
+TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
+    TempDir d;
+    const QString root = d.file("raiz");
+    const folha::test::FolhaRun init = folha::test::RunFolha(root, {"init", "--demo"});
+    ASSERT_EQ(init.status, 0) << init.err.toStdString();
+    TestSmtpServer server(d.file("caixa"));
+    ASSERT_GT(server.port(), 0);
+    WriteMailSettings(Installation(root).programFile("CfgFolha.ini"), settingsFor(server.port()));
+
+    const QStringList email{"payslips", "--email", "--company", "1", "--branch", "001", "--from", "1", "--to", "3"};
+    const folha::test::FolhaRun trial = folha::test::RunFolha(root, email);
+    EXPECT_EQ(trial.status, 0) << trial.err.toStdString();
+    EXPECT_TRUE(trial.out.contains("000002 BRUNA COSTA OLIVEIRA")) << trial.out.toStdString();
+    EXPECT_TRUE(trial.out.contains("3 a enviar, 0 não enviado(s). Nada foi enviado: repita com --yes para enviar."))
+        << trial.out.toStdString();
+    EXPECT_TRUE(server.messages().isEmpty());
+
+    const folha::test::FolhaRun sent = folha::test::RunFolha(root, email + QStringList{"--yes"});
+    EXPECT_EQ(sent.status, 0) << sent.err.toStdString();
+    EXPECT_TRUE(sent.out.contains("Demonstrativos de 04/2013 (folha F) por e-mail: 3 enviado(s), 0 com falha, 0 não enviado(s)"))
+        << sent.out.toStdString();
+    EXPECT_EQ(server.messages().size(), 3);
+
+    const QString csv = d.file("lancamentos.csv"), summary = d.file("resumo.txt");
+    const folha::test::FolhaRun accounting = folha::test::RunFolha(
+        root, {"accounting", "--company", "1", "--branch", "001", "--competence", "04/2013", "--output", csv,
+               "--summary", summary, "--format", "txt", "--yes"});
+    EXPECT_EQ(accounting.status, 0) << accounting.err.toStdString() << accounting.out.toStdString();
+    EXPECT_TRUE(accounting.out.contains("Lançamentos contábeis de 04/2013 (folha F)")) << accounting.out.toStdString();
+    const QList<QByteArray> lines = readAll(csv).split('\n');
+    ASSERT_GT(lines.size(), 2);
+    EXPECT_EQ(lines[0], QByteArray("data;debito;credito;valor;historico;centro_custo\r"));
+    EXPECT_TRUE(lines[1].startsWith("30/04/2013;")) << lines[1].toStdString();
+    EXPECT_TRUE(QString::fromUtf8(readAll(summary)).contains("TOTAL A DEBITO"));
+
+    // A competence that is none is refused before anything is written.
+    const folha::test::FolhaRun bad = folha::test::RunFolha(
+        root, {"accounting", "--company", "1", "--competence", "13/2013", "--output", d.file("x.csv")});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains("Competência inválida: 13/2013")) << bad.err.toStdString();
+    EXPECT_FALSE(QFile::exists(d.file("x.csv")));
 }
