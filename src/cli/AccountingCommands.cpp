@@ -64,7 +64,7 @@ int cmdAccounting(Context& c) {
           << Qt::endl;
     if (!r.unmapped.empty()) {
         c.out << QStringLiteral("%1 item(ns) sem conta contábil ficaram fora dos lançamentos: cadastre-os em "
-                                "Contas Contábeis da Folha.")
+                                "Folha, Contas Contábeis.")
                      .arg(r.unmapped.size())
               << Qt::endl;
         return 1;

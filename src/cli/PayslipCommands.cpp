@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace folha::cli {
 
@@ -75,15 +76,21 @@ int cmdPayslipsEmail(Context& c) {
     return r.failed > 0 || r.cancelled ? 1 : 0;
 }
 
-// email-password: the mail server's password, read from the standard input,
-// into its own file readable only by its owner.
+// email-password: the mail server's password (from FOLHA_EMAIL_PASSWORD,
+// typed without echo on a terminal, or a line of the standard input) into
+// its own file readable only by its owner.
 int cmdEmailPassword(Context& c) {
     c.requireInstallation();
     c.requireSupervisor(QStringLiteral("gravar a senha do servidor de e-mail"));
-    char line[1024];
-    if (!fgets(line, sizeof line, stdin))
-        throw CliError{QStringLiteral("Informe a senha do servidor de e-mail na entrada padrão."), 2, false};
-    QString password = QString::fromUtf8(line);
+    QString password;
+    if (qEnvironmentVariableIsSet("FOLHA_EMAIL_PASSWORD") || isatty(STDIN_FILENO)) {
+        password = ReadSecret("FOLHA_EMAIL_PASSWORD", QStringLiteral("Senha do servidor de e-mail"));
+    } else {
+        char line[1024];
+        if (!fgets(line, sizeof line, stdin))
+            throw CliError{QStringLiteral("Informe a senha do servidor de e-mail na entrada padrão."), 2, false};
+        password = QString::fromUtf8(line);
+    }
     while (password.endsWith(QLatin1Char('\n')) || password.endsWith(QLatin1Char('\r'))) password.chop(1);
     if (password.isEmpty()) throw CliError{QStringLiteral("Senha vazia: nada foi gravado."), 2, false};
     SaveMailPassword(c.session().installation(), password);
@@ -151,7 +158,7 @@ QList<Command> payslipCommands() {
          "[--message1 TEXTO] [--message2 TEXTO] [--message3 TEXTO] [--trail] [--output ARQUIVO.pdf] [--split PASTA] "
          "[--email] [--yes]",
          cmdPayslips},
-        {"email-password", "email-password (a senha do servidor de e-mail na entrada padrão)", cmdEmailPassword},
+        {"email-password", "email-password (a senha em FOLHA_EMAIL_PASSWORD, digitada ou na entrada padrão)", cmdEmailPassword},
     };
 }
 

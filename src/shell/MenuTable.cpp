@@ -17,7 +17,6 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Cadastros")}, QStringLiteral("Bancos"), QStringLiteral("TfoCadBancos"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Cargos"), QStringLiteral("TfoCadCargos"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Centro de Custos"), QStringLiteral("TfoCadCentroCusto"), Mode::NonModal},
-        {{QStringLiteral("Cadastros")}, QStringLiteral("Contas Contábeis da Folha"), QStringLiteral("TfoCadContasContabeis"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Dependentes"), QStringLiteral("TfoCadDependentes"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Filial"), QStringLiteral("TfoCadFilial"), Mode::NonModal},
         {{QStringLiteral("Cadastros")}, QStringLiteral("Funcionários"), QStringLiteral("TfoCadFuncionarios"), Mode::NonModal},
@@ -41,6 +40,8 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Folha")}, QStringLiteral("Cálculo Adiantamento"), QStringLiteral("TfoCalcAdiantamento"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Cálculo da Folha"), QStringLiteral("TfoCalculosFolha"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Descalcular"), QStringLiteral("TfoDescalcularFolha"), Mode::Modal},
+        // The accounting entries and their accounts: Cadastros has no letter left.
+        {{QStringLiteral("Folha")}, QStringLiteral("Contas Contábeis"), QStringLiteral("TfoCadContasContabeis"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Lançamentos Contábeis"), QStringLiteral("TfoLancContabeis"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Feriados da Filial"), QStringLiteral("TfoCadFeriados"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("13º Salário"), QStringLiteral("TfoCalc13Medias"), Mode::Modal},

@@ -84,12 +84,14 @@ const Certificates& certificates() {
 // test ends.
 class TestSmtpServer {
 public:
-    explicit TestSmtpServer(const QString& folder, const QString& mode = "starttls", const QString& refuse = {})
+    explicit TestSmtpServer(const QString& folder, const QString& mode = "starttls", const QString& refuse = {},
+                            const QString& auth = {})
         : folder_(folder) {
         QDir().mkpath(folder);
         QStringList args{QStringLiteral(FOLHA_SOURCE_DIR "/tests/mail/smtp_test_server.py"), "--dir", folder, "--cert",
                          certificates().cert, "--key", certificates().key, "--mode", mode};
         if (!refuse.isEmpty()) args << "--refuse" << refuse;
+        if (!auth.isEmpty()) args << "--auth" << auth;
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start("/usr/bin/python3", args);
         while (process_.state() != QProcess::NotRunning && !process_.canReadLine()) process_.waitForReadyRead(1000);
@@ -496,9 +498,13 @@ TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
     const QString root = d.file("raiz");
     const folha::test::FolhaRun init = folha::test::RunFolha(root, {"init", "--demo"});
     ASSERT_EQ(init.status, 0) << init.err.toStdString();
-    TestSmtpServer server(d.file("caixa"));
+    // A server that demands a login: the password comes from the
+    // installation's password file, stored by `folha email-password`.
+    TestSmtpServer server(d.file("caixa"), "starttls", {}, "folha:segredo do servidor");
     ASSERT_GT(server.port(), 0);
-    WriteMailSettings(Installation(root).programFile("CfgFolha.ini"), settingsFor(server.port()));
+    MailSettings settings = settingsFor(server.port());
+    settings.user = "folha";
+    WriteMailSettings(Installation(root).programFile("CfgFolha.ini"), settings);
 
     const QStringList email{"payslips", "--email", "--company", "1", "--branch", "001", "--from", "1", "--to", "3"};
     const folha::test::FolhaRun trial = folha::test::RunFolha(root, email);
@@ -508,6 +514,20 @@ TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
         << trial.out.toStdString();
     EXPECT_TRUE(server.messages().isEmpty());
 
+    // No password stored yet: the server refuses every message, and each is
+    // logged as failed with its answer.
+    const folha::test::FolhaRun refused = folha::test::RunFolha(root, email + QStringList{"--yes"});
+    EXPECT_EQ(refused.status, 1) << refused.out.toStdString();
+    EXPECT_TRUE(refused.out.contains("0 enviado(s), 3 com falha")) << refused.out.toStdString();
+    EXPECT_TRUE(refused.out.contains("535 5.7.8")) << refused.out.toStdString();
+    EXPECT_TRUE(server.messages().isEmpty());
+
+    const folha::test::FolhaRun stored =
+        folha::test::RunFolha(root, {"email-password"}, {"FOLHA_EMAIL_PASSWORD=segredo do servidor"});
+    ASSERT_EQ(stored.status, 0) << stored.err.toStdString();
+    EXPECT_EQ(QFileInfo(MailPasswordFile(Installation(root))).permissions() &
+                  (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
     const folha::test::FolhaRun sent = folha::test::RunFolha(root, email + QStringList{"--yes"});
     EXPECT_EQ(sent.status, 0) << sent.err.toStdString();
     EXPECT_TRUE(sent.out.contains("Demonstrativos de 04/2013 (folha F) por e-mail: 3 enviado(s), 0 com falha, 0 não enviado(s)"))

@@ -13,7 +13,7 @@ import os
 import ssl
 import sys
 
-from aiosmtpd.smtp import SMTP
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
 
 class Store:
@@ -46,6 +46,7 @@ async def main():
     ap.add_argument("--key", required=True)
     ap.add_argument("--mode", choices=["starttls", "smtps", "plain"], default="starttls")
     ap.add_argument("--refuse", default="")
+    ap.add_argument("--auth", default="", help="USER:PASSWORD the server demands")
     args = ap.parse_args()
     # The sessions a test breaks on purpose (no TLS, an unknown authority)
     # are expected: no tracebacks.
@@ -55,12 +56,22 @@ async def main():
     context.load_cert_chain(args.cert, args.key)
     store = Store(args.dir, args.refuse)
     loop = asyncio.get_running_loop()
+    extra = {}
+    if args.auth:
+        user, password = args.auth.split(":", 1)
+
+        def authenticator(server, session, envelope, mechanism, data):
+            ok = isinstance(data, LoginPassword) and data.login.decode() == user and data.password.decode() == password
+            # handled=False: a refusal is answered 535 by the server itself.
+            return AuthResult(success=ok, handled=False)
+
+        extra = dict(authenticator=authenticator, auth_required=True)
     if args.mode == "plain":
         # No TLS at all: the client must refuse to send.
         factory = lambda: SMTP(store, hostname="localhost")
         server = await loop.create_server(factory, "127.0.0.1", 0)
     elif args.mode == "starttls":
-        factory = lambda: SMTP(store, hostname="localhost", tls_context=context, require_starttls=True)
+        factory = lambda: SMTP(store, hostname="localhost", tls_context=context, require_starttls=True, **extra)
         server = await loop.create_server(factory, "127.0.0.1", 0)
     else:
         factory = lambda: SMTP(store, hostname="localhost")

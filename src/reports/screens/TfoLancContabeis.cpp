@@ -97,7 +97,7 @@ bool TfoLancContabeis::BotaoImprimirClick(bool printSummary) {
                     .arg(lastRun_->unmapped.empty()
                              ? QString()
                              : QStringLiteral(" %1 item(ns) sem conta contábil ficaram fora: cadastre-os em "
-                                              "Cadastros, Contas Contábeis da Folha.")
+                                              "Folha, Contas Contábeis.")
                                    .arg(lastRun_->unmapped.size())));
     return true;
 }
