@@ -30,11 +30,11 @@ TEST(Program, ListsEveryScreenOfTheMenu) {
     ProgramRun r = runProgram({"--list-screens"});
     EXPECT_EQ(r.code, 0);
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 68);
-    EXPECT_EQ(lines[63], QStringLiteral("Utilitários > eSocial\tTfoEsocial\tmodal\tpronta"));
-    EXPECT_EQ(lines[66], QStringLiteral("Utilitários > Cópia de Segurança\tTfoCopiaSeguranca\tmodal\tpronta"));
-    EXPECT_EQ(lines[67], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
-    EXPECT_EQ(lines[61], QStringLiteral("Utilitários > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
+    ASSERT_EQ(lines.size(), 70);
+    EXPECT_EQ(lines[65], QStringLiteral("Utilitários > eSocial\tTfoEsocial\tmodal\tpronta"));
+    EXPECT_EQ(lines[68], QStringLiteral("Utilitários > Cópia de Segurança\tTfoCopiaSeguranca\tmodal\tpronta"));
+    EXPECT_EQ(lines[69], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
+    EXPECT_EQ(lines[63], QStringLiteral("Utilitários > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
 }
 
 TEST(Program, GrabsTheSignInAndTheMenuAfterSigningIn) {
