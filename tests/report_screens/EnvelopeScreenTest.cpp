@@ -5,6 +5,8 @@
 #include "DemoCompany.h"
 #include "EmployeeChoice.h"
 #include "JobScreen.h"
+#include "MailSettings.h"
+#include "PayslipMail.h"
 #include "PayrollRun.h"
 #include "PayStatementPainter.h"
 #include "QtUserInterface.h"
@@ -216,3 +218,38 @@ TEST_F(EnvelopeScreen, GerarShowsThePreviewOfEveryActiveEmployee) {
 }
 
 } // namespace
+
+// "Enviar por e-mail": refused with a clear message until the mail server is
+// configured; then it says how many statements would go, asks (the boxes
+// here answer OK), sends, and shows the failures at the end: a server that
+// does not answer fails every message, each logged with the reason.
+TEST_F(EnvelopeScreen, TheEmailButtonAsksSendsAndShowsTheFailures) {
+    TfoRelEnvelope screen(*session, ui);
+    auto* button = screen.findChild<QPushButton*>("BotaoEmail");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("Enviar por e-mail"));
+    screen.range()->findChild<QLineEdit*>("eFtCodInicial")->setText("000001");
+    screen.range()->findChild<QLineEdit*>("eFtCodFinal")->setText("000002");
+    EXPECT_FALSE(screen.BotaoEmailClick());
+    ASSERT_EQ(ui.boxes.size(), 1);
+    EXPECT_TRUE(ui.boxes.first().startsWith("Configure o envio de e-mail")) << ui.boxes.first().toStdString();
+
+    MailSettings s;
+    s.server = "127.0.0.1";
+    s.port = 1; // nothing listens there
+    s.sender = "folha@escritorio.example";
+    WriteMailSettings(session->installation().programFile("CfgFolha.ini"), s);
+    ui.boxes.clear();
+    EXPECT_FALSE(screen.BotaoEmailClick());
+    ASSERT_GE(ui.boxes.size(), 2) << ui.boxes.join('\n').toStdString();
+    EXPECT_EQ(ui.boxes.first(), QStringLiteral("Enviar 2 demonstrativo(s) de 04/2013 por e-mail para 127.0.0.1?"));
+    EXPECT_TRUE(ui.boxes.last().startsWith("Demonstrativos de 04/2013 por e-mail: 0 enviado(s), 2 com falha."))
+        << ui.boxes.last().toStdString();
+    EXPECT_TRUE(ui.boxes.last().contains("000002 BRUNA COSTA OLIVEIRA: ")) << ui.boxes.last().toStdString();
+    const auto log = PayslipMailLog(session->folha(), "201304", "F");
+    ASSERT_EQ(log.size(), 2u);
+    for (const auto& row : log) {
+        EXPECT_EQ(row.result, QStringLiteral("F"));
+        EXPECT_FALSE(row.answer.isEmpty());
+    }
+}
