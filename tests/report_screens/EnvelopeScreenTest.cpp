@@ -1,6 +1,8 @@
 // The screen of the pay statements: its fields, the lookups, the remembered
-// range, "Gerar" into the preview and into a PDF equal to the engine's.
+// range, "Gerar" into the preview and into a PDF equal to the engine's;
+// "Enviar por e-mail", and the accounting entries' screen on the same month.
 #include "TfoRelEnvelope.h"
+#include "TfoLancContabeis.h"
 
 #include "DemoCompany.h"
 #include "EmployeeChoice.h"
@@ -252,4 +254,32 @@ TEST_F(EnvelopeScreen, TheEmailButtonAsksSendsAndShowsTheFailures) {
         EXPECT_EQ(row.result, QStringLiteral("F"));
         EXPECT_FALSE(row.answer.isEmpty());
     }
+}
+
+// Folha > Lançamentos Contábeis: opens on the branch's competence, writes
+// the CSV of the month (the summary's destination is the print set-up's,
+// not opened here) and refuses a competence that is none.
+TEST_F(EnvelopeScreen, TheAccountingScreenWritesTheMonthsEntries) {
+    std::unique_ptr<QWidget> w(ScreenCatalog::instance().create("TfoLancContabeis", *session, ui, nullptr));
+    auto* screen = qobject_cast<TfoLancContabeis*>(w.get());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Zorvan - Lançamentos Contábeis:"));
+    EXPECT_EQ(screen->competenceField()->text(), QStringLiteral("04/2013"));
+    screen->fileField()->setText(d.file("lancamentos.csv"));
+    ASSERT_TRUE(screen->BotaoImprimirClick(false)) << ui.boxes.join('\n').toStdString();
+    ASSERT_TRUE(screen->lastRun().has_value());
+    EXPECT_TRUE(screen->lastRun()->unmapped.empty());
+    EXPECT_EQ(screen->lastRun()->earnings, screen->lastRun()->book.earnings);
+    QFile csv(d.file("lancamentos.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readLine(), QByteArray("data;debito;credito;valor;historico;centro_custo\r\n"));
+    EXPECT_EQ(ui.boxes.last(), QStringLiteral("%1 lançamento(s) gravado(s) em %2.")
+                                   .arg(screen->lastRun()->entries.size())
+                                   .arg(d.file("lancamentos.csv")));
+
+    screen->competenceField()->setText("13/2013");
+    ui.boxes.clear();
+    EXPECT_FALSE(screen->BotaoImprimirClick(false));
+    ASSERT_EQ(ui.boxes.size(), 1);
+    EXPECT_EQ(ui.boxes.first(), QStringLiteral("Competência inválida: 13/2013 (use MM/AAAA)"));
 }
