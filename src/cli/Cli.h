@@ -139,6 +139,7 @@ QList<Command> serverCommands();  // migrate, backup, restore
 QList<Command> lawCommands();     // legal-tables
 QList<Command> esocialCommands(); // esocial
 QList<Command> bankCommands();    // bank-file, bank-return
+QList<Command> accountingCommands(); // accounting
 
 // A secret (a certificate's password): from the environment variable, else
 // typed without echo on a terminal; refused when nobody can type it.

@@ -16,7 +16,8 @@ using namespace folha::cli;
 
 static QList<Command> allCommands() {
     return coreCommands() + payrollCommands() + govCommands() + reportCommands() + documentCommands() + exportCommands() + bookCommands() +
-           payslipCommands() + importCommands() + serverCommands() + lawCommands() + esocialCommands() + bankCommands();
+           payslipCommands() + importCommands() + serverCommands() + lawCommands() + esocialCommands() + bankCommands() +
+           accountingCommands();
 }
 
 static const char* const globalHelp =

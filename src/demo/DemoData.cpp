@@ -184,6 +184,48 @@ const struct {
 
 } // namespace
 
+namespace {
+
+// The accounts of the payroll's entries (CONTAFP), an office's plain chart:
+// every earning to salaries expense against salaries payable, the salary of
+// the production staff to production cost, every deduction out of salaries
+// payable into what the company owes for it, and the employer's charges.
+QList<DemoRow> accountingMapRows(const QList<DemoRow>& chartRows) {
+    QList<DemoRow> rows;
+    auto map = [&](const QString& item, const char* centre, const char* debit, const char* credit, const char* history = "") {
+        rows << row("CONTAFP", {{"ITEM", item}, {"CENTCUSTO", centre}, {"CONTA_DEB", debit}, {"CONTA_CRE", credit},
+                                {"HISTORICO", history}});
+    };
+    const QHash<QString, const char*> deductionAccounts = {
+        {"110", "2.1.3.01"}, {"112", "2.1.3.01"},                    // INSS a recolher
+        {"120", "2.1.3.02"}, {"123", "2.1.3.02"}, {"126", "2.1.3.02"}, // IRRF a recolher
+        {"097", "1.1.3.01"}, {"077", "1.1.3.01"},                     // adiantamentos a empregados
+        {"058", "2.1.2.03"}, {"087", "2.1.2.04"},                     // férias e rescisões a pagar
+        {"095", "2.1.3.03"}};                                         // mensalidade sindical
+    for (const DemoRow& r : chartRows) {
+        if (r.table != QLatin1String("HISTFP")) continue;
+        QString code;
+        int kind = -1;
+        for (const auto& [field, value] : r.values) {
+            if (field == QLatin1String("HCODIGO")) code = value.toString();
+            if (field == QLatin1String("HPRODESC")) kind = value.toInt();
+        }
+        if (kind == 1) {
+            map(code, "*", "3.1.1.01", "2.1.2.01");
+        } else if (kind == 0 || code == QLatin1String("087")) {
+            // The termination's net is paid out of the month's salaries.
+            map(code, "*", "2.1.2.01", deductionAccounts.value(code, "2.1.3.09"));
+        }
+    }
+    map("001", "PROD", "3.2.1.01", "2.1.2.01", "SALARIOS DA PRODUCAO");
+    map("EMP", "*", "3.1.1.10", "2.1.3.01", "INSS EMPRESA E RAT");
+    map("TER", "*", "3.1.1.11", "2.1.3.01", "INSS TERCEIROS");
+    map("FGT", "*", "3.1.1.12", "2.1.3.04", "FGTS DO MES");
+    return rows;
+}
+
+} // namespace
+
 QList<DemoRow> commonCompanyRows() {
     QList<DemoRow> rows;
     // 2013 contribution tables.
@@ -300,6 +342,7 @@ QList<DemoRow> commonCompanyRows() {
                              {"NUMERO", "100"}, {"CIDADE", "SAO PAULO"}, {"BAIRRO", "CENTRO"}, {"UF", "SP"},
                              {"CEP", "01001000"}, {"DDDFONE", "11"}, {"FONE", "32221000"}, {"TIPO", "1"},
                              {"CGC", "44555666000181"}, {"CONTATO", "MARIA CONTADORA"}, {"E_MAIL", "folha@contabil.example"}});
+    rows += accountingMapRows(rows);
     return rows;
 }
 
@@ -606,6 +649,12 @@ QList<DemoRow> employeeRows(int company) {
         case 22: extra = {{"COD_DISSID", 15}, {"HISTO1", 98}, {"HISTO2", 99}}; break;
         case 23: extra = {{"AD_QUINZ", 1}, {"PERC_ADI", "40"}}; break;
         }
+        // Pay statements by e-mail: everyone but Emílio (5) has an address
+        // (example domains only: nothing real ever receives them).
+        if (e.code != 5)
+            extra << qMakePair(QStringLiteral("EMAIL"),
+                               QVariant(QStringLiteral("func%1@%2").arg(e.code, 2, 10, QLatin1Char('0'))
+                                            .arg(e.code % 2 ? QStringLiteral("example.com") : QStringLiteral("example.org"))));
         rows += employee(e, extra);
     }
     // Dependants: children under 14 for the family allowance and income tax.

@@ -1,6 +1,7 @@
 #include "ServerSettings.h"
 
 #include "IniFile.h"
+#include "OwnerOnlyFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,15 +171,11 @@ ServerSettings ConnectServer(const Installation& inst, const QString& connection
     QDir().mkpath(inst.programDir());
     if (!password.isEmpty()) {
         // Written before the first connection, which reads it.
-        QFile f(pass);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw DbError(QStringLiteral("Não foi possível gravar %1").arg(pass));
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         const QString line = QStringLiteral("*:*:%1:%2:%3\n")
                                  .arg(pgpassEscape(s.database), s.user.isEmpty() ? QStringLiteral("*") : pgpassEscape(s.user),
                                       pgpassEscape(password));
-        f.write(line.toUtf8());
-        f.close();
+        if (!WriteOwnerOnlyFile(pass, line.toUtf8()))
+            throw DbError(QStringLiteral("Não foi possível gravar %1").arg(pass));
         s.passwordFile = pass;
     } else if (QFileInfo::exists(pass)) {
         s.passwordFile = pass;

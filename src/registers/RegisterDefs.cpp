@@ -124,6 +124,17 @@ QList<RegisterDef> buildDefs() {
         d.keyEditable = QLatin1String(screen) == QLatin1String("TfoCadOcorrenc");
         defs << d;
     }
+    {
+        // The accounts of the payroll's entries: the item and the cost
+        // centre ("*" for every centre) are typed.
+        RegisterDef d = reg("TfoCadContasContabeis", "CONTAFP", "Contas Contábeis da Folha", "ITEM",
+                            "Inclusão de conta contábil da folha |Item: ",
+                            {{"", "ITEM"}, {"|C.Custo: ", "CENTCUSTO"}, {"|Débito: ", "CONTA_DEB"},
+                             {"|Crédito: ", "CONTA_CRE"}},
+                            "Contas Contábeis da Folha:");
+        d.keyEditable = true;
+        defs << d;
+    }
     return defs;
 }
 

@@ -91,6 +91,7 @@ PayStatement statementOf(const Record& r) {
     s.copy = r.integer(QStringLiteral("Func_Copia"));
     s.employeeName = r.text(QStringLiteral("Func_Nome"));
     s.employeePhone = r.text(QStringLiteral("Func_Telefone"));
+    s.employeeEmail = r.text(QStringLiteral("Func_Email")).trimmed();
     s.admission = r.date(QStringLiteral("Func_DtAdmissao"));
     s.jobName = r.text(QStringLiteral("Func_Cargo"));
     s.companyName = r.text(QStringLiteral("Filial_Nome"));
@@ -303,7 +304,7 @@ PayStatementSummary BuildPayStatements(Database& company, Database& tmpDb, UserI
         Record statement = statements.newRecord();
         statement.set(QStringLiteral("Func_Cod"), code)
             .set(QStringLiteral("Func_Nome"), fit(employee.text(QStringLiteral("NOME")), 60))
-            .set(QStringLiteral("Func_Email"), QString())
+            .set(QStringLiteral("Func_Email"), fit(employee.text(QStringLiteral("EMAIL")).trimmed(), 60))
             .set(QStringLiteral("Func_Telefone"), fit(employee.text(QStringLiteral("FONE")), 20))
             .set(QStringLiteral("Func_Cargo"), fit(job, 20))
             .set(QStringLiteral("Filial_Nome"), companyName)

@@ -78,6 +78,7 @@ struct PayStatement {
     int copy = 1;
     QString employeeName;
     QString employeePhone;
+    QString employeeEmail; // the register's EMAIL, blank when he has none
     QDate admission;
     QString jobName;
     QString companyName;

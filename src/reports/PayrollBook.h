@@ -11,6 +11,8 @@
 #include "Fixed.h"
 #include "TextReport.h"
 
+#include <map>
+#include <QDate>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -62,6 +64,10 @@ struct PayrollBookOptions {
     OtherOperation otherOperation = OtherOperation::Ignore;
     Fixed interest;
     QStringList observations;
+    // Another competence than the branch's (its DATA_FOLHA), and another
+    // sheet than its TIPO_FOL; invalid / empty: the branch's.
+    QDate competence;
+    QString sheet;
 };
 
 // The captions of the range fields for an order ("Codigo Inicial:",
@@ -99,11 +105,23 @@ struct BookTotals {
     BookInssFigures inss;
 };
 
+// An event's amount in the book for one cost centre: what the summary's
+// columns add up, by the employees' CENTCUSTO (the accounting entries).
+struct BookEventTotal {
+    QString code;
+    QString name;
+    QString costCentre;
+    int kind = -1; // as the book counts it: 1 earning, 0 deduction, 2 base
+    Fixed value;
+};
+
 struct PayrollBookResult {
     int employees = 0;          // employees printed
     int groups = 0;             // listings with their own summary
     QList<int> groupCategories; // the category of each listing (split by category)
     BookTotals general;
+    // Every event of the book by cost centre, in code and centre order.
+    std::map<std::pair<QString, QString>, BookEventTotal> eventTotals;
     bool cancelled = false;
 };
 

@@ -117,6 +117,12 @@ void BookComposer::printEmployee(const Record& e, const std::vector<Record>& row
         // the month whatever the event's kind: the month's stored totals
         // (and the pay statement) count it so.
         const int kind = !terminationNet.isEmpty() && code == terminationNet ? 0 : info->kind;
+        if (kind >= 0 && kind <= 2) {
+            const QString centre = e.text(QStringLiteral("CENTCUSTO")).trimmed();
+            BookEventTotal& total = result_.eventTotals[{code, centre}];
+            if (total.code.isEmpty()) total = {code, info->name, centre, kind, Fixed()};
+            total.value += value;
+        }
         switch (kind) {
         case 1:
             earnings.push_back({code, info->name, reference, value});

@@ -41,11 +41,11 @@ void BookComposer::readBranch() {
     auto branch = Table(db_, QStringLiteral("Filial")).find({o_.branchCode});
     if (!branch || !branch->date(QStringLiteral("DATA_FOLHA")).isValid())
         throw UserError(QStringLiteral("Filial %1 não cadastrada ou sem data da folha").arg(o_.branchCode));
-    const QDate date = branch->date(QStringLiteral("DATA_FOLHA"));
+    const QDate date = o_.competence.isValid() ? o_.competence : branch->date(QStringLiteral("DATA_FOLHA"));
     const QString competence = CompetenceOfDate(date);
     year_ = competence.left(4);
     month_ = competence.mid(4, 2);
-    sheet_ = branch->text(QStringLiteral("TIPO_FOL")).trimmed();
+    sheet_ = o_.sheet.isEmpty() ? branch->text(QStringLiteral("TIPO_FOL")).trimmed() : o_.sheet;
     subtitle_ = BookSubtitle(date);
     // The employer rate, adjusted by the accident-prevention factor.
     const Fixed rate = branch->number(QStringLiteral("PER_GRPS17"));

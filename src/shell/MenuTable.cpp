@@ -40,6 +40,9 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Folha")}, QStringLiteral("Cálculo Adiantamento"), QStringLiteral("TfoCalcAdiantamento"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Cálculo da Folha"), QStringLiteral("TfoCalculosFolha"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Descalcular"), QStringLiteral("TfoDescalcularFolha"), Mode::Modal},
+        // The accounting entries and their accounts: Cadastros has no letter left.
+        {{QStringLiteral("Folha")}, QStringLiteral("Contas Contábeis"), QStringLiteral("TfoCadContasContabeis"), Mode::NonModal},
+        {{QStringLiteral("Folha")}, QStringLiteral("Lançamentos Contábeis"), QStringLiteral("TfoLancContabeis"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("Feriados da Filial"), QStringLiteral("TfoCadFeriados"), Mode::NonModal},
         {{QStringLiteral("Folha")}, QStringLiteral("13º Salário"), QStringLiteral("TfoCalc13Medias"), Mode::Modal},
         {{QStringLiteral("Folha")}, QStringLiteral("Férias"), QStringLiteral("TfoCalcFeriasMedias"), Mode::NonModal},

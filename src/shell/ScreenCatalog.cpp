@@ -12,6 +12,7 @@
 #include "TfoMenuFolha.h"
 #include "TfoEmiFolhadePagamento.h"
 #include "TfoRelEnvelope.h"
+#include "TfoLancContabeis.h"
 #include "TfoRelListagem.h"
 #include "TfoRelRegiFun.h"
 #include "TfoRelDocumento.h"
@@ -48,6 +49,7 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TfoEsocial"), &TfoEsocial::createForGrab);
     add(QStringLiteral("TfoEmiFolhadePagamento"), &TfoEmiFolhadePagamento::create);
     add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
+    add(QStringLiteral("TfoLancContabeis"), &TfoLancContabeis::createForGrab);
     add(QStringLiteral("TfoRelRegiFun"), &TfoRelRegiFun::create);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });
     TfoRelDocumento::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });

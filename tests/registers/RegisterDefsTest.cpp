@@ -154,7 +154,8 @@ TEST(RegisterDefs, TwentyRegistersAndTheEventsScreensNameRegistryTablesAndFields
                                  "TfoCadFuncionarios", "TfoCadHistAfastamento", "TfoCadHistFolhaPag", "TfoCadLinhas",
                                  "TfoCadOcorrenFixa", "TfoCadPlantoes", "TfoCadResponsavel", "TfoCadSindicatos",
                                  "TfoCadTomador", "TfoCadAfastFun", "TfoCadFeriados", "TfoCadTabelas", "TfoCadFuncTomador",
-                                 "TfoCadMovPlant", "TfoCadSefip", "TfoCadFilial", "TfoCadOcorrenc", "TfoConsOcorrenc"};
+                                 "TfoCadMovPlant", "TfoCadSefip", "TfoCadFilial", "TfoCadOcorrenc", "TfoConsOcorrenc",
+                                 "TfoCadContasContabeis"};
     QStringList got;
     for (const auto& d : RegisterDefs()) got << d.screen;
     EXPECT_EQ(got, screens);
@@ -168,7 +169,7 @@ TEST(RegisterDefs, TwentyRegistersAndTheEventsScreensNameRegistryTablesAndFields
         }
         for (const auto& a : d.auditFields) EXPECT_NE(t->field(a.field), nullptr) << a.field.toStdString();
         EXPECT_TRUE(d.listTitle.startsWith("Relatório de "));
-        EXPECT_EQ(d.keyEditable, d.screen == "TfoCadFuncTomador" || d.screen == "TfoCadFeriados" || d.screen == "TfoCadMovPlant" || d.screen == "TfoCadOcorrenc");
+        EXPECT_EQ(d.keyEditable, d.screen == "TfoCadFuncTomador" || d.screen == "TfoCadFeriados" || d.screen == "TfoCadMovPlant" || d.screen == "TfoCadOcorrenc" || d.screen == "TfoCadContasContabeis");
     }
     EXPECT_EQ(FindRegister("TfoCadNada"), nullptr);
 }

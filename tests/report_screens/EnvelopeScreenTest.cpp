@@ -1,10 +1,14 @@
 // The screen of the pay statements: its fields, the lookups, the remembered
-// range, "Gerar" into the preview and into a PDF equal to the engine's.
+// range, "Gerar" into the preview and into a PDF equal to the engine's;
+// "Enviar por e-mail", and the accounting entries' screen on the same month.
 #include "TfoRelEnvelope.h"
+#include "TfoLancContabeis.h"
 
 #include "DemoCompany.h"
 #include "EmployeeChoice.h"
 #include "JobScreen.h"
+#include "MailSettings.h"
+#include "PayslipMail.h"
 #include "PayrollRun.h"
 #include "PayStatementPainter.h"
 #include "QtUserInterface.h"
@@ -216,3 +220,66 @@ TEST_F(EnvelopeScreen, GerarShowsThePreviewOfEveryActiveEmployee) {
 }
 
 } // namespace
+
+// "Enviar por e-mail": refused with a clear message until the mail server is
+// configured; then it says how many statements would go, asks (the boxes
+// here answer OK), sends, and shows the failures at the end: a server that
+// does not answer fails every message, each logged with the reason.
+TEST_F(EnvelopeScreen, TheEmailButtonAsksSendsAndShowsTheFailures) {
+    TfoRelEnvelope screen(*session, ui);
+    auto* button = screen.findChild<QPushButton*>("BotaoEmail");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("Enviar por e-mail"));
+    screen.range()->findChild<QLineEdit*>("eFtCodInicial")->setText("000001");
+    screen.range()->findChild<QLineEdit*>("eFtCodFinal")->setText("000002");
+    EXPECT_FALSE(screen.BotaoEmailClick());
+    ASSERT_EQ(ui.boxes.size(), 1);
+    EXPECT_TRUE(ui.boxes.first().startsWith("Configure o envio de e-mail")) << ui.boxes.first().toStdString();
+
+    MailSettings s;
+    s.server = "127.0.0.1";
+    s.port = 1; // nothing listens there
+    s.sender = "folha@escritorio.example";
+    WriteMailSettings(session->installation().programFile("CfgFolha.ini"), s);
+    ui.boxes.clear();
+    EXPECT_FALSE(screen.BotaoEmailClick());
+    ASSERT_GE(ui.boxes.size(), 2) << ui.boxes.join('\n').toStdString();
+    EXPECT_EQ(ui.boxes.first(), QStringLiteral("Enviar 2 demonstrativo(s) de 04/2013 por e-mail para 127.0.0.1?"));
+    EXPECT_TRUE(ui.boxes.last().startsWith("Demonstrativos de 04/2013 por e-mail: 0 enviado(s), 2 com falha."))
+        << ui.boxes.last().toStdString();
+    EXPECT_TRUE(ui.boxes.last().contains("000002 BRUNA COSTA OLIVEIRA: ")) << ui.boxes.last().toStdString();
+    const auto log = PayslipMailLog(session->folha(), "201304", "F");
+    ASSERT_EQ(log.size(), 2u);
+    for (const auto& row : log) {
+        EXPECT_EQ(row.result, QStringLiteral("F"));
+        EXPECT_FALSE(row.answer.isEmpty());
+    }
+}
+
+// Folha > Lançamentos Contábeis: opens on the branch's competence, writes
+// the CSV of the month (the summary's destination is the print set-up's,
+// not opened here) and refuses a competence that is none.
+TEST_F(EnvelopeScreen, TheAccountingScreenWritesTheMonthsEntries) {
+    std::unique_ptr<QWidget> w(ScreenCatalog::instance().create("TfoLancContabeis", *session, ui, nullptr));
+    auto* screen = qobject_cast<TfoLancContabeis*>(w.get());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Zorvan - Lançamentos Contábeis:"));
+    EXPECT_EQ(screen->competenceField()->text(), QStringLiteral("04/2013"));
+    screen->fileField()->setText(d.file("lancamentos.csv"));
+    ASSERT_TRUE(screen->BotaoImprimirClick(false)) << ui.boxes.join('\n').toStdString();
+    ASSERT_TRUE(screen->lastRun().has_value());
+    EXPECT_TRUE(screen->lastRun()->unmapped.empty());
+    EXPECT_EQ(screen->lastRun()->earnings, screen->lastRun()->book.earnings);
+    QFile csv(d.file("lancamentos.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readLine(), QByteArray("data;debito;credito;valor;historico;centro_custo\r\n"));
+    EXPECT_EQ(ui.boxes.last(), QStringLiteral("%1 lançamento(s) gravado(s) em %2.")
+                                   .arg(screen->lastRun()->entries.size())
+                                   .arg(d.file("lancamentos.csv")));
+
+    screen->competenceField()->setText("13/2013");
+    ui.boxes.clear();
+    EXPECT_FALSE(screen->BotaoImprimirClick(false));
+    ASSERT_EQ(ui.boxes.size(), 1);
+    EXPECT_EQ(ui.boxes.first(), QStringLiteral("Competência inválida: 13/2013 (use MM/AAAA)"));
+}

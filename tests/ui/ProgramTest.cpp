@@ -30,12 +30,12 @@ TEST(Program, ListsEveryScreenOfTheMenu) {
     ProgramRun r = runProgram({"--list-screens"});
     EXPECT_EQ(r.code, 0);
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 69);
-    EXPECT_EQ(lines[64], QStringLiteral("Utilitários > eSocial\tTfoEsocial\tmodal\tpronta"));
-    EXPECT_EQ(lines[67], QStringLiteral("Utilitários > Cópia de Segurança\tTfoCopiaSeguranca\tmodal\tpronta"));
-    EXPECT_EQ(lines[68], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
-    EXPECT_EQ(lines[61], QStringLiteral("Utilitários > Arquivo de Pagamento (Banco)\tTfoArquivoBanco\tmodal\tpronta"));
-    EXPECT_EQ(lines[62], QStringLiteral("Utilitários > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
+    ASSERT_EQ(lines.size(), 71);
+    EXPECT_EQ(lines[66], QStringLiteral("Utilitários > eSocial\tTfoEsocial\tmodal\tpronta"));
+    EXPECT_EQ(lines[69], QStringLiteral("Utilitários > Cópia de Segurança\tTfoCopiaSeguranca\tmodal\tpronta"));
+    EXPECT_EQ(lines[70], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
+    EXPECT_EQ(lines[63], QStringLiteral("Utilitários > Arquivo de Pagamento (Banco)\tTfoArquivoBanco\tmodal\tpronta"));
+    EXPECT_EQ(lines[64], QStringLiteral("Utilitários > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
 }
 
 TEST(Program, GrabsTheSignInAndTheMenuAfterSigningIn) {

@@ -245,7 +245,7 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
         return w;
     });
     TfoMenuFolha menu(*session, ui);
-    ASSERT_EQ(MenuEntries().size(), 68);
+    ASSERT_EQ(MenuEntries().size(), 70);
     for (const auto& e : MenuEntries()) {
         QAction* a = menu.action(e.path());
         ASSERT_NE(a, nullptr) << e.path().toStdString();
@@ -282,12 +282,14 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
 
 TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     const QStringList lines = ScreenListing();
-    ASSERT_EQ(lines.size(), 68);
+    ASSERT_EQ(lines.size(), 70);
     EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\tpronta"));
     EXPECT_EQ(lines[24], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\tpronta"));
-    EXPECT_EQ(lines[29], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\tpronta"));
-    EXPECT_EQ(lines[45], QStringLiteral("Relatórios > Cadastro > Históricos da Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
-    EXPECT_EQ(lines[65], QStringLiteral("Utilitários > Importar Dados (Paradox)\tTfoImportaParadox\tmodal\tpronta"));
+    EXPECT_EQ(lines[25], QStringLiteral("Folha > Contas Contábeis\tTfoCadContasContabeis\tnão-modal\tpronta"));
+    EXPECT_EQ(lines[26], QStringLiteral("Folha > Lançamentos Contábeis\tTfoLancContabeis\tnão-modal\tpronta"));
+    EXPECT_EQ(lines[31], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\tpronta"));
+    EXPECT_EQ(lines[47], QStringLiteral("Relatórios > Cadastro > Históricos da Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
+    EXPECT_EQ(lines[67], QStringLiteral("Utilitários > Importar Dados (Paradox)\tTfoImportaParadox\tmodal\tpronta"));
     EXPECT_EQ(lines.last(), QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
 }
 

@@ -210,6 +210,36 @@ std::vector<TableDef> otherRegisterTables() {
         b.key({"Seq"});
         t.push_back(b.build());
     }
+
+    // Pay statements sent by e-mail: the latest attempt for each employee of
+    // a competence and sheet, with the server's answer. Sending again skips
+    // the rows marked sent.
+    t.push_back(TableBuilder("ENVIOMAIL", "ENVIOMAIL.db", Scope::Company, "Envio de Demonstrativos por E-mail")
+                    .text("COMPET", 6, "Competência")
+                    .text("TIPOFOLHA", 1, "Folha")
+                    .text("CODFUN", 6, "Funcionário")
+                    .text("EMAIL", 60, "E-mail")
+                    .text("MOMENTO", 19, "Data e Hora")
+                    .text("RESULTADO", 1, "Resultado")
+                    .shortInt("TENTATIVAS", "Tentativas")
+                    .text("RESPOSTA", 250, "Resposta do Servidor")
+                    .codes("RESULTADO", {{"E", "E - Enviado"}, {"F", "F - Falhou"}})
+                    .key({"COMPET", "TIPOFOLHA", "CODFUN"})
+                    .build());
+
+    // The accounts of the payroll's entries: an event (or a charge: EMP the
+    // employer's INSS with the RAT, TER third parties, FGT the FGTS), for a
+    // cost centre or, "*", for every centre without a row of its own.
+    t.push_back(TableBuilder("CONTAFP", "CONTAFP.db", Scope::Company, "Contas Contábeis da Folha")
+                    .noun("Conta contábil")
+                    .text("ITEM", 3, "Histórico / Encargo")
+                    .text("CENTCUSTO", 10, "Centro de Custo")
+                    .text("CONTA_DEB", 20, "Conta Débito")
+                    .text("CONTA_CRE", 20, "Conta Crédito")
+                    .text("HISTORICO", 40, "Histórico Contábil")
+                    .mandatory({"CONTA_DEB", "CONTA_CRE"})
+                    .key({"ITEM", "CENTCUSTO"})
+                    .build());
     return t;
 }
 

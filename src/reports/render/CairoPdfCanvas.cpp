@@ -134,6 +134,7 @@ UserError fontMissing() {
 // is abandoned) nothing more is written.
 struct Output {
     QFile file;
+    QByteArray* memory = nullptr; // the document kept in memory instead of a file
     bool failed = false;
     bool abandoned = false;
 };
@@ -141,6 +142,10 @@ struct Output {
 cairo_status_t writeOutput(void* closure, const unsigned char* data, unsigned int length) {
     auto* out = static_cast<Output*>(closure);
     if (out->failed || out->abandoned) return CAIRO_STATUS_WRITE_ERROR;
+    if (out->memory) {
+        out->memory->append(reinterpret_cast<const char*>(data), qsizetype(length));
+        return CAIRO_STATUS_SUCCESS;
+    }
     if (out->file.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length)) {
         out->failed = true;
         return CAIRO_STATUS_WRITE_ERROR;
@@ -281,6 +286,10 @@ struct CairoPdfCanvas::Impl {
     [[noreturn]] void fail() {
         out.abandoned = true;
         release();
+        if (out.memory) {
+            out.memory->clear();
+            throw UserError(QStringLiteral("Não foi possível compor o PDF."));
+        }
         QString message;
         if (out.file.error() != QFileDevice::NoError)
             message = FileErrorText(out.file, path);
@@ -298,7 +307,18 @@ CairoPdfCanvas::CairoPdfCanvas(const QString& path, Orientation orientation, con
     d_->path = path;
     d_->out.file.setFileName(path);
     if (!d_->out.file.open(QIODevice::WriteOnly)) throw UserError(FileErrorText(d_->out.file, path));
+    init(orientation, title, creator);
+}
 
+CairoPdfCanvas::CairoPdfCanvas(QByteArray& memory, Orientation orientation, const QString& title,
+                               const QString& creator)
+    : d_(std::make_unique<Impl>()) {
+    memory.clear();
+    d_->out.memory = &memory;
+    init(orientation, title, creator);
+}
+
+void CairoPdfCanvas::init(Orientation orientation, const QString& title, const QString& creator) {
     // The page and its printable area as Qt lays them out.
     const QPageLayout layout(QPageSize(QPageSize::A4),
                              orientation == Orientation::Portrait ? QPageLayout::Portrait : QPageLayout::Landscape,
@@ -333,6 +353,10 @@ CairoPdfCanvas::~CairoPdfCanvas() {
     if (d_->finished) return;
     d_->out.abandoned = true;
     d_->release();
+    if (d_->out.memory) {
+        d_->out.memory->clear();
+        return;
+    }
     d_->out.file.close();
     if (QFileInfo(d_->path).isFile()) QFile::remove(d_->path);
 }
@@ -391,9 +415,11 @@ void CairoPdfCanvas::finish() {
     if (status != CAIRO_STATUS_SUCCESS || d_->out.failed) d_->fail();
     cairo_surface_destroy(d_->surface);
     d_->surface = nullptr;
-    if (!d_->out.file.flush()) d_->fail();
-    d_->out.file.close();
-    if (d_->out.file.error() != QFileDevice::NoError) d_->fail();
+    if (!d_->out.memory) {
+        if (!d_->out.file.flush()) d_->fail();
+        d_->out.file.close();
+        if (d_->out.file.error() != QFileDevice::NoError) d_->fail();
+    }
     d_->release();
     d_->finished = true;
 }

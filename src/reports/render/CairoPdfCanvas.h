@@ -12,6 +12,8 @@
 
 #include <memory>
 
+#include <QByteArray>
+
 namespace folha {
 
 class CairoPdfCanvas : public PageCanvas {
@@ -19,6 +21,9 @@ public:
     // Opens `path` for writing: throws UserError saying why it cannot be.
     // A document not finished is removed again.
     CairoPdfCanvas(const QString& path, Orientation orientation, const QString& title, const QString& creator);
+    // Writes the document into `memory` (emptied first) instead of a file;
+    // a document not finished leaves it empty.
+    CairoPdfCanvas(QByteArray& memory, Orientation orientation, const QString& title, const QString& creator);
     ~CairoPdfCanvas() override;
     CairoPdfCanvas(const CairoPdfCanvas&) = delete;
     CairoPdfCanvas& operator=(const CairoPdfCanvas&) = delete;
@@ -42,6 +47,7 @@ public:
     static CanvasFontMetrics FontMetricsAt(double points, bool bold, double dpi);
 
 private:
+    void init(Orientation orientation, const QString& title, const QString& creator);
     struct Impl;
     std::unique_ptr<Impl> d_;
 };

@@ -316,6 +316,18 @@ PayStatementFiles WritePayStatementsPdf(Database& tmpDb, Database& company, Stat
     return result;
 }
 
+QByteArray PayStatementPdfInMemory(const std::vector<PayStatement>& statements) {
+    QByteArray pdf;
+    {
+        CairoPdfCanvas canvas(pdf, PageCanvas::Orientation::Portrait, DocumentTitle,
+                              QStringLiteral("FOLHA DE PAGAMENTO"));
+        PayStatementPainter painter(canvas);
+        for (const PayStatement& s : statements) painter.paint(s);
+        painter.finish();
+    }
+    return pdf;
+}
+
 PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, StatementOrder order,
                                           const QString& folder, const std::optional<StatementTrailAnnex>& annex) {
     PayStatementFiles result;

@@ -79,6 +79,11 @@ PayStatementFiles WritePayStatementsPdf(Database& tmpDb, Database& company, Stat
 // StatementFileName.
 PayStatementFiles WritePayStatementsSplit(Database& tmpDb, Database& company, StatementOrder order,
                                           const QString& folder, const std::optional<StatementTrailAnnex>& annex = {});
+// One employee's statements (his copies in `statements`, each with its
+// continuations) as a PDF held in memory, drawn by the same layout as the
+// files: the e-mailed statement never touches the disk unprotected.
+// Throws UserError when the PDF cannot be composed.
+QByteArray PayStatementPdfInMemory(const std::vector<PayStatement>& statements);
 // Every statement of the work tables drawn with `painter` (the preview and
 // the printer), each employee's annex after his statements with `annex`.
 // Returns the number of statements.

@@ -1,7 +1,9 @@
 #include "TfoRelEnvelope.h"
 
 #include "JobScreen.h"
+#include "MailSettings.h"
 #include "PayStatementPainter.h"
+#include "PayslipMail.h"
 #include "Session.h"
 #include "UserInterface.h"
 
@@ -49,12 +51,17 @@ TfoRelEnvelope::TfoRelEnvelope(Session& session, UserInterface& ui, QWidget* par
     generate_ = new QPushButton(QStringLiteral("Gerar"), this);
     generate_->setObjectName(QStringLiteral("BotaoGerar"));
     generate_->setDefault(true);
+    email_ = new QPushButton(QStringLiteral("Enviar por e-mail"), this);
+    email_->setObjectName(QStringLiteral("BotaoEmail"));
+    email_->setToolTip(QStringLiteral("Cada funcionário com e-mail no cadastro recebe o seu demonstrativo em PDF "
+                                      "protegido por senha; reenviar manda só aos que falharam."));
     close_ = new QPushButton(QStringLiteral("Fechar"), this);
     close_->setObjectName(QStringLiteral("BotaoFechar"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(generate_);
+    buttons->addWidget(email_);
     buttons->addWidget(close_);
     auto* main = new QVBoxLayout(this);
     main->addWidget(range_);
@@ -63,6 +70,7 @@ TfoRelEnvelope::TfoRelEnvelope(Session& session, UserInterface& ui, QWidget* par
     main->addLayout(buttons);
 
     connect(generate_, &QPushButton::clicked, this, [this] { BotaoGerarClick(); });
+    connect(email_, &QPushButton::clicked, this, [this] { BotaoEmailClick(); });
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
     range_->restore(ScreenName);
 }
@@ -114,6 +122,70 @@ bool TfoRelEnvelope::BotaoGerarClick(const QString& pdfPath) {
     }
     generate_->setEnabled(true);
     return done;
+}
+
+bool TfoRelEnvelope::BotaoEmailClick() {
+    const UiOwner owner(ui_, this);
+    PayslipMailOptions options;
+    try {
+        options.statements.firstEmployee = range_->firstCode();
+        options.statements.lastEmployee = range_->lastCode();
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+        return false;
+    }
+    options.statements.branchCode = CurrentBranchKey(session_);
+    options.statements.message1 = messages_[0]->text();
+    options.statements.message2 = messages_[1]->text();
+    options.statements.message3 = messages_[2]->text();
+    range_->remember(ScreenName);
+
+    email_->setEnabled(false);
+    bool sent = false;
+    try {
+        const MailSettings settings =
+            ReadMailSettings(session_.installation().programFile(QStringLiteral("CfgFolha.ini")));
+        if (!settings.configured())
+            throw UserError(QStringLiteral("Configure o envio de e-mail: servidor e remetente em [Email] do CfgFolha.ini."));
+        // First what would go, then the question.
+        PayslipMailResult trial;
+        {
+            ui::JobUi jobUi(ui_, nullptr, nullptr);
+            trial = SendPayslipsByEmail(session_.folha(), session_.tmpDb(), jobUi, settings, {}, options);
+        }
+        const QString period = trial.competence.mid(4, 2) + QLatin1Char('/') + trial.competence.left(4);
+        if (trial.pending == 0) {
+            ui_.message(MessageKind::Information,
+                        QStringLiteral("Nenhum demonstrativo a enviar de %1 (%2 já enviado(s) ou sem e-mail).")
+                            .arg(period)
+                            .arg(trial.skipped));
+        } else if (ui_.question(QStringLiteral("Enviar %1 demonstrativo(s) de %2 por e-mail para %3?")
+                                    .arg(trial.pending)
+                                    .arg(period, settings.server))) {
+            options.send = true;
+            const QString password = ReadMailPassword(session_.installation());
+            PayslipMailResult r;
+            {
+                ui::JobUi jobUi(ui_, nullptr, nullptr);
+                const UiRun run(jobUi, QStringLiteral("Envio dos demonstrativos por e-mail"));
+                r = SendPayslipsByEmail(session_.folha(), session_.tmpDb(), jobUi, settings, password, options);
+            }
+            QString text = QStringLiteral("Demonstrativos de %1 por e-mail: %2 enviado(s), %3 com falha%4.")
+                               .arg(period)
+                               .arg(r.sent)
+                               .arg(r.failed)
+                               .arg(r.cancelled ? QStringLiteral(" (interrompido)") : QString());
+            for (const MailRecipient& m : r.recipients)
+                if (m.outcome == MailOutcome::Failed)
+                    text += QStringLiteral("\n%1 %2: %3").arg(m.code, m.name, m.answer);
+            ui_.message(r.failed > 0 ? MessageKind::Warning : MessageKind::Information, text);
+            sent = r.sent > 0;
+        }
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+    }
+    email_->setEnabled(true);
+    return sent;
 }
 
 void TfoRelEnvelope::showPreview(StatementOrder order, const std::optional<StatementTrailAnnex>& annex) {

@@ -3,7 +3,8 @@
 // current payroll. The employee range with its lookups (remembered), the
 // print order, the three messages, the annex of the calculation trail;
 // "Gerar" fills the statements and shows
-// them in a print preview, from which they are printed.
+// them in a print preview, from which they are printed; "Enviar por e-mail"
+// sends each employee of the range his own statement, protected by password.
 
 #include "PayStatements.h"
 
@@ -35,6 +36,11 @@ public:
     // the statements go into that PDF instead of the preview. Returns false
     // when a typed value was refused or the statements could not be made.
     bool BotaoGerarClick(const QString& pdfPath = {});
+    // "Enviar por e-mail": says how many statements would go, asks, and
+    // sends them with progress and cancel; the failures are shown at the end.
+    // Returns false when nothing was sent.
+    bool BotaoEmailClick();
+    QPushButton* emailButton() const { return email_; }
     // What the last "Gerar" filled.
     const std::optional<PayStatementSummary>& lastRun() const { return lastRun_; }
     // Pages the last preview or PDF drew.
@@ -59,6 +65,7 @@ private:
     QLineEdit* messages_[3];
     QCheckBox* trail_;
     QPushButton* generate_;
+    QPushButton* email_;
     QPushButton* close_;
     std::optional<PayStatementSummary> lastRun_;
     int lastPages_ = 0;
