@@ -8,6 +8,7 @@
 // with a receipt, rejected with messages, accepted with warnings, still
 // processing a given number of times, or the connection dropped.
 
+#include "Esocial.h"
 #include "Schemas.h"
 #include "TestCertificate.h"
 
@@ -251,10 +252,11 @@ private:
             const QByteArray xml = m.captured(2).toUtf8();
             static const QRegularExpression type(QStringLiteral("<(evt[A-Za-z]+)"));
             const QString root = type.match(m.captured(2)).captured(1);
-            const QString kind = root == QLatin1String("evtFechaEvPer") ? QStringLiteral("S-1299")
-                                 : root == QLatin1String("evtRemun")    ? QStringLiteral("S-1200")
-                                                                        : QString();
-            if (!kind.isEmpty()) {
+            QString kind;
+            for (const auto& k : folha::esocial::EventKinds())
+                if (root == QLatin1String(k.root)) kind = QLatin1String(k.type);
+            if (kind.isEmpty()) problems_ << m.captured(1) + ": evento desconhecido " + root;
+            else {
                 const QStringList ev = folha::esocial::ValidateEvent(xml, kind, folha::esocial::Signature::Required);
                 if (!ev.isEmpty()) problems_ << m.captured(1) + ": " + ev.join(QStringLiteral("; "));
             }

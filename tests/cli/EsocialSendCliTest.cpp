@@ -1,0 +1,114 @@
+// `folha esocial send|status|resend|import-totals` on the demo against the
+// stand-in of the eSocial web services on loopback: the competence sent,
+// one event rejected, its batch and messages shown, sent again and accepted.
+#include "FolhaProcess.h"
+#include "TempDir.h"
+#include "TestBackend.h"
+#include "../esocial/StandInServer.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using folha::test::FolhaRun;
+using folha::test::RunFolha;
+using folha::testing::StandInServer;
+
+namespace {
+
+class EsocialSendCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        pristine = new TempDir;
+        pristineDb = folha::testing::PrepareInstallation(pristine->path());
+        ready = RunFolha(pristine->path(), {"init", "--demo"}).status == 0;
+    }
+    static void TearDownTestSuite() {
+        delete pristine;
+        pristine = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(ready);
+        CopyFolder(pristine->path(), root.path());
+        if (!pristineDb.isEmpty())
+            folha::testing::WriteServerSettings(root.path(), folha::testing::NewServerDatabase(pristineDb));
+    }
+    FolhaRun run(const QStringList& args) {
+        return RunFolha(root.path(), args, {"FOLHA_CERT_PASSWORD=" + QString::fromLatin1(ca.password)});
+    }
+    QString endpoint() const { return server.sendUrl().section('/', 0, 2); }
+
+    static TempDir* pristine;
+    static QString pristineDb;
+    static bool ready;
+    TempDir root;
+    const folha::testing::TestAuthority& ca = folha::testing::Authority();
+    StandInServer server{ca};
+};
+
+TempDir* EsocialSendCli::pristine = nullptr;
+QString EsocialSendCli::pristineDb;
+bool EsocialSendCli::ready = false;
+
+TEST_F(EsocialSendCli, SendsShowsTheResultsAndResendsARejectedEvent) {
+    FolhaRun chosen = run({"esocial", "certificate", "--file", ca.clientPfx, "--ca-bundle", ca.caPem});
+    ASSERT_EQ(chosen.status, 0) << chosen.err.toStdString();
+    ASSERT_EQ(run({"esocial", "propose", "--company", "3"}).status, 0);
+    FolhaRun g = run({"esocial", "generate", "--company", "3", "--competence", "01/2026"});
+    ASSERT_EQ(g.status, 0) << g.out.toStdString() << g.err.toStdString();
+
+    FolhaRun listed = run({"esocial", "list", "--company", "3", "--competence", "01/2026", "--type", "1200"});
+    ASSERT_EQ(listed.status, 0);
+    const QString rejected = listed.out.split('\n', Qt::SkipEmptyParts).value(1).section(';', 0, 0);
+    ASSERT_TRUE(rejected.startsWith("ID1")) << listed.out.toStdString();
+    server.setOutcome(rejected, StandInServer::Outcome::Reject);
+
+    FolhaRun sent = run({"esocial", "send", "--company", "3", "--competence", "01/2026", "--endpoint", endpoint()});
+    EXPECT_EQ(sent.status, 1) << sent.out.toStdString() << sent.err.toStdString();
+    EXPECT_TRUE(sent.out.contains(", 1 rejeitado(s), 0 em processamento")) << sent.out.toStdString();
+    EXPECT_TRUE(sent.out.contains("S-1200 " + rejected + " rejeitado: Erro 1234 - O CPF informado não pertence a um trabalhador do empregador."))
+        << sent.out.toStdString();
+    EXPECT_EQ(server.problems(), QStringList());
+    const int received = int(server.eventsReceived().size());
+    EXPECT_GT(received, 1);
+
+    FolhaRun status = run({"esocial", "status", "--company", "3", "--competence", "01/2026"});
+    ASSERT_EQ(status.status, 0) << status.err.toStdString();
+    EXPECT_TRUE(status.out.startsWith("Lote;Grupo;Competência;Protocolo;Situação;Código;Enviado;Consultado;Eventos\n"))
+        << status.out.toStdString();
+    EXPECT_TRUE(status.out.contains(";1.2.202602.0000000000000000001;processado;201;")) << status.out.toStdString();
+    EXPECT_TRUE(status.out.contains("  " + rejected + ";S-1200;")) << status.out.toStdString();
+    EXPECT_TRUE(status.out.contains("    Erro 5678 - A rubrica informada não existe na tabela de rubricas.")) << status.out.toStdString();
+
+    // Nothing left to send: nothing goes.
+    FolhaRun again = run({"esocial", "send", "--company", "3", "--competence", "01/2026", "--endpoint", endpoint()});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(int(server.eventsReceived().size()), received);
+
+    FolhaRun marked = run({"esocial", "resend", rejected, "--company", "3"});
+    ASSERT_EQ(marked.status, 0) << marked.err.toStdString();
+    server.setOutcome(rejected, StandInServer::Outcome::Accept);
+    FolhaRun resent = run({"esocial", "send", "--company", "3", "--competence", "01/2026", "--endpoint", endpoint()});
+    EXPECT_EQ(resent.status, 0) << resent.out.toStdString() << resent.err.toStdString();
+    EXPECT_TRUE(resent.out.contains("1 lote(s) enviado(s) com 1 evento(s); 1 aceito(s)")) << resent.out.toStdString();
+    EXPECT_EQ(server.eventsReceived().size(), received + 1);
+    FolhaRun accepted = run({"esocial", "list", "--company", "3", "--competence", "01/2026", "--status", "rejeitado"});
+    EXPECT_EQ(accepted.status, 1);
+}
+
+TEST_F(EsocialSendCli, ConnectionRefusedLeavesEverythingToSendAgain) {
+    ASSERT_EQ(run({"esocial", "certificate", "--file", ca.clientPfx, "--ca-bundle", ca.caPem}).status, 0);
+    ASSERT_EQ(run({"esocial", "propose", "--company", "3"}).status, 0);
+    ASSERT_EQ(run({"esocial", "generate", "--company", "3", "--competence", "01/2026"}).status, 0);
+    server.dropNextSend();
+    FolhaRun dropped = run({"esocial", "send", "--company", "3", "--competence", "01/2026", "--endpoint", endpoint()});
+    EXPECT_EQ(dropped.status, 1);
+    EXPECT_TRUE(dropped.err.contains("A conexão com o eSocial caiu antes da resposta")) << dropped.err.toStdString();
+    FolhaRun listed = run({"esocial", "list", "--company", "3", "--competence", "01/2026", "--status", "enviado"});
+    EXPECT_EQ(listed.status, 1) << listed.out.toStdString();
+    FolhaRun status = run({"esocial", "status", "--company", "3"});
+    EXPECT_TRUE(status.out.contains("Nenhum lote enviado.")) << status.out.toStdString();
+}
+
+} // namespace
