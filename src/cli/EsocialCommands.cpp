@@ -7,6 +7,8 @@
 #include "ReportOutput.h"
 #include "Rubricas.h"
 #include "Signer.h"
+#include "Reconciliation.h"
+#include "ReportJob.h"
 #include "Transmission.h"
 
 #include "IniFile.h"
@@ -190,6 +192,42 @@ int importTotals(Context& c) {
         c.audit({QStringLiteral("E"), QStringLiteral("ESOCTOT"),
                  QStringLiteral("Totalizadores do eSocial importados de %1: %2").arg(dir).arg(stored)});
     return damaged ? 1 : 0;
+}
+
+// The government's totals against the payroll: the report to a file
+// (--format txt|pdf|html|xlsx --output FILE), or its lines on the screen.
+int reconcile(Context& c) {
+    const QString competence = competenceOption(c, true);
+    const bool toFile = c.args.has("--output") || c.args.has("--format");
+    ReportOutput out;
+    if (toFile) out = ReadReportOutput(c, {"txt", "pdf", "html", "xlsx"});
+    OpenReportCompany(c);
+    const ReconciliationResult r = Reconcile(c.session().folha(), competence.left(4).toInt(), competence.mid(5).toInt());
+    if (toFile) {
+        const PrintSettings settings = ReportPrintSettings(c, out);
+        ReportRequest request;
+        request.info = {QStringLiteral("Conferência dos Totalizadores do eSocial"), QStringLiteral("TfoEsocialConferencia")};
+        request.width = kReconciliationWidth;
+        request.pdfPath = QFileInfo(out.output).absoluteFilePath();
+        const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
+            ComposeReconciliation(report, r);
+            return true;
+        });
+        DeliverReport(c, out, result, request.info.reportName,
+                      QStringLiteral("Func.;Nome;Item;Folha;eSocial;Diferença"));
+    }
+    c.out << QStringLiteral("Conferência dos totalizadores do eSocial de %1: %2 funcionário(s)").arg(competenceText(competence)).arg(r.workers)
+          << Qt::endl;
+    if (!r.missing.isEmpty())
+        c.out << QStringLiteral("Não importados (não conferidos): %1").arg(r.missing.join(QStringLiteral(", "))) << Qt::endl;
+    if (r.divergences.empty()) {
+        c.out << QStringLiteral("Sem divergências") << Qt::endl;
+        return 0;
+    }
+    c.out << "Funcionário;Nome;Item;Folha;eSocial;Rubricas" << Qt::endl;
+    for (const Divergence& d : r.divergences)
+        c.out << QStringList{d.worker, d.name, d.item, d.payroll.toString(2), d.government.toString(2), d.rubricas}.join(';') << Qt::endl;
+    return 1;
 }
 
 // The certificate of the settings opened with its password, or none.
@@ -396,7 +434,7 @@ int propose(Context& c) {
 int cmdEsocial(Context& c) {
     const QString action = c.args.positional.value(0);
     static const QStringList actions = {"generate", "list", "show", "export", "certificate", "propose",
-                                        "send", "status", "resend", "import-totals"};
+                                        "send", "status", "resend", "import-totals", "reconcile"};
     if (!actions.contains(action))
         throw CliError{action.isEmpty() ? QStringLiteral("Informe a ação: %1").arg(actions.join(QStringLiteral(", ")))
                                         : QStringLiteral("Ação desconhecida: %1 (use %2)").arg(action, actions.join(QStringLiteral(", "))),
@@ -413,6 +451,7 @@ int cmdEsocial(Context& c) {
     if (action == QLatin1String("status")) return statusCommand(c);
     if (action == QLatin1String("resend")) return resend(c);
     if (action == QLatin1String("import-totals")) return importTotals(c);
+    if (action == QLatin1String("reconcile")) return reconcile(c);
     return certificate(c);
 }
 
@@ -421,10 +460,10 @@ int cmdEsocial(Context& c) {
 QList<Command> esocialCommands() {
     return {
         {"esocial",
-         "esocial \"generate|list|show|export|certificate|propose|send|status|resend|import-totals\" [\"ID|PASTA\"] "
+         "esocial \"generate|list|show|export|certificate|propose|send|status|resend|import-totals|reconcile\" [\"ID|PASTA\"] "
          "[--company C] [--branch B] "
          "[--competence MM/AAAA] [--status S] [--type T] [--employee CODIGO] [--all-versions] [--output PASTA] "
-         "[--file ARQUIVO.pfx] [--environment N] [--transmitter CNPJ] [--ca-bundle ARQUIVO.pem] [--endpoint URL]",
+         "[--file ARQUIVO.pfx] [--environment N] [--transmitter CNPJ] [--ca-bundle ARQUIVO.pem] [--endpoint URL] [--format F] [--output ARQUIVO] [--lines N] [--normal] [--portrait]",
          cmdEsocial},
     };
 }

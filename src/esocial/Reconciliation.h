@@ -1,0 +1,50 @@
+#pragma once
+// The government's totals of a month (S-5001, S-5002, S-5003, S-5011,
+// S-5013, as kept in ESOCTOT) against the payroll's own calculated rows:
+// the office's check before it issues the FGTS Digital guide and confirms
+// the DCTFWeb.
+
+#include "Database.h"
+#include "Fixed.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace folha {
+class TextReport;
+}
+
+namespace folha::esocial {
+
+// One item that differs.
+struct Divergence {
+    QString worker; // CODFUN; empty for the company's totals
+    QString name;   // the worker's name, or "Empresa"
+    QString cpf;
+    QString item;   // "Base INSS", "Contribuição INSS", "IRRF", "Base FGTS", "FGTS", …
+    Fixed payroll;
+    Fixed government;
+    QString rubricas; // the payroll's rows behind the item: "001 SALARIO 2500.00; …"
+};
+
+struct ReconciliationResult {
+    QString competence; // AAAA-MM
+    int workers = 0;    // workers compared
+    QStringList missing; // the kinds of totals not imported for the month ("S-5002")
+    std::vector<Divergence> divergences;
+};
+
+// Compares every worker with calculated rows in the competence (sheets F,
+// I, A and D) or with totals of it, and the company's totals. Kinds of
+// totals the month has none of are listed in `missing` and not compared.
+ReconciliationResult Reconcile(Database& db, int year, int month);
+
+// The report: each divergence with worker, item, payroll value, the
+// government's value and the rubricas behind it; "Sem divergências" when
+// there are none.
+void ComposeReconciliation(TextReport& report, const ReconciliationResult& r);
+inline constexpr int kReconciliationWidth = 132;
+
+} // namespace folha::esocial
