@@ -442,6 +442,17 @@ bool StoreTotals(Database& db, const QByteArray& xml, const QString& origin) {
     if (!errors.isEmpty())
         throw UserError(QStringLiteral("%1: o %2 não confere com o esquema; nada dele foi gravado.\n%3")
                             .arg(origin, QString::fromLatin1(kind->type), errors.join('\n')));
+    // Totals of another employer have no place in this company.
+    QString own;
+    try {
+        own = EmployerOf(db, 0, QString()).nrInsc;
+    } catch (const UserError&) {
+        // A company without a branch inscription: nothing to compare with.
+    }
+    const QString theirs = text(child(child(evt, "ideEmpregador"), "nrInsc"));
+    if (!own.isEmpty() && theirs != own)
+        throw UserError(QStringLiteral("%1: o %2 é do empregador %3, não desta empresa (%4); nada dele foi gravado.")
+                            .arg(origin, QString::fromLatin1(kind->type), theirs, own));
     const QString id = attribute(evt, "Id");
     db.ensureTable(Registry::instance().require(QStringLiteral("ESOCTOT")));
     auto q = db.exec(QStringLiteral("SELECT COUNT(*) FROM ESOCTOT WHERE ID = ?"), {id});

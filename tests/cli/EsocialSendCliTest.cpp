@@ -111,4 +111,50 @@ TEST_F(EsocialSendCli, ConnectionRefusedLeavesEverythingToSendAgain) {
     EXPECT_TRUE(status.out.contains("Nenhum lote enviado.")) << status.out.toStdString();
 }
 
+// Totals dropped in a folder: the good one kept, the damaged one named and
+// left out, the same folder again storing nothing new; the reconciliation
+// finds the company's INSS that differs, on the screen and in the report.
+TEST_F(EsocialSendCli, ImportsTotalsAndReconciles) {
+    TempDir in;
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(in.file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    const QByteArray cs =
+        "<eSocial xmlns=\"http://www.esocial.gov.br/schema/evt/evtCS/v_S_01_03_00\"><evtCS Id=\"ID1000030000000002026020509300000001\">"
+        "<ideEvento><indApuracao>1</indApuracao><perApur>2026-01</perApur></ideEvento><ideEmpregador><tpInsc>1</tpInsc><nrInsc>11444777</nrInsc>"
+        "</ideEmpregador><infoCS><nrRecArqBase>1.2.0000000000000000009</nrRecArqBase><indExistInfo>1</indExistInfo><infoCPSeg>"
+        "<vrDescCP>0.01</vrDescCP><vrCpSeg>0.01</vrCpSeg></infoCPSeg><infoContrib><classTrib>99</classTrib></infoContrib></infoCS></evtCS></eSocial>";
+    write("a-5011.xml", cs);
+    write("b-danificado.xml", cs.left(cs.size() - 40));
+    write("c-outro.xml", QByteArray(cs).replace("11444777", "12345678").replace("00000001\"", "00000002\""));
+    FolhaRun imported = run({"esocial", "import-totals", in.path(), "--company", "3"});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_TRUE(imported.out.contains("1 totalizador(es) gravado(s), 0 já importado(s), 2 com problema")) << imported.out.toStdString();
+    EXPECT_TRUE(imported.err.contains("c-outro.xml: o S-5011 é do empregador 12345678, não desta empresa (11444777); nada dele foi gravado."))
+        << imported.err.toStdString();
+    EXPECT_TRUE(imported.err.contains("b-danificado.xml: não é um XML do eSocial legível; nada dele foi gravado.")) << imported.err.toStdString();
+    QFile::remove(in.file("b-danificado.xml"));
+    QFile::remove(in.file("c-outro.xml"));
+    FolhaRun again = run({"esocial", "import-totals", in.path(), "--company", "3"});
+    EXPECT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains("0 totalizador(es) gravado(s), 1 já importado(s), 0 com problema")) << again.out.toStdString();
+
+    TempDir out;
+    FolhaRun rec = run({"esocial", "reconcile", "--company", "3", "--competence", "01/2026", "--format", "txt", "--output", out.file("conferencia.txt")});
+    EXPECT_EQ(rec.status, 1) << rec.err.toStdString();
+    EXPECT_TRUE(rec.out.contains("Não importados (não conferidos): S-5001, S-5002, S-5003, S-5013")) << rec.out.toStdString();
+    const QStringList lines = rec.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines.filter(";Empresa;").size(), 1) << rec.out.toStdString();
+    EXPECT_TRUE(lines.filter(";Empresa;").value(0).startsWith(";Empresa;Contribuição INSS;")) << rec.out.toStdString();
+    EXPECT_TRUE(lines.filter(";Empresa;").value(0).endsWith(";0.01;")) << rec.out.toStdString();
+    QFile report(out.file("conferencia.txt"));
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(report.readAll()); // the text report is written in Latin-1
+    EXPECT_TRUE(text.contains("CONFERÊNCIA DOS TOTALIZADORES DO eSocial")) << text.toStdString();
+    EXPECT_TRUE(text.contains("1 divergência(s)")) << text.toStdString();
+}
+
 } // namespace

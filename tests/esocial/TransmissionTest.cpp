@@ -158,6 +158,30 @@ TEST_F(TransmissionTest, EachOutcomeReachesTheRegister) {
     EXPECT_THROW(MarkForResend(*db, ids[0]), UserError);
 }
 
+// An accepted event comes back with the totals the government computed from
+// it: they are kept once, with the batch as their origin.
+TEST_F(TransmissionTest, TotalsReturnedWithAnAcceptedEventAreKept) {
+    const QStringList ids = storeSigned(2);
+    const QByteArray totals =
+        "<eSocial xmlns=\"http://www.esocial.gov.br/schema/evt/evtBasesTrab/v_S_01_03_00\"><evtBasesTrab Id=\"ID1123456780000002026020509310000001\">"
+        "<ideEvento><nrRecArqBase>1.2.0000000000000000001</nrRecArqBase><indApuracao>1</indApuracao><perApur>2026-01</perApur></ideEvento>"
+        "<ideEmpregador><tpInsc>1</tpInsc><nrInsc>12345678</nrInsc></ideEmpregador><ideTrabalhador><cpfTrab>12345678909</cpfTrab></ideTrabalhador>"
+        "<infoCpCalc><tpCR>108201</tpCR><vrCpSeg>250.00</vrCpSeg><vrDescSeg>250.00</vrDescSeg></infoCpCalc></evtBasesTrab></eSocial>";
+    server.setTotals(ids[0], totals);
+    server.setTotals(ids[1], QByteArray(totals).replace("<cpfTrab>", "<cpfTrab>X")); // not valid: reported, not kept
+    SendOutcome out = send();
+    EXPECT_EQ(out.accepted, 2);
+    EXPECT_EQ(out.totals, 1);
+    ASSERT_EQ(out.messages.size(), 1);
+    EXPECT_TRUE(out.messages[0].startsWith("lote 1: o S-5001 não confere com o esquema; nada dele foi gravado.")) << out.messages[0].toStdString();
+    auto q = db->exec("SELECT ID, TIPO, COMPETENC, CPF, RECIBO, ORIGEM FROM ESOCTOT");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(QStringList({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                           q.value(4).toString(), q.value(5).toString()}),
+              QStringList({"ID1123456780000002026020509310000001", "S-5001", "2026-01", "12345678909", "1.2.0000000000000000001", "lote 1"}));
+    EXPECT_FALSE(q.next());
+}
+
 TEST_F(TransmissionTest, BatchInProcessingIsAskedAgainNeverSentTwice) {
     const QStringList ids = storeSigned(2);
     server.setProcessingRounds(2);
