@@ -53,20 +53,7 @@ std::unique_ptr<ClientIdentity> openIdentity(const Settings& s) {
 // of the services' paths.
 TransmitSettings transmitSettings(Context& c, const Settings& s) {
     TransmitSettings t = ReadTransmitSettings(cfgFile(c), s.environment);
-    if (c.args.has("--endpoint")) {
-        const QUrl base(c.args.value("--endpoint").trimmed());
-        if (!base.isValid() || base.scheme() != QLatin1String("https") || base.host().isEmpty())
-            throw CliError{QStringLiteral("Endereço inválido: %1 (https://servidor[:porta])").arg(c.args.value("--endpoint"))};
-        auto rebase = [&](const QString& url) {
-            QUrl u(url);
-            u.setScheme(base.scheme());
-            u.setHost(base.host());
-            u.setPort(base.port());
-            return u.toString();
-        };
-        t.endpoints.send = rebase(t.endpoints.send);
-        t.endpoints.query = rebase(t.endpoints.query);
-    }
+    if (c.args.has("--endpoint")) Typed([&] { UseServer(t, c.args.value("--endpoint")); });
     return t;
 }
 
@@ -168,24 +155,9 @@ int importTotals(Context& c) {
     c.openCompany();
     const QString dir = c.args.positional.value(1).trimmed();
     if (dir.isEmpty()) throw CliError{QStringLiteral("Informe a pasta dos totalizadores"), 2, true};
-    QDir d(dir);
-    if (!d.exists()) throw CliError{QStringLiteral("Pasta não encontrada: %1").arg(dir), 1};
-    int stored = 0, known = 0, damaged = 0;
-    for (const QString& name : d.entryList({QStringLiteral("*.xml"), QStringLiteral("*.XML")}, QDir::Files, QDir::Name)) {
-        QFile f(d.filePath(name));
-        if (!f.open(QIODevice::ReadOnly)) {
-            c.ui().message(MessageKind::Error, QStringLiteral("%1: não foi possível ler o arquivo; nada dele foi gravado.").arg(name));
-            ++damaged;
-            continue;
-        }
-        try {
-            if (StoreTotals(c.session().folha(), f.readAll(), name)) ++stored;
-            else ++known;
-        } catch (const UserError& e) {
-            c.ui().message(MessageKind::Error, e.message());
-            ++damaged;
-        }
-    }
+    const TotalsImport r = Typed([&] { return ImportTotals(c.session().folha(), dir); });
+    for (const QString& p : r.problems) c.ui().message(MessageKind::Error, p);
+    const int stored = r.stored, known = r.known, damaged = int(r.problems.size());
     c.out << QStringLiteral("%1 totalizador(es) gravado(s), %2 já importado(s), %3 com problema").arg(stored).arg(known).arg(damaged)
           << Qt::endl;
     if (stored)

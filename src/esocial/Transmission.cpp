@@ -6,8 +6,10 @@
 #include "Registry.h"
 #include "Schemas.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QUrl>
 #include <QSqlQuery>
 
 #include <curl/curl.h>
@@ -55,6 +57,21 @@ TransmitSettings ReadTransmitSettings(const QString& cfg, int environment) {
     const int timeout = ReadIniValue(cfg, section, QStringLiteral("TempoLimite")).trimmed().toInt();
     if (timeout > 0) t.timeoutSeconds = timeout;
     return t;
+}
+
+void UseServer(TransmitSettings& t, const QString& baseText) {
+    const QUrl base(baseText.trimmed());
+    if (!base.isValid() || base.scheme() != QLatin1String("https") || base.host().isEmpty())
+        throw UserError(QStringLiteral("Endereço inválido: %1 (https://servidor[:porta])").arg(baseText));
+    auto rebase = [&](const QString& url) {
+        QUrl u(url);
+        u.setScheme(base.scheme());
+        u.setHost(base.host());
+        u.setPort(base.port());
+        return u.toString();
+    };
+    t.endpoints.send = rebase(t.endpoints.send);
+    t.endpoints.query = rebase(t.endpoints.query);
 }
 
 // ---------------------------------------------------------------- identity
@@ -463,6 +480,26 @@ bool StoreTotals(Database& db, const QByteArray& xml, const QString& origin) {
                  {id, QString::fromLatin1(kind->type), text(find(evt, "perApur")), cpf, text(find(evt, "nrRecArqBase")),
                   origin.right(120), nowText(QDateTime::currentDateTime()), QString::fromUtf8(xml)});
     return true;
+}
+
+TotalsImport ImportTotals(Database& db, const QString& dir) {
+    QDir d(dir);
+    if (!d.exists()) throw UserError(QStringLiteral("Pasta não encontrada: %1").arg(dir));
+    TotalsImport r;
+    for (const QString& name : d.entryList({QStringLiteral("*.xml"), QStringLiteral("*.XML")}, QDir::Files, QDir::Name)) {
+        QFile f(d.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) {
+            r.problems << QStringLiteral("%1: não foi possível ler o arquivo; nada dele foi gravado.").arg(name);
+            continue;
+        }
+        try {
+            if (StoreTotals(db, f.readAll(), name)) ++r.stored;
+            else ++r.known;
+        } catch (const UserError& e) {
+            r.problems << e.message();
+        }
+    }
+    return r;
 }
 
 // ---------------------------------------------------------------- batches

@@ -39,6 +39,9 @@ struct TransmitSettings {
     int connectSeconds = 30;
 };
 TransmitSettings ReadTransmitSettings(const QString& cfgFile, int environment);
+// Puts another scheme, server and port ("https://127.0.0.1:8443") in front
+// of both services' paths. Throws UserError for an address that is not https.
+void UseServer(TransmitSettings& t, const QString& base);
 
 // A failure of the connection (nothing reached the government, or its answer
 // did not reach us): the events stay as they were.
@@ -152,6 +155,15 @@ std::vector<SentBatch> ListBatches(Database& db, const QString& competence = {})
 // nothing new. Returns true when stored. Throws UserError naming `origin`
 // when the document is not a valid totals event.
 bool StoreTotals(Database& db, const QByteArray& xml, const QString& origin);
+
+// Every *.xml of a folder, in the order of their names, through StoreTotals:
+// each damaged file said in `problems` by its name, the others kept.
+struct TotalsImport {
+    int stored = 0;
+    int known = 0; // already imported
+    QStringList problems;
+};
+TotalsImport ImportTotals(Database& db, const QString& dir);
 
 struct SendOutcome {
     int batchesSent = 0;
