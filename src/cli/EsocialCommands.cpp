@@ -202,6 +202,36 @@ int reconcile(Context& c) {
     return 1;
 }
 
+// The FGTS Digital and DCTFWeb figures from the payroll: the report to a
+// file, or its totals on the screen.
+int guides(Context& c) {
+    const QString competence = competenceOption(c, true);
+    const bool toFile = c.args.has("--output") || c.args.has("--format");
+    ReportOutput out;
+    if (toFile) out = ReadReportOutput(c, {"txt", "pdf", "html", "xlsx"});
+    OpenReportCompany(c);
+    const GuideSummary s = SummarizeGuides(c.session().folha(), competence.left(4).toInt(), competence.mid(5).toInt());
+    if (toFile) {
+        const PrintSettings settings = ReportPrintSettings(c, out);
+        ReportRequest request;
+        request.info = {QStringLiteral("Resumo para o FGTS Digital e a DCTFWeb"), QStringLiteral("TfoEsocialGuias")};
+        request.width = kGuideSummaryWidth;
+        request.pdfPath = QFileInfo(out.output).absoluteFilePath();
+        const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
+            ComposeGuideSummary(report, s);
+            return true;
+        });
+        DeliverReport(c, out, result, request.info.reportName, QStringLiteral("Func.;Nome;Base INSS;INSS;Base FGTS;FGTS"));
+    }
+    c.out << QStringLiteral("Competência %1: %2 funcionário(s)").arg(competenceText(competence)).arg(s.workers.size()) << Qt::endl
+          << QStringLiteral("FGTS Digital: base %1, FGTS %2").arg(s.fgtsBase.toString(2), s.fgts.toString(2)) << Qt::endl
+          << QStringLiteral("DCTFWeb: base %1; segurados %2; patronal %3; RAT/FAP %4; terceiros %5")
+                 .arg(s.inssBase.toString(2), s.employee.toString(2), s.employer.toString(2), s.ratFap.toString(2),
+                      s.thirdParties.toString(2))
+          << Qt::endl;
+    return s.workers.empty() ? 1 : 0;
+}
+
 // The certificate of the settings opened with its password, or none.
 std::unique_ptr<Certificate> openCertificate(const Settings& s) {
     if (s.certificate.isEmpty()) return nullptr;
@@ -406,7 +436,7 @@ int propose(Context& c) {
 int cmdEsocial(Context& c) {
     const QString action = c.args.positional.value(0);
     static const QStringList actions = {"generate", "list", "show", "export", "certificate", "propose",
-                                        "send", "status", "resend", "import-totals", "reconcile"};
+                                        "send", "status", "resend", "import-totals", "reconcile", "guides"};
     if (!actions.contains(action))
         throw CliError{action.isEmpty() ? QStringLiteral("Informe a ação: %1").arg(actions.join(QStringLiteral(", ")))
                                         : QStringLiteral("Ação desconhecida: %1 (use %2)").arg(action, actions.join(QStringLiteral(", "))),
@@ -424,6 +454,7 @@ int cmdEsocial(Context& c) {
     if (action == QLatin1String("resend")) return resend(c);
     if (action == QLatin1String("import-totals")) return importTotals(c);
     if (action == QLatin1String("reconcile")) return reconcile(c);
+    if (action == QLatin1String("guides")) return guides(c);
     return certificate(c);
 }
 
@@ -432,7 +463,7 @@ int cmdEsocial(Context& c) {
 QList<Command> esocialCommands() {
     return {
         {"esocial",
-         "esocial \"generate|list|show|export|certificate|propose|send|status|resend|import-totals|reconcile\" [\"ID|PASTA\"] "
+         "esocial \"generate|list|show|export|certificate|propose|send|status|resend|import-totals|reconcile|guides\" [\"ID|PASTA\"] "
          "[--company C] [--branch B] "
          "[--competence MM/AAAA] [--status S] [--type T] [--employee CODIGO] [--all-versions] [--output PASTA] "
          "[--file ARQUIVO.pfx] [--environment N] [--transmitter CNPJ] [--ca-bundle ARQUIVO.pem] [--endpoint URL] [--format F] [--output ARQUIVO] [--lines N] [--normal] [--portrait]",

@@ -306,4 +306,102 @@ void ComposeReconciliation(TextReport& report, const ReconciliationResult& r) {
     report.flushPage(line);
 }
 
+// ---------------------------------------------------------------- guides
+
+GuideSummary SummarizeGuides(Database& db, int year, int month) {
+    GuideSummary s;
+    s.competence = QStringLiteral("%1-%2").arg(year, 4, 10, QChar('0')).arg(month, 2, 10, QChar('0'));
+    std::map<QString, QString> role;
+    auto f = db.exec(QStringLiteral("SELECT FCODIGO, FHISTORICO FROM FIXAOCOR"));
+    while (f.next()) {
+        const QString event = f.value(1).toString().trimmed();
+        if (!event.isEmpty()) role[event] = f.value(0).toString().trimmed();
+    }
+    std::map<QString, GuideWorker> workers;
+    auto q = db.exec(QStringLiteral("SELECT O.CODFUN, O.HCODIGO, O.VALOR, C.NOME FROM OCORRENC O LEFT JOIN CADFUN C ON C.CODFUN = O.CODFUN "
+                                    "WHERE O.OCORRANO = ? AND O.OCORRMES = ? AND O.TIPOFOLHA IN ('F', 'I', 'A', 'D')"),
+                     {QString::number(year), QStringLiteral("%1").arg(month, 2, 10, QChar('0'))});
+    while (q.next()) {
+        auto r = role.find(q.value(1).toString().trimmed());
+        if (r == role.end()) continue;
+        const QString code = q.value(0).toString().trimmed();
+        GuideWorker& w = workers[code];
+        w.worker = code;
+        w.name = q.value(3).toString().trimmed();
+        const Fixed v = Fixed::fromVariant(q.value(2)).value_or(Fixed());
+        const QString& k = r->second;
+        if (k == QLatin1String("013") || k == QLatin1String("015")) w.inssBase += v;
+        else if (k == QLatin1String("012") || k == QLatin1String("014")) w.inss += v;
+        else if (k == QLatin1String("031")) w.fgtsBase += v;
+        else if (k == QLatin1String("032") || k == QLatin1String("067")) w.fgts += v;
+    }
+    for (auto& [code, w] : workers) {
+        if (w.inssBase.isZero() && w.inss.isZero() && w.fgtsBase.isZero() && w.fgts.isZero()) continue;
+        w.inssBase = RoundValue(2, w.inssBase);
+        w.inss = RoundValue(2, w.inss);
+        w.fgtsBase = RoundValue(2, w.fgtsBase);
+        w.fgts = RoundValue(2, w.fgts);
+        s.inssBase += w.inssBase;
+        s.employee += w.inss;
+        s.fgtsBase += w.fgtsBase;
+        s.fgts += w.fgts;
+        s.workers.push_back(w);
+    }
+    // The rates of the first branch (the head office in the registers):
+    // PER_GRPS17 holds the employer's 20 % and the accident rate (RAT)
+    // together, as the payroll book reads it; INDICE_FAP adjusts the RAT.
+    auto b = db.exec(QStringLiteral("SELECT CODIGO, PER_GRPS17, PER_GRPS18, INDICE_FAP FROM Filial ORDER BY CODIGO"));
+    if (b.next()) {
+        s.branch = b.value(0).toString().trimmed();
+        const Fixed total = Fixed::fromVariant(b.value(1)).value_or(Fixed());
+        s.thirdPartiesRate = Fixed::fromVariant(b.value(2)).value_or(Fixed());
+        s.fap = Fixed::fromVariant(b.value(3)).value_or(Fixed());
+        if (s.fap <= Fixed()) s.fap = Fixed::fromInt(1);
+        // Lei 8.212/1991, art. 22, I: 20 % on the pay of employees.
+        s.employerRate = std::min(total, Fixed::fromInt(20));
+        s.ratRate = total - s.employerRate;
+    }
+    s.employer = RoundValue(2, s.inssBase * s.employerRate / 100);
+    s.ratFap = RoundValue(2, s.inssBase * RoundValue(4, s.ratRate * s.fap) / 100);
+    s.thirdParties = RoundValue(2, s.inssBase * s.thirdPartiesRate / 100);
+    return s;
+}
+
+void ComposeGuideSummary(TextReport& report, const GuideSummary& s) {
+    const QString title = QStringLiteral("RESUMO PARA O FGTS DIGITAL E A DCTFWEB");
+    const QString subtitle = QStringLiteral("Competência %1/%2 (valores da folha)").arg(s.competence.mid(5), s.competence.left(4));
+    int line = report.pageHeader(title, subtitle);
+    report.requireLines(line + 3);
+    auto put = [&](const QString& text) {
+        if (line + 1 > report.linesPerPage()) {
+            report.flushPage(line);
+            line = report.pageHeader(title, subtitle);
+        }
+        report.putText(++line, 1, text);
+    };
+    auto row = [&](const QString& a, const QString& b, const QString& c, const QString& d, const QString& e, const QString& f) {
+        put(QStringLiteral("%1 %2 %3 %4 %5 %6").arg(a, -6).arg(b.left(40), -40).arg(c, 14).arg(d, 14).arg(e, 14).arg(f, 14));
+    };
+    row(QStringLiteral("Func."), QStringLiteral("Nome"), QStringLiteral("Base INSS"), QStringLiteral("INSS"), QStringLiteral("Base FGTS"),
+        QStringLiteral("FGTS"));
+    put(QString(report.width(), QLatin1Char('-')));
+    for (const GuideWorker& w : s.workers)
+        row(w.worker, w.name, FormatMoney(w.inssBase), FormatMoney(w.inss), FormatMoney(w.fgtsBase), FormatMoney(w.fgts));
+    put(QString(report.width(), QLatin1Char('-')));
+    row(QString(), QStringLiteral("Total (%1 funcionário(s))").arg(s.workers.size()), FormatMoney(s.inssBase), FormatMoney(s.employee),
+        FormatMoney(s.fgtsBase), FormatMoney(s.fgts));
+    put(QString());
+    put(QStringLiteral("FGTS Digital - FGTS do mês: %1").arg(FormatMoney(s.fgts)));
+    put(QString());
+    put(QStringLiteral("DCTFWeb - contribuições previdenciárias (taxas da filial %1):").arg(s.branch));
+    auto rate = [](Fixed v) { return v.toString().replace(QLatin1Char('.'), QLatin1Char(',')); };
+    auto item = [&](const QString& label, Fixed value) { put(QStringLiteral("  %1 %2").arg(label, -50).arg(FormatMoney(value), 14)); };
+    item(QStringLiteral("Segurados (descontado)"), s.employee);
+    item(QStringLiteral("Patronal %1 % sobre %2").arg(rate(s.employerRate), FormatMoney(s.inssBase)), s.employer);
+    item(QStringLiteral("RAT %1 % x FAP %2").arg(rate(s.ratRate), rate(s.fap)), s.ratFap);
+    item(QStringLiteral("Terceiros %1 %").arg(rate(s.thirdPartiesRate)), s.thirdParties);
+    item(QStringLiteral("Total"), s.employee + s.employer + s.ratFap + s.thirdParties);
+    report.flushPage(line);
+}
+
 } // namespace folha::esocial

@@ -47,4 +47,28 @@ ReconciliationResult Reconcile(Database& db, int year, int month);
 void ComposeReconciliation(TextReport& report, const ReconciliationResult& r);
 inline constexpr int kReconciliationWidth = 132;
 
+// The figures of the FGTS Digital guide and of the DCTFWeb from the payroll
+// itself, for the office to check the guides against: the FGTS of the month
+// per worker and in total, and the social-security totals by kind.
+struct GuideWorker {
+    QString worker, name;
+    Fixed inssBase, inss; // 013 + 015; 012 + 014
+    Fixed fgtsBase, fgts; // 031; 032 + 067
+};
+struct GuideSummary {
+    QString competence; // AAAA-MM
+    QString branch;     // the branch whose rates were used
+    std::vector<GuideWorker> workers;
+    Fixed inssBase, fgtsBase;
+    Fixed fgts;         // the FGTS Digital guide's amount
+    Fixed employee;     // the insured's contributions withheld
+    Fixed employer;     // 20 % of the bases (Lei 8.212/1991, art. 22, I)
+    Fixed ratFap;       // the branch's rate above those 20 %, times its FAP
+    Fixed thirdParties; // the branch's third-party rate (PER_GRPS18)
+    Fixed employerRate, ratRate, fap, thirdPartiesRate;
+};
+GuideSummary SummarizeGuides(Database& db, int year, int month);
+void ComposeGuideSummary(TextReport& report, const GuideSummary& s);
+inline constexpr int kGuideSummaryWidth = 132;
+
 } // namespace folha::esocial

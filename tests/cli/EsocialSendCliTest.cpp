@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -155,6 +156,24 @@ TEST_F(EsocialSendCli, ImportsTotalsAndReconciles) {
     const QString text = QString::fromLatin1(report.readAll()); // the text report is written in Latin-1
     EXPECT_TRUE(text.contains("CONFERÊNCIA DOS TOTALIZADORES DO eSocial")) << text.toStdString();
     EXPECT_TRUE(text.contains("1 divergência(s)")) << text.toStdString();
+}
+
+TEST_F(EsocialSendCli, GuideSummaryToEveryFormat) {
+    FolhaRun screen = run({"esocial", "guides", "--company", "3", "--competence", "01/2026"});
+    ASSERT_EQ(screen.status, 0) << screen.err.toStdString();
+    EXPECT_TRUE(screen.out.contains("Competência 01/2026: 13 funcionário(s)")) << screen.out.toStdString();
+    EXPECT_TRUE(screen.out.contains("FGTS Digital: base 72766.61, FGTS 5754.99")) << screen.out.toStdString();
+    TempDir out;
+    for (const char* format : {"txt", "pdf", "html", "xlsx"}) {
+        const QString file = out.file(QStringLiteral("guias.%1").arg(format));
+        FolhaRun r = run({"esocial", "guides", "--company", "3", "--competence", "01/2026", "--format", format, "--output", file});
+        EXPECT_EQ(r.status, 0) << format << ": " << r.err.toStdString();
+        EXPECT_GT(QFileInfo(file).size(), 0) << format;
+    }
+    QFile pdf(out.file("guias.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    if (qEnvironmentVariableIsSet("FOLHA_GRAB")) QFile::copy(out.file("guias.pdf"), qEnvironmentVariable("FOLHA_GRAB"));
 }
 
 } // namespace

@@ -268,4 +268,47 @@ TEST_F(Reconciliation, DamagedFileIsNamedAndNothingOfItKept) {
     EXPECT_TRUE(r.divergences.empty());
 }
 
+// The guides' figures from the payroll of January 2026: Bruno's line as
+// hand-computed above; the totals are the sums of the lines, the employer's
+// 20 % and the third parties' 5,8 % of the demo's branch on the INSS base,
+// no RAT above the 20 % (PER_GRPS17 = 20).
+TEST_F(Reconciliation, GuideSummaryFromThePayroll) {
+    const GuideSummary s = SummarizeGuides(*db_, 2026, 1);
+    EXPECT_EQ(s.branch, "001");
+    const GuideWorker* bruno = nullptr;
+    Fixed base, inss, fgtsBase, fgts;
+    for (const GuideWorker& w : s.workers) {
+        if (w.worker == "000002") bruno = &w;
+        base += w.inssBase;
+        inss += w.inss;
+        fgtsBase += w.fgtsBase;
+        fgts += w.fgts;
+    }
+    ASSERT_NE(bruno, nullptr);
+    EXPECT_EQ(QStringList({bruno->inssBase.toString(2), bruno->inss.toString(2), bruno->fgtsBase.toString(2), bruno->fgts.toString(2)}),
+              QStringList({"3000.00", "248.58", "3000.00", "240.00"}));
+    EXPECT_EQ(s.inssBase, base);
+    EXPECT_EQ(s.employee, inss);
+    EXPECT_EQ(s.fgtsBase, fgtsBase);
+    EXPECT_EQ(s.fgts, fgts);
+    EXPECT_EQ(s.employerRate, Fixed::fromInt(20));
+    EXPECT_EQ(s.ratFap, Fixed());
+    EXPECT_EQ(s.employer, RoundValue(2, base * Fixed::fromInt(20) / 100));
+    EXPECT_EQ(s.thirdParties, RoundValue(2, base * *Fixed::parse("5.8") / 100));
+
+    struct Capture : PageSink {
+        QStringList lines;
+        void page(const TextPage& p) override {
+            for (int i = 0; i < int(p.lines.size()); ++i) lines << p.visibleText(i);
+        }
+    } sink;
+    TextReport report(sink, kGuideSummaryWidth, 66);
+    report.beginJob({"Guias", "TfoEsocialGuias"});
+    ComposeGuideSummary(report, s);
+    report.endJob();
+    EXPECT_EQ(sink.lines.filter("000002 ").size(), 1);
+    EXPECT_TRUE(sink.lines.filter("000002 ").value(0).endsWith("3.000,00         248,58       3.000,00         240,00")) << sink.lines.join('\n').toStdString();
+    EXPECT_EQ(sink.lines.filter("FGTS Digital - FGTS do mês: ").size(), 1);
+}
+
 } // namespace

@@ -164,6 +164,9 @@ TfoEsocial::TfoEsocial(Session& session, UserInterface& ui, QWidget* parent)
     buttons->addWidget(resendButton);
     buttons->addWidget(importButton);
     buttons->addWidget(reconcileButton);
+    auto* guidesButton = new QPushButton(QStringLiteral("Resumo das &guias"), this);
+    guidesButton->setObjectName(QStringLiteral("btGuias"));
+    buttons->addWidget(guidesButton);
     buttons->addStretch(1);
     buttons->addWidget(closeButton);
     layout->addLayout(buttons);
@@ -214,6 +217,24 @@ TfoEsocial::TfoEsocial(Session& session, UserInterface& ui, QWidget* parent)
         if (!dir.isEmpty()) importTotals(dir);
     });
     connect(reconcileButton, &QPushButton::clicked, this, [this] { reconcile(true); });
+    connect(guidesButton, &QPushButton::clicked, this, [this] {
+        const UiOwner owner(ui_, this);
+        try {
+            const QString key = competenceKey(competence_);
+            if (key.isEmpty()) throw UserError(QStringLiteral("Informe a competência (MM/AAAA)."));
+            const GuideSummary s = SummarizeGuides(session_.folha(), key.left(4).toInt(), key.mid(5).toInt());
+            DesktopReportRequest request;
+            request.info = {QStringLiteral("Resumo para o FGTS Digital e a DCTFWeb"), QStringLiteral("TfoEsocialGuias")};
+            request.width = kGuideSummaryWidth;
+            request.titlesLine = QStringLiteral("Func.;Nome;Base INSS;INSS;Base FGTS;FGTS");
+            RunDesktopReport(this, session_, ui_, request, [&](TextReport& report) {
+                ComposeGuideSummary(report, s);
+                return true;
+            });
+        } catch (const UserError& e) {
+            ui_.message(MessageKind::Error, e.message());
+        }
+    });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     showSettings();
     refresh();
