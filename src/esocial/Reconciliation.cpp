@@ -87,6 +87,13 @@ struct Government {
 
 QString name(const Item& i) { return QString::fromUtf8(i.name); }
 
+// The CPF of the register (a number column): its 11 digits.
+QString CpfText(const QVariant& v) {
+    if (v.isNull()) return {};
+    if (auto f = Fixed::fromVariant(v); f && !f->isZero()) return QString::number(f->truncated()).rightJustified(11, QLatin1Char('0'));
+    return OnlyDigits(v.toString());
+}
+
 // "1.621,00", "-12,34"
 QString FormatMoney(Fixed v) {
     QString s = RoundValue(2, v).toString(2);
@@ -126,10 +133,9 @@ ReconciliationResult Reconcile(Database& db, int year, int month) {
     std::map<QString, QString> cpfOf;  // CODFUN → CPF
     {
         auto q = db.exec(QStringLiteral("SELECT CODFUN, NOME, NR_CPF FROM CADFUN"));
-        while (q.next()) cpfOf[q.value(0).toString().trimmed()] = OnlyDigits(q.value(2).toString());
-        q = db.exec(QStringLiteral("SELECT CODFUN, NOME, NR_CPF FROM CADFUN"));
         while (q.next()) {
-            const QString cpf = OnlyDigits(q.value(2).toString());
+            const QString cpf = CpfText(q.value(2));
+            cpfOf[q.value(0).toString().trimmed()] = cpf;
             Worker& w = workers[cpf.isEmpty() ? QStringLiteral("#") + q.value(0).toString().trimmed() : cpf];
             w.code = q.value(0).toString().trimmed();
             w.name = q.value(1).toString().trimmed();

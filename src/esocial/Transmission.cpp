@@ -461,10 +461,14 @@ bool StoreTotals(Database& db, const QByteArray& xml, const QString& origin) {
                             .arg(origin, QString::fromLatin1(kind->type), errors.join('\n')));
     // Totals of another employer have no place in this company.
     QString own;
-    try {
-        own = EmployerOf(db, 0, QString()).nrInsc;
-    } catch (const UserError&) {
-        // A company without a branch inscription: nothing to compare with.
+    // (A failed statement would spoil the server's transaction: the branches
+    // are asked only where their table is.)
+    if (db.hasTable(QStringLiteral("Filial"))) {
+        try {
+            own = EmployerOf(db, 0, QString()).nrInsc;
+        } catch (const UserError&) {
+            // A company without a branch inscription: nothing to compare with.
+        }
     }
     const QString theirs = text(child(child(evt, "ideEmpregador"), "nrInsc"));
     if (!own.isEmpty() && theirs != own)
@@ -663,7 +667,21 @@ SendOutcome SendPending(Database& db, const Employer& employer, const QString& t
                                 .arg(b.group)
                                 .arg(errors.join('\n')));
     }
+    // The groups go in order: tables, then the workers' events, then the
+    // month's, each depending on the ones before. While a batch of an
+    // earlier group is still being processed, the later groups wait for the
+    // next sending.
+    int waitingGroup = 0;
+    for (const SentBatch& b : batchesIn(db, QStringLiteral("WHERE SITUACAO = ?"), {batchStatus::Processing}))
+        if (!waitingGroup || b.group < waitingGroup) waitingGroup = b.group;
     for (const Batch& b : batches) {
+        if (waitingGroup && b.group > waitingGroup) {
+            out.messages << QStringLiteral("%1 evento(s) do grupo %2 esperam o processamento do lote do grupo %3: envie de novo depois.")
+                                .arg(b.ids.size())
+                                .arg(b.group)
+                                .arg(waitingGroup);
+            continue;
+        }
         ui.log(QStringLiteral("Enviando %1 evento(s) do grupo %2").arg(b.ids.size()).arg(b.group));
         // A failure of the connection throws here, before anything of this
         // batch is written: its events stay as they were.
@@ -700,7 +718,9 @@ SendOutcome SendPending(Database& db, const Employer& employer, const QString& t
         }
         ++out.batchesSent;
         out.eventsSent += int(b.ids.size());
+        const int before = out.processing;
         queryBatch(db, client, sent, now, out);
+        if (out.processing > before && (!waitingGroup || b.group < waitingGroup)) waitingGroup = b.group;
     }
     return out;
 }

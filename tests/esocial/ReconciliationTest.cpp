@@ -55,7 +55,7 @@ protected:
                            "AND O.OCORRANO = '2026' AND O.OCORRMES = '01' AND O.TIPOFOLHA IN ('F', 'I', 'A', 'D')");
         while (q.next()) {
             WorkerTotals& w = out[q.value(0).toString().trimmed()];
-            w.cpf = OnlyDigits(q.value(3).toString());
+            w.cpf = QString::number(Fixed::fromVariant(q.value(3)).value_or(Fixed()).truncated()).rightJustified(11, '0');
             const QString r = role[q.value(1).toString().trimmed()];
             const Fixed v = Fixed::fromVariant(q.value(2)).value_or(Fixed());
             if (r == "013") w.inssBase += v;
