@@ -668,14 +668,15 @@ SendOutcome SendPending(Database& db, const Employer& employer, const QString& t
                                 .arg(errors.join('\n')));
     }
     // The groups go in order: tables, then the workers' events, then the
-    // month's, each depending on the ones before. While a batch of an
-    // earlier group is still being processed, the later groups wait for the
-    // next sending.
+    // month's, each depending on the ones before. While a batch is still
+    // being processed, the later groups wait for the next sending, and so do
+    // the other batches of its group when it is the tables' or the workers'
+    // (those go one batch at a time; the month's go side by side).
     int waitingGroup = 0;
     for (const SentBatch& b : batchesIn(db, QStringLiteral("WHERE SITUACAO = ?"), {batchStatus::Processing}))
         if (!waitingGroup || b.group < waitingGroup) waitingGroup = b.group;
     for (const Batch& b : batches) {
-        if (waitingGroup && b.group > waitingGroup) {
+        if (waitingGroup && (b.group > waitingGroup || (b.group == waitingGroup && b.group < 3))) {
             out.messages << QStringLiteral("%1 evento(s) do grupo %2 esperam o processamento do lote do grupo %3: envie de novo depois.")
                                 .arg(b.ids.size())
                                 .arg(b.group)

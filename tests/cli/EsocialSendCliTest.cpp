@@ -98,6 +98,27 @@ TEST_F(EsocialSendCli, SendsShowsTheResultsAndResendsARejectedEvent) {
     EXPECT_EQ(accepted.status, 1);
 }
 
+// The tables' batch still processing: the workers' and the month's events
+// wait; the next sending asks it again and sends them.
+TEST_F(EsocialSendCli, LaterGroupsWaitForTheTablesBatch) {
+    ASSERT_EQ(run({"esocial", "certificate", "--file", ca.clientPfx, "--ca-bundle", ca.caPem}).status, 0);
+    ASSERT_EQ(run({"esocial", "propose", "--company", "3"}).status, 0);
+    ASSERT_EQ(run({"esocial", "generate", "--company", "3", "--competence", "01/2026"}).status, 0);
+    server.setProcessingRounds(1);
+    FolhaRun first = run({"esocial", "send", "--company", "3", "--competence", "01/2026", "--endpoint", endpoint()});
+    ASSERT_EQ(first.status, 0) << first.out.toStdString() << first.err.toStdString();
+    EXPECT_EQ(server.batchesReceived(), 1);
+    EXPECT_TRUE(first.out.contains("esperam o processamento do lote do grupo 1: envie de novo depois.")) << first.out.toStdString();
+    server.setProcessingRounds(0);
+    FolhaRun second = run({"esocial", "send", "--company", "3", "--competence", "01/2026", "--endpoint", endpoint()});
+    ASSERT_EQ(second.status, 0) << second.out.toStdString() << second.err.toStdString();
+    EXPECT_GT(server.batchesReceived(), 2);
+    EXPECT_FALSE(second.out.contains("esperam")) << second.out.toStdString();
+    FolhaRun pending = run({"esocial", "list", "--company", "3", "--competence", "01/2026", "--status", "assinado"});
+    EXPECT_EQ(pending.status, 1) << pending.out.toStdString();
+    EXPECT_EQ(server.problems(), QStringList());
+}
+
 TEST_F(EsocialSendCli, ConnectionRefusedLeavesEverythingToSendAgain) {
     ASSERT_EQ(run({"esocial", "certificate", "--file", ca.clientPfx, "--ca-bundle", ca.caPem}).status, 0);
     ASSERT_EQ(run({"esocial", "propose", "--company", "3"}).status, 0);
