@@ -207,7 +207,17 @@ TEST_F(Reconciliation, EachAlteredFigureIsFoundAndNothingElse) {
     struct Case {
         std::vector<Change> changes;
         QStringList expected; // "worker|item|payroll|government"
-    } cases[] = {
+    };
+    // Gisele (000007), 20.000,00 a month, has IRRF withheld: the government's
+    // a real more.
+    auto totals = payrollTotals();
+    const Fixed irrf = RoundValue(2, totals["000007"].irrf);
+    ASSERT_GT(irrf, Fixed());
+    const Fixed more = irrf + Fixed::fromInt(1);
+    std::vector<Case> cases = {
+        {{{"S-5002-000007", "<vlrCRMen>" + m(irrf) + "</vlrCRMen>", "<vlrCRMen>" + m(more) + "</vlrCRMen>"}},
+         {"000007|IRRF|" + m(irrf) + "|" + m(more)}},
+        {{{"S-5013", "<vrFGTS>", "<vrFGTS>9"}}, {"|FGTS|"}},
         {{{"S-5001-000002", "<vrCpSeg>248.58</vrCpSeg>", "<vrCpSeg>250.00</vrCpSeg>"}}, {"000002|Contribuição INSS|248.58|250.00"}},
         {{{"S-5003-000002", "<remFGTS>3000.00</remFGTS><dpsFGTS>240.00</dpsFGTS>", "<remFGTS>3100.00</remFGTS><dpsFGTS>248.00</dpsFGTS>"}},
          {"000002|Base FGTS|3000.00|3100.00", "000002|FGTS|240.00|248.00"}},
