@@ -647,8 +647,15 @@ SendOutcome SendPending(Database& db, const Employer& employer, const QString& t
     EventFilter f;
     f.competence = competence;
     std::vector<StoredEvent> ready;
-    for (StoredEvent& e : reg.list(f))
+    int unsignedCount = 0;
+    for (StoredEvent& e : reg.list(f)) {
         if (e.status == status::Signed) ready.push_back(std::move(e));
+        else if (e.status == status::Generated || e.status == status::Validated) ++unsignedCount;
+    }
+    if (unsignedCount)
+        out.messages << QStringLiteral("%1 evento(s) inválido(s) ou sem assinatura ficaram fora do envio: corrija-os e gere de novo "
+                                       "com o certificado escolhido.")
+                            .arg(unsignedCount);
     // Table events are not of a competence: they go with any competence's
     // sending while they wait.
     if (!competence.isEmpty()) {

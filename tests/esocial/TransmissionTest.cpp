@@ -182,6 +182,19 @@ TEST_F(TransmissionTest, TotalsReturnedWithAnAcceptedEventAreKept) {
     EXPECT_FALSE(q.next());
 }
 
+// An event not signed stays out of the batch and is said.
+TEST_F(TransmissionTest, EventsNotSignedStayOutAndAreCounted) {
+    const QStringList ids = storeSigned(2);
+    EventRegister reg(*db);
+    reg.setStatus(ids[1], status::Validated);
+    SendOutcome out = send();
+    EXPECT_EQ(out.eventsSent, 1);
+    EXPECT_EQ(server.eventsReceived(), QStringList{ids[0]});
+    EXPECT_EQ(out.messages, QStringList{"1 evento(s) inválido(s) ou sem assinatura ficaram fora do envio: corrija-os e gere de novo "
+                                        "com o certificado escolhido."});
+    EXPECT_EQ(event(ids[1]).status, status::Validated);
+}
+
 TEST_F(TransmissionTest, BatchInProcessingIsAskedAgainNeverSentTwice) {
     const QStringList ids = storeSigned(2);
     server.setProcessingRounds(2);
