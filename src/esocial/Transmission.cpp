@@ -601,6 +601,17 @@ void applyResults(Database& db, const SentBatch& batch, const ProcessingAnswer& 
             out.messages << QStringLiteral("%1 %2 rejeitado: %3").arg(e->type, ev.id, lines.join(QStringLiteral("; ")));
         }
     }
+    // An event of the batch the answer left out was not processed: it goes
+    // back to be sent again rather than wait for a result that will not come.
+    QStringList answered;
+    for (const EventAnswer& ev : a.events) answered << ev.id;
+    for (const QString& id : batch.ids) {
+        if (answered.contains(id)) continue;
+        auto e = reg.byId(id);
+        if (!e || e->status != status::Sent) continue;
+        reg.setStatus(id, status::Signed, QStringLiteral("O lote %1 foi processado sem o resultado deste evento: envie de novo.").arg(batch.number));
+        out.messages << QStringLiteral("%1 %2 sem resultado no lote %3: volta a ser enviado.").arg(e->type, id).arg(batch.number);
+    }
     db.execWrite(QStringLiteral("UPDATE ESOCLOTE SET SITUACAO = ?, CODIGO = ?, CONSULTADO = ?, MENSAGENS = ? WHERE NUMERO = ?"),
                  {batchStatus::Processed, a.code, nowText(now),
                   (QStringList{QStringLiteral("%1 - %2").arg(a.code).arg(a.description)} + batchMessages).join('\n'),

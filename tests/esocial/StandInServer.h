@@ -81,7 +81,7 @@ inline const TestAuthority& Authority() {
 
 class StandInServer {
 public:
-    enum class Outcome { Accept, Reject, Warn };
+    enum class Outcome { Accept, Reject, Warn, Missing }; // Missing: left out of the batch's result
 
     explicit StandInServer(const TestAuthority& a) {
         ctx_ = SSL_CTX_new(TLS_server_method());
@@ -334,6 +334,7 @@ private:
                       "<dadosProcessamentoLote><versaoAplicativoProcessamentoLote>1.0.0</versaoAplicativoProcessamentoLote></dadosProcessamentoLote>"
                       "<retornoEventos>";
             for (const QString& id : it->second.ids) {
+                if (outcomes_.count(id) && outcomes_[id] == Outcome::Missing) continue;
                 content += "<evento Id=\"" + id.toUtf8() + "\"><retornoEvento>" + eventResult(id, protocol, ++receiptNumber_) + "</retornoEvento>";
                 if (totals_.count(id) && (!outcomes_.count(id) || outcomes_[id] != Outcome::Reject))
                     content += "<tot tipo=\"S5001\">" + totals_[id] + "</tot>";

@@ -195,6 +195,25 @@ TEST_F(TransmissionTest, EventsNotSignedStayOutAndAreCounted) {
     EXPECT_EQ(event(ids[1]).status, status::Validated);
 }
 
+// A batch processed without one of its events' results: that event goes
+// back to be sent, the others keep theirs.
+TEST_F(TransmissionTest, EventLeftOutOfTheResultGoesBackToBeSent) {
+    const QStringList ids = storeSigned(2);
+    server.setOutcome(ids[1], StandInServer::Outcome::Missing);
+    SendOutcome out = send();
+    EXPECT_EQ(out.accepted, 1);
+    EXPECT_EQ(out.messages, QStringList{"S-1299 " + ids[1] + " sem resultado no lote 1: volta a ser enviado."});
+    EXPECT_EQ(event(ids[0]).status, status::Accepted);
+    EXPECT_EQ(event(ids[1]).status, status::Signed);
+    EXPECT_EQ(event(ids[1]).messages, "O lote 1 foi processado sem o resultado deste evento: envie de novo.");
+    server.setOutcome(ids[1], StandInServer::Outcome::Accept);
+    out = send();
+    EXPECT_EQ(out.accepted, 1);
+    EXPECT_EQ(event(ids[1]).status, status::Accepted);
+    EXPECT_EQ(event(ids[1]).batch, 2);
+    EXPECT_EQ(server.problems(), QStringList());
+}
+
 TEST_F(TransmissionTest, BatchInProcessingIsAskedAgainNeverSentTwice) {
     const QStringList ids = storeSigned(2);
     server.setProcessingRounds(2);
