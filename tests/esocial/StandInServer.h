@@ -126,6 +126,7 @@ public:
     QStringList eventsReceived() const { std::lock_guard l(m_); return received_; }
     int queries() const { std::lock_guard l(m_); return queries_; }
     int handshakesRefused() const { std::lock_guard l(m_); return refused_; }
+    int duplicates() const { std::lock_guard l(m_); return duplicates_; } // events answered as received before
     QStringList problems() const { std::lock_guard l(m_); return problems_; } // invalid requests or answers
 
 private:
@@ -265,7 +266,14 @@ private:
         received_ << p.ids;
         p.protocol = QStringLiteral("1.2.202602.%1").arg(++protocolNumber_, 19, 10, QChar('0'));
         p.roundsLeft = processingRounds_;
-        if (!drop) pending_[p.protocol] = p; // a dropped answer: the batch never got a protocol to the client
+        if (!drop) {
+            pending_[p.protocol] = p;
+        } else {
+            // The batch was received and processed; only its answer was
+            // lost on the way back: the client never learns the protocol.
+            for (const QString& id : p.ids)
+                if (!receipts_.count(id) && (!outcomes_.count(id) || outcomes_[id] != Outcome::Reject)) receipts_[id] = ++receiptNumber_;
+        }
         const QByteArray answer =
             "<eSocial xmlns=\"http://www.esocial.gov.br/schema/lote/eventos/envio/retornoEnvio/v1_1_0\"><retornoEnvioLoteEventos>"
             "<ideEmpregador><tpInsc>1</tpInsc><nrInsc>12345678</nrInsc></ideEmpregador>"
@@ -335,7 +343,14 @@ private:
                       "<retornoEventos>";
             for (const QString& id : it->second.ids) {
                 if (outcomes_.count(id) && outcomes_[id] == Outcome::Missing) continue;
-                content += "<evento Id=\"" + id.toUtf8() + "\"><retornoEvento>" + eventResult(id, protocol, ++receiptNumber_) + "</retornoEvento>";
+                // An event received before answers with its first receipt,
+                // marked as a duplicate.
+                const bool duplicate = receipts_.count(id) > 0;
+                const int n = duplicate ? receipts_[id] : ++receiptNumber_;
+                if (duplicate) ++duplicates_;
+                else if (!outcomes_.count(id) || outcomes_[id] != Outcome::Reject) receipts_[id] = n;
+                content += "<evento Id=\"" + id.toUtf8() + "\"" + (duplicate ? QByteArray(" evtDupl=\"true\"") : QByteArray()) +
+                           "><retornoEvento>" + eventResult(id, protocol, n) + "</retornoEvento>";
                 if (totals_.count(id) && (!outcomes_.count(id) || outcomes_[id] != Outcome::Reject))
                     content += "<tot tipo=\"S5001\">" + totals_[id] + "</tot>";
                 content += "</evento>";
@@ -359,12 +374,13 @@ private:
     mutable std::mutex m_;
     std::map<QString, Outcome> outcomes_;
     std::map<QString, QByteArray> totals_;
+    std::map<QString, int> receipts_; // the receipt number each accepted event got
     std::map<QString, Pending> pending_;
     int processingRounds_ = 0;
     bool dropSend_ = false, dropQuery_ = false;
     QList<QByteArray> batches_;
     QStringList received_;
-    int queries_ = 0, refused_ = 0, protocolNumber_ = 0, receiptNumber_ = 0;
+    int queries_ = 0, refused_ = 0, protocolNumber_ = 0, receiptNumber_ = 0, duplicates_ = 0;
     QStringList problems_;
 };
 

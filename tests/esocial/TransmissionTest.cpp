@@ -258,9 +258,13 @@ TEST_F(TransmissionTest, DroppedConnectionLeavesTheEventsAsTheyWere) {
     }
     EXPECT_TRUE(ListBatches(*db).empty());
 
-    // Sent again: received and accepted.
+    // Sent again: the eSocial had received them; it answers with the
+    // receipts it gave then, as duplicates, and they are accepted.
     SendOutcome out = send();
     EXPECT_EQ(out.accepted, 2);
+    EXPECT_EQ(server.duplicates(), 2);
+    EXPECT_EQ(event(ids[0]).receipt, "1.2.0000000000000000001");
+    EXPECT_EQ(event(ids[1]).receipt, "1.2.0000000000000000002");
 
     // The answer of a query lost: the batch keeps its protocol and is asked
     // again, not sent again.
