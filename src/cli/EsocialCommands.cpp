@@ -7,8 +7,15 @@
 #include "ReportOutput.h"
 #include "Rubricas.h"
 #include "Signer.h"
+#include "Reconciliation.h"
+#include "ReportJob.h"
+#include "Transmission.h"
 
+#include "IniFile.h"
+
+#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace folha::cli {
 
@@ -25,6 +32,204 @@ QString competenceOption(Context& c, bool required) {
         return {};
     }
     return Typed([&] { return CompetenceKey(c.args.value("--competence")); });
+}
+
+// The certificate of the settings as the client certificate of the
+// connection, its validity checked; the password asked once.
+std::unique_ptr<ClientIdentity> openIdentity(const Settings& s) {
+    if (s.certificate.isEmpty())
+        throw CliError{QStringLiteral("Nenhum certificado escolhido: folha esocial certificate --file ARQUIVO.pfx"), 1};
+    QString password = ReadSecret("FOLHA_CERT_PASSWORD", QStringLiteral("Senha do certificado %1").arg(s.certificate));
+    QByteArray bytes = password.toUtf8();
+    password.fill('\0');
+    Certificate::load(s.certificate, bytes)->requireInForce(QDateTime::currentDateTimeUtc());
+    auto id = ClientIdentity::load(s.certificate, bytes);
+    bytes.fill('\0');
+    return id;
+}
+
+// The addresses of the settings; --endpoint (for tests and for a
+// government's change of host) puts another scheme, host and port in front
+// of the services' paths.
+TransmitSettings transmitSettings(Context& c, const Settings& s) {
+    TransmitSettings t = ReadTransmitSettings(cfgFile(c), s.environment);
+    if (c.args.has("--endpoint")) Typed([&] { UseServer(t, c.args.value("--endpoint")); });
+    return t;
+}
+
+QString competenceText(const QString& key) { return key.isEmpty() ? QString() : key.mid(5) + '/' + key.left(4); }
+
+void printOutcome(Context& c, const SendOutcome& o) {
+    c.out << QStringLiteral("%1 lote(s) enviado(s) com %2 evento(s); %3 aceito(s) (%4 com advertência), %5 rejeitado(s), "
+                            "%6 em processamento; %7 totalizador(es) recebido(s)")
+                 .arg(o.batchesSent)
+                 .arg(o.eventsSent)
+                 .arg(o.accepted)
+                 .arg(o.warnings)
+                 .arg(o.rejected)
+                 .arg(o.processing)
+                 .arg(o.totals)
+          << Qt::endl;
+    for (const QString& m : o.messages) c.out << QStringLiteral("  ") << m << Qt::endl;
+}
+
+void printBatches(Context& c, const QString& competence) {
+    auto batches = ListBatches(c.session().folha(), competence);
+    if (batches.empty()) {
+        c.out << QStringLiteral("Nenhum lote enviado%1.").arg(competence.isEmpty() ? QString() : QStringLiteral(" em ") + competenceText(competence))
+              << Qt::endl;
+        return;
+    }
+    EventRegister reg(c.session().folha());
+    c.out << "Lote;Grupo;Competência;Protocolo;Situação;Código;Enviado;Consultado;Eventos" << Qt::endl;
+    for (const SentBatch& b : batches) {
+        c.out << QStringList{QString::number(b.number), QString::number(b.group), b.competence, b.protocol, b.status,
+                             QString::number(b.code), b.sent, b.queried, QString::number(b.ids.size())}
+                     .join(';')
+              << Qt::endl;
+        for (const QString& id : b.ids) {
+            auto e = reg.byId(id);
+            if (!e) continue;
+            c.out << QStringLiteral("  %1;%2;%3;%4;%5").arg(e->id, e->type, e->worker, e->status, e->receipt) << Qt::endl;
+            if (e->status == status::Rejected || e->status == status::Accepted)
+                for (const QString& m : e->messages.split('\n', Qt::SkipEmptyParts)) c.out << QStringLiteral("    ") << m << Qt::endl;
+        }
+    }
+}
+
+Employer employerOf(Context& c);
+
+int send(Context& c) {
+    const QString competence = competenceOption(c, true);
+    Employer employer = employerOf(c);
+    Settings settings = ReadSettings(cfgFile(c));
+    TransmitSettings t = transmitSettings(c, settings);
+    std::unique_ptr<ClientIdentity> identity = openIdentity(settings);
+    SoapClient client(*identity, t);
+    c.out << QStringLiteral("eSocial %1 (%2): %3").arg(competenceText(competence),
+                                                      settings.environment == 1 ? QStringLiteral("produção") : QStringLiteral("produção restrita"),
+                                                      t.endpoints.send)
+          << Qt::endl;
+    SendOutcome o = SendPending(c.session().folha(), employer, settings.transmitter, client, competence, QDateTime::currentDateTime(), c.ui());
+    printOutcome(c, o);
+    c.audit({QStringLiteral("E"), QStringLiteral("ESOCIAL"),
+             QStringLiteral("Eventos do eSocial enviados (%1): %2 lote(s), %3 evento(s), %4 aceito(s), %5 rejeitado(s)")
+                 .arg(competence)
+                 .arg(o.batchesSent)
+                 .arg(o.eventsSent)
+                 .arg(o.accepted)
+                 .arg(o.rejected)});
+    if (o.batchesSent == 0 && o.accepted == 0 && o.rejected == 0 && o.processing == 0)
+        c.ui().message(MessageKind::Warning, QStringLiteral("Nenhum evento assinado a enviar em %1.").arg(competenceText(competence)));
+    return o.rejected ? 1 : 0;
+}
+
+int statusCommand(Context& c) {
+    c.openCompany();
+    const QString competence = competenceOption(c, false);
+    bool waiting = false;
+    for (const SentBatch& b : ListBatches(c.session().folha()))
+        if (b.status == batchStatus::Processing) waiting = true;
+    if (waiting) {
+        Settings settings = ReadSettings(cfgFile(c));
+        TransmitSettings t = transmitSettings(c, settings);
+        std::unique_ptr<ClientIdentity> identity = openIdentity(settings);
+        SoapClient client(*identity, t);
+        printOutcome(c, QueryPending(c.session().folha(), client, QDateTime::currentDateTime(), c.ui()));
+    }
+    printBatches(c, competence);
+    return 0;
+}
+
+int resend(Context& c) {
+    c.openCompany();
+    const QString id = c.args.positional.value(1).trimmed();
+    if (id.isEmpty()) throw CliError{QStringLiteral("Informe o identificador do evento rejeitado"), 2, true};
+    Typed([&] { MarkForResend(c.session().folha(), id); });
+    c.out << QStringLiteral("O evento %1 volta a ser enviado no próximo envio da competência.").arg(id) << Qt::endl;
+    c.audit({QStringLiteral("E"), QStringLiteral("ESOCIAL"), QStringLiteral("Evento do eSocial %1 marcado para reenvio").arg(id)});
+    return 0;
+}
+
+int importTotals(Context& c) {
+    c.openCompany();
+    const QString dir = c.args.positional.value(1).trimmed();
+    if (dir.isEmpty()) throw CliError{QStringLiteral("Informe a pasta dos totalizadores"), 2, true};
+    const TotalsImport r = Typed([&] { return ImportTotals(c.session().folha(), dir); });
+    for (const QString& p : r.problems) c.ui().message(MessageKind::Error, p);
+    const int stored = r.stored, known = r.known, damaged = int(r.problems.size());
+    c.out << QStringLiteral("%1 totalizador(es) gravado(s), %2 já importado(s), %3 com problema").arg(stored).arg(known).arg(damaged)
+          << Qt::endl;
+    if (stored)
+        c.audit({QStringLiteral("E"), QStringLiteral("ESOCTOT"),
+                 QStringLiteral("Totalizadores do eSocial importados de %1: %2").arg(dir).arg(stored)});
+    return damaged ? 1 : 0;
+}
+
+// The government's totals against the payroll: the report to a file
+// (--format txt|pdf|html|xlsx --output FILE), or its lines on the screen.
+int reconcile(Context& c) {
+    const QString competence = competenceOption(c, true);
+    const bool toFile = c.args.has("--output") || c.args.has("--format");
+    ReportOutput out;
+    if (toFile) out = ReadReportOutput(c, {"txt", "pdf", "html", "xlsx"});
+    OpenReportCompany(c);
+    const ReconciliationResult r = Reconcile(c.session().folha(), competence.left(4).toInt(), competence.mid(5).toInt());
+    if (toFile) {
+        const PrintSettings settings = ReportPrintSettings(c, out);
+        ReportRequest request;
+        request.info = {QStringLiteral("Conferência dos Totalizadores do eSocial"), QStringLiteral("TfoEsocialConferencia")};
+        request.width = kReconciliationWidth;
+        request.pdfPath = QFileInfo(out.output).absoluteFilePath();
+        const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
+            ComposeReconciliation(report, r);
+            return true;
+        });
+        DeliverReport(c, out, result, request.info.reportName,
+                      QStringLiteral("Func.;Nome;Item;Folha;eSocial;Diferença"));
+    }
+    c.out << QStringLiteral("Conferência dos totalizadores do eSocial de %1: %2 funcionário(s)").arg(competenceText(competence)).arg(r.workers)
+          << Qt::endl;
+    if (!r.missing.isEmpty())
+        c.out << QStringLiteral("Não importados (não conferidos): %1").arg(r.missing.join(QStringLiteral(", "))) << Qt::endl;
+    if (r.divergences.empty()) {
+        c.out << QStringLiteral("Sem divergências") << Qt::endl;
+        return 0;
+    }
+    c.out << "Funcionário;Nome;Item;Folha;eSocial;Rubricas" << Qt::endl;
+    for (const Divergence& d : r.divergences)
+        c.out << QStringList{d.worker, d.name, d.item, d.payroll.toString(2), d.government.toString(2), d.rubricas}.join(';') << Qt::endl;
+    return 1;
+}
+
+// The FGTS Digital and DCTFWeb figures from the payroll: the report to a
+// file, or its totals on the screen.
+int guides(Context& c) {
+    const QString competence = competenceOption(c, true);
+    const bool toFile = c.args.has("--output") || c.args.has("--format");
+    ReportOutput out;
+    if (toFile) out = ReadReportOutput(c, {"txt", "pdf", "html", "xlsx"});
+    OpenReportCompany(c);
+    const GuideSummary s = SummarizeGuides(c.session().folha(), competence.left(4).toInt(), competence.mid(5).toInt());
+    if (toFile) {
+        const PrintSettings settings = ReportPrintSettings(c, out);
+        ReportRequest request;
+        request.info = {QStringLiteral("Resumo para o FGTS Digital e a DCTFWeb"), QStringLiteral("TfoEsocialGuias")};
+        request.width = kGuideSummaryWidth;
+        request.pdfPath = QFileInfo(out.output).absoluteFilePath();
+        const ReportResult result = RunReportJob(c.session(), c.ui(), settings, request, [&](TextReport& report) {
+            ComposeGuideSummary(report, s);
+            return true;
+        });
+        DeliverReport(c, out, result, request.info.reportName, QStringLiteral("Func.;Nome;Base INSS;INSS;Base FGTS;FGTS"));
+    }
+    c.out << QStringLiteral("Competência %1: %2 funcionário(s)").arg(competenceText(competence)).arg(s.workers.size()) << Qt::endl
+          << QStringLiteral("FGTS Digital: base %1, FGTS %2").arg(s.fgtsBase.toString(2), s.fgts.toString(2)) << Qt::endl
+          << QStringLiteral("DCTFWeb: base %1; segurados %2; patronal %3; RAT/FAP %4; terceiros %5")
+                 .arg(s.inssBase.toString(2), s.employee.toString(2), s.employer.toString(2), s.ratFap.toString(2),
+                      s.thirdParties.toString(2))
+          << Qt::endl;
+    return s.workers.empty() ? 1 : 0;
 }
 
 // The certificate of the settings opened with its password, or none.
@@ -180,6 +385,18 @@ int certificate(Context& c) {
         s.transmitter = t;
         changed = true;
     }
+    if (c.args.has("--ca-bundle")) {
+        c.requireSupervisor(QStringLiteral("Mudar as autoridades certificadoras do eSocial é"));
+        QString file = c.args.value("--ca-bundle").trimmed();
+        if (!file.isEmpty()) {
+            file = QFileInfo(file).absoluteFilePath();
+            if (!QFileInfo(file).isFile()) throw CliError{QStringLiteral("Arquivo não encontrado: %1").arg(file)};
+        }
+        if (!WriteIniFileValue(cfgFile(c), QStringLiteral("eSocial"), QStringLiteral("CertificadosAC"), file))
+            throw CliError{QStringLiteral("Não foi possível gravar a configuração do eSocial em %1.").arg(cfgFile(c)), 1};
+        c.audit({QStringLiteral("E"), QStringLiteral("CfgFolha"),
+                 QStringLiteral("Autoridades certificadoras do eSocial: %1").arg(file.isEmpty() ? QStringLiteral("as do sistema") : file)});
+    }
     if (s.certificate.isEmpty()) {
         c.out << QStringLiteral("Nenhum certificado escolhido.") << Qt::endl;
     } else {
@@ -218,18 +435,26 @@ int propose(Context& c) {
 
 int cmdEsocial(Context& c) {
     const QString action = c.args.positional.value(0);
-    static const QStringList actions = {"generate", "list", "show", "export", "certificate", "propose"};
+    static const QStringList actions = {"generate", "list", "show", "export", "certificate", "propose",
+                                        "send", "status", "resend", "import-totals", "reconcile", "guides"};
     if (!actions.contains(action))
         throw CliError{action.isEmpty() ? QStringLiteral("Informe a ação: %1").arg(actions.join(QStringLiteral(", ")))
                                         : QStringLiteral("Ação desconhecida: %1 (use %2)").arg(action, actions.join(QStringLiteral(", "))),
                        2, true};
-    if (action != QLatin1String("show") && c.args.positional.size() > 1)
+    static const QStringList withArgument = {"show", "resend", "import-totals"};
+    if (!withArgument.contains(action) && c.args.positional.size() > 1)
         throw CliError{QStringLiteral("Argumento inesperado: %1").arg(c.args.positional.at(1)), 2, true};
     if (action == QLatin1String("generate")) return generate(c);
     if (action == QLatin1String("list")) return list(c);
     if (action == QLatin1String("show")) return show(c);
     if (action == QLatin1String("export")) return exportEvents(c);
     if (action == QLatin1String("propose")) return propose(c);
+    if (action == QLatin1String("send")) return send(c);
+    if (action == QLatin1String("status")) return statusCommand(c);
+    if (action == QLatin1String("resend")) return resend(c);
+    if (action == QLatin1String("import-totals")) return importTotals(c);
+    if (action == QLatin1String("reconcile")) return reconcile(c);
+    if (action == QLatin1String("guides")) return guides(c);
     return certificate(c);
 }
 
@@ -238,9 +463,10 @@ int cmdEsocial(Context& c) {
 QList<Command> esocialCommands() {
     return {
         {"esocial",
-         "esocial \"generate|list|show|export|certificate|propose\" [\"ID\"] [--company C] [--branch B] "
+         "esocial \"generate|list|show|export|certificate|propose|send|status|resend|import-totals|reconcile|guides\" [\"ID|PASTA\"] "
+         "[--company C] [--branch B] "
          "[--competence MM/AAAA] [--status S] [--type T] [--employee CODIGO] [--all-versions] [--output PASTA] "
-         "[--file ARQUIVO.pfx] [--environment N] [--transmitter CNPJ]",
+         "[--file ARQUIVO.pfx] [--environment N] [--transmitter CNPJ] [--ca-bundle ARQUIVO.pem] [--endpoint URL] [--format F] [--output ARQUIVO] [--lines N] [--normal] [--portrait]",
          cmdEsocial},
     };
 }

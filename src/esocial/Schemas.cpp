@@ -235,4 +235,8 @@ QStringList ValidateBatch(const QByteArray& xml) {
     return validate(xml, QStringLiteral("comunicacao/EnvioLoteEventos-v1_1_1.xsd"), Signature::Required);
 }
 
+QStringList ValidateDocument(const QByteArray& xml, const QString& schemaName, Signature signature) {
+    return validate(xml, schemaName, signature);
+}
+
 } // namespace folha::esocial

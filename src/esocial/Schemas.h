@@ -19,6 +19,9 @@ enum class Signature {
 QStringList ValidateEvent(const QByteArray& xml, const QString& type, Signature signature);
 // The batch envelope (EnvioLoteEventos).
 QStringList ValidateBatch(const QByteArray& xml);
+// Any shipped schema by its name ("comunicacao/RetornoEvento-v1_2_1.xsd",
+// "S-1.3/evtCS.xsd"): the government's answers and the totals it returns.
+QStringList ValidateDocument(const QByteArray& xml, const QString& schemaName, Signature signature = Signature::Required);
 // The text of a shipped schema ("S-1.3/evtRemun.xsd"); empty when missing.
 QByteArray ShippedSchema(const QString& name);
 

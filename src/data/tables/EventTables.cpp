@@ -187,6 +187,39 @@ std::vector<TableDef> eventTables() {
                     .index("id_esocial_comp", {"COMPETENC", "TIPO", "CODFUN"})
                     .build());
 
+    // The batches sent to the eSocial: the protocol the government gave each,
+    // its status and the events it carried (one Id a line).
+    t.push_back(TableBuilder("ESOCLOTE", "ESOCLOTE.db", Scope::Company, "Lotes do eSocial")
+                    .noun("Lote do eSocial")
+                    .longInt("NUMERO", "Lote")
+                    .shortInt("GRUPO", "Grupo")
+                    .text("COMPETENC", 7, "Competência")
+                    .text("PROTOCOLO", 30, "Protocolo")
+                    .text("SITUACAO", 20, "Situação")
+                    .longInt("CODIGO", "Código de resposta")
+                    .text("ENVIADO", 19, "Enviado em")
+                    .text("CONSULTADO", 19, "Consultado em")
+                    .memo("EVENTOS", "Eventos")
+                    .memo("MENSAGENS", "Mensagens")
+                    .key({"NUMERO"})
+                    .build());
+
+    // The totals the government computes from the events it accepted
+    // (S-5001, S-5002, S-5003, S-5011, S-5013), as it returned them.
+    t.push_back(TableBuilder("ESOCTOT", "ESOCTOT.db", Scope::Company, "Totalizadores do eSocial")
+                    .noun("Totalizador do eSocial")
+                    .text("ID", 36, "Identificador")
+                    .text("TIPO", 6, "Evento")
+                    .text("COMPETENC", 7, "Competência")
+                    .text("CPF", 11, "CPF")
+                    .text("RECIBO", 40, "Recibo de origem")
+                    .text("ORIGEM", 120, "Origem")
+                    .text("RECEBIDO", 19, "Recebido em")
+                    .memo("XML", "XML")
+                    .key({"ID"})
+                    .index("id_esoctot_comp", {"COMPETENC", "TIPO", "CPF"})
+                    .build());
+
     return t;
 }
 

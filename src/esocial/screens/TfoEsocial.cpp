@@ -7,6 +7,8 @@
 #include "Session.h"
 #include "Signer.h"
 #include "Table.h"
+#include "DesktopReport.h"
+#include "Transmission.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -144,9 +146,27 @@ TfoEsocial::TfoEsocial(Session& session, UserInterface& ui, QWidget* parent)
     auto* certButton = new QPushButton(QStringLiteral("Cer&tificado..."), this);
     certButton->setObjectName(QStringLiteral("btCertificado"));
     auto* closeButton = new QPushButton(QStringLiteral("&Fechar"), this);
+    auto* sendButton = new QPushButton(QStringLiteral("E&nviar"), this);
+    sendButton->setObjectName(QStringLiteral("btEnviar"));
+    auto* batchesButton = new QPushButton(QStringLiteral("&Lotes"), this);
+    batchesButton->setObjectName(QStringLiteral("btLotes"));
+    auto* resendButton = new QPushButton(QStringLiteral("&Reenviar"), this);
+    resendButton->setObjectName(QStringLiteral("btReenviar"));
+    auto* importButton = new QPushButton(QStringLiteral("&Importar totais..."), this);
+    importButton->setObjectName(QStringLiteral("btImportarTotais"));
+    auto* reconcileButton = new QPushButton(QStringLiteral("C&onferir totais"), this);
+    reconcileButton->setObjectName(QStringLiteral("btConferir"));
     buttons->addWidget(generateButton);
     buttons->addWidget(exportButton);
     buttons->addWidget(certButton);
+    buttons->addWidget(sendButton);
+    buttons->addWidget(batchesButton);
+    buttons->addWidget(resendButton);
+    buttons->addWidget(importButton);
+    buttons->addWidget(reconcileButton);
+    auto* guidesButton = new QPushButton(QStringLiteral("Resumo das &guias"), this);
+    guidesButton->setObjectName(QStringLiteral("btGuias"));
+    buttons->addWidget(guidesButton);
     buttons->addStretch(1);
     buttons->addWidget(closeButton);
     layout->addLayout(buttons);
@@ -176,6 +196,44 @@ TfoEsocial::TfoEsocial(Session& session, UserInterface& ui, QWidget* parent)
         QByteArray password = askPassword();
         if (!password.isNull()) chooseCertificate(file, password);
         password.fill('\0');
+    });
+    connect(sendButton, &QPushButton::clicked, this, [this] {
+        QByteArray password = askPassword();
+        if (!password.isNull()) send(password);
+        password.fill('\0');
+    });
+    connect(batchesButton, &QPushButton::clicked, this, [this] {
+        QByteArray password;
+        if (batchesWaiting()) {
+            password = askPassword();
+            if (password.isNull()) return;
+        }
+        showBatches(password);
+        password.fill('\0');
+    });
+    connect(resendButton, &QPushButton::clicked, this, [this] { resendSelected(); });
+    connect(importButton, &QPushButton::clicked, this, [this] {
+        const QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("Pasta dos totalizadores do eSocial"));
+        if (!dir.isEmpty()) importTotals(dir);
+    });
+    connect(reconcileButton, &QPushButton::clicked, this, [this] { reconcile(true); });
+    connect(guidesButton, &QPushButton::clicked, this, [this] {
+        const UiOwner owner(ui_, this);
+        try {
+            const QString key = competenceKey(competence_);
+            if (key.isEmpty()) throw UserError(QStringLiteral("Informe a competência (MM/AAAA)."));
+            const GuideSummary s = SummarizeGuides(session_.folha(), key.left(4).toInt(), key.mid(5).toInt());
+            DesktopReportRequest request;
+            request.info = {QStringLiteral("Resumo para o FGTS Digital e a DCTFWeb"), QStringLiteral("TfoEsocialGuias")};
+            request.width = kGuideSummaryWidth;
+            request.titlesLine = QStringLiteral("Func.;Nome;Base INSS;INSS;Base FGTS;FGTS");
+            RunDesktopReport(this, session_, ui_, request, [&](TextReport& report) {
+                ComposeGuideSummary(report, s);
+                return true;
+            });
+        } catch (const UserError& e) {
+            ui_.message(MessageKind::Error, e.message());
+        }
     });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     showSettings();
@@ -333,6 +391,197 @@ bool TfoEsocial::chooseCertificate(const QString& file, const QByteArray& passwo
         ui_.message(MessageKind::Error, e.message());
         return false;
     }
+}
+
+bool TfoEsocial::batchesWaiting() {
+    try {
+        for (const SentBatch& b : ListBatches(session_.folha()))
+            if (b.status == batchStatus::Processing) return true;
+    } catch (const UserError&) {
+    }
+    return false;
+}
+
+namespace {
+
+// The client of the settings with the certificate's password; `server`
+// replaces the addresses' server.
+struct Connection {
+    std::unique_ptr<ClientIdentity> identity;
+    std::unique_ptr<SoapClient> client;
+};
+
+Connection connectTo(Session& session, const QByteArray& password, const QString& server) {
+    const Settings s = ReadSettings(cfgFile(session));
+    if (s.certificate.isEmpty()) throw UserError(QStringLiteral("Escolha o certificado A1 do escritório (botão Certificado)."));
+    Certificate::load(s.certificate, password)->requireInForce(QDateTime::currentDateTimeUtc());
+    TransmitSettings t = ReadTransmitSettings(cfgFile(session), s.environment);
+    if (!server.isEmpty()) UseServer(t, server);
+    Connection c;
+    c.identity = ClientIdentity::load(s.certificate, password);
+    c.client = std::make_unique<SoapClient>(*c.identity, t);
+    return c;
+}
+
+QString outcomeText(const SendOutcome& o) {
+    QString text = QStringLiteral("%1 lote(s) enviado(s) com %2 evento(s); %3 aceito(s) (%4 com advertência), %5 rejeitado(s), "
+                                  "%6 em processamento; %7 totalizador(es) recebido(s).")
+                       .arg(o.batchesSent)
+                       .arg(o.eventsSent)
+                       .arg(o.accepted)
+                       .arg(o.warnings)
+                       .arg(o.rejected)
+                       .arg(o.processing)
+                       .arg(o.totals);
+    if (!o.messages.isEmpty()) text += QStringLiteral("\n\n") + o.messages.join('\n');
+    return text;
+}
+
+} // namespace
+
+bool TfoEsocial::send(const QByteArray& password, const QString& server) {
+    const UiOwner owner(ui_, this);
+    SendOutcome o;
+    QString key;
+    try {
+        key = competenceKey(competence_);
+        if (key.isEmpty()) throw UserError(QStringLiteral("Informe a competência (MM/AAAA)."));
+        Connection c = connectTo(session_, password, server);
+        o = SendPending(session_.folha(), currentEmployer(session_), ReadSettings(cfgFile(session_)).transmitter, *c.client, key,
+                        QDateTime::currentDateTime(), ui_);
+        WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
+                        {QStringLiteral("E"), QStringLiteral("ESOCIAL"),
+                         QStringLiteral("Eventos do eSocial enviados (%1): %2 lote(s), %3 evento(s), %4 aceito(s), %5 rejeitado(s)")
+                             .arg(key)
+                             .arg(o.batchesSent)
+                             .arg(o.eventsSent)
+                             .arg(o.accepted)
+                             .arg(o.rejected)},
+                        session_.signIn.CurrentUserCode, ui_);
+    } catch (const UserError& e) {
+        refresh();
+        ui_.message(MessageKind::Error, e.message());
+        return false;
+    }
+    refresh();
+    showBatches({}, {});
+    ui_.message(o.rejected ? MessageKind::Warning : MessageKind::Information, outcomeText(o));
+    return true;
+}
+
+bool TfoEsocial::showBatches(const QByteArray& password, const QString& server) {
+    const UiOwner owner(ui_, this);
+    QString text;
+    try {
+        if (batchesWaiting() && !password.isNull()) {
+            Connection c = connectTo(session_, password, server);
+            const SendOutcome o = QueryPending(session_.folha(), *c.client, QDateTime::currentDateTime(), ui_);
+            text = outcomeText(o) + QStringLiteral("\n\n");
+            refresh();
+        }
+        const QString key = competenceKey(competence_);
+        EventRegister reg(session_.folha());
+        const auto batches = ListBatches(session_.folha(), key);
+        if (batches.empty()) text += QStringLiteral("Nenhum lote enviado nesta competência.");
+        for (const SentBatch& b : batches) {
+            text += QStringLiteral("Lote %1 (grupo %2), protocolo %3: %4, código %5; enviado em %6%7\n")
+                        .arg(b.number)
+                        .arg(b.group)
+                        .arg(b.protocol.isEmpty() ? QStringLiteral("-") : b.protocol, b.status)
+                        .arg(b.code)
+                        .arg(b.sent, b.queried.isEmpty() ? QString() : QStringLiteral(", consultado em ") + b.queried);
+            for (const QString& id : b.ids) {
+                auto e = reg.byId(id);
+                if (!e) continue;
+                text += QStringLiteral("  %1 %2 %3 %4 %5\n").arg(e->type, e->id, e->worker, e->status, e->receipt);
+                if (e->status == status::Rejected || e->status == status::Accepted)
+                    for (const QString& m : e->messages.split('\n', Qt::SkipEmptyParts)) text += QStringLiteral("      ") + m + '\n';
+            }
+        }
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+        return false;
+    }
+    detail_->setPlainText(text);
+    return true;
+}
+
+bool TfoEsocial::resendSelected() {
+    const UiOwner owner(ui_, this);
+    const int row = grid_->currentRow();
+    if (row < 0 || row >= int(shown_.size())) {
+        ui_.message(MessageKind::Warning, QStringLiteral("Escolha na lista o evento rejeitado."));
+        return false;
+    }
+    const QString id = shown_[size_t(row)].id;
+    try {
+        MarkForResend(session_.folha(), id);
+        WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
+                        {QStringLiteral("E"), QStringLiteral("ESOCIAL"), QStringLiteral("Evento do eSocial %1 marcado para reenvio").arg(id)},
+                        session_.signIn.CurrentUserCode, ui_);
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+        return false;
+    }
+    refresh();
+    ui_.message(MessageKind::Information, QStringLiteral("O evento %1 volta a ser enviado no próximo envio.").arg(id));
+    return true;
+}
+
+bool TfoEsocial::importTotals(const QString& dir) {
+    const UiOwner owner(ui_, this);
+    TotalsImport r;
+    try {
+        r = ImportTotals(session_.folha(), dir);
+        if (r.stored)
+            WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
+                            {QStringLiteral("E"), QStringLiteral("ESOCTOT"),
+                             QStringLiteral("Totalizadores do eSocial importados de %1: %2").arg(dir).arg(r.stored)},
+                            session_.signIn.CurrentUserCode, ui_);
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+        return false;
+    }
+    QString text = QStringLiteral("%1 totalizador(es) gravado(s), %2 já importado(s), %3 com problema.")
+                       .arg(r.stored)
+                       .arg(r.known)
+                       .arg(r.problems.size());
+    if (!r.problems.isEmpty()) text += QStringLiteral("\n\n") + r.problems.join('\n');
+    ui_.message(r.problems.isEmpty() ? MessageKind::Information : MessageKind::Warning, text);
+    return r.problems.isEmpty();
+}
+
+ReconciliationResult TfoEsocial::reconcile(bool print) {
+    const UiOwner owner(ui_, this);
+    ReconciliationResult r;
+    try {
+        const QString key = competenceKey(competence_);
+        if (key.isEmpty()) throw UserError(QStringLiteral("Informe a competência (MM/AAAA)."));
+        r = Reconcile(session_.folha(), key.left(4).toInt(), key.mid(5).toInt());
+    } catch (const UserError& e) {
+        ui_.message(MessageKind::Error, e.message());
+        return r;
+    }
+    QString text = QStringLiteral("Conferência dos totalizadores do eSocial: %1 funcionário(s).\n").arg(r.workers);
+    if (!r.missing.isEmpty()) text += QStringLiteral("Não importados (não conferidos): %1\n").arg(r.missing.join(QStringLiteral(", ")));
+    if (r.divergences.empty()) text += QStringLiteral("Sem divergências\n");
+    for (const Divergence& d : r.divergences) {
+        text += QStringLiteral("%1 %2 - %3: folha %4, eSocial %5\n")
+                    .arg(d.worker, d.name, d.item, d.payroll.toString(2), d.government.toString(2));
+        if (!d.rubricas.isEmpty()) text += QStringLiteral("    Rubricas: ") + d.rubricas + '\n';
+    }
+    detail_->setPlainText(text);
+    if (print) {
+        DesktopReportRequest request;
+        request.info = {QStringLiteral("Conferência dos Totalizadores do eSocial"), QStringLiteral("TfoEsocialConferencia")};
+        request.width = kReconciliationWidth;
+        request.titlesLine = QStringLiteral("Func.;Nome;Item;Folha;eSocial;Diferença");
+        RunDesktopReport(this, session_, ui_, request, [&](TextReport& report) {
+            ComposeReconciliation(report, r);
+            return true;
+        });
+    }
+    return r;
 }
 
 QWidget* TfoEsocial::createForGrab(Session& session, UserInterface& ui, QWidget* parent) {

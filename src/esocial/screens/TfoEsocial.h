@@ -1,9 +1,13 @@
 #pragma once
 // "eSocial": the company's events by competence and status, generated for
 // a competence (signed with the office's certificate), each one's XML and
-// schema errors, and the export of the signed events with their batches.
+// schema errors, and the export of the signed events with their batches;
+// the sending to the eSocial with each batch's and event's result, a
+// rejected event sent again, the government's totals imported and
+// reconciled with the payroll.
 
 #include "EventRegister.h"
+#include "Reconciliation.h"
 
 #include <QDialog>
 
@@ -38,6 +42,21 @@ public:
     // "Certificado": the A1 file and its password, checked and kept in the settings.
     bool chooseCertificate(const QString& file, const QByteArray& password);
 
+    // "Enviar": the competence's signed events to the eSocial with the
+    // certificate's `password`; `server` ("https://host:port") replaces the
+    // settings' server (the tests' stand-in). Shows the batches after.
+    bool send(const QByteArray& password, const QString& server = {});
+    // "Lotes": asks the batches still in processing (`password` needed only
+    // then) and shows every batch of the competence with its events' results.
+    bool showBatches(const QByteArray& password, const QString& server = {});
+    // "Reenviar": the selected rejected event back to be sent as it is.
+    bool resendSelected();
+    // "Importar totais": the totals files (S-5001…S-5013) of a folder.
+    bool importTotals(const QString& dir);
+    // "Conferir totais": the government's totals against the payroll, shown
+    // in the lower pane; with `print`, the report goes to the print set-up.
+    esocial::ReconciliationResult reconcile(bool print);
+
     QLineEdit* competence() const { return competence_; }
     QComboBox* status() const { return status_; }
     QTableWidget* grid() const { return grid_; }
@@ -51,6 +70,7 @@ private:
     void showDetail();
     void showSettings();
     QByteArray askPassword();
+    bool batchesWaiting();
 
     Session& session_;
     UserInterface& ui_;
