@@ -2,6 +2,7 @@
 // salary file of the paying bank with the employee without an account left
 // out, the nets of the sheet as the statements print them, and the bank's
 // answer read back, whole and cut short.
+#include "DemoInstallationCli.h"
 #include "FolhaProcess.h"
 #include "Fixed.h"
 #include "TempDir.h"
@@ -16,23 +17,8 @@ using folha::test::RunFolha;
 
 namespace {
 
-class BankCli : public ::testing::Test {
+class BankCli : public folha::test::DemoInstallationCli {
 protected:
-    static void SetUpTestSuite() {
-        pristine = new TempDir;
-        pristineDb = folha::testing::PrepareInstallation(pristine->path());
-        ready = RunFolha(pristine->path(), {"init", "--demo"}).status == 0;
-    }
-    static void TearDownTestSuite() {
-        delete pristine;
-        pristine = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(ready);
-        CopyFolder(pristine->path(), root.path());
-        if (!pristineDb.isEmpty())
-            folha::testing::WriteServerSettings(root.path(), folha::testing::NewServerDatabase(pristineDb));
-    }
     FolhaRun run(const QStringList& args) { return RunFolha(root.path(), args); }
     QStringList lines(const QString& path) {
         QFile f(path);
@@ -42,16 +28,8 @@ protected:
         return l;
     }
 
-    static TempDir* pristine;
-    static QString pristineDb;
-    static bool ready;
-    TempDir root;
     TempDir out;
 };
-
-TempDir* BankCli::pristine = nullptr;
-QString BankCli::pristineDb;
-bool BankCli::ready = false;
 
 TEST_F(BankCli, SalaryFileOfTheDemoMonthAndItsReturn) {
     const QString file = out.file("PAG104.REM");

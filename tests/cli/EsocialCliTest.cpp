@@ -1,6 +1,7 @@
 // `folha esocial` as an office runs it on the demo: the certificate chosen
 // with its password, a competence generated and signed, listed, shown and
 // exported, and what is refused on the way.
+#include "DemoInstallationCli.h"
 #include "FolhaProcess.h"
 #include "TempDir.h"
 #include "TestBackend.h"
@@ -18,23 +19,8 @@ using folha::test::RunFolha;
 
 namespace {
 
-class EsocialCli : public ::testing::Test {
+class EsocialCli : public folha::test::DemoInstallationCli {
 protected:
-    static void SetUpTestSuite() {
-        pristine = new TempDir;
-        pristineDb = folha::testing::PrepareInstallation(pristine->path());
-        ready = RunFolha(pristine->path(), {"init", "--demo"}).status == 0;
-    }
-    static void TearDownTestSuite() {
-        delete pristine;
-        pristine = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(ready);
-        CopyFolder(pristine->path(), root.path());
-        if (!pristineDb.isEmpty())
-            folha::testing::WriteServerSettings(root.path(), folha::testing::NewServerDatabase(pristineDb));
-    }
     FolhaRun run(const QStringList& args, const QString& certPassword = {}) {
         QStringList env;
         if (!certPassword.isNull()) env << "FOLHA_CERT_PASSWORD=" + certPassword;
@@ -42,15 +28,7 @@ protected:
     }
     QString password() const { return QString::fromLatin1(folha::testing::ThrowawayCertificate().password); }
 
-    static TempDir* pristine;
-    static QString pristineDb;
-    static bool ready;
-    TempDir root;
 };
-
-TempDir* EsocialCli::pristine = nullptr;
-QString EsocialCli::pristineDb;
-bool EsocialCli::ready = false;
 
 TEST_F(EsocialCli, GeneratesSignsListsShowsAndExportsACompetence) {
     const auto& cert = folha::testing::ThrowawayCertificate();

@@ -1,6 +1,7 @@
 // `folha esocial send|status|resend|import-totals` on the demo against the
 // stand-in of the eSocial web services on loopback: the competence sent,
 // one event rejected, its batch and messages shown, sent again and accepted.
+#include "DemoInstallationCli.h"
 #include "FolhaProcess.h"
 #include "TempDir.h"
 #include "TestBackend.h"
@@ -18,39 +19,16 @@ using folha::testing::StandInServer;
 
 namespace {
 
-class EsocialSendCli : public ::testing::Test {
+class EsocialSendCli : public folha::test::DemoInstallationCli {
 protected:
-    static void SetUpTestSuite() {
-        pristine = new TempDir;
-        pristineDb = folha::testing::PrepareInstallation(pristine->path());
-        ready = RunFolha(pristine->path(), {"init", "--demo"}).status == 0;
-    }
-    static void TearDownTestSuite() {
-        delete pristine;
-        pristine = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(ready);
-        CopyFolder(pristine->path(), root.path());
-        if (!pristineDb.isEmpty())
-            folha::testing::WriteServerSettings(root.path(), folha::testing::NewServerDatabase(pristineDb));
-    }
     FolhaRun run(const QStringList& args) {
         return RunFolha(root.path(), args, {"FOLHA_CERT_PASSWORD=" + QString::fromLatin1(ca.password)});
     }
     QString endpoint() const { return server.sendUrl().section('/', 0, 2); }
 
-    static TempDir* pristine;
-    static QString pristineDb;
-    static bool ready;
-    TempDir root;
     const folha::testing::TestAuthority& ca = folha::testing::Authority();
     StandInServer server{ca};
 };
-
-TempDir* EsocialSendCli::pristine = nullptr;
-QString EsocialSendCli::pristineDb;
-bool EsocialSendCli::ready = false;
 
 TEST_F(EsocialSendCli, SendsShowsTheResultsAndResendsARejectedEvent) {
     FolhaRun chosen = run({"esocial", "certificate", "--file", ca.clientPfx, "--ca-bundle", ca.caPem});

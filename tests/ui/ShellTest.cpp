@@ -282,14 +282,14 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
 
 TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     const QStringList lines = ScreenListing();
-    ASSERT_EQ(lines.size(), 70);
+    ASSERT_EQ(lines.size(), 71);
     EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\tpronta"));
     EXPECT_EQ(lines[24], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\tpronta"));
     EXPECT_EQ(lines[25], QStringLiteral("Folha > Contas Contábeis\tTfoCadContasContabeis\tnão-modal\tpronta"));
     EXPECT_EQ(lines[26], QStringLiteral("Folha > Lançamentos Contábeis\tTfoLancContabeis\tnão-modal\tpronta"));
     EXPECT_EQ(lines[31], QStringLiteral("Relatórios > Acordos e Termos > Acordo Horário Trabalho\tTfoRelAcordoHoraTrabalho\tnão-modal\tpronta"));
     EXPECT_EQ(lines[47], QStringLiteral("Relatórios > Cadastro > Históricos da Folha\tTfoRelCadHistfp\tnão-modal\tpronta"));
-    EXPECT_EQ(lines[67], QStringLiteral("Utilitários > Importar Dados (Paradox)\tTfoImportaParadox\tmodal\tpronta"));
+    EXPECT_EQ(lines[68], QStringLiteral("Utilitários > Importar Dados (Paradox)\tTfoImportaParadox\tmodal\tpronta"));
     EXPECT_EQ(lines.last(), QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
 }
 
