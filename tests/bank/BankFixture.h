@@ -6,6 +6,7 @@
 #include "BankFile.h"
 #include "BankReturn.h"
 #include "CheckDigits.h"
+#include "FixedRecords.h"
 #include "ScriptedUi.h"
 #include "Table.h"
 #include "TempDir.h"
@@ -14,21 +15,11 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace folha::bank::testing {
 
 using Values = QList<QPair<QString, QVariant>>;
 
-// Pieces of an expected record: blanks, zeros, a number zero-filled on the
-// left, a text blank-filled on the right.
-inline QString B(int n) { return QString(n, ' '); }
-inline QString Z(int n) { return QString(n, '0'); }
-inline QString N(int n, const QString& s) { return QString(n - s.size(), '0') + s; }
-inline QString L(int n, const QString& s) { return s + QString(n - s.size(), ' '); }
-inline QString rec(const QStringList& pieces) { return pieces.join(QString()); }
+using namespace folha::test::records;
 
 inline QString Cpf(int n) { return CpfWithCheckDigits(QString::number(200000000 + n)); }
 

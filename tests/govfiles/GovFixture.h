@@ -4,6 +4,7 @@
 // rows are typed here, and the formatters the expected records are
 // written with.
 #include "CheckDigits.h"
+#include "FixedRecords.h"
 #include "ScriptedUi.h"
 #include "Grrf.h"
 #include "Sefip.h"
@@ -13,20 +14,11 @@
 #include <gtest/gtest.h>
 #include "TestBackend.h"
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace folha::gov::testing {
 
 using Values = QList<QPair<QString, QVariant>>;
 
-// Pieces of an expected record.
-inline QString B(int n) { return QString(n, ' '); }
-inline QString Z(int n) { return QString(n, '0'); }
-inline QString R(int n, const QString& s) { return QString(n - s.size(), ' ') + s; }
-inline QString L(int n, const QString& s) { return s + QString(n - s.size(), ' '); }
-inline QString rec(const QStringList& pieces) { return pieces.join(QString()); }
+using namespace folha::test::records;
 
 class GovFixture : public ::testing::Test {
 protected:
