@@ -87,24 +87,24 @@ QDate dateAt(const QString& rec, int pos) {
     return QDate::fromString(d, QStringLiteral("ddMMyyyy"));
 }
 
-Fixed moneyAt(const QString& rec, int pos, int width, int line, const QString& field) {
+// The digits of a numeric field; anything else there stops the reading at
+// its line.
+QString digitsAt(const QString& rec, int pos, int width, int line, const QString& field) {
     const QString d = rec.mid(pos - 1, width);
     if (OnlyDigits(d) != d) damaged(line, QStringLiteral("o campo %1 (posições %2 a %3) não é numérico: \"%4\"")
                                               .arg(field)
                                               .arg(pos)
                                               .arg(pos + width - 1)
                                               .arg(d));
-    return Fixed::fromRaw(d.toLongLong() * (Fixed::Scale / 100));
+    return d;
+}
+
+Fixed moneyAt(const QString& rec, int pos, int width, int line, const QString& field) {
+    return Fixed::fromRaw(digitsAt(rec, pos, width, line, field).toLongLong() * (Fixed::Scale / 100));
 }
 
 int numberAt(const QString& rec, int pos, int width, int line, const QString& field) {
-    const QString d = rec.mid(pos - 1, width);
-    if (OnlyDigits(d) != d) damaged(line, QStringLiteral("o campo %1 (posições %2 a %3) não é numérico: \"%4\"")
-                                              .arg(field)
-                                              .arg(pos)
-                                              .arg(pos + width - 1)
-                                              .arg(d));
-    return d.toInt();
+    return digitsAt(rec, pos, width, line, field).toInt();
 }
 
 } // namespace
