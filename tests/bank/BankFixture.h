@@ -94,18 +94,7 @@ protected:
 
     // The file's records without their CR LF; fails when a record is not
     // 240 characters followed by CR LF.
-    QStringList records(const QString& path) {
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-        const QString text = QString::fromLatin1(f.readAll());
-        QStringList lines = text.split(QStringLiteral("\r\n"));
-        EXPECT_EQ(lines.takeLast(), QString());
-        for (const QString& l : lines) {
-            EXPECT_EQ(l.size(), 240) << l.toStdString();
-            EXPECT_FALSE(l.contains('\n') || l.contains('\r'));
-        }
-        return lines;
-    }
+    QStringList records(const QString& path) { return CrlfRecords(path, 240); }
 
     TempDir d;
     std::unique_ptr<Database> db;

@@ -3,6 +3,7 @@
 // out, the nets of the sheet as the statements print them, and the bank's
 // answer read back, whole and cut short.
 #include "DemoInstallationCli.h"
+#include "FixedRecords.h"
 #include "FolhaProcess.h"
 #include "Fixed.h"
 #include "TempDir.h"
@@ -20,13 +21,7 @@ namespace {
 class BankCli : public folha::test::DemoInstallationCli {
 protected:
     FolhaRun run(const QStringList& args) { return RunFolha(root.path(), args); }
-    QStringList lines(const QString& path) {
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        QStringList l = QString::fromLatin1(f.readAll()).split("\r\n");
-        EXPECT_EQ(l.takeLast(), QString());
-        return l;
-    }
+    QStringList lines(const QString& path) { return folha::test::records::CrlfRecords(path, 240); }
 
     TempDir out;
 };
