@@ -3,6 +3,7 @@
 #include "DbError.h"
 #include "IniFile.h"
 #include "OwnerOnlyFile.h"
+#include "TextRoutines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,13 +15,6 @@ namespace {
 const QString Section = QStringLiteral("Email");
 
 QString value(const QString& cfg, const char* key) { return ReadIniValue(cfg, Section, QLatin1String(key)).trimmed(); }
-
-QString digits(const QString& text) {
-    QString d;
-    for (QChar c : text)
-        if (c.isDigit()) d += c;
-    return d;
-}
 
 } // namespace
 
@@ -109,7 +103,7 @@ QString ReadMailPassword(const Installation& installation) {
 }
 
 QString PdfPasswordFor(PdfPasswordRule rule, const QString& cpf, const QDate& birth) {
-    const QString d = digits(cpf);
+    const QString d = OnlyDigits(cpf);
     switch (rule) {
     case PdfPasswordRule::Cpf5: return d.size() == 11 ? d.left(5) : QString();
     case PdfPasswordRule::Cpf: return d.size() == 11 ? d : QString();
