@@ -8,6 +8,7 @@
 #include "Sefip.h"
 
 #include <QSet>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -16,6 +17,16 @@ namespace folha::gov {
 // The amounts of one worker's record 30.
 struct SefipWorkerAmounts {
     Fixed remuneration, remuneration13, withheld, base, base13Movement, base13Social;
+};
+
+// What the block keeps of every employee between its passes: the order and
+// the tests the passes make before they need his whole register row, which
+// is read a page at a time (a company of 100 000 keeps 100 000 keys, not
+// 100 000 rows).
+struct SefipEmployeeKey {
+    QString code, pis, cause;
+    QDate admission;
+    bool registrationChanged = false; // "E" in ALT_CADAST: a record 14
 };
 
 class SefipCompanyBlock {
@@ -28,8 +39,12 @@ public:
 private:
     bool code(std::initializer_list<const char*> list) const { return OneOf(code_, list); }
     QString ev(const char* role) const { return occ_.value(QString::fromLatin1(role)); }
-    bool counts(const Record* employee) const;
+    bool counts(const SefipEmployeeKey* employee) const;
     void readEmployees();
+    // Calls fn with the whole row of each key `wanted` lets through, in the
+    // keys' order, reading the rows a page at a time.
+    void forEachEmployee(const std::function<bool(const SefipEmployeeKey&)>& wanted,
+                         const std::function<void(const Record&)>& fn);
     void totals();
     void registerCompany();
     GovRecord head(const char* type, const QString& who) const;
@@ -68,7 +83,7 @@ private:
     QSet<QString> takerWorkers_;  // workers with a FUNTOMAD row of the competence
     QSet<QString> writtenUnderTaker_;
     QSet<QString> listed_;        // the competence's employee-list file
-    std::vector<Record> employees_; // CADFUN in PIS and admission order
+    std::vector<SefipEmployeeKey> employees_; // CADFUN in PIS and admission order
     QHash<QString, int> byCode_;
     QHash<QString, std::optional<Record>> jobs_;
     Fixed familyTotal_, maternityTotal_;

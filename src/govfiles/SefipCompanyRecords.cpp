@@ -68,11 +68,10 @@ GovRecord SefipCompanyBlock::head(const char* type, const QString& who) const {
 
 // The totals and the worker pass read a worker only in the PIS range, or
 // with "Recol. Individual." when listed for the competence.
-bool SefipCompanyBlock::counts(const Record* e) const {
+bool SefipCompanyBlock::counts(const SefipEmployeeKey* e) const {
     if (!e) return false;
-    if (o_.individual) return listed_.contains(e->text("CODFUN"));
-    const QString pis = PisText(*e);
-    return pis >= o_.pisFrom && pis <= o_.pisTo;
+    if (o_.individual) return listed_.contains(e->code);
+    return e->pis >= o_.pisFrom && e->pis <= o_.pisTo;
 }
 
 void SefipCompanyBlock::write() {
@@ -92,13 +91,17 @@ void SefipCompanyBlock::write() {
 // CADFUN in PIS and admission order, the employee-list file of "Recol.
 // Individual." and the workers of the competence's takers.
 void SefipCompanyBlock::readEmployees() {
-    employees_ = Table(db_, QStringLiteral("CADFUN")).select();
-    std::stable_sort(employees_.begin(), employees_.end(), [](const Record& a, const Record& b) {
-        const QString pa = PisText(a), pb = PisText(b);
-        if (pa != pb) return pa < pb;
-        return a.date("DT_ADMIS") < b.date("DT_ADMIS");
+    employees_.clear();
+    Table(db_, QStringLiteral("CADFUN")).forEach({}, {}, [&](const Record& e) {
+        employees_.push_back({e.text("CODFUN"), PisText(e), e.text("CAUS_RESC").trimmed(), e.date("DT_ADMIS"),
+                              e.text("ALT_CADAST").trimmed() == QLatin1String("E")});
+        return true;
     });
-    for (int i = 0; i < int(employees_.size()); ++i) byCode_.insert(employees_[i].text("CODFUN"), i);
+    std::stable_sort(employees_.begin(), employees_.end(), [](const SefipEmployeeKey& a, const SefipEmployeeKey& b) {
+        if (a.pis != b.pis) return a.pis < b.pis;
+        return a.admission < b.admission;
+    });
+    for (int i = 0; i < int(employees_.size()); ++i) byCode_.insert(employees_[i].code, i);
     if (o_.individual) {
         const QString name = comp_ + sheet_ + QStringLiteral(".TXT");
         QFile list(QDir(o_.employeeListFolder).filePath(name));
@@ -112,6 +115,33 @@ void SefipCompanyBlock::readEmployees() {
     for (const Record& r : funtomad.select(QStringLiteral("ANOMES = ?"), {comp_})) takerWorkers_.insert(r.text("CODFUN"));
 }
 
+void SefipCompanyBlock::forEachEmployee(const std::function<bool(const SefipEmployeeKey&)>& wanted,
+                                        const std::function<void(const Record&)>& fn) {
+    const int pageSize = 200; // keeps a page's statement under every backend's parameter limit
+    Table cadfun(db_, QStringLiteral("CADFUN"));
+    size_t next = 0;
+    while (next < employees_.size()) {
+        std::vector<const SefipEmployeeKey*> page;
+        QVariantList codes;
+        for (; next < employees_.size() && int(page.size()) < pageSize; ++next) {
+            if (!wanted(employees_[next])) continue;
+            page.push_back(&employees_[next]);
+            codes << employees_[next].code;
+        }
+        if (page.empty()) continue;
+        QStringList marks;
+        for (int i = 0; i < codes.size(); ++i) marks << QStringLiteral("?");
+        const std::vector<Record> rows =
+            cadfun.select(QStringLiteral("CODFUN IN (%1)").arg(marks.join(QLatin1Char(','))), codes);
+        QHash<QString, int> at;
+        for (int i = 0; i < int(rows.size()); ++i) at.insert(rows[i].text("CODFUN"), i);
+        for (const SefipEmployeeKey* key : page) {
+            auto it = at.constFind(key->code);
+            if (it != at.constEnd()) fn(rows[*it]);
+        }
+    }
+}
+
 void SefipCompanyBlock::totals() {
     const QString familyEvent = ev("011");
     const QString maternityEvent = branch_.text("HISTSALMAT").trimmed();
@@ -122,12 +152,12 @@ void SefipCompanyBlock::totals() {
                          const QString fun = r.text("CODFUN");
                          if (takerWorkers_.contains(fun) != takerCode) return true;
                          auto it = byCode_.constFind(fun);
-                         const Record* e = it == byCode_.constEnd() ? nullptr : &employees_[*it];
+                         const SefipEmployeeKey* e = it == byCode_.constEnd() ? nullptr : &employees_[*it];
                          if (!counts(e)) return true;
                          const QString h = r.text("HCODIGO");
                          if (!familyEvent.isEmpty() && h == familyEvent) familyTotal_ += r.number("VALOR");
                          if (!maternityEvent.isEmpty() && h == maternityEvent &&
-                             e->text("CAUS_RESC").trimmed() == QLatin1String("Q1"))
+                             e->cause == QLatin1String("Q1"))
                              maternityTotal_ += r.number("VALOR");
                          return true;
                      });
@@ -264,7 +294,9 @@ void SefipCompanyBlock::takers() {
                                                       .arg(fun, taker.text("COD_TOMAD")));
                 continue;
             }
-            const Record& e = employees_[*it];
+            const std::optional<Record> row = Table(db_, QStringLiteral("CADFUN")).find({fun});
+            if (!row) continue;
+            const Record& e = *row;
             writtenUnderTaker_.insert(fun);
             SefipWorkerAmounts a = amounts(e);
             a.base = link.number("VALORAFAST");

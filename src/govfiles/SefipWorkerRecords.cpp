@@ -33,17 +33,17 @@ QString SefipOwner(const Record& e) {
 
 // Record 14 for each worker whose registration changed ("E" in ALT_CADAST).
 void SefipCompanyBlock::registrationPass() {
-    for (const Record& e : employees_) {
-        const QString pis = PisText(e);
-        if (pis < o_.pisFrom || pis > o_.pisTo) continue;
-        if (e.text("ALT_CADAST").trimmed() != QLatin1String("E")) continue;
+    const auto wanted = [&](const SefipEmployeeKey& k) {
+        return k.registrationChanged && k.pis >= o_.pisFrom && k.pis <= o_.pisTo;
+    };
+    forEachEmployee(wanted, [&](const Record& e) {
         const QDate afast = e.date("DT_AFAST");
         if (afast.isValid() && MonthOf(afast) < comp_ &&
             OneOf(e.text("CAUS_RESC"), {"H", "I", "I1", "I2", "I3", "I4", "J", "K", "L", "M", "N", "S", "S2", "S3",
                                         "U1", "U2", "U3"}))
-            continue;
+            return;
         record14(e);
-    }
+    });
 }
 
 void SefipCompanyBlock::record14(const Record& e) {
@@ -79,28 +79,27 @@ const Record* SefipCompanyBlock::job(const Record& e) {
 void SefipCompanyBlock::workerPass() {
     ui_.progressStart(QStringLiteral("Gerando SEFIP: %1").arg(company_.name), int(employees_.size()));
     int step = 0;
-    for (const Record& e : employees_) {
+    const auto wanted = [&](const SefipEmployeeKey& k) {
         StopIfCancelled(ui_);
         ui_.progressStep(++step);
-        const QString pis = PisText(e);
-        if (pis < o_.pisFrom) continue;
-        if (pis > o_.pisTo) break;
-        if (writtenUnderTaker_.contains(e.text("CODFUN"))) continue;
-        if (!counts(&e)) continue;
+        return k.pis >= o_.pisFrom && k.pis <= o_.pisTo && !writtenUnderTaker_.contains(k.code) && counts(&k);
+    };
+    forEachEmployee(wanted, [&](const Record& e) {
+        StopIfCancelled(ui_);
         const QDate afast = e.date("DT_AFAST");
-        if (afast.isValid() && sheet_ == QLatin1String("D")) continue;
+        if (afast.isValid() && sheet_ == QLatin1String("D")) return;
         if (afast.isValid() && MonthOf(afast) < comp_ &&
             OneOf(e.text("CAUS_RESC"), {"H", "I", "I1", "I2", "I3", "I4", "J", "K", "L", "M", "N", "N1", "N2", "S",
                                         "S2", "S3", "U1", "U2", "U3"}))
-            continue;
+            return;
         if (!job(e)) {
             ui_.message(MessageKind::Warning, QStringLiteral("Cargo Nao Cadastrado no funcionário ") + e.text("CODFUN") +
                                                   QStringLiteral("-") + SefipJobCode(e.integer("CARGO")));
-            continue;
+            return;
         }
         const SefipWorkerAmounts a = amounts(e);
         if (record30(e, a, nullptr)) movements(e, nullptr);
-    }
+    });
     ui_.progressEnd();
 }
 
