@@ -8,6 +8,7 @@
 // time goes (the generation signs and validates on every core).
 // Needs openssl on the PATH for the throwaway certificate.
 #include "BenchSupport.h"
+#include "OnlyRemuneration.h"
 #include "DemoBuilder.h"
 #include "Generator.h"
 #include "PayrollRun.h"
@@ -23,6 +24,7 @@
 #include <cstdio>
 
 using namespace folha;
+using folha::benchmarks::OnlyRemunerationEvents;
 using folha::benchmarks::SilentUi;
 
 namespace {
@@ -62,12 +64,7 @@ int main(int argc, char** argv) {
     r.year = 2013;
     r.month = 4;
     r.certificate = cert.get();
-    r.builders = {[](esocial::Context& ctx, std::vector<esocial::Draft>& out) {
-        std::vector<esocial::Draft> all;
-        esocial::BuildPeriodicEvents(ctx, all);
-        for (auto& d : all)
-            if (d.type == QLatin1String("S-1200")) out.push_back(std::move(d));
-    }};
+    r.builders = {OnlyRemunerationEvents(esocial::BuildPeriodicEvents)};
     t.restart();
     const esocial::GenerateResult g = esocial::Generate(*db, employer, r, ui);
     const double genSecs = t.elapsed() / 1000.0;

@@ -14,6 +14,7 @@
 //   bench_month [employees]   (default: 100000)
 // Needs openssl on the PATH for the throwaway certificate.
 #include "BenchSupport.h"
+#include "OnlyRemuneration.h"
 #include "CountingSink.h"
 #include "DemoBuilder.h"
 #include "Generator.h"
@@ -40,6 +41,7 @@
 
 using namespace folha;
 using folha::benchmarks::CountingSink;
+using folha::benchmarks::OnlyRemunerationEvents;
 using folha::benchmarks::SilentUi;
 using folha::benchmarks::statusKb;
 using folha::benchmarks::resetPeak;
@@ -221,13 +223,7 @@ int runMonth(int employees) {
         r.year = 2013;
         r.month = 4;
         r.certificate = cert.get();
-        auto onlyS1200 = [](esocial::Context& ctx, std::vector<esocial::Draft>& out) {
-            std::vector<esocial::Draft> all;
-            esocial::BuildPeriodicEvents(ctx, all);
-            for (auto& d : all)
-                if (d.type == QLatin1String("S-1200")) out.push_back(std::move(d));
-        };
-        r.builders = {onlyS1200};
+        r.builders = {OnlyRemunerationEvents(esocial::BuildPeriodicEvents)};
         const esocial::GenerateResult g = esocial::Generate(*db, employer, r, ui);
         if (!g.problems.isEmpty() && ui.firstProblem.isEmpty()) ui.firstProblem = g.problems.first();
         check(g.invalid == 0 && g.signedCount == employees, QStringLiteral("S-1200"));

@@ -97,6 +97,17 @@ public:
     // event is then written as an alteration).
     bool wasSent(const QString& subject) const;
 
+    // A builder of many events hands over what it has built so far (between
+    // workers): the generation signs and stores whole slices of it and takes
+    // them out of `drafts`, so a company of 100 000 workers does not hold
+    // 100 000 unsigned events at once. Without a generation behind the
+    // context it does nothing.
+    void flush(std::vector<Draft>& drafts) {
+        if (drain_) drain_(drafts);
+    }
+    void setDrain(std::function<void(std::vector<Draft>&)> drain) { drain_ = std::move(drain); }
+    const std::function<void(std::vector<Draft>&)>& drain() const { return drain_; }
+
 private:
     Database& db_;
     Employer employer_;
@@ -105,6 +116,7 @@ private:
     QString branch_;
     EventRegister& reg_;
     int tpAmb_;
+    std::function<void(std::vector<Draft>&)> drain_;
 };
 
 // A builder appends the drafts of its events. Data a builder cannot do

@@ -101,49 +101,24 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
     Context ctx(db, employer, request.year, request.month, request.branch, reg, request.environment);
     GenerateResult result;
 
-    std::vector<Draft> drafts;
     std::vector<Builder> builders = request.builders;
     if (builders.empty()) {
         PeriodicOptions periodic;
         if (request.paymentOnBranchDate) periodic.paymentDate = PaymentDateRule::BranchPayrollDate;
         builders = {BuildTableEvents, BuildWorkerEvents, PeriodicBuilder(periodic)};
     }
-    for (const Builder& b : builders) b(ctx, drafts);
-    result.built = int(drafts.size());
-
-    // Accepted monthly events of the competence that no draft reports any
-    // more (the month was undone for that worker) are removed by an S-3000.
-    // With one branch asked for, the other branches' events are not looked at.
-    if (request.branch.isEmpty()) {
-        std::set<QString> subjects;
-        for (const Draft& d : drafts) subjects.insert(d.subject);
-        // The latest accepted version of each subject: when that is already
-        // an S-3000, the government has nothing left to remove.
-        EventFilter month;
-        month.competence = ctx.competence();
-        month.status = status::Accepted;
-        for (const StoredEvent& e : reg.list(month)) {
-            if ((e.type != QLatin1String("S-1200") && e.type != QLatin1String("S-1210")) || subjects.count(e.subject))
-                continue;
-            if (e.receipt.isEmpty()) continue;
-            Draft d;
-            d.type = QStringLiteral("S-3000");
-            d.subject = e.subject;
-            d.worker = e.worker;
-            d.competence = e.competence;
-            d.xml = removal(employer, e, request.environment);
-            drafts.push_back(std::move(d));
-            ++result.removals;
-        }
-    }
 
     const QDateTime now = request.now.isValid() ? request.now : QDateTime::currentDateTime();
-    ui.progressStart(QStringLiteral("Gerando os eventos do eSocial de %1").arg(ctx.competence()), int(drafts.size()));
+    // The number of events is known only when the builders are done; until
+    // then the progress counts what was stored.
+    ui.progressStart(QStringLiteral("Gerando os eventos do eSocial de %1").arg(ctx.competence()), 0);
     Transaction tx(db);
     // The drafts go in slices: what needs the register (the comparison with
     // the latest version, the id, the header) one by one; the signature and
     // the schema, which need nothing but the event, side by side on every
-    // core; then the versions stored, in order.
+    // core; then the versions stored, in order. A builder of many events
+    // hands its drafts over as it goes (Context::flush); everything stays in
+    // the one transaction, so a failure or a cancel keeps nothing.
     struct Pending {
         StoredEvent e;
         QStringList errors;
@@ -153,94 +128,139 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
     const size_t slice = 256;
     const int threads = std::max(1, QThread::idealThreadCount());
     int done = 0;
-    for (size_t first = 0; first < drafts.size(); first += slice) {
-        if (ui.cancelRequested()) {
-            ui.progressEnd();
-            throw UserError(QStringLiteral("Geração dos eventos do eSocial cancelada: nada foi gravado."));
-        }
-        std::vector<Pending> pending;
-        for (size_t i = first; i < std::min(drafts.size(), first + slice); ++i) {
-            const Draft& d = drafts[i];
-            const QString fp = Fingerprint(d.xml);
-            auto latest = reg.latest(d.subject);
-            if (latest && latest->fingerprint == fp && latest->type == d.type && latest->status != status::Rejected) {
-                if (latest->changed)
-                    db.execWrite(QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'N' WHERE ASSUNTO = ?"), {d.subject});
-                ++result.unchanged;
-                continue;
-            }
-            Pending p;
-            StoredEvent& e = p.e;
-            e.id = reg.newId(employer.tpInsc, employer.fullInsc, now);
-            e.type = d.type;
-            e.subject = d.subject;
-            e.version = latest ? latest->version + 1 : 1;
-            e.worker = d.worker;
-            e.competence = d.competence;
-            e.fingerprint = fp;
-            e.created = now;
-            if (d.type != QLatin1String("S-3000")) {
-                Header h = ctx.headerFor(d.subject);
-                e.indRetif = h.indRetif;
-                e.rectifies = h.nrRecibo;
-            } else {
-                e.rectifies = ElementText(d.xml, QStringLiteral("nrRecEvt"));
-            }
-            e.xml = d.xml;
-            e.xml.replace(kIdPlaceholder, e.id.toLatin1());
-            pending.push_back(std::move(p));
-        }
-        // Signed first and validated once, signature included; an invalid
-        // event is kept as built, unsigned, with its errors.
-        auto work = [&](size_t from, size_t to) {
-            for (size_t k = from; k < to; ++k) {
-                Pending& p = pending[k];
-                try {
-                    if (request.certificate) {
-                        const QByteArray signedXml = request.certificate->sign(p.e.xml);
-                        p.errors = ValidateEvent(signedXml, p.e.type, Signature::Required);
-                        if (p.errors.isEmpty()) {
-                            p.e.xml = signedXml;
-                            p.isSigned = true;
-                        }
-                    } else {
-                        p.errors = ValidateEvent(p.e.xml, p.e.type, Signature::Optional);
-                    }
-                } catch (...) {
-                    p.failure = std::current_exception();
+    std::set<QString> subjects; // of every draft built, for the removals below
+    // Stores the drafts' whole slices (every draft with `all`) and takes them out.
+    auto store = [&](std::vector<Draft>& drafts, bool all) {
+        const size_t upTo = all ? drafts.size() : drafts.size() - drafts.size() % slice;
+        if (upTo == 0) return;
+        for (size_t i = 0; i < upTo; ++i) subjects.insert(drafts[i].subject);
+        result.built += int(upTo);
+        for (size_t first = 0; first < upTo; first += slice) {
+            if (ui.cancelRequested())
+                throw UserError(QStringLiteral("Geração dos eventos do eSocial cancelada: nada foi gravado."));
+            std::vector<Pending> pending;
+            for (size_t i = first; i < std::min(upTo, first + slice); ++i) {
+                const Draft& d = drafts[i];
+                const QString fp = Fingerprint(d.xml);
+                auto latest = reg.latest(d.subject);
+                if (latest && latest->fingerprint == fp && latest->type == d.type && latest->status != status::Rejected) {
+                    if (latest->changed)
+                        db.execWrite(QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'N' WHERE ASSUNTO = ?"), {d.subject});
+                    ++result.unchanged;
+                    continue;
                 }
+                Pending p;
+                StoredEvent& e = p.e;
+                e.id = reg.newId(employer.tpInsc, employer.fullInsc, now);
+                e.type = d.type;
+                e.subject = d.subject;
+                e.version = latest ? latest->version + 1 : 1;
+                e.worker = d.worker;
+                e.competence = d.competence;
+                e.fingerprint = fp;
+                e.created = now;
+                if (d.type != QLatin1String("S-3000")) {
+                    Header h = ctx.headerFor(d.subject);
+                    e.indRetif = h.indRetif;
+                    e.rectifies = h.nrRecibo;
+                } else {
+                    e.rectifies = ElementText(d.xml, QStringLiteral("nrRecEvt"));
+                }
+                e.xml = d.xml;
+                e.xml.replace(kIdPlaceholder, e.id.toLatin1());
+                pending.push_back(std::move(p));
             }
-        };
-        const size_t n = pending.size();
-        const size_t parts = std::min<size_t>(size_t(threads), n);
-        std::vector<std::thread> workers;
-        for (size_t t = 1; t < parts; ++t) workers.emplace_back(work, n * t / parts, n * (t + 1) / parts);
-        if (parts > 0) work(0, n / parts);
-        for (std::thread& w : workers) w.join();
+            // Signed first and validated once, signature included; an invalid
+            // event is kept as built, unsigned, with its errors.
+            auto work = [&](size_t from, size_t to) {
+                for (size_t k = from; k < to; ++k) {
+                    Pending& p = pending[k];
+                    try {
+                        if (request.certificate) {
+                            const QByteArray signedXml = request.certificate->sign(p.e.xml);
+                            p.errors = ValidateEvent(signedXml, p.e.type, Signature::Required);
+                            if (p.errors.isEmpty()) {
+                                p.e.xml = signedXml;
+                                p.isSigned = true;
+                            }
+                        } else {
+                            p.errors = ValidateEvent(p.e.xml, p.e.type, Signature::Optional);
+                        }
+                    } catch (...) {
+                        p.failure = std::current_exception();
+                    }
+                }
+            };
+            const size_t n = pending.size();
+            const size_t parts = std::min<size_t>(size_t(threads), n);
+            std::vector<std::thread> workers;
+            for (size_t t = 1; t < parts; ++t) workers.emplace_back(work, n * t / parts, n * (t + 1) / parts);
+            if (parts > 0) work(0, n / parts);
+            for (std::thread& w : workers) w.join();
 
-        for (Pending& p : pending) {
-            if (p.failure) std::rethrow_exception(p.failure);
-            StoredEvent& e = p.e;
-            if (!p.errors.isEmpty()) {
-                e.status = status::Generated;
-                e.messages = p.errors.join('\n');
-                ++result.invalid;
-                result.problems << QStringLiteral("%1 %2%3: %4")
-                                       .arg(e.type, e.id,
-                                            e.worker.isEmpty() ? QString() : QStringLiteral(" (funcionário %1)").arg(e.worker),
-                                            p.errors.first());
-            } else {
-                e.status = request.certificate ? status::Signed : status::Validated;
-                if (p.isSigned) ++result.signedCount;
+            for (Pending& p : pending) {
+                if (p.failure) std::rethrow_exception(p.failure);
+                StoredEvent& e = p.e;
+                if (!p.errors.isEmpty()) {
+                    e.status = status::Generated;
+                    e.messages = p.errors.join('\n');
+                    ++result.invalid;
+                    result.problems << QStringLiteral("%1 %2%3: %4")
+                                           .arg(e.type, e.id,
+                                                e.worker.isEmpty() ? QString() : QStringLiteral(" (funcionário %1)").arg(e.worker),
+                                                p.errors.first());
+                } else {
+                    e.status = request.certificate ? status::Signed : status::Validated;
+                    if (p.isSigned) ++result.signedCount;
+                }
+                reg.insert(e);
+                result.ids << e.id;
+                ++result.stored;
             }
-            reg.insert(e);
-            result.ids << e.id;
-            ++result.stored;
+            done += int(std::min(upTo, first + slice) - first);
+            ui.progressStep(done);
         }
-        done = int(std::min(drafts.size(), first + slice));
-        ui.progressStep(done);
+        drafts.erase(drafts.begin(), drafts.begin() + std::ptrdiff_t(upTo));
+    };
+
+    try {
+        std::vector<Draft> drafts;
+        ctx.setDrain([&](std::vector<Draft>& built) { store(built, false); });
+        for (const Builder& b : builders) b(ctx, drafts);
+        ctx.setDrain({});
+        store(drafts, true);
+
+        // Accepted monthly events of the competence that no draft reports any
+        // more (the month was undone for that worker) are removed by an S-3000.
+        // With one branch asked for, the other branches' events are not looked at.
+        if (request.branch.isEmpty()) {
+            // The latest accepted version of each subject: when that is already
+            // an S-3000, the government has nothing left to remove.
+            EventFilter month;
+            month.competence = ctx.competence();
+            month.status = status::Accepted;
+            for (const StoredEvent& e : reg.list(month)) {
+                if ((e.type != QLatin1String("S-1200") && e.type != QLatin1String("S-1210")) || subjects.count(e.subject))
+                    continue;
+                if (e.receipt.isEmpty()) continue;
+                Draft d;
+                d.type = QStringLiteral("S-3000");
+                d.subject = e.subject;
+                d.worker = e.worker;
+                d.competence = e.competence;
+                d.xml = removal(employer, e, request.environment);
+                drafts.push_back(std::move(d));
+                ++result.removals;
+            }
+            const int removals = int(drafts.size());
+            store(drafts, true);
+            result.built -= removals; // the removals are counted apart
+        }
+        tx.commit();
+    } catch (...) {
+        ui.progressEnd();
+        throw;
     }
-    tx.commit();
     ui.progressEnd();
     return result;
 }

@@ -367,6 +367,7 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
 
     bool anyMonthly = false, anyAnnual = false, anyPayment = false, anyTermination = false;
     for (const auto& [code, worker] : workers) {
+        ctx.flush(out); // the events built so far go to be signed and stored
         // S-1200 of the month: the monthly, vacation and advance sheets.
         std::vector<QChar> monthly;
         for (QChar sheet : MonthlySheets)

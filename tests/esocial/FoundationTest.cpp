@@ -12,6 +12,7 @@
 #include "TestCertificate.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -215,6 +216,55 @@ TEST_F(EsocialRegisterTest, CancelKeepsNothing) {
     ui.cancelAfterSteps = 0;
     EXPECT_THROW(run(), UserError);
     EXPECT_TRUE(EventRegister(*db).list(AllVersions()).empty());
+}
+
+// A builder of many events hands them over as it goes: the generation signs
+// and stores whole slices while the builder still runs, in the order built,
+// and a failure or a cancel after some slices were stored keeps nothing.
+TEST_F(EsocialRegisterTest, DraftsHandedOverAsBuiltAreStoredInOrderOrNotAtAll) {
+    struct Case {
+        const char* name;
+        int failAfter;   // the builder throws after this many drafts (-1: never)
+        int cancelAfter; // progress steps before a cancel (-1: never)
+        int stored;
+    };
+    const Case cases[] = {{"completa", -1, -1, 600}, {"falha do montador", 450, -1, 0}, {"cancelada", -1, 300, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        auto base = folha::testing::OpenTestDatabase(dir.path());
+        ScriptedUi seen;
+        seen.cancelAfterSteps = c.cancelAfter;
+        size_t mostHeld = 0;
+        GenerateRequest r;
+        r.year = 2026;
+        r.month = 1;
+        r.now = QDateTime(QDate(2026, 2, 5), QTime(9, 30, 0));
+        r.builders = {[&](Context& ctx, std::vector<Draft>& out) {
+            for (int k = 1; k <= 600; ++k) {
+                ctx.flush(out);
+                if (k == c.failAfter) throw UserError("sem mapeamento");
+                out.push_back({"S-1299", QStringLiteral("S-1299|%1").arg(k), "", ctx.competence(), Closing("2026-01")});
+                mostHeld = std::max(mostHeld, out.size());
+            }
+        }};
+        GenerateResult g;
+        if (c.stored == 0) {
+            EXPECT_THROW(Generate(*base, TestEmployer(), r, seen), UserError);
+        } else {
+            g = Generate(*base, TestEmployer(), r, seen);
+            EXPECT_EQ(g.built, 600);
+        }
+        EXPECT_LE(mostHeld, 256u);
+        EXPECT_EQ(seen.texts("progress").last(), "end");
+        const auto kept = EventRegister(*base).list(AllVersions());
+        ASSERT_EQ(int(kept.size()), c.stored);
+        if (c.stored == 0) continue;
+        ASSERT_EQ(g.ids.size(), 600);
+        EXPECT_EQ(g.ids.first(), "ID1123456780000002026020509300000001");
+        EXPECT_EQ(g.ids.last(), "ID1123456780000002026020509300000600");
+        EXPECT_EQ(EventRegister(*base).byId(g.ids[299])->subject, "S-1299|300");
+    }
 }
 
 // An identifier is numbered within its second; when the second's numbers
