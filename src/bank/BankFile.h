@@ -69,7 +69,9 @@ struct BankFileResult {
 const QStringList& PayableSheets(); // F, A, D, I
 // Why an employee's bank data cannot be written; empty when it can. The
 // agency and account are checked for their form (digits, widths, the
-// account's check digit present): no bank's check-digit rule is applied.
+// account's check digit present): no bank's check-digit rule is applied
+// (none of the manuals read publishes one for agency/account). The paying
+// bank's layout may narrow the widths further (AccountLayoutProblem).
 QString AccountProblem(const Credit& credit);
 
 // Reads the sheet, checks every employee and writes the file (through a
