@@ -166,6 +166,14 @@ BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFil
                                           "arquivo não foi gravado.")
                                .arg(o.sheet, result.competence.mid(4, 2), result.competence.left(4)));
 
+    // Itaú takes PIX batches only in a file of their own (SISPAG versão
+    // 085, item 2.2).
+    if (profile.dialect == LayoutDialect::ItauSispag && o.otherBanks == OtherBanks::Pix && !same.empty() &&
+        !other.empty())
+        throw BankFileStop(QStringLiteral("O Itaú só aceita pagamentos por PIX num arquivo sem outras formas de "
+                                          "pagamento: pague os outros bancos por TED, ou gere o PIX numa faixa só "
+                                          "de funcionários de outros bancos."));
+
     const QString target = QFileInfo(o.outputPath).absoluteFilePath();
     if (QFileInfo::exists(target) &&
         !ui.question(QStringLiteral("O arquivo %1 já existe. Substituir?").arg(target), QuestionKind::YesNoDefaultNo))

@@ -78,7 +78,8 @@ QString AccountProblem(const Credit& credit);
 // temporary file that replaces the target only at the end). Throws
 // BankFileStop (nothing written) when the branch has no paying bank data,
 // a layout version of the branch is not three digits, the output is a file
-// of the system, or no employee can be paid. Asks
+// of the system, no employee can be paid, or an Itaú file would carry a PIX
+// batch beside the batch of Itaú accounts. Asks
 // before replacing an existing file; No leaves it and returns written =
 // false. After writing, the branch keeps the file's sequence number.
 BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFileOptions& options);

@@ -128,6 +128,28 @@ TEST_F(BankFileTest, RangeSheetPixAndSequence) {
     EXPECT_EQ(lines[2].mid(119, 15), N(15, "60000"));
 }
 
+// Itaú takes PIX only in a file without other forms of payment (SISPAG
+// versão 085, item 2.2): refused beside the batch of Itaú accounts, written
+// alone as tipo 98, forma 45.
+TEST_F(BankFileTest, ItauPixOnlyInAFileOfItsOwn) {
+    BankFileOptions o = options();
+    o.otherBanks = OtherBanks::Pix;
+    try {
+        WriteBankFile(*db, ui, o);
+        ADD_FAILURE();
+    } catch (const BankFileStop& e) {
+        EXPECT_TRUE(e.message().contains("PIX num arquivo sem outras formas")) << e.message().toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(o.outputPath));
+    EXPECT_EQ(Table(*db, "Filial").find({"001"})->number("NSA_PAGTO"), Fixed::fromInt(4));
+
+    o.firstEmployee = o.lastEmployee = "000002"; // Maria, in Banco do Brasil
+    const QStringList lines = records(WriteBankFile(*db, ui, o).path);
+    ASSERT_EQ(lines.size(), 6); // header, batch header, A, B, batch trailer, trailer
+    EXPECT_EQ(lines[1].mid(9, 4), QString("9845"));
+    EXPECT_EQ(lines[2].mid(17, 3), QString("009"));
+}
+
 TEST_F(BankFileTest, AnotherProfileByOption) {
     BankFileOptions o = options();
     o.bank = "001";
