@@ -342,10 +342,11 @@ BankReturnFile ReadBankReturn(const QString& path) {
 
 QStringList BankReturnLines(const BankReturnFile& file) {
     QStringList out;
-    out << QStringLiteral("Retorno do banco %1, arquivo %2 de %3, empresa %4")
-               .arg(file.bank)
-               .arg(file.sequence)
-               .arg(file.generated.toString(QStringLiteral("dd/MM/yyyy")), file.companyName);
+    // Itaú's header carries no file sequence number.
+    out << QStringLiteral("Retorno do banco %1, %2 de %3, empresa %4")
+               .arg(file.bank,
+                    file.sequence > 0 ? QStringLiteral("arquivo %1").arg(file.sequence) : QStringLiteral("arquivo"),
+                    file.generated.toString(QStringLiteral("dd/MM/yyyy")), file.companyName);
     for (const QString& b : file.batchOccurrences) out << QStringLiteral("Ocorrência do ") + b;
     for (const ReturnPayment& p : file.payments)
         out << QStringLiteral("%1 %2 %3 %4 %5: %6")

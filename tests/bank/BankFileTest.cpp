@@ -323,15 +323,18 @@ struct ReturnCase {
     const char* unknown;
     const char* ritaAccount; // as the listing shows it
     const char* mariaAccount;
+    const char* listingHead;
 };
 
 const ReturnCase ReturnCases[] = {
     {"001", 5, "00 - Crédito ou débito efetivado", "BD - Inclusão efetuada com sucesso",
      "AN - Conta corrente/DV do favorecido inválido; AG - Agência/conta corrente/DV inválido",
-     "ZZ - ocorrência sem descrição na tabela FEBRABAN", "00321-/000000066666-1", "02345-6/000000022222-X"},
+     "ZZ - ocorrência sem descrição na tabela FEBRABAN", "00321-/000000066666-1", "02345-6/000000022222-X",
+     "Retorno do banco 001, arquivo 5 de 03/02/2026, empresa EMPRESA TESTE LTDA"},
     {"341", 0, "00 - Pagamento efetuado", "BD - Pagamento agendado",
      "AN - Conta corrente do favorecido inválida; AG - Número do lote inválido",
-     "ZZ - ocorrência sem descrição na tabela do Itaú (SISPAG, nota 8)", "0321/066666-1", "02345/000000022222-X"},
+     "ZZ - ocorrência sem descrição na tabela do Itaú (SISPAG, nota 8)", "0321/066666-1", "02345/000000022222-X",
+     "Retorno do banco 341, arquivo de 03/02/2026, empresa EMPRESA TESTE LTDA"},
 };
 
 TEST_F(BankFileTest, ReturnReadBack) {
@@ -378,7 +381,9 @@ TEST_F(BankFileTest, ReturnReadBack) {
         EXPECT_EQ(back.paid(), 1);
         EXPECT_EQ(back.scheduled(), 1);
         EXPECT_EQ(back.refused(), 1);
-        EXPECT_EQ(BankReturnLines(back).last(), QString("Pagos: 1 (1.500,00); agendados: 1; recusados: 1"));
+        const QStringList listing = BankReturnLines(back);
+        EXPECT_EQ(listing.first(), QString::fromUtf8(c.listingHead));
+        EXPECT_EQ(listing.last(), QString("Pagos: 1 (1.500,00); agendados: 1; recusados: 1"));
         const LayoutDialect dialect = ProfileOfBank(c.bank).dialect;
         EXPECT_EQ(OccurrenceText("ZZ", dialect), QString::fromUtf8(c.unknown));
     }
