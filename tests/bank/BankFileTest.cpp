@@ -250,6 +250,25 @@ TEST_F(BankFileTest, StopsWithoutPayerDataOrPayees) {
     EXPECT_FALSE(QFileInfo::exists(o.outputPath));
 }
 
+// The company's account digit is Itaú's DAC, a digit (header position 72,
+// 9(01)); a FEBRABAN bank takes a letter.
+TEST_F(BankFileTest, ItauCompanyDacIsADigit) {
+    Table branches(*db, QStringLiteral("Filial"));
+    Record branch = *branches.find({"001"});
+    branch.set("CTA_PAGDV", "X");
+    branches.update(branch);
+    try {
+        WriteBankFile(*db, ui, options());
+        ADD_FAILURE();
+    } catch (const BankFileStop& e) {
+        EXPECT_TRUE(e.message().contains("(DAC da Conta (um algarismo))")) << e.message().toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(options().outputPath));
+    setBank("237");
+    const QStringList lines = records(WriteBankFile(*db, ui, options()).path);
+    EXPECT_EQ(lines[0].mid(70, 1), QString("X")); // FEBRABAN: dígito da conta in 71
+}
+
 TEST_F(BankFileTest, ExistingFileKeptOnNo) {
     QDir().mkpath(d.file("saida"));
     QFile f(options().outputPath);
