@@ -38,8 +38,9 @@ const QList<BankProfile>& BankProfiles() {
         // Eletrônico de Arquivos - Layout de Arquivos - CNAB Versão 085"
         // (the manual as a whole; its chapter 3 gives the records, chapter 4
         // the notes cited in BankLayout.cpp and BankReturn.cpp):
-        // - file header layout 080 (positions 15-17) and batch header layout
-        //   040 (14-16) for payments by credit, DOC, TED and PIX;
+        // - file header layout 080 (positions 15-17; the field table's
+        //   content, though the manual is versão 085) and batch header
+        //   layout 040 (14-16) for payments by credit, DOC, TED and PIX;
         // - no agreement code: positions 33-52 of the headers are blank and
         //   the company's agency, account and DAC have their own positions;
         // - tipo de pagamento 30 (salários) only with forma 01, crédito em
