@@ -53,13 +53,17 @@ Payer payerOf(const Record& branch) {
 }
 
 // The branch's own data the file cannot do without.
-void checkPayer(const Payer& p, const QString& branchCode) {
+void checkPayer(const Payer& p, const BankProfile& profile, const QString& branchCode) {
     QStringList missing;
     if (p.inscription.size() != 14 && p.inscription.size() != 11) missing << QStringLiteral("CNPJ");
     if (!digitsOnly(p.agency) || p.agency.size() > 5) missing << QStringLiteral("Agência da Empresa");
     if (!p.agencyDigit.isEmpty() && !checkDigitChar(p.agencyDigit)) missing << QStringLiteral("Dígito da Agência");
     if (!digitsOnly(p.account) || p.account.size() > 12) missing << QStringLiteral("Conta da Empresa");
     if (!checkDigitChar(p.accountDigit)) missing << QStringLiteral("Dígito da Conta");
+    // Itaú: the DAC of the company's agency/account is a digit (header
+    // position 72, 9(01)).
+    else if (profile.dialect == LayoutDialect::ItauSispag && !p.accountDigit.at(0).isDigit())
+        missing << QStringLiteral("DAC da Conta (um algarismo)");
     if (!missing.isEmpty())
         throw BankFileStop(QStringLiteral("A filial %1 não tem os dados do banco pagador completos (%2): preencha a "
                                           "página Banco do cadastro da filial.")
@@ -124,7 +128,7 @@ BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFil
         WithLayoutVersions(ProfileOfBank(bankCode), branch->text(QStringLiteral("VER_ARQ")),
                            branch->text(QStringLiteral("VER_LOTE")));
     const Payer payer = payerOf(*branch);
-    checkPayer(payer, o.branchCode);
+    checkPayer(payer, profile, o.branchCode);
 
     result.bank = profile.code;
     result.sheet = o.sheet;
@@ -145,9 +149,10 @@ BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFil
         c.amount = RoundValue(2, net->second);
         c.yourNumber = code + result.competence + o.sheet;
         // "1 - Emite Cheque salario": paid by cheque, not through the file.
-        const QString problem = e.integer(QStringLiteral("CHEQUE")) == 1
-                                    ? QStringLiteral("recebe por cheque salário (campo Cheque do cadastro)")
-                                    : AccountProblem(c);
+        QString problem = e.integer(QStringLiteral("CHEQUE")) == 1
+                              ? QStringLiteral("recebe por cheque salário (campo Cheque do cadastro)")
+                              : AccountProblem(c);
+        if (problem.isEmpty()) problem = AccountLayoutProblem(profile, c.bank, c.agency, c.account, c.accountDigit);
         if (!problem.isEmpty()) {
             result.exclusions.push_back({code, c.name, c.amount, problem});
             return true;
@@ -160,6 +165,14 @@ BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFil
         throw BankFileStop(QStringLiteral("Nenhum funcionário com líquido e conta bancária na folha %1 de %2/%3: o "
                                           "arquivo não foi gravado.")
                                .arg(o.sheet, result.competence.mid(4, 2), result.competence.left(4)));
+
+    // Itaú takes PIX batches only in a file of their own (SISPAG versão
+    // 085, item 2.2).
+    if (profile.dialect == LayoutDialect::ItauSispag && o.otherBanks == OtherBanks::Pix && !same.empty() &&
+        !other.empty())
+        throw BankFileStop(QStringLiteral("O Itaú só aceita pagamentos por PIX num arquivo sem outras formas de "
+                                          "pagamento: pague os outros bancos por TED, ou gere o PIX numa faixa só "
+                                          "de funcionários de outros bancos."));
 
     const QString target = QFileInfo(o.outputPath).absoluteFilePath();
     if (QFileInfo::exists(target) &&

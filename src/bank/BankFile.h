@@ -69,14 +69,17 @@ struct BankFileResult {
 const QStringList& PayableSheets(); // F, A, D, I
 // Why an employee's bank data cannot be written; empty when it can. The
 // agency and account are checked for their form (digits, widths, the
-// account's check digit present): no bank's check-digit rule is applied.
+// account's check digit present): no bank's check-digit rule is applied
+// (none of the manuals read publishes one for agency/account). The paying
+// bank's layout may narrow the widths further (AccountLayoutProblem).
 QString AccountProblem(const Credit& credit);
 
 // Reads the sheet, checks every employee and writes the file (through a
 // temporary file that replaces the target only at the end). Throws
 // BankFileStop (nothing written) when the branch has no paying bank data,
 // a layout version of the branch is not three digits, the output is a file
-// of the system, or no employee can be paid. Asks
+// of the system, no employee can be paid, or an Itaú file would carry a PIX
+// batch beside the batch of Itaú accounts. Asks
 // before replacing an existing file; No leaves it and returns written =
 // false. After writing, the branch keeps the file's sequence number.
 BankFileResult WriteBankFile(Database& company, UserInterface& ui, const BankFileOptions& options);

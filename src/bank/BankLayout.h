@@ -15,6 +15,12 @@
 // inclusão liberada), P014 indicativo da forma de pagamento (01 débito em
 // conta corrente), P005 complemento do tipo de serviço (06 pagamento de
 // salários), G059 ocorrências (BankReturn.cpp).
+//
+// A profile in the Itaú dialect (LayoutDialect::ItauSispag) writes the
+// records of "SISPAG - Sistema de Contas a Pagar Itaú - Layout de Arquivos
+// CNAB", versão 085, chapter 3, for payments by credit, DOC, TED and PIX:
+// the same record types and most positions, with the departures named
+// beside each field in BankLayout.cpp with the manual's note (NOTA n).
 
 #include "BankProfiles.h"
 #include "Fixed.h"
@@ -29,8 +35,13 @@ namespace folha::bank {
 inline const QString FormSameBank = QStringLiteral("01"); // crédito em conta corrente/salário
 inline const QString FormTed = QStringLiteral("41");      // TED outra titularidade
 inline const QString FormPix = QStringLiteral("45");      // PIX transferência
-// Câmara centralizadora (P001) of a batch's credits.
-QString ClearingOfForm(const QString& form);
+// Câmara centralizadora of a batch's credits (FEBRABAN P001; Itaú NOTA 35).
+QString ClearingOfForm(const BankProfile& profile, const QString& form);
+// Why the profile's layout cannot carry an account as it is typed; empty
+// when it can. Itaú writes its own accounts (and Unibanco's, 409) in
+// agency 4 digits, account 6 digits and a numeric DAC (NOTA 11).
+QString AccountLayoutProblem(const BankProfile& profile, const QString& bank, const QString& agency,
+                             const QString& account, const QString& accountDigit);
 
 // The paying company: the branch's registration and its account in the
 // paying bank.

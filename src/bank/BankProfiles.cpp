@@ -6,20 +6,15 @@
 
 namespace folha::bank {
 
-// The six banks payroll offices use most. Every profile writes the records
-// of the FEBRABAN layout as they are (see BankLayout.h); what differs is the
+// The six banks payroll offices use most. A profile writes the records of
+// the FEBRABAN layout as they are (see BankLayout.h) unless its bank's own
+// payments manual was found and read in full; what differs then is named
+// beside the profile with the manual it comes from. For the others only the
 // bank's name in the file header and what the bank calls the agreement code
-// it gives the office, which is written as the office types it, left-aligned
-// in positions 33-52 of the file and batch headers.
-//
-// Each bank's own manual for payments in CNAB 240 was looked for; the ones
-// found are named beside the profile. None of their field tables (agreement
-// composition, layout versions, the favorecido's agency/account, fields
-// filled or blank, file naming, check-digit rules) could be read in full, so
-// no bank particular is applied: every profile stays on the FEBRABAN layout
-// and the branch sets what its bank asks for (agreement as the bank composes
-// it in "Convênio"; layout versions in "Versão do Leiaute do Arquivo/Lote").
-// Account data is checked for its form only (AccountProblem).
+// differ (the code is written as the office types it, left-aligned in
+// positions 33-52 of the file and batch headers), and the branch sets what
+// its bank asks for (agreement as the bank composes it in "Convênio";
+// layout versions in "Versão do Leiaute do Arquivo/Lote").
 const QList<BankProfile>& BankProfiles() {
     static const QList<BankProfile> profiles = {
         // Banco do Brasil: the bank's payments manual was not found; only its
@@ -40,12 +35,22 @@ const QList<BankProfile>& BankProfiles() {
         {QStringLiteral("237"), QStringLiteral("BANCO BRADESCO S.A."), QStringLiteral("Bradesco"),
          QStringLiteral("o código do convênio (código da empresa) dado pela agência")},
         // Itaú: "SISPAG - Sistema de Contas a Pagar Itaú - Intercâmbio
-        // Eletrônico de Arquivos - Layout de Arquivos CNAB", versão 085
-        // (copy on info.5y1.org), and its English editions versão 080 and 82
-        // (scribd.com documents 582044994 and 943855295); only their indexes
-        // could be read.
+        // Eletrônico de Arquivos - Layout de Arquivos - CNAB Versão 085"
+        // (the manual as a whole; its chapter 3 gives the records, chapter 4
+        // the notes cited in BankLayout.cpp and BankReturn.cpp):
+        // - file header layout 080 (positions 15-17; the field table's
+        //   content, though the manual is versão 085) and batch header
+        //   layout 040 (14-16) for payments by credit, DOC, TED and PIX;
+        // - no agreement code: positions 33-52 of the headers are blank and
+        //   the company's agency, account and DAC have their own positions;
+        // - tipo de pagamento 30 (salários) only with forma 01, crédito em
+        //   conta no Itaú (NOTA 5: salaries by DOC, TED or OP are refused
+        //   with "IM - tipo x forma não compatível"), so credits in other
+        //   banks go in a batch of tipo 98 (diversos, NOTA 4).
         {QStringLiteral("341"), QStringLiteral("BANCO ITAU S.A."), QStringLiteral("Itaú"),
-         QStringLiteral("o código do convênio dado pela agência, quando houver")},
+         QStringLiteral("não usado: o SISPAG identifica a empresa pela agência e conta (deixe em branco)"),
+         QStringLiteral("080"), QStringLiteral("040"), LayoutDialect::ItauSispag,
+         QStringLiteral("SISPAG Itaú (CNAB 240 versão 085)"), QStringLiteral("30"), QStringLiteral("98")},
         // Sicoob: the bank's payments manual was not found.
         {QStringLiteral("756"), QStringLiteral("BANCO COOPERATIVO SICOOB S.A."), QStringLiteral("Sicoob"),
          QStringLiteral("o código do convênio dado pela cooperativa")},

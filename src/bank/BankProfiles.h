@@ -1,17 +1,25 @@
 #pragma once
 // The banks a payroll office pays salaries through, each with what its
 // CNAB 240 salary file needs beyond the FEBRABAN layout: the bank's name in
-// the header, how the office's agreement code ("convênio") is typed and the
-// layout version numbers written in the file and batch headers. The profile
-// is chosen by the paying bank of the branch (or the one asked for on the
-// command line); the branch may replace the version numbers (page Banco)
-// when its bank asks for others.
+// the header, how the office's agreement code ("convênio") is typed, the
+// layout version numbers written in the file and batch headers and, for a
+// bank whose own manual departs from the FEBRABAN field table, which
+// dialect its records are written in (BankLayout.h) and the service codes
+// of its batches. The profile is chosen by the paying bank of the branch
+// (or the one asked for on the command line); the branch may replace the
+// version numbers (page Banco) when its bank asks for others.
 
 #include <QDate>
 #include <QList>
 #include <QString>
 
 namespace folha::bank {
+
+// The field table a profile's records follow.
+enum class LayoutDialect {
+    Febraban,   // "Layout Padrão de Arquivos CNAB 240 posições", versão 10.11
+    ItauSispag, // "SISPAG - Sistema de Contas a Pagar Itaú - Layout de Arquivos CNAB", versão 085
+};
 
 struct BankProfile {
     QString code;          // compensation code: "341"
@@ -22,6 +30,13 @@ struct BankProfile {
     // header positions 14-16.
     QString fileLayoutVersion = QStringLiteral("103");
     QString batchLayoutVersion = QStringLiteral("046");
+    LayoutDialect dialect = LayoutDialect::Febraban;
+    QString layoutName = QStringLiteral("FEBRABAN 240"); // for the screen
+    // Tipo de serviço/pagamento (batch header positions 10-11) of the batch
+    // of credits in the paying bank and of the batch of credits in other
+    // banks.
+    QString sameBankService = QStringLiteral("30");
+    QString otherBanksService = QStringLiteral("30");
 };
 
 // Why a layout version number cannot be written; empty when it can (three

@@ -68,6 +68,64 @@ const QHash<QString, QString>& occurrenceTable() {
     return table;
 }
 
+// Occurrence codes of Itaú's return ("SISPAG - Sistema de Contas a Pagar
+// Itaú - Layout de Arquivos CNAB", versão 085, NOTA 8): the codes a return
+// of credits, DOC, TED and PIX carries (those of bar codes, taxes and pay
+// slips are left to the "sem descrição" answer).
+const QHash<QString, QString>& itauOccurrenceTable() {
+    static const QHash<QString, QString> table = {
+        {QStringLiteral("00"), QStringLiteral("Pagamento efetuado")},
+        {QStringLiteral("AE"), QStringLiteral("Data de pagamento alterada")},
+        {QStringLiteral("AG"), QStringLiteral("Número do lote inválido")},
+        {QStringLiteral("AH"), QStringLiteral("Número sequencial do registro no lote inválido")},
+        {QStringLiteral("AI"), QStringLiteral("Produto demonstrativo de pagamento não contratado")},
+        {QStringLiteral("AJ"), QStringLiteral("Tipo de movimento inválido")},
+        {QStringLiteral("AL"), QStringLiteral("Código do banco favorecido inválido")},
+        {QStringLiteral("AM"), QStringLiteral("Agência do favorecido inválida")},
+        {QStringLiteral("AN"), QStringLiteral("Conta corrente do favorecido inválida")},
+        {QStringLiteral("AO"), QStringLiteral("Nome do favorecido inválido")},
+        {QStringLiteral("AP"), QStringLiteral("Data de pagamento inválida")},
+        {QStringLiteral("AQ"), QStringLiteral("Quantidade de registros maior que 999999")},
+        {QStringLiteral("AR"), QStringLiteral("Valor arrecadado/lançamento inválido")},
+        {QStringLiteral("BC"), QStringLiteral("Nosso número inválido")},
+        {QStringLiteral("BD"), QStringLiteral("Pagamento agendado")},
+        {QStringLiteral("BE"), QStringLiteral("Pagamento agendado com forma alterada para OP")},
+        {QStringLiteral("BI"), QStringLiteral("CNPJ/CPF do favorecido no segmento J-52 ou B inválido")},
+        {QStringLiteral("CD"), QStringLiteral("CNPJ/CPF informado divergente do cadastrado")},
+        {QStringLiteral("CE"), QStringLiteral("Pagamento cancelado")},
+        {QStringLiteral("CK"), QStringLiteral("Tipo de inscrição inválida")},
+        {QStringLiteral("CN"), QStringLiteral("Conta não cadastrada")},
+        {QStringLiteral("DV"), QStringLiteral("DOC/TED devolvido pelo banco favorecido")},
+        {QStringLiteral("FC"), QStringLiteral("Pagamento efetuado através de financiamento COMPROR")},
+        {QStringLiteral("FD"), QStringLiteral("Pagamento efetuado através de financiamento DESCOMPROR")},
+        {QStringLiteral("HA"), QStringLiteral("Erro no lote")},
+        {QStringLiteral("HM"), QStringLiteral("Erro no registro header de arquivo")},
+        {QStringLiteral("IM"), QStringLiteral("Tipo x forma não compatível")},
+        {QStringLiteral("IN"), QStringLiteral("Banco/agência não cadastrados")},
+        {QStringLiteral("IR"), QStringLiteral("Pagamento alterado")},
+        {QStringLiteral("LA"), QStringLiteral("Data de pagamento de um lote alterada")},
+        {QStringLiteral("LC"), QStringLiteral("Lote de pagamentos cancelado")},
+        {QStringLiteral("NA"), QStringLiteral("Pagamento cancelado por falta de autorização")},
+        {QStringLiteral("NR"), QStringLiteral("Operação não realizada")},
+        {QStringLiteral("RJ"), QStringLiteral("Registro rejeitado")},
+        {QStringLiteral("SS"), QStringLiteral("Pagamento cancelado por insuficiência de saldo/limite diário de pagamento "
+                                              "excedido")},
+        {QStringLiteral("TA"), QStringLiteral("Lote não aceito - totais do lote com diferença")},
+        {QStringLiteral("TI"), QStringLiteral("Titularidade inválida")},
+    };
+    return table;
+}
+
+bool itau(LayoutDialect d) { return d == LayoutDialect::ItauSispag; }
+
+// The dialect of the bank named in a return's header; FEBRABAN for a bank
+// without a profile.
+LayoutDialect dialectOfBank(const QString& code) {
+    for (const BankProfile& p : BankProfiles())
+        if (p.code == code) return p.dialect;
+    return LayoutDialect::Febraban;
+}
+
 [[noreturn]] void damaged(int line, const QString& what) {
     throw BankFileStop(QStringLiteral("Arquivo de retorno danificado, linha %1: %2").arg(line).arg(what));
 }
@@ -109,17 +167,27 @@ int numberAt(const QString& rec, int pos, int width, int line, const QString& fi
 
 } // namespace
 
-QString OccurrenceText(const QString& code) {
-    const auto it = occurrenceTable().constFind(code);
-    return code + QStringLiteral(" - ") +
-           (it == occurrenceTable().constEnd() ? QStringLiteral("ocorrência sem descrição na tabela FEBRABAN") : *it);
+QString OccurrenceText(const QString& code, LayoutDialect dialect) {
+    const QHash<QString, QString>& table = itau(dialect) ? itauOccurrenceTable() : occurrenceTable();
+    const auto it = table.constFind(code);
+    if (it != table.constEnd()) return code + QStringLiteral(" - ") + *it;
+    return code + (itau(dialect) ? QStringLiteral(" - ocorrência sem descrição na tabela do Itaú (SISPAG, nota 8)")
+                                 : QStringLiteral(" - ocorrência sem descrição na tabela FEBRABAN"));
 }
 
-PaymentStatus StatusOfCodes(const QStringList& codes) {
-    if (codes.contains(QStringLiteral("00"))) return PaymentStatus::Paid;
+PaymentStatus StatusOfCodes(const QStringList& codes, LayoutDialect dialect) {
+    static const QStringList febrabanPaid = {QStringLiteral("00")};
+    static const QStringList febrabanAccepted = {QStringLiteral("BD"), QStringLiteral("BE"), QStringLiteral("BF")};
+    static const QStringList itauPaid = {QStringLiteral("00"), QStringLiteral("FC"), QStringLiteral("FD")};
+    static const QStringList itauAccepted = {QStringLiteral("BD"), QStringLiteral("BE"), QStringLiteral("AE"),
+                                             QStringLiteral("IR"), QStringLiteral("LA")};
+    const QStringList& paid = itau(dialect) ? itauPaid : febrabanPaid;
+    const QStringList& accepted = itau(dialect) ? itauAccepted : febrabanAccepted;
+    for (const QString& c : codes)
+        if (paid.contains(c)) return PaymentStatus::Paid;
     if (codes.isEmpty()) return PaymentStatus::Refused;
     for (const QString& c : codes)
-        if (c != QLatin1String("BD") && c != QLatin1String("BE") && c != QLatin1String("BF")) return PaymentStatus::Refused;
+        if (!accepted.contains(c)) return PaymentStatus::Refused;
     return PaymentStatus::Scheduled;
 }
 
@@ -134,7 +202,7 @@ QString StatusText(PaymentStatus s) {
 
 QString ReturnPayment::occurrencesText() const {
     QStringList parts;
-    for (const QString& c : codes) parts << OccurrenceText(c);
+    for (const QString& c : codes) parts << OccurrenceText(c, dialect);
     return parts.isEmpty() ? QStringLiteral("sem ocorrência informada") : parts.join(QStringLiteral("; "));
 }
 
@@ -157,6 +225,7 @@ BankReturnFile ParseBankReturn(const QByteArray& bytes) {
     if (lines.isEmpty()) throw BankFileStop(QStringLiteral("O arquivo de retorno está vazio."));
 
     bool headerSeen = false, trailerSeen = false;
+    LayoutDialect dialect = LayoutDialect::Febraban;
     int currentBatch = 0, batchRecords = 0, batchesSeen = 0;
     for (int i = 0; i < lines.size(); ++i) {
         const int line = i + 1;
@@ -176,6 +245,7 @@ BankReturnFile ParseBankReturn(const QByteArray& bytes) {
             if (headerSeen) damaged(line, QStringLiteral("segundo header de arquivo"));
             headerSeen = true;
             file.bank = rec.left(3);
+            dialect = dialectOfBank(file.bank);
             file.companyName = rec.mid(72, 30).trimmed();
             if (rec.at(142) != QLatin1Char('2'))
                 damaged(line, QStringLiteral("não é um arquivo de retorno (posição 143 = \"%1\"; o retorno tem \"2\", "
@@ -191,7 +261,8 @@ BankReturnFile ParseBankReturn(const QByteArray& bytes) {
             ++batchesSeen;
             for (const QString& c : codesOf(rec.mid(230, 10)))
                 if (c != QLatin1String("00") && c != QLatin1String("BD"))
-                    file.batchOccurrences << QStringLiteral("lote %1: %2").arg(currentBatch).arg(OccurrenceText(c));
+                    file.batchOccurrences
+                        << QStringLiteral("lote %1: %2").arg(currentBatch).arg(OccurrenceText(c, dialect));
             break;
         }
         case '3': {
@@ -201,9 +272,22 @@ BankReturnFile ParseBankReturn(const QByteArray& bytes) {
             ReturnPayment p;
             p.line = line;
             p.batch = currentBatch;
+            p.dialect = dialect;
             p.bank = rec.mid(20, 3);
-            p.agency = rec.mid(23, 5) + QLatin1Char('-') + rec.mid(28, 1).trimmed();
-            p.account = rec.mid(29, 12) + QLatin1Char('-') + rec.mid(41, 1).trimmed();
+            if (itau(dialect) && (p.bank == QLatin1String("341") || p.bank == QLatin1String("409"))) {
+                // Itaú's own accounts: agency 25-28, account 36-41, DAC 43
+                // (NOTA 11 a).
+                p.agency = rec.mid(24, 4);
+                p.account = rec.mid(35, 6) + QLatin1Char('-') + rec.mid(42, 1);
+            } else if (itau(dialect)) {
+                // Other banks: agency 24-28 without digit, account 30-41,
+                // a DAC of one or two characters in 42-43 (NOTA 11 b).
+                p.agency = rec.mid(23, 5);
+                p.account = rec.mid(29, 12) + QLatin1Char('-') + rec.mid(41, 2).trimmed();
+            } else {
+                p.agency = rec.mid(23, 5) + QLatin1Char('-') + rec.mid(28, 1).trimmed();
+                p.account = rec.mid(29, 12) + QLatin1Char('-') + rec.mid(41, 1).trimmed();
+            }
             p.name = rec.mid(43, 30).trimmed();
             p.yourNumber = rec.mid(73, 20).trimmed();
             p.employeeCode = p.yourNumber.left(6);
@@ -212,7 +296,7 @@ BankReturnFile ParseBankReturn(const QByteArray& bytes) {
             p.realDate = dateAt(rec, 155);
             p.realAmount = moneyAt(rec, 163, 15, line, QStringLiteral("Valor Real da Efetivação"));
             p.codes = codesOf(rec.mid(230, 10));
-            p.status = StatusOfCodes(p.codes);
+            p.status = StatusOfCodes(p.codes, dialect);
             file.payments.push_back(p);
             break;
         }
@@ -258,10 +342,11 @@ BankReturnFile ReadBankReturn(const QString& path) {
 
 QStringList BankReturnLines(const BankReturnFile& file) {
     QStringList out;
-    out << QStringLiteral("Retorno do banco %1, arquivo %2 de %3, empresa %4")
-               .arg(file.bank)
-               .arg(file.sequence)
-               .arg(file.generated.toString(QStringLiteral("dd/MM/yyyy")), file.companyName);
+    // Itaú's header carries no file sequence number.
+    out << QStringLiteral("Retorno do banco %1, %2 de %3, empresa %4")
+               .arg(file.bank,
+                    file.sequence > 0 ? QStringLiteral("arquivo %1").arg(file.sequence) : QStringLiteral("arquivo"),
+                    file.generated.toString(QStringLiteral("dd/MM/yyyy")), file.companyName);
     for (const QString& b : file.batchOccurrences) out << QStringLiteral("Ocorrência do ") + b;
     for (const ReturnPayment& p : file.payments)
         out << QStringLiteral("%1 %2 %3 %4 %5: %6")

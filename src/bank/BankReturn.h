@@ -5,8 +5,12 @@
 // accepted for the payment date or refused. A damaged file (a record of
 // another width, an unknown record type, a batch whose trailer does not
 // count its records, a file that ends before its trailer) stops the reading
-// with a message naming the line.
+// with a message naming the line. The return of a bank with its own layout
+// (Itaú, SISPAG versão 085) is read with that bank's occurrence codes
+// (NOTA 8) and account positions (NOTA 11); the bank is that of the
+// file header.
 
+#include "BankProfiles.h"
 #include "BankRecord.h"
 #include "Fixed.h"
 
@@ -32,6 +36,7 @@ struct ReturnPayment {
     Fixed realAmount; // valor real da efetivação
     QStringList codes;
     PaymentStatus status = PaymentStatus::Refused;
+    LayoutDialect dialect = LayoutDialect::Febraban; // whose occurrence codes
     QString occurrencesText() const; // "00 - Crédito ou débito efetivado; ..."
 };
 
@@ -47,13 +52,15 @@ struct BankReturnFile {
     int refused() const;
 };
 
-// The words of an occurrence code (FEBRABAN G059); a code the table does
-// not have is said so.
-QString OccurrenceText(const QString& code);
-// The status of a credit by its codes: paid with "00", accepted for the
-// payment date with only "BD" (inclusão efetuada), "BE" or "BF"; refused
-// otherwise.
-PaymentStatus StatusOfCodes(const QStringList& codes);
+// The words of an occurrence code (FEBRABAN G059, or the bank's own table);
+// a code the table does not have is said so.
+QString OccurrenceText(const QString& code, LayoutDialect dialect = LayoutDialect::Febraban);
+// The status of a credit by its codes. FEBRABAN: paid with "00", accepted
+// for the payment date with only "BD" (inclusão efetuada), "BE" or "BF".
+// Itaú: paid with "00" (or "FC"/"FD", paid through a financing), accepted
+// with only "BD"/"BE" (pagamento agendado) and the confirmations of a
+// changed date or payment ("AE", "IR", "LA"). Refused otherwise.
+PaymentStatus StatusOfCodes(const QStringList& codes, LayoutDialect dialect = LayoutDialect::Febraban);
 QString StatusText(PaymentStatus status); // "Pago", "Agendado", "Recusado"
 
 // Reads a return file from its bytes (ISO-8859-1, lines ending in CR LF or

@@ -1,6 +1,7 @@
 #pragma once
 // A small company for the salary-payment files: one branch paying through
-// Itaú, the role of the net, and employees with and without usable bank
+// Itaú (its own layout; setBank moves it to a FEBRABAN bank), the role of
+// the net, and employees with and without usable bank
 // accounts whose nets of January 2026 are typed here; the pieces the
 // expected records are written with.
 #include "BankFile.h"
@@ -60,6 +61,13 @@ protected:
         Record r = t.newRecord();
         for (const auto& [k, v] : values) r.set(k, v);
         t.save(r);
+    }
+    // The branch's paying bank (page Banco).
+    void setBank(const QString& code) {
+        Table t(*db, QStringLiteral("Filial"));
+        Record r = *t.find({"001"});
+        r.set("BCO_PAGTO", code);
+        t.update(r);
     }
     // The layout versions set on the branch's page Banco.
     void setVersions(const QString& file, const QString& batch) {

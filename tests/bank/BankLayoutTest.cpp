@@ -1,6 +1,6 @@
 // The records of the salary-payment file, byte by byte, for every bank
-// profile, and the fields read back at the positions of the layout's field
-// table.
+// profile (the FEBRABAN field table, and Itaú's own), and the fields read
+// back at the positions of the layout's field table.
 #include "BankFixture.h"
 #include "BankLayout.h"
 #include "BankRecord.h"
@@ -78,6 +78,7 @@ TEST_P(BankProfileRecords, EveryRecordIsTheFieldTable) {
                    L(30, "JOAO CONCEICAO"), L(20, "000013202601F"), "05022026", "BRL", Z(15), N(15, "321050"),
                    B(20), Z(8), Z(15), B(40), "06", B(5), B(2), B(3), "0", B(10)}));
 
+    EXPECT_EQ(BatchHeader(p, payer(), 1, FormSameBank).mid(9, 4), QString("3001"));
     EXPECT_EQ(SegmentA(p, 1, 1, FormSameBank, credit(), QDate(2026, 2, 5)).mid(17, 3), QString("000"));
     EXPECT_EQ(SegmentA(p, 1, 1, FormSameBank, credit(), QDate(2026, 2, 5)).mid(217, 2), B(2));
     EXPECT_EQ(SegmentA(p, 1, 1, FormPix, credit(), QDate(2026, 2, 5)).mid(17, 3), QString("009"));
@@ -98,7 +99,6 @@ INSTANTIATE_TEST_SUITE_P(Profiles, BankProfileRecords,
                                            ProfileCase{"033", "BANCO SANTANDER BRASIL SA"},
                                            ProfileCase{"104", "CAIXA ECONOMICA FEDERAL"},
                                            ProfileCase{"237", "BANCO BRADESCO SA"},
-                                           ProfileCase{"341", "BANCO ITAU SA"},
                                            ProfileCase{"756", "BANCO COOPERATIVO SICOOB SA"}),
                          [](const auto& info) { return std::string(info.param.code); });
 
@@ -113,14 +113,14 @@ class SegmentAFields : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(SegmentAFields, AtItsPositions) {
     const FieldCase f = GetParam();
-    const QString a = SegmentA(ProfileOfBank("341"), 1, 3, FormTed, credit(), QDate(2026, 2, 5));
+    const QString a = SegmentA(ProfileOfBank("001"), 1, 3, FormTed, credit(), QDate(2026, 2, 5));
     ASSERT_EQ(a.size(), 240);
     EXPECT_EQ(a.mid(f.from - 1, f.to - f.from + 1), QString::fromUtf8(f.value)) << f.field;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, SegmentAFields,
-    ::testing::Values(FieldCase{1, 3, "341", "banco"}, FieldCase{4, 7, "0001", "lote"}, FieldCase{8, 8, "3", "registro"},
+    ::testing::Values(FieldCase{1, 3, "001", "banco"}, FieldCase{4, 7, "0001", "lote"}, FieldCase{8, 8, "3", "registro"},
                       FieldCase{9, 13, "00003", "número do registro"}, FieldCase{14, 14, "A", "segmento"},
                       FieldCase{18, 20, "018", "câmara"}, FieldCase{21, 23, "237", "banco favorecido"},
                       FieldCase{24, 28, "00987", "agência"}, FieldCase{29, 29, "1", "dígito da agência"},
@@ -156,32 +156,134 @@ TEST(BankProfilesTest, ChosenByTheBankCode) {
     EXPECT_EQ(ProposedFileName(ProfileOfBank("1"), QDate(2026, 2, 5), 12), QString("PAG001_20260205_000012.REM"));
 }
 
-// Every profile follows the FEBRABAN layout: versions 103 and 046 unless
-// the branch sets others.
-TEST(BankProfilesTest, FebrabanVersionsUnlessTheBranchSetsOthers) {
+// The layout versions of each profile (FEBRABAN 103/046; Itaú, SISPAG
+// versão 085: 080/040) unless the branch sets others, written where the
+// profile's file header has them (FEBRABAN 164-166, Itaú 15-17) and in
+// positions 14-16 of the batch header.
+TEST(BankProfilesTest, LayoutVersionsOfTheProfileUnlessTheBranchSetsOthers) {
     for (const BankProfile& p : BankProfiles()) {
-        EXPECT_EQ(p.fileLayoutVersion, QString("103")) << p.code.toStdString();
-        EXPECT_EQ(p.batchLayoutVersion, QString("046")) << p.code.toStdString();
+        const bool itau = p.code == "341";
+        EXPECT_EQ(p.fileLayoutVersion, QString(itau ? "080" : "103")) << p.code.toStdString();
+        EXPECT_EQ(p.batchLayoutVersion, QString(itau ? "040" : "046")) << p.code.toStdString();
     }
     struct Case {
+        const char* bank;
         const char* file;
         const char* batch;
-        const char* fileWritten;  // header positions 164-166
+        int fileAt;               // 1-based position of the file header's version
+        const char* fileWritten;
         const char* batchWritten; // batch header positions 14-16
     };
-    const Case cases[] = {{"", "", "103", "046"},
-                          {"081", "", "081", "046"},
-                          {"", "040", "103", "040"},
-                          {" 089 ", "045 ", "089", "045"}};
+    const Case cases[] = {{"001", "", "", 164, "103", "046"},     {"001", "081", "", 164, "081", "046"},
+                          {"001", "", "040", 164, "103", "040"},  {"001", " 089 ", "045 ", 164, "089", "045"},
+                          {"341", "", "", 15, "080", "040"},      {"341", "085", "", 15, "085", "040"},
+                          {"341", " 081", "045", 15, "081", "045"}};
     const QDateTime generated(QDate(2026, 2, 3), QTime(9, 8, 7));
     for (const Case& c : cases) {
-        const BankProfile p = WithLayoutVersions(ProfileOfBank("341"), c.file, c.batch);
-        EXPECT_EQ(FileHeader(p, payer(), generated, 17),
-                  rec({"341", "0000", "0", B(9), PayerPart, L(30, "BANCO ITAU SA"), B(10), "1", "03022026", "090807",
-                       "000017", c.fileWritten, Z(5), B(20), B(20), B(29)}));
+        const BankProfile p = WithLayoutVersions(ProfileOfBank(c.bank), c.file, c.batch);
+        const QString standard = FileHeader(ProfileOfBank(c.bank), payer(), generated, 17);
+        QString header = FileHeader(p, payer(), generated, 17);
+        EXPECT_EQ(header.mid(c.fileAt - 1, 3), QString(c.fileWritten)) << c.bank << c.file;
+        // Nothing else of the header moves.
+        EXPECT_EQ(header.remove(c.fileAt - 1, 3), QString(standard).remove(c.fileAt - 1, 3)) << c.bank << c.file;
         EXPECT_EQ(BatchHeader(p, payer(), 1, FormSameBank).left(17),
-                  rec({"341", "0001", "1", "C", "30", "01", c.batchWritten, " "}));
+                  rec({c.bank, "0001", "1", "C", "30", "01", c.batchWritten, " "}))
+            << c.bank << c.batch;
     }
+}
+
+// Itaú, "SISPAG - Layout de Arquivos CNAB" versão 085, chapter 3: every
+// record hand-built from the manual's field tables.
+TEST(ItauSispagRecords, EveryRecordIsTheManualsFieldTable) {
+    const BankProfile& p = ProfileOfBank("341");
+    Payer company = payer();
+    company.agencyDigit = "";
+    const QDateTime generated(QDate(2026, 2, 3), QTime(9, 8, 7));
+    // Company: no agreement (033-052 blank), agency 053-057, account
+    // 059-070, DAC 072 (NOTA 1).
+    const QString itauPayer = rec({"2", "11222333000181", B(20), "01234", " ", "000000056789", " ", "0",
+                                   L(30, "INDUSTRIA ACAO CIA LTDA")});
+
+    // Header de arquivo: layout 080 in 015-017, no file sequence number.
+    EXPECT_EQ(FileHeader(p, company, generated, 17),
+              rec({"341", "0000", "0", B(6), "080", itauPayer, L(30, "BANCO ITAU SA"), B(10), "1", "03022026",
+                   "090807", Z(9), Z(5), B(69)}));
+
+    // Header de lote: tipo 30 salários with forma 01; credits in other
+    // banks as tipo 98 diversos (NOTA 4, 5); layout 040; CEP in 213-220.
+    const QString batchTail = rec({B(30), B(10), L(30, "AV PAULISTA"), "01500", L(15, "SALA 3"),
+                                   L(20, "SAO PAULO"), "01310100", "SP", B(8), B(10)});
+    EXPECT_EQ(BatchHeader(p, company, 1, FormSameBank),
+              rec({"341", "0001", "1", "C", "30", "01", "040", " ", itauPayer, batchTail}));
+    EXPECT_EQ(BatchHeader(p, company, 2, FormTed),
+              rec({"341", "0002", "1", "C", "98", "41", "040", " ", itauPayer, batchTail}));
+    EXPECT_EQ(BatchHeader(p, company, 2, FormPix).mid(9, 4), QString("9845"));
+
+    // Segmento A, an Itaú account (NOTA 11 a): 0, agency 4, blank, 6 zeros,
+    // account 6, blank, DAC; moeda REA; the CPF in 204-217 (NOTA 15).
+    Credit own = credit();
+    own.bank = "341";
+    own.agency = "987";
+    own.account = "12345";
+    own.accountDigit = "6";
+    EXPECT_EQ(SegmentA(p, 1, 3, FormSameBank, own, QDate(2026, 2, 5)),
+              rec({"341", "0001", "3", "00003", "A", "000", "000", "341", "0", "0987", " ", "000000", "012345", " ",
+                   "6", L(30, "JOAO CONCEICAO"), L(20, "000013202601F"), "05022026", "REA", B(8), B(2), Z(5),
+                   N(15, "321050"), B(15), B(5), Z(8), Z(15), B(20), Z(6), "000" + Cpf(13), B(2), B(5), B(5), "0",
+                   B(10)}));
+
+    // Another bank by TED (NOTA 11 b): agency 5 without its digit, blank,
+    // account 12, blank, DAC; câmara zeros (NOTA 35); finalidade da TED
+    // 00004, pagamento de salários (NOTA 26).
+    EXPECT_EQ(SegmentA(p, 2, 7, FormTed, credit(), QDate(2026, 2, 5)),
+              rec({"341", "0002", "3", "00007", "A", "000", "000", "237", "00987", " ", "000000123456", " ", "P",
+                   L(30, "JOAO CONCEICAO"), L(20, "000013202601F"), "05022026", "REA", B(8), B(2), Z(5),
+                   N(15, "321050"), B(15), B(5), Z(8), Z(15), B(20), Z(6), "000" + Cpf(13), B(2), "00004", B(5), "0",
+                   B(10)}));
+    // By PIX: câmara 009 and the transfer to a conta corrente, 01 (NOTAS
+    // 35, 36); no finalidade da TED.
+    const QString pix = SegmentA(p, 2, 7, FormPix, credit(), QDate(2026, 2, 5));
+    EXPECT_EQ(pix.mid(17, 3), QString("009"));
+    EXPECT_EQ(pix.mid(112, 2), QString("01"));
+    EXPECT_EQ(pix.mid(219, 5), B(5));
+
+    // Segmento B: CPF, address, CEP 8 digits, e-mail blank.
+    EXPECT_EQ(SegmentB(p, 2, 8, credit(), QDate(2026, 2, 5)),
+              rec({"341", "0002", "3", "00008", "B", B(3), "1", "000" + Cpf(13), L(30, "RUA DAS FLORES"), "00045",
+                   L(15, "APTO 2"), L(15, "JARDIM EUROPA"), L(20, "CAMPINAS"), "13010000", "SP", B(100), B(3),
+                   B(10)}));
+
+    // Trailers: zeros 042-059 then blanks; the file trailer blank from 030.
+    EXPECT_EQ(BatchTrailer(p, 2, 6, *Fixed::parse("12345678.9")),
+              rec({"341", "0002", "5", B(9), "000006", N(18, "1234567890"), Z(18), B(171), B(10)}));
+    EXPECT_EQ(FileTrailer(p, 2, 11), rec({"341", "9999", "9", B(9), "000002", "000011", B(211)}));
+}
+
+// What the paying bank's layout cannot carry: Itaú writes its own accounts
+// (and Unibanco's) as agency 4, account 6 and a numeric DAC (NOTA 11 a);
+// other banks' accounts, and every account in a FEBRABAN file, keep the
+// FEBRABAN widths (AccountProblem).
+TEST(ItauSispagRecords, AccountsItsLayoutCannotCarry) {
+    struct Case {
+        const char* profile;
+        const char* bank;
+        const char* agency;
+        const char* account;
+        const char* digit;
+        const char* problem; // empty: writable
+    };
+    const Case cases[] = {
+        {"341", "341", "1234", "123456", "7", ""},
+        {"341", "409", "12345", "1", "7", "agência Itaú com mais de 4 algarismos: 12345"},
+        {"341", "341", "1234", "1234567", "7", "conta Itaú com mais de 6 algarismos: 1234567"},
+        {"341", "341", "1234", "123456", "X", "DAC da conta Itaú não numérico: \"X\""},
+        {"341", "237", "12345", "123456789012", "P", ""},
+        {"001", "341", "12345", "1234567", "X", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AccountLayoutProblem(ProfileOfBank(c.profile), c.bank, c.agency, c.account, c.digit),
+                  QString::fromUtf8(c.problem))
+            << c.profile << " " << c.bank << " " << c.account;
 }
 
 TEST(BankProfilesTest, LayoutVersionIsThreeDigits) {

@@ -40,13 +40,25 @@ TEST_F(BankScreen, WritesTheFileAndReadsTheReturn) {
     EXPECT_EQ(screen.findChild<QLineEdit*>("evBanco")->text(), QString("104"));
     EXPECT_EQ(screen.findChild<QLineEdit*>("evCompetencia")->text(), QString("01/2026"));
     EXPECT_TRUE(screen.findChild<QLineEdit*>("evArquivo")->text().endsWith("_000001.REM"));
-    // A bank without a profile is said beside the box.
-    screen.findChild<QLineEdit*>("evBanco")->setText("999");
-    EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->text(), QString("(banco sem perfil)"));
-    screen.findChild<QLineEdit*>("evBanco")->setText("104");
-    EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->text(), QString("Caixa"));
-    EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->toolTip(),
-              QString("Convênio: o código do convênio dado pela agência\nLeiaute FEBRABAN 240: arquivo 103, lote 046"));
+    // Beside the box: the bank's name, and in its tip the agreement and the
+    // layout the file will follow; a bank without a profile is said so.
+    struct BankCase {
+        const char* code;
+        const char* name;
+        const char* tip;
+    };
+    const BankCase banks[] = {
+        {"999", "(banco sem perfil)", ""},
+        {"341", "Itaú",
+         "Convênio: não usado: o SISPAG identifica a empresa pela agência e conta (deixe em branco)\n"
+         "Leiaute SISPAG Itaú (CNAB 240 versão 085): arquivo 080, lote 040"},
+        {"104", "Caixa", "Convênio: o código do convênio dado pela agência\nLeiaute FEBRABAN 240: arquivo 103, lote 046"},
+    };
+    for (const BankCase& b : banks) {
+        screen.findChild<QLineEdit*>("evBanco")->setText(b.code);
+        EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->text(), QString::fromUtf8(b.name));
+        EXPECT_EQ(screen.findChild<QLabel*>("lbNomeBanco")->toolTip(), QString::fromUtf8(b.tip));
+    }
 
     // Without the payment date nothing is written.
     const QString file = out.file("PAG104.REM");

@@ -145,8 +145,8 @@ void TfoArquivoBanco::showBank() {
         // said when generating.
         const QString file = fileVersion_.isEmpty() ? p.fileLayoutVersion : fileVersion_;
         const QString batch = batchVersion_.isEmpty() ? p.batchLayoutVersion : batchVersion_;
-        bankName_->setToolTip(QStringLiteral("Convênio: %1\nLeiaute FEBRABAN 240: arquivo %2, lote %3")
-                                  .arg(p.agreementHint, file, batch));
+        bankName_->setToolTip(QStringLiteral("Convênio: %1\nLeiaute %2: arquivo %3, lote %4")
+                                  .arg(p.agreementHint, p.layoutName, file, batch));
         if (output_->text().isEmpty() || QFileInfo(output_->text()).fileName().startsWith(QStringLiteral("PAG"))) {
             const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
             output_->setText(QDir(folder).filePath(bank::ProposedFileName(p, QDate::currentDate(), nextSequence_)));
