@@ -1,5 +1,6 @@
 // S-1200, S-1210 and S-1299: the month's pay per worker, the payments and
-// the closing of the month. Each table is read once per competence.
+// the closing of the month. Each table is read once per competence (the rows
+// and registers of the workers a page of workers at a time).
 #include "PeriodicEvents.h"
 
 #include "DbError.h"
@@ -159,26 +160,6 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
     const QString netEvent = roleEvent(roles, NetRole);
     const QString terminationNetEvent = roleEvent(roles, TerminationNetRole);
 
-    // The rows of the competence, every sheet reported here, in one read.
-    std::map<QString, Worker> workers;
-    Table(db, QStringLiteral("OCORRENC"))
-        .forEach(QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA IN ('F', 'I', 'A', 'D')"),
-                 {yearText, monthText}, [&](const Record& r) {
-                     const QString code = r.text("CODFUN").trimmed();
-                     const QString sheetType = r.text("TIPOFOLHA").trimmed();
-                     if (code.isEmpty() || sheetType.isEmpty()) return true;
-                     Worker& w = workers[code];
-                     w.code = code;
-                     Sheet& s = w.sheets[sheetType.at(0)];
-                     Row row{r.text("HCODIGO").trimmed(), r.number("REFER"), r.number("VALOR"),
-                             r.text("FLAG") == QLatin1String("*")};
-                     s.calculated = s.calculated || row.calculated;
-                     if (!s.vacationStart.isValid()) s.vacationStart = r.date("DT_IGOZFER");
-                     s.rows.push_back(row);
-                     return true;
-                 });
-    if (workers.empty()) return;
-
     // The branches, and the branch of each worker: the register's own when
     // it has one, else the branch asked for, else the head office.
     std::map<QString, Branch> branches;
@@ -193,35 +174,18 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
     if (headOffice.isEmpty() && !branches.empty()) headOffice = branches.begin()->first;
     const bool registerBranch = Registry::instance().require(QStringLiteral("CADFUN")).fieldIndex(QStringLiteral("FILIAL")) >= 0;
 
-    QSet<QString> seen;
-    Table(db, QStringLiteral("CADFUN")).forEach({}, {}, [&](const Record& r) {
-        auto it = workers.find(r.text("CODFUN").trimmed());
-        if (it == workers.end()) return true;
-        Worker& w = it->second;
-        seen.insert(w.code);
-        w.name = r.text("NOME").trimmed();
-        const QString cpf = OnlyDigits(r.text("NR_CPF"));
-        w.cpf = cpf.isEmpty() || cpf.size() > 11 ? cpf : cpf.rightJustified(11, QChar('0'));
-        w.vinculo = r.integer("VINCULO");
-        w.leaving = r.integer("CONDICAO") == 0 ? r.date("DT_AFAST") : QDate();
-        w.vacationStart = r.date("DT_IGOZFER");
-        if (registerBranch) w.branch = r.text("FILIAL").trimmed();
-        return true;
-    });
-    for (auto it = workers.begin(); it != workers.end();) {
-        Worker& w = it->second;
-        if (!seen.contains(w.code)) {
-            throw UserError(QStringLiteral("Ocorrências do funcionário %1 em %2 sem o cadastro do funcionário: "
-                                           "o eSocial não pode identificá-lo.").arg(w.code, competence));
+    // The workers with rows of the competence in a sheet reported here, in
+    // code order; their rows and registers are read a page of workers at a
+    // time, so a large company never holds the whole month.
+    const QString sheetsOfMonth = QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA IN ('F', 'I', 'A', 'D')");
+    std::map<QString, QVariantList> stored; // the code, trimmed -> the values it is stored with
+    {
+        auto q = db.exec(QStringLiteral("SELECT DISTINCT CODFUN FROM OCORRENC WHERE ") + sheetsOfMonth, {yearText, monthText});
+        while (q.next()) {
+            const QString value = q.value(0).toString();
+            if (!value.trimmed().isEmpty()) stored[value.trimmed()] << value;
         }
-        if (w.branch.isEmpty()) w.branch = ctx.branch().isEmpty() ? headOffice : ctx.branch();
-        // Only the sheets a calculation wrote are reported.
-        for (auto s = w.sheets.begin(); s != w.sheets.end();)
-            s = s->second.calculated ? std::next(s) : w.sheets.erase(s);
-        const bool otherBranch = !ctx.branch().isEmpty() && registerBranch && w.branch != ctx.branch();
-        it = w.sheets.empty() || otherBranch ? workers.erase(it) : std::next(it);
     }
-    if (workers.empty()) return;
 
     // A monthly sheet that holds a termination's net is the termination's.
     auto isTermination = [&](const Worker& w, QChar sheet) {
@@ -230,45 +194,110 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
         return s != w.sheets.end() && hasRow(s->second, terminationNetEvent);
     };
     auto isRubrica = [&](const Row& r) { return !totals.contains(r.code) && r.valor > Fixed(); };
-
-    // In a vacation month the monthly sheet holds the whole month: the
-    // vacation's rows again, the INSS and the dues of the month, and the
-    // deduction of the vacation's net paid before. The vacation has its own
-    // demonstrative, so the monthly one reports what the month adds to it:
-    // each rubrica less the vacation sheet's, without that deduction. The two
-    // demonstratives then add up to the month, and the monthly one's net is
-    // the net the monthly sheet paid.
     const QString vacationNetEvent = roleEvent(roles, VacationNetRole);
-    for (auto& [code, w] : workers) {
-        auto f = w.sheets.find(QLatin1Char('F'));
-        auto v = w.sheets.find(QLatin1Char('I'));
-        if (f == w.sheets.end() || v == w.sheets.end() || isTermination(w, QLatin1Char('F'))) continue;
-        std::map<QString, Row> vacation;
-        for (const Row& r : v->second.rows)
-            if (!totals.contains(r.code)) {
-                Row& sum = vacation[r.code];
-                sum.refer += r.refer;
-                sum.valor += r.valor;
-            }
-        std::vector<Row> rest;
-        for (Row r : f->second.rows) {
-            if (!vacationNetEvent.isEmpty() && r.code == vacationNetEvent) continue;
-            if (!totals.contains(r.code)) {
-                if (auto it = vacation.find(r.code); it != vacation.end()) {
-                    r.valor -= it->second.valor;
-                    r.refer = r.refer > it->second.refer ? r.refer - it->second.refer : Fixed();
-                    if (r.valor <= Fixed()) continue;
-                }
-            }
-            rest.push_back(r);
-        }
-        f->second.rows = std::move(rest);
-    }
 
-    // Every event code reported must have its mapping: all of them named at once.
+    // One page of workers: their rows of the competence and their register.
+    // A worker whose register is missing stops the generation there; the
+    // sheets no calculation wrote, and the workers of another branch than
+    // the one asked for, are left out.
+    auto readPage = [&](std::map<QString, QVariantList>::const_iterator from,
+                        std::map<QString, QVariantList>::const_iterator to) {
+        std::map<QString, Worker> workers;
+        QVariantList values;
+        QStringList marks;
+        for (auto it = from; it != to; ++it)
+            for (const QVariant& v : it->second) {
+                values << v;
+                marks << QStringLiteral("?");
+            }
+        const QString inPage = QStringLiteral("CODFUN IN (%1)").arg(marks.join(QLatin1Char(',')));
+        Table(db, QStringLiteral("OCORRENC"))
+            .forEach(sheetsOfMonth + QStringLiteral(" AND ") + inPage, QVariantList{yearText, monthText} + values,
+                     [&](const Record& r) {
+                         const QString code = r.text("CODFUN").trimmed();
+                         const QString sheetType = r.text("TIPOFOLHA").trimmed();
+                         if (code.isEmpty() || sheetType.isEmpty()) return true;
+                         Worker& w = workers[code];
+                         w.code = code;
+                         Sheet& s = w.sheets[sheetType.at(0)];
+                         Row row{r.text("HCODIGO").trimmed(), r.number("REFER"), r.number("VALOR"),
+                                 r.text("FLAG") == QLatin1String("*")};
+                         s.calculated = s.calculated || row.calculated;
+                         if (!s.vacationStart.isValid()) s.vacationStart = r.date("DT_IGOZFER");
+                         s.rows.push_back(row);
+                         return true;
+                     });
+        QSet<QString> seen;
+        Table(db, QStringLiteral("CADFUN")).forEach(inPage, values, [&](const Record& r) {
+            auto it = workers.find(r.text("CODFUN").trimmed());
+            if (it == workers.end()) return true;
+            Worker& w = it->second;
+            seen.insert(w.code);
+            w.name = r.text("NOME").trimmed();
+            const QString cpf = OnlyDigits(r.text("NR_CPF"));
+            w.cpf = cpf.isEmpty() || cpf.size() > 11 ? cpf : cpf.rightJustified(11, QChar('0'));
+            w.vinculo = r.integer("VINCULO");
+            w.leaving = r.integer("CONDICAO") == 0 ? r.date("DT_AFAST") : QDate();
+            w.vacationStart = r.date("DT_IGOZFER");
+            if (registerBranch) w.branch = r.text("FILIAL").trimmed();
+            return true;
+        });
+        for (auto it = workers.begin(); it != workers.end();) {
+            Worker& w = it->second;
+            if (!seen.contains(w.code)) {
+                throw UserError(QStringLiteral("Ocorrências do funcionário %1 em %2 sem o cadastro do funcionário: "
+                                               "o eSocial não pode identificá-lo.").arg(w.code, competence));
+            }
+            if (w.branch.isEmpty()) w.branch = ctx.branch().isEmpty() ? headOffice : ctx.branch();
+            // Only the sheets a calculation wrote are reported.
+            for (auto s = w.sheets.begin(); s != w.sheets.end();)
+                s = s->second.calculated ? std::next(s) : w.sheets.erase(s);
+            const bool otherBranch = !ctx.branch().isEmpty() && registerBranch && w.branch != ctx.branch();
+            it = w.sheets.empty() || otherBranch ? workers.erase(it) : std::next(it);
+        }
+
+        // In a vacation month the monthly sheet holds the whole month: the
+        // vacation's rows again, the INSS and the dues of the month, and the
+        // deduction of the vacation's net paid before. The vacation has its
+        // own demonstrative, so the monthly one reports what the month adds
+        // to it: each rubrica less the vacation sheet's, without that
+        // deduction. The two demonstratives then add up to the month, and
+        // the monthly one's net is the net the monthly sheet paid.
+        for (auto& [code, w] : workers) {
+            auto f = w.sheets.find(QLatin1Char('F'));
+            auto v = w.sheets.find(QLatin1Char('I'));
+            if (f == w.sheets.end() || v == w.sheets.end() || isTermination(w, QLatin1Char('F'))) continue;
+            std::map<QString, Row> vacation;
+            for (const Row& r : v->second.rows)
+                if (!totals.contains(r.code)) {
+                    Row& sum = vacation[r.code];
+                    sum.refer += r.refer;
+                    sum.valor += r.valor;
+                }
+            std::vector<Row> rest;
+            for (Row r : f->second.rows) {
+                if (!vacationNetEvent.isEmpty() && r.code == vacationNetEvent) continue;
+                if (!totals.contains(r.code)) {
+                    if (auto it = vacation.find(r.code); it != vacation.end()) {
+                        r.valor -= it->second.valor;
+                        r.refer = r.refer > it->second.refer ? r.refer - it->second.refer : Fixed();
+                        if (r.valor <= Fixed()) continue;
+                    }
+                }
+                rest.push_back(r);
+            }
+            f->second.rows = std::move(rest);
+        }
+        return workers;
+    };
+
+    // Every event code reported must have its mapping: all of them named at
+    // once, when every page was read. Before that message no other stops
+    // the generation but a missing register; a worker's own missing data is
+    // told after it. Either way nothing of the generation is kept.
     QStringList codes;
     QSet<QString> codeSet;
-    for (const auto& [code, w] : workers)
+    auto collectCodes = [&](const Worker& w) {
         for (const auto& [sheet, s] : w.sheets) {
             if (isTermination(w, sheet)) continue;
             for (const Row& r : s.rows)
@@ -277,25 +306,26 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
                     codes << r.code;
                 }
         }
+    };
     const RubricaMap rubricas(db);
-    rubricas.requireAll(codes);
 
-    // The worker's data the events cannot do without.
-    for (const auto& [code, w] : workers) {
+    // The worker's data the events cannot do without; empty when complete.
+    auto missingData = [&](const Worker& w) -> QString {
         if (w.cpf.size() != 11)
-            throw UserError(QStringLiteral("Funcionário %1 - %2: o CPF (campo NR_CPF do cadastro de Funcionários) não está "
-                                           "preenchido; o eSocial identifica o trabalhador por ele.").arg(w.code, w.name));
+            return QStringLiteral("Funcionário %1 - %2: o CPF (campo NR_CPF do cadastro de Funcionários) não está "
+                                  "preenchido; o eSocial identifica o trabalhador por ele.").arg(w.code, w.name);
         if (CategoryOfVinculo(w.vinculo) == 0)
-            throw UserError(QStringLiteral("Funcionário %1 - %2: o vínculo %3 (campo VINCULO do cadastro de Funcionários) "
-                                           "não tem categoria do eSocial (Tabela 01) definida.")
-                                .arg(w.code, w.name)
-                                .arg(w.vinculo));
+            return QStringLiteral("Funcionário %1 - %2: o vínculo %3 (campo VINCULO do cadastro de Funcionários) "
+                                  "não tem categoria do eSocial (Tabela 01) definida.")
+                .arg(w.code, w.name)
+                .arg(w.vinculo);
         auto b = branches.find(w.branch);
         if (b == branches.end() || b->second.cnpj.isEmpty())
-            throw UserError(QStringLiteral("Filial %1: o CNPJ (campo CGC do cadastro de Filiais) não está preenchido; o "
-                                           "eSocial identifica por ele o estabelecimento do funcionário %2.")
-                                .arg(w.branch, w.code));
-    }
+            return QStringLiteral("Filial %1: o CNPJ (campo CGC do cadastro de Filiais) não está preenchido; o "
+                                  "eSocial identifica por ele o estabelecimento do funcionário %2.")
+                .arg(w.branch, w.code);
+        return {};
+    };
 
     // The net of a sheet: its net row, else what the chart's types add up to.
     auto netOf = [&](const Sheet& s, bool termination) {
@@ -366,95 +396,109 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
     const QString annualPeriod = yearText;
 
     bool anyMonthly = false, anyAnnual = false, anyPayment = false, anyTermination = false;
-    for (const auto& [code, worker] : workers) {
-        ctx.flush(out); // the events built so far go to be signed and stored
-        // S-1200 of the month: the monthly, vacation and advance sheets.
-        std::vector<QChar> monthly;
-        for (QChar sheet : MonthlySheets)
-            if (worker.sheets.count(sheet) && !isTermination(worker, sheet)) {
-                bool any = false;
-                for (const Row& r : worker.sheets.at(sheet).rows) any = any || isRubrica(r);
-                if (any) monthly.push_back(sheet);
-            }
-        if (!monthly.empty()) {
-            const QString subject = QStringLiteral("S-1200|%1|%2").arg(code, competence);
-            EventWriter w(QStringLiteral("S-1200"));
-            ideEvento(w, headerFor(subject), QStringLiteral("1"), competence);
-            w.ideEmpregador(ctx.employer());
-            w.start(QStringLiteral("ideTrabalhador"));
-            w.text(QStringLiteral("cpfTrab"), worker.cpf);
-            w.end();
-            for (QChar sheet : monthly)
-                writeDemonstrative(w, worker, DemonstrativeId(QString(sheet), year, month), worker.sheets.at(sheet), monthlyIr);
-            out.push_back({QStringLiteral("S-1200"), subject, code, competence, w.finish()});
-            anyMonthly = true;
+    QString firstMissing; // the first worker's missing data, told after the mapping
+    for (auto page = stored.cbegin(); page != stored.cend();) {
+        auto end = page;
+        for (int n = 0; end != stored.cend() && n < 256; ++end, ++n) {
         }
-        // S-1200 of the year: the 13th salary.
-        bool annual = false;
-        if (auto d = worker.sheets.find(QLatin1Char('D')); d != worker.sheets.end()) {
-            bool any = false;
-            for (const Row& r : d->second.rows) any = any || isRubrica(r);
-            if (any) {
-                const QString subject = QStringLiteral("S-1200|%1|%2").arg(code, annualPeriod);
+        const std::map<QString, Worker> workers = readPage(page, end);
+        page = end;
+        for (const auto& [code, worker] : workers) {
+            collectCodes(worker);
+            if (!firstMissing.isEmpty()) continue; // nothing more is built: only the codes are looked at
+            firstMissing = missingData(worker);
+            if (!firstMissing.isEmpty()) continue;
+            ctx.flush(out); // the events built so far go to be signed and stored
+            // S-1200 of the month: the monthly, vacation and advance sheets.
+            std::vector<QChar> monthly;
+            for (QChar sheet : MonthlySheets)
+                if (worker.sheets.count(sheet) && !isTermination(worker, sheet)) {
+                    bool any = false;
+                    for (const Row& r : worker.sheets.at(sheet).rows) any = any || isRubrica(r);
+                    if (any) monthly.push_back(sheet);
+                }
+            if (!monthly.empty()) {
+                const QString subject = QStringLiteral("S-1200|%1|%2").arg(code, competence);
                 EventWriter w(QStringLiteral("S-1200"));
-                ideEvento(w, headerFor(subject), QStringLiteral("2"), annualPeriod);
+                ideEvento(w, headerFor(subject), QStringLiteral("1"), competence);
                 w.ideEmpregador(ctx.employer());
                 w.start(QStringLiteral("ideTrabalhador"));
                 w.text(QStringLiteral("cpfTrab"), worker.cpf);
                 w.end();
-                writeDemonstrative(w, worker, DemonstrativeId(QStringLiteral("D"), year, month), d->second, annualIr);
+                for (QChar sheet : monthly)
+                    writeDemonstrative(w, worker, DemonstrativeId(QString(sheet), year, month), worker.sheets.at(sheet), monthlyIr);
                 out.push_back({QStringLiteral("S-1200"), subject, code, competence, w.finish()});
-                anyAnnual = annual = true;
+                anyMonthly = true;
             }
-        }
+            // S-1200 of the year: the 13th salary.
+            bool annual = false;
+            if (auto d = worker.sheets.find(QLatin1Char('D')); d != worker.sheets.end()) {
+                bool any = false;
+                for (const Row& r : d->second.rows) any = any || isRubrica(r);
+                if (any) {
+                    const QString subject = QStringLiteral("S-1200|%1|%2").arg(code, annualPeriod);
+                    EventWriter w(QStringLiteral("S-1200"));
+                    ideEvento(w, headerFor(subject), QStringLiteral("2"), annualPeriod);
+                    w.ideEmpregador(ctx.employer());
+                    w.start(QStringLiteral("ideTrabalhador"));
+                    w.text(QStringLiteral("cpfTrab"), worker.cpf);
+                    w.end();
+                    writeDemonstrative(w, worker, DemonstrativeId(QStringLiteral("D"), year, month), d->second, annualIr);
+                    out.push_back({QStringLiteral("S-1200"), subject, code, competence, w.finish()});
+                    anyAnnual = annual = true;
+                }
+            }
 
-        // S-1210: every sheet reported above, and the termination.
-        struct Payment {
-            QDate date;
-            int type;
-            QString perRef;
-            QString dmDev;
-            Fixed net;
-        };
-        std::vector<Payment> payments;
-        const QDate branchDate = branches.at(worker.branch).payrollDate;
-        for (QChar sheet : monthly) {
-            const Sheet& s = worker.sheets.at(sheet);
-            const QDate start = s.vacationStart.isValid() ? s.vacationStart : worker.vacationStart;
-            payments.push_back({PaymentDate(options.paymentDate, sheet, year, month, branchDate, start, worker.leaving), 1,
-                                competence, DemonstrativeId(QString(sheet), year, month), netOf(s, false)});
-        }
-        if (annual)
-            payments.push_back({PaymentDate(options.paymentDate, QLatin1Char('D'), year, month, branchDate, {}, {}), 1,
-                                annualPeriod, DemonstrativeId(QStringLiteral("D"), year, month),
-                                netOf(worker.sheets.at(QLatin1Char('D')), false)});
-        if (isTermination(worker, QLatin1Char('F'))) {
-            const QDate leaving = worker.leaving.isValid() ? worker.leaving : ctx.lastDay();
-            payments.push_back({PaymentDate(options.paymentDate, QLatin1Char('R'), year, month, branchDate, {}, leaving), 2,
-                                MonthText(leaving.year(), leaving.month()), TerminationDmDev(leaving.year(), leaving.month()),
-                                netOf(worker.sheets.at(QLatin1Char('F')), true)});
-            anyTermination = true;
-        }
-        if (payments.empty()) continue;
-        const QString subject = QStringLiteral("S-1210|%1|%2").arg(code, competence);
-        EventWriter w(QStringLiteral("S-1210"));
-        ideEvento(w, headerFor(subject), QString(), competence);
-        w.ideEmpregador(ctx.employer());
-        w.start(QStringLiteral("ideBenef"));
-        w.text(QStringLiteral("cpfBenef"), worker.cpf);
-        for (const Payment& p : payments) {
-            w.start(QStringLiteral("infoPgto"));
-            w.date(QStringLiteral("dtPgto"), p.date);
-            w.text(QStringLiteral("tpPgto"), QString::number(p.type));
-            w.text(QStringLiteral("perRef"), p.perRef);
-            w.text(QStringLiteral("ideDmDev"), p.dmDev);
-            w.money(QStringLiteral("vrLiq"), p.net);
+            // S-1210: every sheet reported above, and the termination.
+            struct Payment {
+                QDate date;
+                int type;
+                QString perRef;
+                QString dmDev;
+                Fixed net;
+            };
+            std::vector<Payment> payments;
+            const QDate branchDate = branches.at(worker.branch).payrollDate;
+            for (QChar sheet : monthly) {
+                const Sheet& s = worker.sheets.at(sheet);
+                const QDate start = s.vacationStart.isValid() ? s.vacationStart : worker.vacationStart;
+                payments.push_back({PaymentDate(options.paymentDate, sheet, year, month, branchDate, start, worker.leaving), 1,
+                                    competence, DemonstrativeId(QString(sheet), year, month), netOf(s, false)});
+            }
+            if (annual)
+                payments.push_back({PaymentDate(options.paymentDate, QLatin1Char('D'), year, month, branchDate, {}, {}), 1,
+                                    annualPeriod, DemonstrativeId(QStringLiteral("D"), year, month),
+                                    netOf(worker.sheets.at(QLatin1Char('D')), false)});
+            if (isTermination(worker, QLatin1Char('F'))) {
+                const QDate leaving = worker.leaving.isValid() ? worker.leaving : ctx.lastDay();
+                payments.push_back({PaymentDate(options.paymentDate, QLatin1Char('R'), year, month, branchDate, {}, leaving), 2,
+                                    MonthText(leaving.year(), leaving.month()), TerminationDmDev(leaving.year(), leaving.month()),
+                                    netOf(worker.sheets.at(QLatin1Char('F')), true)});
+                anyTermination = true;
+            }
+            if (payments.empty()) continue;
+            const QString subject = QStringLiteral("S-1210|%1|%2").arg(code, competence);
+            EventWriter w(QStringLiteral("S-1210"));
+            ideEvento(w, headerFor(subject), QString(), competence);
+            w.ideEmpregador(ctx.employer());
+            w.start(QStringLiteral("ideBenef"));
+            w.text(QStringLiteral("cpfBenef"), worker.cpf);
+            for (const Payment& p : payments) {
+                w.start(QStringLiteral("infoPgto"));
+                w.date(QStringLiteral("dtPgto"), p.date);
+                w.text(QStringLiteral("tpPgto"), QString::number(p.type));
+                w.text(QStringLiteral("perRef"), p.perRef);
+                w.text(QStringLiteral("ideDmDev"), p.dmDev);
+                w.money(QStringLiteral("vrLiq"), p.net);
+                w.end();
+            }
             w.end();
+            out.push_back({QStringLiteral("S-1210"), subject, code, competence, w.finish()});
+            anyPayment = true;
         }
-        w.end();
-        out.push_back({QStringLiteral("S-1210"), subject, code, competence, w.finish()});
-        anyPayment = true;
     }
+    rubricas.requireAll(codes);
+    if (!firstMissing.isEmpty()) throw UserError(firstMissing);
 
     // S-1299: the closing covers the whole employer, so a generation for one
     // branch leaves it for the generation of every branch.

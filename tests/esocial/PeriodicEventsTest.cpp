@@ -271,6 +271,51 @@ TEST_F(PeriodicEvents, ARubricaWithoutItsMappingStopsTheGenerationNamingIt) {
     EXPECT_TRUE(EventRegister(db).list({}).empty());
 }
 
+// A company of many workers is read a page of workers at a time: 300 copies
+// of Bruno (codes 900000 on, past the first page) report what he does, in
+// code order, and a missing mapping found on a later page is named as well.
+TEST_F(PeriodicEvents, ManyWorkersAreReadAPageAtATime) {
+    Database& db = company(3);
+    const int copies = 300;
+    {
+        Transaction tx(db);
+        Table cadfun(db, "CADFUN"), ocorrenc(db, "OCORRENC");
+        const Record bruno = *cadfun.find({"000002"});
+        const auto rows = ocorrenc.select("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ?", {"000002", "2026", "01"});
+        for (int i = 0; i < copies; ++i) {
+            const QString code = QStringLiteral("9%1").arg(i, 5, 10, QChar('0'));
+            Record worker = bruno;
+            cadfun.insert(worker.set("CODFUN", code));
+            for (Record r : rows) ocorrenc.insert(r.set("CODFUN", code));
+        }
+        tx.commit();
+    }
+    const auto all = drafts(3, 2026, 1);
+    const QStringList items = Items(all.at("S-1200|000002|2026-01").xml);
+    const QStringList payments = Payments(all.at("S-1210|000002|2026-01").xml);
+    for (const int i : {0, 255, 256, copies - 1}) {
+        const QString code = QStringLiteral("9%1").arg(i, 5, 10, QChar('0'));
+        SCOPED_TRACE(code.toStdString());
+        EXPECT_EQ(Items(all.at("S-1200|" + code + "|2026-01").xml), items);
+        EXPECT_EQ(Payments(all.at("S-1210|" + code + "|2026-01").xml), payments);
+    }
+    EXPECT_EQ(all.size(), size_t(12 + 13 + 1 + 2 * copies));
+
+    // The dues of event 095 only on the last copy, on the second page, and
+    // unmapped: the first page's events were stored when it is found, and
+    // nothing is kept.
+    db.execWrite("DELETE FROM OCORRENC WHERE HCODIGO = '095' AND OCORRANO = '2026' AND OCORRMES = '01' AND CODFUN <> ?",
+                 {QStringLiteral("9%1").arg(copies - 1, 5, 10, QChar('0'))});
+    db.execWrite("UPDATE HISTFP SET ESNATRUB = NULL WHERE HCODIGO = '095'");
+    try {
+        generate(3, 2026, 1);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_TRUE(e.message().contains("095 - ")) << e.message().toStdString();
+    }
+    EXPECT_TRUE(EventRegister(db).list({}).empty());
+}
+
 TEST_F(PeriodicEvents, GeneratingAgainStoresNothing) {
     GenerateResult first = generate(3, 2026, 1);
     EXPECT_EQ(first.invalid, 0) << first.problems.join("\n").toStdString();
