@@ -59,10 +59,15 @@ Context::Context(Database& db, Employer employer, int year, int month, QString b
 
 QString Context::competence() const { return MonthText(year_, month_); }
 
-Header Context::headerFor(const QString& subject) const {
+Header Context::originalHeader() const {
     Header h;
     h.tpAmb = tpAmb_;
     h.verProc = QStringLiteral("FolhaZorvan 1.0");
+    return h;
+}
+
+Header Context::headerFor(const QString& subject) const {
+    Header h = originalHeader();
     auto accepted = reg_.lastAccepted(subject);
     // After an accepted removal (S-3000) the subject starts over.
     if (accepted && accepted->type == QLatin1String("S-3000")) return h;

@@ -93,6 +93,8 @@ public:
 
     // The header of the next version of an event about this subject.
     Header headerFor(const QString& subject) const;
+    // The header of a subject the register has no version of: an original.
+    Header originalHeader() const;
     // True when a version of this subject was sent or accepted (a table
     // event is then written as an alteration).
     bool wasSent(const QString& subject) const;

@@ -160,7 +160,9 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
                 e.fingerprint = fp;
                 e.created = now;
                 if (d.type != QLatin1String("S-3000")) {
-                    Header h = ctx.headerFor(d.subject);
+                    // A subject with no version yet is an original: the register
+                    // has nothing more to say about it.
+                    const Header h = latest ? ctx.headerFor(d.subject) : ctx.originalHeader();
                     e.indRetif = h.indRetif;
                     e.rectifies = h.nrRecibo;
                 } else {

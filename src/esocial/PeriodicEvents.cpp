@@ -387,7 +387,7 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
                          {yearText + QStringLiteral("-%"), status::Sent, status::Accepted});
         while (q.next()) sent.insert(q.value(0).toString().trimmed());
     }
-    const Header original = ctx.headerFor(QStringLiteral("S-1200|%1").arg(competence)); // never a subject of its own
+    const Header original = ctx.originalHeader();
     auto headerFor = [&](const QString& subject) { return sent.contains(subject) ? ctx.headerFor(subject) : original; };
 
     // indApurIR is written from 2021-07 (monthly) and from 2021 (annual).
