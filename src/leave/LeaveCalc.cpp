@@ -78,12 +78,15 @@ std::optional<RowSums> LeaveWriter::sums(const QString& role, const QString& she
         // Averages look at many events over many months: the employee's rows
         // are read in one go rather than once for each.
         history_.emplace();
+        present_.emplace();
         // In the order of the employee's index, which the engine then reads.
         ocorrenc_.forEach(
             QStringLiteral("CODFUN = ?"), {employee_.text("CODFUN")},
             [&](const Record& r) {
-                (*history_)[{r.text("TIPOFOLHA"), r.text("HCODIGO")}].push_back(
-                    {r.text("OCORRANO") + r.text("OCORRMES"), RowSums{r.number("REFER"), r.number("VALOR")}});
+                const QString month = r.text("OCORRANO") + r.text("OCORRMES");
+                std::pair<QString, QString> key{r.text("TIPOFOLHA"), r.text("HCODIGO")};
+                if (month == period_) present_->emplace(key, r);
+                (*history_)[std::move(key)].push_back({month, RowSums{r.number("REFER"), r.number("VALOR")}});
                 return true;
             },
             EmployeeOrder);
@@ -111,9 +114,13 @@ int LeaveWriter::flush() {
     const QString year = period_.left(4), month = period_.mid(4, 2);
     static const char* const vacationDates[] = {"DT_INIFERI", "DT_FINFERI", "DT_IGOZFER",
                                                 "DT_FGOZFER", "DT_IABOFER", "DT_FABOFER"};
-    // The employee's rows of the period, read in one go: (sheet, event) -> row.
+    // The employee's rows of the period: those kept when his history was
+    // read, else read in one go now: (sheet, event) -> row.
     std::map<std::pair<QString, QString>, Record> present;
-    if (!results_.empty() || !own_.empty())
+    if (present_) {
+        present = std::move(*present_);
+        present_.reset();
+    } else if (!results_.empty() || !own_.empty())
         // Through the employee's index: a condition on the period would have
         // the engine walk the whole month of every employee.
         ocorrenc_.forEach(

@@ -103,6 +103,9 @@ private:
     // The employee's event rows of every period, read once when first summed:
     // (sheet, event) -> (YYYYMM, values).
     std::optional<std::map<std::pair<QString, QString>, std::vector<std::pair<QString, RowSums>>>> history_;
+    // The rows of the period among them, kept whole for `flush`: nothing
+    // writes the employee's rows between the two.
+    std::optional<std::map<std::pair<QString, QString>, Record>> present_;
 };
 
 // The common run: walks CADFUN in code order, applies the choice tests and
