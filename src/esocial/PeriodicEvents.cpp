@@ -226,7 +226,12 @@ void BuildPeriodicEventsWith(Context& ctx, std::vector<Draft>& out, const Period
                          if (!s.vacationStart.isValid()) s.vacationStart = r.date("DT_IGOZFER");
                          s.rows.push_back(row);
                          return true;
-                     });
+                     },
+                     // The order of the index that leads with the worker after the
+                     // sheet: the engine seeks each worker of the page instead of
+                     // walking the whole month for every page. A worker's rows of a
+                     // sheet still come in event order.
+                     QStringLiteral("OCORRANO, OCORRMES, TIPOFOLHA, CODFUN, HCODIGO"));
         QSet<QString> seen;
         Table(db, QStringLiteral("CADFUN")).forEach(inPage, values, [&](const Record& r) {
             auto it = workers.find(r.text("CODFUN").trimmed());
