@@ -4,13 +4,16 @@
 // difference found and nothing else; a damaged file kept out by name; the
 // same file twice storing nothing new.
 
+#include "DemoBuilder.h"
 #include "DemoCompany.h"
 #include "Generator.h"
+#include "PayrollBook.h"
 #include "Reconciliation.h"
 #include "Schemas.h"
 #include "ScriptedUi.h"
 #include "TempDir.h"
 #include "TextReport.h"
+#include "TestBackend.h"
 #include "TextRoutines.h"
 #include "Transmission.h"
 
@@ -319,6 +322,59 @@ TEST_F(Reconciliation, GuideSummaryFromThePayroll) {
     EXPECT_EQ(sink.lines.filter("000002 ").size(), 1);
     EXPECT_TRUE(sink.lines.filter("000002 ").value(0).endsWith("3.000,00         248,58       3.000,00         240,00")) << sink.lines.join('\n').toStdString();
     EXPECT_EQ(sink.lines.filter("FGTS Digital - FGTS do mês: ").size(), 1);
+}
+
+// The employer's 20 % and RAT x FAP of the guides add up to the book's
+// "Empresa" on the same branch and base. One employee, one INSS base row of
+// April 2013 (role 013, event 111 of the synthetic company), no special
+// retirement, no partners. Hand-computed:
+//   23 % FAP 0,5:      RAT 3 x 0,5 = 1,5; 3.000,00 x 21,5 % = 645,00
+//   23 % FAP 1,2345:   RAT 3,7035; 2.345,67 x 23,7035 % = 556,0058... = 556,01;
+//                      20 % = 469,134 = 469,13, RAT 86,88 (alone 86,87)
+//   22 % FAP 2:        RAT 4; 1.000,00 x 24 % = 240,00
+//   21 % no FAP (0):   factor 1; 1.000,55 x 21 % = 210,1155 = 210,12
+//   20 % FAP 1 (demo): 3.000,00 x 20 % = 600,00, no RAT
+//   15 % FAP 2:        no RAT to adjust: 1.000,00 x 15 % = 150,00
+TEST(EmployerRate, GuidesAddUpToTheBookForTheSameBranchAndBase) {
+    struct Case {
+        const char *rate, *fap, *base, *employer, *ratFap;
+    };
+    const Case cases[] = {
+        {"23", "0.5", "3000.00", "600.00", "45.00"},  {"23", "1.2345", "2345.67", "469.13", "86.88"},
+        {"22", "2", "1000.00", "200.00", "40.00"},    {"21", "0", "1000.55", "200.11", "10.01"},
+        {"20", "1", "3000.00", "600.00", "0.00"},     {"15", "2", "1000.00", "150.00", "0.00"},
+    };
+    TempDir dir;
+    auto db = folha::testing::OpenTestDatabase(dir.path() + "/taxas");
+    demo::DemoBuilder::buildSyntheticCompany(*db, 1);
+    Table branches(*db, "Filial");
+    Table ocorrenc(*db, "OCORRENC");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.rate) + " FAP " + c.fap + " base " + c.base);
+        Record branch = *branches.find({"001"});
+        branch.set("PER_GRPS17", c.rate).set("INDICE_FAP", c.fap);
+        branches.update(branch);
+        ocorrenc.removeWhere("1 = 1", {});
+        Record r = ocorrenc.newRecord();
+        r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", "111");
+        r.set("CODFUN", "000001").set("REFER", "0").set("VALOR", c.base);
+        ocorrenc.insert(r);
+
+        struct Discard : PageSink {
+            void page(const TextPage&) override {}
+        } sink;
+        TextReport report(sink, PayrollBookWidth, 66);
+        report.beginJob({});
+        ScriptedUi ui;
+        const PayrollBookResult book = ComposePayrollBook(*db, ui, PayrollBookOptions(), report);
+        report.endJob();
+        const GuideSummary guides = SummarizeGuides(*db, 2013, 4);
+
+        const Fixed total = *Fixed::parse(c.employer) + *Fixed::parse(c.ratFap);
+        EXPECT_EQ(book.general.inss.company, total);
+        EXPECT_EQ(guides.employer.toString(2), c.employer);
+        EXPECT_EQ(guides.ratFap.toString(2), c.ratFap);
+    }
 }
 
 } // namespace
