@@ -123,7 +123,7 @@ TEST_F(LegalTablesCli, ListShowsTheTablesInForceWithTheirSource) {
          {}},
         {{"--competence", "01/2019"}, 1, {}, "faixa", "Nenhuma tabela legal em vigor em 01/2019"},
         {{"--kind", "INPC"}, 2, {}, "faixa", "Tipo de tabela desconhecido: INPC"},
-        {{"--competence", "13/2026"}, 2, {}, "faixa", "Competência inválida: 13/2026 (MM/AAAA)"},
+        {{"--competence", "13/2026"}, 2, {}, "faixa", "Competência inválida: 13/2026 (use MM/AAAA)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

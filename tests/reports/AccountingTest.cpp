@@ -60,25 +60,6 @@ struct Balances {
 
 } // namespace
 
-TEST(AccountingCompetence, TypedAsMonthAndYear) {
-    const struct {
-        const char* typed;
-        QDate expected; // invalid: refused
-    } cases[] = {
-        {"04/2013", QDate(2013, 4, 1)}, {"4/2013", QDate(2013, 4, 1)}, {" 12 / 2025 ", QDate(2025, 12, 1)},
-        {"13/2013", QDate()},           {"00/2013", QDate()},          {"2013-04", QDate()},
-        {"04/13", QDate()},             {"", QDate()},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed);
-        if (c.expected.isValid()) {
-            EXPECT_EQ(TypedCompetence(c.typed), c.expected);
-        } else {
-            EXPECT_THROW(TypedCompetence(c.typed), UserError);
-        }
-    }
-}
-
 // The CSV of two entries, byte for byte.
 TEST(AccountingCsvLayout, DateAccountsDecimalCommaHistoryCentre) {
     AccountingResult r;
