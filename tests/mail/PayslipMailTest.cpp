@@ -1,8 +1,8 @@
 // Pay statements by e-mail against a real SMTP server started here on
-// 127.0.0.1 (Python's aiosmtpd), with TLS from a throwaway CA made with
-// openssl: every message arrives with its PDF, the PDF opens with the
-// employee's password and not without it, refusals and a server that is
-// down are logged as failed, and sending again sends only those.
+// 127.0.0.1 (Python's aiosmtpd), with TLS from the tests' authority: every
+// message arrives with its PDF, the PDF opens with the employee's password
+// and not without it, refusals and a server that is down are logged as
+// failed, and sending again sends only those.
 
 #include "DemoCompany.h"
 #include "FolhaProcess.h"
@@ -16,6 +16,7 @@
 #include "Table.h"
 #include "TempDir.h"
 #include "TextRoutines.h"
+#include "../esocial/TestCertificate.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,51 +30,8 @@ using namespace folha;
 
 namespace {
 
-bool run(const QString& program, const QStringList& args, QString* output = nullptr) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return false;
-    }
-    if (output) *output = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// A CA and a server certificate for 127.0.0.1 signed by it, made once.
-struct Certificates {
-    QTemporaryDir dir;
-    QString ca, cert, key, otherCa;
-    Certificates() {
-        otherCa = dir.filePath("outra-ca.pem");
-        ca = dir.filePath("ca.pem");
-        cert = dir.filePath("servidor.pem");
-        key = dir.filePath("servidor.key");
-        const QString caKey = dir.filePath("ca.key"), csr = dir.filePath("servidor.csr"), ext = dir.filePath("ext.cnf");
-        QFile f(ext);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
-        f.close();
-        const QStringList newKey{"-newkey", "rsa:2048", "-nodes", "-keyout"};
-        for (const QStringList& args :
-             {QStringList{"req", "-x509"} + newKey + QStringList{caKey, "-out", ca, "-days", "2", "-subj", "/O=Folha Teste/CN=CA de teste"},
-              QStringList{"req"} + newKey + QStringList{key, "-out", csr, "-subj", "/O=Folha Teste/CN=127.0.0.1"},
-              QStringList{"req", "-x509"} + newKey +
-                  QStringList{dir.filePath("outra.key"), "-out", otherCa, "-days", "2", "-subj", "/O=Outra/CN=Outra CA"},
-              QStringList{"x509", "-req", "-in", csr, "-CA", ca, "-CAkey", caKey, "-CAcreateserial", "-out", cert, "-days", "2",
-                          "-extfile", ext}}) {
-            QString out;
-            EXPECT_TRUE(run("openssl", args, &out)) << out.toStdString();
-        }
-    }
-};
-
-const Certificates& certificates() {
-    static Certificates c;
-    return c;
-}
+using folha::testing::Authority;
+using folha::testing::RunTool;
 
 // The SMTP server of one test, stopped (its standard input closed) when the
 // test ends.
@@ -84,7 +42,7 @@ public:
         : folder_(folder) {
         QDir().mkpath(folder);
         QStringList args{QStringLiteral(FOLHA_SOURCE_DIR "/tests/mail/smtp_test_server.py"), "--dir", folder, "--cert",
-                         certificates().cert, "--key", certificates().key, "--mode", mode};
+                         Authority().serverPem, "--key", Authority().serverKey, "--mode", mode};
         if (!refuse.isEmpty()) args << "--refuse" << refuse;
         if (!auth.isEmpty()) args << "--auth" << auth;
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -123,7 +81,7 @@ MailSettings settingsFor(int port, MailSecurity security = MailSecurity::StartTl
     s.security = security;
     s.sender = "folha@escritorio.example";
     s.senderName = "Departamento Pessoal";
-    s.caBundle = certificates().ca;
+    s.caBundle = Authority().caPem;
     return s;
 }
 
@@ -168,7 +126,7 @@ bool pdfText(const QByteArray& pdf, const QString& password, QString* text) {
     QStringList args;
     if (!password.isEmpty()) args << "-upw" << password;
     args << file << "-";
-    return run("pdftotext", args, text);
+    return RunTool("pdftotext", args, text);
 }
 
 struct Demo {
@@ -454,7 +412,7 @@ TEST(PayslipMailServer, SmtpsDeliversPlainServersAndUnknownCertificatesAreRefuse
     Demo demo;
     // A server without TLS; one whose certificate an authority that did
     // not sign it is asked to vouch for.
-    for (const auto& [mode, ca] : {std::pair{"plain", certificates().ca}, std::pair{"starttls", certificates().otherCa}}) {
+    for (const auto& [mode, ca] : {std::pair{"plain", Authority().caPem}, std::pair{"starttls", folha::testing::ThrowawayCertificate().pem}}) {
         TestSmtpServer server(demo.dir.file(mode), mode);
         ASSERT_GT(server.port(), 0);
         MailSettings s = settingsFor(server.port());
