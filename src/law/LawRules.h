@@ -44,7 +44,7 @@ Fixed CutToCent(Fixed base, Fixed ratePercent);
 // (art. 22, II), which the branch's accident-prevention factor (FAP,
 // INDICE_FAP) multiplies (Lei 10.666/2003, art. 10). A factor of 0 or less
 // is no factor: the rate stands. RAT x FAP is rounded to 5 decimals (then
-// held to the 4 places of a Fixed), as the payroll book has always done.
+// held to the 4 places of a Fixed), as the payroll book reads it.
 // A rate of 20 or below holds no RAT: it is the employer's part as the office
 // typed it (a reduced employer rate), and the factor, which adjusts only the
 // RAT, leaves it alone.
@@ -63,7 +63,6 @@ EmployerRate EmployerRateOf(Fixed branchRate, Fixed fap);
 struct EmployerContribution {
     Fixed employer;
     Fixed ratFap;
-    Fixed total() const { return employer + ratFap; }
 };
 EmployerContribution EmployerContributionOn(const EmployerRate& rate, Fixed base);
 

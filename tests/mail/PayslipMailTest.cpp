@@ -30,6 +30,8 @@ using namespace folha;
 
 namespace {
 
+using folha::test::FolhaRun;
+using folha::test::RunFolha;
 using folha::testing::Authority;
 using folha::testing::RunTool;
 
@@ -438,7 +440,7 @@ TEST(PayslipMailServer, SmtpsDeliversPlainServersAndUnknownCertificatesAreRefuse
 TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
     TempDir d;
     const QString root = d.file("raiz");
-    const folha::test::FolhaRun init = folha::test::RunFolha(root, {"init", "--demo"});
+    const FolhaRun init = RunFolha(root, {"init", "--demo"});
     ASSERT_EQ(init.status, 0) << init.err.toStdString();
     // A server that demands a login: the password comes from the
     // installation's password file, stored by `folha email-password`.
@@ -449,7 +451,7 @@ TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
     WriteMailSettings(Installation(root).programFile("CfgFolha.ini"), settings);
 
     const QStringList email{"payslips", "--email", "--company", "1", "--branch", "001", "--from", "1", "--to", "3"};
-    const folha::test::FolhaRun trial = folha::test::RunFolha(root, email);
+    const FolhaRun trial = RunFolha(root, email);
     EXPECT_EQ(trial.status, 0) << trial.err.toStdString();
     EXPECT_TRUE(trial.out.contains("000002 BRUNA COSTA OLIVEIRA")) << trial.out.toStdString();
     EXPECT_TRUE(trial.out.contains("3 a enviar, 0 não enviado(s). Nada foi enviado: repita com --yes para enviar."))
@@ -458,24 +460,23 @@ TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
 
     // No password stored yet: the server refuses every message, and each is
     // logged as failed with its answer.
-    const folha::test::FolhaRun refused = folha::test::RunFolha(root, email + QStringList{"--yes"});
+    const FolhaRun refused = RunFolha(root, email + QStringList{"--yes"});
     EXPECT_EQ(refused.status, 1) << refused.out.toStdString();
     EXPECT_TRUE(refused.out.contains("0 enviado(s), 3 com falha")) << refused.out.toStdString();
     EXPECT_TRUE(refused.out.contains("535 5.7.8")) << refused.out.toStdString();
     EXPECT_TRUE(server.messages().isEmpty());
 
-    const folha::test::FolhaRun stored =
-        folha::test::RunFolha(root, {"email-password"}, {"FOLHA_EMAIL_PASSWORD=segredo do servidor"});
+    const FolhaRun stored = RunFolha(root, {"email-password"}, {"FOLHA_EMAIL_PASSWORD=segredo do servidor"});
     ASSERT_EQ(stored.status, 0) << stored.err.toStdString();
     EXPECT_EQ(othersMay(MailPasswordFile(Installation(root))), QFileDevice::Permissions());
-    const folha::test::FolhaRun sent = folha::test::RunFolha(root, email + QStringList{"--yes"});
+    const FolhaRun sent = RunFolha(root, email + QStringList{"--yes"});
     EXPECT_EQ(sent.status, 0) << sent.err.toStdString();
     EXPECT_TRUE(sent.out.contains("Demonstrativos de 04/2013 (folha F) por e-mail: 3 enviado(s), 0 com falha, 0 não enviado(s)"))
         << sent.out.toStdString();
     EXPECT_EQ(server.messages().size(), 3);
 
     const QString csv = d.file("lancamentos.csv"), summary = d.file("resumo.txt");
-    const folha::test::FolhaRun accounting = folha::test::RunFolha(
+    const FolhaRun accounting = RunFolha(
         root, {"accounting", "--company", "1", "--branch", "001", "--competence", "04/2013", "--output", csv,
                "--summary", summary, "--format", "txt", "--yes"});
     EXPECT_EQ(accounting.status, 0) << accounting.err.toStdString() << accounting.out.toStdString();
@@ -487,8 +488,8 @@ TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
     EXPECT_TRUE(QString::fromUtf8(readAll(summary)).contains("TOTAL A DEBITO"));
 
     // A competence that is none is refused before anything is written.
-    const folha::test::FolhaRun bad = folha::test::RunFolha(
-        root, {"accounting", "--company", "1", "--competence", "13/2013", "--output", d.file("x.csv")});
+    const FolhaRun bad =
+        RunFolha(root, {"accounting", "--company", "1", "--competence", "13/2013", "--output", d.file("x.csv")});
     EXPECT_EQ(bad.status, 2);
     EXPECT_TRUE(bad.err.contains("Competência inválida: 13/2013")) << bad.err.toStdString();
     EXPECT_FALSE(QFile::exists(d.file("x.csv")));
