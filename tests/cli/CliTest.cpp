@@ -1,5 +1,6 @@
 // The folha command line, run as a user runs it.
 #include "DemoInstallationCli.h"
+#include "FixedRecords.h"
 #include "TempDir.h"
 
 #include "JobLock.h"
@@ -68,6 +69,12 @@ protected:
     std::unique_ptr<folha::Database> openInstalled(const QString& directory) {
         folha::Session session{folha::Installation(root.path())};
         return session.openCompanyDirectory(directory, false);
+    }
+    // This month's audit entries of the shared database that match `where`.
+    std::vector<folha::Record> auditEntries(const QString& where, const QVariantList& values) {
+        auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
+        const QDate today = QDate::currentDate();
+        return folha::Table(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year())).select(where, values);
     }
     // Nobody signed in.
     CliRun runAnonymous(const QStringList& args) { return runFolha(QStringList{"--root", root.path()} + args); }
@@ -144,10 +151,7 @@ TEST_F(CliTest, SqlChangesDataOnlyWithUpdate) {
     QString expected = before;
     expected.replace(QRegularExpression("000002,[^\n]*"), "000002,NOME PELO CONSOLE");
     EXPECT_EQ(run(names).out, expected);
-    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
-    const QDate today = QDate::currentDate();
-    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
-    auto rows = log.select("Janela = ? and Log like ?", {"folha sql", "%PELO CONSOLE%"});
+    const auto rows = auditEntries("Janela = ? and Log like ?", {"folha sql", "%PELO CONSOLE%"});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].text("Usuario"), QStringLiteral("000001"));
     EXPECT_EQ(rows[0].text("Acao"), QStringLiteral("E"));
@@ -192,10 +196,7 @@ TEST_F(CliTest, SetPeriodChangesTheBranchAndWritesTheAuditLog) {
     CliRun check = run({"sql", "--company", "2", "select CODIGO, TIPO_FOL, DATA_FOLHA from Filial order by CODIGO"});
     EXPECT_EQ(check.out, QStringLiteral("CODIGO,TIPO_FOL,DATA_FOLHA\n001,F,2013-04-30\n002,D,2013-05-31\n"));
     // The entry went to this month's log of the shared database, under the user.
-    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
-    const QDate today = QDate::currentDate();
-    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
-    auto rows = log.select("Tabela = ?", {"Filial"});
+    const auto rows = auditEntries("Tabela = ?", {"Filial"});
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows.back().text("Usuario"), QStringLiteral("000001"));
     EXPECT_EQ(rows.back().text("Acao"), QStringLiteral("E"));
@@ -291,15 +292,8 @@ namespace {
 // The lines of a government file; every one a 360-character record ending
 // in "*" and followed by CR LF.
 QStringList govRecords(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
-    EXPECT_EQ(lines.takeLast(), QString());
-    for (const QString& l : lines) {
-        EXPECT_EQ(l.size(), 360) << l.toStdString();
-        EXPECT_TRUE(l.endsWith('*'));
-        EXPECT_FALSE(l.contains('\n'));
-    }
+    const QStringList lines = folha::test::records::CrlfRecords(path, 360);
+    for (const QString& l : lines) EXPECT_TRUE(l.endsWith('*')) << l.toStdString();
     return lines;
 }
 
@@ -691,11 +685,8 @@ TEST_F(CliTest, JobsLeaveTheirAuditEntries) {
     ASSERT_EQ(run({"calc", "--company", "1", "--branch", "001"}).status, 0);
     ASSERT_EQ(run({"--user", "000002", "thirteenth", "--company", "2", "--branch", "002"}, "operador").status, 0);
     ASSERT_EQ(run({"undo", "--company", "1", "--branch", "001", "--employee", "25", "--yes"}).status, 0);
-    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
-    const QDate today = QDate::currentDate();
-    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
     QStringList entries;
-    for (const auto& r : log.select("Tabela = ?", {"OCORRENC"}))
+    for (const auto& r : auditEntries("Tabela = ?", {"OCORRENC"}))
         entries << r.text("Usuario") + " " + r.text("Acao") + " " + r.text("Log");
     EXPECT_EQ(entries,
               (QStringList{"000001 C Cálculo da folha, filial 001, funcionários (todos) a (todos): 24 calculado(s), " +
