@@ -5,6 +5,7 @@
 
 #include "Accounting.h"
 #include "ReportJob.h"
+#include "TypedInput.h"
 
 #include <QFileInfo>
 
@@ -16,7 +17,7 @@ int cmdAccounting(Context& c) {
     const QString csv = c.requireOption("--output");
     CheckOutputPath(csv);
     AccountingOptions options;
-    if (c.args.has("--competence")) options.competence = Typed([&] { return TypedCompetence(c.args.value("--competence")); });
+    if (c.args.has("--competence")) options.competence = Typed([&] { return TypedCompetence(c.args.value("--competence")).firstDay(); });
     options.sheet = c.args.value("--sheet").trimmed().toUpper();
     std::optional<ReportOutput> summary;
     if (c.args.has("--summary")) {

@@ -22,10 +22,7 @@ int cmdBankFile(Context& c) {
         if (o.bank.isEmpty()) throw CliError{QStringLiteral("Código de banco inválido: %1").arg(c.args.value("--bank"))};
     }
     if (c.args.has("--competence")) {
-        const TypedPeriod p = Typed([&] {
-            const QString t = c.args.value("--competence");
-            return TypedYearMonth(t.section('/', 1), t.section('/', 0, 0));
-        });
+        const TypedPeriod p = Typed([&] { return TypedCompetence(c.args.value("--competence")); });
         o.competence = p.year + p.month;
     }
     if (c.args.has("--from")) o.firstEmployee = Typed([&] { return TypedEmployeeCode(c.args.value("--from")); });

@@ -52,9 +52,8 @@ int listTables(Context& c, const law::LegalTables& tables) {
     }
     QString competence;
     if (c.args.has("--competence")) {
-        competence = law::CompetenceFromText(c.args.value("--competence"));
-        if (competence.isEmpty())
-            throw CliError{QStringLiteral("Competência inválida: %1 (MM/AAAA)").arg(c.args.value("--competence"))};
+        const TypedPeriod p = Typed([&] { return TypedCompetence(c.args.value("--competence")); });
+        competence = p.year + p.month;
     }
     int listed = 0;
     QString group;

@@ -3,6 +3,7 @@
 #include "DbError.h"
 #include "EventRegister.h"
 #include "LegalTables.h"
+#include "TypedInput.h"
 
 #include <QRegularExpression>
 
@@ -42,9 +43,8 @@ QString MonthText(int year, int month) {
 }
 
 QString CompetenceKey(const QString& typed) {
-    const QString yyyymm = law::CompetenceFromText(typed.trimmed());
-    if (yyyymm.isEmpty()) throw UserError(QStringLiteral("Competência inválida: %1 (MM/AAAA)").arg(typed.trimmed()));
-    return yyyymm.left(4) + '-' + yyyymm.mid(4);
+    const TypedPeriod p = TypedCompetence(typed);
+    return p.year + QLatin1Char('-') + p.month;
 }
 
 QString ElementText(const QByteArray& xml, const QString& tag) {

@@ -153,8 +153,8 @@ private:
 
 // Competence and value formats the events use.
 QString MonthText(int year, int month); // "2026-01"
-// A competence typed "MM/AAAA" as the register keeps it ("AAAA-MM"); throws
-// UserError "Competência inválida: … (MM/AAAA)".
+// A competence typed "MM/AAAA" (TypedCompetence) as the register keeps it
+// ("AAAA-MM").
 QString CompetenceKey(const QString& typed);
 // The text of the first <tag> of an event; empty when it has none.
 QString ElementText(const QByteArray& xml, const QString& tag);

@@ -1,5 +1,6 @@
 #include "Reconciliation.h"
 
+#include "LawRules.h"
 #include "Registry.h"
 #include "Rubricas.h"
 #include "TextReport.h"
@@ -354,21 +355,22 @@ GuideSummary SummarizeGuides(Database& db, int year, int month) {
         s.workers.push_back(w);
     }
     // The rates of the first branch (the head office in the registers):
-    // PER_GRPS17 holds the employer's 20 % and the accident rate (RAT)
-    // together, as the payroll book reads it; INDICE_FAP adjusts the RAT.
+    // PER_GRPS17 holds the employer's 20 % and the RAT together, INDICE_FAP
+    // adjusts the RAT, as in the payroll book; their two amounts add up to
+    // what the book charges on the same base.
+    law::EmployerRate rate = law::EmployerRateOf(Fixed(), Fixed());
     auto b = db.exec(QStringLiteral("SELECT CODIGO, PER_GRPS17, PER_GRPS18, INDICE_FAP FROM Filial ORDER BY CODIGO"));
     if (b.next()) {
         s.branch = b.value(0).toString().trimmed();
-        const Fixed total = Fixed::fromVariant(b.value(1)).value_or(Fixed());
+        rate = law::EmployerRateOf(Fixed::fromVariant(b.value(1)).value_or(Fixed()), Fixed::fromVariant(b.value(3)).value_or(Fixed()));
         s.thirdPartiesRate = Fixed::fromVariant(b.value(2)).value_or(Fixed());
-        s.fap = Fixed::fromVariant(b.value(3)).value_or(Fixed());
-        if (s.fap <= Fixed()) s.fap = Fixed::fromInt(1);
-        // Lei 8.212/1991, art. 22, I: 20 % on the pay of employees.
-        s.employerRate = std::min(total, Fixed::fromInt(20));
-        s.ratRate = total - s.employerRate;
     }
-    s.employer = RoundValue(2, s.inssBase * s.employerRate / 100);
-    s.ratFap = RoundValue(2, s.inssBase * RoundValue(4, s.ratRate * s.fap) / 100);
+    s.employerRate = rate.employer;
+    s.ratRate = rate.rat;
+    s.fap = rate.fap;
+    const law::EmployerContribution employer = law::EmployerContributionOn(rate, s.inssBase);
+    s.employer = employer.employer;
+    s.ratFap = employer.ratFap;
     s.thirdParties = RoundValue(2, s.inssBase * s.thirdPartiesRate / 100);
     return s;
 }

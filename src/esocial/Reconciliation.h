@@ -62,8 +62,11 @@ struct GuideSummary {
     Fixed inssBase, fgtsBase;
     Fixed fgts;         // the FGTS Digital guide's amount
     Fixed employee;     // the insured's contributions withheld
-    Fixed employer;     // 20 % of the bases (Lei 8.212/1991, art. 22, I)
-    Fixed ratFap;       // the branch's rate above those 20 %, times its FAP
+    // The employer's part (at most 20 %, Lei 8.212/1991, art. 22, I) and the
+    // RAT x FAP, as law::EmployerContributionOn splits them: together, what
+    // the payroll book charges on the same base.
+    Fixed employer;
+    Fixed ratFap;
     Fixed thirdParties; // the branch's third-party rate (PER_GRPS18)
     Fixed employerRate, ratRate, fap, thirdPartiesRate;
 };

@@ -3,6 +3,8 @@
 
 #include "TypedInput.h"
 
+#include <algorithm>
+
 namespace folha::law {
 
 CompetenceRules RulesFor(const QString& competence, const LawSettings& settings) {
@@ -32,6 +34,23 @@ Fixed CutToCent(Fixed base, Fixed ratePercent) {
     const Ratio percentUnits = base * ratePercent; // value × 100
     const Ratio::Int cents = percentUnits.num() / percentUnits.den();
     return Ratio::of(cents, 100).toFixedNearest();
+}
+
+EmployerRate EmployerRateOf(Fixed branchRate, Fixed fap) {
+    const Fixed twenty = Fixed::fromInt(20);
+    EmployerRate r;
+    r.employer = std::min(branchRate, twenty);
+    r.rat = branchRate - r.employer;
+    r.fap = fap > Fixed() ? fap : Fixed::fromInt(1);
+    r.ratFap = RoundValue(5, r.rat * r.fap);
+    return r;
+}
+
+EmployerContribution EmployerContributionOn(const EmployerRate& rate, Fixed base) {
+    EmployerContribution c;
+    c.employer = RoundValue(2, base * rate.employer / 100);
+    c.ratFap = RoundValue(2, base * rate.adjusted() / 100) - c.employer;
+    return c;
 }
 
 namespace {

@@ -38,6 +38,34 @@ QString Validity(const LegalRow& row);
 // contributions are truncated to the cent).
 Fixed CutToCent(Fixed base, Fixed ratePercent);
 
+// The employer's contribution on the pay of employees, as a branch keeps it:
+// one rate ("% Empresa GPS", PER_GRPS17) holding the employer's 20 %
+// (Lei 8.212/1991, art. 22, I) and, above it, the accident rate RAT
+// (art. 22, II), which the branch's accident-prevention factor (FAP,
+// INDICE_FAP) multiplies (Lei 10.666/2003, art. 10). A factor of 0 or less
+// is no factor: the rate stands. RAT x FAP is rounded to 5 decimals (then
+// held to the 4 places of a Fixed), as the payroll book reads it.
+// A rate of 20 or below holds no RAT: it is the employer's part as the office
+// typed it (a reduced employer rate), and the factor, which adjusts only the
+// RAT, leaves it alone.
+struct EmployerRate {
+    Fixed employer; // the employer's part: the rate, at most 20
+    Fixed rat;      // the rate above 20
+    Fixed fap;      // the factor applied (1 when the branch has none)
+    Fixed ratFap;   // rat x fap
+    Fixed adjusted() const { return employer + ratFap; }
+};
+EmployerRate EmployerRateOf(Fixed branchRate, Fixed fap);
+// The employer's contribution on a base at that rate in its two parts, which
+// add up to the one amount the payroll book charges on the base: base x the
+// adjusted rate / 100 rounded to the centavo. The employer's part is base x
+// its rate / 100 rounded to the centavo; the RAT's is what is left.
+struct EmployerContribution {
+    Fixed employer;
+    Fixed ratFap;
+};
+EmployerContribution EmployerContributionOn(const EmployerRate& rate, Fixed base);
+
 // The INSS of an employee by the progressive brackets in force: the part of
 // the base in each bracket times its rate, each part cut to the centavo; the
 // base above the ceiling is not taxed. `label` opens the trail ("INSS 2026").

@@ -42,12 +42,12 @@ QString CompetenceText(const QString& yyyymm) {
 }
 
 QString CompetenceFromText(const QString& text) {
-    static const QRegularExpression re(QStringLiteral("^(\\d{2})/(\\d{4})$"));
-    const auto m = re.match(text.trimmed());
-    if (!m.hasMatch()) return {};
-    const int month = m.captured(1).toInt();
-    if (month < 1 || month > 12) return {};
-    return m.captured(2) + m.captured(1);
+    try {
+        const TypedPeriod p = TypedCompetence(text);
+        return p.year + p.month;
+    } catch (const UserError&) {
+        return {};
+    }
 }
 
 LegalTables::LegalTables(std::vector<LegalRow> rows) : rows_(std::move(rows)) { sort(); }

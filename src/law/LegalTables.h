@@ -100,7 +100,8 @@ QString WriteLegalCsv(const std::vector<LegalRow>& rows);
 // The nine cells of a row as the CSV writes them.
 QStringList LegalCsvCells(const LegalRow& row);
 
-// "MM/AAAA" of an AAAAMM competence, and back (empty when malformed).
+// "MM/AAAA" of an AAAAMM competence, and back (empty when TypedCompetence
+// refuses the text).
 QString CompetenceText(const QString& yyyymm);
 QString CompetenceFromText(const QString& mmYyyy);
 

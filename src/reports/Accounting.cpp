@@ -8,7 +8,6 @@
 #include "TextRoutines.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <map>
@@ -58,15 +57,6 @@ QString csvField(const QString& text) {
 }
 
 } // namespace
-
-QDate TypedCompetence(const QString& typed) {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,2})\\s*/\\s*(\\d{4})\\s*$"));
-    const QRegularExpressionMatch m = pattern.match(typed);
-    const int month = m.hasMatch() ? m.captured(1).toInt() : 0;
-    if (!m.hasMatch() || month < 1 || month > 12)
-        throw UserError(QStringLiteral("Competência inválida: %1 (use MM/AAAA)").arg(typed));
-    return QDate(m.captured(2).toInt(), month, 1);
-}
 
 AccountingResult BuildAccountingEntries(Database& db, UserInterface& ui, const AccountingOptions& options) {
     AccountingResult result;

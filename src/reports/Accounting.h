@@ -73,9 +73,6 @@ struct AccountingOptions {
     QString sheet;    // empty: the branch's TIPO_FOL
 };
 
-// "04/2013" into the first day of the month; throws UserError otherwise.
-QDate TypedCompetence(const QString& typed);
-
 // Builds the entries (the payroll book is composed into `scratch`, a report
 // nobody receives). Throws UserError for a branch without a payroll date.
 AccountingResult BuildAccountingEntries(Database& db, UserInterface& ui, const AccountingOptions& options);

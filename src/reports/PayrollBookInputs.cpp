@@ -1,5 +1,6 @@
 #include "PayrollBookComposer.h"
 
+#include "LawRules.h"
 #include "TextRoutines.h"
 #include "TypedInput.h"
 #include "UserInterface.h"
@@ -47,11 +48,9 @@ void BookComposer::readBranch() {
     month_ = competence.mid(4, 2);
     sheet_ = o_.sheet.isEmpty() ? branch->text(QStringLiteral("TIPO_FOL")).trimmed() : o_.sheet;
     subtitle_ = BookSubtitle(date);
-    // The employer rate, adjusted by the accident-prevention factor.
-    const Fixed rate = branch->number(QStringLiteral("PER_GRPS17"));
-    const Fixed fap = branch->number(QStringLiteral("INDICE_FAP"));
+    // The employer rate, its RAT adjusted by the accident-prevention factor.
     employerRate_ =
-        fap > Fixed() ? RoundValue(5, (rate - Fixed::fromInt(20)) * fap + Fixed::fromInt(20)) : rate;
+        law::EmployerRateOf(branch->number(QStringLiteral("PER_GRPS17")), branch->number(QStringLiteral("INDICE_FAP"))).adjusted();
     entitiesRate_ = branch->number(QStringLiteral("PER_GRPS18"));
     simples_ = branch->text(QStringLiteral("SIMPLES")).trimmed();
     maternityEvent_ = branch->text(QStringLiteral("HISTSALMAT")).trimmed();

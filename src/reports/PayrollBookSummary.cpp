@@ -15,8 +15,8 @@ namespace folha::bookdetail {
    part: the contribution-individual events (905 of categories 5, 11 and 13,
    and the total earnings, 912 or role 026, of category 14) x "% Prolabore"
    / 100, rounded; plus, once, "Valor Prolabore" x "% Prolabore" / 100,
-   rounded. The employer rate is PER_GRPS17, or (PER_GRPS17 - 20) x
-   INDICE_FAP + 20 rounded to 5 decimals when the factor is above 0.
+   rounded. The employer rate is PER_GRPS17 with the part above 20 (the RAT)
+   times INDICE_FAP, as law::EmployerRateOf adjusts it.
 
    Entities ("Entidades"): the total of the same INSS-base rows (013 and
    015) x PER_GRPS18 / 100, rounded to 2 decimals on the total.

@@ -3,6 +3,8 @@
 #include "Registry.h"
 #include "TextRoutines.h"
 
+#include <QRegularExpression>
+
 namespace folha {
 
 QString TypedEmployeeCode(const QString& typed) {
@@ -29,6 +31,15 @@ TypedPeriod TypedYearMonth(const QString& year, const QString& month) {
     const int m = p.month.toInt(&ok);
     if (!ok || m < 1 || m > 12 || p.month.size() != 2) throw UserError(QStringLiteral("Mês inválido: %1").arg(month.trimmed()));
     return p;
+}
+
+TypedPeriod TypedCompetence(const QString& typed) {
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,2})\\s*/\\s*(\\d{4})$"));
+    const QRegularExpressionMatch m = pattern.match(typed.trimmed());
+    const int month = m.hasMatch() ? m.captured(1).toInt() : 0;
+    if (month < 1 || month > 12 || m.captured(2).toInt() < 1900)
+        throw UserError(QStringLiteral("Competência inválida: %1 (use MM/AAAA)").arg(typed.trimmed()));
+    return {m.captured(2), PadLeft(m.captured(1), 2, QChar('0'))};
 }
 
 QDate TypedDate(const QString& typed, const QString& what) {

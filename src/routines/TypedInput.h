@@ -20,9 +20,15 @@ QString TypedSheetType(const QString& typed);
 struct TypedPeriod {
     QString year;  // "2013"
     QString month; // "04"
+    QDate firstDay() const { return QDate(year.toInt(), month.toInt(), 1); }
 };
 // A year of four digits from 1900 and a month from 1 to 12 ("4" -> "04").
 TypedPeriod TypedYearMonth(const QString& year, const QString& month);
+// A competence typed MM/AAAA ("04/2013", "4/2013"; blanks around the parts
+// are ignored): a month from 1 to 12 and a year of four digits from 1900.
+// Every front end reads a competence through it; the refusal is "Competência
+// inválida: … (use MM/AAAA)".
+TypedPeriod TypedCompetence(const QString& typed);
 // A date typed DD/MM/AAAA; `what` names the field in the refusal.
 QDate TypedDate(const QString& typed, const QString& what = {});
 // A PIS number of one to eleven digits, completed on the left with "0" to

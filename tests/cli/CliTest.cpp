@@ -1,4 +1,6 @@
 // The folha command line, run as a user runs it.
+#include "DemoInstallationCli.h"
+#include "FixedRecords.h"
 #include "TempDir.h"
 
 #include "JobLock.h"
@@ -46,37 +48,14 @@ CliRun runFolha(const QStringList& args, const QMap<QString, QString>& environme
             p.exitStatus() != QProcess::NormalExit};
 }
 
-class CliTest : public ::testing::Test {
+// One demo installation is made for the suite; each test works on a copy of
+// its own, so what one test changes (a damaged file, a calculation) never
+// reaches the next.
+class CliTest : public folha::test::DemoInstallationCli {
 protected:
-    // One demo installation is made for the suite; each test works on a copy
-    // of its own, so what one test changes (a damaged file, a calculation)
-    // never reaches the next.
-    static void SetUpTestSuite() {
-        pristine = new TempDir;
-        pristineDb = folha::testing::PrepareInstallation(pristine->path());
-        CliRun r = runFolha({"--root", pristine->path(), "init", "--demo"});
-        initStatus = r.status;
-        initError = r.err;
-    }
-    void SetUp() override {
-        ASSERT_EQ(initStatus, 0) << initError.toStdString();
-        root = new TempDir;
-        CopyFolder(pristine->path(), root->path());
-        // On the server the copy is a database made from the pristine one.
-        if (!pristineDb.isEmpty())
-            folha::testing::WriteServerSettings(root->path(), folha::testing::NewServerDatabase(pristineDb));
-    }
-    void TearDown() override {
-        delete root;
-        root = nullptr;
-    }
-    static void TearDownTestSuite() {
-        delete pristine;
-        pristine = nullptr;
-    }
     // Signed in as the demo's supervisor, unless the arguments name a user
     // (then `password` is that user's).
-    static CliRun run(QStringList args, const QString& password = {}) {
+    CliRun run(QStringList args, const QString& password = {}) {
         QMap<QString, QString> env;
         if (args.contains("--user")) {
             if (!password.isNull()) env.insert("FOLHA_PASSWORD", password);
@@ -84,32 +63,22 @@ protected:
             env.insert("FOLHA_USER", "000001");
             env.insert("FOLHA_PASSWORD", "zorvan");
         }
-        args.prepend(root->path());
-        args.prepend("--root");
-        return runFolha(args, env);
+        return runFolha(QStringList{"--root", root.path()} + args, env);
     }
     // A database of the installation, opened the way the program opens it.
-    static std::unique_ptr<folha::Database> openInstalled(const QString& directory) {
-        folha::Session session{folha::Installation(root->path())};
+    std::unique_ptr<folha::Database> openInstalled(const QString& directory) {
+        folha::Session session{folha::Installation(root.path())};
         return session.openCompanyDirectory(directory, false);
     }
-    // Nobody signed in.
-    static CliRun runAnonymous(QStringList args) {
-        args.prepend(root->path());
-        args.prepend("--root");
-        return runFolha(args);
+    // This month's audit entries of the shared database that match `where`.
+    std::vector<folha::Record> auditEntries(const QString& where, const QVariantList& values) {
+        auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
+        const QDate today = QDate::currentDate();
+        return folha::Table(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year())).select(where, values);
     }
-    static TempDir* pristine;
-    static QString pristineDb;
-    static TempDir* root;
-    static int initStatus;
-    static QString initError;
+    // Nobody signed in.
+    CliRun runAnonymous(const QStringList& args) { return runFolha(QStringList{"--root", root.path()} + args); }
 };
-TempDir* CliTest::pristine = nullptr;
-QString CliTest::pristineDb;
-TempDir* CliTest::root = nullptr;
-int CliTest::initStatus = -1;
-QString CliTest::initError;
 
 } // namespace
 
@@ -182,10 +151,7 @@ TEST_F(CliTest, SqlChangesDataOnlyWithUpdate) {
     QString expected = before;
     expected.replace(QRegularExpression("000002,[^\n]*"), "000002,NOME PELO CONSOLE");
     EXPECT_EQ(run(names).out, expected);
-    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
-    const QDate today = QDate::currentDate();
-    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
-    auto rows = log.select("Janela = ? and Log like ?", {"folha sql", "%PELO CONSOLE%"});
+    const auto rows = auditEntries("Janela = ? and Log like ?", {"folha sql", "%PELO CONSOLE%"});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].text("Usuario"), QStringLiteral("000001"));
     EXPECT_EQ(rows[0].text("Acao"), QStringLiteral("E"));
@@ -230,10 +196,7 @@ TEST_F(CliTest, SetPeriodChangesTheBranchAndWritesTheAuditLog) {
     CliRun check = run({"sql", "--company", "2", "select CODIGO, TIPO_FOL, DATA_FOLHA from Filial order by CODIGO"});
     EXPECT_EQ(check.out, QStringLiteral("CODIGO,TIPO_FOL,DATA_FOLHA\n001,F,2013-04-30\n002,D,2013-05-31\n"));
     // The entry went to this month's log of the shared database, under the user.
-    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
-    const QDate today = QDate::currentDate();
-    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
-    auto rows = log.select("Tabela = ?", {"Filial"});
+    const auto rows = auditEntries("Tabela = ?", {"Filial"});
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows.back().text("Usuario"), QStringLiteral("000001"));
     EXPECT_EQ(rows.back().text("Acao"), QStringLiteral("E"));
@@ -329,15 +292,8 @@ namespace {
 // The lines of a government file; every one a 360-character record ending
 // in "*" and followed by CR LF.
 QStringList govRecords(const QString& path) {
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
-    EXPECT_EQ(lines.takeLast(), QString());
-    for (const QString& l : lines) {
-        EXPECT_EQ(l.size(), 360) << l.toStdString();
-        EXPECT_TRUE(l.endsWith('*'));
-        EXPECT_FALSE(l.contains('\n'));
-    }
+    const QStringList lines = folha::test::records::CrlfRecords(path, 360);
+    for (const QString& l : lines) EXPECT_TRUE(l.endsWith('*')) << l.toStdString();
     return lines;
 }
 
@@ -349,7 +305,7 @@ TEST_F(CliTest, SefipOfTheDemoMonth) {
     CliRun r = run({"sefip", "--company", "1", "--branch", "001", "--companies", "1,2", "--responsible", "1",
                     "--fgts-collected", "S", "--yes"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    const QString path = root->path() + "/c/CAIXA/SEFIP/SEFIP.TXT";
+    const QString path = root.path() + "/c/CAIXA/SEFIP/SEFIP.TXT";
     EXPECT_TRUE(r.out.contains(path + "\n")) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("Registro 00: 1\nRegistro 10: 2\n")) << r.out.toStdString();
     const QStringList lines = govRecords(path);
@@ -383,7 +339,7 @@ TEST_F(CliTest, SefipAdditionalValuesWriteRecord12) {
                                       "--parc-fgts2", "7", "--parc-fgts-total", "8", "--cooperativas", "9,99"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Registro 12: 2\n")) << r.out.toStdString();
-    const QString path = root->path() + "/c/CAIXA/SEFIP/SEFIP.TXT";
+    const QString path = root.path() + "/c/CAIXA/SEFIP/SEFIP.TXT";
     const QStringList lines = govRecords(path);
     QStringList twelves;
     for (int i = 0; i < lines.size(); ++i)
@@ -419,13 +375,13 @@ TEST_F(CliTest, GrrfOfTheDemoMonth) {
     CliRun r = run({"grrf", "--company", "1", "--branch", "001", "--responsible", "1", "--withdrawal", "01",
                     "--collection-date", "10/05/2013", "--previous-month", "--yes"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    const QString path = root->path() + "/c/CAIXA/GRRF/GRRF.TXT";
+    const QString path = root.path() + "/c/CAIXA/GRRF/GRRF.TXT";
     EXPECT_TRUE(r.out.contains(path + "\n")) << r.out.toStdString();
     const QStringList lines = govRecords(path);
     ASSERT_GE(lines.size(), 2);
     EXPECT_TRUE(lines.first().startsWith("00"));
     EXPECT_TRUE(lines.last().startsWith("90"));
-    EXPECT_TRUE(QFileInfo::exists(root->path() + "/c/CAIXA/GRRF/GRRF.RE"));
+    EXPECT_TRUE(QFileInfo::exists(root.path() + "/c/CAIXA/GRRF/GRRF.RE"));
     // The demo's worker dismissed in April (cause I1) is the one record 40.
     QStringList workers;
     for (const QString& l : lines)
@@ -439,7 +395,7 @@ TEST_F(CliTest, GrrfOfTheDemoMonth) {
 // The vacation, 13th salary and termination of the demo month: each refuses
 // a branch on another sheet, and a second run leaves the rows as they were.
 TEST_F(CliTest, VacationThirteenthAndTerminationOnTheDemo) {
-    auto rowsOf = [](const char* company) {
+    auto rowsOf = [this](const char* company) {
         return run({"sql", "--company", company, "select * from OCORRENC order by OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN"}).out;
     };
     const QString company1 = rowsOf("1"), company2 = rowsOf("2");
@@ -540,7 +496,7 @@ TEST_F(CliTest, AnInstallationWithUsersNeedsASignedInUser) {
         EXPECT_EQ(r.out, QString());
     }
     // FOLHA_USER signs in as well as --user.
-    const CliRun env = runFolha({"--root", root->path(), "companies"}, {{"FOLHA_USER", "000002"}, {"FOLHA_PASSWORD", "operador"}});
+    const CliRun env = runFolha({"--root", root.path(), "companies"}, {{"FOLHA_USER", "000002"}, {"FOLHA_PASSWORD", "operador"}});
     ASSERT_EQ(env.status, 0) << env.err.toStdString();
     EXPECT_EQ(env.out.trimmed().split('\n').size(), 2);
     // The operator reaches only company 2, whatever the command.
@@ -612,16 +568,16 @@ TEST_F(CliTest, ACommandLineIsReadStrictly) {
 }
 
 TEST_F(CliTest, AWrongRootIsRefusedAndNothingIsCreated) {
-    const QString missing = root->path() + "/nao/existe";
+    const QString missing = root.path() + "/nao/existe";
     const CliRun r = runFolha({"--root", missing, "companies"}, {{"FOLHA_USER", "000001"}, {"FOLHA_PASSWORD", "zorvan"}});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Nenhuma instalação encontrada em %1").arg(missing))) << r.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(root->path() + "/nao"));
+    EXPECT_FALSE(QFileInfo::exists(root.path() + "/nao"));
     // A folder that exists but holds no installation is refused the same way
     // and left as it was.
-    QDir().mkpath(root->path() + "/vazia");
-    EXPECT_EQ(runFolha({"--root", root->path() + "/vazia", "calc", "--company", "1"}).status, 2);
-    EXPECT_TRUE(QDir(root->path() + "/vazia").isEmpty());
+    QDir().mkpath(root.path() + "/vazia");
+    EXPECT_EQ(runFolha({"--root", root.path() + "/vazia", "calc", "--company", "1"}).status, 2);
+    EXPECT_TRUE(QDir(root.path() + "/vazia").isEmpty());
 }
 
 // A second calculation of the same company is told at once that one is
@@ -667,7 +623,7 @@ TEST_F(CliTest, DatabaseFailuresArePortuguese) {
     db.reset();
     if (!pristineDb.isEmpty()) {
         // The office server out of reach.
-        const QString ini = root->path() + "/programa/Servidor.ini";
+        const QString ini = root.path() + "/programa/Servidor.ini";
         QFile f(ini);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         QString text = QString::fromUtf8(f.readAll());
@@ -682,7 +638,7 @@ TEST_F(CliTest, DatabaseFailuresArePortuguese) {
         return;
     }
     // A damaged company file.
-    const QString file = root->path() + "/c/folha/emp1/dados.sqlite";
+    const QString file = root.path() + "/c/folha/emp1/dados.sqlite";
     for (const char* suffix : {"-wal", "-shm"}) QFile::remove(file + suffix);
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -729,11 +685,8 @@ TEST_F(CliTest, JobsLeaveTheirAuditEntries) {
     ASSERT_EQ(run({"calc", "--company", "1", "--branch", "001"}).status, 0);
     ASSERT_EQ(run({"--user", "000002", "thirteenth", "--company", "2", "--branch", "002"}, "operador").status, 0);
     ASSERT_EQ(run({"undo", "--company", "1", "--branch", "001", "--employee", "25", "--yes"}).status, 0);
-    auto zorvan = openInstalled("c:\\arquivos de programas\\zorvan\\Zorvan\\");
-    const QDate today = QDate::currentDate();
-    folha::Table log(*zorvan, folha::Registry::instance().auditLogTable(today.month(), today.year()));
     QStringList entries;
-    for (const auto& r : log.select("Tabela = ?", {"OCORRENC"}))
+    for (const auto& r : auditEntries("Tabela = ?", {"OCORRENC"}))
         entries << r.text("Usuario") + " " + r.text("Acao") + " " + r.text("Log");
     EXPECT_EQ(entries,
               (QStringList{"000001 C Cálculo da folha, filial 001, funcionários (todos) a (todos): 24 calculado(s), " +
@@ -844,7 +797,7 @@ TEST_F(CliTest, ReportNotConfirmedWritesNothing) {
 
 } // namespace
 TEST_F(CliTest, ExportXlsxCutsAReportFileAndRemembersTheTitles) {
-    const QString report = root->file("TMP20261207161530.IMP");
+    const QString report = root.file("TMP20261207161530.IMP");
     {
         QFile f(report);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -858,7 +811,7 @@ TEST_F(CliTest, ExportXlsxCutsAReportFileAndRemembersTheTitles) {
                 "\r\n"
                 " 000124 AUXILIAR DE ESCRIT\xd3RIO\r\n");
     }
-    const QString xlsx = root->file("cargos.xlsx");
+    const QString xlsx = root.file("cargos.xlsx");
     const QString titles = QStringLiteral("@Codigo@Nome                   @");
     CliRun r = run({"export-xlsx", report, "--titles", titles, "--output", xlsx, "--report", "TfoCadRelCargos"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
@@ -876,7 +829,7 @@ TEST_F(CliTest, ExportXlsxCutsAReportFileAndRemembersTheTitles) {
     QString sheet = sheetXml();
     EXPECT_TRUE(sheet.contains("<mergeCell ref=\"A1:P1\"/>"));
     EXPECT_TRUE(sheet.contains(cell("B6", QStringLiteral("AUXILIAR DE ESCRITÓRIO")))) << sheet.toStdString();
-    EXPECT_EQ(folha::ReadRememberedTitles(folha::Installation(root->path()), "TfoCadRelCargos"), titles);
+    EXPECT_EQ(folha::ReadRememberedTitles(folha::Installation(root.path()), "TfoCadRelCargos"), titles);
 
     // The next export of the report takes the remembered titles.
     QFile::remove(xlsx);
@@ -914,7 +867,7 @@ QMap<QString, QByteArray> InstallationFiles(const QString& root) {
 // can still sign in.
 TEST_F(CliTest, NoJobWritesOverTheInstallationOrReadsItsDatabases) {
     TempDir outside;
-    const QString r = root->path();
+    const QString r = root.path();
     // The installation's files on this backend, and links to them from elsewhere.
     QStringList targets;
     for (const QString& f : {r + "/c/folha/emp1/dados.sqlite", r + "/programa/LoginFolha/dados.sqlite",
@@ -1044,7 +997,7 @@ TEST_F(CliTest, SqlStreamsItsRowsAndStopsAtItsLimit) {
     env.insert("FOLHA_USER", "000001");
     env.insert("FOLHA_PASSWORD", "zorvan");
     p.setProcessEnvironment(env);
-    p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), {"--root", root->path(), "sql", "--company", "1", "--limit", "0", endless});
+    p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), {"--root", root.path(), "sql", "--company", "1", "--limit", "0", endless});
     p.closeWriteChannel();
     QByteArray got;
     QElapsedTimer t;
@@ -1063,7 +1016,7 @@ TEST_F(CliTest, SqlStreamsItsRowsAndStopsAtItsLimit) {
 // never runs without one, a user without a password is told how to get
 // one, failures wait and lock, and a supervisor lifts the lock.
 TEST_F(CliTest, SignInRulesOfTheCommandLine) {
-    folha::Session session{folha::Installation(root->path())};
+    folha::Session session{folha::Installation(root.path())};
     folha::Database& signIn = session.signInDb();
     {
         // Failures in a row: the third asks for a wait that holds the right

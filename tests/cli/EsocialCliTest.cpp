@@ -82,7 +82,7 @@ TEST_F(EsocialCli, RefusesWhatCannotBeDone) {
         QString message;
     } cases[] = {
         {{"esocial", "generate", "--company", "3"}, {}, 2, "Informe a competência: --competence MM/AAAA"},
-        {{"esocial", "generate", "--company", "3", "--competence", "13/2026"}, {}, 2, "Competência inválida: 13/2026 (MM/AAAA)"},
+        {{"esocial", "generate", "--company", "3", "--competence", "13/2026"}, {}, 2, "Competência inválida: 13/2026 (use MM/AAAA)"},
         {{"esocial", "list", "--company", "3", "--status", "pronto"}, {}, 2, "Situação desconhecida: pronto"},
         {{"esocial", "show", "ID999", "--company", "3"}, {}, 1, "Evento do eSocial não encontrado: ID999"},
         {{"esocial", "export", "--company", "3", "--output", "/tmp/x"}, {}, 1, "Nenhum evento assinado para exportar."},

@@ -2,6 +2,7 @@
 // demo installation: the tables listed with their source, written and read
 // back, a refused file leaving the stored tables as they were, and the
 // formula of a calculated row.
+#include "DemoInstallationCli.h"
 #include "TempDir.h"
 
 #include "Installation.h"
@@ -15,57 +16,21 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct FolhaRun {
-    int status;
-    QString out;
-    QString err;
-};
+using folha::test::FolhaRun;
 
-class LegalTablesCli : public ::testing::Test {
+// One demo installation for the suite; each test works on a copy.
+class LegalTablesCli : public folha::test::DemoInstallationCli {
 protected:
-    // One demo installation for the suite; each test works on a copy.
-    static void SetUpTestSuite() {
-        pristine = new TempDir;
-        pristineDb = folha::testing::PrepareInstallation(pristine->path());
-        root = pristine;
-        ready = run({"init", "--demo"}).status == 0;
-        root = nullptr;
-    }
-    static void TearDownTestSuite() {
-        delete pristine;
-        pristine = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(ready);
-        root = new TempDir;
-        CopyFolder(pristine->path(), root->path());
-        if (!pristineDb.isEmpty())
-            folha::testing::WriteServerSettings(root->path(), folha::testing::NewServerDatabase(pristineDb));
-    }
-    void TearDown() override {
-        delete root;
-        root = nullptr;
-    }
     // Signed in as the demo's supervisor, or as `user` with `password`.
-    static FolhaRun run(const QStringList& args, const QString& user = "000001", const QString& password = "zorvan") {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("ZORVAN_ROOT");
-        env.insert("FOLHA_USER", user);
-        env.insert("FOLHA_PASSWORD", password);
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), QStringList{"--root", root->path()} + args);
-        p.closeWriteChannel();
-        p.waitForFinished(300000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    FolhaRun run(const QStringList& args, const QString& user = "000001", const QString& password = "zorvan") {
+        return folha::test::RunFolha(root.path(), args, {"FOLHA_USER=" + user, "FOLHA_PASSWORD=" + password});
     }
     // The stored tables as `legal-tables export` writes them.
-    static QByteArray exported(const TempDir& dir, const QString& name) {
+    QByteArray exported(const TempDir& dir, const QString& name) {
         const QString file = dir.file(name);
         const FolhaRun r = run({"legal-tables", "export", file});
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
@@ -74,8 +39,8 @@ protected:
         return f.readAll();
     }
     // The audit entries of this month on `table`: "screen|action|user|text".
-    static QStringList auditEntries(const QString& table) {
-        folha::Session session{folha::Installation(root->path())};
+    QStringList auditEntries(const QString& table) {
+        folha::Session session{folha::Installation(root.path())};
         const QDate today = QDate::currentDate();
         const folha::TableDef log = folha::Registry::instance().auditLogTable(today.month(), today.year());
         folha::Database& db = session.zorvan();
@@ -90,15 +55,7 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
     }
-    static TempDir* pristine;
-    static QString pristineDb;
-    static TempDir* root;
-    static bool ready;
 };
-TempDir* LegalTablesCli::pristine = nullptr;
-QString LegalTablesCli::pristineDb;
-TempDir* LegalTablesCli::root = nullptr;
-bool LegalTablesCli::ready = false;
 
 TEST_F(LegalTablesCli, ListShowsTheTablesInForceWithTheirSource) {
     struct Case {
@@ -123,7 +80,7 @@ TEST_F(LegalTablesCli, ListShowsTheTablesInForceWithTheirSource) {
          {}},
         {{"--competence", "01/2019"}, 1, {}, "faixa", "Nenhuma tabela legal em vigor em 01/2019"},
         {{"--kind", "INPC"}, 2, {}, "faixa", "Tipo de tabela desconhecido: INPC"},
-        {{"--competence", "13/2026"}, 2, {}, "faixa", "Competência inválida: 13/2026 (MM/AAAA)"},
+        {{"--competence", "13/2026"}, 2, {}, "faixa", "Competência inválida: 13/2026 (use MM/AAAA)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -164,10 +121,10 @@ TEST_F(LegalTablesCli, ExportThenImportReplacesEveryTableWithTheSameRows) {
                               .arg(lines.size())});
 
     // Never over a file of the installation.
-    const FolhaRun over = run({"legal-tables", "export", root->path() + "/programa/tabelas.csv"});
+    const FolhaRun over = run({"legal-tables", "export", root.path() + "/programa/tabelas.csv"});
     EXPECT_EQ(over.status, 1);
     EXPECT_TRUE(over.err.contains("O arquivo de saída é uma base de dados do sistema")) << over.err.toStdString();
-    EXPECT_FALSE(QFile::exists(root->path() + "/programa/tabelas.csv"));
+    EXPECT_FALSE(QFile::exists(root.path() + "/programa/tabelas.csv"));
 }
 
 TEST_F(LegalTablesCli, RefusedImportListsEveryFaultAndStoresNothing) {

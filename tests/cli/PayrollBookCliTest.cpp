@@ -12,19 +12,15 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
+#include "FolhaProcess.h"
 #include "TestBackend.h"
 
 namespace {
 
 using namespace folha;
 
-struct BookRun {
-    int status;
-    QString out;
-    QString err;
-};
+using BookRun = folha::test::FolhaRun;
 
 class PayrollBookCli : public ::testing::Test {
 protected:
@@ -39,19 +35,7 @@ protected:
         root = nullptr;
     }
     void SetUp() override { ASSERT_TRUE(ready); }
-    static BookRun run(QStringList args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("FOLHA_USER", "000001");
-        env.insert("FOLHA_PASSWORD", "zorvan");
-        env.remove("ZORVAN_ROOT");
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(FOLHA_BIN_DIR "/folha"), QStringList{"--root", root->path()} + args);
-        p.closeWriteChannel();
-        p.waitForFinished(300000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
+    static BookRun run(const QStringList& args) { return folha::test::RunFolha(root->path(), args); }
     static TempDir* root;
     static bool ready;
 };
@@ -76,34 +60,10 @@ TEST_F(PayrollBookCli, TextFileIsTheBookOfTheSameInputs) {
     ASSERT_TRUE(obs.open(QIODevice::WriteOnly));
     obs.write("Conferida\nAssinada\n");
     obs.close();
-    const BookRun r = run({"payroll-book",
-                           "--company",
-                           "1",
-                           "--branch",
-                           "001",
-                           "--order",
-                           "nome",
-                           "--categories",
-                           "1,7",
-                           "--status",
-                           "A",
-                           "--prolabore-percent",
-                           "20",
-                           "--prolabore-value",
-                           "1000",
-                           "--other-value",
-                           "10",
-                           "--other-operation",
-                           "S",
-                           "--interest",
-                           "2,5",
-                           "--observations",
-                           out.file("obs.txt"),
-                           "--format",
-                           "txt",
-                           "--output",
-                           file,
-                           "--yes"});
+    const BookRun r = run({"payroll-book", "--company", "1", "--branch", "001", "--order", "nome", "--categories", "1,7",
+                           "--status", "A", "--prolabore-percent", "20", "--prolabore-value", "1000", "--other-value", "10",
+                           "--other-operation", "S", "--interest", "2,5", "--observations", out.file("obs.txt"), "--format",
+                           "txt", "--output", file, "--yes"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains("Folha de pagamento: 24 funcionário(s)")) << r.out.toStdString();
 
@@ -158,9 +118,7 @@ TEST_F(PayrollBookCli, RefusalsWriteNothing) {
     };
     for (const Case& c : cases) {
         QStringList args{"payroll-book", "--company", "1", "--output", file, "--yes"};
-        if (!c.args.contains("--format"))
-            args << "--format"
-                 << "txt";
+        if (!c.args.contains("--format")) args << "--format" << "txt";
         const BookRun r = run(args + c.args);
         EXPECT_EQ(r.status, c.status) << c.message;
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();

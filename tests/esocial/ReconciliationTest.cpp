@@ -4,13 +4,16 @@
 // difference found and nothing else; a damaged file kept out by name; the
 // same file twice storing nothing new.
 
+#include "DemoBuilder.h"
 #include "DemoCompany.h"
 #include "Generator.h"
+#include "PayrollBook.h"
 #include "Reconciliation.h"
 #include "Schemas.h"
 #include "ScriptedUi.h"
 #include "TempDir.h"
 #include "TextReport.h"
+#include "TestBackend.h"
 #include "TextRoutines.h"
 #include "Transmission.h"
 
@@ -32,17 +35,25 @@ struct WorkerTotals {
     Fixed inssBase, inssBase13, inss, irrf, irrf13, fgtsBase, fgts;
 };
 
+// The demo is built once; each test starts without any totals.
 class Reconciliation : public ::testing::Test {
 protected:
-    void SetUp() override {
-        session_ = std::make_unique<Session>(Installation(dir_.path()));
+    static void SetUpTestSuite() {
+        dir_ = new TempDir;
+        session_ = new Session(Installation(dir_->path()));
         ScriptedUi ui;
         BuildDemo(*session_, ui);
         auto row = Table(session_->companyListDb(), "EmpresaFOLHA").find({3});
         ASSERT_TRUE(row.has_value());
-        db_ = session_->openCompanyDirectory(session_->companyDirectory(row->text("Diretorio")));
+        db_ = session_->openCompanyDirectory(session_->companyDirectory(row->text("Diretorio"))).release();
         employer_ = EmployerOf(*db_, 3, QStringLiteral("DEMO"));
     }
+    static void TearDownTestSuite() {
+        delete db_;
+        delete session_;
+        delete dir_;
+    }
+    void SetUp() override { db_->execWrite("DELETE FROM ESOCTOT"); }
 
     // The month's totals per worker as the payroll wrote them, by the fixed
     // occurrences of each item.
@@ -144,26 +155,40 @@ protected:
         for (const auto& [name, xml] : f) EXPECT_TRUE(StoreTotals(*db_, xml.toUtf8(), name + ".xml")) << name.toStdString();
     }
 
-    TempDir dir_;
-    std::unique_ptr<Session> session_;
-    std::unique_ptr<Database> db_;
-    Employer employer_;
+    static inline TempDir* dir_ = nullptr;
+    static inline Session* session_ = nullptr;
+    static inline Database* db_ = nullptr;
+    static inline Employer employer_;
     int sequence_ = 0;
 };
 
-QStringList ReportLines(const ReconciliationResult& r) {
+// The divergences as "worker|item|payroll|government", the company's as "|item|".
+QStringList Found(const ReconciliationResult& r) {
+    QStringList found;
+    for (const Divergence& d : r.divergences)
+        found << (d.worker.isEmpty() ? QStringLiteral("|%1|").arg(d.item)
+                                     : QStringLiteral("%1|%2|%3|%4").arg(d.worker, d.item, d.payroll.toString(2), d.government.toString(2)));
+    return found;
+}
+
+// The lines of a report `compose` writes.
+template <typename Compose>
+QStringList ReportLines(int width, Compose compose) {
     struct Capture : PageSink {
         QStringList lines;
         void page(const TextPage& p) override {
             for (int i = 0; i < int(p.lines.size()); ++i) lines << p.visibleText(i);
         }
     } sink;
-    TextReport report(sink, kReconciliationWidth, 66);
+    TextReport report(sink, width, 66);
     report.setClock(QDateTime(QDate(2026, 2, 5), QTime(9, 30)));
     report.beginJob({"Conferência", "TfoEsocialConferencia"});
-    ComposeReconciliation(report, r);
+    compose(report);
     report.endJob();
     return sink.lines;
+}
+QStringList ReportLines(const ReconciliationResult& r) {
+    return ReportLines(kReconciliationWidth, [&](TextReport& report) { ComposeReconciliation(report, r); });
 }
 
 // Bruno (000002), 3.000,00 a month: INSS 248,58 (7,5 % of 1.621,00 + 9 % of
@@ -192,10 +217,7 @@ TEST_F(Reconciliation, TotalsMadeFromThePayrollShowNoDifference) {
     ReconciliationResult r = Reconcile(*db_, 2026, 1);
     EXPECT_EQ(r.workers, int(totals.size()));
     EXPECT_EQ(r.missing, QStringList());
-    EXPECT_TRUE(r.divergences.empty());
-    for (const Divergence& d : r.divergences)
-        ADD_FAILURE() << d.worker.toStdString() << " " << d.item.toStdString() << " " << d.payroll.toString(2).toStdString() << " "
-                      << d.government.toString(2).toStdString();
+    EXPECT_EQ(Found(r), QStringList());
     const QStringList lines = ReportLines(r);
     EXPECT_TRUE(lines.contains("Sem divergências")) << lines.join('\n').toStdString();
 }
@@ -234,12 +256,7 @@ TEST_F(Reconciliation, EachAlteredFigureIsFoundAndNothingElse) {
             f[ch.file].replace(ch.from, ch.to);
         }
         import(f);
-        ReconciliationResult r = Reconcile(*db_, 2026, 1);
-        QStringList found;
-        for (const Divergence& d : r.divergences)
-            found << (d.worker.isEmpty() ? QStringLiteral("|%1|").arg(d.item)
-                                         : QStringLiteral("%1|%2|%3|%4").arg(d.worker, d.item, d.payroll.toString(2), d.government.toString(2)));
-        EXPECT_EQ(found, c.expected);
+        EXPECT_EQ(Found(Reconcile(*db_, 2026, 1)), c.expected);
     }
     // The last case's report: the line of the difference and the rubricas
     // behind the INSS base.
@@ -275,50 +292,86 @@ TEST_F(Reconciliation, DamagedFileIsNamedAndNothingOfItKept) {
     // Without any totals: nothing compared, every kind said missing.
     ReconciliationResult r = Reconcile(*db_, 2026, 1);
     EXPECT_EQ(r.missing, (QStringList{"S-5001", "S-5002", "S-5003", "S-5011", "S-5013"}));
-    EXPECT_TRUE(r.divergences.empty());
+    EXPECT_EQ(Found(r), QStringList());
 }
 
 // The guides' figures from the payroll of January 2026: Bruno's line as
-// hand-computed above; the totals are the sums of the lines, the employer's
-// 20 % and the third parties' 5,8 % of the demo's branch on the INSS base,
-// no RAT above the 20 % (PER_GRPS17 = 20).
+// hand-computed above, printed; the totals are the sums of the lines (the
+// rates on them are tested with the payroll book below).
 TEST_F(Reconciliation, GuideSummaryFromThePayroll) {
     const GuideSummary s = SummarizeGuides(*db_, 2026, 1);
     EXPECT_EQ(s.branch, "001");
-    const GuideWorker* bruno = nullptr;
+    QStringList bruno;
     Fixed base, inss, fgtsBase, fgts;
     for (const GuideWorker& w : s.workers) {
-        if (w.worker == "000002") bruno = &w;
+        if (w.worker == "000002") bruno << w.inssBase.toString(2) << w.inss.toString(2) << w.fgtsBase.toString(2) << w.fgts.toString(2);
         base += w.inssBase;
         inss += w.inss;
         fgtsBase += w.fgtsBase;
         fgts += w.fgts;
     }
-    ASSERT_NE(bruno, nullptr);
-    EXPECT_EQ(QStringList({bruno->inssBase.toString(2), bruno->inss.toString(2), bruno->fgtsBase.toString(2), bruno->fgts.toString(2)}),
-              QStringList({"3000.00", "248.58", "3000.00", "240.00"}));
-    EXPECT_EQ(s.inssBase, base);
-    EXPECT_EQ(s.employee, inss);
-    EXPECT_EQ(s.fgtsBase, fgtsBase);
-    EXPECT_EQ(s.fgts, fgts);
-    EXPECT_EQ(s.employerRate, Fixed::fromInt(20));
-    EXPECT_EQ(s.ratFap, Fixed());
-    EXPECT_EQ(s.employer, RoundValue(2, base * Fixed::fromInt(20) / 100));
-    EXPECT_EQ(s.thirdParties, RoundValue(2, base * *Fixed::parse("5.8") / 100));
+    EXPECT_EQ(bruno, QStringList({"3000.00", "248.58", "3000.00", "240.00"}));
+    EXPECT_EQ(QList<Fixed>({s.inssBase, s.employee, s.fgtsBase, s.fgts}), QList<Fixed>({base, inss, fgtsBase, fgts}));
+    const QStringList lines = ReportLines(kGuideSummaryWidth, [&](TextReport& report) { ComposeGuideSummary(report, s); });
+    EXPECT_EQ(lines.filter("000002 ").size(), 1);
+    EXPECT_TRUE(lines.filter("000002 ").value(0).endsWith("3.000,00         248,58       3.000,00         240,00")) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter("FGTS Digital - FGTS do mês: ").size(), 1);
+}
 
-    struct Capture : PageSink {
-        QStringList lines;
-        void page(const TextPage& p) override {
-            for (int i = 0; i < int(p.lines.size()); ++i) lines << p.visibleText(i);
-        }
-    } sink;
-    TextReport report(sink, kGuideSummaryWidth, 66);
-    report.beginJob({"Guias", "TfoEsocialGuias"});
-    ComposeGuideSummary(report, s);
-    report.endJob();
-    EXPECT_EQ(sink.lines.filter("000002 ").size(), 1);
-    EXPECT_TRUE(sink.lines.filter("000002 ").value(0).endsWith("3.000,00         248,58       3.000,00         240,00")) << sink.lines.join('\n').toStdString();
-    EXPECT_EQ(sink.lines.filter("FGTS Digital - FGTS do mês: ").size(), 1);
+// The employer's 20 % and RAT x FAP of the guides add up to the book's
+// "Empresa" on the same branch and base. One employee, one INSS base row of
+// April 2013 (role 013, event 111 of the synthetic company), no special
+// retirement, no partners; the third parties' 5,8 % beside. Hand-computed:
+//   23 % FAP 0,5:      RAT 3 x 0,5 = 1,5; 3.000,00 x 21,5 % = 645,00
+//   23 % FAP 1,2345:   RAT 3,7035; 2.345,67 x 23,7035 % = 556,0058... = 556,01;
+//                      20 % = 469,134 = 469,13, RAT 86,88 (alone 86,87)
+//   22 % FAP 2:        RAT 4; 1.000,00 x 24 % = 240,00
+//   21 % no FAP (0):   factor 1; 1.000,55 x 21 % = 210,1155 = 210,12
+//   20 % FAP 1 (demo): 3.000,00 x 20 % = 600,00, no RAT
+//   15 % FAP 2:        no RAT to adjust: 1.000,00 x 15 % = 150,00
+//   third parties:     3.000,00 -> 174,00; 2.345,67 -> 136,04886 = 136,05;
+//                      1.000,00 -> 58,00; 1.000,55 -> 58,0319 = 58,03
+TEST(EmployerRate, GuidesAddUpToTheBookForTheSameBranchAndBase) {
+    struct Case {
+        const char *rate, *fap, *base, *employer, *ratFap, *thirdParties;
+    };
+    const Case cases[] = {
+        {"23", "0.5", "3000.00", "600.00", "45.00", "174.00"}, {"23", "1.2345", "2345.67", "469.13", "86.88", "136.05"},
+        {"22", "2", "1000.00", "200.00", "40.00", "58.00"},    {"21", "0", "1000.55", "200.11", "10.01", "58.03"},
+        {"20", "1", "3000.00", "600.00", "0.00", "174.00"},    {"15", "2", "1000.00", "150.00", "0.00", "58.00"},
+    };
+    TempDir dir;
+    auto db = folha::testing::OpenTestDatabase(dir.path() + "/taxas");
+    demo::DemoBuilder::buildSyntheticCompany(*db, 1);
+    Table branches(*db, "Filial");
+    Table ocorrenc(*db, "OCORRENC");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.rate) + " FAP " + c.fap + " base " + c.base);
+        Record branch = *branches.find({"001"});
+        branch.set("PER_GRPS17", c.rate).set("INDICE_FAP", c.fap);
+        branches.update(branch);
+        ocorrenc.removeWhere("1 = 1", {});
+        Record r = ocorrenc.newRecord();
+        r.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", "111");
+        r.set("CODFUN", "000001").set("REFER", "0").set("VALOR", c.base);
+        ocorrenc.insert(r);
+
+        struct Discard : PageSink {
+            void page(const TextPage&) override {}
+        } sink;
+        TextReport report(sink, PayrollBookWidth, 66);
+        report.beginJob({});
+        ScriptedUi ui;
+        const PayrollBookResult book = ComposePayrollBook(*db, ui, PayrollBookOptions(), report);
+        report.endJob();
+        const GuideSummary guides = SummarizeGuides(*db, 2013, 4);
+
+        const Fixed total = *Fixed::parse(c.employer) + *Fixed::parse(c.ratFap);
+        EXPECT_EQ(book.general.inss.company, total);
+        EXPECT_EQ(guides.employer.toString(2), c.employer);
+        EXPECT_EQ(guides.ratFap.toString(2), c.ratFap);
+        EXPECT_EQ(guides.thirdParties.toString(2), c.thirdParties);
+    }
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 #pragma once
-// A throwaway A1 certificate made with OpenSSL for the tests: an RSA key,
-// a self-signed certificate named as an ICP-Brasil e-CNPJ, packed in a
-// PKCS#12 file with its password. Made once per test program.
+// Certificates made with the openssl tool for the tests, once per test
+// program: a throwaway A1 certificate (an RSA key, a self-signed certificate
+// named as an ICP-Brasil e-CNPJ, packed in a PKCS#12 file with its password),
+// and a test authority with a server certificate for 127.0.0.1 and an A1
+// client certificate it signed, for the TLS servers the tests start.
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -46,6 +49,51 @@ inline const TestCertificate& ThrowawayCertificate() {
         return c;
     }();
     return cert;
+}
+
+// The test authority, the server's certificate for 127.0.0.1 and an A1
+// client certificate the authority signed; made once per test program.
+struct TestAuthority {
+    QString caPem;
+    QString serverPem, serverKey;
+    QString clientPfx; // an e-CNPJ the authority signed
+    QByteArray password = "senha-de-teste";
+};
+
+inline const TestAuthority& Authority() {
+    static QTemporaryDir dir;
+    static TestAuthority a = [] {
+        TestAuthority t;
+        auto path = [](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+        t.caPem = path("ac.pem");
+        t.serverPem = path("servidor.pem");
+        t.serverKey = path("servidor.key");
+        t.clientPfx = path("cliente.pfx");
+        QString out;
+        auto run = [&](const QStringList& args) {
+            const bool ok = RunTool("openssl", args, &out);
+            EXPECT_TRUE(ok) << args.join(' ').toStdString() << "\n" << out.toStdString();
+        };
+        run({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", path("ac.key"), "-out", t.caPem, "-days", "30",
+             "-subj", "/C=BR/O=AC de Teste/CN=AC DE TESTE", "-addext", "basicConstraints=critical,CA:TRUE", "-addext",
+             "keyUsage=critical,keyCertSign,cRLSign"});
+        QFile ext(path("ext.cnf"));
+        EXPECT_TRUE(ext.open(QIODevice::WriteOnly));
+        ext.write("subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\n");
+        ext.close();
+        run({"req", "-new", "-newkey", "rsa:2048", "-nodes", "-keyout", t.serverKey, "-out", path("servidor.csr"), "-subj",
+             "/C=BR/CN=127.0.0.1"});
+        run({"x509", "-req", "-in", path("servidor.csr"), "-CA", t.caPem, "-CAkey", path("ac.key"), "-CAcreateserial",
+             "-out", t.serverPem, "-days", "30", "-extfile", path("ext.cnf")});
+        run({"req", "-new", "-newkey", "rsa:2048", "-nodes", "-keyout", path("cliente.key"), "-out", path("cliente.csr"),
+             "-subj", "/C=BR/O=ICP-Brasil/CN=EMPRESA DEMONSTRACAO LTDA:12345678000195"});
+        run({"x509", "-req", "-in", path("cliente.csr"), "-CA", t.caPem, "-CAkey", path("ac.key"), "-CAcreateserial",
+             "-out", path("cliente.pem"), "-days", "30"});
+        run({"pkcs12", "-export", "-inkey", path("cliente.key"), "-in", path("cliente.pem"), "-out", t.clientPfx,
+             "-passout", "pass:" + QString::fromLatin1(t.password)});
+        return t;
+    }();
+    return a;
 }
 
 } // namespace folha::testing

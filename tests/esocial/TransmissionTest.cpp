@@ -48,6 +48,17 @@ QByteArray ClosingEvent(const QString& id) {
     return w.finish().replace(kIdPlaceholder, id.toUtf8());
 }
 
+// The message of the TransmissionError `send` throws; "(enviado)" when none.
+template <typename Send>
+QString refusal(Send send) {
+    try {
+        send();
+    } catch (const TransmissionError& e) {
+        return e.message();
+    }
+    return QStringLiteral("(enviado)");
+}
+
 class TransmissionTest : public ::testing::Test {
 protected:
     TempDir tmp;
@@ -87,11 +98,11 @@ protected:
         return ids;
     }
 
-    SendOutcome send(const ClientIdentity& who) {
-        SoapClient client(who, settings());
+    SendOutcome send(const ClientIdentity& who, const TransmitSettings& how) {
+        SoapClient client(who, how);
         return SendPending(*db, SenderEmployer(), QString(), client, "2026-01", now, ui);
     }
-    SendOutcome send() { return send(*identity); }
+    SendOutcome send() { return send(*identity, settings()); }
 
     StoredEvent event(const QString& id) {
         EventRegister reg(*db);
@@ -245,13 +256,9 @@ TEST_F(TransmissionTest, BatchInProcessingIsAskedAgainNeverSentTwice) {
 TEST_F(TransmissionTest, DroppedConnectionLeavesTheEventsAsTheyWere) {
     const QStringList ids = storeSigned(2);
     server.dropNextSend();
-    try {
-        send();
-        FAIL() << "a conexão caída devia ser dita";
-    } catch (const TransmissionError& e) {
-        EXPECT_TRUE(e.message().startsWith("A conexão com o eSocial caiu antes da resposta")) << e.message().toStdString();
-        EXPECT_TRUE(e.message().endsWith("Os eventos ficaram como estavam, prontos para enviar de novo.")) << e.message().toStdString();
-    }
+    const QString dropped = refusal([&] { return send(); });
+    EXPECT_TRUE(dropped.startsWith("A conexão com o eSocial caiu antes da resposta")) << dropped.toStdString();
+    EXPECT_TRUE(dropped.endsWith("Os eventos ficaram como estavam, prontos para enviar de novo.")) << dropped.toStdString();
     for (const QString& id : ids) {
         EXPECT_EQ(event(id).status, status::Signed);
         EXPECT_EQ(event(id).batch, 0);
@@ -281,36 +288,29 @@ TEST_F(TransmissionTest, DroppedConnectionLeavesTheEventsAsTheyWere) {
     EXPECT_EQ(server.problems(), QStringList());
 }
 
-TEST_F(TransmissionTest, CertificateTheServerDoesNotKnowIsRefused) {
+// A client certificate the server does not know, and a server certificate
+// the trusted authorities did not sign: refused before anything is sent.
+TEST_F(TransmissionTest, CertificatesNotTrustedOnEitherSideSendNothing) {
     const QStringList ids = storeSigned(1);
     const auto& stranger = folha::testing::ThrowawayCertificate();
-    auto other = ClientIdentity::load(stranger.pfx, stranger.password);
-    try {
-        send(*other);
-        FAIL() << "o certificado desconhecido devia ser recusado";
-    } catch (const TransmissionError& e) {
-        EXPECT_TRUE(e.message().startsWith("O servidor do eSocial recusou o certificado do escritório")) << e.message().toStdString();
-        EXPECT_TRUE(e.message().endsWith("Nada foi enviado.")) << e.message().toStdString();
+    const auto strangerIdentity = ClientIdentity::load(stranger.pfx, stranger.password);
+    TransmitSettings strangerAuthority = settings();
+    strangerAuthority.caBundle = stranger.pem;
+    const struct {
+        const ClientIdentity& who;
+        TransmitSettings how;
+        QString start, end;
+    } cases[] = {
+        {*strangerIdentity, settings(), "O servidor do eSocial recusou o certificado do escritório", "Nada foi enviado."},
+        {*identity, strangerAuthority, "O certificado do servidor https://127.0.0.1:", ""},
+    };
+    for (const auto& c : cases) {
+        const QString message = refusal([&] { return send(c.who, c.how); });
+        EXPECT_TRUE(message.startsWith(c.start) && message.endsWith(c.end)) << message.toStdString();
+        EXPECT_EQ(event(ids[0]).status, status::Signed);
+        EXPECT_EQ(server.batchesReceived(), 0);
     }
-    EXPECT_EQ(event(ids[0]).status, status::Signed);
-    EXPECT_EQ(server.batchesReceived(), 0);
     EXPECT_GE(server.handshakesRefused(), 1);
-}
-
-TEST_F(TransmissionTest, ServerNotSignedByTheTrustedAuthoritiesIsNotTalkedTo) {
-    const QStringList ids = storeSigned(1);
-    TransmitSettings t = settings();
-    const auto& stranger = folha::testing::ThrowawayCertificate();
-    t.caBundle = stranger.pem; // an authority that did not sign the server
-    SoapClient client(*identity, t);
-    try {
-        SendPending(*db, SenderEmployer(), QString(), client, "2026-01", now, ui);
-        FAIL();
-    } catch (const TransmissionError& e) {
-        EXPECT_TRUE(e.message().startsWith("O certificado do servidor https://127.0.0.1:")) << e.message().toStdString();
-    }
-    EXPECT_EQ(event(ids[0]).status, status::Signed);
-    EXPECT_EQ(server.batchesReceived(), 0);
 }
 
 TEST(TransmissionSettings, OfficialAddressesUnlessTheInstallationSaysOtherwise) {

@@ -1,8 +1,8 @@
 // Pay statements by e-mail against a real SMTP server started here on
-// 127.0.0.1 (Python's aiosmtpd), with TLS from a throwaway CA made with
-// openssl: every message arrives with its PDF, the PDF opens with the
-// employee's password and not without it, refusals and a server that is
-// down are logged as failed, and sending again sends only those.
+// 127.0.0.1 (Python's aiosmtpd), with TLS from the tests' authority: every
+// message arrives with its PDF, the PDF opens with the employee's password
+// and not without it, refusals and a server that is down are logged as
+// failed, and sending again sends only those.
 
 #include "DemoCompany.h"
 #include "FolhaProcess.h"
@@ -15,6 +15,8 @@
 #include "Session.h"
 #include "Table.h"
 #include "TempDir.h"
+#include "TextRoutines.h"
+#include "../esocial/TestCertificate.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,57 +30,10 @@ using namespace folha;
 
 namespace {
 
-bool run(const QString& program, const QStringList& args, QString* output = nullptr) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return false;
-    }
-    if (output) *output = QString::fromLocal8Bit(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// A CA and a server certificate for 127.0.0.1 signed by it, made once.
-struct Certificates {
-    QTemporaryDir dir;
-    QString ca, cert, key, otherCa;
-    Certificates() {
-        otherCa = dir.filePath("outra-ca.pem");
-        ca = dir.filePath("ca.pem");
-        cert = dir.filePath("servidor.pem");
-        key = dir.filePath("servidor.key");
-        const QString caKey = dir.filePath("ca.key"), csr = dir.filePath("servidor.csr"), ext = dir.filePath("ext.cnf");
-        QString out;
-        EXPECT_TRUE(run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", caKey, "-out", ca, "-days",
-                                    "2", "-subj", "/O=Folha Teste/CN=CA de teste"},
-                        &out))
-            << out.toStdString();
-        EXPECT_TRUE(run("openssl", {"req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", csr, "-subj",
-                                    "/O=Folha Teste/CN=127.0.0.1"},
-                        &out))
-            << out.toStdString();
-        EXPECT_TRUE(run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", dir.filePath("outra.key"),
-                                    "-out", otherCa, "-days", "2", "-subj", "/O=Outra/CN=Outra CA"},
-                        &out))
-            << out.toStdString();
-        QFile f(ext);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
-        f.close();
-        EXPECT_TRUE(run("openssl", {"x509", "-req", "-in", csr, "-CA", ca, "-CAkey", caKey, "-CAcreateserial", "-out",
-                                    cert, "-days", "2", "-extfile", ext},
-                        &out))
-            << out.toStdString();
-    }
-};
-
-const Certificates& certificates() {
-    static Certificates c;
-    return c;
-}
+using folha::test::FolhaRun;
+using folha::test::RunFolha;
+using folha::testing::Authority;
+using folha::testing::RunTool;
 
 // The SMTP server of one test, stopped (its standard input closed) when the
 // test ends.
@@ -89,7 +44,7 @@ public:
         : folder_(folder) {
         QDir().mkpath(folder);
         QStringList args{QStringLiteral(FOLHA_SOURCE_DIR "/tests/mail/smtp_test_server.py"), "--dir", folder, "--cert",
-                         certificates().cert, "--key", certificates().key, "--mode", mode};
+                         Authority().serverPem, "--key", Authority().serverKey, "--mode", mode};
         if (!refuse.isEmpty()) args << "--refuse" << refuse;
         if (!auth.isEmpty()) args << "--auth" << auth;
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -128,7 +83,7 @@ MailSettings settingsFor(int port, MailSecurity security = MailSecurity::StartTl
     s.security = security;
     s.sender = "folha@escritorio.example";
     s.senderName = "Departamento Pessoal";
-    s.caBundle = certificates().ca;
+    s.caBundle = Authority().caPem;
     return s;
 }
 
@@ -144,6 +99,12 @@ QString header(const QByteArray& message, const QByteArray& name) {
         if (line.startsWith(name + ": ")) return QString::fromLatin1(line.mid(name.size() + 2).trimmed());
     }
     return {};
+}
+
+// What the group and the others may do with a file: nothing, for a secret.
+QFileDevice::Permissions othersMay(const QString& path) {
+    return QFileInfo(path).permissions() &
+           (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther);
 }
 
 // The base64 attachment of a message, decoded.
@@ -167,7 +128,7 @@ bool pdfText(const QByteArray& pdf, const QString& password, QString* text) {
     QStringList args;
     if (!password.isEmpty()) args << "-upw" << password;
     args << file << "-";
-    return run("pdftotext", args, text);
+    return RunTool("pdftotext", args, text);
 }
 
 struct Demo {
@@ -184,16 +145,27 @@ struct Demo {
         o.companyName = "ZORVAN DEMONSTRACAO";
         return SendPayslipsByEmail(session.folha(), session.tmpDb(), ui, s, {}, o);
     }
+    // April's sheet F in the log: "code result attempts" per employee.
+    QStringList log() {
+        QStringList out;
+        for (const auto& row : PayslipMailLog(session.folha(), "201304", "F"))
+            out << QStringLiteral("%1 %2 %3").arg(row.code, row.result).arg(row.attempts);
+        return out;
+    }
     QString cpf(const QString& code) {
         return Table(session.folha(), "CADFUN").find({code})->text("NR_CPF").trimmed();
     }
 };
 
-QString OnlyDigitsOf(const QString& text) {
-    QString d;
-    for (QChar c : text)
-        if (c.isDigit()) d += c;
-    return d;
+// The message of the UserError `read` throws; "(aceito)" when it throws none.
+template <typename Read>
+QString refusal(Read read) {
+    try {
+        read();
+    } catch (const UserError& e) {
+        return e.message();
+    }
+    return QStringLiteral("(aceito)");
 }
 
 const MailRecipient* recipient(const PayslipMailResult& r, const QString& code) {
@@ -239,23 +211,18 @@ TEST(MailSettingsFile, ReadsTheEmailSectionAndRefusesUnknownValues) {
     EXPECT_EQ(back.caBundle, s.caBundle);
     EXPECT_EQ(back.pdfPassword, PdfPasswordRule::BirthDate);
 
-    QFile f(cfg);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("[Email]\r\nServidor=smtp.example\r\nRemetente=a@example.com\r\n");
-    f.close();
-    const MailSettings defaults = ReadMailSettings(cfg);
+    auto readBack = [&](const QByteArray& ini) {
+        QFile f(cfg);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(ini);
+        f.close();
+        return ReadMailSettings(cfg);
+    };
+    const MailSettings defaults = readBack("[Email]\r\nServidor=smtp.example\r\nRemetente=a@example.com\r\n");
     EXPECT_EQ(defaults.url(), QStringLiteral("smtp://smtp.example:587"));
     EXPECT_EQ(defaults.pdfPassword, PdfPasswordRule::Cpf5);
-
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("[Email]\r\nServidor=smtp.example\r\nSenhaPdf=ANIVERSARIO\r\n");
-    f.close();
-    try {
-        ReadMailSettings(cfg);
-        FAIL() << "regra desconhecida aceita";
-    } catch (const UserError& e) {
-        EXPECT_TRUE(e.message().contains("ANIVERSARIO"));
-    }
+    EXPECT_TRUE(refusal([&] { return readBack("[Email]\r\nServidor=smtp.example\r\nSenhaPdf=ANIVERSARIO\r\n"); })
+                    .contains("ANIVERSARIO"));
 }
 
 TEST(MailPasswordFile, OwnerOnlyAndRefusedWhenOthersMayRead) {
@@ -263,10 +230,7 @@ TEST(MailPasswordFile, OwnerOnlyAndRefusedWhenOthersMayRead) {
     const Installation inst(d.path());
     QDir().mkpath(inst.programDir());
     SaveMailPassword(inst, "segredo do servidor");
-    const QFileInfo info(MailPasswordFile(inst));
-    EXPECT_EQ(info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
-                                    QFileDevice::WriteOther),
-              QFileDevice::Permissions());
+    EXPECT_EQ(othersMay(MailPasswordFile(inst)), QFileDevice::Permissions());
     EXPECT_EQ(ReadMailPassword(inst), QStringLiteral("segredo do servidor"));
     QFile::setPermissions(MailPasswordFile(inst), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
     EXPECT_THROW(ReadMailPassword(inst), UserError);
@@ -322,12 +286,7 @@ TEST(PdfProtection, OpensWithThePasswordAndNotWithout) {
     EXPECT_FALSE(pdfText(locked, {}, &text));
     EXPECT_FALSE(pdfText(locked, "54321", &text));
     // Damaged input: a truncated PDF is refused with a clear message.
-    try {
-        ProtectPdf(plain.left(40), "12345");
-        FAIL() << "PDF truncado aceito";
-    } catch (const UserError& e) {
-        EXPECT_TRUE(e.message().startsWith("Não foi possível proteger o PDF")) << e.message().toStdString();
-    }
+    EXPECT_TRUE(refusal([&] { return ProtectPdf(plain.left(40), "12345"); }).startsWith("Não foi possível proteger o PDF"));
 }
 
 // ---- against the server ------------------------------------------------
@@ -358,7 +317,6 @@ TEST(PayslipMailServer, EveryMessageArrivesWithItsProtectedStatement) {
 
     const QStringList messages = server.messages();
     ASSERT_EQ(messages.size(), r.sent);
-    int checked = 0;
     for (const QString& file : messages) {
         const QByteArray text = readAll(file);
         const QString rcpt = QString::fromLatin1(readAll(QString(file).replace(".eml", ".rcpt"))).trimmed();
@@ -372,16 +330,14 @@ TEST(PayslipMailServer, EveryMessageArrivesWithItsProtectedStatement) {
         EXPECT_EQ(header(text, "From"), QStringLiteral("\"Departamento Pessoal\" <folha@escritorio.example>"));
         const QByteArray pdf = attachment(text);
         ASSERT_TRUE(pdf.startsWith("%PDF-"));
-        const QString password = OnlyDigitsOf(demo.cpf(code)).left(5);
+        const QString password = OnlyDigits(demo.cpf(code)).left(5);
         ASSERT_EQ(password.size(), 5);
         QString pdfTextOut;
         ASSERT_TRUE(pdfText(pdf, password, &pdfTextOut)) << pdfTextOut.toStdString();
         EXPECT_TRUE(pdfTextOut.contains(code)) << pdfTextOut.toStdString();
         EXPECT_TRUE(pdfTextOut.contains("04/2013"));
         EXPECT_FALSE(pdfText(pdf, {}, &pdfTextOut));
-        ++checked;
     }
-    EXPECT_EQ(checked, r.sent);
 
     // The log: one row per employee sent, with the server's answer.
     const auto log = PayslipMailLog(demo.session.folha(), "201304", "F");
@@ -433,13 +389,7 @@ TEST(PayslipMailServer, FailuresAreLoggedAndOnlyTheyAreSentAgain) {
     EXPECT_EQ(recipient(down, "000001")->outcome, MailOutcome::AlreadySent);
     EXPECT_EQ(recipient(down, "000006")->outcome, MailOutcome::Failed);
     EXPECT_FALSE(recipient(down, "000006")->answer.isEmpty());
-    auto log = PayslipMailLog(demo.session.folha(), "201304", "F");
-    ASSERT_EQ(log.size(), 5u);
-    EXPECT_EQ(log[2].code, QStringLiteral("000003"));
-    EXPECT_EQ(log[2].result, QStringLiteral("F"));
-    EXPECT_EQ(log[2].attempts, 2);
-    EXPECT_EQ(log[4].code, QStringLiteral("000006"));
-    EXPECT_EQ(log[4].result, QStringLiteral("F"));
+    EXPECT_EQ(demo.log(), QStringList({"000001 E 1", "000002 E 1", "000003 F 2", "000004 E 1", "000006 F 1"}));
 
     // Back up: only 3 and 6 go.
     TestSmtpServer back(demo.dir.file("caixa3"));
@@ -453,9 +403,7 @@ TEST(PayslipMailServer, FailuresAreLoggedAndOnlyTheyAreSentAgain) {
     for (const QString& f : arrived) to << QString::fromLatin1(readAll(QString(f).replace(".eml", ".rcpt"))).trimmed();
     to.sort();
     EXPECT_EQ(to, QStringList({"func03@example.com", "func06@example.org"}));
-    log = PayslipMailLog(demo.session.folha(), "201304", "F");
-    for (const auto& row : log) EXPECT_EQ(row.result, QStringLiteral("E")) << row.code.toStdString();
-    EXPECT_EQ(log[2].attempts, 3);
+    EXPECT_EQ(demo.log(), QStringList({"000001 E 1", "000002 E 1", "000003 E 3", "000004 E 1", "000006 E 2"}));
 }
 
 // SMTPS (TLS from the first byte) delivers too; a server without TLS is
@@ -463,22 +411,17 @@ TEST(PayslipMailServer, FailuresAreLoggedAndOnlyTheyAreSentAgain) {
 // bundle does not vouch for.
 TEST(PayslipMailServer, SmtpsDeliversPlainServersAndUnknownCertificatesAreRefused) {
     Demo demo;
-    {
-        TestSmtpServer plain(demo.dir.file("plain"), "plain");
-        ASSERT_GT(plain.port(), 0);
-        const PayslipMailResult r = demo.send(settingsFor(plain.port()), true, "000001", "000001");
-        EXPECT_EQ(r.sent, 0);
-        EXPECT_EQ(r.failed, 1);
-        EXPECT_TRUE(plain.messages().isEmpty());
-    }
-    {
-        TestSmtpServer tls(demo.dir.file("tls"));
-        MailSettings s = settingsFor(tls.port());
-        // An authority that did not sign the server's certificate.
-        s.caBundle = certificates().otherCa;
+    // A server without TLS; one whose certificate an authority that did
+    // not sign it is asked to vouch for.
+    for (const auto& [mode, ca] : {std::pair{"plain", Authority().caPem}, std::pair{"starttls", folha::testing::ThrowawayCertificate().pem}}) {
+        TestSmtpServer server(demo.dir.file(mode), mode);
+        ASSERT_GT(server.port(), 0);
+        MailSettings s = settingsFor(server.port());
+        s.caBundle = ca;
         const PayslipMailResult r = demo.send(s, true, "000001", "000001");
-        EXPECT_EQ(r.failed, 1);
-        EXPECT_TRUE(tls.messages().isEmpty());
+        EXPECT_EQ(r.sent, 0) << mode;
+        EXPECT_EQ(r.failed, 1) << mode;
+        EXPECT_TRUE(server.messages().isEmpty()) << mode;
     }
     TestSmtpServer smtps(demo.dir.file("smtps"), "smtps");
     ASSERT_GT(smtps.port(), 0);
@@ -486,7 +429,7 @@ TEST(PayslipMailServer, SmtpsDeliversPlainServersAndUnknownCertificatesAreRefuse
     EXPECT_EQ(r.sent, 2);
     ASSERT_EQ(smtps.messages().size(), 2);
     QString text;
-    EXPECT_TRUE(pdfText(attachment(readAll(smtps.messages().first())), OnlyDigitsOf(demo.cpf("000001")).left(5), &text));
+    EXPECT_TRUE(pdfText(attachment(readAll(smtps.messages().first())), OnlyDigits(demo.cpf("000001")).left(5), &text));
 }
 
 // ---- from the command line ---------------------------------------------
@@ -496,7 +439,7 @@ TEST(PayslipMailServer, SmtpsDeliversPlainServersAndUnknownCertificatesAreRefuse
 TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
     TempDir d;
     const QString root = d.file("raiz");
-    const folha::test::FolhaRun init = folha::test::RunFolha(root, {"init", "--demo"});
+    const FolhaRun init = RunFolha(root, {"init", "--demo"});
     ASSERT_EQ(init.status, 0) << init.err.toStdString();
     // A server that demands a login: the password comes from the
     // installation's password file, stored by `folha email-password`.
@@ -507,7 +450,7 @@ TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
     WriteMailSettings(Installation(root).programFile("CfgFolha.ini"), settings);
 
     const QStringList email{"payslips", "--email", "--company", "1", "--branch", "001", "--from", "1", "--to", "3"};
-    const folha::test::FolhaRun trial = folha::test::RunFolha(root, email);
+    const FolhaRun trial = RunFolha(root, email);
     EXPECT_EQ(trial.status, 0) << trial.err.toStdString();
     EXPECT_TRUE(trial.out.contains("000002 BRUNA COSTA OLIVEIRA")) << trial.out.toStdString();
     EXPECT_TRUE(trial.out.contains("3 a enviar, 0 não enviado(s). Nada foi enviado: repita com --yes para enviar."))
@@ -516,26 +459,23 @@ TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
 
     // No password stored yet: the server refuses every message, and each is
     // logged as failed with its answer.
-    const folha::test::FolhaRun refused = folha::test::RunFolha(root, email + QStringList{"--yes"});
+    const FolhaRun refused = RunFolha(root, email + QStringList{"--yes"});
     EXPECT_EQ(refused.status, 1) << refused.out.toStdString();
     EXPECT_TRUE(refused.out.contains("0 enviado(s), 3 com falha")) << refused.out.toStdString();
     EXPECT_TRUE(refused.out.contains("535 5.7.8")) << refused.out.toStdString();
     EXPECT_TRUE(server.messages().isEmpty());
 
-    const folha::test::FolhaRun stored =
-        folha::test::RunFolha(root, {"email-password"}, {"FOLHA_EMAIL_PASSWORD=segredo do servidor"});
+    const FolhaRun stored = RunFolha(root, {"email-password"}, {"FOLHA_EMAIL_PASSWORD=segredo do servidor"});
     ASSERT_EQ(stored.status, 0) << stored.err.toStdString();
-    EXPECT_EQ(QFileInfo(MailPasswordFile(Installation(root))).permissions() &
-                  (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther),
-              QFileDevice::Permissions());
-    const folha::test::FolhaRun sent = folha::test::RunFolha(root, email + QStringList{"--yes"});
+    EXPECT_EQ(othersMay(MailPasswordFile(Installation(root))), QFileDevice::Permissions());
+    const FolhaRun sent = RunFolha(root, email + QStringList{"--yes"});
     EXPECT_EQ(sent.status, 0) << sent.err.toStdString();
     EXPECT_TRUE(sent.out.contains("Demonstrativos de 04/2013 (folha F) por e-mail: 3 enviado(s), 0 com falha, 0 não enviado(s)"))
         << sent.out.toStdString();
     EXPECT_EQ(server.messages().size(), 3);
 
     const QString csv = d.file("lancamentos.csv"), summary = d.file("resumo.txt");
-    const folha::test::FolhaRun accounting = folha::test::RunFolha(
+    const FolhaRun accounting = RunFolha(
         root, {"accounting", "--company", "1", "--branch", "001", "--competence", "04/2013", "--output", csv,
                "--summary", summary, "--format", "txt", "--yes"});
     EXPECT_EQ(accounting.status, 0) << accounting.err.toStdString() << accounting.out.toStdString();
@@ -547,8 +487,8 @@ TEST(PayslipMailCommandLine, ListsWithoutYesSendsWithYesAndWritesTheEntries) {
     EXPECT_TRUE(QString::fromUtf8(readAll(summary)).contains("TOTAL A DEBITO"));
 
     // A competence that is none is refused before anything is written.
-    const folha::test::FolhaRun bad = folha::test::RunFolha(
-        root, {"accounting", "--company", "1", "--competence", "13/2013", "--output", d.file("x.csv")});
+    const FolhaRun bad =
+        RunFolha(root, {"accounting", "--company", "1", "--competence", "13/2013", "--output", d.file("x.csv")});
     EXPECT_EQ(bad.status, 2);
     EXPECT_TRUE(bad.err.contains("Competência inválida: 13/2013")) << bad.err.toStdString();
     EXPECT_FALSE(QFile::exists(d.file("x.csv")));

@@ -42,6 +42,27 @@ TEST(TypedInput, PeriodsAndDates) {
                {"2013", "123", "Mês inválido: 123"}};
     for (const auto& b : bad)
         EXPECT_EQ(refusal([&] { return TypedYearMonth(b.year, b.month); }), QString::fromUtf8(b.message)) << b.year << b.month;
+    // A competence MM/AAAA: the year and month, or the one refusal.
+    const struct {
+        const char* typed;
+        const char* year; // nullptr: refused
+        const char* month;
+    } competences[] = {
+        {"04/2013", "2013", "04"}, {"4/2013", "2013", "04"}, {" 12 / 2025 ", "2025", "12"}, {"01/1900", "1900", "01"},
+        {"13/2013", nullptr, {}},  {"00/2013", nullptr, {}}, {"ab/2013", nullptr, {}},     {"04/20x3", nullptr, {}},
+        {"04/", nullptr, {}},      {"04", nullptr, {}},      {"04/13", nullptr, {}},        {"12/1899", nullptr, {}},
+        {"2013-04", nullptr, {}},  {"04/20133", nullptr, {}}, {"", nullptr, {}},            {" / ", nullptr, {}},
+    };
+    for (const auto& c : competences) {
+        if (c.year) {
+            const TypedPeriod p = TypedCompetence(c.typed);
+            EXPECT_EQ(p.year + "/" + p.month, QStringLiteral("%1/%2").arg(c.year, c.month)) << c.typed;
+        } else {
+            EXPECT_EQ(refusal([&] { return TypedCompetence(c.typed); }),
+                      QStringLiteral("Competência inválida: %1 (use MM/AAAA)").arg(QString::fromUtf8(c.typed).trimmed()));
+        }
+    }
+    EXPECT_EQ(TypedCompetence("4/2013").firstDay(), QDate(2013, 4, 1));
     EXPECT_EQ(TypedDate("31/12/2013"), QDate(2013, 12, 31));
     EXPECT_EQ(refusal([] { return TypedDate("31/02/2013"); }), QStringLiteral("Data inválida: 31/02/2013 (use DD/MM/AAAA)"));
     EXPECT_EQ(refusal([] { return TypedDate("2013-12-31", "--fgts-date"); }),

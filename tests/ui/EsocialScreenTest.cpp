@@ -40,7 +40,7 @@ TEST(EsocialScreen, GeneratesShowsFiltersAndExports) {
     screen.competence()->clear();
     QTest::keyClicks(screen.competence(), "132026");
     EXPECT_FALSE(screen.generate(cert.password));
-    EXPECT_EQ(ui.texts("error").last(), "Competência inválida: 13/2026 (MM/AAAA)");
+    EXPECT_EQ(ui.texts("error").last(), "Competência inválida: 13/2026 (use MM/AAAA)");
     screen.competence()->clear();
     QTest::keyClicks(screen.competence(), "012026");
     ASSERT_TRUE(screen.generate(cert.password)) << ui.texts("error").join('\n').toStdString();

@@ -164,8 +164,7 @@ bool TfoArquivoBanco::generate() {
         bank::BankFileOptions o;
         o.branchCode = CurrentBranchKey(session_);
         o.sheet = sheet_->currentData().toString();
-        const QString month = competence_->text();
-        const TypedPeriod period = TypedYearMonth(month.section('/', 1), month.section('/', 0, 0));
+        const TypedPeriod period = TypedCompetence(competence_->text());
         o.competence = period.year + period.month;
         o.bank = bank_->text();
         o.paymentDate = TypedDate(paymentDate_->text(), QStringLiteral("Data do Pagamento"));

@@ -4,6 +4,7 @@
 #include "JobScreen.h"
 #include "Session.h"
 #include "Table.h"
+#include "TypedInput.h"
 #include "UserInterface.h"
 
 #include <QDir>
@@ -66,7 +67,7 @@ bool TfoLancContabeis::BotaoImprimirClick(bool printSummary) {
     const UiOwner owner(ui_, this);
     AccountingOptions options;
     try {
-        options.competence = TypedCompetence(competence_->text());
+        options.competence = TypedCompetence(competence_->text()).firstDay();
         if (file_->text().trimmed().isEmpty()) throw UserError(QStringLiteral("Informe o arquivo CSV dos lançamentos."));
         options.branchCode = CurrentBranchKey(session_);
         {
