@@ -456,14 +456,19 @@ Record Table::fromQuery(const QSqlQuery& q) const {
         if (isFault(v)) faults.push_back(int(i));
         r.setRaw(int(i), v);
     }
-    // The reason is completed with where the value lies, once the key is known.
+    placeFaults(r, faults);
+    return r;
+}
+
+// The reason of a refused stored value is completed with where it lies,
+// once the key is known.
+void Table::placeFaults(Record& r, const std::vector<int>& faults) const {
     for (int i : faults) {
         const FieldDef& f = def_.fields[size_t(i)];
         const QString why = r.rawValue(i).value<StoredFault>().message;
         r.setRaw(i, fault(QStringLiteral("Valor inválido gravado na tabela %1, campo %2 (\"%3\"), registro %4: %5")
                               .arg(def_.name, f.name, f.caption, r.keyText(), why)));
     }
-    return r;
 }
 
 std::optional<Record> Table::find(const QVariantList& key) {
@@ -527,6 +532,32 @@ void Table::forEach(const QString& where, const QVariantList& params, const std:
     const auto q = db_.execShared(selectStatement(where, orderBy), params);
     while (q->next())
         if (!fn(fromQuery(*q))) break;
+}
+
+void Table::forEachOf(const QStringList& fields, const QString& where, const QVariantList& params,
+                      const std::function<bool(const Record&)>& fn) {
+    std::vector<int> at;
+    for (const QString& name : fields) {
+        const int i = def_.fieldIndex(name);
+        if (i < 0) throw DbError(QStringLiteral("Campo %1 desconhecido na tabela %2").arg(name, def_.name));
+        at.push_back(i);
+    }
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(fields.join(QStringLiteral(", ")), def_.name);
+    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
+    const QStringList order = orderFields();
+    if (!order.isEmpty()) sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+    const auto q = db_.execShared(sql, params);
+    while (q->next()) {
+        Record r(def_);
+        std::vector<int> faults;
+        for (size_t k = 0; k < at.size(); ++k) {
+            QVariant v = normaliseStored(def_.fields[size_t(at[k])], q->value(int(k)));
+            if (isFault(v)) faults.push_back(at[k]);
+            r.setRaw(at[k], v);
+        }
+        placeFaults(r, faults);
+        if (!fn(r)) break;
+    }
 }
 
 QString Table::selectStatement(const QString& where, const QString& orderBy) const {

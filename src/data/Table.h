@@ -106,6 +106,10 @@ public:
     // Streams the rows; the callback returns false to stop.
     void forEach(const QString& where, const QVariantList& params, const std::function<bool(const Record&)>& fn,
                  const QString& orderBy = {});
+    // Streams the rows with only these fields read (the others null): a pass
+    // over a large table that needs a few fields of every row.
+    void forEachOf(const QStringList& fields, const QString& where, const QVariantList& params,
+                   const std::function<bool(const Record&)>& fn);
     qint64 count(const QString& where = {}, const QVariantList& params = {});
     // One page of rows in primary-key order: those after the row whose key
     // is `afterKey` (from the first row when empty), at most `limit` of
@@ -136,6 +140,7 @@ public:
 
 private:
     QString selectList() const;
+    void placeFaults(Record& r, const std::vector<int>& faults) const;
     // The rows of a page's statement, at most `limit`.
     std::vector<Record> readPage(const QString& sql, const QVariantList& values, int limit);
     QString selectStatement(const QString& where, const QString& orderBy) const;

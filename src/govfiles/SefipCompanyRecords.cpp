@@ -92,7 +92,9 @@ void SefipCompanyBlock::write() {
 // Individual." and the workers of the competence's takers.
 void SefipCompanyBlock::readEmployees() {
     employees_.clear();
-    Table(db_, QStringLiteral("CADFUN")).forEach({}, {}, [&](const Record& e) {
+    const QStringList keyFields{QStringLiteral("CODFUN"), QStringLiteral("NR_PIS"), QStringLiteral("CAUS_RESC"),
+                                QStringLiteral("DT_ADMIS"), QStringLiteral("ALT_CADAST")};
+    Table(db_, QStringLiteral("CADFUN")).forEachOf(keyFields, {}, {}, [&](const Record& e) {
         employees_.push_back({e.text("CODFUN"), PisText(e), e.text("CAUS_RESC").trimmed(), e.date("DT_ADMIS"),
                               e.text("ALT_CADAST").trimmed() == QLatin1String("E")});
         return true;

@@ -399,7 +399,7 @@ TEST_F(DatabaseTest, StoredValuesThatTheFieldCannotHoldAreRefusedWhenRead) {
     Table ocorrenc(*db, "OCORRENC");
     Record o = ocorrenc.newRecord();
     o.set("OCORRANO", "2013").set("OCORRMES", "04").set("TIPOFOLHA", "F").set("HCODIGO", "003").set("CODFUN", "000001");
-    o.set("VALOR", "10.00");
+    o.set("VALOR", "10.00").set("REFER", "2.00");
     ocorrenc.insert(o);
 
     const struct {
@@ -435,6 +435,20 @@ TEST_F(DatabaseTest, StoredValuesThatTheFieldCannotHoldAreRefusedWhenRead) {
         EXPECT_THROW((void)r.number(c.field), DbError) << c.update;
         EXPECT_THROW((void)r.text(c.field), DbError) << c.update;
         EXPECT_EQ(r.text("CODFUN"), QStringLiteral("000001")) << c.update;
+        // Read with a few fields only: the same refusal; a field not asked for is empty.
+        int rows = 0;
+        t.forEachOf(t.def().primaryKey + QStringList{c.field}, {}, {}, [&](const Record& few) {
+            ++rows;
+            try {
+                (void)few.value(c.field);
+                ADD_FAILURE() << "few fields: " << c.update;
+            } catch (const DbError& err) {
+                EXPECT_EQ(err.message(), QString::fromUtf8(c.message)) << c.update;
+            }
+            EXPECT_TRUE(few.isNull(QString::fromLatin1(c.table) == "CADFUN" ? "NOME" : "REFER")) << c.update;
+            return true;
+        });
+        EXPECT_EQ(rows, 1) << c.update;
         // Written back only once the field holds a good value again.
         EXPECT_THROW(t.update(r), DbError) << c.update;
         Record fixed = r;
