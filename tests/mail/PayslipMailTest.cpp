@@ -4,6 +4,7 @@
 // and not without it, refusals and a server that is down are logged as
 // failed, and sending again sends only those.
 
+#include "Refusal.h"
 #include "DemoCompany.h"
 #include "FolhaProcess.h"
 #include "MailMessage.h"
@@ -27,6 +28,7 @@
 #include <gtest/gtest.h>
 
 using namespace folha;
+using folha::testing::Refusal;
 
 namespace {
 
@@ -157,16 +159,6 @@ struct Demo {
     }
 };
 
-// The message of the UserError `read` throws; "(aceito)" when it throws none.
-template <typename Read>
-QString refusal(Read read) {
-    try {
-        read();
-    } catch (const UserError& e) {
-        return e.message();
-    }
-    return QStringLiteral("(aceito)");
-}
 
 const MailRecipient* recipient(const PayslipMailResult& r, const QString& code) {
     for (const auto& m : r.recipients)
@@ -221,7 +213,7 @@ TEST(MailSettingsFile, ReadsTheEmailSectionAndRefusesUnknownValues) {
     const MailSettings defaults = readBack("[Email]\r\nServidor=smtp.example\r\nRemetente=a@example.com\r\n");
     EXPECT_EQ(defaults.url(), QStringLiteral("smtp://smtp.example:587"));
     EXPECT_EQ(defaults.pdfPassword, PdfPasswordRule::Cpf5);
-    EXPECT_TRUE(refusal([&] { return readBack("[Email]\r\nServidor=smtp.example\r\nSenhaPdf=ANIVERSARIO\r\n"); })
+    EXPECT_TRUE(Refusal([&] { return readBack("[Email]\r\nServidor=smtp.example\r\nSenhaPdf=ANIVERSARIO\r\n"); })
                     .contains("ANIVERSARIO"));
 }
 
@@ -286,7 +278,7 @@ TEST(PdfProtection, OpensWithThePasswordAndNotWithout) {
     EXPECT_FALSE(pdfText(locked, {}, &text));
     EXPECT_FALSE(pdfText(locked, "54321", &text));
     // Damaged input: a truncated PDF is refused with a clear message.
-    EXPECT_TRUE(refusal([&] { return ProtectPdf(plain.left(40), "12345"); }).startsWith("Não foi possível proteger o PDF"));
+    EXPECT_TRUE(Refusal([&] { return ProtectPdf(plain.left(40), "12345"); }).startsWith("Não foi possível proteger o PDF"));
 }
 
 // ---- against the server ------------------------------------------------
