@@ -109,8 +109,8 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
     }
 
     const QDateTime now = request.now.isValid() ? request.now : QDateTime::currentDateTime();
-    // The number of events is known only when the builders are done; until
-    // then the progress counts what was stored.
+    // The number of events is known only when the builders are done: the
+    // progress counts what was stored.
     ui.progressStart(QStringLiteral("Gerando os eventos do eSocial de %1").arg(ctx.competence()), 0);
     Transaction tx(db);
     // The drafts go in slices: what needs the register (the comparison with
@@ -129,12 +129,12 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
     const int threads = std::max(1, QThread::idealThreadCount());
     int done = 0;
     std::set<QString> subjects; // of every draft built, for the removals below
-    // Stores the drafts' whole slices (every draft with `all`) and takes them out.
-    auto store = [&](std::vector<Draft>& drafts, bool all) {
+    // Stores the drafts' whole slices (every draft with `all`), takes them
+    // out and says how many went.
+    auto store = [&](std::vector<Draft>& drafts, bool all) -> int {
         const size_t upTo = all ? drafts.size() : drafts.size() - drafts.size() % slice;
-        if (upTo == 0) return;
+        if (upTo == 0) return 0;
         for (size_t i = 0; i < upTo; ++i) subjects.insert(drafts[i].subject);
-        result.built += int(upTo);
         for (size_t first = 0; first < upTo; first += slice) {
             if (ui.cancelRequested())
                 throw UserError(QStringLiteral("Geração dos eventos do eSocial cancelada: nada foi gravado."));
@@ -223,14 +223,15 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
             ui.progressStep(done);
         }
         drafts.erase(drafts.begin(), drafts.begin() + std::ptrdiff_t(upTo));
+        return int(upTo);
     };
 
     try {
         std::vector<Draft> drafts;
-        ctx.setDrain([&](std::vector<Draft>& built) { store(built, false); });
+        ctx.setDrain([&](std::vector<Draft>& built) { result.built += store(built, false); });
         for (const Builder& b : builders) b(ctx, drafts);
         ctx.setDrain({});
-        store(drafts, true);
+        result.built += store(drafts, true);
 
         // Accepted monthly events of the competence that no draft reports any
         // more (the month was undone for that worker) are removed by an S-3000.
@@ -254,9 +255,7 @@ GenerateResult Generate(Database& db, const Employer& employer, const GenerateRe
                 drafts.push_back(std::move(d));
                 ++result.removals;
             }
-            const int removals = int(drafts.size());
-            store(drafts, true);
-            result.built -= removals; // the removals are counted apart
+            store(drafts, true); // counted apart, as removals
         }
         tx.commit();
     } catch (...) {
