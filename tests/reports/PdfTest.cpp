@@ -6,6 +6,7 @@
 
 #include "DbError.h"
 
+#include <array>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -231,6 +232,58 @@ TEST(CairoPdfCanvas, FontMetricsAreThoseOfTheQPainterCanvasAt300Dpi) {
             EXPECT_DOUBLE_EQ(cairo.lineSpacing, qt.lineSpacing) << points << bold;
         }
     painter.finish();
+}
+
+// A form stamped on every page is written to the file once and lands where
+// drawing it on each page would put it: the words of both files have the
+// same boxes.
+TEST(CairoPdfCanvas, AStampIsWrittenOnceAndLandsWhereItWouldBeDrawn) {
+    TempDir dir;
+    auto form = [](PageCanvas& c) {
+        c.rect(QRectF(0, 0, 1500, 600));
+        c.line(QPointF(0, 100), QPointF(1500, 100));
+        c.text(QPointF(30, 60), QStringLiteral("FORMULÁRIO FIXO"), 8, true, 20);
+    };
+    auto write = [&](const QString& path, bool stamped) {
+        CairoPdfCanvas canvas(path, PageCanvas::Orientation::Portrait, QStringLiteral("t"), QStringLiteral("c"));
+        for (int page = 1; page <= 3; ++page) {
+            for (int half = 0; half < 2; ++half) {
+                const QPointF at(0, half * 1700);
+                if (stamped) canvas.stamp(QStringLiteral("forma"), at, form);
+                else canvas.PageCanvas::stamp(QStringLiteral("forma"), at, form);
+                canvas.text(at + QPointF(30, 300), QStringLiteral("PAGINA%1PARTE%2").arg(page).arg(half), 8, false, 20);
+            }
+            if (page < 3) canvas.newPage();
+        }
+        canvas.finish();
+    };
+    const QString stamped = dir.file("carimbo.pdf"), drawn = dir.file("desenho.pdf");
+    write(stamped, true);
+    write(drawn, false);
+    auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    EXPECT_EQ(bytes(stamped).count("/Subtype /Form"), 1);
+    EXPECT_EQ(bytes(drawn).count("/Subtype /Form"), 0);
+    // Each word with its box, in the order of the pages.
+    auto words = [](const QString& pdf) {
+        std::vector<std::pair<QString, std::array<double, 4>>> found;
+        const QRegularExpression word(QStringLiteral(
+            "xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]+)<"));
+        for (const QRegularExpressionMatch& m : word.globalMatch(run("pdftotext", {"-bbox", pdf, "-"})))
+            found.push_back({m.captured(5), {m.captured(1).toDouble(), m.captured(2).toDouble(),
+                                             m.captured(3).toDouble(), m.captured(4).toDouble()}});
+        return found;
+    };
+    const auto once = words(stamped), each = words(drawn);
+    ASSERT_EQ(once.size(), 18u); // per page: the form's two words twice and two page words
+    ASSERT_EQ(each.size(), once.size());
+    for (size_t i = 0; i < once.size(); ++i) {
+        EXPECT_EQ(once[i].first, each[i].first) << i;
+        for (int k = 0; k < 4; ++k) EXPECT_NEAR(once[i].second[k], each[i].second[k], 0.001) << i << k;
+    }
+    EXPECT_EQ(once[17].first, QStringLiteral("PAGINA3PARTE1"));
 }
 
 TEST(PdfSink, AccentsAreTextAndTheFontIsEmbedded) {

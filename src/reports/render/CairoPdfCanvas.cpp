@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -155,6 +156,14 @@ cairo_status_t writeOutput(void* closure, const unsigned char* data, unsigned in
 
 constexpr quint32 NoGlyph = 0xFFFFFFFFu;
 
+// Black, and the thinnest line of the printer: one dot, squared ends.
+void setPen(cairo_t* cr) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_set_line_width(cr, 1.0);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_BEVEL);
+}
+
 // The glyphs of one weight, looked up once per character.
 struct GlyphCache {
     std::array<quint32, 256> latin;
@@ -203,6 +212,8 @@ struct CairoPdfCanvas::Impl {
         std::vector<cairo_glyph_t> glyphs;
     };
     std::vector<Pending> pending;
+    // The stamps recorded so far, by key.
+    QHash<QString, cairo_surface_t*> stamps;
 
     std::vector<cairo_glyph_t>& pendingFor(cairo_scaled_font_t* font) {
         for (Pending& p : pending)
@@ -268,6 +279,8 @@ struct CairoPdfCanvas::Impl {
 
     void releaseFonts() {
         pending.clear();
+        for (cairo_surface_t* stamp : std::as_const(stamps)) cairo_surface_destroy(stamp);
+        stamps.clear();
         for (auto& [key, f] : fonts)
             if (f) cairo_scaled_font_destroy(f);
         fonts.clear();
@@ -338,11 +351,7 @@ void CairoPdfCanvas::init(Orientation orientation, const QString& title, const Q
     cairo_translate(cr, area.x(), area.y());
     cairo_get_matrix(cr, &d_->ctm);
     d_->ctm.x0 = d_->ctm.y0 = 0;
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    // The thinnest line of the printer: one dot, squared ends.
-    cairo_set_line_width(cr, 1.0);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_BEVEL);
+    setPen(cr);
     d_->options = cairo_font_options_create();
     cairo_font_options_set_hint_style(d_->options, CAIRO_HINT_STYLE_NONE);
     cairo_font_options_set_hint_metrics(d_->options, CAIRO_HINT_METRICS_OFF);
@@ -401,6 +410,46 @@ void CairoPdfCanvas::newPage() {
     d_->flush();
     cairo_show_page(d_->cr);
     if (cairo_status(d_->cr) != CAIRO_STATUS_SUCCESS) d_->fail();
+}
+
+void CairoPdfCanvas::stamp(const QString& key, QPointF at, const std::function<void(PageCanvas&)>& draw) {
+    cairo_surface_t* kept = d_->stamps.value(key);
+    if (!kept) {
+        // Recorded in points at the page's scale, without the margin, so the
+        // page's fonts serve it; a border line's outer half falls just
+        // outside the drawing's corner, hence the room around it.
+        d_->flush();
+        const double toPoints = 72.0 / Dpi;
+        const double room = 4 * toPoints;
+        const cairo_rectangle_t extents{-room, -room, d_->width * toPoints + 2 * room,
+                                        d_->height * toPoints + 2 * room};
+        kept = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+        d_->stamps.insert(key, kept);
+        cairo_t* page = d_->cr;
+        cairo_t* recording = cairo_create(kept);
+        cairo_scale(recording, toPoints, toPoints);
+        setPen(recording);
+        d_->cr = recording;
+        try {
+            draw(*this);
+            d_->flush();
+        } catch (...) {
+            d_->cr = page;
+            cairo_destroy(recording);
+            throw;
+        }
+        d_->cr = page;
+        const cairo_status_t status = cairo_status(recording);
+        cairo_destroy(recording);
+        if (status != CAIRO_STATUS_SUCCESS) d_->fail();
+    }
+    cairo_t* cr = d_->cr;
+    cairo_save(cr);
+    cairo_translate(cr, at.x(), at.y());
+    cairo_scale(cr, Dpi / 72.0, Dpi / 72.0);
+    cairo_set_source_surface(cr, kept, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
 }
 
 void CairoPdfCanvas::finish() {

@@ -37,6 +37,9 @@ public:
     void line(QPointF from, QPointF to) override;
     void rect(const QRectF& r) override;
     void newPage() override;
+    // The drawing is recorded once and written to the file once (a form
+    // XObject); each page only refers to it.
+    void stamp(const QString& key, QPointF at, const std::function<void(PageCanvas&)>& draw) override;
     // Writes the rest of the file and closes it; throws UserError (and
     // removes the file) when it could not be written.
     void finish() override;

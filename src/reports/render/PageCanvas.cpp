@@ -37,7 +37,35 @@ void ensureFont() {
     }
 }
 
+// Draws on another canvas, every position moved by an offset.
+class MovedCanvas : public PageCanvas {
+public:
+    MovedCanvas(PageCanvas& to, QPointF by) : to_(to), by_(by) {}
+    void begin() override { to_.begin(); }
+    double width() const override { return to_.width(); }
+    double height() const override { return to_.height(); }
+    double dpi() const override { return to_.dpi(); }
+    const CanvasFontMetrics& metrics(double points, bool bold) override { return to_.metrics(points, bold); }
+    void text(QPointF origin, QStringView text, double points, bool bold, double pitch) override {
+        to_.text(origin + by_, text, points, bold, pitch);
+    }
+    void line(QPointF from, QPointF to) override { to_.line(from + by_, to + by_); }
+    void rect(const QRectF& r) override { to_.rect(r.translated(by_)); }
+    void newPage() override { to_.newPage(); }
+    void finish() override { to_.finish(); }
+
+private:
+    PageCanvas& to_;
+    QPointF by_;
+};
+
 } // namespace
+
+void PageCanvas::stamp(const QString& key, QPointF at, const std::function<void(PageCanvas&)>& draw) {
+    (void)key;
+    MovedCanvas moved(*this, at);
+    draw(moved);
+}
 
 void SetReportPage(QPagedPaintDevice& device, PageCanvas::Orientation orientation) {
     device.setPageSize(QPageSize(QPageSize::A4));

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -50,6 +51,13 @@ public:
     virtual void line(QPointF from, QPointF to) = 0;
     virtual void rect(const QRectF& r) = 0;
     virtual void newPage() = 0;
+    // A drawing many pages repeat (a form's frame and captions), known by
+    // `key`: `draw` draws it on the canvas it is given with its top left
+    // corner at the origin, and the drawing lands with that corner at `at`.
+    // The same key must always draw the same thing. A canvas may keep it
+    // once and place it on each page; this one simply draws it again,
+    // moved.
+    virtual void stamp(const QString& key, QPointF at, const std::function<void(PageCanvas&)>& draw);
     // Ends the document (a canvas never drawn on gives one blank page).
     // Throws UserError when the output could not be written.
     virtual void finish() = 0;

@@ -103,18 +103,18 @@ void PayStatementPainter::paint(const PayStatement& s) {
     }
 }
 
-void PayStatementPainter::text(double top, double x, double y, double w, double h, const QString& t,
-                               Qt::Alignment align, double points, bool bold) {
+void PayStatementPainter::text(PageCanvas& canvas, double top, double x, double y, double w, double h,
+                               const QString& t, Qt::Alignment align, double points, bool bold) {
     if (t.isEmpty()) return;
     const double u = unit_;
     const QRectF box((x + layout::Pad) * u, (top + y) * u, (w - 2 * layout::Pad) * u, h * u);
     double size = points * fontScale_;
-    CanvasFontMetrics f = canvas_.metrics(size, bold);
+    CanvasFontMetrics f = canvas.metrics(size, bold);
     double pitch = f.advance;
     double wide = pitch * double(t.size());
     if (wide > box.width()) {
         size *= box.width() / wide;
-        f = canvas_.metrics(size, bold);
+        f = canvas.metrics(size, bold);
         pitch = box.width() / double(t.size());
         wide = box.width();
     }
@@ -124,43 +124,38 @@ void PayStatementPainter::text(double top, double x, double y, double w, double 
     if (align & Qt::AlignRight) x0 = box.right() - wide;
     else if (align & Qt::AlignHCenter) x0 = box.center().x() - wide / 2;
     const double baseline = box.center().y() + (f.ascent - f.descent) / 2;
-    canvas_.text(QPointF(x0, baseline), t, size, bold, pitch);
+    canvas.text(QPointF(x0, baseline), t, size, bold, pitch);
 }
 
-void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, double top) {
-    PageCanvas& p = canvas_;
-    const double u = unit_;
-    auto rect = [&](double x, double y, double w, double h) {
-        return QRectF(x * u, (top + y) * u, w * u, h * u);
-    };
-    auto hline = [&](double y, double x0 = 0, double x1 = layout::Width) {
-        p.line(QPointF(x0 * u, (top + y) * u), QPointF(x1 * u, (top + y) * u));
-    };
-    auto vline = [&](double x, double y0, double y1) {
-        p.line(QPointF(x * u, (top + y0) * u), QPointF(x * u, (top + y1) * u));
-    };
-    auto text = [&](double x, double y, double w, double h, const QString& t, Qt::Alignment align,
-                    double points, bool bold = false) { this->text(top, x, y, w, h, t, align, points, bold); };
-    using namespace layout;
-    const bool last = part == parts - 1;
+namespace {
 
-    p.rect(rect(0, 0, Width, Height));
-    // Header.
+// A value under its caption in a box of the footer (the caption is the
+// form's).
+constexpr double CaptionTop = 0.3, CaptionHeight = 3, ValueTop = 3.5, ValueShort = 3.8;
+
+} // namespace
+
+void PayStatementPainter::paintForm(PageCanvas& p, const PayStatement& s, bool continuation, bool last) {
+    const double u = unit_;
+    auto hline = [&](double y, double x0 = 0, double x1 = layout::Width) {
+        p.line(QPointF(x0 * u, y * u), QPointF(x1 * u, y * u));
+    };
+    auto vline = [&](double x, double y0, double y1) { p.line(QPointF(x * u, y0 * u), QPointF(x * u, y1 * u)); };
+    auto text = [&](double x, double y, double w, double h, const QString& t, Qt::Alignment align,
+                    double points, bool bold = false) { this->text(p, 0, x, y, w, h, t, align, points, bold); };
+    auto caption = [&](double x, double w, double y, const QString& t) {
+        text(x, y + CaptionTop, w, CaptionHeight, t, Qt::AlignLeft, layout::LabelPt);
+    };
+    using namespace layout;
+
+    p.rect(QRectF(0, 0, Width * u, Height * u));
     text(0, TitleRow, 120, 7,
-         part == 0 ? QStringLiteral("Demonstrativo de Pagamento")
-                   : QStringLiteral("Demonstrativo de Pagamento - Continuação"),
+         continuation ? QStringLiteral("Demonstrativo de Pagamento - Continuação")
+                      : QStringLiteral("Demonstrativo de Pagamento"),
          Qt::AlignLeft, TitlePt, true);
     text(120, TitleRow, 80, 7, s.payrollDescription, Qt::AlignRight, TextPt, true);
     text(0, CompanyRow, 140, RowHeight, s.companyName, Qt::AlignLeft, TextPt);
     text(140, CompanyRow, 60, RowHeight, QStringLiteral("Cnpj: ") + s.companyCnpj, Qt::AlignRight, TextPt);
-    text(0, EmployeeRow, 150, RowHeight, s.employeeCode + QStringLiteral(" - ") + s.employeeName,
-         Qt::AlignLeft, TextPt, true);
-    text(140, EmployeeRow, 60, RowHeight, QStringLiteral("Admissão: ") + dateText(s.admission),
-         Qt::AlignRight, TextPt);
-    text(0, JobRow, 140, RowHeight, s.jobName, Qt::AlignLeft, TextPt);
-    if (parts > 1)
-        text(140, JobRow, 60, RowHeight, QStringLiteral("Folha %1 de %2").arg(part + 1).arg(parts),
-             Qt::AlignRight, TextPt);
 
     // Column titles and the 17 line slots.
     hline(ColumnsTop);
@@ -169,19 +164,6 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
         text(c.x, ColumnsTop, c.width, ColumnsBottom - ColumnsTop, QString::fromUtf8(c.title), c.align,
              TextPt, true);
         if (c.x > 0) vline(c.x, ColumnsTop, LinesBottom);
-    }
-    const int first = part * StatementLineSlots;
-    for (int slot = 0; slot < StatementLineSlots; ++slot) {
-        const int index = first + slot;
-        if (index >= int(s.lines.size())) break;
-        const PayStatementLine& l = s.lines[size_t(index)];
-        const double y = ColumnsBottom + slot * LineHeight;
-        // A reference of zero (an amount typed as such) leaves the column blank.
-        const QString quantity = l.quantity == QLatin1String("0") ? QString() : l.quantity;
-        const QString values[] = {l.code, l.description, quantity, amountOrBlank(l.earning),
-                                  amountOrBlank(l.deduction)};
-        for (size_t c = 0; c < std::size(Columns); ++c)
-            text(Columns[c].x, y, Columns[c].width, LineHeight, values[c], Columns[c].align, TextPt);
     }
     hline(LinesBottom);
 
@@ -193,35 +175,22 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
     }
 
     // Bases and totals: a small caption above each value.
-    auto cell = [&](double x, double w, double y, double h, const QString& caption, const QString& value,
-                    double pt, bool bold) {
-        text(x, y + 0.3, w, 3, caption, Qt::AlignLeft, LabelPt);
-        text(x, y + 3.5, w, h - 3.8, value, Qt::AlignRight, pt, bold);
-    };
-    const struct {
-        const char* caption;
-        Fixed value;
-    } bases[] = {
-        {"Salário p/ Mês", s.salary}, {"Base INSS", s.inssBase}, {"Base IRF", s.irrfBase}, {"FGTS", s.fgts}};
+    const char* const bases[] = {"Salário p/ Mês", "Base INSS", "Base IRF", "FGTS"};
     for (int i = 0; i < 4; ++i) {
-        cell(i * BaseCell, BaseCell, LinesBottom, TotalsBottom - LinesBottom,
-             QString::fromUtf8(bases[i].caption), StatementMoney(bases[i].value), TextPt, false);
+        caption(i * BaseCell, BaseCell, LinesBottom, QString::fromUtf8(bases[i]));
         if (i > 0) vline(i * BaseCell, LinesBottom, TotalsBottom);
     }
     vline(Columns[3].x, LinesBottom, NetBottom);
     vline(Columns[4].x, LinesBottom, TotalsBottom);
-    cell(Columns[3].x, Columns[3].width, LinesBottom, TotalsBottom - LinesBottom,
-         QStringLiteral("Total Vencimentos"), StatementMoney(s.totalEarnings), TextPt, false);
-    cell(Columns[4].x, Columns[4].width, LinesBottom, TotalsBottom - LinesBottom,
-         QStringLiteral("Total Descontos"), StatementMoney(s.totalDeductions), TextPt, false);
+    caption(Columns[3].x, Columns[3].width, LinesBottom, QStringLiteral("Total Vencimentos"));
+    caption(Columns[4].x, Columns[4].width, LinesBottom, QStringLiteral("Total Descontos"));
     hline(TotalsBottom);
 
     // The messages beside the net pay.
     const QString messages[] = {s.message1, s.message2, s.message3};
     for (int i = 0; i < 3; ++i)
         text(0, TotalsBottom + 0.5 + i * 3, BasesWidth, 3, messages[i], Qt::AlignLeft, SmallPt);
-    cell(Columns[3].x, Width - Columns[3].x, TotalsBottom, NetBottom - TotalsBottom,
-         QStringLiteral("Líquido"), StatementMoney(s.net), NetPt, true);
+    caption(Columns[3].x, Width - Columns[3].x, TotalsBottom, QStringLiteral("Líquido"));
     hline(NetBottom);
 
     // The receipt.
@@ -237,6 +206,65 @@ void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, 
          SmallPt);
 }
 
+void PayStatementPainter::paintPart(const PayStatement& s, int part, int parts, double top) {
+    auto text = [&](double x, double y, double w, double h, const QString& t, Qt::Alignment align,
+                    double points, bool bold = false) {
+        this->text(canvas_, top, x, y, w, h, t, align, points, bold);
+    };
+    using namespace layout;
+    const bool continuation = part > 0;
+    const bool last = part == parts - 1;
+
+    // The form, the same on every statement of the run, then what is this
+    // employee's.
+    const QChar sep(0x1f);
+    const QString form = QString::number(int(continuation)) + QString::number(int(last)) + sep +
+                         QString::number(unit_) + sep + s.payrollDescription + sep + s.companyName + sep +
+                         s.companyCnpj + sep + s.message1 + sep + s.message2 + sep + s.message3;
+    canvas_.stamp(form, QPointF(0, top * unit_), [&](PageCanvas& c) { paintForm(c, s, continuation, last); });
+
+    // Header.
+    text(0, EmployeeRow, 150, RowHeight, s.employeeCode + QStringLiteral(" - ") + s.employeeName,
+         Qt::AlignLeft, TextPt, true);
+    text(140, EmployeeRow, 60, RowHeight, QStringLiteral("Admissão: ") + dateText(s.admission),
+         Qt::AlignRight, TextPt);
+    text(0, JobRow, 140, RowHeight, s.jobName, Qt::AlignLeft, TextPt);
+    if (parts > 1)
+        text(140, JobRow, 60, RowHeight, QStringLiteral("Folha %1 de %2").arg(part + 1).arg(parts),
+             Qt::AlignRight, TextPt);
+
+    // The lines of this part.
+    const int first = part * StatementLineSlots;
+    for (int slot = 0; slot < StatementLineSlots; ++slot) {
+        const int index = first + slot;
+        if (index >= int(s.lines.size())) break;
+        const PayStatementLine& l = s.lines[size_t(index)];
+        const double y = ColumnsBottom + slot * LineHeight;
+        // A reference of zero (an amount typed as such) leaves the column blank.
+        const QString quantity = l.quantity == QLatin1String("0") ? QString() : l.quantity;
+        const QString values[] = {l.code, l.description, quantity, amountOrBlank(l.earning),
+                                  amountOrBlank(l.deduction)};
+        for (size_t c = 0; c < std::size(Columns); ++c)
+            text(Columns[c].x, y, Columns[c].width, LineHeight, values[c], Columns[c].align, TextPt);
+    }
+    if (!last) return; // the totals and the receipt are on the last part
+
+    auto value = [&](double x, double w, double y, double h, const QString& t, double pt, bool bold) {
+        text(x, y + ValueTop, w, h - ValueShort, t, Qt::AlignRight, pt, bold);
+    };
+    const Fixed bases[] = {s.salary, s.inssBase, s.irrfBase, s.fgts};
+    for (int i = 0; i < 4; ++i)
+        value(i * BaseCell, BaseCell, LinesBottom, TotalsBottom - LinesBottom, StatementMoney(bases[i]), TextPt,
+              false);
+    value(Columns[3].x, Columns[3].width, LinesBottom, TotalsBottom - LinesBottom, StatementMoney(s.totalEarnings),
+          TextPt, false);
+    value(Columns[4].x, Columns[4].width, LinesBottom, TotalsBottom - LinesBottom,
+          StatementMoney(s.totalDeductions), TextPt, false);
+
+    value(Columns[3].x, Width - Columns[3].x, TotalsBottom, NetBottom - TotalsBottom, StatementMoney(s.net), NetPt,
+          true);
+}
+
 void PayStatementPainter::paintTrail(const PayStatement& s, const QStringList& lines) {
     begin();
     constexpr double LineHeight = 3.6, Top = 17, PageHeight = 2 * layout::Height + layout::Gap;
@@ -244,7 +272,7 @@ void PayStatementPainter::paintTrail(const PayStatement& s, const QStringList& l
     const int pages = std::max(1, int((lines.size() + perPage - 1) / perPage));
     const double u = unit_;
     auto line = [&](double y, double h, const QString& t, double points, bool bold, Qt::Alignment align) {
-        text(0, 0, y, layout::Width, h, t, align, points, bold);
+        text(canvas_, 0, 0, y, layout::Width, h, t, align, points, bold);
     };
     for (int page = 0; page < pages; ++page) {
         if (slot_ >= 0) {

@@ -48,11 +48,15 @@ private:
     void begin();
     void nextSlot(bool newEmployee);
     void paintPart(const PayStatement& s, int part, int parts, double top);
+    // What the statements of a run print alike (frame, titles, captions,
+    // the company, the payroll, the messages, the receipt), at the top of
+    // the canvas.
+    void paintForm(PageCanvas& canvas, const PayStatement& s, bool continuation, bool last);
     // A text in a box (millimetres from the top left corner of a statement
     // `top` millimetres down the page), left, right or centred, vertically
     // centred; a text wider than its box is drawn smaller so that it fits.
-    void text(double top, double x, double y, double w, double h, const QString& t, Qt::Alignment align,
-              double points, bool bold);
+    void text(PageCanvas& canvas, double top, double x, double y, double w, double h, const QString& t,
+              Qt::Alignment align, double points, bool bold);
     std::unique_ptr<PageCanvas> own_; // the QPainter canvas on a device
     PageCanvas& canvas_;
     bool begun_ = false;
