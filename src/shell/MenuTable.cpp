@@ -86,6 +86,7 @@ const QList<MenuEntry>& MenuEntries() {
         {{QStringLiteral("Utilitários")}, QStringLiteral("Console SQL"), QStringLiteral("TFSCRIPT"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Importar Dados (Paradox)"), QStringLiteral("TfoImportaParadox"), Mode::Modal},
         {{QStringLiteral("Utilitários")}, QStringLiteral("Cópia de Segurança"), QStringLiteral("TfoCopiaSeguranca"), Mode::Modal},
+        {{QStringLiteral("Utilitários")}, QStringLiteral("Configuração de E-mail"), QStringLiteral("TfoConfigEmail"), Mode::Modal},
         {{QStringLiteral("Zorvan")}, QStringLiteral("Sair do Sistema"), QString(), Mode::None},
     };
     return entries;

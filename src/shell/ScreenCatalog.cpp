@@ -12,6 +12,7 @@
 #include "TfoMenuFolha.h"
 #include "TfoEmiFolhadePagamento.h"
 #include "TfoRelEnvelope.h"
+#include "TfoConfigEmail.h"
 #include "TfoLancContabeis.h"
 #include "TfoRelListagem.h"
 #include "TfoRelRegiFun.h"
@@ -49,6 +50,7 @@ ScreenCatalog::ScreenCatalog() {
     add(QStringLiteral("TfoEsocial"), &TfoEsocial::createForGrab);
     add(QStringLiteral("TfoEmiFolhadePagamento"), &TfoEmiFolhadePagamento::create);
     add(QStringLiteral("TfoRelEnvelope"), &TfoRelEnvelope::createForGrab);
+    add(QStringLiteral("TfoConfigEmail"), &TfoConfigEmail::create);
     add(QStringLiteral("TfoLancContabeis"), &TfoLancContabeis::createForGrab);
     add(QStringLiteral("TfoRelRegiFun"), &TfoRelRegiFun::create);
     TfoRelListagem::registerScreens([this](const QString& name, ScreenFactory f) { add(name, std::move(f)); });

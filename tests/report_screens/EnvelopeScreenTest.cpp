@@ -3,6 +3,7 @@
 // "Enviar por e-mail", and the accounting entries' screen on the same month.
 #include "TfoRelEnvelope.h"
 #include "TfoLancContabeis.h"
+#include "TfoConfigEmail.h"
 
 #include "DemoCompany.h"
 #include "EmployeeChoice.h"
@@ -21,11 +22,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -282,4 +286,81 @@ TEST_F(EnvelopeScreen, TheAccountingScreenWritesTheMonthsEntries) {
     EXPECT_FALSE(screen->BotaoImprimirClick(false));
     ASSERT_EQ(ui.boxes.size(), 1);
     EXPECT_EQ(ui.boxes.first(), QStringLiteral("Competência inválida: 13/2013 (use MM/AAAA)"));
+}
+
+// Utilitários > Configuração de E-mail: a supervisor's screen; typed
+// fields are checked before anything is written, the settings go to
+// [Email], the password to its own file (owner only), and the field left
+// blank keeps the stored password.
+TEST_F(EnvelopeScreen, TheMailSettingsScreenChecksWritesAndKeepsThePassword) {
+    session->signIn.CurrentUserLevel = "OPE";
+    EXPECT_EQ(ScreenCatalog::instance().create("TfoConfigEmail", *session, ui, nullptr), nullptr);
+    ASSERT_EQ(ui.boxes.size(), 1);
+    EXPECT_EQ(ui.boxes.first(), QStringLiteral("A configuração de e-mail é liberada somente para usuários de nível SUP."));
+
+    session->signIn.CurrentUserLevel = "SUP";
+    std::unique_ptr<QWidget> w(ScreenCatalog::instance().create("TfoConfigEmail", *session, ui, nullptr));
+    auto* screen = qobject_cast<TfoConfigEmail*>(w.get());
+    ASSERT_NE(screen, nullptr);
+    const QString cfg = session->installation().programFile("CfgFolha.ini");
+    auto type = [&](const char* field, const QString& text) {
+        QLineEdit* e = screen->field(field);
+        EXPECT_NE(e, nullptr) << field;
+        if (!e) return;
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    };
+    EXPECT_EQ(screen->field("edPorta")->text(), QStringLiteral("587"));
+    type("edServidor", "smtp.escritorio.example");
+    type("edRemetente", "folha@escritorio.example");
+    type("edUsuario", "folha");
+    type("edSenha", "s3gr3do");
+    screen->securityBox()->setCurrentIndex(1); // SSL: the usual port follows
+    EXPECT_EQ(screen->field("edPorta")->text(), QStringLiteral("465"));
+    screen->pdfRuleBox()->setCurrentIndex(2);
+
+    // Each refusal names the field and leaves the files untouched.
+    const struct {
+        const char* field;
+        QString typed;
+        QString message;
+    } refused[] = {
+        {"edServidor", "smtp escritorio", "Informe o servidor SMTP (só o nome ou o endereço, sem espaços)."},
+        {"edRemetente", "folha.escritorio", "Remetente inválido: folha.escritorio (um endereço como folha@escritorio.com.br)"},
+        {"edNomeRemetente", "DP <folha>", "O nome do remetente não pode ter aspas nem < >."},
+        {"edCertificadosCA", "/nao/existe.pem", "O arquivo de certificados /nao/existe.pem não existe ou não pode ser lido."},
+        {"edPorta", "0", "Porta inválida: 0 (de 1 a 65535)"},
+    };
+    for (const auto& r : refused) {
+        const QString before = screen->field(r.field)->text();
+        screen->field(r.field)->setText(r.typed); // past the validator, as a paste would
+        ui.boxes.clear();
+        EXPECT_FALSE(screen->BotaoGravarClick()) << r.field;
+        ASSERT_EQ(ui.boxes.size(), 1) << r.field;
+        EXPECT_EQ(ui.boxes.first(), r.message);
+        EXPECT_FALSE(QFile::exists(cfg) && ReadMailSettings(cfg).configured()) << r.field;
+        EXPECT_TRUE(ReadMailPassword(session->installation()).isEmpty()) << r.field;
+        screen->field(r.field)->setText(before);
+    }
+
+    ui.boxes.clear();
+    ASSERT_TRUE(screen->BotaoGravarClick()) << ui.boxes.join('\n').toStdString();
+    EXPECT_EQ(ui.boxes.last(), QStringLiteral("Configuração de e-mail gravada."));
+    MailSettings s = ReadMailSettings(cfg);
+    EXPECT_EQ(s.url(), QStringLiteral("smtps://smtp.escritorio.example:465"));
+    EXPECT_EQ(s.sender, QStringLiteral("folha@escritorio.example"));
+    EXPECT_EQ(s.user, QStringLiteral("folha"));
+    EXPECT_EQ(s.pdfPassword, PdfPasswordRule::BirthDate);
+    EXPECT_EQ(ReadMailPassword(session->installation()), QStringLiteral("s3gr3do"));
+    EXPECT_EQ(QFileInfo(MailPasswordFile(session->installation())).permissions() &
+                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+              QFile::Permissions());
+    EXPECT_FALSE(QFile(cfg).readAll().contains("s3gr3do"));
+    EXPECT_TRUE(screen->field("edSenha")->text().isEmpty());
+
+    // Saved again with the password left blank: the stored one stays.
+    type("edNomeRemetente", "Departamento Pessoal");
+    ASSERT_TRUE(screen->BotaoGravarClick()) << ui.boxes.join('\n').toStdString();
+    EXPECT_EQ(ReadMailSettings(cfg).senderName, QStringLiteral("Departamento Pessoal"));
+    EXPECT_EQ(ReadMailPassword(session->installation()), QStringLiteral("s3gr3do"));
 }

@@ -245,7 +245,7 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
         return w;
     });
     TfoMenuFolha menu(*session, ui);
-    ASSERT_EQ(MenuEntries().size(), 71);
+    ASSERT_EQ(MenuEntries().size(), 72);
     for (const auto& e : MenuEntries()) {
         QAction* a = menu.action(e.path());
         ASSERT_NE(a, nullptr) << e.path().toStdString();

@@ -146,7 +146,7 @@ bool TfoRelEnvelope::BotaoEmailClick() {
         const MailSettings settings =
             ReadMailSettings(session_.installation().programFile(QStringLiteral("CfgFolha.ini")));
         if (!settings.configured())
-            throw UserError(QStringLiteral("Configure o envio de e-mail: servidor e remetente em [Email] do CfgFolha.ini."));
+            throw UserError(QStringLiteral("Configure o envio de e-mail: servidor e remetente em Utilitários > Configuração de E-mail."));
         // First what would go, then the question.
         PayslipMailResult trial;
         {
