@@ -264,3 +264,34 @@ TEST(LegalTables, RegisterEditsAddChangeAndRemoveWholeTables) {
             << e.what();
     }
 }
+
+// The trails of a company made when the trail's key began with the month
+// (with a second index by employee) are read, replaced and removed as those
+// of a new company: the readings go by employee, which both layouts serve.
+TEST(CalculationTrails, ACompanyWithTheFormerKeyKeepsItsTrails) {
+    TempDir dir;
+    auto db = folha::testing::OpenTestDatabase(dir.path());
+    TableDef former = *Registry::instance().table(QStringLiteral("MEMOCALC"));
+    former.primaryKey = {"OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO", "CODFUN"};
+    db->execDirect(db->createTableStatement(former));
+    const IndexDef byEmployee{QStringLiteral("id_memo_func"), {"CODFUN", "OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO"}};
+    db->createIndex(former, byEmployee);
+    db->forgetSchema();
+    db->execWrite(QStringLiteral("INSERT INTO MEMOCALC (OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REGRA, TEXTO) "
+                                 "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                  {"2013", "04", "F", "110", "000001", "INSS", "1.595,45 × 9 % = 143,59"});
+
+    const TrailKey april{"000001", "2013", "04", "F"};
+    ASSERT_EQ(ReadTrails(*db, april).size(), 1u);
+    EXPECT_EQ(ReadRowTrail(*db, april, "110")->text, QStringLiteral("1.595,45 × 9 % = 143,59"));
+    WriteTrails(*db, april, {{"001", "Salário", "220,00 horas"}, {"110", "INSS", "1.600,00 × 9 % = 144,00"}});
+    WriteTrails(*db, {"000002", "2013", "04", "F"}, {{"110", "INSS", ""}});
+    const std::vector<TrailRow> rows = ReadTrails(*db, april);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].event, QStringLiteral("001"));
+    EXPECT_EQ(rows[1].text, QStringLiteral("1.600,00 × 9 % = 144,00"));
+    EXPECT_EQ(RemoveTrails(*db, april), 2);
+    EXPECT_TRUE(ReadTrails(*db, april).empty());
+    EXPECT_EQ(ReadTrails(*db, {"000002", "2013", "04", "F"}).size(), 1u);
+    EXPECT_TRUE(db->hasIndex(former, byEmployee));
+}

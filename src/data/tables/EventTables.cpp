@@ -158,8 +158,11 @@ std::vector<TableDef> eventTables() {
                     .text("CODFUN", 6, "Funcionário")
                     .text("REGRA", 60, "Regra")
                     .memo("TEXTO", "Memória")
-                    .key({"OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO", "CODFUN"})
-                    .index("id_memo_func", {"CODFUN", "OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO"})
+                    // Every reading goes by employee, sheet and event: the key
+                    // is in that order and is the table's only index (a
+                    // company made before keeps its own key and index,
+                    // which serve the same readings).
+                    .key({"CODFUN", "OCORRANO", "OCORRMES", "TIPOFOLHA", "HCODIGO"})
                     .build());
 
     // The company's eSocial events: every version of every event, as built
