@@ -30,10 +30,11 @@ TEST(Program, ListsEveryScreenOfTheMenu) {
     ProgramRun r = runProgram({"--list-screens"});
     EXPECT_EQ(r.code, 0);
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 71);
+    ASSERT_EQ(lines.size(), 72);
     EXPECT_EQ(lines[66], QStringLiteral("Utilitários > eSocial\tTfoEsocial\tmodal\tpronta"));
     EXPECT_EQ(lines[69], QStringLiteral("Utilitários > Cópia de Segurança\tTfoCopiaSeguranca\tmodal\tpronta"));
-    EXPECT_EQ(lines[70], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
+    EXPECT_EQ(lines[70], QStringLiteral("Utilitários > Configuração de E-mail\tTfoConfigEmail\tmodal\tpronta"));
+    EXPECT_EQ(lines[71], QStringLiteral("Zorvan > Sair do Sistema\t-\t-\tpronta"));
     EXPECT_EQ(lines[63], QStringLiteral("Utilitários > Arquivo de Pagamento (Banco)\tTfoArquivoBanco\tmodal\tpronta"));
     EXPECT_EQ(lines[64], QStringLiteral("Utilitários > Geração GRRF\tTfoGerarGRRF\tmodal\tpronta"));
 }

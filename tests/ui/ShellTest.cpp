@@ -282,7 +282,7 @@ TEST_F(ShellTest, TheMenuHoldsEveryEntryAndTheSameEntryTwiceOpensTwoWindows) {
 
 TEST(MenuTable, ListsEveryEntryWithItsScreenAndState) {
     const QStringList lines = ScreenListing();
-    ASSERT_EQ(lines.size(), 71);
+    ASSERT_EQ(lines.size(), 72);
     EXPECT_EQ(lines.first(), QStringLiteral("Cadastros > Afastamento de Funcionários\tTfoCadAfastFun\tnão-modal\tpronta"));
     EXPECT_EQ(lines[24], QStringLiteral("Folha > Descalcular\tTfoDescalcularFolha\tmodal\tpronta"));
     EXPECT_EQ(lines[25], QStringLiteral("Folha > Contas Contábeis\tTfoCadContasContabeis\tnão-modal\tpronta"));
