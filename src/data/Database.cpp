@@ -402,7 +402,21 @@ QString Database::physicalIndexName(const TableDef& def, const IndexDef& index) 
     return n;
 }
 
+namespace {
+
+// A named index over exactly the key's fields, in the key's order, is the
+// key's own index: nothing more is stored for it.
+bool servedByKey(const TableDef& def, const IndexDef& index) {
+    if (index.fields.size() != def.primaryKey.size()) return false;
+    for (qsizetype i = 0; i < index.fields.size(); ++i)
+        if (index.fields[i].compare(def.primaryKey[i], Qt::CaseInsensitive) != 0) return false;
+    return true;
+}
+
+} // namespace
+
 bool Database::hasIndex(const TableDef& def, const IndexDef& index) {
+    if (servedByKey(def, index)) return true;
     QString name = physicalIndexName(def, index);
     if (backend() == Backend::SQLite) {
         auto q = exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='index' AND name = ? COLLATE NOCASE"), {name});
@@ -414,6 +428,7 @@ bool Database::hasIndex(const TableDef& def, const IndexDef& index) {
 }
 
 void Database::createIndex(const TableDef& def, const IndexDef& index) {
+    if (servedByKey(def, index)) return;
     exec(QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4)")
              .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), physicalIndexName(def, index), def.name,
                   index.fields.join(QStringLiteral(", "))));

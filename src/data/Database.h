@@ -70,6 +70,8 @@ public:
     // Every table of a scope (a new company directory, the sign-in database...).
     void ensureSchema(Scope scope);
     void dropTable(const QString& name);
+    // A named index whose fields are the key's, in its order, is served by
+    // the key: it is always there and nothing is created for it.
     bool hasIndex(const TableDef& def, const IndexDef& index);
     void createIndex(const TableDef& def, const IndexDef& index);
     // The stored name of a named index (index names are unique per database).
