@@ -286,6 +286,28 @@ TEST(CairoPdfCanvas, AStampIsWrittenOnceAndLandsWhereItWouldBeDrawn) {
     EXPECT_EQ(once[17].first, QStringLiteral("PAGINA3PARTE1"));
 }
 
+// A form whose drawing fails halfway leaves nothing of it on the page, and
+// the document goes on.
+TEST(CairoPdfCanvas, AStampThatFailsLeavesNothingBehind) {
+    TempDir dir;
+    const QString pdf = dir.file("falha.pdf");
+    CairoPdfCanvas canvas(pdf, PageCanvas::Orientation::Portrait, QStringLiteral("t"), QStringLiteral("c"));
+    canvas.text(QPointF(30, 100), QStringLiteral("ANTES"), 8, false, 20);
+    EXPECT_THROW(canvas.stamp(QStringLiteral("forma"), QPointF(0, 0),
+                              [](PageCanvas& c) {
+                                  c.text(QPointF(30, 300), QStringLiteral("METADE"), 8, false, 20);
+                                  c.line(QPointF(0, 0), QPointF(1000, 0));
+                                  throw UserError(QStringLiteral("falhou"));
+                              }),
+                 UserError);
+    canvas.stamp(QStringLiteral("forma"), QPointF(0, 0),
+                 [](PageCanvas& c) { c.text(QPointF(30, 500), QStringLiteral("INTEIRA"), 8, false, 20); });
+    canvas.text(QPointF(30, 700), QStringLiteral("DEPOIS"), 8, false, 20);
+    canvas.finish();
+    const QString text = pdfText(pdf).simplified();
+    EXPECT_EQ(text, QStringLiteral("ANTES INTEIRA DEPOIS"));
+}
+
 TEST(PdfSink, AccentsAreTextAndTheFontIsEmbedded) {
     TempDir dir;
     const QString pdf = dir.file("acentos.pdf");

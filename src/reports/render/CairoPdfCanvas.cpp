@@ -424,7 +424,6 @@ void CairoPdfCanvas::stamp(const QString& key, QPointF at, const std::function<v
         const cairo_rectangle_t extents{-room, -room, d_->width * toPoints + 2 * room,
                                         d_->height * toPoints + 2 * room};
         kept = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
-        d_->stamps.insert(key, kept);
         cairo_t* page = d_->cr;
         cairo_t* recording = cairo_create(kept);
         cairo_scale(recording, toPoints, toPoints);
@@ -434,13 +433,18 @@ void CairoPdfCanvas::stamp(const QString& key, QPointF at, const std::function<v
             draw(*this);
             d_->flush();
         } catch (...) {
+            // Nothing of a drawing that failed halfway reaches the page.
+            d_->pending.clear();
+            d_->pathPending = false;
             d_->cr = page;
             cairo_destroy(recording);
+            cairo_surface_destroy(kept);
             throw;
         }
         d_->cr = page;
         const cairo_status_t status = cairo_status(recording);
         cairo_destroy(recording);
+        d_->stamps.insert(key, kept);
         if (status != CAIRO_STATUS_SUCCESS) d_->fail();
     }
     cairo_t* cr = d_->cr;
