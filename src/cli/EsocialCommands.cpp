@@ -23,8 +23,6 @@ namespace {
 
 using namespace folha::esocial;
 
-QString cfgFile(Context& c) { return c.session().installation().programFile(QStringLiteral("CfgFolha.ini")); }
-
 // "MM/AAAA" as the register keeps competences: "AAAA-MM".
 QString competenceOption(Context& c, bool required) {
     if (!c.args.has("--competence")) {
@@ -52,7 +50,7 @@ std::unique_ptr<ClientIdentity> openIdentity(const Settings& s) {
 // government's change of host) puts another scheme, host and port in front
 // of the services' paths.
 TransmitSettings transmitSettings(Context& c, const Settings& s) {
-    TransmitSettings t = ReadTransmitSettings(cfgFile(c), s.environment);
+    TransmitSettings t = ReadTransmitSettings(c.session().installation().settingsFile(), s.environment);
     if (c.args.has("--endpoint")) Typed([&] { UseServer(t, c.args.value("--endpoint")); });
     return t;
 }
@@ -102,7 +100,7 @@ Employer employerOf(Context& c);
 int send(Context& c) {
     const QString competence = competenceOption(c, true);
     Employer employer = employerOf(c);
-    Settings settings = ReadSettings(cfgFile(c));
+    Settings settings = ReadSettings(c.session().installation().settingsFile());
     TransmitSettings t = transmitSettings(c, settings);
     std::unique_ptr<ClientIdentity> identity = openIdentity(settings);
     SoapClient client(*identity, t);
@@ -131,7 +129,7 @@ int statusCommand(Context& c) {
     for (const SentBatch& b : ListBatches(c.session().folha()))
         if (b.status == batchStatus::Processing) waiting = true;
     if (waiting) {
-        Settings settings = ReadSettings(cfgFile(c));
+        Settings settings = ReadSettings(c.session().installation().settingsFile());
         TransmitSettings t = transmitSettings(c, settings);
         std::unique_ptr<ClientIdentity> identity = openIdentity(settings);
         SoapClient client(*identity, t);
@@ -258,7 +256,7 @@ int generate(Context& c) {
     const QString competence = competenceOption(c, true);
     Employer employer = employerOf(c);
     const QString branch = branchOption(c);
-    Settings settings = ReadSettings(cfgFile(c));
+    Settings settings = ReadSettings(c.session().installation().settingsFile());
     std::unique_ptr<Certificate> cert = openCertificate(settings);
     GenerateRequest r;
     r.year = competence.left(4).toInt();
@@ -352,7 +350,7 @@ int exportEvents(Context& c) {
     const QString dir = c.requireOption("--output");
     Employer employer = employerOf(c);
     EventFilter f = filterOf(c);
-    ExportResult r = ExportEvents(c.session().folha(), employer, ReadSettings(cfgFile(c)), f, dir, c.ui());
+    ExportResult r = ExportEvents(c.session().folha(), employer, ReadSettings(c.session().installation().settingsFile()), f, dir, c.ui());
     c.out << QStringLiteral("%1 evento(s) e %2 lote(s) gravados em %3").arg(r.events).arg(r.batches).arg(dir) << Qt::endl;
     c.audit({QStringLiteral("E"), QStringLiteral("ESOCIAL"),
              QStringLiteral("Eventos do eSocial exportados para %1: %2 evento(s), %3 lote(s)").arg(dir).arg(r.events).arg(r.batches)});
@@ -360,7 +358,7 @@ int exportEvents(Context& c) {
 }
 
 int certificate(Context& c) {
-    Settings s = ReadSettings(cfgFile(c));
+    Settings s = ReadSettings(c.session().installation().settingsFile());
     bool changed = false;
     if (c.args.has("--file")) {
         c.requireSupervisor(QStringLiteral("Escolher o certificado do eSocial é"));
@@ -392,8 +390,8 @@ int certificate(Context& c) {
             file = QFileInfo(file).absoluteFilePath();
             if (!QFileInfo(file).isFile()) throw CliError{QStringLiteral("Arquivo não encontrado: %1").arg(file)};
         }
-        if (!WriteIniFileValue(cfgFile(c), QStringLiteral("eSocial"), QStringLiteral("CertificadosAC"), file))
-            throw CliError{QStringLiteral("Não foi possível gravar a configuração do eSocial em %1.").arg(cfgFile(c)), 1};
+        if (!WriteIniFileValue(c.session().installation().settingsFile(), QStringLiteral("eSocial"), QStringLiteral("CertificadosAC"), file))
+            throw CliError{QStringLiteral("Não foi possível gravar a configuração do eSocial em %1.").arg(c.session().installation().settingsFile()), 1};
         c.audit({QStringLiteral("E"), QStringLiteral("CfgFolha"),
                  QStringLiteral("Autoridades certificadoras do eSocial: %1").arg(file.isEmpty() ? QStringLiteral("as do sistema") : file)});
     }
@@ -414,7 +412,7 @@ int certificate(Context& c) {
           << Qt::endl;
     if (!s.transmitter.isEmpty()) c.out << QStringLiteral("Transmissor: %1").arg(s.transmitter) << Qt::endl;
     if (changed) {
-        WriteSettings(cfgFile(c), s);
+        WriteSettings(c.session().installation().settingsFile(), s);
         c.audit({QStringLiteral("E"), QStringLiteral("CfgFolha"),
                  QStringLiteral("Configuração do eSocial: certificado %1, ambiente %2").arg(s.certificate).arg(s.environment)});
         c.out << QStringLiteral("Configuração do eSocial gravada.") << Qt::endl;

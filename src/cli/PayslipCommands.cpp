@@ -19,8 +19,6 @@ namespace folha::cli {
 
 namespace {
 
-QString cfgFile(Context& c) { return c.session().installation().programFile(QStringLiteral("CfgFolha.ini")); }
-
 // payslips --email: each employee's statement to his address; without
 // --yes only the list of what would be sent.
 int cmdPayslipsEmail(Context& c) {
@@ -36,7 +34,7 @@ int cmdPayslipsEmail(Context& c) {
     options.statements.message3 = c.args.value("--message3");
     options.send = c.args.has("--yes");
 
-    const MailSettings settings = ReadMailSettings(cfgFile(c));
+    const MailSettings settings = ReadMailSettings(c.session().installation().settingsFile());
     const QString password = options.send ? ReadMailPassword(c.session().installation()) : QString();
     const CompanyRow company = c.openCompany();
     options.statements.branchCode = c.branchCode();

@@ -73,4 +73,6 @@ QString Installation::programDir() const { return localPath(ProgramFolder + '\\'
 
 QString Installation::programFile(const QString& name) const { return localPath(ProgramFolder + '\\' + name); }
 
+QString Installation::settingsFile() const { return programFile(QStringLiteral("CfgFolha.ini")); }
+
 } // namespace folha

@@ -34,6 +34,8 @@ public:
     static const QString ProgramFolder; // "c:\arquivos de programas\zorvan"
     QString programDir() const;          // with a trailing separator
     QString programFile(const QString& name) const; // programDir() + name
+    // The installation's settings, "CfgFolha.ini" in the program folder.
+    QString settingsFile() const;
 
 private:
     QString resolveBelow(const QString& base, const QString& relative, bool trailingSlash) const;

@@ -102,7 +102,7 @@ void Session::startUp(UserInterface&) {
     values.ExpExcelCfgDir = installation_.localPath(Installation::ProgramFolder + QStringLiteral("\\ExpExcelCfg\\"));
     QDir().mkpath(values.ExpExcelCfgDir);
 
-    QString login = ReadIniValue(installation_.programFile(QStringLiteral("CfgFolha.ini")), QStringLiteral("DirLogin"),
+    QString login = ReadIniValue(installation_.settingsFile(), QStringLiteral("DirLogin"),
                                  QStringLiteral("Dir"));
     if (login.isEmpty())
         login = ReadIniValue(installation_.programFile(QStringLiteral("newlogin.ini")), QStringLiteral("BaseLogin"),
@@ -121,7 +121,7 @@ void Session::startUp(UserInterface&) {
 }
 
 void Session::loadLaw() {
-    const QString cfg = installation_.programFile(QStringLiteral("CfgFolha.ini"));
+    const QString cfg = installation_.settingsFile();
     auto yes = [&](const char* key, bool byDefault) {
         const QString v = ReadIniValue(cfg, QStringLiteral("Legislacao"), QLatin1String(key)).trimmed().toUpper();
         return v.isEmpty() ? byDefault : v == QLatin1String("S");

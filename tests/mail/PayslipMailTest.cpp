@@ -159,7 +159,6 @@ struct Demo {
     }
 };
 
-
 const MailRecipient* recipient(const PayslipMailResult& r, const QString& code) {
     for (const auto& m : r.recipients)
         if (m.code == code) return &m;

@@ -35,8 +35,6 @@ const QString TfoEsocial::ScreenName = QStringLiteral("TfoEsocial");
 
 namespace {
 
-QString cfgFile(Session& s) { return s.installation().programFile(QStringLiteral("CfgFolha.ini")); }
-
 Employer currentEmployer(Session& s) {
     const int code = s.signIn.CurrentCompanyCode;
     auto row = Table(s.companyListDb(), QStringLiteral("EmpresaFOLHA")).find({code});
@@ -178,7 +176,7 @@ TfoEsocial::TfoEsocial(Session& session, UserInterface& ui, QWidget* parent)
     connect(grid_, &QTableWidget::itemSelectionChanged, this, [this] { showDetail(); });
     connect(generateButton, &QPushButton::clicked, this, [this] {
         QByteArray password;
-        if (!ReadSettings(cfgFile(session_)).certificate.isEmpty()) {
+        if (!ReadSettings(session_.installation().settingsFile()).certificate.isEmpty()) {
             password = askPassword();
             if (password.isNull()) return;
         }
@@ -251,7 +249,7 @@ QByteArray TfoEsocial::askPassword() {
 }
 
 void TfoEsocial::showSettings() {
-    const Settings s = ReadSettings(cfgFile(session_));
+    const Settings s = ReadSettings(session_.installation().settingsFile());
     const QString env = s.environment == 1 ? QStringLiteral("produção") : QStringLiteral("produção restrita");
     certificate_->setText(s.certificate.isEmpty()
                               ? QStringLiteral("Nenhum certificado escolhido: os eventos são validados, não assinados. Ambiente: %1.").arg(env)
@@ -311,7 +309,7 @@ bool TfoEsocial::generate(const QByteArray& password) {
     try {
         const QString key = competenceKey(competence_);
         if (key.isEmpty()) throw UserError(QStringLiteral("Informe a competência (MM/AAAA)."));
-        const Settings s = ReadSettings(cfgFile(session_));
+        const Settings s = ReadSettings(session_.installation().settingsFile());
         std::unique_ptr<Certificate> cert;
         if (!s.certificate.isEmpty()) cert = Certificate::load(s.certificate, password);
         GenerateRequest r;
@@ -354,7 +352,7 @@ bool TfoEsocial::exportTo(const QString& dir) {
     try {
         EventFilter f;
         f.competence = competenceKey(competence_);
-        ExportResult r = ExportEvents(session_.folha(), currentEmployer(session_), ReadSettings(cfgFile(session_)), f, dir, ui_);
+        ExportResult r = ExportEvents(session_.folha(), currentEmployer(session_), ReadSettings(session_.installation().settingsFile()), f, dir, ui_);
         WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
                         {QStringLiteral("E"), QStringLiteral("ESOCIAL"),
                          QStringLiteral("Eventos do eSocial exportados para %1: %2 evento(s), %3 lote(s)").arg(dir).arg(r.events).arg(r.batches)},
@@ -376,9 +374,9 @@ bool TfoEsocial::chooseCertificate(const QString& file, const QByteArray& passwo
             throw UserError(QStringLiteral("Escolher o certificado do eSocial é liberado somente para usuários de nível SUP."));
         auto cert = Certificate::load(file, password);
         cert->requireInForce(QDateTime::currentDateTimeUtc());
-        Settings s = ReadSettings(cfgFile(session_));
+        Settings s = ReadSettings(session_.installation().settingsFile());
         s.certificate = file;
-        WriteSettings(cfgFile(session_), s);
+        WriteSettings(session_.installation().settingsFile(), s);
         WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
                         {QStringLiteral("E"), QStringLiteral("CfgFolha"), QStringLiteral("Certificado do eSocial: %1").arg(file)},
                         session_.signIn.CurrentUserCode, ui_);
@@ -412,10 +410,10 @@ struct Connection {
 };
 
 Connection connectTo(Session& session, const QByteArray& password, const QString& server) {
-    const Settings s = ReadSettings(cfgFile(session));
+    const Settings s = ReadSettings(session.installation().settingsFile());
     if (s.certificate.isEmpty()) throw UserError(QStringLiteral("Escolha o certificado A1 do escritório (botão Certificado)."));
     Certificate::load(s.certificate, password)->requireInForce(QDateTime::currentDateTimeUtc());
-    TransmitSettings t = ReadTransmitSettings(cfgFile(session), s.environment);
+    TransmitSettings t = ReadTransmitSettings(session.installation().settingsFile(), s.environment);
     if (!server.isEmpty()) UseServer(t, server);
     Connection c;
     c.identity = ClientIdentity::load(s.certificate, password);
@@ -447,7 +445,7 @@ bool TfoEsocial::send(const QByteArray& password, const QString& server) {
         key = competenceKey(competence_);
         if (key.isEmpty()) throw UserError(QStringLiteral("Informe a competência (MM/AAAA)."));
         Connection c = connectTo(session_, password, server);
-        o = SendPending(session_.folha(), currentEmployer(session_), ReadSettings(cfgFile(session_)).transmitter, *c.client, key,
+        o = SendPending(session_.folha(), currentEmployer(session_), ReadSettings(session_.installation().settingsFile()).transmitter, *c.client, key,
                         QDateTime::currentDateTime(), ui_);
         WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
                         {QStringLiteral("E"), QStringLiteral("ESOCIAL"),

@@ -23,8 +23,6 @@ const QString TfoConfigEmail::ScreenName = QStringLiteral("TfoConfigEmail");
 
 namespace {
 
-QString cfgFile(Session& s) { return s.installation().programFile(QStringLiteral("CfgFolha.ini")); }
-
 QLineEdit* newField(QWidget* parent, const char* name, int length) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
@@ -44,7 +42,8 @@ TfoConfigEmail::TfoConfigEmail(Session& session, UserInterface& ui, QWidget* par
     port_->setValidator(new QIntValidator(1, 65535, port_));
     security_ = new QComboBox(this);
     security_->setObjectName(QStringLiteral("cbxSeguranca"));
-    security_->addItems({QStringLiteral("STARTTLS (porta 587)"), QStringLiteral("SSL (porta 465)")});
+    security_->addItem(QStringLiteral("STARTTLS (porta 587)"), int(MailSecurity::StartTls));
+    security_->addItem(QStringLiteral("SSL (porta 465)"), int(MailSecurity::Smtps));
     sender_ = newField(this, "edRemetente", 120);
     senderName_ = newField(this, "edNomeRemetente", 60);
     user_ = newField(this, "edUsuario", 120);
@@ -56,9 +55,9 @@ TfoConfigEmail::TfoConfigEmail(Session& session, UserInterface& ui, QWidget* par
     caBundle_->setPlaceholderText(QStringLiteral("as autoridades do sistema"));
     pdfRule_ = new QComboBox(this);
     pdfRule_->setObjectName(QStringLiteral("cbxSenhaPdf"));
-    pdfRule_->addItems({QStringLiteral("CPF5 - os cinco primeiros dígitos do CPF"),
-                        QStringLiteral("CPF - os onze dígitos do CPF"),
-                        QStringLiteral("NASCIMENTO - a data de nascimento (DDMMAAAA)")});
+    pdfRule_->addItem(QStringLiteral("CPF5 - os cinco primeiros dígitos do CPF"), int(PdfPasswordRule::Cpf5));
+    pdfRule_->addItem(QStringLiteral("CPF - os onze dígitos do CPF"), int(PdfPasswordRule::Cpf));
+    pdfRule_->addItem(QStringLiteral("NASCIMENTO - a data de nascimento (DDMMAAAA)"), int(PdfPasswordRule::BirthDate));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Servidor SMTP:"), server_);
@@ -88,9 +87,10 @@ TfoConfigEmail::TfoConfigEmail(Session& session, UserInterface& ui, QWidget* par
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
     // The usual port follows the security chosen while the port is one of
     // the usual ones.
-    connect(security_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(security_, &QComboBox::currentIndexChanged, this, [this] {
         if (port_->text().isEmpty() || port_->text() == QLatin1String("587") || port_->text() == QLatin1String("465"))
-            port_->setText(index == 1 ? QStringLiteral("465") : QStringLiteral("587"));
+            port_->setText(security_->currentData().toInt() == int(MailSecurity::Smtps) ? QStringLiteral("465")
+                                                                                       : QStringLiteral("587"));
     });
     load();
 }
@@ -109,21 +109,21 @@ QLineEdit* TfoConfigEmail::field(const char* name) const { return findChild<QLin
 void TfoConfigEmail::load() {
     MailSettings s;
     try {
-        s = ReadMailSettings(cfgFile(session_));
+        s = ReadMailSettings(session_.installation().settingsFile());
     } catch (const UserError& e) {
         // What cannot be read is shown as the defaults; "Gravar" writes it right.
         ui_.message(MessageKind::Warning, e.message());
     }
     server_->setText(s.server);
     security_->blockSignals(true);
-    security_->setCurrentIndex(s.security == MailSecurity::Smtps ? 1 : 0);
+    security_->setCurrentIndex(security_->findData(int(s.security)));
     security_->blockSignals(false);
     port_->setText(QString::number(s.port));
     sender_->setText(s.sender);
     senderName_->setText(s.senderName);
     user_->setText(s.user);
     caBundle_->setText(s.caBundle);
-    pdfRule_->setCurrentIndex(s.pdfPassword == PdfPasswordRule::Cpf ? 1 : s.pdfPassword == PdfPasswordRule::BirthDate ? 2 : 0);
+    pdfRule_->setCurrentIndex(pdfRule_->findData(int(s.pdfPassword)));
     password_->clear();
     QString state;
     try {
@@ -147,7 +147,7 @@ bool TfoConfigEmail::BotaoGravarClick() {
         s.port = port_->text().trimmed().toInt(&ok);
         if (!ok || s.port < 1 || s.port > 65535)
             throw UserError(QStringLiteral("Porta inválida: %1 (de 1 a 65535)").arg(port_->text().trimmed()));
-        s.security = security_->currentIndex() == 1 ? MailSecurity::Smtps : MailSecurity::StartTls;
+        s.security = MailSecurity(security_->currentData().toInt());
         s.sender = sender_->text().trimmed();
         static const QRegularExpression address(QStringLiteral("^[^@\\s<>\"]+@[^@\\s<>\"]+\\.[^@\\s<>\"]+$"));
         if (!address.match(s.sender).hasMatch())
@@ -160,14 +160,12 @@ bool TfoConfigEmail::BotaoGravarClick() {
         s.caBundle = caBundle_->text().trimmed();
         if (!s.caBundle.isEmpty() && !(QFileInfo(s.caBundle).isFile() && QFileInfo(s.caBundle).isReadable()))
             throw UserError(QStringLiteral("O arquivo de certificados %1 não existe ou não pode ser lido.").arg(s.caBundle));
-        s.pdfPassword = pdfRule_->currentIndex() == 1   ? PdfPasswordRule::Cpf
-                        : pdfRule_->currentIndex() == 2 ? PdfPasswordRule::BirthDate
-                                                        : PdfPasswordRule::Cpf5;
+        s.pdfPassword = PdfPasswordRule(pdfRule_->currentData().toInt());
         // The password first: a settings file that names a user whose
         // password could not be kept would fail at the first message.
         const QString password = password_->text();
         if (!password.isEmpty()) SaveMailPassword(session_.installation(), password);
-        WriteMailSettings(cfgFile(session_), s);
+        WriteMailSettings(session_.installation().settingsFile(), s);
         WriteAuditEntry(session_.zorvan(), CurrentBranchNumber(session_), ScreenName,
                         {QStringLiteral("E"), QStringLiteral("CfgFolha"),
                          QStringLiteral("E-mail: %1 (%2), remetente %3%4")

@@ -144,7 +144,7 @@ bool TfoRelEnvelope::BotaoEmailClick() {
     bool sent = false;
     try {
         const MailSettings settings =
-            ReadMailSettings(session_.installation().programFile(QStringLiteral("CfgFolha.ini")));
+            ReadMailSettings(session_.installation().settingsFile());
         if (!settings.configured())
             throw UserError(QStringLiteral("Configure o envio de e-mail: servidor e remetente em Utilitários > Configuração de E-mail."));
         // First what would go, then the question.
