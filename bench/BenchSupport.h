@@ -1,6 +1,8 @@
 #pragma once
 // What the benchmarks share: an interface that says nothing (a benchmark
-// has nobody to answer) and the process's resident memory.
+// has nobody to answer), the process's resident memory and the server a
+// benchmark is given.
+#include "Database.h"
 #include "UserInterface.h"
 
 #include <QByteArray>
@@ -8,6 +10,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <cstring>
+#include <optional>
 
 namespace folha::benchmarks {
 
@@ -52,6 +55,25 @@ inline QString ThrowawayCertificate(const QString& dir, const QByteArray& passwo
                                 "pass:" + QString::fromLatin1(password)}))
         return {};
     return pfx;
+}
+
+// "host=/tmp/x port=5432 user=u dbname=d" -> a server location.
+inline std::optional<DatabaseLocation> ServerLocation(const QString& conninfo) {
+    if (conninfo.trimmed().isEmpty()) return std::nullopt;
+    DatabaseLocation l;
+    l.backend = Backend::PostgreSQL;
+    QStringList rest;
+    for (const QString& part : conninfo.split(' ', Qt::SkipEmptyParts)) {
+        const int eq = part.indexOf('=');
+        const QString key = part.left(eq), value = part.mid(eq + 1);
+        if (key == QLatin1String("host")) l.host = value;
+        else if (key == QLatin1String("port")) l.port = value.toInt();
+        else if (key == QLatin1String("user")) l.user = value;
+        else if (key == QLatin1String("dbname")) l.databaseName = value;
+        else rest << part;
+    }
+    l.options = rest.join(';');
+    return l;
 }
 
 } // namespace folha::benchmarks

@@ -1,5 +1,8 @@
 #include "EsocialMarks.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace folha {
 
 QStringList PayrollEventSubjects(const QString& worker, const QString& year, const QString& month, const QString& sheet) {
@@ -25,6 +28,42 @@ int EsocialMarks::mark(const QStringList& patterns) {
     QVariantList params;
     for (const QString& p : patterns) params << p;
     return db_.execWrite(sql, params);
+}
+
+int EsocialMarks::markSubjects(const QStringList& subjects) {
+    if (subjects.isEmpty()) return 0;
+    if (!hasTable_) hasTable_ = db_.hasTable(QStringLiteral("ESOCIAL"));
+    if (!*hasTable_) return 0;
+    constexpr int perStatement = 500;
+    int marked = 0;
+    for (int start = 0; start < subjects.size(); start += perStatement) {
+        const int n = std::min<int>(perStatement, int(subjects.size()) - start);
+        QString sql = QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'S' WHERE ASSUNTO IN (?");
+        QVariantList params{subjects[start]};
+        for (int i = 1; i < n; ++i) {
+            sql += QStringLiteral(", ?");
+            params << subjects[start + i];
+        }
+        marked += db_.execWrite(sql + QLatin1Char(')'), params);
+    }
+    return marked;
+}
+
+int EsocialMarks::markSheet(const QString& worker, const QString& year, const QString& month, const QString& sheet) {
+    const QStringList subjects = PayrollEventSubjects(worker, year, month, sheet);
+    if (!deferred_) return markSubjects(subjects);
+    pending_ += subjects;
+    return 0;
+}
+
+void EsocialMarks::setDeferred(bool deferred) {
+    deferred_ = deferred;
+    pending_.clear();
+}
+
+int EsocialMarks::flush() {
+    const QStringList subjects = std::exchange(pending_, {});
+    return markSubjects(subjects);
 }
 
 } // namespace folha

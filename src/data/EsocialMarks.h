@@ -33,14 +33,25 @@ public:
     // One UPDATE for all the subjects given (LIKE patterns); looks for the
     // table once per object. Returns the versions marked.
     int mark(const QStringList& subjectPatterns);
-    // The worker's events of one calculated sheet.
-    int markSheet(const QString& worker, const QString& year, const QString& month, const QString& sheet) {
-        return mark(PayrollEventSubjects(worker, year, month, sheet));
-    }
+    // The versions of exactly these subjects, found through the subject's
+    // index (a LIKE pattern reads the whole table, events and all).
+    int markSubjects(const QStringList& subjects);
+    // The worker's events of one calculated sheet; held back while
+    // deferred.
+    int markSheet(const QString& worker, const QString& year, const QString& month, const QString& sheet);
+
+    // A calculation that commits its employees in groups marks a group's
+    // subjects together, in the group's transaction, just before it
+    // commits: markSheet keeps them until flush(). Leaving the deferred
+    // mode drops what was not flushed.
+    void setDeferred(bool deferred);
+    int flush();
 
 private:
     Database& db_;
     std::optional<bool> hasTable_;
+    bool deferred_ = false;
+    QStringList pending_;
 };
 
 } // namespace folha

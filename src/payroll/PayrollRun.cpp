@@ -133,6 +133,7 @@ void CommitGroup::endEmployee() {
 
 void CommitGroup::commit() {
     if (!open_) return;
+    if (beforeCommit_) beforeCommit_();
     open_ = false;
     db_.commit();
 }
@@ -308,6 +309,14 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     std::optional<UiRun> uiRun;
     if (!options.automaticMode) uiRun.emplace(ui_, QStringLiteral("Cálculo da folha"));
     CommitGroup group(db_, groupEmployees_, groupMilliseconds_);
+    // The group's employees' eSocial events are marked with one statement
+    // as the group commits.
+    struct DeferredMarks {
+        EsocialMarks& marks;
+        explicit DeferredMarks(EsocialMarks& m) : marks(m) { marks.setDeferred(true); }
+        ~DeferredMarks() { marks.setDeferred(false); } // a group rolled back takes its marks with it
+    } deferred(prepared_->esocial);
+    group.beforeCommit([&deferred] { deferred.marks.flush(); });
     EmployeePage rows;
     // Employees are read in pages, in code order; a range starts at its
     // first code and ends after its last.

@@ -72,9 +72,13 @@ public:
     void beginEmployee();
     void endEmployee();
     void commit();
+    // Runs in the group's transaction just before each commit (writes the
+    // calculation keeps for its group).
+    void beforeCommit(std::function<void()> f) { beforeCommit_ = std::move(f); }
 
 private:
     Database& db_;
+    std::function<void()> beforeCommit_;
     int maxEmployees_;
     int maxMs_;
     int employees_ = 0;

@@ -364,6 +364,53 @@ TEST_F(PeriodicEvents, ARecalculatedMonthIsRectified) {
     EXPECT_EQ(payment->indRetif, 1); // the first was never accepted
 }
 
+// A run over the whole company marks the workers it changed as their
+// group commits, whatever the group's size, and a run stopped halfway marks
+// the workers it wrote before stopping and no other.
+TEST_F(PeriodicEvents, EachWorkerWrittenIsMarkedWithHisGroup) {
+    Database& db = company(3);
+    generate(3, 2026, 1);
+    const QStringList workers{"000002", "000003", "000004", "000005"};
+    auto marked = [&] {
+        QStringList out;
+        for (const QString& w : workers) {
+            const bool remuneration = latest(3, "S-1200|" + w + "|2026-01")->changed;
+            EXPECT_EQ(latest(3, "S-1210|" + w + "|2026-01")->changed, remuneration) << w.toStdString();
+            if (remuneration) out << w;
+        }
+        return out;
+    };
+    const struct {
+        int group;
+        int cancelAfter; // progress steps; -1 runs to the end
+        QStringList raised, expected;
+    } cases[] = {
+        {1, -1, {"000002", "000004"}, {"000002", "000004"}},
+        {3, -1, {"000003", "000005"}, {"000003", "000005"}},
+        {200, -1, {"000002", "000005"}, {"000002", "000005"}},
+        // Stopped after the third employee: 000003 was written, 000005 never was.
+        {200, 3, {"000003", "000005"}, {"000003"}},
+    };
+    int raise = 3200;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.group);
+        for (const QString& w : c.raised)
+            db.execWrite("UPDATE CADFUN SET VLR_SALAR = ? WHERE CODFUN = ?", {raise++, w});
+        ScriptedUi ui;
+        ui.cancelAfterSteps = c.cancelAfter;
+        payroll::RunOptions o;
+        o.branchCode = "001";
+        o.automaticMode = true;
+        payroll::PayrollRun run(db, ui);
+        run.setCommitGroup(c.group, 600000);
+        EXPECT_EQ(run.run(o).cancelled, c.cancelAfter >= 0);
+        EXPECT_EQ(marked(), c.expected);
+        // The events are built again: nothing is left marked.
+        generate(3, 2026, 1);
+        EXPECT_EQ(marked(), QStringList());
+    }
+}
+
 // An accepted month undone for a worker is removed by S-3000.
 TEST_F(PeriodicEvents, AnUndoneAcceptedMonthIsRemoved) {
     Database& db = company(3);
