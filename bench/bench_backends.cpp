@@ -4,8 +4,11 @@
 // the vacation and the termination, with the statements each sends and its
 // peak memory. The server is reached by the connection in FOLHA_TEST_PG or
 // given with --pg "host=... port=... user=... dbname=..."; without one only
-// SQLite is measured.
-//   bench_backends [--pg CONNINFO] [employees...]   (default: 2000 10000)
+// SQLite is measured. With --history MONTHS, the company first keeps as
+// many calculated months before April 2013 (copies of its April), so that
+// every job meets an office's years of rows; the bare insert still goes
+// into an empty table.
+//   bench_backends [--pg CONNINFO] [--history MONTHS] [employees...]   (default: 2000 10000)
 #include "BenchSupport.h"
 #include "DemoBuilder.h"
 #include "PayrollRun.h"
@@ -29,25 +32,6 @@ using folha::benchmarks::statusKb;
 using folha::benchmarks::resetPeak;
 
 namespace {
-
-// "host=/tmp/x port=5432 user=u dbname=d" -> a server location.
-std::optional<DatabaseLocation> serverLocation(const QString& conninfo) {
-    if (conninfo.trimmed().isEmpty()) return std::nullopt;
-    DatabaseLocation l;
-    l.backend = Backend::PostgreSQL;
-    QStringList rest;
-    for (const QString& part : conninfo.split(' ', Qt::SkipEmptyParts)) {
-        const int eq = part.indexOf('=');
-        const QString key = part.left(eq), value = part.mid(eq + 1);
-        if (key == QLatin1String("host")) l.host = value;
-        else if (key == QLatin1String("port")) l.port = value.toInt();
-        else if (key == QLatin1String("user")) l.user = value;
-        else if (key == QLatin1String("dbname")) l.databaseName = value;
-        else rest << part;
-    }
-    l.options = rest.join(';');
-    return l;
-}
 
 struct Job {
     double secs = 0;
@@ -113,10 +97,48 @@ Job bareInsert(Database& bare, qint64 rows, qint64 perEmployee) {
     });
 }
 
-Figures run(const std::function<std::unique_ptr<Database>(const QString&)>& open, int employees) {
+// An office's years: April 2013 calculated once, its monthly sheet copied
+// into each of the `months` months before it, then April as it was before
+// the calculation (its entered rows alone) for the jobs to calculate.
+void keepHistory(Database& db, int months) {
+    if (months <= 0) return;
+    const QString columns = QStringLiteral("TIPOFOLHA, HCODIGO, CODFUN, REFER, VALOR, FLAG");
+    auto copy = [&](const QString& toYear, const QString& toMonth, const QString& fromYear, const QString& fromMonth) {
+        db.execWrite(QStringLiteral("INSERT INTO OCORRENC (OCORRANO, OCORRMES, %1) SELECT ?, ?, %1 FROM OCORRENC "
+                                    "WHERE OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = 'F'")
+                         .arg(columns),
+                     {toYear, toMonth, fromYear, fromMonth});
+    };
+    auto drop = [&](const QString& year, const QString& month) {
+        db.execWrite(QStringLiteral("DELETE FROM OCORRENC WHERE OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = 'F'"),
+                     {year, month});
+    };
+    copy(QStringLiteral("1900"), QStringLiteral("01"), QStringLiteral("2013"), QStringLiteral("04"));
+    SilentUi ui;
+    payroll::RunOptions o;
+    o.branchCode = QStringLiteral("001");
+    o.automaticMode = true;
+    payroll::PayrollRun(db, ui).run(o);
+    const QDate april(2013, 4, 1);
+    for (int m = 1; m <= months; ++m) {
+        const QDate d = april.addMonths(-m);
+        Transaction tx(db);
+        copy(d.toString(QStringLiteral("yyyy")), d.toString(QStringLiteral("MM")), QStringLiteral("2013"), QStringLiteral("04"));
+        tx.commit();
+    }
+    Transaction tx(db);
+    db.execWrite(QStringLiteral("DELETE FROM MEMOCALC"));
+    drop(QStringLiteral("2013"), QStringLiteral("04"));
+    copy(QStringLiteral("2013"), QStringLiteral("04"), QStringLiteral("1900"), QStringLiteral("01"));
+    drop(QStringLiteral("1900"), QStringLiteral("01"));
+    tx.commit();
+}
+
+Figures run(const std::function<std::unique_ptr<Database>(const QString&)>& open, int employees, int history) {
     Figures f;
     auto db = open(QStringLiteral("synthetic"));
     demo::DemoBuilder::buildSyntheticCompany(*db, employees);
+    keepHistory(*db, history);
 
     SilentUi ui;
     payroll::RunOptions monthly;
@@ -175,19 +197,21 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QString conninfo = qEnvironmentVariable("FOLHA_TEST_PG");
     QList<int> sizes;
+    int history = 0;
     for (int i = 1; i < argc; ++i) {
         if (QByteArray(argv[i]) == "--pg" && i + 1 < argc) conninfo = QString::fromLocal8Bit(argv[++i]);
+        else if (QByteArray(argv[i]) == "--history" && i + 1 < argc) history = QString::fromLocal8Bit(argv[++i]).toInt();
         else sizes << QString::fromLocal8Bit(argv[i]).toInt();
     }
     if (sizes.isEmpty()) sizes = {2000, 10000};
-    const std::optional<DatabaseLocation> server = serverLocation(conninfo);
+    const std::optional<DatabaseLocation> server = folha::benchmarks::ServerLocation(conninfo);
     if (!server)
         std::printf("No server given (FOLHA_TEST_PG or --pg \"conninfo\"): the server half is skipped.\n");
 
     for (int n : sizes) {
-        std::printf("%d employees\n", n);
+        std::printf("%d employees, %d months of history\n", n, history);
         QTemporaryDir dir;
-        const Figures lite = run([&](const QString& name) { return Database::openDirectory(dir.path() + '/' + name); }, n);
+        const Figures lite = run([&](const QString& name) { return Database::openDirectory(dir.path() + '/' + name); }, n, history);
         report("SQLite", lite, nullptr);
         if (!server) continue;
         // One schema per database of the run, dropped afterwards.
@@ -201,7 +225,7 @@ int main(int argc, char** argv) {
                     schemas << l.schemaName();
                     return Database::open(l, true);
                 },
-                n);
+                n, history);
             report("PostgreSQL", pg, &lite);
         } catch (const DbError& e) {
             std::printf(" PostgreSQL: %s\n", qPrintable(e.message()));

@@ -74,25 +74,28 @@ std::optional<RowSums> LeaveWriter::sums(const QString& role, const QString& she
     if (!event) return std::nullopt;
     RowSums s;
     if (first.isEmpty() || last.isEmpty() || first > last) return s;
-    if (!history_) {
+    if (historyFrom_.isEmpty() || first < historyFrom_) {
         // Averages look at many events over many months: the employee's rows
-        // are read in one go rather than once for each.
-        history_.emplace();
-        present_.emplace();
+        // are read in one go rather than once for each, from the first month
+        // asked for (the months before it are the office's earlier years).
+        const bool further = !historyFrom_.isEmpty();
+        if (!further) present_.emplace();
         // In the order of the employee's index, which the engine then reads.
         ocorrenc_.forEach(
-            QStringLiteral("CODFUN = ?"), {employee_.text("CODFUN")},
+            further ? payroll::EmployeeRowsBetween() : payroll::EmployeeRowsFrom(),
+            further ? QVariantList{employee_.text("CODFUN"), first, historyFrom_} : QVariantList{employee_.text("CODFUN"), first},
             [&](const Record& r) {
                 const QString month = r.text("OCORRANO") + r.text("OCORRMES");
                 std::pair<QString, QString> key{r.text("TIPOFOLHA"), r.text("HCODIGO")};
-                if (month == period_) present_->emplace(key, r);
-                (*history_)[std::move(key)].push_back({month, RowSums{r.number("REFER"), r.number("VALOR")}});
+                if (month == period_ && present_) present_->emplace(key, r);
+                history_[std::move(key)].push_back({month, RowSums{r.number("REFER"), r.number("VALOR")}});
                 return true;
             },
             EmployeeOrder);
+        historyFrom_ = first;
     }
-    const auto rows = history_->find({sheet, *event});
-    if (rows == history_->end()) return s;
+    const auto rows = history_.find({sheet, *event});
+    if (rows == history_.end()) return s;
     for (const auto& [month, values] : rows->second) {
         if (month < first || month > last) continue;
         s.refer += values.refer;
@@ -117,14 +120,15 @@ int LeaveWriter::flush() {
     // The employee's rows of the period: those kept when his history was
     // read, else read in one go now: (sheet, event) -> row.
     std::map<std::pair<QString, QString>, Record> present;
-    if (present_) {
+    if (present_ && historyFrom_ <= period_) {
         present = std::move(*present_);
         present_.reset();
     } else if (!results_.empty() || !own_.empty())
-        // Through the employee's index: a condition on the period would have
-        // the engine walk the whole month of every employee.
+        // Through the employee's index, from the period on: a condition on
+        // the period's fields would have the engine walk the whole month of
+        // every employee.
         ocorrenc_.forEach(
-            QStringLiteral("CODFUN = ?"), {code},
+            payroll::EmployeeRowsFrom(), {code, period_},
             [&](const Record& r) {
                 if (r.text("OCORRANO") == year && r.text("OCORRMES") == month)
                     present.emplace(std::pair{r.text("TIPOFOLHA"), r.text("HCODIGO")}, r);

@@ -100,9 +100,11 @@ private:
     Table ocorrenc_;
     std::map<std::pair<QString, QString>, RowSums> results_; // (sheet, event) -> values
     std::map<std::pair<QString, QString>, bool> own_;        // (sheet, event) of the own roles
-    // The employee's event rows of every period, read once when first summed:
+    // The employee's event rows from `historyFrom_` (YYYYMM) on, read when
+    // first summed and read further back when a sum reaches before them:
     // (sheet, event) -> (YYYYMM, values).
-    std::optional<std::map<std::pair<QString, QString>, std::vector<std::pair<QString, RowSums>>>> history_;
+    std::map<std::pair<QString, QString>, std::vector<std::pair<QString, RowSums>>> history_;
+    QString historyFrom_; // empty: nothing read yet
     // The rows of the period among them, kept whole for `flush`: nothing
     // writes the employee's rows between the two.
     std::optional<std::map<std::pair<QString, QString>, Record>> present_;

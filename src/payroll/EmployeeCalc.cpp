@@ -62,6 +62,16 @@ Record PayrollBranch(Database& db, const QString& branchCode) {
     return *branch;
 }
 
+const QString& EmployeeRowsFrom() {
+    static const QString condition = QStringLiteral("CODFUN = ? AND OCORRANO || OCORRMES >= ?");
+    return condition;
+}
+
+const QString& EmployeeRowsBetween() {
+    static const QString condition = QStringLiteral("CODFUN = ? AND OCORRANO || OCORRMES >= ? AND OCORRANO || OCORRMES < ?");
+    return condition;
+}
+
 std::vector<std::pair<QString, QString>> EmployeePage::SheetsRead(const RunValues& run) {
     // The sheet calculated; the advance, vacation and monthly sheets of the
     // month; last month's vacation, same sheet and branch sheet.
@@ -95,18 +105,27 @@ void EmployeePage::load(Database& db, const RunValues& run, const QString& first
                          QStringLiteral("OCORRANO, OCORRMES, TIPOFOLHA, CODFUN, HCODIGO"));
         sheetsRead_.insert(period + sheet);
     }
+    // What the run's sheet already keeps as trails: compared with the new
+    // ones as each employee is written.
+    trails_.load(db, {QString(), run.year, run.month, run.sheet}, first, last);
+    trailsRead_ = true;
     loadOthers(db, run, first, last);
 }
 
 void EmployeePage::loadOne(Database& db, const RunValues& run, const QString& code) {
     employees_.clear();
     sheetsRead_.clear();
+    trailsRead_ = false;
     const auto pairs = SheetsRead(run);
-    for (const auto& [period, sheet] : pairs) sheetsRead_.insert(period + sheet);
-    // Through the employee's index, the only condition one that every
-    // engine's planner takes to it; the two months are picked here.
+    QString from;
+    for (const auto& [period, sheet] : pairs) {
+        sheetsRead_.insert(period + sheet);
+        if (from.isEmpty() || period < from) from = period;
+    }
+    // Through the employee's index, from the earlier of the two months on;
+    // the sheets are picked here.
     Table(db, QStringLiteral("OCORRENC"))
-        .forEach(QStringLiteral("CODFUN = ?"), {code},
+        .forEach(EmployeeRowsFrom(), {code, from},
                  [&](const Record& r) {
                      const QString key = r.text("OCORRANO") + r.text("OCORRMES") + r.text("TIPOFOLHA");
                      if (sheetsRead_.contains(key)) employees_[code].sheets[key].emplace(r.text("HCODIGO"), r);
@@ -426,7 +445,7 @@ int EmployeeCalc::flush() {
         if (it == rows_.end() || it->second.staleResult) continue;
         trails.push_back(trail);
     }
-    law::WriteTrails(db_, {code, run_.year, run_.month, run_.sheet}, trails);
+    law::WriteTrails(db_, {code, run_.year, run_.month, run_.sheet}, trails, page_ ? page_->trails() : nullptr);
     rowsWritten_ += n;
     return n;
 }

@@ -83,12 +83,22 @@ struct RunValues {
     explicit RunValues(const TableDef& filialDef) : branch(filialDef) {}
 };
 
+// The condition for an employee's event rows from a month ("AAAAMM") on,
+// bound to his code and that month. The month is compared as one text,
+// which no index serves: every engine's planner then takes the employee's
+// index (a condition on the year alone can draw it to the period's index,
+// which walks the rows of every employee), and an office's earlier years
+// are passed over inside the engine instead of being read.
+const QString& EmployeeRowsFrom();
+// The same, up to a month (not included): bound to code, first, end.
+const QString& EmployeeRowsBetween();
+
 // What the calculation of a page of employees reads besides their register,
 // read once for the page instead of once for each employee and role: their
 // event rows of the sheets and periods the steps look at, their shifts of
-// the month and, when the family allowance is calculated, their
-// dependants. The rows of a (period, sheet) the page did not read are read
-// from the table when asked.
+// the month, when the family allowance is calculated their dependants, and
+// the trails the run's sheet already keeps for them. The rows of a (period,
+// sheet) the page did not read are read from the table when asked.
 class EmployeePage {
 public:
     // The (period, sheet) pairs whose rows the steps of a run read.
@@ -105,6 +115,8 @@ public:
     bool hasDependants() const { return dependantsRead_; }
     std::vector<Record> shifts(const QString& code) const;
     std::vector<Record> dependants(const QString& code) const;
+    // The stored trails of the run's sheet (a page of the run only).
+    const law::TrailPage* trails() const { return trailsRead_ ? &trails_ : nullptr; }
 
 private:
     void loadOthers(Database& db, const RunValues& run, const QString& first, const QString& last);
@@ -116,6 +128,8 @@ private:
     QSet<QString> sheetsRead_;              // period + sheet
     bool shiftsRead_ = false;
     bool dependantsRead_ = false;
+    law::TrailPage trails_;
+    bool trailsRead_ = false;
 };
 
 class EmployeeCalc {

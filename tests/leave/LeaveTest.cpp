@@ -202,6 +202,40 @@ TEST_F(LeaveTest, VacationRowsAveragesAndAbsencesValued) {
     EXPECT_EQ(again.at("050"), "102.6700 1026.70 *");
 }
 
+// The employee's rows are read from the first month a sum asks for, and
+// further back when a later sum reaches before them: each window sums the
+// rows inside it once, in whatever order the windows come, and the rows of
+// the period are then written over, not doubled.
+TEST_F(LeaveTest, SumsReadTheHistoryBackAsFarAsAsked) {
+    vacationCompany();
+    payroll::RunTables tables;
+    tables.load(*db);
+    const Record employee = *Table(*db, "CADFUN").find({"000001"});
+    // Overtime hours (role 601, event 002) of the monthly sheet: 40 in
+    // 2012-02, 6 in 2012-03, 6 in 2012-06, 12 in 2013-03, 10 in 2013-04.
+    const struct {
+        const char *first, *last;
+        const char* hours;
+    } windows[] = {
+        {"201303", "201304", "22.0000"}, {"201203", "201302", "12.0000"}, {"201201", "201304", "74.0000"},
+        {"201206", "201206", "6.0000"},  {"201305", "201312", "0.0000"},
+    };
+    for (bool earliestFirst : {false, true}) {
+        LeaveWriter w(*db, ui, tables, "201304", employee, {QStringLiteral("F")});
+        if (earliestFirst) EXPECT_EQ(w.sums("601", "F", "201201", "201304")->refer.toString(4), "74.0000");
+        for (const auto& c : windows)
+            EXPECT_EQ(w.sums("601", "F", c.first, c.last)->refer.toString(4), c.hours) << c.first << '-' << c.last;
+        // The period's row is rewritten with its hours, so every pass sums the same.
+        const int amount = earliestFirst ? 46 : 45;
+        w.write("601", Fixed::fromInt(10), Fixed::fromInt(amount));
+        Transaction t(*db);
+        EXPECT_EQ(w.flush(), 1);
+        t.commit();
+        EXPECT_EQ(rowsAt("000001", "201304", "F").at("002"), QStringLiteral("10.0000 %1.00 *").arg(amount));
+        EXPECT_EQ(Table(*db, "OCORRENC").count("CODFUN = '000001' AND TIPOFOLHA = 'F' AND HCODIGO = '002'"), 5);
+    }
+}
+
 TEST_F(LeaveTest, VacationChoiceAndRefusals) {
     vacationCompany();
     employee("000002", "1000.00", {{"DT_IGOZFER", QDate(2013, 4, 1)}, {"DT_FGOZFER", QDate(2013, 4, 30)}}); // no acquisition
