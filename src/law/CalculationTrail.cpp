@@ -50,30 +50,7 @@ int RemoveTrails(Database& db, const TrailKey& k) {
                         {k.employee, k.year, k.month, k.sheet});
 }
 
-void TrailPage::load(Database& db, const TrailKey& sheet, const QString& first, const QString& last) {
-    sheet_.reset();
-    byEmployee_.clear();
-    Table t = trailTable(db);
-    t.forEach(QStringLiteral("CODFUN >= ? AND CODFUN <= ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),
-              {first, last, sheet.year, sheet.month, sheet.sheet},
-              [&](const Record& r) {
-                  byEmployee_[r.text("CODFUN")].push_back(r);
-                  return true;
-              },
-              QStringLiteral("CODFUN, HCODIGO"));
-    sheet_ = sheet;
-    first_ = first;
-    last_ = last;
-}
-
-const std::vector<Record>* TrailPage::stored(const TrailKey& k) const {
-    if (!sheet_ || k.year != sheet_->year || k.month != sheet_->month || k.sheet != sheet_->sheet) return nullptr;
-    if (k.employee < first_ || k.employee > last_) return nullptr;
-    const auto it = byEmployee_.find(k.employee);
-    return it == byEmployee_.end() ? &none_ : &it->second;
-}
-
-void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& rows, const TrailPage* page) {
+void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& rows) {
     Transaction tx(db);
     Table t = trailTable(db);
     std::vector<Record> records;
@@ -86,14 +63,9 @@ void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& r
     }
     // A calculation run again over rows that did not change leaves their
     // trails as they are: only a sheet whose trails differ is rewritten.
-    const std::vector<Record>* known = page ? page->stored(k) : nullptr;
-    std::vector<Record> read;
-    if (!known) {
-        read = t.select(QStringLiteral("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),
-                        {k.employee, k.year, k.month, k.sheet}, QStringLiteral("HCODIGO"));
-        known = &read;
-    }
-    const std::vector<Record>& stored = *known;
+    const std::vector<Record> stored =
+        t.select(QStringLiteral("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),
+                 {k.employee, k.year, k.month, k.sheet}, QStringLiteral("HCODIGO"));
     std::vector<const Record*> sorted;
     for (const Record& r : records) sorted.push_back(&r);
     std::sort(sorted.begin(), sorted.end(),

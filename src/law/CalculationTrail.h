@@ -3,12 +3,13 @@
 // made it and the formula with its values. Written with the rows, in their
 // transaction, and removed with them.
 
-#include "Table.h"
-
 #include <QString>
-#include <map>
 #include <optional>
 #include <vector>
+
+namespace folha {
+class Database;
+}
 
 namespace folha::law {
 
@@ -30,28 +31,8 @@ std::optional<TrailRow> ReadRowTrail(Database& db, const TrailKey& key, const QS
 // A trail as it is read on screen and paper: "Regra: " and the rule, then
 // the text on the lines below.
 QString TrailReading(const TrailRow& row);
-// The stored trails of one sheet of a page of employees, read with one
-// query: what WriteTrails compares a calculation's trails with, instead of
-// reading each employee's again.
-class TrailPage {
-public:
-    // The trails of the employees from `first` to `last` (codes, both
-    // included) in the sheet of `key` (its employee is not looked at).
-    void load(Database& db, const TrailKey& sheet, const QString& first, const QString& last);
-    // The employee's stored trails in event-code order; nothing when the
-    // page did not read his sheet.
-    const std::vector<Record>* stored(const TrailKey& key) const;
-
-private:
-    std::optional<TrailKey> sheet_;
-    QString first_, last_;
-    std::map<QString, std::vector<Record>> byEmployee_;
-    std::vector<Record> none_;
-};
-
-// Replaces the trails of an employee's sheet by `rows`. `page`, when given,
-// holds what is stored (read with the employee's page).
-void WriteTrails(Database& db, const TrailKey& key, const std::vector<TrailRow>& rows, const TrailPage* page = nullptr);
+// Replaces the trails of an employee's sheet by `rows`.
+void WriteTrails(Database& db, const TrailKey& key, const std::vector<TrailRow>& rows);
 // Removes the trails of an employee's sheet; returns how many went.
 int RemoveTrails(Database& db, const TrailKey& key);
 

@@ -105,17 +105,12 @@ void EmployeePage::load(Database& db, const RunValues& run, const QString& first
                          QStringLiteral("OCORRANO, OCORRMES, TIPOFOLHA, CODFUN, HCODIGO"));
         sheetsRead_.insert(period + sheet);
     }
-    // What the run's sheet already keeps as trails: compared with the new
-    // ones as each employee is written.
-    trails_.load(db, {QString(), run.year, run.month, run.sheet}, first, last);
-    trailsRead_ = true;
     loadOthers(db, run, first, last);
 }
 
 void EmployeePage::loadOne(Database& db, const RunValues& run, const QString& code) {
     employees_.clear();
     sheetsRead_.clear();
-    trailsRead_ = false;
     const auto pairs = SheetsRead(run);
     QString from;
     for (const auto& [period, sheet] : pairs) {
@@ -445,7 +440,7 @@ int EmployeeCalc::flush() {
         if (it == rows_.end() || it->second.staleResult) continue;
         trails.push_back(trail);
     }
-    law::WriteTrails(db_, {code, run_.year, run_.month, run_.sheet}, trails, page_ ? page_->trails() : nullptr);
+    law::WriteTrails(db_, {code, run_.year, run_.month, run_.sheet}, trails);
     rowsWritten_ += n;
     return n;
 }

@@ -96,9 +96,9 @@ const QString& EmployeeRowsBetween();
 // What the calculation of a page of employees reads besides their register,
 // read once for the page instead of once for each employee and role: their
 // event rows of the sheets and periods the steps look at, their shifts of
-// the month, when the family allowance is calculated their dependants, and
-// the trails the run's sheet already keeps for them. The rows of a (period,
-// sheet) the page did not read are read from the table when asked.
+// the month and, when the family allowance is calculated, their
+// dependants. The rows of a (period, sheet) the page did not read are read
+// from the table when asked.
 class EmployeePage {
 public:
     // The (period, sheet) pairs whose rows the steps of a run read.
@@ -115,8 +115,6 @@ public:
     bool hasDependants() const { return dependantsRead_; }
     std::vector<Record> shifts(const QString& code) const;
     std::vector<Record> dependants(const QString& code) const;
-    // The stored trails of the run's sheet (a page of the run only).
-    const law::TrailPage* trails() const { return trailsRead_ ? &trails_ : nullptr; }
 
 private:
     void loadOthers(Database& db, const RunValues& run, const QString& first, const QString& last);
@@ -128,8 +126,6 @@ private:
     QSet<QString> sheetsRead_;              // period + sheet
     bool shiftsRead_ = false;
     bool dependantsRead_ = false;
-    law::TrailPage trails_;
-    bool trailsRead_ = false;
 };
 
 class EmployeeCalc {
