@@ -19,10 +19,13 @@ QStringList PayrollEventSubjects(const QString& worker, const QString& year, con
 
 QString WorkerEventsPattern(const QString& worker) { return QStringLiteral("S-22__|%1%").arg(worker.trimmed()); }
 
-int EsocialMarks::mark(const QStringList& patterns) {
-    if (patterns.isEmpty()) return 0;
+bool EsocialMarks::hasTable() {
     if (!hasTable_) hasTable_ = db_.hasTable(QStringLiteral("ESOCIAL"));
-    if (!*hasTable_) return 0;
+    return *hasTable_;
+}
+
+int EsocialMarks::mark(const QStringList& patterns) {
+    if (patterns.isEmpty() || !hasTable()) return 0;
     QString sql = QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'S' WHERE ASSUNTO LIKE ?");
     for (int i = 1; i < patterns.size(); ++i) sql += QStringLiteral(" OR ASSUNTO LIKE ?");
     QVariantList params;
@@ -31,9 +34,7 @@ int EsocialMarks::mark(const QStringList& patterns) {
 }
 
 int EsocialMarks::markSubjects(const QStringList& subjects) {
-    if (subjects.isEmpty()) return 0;
-    if (!hasTable_) hasTable_ = db_.hasTable(QStringLiteral("ESOCIAL"));
-    if (!*hasTable_) return 0;
+    if (subjects.isEmpty() || !hasTable()) return 0;
     constexpr int perStatement = 500;
     int marked = 0;
     for (int start = 0; start < subjects.size(); start += perStatement) {

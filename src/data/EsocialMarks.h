@@ -48,6 +48,9 @@ public:
     int flush();
 
 private:
+    // Whether the company has the events table, looked for once.
+    bool hasTable();
+
     Database& db_;
     std::optional<bool> hasTable_;
     bool deferred_ = false;
