@@ -70,38 +70,91 @@ void LeaveWriter::write(const QString& role, Fixed refer, Fixed valor, const QSt
 
 std::optional<RowSums> LeaveWriter::sums(const QString& role, const QString& sheet, const QString& first,
                                          const QString& last) {
-    const auto event = lookUp(role);
-    if (!event) return std::nullopt;
-    RowSums s;
-    if (first.isEmpty() || last.isEmpty() || first > last) return s;
-    if (historyFrom_.isEmpty() || first < historyFrom_) {
-        // Averages look at many events over many months: the employee's rows
-        // are read in one go rather than once for each, from the first month
-        // asked for (the months before it are the office's earlier years).
-        const bool further = !historyFrom_.isEmpty();
-        if (!further) present_.emplace();
-        // In the order of the employee's index, which the engine then reads.
-        ocorrenc_.forEach(
-            further ? payroll::EmployeeRowsBetween() : payroll::EmployeeRowsFrom(),
-            further ? QVariantList{employee_.text("CODFUN"), first, historyFrom_} : QVariantList{employee_.text("CODFUN"), first},
-            [&](const Record& r) {
-                const QString month = r.text("OCORRANO") + r.text("OCORRMES");
-                std::pair<QString, QString> key{r.text("TIPOFOLHA"), r.text("HCODIGO")};
-                if (month == period_ && present_) present_->emplace(key, r);
-                history_[std::move(key)].push_back({month, RowSums{r.number("REFER"), r.number("VALOR")}});
-                return true;
-            },
-            EmployeeOrder);
-        historyFrom_ = first;
+    return sums(QStringList{role}, sheet, first, last).front();
+}
+
+std::vector<std::optional<RowSums>> LeaveWriter::sums(const QStringList& roles, const QString& sheet,
+                                                      const QString& first, const QString& last) {
+    std::vector<std::optional<RowSums>> result;
+    std::vector<Key> keys; // of the roles that have an event, in their order
+    for (const QString& role : roles) {
+        const auto event = lookUp(role);
+        if (event) keys.emplace_back(sheet, *event);
+        result.push_back(event ? std::optional<RowSums>(RowSums{}) : std::nullopt);
     }
-    const auto rows = history_.find({sheet, *event});
-    if (rows == history_.end()) return s;
-    for (const auto& [month, values] : rows->second) {
-        if (month < first || month > last) continue;
-        s.refer += values.refer;
-        s.valor += values.valor;
+    if (keys.empty() || first.isEmpty() || last.isEmpty() || first > last) return result;
+    if (historyFrom_.isEmpty()) readHistory(first);
+    else if (first < historyFrom_) readBack(keys, first);
+    auto key = keys.begin();
+    for (auto& s : result) {
+        if (!s) continue;
+        const auto rows = history_.find(*key++);
+        if (rows == history_.end()) continue;
+        for (const auto& [month, values] : rows->second) {
+            if (month < first || month > last) continue;
+            s->refer += values.refer;
+            s->valor += values.valor;
+        }
     }
-    return s;
+    return result;
+}
+
+void LeaveWriter::readHistory(const QString& first) {
+    // Averages look at many events over many months: the employee's rows
+    // are read in one go rather than once for each, from the first month
+    // asked for (the months before it are the office's earlier years).
+    present_.emplace();
+    // In the order of the employee's index, which the engine then reads.
+    ocorrenc_.forEach(
+        payroll::EmployeeRowsFrom(), {employee_.text("CODFUN"), first},
+        [&](const Record& r) {
+            const QString month = r.text("OCORRANO") + r.text("OCORRMES");
+            Key key{r.text("TIPOFOLHA"), r.text("HCODIGO")};
+            if (month == period_) present_->emplace(key, r);
+            history_[std::move(key)].push_back({month, RowSums{r.number("REFER"), r.number("VALOR")}});
+            return true;
+        },
+        EmployeeOrder);
+    historyFrom_ = first;
+}
+
+void LeaveWriter::readBack(const std::vector<Key>& keys, const QString& first) {
+    // A window that reaches before the months held (a commission's goes back
+    // as many months as the branch says, years at times) reads back its own
+    // events only, each from where it is not held yet.
+    auto heldFrom = [&](const Key& key) -> const QString& {
+        const auto it = keyFrom_.find(key);
+        return it == keyFrom_.end() ? historyFrom_ : it->second;
+    };
+    std::vector<Key> reading;
+    for (const Key& key : keys)
+        if (first < heldFrom(key)) reading.push_back(key);
+    QStringList events;
+    QString upTo;
+    for (const Key& key : reading) {
+        if (events.contains(key.second)) continue;
+        events << key.second;
+        upTo = std::max(upTo, heldFrom(key));
+    }
+    if (events.isEmpty()) return;
+    QString where = QStringLiteral("CODFUN = ? AND TIPOFOLHA = ? AND HCODIGO IN (?");
+    for (qsizetype i = 1; i < events.size(); ++i) where += QStringLiteral(", ?");
+    where += QStringLiteral(") AND OCORRANO || OCORRMES >= ? AND OCORRANO || OCORRMES < ?");
+    QVariantList params{employee_.text("CODFUN"), keys.front().first};
+    for (const QString& event : events) params << event;
+    params << first << upTo;
+    ocorrenc_.forEach(
+        where, params,
+        [&](const Record& r) {
+            const QString month = r.text("OCORRANO") + r.text("OCORRMES");
+            Key key{r.text("TIPOFOLHA"), r.text("HCODIGO")};
+            // An event read back earlier than another holds these months already.
+            if (month >= heldFrom(key)) return true;
+            history_[std::move(key)].push_back({month, RowSums{r.number("REFER"), r.number("VALOR")}});
+            return true;
+        },
+        EmployeeOrder);
+    for (const Key& key : reading) keyFrom_[key] = first;
 }
 
 void LeaveWriter::ownRoles(const QStringList& roles, const QString& sheet) {

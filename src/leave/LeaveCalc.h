@@ -84,6 +84,12 @@ public:
     // first month to the last, both included. Nothing when the role has no
     // event code.
     std::optional<RowSums> sums(const QString& role, const QString& sheet, const QString& first, const QString& last);
+    // The same for several roles over one window. A window that reaches
+    // before the months held reads back the rows of its own events only,
+    // in one statement: roles averaged over the same months are asked
+    // together.
+    std::vector<std::optional<RowSums>> sums(const QStringList& roles, const QString& sheet, const QString& first,
+                                             const QString& last);
 
     // Roles whose earlier results go when this run does not give them.
     void ownRoles(const QStringList& roles, const QString& sheet = {});
@@ -91,6 +97,13 @@ public:
     int flush();
 
 private:
+    using Key = std::pair<QString, QString>; // (sheet, event)
+
+    // Every row of the employee from `first` on (the period's kept whole).
+    void readHistory(const QString& first);
+    // The rows of these keys from `first` up to the months already held.
+    void readBack(const std::vector<Key>& keys, const QString& first);
+
     Database& db_;
     UserInterface& ui_;
     const payroll::RunTables& tables_;
@@ -105,6 +118,8 @@ private:
     // (sheet, event) -> (YYYYMM, values).
     std::map<std::pair<QString, QString>, std::vector<std::pair<QString, RowSums>>> history_;
     QString historyFrom_; // empty: nothing read yet
+    // Keys read back before `historyFrom_`, with the first month held.
+    std::map<Key, QString> keyFrom_;
     // The rows of the period among them, kept whole for `flush`: nothing
     // writes the employee's rows between the two.
     std::optional<std::map<std::pair<QString, QString>, Record>> present_;

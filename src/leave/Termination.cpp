@@ -44,23 +44,26 @@ LeaveWriter::Style TerminationCalc::style() const {
 
 void TerminationCalc::averages(LeaveWriter& w, const Group& g, const QString& first, const QString& end) {
     const QString last = PreviousMonth(end);
+    // Hours (601 to 605) and amounts (701, 702) over the same months, read together.
+    const auto sums = w.sums({QStringLiteral("601"), QStringLiteral("602"), QStringLiteral("603"), QStringLiteral("604"),
+                              QStringLiteral("605"), QStringLiteral("701"), QStringLiteral("702")},
+                             QStringLiteral("F"), first, last);
     auto hours = [&](int i) {
-        const auto s = w.sums(QStringLiteral("60%1").arg(i + 1), QStringLiteral("F"), first, last);
+        const auto& s = sums[size_t(i)];
         if (!s || s->refer <= Fixed()) return;
         const Fixed average = g.twice ? RoundValue(3, RoundValue(4, s->refer / 12) / 12) : RoundValue(3, s->refer / 12);
         w.write(QLatin1String(g.hours[i]), average, Fixed());
     };
     for (int i = 0; i < 4; ++i) hours(i);
-    for (int i = 0; i < 2; ++i) {
-        const auto s = w.sums(QStringLiteral("70%1").arg(i + 1), QStringLiteral("F"), first, last);
-        if (s && s->valor > Fixed()) w.write(QLatin1String(g.amounts[i]), Fixed(), RoundValue(2, s->valor / 12));
-    }
+    for (int i = 0; i < 2; ++i)
+        if (const auto& s = sums[size_t(5 + i)]; s && s->valor > Fixed())
+            w.write(QLatin1String(g.amounts[i]), Fixed(), RoundValue(2, s->valor / 12));
     if (g.commissions[0] && months_ > 0) {
         const QString commissionFirst = MonthOf(payrollDate_.addDays(-int64_t(months_) * 29));
-        for (int i = 0; i < 2; ++i) {
-            const auto s = w.sums(i == 0 ? QStringLiteral("079") : QStringLiteral("080"), QStringLiteral("F"), commissionFirst, end);
-            if (s && s->valor > Fixed()) w.write(QLatin1String(g.commissions[i]), Fixed(), RoundValue(2, s->valor / months_));
-        }
+        const auto commissions = w.sums({QStringLiteral("079"), QStringLiteral("080")}, QStringLiteral("F"), commissionFirst, end);
+        for (int i = 0; i < 2; ++i)
+            if (const auto& s = commissions[size_t(i)]; s && s->valor > Fixed())
+                w.write(QLatin1String(g.commissions[i]), Fixed(), RoundValue(2, s->valor / months_));
     }
     hours(4);
 }

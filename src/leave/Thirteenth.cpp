@@ -37,10 +37,9 @@ bool ThirteenthCalc::calculate(const Record& e, LeaveWriter& w) {
     }
     // Commissions up to the working month itself.
     const QString commissionFirst = MonthOf(payrollDate_.addDays(-31 - int64_t(months_) * 29));
-    for (const auto& [source, target] : {std::pair{"079", "203"}, std::pair{"080", "204"}}) {
-        const auto s = w.sums(QLatin1String(source), QStringLiteral("F"), commissionFirst, period_);
+    const auto commissions = w.sums({QStringLiteral("079"), QStringLiteral("080")}, QStringLiteral("F"), commissionFirst, period_);
+    for (const auto& [s, target] : {std::pair{commissions[0], "203"}, std::pair{commissions[1], "204"}})
         if (s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / months_));
-    }
     hoursAverage("605", "565");
 
     // The first instalment paid earlier in the year is deducted.

@@ -85,24 +85,25 @@ bool VacationCalc::calculate(const Record& e, LeaveWriter& w) {
     }
 
     const QString first = MonthOf(acquisitionFirst), last = MonthOf(acquisitionLast);
+    // Hours (601 to 605) and amounts (701, 702) of the acquisition period, read together.
+    std::vector<std::optional<RowSums>> sums;
     if (hasHours) {
-        static const char* const hours[][2] = {{"601", "551"}, {"602", "552"}, {"603", "553"}, {"604", "554"}, {"605", "555"}};
-        for (const auto& [source, target] : hours) {
-            const auto s = w.sums(QLatin1String(source), QStringLiteral("F"), first, last);
-            if (s && s->refer > Fixed()) w.write(QLatin1String(target), RoundValue(5, s->refer / 12), Fixed());
-        }
+        sums = w.sums({QStringLiteral("601"), QStringLiteral("602"), QStringLiteral("603"), QStringLiteral("604"),
+                       QStringLiteral("605"), QStringLiteral("701"), QStringLiteral("702")},
+                      QStringLiteral("F"), first, last);
+        static const char* const hours[] = {"551", "552", "553", "554", "555"};
+        for (size_t i = 0; i < 5; ++i)
+            if (const auto& s = sums[i]; s && s->refer > Fixed()) w.write(QLatin1String(hours[i]), RoundValue(5, s->refer / 12), Fixed());
     }
     // Commissions: the months before the end of the acquisition period.
     const QString commissionFirst = MonthOf(acquisitionLast.addDays(-int64_t(months_) * 29));
-    for (const auto& [source, target] : {std::pair{"079", "201"}, std::pair{"080", "202"}}) {
-        const auto s = w.sums(QLatin1String(source), QStringLiteral("F"), commissionFirst, PreviousMonth(last));
+    const auto commissions =
+        w.sums({QStringLiteral("079"), QStringLiteral("080")}, QStringLiteral("F"), commissionFirst, PreviousMonth(last));
+    for (const auto& [s, target] : {std::pair{commissions[0], "201"}, std::pair{commissions[1], "202"}})
         if (s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / months_));
-    }
     if (hasHours) {
-        if (const auto s = w.sums(QStringLiteral("701"), QStringLiteral("F"), first, last); s && s->valor > Fixed())
-            w.write(QStringLiteral("751"), Fixed(), RoundValue(2, s->valor / 12));
-        if (const auto s = w.sums(QStringLiteral("702"), QStringLiteral("F"), first, last); s && s->valor > Fixed())
-            w.write(QStringLiteral("752"), Fixed(), RoundValue(5, s->valor / 12));
+        if (const auto& s = sums[5]; s && s->valor > Fixed()) w.write(QStringLiteral("751"), Fixed(), RoundValue(2, s->valor / 12));
+        if (const auto& s = sums[6]; s && s->valor > Fixed()) w.write(QStringLiteral("752"), Fixed(), RoundValue(5, s->valor / 12));
     }
     return true;
 }

@@ -202,35 +202,54 @@ TEST_F(LeaveTest, VacationRowsAveragesAndAbsencesValued) {
     EXPECT_EQ(again.at("050"), "102.6700 1026.70 *");
 }
 
-// The employee's rows are read from the first month a sum asks for, and
-// further back when a later sum reaches before them: each window sums the
-// rows inside it once, in whatever order the windows come, and the rows of
-// the period are then written over, not doubled.
+// The employee's rows are read from the first month a sum asks for; a
+// later window that reaches before them reads back its own events only,
+// each as far as it was not yet held. Whatever the order of the windows,
+// each sums the rows inside it once, and the rows of the period are then
+// written over, not doubled.
 TEST_F(LeaveTest, SumsReadTheHistoryBackAsFarAsAsked) {
     vacationCompany();
     payroll::RunTables tables;
     tables.load(*db);
     const Record employee = *Table(*db, "CADFUN").find({"000001"});
-    // Overtime hours (role 601, event 002) of the monthly sheet: 40 in
-    // 2012-02, 6 in 2012-03, 6 in 2012-06, 12 in 2013-03, 10 in 2013-04.
+    // Of the monthly sheet: overtime hours (role 601, event 002) 40 in
+    // 2012-02, 6 in 2012-03, 6 in 2012-06, 12 in 2013-03, 10 in 2013-04
+    // (and 30 of another sheet in 2012-05); amounts (701, event 003) 300.00
+    // in 2012-12; commissions (079, event 010) 900.00 in 2012-04, 500.00 in
+    // 2013-02, 600.00 in 2013-03. Role 702 has no event: nothing is summed.
     const struct {
+        QStringList roles;
         const char *first, *last;
-        const char* hours;
+        QStringList sums; // hours of 601, amounts of the others; "-": none
     } windows[] = {
-        {"201303", "201304", "22.0000"}, {"201203", "201302", "12.0000"}, {"201201", "201304", "74.0000"},
-        {"201206", "201206", "6.0000"},  {"201305", "201312", "0.0000"},
+        {{"601"}, "201303", "201304", {"22.0000"}},
+        {{"079"}, "201302", "201304", {"1100.00"}},
+        {{"601", "701", "079"}, "201203", "201302", {"12.0000", "300.00", "1400.00"}},
+        {{"079", "702", "601"}, "201201", "201304", {"2000.00", "-", "74.0000"}},
+        {{"601"}, "201206", "201206", {"6.0000"}},
+        {{"701", "601"}, "201305", "201312", {"0.00", "0.0000"}},
+    };
+    auto check = [&](LeaveWriter& w, const auto& c) {
+        const auto sums = w.sums(c.roles, "F", c.first, c.last);
+        ASSERT_EQ(sums.size(), size_t(c.roles.size()));
+        for (qsizetype i = 0; i < c.roles.size(); ++i) {
+            const QString got = !sums[size_t(i)]               ? QStringLiteral("-")
+                                : c.roles[i] == QLatin1String("601") ? sums[size_t(i)]->refer.toString(4)
+                                                                      : sums[size_t(i)]->valor.toString(2);
+            EXPECT_EQ(got, c.sums[i]) << c.roles[i].toStdString() << ' ' << c.first << '-' << c.last;
+        }
     };
     LeaveWriter::Style monthly;
     monthly.sheet = QStringLiteral("F");
-    for (bool earliestFirst : {false, true}) {
+    for (bool reversed : {false, true}) {
         LeaveWriter w(*db, ui, tables, "201304", employee, monthly);
-        if (earliestFirst) {
-            EXPECT_EQ(w.sums("601", "F", "201201", "201304")->refer.toString(4), "74.0000");
-        }
-        for (const auto& c : windows)
-            EXPECT_EQ(w.sums("601", "F", c.first, c.last)->refer.toString(4), c.hours) << c.first << '-' << c.last;
+        if (reversed)
+            for (auto c = std::rbegin(windows); c != std::rend(windows); ++c) check(w, *c);
+        else
+            for (const auto& c : windows) check(w, c);
+        EXPECT_EQ(w.sums("601", "F", "201201", "201304")->refer.toString(4), "74.0000");
         // The period's row is rewritten with its hours, so every pass sums the same.
-        const int amount = earliestFirst ? 46 : 45;
+        const int amount = reversed ? 46 : 45;
         w.write("601", Fixed::fromInt(10), Fixed::fromInt(amount));
         Transaction t(*db);
         EXPECT_EQ(w.flush(), 1);
