@@ -83,7 +83,7 @@ std::vector<std::optional<RowSums>> LeaveWriter::sums(const QStringList& roles, 
         result.push_back(event ? std::optional<RowSums>(RowSums{}) : std::nullopt);
     }
     if (keys.empty() || first.isEmpty() || last.isEmpty() || first > last) return result;
-    if (historyFrom_.isEmpty()) readHistory(first);
+    if (historyFrom_.isEmpty()) readHistory(keys, first);
     else if (first < historyFrom_) readBack(keys, first);
     auto key = keys.begin();
     for (auto& s : result) {
@@ -99,14 +99,30 @@ std::vector<std::optional<RowSums>> LeaveWriter::sums(const QStringList& roles, 
     return result;
 }
 
-void LeaveWriter::readHistory(const QString& first) {
-    // Averages look at many events over many months: the employee's rows
-    // are read in one go rather than once for each, from the first month
-    // asked for (the months before it are the office's earlier years).
+void LeaveWriter::readHistory(const std::vector<Key>& keys, const QString& first) {
+    // The first sum reads in one go the employee's rows of the period and
+    // after, whole (flush writes over them), and of the months before, from
+    // the first month asked, the rows of the events it asks for. A later
+    // window reads back its own events (the months before are the office's
+    // earlier years, and most of their events are averaged by nobody).
+    QString where = QStringLiteral("CODFUN = ? AND (OCORRANO || OCORRMES >= ?");
+    QVariantList params{employee_.text("CODFUN"), period_};
+    QStringList events;
+    if (first < period_) {
+        for (const Key& key : keys)
+            if (!events.contains(key.second)) events << key.second;
+        where += QStringLiteral(" OR (TIPOFOLHA = ? AND HCODIGO IN (?");
+        for (qsizetype i = 1; i < events.size(); ++i) where += QStringLiteral(", ?");
+        where += QStringLiteral(") AND OCORRANO || OCORRMES >= ?)");
+        params << keys.front().first;
+        for (const QString& event : events) params << event;
+        params << first;
+    }
+    where += QLatin1Char(')');
     present_.emplace();
     // In the order of the employee's index, which the engine then reads.
     ocorrenc_.forEach(
-        payroll::EmployeeRowsFrom(), {employee_.text("CODFUN"), first},
+        where, params,
         [&](const Record& r) {
             const QString month = r.text("OCORRANO") + r.text("OCORRMES");
             Key key{r.text("TIPOFOLHA"), r.text("HCODIGO")};
@@ -115,7 +131,9 @@ void LeaveWriter::readHistory(const QString& first) {
             return true;
         },
         EmployeeOrder);
-    historyFrom_ = first;
+    historyFrom_ = period_;
+    if (first < period_)
+        for (const Key& key : keys) keyFrom_[key] = first;
 }
 
 void LeaveWriter::readBack(const std::vector<Key>& keys, const QString& first) {

@@ -99,8 +99,9 @@ public:
 private:
     using Key = std::pair<QString, QString>; // (sheet, event)
 
-    // Every row of the employee from `first` on (the period's kept whole).
-    void readHistory(const QString& first);
+    // The employee's rows of the period and after (kept whole), with those
+    // of these keys from `first` on.
+    void readHistory(const std::vector<Key>& keys, const QString& first);
     // The rows of these keys from `first` up to the months already held.
     void readBack(const std::vector<Key>& keys, const QString& first);
 
@@ -113,12 +114,11 @@ private:
     Table ocorrenc_;
     std::map<std::pair<QString, QString>, RowSums> results_; // (sheet, event) -> values
     std::map<std::pair<QString, QString>, bool> own_;        // (sheet, event) of the own roles
-    // The employee's event rows from `historyFrom_` (YYYYMM) on, read when
-    // first summed and read further back when a sum reaches before them:
-    // (sheet, event) -> (YYYYMM, values).
+    // The employee's event rows read so far: every event from `historyFrom_`
+    // (YYYYMM: the period, once the first sum has read) on, and the events
+    // of `keyFrom_` from their month on: (sheet, event) -> (YYYYMM, values).
     std::map<std::pair<QString, QString>, std::vector<std::pair<QString, RowSums>>> history_;
     QString historyFrom_; // empty: nothing read yet
-    // Keys read back before `historyFrom_`, with the first month held.
     std::map<Key, QString> keyFrom_;
     // The rows of the period among them, kept whole for `flush`: nothing
     // writes the employee's rows between the two.

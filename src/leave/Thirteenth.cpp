@@ -24,23 +24,25 @@ bool ThirteenthCalc::calculate(const Record& e, LeaveWriter& w) {
 
     // The months of the year already paid: January to the month before.
     const QString last = PreviousMonth(period_);
-    auto hoursAverage = [&](const char* source, const char* target) {
-        const auto s = w.sums(QLatin1String(source), QStringLiteral("F"), yearStart_, last);
-        if (hasHours && s && s->refer > Fixed()) w.write(QLatin1String(target), RoundValue(3, s->refer / 11), Fixed());
+    // Hours (601 to 605) and amounts (701, 702), read together.
+    const auto sums = w.sums({QStringLiteral("601"), QStringLiteral("602"), QStringLiteral("603"), QStringLiteral("604"),
+                              QStringLiteral("605"), QStringLiteral("701"), QStringLiteral("702")},
+                             QStringLiteral("F"), yearStart_, last);
+    auto hoursAverage = [&](size_t i, const char* target) {
+        if (const auto& s = sums[i]; hasHours && s && s->refer > Fixed())
+            w.write(QLatin1String(target), RoundValue(3, s->refer / 11), Fixed());
     };
-    for (const auto& [source, target] : {std::pair{"601", "561"}, std::pair{"602", "562"}, std::pair{"603", "563"},
-                                         std::pair{"604", "564"}})
-        hoursAverage(source, target);
-    for (const auto& [source, target] : {std::pair{"701", "781"}, std::pair{"702", "782"}}) {
-        const auto s = w.sums(QLatin1String(source), QStringLiteral("F"), yearStart_, last);
-        if (hasHours && s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / 11));
-    }
+    for (const auto& [i, target] : {std::pair{0, "561"}, std::pair{1, "562"}, std::pair{2, "563"}, std::pair{3, "564"}})
+        hoursAverage(size_t(i), target);
+    for (const auto& [i, target] : {std::pair{5, "781"}, std::pair{6, "782"}})
+        if (const auto& s = sums[size_t(i)]; hasHours && s && s->valor > Fixed())
+            w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / 11));
     // Commissions up to the working month itself.
     const QString commissionFirst = MonthOf(payrollDate_.addDays(-31 - int64_t(months_) * 29));
     const auto commissions = w.sums({QStringLiteral("079"), QStringLiteral("080")}, QStringLiteral("F"), commissionFirst, period_);
     for (const auto& [s, target] : {std::pair{commissions[0], "203"}, std::pair{commissions[1], "204"}})
         if (s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / months_));
-    hoursAverage("605", "565");
+    hoursAverage(4, "565");
 
     // The first instalment paid earlier in the year is deducted.
     if (const auto paid = w.sums(QStringLiteral("059"), QStringLiteral("D"), yearStart_, last); paid && paid->valor > Fixed())
