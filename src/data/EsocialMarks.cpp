@@ -17,20 +17,28 @@ QStringList PayrollEventSubjects(const QString& worker, const QString& year, con
     return {remuneration, QStringLiteral("S-1210|%1|%2-%3").arg(code, y, m)};
 }
 
-QString WorkerEventsPattern(const QString& worker) { return QStringLiteral("S-22__|%1%").arg(worker.trimmed()); }
+const QStringList& WorkerEventTypes() {
+    static const QStringList types{QStringLiteral("S-2200"), QStringLiteral("S-2205"), QStringLiteral("S-2206"),
+                                   QStringLiteral("S-2230"), QStringLiteral("S-2299")};
+    return types;
+}
 
 bool EsocialMarks::hasTable() {
     if (!hasTable_) hasTable_ = db_.hasTable(QStringLiteral("ESOCIAL"));
     return *hasTable_;
 }
 
-int EsocialMarks::mark(const QStringList& patterns) {
-    if (patterns.isEmpty() || !hasTable()) return 0;
-    QString sql = QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'S' WHERE ASSUNTO LIKE ?");
-    for (int i = 1; i < patterns.size(); ++i) sql += QStringLiteral(" OR ASSUNTO LIKE ?");
-    QVariantList params;
-    for (const QString& p : patterns) params << p;
-    return db_.execWrite(sql, params);
+int EsocialMarks::markWorker(const QString& worker) {
+    if (!hasTable()) return 0;
+    // Through the worker's index: the register holds every event of every
+    // worker, each with its XML.
+    QString sql = QStringLiteral("UPDATE ESOCIAL SET ALTERADO = 'S' WHERE CODFUN = ? AND TIPO IN (?");
+    QVariantList params{worker.trimmed(), WorkerEventTypes().front()};
+    for (qsizetype i = 1; i < WorkerEventTypes().size(); ++i) {
+        sql += QStringLiteral(", ?");
+        params << WorkerEventTypes()[i];
+    }
+    return db_.execWrite(sql + QLatin1Char(')'), params);
 }
 
 int EsocialMarks::markSubjects(const QStringList& subjects) {

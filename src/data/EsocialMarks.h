@@ -23,18 +23,19 @@ namespace folha {
 // ("S-1210|000012|2026-01").
 QStringList PayrollEventSubjects(const QString& worker, const QString& year, const QString& month, const QString& sheet);
 
-// The pattern of a worker's non-periodic events (S-2200, S-2205, S-2206,
-// S-2230, S-2299), which a save of the worker's registers marks.
-QString WorkerEventsPattern(const QString& worker);
+// The types of a worker's non-periodic events, which a save of the
+// worker's registers marks: S-2200, S-2205, S-2206, S-2230, S-2299.
+const QStringList& WorkerEventTypes();
 
 class EsocialMarks {
 public:
     explicit EsocialMarks(Database& db) : db_(db) {}
-    // One UPDATE for all the subjects given (LIKE patterns); looks for the
-    // table once per object. Returns the versions marked.
-    int mark(const QStringList& subjectPatterns);
+    // Every version of the worker's non-periodic events. Each way of
+    // marking looks for the table once per object and returns the versions
+    // marked.
+    int markWorker(const QString& worker);
     // The versions of exactly these subjects, found through the subject's
-    // index (a LIKE pattern reads the whole table, events and all).
+    // index (a LIKE pattern would read the whole table, events and all).
     int markSubjects(const QStringList& subjects);
     // The worker's events of one calculated sheet; held back while
     // deferred.

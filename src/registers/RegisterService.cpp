@@ -69,7 +69,7 @@ void RegisterService::markEsocial(const Record& row) {
     if (table.compare(QLatin1String("CADFUN"), Qt::CaseInsensitive) == 0 ||
         table.compare(QLatin1String("DEPENDE"), Qt::CaseInsensitive) == 0 ||
         table.compare(QLatin1String("AFASTFUN"), Qt::CaseInsensitive) == 0)
-        EsocialMarks(table_.database()).mark({WorkerEventsPattern(row.text(QStringLiteral("CODFUN")))});
+        EsocialMarks(table_.database()).markWorker(row.text(QStringLiteral("CODFUN")));
 }
 
 void RegisterService::save(const Record& typed, bool inserting) {

@@ -243,12 +243,16 @@ TEST_F(RegisterServiceTest, TheEmployeeRegisterLogsTheSalaryWithADecimalComma) {
 TEST_F(RegisterServiceTest, EmployeeAndDependantSavesMarkTheWorkersEsocialEvents) {
     Database& db = session.folha();
     Table events(db, "ESOCIAL");
-    const char* subjects[] = {"S-2200|000007", "S-2206|000007|2013-02-01", "S-1200|000007|2013-01", "S-2200|000070"};
+    // As generated: the type and the worker beside the subject.
+    const char* subjects[][3] = {{"S-2200|000007", "S-2200", "000007"},
+                                 {"S-2206|000007|2013-02-01", "S-2206", "000007"},
+                                 {"S-1200|000007|2013-01", "S-1200", "000007"},
+                                 {"S-2200|000070", "S-2200", "000070"}};
     int n = 0;
-    for (const char* s : subjects) {
+    for (const auto& [subject, type, worker] : subjects) {
         Record e = events.newRecord();
-        e.set("ID", QStringLiteral("ID%1").arg(++n)).set("ASSUNTO", s).set("VERSAO", 1).set("ALTERADO", "N");
-        events.insert(e);
+        e.set("ID", QStringLiteral("ID%1").arg(++n)).set("ASSUNTO", subject).set("TIPO", type).set("CODFUN", worker);
+        events.insert(e.set("VERSAO", 1).set("ALTERADO", "N"));
     }
     auto changed = [&] {
         QStringList out;

@@ -188,6 +188,7 @@ std::vector<TableDef> eventTables() {
                     .key({"ID"})
                     .index("id_esocial_assunto", {"ASSUNTO", "VERSAO"})
                     .index("id_esocial_comp", {"COMPETENC", "TIPO", "CODFUN"})
+                    .index("id_esocial_func", {"CODFUN", "TIPO"})
                     .build());
 
     // The batches sent to the eSocial: the protocol the government gave each,
