@@ -67,11 +67,7 @@ const QString& EmployeeRowsFrom() {
     return condition;
 }
 
-const QString& EmployeeRowsBetween() {
-    static const QString condition = QStringLiteral("CODFUN = ? AND OCORRANO || OCORRMES >= ? AND OCORRANO || OCORRMES < ?");
-    return condition;
-}
-
+const QString& EmployeeRowsFrom();
 std::vector<std::pair<QString, QString>> EmployeePage::SheetsRead(const RunValues& run) {
     // The sheet calculated; the advance, vacation and monthly sheets of the
     // month; last month's vacation, same sheet and branch sheet.
@@ -111,22 +107,20 @@ void EmployeePage::load(Database& db, const RunValues& run, const QString& first
 void EmployeePage::loadOne(Database& db, const RunValues& run, const QString& code) {
     employees_.clear();
     sheetsRead_.clear();
-    const auto pairs = SheetsRead(run);
-    QString from;
-    for (const auto& [period, sheet] : pairs) {
+    // One statement for the sheets read, each of them sought through the
+    // index of the period and sheet by employee: the months the employee
+    // kept before are never walked.
+    QStringList sought;
+    QVariantList params;
+    for (const auto& [period, sheet] : SheetsRead(run)) {
         sheetsRead_.insert(period + sheet);
-        if (from.isEmpty() || period < from) from = period;
+        sought << QStringLiteral("(OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?)");
+        params << period.left(4) << period.mid(4, 2) << sheet << code;
     }
-    // Through the employee's index, from the earlier of the two months on;
-    // the sheets are picked here.
-    Table(db, QStringLiteral("OCORRENC"))
-        .forEach(EmployeeRowsFrom(), {code, from},
-                 [&](const Record& r) {
-                     const QString key = r.text("OCORRANO") + r.text("OCORRMES") + r.text("TIPOFOLHA");
-                     if (sheetsRead_.contains(key)) employees_[code].sheets[key].emplace(r.text("HCODIGO"), r);
-                     return true;
-                 },
-                 QStringLiteral("CODFUN, TIPOFOLHA, HCODIGO, OCORRANO, OCORRMES"));
+    Table(db, QStringLiteral("OCORRENC")).forEach(sought.join(QStringLiteral(" OR ")), params, [&](const Record& r) {
+        employees_[code].sheets[r.text("OCORRANO") + r.text("OCORRMES") + r.text("TIPOFOLHA")].emplace(r.text("HCODIGO"), r);
+        return true;
+    });
     loadOthers(db, run, code, code);
 }
 

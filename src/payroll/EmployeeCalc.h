@@ -90,8 +90,6 @@ struct RunValues {
 // which walks the rows of every employee), and an office's earlier years
 // are passed over inside the engine instead of being read.
 const QString& EmployeeRowsFrom();
-// The same, up to a month (not included): bound to code, first, end.
-const QString& EmployeeRowsBetween();
 
 // What the calculation of a page of employees reads besides their register,
 // read once for the page instead of once for each employee and role: their
