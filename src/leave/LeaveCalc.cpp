@@ -18,6 +18,18 @@ QString PreviousMonth(const QString& yyyymm) {
                       : QStringLiteral("%1%2").arg(year, 4, 10, QChar('0')).arg(month - 1, 2, 10, QChar('0'));
 }
 
+const QStringList& HoursAndAmountRoles() {
+    static const QStringList roles{QStringLiteral("601"), QStringLiteral("602"), QStringLiteral("603"),
+                                   QStringLiteral("604"), QStringLiteral("605"), QStringLiteral("701"),
+                                   QStringLiteral("702")};
+    return roles;
+}
+
+const QStringList& CommissionRoles() {
+    static const QStringList roles{QStringLiteral("079"), QStringLiteral("080")};
+    return roles;
+}
+
 std::optional<int> MonthsOf(const QString& typed) {
     bool ok = false;
     const int n = typed.trimmed().toInt(&ok);

@@ -50,6 +50,11 @@ struct LeaveSummary {
 // YYYYMM arithmetic on working periods.
 QString MonthOf(const QDate& date);
 QString PreviousMonth(const QString& yyyymm);
+// The roles of the monthly sheet the leave jobs average: the hours (601 to
+// 605) and amounts (701, 702), which each job sums over one window, in this
+// order; the commissions (079, 080), over the branch's months.
+const QStringList& HoursAndAmountRoles();
+const QStringList& CommissionRoles();
 
 // Sums of an employee's rows of one event over a window of months.
 struct RowSums {

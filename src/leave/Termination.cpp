@@ -45,9 +45,7 @@ LeaveWriter::Style TerminationCalc::style() const {
 void TerminationCalc::averages(LeaveWriter& w, const Group& g, const QString& first, const QString& end) {
     const QString last = PreviousMonth(end);
     // Hours (601 to 605) and amounts (701, 702) over the same months, read together.
-    const auto sums = w.sums({QStringLiteral("601"), QStringLiteral("602"), QStringLiteral("603"), QStringLiteral("604"),
-                              QStringLiteral("605"), QStringLiteral("701"), QStringLiteral("702")},
-                             QStringLiteral("F"), first, last);
+    const auto sums = w.sums(HoursAndAmountRoles(), QStringLiteral("F"), first, last);
     auto hours = [&](int i) {
         const auto& s = sums[size_t(i)];
         if (!s || s->refer <= Fixed()) return;
@@ -60,7 +58,7 @@ void TerminationCalc::averages(LeaveWriter& w, const Group& g, const QString& fi
             w.write(QLatin1String(g.amounts[i]), Fixed(), RoundValue(2, s->valor / 12));
     if (g.commissions[0] && months_ > 0) {
         const QString commissionFirst = MonthOf(payrollDate_.addDays(-int64_t(months_) * 29));
-        const auto commissions = w.sums({QStringLiteral("079"), QStringLiteral("080")}, QStringLiteral("F"), commissionFirst, end);
+        const auto commissions = w.sums(CommissionRoles(), QStringLiteral("F"), commissionFirst, end);
         for (int i = 0; i < 2; ++i)
             if (const auto& s = commissions[size_t(i)]; s && s->valor > Fixed())
                 w.write(QLatin1String(g.commissions[i]), Fixed(), RoundValue(2, s->valor / months_));

@@ -25,9 +25,7 @@ bool ThirteenthCalc::calculate(const Record& e, LeaveWriter& w) {
     // The months of the year already paid: January to the month before.
     const QString last = PreviousMonth(period_);
     // Hours (601 to 605) and amounts (701, 702), read together.
-    const auto sums = w.sums({QStringLiteral("601"), QStringLiteral("602"), QStringLiteral("603"), QStringLiteral("604"),
-                              QStringLiteral("605"), QStringLiteral("701"), QStringLiteral("702")},
-                             QStringLiteral("F"), yearStart_, last);
+    const auto sums = w.sums(HoursAndAmountRoles(), QStringLiteral("F"), yearStart_, last);
     auto hoursAverage = [&](size_t i, const char* target) {
         if (const auto& s = sums[i]; hasHours && s && s->refer > Fixed())
             w.write(QLatin1String(target), RoundValue(3, s->refer / 11), Fixed());
@@ -39,7 +37,7 @@ bool ThirteenthCalc::calculate(const Record& e, LeaveWriter& w) {
             w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / 11));
     // Commissions up to the working month itself.
     const QString commissionFirst = MonthOf(payrollDate_.addDays(-31 - int64_t(months_) * 29));
-    const auto commissions = w.sums({QStringLiteral("079"), QStringLiteral("080")}, QStringLiteral("F"), commissionFirst, period_);
+    const auto commissions = w.sums(CommissionRoles(), QStringLiteral("F"), commissionFirst, period_);
     for (const auto& [s, target] : {std::pair{commissions[0], "203"}, std::pair{commissions[1], "204"}})
         if (s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / months_));
     hoursAverage(4, "565");

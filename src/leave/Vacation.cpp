@@ -88,17 +88,14 @@ bool VacationCalc::calculate(const Record& e, LeaveWriter& w) {
     // Hours (601 to 605) and amounts (701, 702) of the acquisition period, read together.
     std::vector<std::optional<RowSums>> sums;
     if (hasHours) {
-        sums = w.sums({QStringLiteral("601"), QStringLiteral("602"), QStringLiteral("603"), QStringLiteral("604"),
-                       QStringLiteral("605"), QStringLiteral("701"), QStringLiteral("702")},
-                      QStringLiteral("F"), first, last);
+        sums = w.sums(HoursAndAmountRoles(), QStringLiteral("F"), first, last);
         static const char* const hours[] = {"551", "552", "553", "554", "555"};
         for (size_t i = 0; i < 5; ++i)
             if (const auto& s = sums[i]; s && s->refer > Fixed()) w.write(QLatin1String(hours[i]), RoundValue(5, s->refer / 12), Fixed());
     }
     // Commissions: the months before the end of the acquisition period.
     const QString commissionFirst = MonthOf(acquisitionLast.addDays(-int64_t(months_) * 29));
-    const auto commissions =
-        w.sums({QStringLiteral("079"), QStringLiteral("080")}, QStringLiteral("F"), commissionFirst, PreviousMonth(last));
+    const auto commissions = w.sums(CommissionRoles(), QStringLiteral("F"), commissionFirst, PreviousMonth(last));
     for (const auto& [s, target] : {std::pair{commissions[0], "201"}, std::pair{commissions[1], "202"}})
         if (s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / months_));
     if (hasHours) {
