@@ -45,11 +45,8 @@ std::vector<TextPage> makePages(int count, int lines) {
             const QString text = i == 0 ? QStringLiteral("DEMO LTDA:FOLHA DE PAGAMENTO").leftJustified(112) +
                                               QStringLiteral("PÁGINA %1").arg(p, 6)
                                         : bodyLine(p * lines + i);
-            QStringList cells;
-            if (i == 0) cells << DensityCondensed;
-            for (QChar ch : text)
-                cells << QString(ch);
-            while (!cells.isEmpty() && cells.last() == QStringLiteral(" ")) cells.removeLast();
+            TextLine cells = TextLine::fromText(i == 0 ? DensityCondensed + text : text);
+            cells.close();
             page.lines.push_back(cells);
         }
         pages.push_back(std::move(page));

@@ -107,10 +107,7 @@ int runPdf(int pages) {
         page.number = p;
         page.lines.clear();
         for (int i = 0; i < 73; ++i) {
-            QStringList cells;
-            for (QChar ch : line(++n))
-                cells << QString(ch);
-            page.lines.push_back(cells);
+            page.lines.push_back(TextLine::fromText(line(++n)));
         }
         sink.page(page);
     }

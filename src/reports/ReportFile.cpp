@@ -5,6 +5,8 @@
 #include "Session.h"
 
 #include <QDir>
+
+#include <algorithm>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -38,11 +40,14 @@ QString RemoteDrive(Session& session, const PrintFolders& folders) {
 QByteArray TextPageBytes(const TextPage& page, const QString& density) {
     QByteArray bytes;
     if (!density.isEmpty()) bytes += Latin1(density + LineSpacing);
-    for (int i = 0; i < int(page.lines.size()); ++i) {
-        if (page.visibleText(i).trimmed().isEmpty())
+    for (const TextLine& line : page.lines) {
+        // A line with nothing drawn but blanks is written as one blank.
+        const bool blank = std::all_of(line.cells.cbegin(), line.cells.cend(),
+                                       [](QChar c) { return TextLine::isControl(c) || c.isSpace(); });
+        if (blank)
             bytes += ' ';
         else
-            bytes += Latin1(page.lineText(i));
+            bytes += Latin1(line.text());
         bytes += LineEnd;
     }
     return bytes;
@@ -147,15 +152,12 @@ std::vector<TextPage> ReadReportFile(const QString& path, int width) {
             page.width = width;
             pages.push_back(page);
         }
-        QStringList cells;
-        if (line != QLatin1String(" "))
-            for (QChar c : line) cells << QString(c);
-        pages.back().lines.push_back(cells);
+        pages.back().lines.push_back(line == QLatin1String(" ") ? TextLine() : TextLine::fromText(line));
     }
     if (width <= 0)
         for (TextPage& page : pages) {
             int widest = 1;
-            for (const QStringList& l : page.lines) widest = std::max(widest, int(l.size()));
+            for (const TextLine& l : page.lines) widest = std::max(widest, int(l.size()));
             page.width = widest;
         }
     return pages;

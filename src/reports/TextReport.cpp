@@ -19,25 +19,28 @@ void TextReport::beginJob(const ReportJobInfo& info) {
 }
 
 void TextReport::clear() {
-    cells_.clear();
+    lines_.clear();
     lastLine_ = 0;
 }
 
 void TextReport::putText(int line, int column, const QString& text) {
     if (line < 1 || line > MaxLines || column < 1 || column > width_ || text.isEmpty()) return;
-    if (int(cells_.size()) < line) cells_.resize(line);
-    QStringList& row = cells_[line - 1];
-    auto place = [&](int col, const QString& cell) {
-        if (col > width_) return false;
-        while (row.size() < col) row << QStringLiteral(" ");
-        row[col - 1] = cell;
-        return true;
-    };
-    if (IsControlCell(text)) {
-        place(column, text);
+    if (int(lines_.size()) < line) lines_.resize(line);
+    TextLine& row = lines_[line - 1];
+    if (TextLine::isControl(text[0])) {
+        row.put(column - 1, text);
     } else {
-        for (int i = 0; i < text.size(); ++i)
-            if (!place(column + i, QString(text[i]))) break;
+        const qsizetype count = std::min<qsizetype>(text.size(), width_ - column + 1);
+        const bool plain = row.controls.isEmpty() &&
+                           std::none_of(text.cbegin(), text.cbegin() + count, TextLine::isControl);
+        if (plain) {
+            // No control cell on either side: the characters go over the
+            // cells as one piece.
+            if (row.cells.size() < column - 1 + count) row.cells.resize(column - 1 + count, u' ');
+            row.cells.replace(column - 1, count, text.constData(), count);
+        } else {
+            for (qsizetype i = 0; i < count; ++i) row.put(column - 1 + i, text[i]);
+        }
     }
     lastLine_ = std::max(lastLine_, line);
 }
@@ -83,11 +86,9 @@ void TextReport::flushPage(int usedLines) {
     const int count = usedLines > 0 ? std::min(usedLines, MaxLines) : lastLine_;
     page.lines.reserve(count);
     for (int i = 0; i < count; ++i) {
-        QStringList row = i < int(cells_.size()) ? cells_[i] : QStringList();
-        const int end = row.indexOf(EndOfLineMark);
-        if (end >= 0) row = row.mid(0, end);
-        while (!row.isEmpty() && row.last() == QLatin1String(" ")) row.removeLast();
-        page.lines.push_back(row);
+        TextLine row = i < int(lines_.size()) ? lines_[size_t(i)] : TextLine();
+        row.close();
+        page.lines.push_back(std::move(row));
     }
     sink_.page(page);
     ++page_;

@@ -69,7 +69,7 @@ private:
     QDateTime clock_;
     bool sheetOnce_ = false;
     bool omitFilter_ = false;
-    std::vector<QStringList> cells_; // rows allocated as written
+    std::vector<TextLine> lines_; // rows allocated as written
 };
 
 } // namespace folha

@@ -29,12 +29,7 @@ TextPage makePage(int number, int width, const QStringList& lines) {
     TextPage page;
     page.number = number;
     page.width = width;
-    for (const QString& text : lines) {
-        QStringList cells;
-        for (QChar ch : text)
-            cells << QString(ch);
-        page.lines.push_back(cells);
-    }
+    for (const QString& text : lines) page.lines.push_back(TextLine::fromText(text));
     return page;
 }
 
@@ -143,8 +138,7 @@ TEST(PdfSink, ControlCellsTakeNoColumnAndCellsFallOnTheGrid) {
     // "BBB" starts 40 columns after "AAA". Liberation Mono's characters are
     // 0.6 em wide; 8 points at 300 dpi are 33.3 pixels, taken as 33, so a
     // column is 19.8 pixels (4.752 points) and 40 columns 190.08 points.
-    TextPage page = makePage(1, 80, {QStringLiteral("AAA") + QString(37, ' ') + QStringLiteral("BBB")});
-    page.lines[0].prepend(DensityCondensed);
+    const TextPage page = makePage(1, 80, {DensityCondensed + QStringLiteral("AAA") + QString(37, ' ') + QStringLiteral("BBB")});
     writePdf(pdf, graphic("P", true, 10), {page});
     const QString boxes = run("pdftotext", {"-bbox", pdf, "-"});
     auto xMin = [&](const QString& word) {

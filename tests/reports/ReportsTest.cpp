@@ -110,10 +110,27 @@ TEST(TextReportTest, PutTextCellsControlStringsEndOfLineAndWidth) {
     report.putText(2, 8, "123456");                 // cut at column 10
     report.putText(3, 1, "xy" + EndOfLineMark + "z"); // the line ends at the mark
     report.putText(5, 1, "   ");
+    // Control cells written over by characters and the other way round.
+    report.putText(6, 1, "\x1b" "E");
+    report.putText(6, 4, QString(QChar(18)));
+    report.putText(6, 2, "ab");
+    report.putText(6, 4, "c");
+    report.putText(6, 5, QString(QChar(15)));
+    // The mark after a control cell; a control string that only starts
+    // with the mark's code is no mark.
+    report.putText(7, 1, QString(QChar(15)));
+    report.putText(7, 2, "ab" + EndOfLineMark + "cd");
+    report.putText(8, 1, EndOfLineMark + "X");
+    report.putText(8, 2, "ok");
     report.flushPage();
     const TextPage& p = sink.pages[0];
-    ASSERT_EQ(p.lines.size(), 5u);
-    EXPECT_EQ(p.lines[0], (QStringList{QString(QChar(15)), " ", "a", "b", "c"}));
+    ASSERT_EQ(p.lines.size(), 8u);
+    EXPECT_EQ(p.lineText(5), "\x1b" "Eabc" + QString(QChar(15)));
+    EXPECT_EQ(p.visibleText(5), "abc");
+    EXPECT_EQ(p.lineText(6), QChar(15) + QString("ab"));
+    EXPECT_EQ(p.lineText(7), EndOfLineMark + "Xok");
+    EXPECT_EQ(p.lines[0].size(), 5);
+    EXPECT_EQ(p.lineText(0), QChar(15) + QString(" abc"));
     EXPECT_EQ(p.visibleText(0), " abc");
     EXPECT_EQ(p.lineText(1), "       123");
     EXPECT_EQ(p.lineText(2), "xy");
@@ -125,7 +142,7 @@ TEST(TextReportTest, PutTextCellsControlStringsEndOfLineAndWidth) {
 
 TEST(ReportFileTest, BlankLinesDensityAndCrLfInLatin1) {
     TextPage page;
-    page.lines = {QStringList{"A", "ç"}, QStringList{}, QStringList{QString(QChar(18)), " "}, QStringList{"B"}};
+    page.lines = {TextLine::fromText("Aç"), {}, TextLine::fromText(QChar(18) + QString(" ")), TextLine::fromText("B")};
     EXPECT_EQ(TextPageBytes(page, DensityCondensed), QByteArray("\x0f\x1b" "2" "A\xe7\r\n \r\n \r\nB\r\n"));
     EXPECT_EQ(TextPageBytes(page, QString()), QByteArray("A\xe7\r\n \r\n \r\nB\r\n"));
 }
@@ -197,7 +214,7 @@ TEST(HtmlReportTest, EscapedUtf8OnePreBlockPerPageWithoutControlCodes) {
     HtmlSink sink(d.file("r.html"));
     sink.begin({"Cargos & Salários", "X"});
     TextPage p1;
-    p1.lines = {QStringList{QString(QChar(15)), "<", "ç", ">"}};
+    p1.lines = {TextLine::fromText(QChar(15) + QString("<ç>"))};
     sink.page(p1);
     sink.page(p1);
     sink.end();

@@ -17,16 +17,9 @@ const QString BeginError = QStringLiteral("Não foi possível iniciar a impress�
 // characters (text is never cut).
 int columnsNeeded(const TextPage& page) {
     int columns = page.width;
-    for (const QStringList& line : page.lines) {
-        int visible = 0;
-        for (const QString& cell : line)
-            if (!IsControlCell(cell)) ++visible;
-        columns = std::max(columns, visible);
-    }
+    for (const TextLine& line : page.lines) columns = std::max(columns, int(line.visibleSize()));
     return std::max(columns, 1);
 }
-
-bool isBlankCell(const QString& cell) { return cell.isEmpty() || (cell.size() == 1 && cell.at(0) == u' '); }
 
 } // namespace
 
@@ -76,24 +69,38 @@ void PagePainter::paint(const TextPage& page) {
     run.reserve(columns);
     for (size_t i = 0; i < page.lines.size(); ++i) {
         const double baseline = double(i) * lineHeight + metrics.ascent;
-        run.clear();
+        const TextLine& line = page.lines[i];
+        QStringView text;
         int runStart = -1; // column of the run's first character
-        int lastVisible = -1;
-        int column = 0;
-        for (const QString& cell : page.lines[i]) {
-            if (IsControlCell(cell)) continue;
-            if (!isBlankCell(cell)) {
-                if (runStart < 0) runStart = column;
-                // Blanks before this cell, inside the run.
-                while (runStart + run.size() < column) run += QLatin1Char(' ');
-                if (cell.size() == 1) run += cell.at(0);
-                else run += cell;
-                lastVisible = column;
+        if (line.controls.isEmpty()) {
+            // Every cell is drawn: the run is the line between its first and
+            // last characters that are not blank.
+            const QStringView cells(line.cells);
+            qsizetype first = 0, last = cells.size();
+            while (first < last && cells[first] == u' ') ++first;
+            while (last > first && cells[last - 1] == u' ') --last;
+            if (first == last) continue;
+            runStart = int(first);
+            text = cells.sliced(first, last - first);
+        } else {
+            run.clear();
+            int column = 0;
+            int lastVisible = -1;
+            for (QChar c : line.cells) {
+                if (TextLine::isControl(c)) continue;
+                if (c != u' ') {
+                    if (runStart < 0) runStart = column;
+                    // Blanks before this cell, inside the run.
+                    while (runStart + run.size() < column) run += QLatin1Char(' ');
+                    run += c;
+                    lastVisible = column;
+                }
+                ++column;
             }
-            ++column;
+            if (lastVisible < 0) continue;
+            text = run;
         }
-        if (lastVisible < 0) continue;
-        canvas_.text(QPointF(runStart * cellWidth * scale, baseline * scale), run, points * scale, false,
+        canvas_.text(QPointF(runStart * cellWidth * scale, baseline * scale), text, points * scale, false,
                      cellWidth * scale);
     }
 }
