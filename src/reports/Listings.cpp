@@ -7,7 +7,6 @@
 #include "UserInterface.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace folha {
@@ -37,7 +36,7 @@ QString BrazilianNumber(Fixed value, int places) {
     for (int i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QLatin1Char('.'));
     QString text = whole;
     if (places > 0) text += QLatin1Char(',') + decimals;
-    if (negative && (units != 0 || decimals.contains(QRegularExpression(QStringLiteral("[1-9]")))))
+    if (negative && (units != 0 || std::any_of(decimals.cbegin(), decimals.cend(), [](QChar c) { return c != u'0'; })))
         text.prepend(QLatin1Char('-'));
     return text;
 }
@@ -236,11 +235,27 @@ struct FormatSpec {
     QChar kind;
 };
 
-std::optional<FormatSpec> ParseFormat(const QString& format) {
-    static const QRegularExpression re(QStringLiteral("^%(\\d+)\\.(\\d+)([dn])$"));
-    const auto m = re.match(format);
-    if (!m.hasMatch()) return std::nullopt;
-    return FormatSpec{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).at(0)};
+// "%<width>.<places>d" or "%<width>.<places>n"; anything else is no format.
+// Read by hand: the payroll book formats every amount through here.
+std::optional<FormatSpec> ParseFormat(QStringView format) {
+    if (format.size() < 5 || format.front() != u'%') return std::nullopt;
+    const QChar kind = format.back();
+    if (kind != u'd' && kind != u'n') return std::nullopt;
+    const qsizetype dot = format.indexOf(u'.');
+    if (dot < 2) return std::nullopt;
+    auto number = [](QStringView digits) -> std::optional<int> {
+        if (digits.isEmpty() || digits.size() > 9) return std::nullopt;
+        int n = 0;
+        for (QChar c : digits) {
+            if (c < u'0' || c > u'9') return std::nullopt;
+            n = n * 10 + (c.unicode() - u'0');
+        }
+        return n;
+    };
+    const auto width = number(format.sliced(1, dot - 1));
+    const auto places = number(format.sliced(dot + 1, format.size() - dot - 2));
+    if (!width || !places) return std::nullopt;
+    return FormatSpec{*width, *places, kind};
 }
 
 } // namespace

@@ -338,6 +338,13 @@ TEST(ListingsTest, FormatListValue) {
         {QVariant(QDate(2020, 3, 1)), "", "01/03/2020"},
         {QVariant(QString("NOME  ")), "", "NOME"},
         {QVariant(), "%6.2n", "  0,00"},
+        {QVariant::fromValue(Fixed::fromRaw(-40)), "%6.2n", "  0,00"}, // no "-0,00"
+        // Not a format: the value as it stands.
+        {QVariant(QString("12")), "%6.2x", "12"},
+        {QVariant(QString("12")), "%.2n", "12"},
+        {QVariant(QString("12")), "%6.n", "12"},
+        {QVariant(QString("12")), "%6,2n", "12"},
+        {QVariant(QString("12")), "6.2n", "12"},
     };
     for (const Case& c : cases) EXPECT_EQ(FormatListValue(c.value, c.format), QString::fromUtf8(c.expected)) << c.format << " " << c.expected;
 }
