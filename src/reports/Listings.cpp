@@ -11,35 +11,53 @@
 
 namespace folha {
 
-namespace {
-
-// A number with "." between thousands and "," before `places` decimals,
-// rounded half away from zero.
 QString BrazilianNumber(Fixed value, int places) {
     const bool negative = value.isNegative();
-    qint64 raw = negative ? -value.raw() : value.raw();
-    qint64 units = 0;
-    QString decimals;
+    const quint64 raw = negative ? 0 - quint64(value.raw()) : quint64(value.raw());
+    quint64 units = 0;
+    quint64 fraction = 0;  // the decimals as a number
+    int fractionDigits = 0; // of them, the digits that come from the value
     if (places <= 4) {
-        qint64 step = 1;
+        quint64 step = 1;
         for (int i = places; i < 4; ++i) step *= 10;
-        const qint64 rounded = (raw + step / 2) / step; // in 10^-places
-        qint64 scale = 1;
+        const quint64 rounded = (raw + step / 2) / step; // in 10^-places
+        quint64 scale = 1;
         for (int i = 0; i < places; ++i) scale *= 10;
         units = rounded / scale;
-        if (places > 0) decimals = QStringLiteral("%1").arg(rounded % scale, places, 10, QLatin1Char('0'));
+        fraction = rounded % scale;
+        fractionDigits = std::max(places, 0);
     } else {
         units = raw / Fixed::Scale;
-        decimals = QStringLiteral("%1").arg(raw % Fixed::Scale, 4, 10, QLatin1Char('0')) + QString(places - 4, QLatin1Char('0'));
+        fraction = raw % Fixed::Scale;
+        fractionDigits = 4;
     }
-    QString whole = QString::number(units);
-    for (int i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, QLatin1Char('.'));
-    QString text = whole;
-    if (places > 0) text += QLatin1Char(',') + decimals;
-    if (negative && (units != 0 || std::any_of(decimals.cbegin(), decimals.cend(), [](QChar c) { return c != u'0'; })))
-        text.prepend(QLatin1Char('-'));
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + units % 10);
+        units /= 10;
+    } while (units != 0);
+    QString text;
+    text.reserve(n + n / 3 + 2 + std::max(places, 0));
+    if (negative && (n > 1 || digits[0] != '0' || fraction != 0)) text += QLatin1Char('-');
+    for (int i = n - 1; i >= 0; --i) {
+        text += QLatin1Char(digits[i]);
+        if (i > 0 && i % 3 == 0) text += QLatin1Char('.');
+    }
+    if (places > 0) {
+        text += QLatin1Char(',');
+        const qsizetype at = text.size();
+        text.resize(at + fractionDigits);
+        for (int i = fractionDigits - 1; i >= 0; --i) {
+            text[at + i] = QLatin1Char(char('0' + fraction % 10));
+            fraction /= 10;
+        }
+        for (int i = fractionDigits; i < places; ++i) text += QLatin1Char('0');
+    }
     return text;
 }
+
+namespace {
 
 std::optional<Fixed> NumberOf(const QVariant& value) {
     if (value.metaType() == QMetaType::fromType<Fixed>()) return value.value<Fixed>();

@@ -3,6 +3,7 @@
 // in code or name order, under the page header and a line of column titles.
 // One composer runs every listing from a table of listings.
 
+#include "Fixed.h"
 #include "TextReport.h"
 #include "XlsxExport.h"
 
@@ -31,6 +32,10 @@ struct ListColumn {
     int line = 1;         // line within the row's block
     QString whenEmpty;    // printed when the field is empty ("-")
 };
+
+// A number with "." between thousands and "," before `places` decimals,
+// rounded half away from zero ("-1.234,50"; never "-0,00").
+QString BrazilianNumber(Fixed value, int places);
 
 // Formats a value by a listing format ("%3.3d", "%6.2n", "%1.1d", ...).
 QString FormatListValue(const QVariant& value, const QString& format);

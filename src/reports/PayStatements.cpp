@@ -2,6 +2,7 @@
 
 #include "CalculationTrail.h"
 #include "DbError.h"
+#include "Listings.h"
 #include "Table.h"
 #include "TableRoutines.h"
 #include "TextRoutines.h"
@@ -138,17 +139,7 @@ const TableDef& StatementLineTableDef() {
     return def;
 }
 
-QString StatementMoney(Fixed value) {
-    const bool negative = value.isNegative();
-    const qint64 raw = negative ? -value.raw() : value.raw();
-    const qint64 cents = (raw + 50) / 100; // half away from zero
-    QString whole = QString::number(cents / 100);
-    for (int i = whole.size() - 3; i > 0; i -= 3)
-        whole.insert(i, QLatin1Char('.'));
-    const QString text =
-        whole + QLatin1Char(',') + QStringLiteral("%1").arg(cents % 100, 2, 10, QLatin1Char('0'));
-    return negative && cents != 0 ? QLatin1Char('-') + text : text;
-}
+QString StatementMoney(Fixed value) { return BrazilianNumber(value, 2); }
 
 QString StatementQuantity(Fixed value) {
     return value.toString().replace(QLatin1Char('.'), QLatin1Char(','));

@@ -339,6 +339,9 @@ TEST(ListingsTest, FormatListValue) {
         {QVariant(QString("NOME  ")), "", "NOME"},
         {QVariant(), "%6.2n", "  0,00"},
         {QVariant::fromValue(Fixed::fromRaw(-40)), "%6.2n", "  0,00"}, // no "-0,00"
+        {QVariant::fromValue(Fixed::fromRaw(9999999)), "%6.2n", "1.000,00"}, // rounding carries
+        {QVariant::fromValue(Fixed::fromRaw(-1234567)), "%10.5n", "-123,45670"},
+        {QVariant::fromValue(Fixed::fromRaw(1000000000)), "%9.0n", "  100.000"},
         // Not a format: the value as it stands.
         {QVariant(QString("12")), "%6.2x", "12"},
         {QVariant(QString("12")), "%.2n", "12"},
