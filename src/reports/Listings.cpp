@@ -4,6 +4,7 @@
 #include "Fixed.h"
 #include "Session.h"
 #include "Table.h"
+#include "TextRoutines.h"
 #include "UserInterface.h"
 
 #include <QLocale>
@@ -31,29 +32,10 @@ QString BrazilianNumber(Fixed value, int places) {
         fraction = raw % Fixed::Scale;
         fractionDigits = 4;
     }
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + units % 10);
-        units /= 10;
-    } while (units != 0);
     QString text;
-    text.reserve(n + n / 3 + 2 + std::max(places, 0));
-    if (negative && (n > 1 || digits[0] != '0' || fraction != 0)) text += QLatin1Char('-');
-    for (int i = n - 1; i >= 0; --i) {
-        text += QLatin1Char(digits[i]);
-        if (i > 0 && i % 3 == 0) text += QLatin1Char('.');
-    }
-    if (places > 0) {
-        text += QLatin1Char(',');
-        const qsizetype at = text.size();
-        text.resize(at + fractionDigits);
-        for (int i = fractionDigits - 1; i >= 0; --i) {
-            text[at + i] = QLatin1Char(char('0' + fraction % 10));
-            fraction /= 10;
-        }
-        for (int i = fractionDigits; i < places; ++i) text += QLatin1Char('0');
-    }
+    if (negative && (units != 0 || fraction != 0)) text += QLatin1Char('-');
+    AppendAmount(text, units, fraction, fractionDigits);
+    for (int i = fractionDigits; i < places; ++i) text += QLatin1Char('0');
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "TextRoutines.h"
 
+#include <algorithm>
+
 namespace folha {
 
 QString OnlyDigits(const QString& text) {
@@ -33,6 +35,28 @@ QString PadLeft(const QString& text, int width, QChar fill) {
 QString PadRight(const QString& text, int width, QChar fill) {
     if (text.size() >= width) return text;
     return text + QString(width - text.size(), fill);
+}
+
+void AppendAmount(QString& text, quint64 whole, quint64 fraction, int digits) {
+    char units[24];
+    int n = 0;
+    do {
+        units[n++] = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    text.reserve(text.size() + n + n / 3 + 1 + std::max(digits, 0));
+    for (int i = n - 1; i >= 0; --i) {
+        text += QLatin1Char(units[i]);
+        if (i > 0 && i % 3 == 0) text += QLatin1Char('.');
+    }
+    if (digits <= 0) return;
+    text += QLatin1Char(',');
+    const qsizetype at = text.size();
+    text.resize(at + digits);
+    for (int i = digits - 1; i >= 0; --i) {
+        text[at + i] = QLatin1Char(char('0' + fraction % 10));
+        fraction /= 10;
+    }
 }
 
 } // namespace folha

@@ -20,5 +20,8 @@ QString CompletedCode(const QString& code, int width);
 // Fill to the width on the left / right; a longer text is returned whole.
 QString PadLeft(const QString& text, int width, QChar fill);
 QString PadRight(const QString& text, int width, QChar fill);
+// Appends a whole number with "." between thousands ("1.234.567"), then,
+// when `digits` > 0, "," and `fraction` in that many digits, zeros first.
+void AppendAmount(QString& text, quint64 whole, quint64 fraction, int digits);
 
 } // namespace folha

@@ -94,14 +94,19 @@ Fixed TypedMoney(const QString& typed, const QString& what, int places) {
 }
 
 QString MoneyText(Fixed value) {
-    QString text = value.toString(4);
-    const bool negative = text.startsWith(QLatin1Char('-'));
-    if (negative) text.remove(0, 1);
-    QString whole = text.section(QLatin1Char('.'), 0, 0);
-    QString cents = text.section(QLatin1Char('.'), 1);
-    while (cents.size() > 2 && cents.endsWith(QLatin1Char('0'))) cents.chop(1);
-    for (qsizetype at = whole.size() - 3; at > 0; at -= 3) whole.insert(at, QLatin1Char('.'));
-    return (negative ? QStringLiteral("-") : QString()) + whole + QLatin1Char(',') + cents.leftJustified(2, QLatin1Char('0'));
+    // Four decimals, the zeros after the second left out.
+    const qint64 raw = value.raw();
+    const quint64 size = raw < 0 ? 0 - quint64(raw) : quint64(raw);
+    quint64 fraction = size % Fixed::Scale;
+    int digits = 4;
+    while (digits > 2 && fraction % 10 == 0) {
+        fraction /= 10;
+        --digits;
+    }
+    QString text;
+    if (raw < 0) text += QLatin1Char('-');
+    AppendAmount(text, size / Fixed::Scale, fraction, digits);
+    return text;
 }
 
 } // namespace folha

@@ -56,3 +56,15 @@ TEST(TypedInput, PeriodsAndDates) {
     EXPECT_EQ(Refusal([] { return TypedDate("2013-12-31", "--fgts-date"); }),
               QStringLiteral("Data inválida em --fgts-date: 2013-12-31 (use DD/MM/AAAA)"));
 }
+
+TEST(TypedInput, MoneyTextKeepsUpToFourDecimals) {
+    const struct {
+        qint64 raw;
+        const char* text;
+    } cases[] = {
+        {0, "0,00"},          {12345000, "1.234,50"},        {12345, "1,2345"},
+        {12340, "1,234"},     {-1, "-0,0001"},               {9999990000, "999.999,00"},
+        {10000000, "1.000,00"}, {-12345678901, "-1.234.567,8901"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MoneyText(Fixed::fromRaw(c.raw)), QString(c.text)) << c.raw;
+}
