@@ -628,20 +628,34 @@ qint64 Table::count(const QString& where, const QVariantList& params) {
 }
 
 void Table::insert(const Record& r) {
-    QStringList names, marks;
     QVariantList params;
+    params.reserve(qsizetype(def_.fields.size()));
+    std::vector<int> omitted; // automatic fields left to the database
     for (size_t i = 0; i < def_.fields.size(); ++i) {
         const FieldDef& f = def_.fields[i];
-        if (f.type == FieldType::AutoInc && r.rawValue(int(i)).isNull()) continue;
+        if (f.type == FieldType::AutoInc && r.rawValue(int(i)).isNull()) {
+            omitted.push_back(int(i));
+            continue;
+        }
         if (f.required && r.rawValue(int(i)).isNull())
             throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
-        names << f.name;
-        marks << QStringLiteral("?");
         params << r.boundValue(int(i));
     }
-    db_.execWrite(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                 .arg(def_.name, names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-             params);
+    auto kept = std::find_if(insertTexts_.begin(), insertTexts_.end(),
+                             [&](const InsertText& t) { return t.omitted == omitted; });
+    if (kept == insertTexts_.end()) {
+        QStringList names, marks;
+        for (size_t i = 0; i < def_.fields.size(); ++i) {
+            if (std::find(omitted.begin(), omitted.end(), int(i)) != omitted.end()) continue;
+            names << def_.fields[i].name;
+            marks << QStringLiteral("?");
+        }
+        insertTexts_.push_back({omitted, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                             .arg(def_.name, names.join(QStringLiteral(", ")),
+                                                  marks.join(QStringLiteral(", ")))});
+        kept = insertTexts_.end() - 1;
+    }
+    db_.execWrite(kept->sql, params);
 }
 
 namespace {

@@ -153,6 +153,13 @@ private:
     // definition made at run time (monthly audit logs, work tables).
     const TableDef& def_;
     QString indexName_;
+    // The insert statements made so far, by the automatic fields left to
+    // the database: the same few serve every row the table writes.
+    struct InsertText {
+        std::vector<int> omitted;
+        QString sql;
+    };
+    std::vector<InsertText> insertTexts_;
 };
 
 } // namespace folha
