@@ -5,11 +5,11 @@
 #include "Session.h"
 
 #include <QDir>
-
-#include <algorithm>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace folha {
 

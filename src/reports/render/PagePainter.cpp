@@ -65,41 +65,19 @@ void PagePainter::paint(const TextPage& page) {
     // one text lands each character at its cell's place: a line is drawn as
     // few texts as it can, blanks inside, each from its first visible cell
     // to its last.
-    QString& run = run_;
-    run.reserve(columns);
     for (size_t i = 0; i < page.lines.size(); ++i) {
         const double baseline = double(i) * lineHeight + metrics.ascent;
-        const TextLine& line = page.lines[i];
-        QStringView text;
-        int runStart = -1; // column of the run's first character
-        if (line.controls.isEmpty()) {
-            // Every cell is drawn: the run is the line between its first and
-            // last characters that are not blank.
-            const QStringView cells(line.cells);
-            qsizetype first = 0, last = cells.size();
-            while (first < last && cells[first] == u' ') ++first;
-            while (last > first && cells[last - 1] == u' ') --last;
-            if (first == last) continue;
-            runStart = int(first);
-            text = cells.sliced(first, last - first);
-        } else {
-            run.clear();
-            int column = 0;
-            int lastVisible = -1;
-            for (QChar c : line.cells) {
-                if (TextLine::isControl(c)) continue;
-                if (c != u' ') {
-                    if (runStart < 0) runStart = column;
-                    // Blanks before this cell, inside the run.
-                    while (runStart + run.size() < column) run += QLatin1Char(' ');
-                    run += c;
-                    lastVisible = column;
-                }
-                ++column;
-            }
-            if (lastVisible < 0) continue;
-            text = run;
-        }
+        // Control codes take no column: the drawn cells are the line's
+        // characters without them, and the run goes from the first to the
+        // last that is not blank.
+        const QString shown = page.lines[i].visible();
+        const QStringView cells(shown);
+        qsizetype first = 0, last = cells.size();
+        while (first < last && cells[first] == u' ') ++first;
+        while (last > first && cells[last - 1] == u' ') --last;
+        if (first == last) continue;
+        const int runStart = int(first);
+        const QStringView text = cells.sliced(first, last - first);
         canvas_.text(QPointF(runStart * cellWidth * scale, baseline * scale), text, points * scale, false,
                      cellWidth * scale);
     }

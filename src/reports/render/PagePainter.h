@@ -38,7 +38,6 @@ private:
     PageCanvas& canvas_;
     PrintSettings settings_;
     bool first_ = true;
-    QString run_; // the text of one run of cells, reused
 };
 
 // A PDF file of the pages (titled "FOLHA DE PAGAMENTO"), written page by
