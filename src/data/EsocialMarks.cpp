@@ -70,8 +70,14 @@ void EsocialMarks::setDeferred(bool deferred) {
     pending_.clear();
 }
 
+void EsocialMarks::dropPending(int count) {
+    if (count >= 0 && count < pending_.size()) pending_.resize(count);
+}
+
 int EsocialMarks::flush() {
-    const QStringList subjects = std::exchange(pending_, {});
+    // A sheet written by a calculation and then valued is marked twice.
+    QStringList subjects = std::exchange(pending_, {});
+    subjects.removeDuplicates();
     return markSubjects(subjects);
 }
 

@@ -47,6 +47,11 @@ public:
     // mode drops what was not flushed.
     void setDeferred(bool deferred);
     int flush();
+    // The subjects waiting for flush(); an employee whose rows are taken
+    // back (a savepoint rolled back) has his own dropped again, those from
+    // `count` on.
+    int pending() const { return int(pending_.size()); }
+    void dropPending(int count);
 
 private:
     // Whether the company has the events table, looked for once.

@@ -369,9 +369,15 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     LeaveWriter::Style writerStyle = style();
     writerStyle.sheet = sheet;
     writerStyle.runResults = payroll::ResultCodes(tables, sheet);
-    // Rows written here feed the month's eSocial events (the valuation marks
-    // what it changes itself).
-    EsocialMarks esocial(db_);
+    // Rows written here feed the month's eSocial events, and so do those the
+    // valuation changes: both are marked through the valuation's marks, held
+    // until the group commits and then marked with one statement.
+    EsocialMarks& esocial = valuation.marks();
+    struct DeferredMarks {
+        EsocialMarks& marks;
+        explicit DeferredMarks(EsocialMarks& m) : marks(m) { marks.setDeferred(true); }
+        ~DeferredMarks() { marks.setDeferred(false); } // a group rolled back takes its marks with it
+    } deferred(esocial);
 
     QString first, last;
     range(options, first, last);
@@ -381,6 +387,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     ui_.progressStart(caption(), int(cadfun.count()));
     // Employees are committed in the payroll run's groups, each one whole.
     payroll::CommitGroup group(db_, valuation.commitGroupEmployees(), valuation.commitGroupMilliseconds());
+    group.beforeCommit([&esocial] { esocial.flush(); });
     int read = 0;
     QString after;
     bool more = true;
@@ -431,6 +438,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
                 {
                     Transaction t(db_);
                     written = writeRows();
+                    esocial.flush(); // with the rows, not with a later group
                     t.commit();
                 }
                 group.beginEmployee();
@@ -439,11 +447,13 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
             } else {
                 // The rows and their valuation stand or go together.
                 group.beginEmployee();
+                const int marksBefore = esocial.pending();
                 {
                     Savepoint both(db_);
                     written = writeRows();
                     outcome = valuation.valueEmployee(employee, false, valued);
                     if (outcome != payroll::PayrollRun::Outcome::NotCalculated) both.release();
+                    else esocial.dropPending(marksBefore);
                 }
                 group.endEmployee();
                 if (outcome == payroll::PayrollRun::Outcome::NotCalculated) {

@@ -171,6 +171,11 @@ const RunTables& PayrollRun::tables() const {
     return prepared_->tables;
 }
 
+EsocialMarks& PayrollRun::marks() {
+    if (!prepared_) throw DbError(QStringLiteral("Cálculo da folha não preparado"));
+    return prepared_->esocial;
+}
+
 void PayrollRun::prepare(const RunOptions& options) {
     const Record branch = PayrollBranch(db_, options.branchCode);
     const QDate payrollDate = branch.date("DATA_FOLHA");

@@ -15,6 +15,10 @@
 #include <memory>
 #include <vector>
 
+namespace folha {
+class EsocialMarks;
+}
+
 namespace folha::payroll {
 
 struct RunOptions {
@@ -116,6 +120,10 @@ public:
     Outcome valueEmployee(const Record& employee, bool held, RunSummary& summary);
     // The event, role and contribution tables the prepared run read.
     const RunTables& tables() const;
+    // The marks the prepared run leaves on the eSocial events of the
+    // employees it values; a job that commits in groups defers them to its
+    // commits, and marks what it writes itself through them too.
+    EsocialMarks& marks();
 
 private:
     struct Prepared;

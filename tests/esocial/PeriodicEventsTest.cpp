@@ -16,6 +16,7 @@
 #include "Schemas.h"
 #include "ScriptedUi.h"
 #include "Signer.h"
+#include "Thirteenth.h"
 #include "TempDir.h"
 #include "EventXml.h"
 #include "TestCertificate.h"
@@ -407,6 +408,46 @@ TEST_F(PeriodicEvents, EachWorkerWrittenIsMarkedWithHisGroup) {
         EXPECT_EQ(marked(), c.expected);
         // The events are built again: nothing is left marked.
         generate(3, 2026, 1);
+        EXPECT_EQ(marked(), QStringList());
+    }
+}
+
+// The 13th salary calculated again marks the year's remuneration of the
+// workers it wrote, as their group commits: a calculation stopped after
+// the first worker marks him and no other. (Calculated again, each
+// worker's 13th row is written with its quantity and then valued, so every
+// worker counts as written.)
+TEST_F(PeriodicEvents, TheThirteenthCalculatedAgainMarksTheWorkersItWrote) {
+    Database& db = company(3);
+    generate(3, 2025, 12);
+    QStringList workers, inService; // Kaio, dismissed in January, gets no 13th
+    for (const Record& r : Table(db, "CADFUN").select({}, {}, "CODFUN")) {
+        if (!latest(3, "S-1200|" + r.text("CODFUN") + "|2025")) continue;
+        workers << r.text("CODFUN");
+        if (r.integer("CONDICAO") == 1) inService << r.text("CODFUN");
+    }
+    ASSERT_GE(inService.size(), 2);
+    ASSERT_LT(inService.size(), workers.size());
+    auto marked = [&] {
+        QStringList out;
+        for (const QString& w : workers)
+            if (latest(3, "S-1200|" + w + "|2025")->changed) out << w;
+        return out;
+    };
+    db.execWrite("UPDATE Filial SET DATA_FOLHA = ?, TIPO_FOL = 'D'", {QDate(2025, 12, 31)});
+    const struct {
+        int cancelAfter; // progress steps; -1 runs to the end
+        QStringList expected;
+    } cases[] = {{-1, inService}, {1, {inService.front()}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cancelAfter);
+        ScriptedUi ui;
+        ui.cancelAfterSteps = c.cancelAfter;
+        leave::LeaveOptions o;
+        o.branchCode = "001";
+        EXPECT_EQ(leave::ThirteenthCalc(db, ui).run(o).cancelled, c.cancelAfter >= 0);
+        EXPECT_EQ(marked(), c.expected);
+        generate(3, 2025, 12);
         EXPECT_EQ(marked(), QStringList());
     }
 }
