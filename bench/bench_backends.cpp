@@ -1,13 +1,14 @@
 // Times the payroll jobs over a synthetic company on SQLite and on the
 // office server side by side: a bare prepared insert of as many rows as the
-// monthly run writes (the storage limit), the monthly run, the 13th salary,
-// the vacation and the termination, with the statements each sends and its
-// peak memory. The server is reached by the connection in FOLHA_TEST_PG or
-// given with --pg "host=... port=... user=... dbname=..."; without one only
-// SQLite is measured. With --history MONTHS, the company first keeps as
-// many calculated months before April 2013 (copies of its April), so that
-// every job meets an office's years of rows; the bare insert still goes
-// into an empty table.
+// monthly run writes (the storage limit), the same with the calculation
+// trails the run writes beside them (the limit of everything it writes),
+// the monthly run, the 13th salary, the vacation and the termination, with
+// the statements each sends and its peak memory. The server is reached by
+// the connection in FOLHA_TEST_PG or given with --pg "host=... port=...
+// user=... dbname=..."; without one only SQLite is measured. With --history
+// MONTHS, the company first keeps as many calculated months before April
+// 2013 (copies of its April), so that every job meets an office's years of
+// rows; the bare inserts still go into empty tables.
 //   bench_backends [--pg CONNINFO] [--history MONTHS] [employees...]   (default: 2000 10000)
 #include "BenchSupport.h"
 #include "DemoBuilder.h"
@@ -20,7 +21,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -41,8 +44,8 @@ struct Job {
 };
 
 struct Figures {
-    Job bare, monthly, thirteenth, vacation, termination;
-    qint64 rows = 0;
+    Job bare, bareTrails, monthly, thirteenth, vacation, termination;
+    qint64 rows = 0, trailRows = 0;
 };
 
 void setBranch(Database& db, const QDate& date, const char* sheet) {
@@ -94,6 +97,55 @@ Job bareInsert(Database& bare, qint64 rows, qint64 perEmployee) {
             tx.commit();
         }
         return int(rows / perEmployee);
+    });
+}
+
+// The trails the monthly run wrote, employee by employee, as they are:
+// HCODIGO, REGRA, TEXTO.
+using Trails = std::vector<std::vector<std::array<QString, 3>>>;
+Trails runTrails(Database& db) {
+    Trails out;
+    QString employee;
+    QSqlQuery q = db.exec(QStringLiteral("SELECT CODFUN, HCODIGO, REGRA, TEXTO FROM MEMOCALC WHERE OCORRANO = ? AND "
+                                         "OCORRMES = ? AND TIPOFOLHA = ? ORDER BY CODFUN, HCODIGO"),
+                          {QStringLiteral("2013"), QStringLiteral("04"), QStringLiteral("F")});
+    while (q.next()) {
+        if (out.empty() || q.value(0).toString() != employee) out.emplace_back();
+        employee = q.value(0).toString();
+        out.back().push_back({q.value(1).toString(), q.value(2).toString(), q.value(3).toString()});
+    }
+    return out;
+}
+
+// The storage limit of every row the run writes: the bare insert's events
+// and, after each employee's, the trails the run wrote for him, one
+// prepared insert a row, in the same groups.
+Job bareWithTrails(Database& bare, qint64 rows, qint64 perEmployee, const Trails& trails) {
+    bare.ensureTable(Registry::instance().require("OCORRENC"));
+    bare.ensureTable(Registry::instance().require("MEMOCALC"));
+    const QString insert = QStringLiteral("INSERT INTO OCORRENC (OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REFER, "
+                                          "VALOR, FLAG) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    const QString trail = QStringLiteral("INSERT INTO MEMOCALC (OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REGRA, "
+                                         "TEXTO) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    const qint64 employees = std::max<qint64>((rows + perEmployee - 1) / perEmployee, qint64(trails.size()));
+    return measure(bare, [&] {
+        qint64 i = 0;
+        for (qint64 e = 0; e < employees;) {
+            Transaction tx(bare);
+            for (int k = 0; k < 200 && e < employees; ++k, ++e) {
+                const QString code = QStringLiteral("%1").arg(e, 6, 10, QChar('0'));
+                for (qint64 n = 0; n < perEmployee && i < rows; ++n, ++i)
+                    bare.execWrite(insert, {QStringLiteral("2013"), QStringLiteral("04"), QStringLiteral("F"),
+                                            QString::number(100 + i % perEmployee), code, qint64(0), qint64(12345600),
+                                            QStringLiteral("*")});
+                if (e < qint64(trails.size()))
+                    for (const auto& t : trails[size_t(e)])
+                        bare.execWrite(trail, {QStringLiteral("2013"), QStringLiteral("04"), QStringLiteral("F"), t[0],
+                                               code, t[1], t[2]});
+            }
+            tx.commit();
+        }
+        return int(employees);
     });
 }
 
@@ -151,9 +203,16 @@ Figures run(const std::function<std::unique_ptr<Database>(const QString&)>& open
         return s.employeesCalculated;
     });
     f.rows = written;
+    const qint64 perEmployee = std::max<qint64>(1, written / std::max(1, f.monthly.employees));
     {
         auto bare = open(QStringLiteral("bare"));
-        f.bare = bareInsert(*bare, written, std::max<qint64>(1, written / std::max(1, f.monthly.employees)));
+        f.bare = bareInsert(*bare, written, perEmployee);
+    }
+    {
+        const Trails trails = runTrails(*db);
+        for (const auto& t : trails) f.trailRows += qint64(t.size());
+        auto bare = open(QStringLiteral("bare_trails"));
+        f.bareTrails = bareWithTrails(*bare, written, perEmployee, trails);
     }
 
     f.thirteenth = leaveJob<leave::ThirteenthCalc>(*db, QDate(2013, 12, 31), "D");
@@ -179,15 +238,19 @@ void line(const char* name, const Job& j, const Job* sqlite) {
 }
 
 void report(const char* backend, const Figures& f, const Figures* sqlite) {
-    std::printf(" %s (%lld rows written by the monthly run)\n", backend, (long long)f.rows);
+    std::printf(" %s (%lld rows written by the monthly run, and %lld rows of their trails)\n", backend,
+                (long long)f.rows, (long long)f.trailRows);
     line("bare insert", f.bare, sqlite ? &sqlite->bare : nullptr);
+    line("bare+trails", f.bareTrails, sqlite ? &sqlite->bareTrails : nullptr);
     line("monthly run", f.monthly, sqlite ? &sqlite->monthly : nullptr);
     line("13th salary", f.thirteenth, sqlite ? &sqlite->thirteenth : nullptr);
     line("vacation", f.vacation, sqlite ? &sqlite->vacation : nullptr);
     line("termination", f.termination, sqlite ? &sqlite->termination : nullptr);
     const double m = f.monthly.secs;
-    std::printf("  ratios: run/bare %.2f; 13th/run %.2f; vacation/run %.2f; termination/run %.2f\n", m / f.bare.secs,
-                f.thirteenth.secs / m, f.vacation.secs / m, f.termination.secs / m);
+    std::printf("  ratios: run/bare %.2f; run/(bare+trails) %.2f; 13th/run %.2f; vacation/run %.2f; "
+                "termination/run %.2f\n",
+                m / f.bare.secs, m / f.bareTrails.secs, f.thirteenth.secs / m, f.vacation.secs / m,
+                f.termination.secs / m);
     std::fflush(stdout);
 }
 
