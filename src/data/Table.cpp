@@ -474,7 +474,9 @@ void Table::placeFaults(Record& r, const std::vector<int>& faults) const {
 std::optional<Record> Table::find(const QVariantList& key) {
     if (key.size() != def_.primaryKey.size())
         throw DbError(QStringLiteral("Chave incompleta para a tabela %1").arg(def_.name));
-    QSqlQuery& q = db_.execCached(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(selectList(), def_.name, keyCondition()), key);
+    if (findText_.isEmpty())
+        findText_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(selectList(), def_.name, keyCondition());
+    QSqlQuery& q = db_.execCached(findText_, key);
     std::optional<Record> out;
     if (q.next()) out = fromQuery(q);
     q.finish();
@@ -749,18 +751,21 @@ int Table::removeMany(const std::vector<QVariantList>& keys) {
 bool Table::update(const Record& r) {
     QStringList sets;
     QVariantList params;
+    params.reserve(qsizetype(def_.fields.size()));
     for (size_t i = 0; i < def_.fields.size(); ++i) {
         const FieldDef& f = def_.fields[i];
         if (def_.primaryKey.contains(f.name)) continue;
         if (f.required && r.rawValue(int(i)).isNull())
             throw DbError(QStringLiteral("O campo %1 da tabela %2 é obrigatório.").arg(f.name, def_.name));
-        sets << f.name + QStringLiteral(" = ?");
+        if (updateText_.isEmpty()) sets << f.name + QStringLiteral(" = ?");
         params << r.boundValue(int(i));
     }
+    const bool nothingToSet = params.isEmpty();
     params += r.keyValues();
-    if (sets.isEmpty()) return find(r.keyValues()).has_value();
-    return db_.execWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(def_.name, sets.join(QStringLiteral(", ")), keyCondition()),
-                         params) > 0;
+    if (nothingToSet) return find(r.keyValues()).has_value();
+    if (updateText_.isEmpty())
+        updateText_ = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(def_.name, sets.join(QStringLiteral(", ")), keyCondition());
+    return db_.execWrite(updateText_, params) > 0;
 }
 
 void Table::save(const Record& r) {
@@ -768,7 +773,8 @@ void Table::save(const Record& r) {
 }
 
 bool Table::remove(const QVariantList& key) {
-    return db_.execWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, keyCondition()), key) > 0;
+    if (removeText_.isEmpty()) removeText_ = QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, keyCondition());
+    return db_.execWrite(removeText_, key) > 0;
 }
 
 int Table::removeWhere(const QString& where, const QVariantList& params) {

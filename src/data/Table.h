@@ -160,6 +160,9 @@ private:
         QString sql;
     };
     std::vector<InsertText> insertTexts_;
+    // The statements that find, update and remove one row by its key,
+    // made the first time each is needed.
+    QString findText_, updateText_, removeText_;
 };
 
 } // namespace folha
