@@ -72,10 +72,36 @@ void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& r
               [](const Record* a, const Record* b) { return a->text("HCODIGO") < b->text("HCODIGO"); });
     bool same = stored.size() == sorted.size();
     for (size_t i = 0; same && i < stored.size(); ++i) same = stored[i] == *sorted[i];
-    if (!same) {
+    if (same) {
+        tx.commit();
+        return;
+    }
+    if (stored.empty() || db.backend() != Backend::SQLite) {
+        // On the server, where a statement is a round trip, the sheet's
+        // trails are replaced whole, with two statements.
         if (!stored.empty()) RemoveTrails(db, k);
         t.insertMany(sorted);
+        tx.commit();
+        return;
     }
+    // On the embedded engine trail by trail, both lists in event order: one
+    // that did not change stays, a changed one is updated in place (its key
+    // stays where it is in the index), one that is gone is removed, a new
+    // one inserted.
+    std::vector<const Record*> fresh;
+    size_t i = 0;
+    for (const Record* row : sorted) {
+        const QString event = row->text("HCODIGO");
+        for (; i < stored.size() && stored[i].text("HCODIGO") < event; ++i) t.remove(stored[i].keyValues());
+        if (i < stored.size() && stored[i].text("HCODIGO") == event) {
+            if (!(stored[i] == *row)) t.update(*row);
+            ++i;
+        } else {
+            fresh.push_back(row);
+        }
+    }
+    for (; i < stored.size(); ++i) t.remove(stored[i].keyValues());
+    t.insertMany(fresh);
     tx.commit();
 }
 

@@ -265,6 +265,42 @@ TEST(LegalTables, RegisterEditsAddChangeAndRemoveWholeTables) {
     }
 }
 
+// A sheet's trails written again hold exactly the new list, whatever of the
+// stored one stays, changes or goes; another sheet's and another
+// employee's trails are left alone.
+TEST(CalculationTrails, WrittenAgainTheyAreExactlyTheNewList) {
+    TempDir dir;
+    auto db = folha::testing::OpenTestDatabase(dir.path());
+    const TrailKey april{"000001", "2013", "04", "F"};
+    const TrailKey vacation{"000001", "2013", "04", "I"};
+    const TrailKey other{"000002", "2013", "04", "F"};
+    WriteTrails(*db, vacation, {{"050", "Férias", "30 dias"}});
+    WriteTrails(*db, other, {{"110", "INSS", "outro"}});
+    auto text = [](const std::vector<TrailRow>& rows) {
+        QStringList out;
+        for (const TrailRow& r : rows) out << r.event + '|' + r.rule + '|' + r.text;
+        return out.join(' ');
+    };
+    const struct {
+        std::vector<TrailRow> written;
+        const char* expected;
+    } steps[] = {
+        {{{"110", "INSS", "a"}, {"001", "Salário", "220"}, {"120", "IRRF", "b"}}, "001|Salário|220 110|INSS|a 120|IRRF|b"},
+        // One changed, one gone, one new before, between and after the rest.
+        {{{"000", "Novo", "c"}, {"001", "Salário", "220"}, {"115", "Novo", "d"}, {"120", "IRRF", "e"}, {"900", "Fim", ""}},
+         "000|Novo|c 001|Salário|220 115|Novo|d 120|IRRF|e 900|Fim|"},
+        {{{"120", "IRRF", "e"}}, "120|IRRF|e"},
+        {{}, ""},
+        {{{"001", "Salário", "220"}}, "001|Salário|220"},
+    };
+    for (const auto& step : steps) {
+        WriteTrails(*db, april, step.written);
+        EXPECT_EQ(text(ReadTrails(*db, april)), QString::fromUtf8(step.expected));
+    }
+    EXPECT_EQ(text(ReadTrails(*db, vacation)), QStringLiteral("050|Férias|30 dias"));
+    EXPECT_EQ(text(ReadTrails(*db, other)), QStringLiteral("110|INSS|outro"));
+}
+
 // The trails of a company made when the trail's key began with the month
 // (with a second index by employee) are read, replaced and removed as those
 // of a new company: the readings go by employee, which both layouts serve.
