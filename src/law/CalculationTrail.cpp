@@ -66,10 +66,14 @@ void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& r
     const std::vector<Record> stored =
         t.select(QStringLiteral("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),
                  {k.employee, k.year, k.month, k.sheet}, QStringLiteral("HCODIGO"));
+    // In event order, each event read from its record once.
+    std::vector<std::pair<QString, const Record*>> byEvent;
+    byEvent.reserve(records.size());
+    for (const Record& r : records) byEvent.emplace_back(r.text("HCODIGO"), &r);
+    std::sort(byEvent.begin(), byEvent.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<const Record*> sorted;
-    for (const Record& r : records) sorted.push_back(&r);
-    std::sort(sorted.begin(), sorted.end(),
-              [](const Record* a, const Record* b) { return a->text("HCODIGO") < b->text("HCODIGO"); });
+    sorted.reserve(byEvent.size());
+    for (const auto& [event, r] : byEvent) sorted.push_back(r);
     bool same = stored.size() == sorted.size();
     for (size_t i = 0; same && i < stored.size(); ++i) same = stored[i] == *sorted[i];
     if (same) {
@@ -90,8 +94,7 @@ void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& r
     // one inserted.
     std::vector<const Record*> fresh;
     size_t i = 0;
-    for (const Record* row : sorted) {
-        const QString event = row->text("HCODIGO");
+    for (const auto& [event, row] : byEvent) {
         for (; i < stored.size() && stored[i].text("HCODIGO") < event; ++i) t.remove(stored[i].keyValues());
         if (i < stored.size() && stored[i].text("HCODIGO") == event) {
             if (!(stored[i] == *row)) t.update(*row);
