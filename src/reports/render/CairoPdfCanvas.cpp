@@ -4,8 +4,14 @@
 #include "FileErrors.h"
 
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <QDir>
@@ -187,52 +193,107 @@ CanvasFontMetrics CairoPdfCanvas::FontMetricsAt(double points, bool bold, double
     return m;
 }
 
+// The pages are described on the caller's thread and drawn by cairo on a
+// second one, a few pages behind (a document kept in memory, a statement
+// mailed, is drawn as it is described). What the caller's thread keeps:
+// the glyphs waiting for their font's turn and the lines waiting to be
+// stroked, as the list of cairo's calls they become (`Op`); what the
+// drawing thread keeps: cairo's fonts, glyph numbers and recorded stamps.
+// The calls reach cairo in the order a single thread would make them, so
+// the file is the same byte for byte.
 struct CairoPdfCanvas::Impl {
     QString path;
     Output out;
     cairo_surface_t* surface = nullptr;
-    cairo_t* cr = nullptr;
+    cairo_t* cr = nullptr; // the page's
     cairo_matrix_t ctm{};
     cairo_font_options_t* options = nullptr;
     double width = 0, height = 0;
-    bool pathPending = false; // lines and rectangles not yet stroked
     bool finished = false;
 
+    // ---- described here
     std::map<std::pair<double, bool>, CanvasFontMetrics> metrics;
-    // The fonts drawn with, by size in device units and weight.
-    std::map<std::pair<double, bool>, cairo_scaled_font_t*> fonts;
-    GlyphCache glyphs[2];
+    // One call to cairo. Glyphs carry their character as index until the
+    // drawing thread puts the font's glyph number in its place.
+    struct Op {
+        enum class Kind : quint8 { MoveTo, LineTo, Rectangle, Stroke, Glyphs, ShowPage, BeginStamp, EndStamp, PlaceStamp };
+        Kind kind;
+        bool bold = false;
+        double a = 0, b = 0, c = 0, d = 0; // points, sizes; a font's size in `a`
+        quint32 first = 0, count = 0;      // the glyphs of a Glyphs call
+        int stamp = -1;
+    };
+    struct Batch {
+        std::vector<Op> ops;
+        std::vector<cairo_glyph_t> glyphs;
+    };
+    Batch batch;
     // The glyphs not yet drawn, by font: cairo's work for each drawing is
     // about the same for three glyphs as for three hundred, so the texts of
     // a page are drawn a few hundred glyphs at a time (more at once is
     // slower again: the lists no longer stay in the processor's cache).
     static constexpr size_t GlyphBatch = 256;
     struct Pending {
-        cairo_scaled_font_t* font;
+        double size;
+        bool bold;
         std::vector<cairo_glyph_t> glyphs;
     };
     std::vector<Pending> pending;
-    // The stamps recorded so far, by key.
-    QHash<QString, cairo_surface_t*> stamps;
+    bool pathPending = false; // lines and rectangles not yet stroked
+    QHash<QString, int> stampIds; // the stamps described so far, by key
+    int stampCount = 0;
 
-    std::vector<cairo_glyph_t>& pendingFor(cairo_scaled_font_t* font) {
+    // ---- drawn there
+    cairo_t* drawing = nullptr; // the page's, or a stamp's being recorded
+    cairo_surface_t* recordingSurface = nullptr;
+    std::map<std::pair<double, bool>, cairo_scaled_font_t*> fonts;
+    GlyphCache glyphs[2];
+    std::vector<cairo_surface_t*> stamps; // by number
+
+    // ---- between the two
+    bool threaded = false;
+    std::thread worker;
+    std::mutex mutex;
+    std::condition_variable ready, room;
+    std::deque<Batch> queue;
+    static constexpr size_t QueuedPages = 8; // memory stays flat however long the document
+    bool closing = false, stopping = false;
+    std::atomic<bool> failed{false}; // a drawing failed: the document is lost
+
+    // The font size whose advance is `pitch`: the glyphs follow one another
+    // as the font places them, and the file says each run as one string (no
+    // offset for each glyph).
+    static double sizeFor(double pitch, bool bold) {
+        const FaceInfo& info = faceInfo(bold);
+        if (!info.face || info.advance <= 0) throw fontMissing();
+        return pitch * info.unitsPerEm / info.advance;
+    }
+
+    std::vector<cairo_glyph_t>& pendingFor(double size, bool bold) {
         for (Pending& p : pending)
-            if (p.font == font) return p.glyphs;
-        pending.push_back({font, {}});
+            if (p.size == size && p.bold == bold) return p.glyphs;
+        pending.push_back({size, bold, {}});
         return pending.back().glyphs;
     }
 
-    void draw(cairo_scaled_font_t* font, std::vector<cairo_glyph_t>& glyphs) {
-        if (glyphs.empty()) return;
-        cairo_set_scaled_font(cr, font);
-        cairo_show_glyphs(cr, glyphs.data(), int(glyphs.size()));
-        glyphs.clear();
+    void add(Op op) { batch.ops.push_back(op); }
+
+    void draw(double size, bool bold, std::vector<cairo_glyph_t>& list) {
+        if (list.empty()) return;
+        Op op{Op::Kind::Glyphs};
+        op.a = size;
+        op.bold = bold;
+        op.first = quint32(batch.glyphs.size());
+        op.count = quint32(list.size());
+        batch.glyphs.insert(batch.glyphs.end(), list.begin(), list.end());
+        add(op);
+        list.clear();
     }
 
     // Draws what the page holds (glyphs and the path of its lines).
     void flush() {
-        for (Pending& p : pending) draw(p.font, p.glyphs);
-        if (pathPending) cairo_stroke(cr);
+        for (Pending& p : pending) draw(p.size, p.bold, p.glyphs);
+        if (pathPending) add({Op::Kind::Stroke});
         pathPending = false;
     }
 
@@ -242,19 +303,64 @@ struct CairoPdfCanvas::Impl {
         return it->second;
     }
 
-    // The font whose glyphs are `pitch` apart: drawn at the size whose
-    // advance is the pitch, the glyphs follow one another as the font
-    // places them, and the file says each run as one string (no offset
-    // for each glyph).
-    cairo_scaled_font_t* fontFor(double pitch, bool bold) {
-        const FaceInfo& info = faceInfo(bold);
-        if (!info.face || info.advance <= 0) throw fontMissing();
-        const double size = pitch * info.unitsPerEm / info.advance;
+    // Hands the calls described so far to cairo.
+    void ship() {
+        Batch b = std::exchange(batch, {});
+        batch.ops.reserve(b.ops.capacity());
+        batch.glyphs.reserve(b.glyphs.capacity());
+        if (!threaded) {
+            execute(b);
+            return;
+        }
+        if (!worker.joinable()) worker = std::thread([this] { work(); });
+        std::unique_lock lock(mutex);
+        room.wait(lock, [&] { return queue.size() < QueuedPages || stopping; });
+        queue.push_back(std::move(b));
+        lock.unlock();
+        ready.notify_one();
+    }
+
+    // Waits until cairo has drawn everything handed to it (`stop`: drops
+    // what it has not begun).
+    void join(bool stop) {
+        if (!worker.joinable()) return;
+        {
+            std::lock_guard lock(mutex);
+            closing = true;
+            stopping = stopping || stop;
+        }
+        ready.notify_one();
+        room.notify_all();
+        worker.join();
+    }
+
+    void work() {
+        for (;;) {
+            Batch b;
+            {
+                std::unique_lock lock(mutex);
+                ready.wait(lock, [&] { return !queue.empty() || closing; });
+                if (stopping || queue.empty()) return;
+                b = std::move(queue.front());
+                queue.pop_front();
+            }
+            room.notify_one();
+            try {
+                execute(b);
+            } catch (...) { // out of memory: the document is lost, said on the caller's side
+                failed = true;
+            }
+        }
+    }
+
+    // ---- on the drawing side
+
+    cairo_scaled_font_t* fontFor(double size, bool bold) {
         cairo_scaled_font_t*& f = fonts[{size, bold}];
         if (f) return f;
         cairo_matrix_t matrix;
         cairo_matrix_init_scale(&matrix, size, size);
-        f = cairo_scaled_font_create(info.face, &matrix, &ctm, options);
+        f = cairo_scaled_font_create(faceInfo(bold).face, &matrix, &ctm, options);
         return f;
     }
 
@@ -277,9 +383,72 @@ struct CairoPdfCanvas::Impl {
         return *slot;
     }
 
+    void execute(Batch& b) {
+        for (const Op& op : b.ops) {
+            if (failed) return;
+            switch (op.kind) {
+            case Op::Kind::MoveTo: cairo_move_to(drawing, op.a, op.b); break;
+            case Op::Kind::LineTo: cairo_line_to(drawing, op.a, op.b); break;
+            case Op::Kind::Rectangle: cairo_rectangle(drawing, op.a, op.b, op.c, op.d); break;
+            case Op::Kind::Stroke: cairo_stroke(drawing); break;
+            case Op::Kind::Glyphs: {
+                cairo_scaled_font_t* f = fontFor(op.a, op.bold);
+                cairo_glyph_t* list = b.glyphs.data() + op.first;
+                for (quint32 i = 0; i < op.count; ++i) list[i].index = glyph(f, op.bold, char32_t(list[i].index));
+                cairo_set_scaled_font(drawing, f);
+                cairo_show_glyphs(drawing, list, int(op.count));
+                break;
+            }
+            case Op::Kind::ShowPage:
+                cairo_show_page(drawing);
+                if (cairo_status(drawing) != CAIRO_STATUS_SUCCESS) failed = true;
+                break;
+            case Op::Kind::BeginStamp: {
+                // Recorded in points at the page's scale, without the margin,
+                // so the page's fonts serve it; a border line's outer half
+                // falls just outside the drawing's corner, hence the room
+                // around it.
+                const double toPoints = 72.0 / Dpi;
+                const double room = 4 * toPoints;
+                const cairo_rectangle_t extents{-room, -room, width * toPoints + 2 * room, height * toPoints + 2 * room};
+                recordingSurface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+                drawing = cairo_create(recordingSurface);
+                cairo_scale(drawing, toPoints, toPoints);
+                setPen(drawing);
+                break;
+            }
+            case Op::Kind::EndStamp: {
+                const cairo_status_t status = cairo_status(drawing);
+                cairo_destroy(drawing);
+                drawing = cr;
+                if (stamps.size() <= size_t(op.stamp)) stamps.resize(size_t(op.stamp) + 1, nullptr);
+                stamps[size_t(op.stamp)] = std::exchange(recordingSurface, nullptr);
+                if (status != CAIRO_STATUS_SUCCESS) failed = true;
+                break;
+            }
+            case Op::Kind::PlaceStamp:
+                cairo_save(drawing);
+                cairo_translate(drawing, op.a, op.b);
+                cairo_scale(drawing, Dpi / 72.0, Dpi / 72.0);
+                cairo_set_source_surface(drawing, stamps[size_t(op.stamp)], 0, 0);
+                cairo_paint(drawing);
+                cairo_restore(drawing);
+                break;
+            }
+        }
+    }
+
+    // ---- both sides stopped
+
     void releaseFonts() {
         pending.clear();
-        for (cairo_surface_t* stamp : std::as_const(stamps)) cairo_surface_destroy(stamp);
+        batch = {};
+        if (drawing && drawing != cr) cairo_destroy(drawing);
+        drawing = cr;
+        if (recordingSurface) cairo_surface_destroy(recordingSurface);
+        recordingSurface = nullptr;
+        for (cairo_surface_t* stamp : stamps)
+            if (stamp) cairo_surface_destroy(stamp);
         stamps.clear();
         for (auto& [key, f] : fonts)
             if (f) cairo_scaled_font_destroy(f);
@@ -287,9 +456,10 @@ struct CairoPdfCanvas::Impl {
     }
 
     void release() {
+        join(true);
         releaseFonts();
         if (cr) cairo_destroy(cr);
-        cr = nullptr;
+        cr = drawing = nullptr;
         if (surface) cairo_surface_destroy(surface);
         surface = nullptr;
         if (options) cairo_font_options_destroy(options);
@@ -297,6 +467,7 @@ struct CairoPdfCanvas::Impl {
     }
 
     [[noreturn]] void fail() {
+        join(true);
         out.abandoned = true;
         release();
         if (out.memory) {
@@ -318,6 +489,7 @@ CairoPdfCanvas::CairoPdfCanvas(const QString& path, Orientation orientation, con
                                const QString& creator)
     : d_(std::make_unique<Impl>()) {
     d_->path = path;
+    d_->threaded = true;
     d_->out.file.setFileName(path);
     if (!d_->out.file.open(QIODevice::WriteOnly)) throw UserError(FileErrorText(d_->out.file, path));
     init(orientation, title, creator);
@@ -342,7 +514,7 @@ void CairoPdfCanvas::init(Orientation orientation, const QString& title, const Q
     d_->height = area.height();
 
     d_->surface = cairo_pdf_surface_create_for_stream(writeOutput, &d_->out, page.width(), page.height());
-    d_->cr = cairo_create(d_->surface);
+    d_->cr = d_->drawing = cairo_create(d_->surface);
     cairo_pdf_surface_set_metadata(d_->surface, CAIRO_PDF_METADATA_TITLE, title.toUtf8().constData());
     cairo_pdf_surface_set_metadata(d_->surface, CAIRO_PDF_METADATA_CREATOR, creator.toUtf8().constData());
 
@@ -360,6 +532,7 @@ void CairoPdfCanvas::init(Orientation orientation, const QString& title, const Q
 
 CairoPdfCanvas::~CairoPdfCanvas() {
     if (d_->finished) return;
+    d_->join(true);
     d_->out.abandoned = true;
     d_->release();
     if (d_->out.memory) {
@@ -370,6 +543,7 @@ CairoPdfCanvas::~CairoPdfCanvas() {
     if (QFileInfo(d_->path).isFile()) QFile::remove(d_->path);
 }
 
+
 double CairoPdfCanvas::width() const { return d_->width; }
 double CairoPdfCanvas::height() const { return d_->height; }
 double CairoPdfCanvas::dpi() const { return Dpi; }
@@ -379,8 +553,8 @@ const CanvasFontMetrics& CairoPdfCanvas::metrics(double points, bool bold) { ret
 void CairoPdfCanvas::text(QPointF origin, QStringView text, double points, bool bold, double pitch) {
     (void)points; // the size is the pitch's
     if (text.isEmpty()) return;
-    cairo_scaled_font_t* f = d_->fontFor(pitch, bold);
-    std::vector<cairo_glyph_t>& glyphs = d_->pendingFor(f);
+    const double size = Impl::sizeFor(pitch, bold);
+    std::vector<cairo_glyph_t>& glyphs = d_->pendingFor(size, bold);
     double x = origin.x();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -389,46 +563,40 @@ void CairoPdfCanvas::text(QPointF origin, QStringView text, double points, bool 
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        glyphs.push_back({d_->glyph(f, bold, c), x, origin.y()});
+        glyphs.push_back({c, x, origin.y()});
         x += pitch;
     }
-    if (glyphs.size() >= Impl::GlyphBatch) d_->draw(f, glyphs);
+    if (glyphs.size() >= Impl::GlyphBatch) d_->draw(size, bold, glyphs);
 }
 
 void CairoPdfCanvas::line(QPointF from, QPointF to) {
-    cairo_move_to(d_->cr, from.x(), from.y());
-    cairo_line_to(d_->cr, to.x(), to.y());
+    d_->add({Impl::Op::Kind::MoveTo, false, from.x(), from.y()});
+    d_->add({Impl::Op::Kind::LineTo, false, to.x(), to.y()});
     d_->pathPending = true;
 }
 
 void CairoPdfCanvas::rect(const QRectF& r) {
-    cairo_rectangle(d_->cr, r.x(), r.y(), r.width(), r.height());
+    d_->add({Impl::Op::Kind::Rectangle, false, r.x(), r.y(), r.width(), r.height()});
     d_->pathPending = true;
 }
 
 void CairoPdfCanvas::newPage() {
     d_->flush();
-    cairo_show_page(d_->cr);
-    if (cairo_status(d_->cr) != CAIRO_STATUS_SUCCESS) d_->fail();
+    d_->add({Impl::Op::Kind::ShowPage});
+    d_->ship();
+    if (d_->failed) d_->fail();
 }
 
 void CairoPdfCanvas::stamp(const QString& key, QPointF at, const std::function<void(PageCanvas&)>& draw) {
-    cairo_surface_t* kept = d_->stamps.value(key);
-    if (!kept) {
-        // Recorded in points at the page's scale, without the margin, so the
-        // page's fonts serve it; a border line's outer half falls just
-        // outside the drawing's corner, hence the room around it.
+    auto known = d_->stampIds.constFind(key);
+    int id = known == d_->stampIds.constEnd() ? -1 : known.value();
+    if (id < 0) {
         d_->flush();
-        const double toPoints = 72.0 / Dpi;
-        const double room = 4 * toPoints;
-        const cairo_rectangle_t extents{-room, -room, d_->width * toPoints + 2 * room,
-                                        d_->height * toPoints + 2 * room};
-        kept = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
-        cairo_t* page = d_->cr;
-        cairo_t* recording = cairo_create(kept);
-        cairo_scale(recording, toPoints, toPoints);
-        setPen(recording);
-        d_->cr = recording;
+        const size_t ops = d_->batch.ops.size(), glyphs = d_->batch.glyphs.size();
+        id = d_->stampCount++;
+        Impl::Op begin{Impl::Op::Kind::BeginStamp};
+        begin.stamp = id;
+        d_->add(begin);
         try {
             draw(*this);
             d_->flush();
@@ -436,33 +604,29 @@ void CairoPdfCanvas::stamp(const QString& key, QPointF at, const std::function<v
             // Nothing of a drawing that failed halfway reaches the page.
             d_->pending.clear();
             d_->pathPending = false;
-            d_->cr = page;
-            cairo_destroy(recording);
-            cairo_surface_destroy(kept);
+            d_->batch.ops.resize(ops);
+            d_->batch.glyphs.resize(glyphs);
             throw;
         }
-        d_->cr = page;
-        const cairo_status_t status = cairo_status(recording);
-        cairo_destroy(recording);
-        d_->stamps.insert(key, kept);
-        if (status != CAIRO_STATUS_SUCCESS) d_->fail();
+        Impl::Op end{Impl::Op::Kind::EndStamp};
+        end.stamp = id;
+        d_->add(end);
+        d_->stampIds.insert(key, id);
     }
-    cairo_t* cr = d_->cr;
-    cairo_save(cr);
-    cairo_translate(cr, at.x(), at.y());
-    cairo_scale(cr, Dpi / 72.0, Dpi / 72.0);
-    cairo_set_source_surface(cr, kept, 0, 0);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    Impl::Op place{Impl::Op::Kind::PlaceStamp, false, at.x(), at.y()};
+    place.stamp = id;
+    d_->add(place);
 }
 
 void CairoPdfCanvas::finish() {
     if (d_->finished) return;
     d_->flush();
-    if (cairo_status(d_->cr) != CAIRO_STATUS_SUCCESS) d_->fail();
+    d_->ship();
+    d_->join(false);
+    if (d_->failed || cairo_status(d_->cr) != CAIRO_STATUS_SUCCESS) d_->fail();
     d_->releaseFonts();
     cairo_destroy(d_->cr);
-    d_->cr = nullptr;
+    d_->cr = d_->drawing = nullptr;
     cairo_surface_finish(d_->surface);
     const cairo_status_t status = cairo_surface_status(d_->surface);
     if (status != CAIRO_STATUS_SUCCESS || d_->out.failed) d_->fail();

@@ -6,7 +6,10 @@
 // laid out the same on both. Glyphs come from the Liberation Mono files that
 // fontconfig finds (FreeType), looked up once per character, placed one
 // pitch apart at the size whose advance is the pitch (so a run is written as
-// one string), and embedded as a subset.
+// one string), and embedded as a subset. A file is drawn by a second
+// thread, a few pages behind the caller: the caller describes each page,
+// cairo writes it there (the same calls in the same order, so the same
+// file); a document kept in memory is drawn as it is described.
 
 #include "PageCanvas.h"
 
