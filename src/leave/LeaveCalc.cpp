@@ -7,6 +7,9 @@
 #include "TableRoutines.h"
 #include "TextRoutines.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace folha::leave {
 
 QString MonthOf(const QDate& date) { return CompetenceOfDate(date); }
@@ -117,18 +120,47 @@ void LeaveWriter::readHistory(const std::vector<Key>& keys, const QString& first
     // the first month asked, the rows of the events it asks for. A later
     // window reads back its own events (the months before are the office's
     // earlier years, and most of their events are averaged by nobody).
+    // The windows read before the period: this sum's, and those expected.
+    struct Older {
+        QString sheet;
+        QStringList events;
+        QString first;
+    };
+    std::vector<Older> older;
+    auto olderWindow = [&](const QString& sheet, const QStringList& events, const QString& from) {
+        if (events.isEmpty() || from.isEmpty() || from >= period_) return;
+        // Windows of one sheet from the same month are one.
+        auto same = std::find_if(older.begin(), older.end(), [&](const Older& o) { return o.sheet == sheet && o.first == from; });
+        if (same == older.end()) same = older.insert(older.end(), {sheet, {}, from});
+        for (const QString& event : events)
+            if (!same->events.contains(event)) same->events << event;
+        for (const QString& event : events) {
+            QString& held = keyFrom_[{sheet, event}];
+            if (held.isEmpty() || from < held) held = from;
+        }
+    };
+    QStringList events;
+    for (const Key& key : keys)
+        if (!events.contains(key.second)) events << key.second;
+    olderWindow(keys.front().first, events, first);
+    for (const Window& window : std::exchange(expected_, {})) {
+        QStringList expected;
+        for (const QString& role : window.roles)
+            if (const auto event = tables_.roles.constFind(role); event != tables_.roles.constEnd() &&
+                                                                !(event.value() < QLatin1String("001")) &&
+                                                                !expected.contains(event.value()))
+                expected << event.value();
+        olderWindow(window.sheet, expected, window.first);
+    }
     QString where = QStringLiteral("CODFUN = ? AND (OCORRANO || OCORRMES >= ?");
     QVariantList params{employee_.text("CODFUN"), period_};
-    QStringList events;
-    if (first < period_) {
-        for (const Key& key : keys)
-            if (!events.contains(key.second)) events << key.second;
+    for (const Older& o : older) {
         where += QStringLiteral(" OR (TIPOFOLHA = ? AND HCODIGO IN (?");
-        for (qsizetype i = 1; i < events.size(); ++i) where += QStringLiteral(", ?");
+        for (qsizetype i = 1; i < o.events.size(); ++i) where += QStringLiteral(", ?");
         where += QStringLiteral(") AND OCORRANO || OCORRMES >= ?)");
-        params << keys.front().first;
-        for (const QString& event : events) params << event;
-        params << first;
+        params << o.sheet;
+        for (const QString& event : o.events) params << event;
+        params << o.first;
     }
     where += QLatin1Char(')');
     present_.emplace();
@@ -144,8 +176,6 @@ void LeaveWriter::readHistory(const std::vector<Key>& keys, const QString& first
         },
         EmployeeOrder);
     historyFrom_ = period_;
-    if (first < period_)
-        for (const Key& key : keys) keyFrom_[key] = first;
 }
 
 void LeaveWriter::readBack(const std::vector<Key>& keys, const QString& first) {

@@ -96,6 +96,17 @@ public:
     std::vector<std::optional<RowSums>> sums(const QStringList& roles, const QString& sheet, const QString& first,
                                              const QString& last);
 
+    // The windows a calculation will sum, told before the first sum: the
+    // first sum then reads them all with the rows of the period, in one
+    // statement, instead of one more for each window reaching further back.
+    // Called after a sum, or never, changes nothing but the statements.
+    struct Window {
+        QStringList roles;
+        QString sheet;
+        QString first; // YYYYMM
+    };
+    void expect(std::vector<Window> windows) { expected_ = std::move(windows); }
+
     // Roles whose earlier results go when this run does not give them.
     void ownRoles(const QStringList& roles, const QString& sheet = {});
 
@@ -105,7 +116,7 @@ private:
     using Key = std::pair<QString, QString>; // (sheet, event)
 
     // The employee's rows of the period and after (kept whole), with those
-    // of these keys from `first` on.
+    // of these keys from `first` on and those of the expected windows.
     void readHistory(const std::vector<Key>& keys, const QString& first);
     // The rows of these keys from `first` up to the months already held.
     void readBack(const std::vector<Key>& keys, const QString& first);
@@ -125,6 +136,7 @@ private:
     std::map<std::pair<QString, QString>, std::vector<std::pair<QString, RowSums>>> history_;
     QString historyFrom_; // empty: nothing read yet
     std::map<Key, QString> keyFrom_;
+    std::vector<Window> expected_;
     // The rows of the period among them, kept whole for `flush`: nothing
     // writes the employee's rows between the two.
     std::optional<std::map<std::pair<QString, QString>, Record>> present_;

@@ -107,6 +107,26 @@ bool TerminationCalc::calculate(const Record& e, LeaveWriter& w) {
         if (indemnifiedNotice && noticeMonths13 == 0 && leaving.day() < 15 && projected.day() >= 15) noticeMonths13 = 1;
     }
 
+    // The windows the averages below sum, read together: hours and amounts
+    // from the earliest month an item flagged reaches back to, the
+    // commissions and the first instalment.
+    {
+        QString earliest;
+        auto reach = [&](const QDate& d) {
+            if (d.isValid() && (earliest.isEmpty() || MonthOf(d) < earliest)) earliest = MonthOf(d);
+        };
+        if (notice13 || thirteenth) reach(QDate(payrollDate_.year(), 1, 1));
+        if (indemnifiedNotice) reach(std::max(payrollDate_.addDays(-365), admission));
+        if (flagged(e, "FLAG_FERVC") && e.date("DT_FINFERI").isValid()) reach(e.date("DT_INIFERI"));
+        if (flagged(e, "FLAG_FERPR")) reach(e.date("DT_FINFERI").isValid() ? e.date("DT_FINFERI") : admission);
+        std::vector<LeaveWriter::Window> windows;
+        if (!earliest.isEmpty()) windows.push_back({HoursAndAmountRoles(), QStringLiteral("F"), earliest});
+        if (thirteenth) windows.push_back({{QStringLiteral("059")}, QStringLiteral("D"), yearStart_});
+        if (months_ > 0)
+            windows.push_back({CommissionRoles(), QStringLiteral("F"), MonthOf(payrollDate_.addDays(-int64_t(months_) * 29))});
+        w.expect(std::move(windows));
+    }
+
     // Balance of salary: the days worked in the leaving month.
     const QDate monthStart(payrollDate_.year(), payrollDate_.month(), 1);
     const QDate balanceStart = admission.isValid() && admission > monthStart ? admission : monthStart;

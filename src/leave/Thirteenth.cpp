@@ -24,6 +24,10 @@ bool ThirteenthCalc::calculate(const Record& e, LeaveWriter& w) {
 
     // The months of the year already paid: January to the month before.
     const QString last = PreviousMonth(period_);
+    const QString commissionFirst = MonthOf(payrollDate_.addDays(-31 - int64_t(months_) * 29));
+    w.expect({{HoursAndAmountRoles(), QStringLiteral("F"), yearStart_},
+              {CommissionRoles(), QStringLiteral("F"), commissionFirst},
+              {{QStringLiteral("059")}, QStringLiteral("D"), yearStart_}});
     // Hours (601 to 605) and amounts (701, 702), read together.
     const auto sums = w.sums(HoursAndAmountRoles(), QStringLiteral("F"), yearStart_, last);
     auto hoursAverage = [&](size_t i, const char* target) {
@@ -36,7 +40,6 @@ bool ThirteenthCalc::calculate(const Record& e, LeaveWriter& w) {
         if (const auto& s = sums[size_t(i)]; hasHours && s && s->valor > Fixed())
             w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / 11));
     // Commissions up to the working month itself.
-    const QString commissionFirst = MonthOf(payrollDate_.addDays(-31 - int64_t(months_) * 29));
     const auto commissions = w.sums(CommissionRoles(), QStringLiteral("F"), commissionFirst, period_);
     for (const auto& [s, target] : {std::pair{commissions[0], "203"}, std::pair{commissions[1], "204"}})
         if (s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / months_));

@@ -63,11 +63,21 @@ bool VacationCalc::calculate(const Record& e, LeaveWriter& w) {
     const bool hasHours = q.hours > Fixed();
     if (q.allowanceHours > Fixed()) w.write(QStringLiteral("068"), q.allowanceHours, Fixed(), {}, true);
 
+    // The windows summed below, read together.
+    const QString windowStart = MonthOf(acquisitionLast.addDays(-q.averagingDays.truncated()));
+    const QString first = MonthOf(acquisitionFirst), last = MonthOf(acquisitionLast);
+    const QString commissionFirst = MonthOf(acquisitionLast.addDays(-int64_t(months_) * 29));
+    std::vector<LeaveWriter::Window> windows{{CommissionRoles(), QStringLiteral("F"), commissionFirst}};
+    if (hasHours) {
+        windows.push_back({{QStringLiteral("054")}, QStringLiteral("I"), windowStart});
+        windows.push_back({HoursAndAmountRoles(), QStringLiteral("F"), first});
+    }
+    w.expect(std::move(windows));
+
     // Absences of the sheet "I" rows since the start of the averaging days
     // take days off the vacation by the bands of tables "31" to "34".
     Fixed lostHours;
     if (hasHours) {
-        const QString windowStart = MonthOf(acquisitionLast.addDays(-q.averagingDays.truncated()));
         if (auto absences = w.sums(QStringLiteral("054"), QStringLiteral("I"), windowStart, period_);
             absences && absences->refer > Fixed()) {
             Fixed daysLost;
@@ -84,7 +94,6 @@ bool VacationCalc::calculate(const Record& e, LeaveWriter& w) {
         if (reduced > Fixed()) w.write(QStringLiteral("051"), reduced, Fixed());
     }
 
-    const QString first = MonthOf(acquisitionFirst), last = MonthOf(acquisitionLast);
     // Hours (601 to 605) and amounts (701, 702) of the acquisition period, read together.
     std::vector<std::optional<RowSums>> sums;
     if (hasHours) {
@@ -94,7 +103,6 @@ bool VacationCalc::calculate(const Record& e, LeaveWriter& w) {
             if (const auto& s = sums[i]; s && s->refer > Fixed()) w.write(QLatin1String(hours[i]), RoundValue(5, s->refer / 12), Fixed());
     }
     // Commissions: the months before the end of the acquisition period.
-    const QString commissionFirst = MonthOf(acquisitionLast.addDays(-int64_t(months_) * 29));
     const auto commissions = w.sums(CommissionRoles(), QStringLiteral("F"), commissionFirst, PreviousMonth(last));
     for (const auto& [s, target] : {std::pair{commissions[0], "201"}, std::pair{commissions[1], "202"}})
         if (s && s->valor > Fixed()) w.write(QLatin1String(target), Fixed(), RoundValue(2, s->valor / months_));
