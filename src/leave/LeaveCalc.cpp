@@ -360,8 +360,42 @@ AuditEntry LeaveCalc::audit(const LeaveOptions& o, const LeaveSummary& s) const 
                 .arg(payroll::CancelledAuditText(s.cancelled))};
 }
 
+namespace {
+// Each employee of a leave job is written inside a savepoint, and the
+// embedded engine journals the pages the savepoint changes: past 64 KiB in
+// a temporary file, written and rewritten for every employee. For the job
+// the journal is kept in memory (an employee's pages, some hundred KiB at
+// most); the engine's setting is given back at the end, so that large
+// sorts elsewhere still go to disk.
+class SavepointJournalInMemory {
+public:
+    explicit SavepointJournalInMemory(Database& db) : db_(db) {
+        if (db_.backend() != Backend::SQLite) return;
+        try {
+            db_.execDirect(QStringLiteral("PRAGMA temp_store = MEMORY"));
+            on_ = true;
+        } catch (const DbError&) { // refused (temporary tables in use): the journal stays on disk
+        }
+    }
+    ~SavepointJournalInMemory() {
+        if (!on_) return;
+        try {
+            db_.execDirect(QStringLiteral("PRAGMA temp_store = DEFAULT"));
+        } catch (...) { // the connection is failing already; the setting goes with it
+        }
+    }
+    SavepointJournalInMemory(const SavepointJournalInMemory&) = delete;
+    SavepointJournalInMemory& operator=(const SavepointJournalInMemory&) = delete;
+
+private:
+    Database& db_;
+    bool on_ = false;
+};
+} // namespace
+
 LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     const JobLock calculating(db_, payroll::CalculationJob, payroll::CalculationCaption);
+    const SavepointJournalInMemory journal(db_);
     LeaveSummary summary;
     if (!readMonths(options.commissionMonths)) {
         summary.refused = true;

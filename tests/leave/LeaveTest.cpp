@@ -354,6 +354,13 @@ TEST_F(ThirteenthTest, HoursAveragesAndFirstInstalment) {
     const QString before = dump();
     calculate<ThirteenthCalc>("3");
     EXPECT_EQ(dump(), before);
+    // The job kept its savepoints' journal in memory and gave the engine's
+    // setting back (0: the default, large sorts go to disk).
+    if (db->backend() == Backend::SQLite) {
+        QSqlQuery q = db->exec("PRAGMA temp_store");
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toInt(), 0);
+    }
 }
 
 // A stored value the register refuses: met by the calculation itself (an
