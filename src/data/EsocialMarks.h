@@ -63,4 +63,18 @@ private:
     QStringList pending_;
 };
 
+// The marks deferred for the life of a calculation's commit groups; when
+// it ends, what was not flushed is dropped (a group rolled back takes its
+// marks with it).
+class DeferredMarks {
+public:
+    explicit DeferredMarks(EsocialMarks& marks) : marks_(marks) { marks_.setDeferred(true); }
+    ~DeferredMarks() { marks_.setDeferred(false); }
+    DeferredMarks(const DeferredMarks&) = delete;
+    DeferredMarks& operator=(const DeferredMarks&) = delete;
+
+private:
+    EsocialMarks& marks_;
+};
+
 } // namespace folha

@@ -316,12 +316,8 @@ RunSummary PayrollRun::run(const RunOptions& options) {
     CommitGroup group(db_, groupEmployees_, groupMilliseconds_);
     // The group's employees' eSocial events are marked with one statement
     // as the group commits.
-    struct DeferredMarks {
-        EsocialMarks& marks;
-        explicit DeferredMarks(EsocialMarks& m) : marks(m) { marks.setDeferred(true); }
-        ~DeferredMarks() { marks.setDeferred(false); } // a group rolled back takes its marks with it
-    } deferred(prepared_->esocial);
-    group.beforeCommit([&deferred] { deferred.marks.flush(); });
+    const DeferredMarks deferred(prepared_->esocial);
+    group.beforeCommit([this] { prepared_->esocial.flush(); });
     EmployeePage rows;
     // Employees are read in pages, in code order; a range starts at its
     // first code and ends after its last.
