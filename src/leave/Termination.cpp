@@ -42,6 +42,8 @@ LeaveWriter::Style TerminationCalc::style() const {
     return s;
 }
 
+QString TerminationCalc::commissionFirst() const { return MonthOf(payrollDate_.addDays(-int64_t(months_) * 29)); }
+
 void TerminationCalc::averages(LeaveWriter& w, const Group& g, const QString& first, const QString& end) {
     const QString last = PreviousMonth(end);
     // Hours (601 to 605) and amounts (701, 702) over the same months, read together.
@@ -57,8 +59,7 @@ void TerminationCalc::averages(LeaveWriter& w, const Group& g, const QString& fi
         if (const auto& s = sums[size_t(5 + i)]; s && s->valor > Fixed())
             w.write(QLatin1String(g.amounts[i]), Fixed(), RoundValue(2, s->valor / 12));
     if (g.commissions[0] && months_ > 0) {
-        const QString commissionFirst = MonthOf(payrollDate_.addDays(-int64_t(months_) * 29));
-        const auto commissions = w.sums(CommissionRoles(), QStringLiteral("F"), commissionFirst, end);
+        const auto commissions = w.sums(CommissionRoles(), QStringLiteral("F"), commissionFirst(), end);
         for (int i = 0; i < 2; ++i)
             if (const auto& s = commissions[size_t(i)]; s && s->valor > Fixed())
                 w.write(QLatin1String(g.commissions[i]), Fixed(), RoundValue(2, s->valor / months_));
@@ -107,23 +108,28 @@ bool TerminationCalc::calculate(const Record& e, LeaveWriter& w) {
         if (indemnifiedNotice && noticeMonths13 == 0 && leaving.day() < 15 && projected.day() >= 15) noticeMonths13 = 1;
     }
 
+    // The first month each item's averages reach back to.
+    QString noticeFirst = MonthOf(payrollDate_.addDays(-365));
+    if (admission.isValid() && MonthOf(admission) > noticeFirst) noticeFirst = MonthOf(admission);
+    const QDate acquisitionFirst = e.date("DT_INIFERI"), acquisitionLast = e.date("DT_FINFERI");
+    const QDate proportionalStart = acquisitionLast.isValid() ? acquisitionLast : admission;
     // The windows the averages below sum, read together: hours and amounts
-    // from the earliest month an item flagged reaches back to, the
+    // from the earliest of those an item flagged reaches back to, the
     // commissions and the first instalment.
     {
         QString earliest;
-        auto reach = [&](const QDate& d) {
-            if (d.isValid() && (earliest.isEmpty() || MonthOf(d) < earliest)) earliest = MonthOf(d);
+        auto reach = [&](const QString& month) {
+            if (!month.isEmpty() && (earliest.isEmpty() || month < earliest)) earliest = month;
         };
-        if (notice13 || thirteenth) reach(QDate(payrollDate_.year(), 1, 1));
-        if (indemnifiedNotice) reach(std::max(payrollDate_.addDays(-365), admission));
-        if (flagged(e, "FLAG_FERVC") && e.date("DT_FINFERI").isValid()) reach(e.date("DT_INIFERI"));
-        if (flagged(e, "FLAG_FERPR")) reach(e.date("DT_FINFERI").isValid() ? e.date("DT_FINFERI") : admission);
+        if (notice13 || thirteenth) reach(yearStart_);
+        if (indemnifiedNotice) reach(noticeFirst);
+        if (flagged(e, "FLAG_FERVC") && acquisitionFirst.isValid() && acquisitionLast.isValid())
+            reach(MonthOf(acquisitionFirst));
+        if (flagged(e, "FLAG_FERPR") && proportionalStart.isValid()) reach(MonthOf(proportionalStart));
         std::vector<LeaveWriter::Window> windows;
         if (!earliest.isEmpty()) windows.push_back({HoursAndAmountRoles(), QStringLiteral("F"), earliest});
         if (thirteenth) windows.push_back({{QStringLiteral("059")}, QStringLiteral("D"), yearStart_});
-        if (months_ > 0)
-            windows.push_back({CommissionRoles(), QStringLiteral("F"), MonthOf(payrollDate_.addDays(-int64_t(months_) * 29))});
+        if (months_ > 0) windows.push_back({CommissionRoles(), QStringLiteral("F"), commissionFirst()});
         w.expect(std::move(windows));
     }
 
@@ -155,28 +161,26 @@ bool TerminationCalc::calculate(const Record& e, LeaveWriter& w) {
     }
 
     if (indemnifiedNotice && noticeHours > Fixed()) {
-        QString first = MonthOf(payrollDate_.addDays(-365));
-        if (admission.isValid() && MonthOf(admission) > first) first = MonthOf(admission);
         w.write(QStringLiteral("046"), noticeHours, Fixed());
-        averages(w, Group{{"521", "522", "523", "524", "525"}, {"765", "766"}, {"105", "106"}}, first, period_);
+        averages(w, Group{{"521", "522", "523", "524", "525"}, {"765", "766"}, {"105", "106"}}, noticeFirst, period_);
     }
 
     if (flagged(e, "FLAG_FERVC") && thirtyDays > Fixed()) {
         w.write(QStringLiteral("047"), thirtyDays, Fixed());
-        const QDate acquisitionFirst = e.date("DT_INIFERI"), acquisitionLast = e.date("DT_FINFERI");
         if (acquisitionFirst.isValid() && acquisitionLast.isValid())
             averages(w, Group{{"531", "532", "533", "534", "535"}, {"767", "768"}, {"103", "104"}}, MonthOf(acquisitionFirst),
                      MonthOf(acquisitionLast));
     }
 
     if (flagged(e, "FLAG_FERPR")) {
-        const QDate start = e.date("DT_FINFERI").isValid() ? e.date("DT_FINFERI") : admission;
-        if (start.isValid()) {
-            const int months = corrected ? VacationMonths(start, projected, false) : VacationMonths(start, leaving, notice13);
+        if (proportionalStart.isValid()) {
+            const int months = corrected ? VacationMonths(proportionalStart, projected, false)
+                                         : VacationMonths(proportionalStart, leaving, notice13);
             const Fixed h = HoursOfDays(weekly, twoAndAHalf * months);
             if (h > Fixed()) {
                 w.write(QStringLiteral("048"), h, Fixed());
-                averages(w, Group{{"541", "542", "543", "544", "545"}, {"769", "770"}, {"101", "102"}}, MonthOf(start), period_);
+                averages(w, Group{{"541", "542", "543", "544", "545"}, {"769", "770"}, {"101", "102"}},
+                         MonthOf(proportionalStart), period_);
             }
         } else {
             ui_.log(QStringLiteral("Férias proporcionais sem data de início: funcionário %1").arg(code));

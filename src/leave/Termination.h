@@ -42,6 +42,9 @@ private:
     // Averages of one item: hours and amounts from the first month up to the
     // month before `end`, commissions up to `end` itself.
     void averages(LeaveWriter& w, const Group& g, const QString& first, const QString& end);
+    // The first month of the commissions' averages (as many months back as
+    // the branch says).
+    QString commissionFirst() const;
     bool explicitRange_ = false;
 };
 
