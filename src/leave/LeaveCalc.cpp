@@ -132,24 +132,19 @@ void LeaveWriter::readHistory(const std::vector<Key>& keys, const QString& first
         // Windows of one sheet from the same month are one.
         auto same = std::find_if(older.begin(), older.end(), [&](const Older& o) { return o.sheet == sheet && o.first == from; });
         if (same == older.end()) same = older.insert(older.end(), {sheet, {}, from});
-        for (const QString& event : events)
-            if (!same->events.contains(event)) same->events << event;
         for (const QString& event : events) {
+            if (!same->events.contains(event)) same->events << event;
             QString& held = keyFrom_[{sheet, event}];
             if (held.isEmpty() || from < held) held = from;
         }
     };
     QStringList events;
-    for (const Key& key : keys)
-        if (!events.contains(key.second)) events << key.second;
+    for (const Key& key : keys) events << key.second;
     olderWindow(keys.front().first, events, first);
     for (const Window& window : std::exchange(expected_, {})) {
         QStringList expected;
         for (const QString& role : window.roles)
-            if (const auto event = tables_.roles.constFind(role); event != tables_.roles.constEnd() &&
-                                                                !(event.value() < QLatin1String("001")) &&
-                                                                !expected.contains(event.value()))
-                expected << event.value();
+            if (const QString event = tables_.roleEvent(role); !event.isEmpty()) expected << event;
         olderWindow(window.sheet, expected, window.first);
     }
     QString where = QStringLiteral("CODFUN = ? AND (OCORRANO || OCORRMES >= ?");
@@ -437,11 +432,7 @@ LeaveSummary LeaveCalc::run(const LeaveOptions& options) {
     // valuation changes: both are marked through the valuation's marks, held
     // until the group commits and then marked with one statement.
     EsocialMarks& esocial = valuation.marks();
-    struct DeferredMarks {
-        EsocialMarks& marks;
-        explicit DeferredMarks(EsocialMarks& m) : marks(m) { marks.setDeferred(true); }
-        ~DeferredMarks() { marks.setDeferred(false); } // a group rolled back takes its marks with it
-    } deferred(esocial);
+    const DeferredMarks deferred(esocial);
 
     QString first, last;
     range(options, first, last);
