@@ -80,27 +80,6 @@ Job leaveJob(Database& db, const QDate& date, const char* sheet) {
     return measure(db, [&] { return Calc(db, ui).run(o).employeesCalculated; });
 }
 
-// The storage limit: `rows` rows, one prepared insert each, into an empty
-// events table with the same keys and indexes, committed in groups of 200
-// employees' rows.
-Job bareInsert(Database& bare, qint64 rows, qint64 perEmployee) {
-    bare.ensureTable(Registry::instance().require("OCORRENC"));
-    const QString insert = QStringLiteral("INSERT INTO OCORRENC (OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REFER, "
-                                          "VALOR, FLAG) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    return measure(bare, [&] {
-        for (qint64 i = 0; i < rows;) {
-            Transaction tx(bare);
-            for (qint64 k = 0; k < 200 * perEmployee && i < rows; ++k, ++i)
-                bare.execWrite(insert, {QStringLiteral("2013"), QStringLiteral("04"), QStringLiteral("F"),
-                                        QString::number(100 + i % perEmployee),
-                                        QStringLiteral("%1").arg(i / perEmployee, 6, 10, QChar('0')), qint64(0),
-                                        qint64(12345600), QStringLiteral("*")});
-            tx.commit();
-        }
-        return int(rows / perEmployee);
-    });
-}
-
 // The trails the monthly run wrote, employee by employee, as they are:
 // HCODIGO, REGRA, TEXTO.
 using Trails = std::vector<std::vector<std::array<QString, 3>>>;
@@ -118,12 +97,13 @@ Trails runTrails(Database& db) {
     return out;
 }
 
-// The storage limit of every row the run writes: the bare insert's events
-// and, after each employee's, the trails the run wrote for him, one
-// prepared insert a row, in the same groups.
-Job bareWithTrails(Database& bare, qint64 rows, qint64 perEmployee, const Trails& trails) {
+// The storage limit: `rows` rows, one prepared insert each, into an empty
+// events table with the same keys and indexes, committed in groups of 200
+// employees' rows; with `trails`, each employee's rows followed by the
+// trails the run wrote for him (the limit of every row the run writes).
+Job bareInsert(Database& bare, qint64 rows, qint64 perEmployee, const Trails& trails = {}) {
     bare.ensureTable(Registry::instance().require("OCORRENC"));
-    bare.ensureTable(Registry::instance().require("MEMOCALC"));
+    if (!trails.empty()) bare.ensureTable(Registry::instance().require("MEMOCALC"));
     const QString insert = QStringLiteral("INSERT INTO OCORRENC (OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REFER, "
                                           "VALOR, FLAG) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     const QString trail = QStringLiteral("INSERT INTO MEMOCALC (OCORRANO, OCORRMES, TIPOFOLHA, HCODIGO, CODFUN, REGRA, "
@@ -213,7 +193,7 @@ Figures run(const std::function<std::unique_ptr<Database>(const QString&)>& open
         const Trails trails = runTrails(*db);
         for (const auto& t : trails) f.trailRows += qint64(t.size());
         auto bare = open(QStringLiteral("bare_trails"));
-        f.bareTrails = bareWithTrails(*bare, written, perEmployee, trails);
+        f.bareTrails = bareInsert(*bare, written, perEmployee, trails);
     }
     // The trails held here go back to the system, so that the jobs' peaks
     // below are their own.
