@@ -543,7 +543,6 @@ CairoPdfCanvas::~CairoPdfCanvas() {
     if (QFileInfo(d_->path).isFile()) QFile::remove(d_->path);
 }
 
-
 double CairoPdfCanvas::width() const { return d_->width; }
 double CairoPdfCanvas::height() const { return d_->height; }
 double CairoPdfCanvas::dpi() const { return Dpi; }
