@@ -281,6 +281,33 @@ Database::~Database() {
 
 QString Database::translate(const QString& statement) const { return translateLegacySql(statement); }
 
+QString AnyOf(Backend backend, const QStringList& fields, const std::vector<QVariantList>& tuples,
+              QVariantList& params) {
+    for (const QVariantList& t : tuples) {
+        if (t.size() != fields.size())
+            throw DbError(QStringLiteral("Valores em número diferente dos campos: %1").arg(fields.join(QStringLiteral(", "))));
+        params += t;
+    }
+    if (backend == Backend::PostgreSQL) {
+        const QString one = QLatin1Char('(') + BindMarks(int(fields.size())) + QLatin1Char(')');
+        QStringList rows;
+        for (size_t i = 0; i < tuples.size(); ++i) rows << one;
+        return QStringLiteral("(%1) IN (VALUES %2)")
+            .arg(fields.join(QStringLiteral(", ")), rows.join(QStringLiteral(", ")));
+    }
+    const QString one = QLatin1Char('(') + fields.join(QStringLiteral(" = ? AND ")) + QStringLiteral(" = ?)");
+    QStringList alternatives;
+    for (size_t i = 0; i < tuples.size(); ++i) alternatives << one;
+    return alternatives.join(QStringLiteral(" OR "));
+}
+
+QString BindMarks(int n) {
+    QString marks;
+    marks.reserve(3 * std::max(n, 0));
+    for (int i = 0; i < n; ++i) marks += i ? QStringLiteral(", ?") : QStringLiteral("?");
+    return marks;
+}
+
 void Database::execDirect(const QString& statement) {
     QSqlQuery q(db_);
     const QString text = translate(statement);
@@ -306,6 +333,25 @@ QSqlQuery Database::exec(const QString& statement, const QVariantList& params) {
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
     if (!q.exec()) throw statementError(q.lastError(), text);
     return q;
+}
+
+void Database::refreshStatistics(const QString& table) {
+    // A caller's open transaction is not put at stake for it.
+    if (backend() != Backend::PostgreSQL || inTransaction()) return;
+    // The threshold is the server's own for its automatic analysis (50 rows
+    // and a tenth of the table), which would come soon anyway.
+    QSqlQuery q = exec(QStringLiteral("SELECT c.reltuples, COALESCE(s.n_mod_since_analyze, 0) FROM pg_class c "
+                                      "LEFT JOIN pg_stat_user_tables s ON s.relid = c.oid WHERE c.oid = to_regclass(?)"),
+                       {table});
+    if (!q.next()) return;
+    const double rows = q.value(0).toDouble();
+    const double changed = q.value(1).toDouble();
+    if (rows >= 0 && changed <= 50 + 0.1 * rows) return;
+    try {
+        execDirect(QStringLiteral("ANALYZE ") + table);
+    } catch (const DbError&) {
+        // Only the server's plans are at stake: the work goes on as it is.
+    }
 }
 
 int Database::execWrite(const QString& statement, const QVariantList& params) {

@@ -84,6 +84,13 @@ public:
     // Runs a statement as it stands, without preparing it (schema changes,
     // session settings).
     void execDirect(const QString& statement);
+    // On the server, has it learn a table's rows again when what it knows of
+    // them is stale: never learnt, or more rows changed since than its own
+    // maintenance waits for (a tenth of them). A table filled since (a
+    // company imported, a month typed) it may otherwise read whole to find
+    // a few keys. Nothing on the embedded engine, whose planner goes by the
+    // indexes, nor inside a transaction.
+    void refreshStatistics(const QString& table);
     // An INSERT, UPDATE or DELETE kept prepared for reuse; returns the
     // number of rows it changed.
     int execWrite(const QString& statement, const QVariantList& params = {});
@@ -194,6 +201,17 @@ private:
 // a full disk, a damaged file, a wrong statement) in Portuguese.
 // `environment` tells whether the failure lies outside the statement.
 QString DatabaseErrorText(const QSqlError& error, bool* environment = nullptr);
+
+// "?, ?, ?": the marks of `n` bound values in a list.
+QString BindMarks(int n);
+// The condition for the rows whose `fields` hold one of `tuples` (as many
+// values each as fields); their values are added to `params`. The server
+// takes a list of row values, which it joins to an index whatever it knows
+// of the table; alternatives joined by OR it may walk a whole year's index
+// for. The embedded engine seeks each alternative through its index, and
+// would walk the table for a list of row values.
+QString AnyOf(Backend backend, const QStringList& fields, const std::vector<QVariantList>& tuples,
+              QVariantList& params);
 
 // Maps table names written the legacy way to the stored tables: a quoted file
 // name or path ("CADFUN.DB", "c:\x\CADFUN.db") and a bare name with the ".db"

@@ -729,21 +729,15 @@ int Table::removeMany(const std::vector<QVariantList>& keys) {
     }
     const int keyFields = int(def_.primaryKey.size());
     const int perStatement = RowsPerStatement(keyFields);
-    const QString one = QLatin1Char('(') + keyCondition() + QLatin1Char(')');
+    for (const QVariantList& key : keys)
+        if (key.size() != keyFields) throw DbError(QStringLiteral("Chave incompleta para a tabela %1").arg(def_.name));
     int removed = 0;
     for (size_t start = 0; start < keys.size(); start += size_t(perStatement)) {
         const size_t n = std::min(keys.size() - start, size_t(perStatement));
-        QString sql = QStringLiteral("DELETE FROM %1 WHERE ").arg(def_.name);
         QVariantList params;
-        params.reserve(int(n) * keyFields);
-        for (size_t k = 0; k < n; ++k) {
-            const QVariantList& key = keys[start + k];
-            if (key.size() != keyFields) throw DbError(QStringLiteral("Chave incompleta para a tabela %1").arg(def_.name));
-            if (k > 0) sql += QStringLiteral(" OR ");
-            sql += one;
-            params += key;
-        }
-        removed += db_.execWrite(sql, params);
+        const QString where = AnyOf(db_.backend(), def_.primaryKey,
+                                    {keys.begin() + qsizetype(start), keys.begin() + qsizetype(start + n)}, params);
+        removed += db_.execWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(def_.name, where), params);
     }
     return removed;
 }
