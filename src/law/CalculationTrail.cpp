@@ -50,33 +50,40 @@ int RemoveTrails(Database& db, const TrailKey& k) {
                         {k.employee, k.year, k.month, k.sheet});
 }
 
-void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& rows) {
-    Transaction tx(db);
-    Table t = trailTable(db);
-    std::vector<Record> records;
-    records.reserve(rows.size());
+namespace {
+// The records of a sheet's trails, in event order.
+std::vector<Record> TrailRecords(Table& t, const TrailKey& k, const std::vector<TrailRow>& rows) {
+    // Sorted by each event as read from its record once.
+    std::vector<std::pair<QString, Record>> byEvent;
+    byEvent.reserve(rows.size());
     for (const TrailRow& row : rows) {
         Record r = t.newRecord();
         r.set("OCORRANO", k.year).set("OCORRMES", k.month).set("TIPOFOLHA", k.sheet).set("HCODIGO", row.event);
         r.set("CODFUN", k.employee).set("REGRA", row.rule.left(60)).set("TEXTO", row.text);
-        records.push_back(std::move(r));
+        byEvent.emplace_back(r.text("HCODIGO"), std::move(r));
     }
+    std::stable_sort(byEvent.begin(), byEvent.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Record> records;
+    records.reserve(byEvent.size());
+    for (auto& [event, r] : byEvent) records.push_back(std::move(r));
+    return records;
+}
+
+bool SameTrails(const std::vector<Record>& stored, const std::vector<Record>& fresh) {
+    return stored.size() == fresh.size() && std::equal(stored.begin(), stored.end(), fresh.begin());
+}
+} // namespace
+
+void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& rows) {
+    Transaction tx(db);
+    Table t = trailTable(db);
+    const std::vector<Record> sorted = TrailRecords(t, k, rows);
     // A calculation run again over rows that did not change leaves their
     // trails as they are: only a sheet whose trails differ is rewritten.
     const std::vector<Record> stored =
         t.select(QStringLiteral("CODFUN = ? AND OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ?"),
                  {k.employee, k.year, k.month, k.sheet}, QStringLiteral("HCODIGO"));
-    // In event order, each event read from its record once.
-    std::vector<std::pair<QString, const Record*>> byEvent;
-    byEvent.reserve(records.size());
-    for (const Record& r : records) byEvent.emplace_back(r.text("HCODIGO"), &r);
-    std::sort(byEvent.begin(), byEvent.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<const Record*> sorted;
-    sorted.reserve(byEvent.size());
-    for (const auto& [event, r] : byEvent) sorted.push_back(r);
-    bool same = stored.size() == sorted.size();
-    for (size_t i = 0; same && i < stored.size(); ++i) same = stored[i] == *sorted[i];
-    if (same) {
+    if (SameTrails(stored, sorted)) {
         tx.commit();
         return;
     }
@@ -84,7 +91,10 @@ void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& r
         // On the server, where a statement is a round trip, the sheet's
         // trails are replaced whole, with two statements.
         if (!stored.empty()) RemoveTrails(db, k);
-        t.insertMany(sorted);
+        std::vector<const Record*> all;
+        all.reserve(sorted.size());
+        for (const Record& r : sorted) all.push_back(&r);
+        t.insertMany(all);
         tx.commit();
         return;
     }
@@ -94,17 +104,62 @@ void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& r
     // one inserted.
     std::vector<const Record*> fresh;
     size_t i = 0;
-    for (const auto& [event, row] : byEvent) {
+    for (const Record& row : sorted) {
+        const QString event = row.text("HCODIGO");
         for (; i < stored.size() && stored[i].text("HCODIGO") < event; ++i) t.remove(stored[i].keyValues());
         if (i < stored.size() && stored[i].text("HCODIGO") == event) {
-            if (!(stored[i] == *row)) t.update(*row);
+            if (!(stored[i] == row)) t.update(row);
             ++i;
         } else {
-            fresh.push_back(row);
+            fresh.push_back(&row);
         }
     }
     for (; i < stored.size(); ++i) t.remove(stored[i].keyValues());
     t.insertMany(fresh);
+    tx.commit();
+}
+
+void WriteSheetsTrails(Database& db, const QString& year, const QString& month, const QString& sheet,
+                       const std::vector<SheetTrails>& sheets) {
+    if (sheets.empty()) return;
+    Transaction tx(db);
+    Table t = trailTable(db);
+    // Employees to a statement. A shorter list is filled up with its last
+    // code, so that every reading and removal is the same prepared statement.
+    constexpr int perStatement = 64;
+    const QString codes = QStringLiteral("CODFUN IN (") + BindMarks(perStatement) + QLatin1Char(')');
+    const QString sheetCondition = QStringLiteral("OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND ");
+    auto codeParams = [&](const QStringList& employees) {
+        QVariantList params{year, month, sheet};
+        for (int i = 0; i < perStatement; ++i) params << employees[std::min<qsizetype>(i, employees.size() - 1)];
+        return params;
+    };
+    std::vector<std::vector<Record>> written; // kept until inserted
+    QStringList replaced;
+    for (size_t start = 0; start < sheets.size(); start += perStatement) {
+        const size_t n = std::min(sheets.size() - start, size_t(perStatement));
+        QStringList employees;
+        for (size_t i = 0; i < n; ++i) employees << sheets[start + i].employee;
+        std::map<QString, std::vector<Record>> stored;
+        for (Record& r : t.select(sheetCondition + codes, codeParams(employees), QStringLiteral("CODFUN, HCODIGO")))
+            stored[r.text("CODFUN")].push_back(std::move(r));
+        for (size_t i = 0; i < n; ++i) {
+            const SheetTrails& s = sheets[start + i];
+            std::vector<Record> fresh = TrailRecords(t, {s.employee, year, month, sheet}, s.rows);
+            const auto it = stored.find(s.employee);
+            const bool kept = it != stored.end();
+            if (SameTrails(kept ? it->second : std::vector<Record>(), fresh)) continue;
+            if (kept) replaced << s.employee;
+            written.push_back(std::move(fresh));
+        }
+    }
+    for (qsizetype start = 0; start < replaced.size(); start += perStatement)
+        db.execWrite(QStringLiteral("DELETE FROM MEMOCALC WHERE ") + sheetCondition + codes,
+                     codeParams(replaced.mid(start, perStatement)));
+    std::vector<const Record*> inserted;
+    for (const std::vector<Record>& records : written)
+        for (const Record& r : records) inserted.push_back(&r);
+    t.insertMany(inserted);
     tx.commit();
 }
 

@@ -33,6 +33,16 @@ std::optional<TrailRow> ReadRowTrail(Database& db, const TrailKey& key, const QS
 QString TrailReading(const TrailRow& row);
 // Replaces the trails of an employee's sheet by `rows`.
 void WriteTrails(Database& db, const TrailKey& key, const std::vector<TrailRow>& rows);
+// The trails of one employee's sheet, among several written at once.
+struct SheetTrails {
+    QString employee;
+    std::vector<TrailRow> rows;
+};
+// Replaces the trails of several employees' sheets of one month, as
+// WriteTrails does each, with a few statements for all of them: where each
+// statement is a round trip, a calculation writes a group's trails so.
+void WriteSheetsTrails(Database& db, const QString& year, const QString& month, const QString& sheet,
+                       const std::vector<SheetTrails>& sheets);
 // Removes the trails of an employee's sheet; returns how many went.
 int RemoveTrails(Database& db, const TrailKey& key);
 

@@ -107,17 +107,20 @@ void EmployeePage::load(Database& db, const RunValues& run, const QString& first
 void EmployeePage::loadOne(Database& db, const RunValues& run, const QString& code) {
     employees_.clear();
     sheetsRead_.clear();
-    // One statement for the sheets read, each of them sought through the
+    // One statement for the sheets read, each of them sought through an
     // index of the period and sheet by employee: the months the employee
     // kept before are never walked.
-    QStringList sought;
-    QVariantList params;
+    std::vector<QVariantList> sought;
     for (const auto& [period, sheet] : SheetsRead(run)) {
         sheetsRead_.insert(period + sheet);
-        sought << QStringLiteral("(OCORRANO = ? AND OCORRMES = ? AND TIPOFOLHA = ? AND CODFUN = ?)");
-        params << period.left(4) << period.mid(4, 2) << sheet << code;
+        sought.push_back({period.left(4), period.mid(4, 2), sheet, code});
     }
-    Table(db, QStringLiteral("OCORRENC")).forEach(sought.join(QStringLiteral(" OR ")), params, [&](const Record& r) {
+    QVariantList params;
+    const QString where = AnyOf(db.backend(),
+                                {QStringLiteral("OCORRANO"), QStringLiteral("OCORRMES"), QStringLiteral("TIPOFOLHA"),
+                                 QStringLiteral("CODFUN")},
+                                sought, params);
+    Table(db, QStringLiteral("OCORRENC")).forEach(where, params, [&](const Record& r) {
         employees_[code].sheets[r.text("OCORRANO") + r.text("OCORRMES") + r.text("TIPOFOLHA")].emplace(r.text("HCODIGO"), r);
         return true;
     });
@@ -398,13 +401,14 @@ std::optional<Record> EmployeeCalc::roleRow(const QString& period, const QString
     return row(period, sheet, event);
 }
 
-int EmployeeCalc::flush() {
+int EmployeeCalc::flush(GroupWrites* group) {
     int n = 0;
     // Rows that go are removed with one statement, new rows inserted with
     // one. On the server, where each statement is a round trip, a changed
     // row goes the same way (removed and written whole again, as an update
-    // would leave it); on the embedded engine an update in place of the few
-    // columns that change is cheaper than rewriting the row's five indexes.
+    // would leave it; the server does no less work for an update); on the
+    // embedded engine an update in place of the few columns that change is
+    // cheaper than rewriting the row's five indexes.
     const bool server = db_.backend() == Backend::PostgreSQL;
     std::vector<QVariantList> removed;
     std::vector<const Record*> inserted;
@@ -425,8 +429,6 @@ int EmployeeCalc::flush() {
             ++n;
         }
     }
-    if (!removed.empty()) ocorrenc_.removeMany(removed);
-    ocorrenc_.insertMany(inserted);
     // The trail of every row the calculation wrote or valued, replaced whole.
     std::vector<law::TrailRow> trails;
     for (const auto& [eventCode, trail] : trails_) {
@@ -434,9 +436,29 @@ int EmployeeCalc::flush() {
         if (it == rows_.end() || it->second.staleResult) continue;
         trails.push_back(trail);
     }
-    law::WriteTrails(db_, {code, run_.year, run_.month, run_.sheet}, trails);
+    if (group) {
+        for (QVariantList& key : removed) group->remove(std::move(key));
+        for (const Record* r : inserted) group->insert(*r);
+        group->trails(code, std::move(trails));
+    } else {
+        if (!removed.empty()) ocorrenc_.removeMany(removed);
+        ocorrenc_.insertMany(inserted);
+        law::WriteTrails(db_, {code, run_.year, run_.month, run_.sheet}, trails);
+    }
     rowsWritten_ += n;
     return n;
+}
+
+void GroupWrites::write(Database& db, const QString& year, const QString& month, const QString& sheet) const {
+    Table ocorrenc(db, QStringLiteral("OCORRENC"));
+    // A changed row is removed and written whole again: every removal
+    // comes before the inserts.
+    if (!removed_.empty()) ocorrenc.removeMany(removed_);
+    std::vector<const Record*> rows;
+    rows.reserve(inserted_.size());
+    for (const Record& r : inserted_) rows.push_back(&r);
+    ocorrenc.insertMany(rows);
+    law::WriteSheetsTrails(db, year, month, sheet, trails_);
 }
 
 } // namespace folha::payroll

@@ -126,6 +126,27 @@ private:
     bool dependantsRead_ = false;
 };
 
+// The rows and trails of a commit group's employees, written together just
+// before the group commits. On the server, where each statement is a round
+// trip, a run keeps here what each employee would write with his own
+// statements; nothing the run reads later is among them (an employee's rows
+// are read with his page, before any of the page is written).
+class GroupWrites {
+public:
+    void remove(QVariantList key) { removed_.push_back(std::move(key)); }
+    void insert(const Record& row) { inserted_.push_back(row); }
+    void trails(const QString& employee, std::vector<law::TrailRow> rows) {
+        trails_.push_back({employee, std::move(rows)});
+    }
+    // Writes what was kept through `db`, in its transaction.
+    void write(Database& db, const QString& year, const QString& month, const QString& sheet) const;
+
+private:
+    std::vector<QVariantList> removed_;
+    std::vector<Record> inserted_;
+    std::vector<law::SheetTrails> trails_;
+};
+
 class EmployeeCalc {
 public:
     // `page`, when given, holds what the employee's page read (it must
@@ -203,9 +224,10 @@ public:
     std::vector<Record> dependantRows();
 
     // Writes the employee's changed rows: new rows, changed rows, and the
-    // results of an earlier run that this run did not write again. Returns
-    // the number of rows written or removed.
-    int flush();
+    // results of an earlier run that this run did not write again, with
+    // their trails; into `group`, when given, to be written with the
+    // group's. Returns the number of rows written or removed.
+    int flush(GroupWrites* group = nullptr);
     int rowsWritten() const { return rowsWritten_; }
 
 private:

@@ -9,6 +9,8 @@
 #include "TextRoutines.h"
 
 #include <QElapsedTimer>
+#include <optional>
+#include <utility>
 
 namespace folha::payroll {
 
@@ -223,6 +225,9 @@ void PayrollRun::prepare(const RunOptions& options) {
         ui_.message(MessageKind::Warning, QStringLiteral("Tabela 013 (teto do INSS) não cadastrada: o INSS não será calculado."));
     }
     p->resultCodes = ResultCodes(tables, sheet);
+    // The rows and trails are sought by their keys, many to a statement.
+    db_.refreshStatistics(QStringLiteral("OCORRENC"));
+    db_.refreshStatistics(QStringLiteral("MEMOCALC"));
     prepared_ = std::move(p);
 }
 
@@ -233,7 +238,8 @@ PayrollRun::Outcome PayrollRun::valueEmployee(const Record& employee, bool held,
     return calculate(employee, prepared_->single, held, summary);
 }
 
-PayrollRun::Outcome PayrollRun::calculate(const Record& employee, const EmployeePage& page, bool held, RunSummary& summary) {
+PayrollRun::Outcome PayrollRun::calculate(const Record& employee, const EmployeePage& page, bool held, RunSummary& summary,
+                                          GroupWrites* writes) {
     Prepared& p = *prepared_;
     const QString code = employee.text("CODFUN");
     auto notCalculated = [&](const QString& why) {
@@ -290,7 +296,8 @@ PayrollRun::Outcome PayrollRun::calculate(const Record& employee, const Employee
         // Nothing of the employee was written yet.
         return notCalculated(QString::fromUtf8(e.what()));
     }
-    const int written = calc->flush();
+    // An employee held while he is calculated is written before his hold goes.
+    const int written = calc->flush(hold ? nullptr : writes);
     if (written > 0) p.esocial.markSheet(code, p.values.year, p.values.month, p.values.sheet);
     summary.rowsWritten += written;
     ++summary.employeesCalculated;
@@ -313,11 +320,18 @@ RunSummary PayrollRun::run(const RunOptions& options) {
 
     std::optional<UiRun> uiRun;
     if (!options.automaticMode) uiRun.emplace(ui_, QStringLiteral("Cálculo da folha"));
+    // On the server, where each statement is a round trip, the group's rows
+    // and trails are written together as it commits.
+    std::optional<GroupWrites> writes;
+    if (db_.backend() == Backend::PostgreSQL) writes.emplace();
     CommitGroup group(db_, groupEmployees_, groupMilliseconds_);
     // The group's employees' eSocial events are marked with one statement
     // as the group commits.
     const DeferredMarks deferred(prepared_->esocial);
-    group.beforeCommit([this] { prepared_->esocial.flush(); });
+    group.beforeCommit([&] {
+        if (writes) std::exchange(*writes, {}).write(db_, values.year, values.month, values.sheet);
+        prepared_->esocial.flush();
+    });
     EmployeePage rows;
     // Employees are read in pages, in code order; a range starts at its
     // first code and ends after its last.
@@ -357,7 +371,7 @@ RunSummary PayrollRun::run(const RunOptions& options) {
             // while the question waits.
             if (isHeld && !RowHolder(db_, cadfunDef, {code}).isEmpty()) group.commit();
             group.beginEmployee();
-            calculate(employee, rows, isHeld, summary);
+            calculate(employee, rows, isHeld, summary, writes ? &*writes : nullptr);
             group.endEmployee();
         }
     }

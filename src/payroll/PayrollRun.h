@@ -129,7 +129,9 @@ private:
     struct Prepared;
     // One employee of the page: the choice tests, the hold, the steps, his
     // rows written. Nothing of him is written when he is not calculated.
-    Outcome calculate(const Record& employee, const EmployeePage& page, bool held, RunSummary& summary);
+    // `writes`, when given, keeps his rows for the group's commit.
+    Outcome calculate(const Record& employee, const EmployeePage& page, bool held, RunSummary& summary,
+                      GroupWrites* writes = nullptr);
 
     Database& db_;
     UserInterface& ui_;

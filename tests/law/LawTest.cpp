@@ -301,6 +301,46 @@ TEST(CalculationTrails, WrittenAgainTheyAreExactlyTheNewList) {
     EXPECT_EQ(text(ReadTrails(*db, other)), QStringLiteral("110|INSS|outro"));
 }
 
+// The trails of many employees' sheets written at once end as each written
+// alone would: kept, changed, emptied or new, past one statement's worth of
+// employees; another sheet is left alone. Written again unchanged, they are
+// only read.
+TEST(CalculationTrails, ManySheetsWrittenAtOnceEndAsEachWrittenAlone) {
+    TempDir dir;
+    auto db = folha::testing::OpenTestDatabase(dir.path());
+    auto code = [](int i) { return QStringLiteral("%1").arg(i, 6, 10, QChar('0')); };
+    auto trailsOf = [](int i) -> std::vector<TrailRow> {
+        switch (i % 4) {
+        case 0: return {{"001", "Salário", "220"}, {"110", "INSS", QString::number(i)}}; // as stored
+        case 1: return {{"001", "Salário", "220"}, {"120", "IRRF", "novo"}};           // changed
+        case 2: return {};                                                              // emptied
+        default: return {{"050", "Férias", "30 dias"}};                                 // none stored before
+        }
+    };
+    for (int i = 1; i <= 70; ++i)
+        if (i % 4 != 3)
+            WriteTrails(*db, {code(i), "2013", "04", "F"}, {{"001", "Salário", "220"}, {"110", "INSS", QString::number(i)}});
+    WriteTrails(*db, {code(1), "2013", "04", "I"}, {{"050", "Férias", "30 dias"}});
+
+    std::vector<SheetTrails> sheets;
+    for (int i = 1; i <= 70; ++i) sheets.push_back({code(i), trailsOf(i)});
+    auto text = [](const std::vector<TrailRow>& rows) {
+        QStringList out;
+        for (const TrailRow& r : rows) out << r.event + '|' + r.rule + '|' + r.text;
+        return out.join(' ');
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        const quint64 sent = db->statementsRun();
+        WriteSheetsTrails(*db, "2013", "04", "F", sheets);
+        if (pass == 1) {
+            EXPECT_EQ(db->statementsRun() - sent, 2u); // two readings of 64 employees
+        }
+        for (int i = 1; i <= 70; ++i)
+            EXPECT_EQ(text(ReadTrails(*db, {code(i), "2013", "04", "F"})), text(trailsOf(i))) << i;
+    }
+    EXPECT_EQ(text(ReadTrails(*db, {code(1), "2013", "04", "I"})), QStringLiteral("050|Férias|30 dias"));
+}
+
 // The trails of a company made when the trail's key began with the month
 // (with a second index by employee) are read, replaced and removed as those
 // of a new company: the readings go by employee, which both layouts serve.
