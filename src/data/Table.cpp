@@ -721,6 +721,13 @@ void Table::insertMany(const std::vector<const Record*>& rows) {
     }
 }
 
+void Table::insertMany(const std::vector<Record>& rows) {
+    std::vector<const Record*> pointers;
+    pointers.reserve(rows.size());
+    for (const Record& r : rows) pointers.push_back(&r);
+    insertMany(pointers);
+}
+
 int Table::removeMany(const std::vector<QVariantList>& keys) {
     if (db_.backend() == Backend::SQLite) { // as insertMany
         int removed = 0;

@@ -126,6 +126,7 @@ public:
     // (…), (…)`, every value bound): a calculation writes an employee's rows
     // at once instead of one statement each.
     void insertMany(const std::vector<const Record*>& rows);
+    void insertMany(const std::vector<Record>& rows); // the same, for rows held by value
     // Removes the rows of these primary keys, many to a statement; returns
     // how many went.
     int removeMany(const std::vector<QVariantList>& keys);

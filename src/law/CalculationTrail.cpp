@@ -5,6 +5,7 @@
 #include "Table.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace folha::law {
 
@@ -91,10 +92,7 @@ void WriteTrails(Database& db, const TrailKey& k, const std::vector<TrailRow>& r
         // On the server, where a statement is a round trip, the sheet's
         // trails are replaced whole, with two statements.
         if (!stored.empty()) RemoveTrails(db, k);
-        std::vector<const Record*> all;
-        all.reserve(sorted.size());
-        for (const Record& r : sorted) all.push_back(&r);
-        t.insertMany(all);
+        t.insertMany(sorted);
         tx.commit();
         return;
     }
@@ -134,7 +132,7 @@ void WriteSheetsTrails(Database& db, const QString& year, const QString& month, 
         for (int i = 0; i < perStatement; ++i) params << employees[std::min<qsizetype>(i, employees.size() - 1)];
         return params;
     };
-    std::vector<std::vector<Record>> written; // kept until inserted
+    std::vector<Record> written;
     QStringList replaced;
     for (size_t start = 0; start < sheets.size(); start += perStatement) {
         const size_t n = std::min(sheets.size() - start, size_t(perStatement));
@@ -150,16 +148,13 @@ void WriteSheetsTrails(Database& db, const QString& year, const QString& month, 
             const bool kept = it != stored.end();
             if (SameTrails(kept ? it->second : std::vector<Record>(), fresh)) continue;
             if (kept) replaced << s.employee;
-            written.push_back(std::move(fresh));
+            std::move(fresh.begin(), fresh.end(), std::back_inserter(written));
         }
     }
     for (qsizetype start = 0; start < replaced.size(); start += perStatement)
         db.execWrite(QStringLiteral("DELETE FROM MEMOCALC WHERE ") + sheetCondition + codes,
                      codeParams(replaced.mid(start, perStatement)));
-    std::vector<const Record*> inserted;
-    for (const std::vector<Record>& records : written)
-        for (const Record& r : records) inserted.push_back(&r);
-    t.insertMany(inserted);
+    t.insertMany(written);
     tx.commit();
 }
 

@@ -286,10 +286,7 @@ int LeaveWriter::flush() {
         }
     }
     if (!gone.empty()) ocorrenc_.removeMany(gone);
-    std::vector<const Record*> rows;
-    rows.reserve(fresh.size());
-    for (const Record& r : fresh) rows.push_back(&r);
-    ocorrenc_.insertMany(rows);
+    ocorrenc_.insertMany(fresh);
     return written;
 }
 

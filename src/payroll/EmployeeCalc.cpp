@@ -454,10 +454,7 @@ void GroupWrites::write(Database& db, const QString& year, const QString& month,
     // A changed row is removed and written whole again: every removal
     // comes before the inserts.
     if (!removed_.empty()) ocorrenc.removeMany(removed_);
-    std::vector<const Record*> rows;
-    rows.reserve(inserted_.size());
-    for (const Record& r : inserted_) rows.push_back(&r);
-    ocorrenc.insertMany(rows);
+    ocorrenc.insertMany(inserted_);
     law::WriteSheetsTrails(db, year, month, sheet, trails_);
 }
 
